@@ -1,0 +1,66 @@
+// The card table: all state the exports share, in fixed static tables for 16 cards.
+#pragma once
+
+#include <cstdint>
+
+namespace ktr4 {
+
+inline constexpr uint8_t kCardCount = 16;
+inline constexpr uint8_t kAxesPerCard = 4;
+inline constexpr uint32_t kNoCard = 0xFFFFFFFFu;  // handle of a card number nobody has
+
+// Passed by address to driver operation 3; kept for the library's lifetime.
+struct OpenRecord {
+  uint8_t open_flag = 0;
+  uint8_t unused[3] = {};
+  uint32_t driver_word = 0;  // filled by the driver, never read here
+};
+static_assert(sizeof(OpenRecord) == 8, "the driver expects an 8-byte open record");
+
+struct CardState {
+  uint32_t handle = kNoCard;
+  OpenRecord open;
+  // 1 while interrupt service is off; KTR4_close disables the cards where it is 0.
+  uint8_t interrupt_off = 1;
+};
+
+// Per-axis fields; a default-constructed AxisState holds the values KTR4_initial resets to
+// (except follow_source, which starts as the axis itself).
+struct AxisState {
+  uint8_t interrupt_mask = 0;
+  uint32_t interrupt_source = 0;
+  uint8_t continuous = 0;
+  uint32_t operation_mode = 0x01000041u;  // shadow of the word each move writes to 0x97
+  uint32_t speed_range_fixed = 0;
+  uint32_t fixed_magnification = 299;
+  uint32_t correction_speed = 1000;
+  uint8_t mode_variant = 0;
+  int32_t commanded_end = 0;
+  int32_t lost_pulses = 0;
+  uint8_t correction_pending = 0;
+  uint8_t correction_enable = 0;
+  uint8_t bookkeeping_armed = 0;
+  uint8_t follow_enable = 0;
+  uint8_t follow_source = 0;
+  uint16_t follow_ratio = 1;
+  int32_t previous_scaled_count = 0;
+};
+
+struct CardTable {
+  CardState cards[kCardCount];
+  AxisState axes[kCardCount * kAxesPerCard];
+  int32_t last_result = 0;  // result of the latest driver call
+};
+
+CardTable& card_table();
+
+inline CardState& card_state(uint8_t card) { return card_table().cards[card]; }
+inline AxisState& axis_state(uint8_t card, uint8_t axis) {
+  return card_table().axes[card * kAxesPerCard + axis];
+}
+inline int32_t& last_result() { return card_table().last_result; }
+
+// Every per-axis field of all 16 cards back to its initial value.
+void reset_axis_tables();
+
+}  // namespace ktr4

@@ -1,0 +1,99 @@
+// Discovery and release of cards: KTR4_initial, KTR4_init_card, KTR4_close, KTR4_info.
+#include <cstring>
+
+#include "card_table.h"
+#include "driver_binding.h"
+#include "export_call.h"
+#include "ktr4.h"
+#include "ktr4io.h"
+#include "register_access.h"
+
+using namespace ktr4;
+
+namespace {
+
+// Card number switch: bits 3-6 of the axis-0 sub-status word, inverted.
+uint8_t card_number_from_switch_word(uint16_t word) {
+  return static_cast<uint8_t>((static_cast<uint16_t>(~word) >> 3) & 0x0Fu);
+}
+
+}  // namespace
+
+extern "C" {
+
+KTR4_API int32_t KTR4_CALL KTR4_initial(void) {
+  ExportCall call;
+  CardTable& table = card_table();
+  for (CardState& card : table.cards) {
+    card.handle = kNoCard;
+    card.open.open_flag = 0;
+  }
+
+  if (int32_t rc = bind_driver()) return rc;
+  const DriverOps& ops = driver();
+
+  uint32_t handles[kCardCount] = {};
+  uint8_t count = 0;
+  last_result() = ops.find_cards(KTR4IO_DEVICE_TYPE, handles, &count);
+  if (last_result() != KTR4_OK) return last_result();
+  // A driver reporting more than it can hand over is held to the table's size.
+  if (count > kCardCount) count = kCardCount;
+
+  for (uint8_t i = 0; i < count; ++i) {
+    uint16_t switch_word = 0;
+    last_result() = ops.read_port16(handles[i], 2, &switch_word);
+    if (last_result() != KTR4_OK) return last_result();
+    const uint8_t number = card_number_from_switch_word(switch_word);
+    CardState& card = table.cards[number];
+    if (card.handle != kNoCard) return KTR4_ERR_DUPLICATE_CARD;
+    card.open.open_flag = 1;
+    card.handle = handles[i];
+    ops.open_card(card.handle, &card.open);
+  }
+
+  reset_axis_tables();
+  for (CardState& card : table.cards) card.interrupt_off = 1;
+  return last_result();
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_init_card(ktr4_u8 card_slot) {
+  KTR4_CARD_EXPORT(card_slot);
+
+  for (uint8_t point = 0; point < 4; ++point)
+    for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) KTR4_write_output_point(card, axis, point, 0);
+  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, 0x9B, 0x00000100u);
+  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, 0x9C, 0xB0077007u);
+  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis)
+    write_register(card, axis, 0x9D, axis == 3 ? 0x02204145u : 0x02204005u);
+  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, 0x9E, 0x01F02000u);
+  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, 0xA1, 0);
+  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) KTR4_imd_stop(card, axis);
+  for (uint8_t code : {0xA3, 0xA4, 0xA5, 0xA6})
+    for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, code, 0);
+  return KTR4_config_TTL_IO_MODE(card, 0);
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_close(void) {
+  ExportCall call;
+  CardTable& table = card_table();
+  for (uint8_t number = 0; number < kCardCount; ++number) {
+    CardState& card = table.cards[number];
+    if (card.open.open_flag) {
+      card.open.open_flag = 0;
+      driver().open_card(card.handle, &card.open);
+    }
+  }
+  // Handles stay as they are: later calls still reach the driver with them.
+  return last_result();
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_info(ktr4_u8 card_slot, uint16_t* info) {
+  KTR4_CARD_EXPORT(card_slot);
+  unsigned char record[KTR4IO_INFO_RECORD_SIZE] = {};
+  last_result() = driver().card_info(card_state(card).handle, record);
+  if (last_result() != KTR4_OK) return last_result();
+  *info = static_cast<uint16_t>(record[4] | (record[5] << 8));
+  return KTR4_OK;
+}
+
+}  // extern "C"

@@ -1,0 +1,120 @@
+/*
+ * ktr4 - function library of the KTR4 four-axis pulse-train motion-control card.
+ *
+ * Up to 16 cards serve one computer; each is addressed by the number set on its card
+ * number switch (0..15), each axis by 0..3. Every export returns a status code
+ * (KTR4_OK or one of the codes below, or a driver failure code passed through
+ * unchanged); results go out through caller-supplied pointers, which are not checked.
+ *
+ * Argument slots: card and axis numbers and small enumerations travel in 32-bit
+ * slots of which only the low byte is examined (card 0x105 is card 5, card 0x110 is
+ * card 0x10 and so 300); 16-bit quantities likewise use the low 16 bits of their slot.
+ *
+ * The library reaches the card only through a driver library (see ktr4io.h), loaded at
+ * the first KTR4_initial: on POSIX the file named by the environment variable
+ * KTR4IO_LIBRARY, by default the simulated card libktr4sim.so installed beside libktr4;
+ * on Windows KTR4IO.dll, its operations resolved by ordinal.
+ *
+ * Threads: every export runs under one process-wide recursive lock, so calls from
+ * several threads are serialised by the library itself.
+ */
+#ifndef KTR4_H
+#define KTR4_H
+
+#include <stdint.h>
+
+#if defined(_WIN32) && !defined(_WIN64)
+#define KTR4_CALL __stdcall
+#else
+#define KTR4_CALL
+#endif
+
+#if defined(_WIN32)
+#define KTR4_API /* exports and ordinals come from ktr4.def */
+#elif defined(__GNUC__)
+#define KTR4_API __attribute__((visibility("default")))
+#else
+#define KTR4_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* An 8-bit argument in a 32-bit slot: only the low byte counts. */
+typedef uint32_t ktr4_u8;
+/* A 16-bit argument in a 32-bit slot: only the low 16 bits count. */
+typedef uint32_t ktr4_u16;
+
+/* Status codes. */
+#define KTR4_OK 0
+#define KTR4_ERR_NOT_INITIALISED 100  /* no card with this number was found by KTR4_initial */
+#define KTR4_ERR_DUPLICATE_CARD 102   /* KTR4_initial: two cards report the same number */
+#define KTR4_ERR_CARD 300             /* card number greater than 15 */
+#define KTR4_ERR_AXIS 301             /* axis number greater than 3 */
+#define KTR4_ERR_RANGE 302            /* an argument outside its allowed range */
+#define KTR4_ERR_MOVING 303           /* the axis is still moving */
+#define KTR4_ERR_BUFFER_FULL 304      /* the continuous buffer (pre-registers) is full */
+#define KTR4_ERR_CHANGE_REFUSED 305   /* a change of a running move is refused */
+#define KTR4_ERR_CONTINUOUS_MIX 306   /* axes of one interpolation differ in continuous mode */
+#define KTR4_ERR_ARC_GEOMETRY 308     /* arc geometry error */
+#define KTR4_ERR_FILE 309             /* the configuration file cannot be opened */
+#define KTR4_ERR_CIRCLE_GEOMETRY 311  /* circle geometry error */
+/* KTR4_initial: the driver library could not be loaded (no card is initialised). */
+#define KTR4_ERR_DRIVER_LOAD 900
+/* KTR4_initial: the driver library lacks one of the operations (no card is initialised). */
+#define KTR4_ERR_DRIVER_OPERATION 901
+
+/* Library frame. */
+KTR4_API int32_t KTR4_CALL KTR4_initial(void);
+KTR4_API int32_t KTR4_CALL KTR4_init_card(ktr4_u8 card);
+KTR4_API int32_t KTR4_CALL KTR4_close(void);
+KTR4_API int32_t KTR4_CALL KTR4_info(ktr4_u8 card, uint16_t *info);
+
+/* Pin configuration. */
+KTR4_API int32_t KTR4_CALL KTR4_config_TTL_IO_MODE(ktr4_u8 card, ktr4_u8 mode);
+KTR4_API int32_t KTR4_CALL KTR4_readback_TTL_IO_MODE(ktr4_u8 card, uint8_t *mode);
+
+/* Status, counters, comparators and soft limits. */
+KTR4_API int32_t KTR4_CALL KTR4_read_current_position(ktr4_u8 card, ktr4_u8 axis, int32_t *position);
+KTR4_API int32_t KTR4_CALL KTR4_set_current_position(ktr4_u8 card, ktr4_u8 axis, int32_t position);
+KTR4_API int32_t KTR4_CALL KTR4_read_FB_counter(ktr4_u8 card, ktr4_u8 axis, int32_t *count);
+KTR4_API int32_t KTR4_CALL KTR4_set_FB_counter(ktr4_u8 card, ktr4_u8 axis, int32_t count);
+KTR4_API int32_t KTR4_CALL KTR4_read_FBcounter_latch_value(ktr4_u8 card, ktr4_u8 axis, int32_t *value);
+KTR4_API int32_t KTR4_CALL KTR4_config_comparator_out(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 code1,
+                                                      ktr4_u8 code2, ktr4_u8 code3);
+KTR4_API int32_t KTR4_CALL KTR4_readback_comparator_out(ktr4_u8 card, ktr4_u8 axis, uint8_t *code1,
+                                                        uint8_t *code2, uint8_t *code3);
+KTR4_API int32_t KTR4_CALL KTR4_set_comparator_data(ktr4_u8 card, ktr4_u8 axis, int32_t data);
+KTR4_API int32_t KTR4_CALL KTR4_readback_comparator_data(ktr4_u8 card, ktr4_u8 axis, int32_t *data);
+KTR4_API int32_t KTR4_CALL KTR4_read_compare_flag(ktr4_u8 card, ktr4_u8 axis, uint8_t *flag);
+KTR4_API int32_t KTR4_CALL KTR4_set_event_factor(ktr4_u8 card, ktr4_u8 axis, uint32_t factor);
+KTR4_API int32_t KTR4_CALL KTR4_read_event_flag(ktr4_u8 card, ktr4_u8 axis, uint32_t *flags);
+KTR4_API int32_t KTR4_CALL KTR4_read_error_flag(ktr4_u8 card, ktr4_u8 axis, uint32_t *flags);
+KTR4_API int32_t KTR4_CALL KTR4_config_softlimit(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 setting1,
+                                                 ktr4_u8 setting2);
+KTR4_API int32_t KTR4_CALL KTR4_readback_config_softlimit(ktr4_u8 card, ktr4_u8 axis, uint8_t *setting1,
+                                                          uint8_t *setting2);
+KTR4_API int32_t KTR4_CALL KTR4_set_softlimit_data(ktr4_u8 card, ktr4_u8 axis, int32_t limit1,
+                                                   int32_t limit2);
+KTR4_API int32_t KTR4_CALL KTR4_readback_softlimit_data(ktr4_u8 card, ktr4_u8 axis, int32_t *limit1,
+                                                        int32_t *limit2);
+KTR4_API int32_t KTR4_CALL KTR4_enable_softlimit(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 enable);
+KTR4_API int32_t KTR4_CALL KTR4_readback_enable_softlimit(ktr4_u8 card, ktr4_u8 axis, uint8_t *enabled);
+KTR4_API int32_t KTR4_CALL KTR4_read_softlimit_flag(ktr4_u8 card, ktr4_u8 axis, uint8_t *flag1,
+                                                    uint8_t *flag2);
+/* kind 0: stopped flag; kind 1: continuous buffer full; other kinds read nothing. */
+KTR4_API int32_t KTR4_CALL KTR4_read_motion_status(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 kind,
+                                                   uint8_t *status);
+KTR4_API int32_t KTR4_CALL KTR4_read_point_status(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 point,
+                                                  uint8_t *state);
+KTR4_API int32_t KTR4_CALL KTR4_write_output_point(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 point, ktr4_u8 on);
+
+/* Stops. */
+KTR4_API int32_t KTR4_CALL KTR4_imd_stop(ktr4_u8 card, ktr4_u8 axis);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* KTR4_H */

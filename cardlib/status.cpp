@@ -1,0 +1,241 @@
+// Status, counters, comparators, soft limits, point inputs and general outputs.
+#include "frame/card_table.h"
+#include "frame/export_call.h"
+#include "frame/register_access.h"
+#include "ktr4.h"
+
+using namespace ktr4;
+
+namespace {
+
+int32_t read_signed(uint8_t card, uint8_t axis, uint8_t code, int32_t* out) {
+  uint32_t value = 0;
+  const int32_t rc = read_register(card, axis, code, &value);
+  *out = static_cast<int32_t>(value);
+  return rc;
+}
+
+int32_t read_main_status_bit(uint8_t card, uint8_t axis, unsigned bit, uint8_t* out) {
+  uint16_t word = 0;
+  const int32_t rc = read_main_status(card, axis, &word);
+  *out = bit_of(word, bit);
+  return rc;
+}
+
+constexpr uint32_t kSoftLimitEnabledBits = 0x1818u;
+
+}  // namespace
+
+extern "C" {
+
+KTR4_API int32_t KTR4_CALL KTR4_read_current_position(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t* position) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  return read_signed(card, axis, 0xE3, position);
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_set_current_position(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t position) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  const int32_t rc = write_register(card, axis, 0xA3, static_cast<uint32_t>(position));
+  axis_state(card, axis).commanded_end = position;
+  return rc;
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_read_FB_counter(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t* count) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  return read_signed(card, axis, 0xE4, count);
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_set_FB_counter(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t count) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  return write_register(card, axis, 0xA4, static_cast<uint32_t>(count));
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_read_FBcounter_latch_value(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t* value) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  return read_signed(card, axis, 0xEE, value);
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_config_comparator_out(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 code1_slot,
+                                                      ktr4_u8 code2_slot, ktr4_u8 code3_slot) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  const uint8_t code1 = low_byte(code1_slot), code2 = low_byte(code2_slot), code3 = low_byte(code3_slot);
+  if (code1 >= 4 || code2 > 5) return KTR4_ERR_RANGE;
+  if (code3 > 2) return KTR4_ERR_RANGE;
+  const uint32_t field = code1 + code2 * 8u + code3 * 64u;
+  return modify_register(card, axis, 0xA0, [&](uint32_t word) { return (word & ~0xFFu) | field; });
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_readback_comparator_out(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* code1,
+                                                        uint8_t* code2, uint8_t* code3) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  uint32_t word = 0;
+  const int32_t rc = read_register(card, axis, 0xE0, &word);
+  *code1 = static_cast<uint8_t>(word & 0x7u);
+  *code2 = static_cast<uint8_t>((word >> 3) & 0x7u);
+  *code3 = static_cast<uint8_t>((word >> 6) & 0x3u);
+  return rc;
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_set_comparator_data(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t data) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  return write_register(card, axis, 0xAB, static_cast<uint32_t>(data));
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_readback_comparator_data(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t* data) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  return read_signed(card, axis, 0xEB, data);
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_read_compare_flag(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* flag) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  return read_main_status_bit(card, axis, 12, flag);
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_set_event_factor(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint32_t factor) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  return write_register(card, axis, 0xAC, factor & 0x00055BF3u);
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_read_event_flag(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint32_t* flags) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  return read_register(card, axis, 0xF3, flags);
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_read_error_flag(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint32_t* flags) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  return read_register(card, axis, 0xF2, flags);
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_config_softlimit(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 setting1_slot,
+                                                 ktr4_u8 setting2_slot) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  const uint32_t setting1 = low_byte(setting1_slot), setting2 = low_byte(setting2_slot);
+  if (setting1 >= 2 || setting2 >= 3) return KTR4_ERR_RANGE;
+  return modify_register(card, axis, 0x9F, [&](uint32_t word) {
+    return (word & ~0x7F7Fu) + setting1 + (setting1 << 8) + (setting2 << 5) + (setting2 << 13) +
+           kSoftLimitEnabledBits;
+  });
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_readback_config_softlimit(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* setting1,
+                                                          uint8_t* setting2) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  uint32_t word = 0;
+  const int32_t rc = read_register(card, axis, 0xDF, &word);
+  *setting1 = static_cast<uint8_t>(word & 0x3u);
+  *setting2 = static_cast<uint8_t>((word >> 5) & 0x3u);
+  return rc;
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_set_softlimit_data(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t limit1,
+                                                   int32_t limit2) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  write_register(card, axis, 0xA7, static_cast<uint32_t>(limit1));
+  return write_register(card, axis, 0xA8, static_cast<uint32_t>(limit2));
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_readback_softlimit_data(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t* limit1,
+                                                        int32_t* limit2) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  read_signed(card, axis, 0xE7, limit1);
+  return read_signed(card, axis, 0xE8, limit2);
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_enable_softlimit(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 enable_slot) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  const bool enable = low_byte(enable_slot) != 0;
+  return modify_register(card, axis, 0x9F, [&](uint32_t word) {
+    word &= ~0x7C7Cu;
+    return enable ? (word | kSoftLimitEnabledBits) : word;
+  });
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_readback_enable_softlimit(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* enabled) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  uint32_t word = 0;
+  const int32_t rc = read_register(card, axis, 0xDF, &word);
+  *enabled = (word & 0x1Cu) == 0x18u ? 1 : 0;
+  return rc;
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_read_softlimit_flag(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* flag1,
+                                                    uint8_t* flag2) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  uint16_t word = 0;
+  const int32_t rc = read_main_status(card, axis, &word);
+  *flag1 = bit_of(word, 8);
+  *flag2 = bit_of(word, 9);
+  return rc;
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_read_motion_status(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 kind_slot,
+                                                   uint8_t* status) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  switch (low_byte(kind_slot)) {
+    case 0: return read_main_status_bit(card, axis, 3, status);
+    case 1: return read_main_status_bit(card, axis, 14, status);
+    default: return KTR4_OK;
+  }
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_read_point_status(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 point_slot,
+                                                  uint8_t* state) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  const uint8_t point = low_byte(point_slot);
+  uint16_t sub = 0;
+  uint32_t pins = 0;
+  read_sub_status(card, axis, &sub);
+  read_register(card, axis, 0xF1, &pins);
+
+  // Points 17-24 are the switch-like inputs on the sub-status of axis 1 or 2.
+  if (point >= 17 && point <= 24) {
+    uint16_t other = 0;
+    const int32_t rc = read_sub_status(card, point <= 20 ? 1 : 2, &other);
+    *state = bit_of(other, 3u + (point - 17u) % 4u);
+    return rc;
+  }
+
+  struct Source {
+    bool from_pins;  // pin input status word, else the sub-status word
+    uint8_t bit;
+    bool inverted;
+  };
+  static constexpr Source kPoints[17] = {
+      {true, 15, false},  {true, 8, false},   {true, 16, false}, {false, 11, false}, {false, 2, true},
+      {false, 12, false}, {false, 13, false}, {true, 14, false}, {false, 14, false}, {true, 7, false},
+      {true, 10, false},  {true, 9, false},   {false, 1, true},  {false, 0, true},  {false, 7, true},
+      {true, 5, false},   {true, 6, false},
+  };
+  if (point < 17) {
+    const Source& source = kPoints[point];
+    const uint8_t value = bit_of(source.from_pins ? pins : sub, source.bit);
+    *state = source.inverted ? static_cast<uint8_t>(value ^ 1u) : value;
+  }
+  return last_result();
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_write_output_point(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 point_slot,
+                                                   ktr4_u8 on_slot) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  const uint8_t point = low_byte(point_slot);
+  const bool on = low_byte(on_slot) != 0;
+  struct Output {
+    uint8_t on_code, off_code;
+  };
+  // Points 0-3 on the axis itself; 4-7 on axis 1 and 8-11 on axis 2 share one code set.
+  static constexpr Output kOwnAxis[4] = {{0x24, 0x25}, {0x11, 0x19}, {0x10, 0x18}, {0x17, 0x1F}};
+  static constexpr Output kSharedAxis[4] = {{0x1B, 0x13}, {0x1C, 0x14}, {0x1D, 0x15}, {0x1E, 0x16}};
+  if (point >= 12) return KTR4_OK;
+  uint8_t axis_bits = 0;
+  Output output{};
+  if (point < 4) {
+    axis_bits = static_cast<uint8_t>(1u << axis);
+    output = kOwnAxis[point];
+  } else {
+    axis_bits = point < 8 ? 0x02 : 0x04;
+    output = kSharedAxis[point % 4];
+  }
+  return write_command(card, axis_bits, on ? output.on_code : output.off_code);
+}
+
+}  // extern "C"

@@ -1,0 +1,85 @@
+/*
+ * ktr4sim - control interface of the simulated KTR4 card driver (libktr4sim).
+ *
+ * The simulator is a driver library (see ktr4io.h) that ktr4 loads like any other. Tests
+ * and tools use these extra functions to set up cards, set status and input bits, make
+ * driver operations fail, and read back a trace of every driver call. ktr4 itself never
+ * calls them.
+ *
+ * Cards are addressed here by their slot: the position in which ktr4io_find_cards reports
+ * them (0 = first). Which cards are present, and their card number switch settings, come
+ * from the environment variable KTR4SIM_CARDS, a comma-separated list of switch settings in
+ * slot order ("0,3"; duplicates allowed; "" or "none" for no card); default one card with
+ * switch 0. ktr4sim_set_cards overrides it.
+ *
+ * Failure codes the simulated driver returns on its own:
+ */
+#ifndef KTR4SIM_H
+#define KTR4SIM_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define KTR4SIM_ERR_HANDLE 1001  /* no simulated card has this handle */
+#define KTR4SIM_ERR_AXIS 1002    /* axis number above 3 */
+#define KTR4SIM_ERR_CODE 1003    /* register code or port offset the card does not have */
+
+/* Status ports of an axis. */
+#define KTR4SIM_MAIN_STATUS 0
+#define KTR4SIM_SUB_STATUS 1
+
+/* One driver call as the simulator saw it. */
+typedef struct ktr4sim_call {
+  uint32_t operation; /* driver operation: 1, 2, 3, 4, 5, 6, 12, 22, 50 or 51 */
+  uint32_t handle;    /* card handle (op 1: 0) */
+  uint32_t a;         /* op 1: device type; 12/22: port offset; 50/51: axis; 3: open flag; 6: card */
+  uint32_t b;         /* op 50/51: register code */
+  uint32_t value;     /* op 1: count; 12/22: word; 50: value read; 51: value written */
+  int32_t result;     /* what the operation returned */
+} ktr4sim_call;
+
+/* Back to the power-on state: cards from KTR4SIM_CARDS, registers 0, every axis stopped,
+ * no failure armed, trace empty and recording. */
+void ktr4sim_reset(void);
+/* Present `count` cards (at most 16) with these switch settings, in slot order, each in its
+ * power-on state. */
+void ktr4sim_set_cards(const uint8_t *switches, uint32_t count);
+/* Handle the driver gives the card in `slot` (0xFFFFFFFF when there is no such slot). */
+uint32_t ktr4sim_handle(uint32_t slot);
+/* Whether the card was opened (op 3 with flag 1) and not closed since. */
+int32_t ktr4sim_is_open(uint32_t slot);
+/* The 16-bit word ktr4io_card_info reports at bytes 4-5. */
+void ktr4sim_set_info_word(uint32_t slot, uint16_t word);
+
+/* Registers, by the code they are read with (write code + 0x40, or the read-only codes
+ * 0xEE, 0xF1..0xF5). Setting one is what the card would show on its next read. */
+int32_t ktr4sim_set_register(uint32_t slot, uint32_t axis, uint32_t read_code, uint32_t value);
+int32_t ktr4sim_get_register(uint32_t slot, uint32_t axis, uint32_t read_code, uint32_t *value);
+
+/* Status port words. In the axis-0 sub-status word, bits 3-6 always show the inverted card
+ * number switch. */
+int32_t ktr4sim_set_status(uint32_t slot, uint32_t axis, uint32_t port, uint16_t word);
+int32_t ktr4sim_get_status(uint32_t slot, uint32_t axis, uint32_t port, uint16_t *word);
+
+/* Make driver operation `operation` fail with `code`: after `skip` further calls that
+ * succeed, the next `count` calls fail (count < 0: every call from then on). Calls still
+ * fail after their arguments have been recorded, and a failing read delivers nothing. */
+void ktr4sim_fail(uint32_t operation, int32_t code, uint32_t skip, int32_t count);
+void ktr4sim_clear_failures(void);
+
+/* The trace of driver calls. Recording can be switched off (benchmarks); it stops by
+ * itself after ktr4sim_trace_capacity() calls. */
+void ktr4sim_trace_enable(int32_t on);
+void ktr4sim_trace_clear(void);
+uint32_t ktr4sim_trace_size(void);
+uint32_t ktr4sim_trace_capacity(void);
+int32_t ktr4sim_trace_get(uint32_t index, ktr4sim_call *call);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* KTR4SIM_H */

@@ -1,0 +1,46 @@
+// One simulated KTR4 card: four axes of 32-bit registers and two 16-bit status ports each.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace ktr4sim {
+
+inline constexpr uint16_t kStoppedFlag = 0x0008;
+
+class SimCard {
+ public:
+  SimCard(uint8_t switch_setting, uint32_t handle);
+
+  uint32_t handle() const { return handle_; }
+  bool is_open() const { return open_; }
+  void set_open(bool open) { open_ = open; }
+  uint16_t info_word() const { return info_word_; }
+  void set_info_word(uint16_t word) { info_word_ = word; }
+
+  // Driver-facing access; each returns 0 or a KTR4SIM_ERR_* code.
+  int32_t read_register(uint16_t axis, uint16_t read_code, uint32_t* value) const;
+  int32_t write_register(uint16_t axis, uint16_t write_code, uint32_t value);
+  int32_t read_port(uint16_t offset, uint16_t* word) const;
+  int32_t write_port(uint16_t offset, uint16_t word);
+
+  // Control-facing access by read code, whether the card lets the driver write it or not.
+  int32_t poke(uint32_t axis, uint32_t read_code, uint32_t value);
+  int32_t peek(uint32_t axis, uint32_t read_code, uint32_t* value) const;
+  int32_t set_status(uint32_t axis, uint32_t port, uint16_t word);
+  int32_t get_status(uint32_t axis, uint32_t port, uint16_t* word) const;
+
+ private:
+  static bool readable(uint32_t read_code);
+  uint16_t sub_status_word(uint32_t axis) const;
+
+  uint8_t switch_setting_;
+  uint32_t handle_;
+  bool open_ = false;
+  uint16_t info_word_ = 0x0100;  // reads as version 1.00
+  std::array<std::array<uint32_t, 256>, 4> registers_{};  // indexed by read code
+  std::array<uint16_t, 4> main_status_{};
+  std::array<uint16_t, 4> sub_status_{};
+};
+
+}  // namespace ktr4sim

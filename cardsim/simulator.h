@@ -1,0 +1,58 @@
+// The simulated driver's state: the cards present, armed failures and the call trace.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "ktr4sim.h"
+#include "sim_card.h"
+
+namespace ktr4sim {
+
+class Simulator {
+ public:
+  static Simulator& instance();
+
+  std::mutex& mutex() { return mutex_; }
+
+  // All of the following expect mutex() to be held.
+  void reset();
+  void set_cards(const std::vector<uint8_t>& switches);
+  const std::vector<SimCard>& cards() const { return cards_; }
+  SimCard* card_by_handle(uint32_t handle);
+  SimCard* card_by_slot(uint32_t slot);
+
+  // An armed failure for this call of `operation`, if any; counts the call.
+  std::optional<int32_t> take_failure(uint32_t operation);
+  void fail(uint32_t operation, int32_t code, uint32_t skip, int32_t count);
+  void clear_failures() { failures_.clear(); }
+
+  void record(const ktr4sim_call& call);
+  void trace_enable(bool on) { trace_on_ = on; }
+  void trace_clear() { trace_.clear(); }
+  const std::vector<ktr4sim_call>& trace() const { return trace_; }
+  static constexpr uint32_t kTraceCapacity = 1u << 20;
+
+ private:
+  Simulator();
+
+  struct Failure {
+    uint32_t operation;
+    int32_t code;
+    uint32_t skip;
+    int32_t count;  // < 0: for ever
+  };
+
+  std::mutex mutex_;
+  std::vector<SimCard> cards_;
+  std::vector<Failure> failures_;
+  std::vector<ktr4sim_call> trace_;
+  bool trace_on_ = true;
+};
+
+// Switch settings from KTR4SIM_CARDS (default: one card with switch 0).
+std::vector<uint8_t> cards_from_environment();
+
+}  // namespace ktr4sim

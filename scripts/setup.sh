@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs (idempotent, quiet when all is there),
+# then configures and builds. Usage: scripts/setup.sh [build-dir] [extra cmake args...]
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+
+packages=(
+  build-essential cmake pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
+  socat xvfb xauth fonts-noto-cjk
+  g++-mingw-w64-i686
+  libmodbus-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  if [ "$(id -u)" -ne 0 ]; then sudo=sudo; else sudo=; fi
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+build=${1:-"$here/build"}
+shift || true
+cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake --build "$build" -j"$(nproc)"

@@ -1,0 +1,92 @@
+// Behaviour that needs a process in which KTR4_initial has not run yet: ctest runs each of
+// these tests in a process of its own, against the shared library.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+#include "ktr4.h"
+#include "ktr4sim.h"
+
+namespace {
+
+// Every export that takes a card number, called for `card`.
+std::vector<std::function<int32_t(uint32_t)>> card_exports() {
+  static int32_t i32;
+  static uint32_t u32;
+  static uint16_t u16;
+  static uint8_t a, b, c;
+  return {
+      [](uint32_t card) { return KTR4_init_card(card); },
+      [](uint32_t card) { return KTR4_info(card, &u16); },
+      [](uint32_t card) { return KTR4_config_TTL_IO_MODE(card, 0); },
+      [](uint32_t card) { return KTR4_readback_TTL_IO_MODE(card, &a); },
+      [](uint32_t card) { return KTR4_read_current_position(card, 0, &i32); },
+      [](uint32_t card) { return KTR4_set_current_position(card, 0, 5); },
+      [](uint32_t card) { return KTR4_read_FB_counter(card, 0, &i32); },
+      [](uint32_t card) { return KTR4_set_FB_counter(card, 0, 5); },
+      [](uint32_t card) { return KTR4_read_FBcounter_latch_value(card, 0, &i32); },
+      [](uint32_t card) { return KTR4_config_comparator_out(card, 0, 0, 0, 0); },
+      [](uint32_t card) { return KTR4_readback_comparator_out(card, 0, &a, &b, &c); },
+      [](uint32_t card) { return KTR4_set_comparator_data(card, 0, 1); },
+      [](uint32_t card) { return KTR4_readback_comparator_data(card, 0, &i32); },
+      [](uint32_t card) { return KTR4_read_compare_flag(card, 0, &a); },
+      [](uint32_t card) { return KTR4_set_event_factor(card, 0, 1); },
+      [](uint32_t card) { return KTR4_read_event_flag(card, 0, &u32); },
+      [](uint32_t card) { return KTR4_read_error_flag(card, 0, &u32); },
+      [](uint32_t card) { return KTR4_config_softlimit(card, 0, 0, 0); },
+      [](uint32_t card) { return KTR4_readback_config_softlimit(card, 0, &a, &b); },
+      [](uint32_t card) { return KTR4_set_softlimit_data(card, 0, 1, 2); },
+      [](uint32_t card) { return KTR4_readback_softlimit_data(card, 0, &i32, &i32); },
+      [](uint32_t card) { return KTR4_enable_softlimit(card, 0, 1); },
+      [](uint32_t card) { return KTR4_readback_enable_softlimit(card, 0, &a); },
+      [](uint32_t card) { return KTR4_read_softlimit_flag(card, 0, &a, &b); },
+      [](uint32_t card) { return KTR4_read_motion_status(card, 0, 0, &a); },
+      [](uint32_t card) { return KTR4_read_point_status(card, 0, 0, &a); },
+      [](uint32_t card) { return KTR4_write_output_point(card, 0, 0, 1); },
+      [](uint32_t card) { return KTR4_imd_stop(card, 0); },
+  };
+}
+
+TEST(FreshProcess, BeforeInitialEveryCardIsNotInitialisedAndNothingReachesTheDriver) {
+  ktr4sim_reset();
+  for (const auto& call : card_exports()) {
+    EXPECT_EQ(call(0), KTR4_ERR_NOT_INITIALISED);
+    EXPECT_EQ(call(15), KTR4_ERR_NOT_INITIALISED);
+    EXPECT_EQ(call(16), KTR4_ERR_CARD);  // the range check comes first
+  }
+  EXPECT_EQ(ktr4sim_trace_size(), 0u);
+}
+
+TEST(FreshProcess, DefaultDriverIsTheSimulatedCardBesideTheLibrary) {
+  unsetenv("KTR4IO_LIBRARY");
+  ktr4sim_reset();  // one card, switch 0
+  ASSERT_EQ(KTR4_initial(), KTR4_OK);
+  uint16_t info = 0;
+  EXPECT_EQ(KTR4_info(0, &info), KTR4_OK);
+  EXPECT_EQ(info, 0x0100);
+  EXPECT_EQ(ktr4sim_is_open(0), 1);
+}
+
+TEST(FreshProcess, MissingDriverLibraryLeavesEveryCardUninitialisedUntilItCanBeLoaded) {
+  setenv("KTR4IO_LIBRARY", "/nonexistent/libnothing.so", 1);
+  EXPECT_EQ(KTR4_initial(), KTR4_ERR_DRIVER_LOAD);
+  uint16_t info = 0;
+  EXPECT_EQ(KTR4_info(0, &info), KTR4_ERR_NOT_INITIALISED);
+
+  // A later KTR4_initial tries again.
+  unsetenv("KTR4IO_LIBRARY");
+  ktr4sim_reset();
+  EXPECT_EQ(KTR4_initial(), KTR4_OK);
+  EXPECT_EQ(KTR4_info(0, &info), KTR4_OK);
+}
+
+TEST(FreshProcess, DriverLackingAnOperationIsRefused) {
+  setenv("KTR4IO_LIBRARY", INCOMPLETE_DRIVER, 1);
+  EXPECT_EQ(KTR4_initial(), KTR4_ERR_DRIVER_OPERATION);
+  int32_t position = 0;
+  EXPECT_EQ(KTR4_read_current_position(0, 0, &position), KTR4_ERR_NOT_INITIALISED);
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+// A test fixture over the simulated card: set up cards, initialise, and read back what the
+// library asked of the driver.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+#include "frame/card_table.h"
+#include "ktr4.h"
+#include "ktr4sim.h"
+
+namespace ktr4test {
+
+struct RegisterWrite {
+  uint32_t axis, code, value;
+  bool operator==(const RegisterWrite&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const RegisterWrite& w) {
+  return out << "{axis " << w.axis << ", 0x" << std::hex << w.code << " = 0x" << w.value << std::dec << "}";
+}
+
+class SimCardTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ktr4sim_reset(); }
+  void TearDown() override { ktr4sim_reset(); }
+
+  // Presents cards with these switch settings (in driver order) and initialises the library.
+  void start(std::initializer_list<uint8_t> switches) {
+    std::vector<uint8_t> list(switches);
+    ktr4sim_set_cards(list.data(), static_cast<uint32_t>(list.size()));
+    ASSERT_EQ(KTR4_initial(), KTR4_OK);
+    ktr4sim_trace_clear();
+  }
+
+  static std::vector<ktr4sim_call> trace() {
+    std::vector<ktr4sim_call> calls(ktr4sim_trace_size());
+    for (uint32_t i = 0; i < calls.size(); ++i) ktr4sim_trace_get(i, &calls[i]);
+    return calls;
+  }
+  static std::vector<ktr4sim_call> calls_of(uint32_t operation) {
+    std::vector<ktr4sim_call> out;
+    for (const auto& call : trace())
+      if (call.operation == operation) out.push_back(call);
+    return out;
+  }
+  static std::vector<RegisterWrite> register_writes() {
+    std::vector<RegisterWrite> out;
+    for (const auto& call : calls_of(51)) out.push_back({call.a, call.b, call.value});
+    return out;
+  }
+  static std::vector<uint32_t> register_reads() {
+    std::vector<uint32_t> out;
+    for (const auto& call : calls_of(50)) out.push_back(call.b);
+    return out;
+  }
+  // Command words written to port offset 0.
+  static std::vector<uint32_t> commands() {
+    std::vector<uint32_t> out;
+    for (const auto& call : calls_of(22))
+      if (call.a == 0) out.push_back(call.value);
+    return out;
+  }
+  static uint32_t reg(uint32_t slot, uint32_t axis, uint32_t read_code) {
+    uint32_t value = 0;
+    EXPECT_EQ(ktr4sim_get_register(slot, axis, read_code, &value), 0);
+    return value;
+  }
+  static void set_reg(uint32_t slot, uint32_t axis, uint32_t read_code, uint32_t value) {
+    ASSERT_EQ(ktr4sim_set_register(slot, axis, read_code, value), 0);
+  }
+  static void set_status(uint32_t slot, uint32_t axis, uint32_t port, uint16_t word) {
+    ASSERT_EQ(ktr4sim_set_status(slot, axis, port, word), 0);
+  }
+};
+
+}  // namespace ktr4test
