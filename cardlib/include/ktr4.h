@@ -60,6 +60,9 @@ typedef uint32_t ktr4_u16;
 #define KTR4_ERR_ARC_GEOMETRY 308     /* arc geometry error */
 #define KTR4_ERR_FILE 309             /* the configuration file cannot be opened */
 #define KTR4_ERR_CIRCLE_GEOMETRY 311  /* circle geometry error */
+/* KTR4_load_config_from_file: the file is not a 212-byte configuration record; nothing
+ * was written to the card or the card table. */
+#define KTR4_ERR_FILE_SIZE 312
 /* KTR4_initial: the driver library could not be loaded (no card is initialised). */
 #define KTR4_ERR_DRIVER_LOAD 900
 /* KTR4_initial: the driver library lacks one of the operations (no card is initialised). */
@@ -71,9 +74,47 @@ KTR4_API int32_t KTR4_CALL KTR4_init_card(ktr4_u8 card);
 KTR4_API int32_t KTR4_CALL KTR4_close(void);
 KTR4_API int32_t KTR4_CALL KTR4_info(ktr4_u8 card, uint16_t *info);
 
-/* Pin configuration. */
+/* Pulse I/O and pin configuration. Flag arguments: 0 clears, any other value sets. */
+KTR4_API int32_t KTR4_CALL KTR4_set_pulse_outmode(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 mode);
+KTR4_API int32_t KTR4_CALL KTR4_readback_pulse_outmode(ktr4_u8 card, ktr4_u8 axis, uint8_t *mode);
+KTR4_API int32_t KTR4_CALL KTR4_set_pulse_inmode(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 mode, ktr4_u8 option);
+KTR4_API int32_t KTR4_CALL KTR4_readback_pulse_inmode(ktr4_u8 card, ktr4_u8 axis, uint8_t *mode, uint8_t *option);
+KTR4_API int32_t KTR4_CALL KTR4_config_SD_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 enable, ktr4_u8 opt6,
+                                              ktr4_u8 opt5, ktr4_u8 opt4);
+KTR4_API int32_t KTR4_CALL KTR4_readback_SD_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t *enable, uint8_t *opt6,
+                                                uint8_t *opt5, uint8_t *opt4, uint8_t *state);
+KTR4_API int32_t KTR4_CALL KTR4_config_PCS_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 enable, ktr4_u8 option);
+KTR4_API int32_t KTR4_CALL KTR4_readback_PCS_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t *enable, uint8_t *option,
+                                                 uint8_t *state);
+KTR4_API int32_t KTR4_CALL KTR4_config_INP_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 enable, ktr4_u8 option);
+KTR4_API int32_t KTR4_CALL KTR4_readback_INP_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t *enable, uint8_t *option,
+                                                 uint8_t *state);
+KTR4_API int32_t KTR4_CALL KTR4_config_ERC_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 option_a, ktr4_u8 option_b,
+                                               ktr4_u8 width, ktr4_u8 code);
+KTR4_API int32_t KTR4_CALL KTR4_readback_ERC_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t *option_a, uint8_t *option_b,
+                                                 uint8_t *width, uint8_t *code, uint8_t *state);
+KTR4_API int32_t KTR4_CALL KTR4_config_ALM_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 option9, ktr4_u8 option8);
+KTR4_API int32_t KTR4_CALL KTR4_readback_ALM_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t *option9, uint8_t *option8,
+                                                 uint8_t *state);
+KTR4_API int32_t KTR4_CALL KTR4_config_LTC_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 option15, ktr4_u8 option23);
+KTR4_API int32_t KTR4_CALL KTR4_readback_LTC_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t *option15, uint8_t *option23,
+                                                 uint8_t *state);
+KTR4_API int32_t KTR4_CALL KTR4_config_CMP_OUT(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 mode);
+KTR4_API int32_t KTR4_CALL KTR4_readback_CMP_OUT(ktr4_u8 card, ktr4_u8 axis, uint8_t *mode, uint8_t *state);
+KTR4_API int32_t KTR4_CALL KTR4_config_EL_MODE(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 mode);
+KTR4_API int32_t KTR4_CALL KTR4_readback_EL_MODE(ktr4_u8 card, ktr4_u8 axis, uint8_t *mode);
+KTR4_API int32_t KTR4_CALL KTR4_set_HOME_pin_logic(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 logic);
+KTR4_API int32_t KTR4_CALL KTR4_readback_HOME_pin_logic(ktr4_u8 card, ktr4_u8 axis, uint8_t *logic);
+KTR4_API int32_t KTR4_CALL KTR4_set_EZ_pin_logic(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 logic);
+KTR4_API int32_t KTR4_CALL KTR4_readback_EZ_pin_logic(ktr4_u8 card, ktr4_u8 axis, uint8_t *logic);
 KTR4_API int32_t KTR4_CALL KTR4_config_TTL_IO_MODE(ktr4_u8 card, ktr4_u8 mode);
 KTR4_API int32_t KTR4_CALL KTR4_readback_TTL_IO_MODE(ktr4_u8 card, uint8_t *mode);
+
+/* Configuration file: a 212-byte record per card. path is a NUL-terminated narrow file name.
+ * Saving writes beside the target and renames over it, so a failed save (309) leaves any
+ * previous file as it was. */
+KTR4_API int32_t KTR4_CALL KTR4_save_config2_file(ktr4_u8 card, const char *path);
+KTR4_API int32_t KTR4_CALL KTR4_load_config_from_file(ktr4_u8 card, const char *path);
 
 /* Status, counters, comparators and soft limits. */
 KTR4_API int32_t KTR4_CALL KTR4_read_current_position(ktr4_u8 card, ktr4_u8 axis, int32_t *position);
@@ -110,8 +151,22 @@ KTR4_API int32_t KTR4_CALL KTR4_read_point_status(ktr4_u8 card, ktr4_u8 axis, kt
                                                   uint8_t *state);
 KTR4_API int32_t KTR4_CALL KTR4_write_output_point(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 point, ktr4_u8 on);
 
-/* Stops. */
+/* Backlash, vibration suppression, continuous flag, synchronised start, stops, speed. */
+KTR4_API int32_t KTR4_CALL KTR4_backlash_comp(ktr4_u8 card, ktr4_u8 axis, ktr4_u16 amount,
+                                              ktr4_u8 mode_variant_flag, uint32_t correction_speed);
+KTR4_API int32_t KTR4_CALL KTR4_readback_backlash_comp(ktr4_u8 card, ktr4_u8 axis, uint16_t *amount,
+                                                       uint8_t *mode_variant_flag, uint32_t *correction_speed);
+KTR4_API int32_t KTR4_CALL KTR4_suppress_vibration(ktr4_u8 card, ktr4_u8 axis, ktr4_u16 first, ktr4_u16 second);
+KTR4_API int32_t KTR4_CALL KTR4_readback_suppress_vibration(ktr4_u8 card, ktr4_u8 axis, uint16_t *first,
+                                                            uint16_t *second);
+KTR4_API int32_t KTR4_CALL KTR4_set_continuous_flag(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 flag);
+KTR4_API int32_t KTR4_CALL KTR4_check_continuous_buffer(ktr4_u8 card, ktr4_u8 axis, uint8_t *full);
+KTR4_API int32_t KTR4_CALL KTR4_trigger_CSTA_pulse(ktr4_u8 card);
+KTR4_API int32_t KTR4_CALL KTR4_wait_CSTA_signal(ktr4_u8 card);
+KTR4_API int32_t KTR4_CALL KTR4_trigger_CSTP_pulse(ktr4_u8 card);
 KTR4_API int32_t KTR4_CALL KTR4_imd_stop(ktr4_u8 card, ktr4_u8 axis);
+KTR4_API int32_t KTR4_CALL KTR4_emg_stop(ktr4_u8 card);
+KTR4_API int32_t KTR4_CALL KTR4_read_speed(ktr4_u8 card, ktr4_u8 axis, double *speed);
 
 #ifdef __cplusplus
 }

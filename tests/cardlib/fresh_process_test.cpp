@@ -17,6 +17,7 @@ std::vector<std::function<int32_t(uint32_t)>> card_exports() {
   static uint32_t u32;
   static uint16_t u16;
   static uint8_t a, b, c;
+  static double f64;
   return {
       [](uint32_t card) { return KTR4_init_card(card); },
       [](uint32_t card) { return KTR4_info(card, &u16); },
@@ -46,6 +47,42 @@ std::vector<std::function<int32_t(uint32_t)>> card_exports() {
       [](uint32_t card) { return KTR4_read_point_status(card, 0, 0, &a); },
       [](uint32_t card) { return KTR4_write_output_point(card, 0, 0, 1); },
       [](uint32_t card) { return KTR4_imd_stop(card, 0); },
+      [](uint32_t card) { return KTR4_emg_stop(card); },
+      [](uint32_t card) { return KTR4_set_pulse_outmode(card, 0, 1); },
+      [](uint32_t card) { return KTR4_readback_pulse_outmode(card, 0, &a); },
+      [](uint32_t card) { return KTR4_set_pulse_inmode(card, 0, 1, 0); },
+      [](uint32_t card) { return KTR4_readback_pulse_inmode(card, 0, &a, &b); },
+      [](uint32_t card) { return KTR4_config_SD_PIN(card, 0, 1, 1, 1, 1); },
+      [](uint32_t card) { return KTR4_readback_SD_PIN(card, 0, &a, &b, &c, &a, &b); },
+      [](uint32_t card) { return KTR4_config_PCS_PIN(card, 0, 1, 1); },
+      [](uint32_t card) { return KTR4_readback_PCS_PIN(card, 0, &a, &b, &c); },
+      [](uint32_t card) { return KTR4_config_INP_PIN(card, 0, 1, 1); },
+      [](uint32_t card) { return KTR4_readback_INP_PIN(card, 0, &a, &b, &c); },
+      [](uint32_t card) { return KTR4_config_ERC_PIN(card, 0, 1, 1, 1, 1); },
+      [](uint32_t card) { return KTR4_readback_ERC_PIN(card, 0, &a, &b, &c, &a, &b); },
+      [](uint32_t card) { return KTR4_config_ALM_PIN(card, 0, 1, 1); },
+      [](uint32_t card) { return KTR4_readback_ALM_PIN(card, 0, &a, &b, &c); },
+      [](uint32_t card) { return KTR4_config_LTC_PIN(card, 0, 1, 1); },
+      [](uint32_t card) { return KTR4_readback_LTC_PIN(card, 0, &a, &b, &c); },
+      [](uint32_t card) { return KTR4_config_CMP_OUT(card, 0, 1); },
+      [](uint32_t card) { return KTR4_readback_CMP_OUT(card, 0, &a, &b); },
+      [](uint32_t card) { return KTR4_config_EL_MODE(card, 0, 1); },
+      [](uint32_t card) { return KTR4_readback_EL_MODE(card, 0, &a); },
+      [](uint32_t card) { return KTR4_set_HOME_pin_logic(card, 0, 1); },
+      [](uint32_t card) { return KTR4_readback_HOME_pin_logic(card, 0, &a); },
+      [](uint32_t card) { return KTR4_set_EZ_pin_logic(card, 0, 1); },
+      [](uint32_t card) { return KTR4_readback_EZ_pin_logic(card, 0, &a); },
+      [](uint32_t card) { return KTR4_save_config2_file(card, "/nonexistent/ktr4.cfg"); },
+      [](uint32_t card) { return KTR4_backlash_comp(card, 0, 1, 0, 1000); },
+      [](uint32_t card) { return KTR4_readback_backlash_comp(card, 0, &u16, &a, &u32); },
+      [](uint32_t card) { return KTR4_suppress_vibration(card, 0, 1, 2); },
+      [](uint32_t card) { return KTR4_readback_suppress_vibration(card, 0, &u16, &u16); },
+      [](uint32_t card) { return KTR4_set_continuous_flag(card, 0, 1); },
+      [](uint32_t card) { return KTR4_check_continuous_buffer(card, 0, &a); },
+      [](uint32_t card) { return KTR4_trigger_CSTA_pulse(card); },
+      [](uint32_t card) { return KTR4_wait_CSTA_signal(card); },
+      [](uint32_t card) { return KTR4_trigger_CSTP_pulse(card); },
+      [](uint32_t card) { return KTR4_read_speed(card, 0, &f64); },
   };
 }
 
@@ -57,6 +94,11 @@ TEST(FreshProcess, BeforeInitialEveryCardIsNotInitialisedAndNothingReachesTheDri
     EXPECT_EQ(call(16), KTR4_ERR_CARD);  // the range check comes first
   }
   EXPECT_EQ(ktr4sim_trace_size(), 0u);
+}
+
+TEST(FreshProcess, BeforeInitialLoadingAConfigurationOpensItsFileFirst) {
+  ktr4sim_reset();
+  EXPECT_EQ(KTR4_load_config_from_file(0, "/nonexistent/ktr4.cfg"), KTR4_ERR_FILE);
 }
 
 TEST(FreshProcess, DefaultDriverIsTheSimulatedCardBesideTheLibrary) {
