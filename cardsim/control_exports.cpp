@@ -101,3 +101,14 @@ KTR4SIM_EXPORT int32_t ktr4sim_trace_get(uint32_t index, ktr4sim_call* call) {
     return 0;
   });
 }
+
+KTR4SIM_EXPORT int32_t ktr4sim_raise_interrupt(uint32_t slot, uint32_t axis, uint16_t cause, uint32_t event_word) {
+  if (axis > 3) return KTR4SIM_ERR_AXIS;
+  return with_slot(slot, [&](SimCard& card) -> int32_t {
+    return card.raise_interrupt(axis, cause, event_word) ? 0 : KTR4SIM_ERR_DISABLED;
+  });
+}
+
+KTR4SIM_EXPORT int32_t ktr4sim_interrupt_enabled(uint32_t slot) {
+  return with_slot(slot, [](SimCard& card) -> int32_t { return card.interrupt_enabled() ? 1 : 0; });
+}

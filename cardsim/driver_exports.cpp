@@ -77,20 +77,25 @@ KTR4SIM_EXPORT int32_t ktr4io_open_card(uint32_t handle, void* open_record) {
 }
 
 KTR4SIM_EXPORT int32_t ktr4io_set_interrupt(uint32_t handle, void* interrupt_record) {
-  (void)interrupt_record;
-  return serve_card(4, handle, 0, 0, [&](SimCard&, uint32_t&) -> int32_t { return 0; });
+  const auto* record = static_cast<const ktr4io_interrupt_record*>(interrupt_record);
+  return serve_card(4, handle, record->enable, 0, [&](SimCard& card, uint32_t&) -> int32_t {
+    card.set_interrupt(record->event_slot, record->enable != 0);
+    return 0;
+  });
 }
 
 KTR4SIM_EXPORT int32_t ktr4io_read_interrupt_status(uint32_t handle, void* status_block) {
-  return serve_card(5, handle, 0, 0, [&](SimCard&, uint32_t&) -> int32_t {
-    // No interrupt source is pending on this card.
-    std::memset(status_block, 0, KTR4IO_INTERRUPT_STATUS_SIZE);
+  return serve_card(5, handle, 0, 0, [&](SimCard& card, uint32_t&) -> int32_t {
+    card.read_interrupt_status(static_cast<unsigned char*>(status_block));
     return 0;
   });
 }
 
 KTR4SIM_EXPORT int32_t ktr4io_reset_interrupt(uint32_t handle, uint32_t card_number) {
-  return serve_card(6, handle, card_number, 0, [&](SimCard&, uint32_t&) -> int32_t { return 0; });
+  return serve_card(6, handle, card_number, 0, [&](SimCard& card, uint32_t&) -> int32_t {
+    card.reset_interrupt();
+    return 0;
+  });
 }
 
 KTR4SIM_EXPORT int32_t ktr4io_read_port16(uint32_t handle, uint16_t offset, uint16_t* word) {

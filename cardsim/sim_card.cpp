@@ -1,6 +1,13 @@
 #include "sim_card.h"
 
+#include <cstring>
+
+#include "ktr4.h"
 #include "ktr4sim.h"
+
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
 
 namespace ktr4sim {
 
@@ -48,6 +55,41 @@ int32_t SimCard::read_port(uint16_t offset, uint16_t* word) const {
 int32_t SimCard::write_port(uint16_t offset, uint16_t /*word*/) {
   // Offset 0 takes command words; the card accepts them.
   return offset == 0 ? 0 : KTR4SIM_ERR_CODE;
+}
+
+void SimCard::set_interrupt(void* event_slot, bool enable) {
+  interrupt_enabled_ = enable;
+  if (enable) interrupt_slot_ = event_slot;
+}
+
+void SimCard::read_interrupt_status(unsigned char block[44]) {
+  std::memcpy(block, pending_.data(), pending_.size());
+  pending_.fill(0);
+}
+
+void SimCard::reset_interrupt() { pending_.fill(0); }
+
+bool SimCard::raise_interrupt(uint32_t axis, uint16_t cause, uint32_t event_word) {
+  auto or_u16 = [&](size_t at, uint16_t value) {
+    pending_[at] |= static_cast<unsigned char>(value);
+    pending_[at + 1] |= static_cast<unsigned char>(value >> 8);
+  };
+  auto or_u32 = [&](size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) pending_[at + i] |= static_cast<unsigned char>(value >> (8 * i));
+  };
+  pending_[0] |= static_cast<unsigned char>(1u << (2 * axis));
+  or_u16(2 + 2 * axis, cause);
+  or_u32(12 + 4 * axis, event_word);
+  or_u32(28 + 4 * axis, event_word);
+  if (!interrupt_enabled_ || interrupt_slot_ == nullptr) return false;
+#if !defined(_WIN32)
+  const KTR4_EVENT event = *static_cast<KTR4_EVENT*>(interrupt_slot_);
+  if (event < 0) return false;
+  const uint64_t one = 1;
+  return write(event, &one, sizeof one) == static_cast<ssize_t>(sizeof one);
+#else
+  return false;
+#endif
 }
 
 int32_t SimCard::poke(uint32_t axis, uint32_t read_code, uint32_t value) {

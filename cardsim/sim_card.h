@@ -24,6 +24,14 @@ class SimCard {
   int32_t read_port(uint16_t offset, uint16_t* word) const;
   int32_t write_port(uint16_t offset, uint16_t word);
 
+  // Interrupts: the driver's record, the pending status block (read-to-clear).
+  void set_interrupt(void* event_slot, bool enable);
+  bool interrupt_enabled() const { return interrupt_enabled_; }
+  void read_interrupt_status(unsigned char block[44]);
+  void reset_interrupt();
+  // Records an interrupt of the axis; signals the card's event when interrupts are enabled.
+  bool raise_interrupt(uint32_t axis, uint16_t cause, uint32_t event_word);
+
   // Control-facing access by read code, whether the card lets the driver write it or not.
   int32_t poke(uint32_t axis, uint32_t read_code, uint32_t value);
   int32_t peek(uint32_t axis, uint32_t read_code, uint32_t* value) const;
@@ -41,6 +49,9 @@ class SimCard {
   std::array<std::array<uint32_t, 256>, 4> registers_{};  // indexed by read code
   std::array<uint16_t, 4> main_status_{};
   std::array<uint16_t, 4> sub_status_{};
+  void* interrupt_slot_ = nullptr;
+  bool interrupt_enabled_ = false;
+  std::array<unsigned char, 44> pending_{};
 };
 
 }  // namespace ktr4sim

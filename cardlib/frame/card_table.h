@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "ktr4.h"
+
 namespace ktr4 {
 
 inline constexpr uint8_t kCardCount = 16;
@@ -17,11 +19,26 @@ struct OpenRecord {
 };
 static_assert(sizeof(OpenRecord) == 8, "the driver expects an 8-byte open record");
 
+// What a card's interrupt service thread works from.
+struct ServiceRecord {
+  uint8_t card = 0;
+  uint8_t running = 0;  // 1 while the service thread is to serve interrupts
+  KTR4_IRQ_CALLBACK callback = nullptr;
+};
+
 struct CardState {
   uint32_t handle = kNoCard;
   OpenRecord open;
+  // The slot whose address the driver is given: it signals the event held here.
+#if defined(_WIN32)
+  KTR4_EVENT event = nullptr;
+#else
+  KTR4_EVENT event = -1;
+#endif
+  uint32_t event_generation = 0;  // counts events prepared, so a waiting thread sees a new one
   // 1 while interrupt service is off; KTR4_close disables the cards where it is 0.
   uint8_t interrupt_off = 1;
+  ServiceRecord service;
 };
 
 // Per-axis fields; a default-constructed AxisState holds the values KTR4_initial resets to

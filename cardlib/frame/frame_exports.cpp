@@ -4,6 +4,7 @@
 #include "card_table.h"
 #include "driver_binding.h"
 #include "export_call.h"
+#include "priority.h"
 #include "ktr4.h"
 #include "ktr4io.h"
 #include "register_access.h"
@@ -53,6 +54,7 @@ KTR4_API int32_t KTR4_CALL KTR4_initial(void) {
 
   reset_axis_tables();
   for (CardState& card : table.cards) card.interrupt_off = 1;
+  raise_process_priority();
   return last_result();
 }
 
@@ -82,6 +84,7 @@ KTR4_API int32_t KTR4_CALL KTR4_close(void) {
       card.open.open_flag = 0;
       driver().open_card(card.handle, &card.open);
     }
+    if (card.interrupt_off == 0) last_result() = KTR4_disable_IRQ(number);
   }
   // Handles stay as they are: later calls still reach the driver with them.
   return last_result();

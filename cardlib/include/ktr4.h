@@ -46,6 +46,22 @@ typedef uint32_t ktr4_u8;
 /* A 16-bit argument in a 32-bit slot: only the low 16 bits count. */
 typedef uint32_t ktr4_u16;
 
+/* The event a card's driver signals when the card interrupts (KTR4_enable_IRQ).
+ * On Windows a Windows event handle (NULL when it could not be created). Elsewhere an eventfd
+ * descriptor (-1 when it could not be created): it turns readable when signalled and one
+ * read() of 8 bytes consumes the signal; signals before a read coalesce into one. Events are
+ * shared by name within the process: card n's event is named by the byte n followed by
+ * "KTR4", so card 0's name is empty and it gets a new unnamed event at each enable. */
+#if defined(_WIN32)
+typedef void *KTR4_EVENT;
+#else
+typedef int KTR4_EVENT;
+#endif
+
+/* Interrupt callback: called with the card number on the card's service thread, without
+ * the library's lock held, so it may call any export. */
+typedef void(KTR4_CALL *KTR4_IRQ_CALLBACK)(uint8_t card);
+
 /* Status codes. */
 #define KTR4_OK 0
 #define KTR4_ERR_NOT_INITIALISED 100  /* no card with this number was found by KTR4_initial */
@@ -150,6 +166,15 @@ KTR4_API int32_t KTR4_CALL KTR4_read_motion_status(ktr4_u8 card, ktr4_u8 axis, k
 KTR4_API int32_t KTR4_CALL KTR4_read_point_status(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 point,
                                                   uint8_t *state);
 KTR4_API int32_t KTR4_CALL KTR4_write_output_point(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 point, ktr4_u8 on);
+
+/* Interrupts. */
+KTR4_API int32_t KTR4_CALL KTR4_enable_IRQ(ktr4_u8 card, KTR4_EVENT *event);
+KTR4_API int32_t KTR4_CALL KTR4_disable_IRQ(ktr4_u8 card);
+KTR4_API int32_t KTR4_CALL KTR4_set_INT_mask(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 mask);
+KTR4_API int32_t KTR4_CALL KTR4_set_INT_source(ktr4_u8 card, ktr4_u8 axis, uint32_t source, uint32_t factor);
+KTR4_API int32_t KTR4_CALL KTR4_link_IRQ_process(ktr4_u8 card, KTR4_IRQ_CALLBACK callback);
+KTR4_API int32_t KTR4_CALL KTR4_read_INT_status(ktr4_u8 card, ktr4_u8 axis, uint8_t *field, uint32_t *event_word,
+                                                uint32_t *last_word);
 
 /* Backlash, vibration suppression, continuous flag, synchronised start, stops, speed. */
 KTR4_API int32_t KTR4_CALL KTR4_backlash_comp(ktr4_u8 card, ktr4_u8 axis, ktr4_u16 amount,

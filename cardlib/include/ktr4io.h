@@ -36,6 +36,27 @@ extern "C" {
  *   bytes 12-27 four u32 event status words, axis 0 first
  *   bytes 28-43 four u32 further words, axis 0 first */
 
+/* Interrupt record passed by address to ktr4io_set_interrupt. event_slot is the address of
+ * the card's event-handle slot inside ktr4 (a KTR4_EVENT, see ktr4.h); it stays valid for the
+ * life of the process, and carries no value when disabling. To signal a card's interrupt a
+ * driver signals the event held in that slot: on Windows SetEvent, elsewhere it writes the
+ * 8-byte value 1 to the eventfd. */
+#if defined(_WIN32) && !defined(_WIN64)
+#pragma pack(push, 1)
+typedef struct ktr4io_interrupt_record {
+  uint32_t event_slot; /* address of the HANDLE slot */
+  uint8_t zero;
+  uint8_t enable; /* 1 enable, 0 disable */
+} ktr4io_interrupt_record;
+#pragma pack(pop)
+#else
+typedef struct ktr4io_interrupt_record {
+  void *event_slot; /* points at a KTR4_EVENT */
+  uint8_t zero;
+  uint8_t enable; /* 1 enable, 0 disable */
+} ktr4io_interrupt_record;
+#endif
+
 /* Ordinal 1: fill one handle per card of this model and the number of cards (<= 16). */
 int32_t KTR4_CALL ktr4io_find_cards(uint16_t device_type, uint32_t handles[16], uint8_t *count);
 /* Ordinal 2: fill the card's information record (KTR4IO_INFO_RECORD_SIZE bytes). */

@@ -26,6 +26,7 @@ extern "C" {
 #define KTR4SIM_ERR_HANDLE 1001  /* no simulated card has this handle */
 #define KTR4SIM_ERR_AXIS 1002    /* axis number above 3 */
 #define KTR4SIM_ERR_CODE 1003    /* register code or port offset the card does not have */
+#define KTR4SIM_ERR_DISABLED 1004 /* the card's interrupt is not enabled: nothing was signalled */
 
 /* Status ports of an axis. */
 #define KTR4SIM_MAIN_STATUS 0
@@ -63,6 +64,14 @@ int32_t ktr4sim_get_register(uint32_t slot, uint32_t axis, uint32_t read_code, u
  * number switch. */
 int32_t ktr4sim_set_status(uint32_t slot, uint32_t axis, uint32_t port, uint16_t word);
 int32_t ktr4sim_get_status(uint32_t slot, uint32_t axis, uint32_t port, uint16_t *word);
+
+/* Interrupts. The card keeps a pending status block (the layout of ktr4io.h) that
+ * ktr4io_read_interrupt_status hands over and clears, and ktr4io_reset_interrupt clears.
+ * Raising an interrupt for an axis sets its 2-bit field to 1, ORs `cause` into its cause word
+ * and `event_word` into its event status and last words, then signals the event whose slot the
+ * driver was given (0), or returns KTR4SIM_ERR_DISABLED when interrupts are not enabled. */
+int32_t ktr4sim_raise_interrupt(uint32_t slot, uint32_t axis, uint16_t cause, uint32_t event_word);
+int32_t ktr4sim_interrupt_enabled(uint32_t slot);
 
 /* Make driver operation `operation` fail with `code`: after `skip` further calls that
  * succeed, the next `count` calls fail (count < 0: every call from then on). Calls still
