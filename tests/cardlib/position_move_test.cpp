@@ -40,7 +40,7 @@ class PositionMove : public ktr4test::SimCardTest {
   }
   static std::vector<RegisterWrite> s_burst(uint32_t a, int32_t target, uint32_t fh, uint32_t dp, uint32_t mode,
                                             uint32_t s_acc, uint32_t s_dec) {
-    // The worked S-curve example's FL 6553, UR 4, DR 16, MG 1965 and correction 6553.
+    // The reference S-curve move's FL 6553, UR 4, DR 16, MG 1965 and correction 6553.
     return {{a, 0x90, static_cast<uint32_t>(target)},
             {a, 0x91, 6553},
             {a, 0x92, fh},
@@ -55,7 +55,7 @@ class PositionMove : public ktr4test::SimCardTest {
   }
 };
 
-TEST_F(PositionMove, WorkedTCurveExamplesWriteTheExactRegisters) {
+TEST_F(PositionMove, ReferenceTCurveMovesWriteTheExactRegisters) {
   // Start 1000 pps, maximum 10 000 pps, Tacc 0.1 s: MG 1965, FL 6553, FH 65533, UR 7; the
   // correction speed 1000 pps at MG 1965 is 6553.
   EXPECT_EQ(KTR4_T_curve_position_move(0, 1, 50000, 0, 1000, 10000, 0.1, 0.1), KTR4_OK);
@@ -75,7 +75,7 @@ TEST_F(PositionMove, WorkedTCurveExamplesWriteTheExactRegisters) {
   EXPECT_EQ(axis(1).lost_pulses, 50000);
 }
 
-TEST_F(PositionMove, WorkedSCurveExamplesWriteTheExactRegisters) {
+TEST_F(PositionMove, ReferenceSCurveMovesWriteTheExactRegisters) {
   // Sections 2000 pps: S_acc = S_dec = 13106, UR 4, DR 16.
   EXPECT_EQ(KTR4_S_curve_position_move(0, 2, 50000, 0, 1000, 10000, 0.1, 0.3, 2000, 2000), KTR4_OK);
   EXPECT_EQ(register_writes(), s_burst(2, 50000, 65533, 1620, 0x01002441, 13106, 13106));

