@@ -167,6 +167,38 @@ KTR4_API int32_t KTR4_CALL KTR4_read_point_status(ktr4_u8 card, ktr4_u8 axis, kt
                                                   uint8_t *state);
 KTR4_API int32_t KTR4_CALL KTR4_write_output_point(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 point, ktr4_u8 on);
 
+/* Motion profile engine. Speeds are in pulses per second, at most 6 553 500 in magnitude
+ * (302 above); position moves use their magnitudes, velocity moves take the direction from
+ * the sign of the operating speed. Times are in seconds. S-curve sections (sv*) are speeds
+ * in pps, 0 for a pure S-curve. Position moves: mode 0 relative, any other value absolute;
+ * they need a stopped axis (303) or, in continuous mode, a free buffer (304). */
+KTR4_API int32_t KTR4_CALL KTR4_fix_speed_range(ktr4_u8 card, ktr4_u8 axis, int32_t max_speed);
+KTR4_API int32_t KTR4_CALL KTR4_unfix_speed_range(ktr4_u8 card, ktr4_u8 axis);
+KTR4_API int32_t KTR4_CALL KTR4_T_curve_position_move(ktr4_u8 card, ktr4_u8 axis, int32_t dist, ktr4_u8 mode,
+                                                      int32_t start_speed, int32_t max_speed, double t_acc,
+                                                      double t_dec);
+KTR4_API int32_t KTR4_CALL KTR4_TR_position_move(ktr4_u8 card, ktr4_u8 axis, int32_t dist, int32_t start_speed,
+                                                 int32_t max_speed, double t_acc, double t_dec);
+KTR4_API int32_t KTR4_CALL KTR4_TA_position_move(ktr4_u8 card, ktr4_u8 axis, int32_t dist, int32_t start_speed,
+                                                 int32_t max_speed, double t_acc, double t_dec);
+KTR4_API int32_t KTR4_CALL KTR4_S_curve_position_move(ktr4_u8 card, ktr4_u8 axis, int32_t dist, ktr4_u8 mode,
+                                                      int32_t start_speed, int32_t max_speed, double t_acc,
+                                                      double t_dec, int32_t sv_acc, int32_t sv_dec);
+KTR4_API int32_t KTR4_CALL KTR4_SR_position_move(ktr4_u8 card, ktr4_u8 axis, int32_t dist, int32_t start_speed,
+                                                 int32_t max_speed, double t_acc, double t_dec, int32_t sv_acc,
+                                                 int32_t sv_dec);
+KTR4_API int32_t KTR4_CALL KTR4_SA_position_move(ktr4_u8 card, ktr4_u8 axis, int32_t dist, int32_t start_speed,
+                                                 int32_t max_speed, double t_acc, double t_dec, int32_t sv_acc,
+                                                 int32_t sv_dec);
+/* New end of the running move: mode 0 a distance from where it started, else an end position. */
+KTR4_API int32_t KTR4_CALL KTR4_position_change(ktr4_u8 card, ktr4_u8 axis, int32_t new_dist, ktr4_u8 mode);
+KTR4_API int32_t KTR4_CALL KTR4_T_velocity_move(ktr4_u8 card, ktr4_u8 axis, int32_t start_speed,
+                                                int32_t max_speed, double t_acc);
+KTR4_API int32_t KTR4_CALL KTR4_S_velocity_move(ktr4_u8 card, ktr4_u8 axis, int32_t start_speed,
+                                                int32_t max_speed, double t_acc, int32_t sv);
+KTR4_API int32_t KTR4_CALL KTR4_velocity_change(ktr4_u8 card, ktr4_u8 axis, int32_t new_speed, double t_change);
+KTR4_API int32_t KTR4_CALL KTR4_dec_stop(ktr4_u8 card, ktr4_u8 axis, double t_dec);
+
 /* Interrupts. */
 KTR4_API int32_t KTR4_CALL KTR4_enable_IRQ(ktr4_u8 card, KTR4_EVENT *event);
 KTR4_API int32_t KTR4_CALL KTR4_disable_IRQ(ktr4_u8 card);
