@@ -45,6 +45,7 @@ bool ReceiveLogs::appendRead(QByteArrayView bytes)
             limitObserver_(hexLog_, charLog_);
         hexLog_.clear();
         charLog_.clear();
+        ++generation_;
         return true;
     }
     return false;
@@ -59,6 +60,7 @@ void ReceiveLogs::clear()
 {
     hexLog_.clear();
     charLog_.clear();
+    ++generation_;
 }
 
 bool ReceiveLogs::takeDisplayPending()

@@ -33,6 +33,10 @@ public:
     const QString& hexLog() const { return hexLog_; }
     const QString& charLog() const { return charLog_; }
 
+    // Changes whenever the logs are emptied, so a view that shows a log can tell whether the
+    // log only grew since it last looked (and append) or started again (and replace).
+    quint64 generation() const { return generation_; }
+
     bool displayPending() const { return displayPending_; }
     // Returns whether the display was pending and clears the mark.
     bool takeDisplayPending();
@@ -43,6 +47,7 @@ private:
     QString hexLog_;
     QString charLog_;
     bool displayPending_ = false;
+    quint64 generation_ = 0;
     LimitObserver limitObserver_;
 };
 

@@ -67,13 +67,6 @@ bool typesCharacter(const QKeyEvent* event)
     return !event->text().isEmpty() || event->key() == Qt::Key_Backspace || isEnter(event);
 }
 
-void showLogInView(QPlainTextEdit* view, const QString& log)
-{
-    view->setPlainText(log);
-    view->moveCursor(QTextCursor::End);
-    view->ensureCursorVisible();
-}
-
 }  // namespace
 
 Form1::Form1(QWidget* parent)
@@ -378,6 +371,12 @@ void Form1::mnu_port_map_Click()
 
 // ---- receive display ----
 
+void Form1::scrollToEnd(QPlainTextEdit* view)
+{
+    view->moveCursor(QTextCursor::End);
+    view->ensureCursorVisible();
+}
+
 void Form1::showCharacterView()
 {
     Text4->hide();
@@ -402,8 +401,8 @@ void Form1::Timer1_Timer()
     if (!Comm1->isOpen())
         return;
     if (receiveLogs_.takeDisplayPending()) {
-        showLogInView(Text4, receiveLogs_.hexLog());
-        showLogInView(Text6, receiveLogs_.charLog());
+        refreshView(Text4, receiveLogs_.hexLog(), hexViewSync_);
+        refreshView(Text6, receiveLogs_.charLog(), charViewSync_);
     }
     if (Comm1->bytesWaiting() == 0)
         return;
@@ -415,6 +414,23 @@ void Form1::Timer1_Timer()
         Text4->clear();
         Text6->clear();
     }
+}
+
+void Form1::refreshView(QPlainTextEdit* view, const QString& log, ViewSync& sync)
+{
+    // Laying out a long paragraph again costs far more than adding to it, so a log that only
+    // grew is appended; anything else (log emptied, box edited or cleared) replaces the text.
+    const bool onlyGrew = sync.generation == receiveLogs_.generation() && sync.revision == view->document()->revision()
+        && sync.shownLength <= log.size();
+    if (!onlyGrew) {
+        view->setPlainText(log);
+    } else if (sync.shownLength < log.size()) {
+        QTextCursor end(view->document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(log.sliced(sync.shownLength));
+    }
+    scrollToEnd(view);
+    sync = {receiveLogs_.generation(), log.size(), view->document()->revision()};
 }
 
 void Form1::Command16_Click()

@@ -116,6 +116,14 @@ private:
     void showConnectedState();
     void showNotConnectedState();
     void connectFailed(int portNumber, bool numberInTables);
+    // What a receive view last took from its log.
+    struct ViewSync {
+        quint64 generation = ~quint64{0};
+        qsizetype shownLength = 0;
+        int revision = -1;
+    };
+    void refreshView(QPlainTextEdit* view, const QString& log, ViewSync& sync);
+    void scrollToEnd(QPlainTextEdit* view);
     void showMessage(const QString& text, const QString& title);
     void showNotConnectedMessage();
 
@@ -123,6 +131,8 @@ private:
     tessa::SettingsStore settings_;
     tessa::ReceiveLogs receiveLogs_;
     tessa::LastCrcText lastCrc_;
+    ViewSync hexViewSync_;
+    ViewSync charViewSync_;
     std::array<std::int16_t, tessa::kPortTableSize> portAvailability_{};
     std::array<std::int16_t, tessa::kPortTableSize> portAnswered_{};
     std::int16_t connectSucceeded_ = 0;

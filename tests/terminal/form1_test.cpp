@@ -591,6 +591,14 @@ private slots:
         QVERIFY(far.write(QByteArray("Z")));
         QTRY_COMPARE_WITH_TIMEOUT(text6->toPlainText(), QStringLiteral("Z"), 5000);
         QCOMPARE(text4->toPlainText(), QStringLiteral("5A "));
+
+        // Text typed into a view is replaced by the whole log at the next refresh.
+        text4->setPlainText(QStringLiteral("typed"));
+        text6->moveCursor(QTextCursor::End);
+        text6->insertPlainText(QStringLiteral("typed"));
+        QVERIFY(far.write(QByteArray("\r\nY")));
+        QTRY_COMPARE_WITH_TIMEOUT(text6->toPlainText(), QStringLiteral("Z  \nY"), 5000);
+        QCOMPARE(text4->toPlainText(), QStringLiteral("5A 0D 0A \n59 "));
     }
 
     void largeBurstReachesTheLogsWholeAndInOrder()

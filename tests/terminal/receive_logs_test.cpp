@@ -186,3 +186,17 @@ TEST(ReceiveLogs, RandomReadsKeepEveryByteAcrossLimitClears)
     seenHex.remove(QStringLiteral("\r\n"));
     EXPECT_EQ(seenHex, hexOf(sent));
 }
+
+TEST(ReceiveLogs, GenerationChangesOnlyWhenTheLogsStartAgain)
+{
+    ReceiveLogs logs;
+    const quint64 start = logs.generation();
+    logs.appendRead(QByteArray("abc"));
+    logs.appendHexLineBreak();
+    EXPECT_EQ(logs.generation(), start);
+    logs.clear();
+    EXPECT_NE(logs.generation(), start);
+    const quint64 afterClear = logs.generation();
+    logs.appendRead(QByteArray(ReceiveLogs::kHexLogLimit / 3 + 1, 'x'));
+    EXPECT_NE(logs.generation(), afterClear);
+}
