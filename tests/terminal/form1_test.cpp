@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDeadlineTimer>
 #include <QFrame>
 #include <QGroupBox>
@@ -22,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSerialPort>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -703,6 +705,33 @@ private slots:
         for (char c : got)
             QVERIFY(static_cast<std::uint8_t>(c) < 100);
         QVERIFY(far.readFor(300).isEmpty());
+    }
+
+    void portMapMenuMapsANumberToATypedDevice()
+    {
+        form = std::make_unique<Form1>();
+        pty = std::make_unique<PtyPair>();
+        QVERIFY(pty->ready());
+        bool answered = false;
+        QTimer answerDialog;
+        connect(&answerDialog, &QTimer::timeout, this, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog || dialog->objectName() != QStringLiteral("PortMapDialog") || answered)
+                return;
+            answered = true;
+            dialog->findChild<QSpinBox*>(QStringLiteral("PortNumber"))->setValue(5);
+            dialog->findChild<QComboBox*>(QStringLiteral("DevicePath"))->setEditText(pty->nearPath());
+            dialog->accept();
+        });
+        answerDialog.start(10);
+        child<QAction>("mnu_port_map")->trigger();
+        QVERIFY(answered);
+        QCOMPARE(tessa::SettingsStore().portPath(5), pty->nearPath());
+
+        child<QLineEdit>("Text1")->setText(QStringLiteral("5"));
+        QTest::mouseClick(Command1(), Qt::LeftButton);
+        QVERIFY(form->comm1().isOpen());
+        QCOMPARE(form->comm1().devicePath(), pty->nearPath());
     }
 
     void closingTheWindowClosesThePort()
