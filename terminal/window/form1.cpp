@@ -164,10 +164,15 @@ void Form1::Form_Load()
 
 void Form1::closeEvent(QCloseEvent* event)
 {
-    // Form_QueryUnload: the port is released before the window goes.
+    Form_QueryUnload();
+    event->accept();
+}
+
+void Form1::Form_QueryUnload()
+{
+    // The port is released before the window goes; nothing is written to the settings.
     if (Comm1->isOpen())
         Comm1->close();
-    event->accept();
 }
 
 void Form1::Command13_Click()

@@ -77,6 +77,8 @@ public:
 public slots:
     // Start-up, run once by the constructor.
     void Form_Load();
+    // Shutdown, run when the window is closed.
+    void Form_QueryUnload();
 
     void Command1_Click();
     void Command2_Click();
