@@ -1,0 +1,165 @@
+#include "serial/serial_port.h"
+
+#include "frames/frame_text.h"
+#include "serial/port_number.h"
+
+namespace tessa {
+
+std::optional<LineSettings> parseLineSettings(QStringView text)
+{
+    const QList<QStringView> fields = text.split(u',');
+    if (fields.size() != 4)
+        return std::nullopt;
+    LineSettings s;
+    bool ok = false;
+    s.baudRate = fields[0].trimmed().toInt(&ok);
+    if (!ok || s.baudRate <= 0)
+        return std::nullopt;
+
+    const QString parity = fields[1].trimmed().toString().toLower();
+    if (parity == u"n")
+        s.parity = QSerialPort::NoParity;
+    else if (parity == u"o")
+        s.parity = QSerialPort::OddParity;
+    else if (parity == u"e")
+        s.parity = QSerialPort::EvenParity;
+    else if (parity == u"m")
+        s.parity = QSerialPort::MarkParity;
+    else if (parity == u"s")
+        s.parity = QSerialPort::SpaceParity;
+    else
+        return std::nullopt;
+
+    const int dataBits = fields[2].trimmed().toInt(&ok);
+    if (!ok || dataBits < 5 || dataBits > 8)
+        return std::nullopt;
+    s.dataBits = static_cast<QSerialPort::DataBits>(dataBits);
+
+    const QStringView stop = fields[3].trimmed();
+    if (stop == u"1")
+        s.stopBits = QSerialPort::OneStop;
+    else if (stop == u"1.5")
+        s.stopBits = QSerialPort::OneAndHalfStop;
+    else if (stop == u"2")
+        s.stopBits = QSerialPort::TwoStop;
+    else
+        return std::nullopt;
+    return s;
+}
+
+SerialPort::SerialPort(QObject* parent)
+    : QObject(parent)
+    , resolver_([](int number) { return devicePathForPort(number, nullptr); })
+{
+    connect(&port_, &QSerialPort::errorOccurred, this, &SerialPort::onError);
+}
+
+SerialPort::~SerialPort() = default;
+
+void SerialPort::setPortResolver(PortResolver resolver)
+{
+    resolver_ = std::move(resolver);
+}
+
+void SerialPort::setPortNumber(int number)
+{
+    portNumber_ = number;
+}
+
+void SerialPort::setSettings(const QString& settings)
+{
+    settingsText_ = settings;
+}
+
+QString SerialPort::devicePath() const
+{
+    return resolver_(portNumber_);
+}
+
+bool SerialPort::open()
+{
+    if (port_.isOpen())
+        close();
+    errorString_.clear();
+    const std::optional<LineSettings> line = parseLineSettings(settingsText_);
+    if (!line) {
+        errorString_ = tr("Invalid settings \"%1\"").arg(settingsText_);
+        return false;
+    }
+    port_.setPortName(devicePath());
+    port_.setReadBufferSize(kReadBufferBytes);
+    if (!port_.open(QIODevice::ReadWrite)) {
+        errorString_ = port_.errorString();
+        return false;
+    }
+    // Settings that the device refuses count as a failed open, like a missing device.
+    if (!port_.setBaudRate(line->baudRate) || !port_.setParity(line->parity) || !port_.setDataBits(line->dataBits)
+        || !port_.setStopBits(line->stopBits) || !port_.setFlowControl(QSerialPort::NoFlowControl)) {
+        errorString_ = port_.errorString();
+        port_.close();
+        return false;
+    }
+    losing_ = false;
+    return true;
+}
+
+void SerialPort::close()
+{
+    if (!port_.isOpen())
+        return;
+    port_.flush();
+    port_.close();
+}
+
+bool SerialPort::isOpen() const
+{
+    return port_.isOpen() && !losing_;
+}
+
+qint64 SerialPort::bytesWaiting() const
+{
+    return isOpen() ? port_.bytesAvailable() : 0;
+}
+
+QByteArray SerialPort::readAll()
+{
+    return isOpen() ? port_.readAll() : QByteArray();
+}
+
+bool SerialPort::write(QByteArrayView bytes)
+{
+    if (!isOpen())
+        return false;
+    if (port_.write(bytes.data(), bytes.size()) != bytes.size())
+        return false;
+    port_.flush();
+    return true;
+}
+
+bool SerialPort::write(QStringView text)
+{
+    return write(characterFrame(text));
+}
+
+void SerialPort::onError(QSerialPort::SerialPortError error)
+{
+    if (!port_.isOpen() || losing_)
+        return;
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
+        return;
+    // Closing inside QSerialPort's own notification would delete the notifier that is
+    // running; the close waits for the event loop, and isOpen() reports closed meanwhile.
+    losing_ = true;
+    QMetaObject::invokeMethod(this, &SerialPort::closeAfterLoss, Qt::QueuedConnection);
+}
+
+void SerialPort::closeAfterLoss()
+{
+    if (!losing_)
+        return;
+    port_.close();
+    losing_ = false;
+    emit lost();
+}
+
+}  // namespace tessa

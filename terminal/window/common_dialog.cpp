@@ -1,0 +1,42 @@
+#include "window/common_dialog.h"
+
+#include <QFileDialog>
+
+namespace tessa {
+
+QString CommonDialog::qtFilter() const
+{
+    const qsizetype bar = filter_.indexOf(u'|');
+    if (bar < 0)
+        return filter_;
+    return filter_.left(bar).trimmed() + QStringLiteral(" (") + filter_.mid(bar + 1).trimmed() + u')';
+}
+
+bool CommonDialog::show(QWidget* parent, bool save)
+{
+    QFileDialog dialog(parent, QString(), QString(), qtFilter());
+    dialog.setObjectName(QStringLiteral("CommonDialog1Window"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!fileName_.isEmpty())
+        dialog.selectFile(fileName_);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        fileName_.clear();
+        return false;
+    }
+    fileName_ = dialog.selectedFiles().constFirst();
+    return true;
+}
+
+bool CommonDialog::showOpen(QWidget* parent)
+{
+    return show(parent, false);
+}
+
+bool CommonDialog::showSave(QWidget* parent)
+{
+    return show(parent, true);
+}
+
+}  // namespace tessa

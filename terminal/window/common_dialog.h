@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+namespace tessa {
+
+// The window's file-dialog component: a file name and a filter, shown as an open or a save
+// dialog on demand (the dialog itself exists only while it is shown).
+class CommonDialog : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    QString fileName() const { return fileName_; }
+    void setFileName(const QString& name) { fileName_ = name; }
+    // In the "Description | *.ext" form; the part after the bar is the pattern.
+    QString filter() const { return filter_; }
+    void setFilter(const QString& filter) { filter_ = filter; }
+
+    // Both return false, leaving fileName empty, when the user cancels.
+    bool showOpen(QWidget* parent);
+    bool showSave(QWidget* parent);
+
+private:
+    bool show(QWidget* parent, bool save);
+    QString qtFilter() const;
+
+    QString fileName_;
+    QString filter_;
+};
+
+}  // namespace tessa

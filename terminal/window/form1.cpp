@@ -1,0 +1,538 @@
+#include "window/form1.h"
+
+#include "frames/checksum_frame.h"
+#include "frames/command_history.h"
+#include "frames/frame_text.h"
+#include "frames/random_frame.h"
+#include "serial/serial_port.h"
+#include "window/common_dialog.h"
+#include "window/filled_shape.h"
+#include "window/port_map_dialog.h"
+#include "window/size_modes.h"
+#include "window/twips.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QColor kLampGrey(0xC0, 0xC0, 0xC0);
+const QColor kLampGreen(0x00, 0xFF, 0x00);
+const QColor kTextGrey(0x80, 0x80, 0x80);
+const QColor kTextGreen(0x00, 0xC0, 0x00);
+
+const QString kHintTitle = u"提示"_s;
+const QString kNotConnected = u"通訊埠尚未連線唷!"_s;
+const QString kPortBusy = u"通訊埠已被其他程式佔用!"_s;
+const QString kPortLost = u"通訊埠連線已中斷!"_s;
+const QString kConnectedCaption = u"連線中..."_s;
+const QString kNotConnectedCaption = u"未連線"_s;
+const QString kCharacterViewCaption = u"接收資料(字元)"_s;
+const QString kHexViewCaption = u"接收資料(16進制)"_s;
+
+void setTextColor(QLabel* label, const QColor& color)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+}
+
+bool isEnter(const QKeyEvent* event)
+{
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
+
+// Keys that type a character (or Backspace/Enter) into a text box, as opposed to keys that
+// only move the caret or change modifiers.
+bool typesCharacter(const QKeyEvent* event)
+{
+    return !event->text().isEmpty() || event->key() == Qt::Key_Backspace || isEnter(event);
+}
+
+}  // namespace
+
+Form1::Form1(QWidget* parent)
+    : QMainWindow(parent)
+{
+    createControls();
+    createMenus();
+    createTimers();
+    wireEvents();
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::wireEvents()
+{
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(Command13, &QPushButton::clicked, this, &Form1::Command13_Click);
+    connect(Command14, &QPushButton::clicked, this, &Form1::Command14_Click);
+    connect(Command15, &QPushButton::clicked, this, &Form1::Command15_Click);
+    connect(Command16, &QPushButton::clicked, this, &Form1::Command16_Click);
+    connect(Combo1, &QComboBox::activated, this, &Form1::Combo1_Click);
+    connect(Combo2, &QComboBox::currentIndexChanged, this, &Form1::Combo2_Click);
+    connect(List2, &QListWidget::itemDoubleClicked, this, &Form1::List2_DblClick);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(Timer12, &QTimer::timeout, this, &Form1::Timer12_Timer);
+    connect(mu_screen_w, &QAction::triggered, this, &Form1::mu_screen_w_Click);
+    connect(mnu_screen_narrow, &QAction::triggered, this, &Form1::mnu_screen_narrow_Click);
+    connect(mnu_port_map, &QAction::triggered, this, &Form1::mnu_port_map_Click);
+    connect(Comm1, &tessa::SerialPort::lost, this, &Form1::Comm1_Lost);
+
+    // Key and mouse events reach their handlers through eventFilter().
+    for (QObject* watched : {static_cast<QObject*>(Text1), static_cast<QObject*>(Combo1),
+                             static_cast<QObject*>(Combo1->lineEdit()), static_cast<QObject*>(Text7)})
+        watched->installEventFilter(this);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (watched == Text1) {
+        if (type == QEvent::KeyPress)
+            return Text1_KeyPress(static_cast<QKeyEvent*>(event));
+        if (type == QEvent::KeyRelease)
+            Text1_KeyUp();
+    } else if (watched == Combo1 || watched == Combo1->lineEdit()) {
+        if (type == QEvent::KeyPress)
+            return Combo1_KeyPress(static_cast<QKeyEvent*>(event));
+    } else if (watched == Text7) {
+        if (type == QEvent::KeyPress)
+            return Text7_KeyPress(static_cast<QKeyEvent*>(event));
+        if (type == QEvent::MouseButtonPress)
+            return Text7_MouseDown();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- start-up, shutdown, size modes ----
+
+void Form1::Form_Load()
+{
+    resize(tessa::twipsToPixelsX(tessa::kWideMode.windowWidth, this), height());
+    mnu_screen_narrow->setChecked(false);
+    mu_screen_w->setChecked(true);
+
+    const tessa::StartupSettings stored = tessa::readStartupSettings(settings_);
+    if (stored.narrow) {
+        mnu_screen_narrow_Click();
+        mnu_screen_narrow->setChecked(true);
+        mu_screen_w->setChecked(false);
+    }
+
+    if (stored.restoreFields) {
+        Text1->setText(stored.comPort);
+        Combo1->setCurrentIndex(stored.baudIndex);
+        restoredPanelValues_ = stored.panelValues;
+    }
+
+    Combo2->setCurrentIndex(0);  // Combo2_Click moves it on to "Dorva Encoder/Creel"
+
+    for (int port = 1; port <= 20; ++port)
+        portAvailability_[port] = 1;
+
+    Text6->move(Text6->x(), Text4->y());
+    move(x(), tessa::twipsToPixelsY(100, this));
+
+    List2->clear();
+    for (int row = 0; row < tessa::kHistoryRows; ++row)
+        List2->addItem(QString());
+
+    SSTab1->setCurrentIndex(1);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    Form_QueryUnload();
+    event->accept();
+}
+
+void Form1::Form_QueryUnload()
+{
+    // The port is released before the window goes; nothing is written to the settings.
+    if (Comm1->isOpen())
+        Comm1->close();
+}
+
+void Form1::Command13_Click()
+{
+    QCoreApplication::exit(0);
+}
+
+void Form1::applySizeMode(const tessa::SizeMode& mode)
+{
+    using tessa::setGeometryTwips;
+    resize(tessa::twipsToPixelsX(mode.windowWidth, this), tessa::twipsToPixelsY(mode.windowHeight, this));
+    Label3->move(tessa::twipsToPixelsX(mode.label3Left, this), tessa::twipsToPixelsY(mode.label3Top, this));
+    Command16->move(tessa::twipsToPixelsX(mode.command16Left, this), tessa::twipsToPixelsY(mode.command16Top, this));
+    Command14->move(tessa::twipsToPixelsX(mode.command14Left, this), tessa::twipsToPixelsY(mode.command14Top, this));
+    for (QPlainTextEdit* view : {Text4, Text6})
+        setGeometryTwips(view, mode.viewsLeft, mode.viewsTop, mode.viewsWidth, mode.viewsHeight);
+    Line1->setVisible(mode.line1Visible);
+    settings_.write(u"Width_type"_s, QString::fromLatin1(mode.widthType));
+}
+
+void Form1::mu_screen_w_Click()
+{
+    applySizeMode(tessa::kWideMode);
+    mu_screen_w->setChecked(true);
+    mnu_screen_narrow->setChecked(false);
+}
+
+void Form1::mnu_screen_narrow_Click()
+{
+    applySizeMode(tessa::kNarrowMode);
+    mnu_screen_narrow->setChecked(true);
+    mu_screen_w->setChecked(false);
+}
+
+void Form1::Combo2_Click()
+{
+    // The two "Remain" rows are not device types.
+    if (Combo2->currentIndex() < 2)
+        Combo2->setCurrentIndex(2);
+}
+
+// ---- messages and guards ----
+
+void Form1::showMessage(const QString& text, const QString& title)
+{
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+void Form1::showNotConnectedMessage()
+{
+    showMessage(kNotConnected, kHintTitle);
+}
+
+bool Form1::portOpenGuard()
+{
+    if (Comm1->isOpen())
+        return true;
+    showNotConnectedMessage();
+    Command1->setFocus();
+    return false;
+}
+
+bool Form1::connectButtonGuard()
+{
+    if (Command1->isHidden())
+        return true;
+    showNotConnectedMessage();
+    Command1->setFocus();
+    return false;
+}
+
+// ---- connection ----
+
+std::int16_t Form1::portAvailability(int portNumber) const
+{
+    return tessa::isPortNumberInTables(portNumber) ? portAvailability_[portNumber] : 0;
+}
+
+void Form1::Command1_Click()
+{
+    if (Comm1->isOpen()) {
+        Comm1->close();
+        ComPortShape->setFillColor(kLampGrey);
+    }
+    Option1[0]->setChecked(true);
+    Comm1->setInputModeBinary();
+    const int portNumber = tessa::parsePortNumber(Text1->text());
+    // Numbers the port tables cannot hold are refused before anything indexes them.
+    if (!tessa::isPortNumberInTables(portNumber)) {
+        connectFailed(portNumber, false);
+        return;
+    }
+    Comm1->setPortNumber(portNumber);
+    Comm1->setSettings(Combo1->currentText() + u",n,8,1"_s);
+    if (!Comm1->open()) {
+        connectFailed(portNumber, true);
+        return;
+    }
+    Command1->hide();
+    Command2->show();
+    connectSucceeded_ = 1;
+    ComPortShape->setFillColor(kLampGreen);
+    portAvailability_[portNumber] = 1;
+    Timer12->start();
+    Label8->setEnabled(true);
+    setTextColor(Label8, kTextGreen);
+    Label8->setText(kConnectedCaption);
+}
+
+void Form1::connectFailed(int portNumber, bool numberInTables)
+{
+    Timer12->stop();
+    const bool autoTestRunning = Timer4->isActive();
+    if (numberInTables)
+        portAvailability_[portNumber] = 0;
+    if (autoTestRunning) {
+        connectSucceeded_ = 0;
+        return;
+    }
+    if (numberInTables)
+        showMessage(kPortBusy, kHintTitle);
+    else
+        showMessage(u"連接埠 \"%1\" 無法使用: 請輸入 %2 到 %3 之間的號碼!"_s.arg(Text1->text())
+                        .arg(tessa::kLowestPortNumber)
+                        .arg(tessa::kHighestPortNumber),
+                    kHintTitle);
+}
+
+void Form1::showNotConnectedState()
+{
+    Command2->hide();
+    Command1->show();
+    ComPortShape->setFillColor(kLampGrey);
+    Timer12->stop();
+    // A blink may have left the caption disabled; the grey caption should read plainly.
+    Label8->setEnabled(true);
+    Label8->setText(kNotConnectedCaption);
+    setTextColor(Label8, kTextGrey);
+}
+
+void Form1::Command2_Click()
+{
+    Comm1->close();
+    showNotConnectedState();
+}
+
+void Form1::Comm1_Lost()
+{
+    // The port is already closed; show it and say so once.
+    if (Command2->isHidden())
+        return;
+    showNotConnectedState();
+    showMessage(kPortLost, kHintTitle);
+}
+
+void Form1::Timer12_Timer()
+{
+    if (Label8->isEnabled()) {
+        Label8->setEnabled(false);
+        Label8->setText(QString());
+    } else {
+        Label8->setEnabled(true);
+        setTextColor(Label8, kTextGreen);
+        Label8->setText(kConnectedCaption);
+    }
+}
+
+bool Form1::Text1_KeyPress(QKeyEvent* event)
+{
+    const bool digit = event->text().size() == 1 && event->text()[0] >= u'0' && event->text()[0] <= u'9';
+    const bool editing = event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete || isEnter(event);
+    if (!digit && !editing)
+        return typesCharacter(event);  // other characters are discarded; caret keys pass
+    // Editing the number always leaves the port closed.
+    if (Comm1->isOpen())
+        Command2_Click();
+    return false;
+}
+
+void Form1::Text1_KeyUp()
+{
+    settings_.write(u"COM PORT"_s, Text1->text());
+}
+
+bool Form1::Combo1_KeyPress(QKeyEvent* event)
+{
+    return typesCharacter(event) || event->key() == Qt::Key_Delete;
+}
+
+void Form1::Combo1_Click(int index)
+{
+    settings_.write(u"BAUD RATE"_s, QString::number(index));
+}
+
+void Form1::mnu_port_map_Click()
+{
+    tessa::PortMapDialog dialog(settings_, tessa::parsePortNumber(Text1->text()), this);
+    dialog.exec();
+}
+
+// ---- receive display ----
+
+void Form1::scrollToEnd(QPlainTextEdit* view)
+{
+    view->moveCursor(QTextCursor::End);
+    view->ensureCursorVisible();
+}
+
+void Form1::showCharacterView()
+{
+    Text4->hide();
+    Text6->show();
+    Label3->setText(kCharacterViewCaption);
+}
+
+void Form1::showHexView()
+{
+    Text4->show();
+    Text6->hide();
+    Label3->setText(kHexViewCaption);
+}
+
+void Form1::appendHexLineBreak()
+{
+    receiveLogs_.appendHexLineBreak();
+}
+
+void Form1::Timer1_Timer()
+{
+    if (!Comm1->isOpen())
+        return;
+    if (receiveLogs_.takeDisplayPending()) {
+        refreshView(Text4, receiveLogs_.hexLog(), hexViewSync_);
+        refreshView(Text6, receiveLogs_.charLog(), charViewSync_);
+    }
+    if (Comm1->bytesWaiting() == 0)
+        return;
+    // "Dorva HMI" leaves its bytes in the port for the auto test's own judgement.
+    if (Combo2->currentIndex() == 4)
+        return;
+    // Every byte read is formatted, also those that came after the count was taken.
+    if (receiveLogs_.appendRead(Comm1->readAll())) {
+        Text4->clear();
+        Text6->clear();
+    }
+}
+
+void Form1::refreshView(QPlainTextEdit* view, const QString& log, ViewSync& sync)
+{
+    // Laying out a long paragraph again costs far more than adding to it, so a log that only
+    // grew is appended; anything else (log emptied, box edited or cleared) replaces the text.
+    const bool onlyGrew = sync.generation == receiveLogs_.generation() && sync.revision == view->document()->revision()
+        && sync.shownLength <= log.size();
+    if (!onlyGrew) {
+        view->setPlainText(log);
+    } else if (sync.shownLength < log.size()) {
+        QTextCursor end(view->document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(log.sliced(sync.shownLength));
+    }
+    scrollToEnd(view);
+    sync = {receiveLogs_.generation(), log.size(), view->document()->revision()};
+}
+
+void Form1::Command16_Click()
+{
+    if (!Text4->isHidden())
+        showCharacterView();
+    else
+        showHexView();
+}
+
+void Form1::Command14_Click()
+{
+    Text4->clear();
+    Text6->clear();
+    receiveLogs_.clear();
+}
+
+// ---- frames and send ----
+
+void Form1::ModBusCRC16(QByteArrayView data)
+{
+    tessa::ModBusCRC16(data, lastCrc_);
+}
+
+void Form1::Command3_Click()
+{
+    if (!Comm1->isOpen()) {
+        showNotConnectedMessage();
+        return;
+    }
+    std::array<QString, tessa::kChecksumBoxCount> boxes;
+    for (int k = 0; k < tessa::kChecksumBoxCount; ++k)
+        boxes[k] = Text2[k]->text();
+    const tessa::ChecksumFrameResult built = tessa::buildChecksumFrame(boxes, Check1->isChecked());
+    if (built.badBox >= 0) {
+        showMessage(u"Text2(%1) holds \"%2\", which is not a hexadecimal byte (00 to FF). Nothing was sent."_s
+                        .arg(built.badBox)
+                        .arg(boxes[built.badBox]),
+                    kHintTitle);
+        Text2[built.badBox]->setFocus();
+        return;
+    }
+    Text4->clear();
+    Comm1->write(built.frame);
+}
+
+void Form1::Command15_Click()
+{
+    // Writing to a closed port is refused like every other send, not left to fail.
+    if (!portOpenGuard())
+        return;
+    Comm1->write(tessa::randomFrame(*QRandomGenerator::global()));
+}
+
+bool Form1::Text7_KeyPress(QKeyEvent* event)
+{
+    if (!typesCharacter(event))
+        return false;
+    if (!isEnter(event)) {
+        showCharacterView();
+        appendHexLineBreak();
+        return false;
+    }
+    const QString line = Text7->text();
+    if (line.isEmpty())
+        return true;
+    // A line typed while the port is closed stays in the box instead of going into the
+    // history as if it had been sent.
+    if (!portOpenGuard())
+        return true;
+    Comm1->write(tessa::characterFrame(line, Check4->isChecked()));
+
+    QStringList rows;
+    for (int row = 0; row < List2->count(); ++row)
+        rows << List2->item(row)->text();
+    tessa::pushHistory(rows, line);
+    for (int row = 0; row < List2->count() && row < rows.size(); ++row)
+        List2->item(row)->setText(rows[row]);
+
+    Text7->clear();
+    showCharacterView();
+    appendHexLineBreak();
+    return true;
+}
+
+void Form1::List2_DblClick(QListWidgetItem* item)
+{
+    if (!item || item->text().isEmpty())
+        return;
+    if (!portOpenGuard())
+        return;
+    Comm1->write(tessa::characterFrame(item->text(), Check4->isChecked()));
+}
+
+bool Form1::Text7_MouseDown()
+{
+    if (!connectButtonGuard())
+        return true;
+    return false;
+}

@@ -1,0 +1,197 @@
+#pragma once
+
+#include "frames/crc16.h"
+#include "receive/receive_logs.h"
+#include "settings/settings_store.h"
+#include "settings/startup_settings.h"
+#include "serial/port_number.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <QPair>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QTimer;
+
+namespace tessa {
+class CommonDialog;
+class FilledShape;
+class SerialPort;
+struct SizeMode;
+}  // namespace tessa
+
+// The terminal's one window. It owns every control, timer and piece of state; the handlers
+// carry the names of their control and event and only wire controls to the plain units
+// (frames, receive logs, serial port, settings store).
+//
+// Controls are found by their names: findChild<QPushButton*>("Command1"). Members of a control
+// array share the name and carry their number in the property "index" (Option1, Text2,
+// ComPortShape, Label2), and findChildren() returns them in index order.
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Window-level state other parts of the program use.
+    tessa::SerialPort& comm1() { return *Comm1; }
+    tessa::ReceiveLogs& receiveLogs() { return receiveLogs_; }
+    tessa::SettingsStore& settingsStore() { return settings_; }
+    const tessa::LastCrcText& lastCrcText() const { return lastCrc_; }
+    std::int16_t portAvailability(int portNumber) const;
+    std::int16_t connectSucceeded() const { return connectSucceeded_; }
+    // Panel values read at start (only when "REL1" asked for a restore), for the device panels.
+    const QList<QPair<QString, QString>>& restoredPanelValues() const { return restoredPanelValues_; }
+
+    // CRC-16/MODBUS of data into the last-CRC text pair.
+    void ModBusCRC16(QByteArrayView data);
+
+    // Receive display operations for the senders.
+    void showCharacterView();
+    void showHexView();
+    void appendHexLineBreak();
+
+    // The two guards of the senders: each answers a refusal with the "not connected" message,
+    // moves the focus to Command1 and returns false.
+    bool portOpenGuard();
+    bool connectButtonGuard();
+
+public slots:
+    // Start-up, run once by the constructor.
+    void Form_Load();
+    // Shutdown, run when the window is closed.
+    void Form_QueryUnload();
+
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command13_Click();
+    void Command14_Click();
+    void Command15_Click();
+    void Command16_Click();
+    void Combo1_Click(int index);
+    void Combo2_Click();
+    void List2_DblClick(QListWidgetItem* item);
+    void Timer1_Timer();
+    void Timer12_Timer();
+    void mu_screen_w_Click();
+    void mnu_screen_narrow_Click();
+    void mnu_port_map_Click();
+    // The open port's device went away.
+    void Comm1_Lost();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Key and mouse handlers: true discards the event.
+    bool Text1_KeyPress(QKeyEvent* event);
+    void Text1_KeyUp();
+    bool Combo1_KeyPress(QKeyEvent* event);
+    bool Text7_KeyPress(QKeyEvent* event);
+    bool Text7_MouseDown();
+
+    void createControls();
+    void createMenus();
+    void createTimers();
+    void wireEvents();
+    void applySizeMode(const tessa::SizeMode& mode);
+    void showConnectedState();
+    void showNotConnectedState();
+    void connectFailed(int portNumber, bool numberInTables);
+    // What a receive view last took from its log.
+    struct ViewSync {
+        quint64 generation = ~quint64{0};
+        qsizetype shownLength = 0;
+        int revision = -1;
+    };
+    void refreshView(QPlainTextEdit* view, const QString& log, ViewSync& sync);
+    void scrollToEnd(QPlainTextEdit* view);
+    void showMessage(const QString& text, const QString& title);
+    void showNotConnectedMessage();
+
+    // Window-level state.
+    tessa::SettingsStore settings_;
+    tessa::ReceiveLogs receiveLogs_;
+    tessa::LastCrcText lastCrc_;
+    ViewSync hexViewSync_;
+    ViewSync charViewSync_;
+    std::array<std::int16_t, tessa::kPortTableSize> portAvailability_{};
+    std::array<std::int16_t, tessa::kPortTableSize> portAnswered_{};
+    std::int16_t connectSucceeded_ = 0;
+    QList<QPair<QString, QString>> restoredPanelValues_;
+
+    // Controls outside the tab control.
+    QLabel* Label1 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QLabel* Label5 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    std::array<QRadioButton*, 2> Option1{};
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QLabel* Label8 = nullptr;
+    tessa::FilledShape* ComPortShape = nullptr;
+    QPushButton* Command4 = nullptr;
+    QComboBox* Combo2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QPlainTextEdit* Text6 = nullptr;
+    QPlainTextEdit* Text4 = nullptr;
+    QPushButton* Command16 = nullptr;
+    QPushButton* Command14 = nullptr;
+    QPushButton* Command13 = nullptr;
+    QFrame* Line1 = nullptr;
+    QTabWidget* SSTab1 = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    QPushButton* Command3 = nullptr;
+    std::array<QLineEdit*, 10> Text2{};
+    QLabel* Label2 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QPushButton* Command15 = nullptr;
+    tessa::SerialPort* Comm1 = nullptr;
+    tessa::CommonDialog* CommonDialog1 = nullptr;
+
+    // Tab "測試編輯": the command line.
+    QLineEdit* Text7 = nullptr;
+    QListWidget* List2 = nullptr;
+    QCheckBox* Check4 = nullptr;
+
+    // Menus.
+    QMenu* mnu_file = nullptr;
+    QAction* mnu_new_file = nullptr;
+    QAction* mnu_open = nullptr;
+    QAction* mnu_save = nullptr;
+    QMenu* mnu_screen = nullptr;
+    QAction* mu_screen_w = nullptr;
+    QAction* mnu_screen_narrow = nullptr;
+    QMenu* mnu_port = nullptr;
+    QAction* mnu_port_map = nullptr;
+
+    // Timers.
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer4 = nullptr;
+    QTimer* Timer9 = nullptr;
+    QTimer* Timer10 = nullptr;
+    QTimer* Timer11 = nullptr;
+    QTimer* Timer12 = nullptr;
+    QTimer* Timer13 = nullptr;
+    QTimer* Timer14 = nullptr;
+};

@@ -1,0 +1,779 @@
+// Drives the window as a user would: clicks, keys, timers, message boxes, against real
+// pseudo-terminal pairs.
+#include "window/form1.h"
+
+#include "serial/serial_port.h"
+#include "settings/settings_store.h"
+#include "support/pty_pair.h"
+#include "window/filled_shape.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDeadlineTimer>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSerialPort>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+#include <sys/resource.h>
+
+using tessa::testing::FarEnd;
+using tessa::testing::PtyPair;
+
+namespace {
+
+const QString kNotConnected = QStringLiteral("通訊埠尚未連線唷!");
+const QString kPortBusy = QStringLiteral("通訊埠已被其他程式佔用!");
+const QString kPortLost = QStringLiteral("通訊埠連線已中斷!");
+
+// Answers every message box that comes up with OK and records what it said.
+class MessageBoxAnswerer : public QObject {
+public:
+    MessageBoxAnswerer()
+    {
+        connect(&poll_, &QTimer::timeout, this, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            // Boxes live on the stack, so a new one may reuse an old one's address: mark them.
+            if (!box || box->property("answeredByTest").toBool())
+                return;
+            box->setProperty("answeredByTest", true);
+            texts << box->text();
+            titles << box->windowTitle();
+            box->button(QMessageBox::Ok)->click();
+        });
+        poll_.start(10);
+    }
+    QStringList texts;
+    QStringList titles;
+
+private:
+    QTimer poll_;
+};
+
+QColor labelTextColor(QLabel* label)
+{
+    return label->palette().color(QPalette::Active, QPalette::WindowText);
+}
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int v : values)
+        out.append(static_cast<char>(v));
+    return out;
+}
+
+int px(int twips, const QWidget* w)
+{
+    return qRound(twips * w->logicalDpiX() / 1440.0);
+}
+
+int py(int twips, const QWidget* w)
+{
+    return qRound(twips * w->logicalDpiY() / 1440.0);
+}
+
+}  // namespace
+
+class Form1Test : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Form1> form;
+    std::unique_ptr<PtyPair> pty;
+
+    template <typename T>
+    T* child(const char* name)
+    {
+        T* found = form->findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("control %s not found", name);
+        return found;
+    }
+
+    // A window connected to port 3, which is the near end of a fresh pty pair.
+    void connectToPty()
+    {
+        pty = std::make_unique<PtyPair>();
+        QVERIFY(pty->ready());
+        qputenv("TESSA_COM3", pty->nearPath().toLocal8Bit());
+        child<QLineEdit>("Text1")->setText(QStringLiteral("3"));
+        QTest::mouseClick(child<QPushButton>("Command1"), Qt::LeftButton);
+        QVERIFY(form->comm1().isOpen());
+    }
+
+    QPushButton* Command1() { return child<QPushButton>("Command1"); }
+    QPushButton* Command2() { return child<QPushButton>("Command2"); }
+
+private slots:
+    void init()
+    {
+        tessa::SettingsStore().clearAll();
+        for (int n = 1; n <= 21; ++n)
+            qunsetenv(QStringLiteral("TESSA_COM%1").arg(n).toLatin1().constData());
+    }
+
+    void cleanup()
+    {
+        form.reset();
+        pty.reset();
+    }
+
+    void firstStartShowsDesignValues()
+    {
+        form = std::make_unique<Form1>();
+        QCOMPARE(form->windowTitle(), QStringLiteral("Marro QV7 v3.1"));
+        QCOMPARE(form->width(), px(16425, form.get()));
+        QCOMPARE(form->height(), py(7410, form.get()));
+        QCOMPARE(child<QTabWidget>("SSTab1")->currentIndex(), 1);
+        QCOMPARE(child<QLineEdit>("Text1")->text(), QStringLiteral("1"));
+        auto* combo1 = child<QComboBox>("Combo1");
+        QCOMPARE(combo1->currentText(), QStringLiteral("115200"));
+        QCOMPARE(combo1->currentIndex(), -1);
+        QCOMPARE(combo1->count(), 8);
+        QCOMPARE(combo1->itemText(0), QStringLiteral("1200"));
+        QCOMPARE(combo1->itemText(6), QStringLiteral("56000"));
+        auto* combo2 = child<QComboBox>("Combo2");
+        QCOMPARE(combo2->currentIndex(), 2);
+        QCOMPARE(combo2->currentText(), QStringLiteral("Dorva Encoder/Creel"));
+        QCOMPARE(combo2->itemText(0), QStringLiteral("Remain\t"));
+        QVERIFY(child<QAction>("mu_screen_w")->isChecked());
+        QVERIFY(!child<QAction>("mnu_screen_narrow")->isChecked());
+        auto* list2 = child<QListWidget>("List2");
+        QCOMPARE(list2->count(), 10);
+        for (int row = 0; row < 10; ++row)
+            QVERIFY(list2->item(row)->text().isEmpty());
+        QCOMPARE(child<QPlainTextEdit>("Text6")->y(), child<QPlainTextEdit>("Text4")->y());
+        QCOMPARE(form->portAvailability(1), 1);
+        QCOMPARE(form->portAvailability(20), 1);
+        QCOMPARE(form->portAvailability(21), 0);
+        QVERIFY(form->restoredPanelValues().isEmpty());
+        QVERIFY(child<QTimer>("Timer1")->isActive());
+        QCOMPARE(child<QTimer>("Timer1")->interval(), 100);
+        QVERIFY(!child<QTimer>("Timer12")->isActive());
+        QCOMPARE(child<QTimer>("Timer12")->interval(), 500);
+        QVERIFY(!child<QTimer>("Timer4")->isActive());
+    }
+
+    void controlsCarryTheirCaptionsAndVisibility_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("hidden");
+        QTest::newRow("Label1") << "Label1" << "連接埠" << false;
+        QTest::newRow("Label5") << "Label5" << "鮑率" << false;
+        QTest::newRow("Command1") << "Command1" << "連線" << false;
+        QTest::newRow("Command2") << "Command2" << "中斷連線" << true;
+        QTest::newRow("Label8") << "Label8" << "未連線" << false;
+        QTest::newRow("Command4") << "Command4" << "Auto test" << true;
+        QTest::newRow("Label3") << "Label3" << "接收資料(字元)" << false;
+        QTest::newRow("Command16") << "Command16" << "切換" << false;
+        QTest::newRow("Command14") << "Command14" << "清除畫面" << false;
+        QTest::newRow("Command13") << "Command13" << "離開" << false;
+        QTest::newRow("Frame3") << "Frame3" << "Frame3" << true;
+        QTest::newRow("Command3") << "Command3" << "Output" << false;
+        QTest::newRow("Check1") << "Check1" << "chk sum" << false;
+        QTest::newRow("Command15") << "Command15" << "Command15" << true;
+        QTest::newRow("Check4") << "Check4" << "0xD+0xA" << false;
+    }
+
+    void controlsCarryTheirCaptionsAndVisibility()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(bool, hidden);
+        form = std::make_unique<Form1>();
+        QWidget* w = form->findChild<QWidget*>(name);
+        QVERIFY2(w, qPrintable(name));
+        QString text;
+        if (auto* b = qobject_cast<QAbstractButton*>(w))
+            text = b->text();
+        else if (auto* l = qobject_cast<QLabel*>(w))
+            text = l->text();
+        else if (auto* g = qobject_cast<QGroupBox*>(w))
+            text = g->title();
+        QCOMPARE(text, caption);
+        QCOMPARE(w->isHidden(), hidden);
+    }
+
+    void arraysTabsMenusAndHiddenParts()
+    {
+        form = std::make_unique<Form1>();
+        const auto options = form->findChildren<QRadioButton*>(QStringLiteral("Option1"));
+        QCOMPARE(options.size(), 2);
+        QCOMPARE(options[0]->property("index").toInt(), 0);
+        QCOMPARE(options[0]->text(), QStringLiteral("n,8,1"));
+        QVERIFY(options[0]->isChecked());
+        QCOMPARE(options[1]->text(), QStringLiteral("o,8,1"));
+        QVERIFY(options[1]->isHidden());
+        const auto boxes = form->findChildren<QLineEdit*>(QStringLiteral("Text2"));
+        QCOMPARE(boxes.size(), 10);
+        QCOMPARE(boxes[0]->text(), QStringLiteral("11"));
+        QCOMPARE(boxes[1]->text(), QStringLiteral("22"));
+        QCOMPARE(boxes[9]->property("index").toInt(), 9);
+        QVERIFY(boxes[2]->text().isEmpty());
+        QCOMPARE(child<QLabel>("Label2")->text(), QStringLiteral("Out String(16H)"));
+        QVERIFY(child<QPlainTextEdit>("Text4")->isHidden());
+        QVERIFY(!child<QPlainTextEdit>("Text6")->isHidden());
+        QVERIFY(child<QFrame>("Line1")->isHidden());
+        QVERIFY(child<QComboBox>("Combo2")->isHidden());
+        QCOMPARE(child<tessa::FilledShape>("ComPortShape")->fillColor(), QColor(0xC0, 0xC0, 0xC0));
+        QVERIFY(child<QCheckBox>("Check4")->isChecked());
+        QVERIFY(!child<QCheckBox>("Check1")->isChecked());
+
+        auto* tabs = child<QTabWidget>("SSTab1");
+        QCOMPARE(tabs->count(), 4);
+        QCOMPARE(tabs->tabText(0), QStringLiteral("自動傳送"));
+        QCOMPARE(tabs->tabText(1), QStringLiteral("測試編輯"));
+        QCOMPARE(tabs->tabText(2), QStringLiteral("其他測試"));
+        QCOMPARE(tabs->tabText(3), QStringLiteral("ModBus測試"));
+        QVERIFY(tabs->widget(1)->isAncestorOf(child<QLineEdit>("Text7")));
+
+        QCOMPARE(child<QAction>("mnu_new_file")->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+        QCOMPARE(child<QAction>("mnu_open")->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+        QCOMPARE(child<QAction>("mnu_save")->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+        QCOMPARE(child<QAction>("mnu_open")->text(), QStringLiteral("Open &old file"));
+        QCOMPARE(child<QAction>("mu_screen_w")->text(), QStringLiteral("Width"));
+        QVERIFY(form->findChild<QObject*>(QStringLiteral("Comm1")));
+        QVERIFY(form->findChild<QObject*>(QStringLiteral("CommonDialog1")));
+    }
+
+    void storedFieldsStayUnreadWithoutRel1()
+    {
+        tessa::SettingsStore store;
+        store.write(QStringLiteral("COM PORT"), QStringLiteral("5"));
+        store.write(QStringLiteral("BAUD RATE"), QStringLiteral("2"));
+        form = std::make_unique<Form1>();
+        QCOMPARE(child<QLineEdit>("Text1")->text(), QStringLiteral("1"));
+        QCOMPARE(child<QComboBox>("Combo1")->currentText(), QStringLiteral("115200"));
+        QCOMPARE(child<QComboBox>("Combo1")->currentIndex(), -1);
+
+        store.write(QStringLiteral("REL1"), QStringLiteral("1"));
+        form = std::make_unique<Form1>();
+        QCOMPARE(child<QLineEdit>("Text1")->text(), QStringLiteral("1"));
+    }
+
+    void storedFieldsAreRestoredWithRel1()
+    {
+        tessa::SettingsStore store;
+        store.write(QStringLiteral("COM PORT"), QStringLiteral("5"));
+        store.write(QStringLiteral("BAUD RATE"), QStringLiteral("2"));
+        store.write(QStringLiteral("REL1"), QStringLiteral("REL=1600"));
+        form = std::make_unique<Form1>();
+        QCOMPARE(child<QLineEdit>("Text1")->text(), QStringLiteral("5"));
+        QCOMPARE(child<QComboBox>("Combo1")->currentText(), QStringLiteral("4800"));
+        QCOMPARE(child<QComboBox>("Combo1")->currentIndex(), 2);
+        QVERIFY(form->restoredPanelValues().contains({QStringLiteral("REL1"), QStringLiteral("REL=1600")}));
+        QVERIFY(form->restoredPanelValues().contains({QStringLiteral("sabs"), QStringLiteral("1")}));
+    }
+
+    void nonNumericStoredValuesTakeTheirDefaults()
+    {
+        tessa::SettingsStore store;
+        store.write(QStringLiteral("REL1"), QStringLiteral("x"));
+        store.write(QStringLiteral("BAUD RATE"), QStringLiteral("fast"));
+        store.write(QStringLiteral("Width_type"), QStringLiteral("narrow"));
+        form = std::make_unique<Form1>();
+        QCOMPARE(child<QComboBox>("Combo1")->currentText(), QStringLiteral("9600"));
+        QVERIFY(child<QAction>("mu_screen_w")->isChecked());
+        QCOMPARE(form->width(), px(16425, form.get()));
+
+        store.write(QStringLiteral("BAUD RATE"), QStringLiteral("12"));
+        form = std::make_unique<Form1>();
+        QCOMPARE(child<QComboBox>("Combo1")->currentIndex(), 3);
+    }
+
+    void narrowModeIsRestoredAndRoundTrips()
+    {
+        tessa::SettingsStore store;
+        store.write(QStringLiteral("Width_type"), QStringLiteral("0"));
+        form = std::make_unique<Form1>();
+        Form1* f = form.get();
+        QCOMPARE(f->width(), px(9150, f));
+        QCOMPARE(f->height(), py(12365, f));
+        QVERIFY(!child<QFrame>("Line1")->isHidden());
+        QVERIFY(child<QAction>("mnu_screen_narrow")->isChecked());
+        QVERIFY(!child<QAction>("mu_screen_w")->isChecked());
+        QCOMPARE(child<QPlainTextEdit>("Text6")->geometry(), QRect(px(240, f), py(7500, f), px(8655, f), py(4100, f)));
+        QCOMPARE(child<QPlainTextEdit>("Text4")->geometry(), child<QPlainTextEdit>("Text6")->geometry());
+        QCOMPARE(child<QLabel>("Label3")->pos(), QPoint(px(240, f), py(7000, f)));
+        QCOMPARE(child<QPushButton>("Command16")->pos(), QPoint(px(2520, f), py(7000, f)));
+        QCOMPARE(child<QPushButton>("Command14")->pos(), QPoint(px(4080, f), py(7000, f)));
+
+        child<QAction>("mu_screen_w")->trigger();
+        QCOMPARE(store.read(QStringLiteral("Width_type"), QString()), QStringLiteral("1"));
+        QCOMPARE(f->width(), px(16425, f));
+        QCOMPARE(f->height(), py(7410, f));
+        QVERIFY(child<QFrame>("Line1")->isHidden());
+        QVERIFY(child<QAction>("mu_screen_w")->isChecked());
+        QVERIFY(!child<QAction>("mnu_screen_narrow")->isChecked());
+        QCOMPARE(child<QPlainTextEdit>("Text6")->geometry(), QRect(px(9000, f), py(1320, f), px(7215, f), py(5100, f)));
+        QCOMPARE(child<QPlainTextEdit>("Text4")->geometry(), child<QPlainTextEdit>("Text6")->geometry());
+        QCOMPARE(child<QLabel>("Label3")->pos(), QPoint(px(9840, f), py(840, f)));
+        QCOMPARE(child<QPushButton>("Command16")->pos(), QPoint(px(12120, f), py(840, f)));
+        QCOMPARE(child<QPushButton>("Command14")->pos(), QPoint(px(13680, f), py(840, f)));
+
+        child<QAction>("mnu_screen_narrow")->trigger();
+        QCOMPARE(store.read(QStringLiteral("Width_type"), QString()), QStringLiteral("0"));
+        QCOMPARE(f->width(), px(9150, f));
+    }
+
+    void remainRowsCannotStaySelected()
+    {
+        form = std::make_unique<Form1>();
+        auto* combo2 = child<QComboBox>("Combo2");
+        combo2->setCurrentIndex(5);
+        combo2->setCurrentIndex(0);
+        QCOMPARE(combo2->currentIndex(), 2);
+        combo2->setCurrentIndex(1);
+        QCOMPARE(combo2->currentIndex(), 2);
+    }
+
+    void baudRateListIgnoresTypingAndStoresTheChosenRow()
+    {
+        form = std::make_unique<Form1>();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        auto* combo1 = child<QComboBox>("Combo1");
+        combo1->setFocus();
+        QTest::keyClicks(combo1, QStringLiteral("42"));
+        QTest::keyClick(combo1, Qt::Key_Backspace);
+        QCOMPARE(combo1->currentText(), QStringLiteral("115200"));
+        QVERIFY(!tessa::SettingsStore().contains(QStringLiteral("BAUD RATE")));
+        combo1->setCurrentIndex(4);
+        QTest::keyClick(combo1, Qt::Key_Down);
+        QCOMPARE(combo1->currentText(), QStringLiteral("38400"));
+        QCOMPARE(tessa::SettingsStore().read(QStringLiteral("BAUD RATE"), QString()), QStringLiteral("5"));
+    }
+
+    void connectAndDisconnectShowTheirStates()
+    {
+        form = std::make_unique<Form1>();
+        auto* options = form->findChildren<QRadioButton*>(QStringLiteral("Option1")).at(1);
+        options->setChecked(true);
+        child<QComboBox>("Combo1")->setCurrentIndex(3);
+        connectToPty();
+        QVERIFY(Command1()->isHidden());
+        QVERIFY(!Command2()->isHidden());
+        QCOMPARE(child<tessa::FilledShape>("ComPortShape")->fillColor(), QColor(0x00, 0xFF, 0x00));
+        auto* label8 = child<QLabel>("Label8");
+        QCOMPARE(label8->text(), QStringLiteral("連線中..."));
+        QCOMPARE(labelTextColor(label8), QColor(0x00, 0xC0, 0x00));
+        QVERIFY(child<QTimer>("Timer12")->isActive());
+        QCOMPARE(form->comm1().settings(), QStringLiteral("9600,n,8,1"));
+        QVERIFY(form->findChildren<QRadioButton*>(QStringLiteral("Option1")).at(0)->isChecked());
+        QCOMPARE(form->portAvailability(3), 1);
+        QCOMPARE(form->connectSucceeded(), 1);
+
+        // The caption blinks: gone on one tick, back on the next.
+        QTRY_VERIFY_WITH_TIMEOUT(label8->text().isEmpty(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(label8->text(), QStringLiteral("連線中..."), 5000);
+
+        QTest::mouseClick(Command2(), Qt::LeftButton);
+        QVERIFY(!form->comm1().isOpen());
+        QVERIFY(!Command1()->isHidden());
+        QVERIFY(Command2()->isHidden());
+        QCOMPARE(child<tessa::FilledShape>("ComPortShape")->fillColor(), QColor(0xC0, 0xC0, 0xC0));
+        QCOMPARE(label8->text(), QStringLiteral("未連線"));
+        QCOMPARE(labelTextColor(label8), QColor(0x80, 0x80, 0x80));
+        QVERIFY(!child<QTimer>("Timer12")->isActive());
+
+        // The port is free again for someone else.
+        QSerialPort other(pty->nearPath());
+        QVERIFY(other.open(QIODevice::ReadWrite));
+    }
+
+    void busyPortShowsTheBusyMessage()
+    {
+        form = std::make_unique<Form1>();
+        pty = std::make_unique<PtyPair>();
+        QVERIFY(pty->ready());
+        QSerialPort other(pty->nearPath());
+        QVERIFY(other.open(QIODevice::ReadWrite));
+        qputenv("TESSA_COM4", pty->nearPath().toLocal8Bit());
+        child<QLineEdit>("Text1")->setText(QStringLiteral("4"));
+        MessageBoxAnswerer answers;
+        QTest::mouseClick(Command1(), Qt::LeftButton);
+        QCOMPARE(answers.texts, QStringList{kPortBusy});
+        QCOMPARE(answers.titles, QStringList{QStringLiteral("提示")});
+        QVERIFY(!form->comm1().isOpen());
+        QVERIFY(!Command1()->isHidden());
+        QVERIFY(Command2()->isHidden());
+        QCOMPARE(child<QLabel>("Label8")->text(), QStringLiteral("未連線"));
+        QCOMPARE(form->portAvailability(4), 0);
+        QVERIFY(!child<QTimer>("Timer12")->isActive());
+    }
+
+    void missingPortAndOutOfTableNumbersAreRefused()
+    {
+        form = std::make_unique<Form1>();
+        qputenv("TESSA_COM6", "/nonexistent/tessa-device");
+        auto* text1 = child<QLineEdit>("Text1");
+        MessageBoxAnswerer answers;
+        text1->setText(QStringLiteral("6"));
+        QTest::mouseClick(Command1(), Qt::LeftButton);
+        QCOMPARE(answers.texts.value(0), kPortBusy);
+        QCOMPARE(form->portAvailability(6), 0);
+
+        for (const QString& number : {QStringLiteral("0"), QStringLiteral("22"), QStringLiteral("99999999"), QString()}) {
+            text1->setText(number);
+            QTest::mouseClick(Command1(), Qt::LeftButton);
+            QVERIFY2(answers.texts.last().contains(QStringLiteral("1 到 21")), qPrintable(answers.texts.last()));
+            QVERIFY(!form->comm1().isOpen());
+            QVERIFY(!Command1()->isHidden());
+        }
+        QCOMPARE(answers.texts.size(), 5);
+        QCOMPARE(form->portAvailability(21), 0);
+    }
+
+    void typingIntoText1WhileConnectedDisconnects()
+    {
+        form = std::make_unique<Form1>();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        connectToPty();
+        auto* text1 = child<QLineEdit>("Text1");
+        text1->setFocus();
+        text1->setCursorPosition(1);
+
+        QTest::keyClick(text1, Qt::Key_A);  // a letter changes nothing
+        QCOMPARE(text1->text(), QStringLiteral("3"));
+        QVERIFY(form->comm1().isOpen());
+        QVERIFY(Command1()->isHidden());
+
+        QTest::keyClick(text1, Qt::Key_3);
+        QCOMPARE(text1->text(), QStringLiteral("33"));
+        QVERIFY(!form->comm1().isOpen());
+        QVERIFY(!Command1()->isHidden());
+        QCOMPARE(child<QLabel>("Label8")->text(), QStringLiteral("未連線"));
+        QCOMPARE(labelTextColor(child<QLabel>("Label8")), QColor(0x80, 0x80, 0x80));
+        QCOMPARE(tessa::SettingsStore().read(QStringLiteral("COM PORT"), QString()), QStringLiteral("33"));
+
+        QTest::keyClick(text1, Qt::Key_Backspace);
+        QCOMPARE(tessa::SettingsStore().read(QStringLiteral("COM PORT"), QString()), QStringLiteral("3"));
+    }
+
+    void commandLineSendsVerByteForByte()
+    {
+        form = std::make_unique<Form1>();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        connectToPty();
+        FarEnd far(pty->farPath());
+        QVERIFY(far.isOpen());
+        auto* text7 = child<QLineEdit>("Text7");
+        child<QPushButton>("Command16")->click();  // hexadecimal view; typing returns to characters
+        QVERIFY(!child<QPlainTextEdit>("Text4")->isHidden());
+
+        QTest::mouseClick(text7, Qt::LeftButton);  // connected: no guard message
+        QTest::keyClicks(text7, QStringLiteral("ver"));
+        QVERIFY(!child<QPlainTextEdit>("Text6")->isHidden());
+        QCOMPARE(child<QLabel>("Label3")->text(), QStringLiteral("接收資料(字元)"));
+        QTest::keyClick(text7, Qt::Key_Return);
+        QCOMPARE(far.read(5), bytes({0x76, 0x65, 0x72, 0x0D, 0x0A}));
+        QCOMPARE(form->receiveLogs().hexLog(), QStringLiteral("\r\n\r\n\r\n\r\n"));
+        QVERIFY(text7->text().isEmpty());
+        QCOMPARE(child<QListWidget>("List2")->item(7)->text(), QStringLiteral("ver"));
+
+        child<QCheckBox>("Check4")->setChecked(false);
+        QTest::keyClicks(text7, QStringLiteral("ver"));
+        QTest::keyClick(text7, Qt::Key_Enter);
+        QCOMPARE(far.read(3), QByteArray("ver"));
+        QVERIFY(far.readFor(300).isEmpty());
+
+        // Enter on an empty line sends nothing.
+        QTest::keyClick(text7, Qt::Key_Return);
+        QVERIFY(far.readFor(300).isEmpty());
+    }
+
+    void historyKeepsTheLastEightLinesAndResends()
+    {
+        form = std::make_unique<Form1>();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        connectToPty();
+        FarEnd far(pty->farPath());
+        auto* text7 = child<QLineEdit>("Text7");
+        auto* list2 = child<QListWidget>("List2");
+        text7->setFocus();
+        for (const char* line : {"a", "b", "c", "d", "e", "f", "g", "h"}) {
+            QTest::keyClicks(text7, QString::fromLatin1(line));
+            QTest::keyClick(text7, Qt::Key_Return);
+        }
+        QCOMPARE(far.read(8 * 3).size(), 24);
+        for (int row = 0; row < 8; ++row)
+            QCOMPARE(list2->item(row)->text(), QString(QChar(u'a' + row)));
+        QVERIFY(list2->item(8)->text().isEmpty());
+        QVERIFY(list2->item(9)->text().isEmpty());
+        QTest::keyClicks(text7, QStringLiteral("i"));
+        QTest::keyClick(text7, Qt::Key_Return);
+        QCOMPARE(far.read(3), QByteArray("i\r\n"));
+        QCOMPARE(list2->item(0)->text(), QStringLiteral("b"));
+        QCOMPARE(list2->item(7)->text(), QStringLiteral("i"));
+
+        // Double-clicking a row sends it again; an empty row sends nothing.
+        const QRect row3 = list2->visualItemRect(list2->item(3));
+        QTest::mouseClick(list2->viewport(), Qt::LeftButton, {}, row3.center());
+        QTest::mouseDClick(list2->viewport(), Qt::LeftButton, {}, row3.center());
+        QCOMPARE(far.read(3), QByteArray("e\r\n"));
+        const QRect row9 = list2->visualItemRect(list2->item(9));
+        QTest::mouseClick(list2->viewport(), Qt::LeftButton, {}, row9.center());
+        QTest::mouseDClick(list2->viewport(), Qt::LeftButton, {}, row9.center());
+        QVERIFY(far.readFor(300).isEmpty());
+    }
+
+    void commandLineIsGuardedWhileNotConnected()
+    {
+        form = std::make_unique<Form1>();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        auto* text7 = child<QLineEdit>("Text7");
+        MessageBoxAnswerer answers;
+        QTest::mouseClick(text7, Qt::LeftButton);
+        QCOMPARE(answers.texts, QStringList{kNotConnected});
+        QCOMPARE(answers.titles, QStringList{QStringLiteral("提示")});
+        QTRY_COMPARE(form->focusWidget(), static_cast<QWidget*>(Command1()));
+
+        // A line entered by keyboard is refused and stays; nothing enters the history.
+        text7->setFocus();
+        QTest::keyClicks(text7, QStringLiteral("ver"));
+        QTest::keyClick(text7, Qt::Key_Return);
+        QCOMPARE(answers.texts.size(), 2);
+        QCOMPARE(text7->text(), QStringLiteral("ver"));
+        QVERIFY(child<QListWidget>("List2")->item(7)->text().isEmpty());
+    }
+
+    void farEndBytesShowInBothViewsOnTheFollowingTicks()
+    {
+        form = std::make_unique<Form1>();
+        connectToPty();
+        FarEnd far(pty->farPath());
+        QVERIFY(far.write(bytes({0x41, 0x42, 0x0D, 0x0A, 0x43, 0x44})));
+        auto* text4 = child<QPlainTextEdit>("Text4");
+        auto* text6 = child<QPlainTextEdit>("Text6");
+        // The views show the logs, line breaks and all, on a later tick than the read.
+        QTRY_COMPARE_WITH_TIMEOUT(text6->toPlainText(), QStringLiteral("AB  \nCD"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(text4->toPlainText(), QStringLiteral("41 42 0D 0A \n43 44 "), 5000);
+        QCOMPARE(text6->textCursor().position(), text6->document()->characterCount() - 1);
+
+        QVERIFY(far.write(bytes({0x09, 0x80, 0xFF, 0x0D})));
+        QTRY_COMPARE_WITH_TIMEOUT(text6->toPlainText(), QStringLiteral("AB  \nCD...."), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(text4->toPlainText(), QStringLiteral("41 42 0D 0A \n43 44 09 80 FF 0D "), 5000);
+
+        // Switching twice returns to the first view; clearing empties views and logs.
+        auto* label3 = child<QLabel>("Label3");
+        child<QPushButton>("Command16")->click();
+        QVERIFY(!text4->isHidden());
+        QVERIFY(text6->isHidden());
+        QCOMPARE(label3->text(), QStringLiteral("接收資料(16進制)"));
+        child<QPushButton>("Command16")->click();
+        QVERIFY(text4->isHidden());
+        QVERIFY(!text6->isHidden());
+        QCOMPARE(label3->text(), QStringLiteral("接收資料(字元)"));
+
+        child<QPushButton>("Command14")->click();
+        QVERIFY(text4->toPlainText().isEmpty());
+        QVERIFY(text6->toPlainText().isEmpty());
+        QVERIFY(form->receiveLogs().hexLog().isEmpty());
+        QVERIFY(far.write(QByteArray("Z")));
+        QTRY_COMPARE_WITH_TIMEOUT(text6->toPlainText(), QStringLiteral("Z"), 5000);
+        QCOMPARE(text4->toPlainText(), QStringLiteral("5A "));
+
+        // Text typed into a view is replaced by the whole log at the next refresh.
+        text4->setPlainText(QStringLiteral("typed"));
+        text6->moveCursor(QTextCursor::End);
+        text6->insertPlainText(QStringLiteral("typed"));
+        QVERIFY(far.write(QByteArray("\r\nY")));
+        QTRY_COMPARE_WITH_TIMEOUT(text6->toPlainText(), QStringLiteral("Z  \nY"), 5000);
+        QCOMPARE(text4->toPlainText(), QStringLiteral("5A 0D 0A \n59 "));
+    }
+
+    void largeBurstReachesTheLogsWholeAndInOrder()
+    {
+        form = std::make_unique<Form1>();
+        connectToPty();
+        FarEnd far(pty->farPath());
+        QString seen;
+        form->receiveLogs().setLimitObserver([&](const QString& hex, const QString&) { seen += hex; });
+        QByteArray sent(40000, '\0');
+        for (qsizetype i = 0; i < sent.size(); ++i)
+            sent[i] = static_cast<char>((i * 7) % 256);
+        QVERIFY(far.write(sent));
+        const auto received = [&] { return (seen.size() + form->receiveLogs().hexLog().size()) / 3; };
+        QTRY_VERIFY_WITH_TIMEOUT(received() >= sent.size(), 20000);
+        QString all = seen + form->receiveLogs().hexLog();
+        QString expected;
+        for (char c : sent)
+            expected += QString::asprintf("%02X ", static_cast<unsigned>(static_cast<std::uint8_t>(c)));
+        QCOMPARE(all, expected);
+        QVERIFY(form->receiveLogs().hexLog().size() <= tessa::ReceiveLogs::kHexLogLimit);
+    }
+
+    void hmiDeviceTypeLeavesBytesInThePort()
+    {
+        form = std::make_unique<Form1>();
+        connectToPty();
+        child<QComboBox>("Combo2")->setCurrentIndex(4);
+        FarEnd far(pty->farPath());
+        QVERIFY(far.write(QByteArray("TT01")));
+        QTRY_COMPARE_WITH_TIMEOUT(form->comm1().bytesWaiting(), 4, 5000);
+        QTest::qWait(350);  // a few poll ticks
+        QCOMPARE(form->comm1().bytesWaiting(), 4);
+        QVERIFY(form->receiveLogs().hexLog().isEmpty());
+        child<QComboBox>("Combo2")->setCurrentIndex(2);
+        QTRY_COMPARE_WITH_TIMEOUT(form->receiveLogs().hexLog(), QStringLiteral("54 54 30 31 "), 5000);
+    }
+
+    void vanishingPortReturnsToNotConnectedAndSaysSoOnce()
+    {
+        form = std::make_unique<Form1>();
+        connectToPty();
+        MessageBoxAnswerer answers;
+        pty->stop();
+        QTRY_COMPARE_WITH_TIMEOUT(answers.texts.size(), 1, 10000);
+        QCOMPARE(answers.texts.first(), kPortLost);
+        QVERIFY(!form->comm1().isOpen());
+        QVERIFY(!Command1()->isHidden());
+        QVERIFY(Command2()->isHidden());
+        QCOMPARE(child<QLabel>("Label8")->text(), QStringLiteral("未連線"));
+        QCOMPARE(child<tessa::FilledShape>("ComPortShape")->fillColor(), QColor(0xC0, 0xC0, 0xC0));
+        QVERIFY(!child<QTimer>("Timer12")->isActive());
+
+        rusage before{};
+        getrusage(RUSAGE_SELF, &before);
+        QTest::qWait(1000);
+        rusage after{};
+        getrusage(RUSAGE_SELF, &after);
+        const double cpu = (after.ru_utime.tv_sec - before.ru_utime.tv_sec) + (after.ru_stime.tv_sec - before.ru_stime.tv_sec)
+            + ((after.ru_utime.tv_usec - before.ru_utime.tv_usec) + (after.ru_stime.tv_usec - before.ru_stime.tv_usec)) / 1e6;
+        QCOMPARE(answers.texts.size(), 1);
+        QVERIFY2(cpu < 0.5, qPrintable(QStringLiteral("%1 s of CPU in 1 s idle").arg(cpu)));
+    }
+
+    void outputSendsTheChecksumFrame()
+    {
+        form = std::make_unique<Form1>();
+        auto* command3 = child<QPushButton>("Command3");
+        MessageBoxAnswerer answers;
+        command3->click();  // not connected
+        QCOMPARE(answers.texts, QStringList{kNotConnected});
+
+        connectToPty();
+        FarEnd far(pty->farPath());
+        child<QPlainTextEdit>("Text4")->setPlainText(QStringLiteral("old"));
+        command3->click();
+        QCOMPARE(far.read(2), bytes({0x11, 0x22}));
+        QVERIFY(child<QPlainTextEdit>("Text4")->toPlainText().isEmpty());
+        child<QCheckBox>("Check1")->setChecked(true);
+        command3->click();
+        QCOMPARE(far.read(3), bytes({0x11, 0x22, 0x33}));
+
+        const auto boxes = form->findChildren<QLineEdit*>(QStringLiteral("Text2"));
+        boxes[2]->setText(QStringLiteral("1G"));
+        command3->click();
+        QCOMPARE(answers.texts.size(), 2);
+        QVERIFY2(answers.texts.last().contains(QStringLiteral("Text2(2)")), qPrintable(answers.texts.last()));
+        boxes[2]->setText(QStringLiteral("100"));
+        command3->click();
+        QCOMPARE(answers.texts.size(), 3);
+        QVERIFY(far.readFor(300).isEmpty());
+    }
+
+    void randomFrameIs1001BytesBelow100()
+    {
+        form = std::make_unique<Form1>();
+        connectToPty();
+        FarEnd far(pty->farPath());
+        child<QPushButton>("Command15")->click();
+        const QByteArray got = far.read(1001);
+        QCOMPARE(got.size(), 1001);
+        for (char c : got)
+            QVERIFY(static_cast<std::uint8_t>(c) < 100);
+        QVERIFY(far.readFor(300).isEmpty());
+    }
+
+    void portMapMenuMapsANumberToATypedDevice()
+    {
+        form = std::make_unique<Form1>();
+        pty = std::make_unique<PtyPair>();
+        QVERIFY(pty->ready());
+        bool answered = false;
+        QTimer answerDialog;
+        connect(&answerDialog, &QTimer::timeout, this, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog || dialog->objectName() != QStringLiteral("PortMapDialog") || answered)
+                return;
+            answered = true;
+            dialog->findChild<QSpinBox*>(QStringLiteral("PortNumber"))->setValue(5);
+            dialog->findChild<QComboBox*>(QStringLiteral("DevicePath"))->setEditText(pty->nearPath());
+            dialog->accept();
+        });
+        answerDialog.start(10);
+        child<QAction>("mnu_port_map")->trigger();
+        QVERIFY(answered);
+        QCOMPARE(tessa::SettingsStore().portPath(5), pty->nearPath());
+
+        child<QLineEdit>("Text1")->setText(QStringLiteral("5"));
+        QTest::mouseClick(Command1(), Qt::LeftButton);
+        QVERIFY(form->comm1().isOpen());
+        QCOMPARE(form->comm1().devicePath(), pty->nearPath());
+    }
+
+    void closingTheWindowClosesThePort()
+    {
+        form = std::make_unique<Form1>();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        connectToPty();
+        QVERIFY(form->close());
+        QVERIFY(!form->comm1().isOpen());
+        QVERIFY(tessa::SettingsStore().read(QStringLiteral("Width_type"), QStringLiteral("absent")) == QStringLiteral("absent"));
+    }
+
+    // Last: ending the program also ends any event loop that runs after it in this process.
+    void exitEndsTheProgram()
+    {
+        form = std::make_unique<Form1>();
+        QEventLoop loop;
+        QTimer::singleShot(0, child<QPushButton>("Command13"), &QPushButton::click);
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        bool timedOut = false;
+        connect(&watchdog, &QTimer::timeout, &loop, [&] {
+            timedOut = true;
+            loop.quit();
+        });
+        watchdog.start(10000);
+        loop.exec();
+        QVERIFY(!timedOut);
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    // A settings store of this process alone, and no display needed.
+    QTemporaryDir configHome;
+    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Form1Test test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "form1_test.moc"

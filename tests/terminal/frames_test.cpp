@@ -1,0 +1,243 @@
+#include "frames/checksum_frame.h"
+#include "frames/command_history.h"
+#include "frames/crc16.h"
+#include "frames/frame_text.h"
+#include "frames/random_frame.h"
+
+#include <gtest/gtest.h>
+
+#include <QRandomGenerator>
+
+using namespace tessa;
+
+namespace {
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int v : values)
+        out.append(static_cast<char>(v));
+    return out;
+}
+
+// Bit-at-a-time CRC-16/MODBUS on a 16-bit register, as published, to check the two-half form.
+std::uint16_t referenceCrc(const QByteArray& data)
+{
+    std::uint16_t crc = 0xFFFF;
+    for (char c : data) {
+        crc ^= static_cast<std::uint8_t>(c);
+        for (int i = 0; i < 8; ++i)
+            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : static_cast<std::uint16_t>(crc >> 1);
+    }
+    return crc;
+}
+
+}  // namespace
+
+TEST(ModBusCrc16, KnownFramesGiveTheirTextPair)
+{
+    LastCrcText pair;
+    ModBusCRC16(QByteArrayView("123456789"), pair);
+    EXPECT_EQ(pair.low, "37");
+    EXPECT_EQ(pair.high, "4B");
+
+    ModBusCRC16(bytes({0x01, 0x03, 0x00, 0x00, 0x00, 0x0A}), pair);
+    EXPECT_EQ(pair.low, "C5");
+    EXPECT_EQ(pair.high, "CD");
+
+    ModBusCRC16(bytes({0x00}), pair);
+    EXPECT_EQ(pair.low, "BF");
+    EXPECT_EQ(pair.high, "40");
+
+    // Read panel defaults of the device panels: 01 03 02 00 00 01 -> 85 B2.
+    ModBusCRC16(bytes({0x01, 0x03, 0x02, 0x00, 0x00, 0x01}), pair);
+    EXPECT_EQ(pair.low, "85");
+    EXPECT_EQ(pair.high, "B2");
+}
+
+TEST(ModBusCrc16, TextHasNoLeadingZero)
+{
+    // Find frames whose CRC bytes are below 10 and check their one-digit text.
+    bool sawShortLow = false;
+    bool sawShortHigh = false;
+    LastCrcText pair;
+    for (int a = 0; a < 256 && !(sawShortLow && sawShortHigh); ++a) {
+        for (int b = 0; b < 256; ++b) {
+            const QByteArray frame = bytes({a, b});
+            const std::uint16_t crc = modbusCrc16(frame);
+            ModBusCRC16(frame, pair);
+            if ((crc & 0xFF) < 0x10) {
+                EXPECT_EQ(pair.low, QString::number(crc & 0xFF, 16).toUpper());
+                EXPECT_EQ(pair.low.size(), 1);
+                sawShortLow = true;
+            }
+            if ((crc >> 8) < 0x10) {
+                EXPECT_EQ(pair.high.size(), 1);
+                sawShortHigh = true;
+            }
+        }
+    }
+    EXPECT_TRUE(sawShortLow);
+    EXPECT_TRUE(sawShortHigh);
+}
+
+TEST(ModBusCrc16, MatchesTheSixteenBitFormOnRandomData)
+{
+    QRandomGenerator generator(42);
+    for (int round = 0; round < 500; ++round) {
+        QByteArray data(static_cast<qsizetype>(generator.bounded(0, 64)), '\0');
+        for (char& c : data)
+            c = static_cast<char>(generator.bounded(256));
+        ASSERT_EQ(modbusCrc16(data), referenceCrc(data)) << data.toHex().constData();
+    }
+    EXPECT_EQ(modbusCrc16(QByteArray()), 0xFFFF);
+}
+
+TEST(CharacterFrame, CodePageBytesAndQuestionMarks)
+{
+    EXPECT_EQ(characterFrame(u"ver", true), bytes({0x76, 0x65, 0x72, 0x0D, 0x0A}));
+    EXPECT_EQ(characterFrame(u"ver", false), bytes({0x76, 0x65, 0x72}));
+    EXPECT_EQ(characterFrame(u""), QByteArray());
+    // Latin-1 range maps byte for byte, including 00 and FF.
+    EXPECT_EQ(characterFrame(QStringView(u"\u0000\u00e9\u00ff", 3)), bytes({0x00, 0xE9, 0xFF}));
+    // Outside the code page: one '?' per character, a surrogate pair being one character.
+    EXPECT_EQ(characterFrame(u"A連B"), QByteArray("A?B"));
+    EXPECT_EQ(characterFrame(u"x\U0001F600y"), QByteArray("x?y"));
+    EXPECT_EQ(characterFrame(u"\u0100"), QByteArray("?"));
+}
+
+TEST(HexText, ByteCountRoundsToNearest)
+{
+    EXPECT_EQ(hexTextByteCount(0), 0);
+    EXPECT_EQ(hexTextByteCount(1), 0);
+    EXPECT_EQ(hexTextByteCount(2), 1);
+    EXPECT_EQ(hexTextByteCount(3), 1);
+    EXPECT_EQ(hexTextByteCount(4), 1);
+    EXPECT_EQ(hexTextByteCount(5), 2);
+    EXPECT_EQ(hexTextByteCount(6), 2);
+    EXPECT_EQ(hexTextByteCount(18), 6);
+}
+
+TEST(HexText, FramesFromPairs)
+{
+    EXPECT_EQ(hexTextFrame(u"01 0"), bytes({0x01}));
+    EXPECT_EQ(hexTextFrame(u"01 03"), bytes({0x01, 0x03}));
+    EXPECT_EQ(hexTextFrame(u"01 03 00 00 00 0A "), bytes({0x01, 0x03, 0x00, 0x00, 0x00, 0x0A}));
+    EXPECT_EQ(hexTextFrame(u"ff Fe "), bytes({0xFF, 0xFE}));
+    EXPECT_EQ(hexTextFrame(u""), QByteArray());
+    EXPECT_FALSE(hexTextFrame(u"01 zz ").has_value());
+    EXPECT_FALSE(hexTextFrame(u"0g ").has_value());
+}
+
+TEST(HexText, ParseHexByteLimits)
+{
+    EXPECT_EQ(parseHexByte(u""), 0);
+    EXPECT_EQ(parseHexByte(u"  "), 0);
+    EXPECT_EQ(parseHexByte(u"11"), 0x11);
+    EXPECT_EQ(parseHexByte(u" a "), 0x0A);
+    EXPECT_EQ(parseHexByte(u"0FF"), 0xFF);
+    EXPECT_FALSE(parseHexByte(u"100").has_value());
+    EXPECT_FALSE(parseHexByte(u"1 2").has_value());
+    EXPECT_FALSE(parseHexByte(u"-1").has_value());
+    EXPECT_FALSE(parseHexByte(u"&H1").has_value());
+}
+
+TEST(AdditiveChecksum, SumModulo256)
+{
+    EXPECT_EQ(additiveChecksum(bytes({0x11, 0x22})), 0x33);
+    EXPECT_EQ(additiveChecksum(bytes({0xFF, 0x02})), 0x01);
+    EXPECT_EQ(additiveChecksum(QByteArray()), 0x00);
+}
+
+TEST(ChecksumFrame, DesignValues)
+{
+    std::array<QString, kChecksumBoxCount> boxes{"11", "22"};
+    ChecksumFrameResult r = buildChecksumFrame(boxes, false);
+    EXPECT_EQ(r.badBox, -1);
+    EXPECT_EQ(r.frame, bytes({0x11, 0x22}));
+
+    r = buildChecksumFrame(boxes, true);
+    EXPECT_EQ(r.frame, bytes({0x11, 0x22, 0x33}));
+}
+
+TEST(ChecksumFrame, AllTenBoxesWithChecksumGiveElevenBytes)
+{
+    std::array<QString, kChecksumBoxCount> boxes;
+    QByteArray expected;
+    unsigned sum = 0;
+    for (int k = 0; k < kChecksumBoxCount; ++k) {
+        boxes[k] = QString::number(0x30 + k, 16);
+        expected.append(static_cast<char>(0x30 + k));
+        sum += 0x30 + k;
+    }
+    expected.append(static_cast<char>(sum & 0xFF));
+    const ChecksumFrameResult r = buildChecksumFrame(boxes, true);
+    EXPECT_EQ(r.frame, expected);
+    EXPECT_EQ(buildChecksumFrame(boxes, false).frame, expected.left(10));
+}
+
+TEST(ChecksumFrame, SumWrapsAndEmptyBoxesInsideReadAsZero)
+{
+    std::array<QString, kChecksumBoxCount> boxes{"FF", "", "02"};
+    // Two filled boxes: the frame takes boxes 0 and 1, box 1 being empty reads as 0.
+    EXPECT_EQ(buildChecksumFrame(boxes, false).frame, bytes({0xFF, 0x00}));
+    // With the checksum the third byte (box 2) is replaced by the sum FF + 00 + 02.
+    EXPECT_EQ(buildChecksumFrame(boxes, true).frame, bytes({0xFF, 0x00, 0x01}));
+}
+
+TEST(ChecksumFrame, RefusesBoxesThatAreNotAByte)
+{
+    std::array<QString, kChecksumBoxCount> boxes{"11", "22", "zz"};
+    ChecksumFrameResult r = buildChecksumFrame(boxes, false);
+    EXPECT_EQ(r.badBox, 2);
+    EXPECT_TRUE(r.frame.isEmpty());
+
+    boxes = {"11", "100"};
+    EXPECT_EQ(buildChecksumFrame(boxes, true).badBox, 1);
+
+    // A bad box beyond the frame's length refuses as well.
+    boxes = {"11", "", "", "", "", "", "", "", "", "q"};
+    EXPECT_EQ(buildChecksumFrame(boxes, false).badBox, 9);
+}
+
+TEST(CommandHistory, EightLinesThenShift)
+{
+    // Each line moves rows 1..7 up one before it is written into row 7.
+    QStringList expected{"", "", "", "", "", "", "", "", "", ""};
+    QStringList check(kHistoryRows);
+    for (QChar c : QStringLiteral("abcdefgh")) {
+        for (int i = 0; i < 7; ++i)
+            expected[i] = expected[i + 1];
+        expected[7] = QString(c);
+        pushHistory(check, QString(c));
+        EXPECT_EQ(check, expected);
+    }
+    EXPECT_EQ(check, (QStringList{"a", "b", "c", "d", "e", "f", "g", "h", "", ""}));
+    pushHistory(check, "i");
+    EXPECT_EQ(check, (QStringList{"b", "c", "d", "e", "f", "g", "h", "i", "", ""}));
+}
+
+TEST(CommandHistory, RowsEightAndNineAreKept)
+{
+    QStringList rows{"0", "1", "2", "3", "4", "5", "6", "7", "eight", "nine"};
+    pushHistory(rows, "new");
+    EXPECT_EQ(rows, (QStringList{"1", "2", "3", "4", "5", "6", "7", "new", "eight", "nine"}));
+}
+
+TEST(RandomFrame, SizeAndRange)
+{
+    QRandomGenerator generator(7);
+    const QByteArray frame = randomFrame(generator);
+    ASSERT_EQ(frame.size(), 1001);
+    int seen[100] = {};
+    for (char c : frame) {
+        const auto v = static_cast<std::uint8_t>(c);
+        ASSERT_LT(v, 100);
+        ++seen[v];
+    }
+    // 1001 uniform draws over 100 values leave hardly any value unseen.
+    int distinct = 0;
+    for (int count : seen)
+        distinct += count > 0;
+    EXPECT_GT(distinct, 90);
+}

@@ -1,0 +1,202 @@
+#include "receive/receive_logs.h"
+
+#include <gtest/gtest.h>
+
+#include <QRandomGenerator>
+
+using tessa::ReceiveLogs;
+
+namespace {
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int v : values)
+        out.append(static_cast<char>(v));
+    return out;
+}
+
+QString hexOf(const QByteArray& data)
+{
+    QString out;
+    for (char c : data)
+        out += QString::asprintf("%02X ", static_cast<unsigned>(static_cast<std::uint8_t>(c)));
+    return out;
+}
+
+}  // namespace
+
+TEST(ReceiveLogs, CrLfInsideOneReadBreaksTheLine)
+{
+    ReceiveLogs logs;
+    logs.appendRead(bytes({0x41, 0x42, 0x0D, 0x0A, 0x43, 0x44}));
+    EXPECT_EQ(logs.hexLog(), "41 42 0D 0A \r\n43 44 ");
+    EXPECT_EQ(logs.charLog(), "AB  \r\nCD");
+    EXPECT_TRUE(logs.displayPending());
+}
+
+TEST(ReceiveLogs, LoneCrAndLfAtTheEdgesShowAsDots)
+{
+    ReceiveLogs logs;
+    logs.appendRead(bytes({0x41, 0x0D}));
+    EXPECT_EQ(logs.charLog(), "A.");
+    logs.appendRead(bytes({0x0A, 0x42}));
+    EXPECT_EQ(logs.charLog(), "A..B");
+    // The pair was split across reads: no line break.
+    EXPECT_EQ(logs.hexLog(), "41 0D 0A 42 ");
+
+    ReceiveLogs single;
+    single.appendRead(bytes({0x0D}));
+    single.appendRead(bytes({0x0A}));
+    EXPECT_EQ(single.charLog(), "..");
+}
+
+TEST(ReceiveLogs, CrInsideAndLfInsideShowAsSpacesWithoutPair)
+{
+    ReceiveLogs logs;
+    logs.appendRead(bytes({0x41, 0x0D, 0x42, 0x0A, 0x43}));
+    EXPECT_EQ(logs.charLog(), "A B C");
+    EXPECT_EQ(logs.hexLog(), "41 0D 42 0A 43 ");
+}
+
+TEST(ReceiveLogs, EveryByteValueInTheMiddleOfARead)
+{
+    for (int value = 0; value < 256; ++value) {
+        ReceiveLogs logs;
+        logs.appendRead(bytes({0x20, value, 0x20}));
+        EXPECT_EQ(logs.hexLog(), QString::asprintf("20 %02X 20 ", value)) << value;
+        QChar expected;
+        if (value == 0x0D || value == 0x0A)
+            expected = u' ';
+        else if (value < 0x20 || value >= 0x7F)
+            expected = u'.';
+        else
+            expected = QChar(value);
+        EXPECT_EQ(logs.charLog(), QString(u' ') + expected + u' ') << value;
+    }
+}
+
+TEST(ReceiveLogs, EveryByteValueAloneInARead)
+{
+    for (int value = 0; value < 256; ++value) {
+        ReceiveLogs logs;
+        logs.appendRead(bytes({value}));
+        EXPECT_EQ(logs.hexLog(), QString::asprintf("%02X ", value));
+        const QChar expected = (value < 0x20 || value >= 0x7F) ? QChar(u'.') : QChar(value);
+        EXPECT_EQ(logs.charLog(), QString(expected)) << value;
+    }
+}
+
+TEST(ReceiveLogs, SplitAtEveryPointKeepsEveryByteInOrder)
+{
+    const QByteArray stream = bytes({0x41, 0x42, 0x0D, 0x0A, 0x43, 0x0D, 0x0D, 0x0A, 0x0A, 0x00, 0xFF, 0x7F, 0x0D});
+    for (qsizetype cut = 0; cut <= stream.size(); ++cut) {
+        ReceiveLogs logs;
+        logs.appendRead(stream.left(cut));
+        logs.appendRead(stream.mid(cut));
+        QString hexWithoutBreaks = logs.hexLog();
+        hexWithoutBreaks.remove(QStringLiteral("\r\n"));
+        EXPECT_EQ(hexWithoutBreaks, hexOf(stream)) << "cut " << cut;
+        QString charsWithoutBreaks = logs.charLog();
+        charsWithoutBreaks.remove(QStringLiteral("\r\n"));
+        EXPECT_EQ(charsWithoutBreaks.size(), stream.size()) << "cut " << cut;
+        // Pairs at 2-3 and 6-7 break the line unless the cut falls between their bytes.
+        const int expectedBreaks = (cut == 3 ? 0 : 1) + (cut == 7 ? 0 : 1);
+        EXPECT_EQ(logs.hexLog().count(QStringLiteral("\r\n")), expectedBreaks) << "cut " << cut;
+        EXPECT_EQ(logs.charLog().count(QStringLiteral("\r\n")), expectedBreaks) << "cut " << cut;
+    }
+}
+
+TEST(ReceiveLogs, PairSplitAcrossReadsAtEveryPosition)
+{
+    // The 0D 0A pair sits at every position of a 6-byte stream, and the stream is cut at every
+    // point: only a cut between the two bytes loses the line break.
+    for (int at = 0; at + 1 < 6; ++at) {
+        QByteArray stream(6, 'x');
+        stream[at] = 0x0D;
+        stream[at + 1] = 0x0A;
+        for (int cut = 0; cut <= 6; ++cut) {
+            ReceiveLogs logs;
+            logs.appendRead(stream.left(cut));
+            logs.appendRead(stream.mid(cut));
+            const bool split = cut == at + 1;
+            EXPECT_EQ(logs.hexLog().contains(QStringLiteral("0A \r\n")), !split) << at << " " << cut;
+            EXPECT_EQ(logs.charLog().contains(QStringLiteral("\r\n")), !split) << at << " " << cut;
+        }
+    }
+}
+
+TEST(ReceiveLogs, LimitEmptiesBothLogsAfterTheReadThatPassesIt)
+{
+    ReceiveLogs logs;
+    int observed = 0;
+    QString observedHex;
+    logs.setLimitObserver([&](const QString& hex, const QString&) {
+        ++observed;
+        observedHex = hex;
+    });
+    const QByteArray chunk(1000, 'a');  // 3000 hex characters each
+    for (int i = 0; i < 13; ++i)
+        EXPECT_FALSE(logs.appendRead(chunk));
+    EXPECT_EQ(logs.hexLog().size(), 39000);
+    EXPECT_FALSE(logs.appendRead(QByteArray(333, 'b')));  // 39999: not over
+    EXPECT_FALSE(logs.appendRead(QByteArray(0, 'b')));
+    EXPECT_TRUE(logs.appendRead(QByteArray(1, 'c')));     // 40002: over, emptied
+    EXPECT_TRUE(logs.hexLog().isEmpty());
+    EXPECT_TRUE(logs.charLog().isEmpty());
+    EXPECT_EQ(observed, 1);
+    EXPECT_EQ(observedHex.size(), 40002);
+    EXPECT_TRUE(observedHex.endsWith(QStringLiteral("62 63 ")));
+    EXPECT_TRUE(logs.displayPending());
+    logs.appendRead(bytes({0x31}));
+    EXPECT_EQ(logs.hexLog(), "31 ");
+    EXPECT_EQ(logs.charLog(), "1");
+}
+
+TEST(ReceiveLogs, ClearKeepsTheDisplayMarkAndLineBreakGoesToHexOnly)
+{
+    ReceiveLogs logs;
+    logs.appendRead(bytes({0x41}));
+    logs.clear();
+    EXPECT_TRUE(logs.hexLog().isEmpty());
+    EXPECT_TRUE(logs.displayPending());
+    EXPECT_TRUE(logs.takeDisplayPending());
+    EXPECT_FALSE(logs.takeDisplayPending());
+    logs.appendHexLineBreak();
+    EXPECT_EQ(logs.hexLog(), "\r\n");
+    EXPECT_TRUE(logs.charLog().isEmpty());
+    EXPECT_FALSE(logs.displayPending());
+}
+
+TEST(ReceiveLogs, RandomReadsKeepEveryByteAcrossLimitClears)
+{
+    QRandomGenerator generator(3);
+    ReceiveLogs logs;
+    QString seenHex;
+    logs.setLimitObserver([&](const QString& hex, const QString&) { seenHex += hex; });
+    QByteArray sent;
+    for (int read = 0; read < 400; ++read) {
+        QByteArray chunk(static_cast<qsizetype>(generator.bounded(1, 700)), '\0');
+        for (char& c : chunk)
+            c = static_cast<char>(generator.bounded(256));
+        sent += chunk;
+        logs.appendRead(chunk);
+    }
+    seenHex += logs.hexLog();
+    seenHex.remove(QStringLiteral("\r\n"));
+    EXPECT_EQ(seenHex, hexOf(sent));
+}
+
+TEST(ReceiveLogs, GenerationChangesOnlyWhenTheLogsStartAgain)
+{
+    ReceiveLogs logs;
+    const quint64 start = logs.generation();
+    logs.appendRead(QByteArray("abc"));
+    logs.appendHexLineBreak();
+    EXPECT_EQ(logs.generation(), start);
+    logs.clear();
+    EXPECT_NE(logs.generation(), start);
+    const quint64 afterClear = logs.generation();
+    logs.appendRead(QByteArray(ReceiveLogs::kHexLogLimit / 3 + 1, 'x'));
+    EXPECT_NE(logs.generation(), afterClear);
+}

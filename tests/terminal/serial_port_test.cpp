@@ -1,0 +1,198 @@
+#include "serial/port_number.h"
+#include "serial/serial_port.h"
+#include "settings/settings_store.h"
+#include "support/pty_pair.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QSerialPort>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+using namespace tessa;
+using tessa::testing::FarEnd;
+using tessa::testing::PtyPair;
+
+namespace {
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs = 10000)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+double processCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// A port wired to one end of a fresh pty pair.
+class SerialPortTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(pty.ready()) << "socat did not make a pty pair";
+        port.setPortResolver([this](int) { return pty.nearPath(); });
+        port.setPortNumber(1);
+        port.setSettings(QStringLiteral("115200,n,8,1"));
+        port.setInputModeBinary();
+    }
+
+    PtyPair pty;
+    SerialPort port;
+};
+
+}  // namespace
+
+TEST(PortNumber, LeadingDigitsAndTableRange)
+{
+    EXPECT_EQ(parsePortNumber(u""), 0);
+    EXPECT_EQ(parsePortNumber(u"7"), 7);
+    EXPECT_EQ(parsePortNumber(u"12ab"), 12);
+    EXPECT_EQ(parsePortNumber(u"x3"), 0);
+    EXPECT_GE(parsePortNumber(u"99999999999999999999"), 22);
+    EXPECT_FALSE(isPortNumberInTables(0));
+    EXPECT_TRUE(isPortNumberInTables(1));
+    EXPECT_TRUE(isPortNumberInTables(21));
+    EXPECT_FALSE(isPortNumberInTables(22));
+    EXPECT_FALSE(isPortNumberInTables(-1));
+}
+
+TEST(PortNumber, DeviceFromEnvironmentThenStoreThenDefault)
+{
+    QTemporaryDir dir;
+    SettingsStore store(dir.path() + QStringLiteral("/s.ini"));
+    qunsetenv("TESSA_COM9");
+    EXPECT_EQ(devicePathForPort(9, &store), "/dev/ttyS8");
+    EXPECT_EQ(devicePathForPort(1, nullptr), "/dev/ttyS0");
+    store.setPortPath(9, QStringLiteral("/dev/ttyUSB1"));
+    EXPECT_EQ(devicePathForPort(9, &store), "/dev/ttyUSB1");
+    qputenv("TESSA_COM9", "/tmp/some-pty");
+    EXPECT_EQ(devicePathForPort(9, &store), "/tmp/some-pty");
+    EXPECT_EQ(devicePathForPort(9, nullptr), "/tmp/some-pty");
+    qunsetenv("TESSA_COM9");
+}
+
+TEST(LineSettings, ParsesTheSettingsString)
+{
+    const auto s = parseLineSettings(u"9600,n,8,1");
+    ASSERT_TRUE(s.has_value());
+    EXPECT_EQ(s->baudRate, 9600);
+    EXPECT_EQ(s->parity, QSerialPort::NoParity);
+    EXPECT_EQ(s->dataBits, QSerialPort::Data8);
+    EXPECT_EQ(s->stopBits, QSerialPort::OneStop);
+    const auto o = parseLineSettings(u"115200,O,7,2");
+    ASSERT_TRUE(o.has_value());
+    EXPECT_EQ(o->parity, QSerialPort::OddParity);
+    EXPECT_EQ(o->dataBits, QSerialPort::Data7);
+    EXPECT_EQ(o->stopBits, QSerialPort::TwoStop);
+    for (const char16_t* bad : {u"", u"9600", u"abc,n,8,1", u"9600,x,8,1", u"9600,n,9,1", u"9600,n,8,3", u"0,n,8,1"})
+        EXPECT_FALSE(parseLineSettings(bad).has_value());
+}
+
+TEST_F(SerialPortTest, OpenWriteReadClose)
+{
+    FarEnd far(pty.farPath());
+    ASSERT_TRUE(far.isOpen());
+    ASSERT_TRUE(port.open()) << port.errorString().toStdString();
+    EXPECT_TRUE(port.isOpen());
+
+    EXPECT_TRUE(port.write(QByteArrayView("\x01\x02\xFF\x00", 4)));
+    EXPECT_TRUE(port.write(QStringView(u"ver\u00e9")));
+    EXPECT_EQ(far.read(8), QByteArray("\x01\x02\xFF\x00ver\xE9", 8));
+
+    ASSERT_TRUE(far.write(QByteArray("hello\r\n")));
+    ASSERT_TRUE(waitFor([&] { return port.bytesWaiting() >= 7; }));
+    EXPECT_EQ(port.readAll(), QByteArray("hello\r\n"));
+    EXPECT_EQ(port.bytesWaiting(), 0);
+
+    port.close();
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(port.write(QByteArrayView("x")));
+    EXPECT_EQ(port.bytesWaiting(), 0);
+    EXPECT_TRUE(port.readAll().isEmpty());
+}
+
+TEST_F(SerialPortTest, BusyMissingAndBadSettingsFailToOpen)
+{
+    QSerialPort other(pty.nearPath());
+    ASSERT_TRUE(other.open(QIODevice::ReadWrite));
+    EXPECT_FALSE(port.open());
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(port.errorString().isEmpty());
+    other.close();
+    EXPECT_TRUE(port.open());
+    port.close();
+
+    port.setPortResolver([](int) { return QStringLiteral("/nonexistent/tessa-port"); });
+    EXPECT_FALSE(port.open());
+    EXPECT_FALSE(port.isOpen());
+
+    port.setPortResolver([this](int) { return pty.nearPath(); });
+    port.setSettings(QStringLiteral("fast,n,8,1"));
+    EXPECT_FALSE(port.open());
+    EXPECT_FALSE(port.isOpen());
+}
+
+TEST_F(SerialPortTest, VanishedDeviceClosesAndReportsOnce)
+{
+    QSignalSpy lost(&port, &SerialPort::lost);
+    ASSERT_TRUE(port.open());
+    pty.stop();
+    ASSERT_TRUE(waitFor([&] { return lost.count() >= 1; }));
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(port.write(QByteArrayView("x")));
+
+    // Closed for good: no further report, and the event loop idles instead of spinning.
+    const double cpuBefore = processCpuSeconds();
+    QEventLoop idle;
+    QTimer::singleShot(1000, &idle, &QEventLoop::quit);
+    idle.exec();
+    EXPECT_EQ(lost.count(), 1);
+    EXPECT_LT(processCpuSeconds() - cpuBefore, 0.5);
+}
+
+TEST_F(SerialPortTest, ReadBufferHoldsBackAFastSenderWithoutLosingBytes)
+{
+    FarEnd far(pty.farPath());
+    ASSERT_TRUE(port.open());
+    QByteArray sent(3 * SerialPort::kReadBufferBytes, '\0');
+    for (qsizetype i = 0; i < sent.size(); ++i)
+        sent[i] = static_cast<char>(i % 251);
+    qsizetype written = 0;
+    QByteArray got;
+    qint64 mostWaiting = 0;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            if (written < sent.size())
+                written += far.writeSome(QByteArrayView(sent).sliced(written));
+            mostWaiting = qMax(mostWaiting, port.bytesWaiting());
+            // Reading lags behind writing so that the buffer fills up to its cap.
+            if (written == sent.size() || mostWaiting >= SerialPort::kReadBufferBytes)
+                got += port.readAll();
+            return got.size() >= sent.size();
+        },
+        30000));
+    EXPECT_EQ(mostWaiting, SerialPort::kReadBufferBytes);
+    EXPECT_EQ(got, sent);
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace tessa::testing {
+
+// Two linked pseudo-terminals made by socat: what is written to one end can be read at the
+// other. The terminal under test opens nearPath(); the test plays the device at farPath().
+// Link names are unique so that parallel tests never share a serial lock file.
+class PtyPair {
+public:
+    PtyPair();
+    ~PtyPair();
+    PtyPair(const PtyPair&) = delete;
+    PtyPair& operator=(const PtyPair&) = delete;
+
+    bool ready() const { return ready_; }
+    QString nearPath() const { return near_; }
+    QString farPath() const { return far_; }
+
+    // Ends socat: both ends vanish, as when a USB adapter is pulled.
+    void stop();
+
+private:
+    QTemporaryDir dir_;
+    QProcess socat_;
+    QString near_;
+    QString far_;
+    bool ready_ = false;
+};
+
+// The device's side of the line: a raw descriptor on the far pty.
+class FarEnd {
+public:
+    explicit FarEnd(const QString& path);
+    ~FarEnd();
+    FarEnd(const FarEnd&) = delete;
+    FarEnd& operator=(const FarEnd&) = delete;
+
+    bool isOpen() const { return fd_ >= 0; }
+    bool write(const QByteArray& bytes);
+    // Writes what the line takes now without waiting; returns the count written (0 when full).
+    qsizetype writeSome(QByteArrayView bytes);
+    // Reads until count bytes came or timeoutMs passed, running the Qt event loop meanwhile.
+    QByteArray read(qsizetype count, int timeoutMs = 10000);
+    // Whatever arrives within quietMs (used to show that nothing more was sent).
+    QByteArray readFor(int quietMs);
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace tessa::testing
