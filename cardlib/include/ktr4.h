@@ -199,6 +199,15 @@ KTR4_API int32_t KTR4_CALL KTR4_S_velocity_move(ktr4_u8 card, ktr4_u8 axis, int3
 KTR4_API int32_t KTR4_CALL KTR4_velocity_change(ktr4_u8 card, ktr4_u8 axis, int32_t new_speed, double t_change);
 KTR4_API int32_t KTR4_CALL KTR4_dec_stop(ktr4_u8 card, ktr4_u8 axis, double t_dec);
 
+/* Homing. Home mode 0..12, count 0..15. Speeds in pulses per second (the sign is ignored,
+ * |max_speed| <= 6 553 500), accel_time in seconds, direction 0 or non-zero. */
+KTR4_API int32_t KTR4_CALL KTR4_config_home_mode(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 mode, ktr4_u8 count);
+KTR4_API int32_t KTR4_CALL KTR4_start_homing(ktr4_u8 card, ktr4_u8 axis, int32_t start_speed, int32_t max_speed,
+                                             double accel_time, ktr4_u8 direction);
+KTR4_API int32_t KTR4_CALL KTR4_start_origin_search_homing(ktr4_u8 card, ktr4_u8 axis, int32_t start_speed,
+                                                           int32_t max_speed, double accel_time, ktr4_u8 direction,
+                                                           int32_t amount);
+
 /* Interrupts. */
 KTR4_API int32_t KTR4_CALL KTR4_enable_IRQ(ktr4_u8 card, KTR4_EVENT *event);
 KTR4_API int32_t KTR4_CALL KTR4_disable_IRQ(ktr4_u8 card);

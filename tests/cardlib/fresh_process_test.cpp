@@ -18,6 +18,7 @@ std::vector<std::function<int32_t(uint32_t)>> card_exports() {
   static uint16_t u16;
   static uint8_t a, b, c;
   static double f64;
+  static KTR4_EVENT event;
   return {
       [](uint32_t card) { return KTR4_init_card(card); },
       [](uint32_t card) { return KTR4_info(card, &u16); },
@@ -83,6 +84,27 @@ std::vector<std::function<int32_t(uint32_t)>> card_exports() {
       [](uint32_t card) { return KTR4_wait_CSTA_signal(card); },
       [](uint32_t card) { return KTR4_trigger_CSTP_pulse(card); },
       [](uint32_t card) { return KTR4_read_speed(card, 0, &f64); },
+      [](uint32_t card) { return KTR4_config_home_mode(card, 0, 1, 1); },
+      [](uint32_t card) { return KTR4_start_homing(card, 0, 100, 1000, 0.1, 0); },
+      [](uint32_t card) { return KTR4_start_origin_search_homing(card, 0, 100, 1000, 0.1, 0, 10); },
+      [](uint32_t card) { return KTR4_enable_IRQ(card, &event); },
+      [](uint32_t card) { return KTR4_disable_IRQ(card); },
+      [](uint32_t card) { return KTR4_set_INT_mask(card, 0, 1); },
+      [](uint32_t card) { return KTR4_set_INT_source(card, 0, 1, 1); },
+      [](uint32_t card) { return KTR4_read_INT_status(card, 0, &a, &u32, &u32); },
+      [](uint32_t card) { return KTR4_fix_speed_range(card, 0, 1000); },
+      [](uint32_t card) { return KTR4_unfix_speed_range(card, 0); },
+      [](uint32_t card) { return KTR4_T_curve_position_move(card, 0, 100, 0, 10, 1000, 0.1, 0.1); },
+      [](uint32_t card) { return KTR4_S_curve_position_move(card, 0, 100, 0, 10, 1000, 0.1, 0.1, 0, 0); },
+      [](uint32_t card) { return KTR4_TR_position_move(card, 0, 100, 10, 1000, 0.1, 0.1); },
+      [](uint32_t card) { return KTR4_TA_position_move(card, 0, 100, 10, 1000, 0.1, 0.1); },
+      [](uint32_t card) { return KTR4_SR_position_move(card, 0, 100, 10, 1000, 0.1, 0.1, 0, 0); },
+      [](uint32_t card) { return KTR4_SA_position_move(card, 0, 100, 10, 1000, 0.1, 0.1, 0, 0); },
+      [](uint32_t card) { return KTR4_position_change(card, 0, 100, 0); },
+      [](uint32_t card) { return KTR4_T_velocity_move(card, 0, 10, 1000, 0.1); },
+      [](uint32_t card) { return KTR4_S_velocity_move(card, 0, 10, 1000, 0.1, 0); },
+      [](uint32_t card) { return KTR4_velocity_change(card, 0, 500, 0.1); },
+      [](uint32_t card) { return KTR4_dec_stop(card, 0, 0.1); },
   };
 }
 
