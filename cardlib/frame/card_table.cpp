@@ -12,6 +12,7 @@ void reset_axis_tables() {
     for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) {
       AxisState fresh;
       fresh.follow_source = axis;
+      fresh.follower = axis_state(card, axis).follower;
       axis_state(card, axis) = fresh;
     }
   }

@@ -41,6 +41,14 @@ struct CardState {
   ServiceRecord service;
 };
 
+// What the pulser follower remembers across KTR4_initial.
+struct FollowerMemory {
+  int32_t direction = 0;  // 1 or -1 once mapped; 0 keeps an unmapped follower still
+  int32_t history[5] = {};  // the last five scaled changes, newest first
+  int32_t target = 0;       // absolute position the follower is to reach
+  uint32_t last_speed = 0;  // the last non-zero follower speed, pps
+};
+
 // Per-axis fields; a default-constructed AxisState holds the values KTR4_initial resets to
 // (except follow_source, which starts as the axis itself).
 struct AxisState {
@@ -61,6 +69,7 @@ struct AxisState {
   uint8_t follow_source = 0;
   uint16_t follow_ratio = 1;
   int32_t previous_scaled_count = 0;
+  FollowerMemory follower;  // kept by reset_axis_tables
 };
 
 struct CardTable {

@@ -208,6 +208,19 @@ KTR4_API int32_t KTR4_CALL KTR4_start_origin_search_homing(ktr4_u8 card, ktr4_u8
                                                            int32_t max_speed, double accel_time, ktr4_u8 direction,
                                                            int32_t amount);
 
+/* Manual pulser. The card's own pulser motion (Vmove, Pmove), and a follower in the library
+ * that makes an axis follow the pulser counter of a source axis of the same card, sampled
+ * every 20 ms from KTR4_initial until KTR4_close. Map (KTR4_set_pulser_Map) before enabling. */
+KTR4_API int32_t KTR4_CALL KTR4_config_pulser_mode(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 mode, ktr4_u8 option);
+KTR4_API int32_t KTR4_CALL KTR4_readback_pulser_mode(ktr4_u8 card, ktr4_u8 axis, uint8_t *mode, uint8_t *option);
+KTR4_API int32_t KTR4_CALL KTR4_read_pulser_counter(ktr4_u8 card, ktr4_u8 axis, int32_t *count);
+KTR4_API int32_t KTR4_CALL KTR4_set_pulser_counter(ktr4_u8 card, ktr4_u8 axis, int32_t count);
+KTR4_API int32_t KTR4_CALL KTR4_run_pulser_Vmove(ktr4_u8 card, ktr4_u8 axis, int32_t speed);
+KTR4_API int32_t KTR4_CALL KTR4_run_pulser_Pmove(ktr4_u8 card, ktr4_u8 axis, int32_t move_value, ktr4_u8 absolute,
+                                                 int32_t speed);
+KTR4_API int32_t KTR4_CALL KTR4_set_pulser_Map(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 from_axis, ktr4_u8 reverse);
+KTR4_API int32_t KTR4_CALL KTR4_enable_pulser_motion(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 enable, ktr4_u16 ratio);
+
 /* Interrupts. */
 KTR4_API int32_t KTR4_CALL KTR4_enable_IRQ(ktr4_u8 card, KTR4_EVENT *event);
 KTR4_API int32_t KTR4_CALL KTR4_disable_IRQ(ktr4_u8 card);

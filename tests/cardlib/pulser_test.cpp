@@ -1,0 +1,160 @@
+// The card's pulser motion and the setup of the library's pulser follower.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "frame/card_table.h"
+#include "ktr4.h"
+#include "ktr4sim.h"
+#include "sim_fixture.h"
+
+namespace {
+
+using ktr4test::RegisterWrite;
+
+class Pulser : public ktr4test::SimCardTest {
+ protected:
+  void SetUp() override {
+    SimCardTest::SetUp();
+    start({0});
+  }
+};
+
+TEST_F(Pulser, ModeFieldAndCounter) {
+  set_reg(0, 1, 0xDD, 0xFFFFFFFFu);
+  EXPECT_EQ(KTR4_config_pulser_mode(0, 1, 2, 1), KTR4_OK);
+  EXPECT_EQ(reg(0, 1, 0xDD), 0xFEFFFFFFu);  // mode 2 + option 4 in bits 24-26
+  uint8_t mode = 9, option = 9;
+  EXPECT_EQ(KTR4_readback_pulser_mode(0, 1, &mode, &option), KTR4_OK);
+  EXPECT_EQ(mode, 2);
+  EXPECT_EQ(option, 1);
+  EXPECT_EQ(KTR4_config_pulser_mode(0, 1, 4, 0), KTR4_ERR_RANGE);
+  EXPECT_EQ(KTR4_config_pulser_mode(0, 1, 0, 2), KTR4_ERR_RANGE);
+
+  EXPECT_EQ(KTR4_set_pulser_counter(0, 1, -77), KTR4_OK);
+  EXPECT_EQ(ktr4::axis_state(0, 1).previous_scaled_count, -77);
+  int32_t count = 0;
+  EXPECT_EQ(KTR4_read_pulser_counter(0, 1, &count), KTR4_OK);
+  EXPECT_EQ(count, -77);
+}
+
+TEST_F(Pulser, VelocityMoveWritesSpeedMagnificationModeThenStarts) {
+  EXPECT_EQ(KTR4_run_pulser_Vmove(0, 2, -3000), KTR4_OK);
+  const uint32_t mg = std::min(19660500u / 3000 - 1, 4095u);
+  const uint32_t fh = (mg + 1) * 3000 / 300;
+  const uint32_t mode = (0x01000041u & ~0x7Fu) | 0x01u;
+  EXPECT_EQ(register_writes(), (std::vector<RegisterWrite>{{2, 0x92, fh}, {2, 0x95, mg}, {2, 0x97, mode}}));
+  EXPECT_EQ(commands(), (std::vector<uint32_t>{0x0451}));
+
+  ktr4sim_trace_clear();
+  EXPECT_EQ(KTR4_run_pulser_Vmove(0, 2, 6553501), KTR4_ERR_RANGE);
+  set_status(0, 2, KTR4SIM_MAIN_STATUS, 0);
+  EXPECT_EQ(KTR4_run_pulser_Vmove(0, 2, 100), KTR4_ERR_MOVING);
+  EXPECT_TRUE(register_writes().empty());
+}
+
+TEST_F(Pulser, PositionMoveTracksTheCommandedEnd) {
+  ktr4::axis_state(0, 0).commanded_end = 500;
+  EXPECT_EQ(KTR4_run_pulser_Pmove(0, 0, 500, 1, 1000), KTR4_OK);  // absolute to where it is
+  auto writes = register_writes();
+  ASSERT_EQ(writes.size(), 4u);
+  EXPECT_EQ(writes[0], (RegisterWrite{0, 0x90, 0}));
+  EXPECT_EQ(writes[3].value & 0x7Fu, 0x51u);
+
+  ktr4sim_trace_clear();
+  set_reg(0, 0, 0xE3, 500);  // the first move ended where it was sent
+  ktr4::axis_state(0, 0).mode_variant = 1;
+  EXPECT_EQ(KTR4_run_pulser_Pmove(0, 0, -200, 0, 1000), KTR4_OK);  // relative
+  writes = register_writes();
+  EXPECT_EQ(writes[0], (RegisterWrite{0, 0x90, static_cast<uint32_t>(-200)}));
+  EXPECT_EQ(writes[3].value & 0x7Fu, 0x59u);
+  EXPECT_EQ(ktr4::axis_state(0, 0).commanded_end, 300);
+}
+
+TEST_F(Pulser, PositionMoveBooksAStopBeforeTakingItsAmount) {
+  auto& state = ktr4::axis_state(0, 3);
+  state.bookkeeping_armed = 1;
+  state.commanded_end = 1000;
+  set_reg(0, 3, 0xE3, 900);  // stopped 100 short
+  EXPECT_EQ(KTR4_run_pulser_Pmove(0, 3, 1000, 1, 500), KTR4_OK);
+  EXPECT_EQ(register_writes()[0], (RegisterWrite{3, 0x90, 100}));
+  EXPECT_EQ(state.lost_pulses, 100);
+
+  set_status(0, 3, KTR4SIM_MAIN_STATUS, 0);
+  EXPECT_EQ(KTR4_run_pulser_Pmove(0, 3, 1, 0, 500), KTR4_ERR_MOVING);
+  set_status(0, 3, KTR4SIM_MAIN_STATUS, 0x0008);
+  EXPECT_EQ(KTR4_run_pulser_Pmove(0, 3, 1, 0, -6553501), KTR4_ERR_RANGE);
+}
+
+TEST_F(Pulser, MapSynchronisesToTheSourceAndTheFollowersPosition) {
+  set_reg(0, 2, 0xE6, 40);   // source counter
+  set_reg(0, 1, 0xE3, 123);  // follower position
+  auto& state = ktr4::axis_state(0, 1);
+  state.follower.history[2] = 9;
+  EXPECT_EQ(KTR4_set_pulser_Map(0, 1, 2, 1), KTR4_OK);
+  EXPECT_EQ(state.follow_source, 2);
+  EXPECT_EQ(state.follower.direction, -1);
+  EXPECT_EQ(state.previous_scaled_count, -40);
+  EXPECT_EQ(state.follower.history[2], 0);
+  EXPECT_EQ(state.follower.target, 123);
+  EXPECT_EQ(state.commanded_end, 123);
+
+  EXPECT_EQ(KTR4_set_pulser_Map(0, 1, 4, 0), KTR4_ERR_RANGE);
+  EXPECT_EQ(KTR4_set_pulser_Map(0, 1, 0, 2), KTR4_ERR_RANGE);
+  EXPECT_EQ(KTR4_set_pulser_Map(5, 9, 0, 0), KTR4_ERR_NOT_INITIALISED);  // before the axis
+}
+
+TEST_F(Pulser, EnableSynchronisesOnlyWhenSwitchingOn) {
+  ASSERT_EQ(KTR4_set_pulser_Map(0, 0, 3, 0), KTR4_OK);
+  set_reg(0, 3, 0xE6, 10);
+  set_reg(0, 3, 0xE1, 0xFFFFFFFFu);
+  set_reg(0, 0, 0xE3, 50);
+  ktr4sim_trace_clear();
+  EXPECT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 10), KTR4_OK);
+  EXPECT_EQ(register_writes(), (std::vector<RegisterWrite>{{3, 0xA1, 0x3FFF}}));
+  auto& state = ktr4::axis_state(0, 0);
+  EXPECT_EQ(state.follow_enable, 1);
+  EXPECT_EQ(state.previous_scaled_count, 10);
+  EXPECT_EQ(state.follower.target, 50);
+
+  // Already on: only the ratio changes.
+  set_reg(0, 3, 0xE6, 99);
+  ktr4sim_trace_clear();
+  EXPECT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 1000), KTR4_OK);
+  EXPECT_TRUE(trace().empty());
+  EXPECT_EQ(state.follow_ratio, 1000);
+  EXPECT_EQ(state.previous_scaled_count, 10);
+
+  EXPECT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 1001), KTR4_ERR_RANGE);
+  EXPECT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 0), KTR4_ERR_RANGE);
+  EXPECT_EQ(KTR4_enable_pulser_motion(0, 0, 2, 1), KTR4_ERR_RANGE);
+  EXPECT_EQ(KTR4_enable_pulser_motion(0, 0, 0, 1), KTR4_OK);
+  EXPECT_EQ(state.follow_enable, 0);
+}
+
+TEST_F(Pulser, AFailedReadLeavesTheFollowerOff) {
+  ASSERT_EQ(KTR4_set_pulser_Map(0, 0, 1, 0), KTR4_OK);
+  ktr4sim_fail(50, 81, 1, 1);  // the follower's position read
+  EXPECT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 5), 81);
+  EXPECT_EQ(ktr4::axis_state(0, 0).follow_enable, 0);
+  EXPECT_TRUE(register_writes().empty());
+}
+
+TEST_F(Pulser, InitialResetsTheMapButKeepsDirectionHistoryTargetAndSpeed) {
+  auto& state = ktr4::axis_state(0, 2);
+  ASSERT_EQ(KTR4_set_pulser_Map(0, 2, 0, 1), KTR4_OK);
+  ASSERT_EQ(KTR4_enable_pulser_motion(0, 2, 1, 7), KTR4_OK);
+  state.follower.history[0] = 5;
+  state.follower.target = 77;
+  state.follower.last_speed = 1500;
+  start({0});
+  EXPECT_EQ(state.follow_enable, 0);
+  EXPECT_EQ(state.follow_source, 2);
+  EXPECT_EQ(state.follow_ratio, 1);
+  EXPECT_EQ(state.follower.direction, -1);
+  EXPECT_EQ(state.follower.history[0], 5);
+  EXPECT_EQ(state.follower.target, 77);
+  EXPECT_EQ(state.follower.last_speed, 1500u);
+}
+
+}  // namespace
