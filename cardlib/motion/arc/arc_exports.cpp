@@ -73,16 +73,15 @@ int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32
     const int32_t rc = correct_arc_centre(ex_rel, ey_rel, cx, cy, &cx, &cy);
     last_result() = rc;
     if (rc == KTR4_OK) break;
-    if (rc == KTR4_ERR_ARC_GEOMETRY || ++count == kMaxCentreCorrections) {
-      // No arc is started: the end positions go back to where the pair was meant to be, so
-      // the line (or the caller's next move) is measured from there and not from an end the
-      // pair never went to.
+    if (rc == KTR4_ERR_ARC_GEOMETRY) {
+      // The line replaces the arc: it is booked from where the pair was meant to be before
+      // the arc, not from the arc's end, or a relative line would be counted twice.
       xs.commanded_end = x_end_before;
       ys.commanded_end = y_end_before;
-      if (rc != KTR4_ERR_ARC_GEOMETRY) return KTR4_ERR_RANGE;
       last_result() = KTR4_T_curve_move_LINE2(card, selector, ex, ey, mode, speed, speed, 0.0, 0.0);
       return KTR4_ERR_ARC_GEOMETRY;
     }
+    if (++count == kMaxCentreCorrections) return KTR4_ERR_RANGE;
   }
 
   xs.operation_mode = arc_operation_mode(xs.operation_mode, direction);
