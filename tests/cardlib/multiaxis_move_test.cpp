@@ -197,6 +197,30 @@ TEST_F(MultiAxis, AdmissionInGroupOrder) {
   EXPECT_TRUE(register_writes().empty());
 }
 
+TEST_F(MultiAxis, FailedReadsRefuseTheMove) {
+  // A stopped, armed axis whose position cannot be read: no stop point to book, so the line
+  // is refused with the driver's code before anything is programmed.
+  axis(1).bookkeeping_armed = 1;
+  axis(1).commanded_end = 500;
+  ktr4sim_fail(50, 71, 0, 1);
+  EXPECT_EQ(KTR4_T_curve_move_LINE2(0, 0, 10, 10, 0, 100, 1000, 0.1, 0.1), 71);
+  EXPECT_TRUE(register_writes().empty());
+  EXPECT_TRUE(commands().empty());
+  EXPECT_EQ(axis(1).commanded_end, 500);
+  // A failed status read refuses it too.
+  ktr4sim_fail(12, 72, 0, 1);
+  EXPECT_EQ(KTR4_ARC_center_move_XY(0, 50, 0, 100, 0, 0, 3000, 0), 72);
+  EXPECT_TRUE(commands().empty());
+  // An on-line change without the running target does not know the move's start point.
+  set_status(0, 2, KTR4SIM_MAIN_STATUS, kRunning);
+  set_status(0, 3, KTR4SIM_MAIN_STATUS, kRunning);
+  axis(3).commanded_end = 900;
+  ktr4sim_fail(50, 73, 1, 1);
+  EXPECT_EQ(KTR4_OnLine_T_curve_change_LINE2(0, 5, 10, 10, 0, 100, 1000, 0.1, 0.1), 73);
+  EXPECT_TRUE(register_writes().empty());
+  EXPECT_EQ(axis(3).commanded_end, 900);
+}
+
 // ---------------------------------------------------------------------------------------
 // Arcs and circles
 
@@ -293,6 +317,9 @@ TEST_F(MultiAxis, ThreePointArcsAndCircles) {
   EXPECT_EQ(KTR4_ARC2_3P_move(16, 6, 1, 1, 2, 0, 0, 3000), KTR4_ERR_RANGE);
   EXPECT_EQ(KTR4_ARC2_3P_move(16, 0, 1, 1, 2, 0, 0, 3000), KTR4_ERR_CARD);
   EXPECT_EQ(KTR4_CIR2_3P_move(2, 0, 1, 1, 2, 0, 0, 3000), KTR4_ERR_NOT_INITIALISED);
+  // A card that is not there is reported as such, not as a geometry fallback.
+  EXPECT_EQ(KTR4_ARC2_3P_move(2, 0, 1, 1, 2, 2, 0, 3000), KTR4_ERR_NOT_INITIALISED);
+  EXPECT_EQ(KTR4_CIR2_3P_move(2, 0, 1, 1, 2, 2, 0, 3000), KTR4_ERR_NOT_INITIALISED);
 }
 
 TEST_F(MultiAxis, ArcThenRelativeMoveAddsLostPulsesOnce) {
