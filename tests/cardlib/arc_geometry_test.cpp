@@ -97,10 +97,11 @@ TEST(ThreePointCentre, ReferenceCentresAndDirections) {
   EXPECT_EQ(c.direction, 1u);
 
   // Second bisector vertical (y2 = y1): the circle through (0,0), (60,40), (-20,40) is
-  // centred at (20, 10) — every point is √500·√... away; check the distances are equal.
+  // centred at (20, 35), equally far from all three points.
   c = three_point_centre(60, 40, -20, 40);
   EXPECT_FALSE(c.degenerate);
   EXPECT_EQ(c.cx, 20);
+  EXPECT_EQ(c.cy, 35);
   const auto d2 = [&](int32_t x, int32_t y) { return (x - c.cx) * (x - c.cx) + (y - c.cy) * (y - c.cy); };
   EXPECT_EQ(d2(0, 0), d2(60, 40));
   EXPECT_EQ(d2(0, 0), d2(-20, 40));

@@ -66,7 +66,7 @@ TEST_F(MultiAxis, Line2ReferenceMoveWritesTheExactRegisters) {
   EXPECT_EQ(axis(0).operation_mode, mode);
 }
 
-TEST_F(MultiAxis, PathScalingOfSpecialLines) {
+TEST_F(MultiAxis, PathScalingOfLinesAlongAnAxisDiagonalAndNone) {
   // Along one axis: k = 1, the full path speed.
   EXPECT_EQ(KTR4_T_curve_move_LINE2(0, 0, 0, 50000, 0, 1000, 10000, 0.1, 0.1), KTR4_OK);
   EXPECT_EQ(written(0, 0x92), reg_at_1965(10000));
