@@ -247,6 +247,71 @@ KTR4_API int32_t KTR4_CALL KTR4_imd_stop(ktr4_u8 card, ktr4_u8 axis);
 KTR4_API int32_t KTR4_CALL KTR4_emg_stop(ktr4_u8 card);
 KTR4_API int32_t KTR4_CALL KTR4_read_speed(ktr4_u8 card, ktr4_u8 axis, double *speed);
 
+/* Multi-axis motion. Interpolation groups: pair 0..5 = axes 01 02 03 12 13 23, triple 0..3 =
+ * 012 013 023 123; LINE4 uses all four axes. Speeds are path speeds; mode 0 relative, any
+ * other value absolute. Arcs: (cx, cy) centre, (ex, ey) end; direction 0 → code 0x64, else
+ * 0x65. 308: the arc was replaced by a line; 311: the circle was taken on half the second
+ * point. On-line changes need a running move (305 otherwise). */
+KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE2(ktr4_u8 card, ktr4_u8 pair, int32_t d1, int32_t d2,
+                                                   ktr4_u8 mode, int32_t start_speed, int32_t max_speed,
+                                                   double t_acc, double t_dec);
+KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE2(ktr4_u8 card, ktr4_u8 pair, int32_t d1, int32_t d2,
+                                                   ktr4_u8 mode, int32_t start_speed, int32_t max_speed,
+                                                   double t_acc, double t_dec, int32_t sv_acc, int32_t sv_dec);
+KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_XY(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode,
+                                                int32_t start_speed, int32_t max_speed, double t_acc,
+                                                double t_dec);
+KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_ZA(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode,
+                                                int32_t start_speed, int32_t max_speed, double t_acc,
+                                                double t_dec);
+KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_XY(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode,
+                                                int32_t start_speed, int32_t max_speed, double t_acc,
+                                                double t_dec, int32_t sv_acc, int32_t sv_dec);
+KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_ZA(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode,
+                                                int32_t start_speed, int32_t max_speed, double t_acc,
+                                                double t_dec, int32_t sv_acc, int32_t sv_dec);
+KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE3(ktr4_u8 card, ktr4_u8 triple, int32_t d1, int32_t d2,
+                                                   int32_t d3, ktr4_u8 mode, int32_t start_speed,
+                                                   int32_t max_speed, double t_acc, double t_dec);
+KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE3(ktr4_u8 card, ktr4_u8 triple, int32_t d1, int32_t d2,
+                                                   int32_t d3, ktr4_u8 mode, int32_t start_speed,
+                                                   int32_t max_speed, double t_acc, double t_dec, int32_t sv_acc,
+                                                   int32_t sv_dec);
+KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE4(ktr4_u8 card, int32_t d1, int32_t d2, int32_t d3, int32_t d4,
+                                                   ktr4_u8 mode, int32_t start_speed, int32_t max_speed,
+                                                   double t_acc, double t_dec);
+KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE4(ktr4_u8 card, int32_t d1, int32_t d2, int32_t d3, int32_t d4,
+                                                   ktr4_u8 mode, int32_t start_speed, int32_t max_speed,
+                                                   double t_acc, double t_dec, int32_t sv_acc, int32_t sv_dec);
+KTR4_API int32_t KTR4_CALL KTR4_ARC2_center_move(ktr4_u8 card, ktr4_u8 pair, int32_t cx, int32_t cy, int32_t ex,
+                                                 int32_t ey, ktr4_u8 mode, int32_t speed, uint32_t direction);
+KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_XY(ktr4_u8 card, int32_t cx, int32_t cy, int32_t ex, int32_t ey,
+                                                   ktr4_u8 mode, int32_t speed, uint32_t direction);
+KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_ZA(ktr4_u8 card, int32_t cx, int32_t cy, int32_t ex, int32_t ey,
+                                                   ktr4_u8 mode, int32_t speed, uint32_t direction);
+KTR4_API int32_t KTR4_CALL KTR4_ARC2_3P_move(ktr4_u8 card, ktr4_u8 pair, int32_t x1, int32_t y1, int32_t x2,
+                                             int32_t y2, ktr4_u8 mode, int32_t speed);
+KTR4_API int32_t KTR4_CALL KTR4_ARC_3P_move_XY(ktr4_u8 card, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                                               ktr4_u8 mode, int32_t speed);
+KTR4_API int32_t KTR4_CALL KTR4_ARC_3P_move_ZA(ktr4_u8 card, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                                               ktr4_u8 mode, int32_t speed);
+KTR4_API int32_t KTR4_CALL KTR4_CIR2_3P_move(ktr4_u8 card, ktr4_u8 pair, int32_t x1, int32_t y1, int32_t x2,
+                                             int32_t y2, ktr4_u8 mode, int32_t speed);
+/* Commanded end position of a stopped axis = its current position. */
+KTR4_API int32_t KTR4_CALL KTR4_correct_current_POS(ktr4_u8 card, ktr4_u8 axis);
+KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change(ktr4_u8 card, ktr4_u8 axis, int32_t dist, ktr4_u8 mode,
+                                                      int32_t start_speed, int32_t max_speed, double t_acc,
+                                                      double t_dec);
+KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change_LINE2(ktr4_u8 card, ktr4_u8 pair, int32_t d1, int32_t d2,
+                                                            ktr4_u8 mode, int32_t start_speed, int32_t max_speed,
+                                                            double t_acc, double t_dec);
+KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change_LINE3(ktr4_u8 card, ktr4_u8 triple, int32_t d1, int32_t d2,
+                                                            int32_t d3, ktr4_u8 mode, int32_t start_speed,
+                                                            int32_t max_speed, double t_acc, double t_dec);
+KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change_LINE4(ktr4_u8 card, int32_t d1, int32_t d2, int32_t d3,
+                                                            int32_t d4, ktr4_u8 mode, int32_t start_speed,
+                                                            int32_t max_speed, double t_acc, double t_dec);
+
 #ifdef __cplusplus
 }
 #endif

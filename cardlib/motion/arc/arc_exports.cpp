@@ -1,0 +1,212 @@
+// Arcs about a centre, arcs and circles through three points, and the resynchronisation of
+// an axis's commanded end position with where it stands.
+#include "arc_geometry.h"
+#include "frame/card_table.h"
+#include "frame/export_call.h"
+#include "frame/register_access.h"
+#include "ktr4.h"
+#include "motion/linear/axis_groups.h"
+#include "motion/linear/group_admission.h"
+#include "motion/profile/arithmetic.h"
+#include "motion/profile/axis_bit.h"
+#include "motion/profile/magnification.h"
+#include "motion/profile/operation_mode.h"
+#include "motion/profile/register_codes.h"
+#include "motion/profile/speed_register.h"
+
+using namespace ktr4;
+using namespace ktr4::motion;
+
+namespace {
+
+inline constexpr uint32_t kArcCode = 0x64;          // clockwise
+inline constexpr uint32_t kArcReverseCode = 0x65;   // counter-clockwise
+inline constexpr uint32_t kQueueBit = 0x00008000u;  // bit 15
+inline constexpr uint32_t kArcBit = 0x08000000u;    // bit 27
+inline constexpr uint8_t kArcCentreCode = 0x98;
+inline constexpr uint8_t kEnvironmentCode = 0xA1;       // read with 0xE1
+inline constexpr uint32_t kCorrectionModeBits = 0x3000;  // bits 12 and 13
+
+uint32_t arc_operation_mode(uint32_t mode, uint32_t direction) {
+  const uint32_t code = (direction & 0xFFu) != 0 ? kArcReverseCode : kArcCode;
+  return (with_operation_code(mode, code) & ~(kSCurveBit | kQueueBit)) | kArcBit;
+}
+
+int32_t recorded(int32_t result) {
+  last_result() = result;
+  return result;
+}
+
+// Relative coordinates of the pair: absolute ones less the commanded end positions.
+void to_relative(uint8_t card, const AxisGroup& pair, int32_t& x, int32_t& y) {
+  x = wrapping_sub(x, axis_state(card, pair.axes[0]).commanded_end);
+  y = wrapping_sub(y, axis_state(card, pair.axes[1]).commanded_end);
+}
+
+int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32_t cx, int32_t cy, int32_t ex,
+                    int32_t ey, uint8_t mode, int32_t speed, uint32_t direction) {
+  if (int32_t rc = admit_group(card, pair)) return rc;
+  if (!speed_within_limit(speed)) return KTR4_ERR_RANGE;
+
+  AxisState& xs = axis_state(card, pair.axes[0]);
+  AxisState& ys = axis_state(card, pair.axes[1]);
+  // An arc honours a fixed speed range whatever the continuous flag.
+  const uint32_t mg = magnification_for_move(xs, speed, true);
+  const uint32_t f = speed_register(speed, mg);
+
+  const int32_t x_end_before = xs.commanded_end;
+  const int32_t y_end_before = ys.commanded_end;
+  int32_t ex_rel = ex, ey_rel = ey;
+  if (mode != 0) {
+    cx = wrapping_sub(cx, xs.commanded_end);
+    cy = wrapping_sub(cy, ys.commanded_end);
+    ex_rel = wrapping_sub(ex, xs.commanded_end);
+    ey_rel = wrapping_sub(ey, ys.commanded_end);
+    xs.commanded_end = ex;
+    ys.commanded_end = ey;
+  } else {
+    xs.commanded_end = wrapping_add(xs.commanded_end, ex);
+    ys.commanded_end = wrapping_add(ys.commanded_end, ey);
+  }
+
+  for (uint32_t count = 0;;) {
+    const int32_t rc = correct_arc_centre(ex_rel, ey_rel, cx, cy, &cx, &cy);
+    last_result() = rc;
+    if (rc == KTR4_OK) break;
+    if (rc == KTR4_ERR_ARC_GEOMETRY) {
+      // The line replaces the arc: it is booked from where the pair was meant to be before
+      // the arc, not from the arc's end, or a relative line would be counted twice.
+      xs.commanded_end = x_end_before;
+      ys.commanded_end = y_end_before;
+      last_result() = KTR4_T_curve_move_LINE2(card, selector, ex, ey, mode, speed, speed, 0.0, 0.0);
+      return KTR4_ERR_ARC_GEOMETRY;
+    }
+    if (++count == kMaxCentreCorrections) return KTR4_ERR_RANGE;
+  }
+
+  xs.operation_mode = arc_operation_mode(xs.operation_mode, direction);
+  ys.operation_mode = arc_operation_mode(ys.operation_mode, direction);
+  // The arc runs without the correction mode a backlash compensation may have switched on.
+  for (uint8_t i = 0; i < 2; ++i)
+    modify_register(card, pair.axes[i], kEnvironmentCode, [](uint32_t w) { return w & ~kCorrectionModeBits; });
+
+  const int32_t targets[2] = {ex_rel, ey_rel};
+  const int32_t centres[2] = {cx, cy};
+  for (uint8_t i = 0; i < 2; ++i) {
+    const uint8_t axis = pair.axes[i];
+    const AxisState& state = axis_state(card, axis);
+    const bool continuous = state.continuous != 0;
+    auto write = [&](uint8_t code, uint32_t value) {
+      write_register(card, axis, profile_code(code, continuous), value);
+    };
+    write(kTargetCode, static_cast<uint32_t>(targets[i]));
+    write(kStartSpeedCode, f);
+    write(kOperatingSpeedCode, f);
+    write(kMagnificationCode, mg);
+    write(kOperationModeCode, state.operation_mode);
+    write(kArcCentreCode, static_cast<uint32_t>(centres[i]));
+  }
+  const int32_t rc = write_command(card, static_cast<uint8_t>(axis_bit(pair.axes[0]) + axis_bit(pair.axes[1])),
+                                   kStartCommand);
+  // The next relative move of each axis adds back the pulses the arc may lose.
+  for (AxisState* s : {&xs, &ys}) {
+    s->bookkeeping_armed = 1;
+    s->correction_enable = 1;
+  }
+  return rc;
+}
+
+enum class ThreePoint : uint8_t { kArc, kCircle };
+
+int32_t three_point_move(uint8_t card_slot_byte, uint8_t selector, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                         uint8_t mode, int32_t speed, ThreePoint kind) {
+  AxisGroup pair;
+  if (!pair_group(selector, pair)) return KTR4_ERR_RANGE;
+  const uint8_t card = card_slot_byte;
+  if (int32_t rc = check_card(card)) return rc;
+  if (mode != 0) {
+    to_relative(card, pair, x1, y1);
+    to_relative(card, pair, x2, y2);
+  }
+  const ThreePointCentre c = three_point_centre(x1, y1, x2, y2);
+  if (kind == ThreePoint::kArc) {
+    if (c.degenerate) {
+      last_result() = KTR4_T_curve_move_LINE2(card, selector, x2, y2, 0, speed, speed, 0.0, 0.0);
+      return KTR4_ERR_ARC_GEOMETRY;
+    }
+    return KTR4_ARC2_center_move(card, selector, c.cx, c.cy, x2, y2, 0, speed, c.direction);
+  }
+  if (c.degenerate) {
+    // A circle on the segment from the start to the second point as its diameter.
+    last_result() = KTR4_ARC2_center_move(card, selector, x2 / 2, y2 / 2, 0, 0, 0, speed, c.direction);
+    return KTR4_ERR_CIRCLE_GEOMETRY;
+  }
+  return KTR4_ARC2_center_move(card, selector, c.cx, c.cy, 0, 0, 0, speed, c.direction);
+}
+
+}  // namespace
+
+extern "C" {
+
+KTR4_API int32_t KTR4_CALL KTR4_ARC2_center_move(ktr4_u8 card_slot, ktr4_u8 pair_slot, int32_t cx, int32_t cy,
+                                                 int32_t ex, int32_t ey, ktr4_u8 mode, int32_t speed,
+                                                 uint32_t direction) {
+  KTR4_CARD_EXPORT(card_slot);
+  const uint8_t selector = low_byte(pair_slot);
+  AxisGroup pair;
+  if (!pair_group(selector, pair)) return KTR4_ERR_RANGE;
+  return centre_move(card, selector, pair, cx, cy, ex, ey, low_byte(mode), speed, direction);
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_XY(ktr4_u8 card, int32_t cx, int32_t cy, int32_t ex, int32_t ey,
+                                                   ktr4_u8 mode, int32_t speed, uint32_t direction) {
+  ExportCall call;
+  return recorded(KTR4_ARC2_center_move(card, 0, cx, cy, ex, ey, mode, speed, direction));
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_ZA(ktr4_u8 card, int32_t cx, int32_t cy, int32_t ex, int32_t ey,
+                                                   ktr4_u8 mode, int32_t speed, uint32_t direction) {
+  ExportCall call;
+  return recorded(KTR4_ARC2_center_move(card, 5, cx, cy, ex, ey, mode, speed, direction));
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_ARC2_3P_move(ktr4_u8 card, ktr4_u8 pair, int32_t x1, int32_t y1, int32_t x2,
+                                             int32_t y2, ktr4_u8 mode, int32_t speed) {
+  ExportCall call;
+  return three_point_move(low_byte(card), low_byte(pair), x1, y1, x2, y2, low_byte(mode), speed, ThreePoint::kArc);
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_ARC_3P_move_XY(ktr4_u8 card, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                                               ktr4_u8 mode, int32_t speed) {
+  ExportCall call;
+  return recorded(KTR4_ARC2_3P_move(card, 0, x1, y1, x2, y2, mode, speed));
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_ARC_3P_move_ZA(ktr4_u8 card, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                                               ktr4_u8 mode, int32_t speed) {
+  ExportCall call;
+  return recorded(KTR4_ARC2_3P_move(card, 5, x1, y1, x2, y2, mode, speed));
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_CIR2_3P_move(ktr4_u8 card, ktr4_u8 pair, int32_t x1, int32_t y1, int32_t x2,
+                                             int32_t y2, ktr4_u8 mode, int32_t speed) {
+  ExportCall call;
+  return three_point_move(low_byte(card), low_byte(pair), x1, y1, x2, y2, low_byte(mode), speed,
+                          ThreePoint::kCircle);
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_correct_current_POS(ktr4_u8 card_slot, ktr4_u8 axis_slot) {
+  KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  uint8_t stopped = 0;
+  const int32_t status = KTR4_read_motion_status(card, axis, 0, &stopped);
+  last_result() = status;
+  // A failed status read tells nothing about the axis: nothing is changed.
+  if (status != KTR4_OK || !stopped) return status;
+  int32_t position = 0;
+  const int32_t rc = KTR4_read_current_position(card, axis, &position);
+  // A failed position read has no position to take.
+  if (rc == KTR4_OK) axis_state(card, axis).commanded_end = position;
+  return rc;
+}
+
+}  // extern "C"

@@ -1,0 +1,172 @@
+// Linear interpolation of two, three or four axes (T-curve and S-curve), and the XY and ZA
+// wrappers of the two-axis forms.
+#include "frame/card_table.h"
+#include "frame/export_call.h"
+#include "frame/register_access.h"
+#include "ktr4.h"
+#include "motion/profile/arithmetic.h"
+#include "motion/profile/bookkeeping.h"
+#include "motion/profile/magnification.h"
+#include "motion/profile/register_codes.h"
+#include "axis_groups.h"
+#include "group_admission.h"
+#include "group_profile.h"
+
+using namespace ktr4;
+using namespace ktr4::motion;
+
+namespace {
+
+// One axis's burst, operating or pre-register codes by its own continuous flag. The S-curve
+// burst writes the ramping-down point before the operation mode, like the T-curve one.
+void write_group_axis(uint8_t card, uint8_t axis, bool s_curve, const ProfileRegisters& r) {
+  const bool continuous = axis_state(card, axis).continuous != 0;
+  auto write = [&](uint8_t code, uint32_t value) { write_register(card, axis, profile_code(code, continuous), value); };
+  write(kTargetCode, static_cast<uint32_t>(r.target));
+  write(kStartSpeedCode, r.fl);
+  write(kOperatingSpeedCode, r.fh);
+  write(kAccelerationRateCode, r.ur);
+  write(kDecelerationRateCode, r.dr);
+  write(kMagnificationCode, r.mg);
+  write(kRampDownPointCode, r.dp);
+  write(kOperationModeCode, r.operation_mode);
+  if (s_curve) {
+    write(kSCurveAccelerationCode, r.s_acc);
+    write(kSCurveDecelerationCode, r.s_dec);
+  }
+}
+
+// `positions` holds the group's arguments in group order.
+int32_t line_move(uint8_t card, const AxisGroup& group, const int32_t* positions, bool absolute,
+                  const PositionMove& move, GroupCurve curve) {
+  if (int32_t rc = admit_group(card, group)) return rc;
+  if (!speed_within_limit(move.max_speed)) return KTR4_ERR_RANGE;
+
+  const AxisState& first = axis_state(card, group.axes[0]);
+  const uint32_t mg = magnification_for_move(first, move.max_speed, first.continuous != 0);
+  GroupAxis axes[kMaxGroupAxes];
+  for (uint8_t i = 0; i < group.count; ++i) {
+    AxisState& state = axis_state(card, group.axes[i]);
+    axes[i] = GroupAxis{book_move(state, positions[i], absolute), state.operation_mode, state.mode_variant};
+  }
+  ProfileRegisters regs[kMaxGroupAxes];
+  group_profile(move, curve, mg, first.correction_speed, std::span<const GroupAxis>(axes, group.count),
+                std::span<ProfileRegisters>(regs, group.count));
+
+  for (uint8_t i = 0; i < group.count; ++i) {
+    axis_state(card, group.axes[i]).operation_mode = regs[i].operation_mode;
+    write_group_axis(card, group.axes[i], curve == GroupCurve::kS, regs[i]);
+  }
+  for (uint8_t i = 0; i < group.count; ++i)
+    write_register(card, group.axes[i], kCorrectionSpeedCode, regs[i].correction);
+  return write_command(card, group.bits(), kStartCommand);
+}
+
+int32_t line2(uint8_t card, uint8_t pair, int32_t d1, int32_t d2, uint8_t mode, const PositionMove& move,
+              GroupCurve curve) {
+  AxisGroup group;
+  if (!pair_group(pair, group)) return KTR4_ERR_RANGE;
+  const int32_t positions[] = {d1, d2};
+  return line_move(card, group, positions, mode != 0, move, curve);
+}
+
+int32_t line3(uint8_t card, uint8_t triple, int32_t d1, int32_t d2, int32_t d3, uint8_t mode,
+              const PositionMove& move, GroupCurve curve) {
+  AxisGroup group;
+  if (!triple_group(triple, group)) return KTR4_ERR_RANGE;
+  const int32_t positions[] = {d1, d2, d3};
+  return line_move(card, group, positions, mode != 0, move, curve);
+}
+
+int32_t recorded(int32_t result) {
+  last_result() = result;
+  return result;
+}
+
+}  // namespace
+
+extern "C" {
+
+KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE2(ktr4_u8 card_slot, ktr4_u8 pair, int32_t d1, int32_t d2,
+                                                   ktr4_u8 mode, int32_t start_speed, int32_t max_speed,
+                                                   double t_acc, double t_dec) {
+  KTR4_CARD_EXPORT(card_slot);
+  const PositionMove move{start_speed, max_speed, t_acc, t_dec, 0, 0};
+  return line2(card, low_byte(pair), d1, d2, low_byte(mode), move, GroupCurve::kT);
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE2(ktr4_u8 card_slot, ktr4_u8 pair, int32_t d1, int32_t d2,
+                                                   ktr4_u8 mode, int32_t start_speed, int32_t max_speed,
+                                                   double t_acc, double t_dec, int32_t sv_acc, int32_t sv_dec) {
+  KTR4_CARD_EXPORT(card_slot);
+  const PositionMove move{start_speed, max_speed, t_acc, t_dec, sv_acc, sv_dec};
+  return line2(card, low_byte(pair), d1, d2, low_byte(mode), move, GroupCurve::kS);
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_XY(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode,
+                                                int32_t start_speed, int32_t max_speed, double t_acc,
+                                                double t_dec) {
+  ExportCall call;
+  return recorded(KTR4_T_curve_move_LINE2(card, 0, d1, d2, mode, start_speed, max_speed, t_acc, t_dec));
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_ZA(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode,
+                                                int32_t start_speed, int32_t max_speed, double t_acc,
+                                                double t_dec) {
+  ExportCall call;
+  return recorded(KTR4_T_curve_move_LINE2(card, 5, d1, d2, mode, start_speed, max_speed, t_acc, t_dec));
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_XY(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode,
+                                                int32_t start_speed, int32_t max_speed, double t_acc,
+                                                double t_dec, int32_t sv_acc, int32_t sv_dec) {
+  ExportCall call;
+  return recorded(
+      KTR4_S_curve_move_LINE2(card, 0, d1, d2, mode, start_speed, max_speed, t_acc, t_dec, sv_acc, sv_dec));
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_ZA(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode,
+                                                int32_t start_speed, int32_t max_speed, double t_acc,
+                                                double t_dec, int32_t sv_acc, int32_t sv_dec) {
+  ExportCall call;
+  return recorded(
+      KTR4_S_curve_move_LINE2(card, 5, d1, d2, mode, start_speed, max_speed, t_acc, t_dec, sv_acc, sv_dec));
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE3(ktr4_u8 card_slot, ktr4_u8 triple, int32_t d1, int32_t d2,
+                                                   int32_t d3, ktr4_u8 mode, int32_t start_speed,
+                                                   int32_t max_speed, double t_acc, double t_dec) {
+  KTR4_CARD_EXPORT(card_slot);
+  const PositionMove move{start_speed, max_speed, t_acc, t_dec, 0, 0};
+  return line3(card, low_byte(triple), d1, d2, d3, low_byte(mode), move, GroupCurve::kT);
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE3(ktr4_u8 card_slot, ktr4_u8 triple, int32_t d1, int32_t d2,
+                                                   int32_t d3, ktr4_u8 mode, int32_t start_speed,
+                                                   int32_t max_speed, double t_acc, double t_dec, int32_t sv_acc,
+                                                   int32_t sv_dec) {
+  KTR4_CARD_EXPORT(card_slot);
+  const PositionMove move{start_speed, max_speed, t_acc, t_dec, sv_acc, sv_dec};
+  return line3(card, low_byte(triple), d1, d2, d3, low_byte(mode), move, GroupCurve::kS);
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE4(ktr4_u8 card_slot, int32_t d1, int32_t d2, int32_t d3,
+                                                   int32_t d4, ktr4_u8 mode, int32_t start_speed,
+                                                   int32_t max_speed, double t_acc, double t_dec) {
+  KTR4_CARD_EXPORT(card_slot);
+  const PositionMove move{start_speed, max_speed, t_acc, t_dec, 0, 0};
+  const int32_t positions[] = {d1, d2, d3, d4};
+  return line_move(card, all_axes_group(), positions, low_byte(mode) != 0, move, GroupCurve::kT);
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE4(ktr4_u8 card_slot, int32_t d1, int32_t d2, int32_t d3,
+                                                   int32_t d4, ktr4_u8 mode, int32_t start_speed,
+                                                   int32_t max_speed, double t_acc, double t_dec, int32_t sv_acc,
+                                                   int32_t sv_dec) {
+  KTR4_CARD_EXPORT(card_slot);
+  const PositionMove move{start_speed, max_speed, t_acc, t_dec, sv_acc, sv_dec};
+  const int32_t positions[] = {d1, d2, d3, d4};
+  return line_move(card, all_axes_group(), positions, low_byte(mode) != 0, move, GroupCurve::kS);
+}
+
+}  // extern "C"

@@ -1,0 +1,551 @@
+// Randomised property test of the multi-axis exports against the simulated card. For each
+// random argument set and group state: no crash or sanitizer report, every written register
+// within its range, a started group started by one command carrying exactly the group's
+// axis bits, refusals that leave card and bookkeeping alone; and for the T-curve
+// interpolations and every on-line change, each register value, the result and the
+// bookkeeping equal to a model written here from the formulas.
+//
+// KTR4_PROPERTY_CASES sets the number of cases (default 300 000; 30 000 under the
+// sanitizers), KTR4_PROPERTY_SEED the seed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "frame/card_table.h"
+#include "ktr4.h"
+#include "ktr4sim.h"
+#include "sim_fixture.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define KTR4_UNDER_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KTR4_UNDER_SANITIZER 1
+#endif
+#endif
+
+namespace {
+
+using ktr4test::RegisterWrite;
+
+uint64_t env_or(const char* name, uint64_t fallback) {
+  const char* text = std::getenv(name);
+  return text && *text ? std::strtoull(text, nullptr, 0) : fallback;
+}
+
+#ifdef KTR4_UNDER_SANITIZER
+constexpr uint64_t kDefaultCases = 30'000;
+#else
+constexpr uint64_t kDefaultCases = 300'000;
+#endif
+
+// ---------------------------------------------------------------------------------------
+// The model, from the formulas: 64-bit integers where a product must not wrap, explicit
+// 32-bit wrapping where it must.
+
+constexpr int64_t kTwo32 = int64_t{1} << 32;
+
+int64_t abs64(int32_t v) { return v < 0 ? -static_cast<int64_t>(v) : v; }
+int64_t clamp64(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
+int32_t wrap(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v))); }
+
+int32_t to_i32(double x) {
+  const double t = std::trunc(x);
+  if (std::isnan(t) || t > 2147483647.0 || t < -2147483648.0) return INT32_MIN;
+  return static_cast<int32_t>(t);
+}
+
+uint32_t model_mg(int32_t speed) {
+  const int64_t a = abs64(speed);
+  if (a <= 1) return 4095;
+  return static_cast<uint32_t>(clamp64(19660500 / a - 1, 2, 4095));
+}
+uint32_t model_speed(int64_t magnitude, uint32_t mg) {
+  return static_cast<uint32_t>(clamp64((mg + 1) * magnitude / 300, 1, 65535));
+}
+uint32_t model_t_rate(double time, uint32_t from, uint32_t to) {
+  if (time == 0.0) return 1;
+  if (from == to) return 65535;
+  const int64_t divisor = 4 * ((int64_t{to} - from + kTwo32) % kTwo32) % kTwo32;
+  int64_t r = divisor == 0 ? int64_t{INT32_MIN} : to_i32(time * 19660800.0 / static_cast<double>(divisor));
+  r -= 1;
+  if (r < INT32_MIN) r += kTwo32;
+  return static_cast<uint32_t>(clamp64(r, 1, 65535));
+}
+uint32_t model_dp(double value) {
+  const auto u = static_cast<uint32_t>(to_i32(value));
+  if (u == 0) return 1;
+  return u > 0xFFFFFF ? 0xFFFFFFu : u;
+}
+
+// Share of the longest axis.
+double model_share(const std::vector<int32_t>& targets) {
+  double sum = 0;
+  for (int32_t t : targets) sum += static_cast<double>(abs64(t)) * static_cast<double>(abs64(t));
+  const double length = std::sqrt(sum);
+  if (length == 0) return 0;
+  double k = 0;
+  for (int32_t t : targets) k = std::max(k, static_cast<double>(abs64(t)) / length);
+  return k;
+}
+
+struct AxisRamp {
+  uint32_t fh, dp, bits_set, bits_clear;
+};
+
+// T-curve ramping-down point of a group: decided on targets[0], shaped per axis.
+// manual: no case where the card finds the point (on-line changes).
+std::vector<AxisRamp> model_group_ramp(uint32_t FL, uint32_t FH, uint32_t UR, uint32_t DR, uint32_t MG, double Tacc,
+                                       double Tdec, const std::vector<int32_t>& targets, bool manual) {
+  const uint32_t b13 = 1u << 13, b26 = 1u << 26;
+  std::vector<AxisRamp> out;
+  if (Tdec == 0.0) {
+    for (size_t i = 0; i < targets.size(); ++i) out.push_back({FH, 0, b13 | b26, 0});
+    return out;
+  }
+  if (!manual && Tdec <= 2 * Tacc) {
+    for (size_t i = 0; i < targets.size(); ++i) out.push_back({FH, 0, 0, b13 | b26});
+    return out;
+  }
+  const double fl = FL, fh = FH, K = 32768.0 * (MG + 1.0), SUM = UR + DR + 2.0;
+  const double need = (fh * fh - fl * fl) * SUM / K;
+  const bool shortened = static_cast<double>(abs64(targets[0])) <= need;
+  for (int32_t t : targets) {
+    if (shortened) {
+      const auto f = static_cast<uint32_t>(
+          clamp64(to_i32(0.9 * std::sqrt(K * static_cast<double>(abs64(t)) / SUM + fl * fl)), 1, FH));
+      const double fp = f;
+      out.push_back({f, model_dp((fp * fp - fl * fl) * (DR + 1.0) / K), b13 | b26, 0});
+    } else {
+      out.push_back({FH, model_dp((fh * fh - fl * fl) * (DR + 1.0) / K), b13, b26});
+    }
+  }
+  return out;
+}
+
+struct Outcome {
+  int32_t result = 0;
+  std::vector<RegisterWrite> writes;
+  std::vector<uint32_t> commands;
+  std::vector<ktr4::AxisState> after;
+};
+
+struct LineArgs {
+  std::vector<int32_t> positions;
+  uint32_t mode;
+  int32_t start, max;
+  double tacc, tdec;
+};
+
+// A T-curve interpolation of `axes` (group order).
+Outcome model_line(const std::vector<ktr4::AxisState>& before, const std::vector<uint8_t>& axes,
+                   const std::vector<uint16_t>& status, const std::vector<int32_t>& position, const LineArgs& a) {
+  Outcome out;
+  out.after = before;
+  auto& st = out.after;
+  const size_t n = axes.size();
+  for (size_t i = 1; i < n; ++i)
+    if ((st[i].continuous != 0) != (st[0].continuous != 0)) return out.result = 306, out;
+  for (size_t i = 0; i < n; ++i) {
+    if (st[i].continuous && (status[i] & 0x4000)) return out.result = 304, out;
+    if (!st[i].continuous && !(status[i] & 0x0008)) return out.result = 303, out;
+  }
+  for (size_t i = 0; i < n; ++i) {
+    if (st[i].bookkeeping_armed == 1 && (status[i] & 0x0008)) {
+      st[i].lost_pulses = wrap(int64_t{st[i].commanded_end} - position[i]);
+      st[i].commanded_end = position[i];
+      st[i].correction_pending = 1;
+    }
+    st[i].bookkeeping_armed = 1;
+  }
+  if (abs64(a.max) > 6553500) return out.result = 302, out;
+  const uint32_t MG = st[0].continuous && st[0].speed_range_fixed ? st[0].fixed_magnification : model_mg(a.max);
+  std::vector<int32_t> targets;
+  for (size_t i = 0; i < n; ++i) {
+    int32_t d;
+    if ((a.mode & 0xFF) == 0) {
+      d = a.positions[i];
+      if (st[i].correction_pending == 1 && st[i].correction_enable == 1) {
+        d = wrap(int64_t{a.positions[i]} + st[i].lost_pulses);
+        st[i].correction_pending = st[i].correction_enable = 0;
+      }
+      st[i].commanded_end = wrap(int64_t{st[i].commanded_end} + d);
+    } else {
+      st[i].correction_pending = 0;
+      d = wrap(int64_t{a.positions[i]} - st[i].commanded_end);
+      st[i].commanded_end = a.positions[i];
+    }
+    targets.push_back(d);
+  }
+  const double k = model_share(targets);
+  const uint32_t FH = model_speed(abs64(to_i32(static_cast<double>(abs64(a.max)) * k)), MG);
+  const uint32_t FL = model_speed(abs64(to_i32(static_cast<double>(abs64(a.start)) * k)), MG);
+  const uint32_t UR = model_t_rate(a.tacc, FL, FH), DR = model_t_rate(a.tdec, FL, FH);
+  const auto ramp = model_group_ramp(FL, FH, UR, DR, MG, a.tacc, a.tdec, targets, false);
+  const uint32_t correction = model_speed(st[0].correction_speed, MG);
+  uint32_t bits = 0;
+  for (size_t i = 0; i < n; ++i) {
+    uint32_t mode = (st[i].operation_mode & ~0x7Fu & ~0x8000u & ~0x400u) | (st[i].mode_variant ? 0x69u : 0x61u);
+    mode = (mode | ramp[i].bits_set) & ~ramp[i].bits_clear;
+    st[i].operation_mode = mode;
+    const uint32_t off = st[i].continuous ? 0x10 : 0;
+    const uint32_t ax = axes[i];
+    for (auto [code, value] : std::vector<std::pair<uint32_t, uint32_t>>{
+             {0x90, static_cast<uint32_t>(targets[i])}, {0x91, FL}, {0x92, ramp[i].fh}, {0x93, UR}, {0x94, DR},
+             {0x95, MG}, {0x96, ramp[i].dp}, {0x97, mode}})
+      out.writes.push_back({ax, code - off, value});
+    bits |= 1u << axes[i];
+  }
+  for (size_t i = 0; i < n; ++i) out.writes.push_back({axes[i], 0x9B, correction});
+  out.commands.push_back((bits << 8) | 0x53u);
+  return out;
+}
+
+// An on-line change of `axes`; `single` for the single-axis function (unscaled speeds,
+// the position code).
+Outcome model_online(const std::vector<ktr4::AxisState>& before, const std::vector<uint8_t>& axes,
+                     const std::vector<uint16_t>& status, const std::vector<uint32_t>& running, const LineArgs& a,
+                     bool single) {
+  Outcome out;
+  out.after = before;
+  auto& st = out.after;
+  const size_t n = axes.size();
+  for (size_t i = 0; i < n; ++i)
+    if (status[i] & 0x0008) return out.result = 305, out;
+  if (abs64(a.max) > 6553500) return out.result = 302, out;
+  std::vector<int32_t> targets;
+  for (size_t i = 0; i < n; ++i) {
+    const int32_t start = wrap(int64_t{st[i].commanded_end} - static_cast<int32_t>(running[i]));
+    if ((a.mode & 0xFF) == 0) {
+      st[i].commanded_end = wrap(int64_t{start} + a.positions[i]);
+      targets.push_back(a.positions[i]);
+    } else {
+      st[i].commanded_end = a.positions[i];
+      targets.push_back(wrap(int64_t{a.positions[i]} - start));
+    }
+  }
+  const double k = single ? 1.0 : model_share(targets);
+  const uint32_t MG = st[0].continuous && st[0].speed_range_fixed ? st[0].fixed_magnification : model_mg(a.max);
+  const uint32_t FH = single ? model_speed(abs64(a.max), MG)
+                             : model_speed(abs64(to_i32(static_cast<double>(abs64(a.max)) * k)), MG);
+  const uint32_t FL = single ? model_speed(abs64(a.start), MG)
+                             : model_speed(abs64(to_i32(static_cast<double>(abs64(a.start)) * k)), MG);
+  const uint32_t UR = model_t_rate(a.tacc, FL, FH), DR = model_t_rate(a.tdec, FL, FH);
+  const auto ramp = model_group_ramp(FL, FH, UR, DR, MG, a.tacc, a.tdec, targets, true);
+  for (size_t i = 0; i < n; ++i) {
+    uint32_t mode = st[i].operation_mode & ~0x7Fu & ~0x400u;
+    mode = single ? mode | (st[i].mode_variant ? 0x49u : 0x41u)
+                  : (mode & ~0x8000u) | (st[i].mode_variant ? 0x69u : 0x61u);
+    mode = (mode | ramp[i].bits_set) & ~ramp[i].bits_clear;
+    st[i].operation_mode = mode;
+    const uint32_t ax = axes[i];
+    for (auto [code, value] : std::vector<std::pair<uint32_t, uint32_t>>{
+             {0x90, static_cast<uint32_t>(targets[i])}, {0x95, MG}, {0x92, ramp[i].fh}, {0x91, FL}, {0x93, UR},
+             {0x94, DR}, {0x96, ramp[i].dp}, {0x97, mode}})
+      out.writes.push_back({ax, code, value});
+  }
+  return out;
+}
+
+bool in_range(uint32_t code, uint32_t value) {
+  switch (code & ~0x10u) {
+    case 0x81: case 0x82: case 0x83: case 0x84: return value >= 1 && value <= 65535;
+    case 0x85: return value >= 2 && value <= 4095;
+    case 0x86: return value <= 0xFFFFFF;
+    case 0x89: case 0x8A: return value <= 32767;
+    case 0x8B: return value >= 1 && value <= 65535;
+    default: return true;
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+
+class Draw {
+ public:
+  explicit Draw(uint64_t seed) : gen_(seed) {}
+  uint32_t below(uint32_t n) { return static_cast<uint32_t>(gen_() % n); }
+  bool chance(uint32_t percent) { return below(100) < percent; }
+  int32_t any_i32() { return static_cast<int32_t>(static_cast<uint32_t>(gen_())); }
+  int32_t between(int32_t lo, int32_t hi) {
+    return static_cast<int32_t>(lo + static_cast<int64_t>(gen_() % (static_cast<uint64_t>(int64_t{hi} - lo) + 1)));
+  }
+  int32_t speed() {
+    switch (below(8)) {
+      case 0: return 0;
+      case 1: return between(-1000, 1000);
+      case 2: return chance(50) ? 6553500 : -6553501;
+      case 3: return any_i32();
+      case 4: return chance(50) ? INT32_MIN : INT32_MAX;
+      default: return between(-100000, 100000);
+    }
+  }
+  int32_t max_speed() {
+    const int32_t s = speed();
+    return chance(90) && (s > 6553500 || s < -6553500) ? between(-6553500, 6553500) : s;
+  }
+  double time() {
+    switch (below(10)) {
+      case 0: return 0.0;
+      case 1: return -0.0;
+      case 2: return std::numeric_limits<double>::quiet_NaN();
+      case 3: return 1e300;
+      case 4: return std::uniform_real_distribution<double>(-1.0, 0.0)(gen_);
+      case 5: return below(100) / 100.0;
+      default: return std::uniform_real_distribution<double>(0.0, 1.0)(gen_);
+    }
+  }
+  int32_t coordinate() {
+    switch (below(8)) {
+      case 0: return 0;
+      case 1: return between(-20, 20);
+      case 2: return between(-2000, 2000);
+      case 3: return between(-100000, 100000);
+      case 4: return chance(50) ? INT32_MIN : INT32_MAX;
+      case 5: return between(-46341, 46341);
+      default: return any_i32();
+    }
+  }
+  void axis_state(ktr4::AxisState& st, bool continuous) {
+    st.continuous = continuous ? 1 : 0;
+    st.speed_range_fixed = chance(30) ? 1 : 0;
+    st.fixed_magnification = 2 + below(4094);
+    st.mode_variant = chance(20) ? 1 : 0;
+    st.correction_speed = chance(90) ? below(100000) : static_cast<uint32_t>(gen_());
+    st.commanded_end = chance(50) ? between(-100000, 100000) : any_i32();
+    st.lost_pulses = between(-1000, 1000);
+    st.correction_pending = chance(50) ? 1 : 0;
+    st.correction_enable = chance(30) ? 1 : 0;
+    st.bookkeeping_armed = chance(50) ? 1 : 0;
+    st.operation_mode = static_cast<uint32_t>(gen_());
+  }
+  uint16_t status() {
+    switch (below(10)) {
+      case 0: return 0;
+      case 1: return 0x4000;
+      case 2: return 0x4008;
+      default: return 0x0008;
+    }
+  }
+  uint16_t running_status() { return chance(90) ? (chance(50) ? 0x0000 : 0x4000) : 0x0008; }
+  std::mt19937_64& gen() { return gen_; }
+
+ private:
+  std::mt19937_64 gen_;
+};
+
+std::string describe(const Outcome& o) {
+  std::ostringstream s;
+  s << "result " << o.result << ", writes";
+  for (const auto& w : o.writes) s << ' ' << w;
+  s << ", commands";
+  for (uint32_t c : o.commands) s << " 0x" << std::hex << c << std::dec;
+  for (const auto& a : o.after)
+    s << " | end " << a.commanded_end << " lost " << a.lost_pulses << " pend " << int(a.correction_pending)
+      << " en " << int(a.correction_enable) << " armed " << int(a.bookkeeping_armed) << " mode 0x" << std::hex
+      << a.operation_mode << std::dec;
+  return s.str();
+}
+
+bool same_state(const ktr4::AxisState& a, const ktr4::AxisState& b) {
+  return a.commanded_end == b.commanded_end && a.lost_pulses == b.lost_pulses &&
+         a.correction_pending == b.correction_pending && a.correction_enable == b.correction_enable &&
+         a.bookkeeping_armed == b.bookkeeping_armed && a.operation_mode == b.operation_mode;
+}
+
+const std::vector<std::vector<uint8_t>> kPairs = {{0, 1}, {0, 2}, {0, 3}, {1, 2}, {1, 3}, {2, 3}};
+const std::vector<std::vector<uint8_t>> kTriples = {{0, 1, 2}, {0, 1, 3}, {0, 2, 3}, {1, 2, 3}};
+
+class MultiAxisProperty : public ktr4test::SimCardTest {};
+
+TEST_F(MultiAxisProperty, InterpolationsArcsAndChangesOverRandomArguments) {
+  start({0});
+  const uint64_t cases = env_or("KTR4_PROPERTY_CASES", kDefaultCases);
+  const uint64_t seed = env_or("KTR4_PROPERTY_SEED", 0x6D756C74);
+  Draw draw(seed);
+  uint64_t mismatches = 0, violations = 0;
+  uint64_t kinds[8] = {};
+  uint64_t results[4] = {};  // started, refused, fallback (308/311), other
+  const auto began = std::chrono::steady_clock::now();
+  auto violation = [&](uint64_t n, const std::string& what) {
+    if (++violations <= 5) ADD_FAILURE() << "case " << n << " (seed " << seed << "): " << what;
+  };
+
+  for (uint64_t n = 0; n < cases; ++n) {
+    const uint32_t kind = draw.below(8);
+    std::vector<uint8_t> axes;
+    uint32_t selector = 0;
+    if (kind == 3 || kind == 7) {
+      axes = {static_cast<uint8_t>(draw.below(4))};
+    } else {
+      const uint32_t size = kind == 4 || kind == 5 || kind == 6 ? 2 : 2 + draw.below(3);
+      selector = size == 2 ? draw.below(6) : size == 3 ? draw.below(4) : 0;
+      axes = size == 2 ? kPairs[selector] : size == 3 ? kTriples[selector] : std::vector<uint8_t>{0, 1, 2, 3};
+    }
+    const bool all_continuous = draw.chance(20);
+    std::vector<ktr4::AxisState> before;
+    std::vector<uint16_t> status;
+    std::vector<int32_t> position;
+    std::vector<uint32_t> running;
+    const bool online = kind == 2 || kind == 3;
+    for (uint8_t a : axes) {
+      ktr4::AxisState& st = ktr4::axis_state(0, a);
+      draw.axis_state(st, draw.chance(3) ? !all_continuous : all_continuous);
+      before.push_back(st);
+      status.push_back(online ? draw.running_status() : draw.status());
+      position.push_back(draw.coordinate());
+      running.push_back(static_cast<uint32_t>(draw.coordinate()));
+      ktr4sim_set_status(0, a, KTR4SIM_MAIN_STATUS, status.back());
+      ktr4sim_set_register(0, a, 0xE3, static_cast<uint32_t>(position.back()));
+      ktr4sim_set_register(0, a, 0xD0, running.back());
+    }
+    LineArgs args;
+    for (size_t i = 0; i < 4; ++i) args.positions.push_back(draw.coordinate());
+    args.mode = draw.chance(50) ? 0u : 1u + draw.below(0x1FF);
+    args.start = draw.speed();
+    args.max = draw.max_speed();
+    args.tacc = draw.time();
+    args.tdec = draw.chance(15) ? 2 * args.tacc : draw.time();
+    const auto& p = args.positions;
+    ktr4sim_trace_clear();
+    ++kinds[kind];
+
+    int32_t got = 0;
+    bool modelled = true;
+    Outcome want;
+    const uint8_t group_size = static_cast<uint8_t>(axes.size());
+    switch (kind) {
+      case 0:  // T-curve interpolation
+        want = model_line(before, axes, status, position, args);
+        got = group_size == 2   ? KTR4_T_curve_move_LINE2(0, selector, p[0], p[1], args.mode, args.start, args.max,
+                                                          args.tacc, args.tdec)
+              : group_size == 3 ? KTR4_T_curve_move_LINE3(0, selector, p[0], p[1], p[2], args.mode, args.start,
+                                                          args.max, args.tacc, args.tdec)
+                                : KTR4_T_curve_move_LINE4(0, p[0], p[1], p[2], p[3], args.mode, args.start,
+                                                          args.max, args.tacc, args.tdec);
+        break;
+      case 1: {  // S-curve interpolation: properties only
+        modelled = false;
+        const int32_t sa = draw.chance(40) ? 0 : draw.between(0, 100000);
+        const int32_t sd = draw.chance(40) ? sa : draw.between(0, 100000);
+        got = group_size == 2   ? KTR4_S_curve_move_LINE2(0, selector, p[0], p[1], args.mode, args.start, args.max,
+                                                          args.tacc, args.tdec, sa, sd)
+              : group_size == 3 ? KTR4_S_curve_move_LINE3(0, selector, p[0], p[1], p[2], args.mode, args.start,
+                                                          args.max, args.tacc, args.tdec, sa, sd)
+                                : KTR4_S_curve_move_LINE4(0, p[0], p[1], p[2], p[3], args.mode, args.start,
+                                                          args.max, args.tacc, args.tdec, sa, sd);
+        break;
+      }
+      case 2:  // on-line change of an interpolation
+        want = model_online(before, axes, status, running, args, false);
+        got = group_size == 2
+                  ? KTR4_OnLine_T_curve_change_LINE2(0, selector, p[0], p[1], args.mode, args.start, args.max,
+                                                     args.tacc, args.tdec)
+              : group_size == 3
+                  ? KTR4_OnLine_T_curve_change_LINE3(0, selector, p[0], p[1], p[2], args.mode, args.start,
+                                                     args.max, args.tacc, args.tdec)
+                  : KTR4_OnLine_T_curve_change_LINE4(0, p[0], p[1], p[2], p[3], args.mode, args.start, args.max,
+                                                     args.tacc, args.tdec);
+        break;
+      case 3:  // on-line change of a single-axis move
+        want = model_online(before, axes, status, running, args, true);
+        got = KTR4_OnLine_T_curve_change(0, axes[0], p[0], args.mode, args.start, args.max, args.tacc, args.tdec);
+        break;
+      case 4:
+        modelled = false;
+        got = KTR4_ARC2_center_move(0, selector, p[0], p[1], p[2], p[3], args.mode, args.max,
+                                    static_cast<uint32_t>(draw.gen()()));
+        break;
+      case 5:
+        modelled = false;
+        got = KTR4_ARC2_3P_move(0, selector, p[0], p[1], p[2], p[3], args.mode, args.max);
+        break;
+      case 6:
+        modelled = false;
+        got = KTR4_CIR2_3P_move(0, selector, p[0], p[1], p[2], p[3], args.mode, args.max);
+        break;
+      default:
+        modelled = false;
+        got = KTR4_correct_current_POS(0, axes[0]);
+        break;
+    }
+
+    Outcome seen;
+    seen.result = got;
+    seen.writes = register_writes();
+    seen.commands = commands();
+    for (uint8_t a : axes) seen.after.push_back(ktr4::axis_state(0, a));
+
+    for (const auto& w : seen.writes)
+      if (!in_range(w.code, w.value)) violation(n, "register out of range");
+    uint32_t bits = 0;
+    for (uint8_t a : axes) bits |= 1u << a;
+    // A move that starts anything starts the whole group (or the fallback's pair) with one
+    // command; changes and the resync never start anything.
+    if (kind == 2 || kind == 3 || kind == 7) {
+      if (!seen.commands.empty()) violation(n, "a change issued a command");
+    } else if (seen.commands.size() > 1) {
+      violation(n, "more than one start command");
+    } else if (seen.commands.size() == 1 && seen.commands[0] != ((bits << 8) | 0x53u)) {
+      violation(n, "start command not for exactly the group");
+    }
+    const bool refused = got == 302 || got == 303 || got == 304 || got == 305 || got == 306;
+    if (refused) {
+      ++results[1];
+      if (!seen.writes.empty() || !seen.commands.empty()) violation(n, "refusal touched the card");
+      for (size_t i = 0; i < axes.size(); ++i)
+        if (got != 302 && seen.after[i].commanded_end != before[i].commanded_end)
+          violation(n, "refusal moved a commanded end position");
+    } else if (got == 308 || got == 311) {
+      ++results[2];
+    } else if (got == 0) {
+      ++results[0];
+      if ((kind == 0 || kind == 1 || kind == 4 || kind == 5 || kind == 6) && seen.commands.size() != 1)
+        violation(n, "success without a start command");
+      if (kind == 4 || kind == 5 || kind == 6) {
+        for (uint8_t a : axes) {
+          bool centre = false, arc_mode = false;
+          for (const auto& w : seen.writes)
+            if (w.axis == a) {
+              centre |= (w.code & ~0x10u) == 0x88;
+              arc_mode |= (w.code & ~0x10u) == 0x87 && (w.value & 0x08000000u) && ((w.value & 0x7F) >> 1) == 0x32;
+            }
+          if (!centre || !arc_mode) violation(n, "an arc without its centre or operation code");
+        }
+      }
+    } else {
+      ++results[3];
+      if (kind != 7) violation(n, "unexpected result " + std::to_string(got));
+    }
+    if (modelled && (seen.result != want.result || seen.writes != want.writes || seen.commands != want.commands ||
+                     [&] {
+                       for (size_t i = 0; i < axes.size(); ++i)
+                         if (!same_state(seen.after[i], want.after[i])) return true;
+                       return false;
+                     }())) {
+      if (++mismatches <= 5)
+        ADD_FAILURE() << "case " << n << " (seed " << seed << ", kind " << kind << ")\n  library: "
+                      << describe(seen) << "\n  model:   " << describe(want);
+    }
+  }
+
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  std::cout << "[ property ] " << cases << " cases in " << seconds << " s (T line " << kinds[0] << ", S line "
+            << kinds[1] << ", on-line group " << kinds[2] << ", on-line single " << kinds[3] << ", arc "
+            << kinds[4] << ", 3P arc " << kinds[5] << ", 3P circle " << kinds[6] << ", resync " << kinds[7]
+            << "); started " << results[0] << ", refused " << results[1] << ", fallback " << results[2]
+            << ", other " << results[3] << "\n";
+  EXPECT_EQ(mismatches, 0u);
+  EXPECT_EQ(violations, 0u);
+  EXPECT_GT(results[0], cases / 10);
+  EXPECT_GT(results[2], 0u);
+}
+
+}  // namespace
