@@ -4,9 +4,10 @@
 #include "card_table.h"
 #include "driver_binding.h"
 #include "export_call.h"
-#include "priority.h"
 #include "ktr4.h"
 #include "ktr4io.h"
+#include "priority.h"
+#include "pulser_follower.h"
 #include "register_access.h"
 
 using namespace ktr4;
@@ -18,11 +19,7 @@ uint8_t card_number_from_switch_word(uint16_t word) {
   return static_cast<uint8_t>((static_cast<uint16_t>(~word) >> 3) & 0x0Fu);
 }
 
-}  // namespace
-
-extern "C" {
-
-KTR4_API int32_t KTR4_CALL KTR4_initial(void) {
+int32_t find_and_register_cards() {
   ExportCall call;
   CardTable& table = card_table();
   for (CardState& card : table.cards) {
@@ -55,7 +52,33 @@ KTR4_API int32_t KTR4_CALL KTR4_initial(void) {
   reset_axis_tables();
   for (CardState& card : table.cards) card.interrupt_off = 1;
   raise_process_priority();
+  start_follower_timer();
   return last_result();
+}
+
+int32_t release_cards() {
+  ExportCall call;
+  CardTable& table = card_table();
+  for (uint8_t number = 0; number < kCardCount; ++number) {
+    CardState& card = table.cards[number];
+    if (card.open.open_flag) {
+      card.open.open_flag = 0;
+      driver().open_card(card.handle, &card.open);
+    }
+    if (card.interrupt_off == 0) last_result() = KTR4_disable_IRQ(number);
+  }
+  // Handles stay as they are: later calls still reach the driver with them.
+  return last_result();
+}
+
+}  // namespace
+
+extern "C" {
+
+KTR4_API int32_t KTR4_CALL KTR4_initial(void) {
+  // The follower's tick takes the library lock, so its timer is stopped (and joined) first.
+  stop_follower_timer();
+  return find_and_register_cards();
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_init_card(ktr4_u8 card_slot) {
@@ -76,18 +99,9 @@ KTR4_API int32_t KTR4_CALL KTR4_init_card(ktr4_u8 card_slot) {
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_close(void) {
-  ExportCall call;
-  CardTable& table = card_table();
-  for (uint8_t number = 0; number < kCardCount; ++number) {
-    CardState& card = table.cards[number];
-    if (card.open.open_flag) {
-      card.open.open_flag = 0;
-      driver().open_card(card.handle, &card.open);
-    }
-    if (card.interrupt_off == 0) last_result() = KTR4_disable_IRQ(number);
-  }
-  // Handles stay as they are: later calls still reach the driver with them.
-  return last_result();
+  const int32_t rc = release_cards();
+  stop_follower_timer();
+  return rc;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_info(ktr4_u8 card_slot, uint16_t* info) {

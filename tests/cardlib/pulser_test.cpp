@@ -2,8 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <mutex>
+#include <thread>
 
 #include "frame/card_table.h"
+#include "frame/export_call.h"
+#include "pulser_follower.h"
 #include "ktr4.h"
 #include "ktr4sim.h"
 #include "sim_fixture.h"
@@ -155,6 +160,117 @@ TEST_F(Pulser, InitialResetsTheMapButKeepsDirectionHistoryTargetAndSpeed) {
   EXPECT_EQ(state.follower.history[0], 5);
   EXPECT_EQ(state.follower.target, 77);
   EXPECT_EQ(state.follower.last_speed, 1500u);
+}
+
+class Follower : public ktr4test::SimCardTest {
+ protected:
+  void SetUp() override {
+    SimCardTest::SetUp();
+    start({0});
+    set_reg(0, 1, 0xE6, 1000);  // the source's counter
+    set_reg(0, 0, 0xE3, 200);   // the follower's position
+  }
+  void sample(int32_t counter) {
+    set_reg(0, 1, 0xE6, static_cast<uint32_t>(counter));
+    ktr4::run_follower_procedure();
+  }
+  // The target and speed register of the latest move the follower programmed.
+  RegisterWrite last_write(uint32_t code) {
+    RegisterWrite found{};
+    for (const auto& w : register_writes())
+      if (w.code == code) found = w;
+    return found;
+  }
+};
+
+TEST(FollowerSpeed, FiftyTimesTheTruncatedAverageOfFiveSamples) {
+  const int32_t rising[5] = {30, 30, 30, 30, 30};
+  EXPECT_EQ(ktr4::follower_speed(rising), 1500);
+  const int32_t falling[5] = {-7, -7, 0, 0, 0};  // −14 / 5 truncates to −2
+  EXPECT_EQ(ktr4::follower_speed(falling), -100);
+  const int32_t huge[5] = {INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX};
+  EXPECT_EQ(ktr4::follower_speed(huge), INT32_MAX);
+}
+
+TEST_F(Follower, ThreeCountsPerSampleAtRatioTenRunAt1500TowardsATarget150On) {
+  ASSERT_EQ(KTR4_set_pulser_Map(0, 0, 1, 0), KTR4_OK);
+  ASSERT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 10), KTR4_OK);
+  for (int i = 1; i <= 5; ++i) sample(1000 + 3 * i);
+  const auto& state = ktr4::axis_state(0, 0);
+  EXPECT_EQ(state.follower.target, 200 + 150);
+  EXPECT_EQ(state.follower.last_speed, 1500u);
+  // The axis stands still on this card, so each sample starts a new move to the target.
+  EXPECT_EQ(state.commanded_end, 350);
+  const uint32_t mg = 19660500 / 1500 - 1 > 4095 ? 4095 : 19660500 / 1500 - 1;
+  EXPECT_EQ(last_write(0x92).value, (mg + 1) * 1500 / 300);
+  EXPECT_EQ(commands().back(), 0x0153u);
+}
+
+TEST_F(Follower, AStillCounterKeepsTheLastSpeed) {
+  ASSERT_EQ(KTR4_set_pulser_Map(0, 0, 1, 0), KTR4_OK);
+  ASSERT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 10), KTR4_OK);
+  for (int i = 1; i <= 5; ++i) sample(1000 + 3 * i);
+  // Unchanged samples fade the average out: 1200, 900, 600, 300, then 0.
+  for (int i = 0; i < 5; ++i) sample(1015);
+  const auto& state = ktr4::axis_state(0, 0);
+  EXPECT_EQ(state.follower.target, 350);
+  EXPECT_EQ(state.follower.last_speed, 300u);
+  // The fifth still sample's speed is 0, so the last non-zero speed drives it.
+  const uint32_t mg = 4095;  // 300 pps is below the top range's limit
+  EXPECT_EQ(last_write(0x92).value, (mg + 1) * 300 / 300);
+  ktr4sim_trace_clear();
+  sample(1015);
+  EXPECT_EQ(last_write(0x92).value, (mg + 1) * 300 / 300);
+  EXPECT_EQ(state.follower.last_speed, 300u);
+}
+
+TEST_F(Follower, ReverseMappingDrivesARisingCounterNegative) {
+  ASSERT_EQ(KTR4_set_pulser_Map(0, 0, 1, 1), KTR4_OK);
+  ASSERT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 2), KTR4_OK);
+  sample(1100);
+  EXPECT_EQ(ktr4::axis_state(0, 0).follower.target, 200 - 200);
+  sample(1000);
+  EXPECT_EQ(ktr4::axis_state(0, 0).follower.target, 200);
+}
+
+TEST_F(Follower, AFixedSpeedRangeIsSetAsideForTheSampleAndRestored) {
+  ASSERT_EQ(KTR4_fix_speed_range(0, 0, 100), KTR4_OK);
+  ASSERT_EQ(KTR4_set_pulser_Map(0, 0, 1, 0), KTR4_OK);
+  ASSERT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 100), KTR4_OK);
+  sample(1100);  // 10 000 counts: a speed the fixed range could not hold
+  EXPECT_NE(ktr4::axis_state(0, 0).speed_range_fixed, 0u);
+  EXPECT_NE(last_write(0x95).value, ktr4::axis_state(0, 0).fixed_magnification);
+}
+
+TEST_F(Follower, UnenabledOrUnmappedAxesStayStill) {
+  sample(5000);
+  EXPECT_TRUE(register_writes().empty());
+  ASSERT_EQ(KTR4_enable_pulser_motion(0, 2, 1, 5), KTR4_OK);  // enabled, never mapped
+  sample(6000);
+  EXPECT_EQ(ktr4::axis_state(0, 2).follower.target, 0);
+}
+
+TEST_F(Follower, TheTimerFollowsOnItsOwnAndStopsAtClose) {
+  ASSERT_EQ(KTR4_set_pulser_Map(0, 0, 1, 0), KTR4_OK);
+  ASSERT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 1), KTR4_OK);
+  ktr4::start_follower_timer();
+  set_reg(0, 1, 0xE6, 1040);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  int32_t target = 0;
+  while (std::chrono::steady_clock::now() < deadline) {
+    {
+      std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
+      target = ktr4::axis_state(0, 0).follower.target;
+    }
+    if (target == 240) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_EQ(target, 240);
+  EXPECT_EQ(KTR4_close(), KTR4_OK);
+  ktr4sim_trace_clear();
+  set_reg(0, 1, 0xE6, 2000);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));  // five periods with no timer
+  EXPECT_TRUE(trace().empty());
 }
 
 }  // namespace

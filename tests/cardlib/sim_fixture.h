@@ -10,6 +10,7 @@
 
 #include "frame/card_table.h"
 #include "ktr4.h"
+#include "pulser_follower.h"
 #include "ktr4sim.h"
 
 namespace ktr4test {
@@ -33,6 +34,9 @@ class SimCardTest : public ::testing::Test {
     std::vector<uint8_t> list(switches);
     ktr4sim_set_cards(list.data(), static_cast<uint32_t>(list.size()));
     ASSERT_EQ(KTR4_initial(), KTR4_OK);
+    // The follower's 20 ms timer would add driver calls at its own pace; tests that want it
+    // start it themselves.
+    ktr4::stop_follower_timer();
     ktr4sim_trace_clear();
   }
 

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds the card library's threaded tests under ThreadSanitizer and runs them: the stress
+# test (application threads, follower timer, interrupts) and the interrupt tests.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build="$here/build-tsan"
+"$here/scripts/setup.sh" "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_TSAN=ON \
+  -DORVANE_BUILD_TERMINAL=OFF -DORVANE_BUILD_BENCH=OFF
+cd "$build"
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" KTR4_STRESS_MS=${KTR4_STRESS_MS:-4000} \
+  ctest --output-on-failure --timeout 600 -R 'Stress|Interrupt|Pulser|Follower'
