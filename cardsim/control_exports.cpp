@@ -145,3 +145,12 @@ KTR4SIM_EXPORT int32_t ktr4sim_is_moving(uint32_t slot, uint32_t axis) {
   if (axis > 3) return KTR4SIM_ERR_AXIS;
   return with_slot(slot, [&](SimCard& card) -> int32_t { return card.moving(axis) ? 1 : 0; });
 }
+
+KTR4SIM_EXPORT int64_t ktr4sim_stop_tick(uint32_t slot, uint32_t axis) {
+  if (axis > 3) return -1;
+  return locked([&](Simulator& sim) -> int64_t {
+    sim.sync();
+    SimCard* card = sim.card_by_slot(slot);
+    return card == nullptr ? -1 : card->last_end(axis);
+  });
+}

@@ -48,6 +48,7 @@ class SimCard : private motion::MotionHost {
   void set_motion_enabled(bool on) { motion_enabled_ = on; }
   void set_home(uint32_t axis, std::optional<int32_t> position) { motion_.set_home(axis, position); }
   bool moving(uint32_t axis) const { return motion_.moving(axis); }
+  motion::Tick last_end(uint32_t axis) const { return motion_.last_end(axis); }
 
  private:
   uint32_t& reg(uint32_t axis, uint32_t read_code) override { return registers_[axis][read_code]; }

@@ -103,6 +103,8 @@ void ktr4sim_set_motion(int32_t on);
 int32_t ktr4sim_set_home(uint32_t slot, uint32_t axis, int32_t present, int32_t position);
 /* 1 while a move drives the axis. */
 int32_t ktr4sim_is_moving(uint32_t slot, uint32_t axis);
+/* Tick at which the last move of the axis ended (-1: none since reset). */
+int64_t ktr4sim_stop_tick(uint32_t slot, uint32_t axis);
 
 #ifdef __cplusplus
 }

@@ -37,6 +37,7 @@ void CardMotion::reset(Tick now) {
   pre_written_.fill(false);
   queued_.fill(0);
   home_.fill(std::nullopt);
+  last_end_.fill(-1);
 }
 
 Profile CardMotion::profile_of(MotionHost& host, uint32_t axis) {
@@ -231,6 +232,7 @@ void CardMotion::end(MotionHost& host, int slot) {
     if (!(job.axes & (1u << a))) continue;
     const auto axis = static_cast<uint32_t>(a);
     owner_[static_cast<size_t>(a)] = -1;
+    last_end_[axis] = job.runner.end_tick();
     uint16_t& status = host.main_status(axis);
     status |= kStatusStopped;
     if (reason == EndReason::Limit && job.soft_limit)

@@ -45,6 +45,8 @@ class CardMotion {
   void set_home(uint32_t axis, std::optional<int32_t> position) { home_[axis] = position; }
 
   bool moving(uint32_t axis) const { return owner_[axis] >= 0; }
+  // Tick at which the axis's last move ended (-1: none yet).
+  Tick last_end(uint32_t axis) const { return last_end_[axis]; }
 
  private:
   enum class Kind { Single, Velocity, Home, Line, Arc };
@@ -77,6 +79,7 @@ class CardMotion {
   std::array<bool, 4> pre_written_{};              // pre-registers hold a move not yet taken
   std::array<uint8_t, 4> queued_{};                // axis bits of a start waiting for the axis
   std::array<std::optional<int32_t>, 4> home_{};
+  std::array<Tick, 4> last_end_{{-1, -1, -1, -1}};
 };
 
 }  // namespace ktr4sim::motion

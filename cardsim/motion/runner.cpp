@@ -162,9 +162,9 @@ double Runner::speed() const { return running() ? segment_.speed(now_ - segment_
 
 void Runner::change_speed(uint32_t fh, uint32_t ur, uint32_t dr, uint32_t mg) {
   if (!running()) return;
-  double v = speed();
+  // The speed counter keeps its value: a new magnification rescales the output at once.
+  const double v = speed();
   base_ = exact_pulses();
-  if (mg != profile_.mg) v *= (static_cast<double>(mg) + 1.0) / (static_cast<double>(profile_.mg) + 1.0);
   profile_.fh = fh;
   profile_.ur = ur;
   profile_.dr = dr;
