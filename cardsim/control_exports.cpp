@@ -154,3 +154,11 @@ KTR4SIM_EXPORT int64_t ktr4sim_stop_tick(uint32_t slot, uint32_t axis) {
     return card == nullptr ? -1 : card->last_end(axis);
   });
 }
+
+KTR4SIM_EXPORT int32_t ktr4sim_pulser_input(uint32_t slot, uint32_t axis, int32_t pulses) {
+  if (axis > 3) return KTR4SIM_ERR_AXIS;
+  return with_slot(slot, [&](SimCard& card) -> int32_t {
+    card.pulser_input(axis, pulses);
+    return 0;
+  });
+}

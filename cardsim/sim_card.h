@@ -46,6 +46,10 @@ class SimCard : private motion::MotionHost {
   void advance_to(motion::Tick now);
   void restart_motion(motion::Tick now) { motion_.reset(now); }
   void set_motion_enabled(bool on) { motion_enabled_ = on; }
+  void pulser_input(uint32_t axis, int32_t pulses) {
+    if (motion_enabled_) motion_.pulser_input(*this, axis, pulses);
+    else registers_[axis][0xE6] += static_cast<uint32_t>(pulses);
+  }
   void set_home(uint32_t axis, std::optional<int32_t> position) { motion_.set_home(axis, position); }
   bool moving(uint32_t axis) const { return motion_.moving(axis); }
   motion::Tick last_end(uint32_t axis) const { return motion_.last_end(axis); }

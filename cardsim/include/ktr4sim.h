@@ -101,6 +101,11 @@ void ktr4sim_set_motion(int32_t on);
 /* The HOME sensor of an axis: an origin return stops when the command position reaches
  * `position` (present = 0: no sensor, an origin return runs until it is stopped). */
 int32_t ktr4sim_set_home(uint32_t slot, uint32_t axis, int32_t present, int32_t position);
+/* Pulses turned on the axis's pulser (negative: the other way). They count in its pulser
+ * counter (0xE6) and, while the axis is in pulser motion (command 0x51), move it at once: a
+ * pulser velocity move (operation 0x01) takes every pulse until it is stopped; a pulser
+ * position move (0x51, 0x59) stays between its start and its amount (0x90) and ends there. */
+int32_t ktr4sim_pulser_input(uint32_t slot, uint32_t axis, int32_t pulses);
 /* 1 while a move drives the axis. */
 int32_t ktr4sim_is_moving(uint32_t slot, uint32_t axis);
 /* Tick at which the last move of the axis ended (-1: none since reset). */

@@ -66,8 +66,52 @@ int64_t CardMotion::offset(const Job& job, int axis) const {
       job.arc.point(p, &x, &y);
       return axis == job.arc_x ? x : y;
     }
+    case Kind::Pulser: return job.pulser_moved;
     default: return job.direction * p;
   }
+}
+
+bool CardMotion::running(const Job& job) {
+  return job.kind == Kind::Pulser ? !job.pulser_end.has_value() : job.runner.running();
+}
+
+Tick CardMotion::end_tick(const Job& job) {
+  return job.kind == Kind::Pulser ? job.pulser_end.value_or(0) : job.runner.end_tick();
+}
+
+void CardMotion::start_pulser(MotionHost& host, uint8_t axes, Tick at) {
+  release_axes(host, axes);
+  for (uint32_t a = 0; a < 4; ++a) {
+    if (!(axes & (1u << a))) continue;
+    const uint32_t op = host.reg(a, kMode) & 0x7F;
+    Job job;
+    job.kind = Kind::Pulser;
+    job.axes = static_cast<uint8_t>(1u << a);
+    if (op == 0x51 || op == 0x59) {
+      job.pulser_amount = as_signed(host.reg(a, kTarget));
+      if (*job.pulser_amount == 0) job.pulser_end = at;
+    } else if (op != 0x01) {
+      continue;
+    }
+    begin(host, std::move(job), at);
+  }
+}
+
+void CardMotion::pulser_input(MotionHost& host, uint32_t axis, int32_t pulses) {
+  host.reg(axis, 0xE6) += static_cast<uint32_t>(pulses);
+  if (owner_[axis] < 0) return;
+  Job& job = *jobs_[static_cast<size_t>(owner_[axis])];
+  if (job.kind != Kind::Pulser || job.pulser_end) return;
+  int64_t moved = job.pulser_moved + pulses;
+  if (job.pulser_amount) {
+    // A pulser move keeps between its start and its end and is over on reaching the end.
+    const int64_t amount = *job.pulser_amount;
+    moved = std::clamp<int64_t>(moved, std::min<int64_t>(0, amount), std::max<int64_t>(0, amount));
+    if (moved == amount) job.pulser_end = now_;
+  }
+  job.pulser_moved = moved;
+  apply(host, job);
+  advance_to(host, now_);
 }
 
 void CardMotion::apply(MotionHost& host, Job& job) {
@@ -93,6 +137,7 @@ void CardMotion::release_axes(MotionHost& host, uint8_t axes) {
     const int slot = owner_[static_cast<size_t>(a)];
     Job& job = *jobs_[static_cast<size_t>(slot)];
     job.runner.stop();
+    job.pulser_end = now_;
     apply(host, job);
     for (int b = 0; b < 4; ++b)
       if (job.axes & (1u << b)) owner_[static_cast<size_t>(b)] = -1;
@@ -232,7 +277,7 @@ void CardMotion::end(MotionHost& host, int slot) {
     if (!(job.axes & (1u << a))) continue;
     const auto axis = static_cast<uint32_t>(a);
     owner_[static_cast<size_t>(a)] = -1;
-    last_end_[axis] = job.runner.end_tick();
+    last_end_[axis] = end_tick(job);
     uint16_t& status = host.main_status(axis);
     status |= kStatusStopped;
     if (reason == EndReason::Limit && job.soft_limit)
@@ -253,14 +298,13 @@ void CardMotion::advance_to(MotionHost& host, Tick t) {
     for (size_t s = 0; s < jobs_.size(); ++s) {
       if (!jobs_[s]) continue;
       Job& job = *jobs_[s];
-      job.runner.advance_to(t);
+      if (job.kind != Kind::Pulser) job.runner.advance_to(t);
       apply(host, job);
-      if (!job.runner.running() &&
-          (first < 0 || job.runner.end_tick() < jobs_[static_cast<size_t>(first)]->runner.end_tick()))
+      if (!running(job) && (first < 0 || end_tick(job) < end_tick(*jobs_[static_cast<size_t>(first)])))
         first = static_cast<int>(s);
     }
     if (first < 0) break;
-    const Tick at = jobs_[static_cast<size_t>(first)]->runner.end_tick();
+    const Tick at = end_tick(*jobs_[static_cast<size_t>(first)]);
     end(host, first);
     // A move queued in the pre-registers starts on the tick its axes come free.
     for (uint32_t a = 0; a < 4; ++a) {
@@ -310,10 +354,17 @@ void CardMotion::on_command(MotionHost& host, uint16_t word) {
       start(host, axes, now_);
       break;
     }
+    case 0x51:  // pulser motion
+      start_pulser(host, axes, now_);
+      break;
     case 0x4A:  // deceleration stop with the deceleration rate now in the register
       for (uint32_t a = 0; a < 4; ++a) {
         if (!(axes & (1u << a)) || owner_[a] < 0) continue;
         Job& job = *jobs_[static_cast<size_t>(owner_[a])];
+        if (job.kind == Kind::Pulser) {
+          job.pulser_end = now_;
+          continue;
+        }
         job.runner.decelerate_stop(clamp_u(host.reg(a, kDecRate), 0, 65535), host.reg(a, kSDec) & 0xFFFF);
       }
       break;
@@ -325,7 +376,10 @@ void CardMotion::on_command(MotionHost& host, uint16_t word) {
           queued_[a] = 0;
           host.main_status(a) &= static_cast<uint16_t>(~kStatusBufferFull);
         }
-        if (owner_[a] >= 0) jobs_[static_cast<size_t>(owner_[a])]->runner.stop();
+        if (owner_[a] < 0) continue;
+        Job& job = *jobs_[static_cast<size_t>(owner_[a])];
+        if (job.kind == Kind::Pulser) job.pulser_end = now_;
+        else job.runner.stop();
       }
       break;
     default:

@@ -41,6 +41,10 @@ class CardMotion {
   void on_register_write(MotionHost& host, uint32_t axis, uint32_t write_code, uint32_t value);
   void on_command(MotionHost& host, uint16_t word);
 
+  // Pulses arriving at the axis's pulser input: they count in its pulser counter and, in
+  // pulser motion, move the axis.
+  void pulser_input(MotionHost& host, uint32_t axis, int32_t pulses);
+
   // The HOME sensor of an axis sits at this command position (none: it is never seen).
   void set_home(uint32_t axis, std::optional<int32_t> position) { home_[axis] = position; }
 
@@ -49,7 +53,7 @@ class CardMotion {
   Tick last_end(uint32_t axis) const { return last_end_[axis]; }
 
  private:
-  enum class Kind { Single, Velocity, Home, Line, Arc };
+  enum class Kind { Single, Velocity, Home, Line, Arc, Pulser };
   struct Job {
     Kind kind = Kind::Single;
     uint8_t axes = 0;
@@ -59,6 +63,10 @@ class CardMotion {
     ArcPath arc;
     int arc_x = 0, arc_y = 1;
     bool soft_limit = false;  // the runner's limit is a soft limit (else the HOME sensor)
+    // Pulser motion: the axis takes the pulser's pulses, up to `amount` when one is set.
+    int64_t pulser_moved = 0;
+    std::optional<int64_t> pulser_amount;
+    std::optional<Tick> pulser_end;
     std::array<int64_t, 4> applied{};
   };
 
@@ -66,6 +74,9 @@ class CardMotion {
   void start_axis_job(MotionHost& host, uint32_t axis, uint32_t op, Tick at);
   void start_line(MotionHost& host, uint8_t axes, Tick at);
   void start_arc(MotionHost& host, uint8_t axes, Tick at);
+  void start_pulser(MotionHost& host, uint8_t axes, Tick at);
+  static bool running(const Job& job);
+  static Tick end_tick(const Job& job);
   void begin(MotionHost& host, Job&& job, Tick at);
   void apply(MotionHost& host, Job& job);
   void end(MotionHost& host, int slot);

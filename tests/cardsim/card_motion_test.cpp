@@ -335,6 +335,30 @@ TEST_F(CardMotion, AMoveEndRaisesTheEventWhenTheFactorAsksForIt) {
   EXPECT_EQ(flags & 1u, 1u);
 }
 
+TEST_F(CardMotion, PulserMovesTakeTheInjectedPulses) {
+  ASSERT_EQ(KTR4_run_pulser_Pmove(0, 2, 100, 0, 5000), KTR4_OK);
+  EXPECT_FALSE(stopped(2));
+  ASSERT_EQ(ktr4sim_pulser_input(0, 2, 30), 0);
+  EXPECT_EQ(position(2), 30);
+  ASSERT_EQ(ktr4sim_pulser_input(0, 2, -50), 0);  // not behind its start
+  EXPECT_EQ(position(2), 0);
+  ASSERT_EQ(ktr4sim_pulser_input(0, 2, 150), 0);  // and not beyond its end, where it is over
+  EXPECT_EQ(position(2), 100);
+  EXPECT_TRUE(stopped(2));
+  int32_t count = 0;
+  ASSERT_EQ(KTR4_read_pulser_counter(0, 2, &count), KTR4_OK);
+  EXPECT_EQ(count, 130);
+
+  ASSERT_EQ(KTR4_run_pulser_Vmove(0, 2, 5000), KTR4_OK);
+  ASSERT_EQ(ktr4sim_pulser_input(0, 2, -250), 0);
+  EXPECT_EQ(position(2), -150);
+  EXPECT_FALSE(stopped(2));
+  ASSERT_EQ(KTR4_imd_stop(0, 2), KTR4_OK);
+  EXPECT_TRUE(stopped(2));
+  ASSERT_EQ(ktr4sim_pulser_input(0, 2, 10), 0);
+  EXPECT_EQ(position(2), -150);
+}
+
 TEST(CardMotionWallClock, AMoveRunsInRealTime) {
   ktr4sim_reset();
   ASSERT_EQ(KTR4_initial(), KTR4_OK);
