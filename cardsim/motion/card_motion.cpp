@@ -127,6 +127,11 @@ void CardMotion::apply(MotionHost& host, Job& job) {
     if (job.kind == Kind::Line && job.line.span > 0)
       v = v * static_cast<double>(std::llabs(job.line.distance[static_cast<size_t>(a)])) /
           static_cast<double>(job.line.span);
+    if (job.kind == Kind::Arc) {
+      double sx = 0, sy = 0;
+      job.arc.speed_share(job.runner.pulses(), &sx, &sy);
+      v *= a == job.arc_x ? sx : sy;
+    }
     host.reg(axis, kSpeed) = static_cast<uint32_t>(std::clamp(std::lround(v), 0L, 65535L));
   }
 }

@@ -57,4 +57,14 @@ void ArcPath::point(int64_t pulses, int64_t* x, int64_t* y) const {
   *y = std::llround(cy + radius * std::sin(angle));
 }
 
+void ArcPath::speed_share(int64_t pulses, double* x, double* y) const {
+  if (length <= 0 || radius == 0) {
+    *x = *y = 0;
+    return;
+  }
+  const double angle = start_angle + sweep * static_cast<double>(std::min(pulses, length)) / static_cast<double>(length);
+  *x = std::fabs(std::sin(angle));
+  *y = std::fabs(std::cos(angle));
+}
+
 }  // namespace ktr4sim::motion

@@ -26,6 +26,8 @@ struct ArcPath {
 
   static ArcPath of(int64_t cx, int64_t cy, int64_t ex, int64_t ey, bool counter_clockwise);
   void point(int64_t pulses, int64_t* x, int64_t* y) const;
+  // The share of the path speed that falls on x and on y there (|cos| and |sin| of the heading).
+  void speed_share(int64_t pulses, double* x, double* y) const;
 };
 
 }  // namespace ktr4sim::motion

@@ -50,6 +50,10 @@ TEST(ArcPath, StaysWithinAPulseOfItsCircleAndEndsOnTheEndPoint) {
       const double off = std::hypot(static_cast<double>(x - cx), static_cast<double>(y - cy)) - r;
       ASSERT_LE(std::fabs(off), 1.0) << "case " << i << " step " << k;
     }
+    // The heading splits the path speed between the axes: the shares make a unit vector.
+    double sx = 0, sy = 0;
+    arc.speed_share(arc.length / 3, &sx, &sy);
+    EXPECT_NEAR(sx * sx + sy * sy, 1.0, 1e-9);
     int64_t x = 0, y = 0;
     arc.point(arc.length, &x, &y);
     EXPECT_EQ(x, ex);
