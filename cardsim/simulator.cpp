@@ -75,7 +75,9 @@ void Simulator::use_virtual_clock(bool on) {
 }
 
 void Simulator::advance(motion::Tick ticks) {
-  if (virtual_clock_ && ticks > 0) virtual_now_ += ticks;
+  // The virtual clock stops at 2^61 ticks (some 3 700 years) instead of overflowing.
+  constexpr motion::Tick kEnd = motion::Tick{1} << 61;
+  if (virtual_clock_ && ticks > 0) virtual_now_ = ticks > kEnd - virtual_now_ ? kEnd : virtual_now_ + ticks;
   sync();
 }
 

@@ -9,7 +9,11 @@ namespace {
 
 // Whole pulses out at an exact distance; the small allowance absorbs rounding in the
 // closed-form area so that a profile meant to land on a pulse does land on it.
-int64_t whole(double pulses) { return static_cast<int64_t>(std::floor(pulses + 1e-6)); }
+int64_t whole(double pulses) {
+  // Far beyond any 32-bit counter: held there rather than overflowing the conversion.
+  if (!(pulses < 1e18)) return INT64_C(1000000000000000000);
+  return static_cast<int64_t>(std::floor(pulses + 1e-6));
+}
 
 RampShape shape_for(const Profile& p, bool rising) {
   return {rising ? p.ur : p.dr, p.s_curve, rising ? p.s_acc : p.s_dec};
@@ -144,7 +148,7 @@ void Runner::advance_to(Tick t) {
       }
       continue;
     }
-    if (segment_.ticks <= t - segment_start_) {
+    if (segment_.ticks != kForever && segment_.ticks <= t - segment_start_) {
       base_ = pulses_at(segment_.ticks);
       next_piece(segment_start_ + segment_.ticks);
       continue;

@@ -249,6 +249,17 @@ TEST(Runner, AnImmediateStopHoldsTheCountAndALimitStopsOnItsPulse) {
   EXPECT_NEAR(static_cast<double>(limited.end_tick()), 1234.0 / 3000 * 19660800, 2.0);
 }
 
+TEST(Runner, AnEndlessRunSurvivesTheFarEndOfTheClock) {
+  Profile p;
+  p.mg = 0;
+  p.fl = p.fh = 0xFFFFFF;
+  Runner runner;
+  runner.start_velocity(0, p);
+  runner.advance_to(Tick{1} << 61);
+  EXPECT_TRUE(runner.running());
+  EXPECT_GT(runner.pulses(), INT64_C(1) << 40);
+}
+
 TEST(Runner, ANewTargetExtendsOrCutsTheRunningMove) {
   Profile p;
   p.mg = 299;
