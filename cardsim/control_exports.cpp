@@ -1,5 +1,6 @@
 // The ktr4sim_* control interface for tests and tools.
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "ktr4sim.h"
@@ -22,6 +23,7 @@ auto locked(Body body) {
 template <typename Body>
 int32_t with_slot(uint32_t slot, Body body) {
   return locked([&](Simulator& sim) -> int32_t {
+    sim.sync();
     SimCard* card = sim.card_by_slot(slot);
     return card == nullptr ? KTR4SIM_ERR_HANDLE : body(*card);
   });
@@ -111,4 +113,52 @@ KTR4SIM_EXPORT int32_t ktr4sim_raise_interrupt(uint32_t slot, uint32_t axis, uin
 
 KTR4SIM_EXPORT int32_t ktr4sim_interrupt_enabled(uint32_t slot) {
   return with_slot(slot, [](SimCard& card) -> int32_t { return card.interrupt_enabled() ? 1 : 0; });
+}
+
+KTR4SIM_EXPORT void ktr4sim_use_virtual_clock(int32_t on) {
+  locked([&](Simulator& sim) { sim.use_virtual_clock(on != 0); });
+}
+
+KTR4SIM_EXPORT void ktr4sim_advance(uint64_t ticks) {
+  // Beyond 2^62 ticks (about 7 400 years) there is nothing left to simulate.
+  const auto step = static_cast<int64_t>(ticks > (UINT64_C(1) << 62) ? (UINT64_C(1) << 62) : ticks);
+  locked([&](Simulator& sim) { sim.advance(step); });
+}
+
+KTR4SIM_EXPORT uint64_t ktr4sim_now(void) {
+  return locked([](Simulator& sim) { return static_cast<uint64_t>(sim.now()); });
+}
+
+KTR4SIM_EXPORT void ktr4sim_set_motion(int32_t on) {
+  locked([&](Simulator& sim) { sim.set_motion(on != 0); });
+}
+
+KTR4SIM_EXPORT int32_t ktr4sim_set_home(uint32_t slot, uint32_t axis, int32_t present, int32_t position) {
+  if (axis > 3) return KTR4SIM_ERR_AXIS;
+  return with_slot(slot, [&](SimCard& card) -> int32_t {
+    card.set_home(axis, present != 0 ? std::optional<int32_t>(position) : std::nullopt);
+    return 0;
+  });
+}
+
+KTR4SIM_EXPORT int32_t ktr4sim_is_moving(uint32_t slot, uint32_t axis) {
+  if (axis > 3) return KTR4SIM_ERR_AXIS;
+  return with_slot(slot, [&](SimCard& card) -> int32_t { return card.moving(axis) ? 1 : 0; });
+}
+
+KTR4SIM_EXPORT int64_t ktr4sim_stop_tick(uint32_t slot, uint32_t axis) {
+  if (axis > 3) return -1;
+  return locked([&](Simulator& sim) -> int64_t {
+    sim.sync();
+    SimCard* card = sim.card_by_slot(slot);
+    return card == nullptr ? -1 : card->last_end(axis);
+  });
+}
+
+KTR4SIM_EXPORT int32_t ktr4sim_pulser_input(uint32_t slot, uint32_t axis, int32_t pulses) {
+  if (axis > 3) return KTR4SIM_ERR_AXIS;
+  return with_slot(slot, [&](SimCard& card) -> int32_t {
+    card.pulser_input(axis, pulses);
+    return 0;
+  });
 }

@@ -18,6 +18,7 @@ template <typename Body>
 int32_t serve(uint32_t operation, uint32_t handle, uint32_t a, uint32_t b, Body body) {
   Simulator& sim = Simulator::instance();
   std::lock_guard<std::mutex> lock(sim.mutex());
+  sim.sync();
   ktr4sim_call call{operation, handle, a, b, 0, 0};
   if (auto failure = sim.take_failure(operation)) {
     call.result = *failure;

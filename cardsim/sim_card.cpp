@@ -29,6 +29,7 @@ int32_t SimCard::write_register(uint16_t axis, uint16_t write_code, uint32_t val
   if (axis > 3) return KTR4SIM_ERR_AXIS;
   if (write_code < 0x80 || write_code > 0xAC) return KTR4SIM_ERR_CODE;
   registers_[axis][write_code + 0x40u] = value;
+  if (motion_enabled_) motion_.on_register_write(*this, axis, write_code, value);
   return 0;
 }
 
@@ -52,9 +53,15 @@ int32_t SimCard::read_port(uint16_t offset, uint16_t* word) const {
   }
 }
 
-int32_t SimCard::write_port(uint16_t offset, uint16_t /*word*/) {
-  // Offset 0 takes command words; the card accepts them.
-  return offset == 0 ? 0 : KTR4SIM_ERR_CODE;
+int32_t SimCard::write_port(uint16_t offset, uint16_t word) {
+  // Offset 0 takes command words.
+  if (offset != 0) return KTR4SIM_ERR_CODE;
+  if (motion_enabled_) motion_.on_command(*this, word);
+  return 0;
+}
+
+void SimCard::advance_to(motion::Tick now) {
+  if (motion_enabled_) motion_.advance_to(*this, now);
 }
 
 void SimCard::set_interrupt(void* event_slot, bool enable) {

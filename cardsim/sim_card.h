@@ -3,12 +3,15 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+
+#include "motion/card_motion.h"
 
 namespace ktr4sim {
 
 inline constexpr uint16_t kStoppedFlag = 0x0008;
 
-class SimCard {
+class SimCard : private motion::MotionHost {
  public:
   SimCard(uint8_t switch_setting, uint32_t handle);
 
@@ -38,7 +41,24 @@ class SimCard {
   int32_t set_status(uint32_t axis, uint32_t port, uint16_t word);
   int32_t get_status(uint32_t axis, uint32_t port, uint16_t* word) const;
 
+  // Motion: the card runs what it is commanded, on the simulator's clock. With motion off it
+  // is a plain register store (library tests that look at register traffic only).
+  void advance_to(motion::Tick now);
+  void restart_motion(motion::Tick now) { motion_.reset(now); }
+  void set_motion_enabled(bool on) { motion_enabled_ = on; }
+  void pulser_input(uint32_t axis, int32_t pulses) {
+    if (motion_enabled_) motion_.pulser_input(*this, axis, pulses);
+    else registers_[axis][0xE6] += static_cast<uint32_t>(pulses);
+  }
+  void set_home(uint32_t axis, std::optional<int32_t> position) { motion_.set_home(axis, position); }
+  bool moving(uint32_t axis) const { return motion_.moving(axis); }
+  motion::Tick last_end(uint32_t axis) const { return motion_.last_end(axis); }
+
  private:
+  uint32_t& reg(uint32_t axis, uint32_t read_code) override { return registers_[axis][read_code]; }
+  uint16_t& main_status(uint32_t axis) override { return main_status_[axis]; }
+  void move_ended(uint32_t axis) override { raise_interrupt(axis, 0x0001, motion::kEventMoveEnd); }
+
   static bool readable(uint32_t read_code);
   uint16_t sub_status_word(uint32_t axis) const;
 
@@ -52,6 +72,8 @@ class SimCard {
   void* interrupt_slot_ = nullptr;
   bool interrupt_enabled_ = false;
   std::array<unsigned char, 44> pending_{};
+  motion::CardMotion motion_;
+  bool motion_enabled_ = true;
 };
 
 }  // namespace ktr4sim

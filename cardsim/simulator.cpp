@@ -33,6 +33,10 @@ Simulator& Simulator::instance() {
 Simulator::Simulator() { reset(); }
 
 void Simulator::reset() {
+  virtual_clock_ = false;
+  virtual_now_ = 0;
+  motion_on_ = true;
+  epoch_ = std::chrono::steady_clock::now();
   set_cards(cards_from_environment());
   failures_.clear();
   trace_.clear();
@@ -43,6 +47,48 @@ void Simulator::set_cards(const std::vector<uint8_t>& switches) {
   cards_.clear();
   for (size_t slot = 0; slot < switches.size() && slot < 16; ++slot)
     cards_.emplace_back(switches[slot], kHandleBase + static_cast<uint32_t>(slot));
+  const motion::Tick start = now();
+  for (SimCard& card : cards_) {
+    card.restart_motion(start);
+    card.set_motion_enabled(motion_on_);
+  }
+}
+
+motion::Tick Simulator::now() const {
+  if (virtual_clock_) return virtual_now_;
+  const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - epoch_).count();
+  // 19 660 800 / 10^9 = 1536 / 78125, in 128 bits so that no uptime overflows.
+  return static_cast<motion::Tick>(static_cast<__int128>(ns) * 1536 / 78125);
+}
+
+void Simulator::use_virtual_clock(bool on) {
+  if (on == virtual_clock_) return;
+  const motion::Tick here = now();
+  if (on) {
+    virtual_now_ = here;
+  } else {
+    // Wall-clock time picks up where the virtual clock stands.
+    const auto ns = static_cast<int64_t>(static_cast<__int128>(here) * 78125 / 1536);
+    epoch_ = std::chrono::steady_clock::now() - std::chrono::nanoseconds(ns);
+  }
+  virtual_clock_ = on;
+}
+
+void Simulator::advance(motion::Tick ticks) {
+  // The virtual clock stops at 2^61 ticks (some 3 700 years) instead of overflowing.
+  constexpr motion::Tick kEnd = motion::Tick{1} << 61;
+  if (virtual_clock_ && ticks > 0) virtual_now_ = ticks > kEnd - virtual_now_ ? kEnd : virtual_now_ + ticks;
+  sync();
+}
+
+void Simulator::sync() {
+  const motion::Tick t = now();
+  for (SimCard& card : cards_) card.advance_to(t);
+}
+
+void Simulator::set_motion(bool on) {
+  motion_on_ = on;
+  for (SimCard& card : cards_) card.set_motion_enabled(on);
 }
 
 SimCard* Simulator::card_by_handle(uint32_t handle) {

@@ -1,6 +1,7 @@
 // The simulated driver's state: the cards present, armed failures and the call trace.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -29,6 +30,16 @@ class Simulator {
   void fail(uint32_t operation, int32_t code, uint32_t skip, int32_t count);
   void clear_failures() { failures_.clear(); }
 
+  // The cards' clock, in ticks of the reference clock: wall-clock time since the last reset,
+  // or a virtual clock that only advance() moves.
+  motion::Tick now() const;
+  void use_virtual_clock(bool on);
+  bool virtual_clock() const { return virtual_clock_; }
+  void advance(motion::Tick ticks);
+  // Brings every card's motion up to now(); every driver and control call starts with it.
+  void sync();
+  void set_motion(bool on);
+
   void record(const ktr4sim_call& call);
   void trace_enable(bool on) { trace_on_ = on; }
   void trace_clear() { trace_.clear(); }
@@ -50,6 +61,10 @@ class Simulator {
   std::vector<Failure> failures_;
   std::vector<ktr4sim_call> trace_;
   bool trace_on_ = true;
+  bool virtual_clock_ = false;
+  bool motion_on_ = true;
+  motion::Tick virtual_now_ = 0;
+  std::chrono::steady_clock::time_point epoch_ = std::chrono::steady_clock::now();
 };
 
 // Switch settings from KTR4SIM_CARDS (default: one card with switch 0).

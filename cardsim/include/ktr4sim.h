@@ -87,6 +87,30 @@ uint32_t ktr4sim_trace_size(void);
 uint32_t ktr4sim_trace_capacity(void);
 int32_t ktr4sim_trace_get(uint32_t index, ktr4sim_call *call);
 
+/* Motion. A start command runs the move the axis's registers describe, as the card would,
+ * and the command and feedback counters, current speed, stopped and buffer-full flags follow
+ * it. Time is counted in ticks of the 19 660 800 Hz reference clock. By default the clock is
+ * wall-clock time since the last reset; with the virtual clock on, time stands still until
+ * ktr4sim_advance moves it, so tests and tools are exact and fast. */
+#define KTR4SIM_TICKS_PER_SECOND 19660800u
+void ktr4sim_use_virtual_clock(int32_t on);
+void ktr4sim_advance(uint64_t ticks);
+uint64_t ktr4sim_now(void);
+/* Motion off: the card is a plain register store that ignores commands (on after reset). */
+void ktr4sim_set_motion(int32_t on);
+/* The HOME sensor of an axis: an origin return stops when the command position reaches
+ * `position` (present = 0: no sensor, an origin return runs until it is stopped). */
+int32_t ktr4sim_set_home(uint32_t slot, uint32_t axis, int32_t present, int32_t position);
+/* Pulses turned on the axis's pulser (negative: the other way). They count in its pulser
+ * counter (0xE6) and, while the axis is in pulser motion (command 0x51), move it at once: a
+ * pulser velocity move (operation 0x01) takes every pulse until it is stopped; a pulser
+ * position move (0x51, 0x59) stays between its start and its amount (0x90) and ends there. */
+int32_t ktr4sim_pulser_input(uint32_t slot, uint32_t axis, int32_t pulses);
+/* 1 while a move drives the axis. */
+int32_t ktr4sim_is_moving(uint32_t slot, uint32_t axis);
+/* Tick at which the last move of the axis ended (-1: none since reset). */
+int64_t ktr4sim_stop_tick(uint32_t slot, uint32_t axis);
+
 #ifdef __cplusplus
 }
 #endif

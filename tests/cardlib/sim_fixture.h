@@ -26,7 +26,12 @@ inline std::ostream& operator<<(std::ostream& out, const RegisterWrite& w) {
 
 class SimCardTest : public ::testing::Test {
  protected:
-  void SetUp() override { ktr4sim_reset(); }
+  // These tests look at the register traffic of the library, so the card stands still: a
+  // started move would otherwise clear the stopped flag that the next call checks.
+  void SetUp() override {
+    ktr4sim_reset();
+    ktr4sim_set_motion(0);
+  }
   void TearDown() override { ktr4sim_reset(); }
 
   // Presents cards with these switch settings (in driver order) and initialises the library.
