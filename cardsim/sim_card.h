@@ -57,7 +57,9 @@ class SimCard : private motion::MotionHost {
  private:
   uint32_t& reg(uint32_t axis, uint32_t read_code) override { return registers_[axis][read_code]; }
   uint16_t& main_status(uint32_t axis) override { return main_status_[axis]; }
-  void move_ended(uint32_t axis) override { raise_interrupt(axis, 0x0001, motion::kEventMoveEnd); }
+  // An event interrupt (cause bit 4) whose event status word names the move end, so an
+  // application passes it on by including that bit in its interrupt source.
+  void move_ended(uint32_t axis) override { raise_interrupt(axis, 0x0010, motion::kEventMoveEnd); }
 
   static bool readable(uint32_t read_code);
   uint16_t sub_status_word(uint32_t axis) const;

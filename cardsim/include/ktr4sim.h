@@ -71,6 +71,8 @@ int32_t ktr4sim_get_status(uint32_t slot, uint32_t axis, uint32_t port, uint16_t
  * and `event_word` into its event status and last words, then signals the event whose slot the
  * driver was given (0), or returns KTR4SIM_ERR_DISABLED when interrupts are not enabled. */
 int32_t ktr4sim_raise_interrupt(uint32_t slot, uint32_t axis, uint16_t cause, uint32_t event_word);
+/* When a move ends on an axis whose event factor (0xAC) has bit 0 set, the card sets bit 0 of
+ * its event flags (0xF3) and raises an interrupt with cause 0x0010 and event word 0x0001. */
 int32_t ktr4sim_interrupt_enabled(uint32_t slot);
 
 /* Make driver operation `operation` fail with `code`: after `skip` further calls that

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -16,7 +17,6 @@
 #include <vector>
 
 #include "ktr4.h"
-#include "ktr4io.h"
 #include "ktr4sim.h"
 
 namespace {
@@ -33,44 +33,11 @@ struct Scenario {
   std::function<int32_t()> start;
 };
 
-// The registers of an interpolation, written straight to the driver as the library would
-// write them (same speed registers on both axes, operation codes 0x61 / 0x64-0x65).
-void write(uint16_t axis, uint16_t code, int64_t value) {
-  ktr4io_write_register(ktr4sim_handle(0), axis, code, static_cast<uint32_t>(value));
-}
-int32_t command(uint16_t axes, uint16_t code) {
-  return ktr4io_write_port16(ktr4sim_handle(0), 0, static_cast<uint16_t>(axes << 8 | code));
-}
+// LINE2 on axes 0 and 1: 30 000 and 40 000 pulses, start 1000 pps, top 10 000 pps, 0.1 s ramps.
+int32_t start_line2() { return KTR4_T_curve_move_LINE2(0, 0, 30000, 40000, 0, 1000, 10000, 0.1, 0.1); }
 
-// LINE2 on axes 0 and 1: 30 000 and 40 000 pulses, start 1000 pps, top 10 000 pps, 0.1 s
-// ramps: k = 0.8, MG 1965, FH 52426, FL 5242, rates 9 (the library's numbers for this move).
-int32_t start_line2() {
-  for (uint16_t a = 0; a < 2; ++a) {
-    write(a, 0x90, a == 0 ? 30000 : 40000);
-    write(a, 0x91, 5242);
-    write(a, 0x92, 52426);
-    write(a, 0x93, 9);
-    write(a, 0x94, 9);
-    write(a, 0x95, 1965);
-    write(a, 0x96, 0);
-    write(a, 0x97, 0x01000061);
-  }
-  return command(0x03, 0x53);
-}
-
-// A three-point arc through (20 000, 20 000) to (40 000, 0) from (0, 0): the circle's centre is
-// (20 000, 0), clockwise (operation 0x64), at 8000 pps (MG 299).
-int32_t start_arc3p() {
-  for (uint16_t a = 0; a < 2; ++a) {
-    write(a, 0x90, a == 0 ? 40000 : 0);
-    write(a, 0x91, 8000);
-    write(a, 0x92, 8000);
-    write(a, 0x95, 299);
-    write(a, 0x97, 0x09000064);
-    write(a, 0x98, a == 0 ? 20000 : 0);
-  }
-  return command(0x03, 0x53);
-}
+// A three-point arc from (0, 0) through (20 000, 20 000) to (40 000, 0) at 8000 pps.
+int32_t start_arc3p() { return KTR4_ARC_3P_move_XY(0, 20000, 20000, 40000, 0, 0, 8000); }
 
 std::vector<Scenario> scenarios() {
   return {
@@ -180,7 +147,9 @@ void write_svg(const std::string& path, const Scenario& sc, const std::vector<Sa
          path, {"#2ca02c"}, true);
   }
   svg << "</svg>\n";
-  std::ofstream(path) << svg.str();
+  std::ofstream out(path);
+  out << svg.str();
+  if (!out) std::fprintf(stderr, "ktr4-plot: cannot write %s\n", path.c_str());
 }
 
 int run(const Scenario& sc, const std::string& dir) {
@@ -241,6 +210,12 @@ int main(int argc, char** argv) {
     } else {
       wanted.push_back(arg);
     }
+  }
+  std::error_code error;
+  std::filesystem::create_directories(dir, error);
+  if (error) {
+    std::fprintf(stderr, "ktr4-plot: cannot create %s: %s\n", dir.c_str(), error.message().c_str());
+    return 1;
   }
   int failures = 0, ran = 0;
   for (const auto& sc : scenarios()) {
