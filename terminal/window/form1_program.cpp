@@ -156,7 +156,11 @@ void Form1::wireProgramEvents()
     connect(mnu_new_file, &QAction::triggered, this, &Form1::mnu_new_file_Click);
     connect(mnu_open, &QAction::triggered, this, &Form1::mnu_open_Click);
     connect(mnu_save, &QAction::triggered, this, &Form1::mnu_save_Click);
-    connect(option2Group_, &QButtonGroup::idClicked, this, &Form1::Option2_Click);
+    // Like the option buttons' Click, only a change of the selection counts, by hand or not.
+    connect(option2Group_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked)
+            Option2_Click(id);
+    });
     connect(Timer9, &QTimer::timeout, this, &Form1::Timer9_Timer);
     connect(Timer10, &QTimer::timeout, this, &Form1::Timer10_Timer);
     connect(Timer13, &QTimer::timeout, this, &Form1::Timer13_Timer);

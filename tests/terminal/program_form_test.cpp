@@ -265,6 +265,10 @@ private slots:
     {
         DialogAnswerer answers;
         Text3()->setText(QStringLiteral("abc"));
+        // A click on the mode already selected changes nothing and asks nothing.
+        QTest::mouseClick(element<QRadioButton>("Option2", 1), Qt::LeftButton);
+        QTest::qWait(150);
+        QVERIFY(answers.texts.isEmpty());
         QTest::mouseClick(element<QRadioButton>("Option2", 0), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(answers.texts, QStringList{"Must data blank!!"}, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(element<QRadioButton>("Option2", 1)->isChecked(), 5000);
