@@ -419,6 +419,9 @@ void Form1::Timer13_Timer()
 void Form1::Timer14_Timer()
 {
     Timer14->stop();
+    // The line after the pause leaves now rather than on the next replay tick.
+    if (Timer13->isActive())
+        Timer13_Timer();
 }
 
 // ---- data-mode guard and hexadecimal entry ----
