@@ -546,8 +546,8 @@ private slots:
         FarEnd quiet(silent.farPath());
         QVERIFY(device.isOpen() && quiet.isOpen());
         // Shorter ticks keep the test short; the answer still has two receive polls to arrive.
-        child<QTimer>("Timer4")->setInterval(150);
-        child<QTimer>("Timer1")->setInterval(25);
+        child<QTimer>("Timer4")->setInterval(200);
+        child<QTimer>("Timer1")->setInterval(20);
 
         DialogAnswerer answers;
         QVERIFY(child<QPushButton>("Command4")->isHidden());
