@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
   socat xvfb xauth fonts-noto-cjk
   g++-mingw-w64-i686
+  clang libclang-rt-14-dev
   libmodbus-dev
 )
 

@@ -19,6 +19,9 @@ bool CommonDialog::show(QWidget* parent, bool save)
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // The caller asks its own overwrite question.
+    if (save)
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!fileName_.isEmpty())
         dialog.selectFile(fileName_);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {

@@ -1,9 +1,11 @@
 #include "window/form1.h"
 
+#include "autotest/auto_test.h"
 #include "frames/checksum_frame.h"
 #include "frames/command_history.h"
 #include "frames/frame_text.h"
 #include "frames/random_frame.h"
+#include "program/program_table.h"
 #include "serial/serial_port.h"
 #include "window/common_dialog.h"
 #include "window/filled_shape.h"
@@ -74,6 +76,7 @@ Form1::Form1(QWidget* parent)
 {
     createControls();
     createMenus();
+    createProgramControls();
     createTimers();
     wireEvents();
     Form_Load();
@@ -99,6 +102,7 @@ void Form1::wireEvents()
     connect(mnu_screen_narrow, &QAction::triggered, this, &Form1::mnu_screen_narrow_Click);
     connect(mnu_port_map, &QAction::triggered, this, &Form1::mnu_port_map_Click);
     connect(Comm1, &tessa::SerialPort::lost, this, &Form1::Comm1_Lost);
+    wireProgramEvents();
 
     // Key and mouse events reach their handlers through eventFilter().
     for (QObject* watched : {static_cast<QObject*>(Text1), static_cast<QObject*>(Combo1),

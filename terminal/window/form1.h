@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -30,12 +31,16 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class QTimer;
+class QButtonGroup;
 
 namespace tessa {
 class CommonDialog;
 class FilledShape;
 class SerialPort;
 struct SizeMode;
+class AutoTest;
+class AutoTestWindow;
+class ProgramTable;
 }  // namespace tessa
 
 // The terminal's one window. It owns every control, timer and piece of state; the handlers
@@ -194,4 +199,75 @@ private:
     QTimer* Timer12 = nullptr;
     QTimer* Timer13 = nullptr;
     QTimer* Timer14 = nullptr;
+
+    // ---- Tab "自動傳送": the program list (form1_program.cpp) and the port auto test
+    // (form1_autotest.cpp). ----
+public:
+    void Command5_Click();
+    void Command6_Click();
+    void Command7_Click();
+    void Command8_Click();
+    void Command10_Click();
+    void Command11_Click();
+    void mnu_new_file_Click();
+    void mnu_open_Click();
+    void mnu_save_Click();
+    void Option2_Click(int index);
+    void Timer9_Timer();
+    void Timer10_Timer();
+    void Timer13_Timer();
+    void Timer14_Timer();
+    void Command4_Click();
+    void Timer4_Timer();
+    void mnu_autotest_stop_Click();
+    void List_add(int n, const QString& rec);
+    void List_mod(int n, const QString& rec);
+    void Process_string(QString rec);
+    static bool FileExists(const QString& name);
+    const tessa::ProgramTable& programTable() const { return *program_; }
+    const tessa::AutoTest& autoTest() const { return *autoTest_; }
+
+private:
+    friend class Form1AutoTestWindow;
+    void createProgramControls();
+    void wireProgramEvents();
+    void List1_MouseDown();
+    bool Text3_KeyPress(QKeyEvent* event);
+    void Text3_KeyUp(QKeyEvent* event);
+    void loadEditor(const QString& rec);
+    std::optional<QString> editorRecord(int lineNumber);
+    void rebuildProgram();
+    void programMessage(const QString& text, const QString& title);
+    void showAutoTestProgress(const QString& text);
+
+    std::unique_ptr<tessa::ProgramTable> program_;
+    int replayPosition_ = 0;
+    std::int16_t loading_ = 0;
+    std::int16_t modeChangeIndex_ = 0;
+    int loadRecordNumber_ = 0;
+    QStringList loadProblems_;
+    std::unique_ptr<tessa::AutoTestWindow> autoTestWindow_;
+    std::unique_ptr<tessa::AutoTest> autoTest_;
+    QGroupBox* Frame1 = nullptr;
+    std::array<QRadioButton*, 2> Option3{};
+    std::array<QRadioButton*, 2> Option2{};
+    QButtonGroup* option2Group_ = nullptr;
+    QLineEdit* Text3 = nullptr;
+    QLineEdit* Text5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QCheckBox* Check2 = nullptr;
+    QCheckBox* Check3 = nullptr;
+    QListWidget* List1 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QPushButton* Command6 = nullptr;
+    QPushButton* Command7 = nullptr;
+    QPushButton* Command8 = nullptr;
+    QPushButton* Command9 = nullptr;
+    QPushButton* Command10 = nullptr;
+    QPushButton* Command11 = nullptr;
+    QPushButton* Command12 = nullptr;
+    QAction* mnu_autotest = nullptr;
+    QAction* mnu_autotest_stop = nullptr;
+    QLabel* autoTestProgress_ = nullptr;
+    QPushButton* autoTestStop_ = nullptr;
 };

@@ -1,0 +1,80 @@
+#include "autotest/auto_test.h"
+
+using namespace Qt::StringLiterals;
+
+namespace tessa {
+
+bool countsAsAnswer(int deviceRow, const QString& hexViewText)
+{
+    if (hexViewText.isEmpty())
+        return false;
+    if (deviceRow == kDeviceRowHmi)
+        return hexViewText.left(2) == u"TT"_s;
+    if (deviceRow == kDeviceRowK5Ring)
+        return hexViewText.left(5) == u"01 03"_s;
+    return true;
+}
+
+QString autoTestSummary(const QString& deviceTypeText, const PortTable& answered)
+{
+    const QString lineEnd = u"\n\r"_s;
+    QString text = u"Finished Autotest!!!"_s + lineEnd + deviceTypeText + lineEnd;
+    QString found;
+    for (int port = 1; port <= kAutoTestLastPort; ++port)
+        if (answered[static_cast<std::size_t>(port)] == 1)
+            found += u"Maybe COM"_s + QString::number(port) + lineEnd;
+    return text + (found.isEmpty() ? u"Could not found!!!"_s : found);
+}
+
+void AutoTest::start()
+{
+    scanPort_ = 1;
+    state_ = Disconnect;
+    running_ = true;
+    for (int port = 1; port <= kAutoTestLastPort; ++port)
+        answered_[static_cast<std::size_t>(port)] = 0;
+}
+
+bool AutoTest::tick()
+{
+    if (!running_)
+        return false;
+    switch (state_) {
+    case Disconnect:
+        if (window_.connected())
+            window_.disconnect();
+        state_ = Connect;
+        return false;
+    case Connect:
+        window_.connectTo(scanPort_);
+        state_ = Send;
+        return false;
+    case Send:
+        if (window_.connectSucceeded()) {
+            if (window_.deviceRow() == kDeviceRowHmi)
+                window_.writeString(u"0930"_s);
+            else
+                window_.sendChecksumFrame();
+        }
+        state_ = Judge;
+        return false;
+    case Judge:
+        break;
+    }
+    if (countsAsAnswer(window_.deviceRow(), window_.hexViewText())) {
+        const int port = window_.portInText1();
+        if (isPortNumberInTables(port))
+            answered_[static_cast<std::size_t>(port)] = 1;
+    }
+    window_.clearHexView();
+    do
+        ++scanPort_;
+    while (scanPort_ < kAutoTestLastPort + 1 && window_.availability(scanPort_) != 1);
+    state_ = Disconnect;
+    if (scanPort_ < kAutoTestLastPort + 1)
+        return false;
+    running_ = false;
+    return true;
+}
+
+}  // namespace tessa

@@ -1,0 +1,214 @@
+#include "program/program_table.h"
+
+#include "frames/frame_text.h"
+
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace tessa {
+
+QString buildRecord(const EditorFields& fields)
+{
+    if (fields.delay)
+        return kDelayPrefix + fields.delayText;
+    return (fields.hex ? u"(H)"_s : u"(C)"_s) + (fields.crLf ? u"DA"_s : u"  "_s) + fields.data;
+}
+
+bool isDelayRecord(QStringView record)
+{
+    return record.left(12) == u"SYSTEM DELAY"_s;
+}
+
+bool hasCrLf(QStringView record)
+{
+    return record.mid(3, 2) == u"DA"_s;
+}
+
+bool isHexRecord(QStringView record)
+{
+    return record.left(3) == u"(H)"_s;
+}
+
+QString recordData(QStringView record)
+{
+    return record.mid(5, kDataTextShown).toString();
+}
+
+long long leadingNumber(QStringView text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    constexpr long long kCap = std::numeric_limits<int>::max();
+    long long value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
+        value = std::min(kCap, value * 10 + (text[i].unicode() - u'0'));
+    return negative ? -value : value;
+}
+
+long long delayValue(QStringView record)
+{
+    return leadingNumber(record.mid(12, 5));
+}
+
+int replayPauseMs(QStringView record)
+{
+    const long long value = delayValue(record);
+    return value > 0 ? static_cast<int>(std::min<long long>(value, kMaxDelayMs)) : 0;
+}
+
+std::optional<QString> normalizedRecord(QStringView record)
+{
+    if (isDelayRecord(record))
+        return kDelayPrefix + QString::number(delayValue(record));
+    EditorFields fields;
+    fields.hex = isHexRecord(record);
+    fields.crLf = hasCrLf(record);
+    fields.data = recordData(record);
+    if (fields.data.isEmpty())
+        return std::nullopt;
+    return buildRecord(fields);
+}
+
+bool isSendable(QStringView record)
+{
+    if (isDelayRecord(record) || !isHexRecord(record))
+        return true;
+    return hexTextFrame(recordData(record)).has_value();
+}
+
+std::optional<QByteArray> recordBytes(QStringView record)
+{
+    if (isDelayRecord(record) && !hasCrLf(record))
+        return std::nullopt;
+    const QString data = recordData(record);
+    QByteArray bytes;
+    if (isHexRecord(record)) {
+        std::optional<QByteArray> frame = hexTextFrame(data);
+        if (!frame)
+            return std::nullopt;
+        bytes = *frame;
+    } else {
+        bytes = characterFrame(data);
+    }
+    if (hasCrLf(record))
+        bytes.append(kCrLf);
+    return bytes;
+}
+
+QString displayLine(int lineNumber, QStringView record)
+{
+    const QString number = u"%1 "_s.arg(lineNumber, 3, 10, QChar(u'0'));
+    if (isDelayRecord(record))
+        return number + kDelayPrefix + record.mid(13).toString();
+    return number + recordData(record) + (hasCrLf(record) ? u" +CrLf"_s : QString());
+}
+
+void ProgramTable::clear()
+{
+    for (QString& e : entries_)
+        e.clear();
+}
+
+void ProgramTable::insertAt(int index, const QString& record)
+{
+    if (index < 0 || index >= kProgramEntries)
+        return;
+    for (int i = kProgramEntries - 1; i > index; --i)
+        entries_[static_cast<std::size_t>(i)] = entries_[static_cast<std::size_t>(i - 1)];
+    entries_[static_cast<std::size_t>(index)] = record;
+}
+
+QStringList ProgramTable::records() const
+{
+    QStringList out;
+    for (const QString& e : entries_)
+        if (!e.isEmpty())
+            out << e;
+    return out;
+}
+
+ReplayTick replayTick(const ProgramTable& table, int lineCount, int& position, bool loop)
+{
+    ReplayTick tick;
+    lineCount = std::min(lineCount, kProgramEntries);
+    for (int line = position + 1; line <= lineCount; ++line) {
+        const QString& record = table.entry(line - 1);
+        if (!hasCrLf(record) && isDelayRecord(record)) {
+            ++position;
+            // Zero and non-numbers pause not at all: a zero interval would never end the delay.
+            tick.pauseMs = replayPauseMs(record);
+            if (tick.pauseMs > 0)
+                return tick;
+            continue;
+        }
+        // Records are checked where they enter; one that still is not sendable is passed over.
+        if (std::optional<QByteArray> bytes = recordBytes(record))
+            tick.writes << *bytes;
+        ++position;
+    }
+    if (loop)
+        position = 0;
+    else
+        tick.stop = true;
+    return tick;
+}
+
+QByteArray programFileBytes(const QStringList& records)
+{
+    QByteArray out;
+    for (const QString& record : records) {
+        out.append('"');
+        out.append(characterFrame(record));
+        out.append("\"\r\n");
+    }
+    return out;
+}
+
+namespace {
+
+void appendLineFields(QStringView line, QStringList& fields)
+{
+    const QStringView trimmed = line.trimmed();
+    if (trimmed.isEmpty())
+        return;
+    if (trimmed.front() == u'"') {
+        if (trimmed.size() >= 2 && trimmed.back() == u'"') {
+            fields << trimmed.mid(1, trimmed.size() - 2).toString();
+            return;
+        }
+        const QStringView rest = trimmed.mid(1);
+        const qsizetype quote = rest.indexOf(u'"');
+        fields << (quote < 0 ? rest : rest.left(quote)).toString();
+        return;
+    }
+    for (QStringView field : trimmed.split(u','))
+        fields << field.trimmed().toString();
+}
+
+}  // namespace
+
+QStringList programFileFields(const QByteArray& bytes)
+{
+    const QString text = QString::fromLatin1(bytes);
+    QStringList fields;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && text[end] != u'\r' && text[end] != u'\n')
+            ++end;
+        appendLineFields(QStringView(text).mid(start, end - start), fields);
+        if (end < text.size() && text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n')
+            ++end;
+        start = end + 1;
+    }
+    return fields;
+}
+
+}  // namespace tessa

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <array>
+#include <optional>
+
+namespace tessa {
+
+// A program is up to 1000 numbered lines, each a program record:
+//   data record:  "(H)" or "(C)", then "DA" or two spaces, then the data text
+//   delay record: "SYSTEM DELAY " followed by the delay in milliseconds
+inline constexpr int kProgramEntries = 1001;
+inline constexpr int kProgramMaxLines = 1000;
+inline constexpr int kDataTextShown = 100;
+inline const QString kDelayPrefix = QStringLiteral("SYSTEM DELAY ");
+// A delay record holds at most four digits after the space (characters 13..17).
+inline constexpr int kMaxDelayMs = 9999;
+
+// Fields of the editor that a record is built from or loaded into.
+struct EditorFields {
+    bool delay = false;    // Option3 (1)
+    QString delayText;     // Text5
+    bool hex = false;      // Option2 (0)
+    bool crLf = true;      // Check2
+    QString data;          // Text3
+};
+
+QString buildRecord(const EditorFields& fields);
+
+bool isDelayRecord(QStringView record);
+bool hasCrLf(QStringView record);   // characters 4-5 are "DA"
+bool isHexRecord(QStringView record);  // characters 1-3 are "(H)"
+// Characters 6..105.
+QString recordData(QStringView record);
+
+// The leading numeric value of text: optional spaces, an optional sign, decimal digits; anything
+// else ends the number and text without digits reads as 0. Saturates instead of overflowing.
+long long leadingNumber(QStringView text);
+
+// The value of a delay record as the editor and the replay read it: characters 13..17.
+long long delayValue(QStringView record);
+// Milliseconds the replay pauses for a delay record: none (0) for zero, negative or non-numbers.
+int replayPauseMs(QStringView record);
+
+// The record as it comes back out of the editor (what Process_string followed by add makes of
+// it): delay text normalised to its numeric value, data text cut to 100 characters. Empty data
+// gives no record.
+std::optional<QString> normalizedRecord(QStringView record);
+
+// A "(H)" record whose data is not hexadecimal text (pairs 00..FF) cannot be sent.
+bool isSendable(QStringView record);
+
+// Bytes a data record puts on the line (data text 6..105, then CR LF with "DA"). Nothing for a
+// delay record or a hexadecimal record that is not sendable.
+std::optional<QByteArray> recordBytes(QStringView record);
+
+// n zero-padded to at least three digits, a space, then the record as the list shows it.
+QString displayLine(int lineNumber, QStringView record);
+
+// The program table: entries 0..1000, entry i holding the record of line i+1.
+class ProgramTable {
+public:
+    const QString& entry(int index) const { return entries_[static_cast<std::size_t>(index)]; }
+    void set(int index, const QString& record) { entries_[static_cast<std::size_t>(index)] = record; }
+    void clear();
+    // Puts record at index, moving entries index..999 up by one.
+    void insertAt(int index, const QString& record);
+    // The non-empty entries in order.
+    QStringList records() const;
+
+private:
+    std::array<QString, kProgramEntries> entries_;
+};
+
+// One tick of the replay engine over the first lineCount entries. position is the number of
+// lines already sent in this pass; pauseMs is set (> 0) when a delay record starts a pause.
+struct ReplayTick {
+    QList<QByteArray> writes;
+    int pauseMs = 0;
+    bool stop = false;  // the pass ended without loop: the engine switches itself off
+};
+ReplayTick replayTick(const ProgramTable& table, int lineCount, int& position, bool loop);
+
+// Program file: each record quoted on a line of its own, CR LF after each, in the single-byte
+// code page (characters beyond it become '?').
+QByteArray programFileBytes(const QStringList& records);
+
+// The fields of a program file, in order. A line that starts and ends with a double quote is one
+// field, the text between the first and the last quote (so a record holding a double quote
+// comes back whole). An unquoted line is split at commas, each field without surrounding
+// spaces. A quoted field without its closing quote runs to the next quote or the line end.
+// Empty lines hold no field; CR LF, LF or CR end a line, and a missing last line end is fine.
+QStringList programFileFields(const QByteArray& bytes);
+
+}  // namespace tessa

@@ -1,0 +1,560 @@
+// Tab "自動傳送": the program list editor, its replay, the data-mode guard and program files.
+#include "window/form1.h"
+
+#include "frames/frame_text.h"
+#include "program/program_table.h"
+#include "serial/serial_port.h"
+#include "window/common_dialog.h"
+#include "window/twips.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSaveFile>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
+using tessa::setGeometryTwips;
+
+namespace {
+
+const QString kHint = u"提示"_s;
+const QString kWarning = u"警告"_s;
+const QString kOver1000 = u"超過1000行!"_s;
+const QString kDataEmpty = u"資料空白!"_s;
+const QString kTxtFilter = u"Txt file | *.txt"_s;
+// Larger files hold far more than 1000 records; what lies beyond is never read.
+constexpr qint64 kMaxProgramFileBytes = 16 * 1024 * 1024;
+
+// Routes the events of one control to a handler; true from the handler discards the event.
+class EventHook : public QObject {
+public:
+    using Handler = std::function<bool(QEvent*)>;
+    EventHook(QObject* watched, Handler handler)
+        : QObject(watched)
+        , handler_(std::move(handler))
+    {
+        watched->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override { return handler_(event); }
+
+private:
+    Handler handler_;
+};
+
+template <typename W>
+W* named(W* widget, const QString& name, int index = -1)
+{
+    widget->setObjectName(name);
+    if (index >= 0)
+        widget->setProperty("index", index);
+    return widget;
+}
+
+bool isHexKey(const QString& text)
+{
+    if (text.size() != 1)
+        return false;
+    const char16_t c = text[0].unicode();
+    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
+}
+
+}  // namespace
+
+void Form1::createProgramControls()
+{
+    program_ = std::make_unique<tessa::ProgramTable>();
+    QWidget* page = SSTab1->widget(0);
+
+    List1 = named(new QListWidget(page), u"List1"_s);
+    List1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    setGeometryTwips(List1, 120, 120, 5400, 3600);
+
+    Frame1 = named(new QGroupBox(u"編輯"_s, page), u"Frame1"_s);
+    setGeometryTwips(Frame1, 5640, 120, 2900, 2500);
+    auto* option3Group = new QButtonGroup(Frame1);
+    Option3[0] = named(new QRadioButton(u"資料"_s, Frame1), u"Option3"_s, 0);
+    setGeometryTwips(Option3[0], 120, 300, 900, 300);
+    Option3[1] = named(new QRadioButton(u"系統延遲"_s, Frame1), u"Option3"_s, 1);
+    setGeometryTwips(Option3[1], 120, 1020, 1300, 300);
+    option3Group->addButton(Option3[0], 0);
+    option3Group->addButton(Option3[1], 1);
+    Option3[0]->setChecked(true);
+    Text3 = named(new QLineEdit(Frame1), u"Text3"_s);
+    // The list shows, replays and rebuilds 100 characters of data; longer text would be kept
+    // but never sent.
+    Text3->setMaxLength(tessa::kDataTextShown);
+    setGeometryTwips(Text3, 120, 620, 2660, 345);
+    Text5 = named(new QLineEdit(u"1"_s, Frame1), u"Text5"_s);
+    setGeometryTwips(Text5, 1460, 1000, 800, 345);
+    Label6 = named(new QLabel(u"ms"_s, Frame1), u"Label6"_s);
+    setGeometryTwips(Label6, 2320, 1040, 400, 300);
+    option2Group_ = new QButtonGroup(Frame1);
+    Option2[0] = named(new QRadioButton(u"16進制"_s, Frame1), u"Option2"_s, 0);
+    setGeometryTwips(Option2[0], 120, 1500, 1200, 300);
+    Option2[1] = named(new QRadioButton(u"字元"_s, Frame1), u"Option2"_s, 1);
+    setGeometryTwips(Option2[1], 1400, 1500, 1200, 300);
+    option2Group_->addButton(Option2[0], 0);
+    option2Group_->addButton(Option2[1], 1);
+    Option2[1]->setChecked(true);
+    Check2 = named(new QCheckBox(u"0xD+0xA"_s, Frame1), u"Check2"_s);
+    setGeometryTwips(Check2, 120, 1950, 1600, 300);
+    Check2->setChecked(true);
+
+    const auto button = [page](const QString& caption, const QString& name, int left, int top) {
+        auto* b = named(new QPushButton(caption, page), name);
+        setGeometryTwips(b, left, top, 900, 405);
+        return b;
+    };
+    Command5 = button(u"增加"_s, u"Command5"_s, 5640, 2760);
+    Command8 = button(u"插入"_s, u"Command8"_s, 6600, 2760);
+    Command7 = button(u"刪除"_s, u"Command7"_s, 7560, 2760);
+    Command10 = button(u"取代"_s, u"Command10"_s, 5640, 3240);
+    Command6 = button(u"傳送"_s, u"Command6"_s, 6600, 3240);
+    Command11 = button(u"停止"_s, u"Command11"_s, 7560, 3240);
+    Command9 = button(u"儲存"_s, u"Command9"_s, 5640, 3720);
+    Command12 = button(u"載入"_s, u"Command12"_s, 6600, 3720);
+    Check3 = named(new QCheckBox(u"迴圈"_s, page), u"Check3"_s);
+    setGeometryTwips(Check3, 7560, 3760, 900, 345);
+
+    // The auto test has no visible button; the Port menu reaches it, and shows its progress.
+    mnu_port->addSeparator();
+    mnu_autotest = named(mnu_port->addAction(u"&Auto test"_s), u"mnu_autotest"_s);
+    mnu_autotest_stop = named(mnu_port->addAction(u"S&top auto test"_s), u"mnu_autotest_stop"_s);
+    mnu_autotest_stop->setEnabled(false);
+}
+
+void Form1::wireProgramEvents()
+{
+    // Replay pauses are measured in milliseconds on the wire; a coarse timer may be 5 % late.
+    Timer13->setTimerType(Qt::PreciseTimer);
+    Timer14->setTimerType(Qt::PreciseTimer);
+
+    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
+    connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
+    connect(Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
+    connect(Command10, &QPushButton::clicked, this, &Form1::Command10_Click);
+    connect(Command11, &QPushButton::clicked, this, &Form1::Command11_Click);
+    connect(Command9, &QPushButton::clicked, this, &Form1::mnu_save_Click);
+    connect(Command12, &QPushButton::clicked, this, &Form1::mnu_open_Click);
+    connect(mnu_new_file, &QAction::triggered, this, &Form1::mnu_new_file_Click);
+    connect(mnu_open, &QAction::triggered, this, &Form1::mnu_open_Click);
+    connect(mnu_save, &QAction::triggered, this, &Form1::mnu_save_Click);
+    // Like the option buttons' Click, only a change of the selection counts, by hand or not.
+    connect(option2Group_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked)
+            Option2_Click(id);
+    });
+    connect(Timer9, &QTimer::timeout, this, &Form1::Timer9_Timer);
+    connect(Timer10, &QTimer::timeout, this, &Form1::Timer10_Timer);
+    connect(Timer13, &QTimer::timeout, this, &Form1::Timer13_Timer);
+    connect(Timer14, &QTimer::timeout, this, &Form1::Timer14_Timer);
+    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(mnu_autotest, &QAction::triggered, this, &Form1::Command4_Click);
+    connect(mnu_autotest_stop, &QAction::triggered, this, &Form1::mnu_autotest_stop_Click);
+    connect(Timer4, &QTimer::timeout, this, &Form1::Timer4_Timer);
+
+    new EventHook(Text3, [this](QEvent* e) {
+        if (e->type() == QEvent::KeyPress)
+            return Text3_KeyPress(static_cast<QKeyEvent*>(e));
+        if (e->type() == QEvent::KeyRelease)
+            Text3_KeyUp(static_cast<QKeyEvent*>(e));
+        else if (e->type() == QEvent::MouseButtonPress)
+            Option3[0]->setChecked(true);
+        return false;
+    });
+    new EventHook(Text5, [this](QEvent* e) {
+        if (e->type() == QEvent::MouseButtonPress)
+            Option3[1]->setChecked(true);
+        return false;
+    });
+    // Any mouse button on a line loads it; the press selects it first.
+    new EventHook(List1->viewport(), [this](QEvent* e) {
+        if (e->type() == QEvent::MouseButtonPress) {
+            auto* press = static_cast<QMouseEvent*>(e);
+            if (QListWidgetItem* item = List1->itemAt(press->position().toPoint()))
+                List1->setCurrentItem(item);
+            List1_MouseDown();
+            return press->button() != Qt::LeftButton;
+        }
+        return false;
+    });
+}
+
+// ---- messages ----
+
+void Form1::programMessage(const QString& text, const QString& title)
+{
+    // A file being loaded reports its refused records together once it is read.
+    if (loading_ == 1) {
+        loadProblems_ << u"Record %1 of the file: %2"_s.arg(loadRecordNumber_).arg(text);
+        return;
+    }
+    showMessage(text, title);
+}
+
+bool Form1::FileExists(const QString& name)
+{
+    if (name.isEmpty())
+        return false;
+    const QFileInfo info(name);
+    return info.exists() && info.isFile();
+}
+
+// ---- editor ----
+
+void Form1::loadEditor(const QString& rec)
+{
+    Text3->clear();
+    if (tessa::isDelayRecord(rec)) {
+        Option3[1]->setChecked(true);
+        Text5->setText(QString::number(tessa::delayValue(rec)));
+        return;
+    }
+    Option3[0]->setChecked(true);
+    Check2->setChecked(tessa::hasCrLf(rec));
+    (tessa::isHexRecord(rec) ? Option2[0] : Option2[1])->setChecked(true);
+    Text3->setText(tessa::recordData(rec));
+}
+
+std::optional<QString> Form1::editorRecord(int lineNumber)
+{
+    tessa::EditorFields fields;
+    fields.delay = Option3[1]->isChecked();
+    fields.hex = Option2[0]->isChecked();
+    fields.crLf = Check2->isChecked();
+    fields.data = Text3->text();
+    if (fields.delay) {
+        // The record keeps the value the replay will wait, so the list shows what happens.
+        const long long ms = tessa::leadingNumber(Text5->text());
+        if (ms < 0 || ms > tessa::kMaxDelayMs) {
+            programMessage(u"Line %1: the delay \"%2\" is not 0 to %3 ms. Nothing was changed."_s.arg(lineNumber)
+                               .arg(Text5->text())
+                               .arg(tessa::kMaxDelayMs),
+                           kHint);
+            return std::nullopt;
+        }
+        fields.delayText = QString::number(ms);
+        return tessa::buildRecord(fields);
+    }
+    const QString rec = tessa::buildRecord(fields);
+    if (!tessa::isSendable(rec)) {
+        programMessage(u"Line %1: \"%2\" is not hexadecimal data (two hexadecimal digits and a space per byte). "
+                       "Nothing was changed."_s.arg(lineNumber)
+                           .arg(fields.data),
+                       kHint);
+        return std::nullopt;
+    }
+    return rec;
+}
+
+void Form1::List_add(int n, const QString& rec)
+{
+    Check2->setChecked(tessa::hasCrLf(rec));
+    (tessa::isHexRecord(rec) ? Option2[0] : Option2[1])->setChecked(true);
+    List1->addItem(tessa::displayLine(n, rec));
+    program_->set(List1->count() - 1, rec);
+}
+
+void Form1::List_mod(int n, const QString& rec)
+{
+    const int row = List1->currentRow();
+    if (row < 0)
+        return;
+    delete List1->takeItem(row);
+    List1->insertItem(row, tessa::displayLine(n, rec));
+    Check2->setChecked(tessa::hasCrLf(rec));
+    (tessa::isHexRecord(rec) ? Option2[0] : Option2[1])->setChecked(true);
+    program_->set(row, rec);
+    List1->setCurrentRow(row);
+}
+
+void Form1::Process_string(QString rec)
+{
+    loadEditor(rec);
+    Command5_Click();
+}
+
+void Form1::Command5_Click()
+{
+    if (List1->count() >= tessa::kProgramMaxLines) {
+        programMessage(kOver1000, kWarning);
+        return;
+    }
+    const int n = List1->count() + 1;
+    if (!Option3[1]->isChecked() && Text3->text().isEmpty()) {
+        programMessage(kDataEmpty, kHint);
+        return;
+    }
+    const std::optional<QString> rec = editorRecord(n);
+    if (!rec)
+        return;
+    if (Option3[1]->isChecked()) {
+        List1->addItem(tessa::displayLine(n, *rec));
+        program_->set(n - 1, *rec);
+        return;
+    }
+    List_add(n, *rec);
+    List1->setCurrentRow(List1->count() - 1);
+}
+
+void Form1::Command8_Click()
+{
+    if (List1->count() >= tessa::kProgramMaxLines) {
+        showMessage(u"Over 1000 lines"_s, QString());
+        return;
+    }
+    const int p = List1->currentRow() >= 0 ? List1->currentRow() : List1->count();
+    const std::optional<QString> rec = editorRecord(p + 1);
+    if (!rec)
+        return;
+    program_->insertAt(p, *rec);
+    rebuildProgram();
+    List1->setCurrentRow(std::min(p, List1->count() - 1));
+}
+
+void Form1::rebuildProgram()
+{
+    const QStringList records = program_->records();
+    List1->clear();
+    program_->clear();
+    for (const QString& rec : records)
+        Process_string(rec);
+}
+
+void Form1::Command7_Click()
+{
+    const int k = List1->currentRow();
+    if (k < 0)
+        return;
+    List1->hide();
+    List1->clear();
+    program_->set(k, QString());
+    rebuildProgram();
+    if (k < List1->count())
+        List1->setCurrentRow(k);
+    else if (k > 0)
+        List1->setCurrentRow(k - 1);
+    List1_MouseDown();
+    List1->show();
+}
+
+void Form1::Command10_Click()
+{
+    const int index = List1->currentRow();
+    if (index < 0)
+        return;
+    const std::optional<QString> rec = editorRecord(index + 1);
+    if (!rec)
+        return;
+    if (Option3[1]->isChecked()) {
+        delete List1->takeItem(index);
+        List1->insertItem(index, tessa::displayLine(index + 1, *rec));
+        program_->set(index, *rec);
+        List1->setCurrentRow(index);
+        return;
+    }
+    List_mod(index + 1, *rec);
+}
+
+void Form1::List1_MouseDown()
+{
+    const int row = List1->currentRow();
+    if (row >= 0 && List1->currentItem() && List1->currentItem()->isSelected())
+        loadEditor(program_->entry(row));
+}
+
+// ---- replay ----
+
+void Form1::Command6_Click()
+{
+    if (!Command1->isHidden()) {
+        showMessage(u"通訊埠尚未連線唷!"_s, kHint);
+        return;
+    }
+    if (List1->count() == 0) {
+        showMessage(u"No Data!!"_s, QString());
+        return;
+    }
+    Timer13->start();
+    replayPosition_ = 0;
+}
+
+void Form1::Command11_Click()
+{
+    Timer13->start();
+}
+
+void Form1::Timer13_Timer()
+{
+    if (Timer14->isActive())
+        return;
+    const tessa::ReplayTick tick = tessa::replayTick(*program_, List1->count(), replayPosition_, Check3->isChecked());
+    for (const QByteArray& bytes : tick.writes)
+        Comm1->write(bytes);  // a closed port drops them, as every error inside a tick is passed over
+    if (tick.pauseMs > 0) {
+        Timer14->setInterval(tick.pauseMs);
+        Timer14->start();
+    }
+    if (tick.stop)
+        Timer13->stop();
+}
+
+void Form1::Timer14_Timer()
+{
+    Timer14->stop();
+    // The line after the pause leaves now rather than on the next replay tick.
+    if (Timer13->isActive())
+        Timer13_Timer();
+}
+
+// ---- data-mode guard and hexadecimal entry ----
+
+void Form1::Option2_Click(int index)
+{
+    if (loading_ == 1)
+        return;
+    if (!Text3->text().isEmpty() && !Timer10->isActive()) {
+        modeChangeIndex_ = static_cast<std::int16_t>(index);
+        Timer9->start();
+    }
+}
+
+void Form1::Timer9_Timer()
+{
+    Timer9->stop();
+    if (Text3->text().isEmpty())
+        return;
+    showMessage(u"Must data blank!!"_s, QString());
+    Timer10->start();
+    (modeChangeIndex_ != 0 ? Option2[0] : Option2[1])->setChecked(true);
+}
+
+void Form1::Timer10_Timer()
+{
+    Timer10->stop();
+}
+
+bool Form1::Text3_KeyPress(QKeyEvent* event)
+{
+    if (!Option2[0]->isChecked())
+        return false;
+    if (event->key() == Qt::Key_Backspace || isHexKey(event->text()))
+        return false;
+    // Caret and focus keys pass; every key that would type something else is discarded.
+    return !event->text().isEmpty();
+}
+
+void Form1::Text3_KeyUp(QKeyEvent* event)
+{
+    if (!Option2[0]->isChecked())
+        return;
+    const QString text = Text3->text();
+    const bool backspace = event->key() == Qt::Key_Backspace;
+    if (backspace && text.isEmpty())
+        return;
+    if (text.size() % 3 != 2)
+        return;
+    Text3->setText(backspace ? text.chopped(1) : text + u' ');
+    Text3->setCursorPosition(Text3->text().size());
+}
+
+// ---- program files ----
+
+void Form1::mnu_new_file_Click()
+{
+    List1->clear();
+    program_->clear();
+}
+
+void Form1::mnu_save_Click()
+{
+    if (List1->count() == 0) {
+        showMessage(u"No Data"_s, QString());
+        return;
+    }
+    CommonDialog1->setFileName(QString());
+    CommonDialog1->setFilter(kTxtFilter);
+    if (!CommonDialog1->showSave(this))
+        return;
+    const QString name = CommonDialog1->fileName();
+    if (name.isEmpty())
+        return;
+    if (FileExists(name)) {
+        QMessageBox ask(QMessageBox::NoIcon, QString(), u"File already exist,overwrite it?"_s,
+                        QMessageBox::Yes | QMessageBox::No, this);
+        ask.setDefaultButton(QMessageBox::No);
+        if (ask.exec() != QMessageBox::Yes)
+            return;
+    }
+    QStringList records;
+    for (int i = 0; i < List1->count(); ++i)
+        records << program_->entry(i);
+    // Written beside the target and renamed over it: a failed write leaves the old file whole.
+    QSaveFile file(name);
+    const QByteArray bytes = tessa::programFileBytes(records);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        showMessage(u"Could not save \"%1\": %2. The file was not changed."_s.arg(name, file.errorString()), kHint);
+        return;
+    }
+    showMessage(u"Save finished"_s, QString());
+}
+
+void Form1::mnu_open_Click()
+{
+    CommonDialog1->setFileName(QString());
+    CommonDialog1->setFilter(kTxtFilter);
+    if (!CommonDialog1->showOpen(this))
+        return;
+    const QString name = CommonDialog1->fileName();
+    QFile file(name);
+    if (name.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        showMessage(u"Could not open \"%1\": %2"_s.arg(name, file.errorString()), kHint);
+        return;
+    }
+    const QByteArray bytes = file.read(kMaxProgramFileBytes);
+    file.close();
+
+    List1->clear();
+    program_->clear();
+    List1->hide();
+    loading_ = 1;
+    loadProblems_.clear();
+    const QStringList fields = tessa::programFileFields(bytes);
+    bool full = false;
+    for (int i = 0; i < fields.size(); ++i) {
+        if (List1->count() >= tessa::kProgramMaxLines) {
+            full = true;
+            break;
+        }
+        loadRecordNumber_ = i + 1;
+        Process_string(fields[i]);
+    }
+    loading_ = 0;
+    List1->show();
+    // One message for all refused records instead of one box each.
+    if (full)
+        showMessage(kOver1000 + u"\n"_s + u"Only the first 1000 records were loaded."_s, kWarning);
+    if (!loadProblems_.isEmpty()) {
+        QStringList shown = loadProblems_.mid(0, 10);
+        if (loadProblems_.size() > shown.size())
+            shown << u"... and %1 more."_s.arg(loadProblems_.size() - shown.size());
+        showMessage(u"These records were not loaded:\n"_s + shown.join(u'\n'), kHint);
+    }
+}

@@ -1,0 +1,181 @@
+// The auto test's state machine against a scripted window: which ports it visits, what it
+// sends, what counts as an answer and the summary it ends with.
+#include "autotest/auto_test.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace tessa;
+
+namespace {
+
+// A window whose ports open or not and answer or not as the test says.
+class ScriptedWindow : public AutoTestWindow {
+public:
+    std::map<int, bool> opens;         // port -> open succeeds (missing: fails)
+    std::map<int, QString> replies;    // port -> hex view text after a send
+    PortTable available{};
+    int row = 2;
+    QString rowText = QStringLiteral("Dorva Encoder/Creel");
+    bool isConnected = false;
+    int port = 0;
+    std::int16_t succeeded = 0;
+    QString hexView;
+    QStringList log;
+
+    bool connected() const override { return isConnected; }
+    void disconnect() override
+    {
+        log << QStringLiteral("disconnect");
+        isConnected = false;
+    }
+    void connectTo(int portNumber) override
+    {
+        port = portNumber;
+        log << QStringLiteral("connect %1").arg(portNumber);
+        isConnected = opens.count(portNumber) && opens[portNumber];
+        succeeded = isConnected ? 1 : 0;
+        available[static_cast<std::size_t>(portNumber)] = succeeded;
+    }
+    int portInText1() const override { return port; }
+    bool connectSucceeded() const override { return succeeded == 1; }
+    int deviceRow() const override { return row; }
+    QString deviceTypeText() const override { return rowText; }
+    void writeString(const QString& text) override
+    {
+        log << QStringLiteral("write ") + text;
+        answer();
+    }
+    void sendChecksumFrame() override
+    {
+        log << QStringLiteral("frame");
+        answer();
+    }
+    QString hexViewText() const override { return hexView; }
+    void clearHexView() override { hexView.clear(); }
+    std::int16_t availability(int portNumber) const override { return available[static_cast<std::size_t>(portNumber)]; }
+
+    void answer()
+    {
+        if (replies.count(port))
+            hexView = replies[port];
+    }
+};
+
+int runToEnd(AutoTest& test)
+{
+    int ticks = 0;
+    while (!test.tick()) {
+        ++ticks;
+        if (ticks > 1000)
+            break;
+    }
+    return ticks + 1;
+}
+
+}  // namespace
+
+TEST(AutoTestAnswers, DeviceTypeRules)
+{
+    EXPECT_FALSE(countsAsAnswer(2, QString()));
+    EXPECT_TRUE(countsAsAnswer(2, QStringLiteral("FF ")));
+    EXPECT_TRUE(countsAsAnswer(3, QStringLiteral("x")));
+    EXPECT_TRUE(countsAsAnswer(kDeviceRowHmi, QStringLiteral("TT01")));
+    EXPECT_FALSE(countsAsAnswer(kDeviceRowHmi, QStringLiteral("54 54 ")));
+    EXPECT_FALSE(countsAsAnswer(kDeviceRowHmi, QStringLiteral("T")));
+    EXPECT_TRUE(countsAsAnswer(kDeviceRowK5Ring, QStringLiteral("01 03 02 00 01 ")));
+    EXPECT_FALSE(countsAsAnswer(kDeviceRowK5Ring, QStringLiteral("01 04 ")));
+    EXPECT_FALSE(countsAsAnswer(kDeviceRowK5Ring, QString()));
+}
+
+TEST(AutoTestSummary, ListsAnsweringPortsOrSaysNoneFound)
+{
+    PortTable answered{};
+    EXPECT_EQ(autoTestSummary(QStringLiteral("Dorva HMI"), answered),
+              QStringLiteral("Finished Autotest!!!\n\rDorva HMI\n\rCould not found!!!"));
+    answered[7] = 1;
+    answered[20] = 1;
+    answered[21] = 1;  // beyond the scan: never listed
+    EXPECT_EQ(autoTestSummary(QStringLiteral("Dorva Rotatory"), answered),
+              QStringLiteral("Finished Autotest!!!\n\rDorva Rotatory\n\rMaybe COM7\n\rMaybe COM20\n\r"));
+}
+
+TEST(AutoTestScan, FourTicksPerPortAndOnlyTheAnsweringPortIsListed)
+{
+    ScriptedWindow window;
+    for (int p = 1; p <= 20; ++p)
+        window.available[static_cast<std::size_t>(p)] = 1;
+    window.opens = {{3, true}, {7, true}};
+    window.replies = {{7, QStringLiteral("4F 4B ")}};
+    window.isConnected = true;  // a connection the user had: closed first
+    AutoTest test(window);
+    test.start();
+    EXPECT_EQ(runToEnd(test), 80);
+    EXPECT_FALSE(test.running());
+    EXPECT_EQ(window.log.first(), QStringLiteral("disconnect"));
+    EXPECT_EQ(window.log.count(QStringLiteral("frame")), 2);  // only the two ports that opened
+    EXPECT_EQ(test.summary(), QStringLiteral("Finished Autotest!!!\n\rDorva Encoder/Creel\n\rMaybe COM7\n\r"));
+    // The hex view is emptied after each judgement.
+    EXPECT_TRUE(window.hexView.isEmpty());
+}
+
+TEST(AutoTestScan, FailedPortsAreSkippedNextTimeButPortOneIsAlwaysProbed)
+{
+    ScriptedWindow window;
+    for (int p = 1; p <= 20; ++p)
+        window.available[static_cast<std::size_t>(p)] = 1;
+    window.opens = {{5, true}, {9, true}};
+    AutoTest test(window);
+    test.start();
+    runToEnd(test);
+    window.log.clear();
+    test.start();
+    // Port 1 (the start), then 5 and 9 only.
+    EXPECT_EQ(runToEnd(test), 12);
+    EXPECT_EQ(window.log.filter(QStringLiteral("connect ")),
+              QStringList({"connect 1", "connect 5", "connect 9"}));
+}
+
+TEST(AutoTestScan, HmiGetsTheStringAndNeedsTT)
+{
+    ScriptedWindow window;
+    window.row = kDeviceRowHmi;
+    window.rowText = QStringLiteral("Dorva HMI");
+    window.available[1] = 1;
+    window.available[2] = 1;
+    window.opens = {{1, true}, {2, true}};
+    window.replies = {{1, QStringLiteral("TT")}, {2, QStringLiteral("54 54 ")}};
+    AutoTest test(window);
+    test.start();
+    runToEnd(test);
+    EXPECT_EQ(window.log.count(QStringLiteral("write 0930")), 2);
+    EXPECT_EQ(window.log.count(QStringLiteral("frame")), 0);
+    EXPECT_EQ(test.answered()[1], 1);
+    EXPECT_EQ(test.answered()[2], 0);
+}
+
+TEST(AutoTestScan, RestartClearsAnswersAndStopEndsTheScan)
+{
+    ScriptedWindow window;
+    window.available[1] = 1;
+    window.available[2] = 1;
+    window.opens = {{1, true}, {2, true}};
+    window.replies = {{1, QStringLiteral("AA ")}};
+    AutoTest test(window);
+    test.start();
+    for (int i = 0; i < 4; ++i)
+        test.tick();
+    EXPECT_EQ(test.answered()[1], 1);
+    EXPECT_EQ(test.scanPort(), 2);
+    test.start();
+    EXPECT_EQ(test.answered()[1], 0);
+    EXPECT_EQ(test.scanPort(), 1);
+    test.tick();
+    test.stop();
+    EXPECT_FALSE(test.running());
+    const qsizetype before = window.log.size();
+    EXPECT_FALSE(test.tick());
+    EXPECT_EQ(window.log.size(), before);
+}

@@ -1,0 +1,614 @@
+// The program tab and the port auto test, driven through the window: editor, replay on real
+// pseudo-terminals, program files through the file dialog, and a scan over mapped COM numbers.
+#include "window/form1.h"
+
+#include "autotest/auto_test.h"
+#include "program/program_table.h"
+#include "serial/serial_port.h"
+#include "settings/settings_store.h"
+#include "support/pty_pair.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QTabWidget>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSocketNotifier>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <memory>
+#include <termios.h>
+#include <unistd.h>
+
+using tessa::testing::FarEnd;
+using tessa::testing::PtyPair;
+
+namespace {
+
+// Answers modal dialogs as they come up: message boxes with the next queued button (OK when
+// the queue is empty), file dialogs with the next queued path (cancel when it is empty).
+class DialogAnswerer : public QObject {
+public:
+    DialogAnswerer()
+    {
+        connect(&poll_, &QTimer::timeout, this, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || modal->property("answeredByTest").toBool())
+                return;
+            modal->setProperty("answeredByTest", true);
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                texts << box->text();
+                titles << box->windowTitle();
+                const QMessageBox::StandardButton which = buttons.isEmpty() ? QMessageBox::Ok : buttons.takeFirst();
+                box->button(which)->click();
+            } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+                filters << dialog->nameFilters().join(u';');
+                if (paths.isEmpty()) {
+                    dialog->reject();
+                    return;
+                }
+                dialog->selectFile(paths.takeFirst());
+                QMetaObject::invokeMethod(dialog, "accept");
+                // A path the dialog will not take must fail the test, not hang it.
+                if (dialog->isVisible())
+                    dialog->reject();
+            }
+        });
+        poll_.start(10);
+    }
+    QStringList texts;
+    QStringList titles;
+    QStringList filters;
+    QList<QMessageBox::StandardButton> buttons;
+    QStringList paths;
+
+private:
+    QTimer poll_;
+};
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int v : values)
+        out.append(static_cast<char>(v));
+    return out;
+}
+
+// A device on the far end of a pty that answers every request with "OK".
+class Responder {
+public:
+    explicit Responder(const QString& path)
+    {
+        fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd_ < 0)
+            return;
+        termios tio{};
+        if (::tcgetattr(fd_, &tio) == 0) {
+            ::cfmakeraw(&tio);
+            ::tcsetattr(fd_, TCSANOW, &tio);
+        }
+        notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
+            char buffer[256];
+            const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+            if (n > 0) {
+                requests += QByteArray(buffer, n);
+                [[maybe_unused]] const ssize_t w = ::write(fd_, "OK", 2);
+            }
+        });
+    }
+    ~Responder()
+    {
+        notifier_.reset();
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    bool isOpen() const { return fd_ >= 0; }
+    QByteArray requests;
+
+private:
+    int fd_ = -1;
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+}  // namespace
+
+class ProgramFormTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Form1> form;
+    std::unique_ptr<PtyPair> pty;
+
+    template <typename T>
+    T* child(const char* name)
+    {
+        T* found = form->findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("control %s not found", name);
+        return found;
+    }
+    template <typename T>
+    T* element(const char* name, int index)
+    {
+        for (T* found : form->findChildren<T*>(QString::fromLatin1(name)))
+            if (found->property("index").toInt() == index)
+                return found;
+        qFatal("control %s(%d) not found", name, index);
+    }
+
+    QListWidget* List1() { return child<QListWidget>("List1"); }
+    QLineEdit* Text3() { return child<QLineEdit>("Text3"); }
+    QLineEdit* Text5() { return child<QLineEdit>("Text5"); }
+    void click(const char* name) { child<QPushButton>(name)->click(); }
+
+    QStringList lines()
+    {
+        QStringList out;
+        for (int i = 0; i < List1()->count(); ++i)
+            out << List1()->item(i)->text();
+        return out;
+    }
+    QStringList records()
+    {
+        QStringList out;
+        for (int i = 0; i < List1()->count(); ++i)
+            out << form->programTable().entry(i);
+        return out;
+    }
+
+    void addData(const QString& text, bool hex, bool crLf)
+    {
+        element<QRadioButton>("Option3", 0)->setChecked(true);
+        Text3()->clear();
+        element<QRadioButton>("Option2", hex ? 0 : 1)->setChecked(true);
+        child<QCheckBox>("Check2")->setChecked(crLf);
+        Text3()->setText(text);
+        click("Command5");
+    }
+    void addDelay(const QString& ms)
+    {
+        element<QRadioButton>("Option3", 1)->setChecked(true);
+        Text5()->setText(ms);
+        click("Command5");
+    }
+
+    void connectToPty()
+    {
+        pty = std::make_unique<PtyPair>();
+        QVERIFY(pty->ready());
+        qputenv("TESSA_COM3", pty->nearPath().toLocal8Bit());
+        child<QLineEdit>("Text1")->setText(QStringLiteral("3"));
+        click("Command1");
+        QVERIFY(form->comm1().isOpen());
+    }
+
+private slots:
+    void init()
+    {
+        tessa::SettingsStore().clearAll();
+        for (int n = 1; n <= 21; ++n)
+            qunsetenv(QStringLiteral("TESSA_COM%1").arg(n).toLatin1().constData());
+        form = std::make_unique<Form1>();
+    }
+
+    void cleanup()
+    {
+        form.reset();
+        pty.reset();
+    }
+
+    void editorStartsWithItsDesignValues()
+    {
+        QCOMPARE(child<QGroupBox>("Frame1")->title(), QStringLiteral("編輯"));
+        QVERIFY(element<QRadioButton>("Option3", 0)->isChecked());
+        QCOMPARE(element<QRadioButton>("Option3", 1)->text(), QStringLiteral("系統延遲"));
+        QVERIFY(element<QRadioButton>("Option2", 1)->isChecked());
+        QCOMPARE(element<QRadioButton>("Option2", 0)->text(), QStringLiteral("16進制"));
+        QVERIFY(child<QCheckBox>("Check2")->isChecked());
+        QVERIFY(!child<QCheckBox>("Check3")->isChecked());
+        QCOMPARE(Text5()->text(), QStringLiteral("1"));
+        QCOMPARE(child<QLabel>("Label6")->text(), QStringLiteral("ms"));
+        const QStringList captions{"增加", "傳送", "刪除", "插入", "儲存", "取代", "停止", "載入"};
+        const char* names[] = {"Command5", "Command6", "Command7", "Command8", "Command9", "Command10", "Command11",
+                               "Command12"};
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(child<QPushButton>(names[i])->text(), captions[i]);
+        QCOMPARE(List1()->parentWidget(), child<QTabWidget>("SSTab1")->widget(0));
+    }
+
+    void addShowsAndStoresEachShape()
+    {
+        element<QRadioButton>("Option2", 0)->setChecked(true);
+        Text3()->setFocus();
+        QTest::keyClicks(Text3(), QStringLiteral("0103"));
+        QCOMPARE(Text3()->text(), QStringLiteral("01 03 "));
+        click("Command5");
+        addData(QStringLiteral("ver"), false, false);
+        addDelay(QStringLiteral("250"));
+        QCOMPARE(lines(), QStringList({"001 01 03  +CrLf", "002 ver", "003 SYSTEM DELAY 250"}));
+        QCOMPARE(records(), QStringList({"(H)DA01 03 ", "(C)  ver", "SYSTEM DELAY 250"}));
+        QCOMPARE(List1()->currentRow(), 1);  // the last data line added
+    }
+
+    void hexEntryTakesOnlyHexDigitsAndBackspaceTidiesPairs()
+    {
+        element<QRadioButton>("Option2", 0)->setChecked(true);
+        Text3()->setFocus();
+        QTest::keyClicks(Text3(), QStringLiteral("g"));
+        QCOMPARE(Text3()->text(), QString());
+        QTest::keyClicks(Text3(), QStringLiteral("aZ,B"));
+        QCOMPARE(Text3()->text(), QStringLiteral("aB "));
+        QTest::keyClick(Text3(), Qt::Key_Backspace);  // removes the space, then the digit
+        QCOMPARE(Text3()->text(), QStringLiteral("a"));
+        // In character mode every key is taken.
+        Text3()->clear();
+        element<QRadioButton>("Option2", 1)->setChecked(true);
+        QTest::keyClicks(Text3(), QStringLiteral("g,z"));
+        QCOMPARE(Text3()->text(), QStringLiteral("g,z"));
+    }
+
+    void modeChangeNeedsAnEmptyDataBox()
+    {
+        DialogAnswerer answers;
+        Text3()->setText(QStringLiteral("abc"));
+        // A click on the mode already selected changes nothing and asks nothing.
+        QTest::mouseClick(element<QRadioButton>("Option2", 1), Qt::LeftButton);
+        QTest::qWait(150);
+        QVERIFY(answers.texts.isEmpty());
+        QTest::mouseClick(element<QRadioButton>("Option2", 0), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(answers.texts, QStringList{"Must data blank!!"}, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(element<QRadioButton>("Option2", 1)->isChecked(), 5000);
+        Text3()->clear();
+        QTRY_VERIFY_WITH_TIMEOUT(!child<QTimer>("Timer10")->isActive(), 5000);
+        QTest::mouseClick(element<QRadioButton>("Option2", 0), Qt::LeftButton);
+        QTest::qWait(100);
+        QVERIFY(element<QRadioButton>("Option2", 0)->isChecked());
+        QCOMPARE(answers.texts.size(), 1);
+    }
+
+    void emptyDataAndTheThousandLineLimitAreRefused()
+    {
+        DialogAnswerer answers;
+        addData(QString(), false, true);
+        QCOMPARE(answers.texts, QStringList{"資料空白!"});
+        QCOMPARE(answers.titles, QStringList{"提示"});
+        for (int i = 0; i < 1000; ++i)
+            addDelay(QString::number(i));
+        QCOMPARE(List1()->count(), 1000);
+        QCOMPARE(List1()->item(999)->text(), QStringLiteral("1000 SYSTEM DELAY 999"));
+        addData(QStringLiteral("x"), false, false);
+        QCOMPARE(answers.texts.last(), QStringLiteral("超過1000行!"));
+        QCOMPARE(answers.titles.last(), QStringLiteral("警告"));
+        click("Command8");
+        QCOMPARE(answers.texts.last(), QStringLiteral("Over 1000 lines"));
+        QCOMPARE(List1()->count(), 1000);
+        QCOMPARE(form->programTable().entry(1000), QString());
+    }
+
+    void badHexAndOutOfRangeDelaysAreRefusedWhereTheyEnter()
+    {
+        DialogAnswerer answers;
+        addData(QStringLiteral("a"), false, false);
+        addData(QStringLiteral("01 G2 "), true, false);  // pasted, not typed
+        QCOMPARE(List1()->count(), 1);
+        QVERIFY2(answers.texts.last().startsWith(QStringLiteral("Line 2:")), qPrintable(answers.texts.last()));
+        List1()->setCurrentRow(0);
+        click("Command10");  // replace with the same bad text
+        QVERIFY2(answers.texts.last().startsWith(QStringLiteral("Line 1:")), qPrintable(answers.texts.last()));
+        QCOMPARE(records(), QStringList{"(C)  a"});
+        addDelay(QStringLiteral("10000"));
+        QCOMPARE(List1()->count(), 1);
+        addDelay(QStringLiteral("-1"));
+        QCOMPARE(List1()->count(), 1);
+        QCOMPARE(answers.texts.size(), 4);
+        // Zero and non-numbers are kept as the value the replay uses: no pause.
+        addDelay(QStringLiteral("abc"));
+        addDelay(QStringLiteral("0"));
+        addDelay(QStringLiteral(" 0042"));
+        QCOMPARE(lines().mid(1), QStringList({"002 SYSTEM DELAY 0", "003 SYSTEM DELAY 0", "004 SYSTEM DELAY 42"}));
+    }
+
+    void insertDeleteAndReplaceKeepListAndTableInStep()
+    {
+        addData(QStringLiteral("a"), false, false);
+        addData(QStringLiteral("b"), false, true);
+        addData(QStringLiteral("c"), false, false);
+        // Delete line 2: the old line 3 becomes 002 and is loaded into the editor.
+        List1()->setCurrentRow(1);
+        click("Command7");
+        QCOMPARE(lines(), QStringList({"001 a", "002 c"}));
+        QCOMPARE(records(), QStringList({"(C)  a", "(C)  c"}));
+        QCOMPARE(form->programTable().entry(2), QString());
+        QCOMPARE(List1()->currentRow(), 1);
+        QCOMPARE(Text3()->text(), QStringLiteral("c"));
+        QVERIFY(!child<QCheckBox>("Check2")->isChecked());
+        // Deleting the last line selects the one before it.
+        click("Command7");
+        QCOMPARE(lines(), QStringList({"001 a"}));
+        QCOMPARE(List1()->currentRow(), 0);
+        // Insert before the selected line, and with nothing selected at the end.
+        Text3()->setText(QStringLiteral("x"));
+        click("Command8");
+        QCOMPARE(lines(), QStringList({"001 x", "002 a"}));
+        List1()->setCurrentRow(-1);
+        List1()->clearSelection();
+        Text3()->setText(QStringLiteral("y"));
+        click("Command8");
+        QCOMPARE(lines(), QStringList({"001 x", "002 a", "003 y"}));
+        // Replace a data line by a delay and back.
+        List1()->setCurrentRow(1);
+        element<QRadioButton>("Option3", 1)->setChecked(true);
+        Text5()->setText(QStringLiteral("77"));
+        click("Command10");
+        QCOMPARE(lines(), QStringList({"001 x", "002 SYSTEM DELAY 77", "003 y"}));
+        QCOMPARE(List1()->currentRow(), 1);
+        element<QRadioButton>("Option3", 0)->setChecked(true);
+        Text3()->setText(QStringLiteral("q"));
+        child<QCheckBox>("Check2")->setChecked(true);
+        click("Command10");
+        QCOMPARE(records(), QStringList({"(C)  x", "(C)DAq", "(C)  y"}));
+        QCOMPARE(lines().at(1), QStringLiteral("002 q +CrLf"));
+        // A click on a line loads it into the editor.
+        QTest::mouseClick(List1()->viewport(), Qt::RightButton, {}, List1()->visualItemRect(List1()->item(0)).center());
+        QCOMPARE(Text3()->text(), QStringLiteral("x"));
+        QVERIFY(!child<QCheckBox>("Check2")->isChecked());
+        form->findChild<QAction*>(QStringLiteral("mnu_new_file"))->trigger();
+        QCOMPARE(List1()->count(), 0);
+        QVERIFY(form->programTable().records().isEmpty());
+    }
+
+    void replaySendsLinesAndHonoursDelays()
+    {
+        DialogAnswerer answers;
+        addData(QStringLiteral("a"), false, false);
+        click("Command6");
+        QCOMPARE(answers.texts, QStringList{"通訊埠尚未連線唷!"});
+        connectToPty();
+        FarEnd far(pty->farPath());
+        form->findChild<QAction*>(QStringLiteral("mnu_new_file"))->trigger();
+        click("Command6");
+        QCOMPARE(answers.texts.last(), QStringLiteral("No Data!!"));
+
+        addData(QStringLiteral("01 03 "), true, true);
+        addData(QStringLiteral("ver"), false, false);
+        addDelay(QStringLiteral("0"));
+        addData(QStringLiteral("a"), false, false);
+        addDelay(QStringLiteral("300"));
+        addData(QStringLiteral("b"), false, false);
+        click("Command6");
+        QCOMPARE(far.read(9), bytes({0x01, 0x03, 0x0D, 0x0A, 'v', 'e', 'r', 'a', 'b'}));
+        QTRY_VERIFY_WITH_TIMEOUT(!child<QTimer>("Timer13")->isActive(), 5000);
+        // Stop after a finished pass sends nothing without loop.
+        click("Command11");
+        QVERIFY(far.readFor(300).isEmpty());
+        QVERIFY(!child<QTimer>("Timer13")->isActive());
+        QCOMPARE(answers.texts.size(), 2);
+    }
+
+    void loopRepeatsUntilUncheckedAndStopDoesNotEndIt()
+    {
+        connectToPty();
+        FarEnd far(pty->farPath());
+        addData(QStringLiteral("L"), false, false);
+        addDelay(QStringLiteral("20"));
+        child<QCheckBox>("Check3")->setChecked(true);
+        click("Command6");
+        QCOMPARE(far.read(3), QByteArray("LLL"));
+        click("Command11");
+        QCOMPARE(far.read(2), QByteArray("LL"));
+        child<QCheckBox>("Check3")->setChecked(false);
+        QTRY_VERIFY_WITH_TIMEOUT(!child<QTimer>("Timer13")->isActive(), 5000);
+        far.readFor(100);
+        QVERIFY(far.readFor(300).isEmpty());
+    }
+
+    void saveAndLoadRoundTrip()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("prog.txt"));
+        DialogAnswerer answers;
+        form->findChild<QAction*>(QStringLiteral("mnu_save"))->trigger();
+        QCOMPARE(answers.texts, QStringList{"No Data"});
+
+        addData(QStringLiteral("ver"), false, true);
+        addDelay(QStringLiteral("500"));
+        addData(QStringLiteral("say \"hi\", ok"), false, false);
+        addData(QStringLiteral("01 FF "), true, false);
+        const QStringList savedLines = lines();
+        const QStringList savedRecords = records();
+        answers.paths << path;
+        click("Command9");
+        QCOMPARE(answers.texts.last(), QStringLiteral("Save finished"));
+        QCOMPARE(answers.filters.last(), QStringLiteral("Txt file (*.txt)"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(),
+                 QByteArray("\"(C)DAver\"\r\n\"SYSTEM DELAY 500\"\r\n\"(C)  say \"hi\", ok\"\r\n\"(H)  01 FF \"\r\n"));
+        file.close();
+
+        form->findChild<QAction*>(QStringLiteral("mnu_new_file"))->trigger();
+        answers.paths << path;
+        click("Command12");
+        QCOMPARE(lines(), savedLines);
+        QCOMPARE(records(), savedRecords);
+        QVERIFY(List1()->isVisible() || !form->isVisible());
+        QCOMPARE(answers.texts.size(), 2);
+
+        // Overwrite: No keeps the file, Yes replaces it whole.
+        form->findChild<QAction*>(QStringLiteral("mnu_new_file"))->trigger();
+        addData(QStringLiteral("z"), false, false);
+        answers.paths << path;
+        answers.buttons << QMessageBox::No;
+        form->findChild<QAction*>(QStringLiteral("mnu_save"))->trigger();
+        QCOMPARE(answers.texts.last(), QStringLiteral("File already exist,overwrite it?"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().startsWith("\"(C)DAver\""));
+        file.close();
+        answers.paths << path;
+        answers.buttons << QMessageBox::Yes;
+        form->findChild<QAction*>(QStringLiteral("mnu_save"))->trigger();
+        QCOMPARE(answers.texts.last(), QStringLiteral("Save finished"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("\"(C)  z\"\r\n"));
+        file.close();
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"prog.txt"});  // no temporary left
+    }
+
+    void failedSaveSaysSoAndKeepsTheOldFile()
+    {
+        QTemporaryDir dir;
+        // The target's directory does not exist: the file cannot be written.
+        const QString target = dir.filePath(QStringLiteral("missing/prog.txt"));
+        DialogAnswerer answers;
+        addData(QStringLiteral("a"), false, false);
+        answers.paths << target;
+        click("Command9");
+        QTRY_VERIFY_WITH_TIMEOUT(!answers.texts.isEmpty(), 5000);
+        QVERIFY2(answers.texts.last().startsWith(QStringLiteral("Could not save")), qPrintable(answers.texts.join(u'|')));
+        QVERIFY(!answers.texts.contains(QStringLiteral("Save finished")));
+        QVERIFY(!QFileInfo::exists(target));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());  // no temporary left behind
+    }
+
+    void loadCopesWithEmptyGarbageBadHexAndTooManyRecords()
+    {
+        QTemporaryDir dir;
+        const auto write = [&](const QString& name, const QByteArray& content) {
+            QFile f(dir.filePath(name));
+            if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
+                qFatal("cannot write %s", qPrintable(name));
+            return f.fileName();
+        };
+        DialogAnswerer answers;
+        addData(QStringLiteral("old"), false, false);
+        answers.paths << write(QStringLiteral("empty.txt"), {});
+        click("Command12");
+        QCOMPARE(List1()->count(), 0);
+        QVERIFY(answers.texts.isEmpty());
+
+        answers.paths << write(QStringLiteral("bad.txt"), "\"(C)  a\"\r\n\"(H)DA0Z \"\r\n\"(C)DA\"\r\n\"SYSTEM DELAY 12345\"");
+        click("Command12");
+        QCOMPARE(lines(), QStringList({"001 a", "002 SYSTEM DELAY 1234"}));
+        QCOMPARE(answers.texts.size(), 1);
+        QVERIFY2(answers.texts[0].contains(QStringLiteral("Record 2 of the file"))
+                     && answers.texts[0].contains(QStringLiteral("Record 3 of the file: 資料空白!")),
+                 qPrintable(answers.texts[0]));
+
+        QByteArray garbage;
+        for (int i = 0; i < 4000; ++i)
+            garbage.append(static_cast<char>((i * 131 + 7) % 256));
+        answers.paths << write(QStringLiteral("garbage.txt"), garbage);
+        click("Command12");
+        for (const QString& r : records())
+            QVERIFY2(tessa::isSendable(r) && !r.isEmpty(), qPrintable(r));
+        QCOMPARE(form->programTable().records().size(), List1()->count());
+
+        QByteArray many;
+        for (int i = 0; i < 1005; ++i)
+            many += "\"(C)  " + QByteArray::number(i) + "\"\r\n";
+        const qsizetype before = answers.texts.size();
+        answers.paths << write(QStringLiteral("many.txt"), many);
+        click("Command12");
+        QCOMPARE(List1()->count(), 1000);
+        QCOMPARE(List1()->item(999)->text(), QStringLiteral("1000 999"));
+        QCOMPARE(answers.texts.size(), before + 1);
+        QVERIFY(answers.texts.last().startsWith(QStringLiteral("超過1000行!")));
+        QCOMPARE(answers.titles.last(), QStringLiteral("警告"));
+    }
+
+    void autoTestFindsOnlyTheAnsweringPortAndSkipsFailedOnes()
+    {
+        // Ports 1..20 go nowhere except: COM4 answers, COM6 is silent; COM9 has no device yet.
+        QTemporaryDir dir;
+        for (int n = 1; n <= 20; ++n)
+            qputenv(QStringLiteral("TESSA_COM%1").arg(n).toLatin1().constData(),
+                    dir.filePath(QStringLiteral("none%1").arg(n)).toLocal8Bit());
+        PtyPair answering;
+        PtyPair silent;
+        QVERIFY(answering.ready() && silent.ready());
+        qputenv("TESSA_COM4", answering.nearPath().toLocal8Bit());
+        qputenv("TESSA_COM6", silent.nearPath().toLocal8Bit());
+        Responder device(answering.farPath());
+        FarEnd quiet(silent.farPath());
+        QVERIFY(device.isOpen() && quiet.isOpen());
+        // Shorter ticks keep the test short; the answer still has two receive polls to arrive.
+        child<QTimer>("Timer4")->setInterval(200);
+        child<QTimer>("Timer1")->setInterval(20);
+
+        DialogAnswerer answers;
+        QVERIFY(child<QPushButton>("Command4")->isHidden());
+        QAction* menu = form->findChild<QAction*>(QStringLiteral("mnu_autotest"));
+        QVERIFY(menu);
+        menu->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(form->findChild<QLabel*>(QStringLiteral("AutoTestProgress")) != nullptr, 2000);
+        auto* progress = form->findChild<QLabel*>(QStringLiteral("AutoTestProgress"));
+        QTRY_VERIFY_WITH_TIMEOUT(progress->text().contains(QStringLiteral("found: COM4")), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(answers.texts.size(), 1, 30000);
+        QCOMPARE(answers.texts[0], QStringLiteral("Finished Autotest!!!\n\rDorva Encoder/Creel\n\rMaybe COM4\n\r"));
+        QCOMPARE(answers.titles[0], QString());
+        QCOMPARE(device.requests, QByteArray("\x11\x22"));
+        QCOMPARE(quiet.readFor(50), QByteArray("\x11\x22"));
+        QCOMPARE(form->portAvailability(9), 0);
+        QCOMPARE(form->portAvailability(6), 1);
+
+        // COM9 gets an answering device, but it failed before: the next scan passes it over.
+        PtyPair late;
+        QVERIFY(late.ready());
+        qputenv("TESSA_COM9", late.nearPath().toLocal8Bit());
+        Responder lateDevice(late.farPath());
+        child<QPushButton>("Command4")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(answers.texts.size(), 2, 30000);
+        QCOMPARE(answers.texts[1], QStringLiteral("Finished Autotest!!!\n\rDorva Encoder/Creel\n\rMaybe COM4\n\r"));
+        QVERIFY(lateDevice.requests.isEmpty());
+
+        // A manual connect to COM9 makes it available again.
+        if (form->comm1().isOpen())
+            click("Command2");
+        child<QLineEdit>("Text1")->setText(QStringLiteral("9"));
+        click("Command1");
+        QVERIFY(form->comm1().isOpen());
+        menu->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(answers.texts.size(), 3, 30000);
+        QCOMPARE(answers.texts[2],
+                 QStringLiteral("Finished Autotest!!!\n\rDorva Encoder/Creel\n\rMaybe COM4\n\rMaybe COM9\n\r"));
+    }
+
+    void autoTestCanBeStoppedAndSaysWhenNothingAnswers()
+    {
+        QTemporaryDir dir;
+        for (int n = 1; n <= 20; ++n)
+            qputenv(QStringLiteral("TESSA_COM%1").arg(n).toLatin1().constData(),
+                    dir.filePath(QStringLiteral("none%1").arg(n)).toLocal8Bit());
+        child<QTimer>("Timer4")->setInterval(20);
+        DialogAnswerer answers;
+        child<QPushButton>("Command4")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(form->autoTest().scanPort() >= 2, 5000);
+        form->findChild<QAction*>(QStringLiteral("mnu_autotest_stop"))->trigger();
+        QVERIFY(!child<QTimer>("Timer4")->isActive());
+        QVERIFY(!form->autoTest().running());
+        QTest::qWait(200);
+        QVERIFY(answers.texts.isEmpty());
+        QCOMPARE(form->findChild<QLabel*>(QStringLiteral("AutoTestProgress"))->text(), QStringLiteral("Auto test stopped."));
+
+        child<QPushButton>("Command4")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(answers.texts.size(), 1, 20000);
+        QCOMPARE(answers.texts[0], QStringLiteral("Finished Autotest!!!\n\rDorva Encoder/Creel\n\rCould not found!!!"));
+    }
+};
+
+QTEST_MAIN(ProgramFormTest)
+#include "program_form_test.moc"

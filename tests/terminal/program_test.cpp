@@ -1,0 +1,175 @@
+// The program table, records, display lines, the replay engine and the program file format.
+#include "program/program_table.h"
+
+#include <gtest/gtest.h>
+
+using namespace tessa;
+
+namespace {
+
+QByteArray bytesOf(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int v : values)
+        out.append(static_cast<char>(v));
+    return out;
+}
+
+ProgramTable tableOf(const QStringList& records)
+{
+    ProgramTable table;
+    for (int i = 0; i < records.size(); ++i)
+        table.set(i, records[i]);
+    return table;
+}
+
+}  // namespace
+
+TEST(ProgramRecords, BuiltFromTheEditorInBothShapes)
+{
+    EXPECT_EQ(buildRecord({.delay = false, .delayText = {}, .hex = true, .crLf = true, .data = "01 03 "}),
+              QStringLiteral("(H)DA01 03 "));
+    EXPECT_EQ(buildRecord({.delay = false, .delayText = {}, .hex = false, .crLf = false, .data = "ver"}),
+              QStringLiteral("(C)  ver"));
+    EXPECT_EQ(buildRecord({.delay = true, .delayText = "250", .hex = true, .crLf = true, .data = "x"}),
+              QStringLiteral("SYSTEM DELAY 250"));
+}
+
+TEST(ProgramRecords, DisplayLinesNumberAndShowTheData)
+{
+    EXPECT_EQ(displayLine(1, u"(H)DA01 03 "), QStringLiteral("001 01 03  +CrLf"));
+    EXPECT_EQ(displayLine(1, u"(C)  ver"), QStringLiteral("001 ver"));
+    EXPECT_EQ(displayLine(2, u"SYSTEM DELAY 250"), QStringLiteral("002 SYSTEM DELAY 250"));
+    EXPECT_EQ(displayLine(1000, u"(C)  x"), QStringLiteral("1000 x"));
+    // Only characters 6..105 of a data record are shown.
+    const QString longData(150, u'z');
+    EXPECT_EQ(displayLine(42, QStringLiteral("(C)  ") + longData), QStringLiteral("042 ") + QString(100, u'z'));
+}
+
+TEST(ProgramRecords, LeadingNumbersAndDelayValues)
+{
+    EXPECT_EQ(leadingNumber(u""), 0);
+    EXPECT_EQ(leadingNumber(u"  250ms"), 250);
+    EXPECT_EQ(leadingNumber(u"abc"), 0);
+    EXPECT_EQ(leadingNumber(u"-12"), -12);
+    EXPECT_EQ(leadingNumber(u"99999999999999999999"), 2147483647);
+    // Characters 13..17: the space and at most four digits.
+    EXPECT_EQ(delayValue(u"SYSTEM DELAY 500"), 500);
+    EXPECT_EQ(delayValue(u"SYSTEM DELAY 12345"), 1234);
+    EXPECT_EQ(replayPauseMs(u"SYSTEM DELAY 0"), 0);
+    EXPECT_EQ(replayPauseMs(u"SYSTEM DELAY abc"), 0);
+    EXPECT_EQ(replayPauseMs(u"SYSTEM DELAY -5"), 0);
+    EXPECT_EQ(replayPauseMs(u"SYSTEM DELAY 9999"), 9999);
+}
+
+TEST(ProgramRecords, NormalisedAsTheEditorRebuildsThem)
+{
+    EXPECT_EQ(normalizedRecord(u"SYSTEM DELAY  0042x"), QStringLiteral("SYSTEM DELAY 4"));
+    EXPECT_EQ(normalizedRecord(u"SYSTEM DELAY junk"), QStringLiteral("SYSTEM DELAY 0"));
+    EXPECT_EQ(normalizedRecord(u"(H)DA0A "), QStringLiteral("(H)DA0A "));
+    EXPECT_FALSE(normalizedRecord(u"(C)DA").has_value());
+    // Unknown prefixes become character data without CR LF; data is cut to 100 characters.
+    EXPECT_EQ(normalizedRecord(u"hello world"), QStringLiteral("(C)   world"));
+    EXPECT_EQ(normalizedRecord(QStringLiteral("(C)DA") + QString(120, u'q'))->size(), 105);
+}
+
+TEST(ProgramRecords, BytesOnTheLine)
+{
+    EXPECT_EQ(recordBytes(u"(H)DA01 03 "), bytesOf({0x01, 0x03, 0x0D, 0x0A}));
+    EXPECT_EQ(recordBytes(u"(C)  ver"), QByteArray("ver"));
+    EXPECT_EQ(recordBytes(u"(H)  ff 7F "), bytesOf({0xFF, 0x7F}));
+    EXPECT_EQ(recordBytes(u"(C)DA\u00e9\u4e2d"), bytesOf({0xE9, '?', 0x0D, 0x0A}));
+    EXPECT_FALSE(recordBytes(u"SYSTEM DELAY 5").has_value());
+    EXPECT_FALSE(recordBytes(u"(H)DA0G ").has_value());
+    EXPECT_TRUE(isSendable(u"(C)  0G "));
+    EXPECT_FALSE(isSendable(u"(H)  01 zz "));
+    EXPECT_TRUE(isSendable(u"(H)  01 0 "));
+}
+
+TEST(ProgramTableOps, InsertMovesLaterEntriesUp)
+{
+    ProgramTable table = tableOf({"(C)  a", "(C)  b", "(C)  c"});
+    table.insertAt(1, "(C)  x");
+    EXPECT_EQ(table.records(), QStringList({"(C)  a", "(C)  x", "(C)  b", "(C)  c"}));
+    table.set(0, QString());
+    EXPECT_EQ(table.records(), QStringList({"(C)  x", "(C)  b", "(C)  c"}));
+    table.clear();
+    EXPECT_TRUE(table.records().isEmpty());
+}
+
+TEST(Replay, LinesUpToADelayLeaveInOneTickThenThePauseHolds)
+{
+    const ProgramTable table = tableOf({"(C)  a", "(H)DA01 03 ", "SYSTEM DELAY 500", "(C)  b"});
+    int position = 0;
+    ReplayTick tick = replayTick(table, 4, position, false);
+    EXPECT_EQ(tick.writes, QList<QByteArray>({"a", bytesOf({1, 3, 13, 10})}));
+    EXPECT_EQ(tick.pauseMs, 500);
+    EXPECT_FALSE(tick.stop);
+    EXPECT_EQ(position, 3);
+    tick = replayTick(table, 4, position, false);
+    EXPECT_EQ(tick.writes, QList<QByteArray>({"b"}));
+    EXPECT_TRUE(tick.stop);
+    EXPECT_EQ(position, 4);
+    // A finished pass without loop sends nothing more when continued.
+    tick = replayTick(table, 4, position, false);
+    EXPECT_TRUE(tick.writes.isEmpty());
+    EXPECT_TRUE(tick.stop);
+}
+
+TEST(Replay, LoopStartsAgainAtLineOne)
+{
+    const ProgramTable table = tableOf({"(C)  a", "(C)  b"});
+    int position = 0;
+    ReplayTick tick = replayTick(table, 2, position, true);
+    EXPECT_EQ(tick.writes, QList<QByteArray>({"a", "b"}));
+    EXPECT_FALSE(tick.stop);
+    EXPECT_EQ(position, 0);
+    tick = replayTick(table, 2, position, true);
+    EXPECT_EQ(tick.writes, QList<QByteArray>({"a", "b"}));
+}
+
+TEST(Replay, ZeroAndNonNumericDelaysNeverStall)
+{
+    const ProgramTable table = tableOf({"SYSTEM DELAY 0", "(C)  a", "SYSTEM DELAY x", "SYSTEM DELAY -3", "(C)  b"});
+    int position = 0;
+    const ReplayTick tick = replayTick(table, 5, position, false);
+    EXPECT_EQ(tick.writes, QList<QByteArray>({"a", "b"}));
+    EXPECT_EQ(tick.pauseMs, 0);
+    EXPECT_TRUE(tick.stop);
+}
+
+TEST(Replay, UnsendableHexIsPassedOverNotSentAsGarbage)
+{
+    const ProgramTable table = tableOf({"(H)  0G ", "(C)  ok"});
+    int position = 0;
+    const ReplayTick tick = replayTick(table, 2, position, false);
+    EXPECT_EQ(tick.writes, QList<QByteArray>({"ok"}));
+    EXPECT_EQ(position, 2);
+}
+
+TEST(ProgramFile, WritesQuotedLinesWithCrLf)
+{
+    EXPECT_EQ(programFileBytes({"(C)DAver", "SYSTEM DELAY 500"}), QByteArray("\"(C)DAver\"\r\n\"SYSTEM DELAY 500\"\r\n"));
+    EXPECT_EQ(programFileBytes({QStringLiteral("(C)  \u00e9")}), QByteArray("\"(C)  \xe9\"\r\n"));
+    EXPECT_TRUE(programFileBytes({}).isEmpty());
+}
+
+TEST(ProgramFile, ReadsWhatItWritesIncludingQuotesAndCommas)
+{
+    const QStringList records{"(C)DAver", "SYSTEM DELAY 500", "(C)  say \"hi\", then go", "(H)  01 02 ",
+                              QStringLiteral("(C)  \u00e9 ")};
+    EXPECT_EQ(programFileFields(programFileBytes(records)), records);
+}
+
+TEST(ProgramFile, ToleratesLooseFiles)
+{
+    EXPECT_TRUE(programFileFields({}).isEmpty());
+    EXPECT_TRUE(programFileFields("\r\n\r\n  \n").isEmpty());
+    EXPECT_EQ(programFileFields("\"(C)  a\""), QStringList({"(C)  a"}));                // no final CR LF
+    EXPECT_EQ(programFileFields("\"(C)  a\"\n\"(C)  b\"\r"), QStringList({"(C)  a", "(C)  b"}));
+    EXPECT_EQ(programFileFields(" abc , def \r\n"), QStringList({"abc", "def"}));       // unquoted: commas
+    EXPECT_EQ(programFileFields("\"(C)  open\r\n"), QStringList({"(C)  open"}));         // no closing quote
+    EXPECT_EQ(programFileFields("\"\r\n"), QStringList({""}));
+    const QByteArray binary("\x00\x01\xff\"\x7f\r\r\n\x00", 9);
+    EXPECT_EQ(programFileFields(binary).size(), 2);
+}
