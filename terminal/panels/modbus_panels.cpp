@@ -81,6 +81,11 @@ ModbusBuild buildWriteFrame(const std::array<QString, kModbusBoxCount>& texts, i
         build.badElement = f + kWriteByteCount;
         return build;
     }
+    if (!parseDecimalCount(texts[f + kWriteRegisterCountLow])) {
+        build.problem = ModbusBuild::Problem::RegisterCountNotANumber;
+        build.badElement = f + kWriteRegisterCountLow;
+        return build;
+    }
     if (!appendBytes(build, texts, {f, f + 1, f + 2, f + 3, f + 4, f + 5, f + 6}))
         return build;
     if (*count == 2)
@@ -117,6 +122,8 @@ QString modbusRefusal(const ModbusBuild& build, const QString& boxText)
 {
     if (build.problem == ModbusBuild::Problem::ByteCountNotTwoOrFour)
         return u"Text26(%1) holds \"%2\": the byte count must be 2 or 4. Nothing was sent."_s.arg(build.badElement).arg(boxText);
+    if (build.problem == ModbusBuild::Problem::RegisterCountNotANumber)
+        return u"Text26(%1) holds \"%2\": the register count must be 1 or 2. Nothing was sent."_s.arg(build.badElement).arg(boxText);
     return u"Text26(%1) holds \"%2\", which is not a hexadecimal byte (00 to FF). Nothing was sent."_s
         .arg(build.badElement)
         .arg(boxText);

@@ -48,7 +48,7 @@ std::optional<long long> parseDecimalCount(QStringView text);
 
 // Result of building a frame from box texts: the frame, or the element that stopped it.
 struct ModbusBuild {
-    enum class Problem { None, NotAHexByte, ByteCountNotTwoOrFour };
+    enum class Problem { None, NotAHexByte, ByteCountNotTwoOrFour, RegisterCountNotANumber };
     QByteArray frame;
     Problem problem = Problem::None;
     int badElement = -1;
@@ -56,7 +56,8 @@ struct ModbusBuild {
 
 // Write panel 0 or 1 from all 45 texts: 9 bytes for byte count 2 (the third and fourth data
 // boxes), 11 bytes for byte count 4. Every box the frame takes must hold a hexadecimal byte
-// (empty reads as 00) and the byte count must be the decimal number 2 or 4.
+// (empty reads as 00), the register count must be a decimal number and the byte count the
+// decimal number 2 or 4.
 ModbusBuild buildWriteFrame(const std::array<QString, kModbusBoxCount>& texts, int panel);
 // Read panel 0 or 1 (panels 2 and 3 of the page): its six boxes in order.
 ModbusBuild buildReadFrame(const std::array<QString, kModbusBoxCount>& texts, int readPanel);
