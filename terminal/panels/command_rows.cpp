@@ -66,9 +66,8 @@ QString limitedText(const QString& text, double lowest, double highest, const QS
 
 QString receivedTextPath()
 {
-    const QDir driveC(u"C:/"_s);
 #ifdef Q_OS_WIN
-    if (driveC.exists())
+    if (QDir(u"C:/"_s).exists())
         return u"C:/tessa.txt"_s;
 #endif
     return QDir::home().filePath(u"tessa.txt"_s);
