@@ -121,13 +121,13 @@ void Form1::createPanelControls()
     button(frame5, "Command41", u"Version"_s, 1800, 1260, 1560);
 
     auto* frame4 = named(new QGroupBox(u"輸出"_s, otherPage), u"Frame4"_s);
-    setGeometryTwips(frame4, 5000, 2040, 3500, 1400);
+    setGeometryTwips(frame4, 5000, 2040, 3500, 1700);
     for (int k = 0; k < 4; ++k) {
         outputChecks_[k] = named(new QCheckBox(u"Out %1"_s.arg(k), frame4), u"Check%1"_s.arg(5 + k));
-        setGeometryTwips(outputChecks_[k], 120 + (k % 2) * 1700, 300 + (k / 2) * 400, 1500, 345);
+        setGeometryTwips(outputChecks_[k], 120 + (k % 2) * 1700, 300 + (k / 2) * 380, 1500, 345);
     }
-    button(frame4, "Command53", u"Outon"_s, 120, 900, 1560);
-    button(frame4, "Command54", u"Outoff"_s, 1800, 900, 1560);
+    button(frame4, "Command53", u"Outon"_s, 120, 1140, 1560);
+    button(frame4, "Command54", u"Outoff"_s, 1800, 1140, 1560);
 
     // Page "ModBus測試": five panels over Text26(0) to Text26(44).
     QWidget* modbusPage = SSTab1->widget(3);
