@@ -108,10 +108,14 @@ void Form1::wireEvents()
     for (QObject* watched : {static_cast<QObject*>(Text1), static_cast<QObject*>(Combo1),
                              static_cast<QObject*>(Combo1->lineEdit()), static_cast<QObject*>(Text7)})
         watched->installEventFilter(this);
+
+    wirePanelEvents();
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (panelEventFilter(watched, event))
+        return true;
     const QEvent::Type type = event->type();
     if (watched == Text1) {
         if (type == QEvent::KeyPress)
@@ -149,6 +153,7 @@ void Form1::Form_Load()
         Text1->setText(stored.comPort);
         Combo1->setCurrentIndex(stored.baudIndex);
         restoredPanelValues_ = stored.panelValues;
+        restorePanelValues();
     }
 
     Combo2->setCurrentIndex(0);  // Combo2_Click moves it on to "Dorva Encoder/Creel"

@@ -174,6 +174,70 @@ private:
     tessa::SerialPort* Comm1 = nullptr;
     tessa::CommonDialog* CommonDialog1 = nullptr;
 
+    // ---- device test panels (form1_panels_*.cpp) ----
+public:
+    void Command31_Click();
+    void Command33_Click();
+    void Command35_Click();
+    void Command37_Click();
+    void Command52_Click();
+    void Command57_Click();
+    void Text26_Change(int index);
+    void commandRow_Click(int row);  // Command27, 32, 34, 36, 45, 47, 49, 51 (rows 1..8)
+    void Command29_Click();
+    void Command55_Click();
+    void Command40_Click();
+    void Command28_Click();
+    void Command42_Click();
+    void Command43_Click();
+    void Command39_Click();
+    void Command44_Click();
+    void Command38_Click();
+    void Command41_Click();
+    void Command53_Click();
+    void Command54_Click();
+    void Command30_Click();
+    void Command26_Click();
+    void Command23_Click();
+    void Command22_Click();
+    void Command21_Click();
+    void Command18_Click();
+    void Command19_Click();
+    void Command20_Click();
+    void Command24_Click();
+    void Command25_Click();
+    void Timer11_Timer();
+    void Command17_Click();
+    void Command56_Click();
+
+private:
+    void createPanelControls();
+    void wirePanelEvents();
+    void restorePanelValues();
+    bool panelEventFilter(QObject* watched, QEvent* event);
+    void writeModbusPanel(int panel);
+    void readModbusPanel(int readPanel);
+    void sendFixedModbusFrame(bool asciiMode);
+    std::array<QString, 45> modbusTexts() const;
+    void limitKeyUp(QLineEdit* box, double lowest, double highest);
+    void sendValueLine(const QByteArray& prefix, QLineEdit* box, const QString& key);
+    void sendQueryWord(const char* word);
+    void sendOutputPattern(const QByteArray& prefix);
+    void sendMotionCommand(const char* command);
+    void jogMouseDown(std::uint8_t direction);
+    void jogMouseUp();
+    void jogClick(std::uint8_t direction);
+    void download(bool program);
+
+    std::array<QLineEdit*, 45> Text26{};
+    std::array<tessa::FilledShape*, 8> Shape1{};
+    std::uint8_t jogDirection_ = 0x00;
+    QPushButton* Command24 = nullptr;
+    QPushButton* Command25 = nullptr;
+    QLineEdit* Text16 = nullptr;
+    QLineEdit* Text25 = nullptr;
+    std::array<QCheckBox*, 4> outputChecks_{};  // Check5..Check8: Out 0..Out 3
+
     // Tab "測試編輯": the command line.
     QLineEdit* Text7 = nullptr;
     QListWidget* List2 = nullptr;

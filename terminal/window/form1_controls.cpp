@@ -175,6 +175,7 @@ void Form1::createControls()
     Comm1 = named(new tessa::SerialPort(this), u"Comm1"_s);
     Comm1->setPortResolver([this](int number) { return tessa::devicePathForPort(number, &settings_); });
     CommonDialog1 = named(new tessa::CommonDialog(this), u"CommonDialog1"_s);
+    createPanelControls();
 
     // The design layout is the wide one.
     resize(twipsToPixelsX(tessa::kWideMode.windowWidth, this), twipsToPixelsY(tessa::kWideMode.windowHeight, this));

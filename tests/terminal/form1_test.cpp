@@ -227,7 +227,9 @@ private slots:
         QCOMPARE(boxes[1]->text(), QStringLiteral("22"));
         QCOMPARE(boxes[9]->property("index").toInt(), 9);
         QVERIFY(boxes[2]->text().isEmpty());
-        QCOMPARE(child<QLabel>("Label2")->text(), QStringLiteral("Out String(16H)"));
+        QCOMPARE(form->findChildren<QLabel*>(QStringLiteral("Label2")).size(), 9);  // Label2(0) and the rows' "ID:"
+        QCOMPARE(child<QGroupBox>("Frame3")->findChild<QLabel*>(QStringLiteral("Label2"))->text(),
+                 QStringLiteral("Out String(16H)"));
         QVERIFY(child<QPlainTextEdit>("Text4")->isHidden());
         QVERIFY(!child<QPlainTextEdit>("Text6")->isHidden());
         QVERIFY(child<QFrame>("Line1")->isHidden());

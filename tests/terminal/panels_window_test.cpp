@@ -1,0 +1,860 @@
+// Drives the device test panels as a user would, against real pseudo-terminal pairs: the
+// frames at the far end byte for byte, a libmodbus slave answering the Modbus panels, the
+// jog press-and-hold and the file download through the open-file dialog.
+#include "window/form1.h"
+
+#include "frames/crc16.h"
+#include "serial/serial_port.h"
+#include "settings/settings_store.h"
+#include "support/pty_pair.h"
+#include "window/filled_shape.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <modbus.h>
+
+#include <atomic>
+#include <cerrno>
+#include <memory>
+#include <thread>
+
+using tessa::testing::FarEnd;
+using tessa::testing::PtyPair;
+
+namespace {
+
+const QString kNotConnected = QStringLiteral("通訊埠尚未連線唷!");
+const QColor kGrey(0xC0, 0xC0, 0xC0);
+const QColor kGreen(0x00, 0xFF, 0x00);
+
+// Answers every message box with OK and records what it said.
+class MessageBoxAnswerer : public QObject {
+public:
+    MessageBoxAnswerer()
+    {
+        connect(&poll_, &QTimer::timeout, this, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || box->property("answeredByTest").toBool())
+                return;
+            box->setProperty("answeredByTest", true);
+            texts << box->text();
+            titles << box->windowTitle();
+            icons << box->icon();
+            box->button(QMessageBox::Ok)->click();
+        });
+        poll_.start(10);
+    }
+    QStringList texts;
+    QStringList titles;
+    QList<QMessageBox::Icon> icons;
+
+private:
+    QTimer poll_;
+};
+
+// Picks the given file in the open-file dialog, or cancels it when the name is empty.
+class FileDialogAnswerer : public QObject {
+public:
+    explicit FileDialogAnswerer(QString path)
+        : path_(std::move(path))
+    {
+        connect(&poll_, &QTimer::timeout, this, [this] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            if (!dialog->property("seenByTest").toBool()) {
+                dialog->setProperty("seenByTest", true);
+                filters << dialog->nameFilters().join(u';');
+                ++shown;
+            }
+            if (path_.isEmpty()) {
+                dialog->reject();
+                return;
+            }
+            // Typed into the name box: the dialog's own listing may not know a new file yet.
+            // Tried again on every poll until the dialog closes.
+            if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                name->setText(path_);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        poll_.start(10);
+    }
+    int shown = 0;
+    QStringList filters;
+
+private:
+    QString path_;
+    QTimer poll_;
+};
+
+QByteArray hex(const char* text)
+{
+    return QByteArray::fromHex(text);
+}
+
+QByteArray withCrc(const QByteArray& frame)
+{
+    const std::uint16_t crc = tessa::modbusCrc16(frame);
+    return frame + QByteArray(1, static_cast<char>(crc & 0xFF)) + QByteArray(1, static_cast<char>(crc >> 8));
+}
+
+QString stored(const char* key)
+{
+    return tessa::SettingsStore().read(QString::fromLatin1(key), QStringLiteral("<absent>"));
+}
+
+// A Modbus RTU slave on Debian's libmodbus at the far end of the line, on a thread of its own.
+class ModbusSlave {
+public:
+    explicit ModbusSlave(const QString& path)
+    {
+        ctx_ = modbus_new_rtu(path.toLocal8Bit().constData(), 115200, 'N', 8, 1);
+        map_ = modbus_mapping_new(0, 0, 0x400, 0);
+        if (!ctx_ || !map_ || modbus_set_slave(ctx_, 1) != 0 || modbus_connect(ctx_) != 0)
+            return;
+        modbus_set_indication_timeout(ctx_, 0, 100000);
+        map_->tab_registers[0x200] = 0x1234;
+        map_->tab_registers[0x201] = 0xABCD;
+        map_->tab_registers[0x202] = 0x0042;
+        thread_ = std::thread([this] {
+            std::uint8_t query[MODBUS_RTU_MAX_ADU_LENGTH];
+            while (!stop_) {
+                const int length = modbus_receive(ctx_, query);
+                if (length > 0 && modbus_reply(ctx_, query, length, map_) > 0)
+                    ++answered;
+            }
+        });
+        ready_ = true;
+    }
+    ~ModbusSlave()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        if (ctx_) {
+            modbus_close(ctx_);
+            modbus_free(ctx_);
+        }
+        if (map_)
+            modbus_mapping_free(map_);
+    }
+    bool ready() const { return ready_; }
+    // Read only after the slave has answered (the answer count orders it).
+    std::uint16_t registerValue(int address) const { return map_->tab_registers[address]; }
+    std::atomic<int> answered{0};
+
+private:
+    modbus_t* ctx_ = nullptr;
+    modbus_mapping_t* map_ = nullptr;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    bool ready_ = false;
+};
+
+}  // namespace
+
+class PanelsWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Form1> form;
+    std::unique_ptr<PtyPair> pty;
+
+    template <typename T>
+    T* child(const QString& name)
+    {
+        T* found = form->findChild<T*>(name);
+        if (!found)
+            qFatal("control %s not found", qPrintable(name));
+        return found;
+    }
+    QPushButton* button(const char* name) { return child<QPushButton>(QString::fromLatin1(name)); }
+    QLineEdit* lineEdit(const char* name) { return child<QLineEdit>(QString::fromLatin1(name)); }
+    QLineEdit* text26(int index)
+    {
+        for (QLineEdit* box : form->findChildren<QLineEdit*>(QStringLiteral("Text26")))
+            if (box->property("index").toInt() == index)
+                return box;
+        qFatal("Text26(%d) not found", index);
+    }
+    tessa::FilledShape* shape1(int index)
+    {
+        for (auto* shape : form->findChildren<tessa::FilledShape*>(QStringLiteral("Shape1")))
+            if (shape->property("index").toInt() == index)
+                return shape;
+        qFatal("Shape1(%d) not found", index);
+    }
+    bool hexViewShown() { return !child<QPlainTextEdit>(QStringLiteral("Text4"))->isHidden(); }
+
+    void showForm()
+    {
+        form = std::make_unique<Form1>();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+
+    // Connected to port 3, the near end of a fresh pty pair.
+    void connectToPty()
+    {
+        pty = std::make_unique<PtyPair>();
+        QVERIFY(pty->ready());
+        qputenv("TESSA_COM3", pty->nearPath().toLocal8Bit());
+        lineEdit("Text1")->setText(QStringLiteral("3"));
+        button("Command1")->click();
+        QVERIFY(form->comm1().isOpen());
+    }
+
+    void replaceText(QLineEdit* box, const QString& text)
+    {
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QTest::keyClicks(box, text);
+    }
+
+private slots:
+    void init()
+    {
+        tessa::SettingsStore().clearAll();
+        qunsetenv("TESSA_COM3");
+    }
+
+    void cleanup()
+    {
+        form.reset();
+        pty.reset();
+    }
+
+    void modbusPageHasItsControls()
+    {
+        form = std::make_unique<Form1>();
+        QWidget* page = child<QTabWidget>(QStringLiteral("SSTab1"))->widget(3);
+        const auto boxes = form->findChildren<QLineEdit*>(QStringLiteral("Text26"));
+        QCOMPARE(boxes.size(), 45);
+        const QStringList design{"01", "10", "01", "04", "00", "02", "04", "00", "00", "06", "40", "00", "00",
+                                 "01", "10", "01", "06", "00", "01", "02", "00", "00", "00", "00", "00", "00",
+                                 "01", "03", "02", "00", "00", "01", "00", "00", "01", "03", "02", "01", "00",
+                                 "02", "00", "00", "01", "00", "00"};
+        for (int e = 0; e < 45; ++e) {
+            QCOMPARE(text26(e)->text(), design[e]);
+            QVERIFY(page->isAncestorOf(text26(e)));
+        }
+        // Panel 0 carries two registers, panel 1 one: its first two data boxes are hidden.
+        QVERIFY(!text26(7)->isHidden() && !text26(8)->isHidden());
+        QVERIFY(text26(20)->isHidden() && text26(21)->isHidden());
+        QCOMPARE(text26(43)->geometry(), text26(42)->geometry());
+        const auto caption = [](QWidget* w) { return qobject_cast<QGroupBox*>(w)->title(); };
+        QCOMPARE(caption(text26(1)->parentWidget()), QStringLiteral("Write"));
+        QCOMPARE(text26(1)->parentWidget()->objectName(), QStringLiteral("Frame7"));
+        QCOMPARE(caption(text26(27)->parentWidget()), QStringLiteral("Read"));
+        QCOMPARE(caption(text26(3)->parentWidget()), QStringLiteral("Address"));
+        QCOMPARE(caption(text26(18)->parentWidget()), QStringLiteral("Register"));
+        QCOMPARE(caption(text26(19)->parentWidget()), QStringLiteral("Len"));
+        QCOMPARE(caption(text26(21)->parentWidget()), QStringLiteral("Data"));
+        QCOMPARE(caption(text26(41)->parentWidget()), QStringLiteral("CRC"));
+        QCOMPARE(caption(text26(44)->parentWidget()), QStringLiteral("ID"));
+        QCOMPARE(text26(44)->parentWidget()->objectName(), QStringLiteral("Frame6"));
+        QCOMPARE(button("Command31")->text(), QStringLiteral("↑  Send ModBus Data  ↑"));
+        QCOMPARE(button("Command33")->text(), QStringLiteral("↑  Send ModBus Data  ↑"));
+        QCOMPARE(button("Command35")->text(), QStringLiteral("← Send ModBus Data"));
+        QCOMPARE(button("Command37")->text(), QStringLiteral("← Send ModBus Data"));
+        QCOMPARE(button("Command52")->text(), QStringLiteral("ASCII Mode"));
+        QCOMPARE(button("Command57")->text(), QStringLiteral("SAVE"));
+    }
+
+    void modbusWorkedCasesAtTheFarEnd()
+    {
+        showForm();
+        connectToPty();
+        FarEnd far(pty->farPath());
+        QVERIFY(far.isOpen());
+
+        button("Command35")->click();
+        QCOMPARE(far.read(8), hex("01030200000185B2"));
+        QCOMPARE(text26(32)->text(), QStringLiteral("85"));
+        QCOMPARE(text26(33)->text(), QStringLiteral("B2"));
+        QVERIFY(hexViewShown());
+        QVERIFY(form->receiveLogs().hexLog().endsWith(QStringLiteral("\r\n")));
+        QCOMPARE(stored("Modbus3_1"), QStringLiteral("01"));
+        QCOMPARE(stored("Modbus3_2"), QStringLiteral("02"));
+        QCOMPARE(stored("Modbus3_5"), QStringLiteral("01"));
+
+        button("Command31")->click();
+        QCOMPARE(far.read(13), hex("0110010400020400000640FD9C"));
+        QCOMPARE(text26(11)->text(), QStringLiteral("FD"));
+        QCOMPARE(stored("Modbus1_5"), QStringLiteral("04"));
+        QCOMPARE(stored("Modbus1_9"), QStringLiteral("40"));
+        QCOMPARE(stored("Modbus1_2"), QStringLiteral("<absent>"));
+
+        child<QPushButton>(QStringLiteral("Command16"))->click();  // back to characters
+        button("Command57")->click();
+        QCOMPARE(far.read(11), withCrc(hex("011003030001020000")));
+        QVERIFY(hexViewShown());
+
+        button("Command52")->click();
+        QCOMPARE(far.read(11), hex("0110003A0001020000A30A"));
+        QCOMPARE(text26(44)->text(), QStringLiteral("A"));
+        QCOMPARE(text26(43)->text(), QStringLiteral("A3"));
+        QVERIFY(!hexViewShown());
+        QCOMPARE(stored("Modbus5"), QStringLiteral("01"));
+
+        // Panel 3 and panel 1 with its defaults (one register, the last two data boxes); an
+        // emptied data box goes out as 00.
+        button("Command37")->click();
+        QCOMPARE(far.read(8), withCrc(hex("010302010002")));
+        text26(23)->setText(QString());
+        text26(22)->setText(QStringLiteral("7"));
+        button("Command33")->click();
+        QCOMPARE(far.read(11), withCrc(hex("011001060001020700")));
+        QCOMPARE(stored("Modbus2_8"), QStringLiteral("7"));
+        QCOMPARE(stored("Modbus2_9"), QString());
+        QVERIFY(far.readFor(200).isEmpty());
+    }
+
+    void registerCountCouplingFollowsTyping()
+    {
+        showForm();
+        child<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(3);
+        connectToPty();
+        FarEnd far(pty->farPath());
+        QLineEdit* count = text26(5);
+        replaceText(count, QStringLiteral("1"));  // emptied on the way: nothing happens then
+        QCOMPARE(text26(6)->text(), QStringLiteral("02"));
+        QVERIFY(text26(7)->isHidden() && text26(8)->isHidden());
+        button("Command31")->click();
+        QCOMPARE(far.read(11), withCrc(hex("011001040001020640")));
+
+        replaceText(count, QStringLiteral("5"));
+        QCOMPARE(count->text(), QStringLiteral("02"));
+        QCOMPARE(text26(6)->text(), QStringLiteral("04"));
+        QVERIFY(text26(7)->isVisible() && text26(8)->isVisible());
+        replaceText(count, QStringLiteral("0"));
+        QCOMPARE(count->text(), QStringLiteral("01"));
+        QCOMPARE(text26(6)->text(), QStringLiteral("02"));
+
+        // Panel 1 the same way; an emptied or non-numeric count changes nothing and is refused.
+        replaceText(text26(18), QStringLiteral("9"));
+        QCOMPARE(text26(18)->text(), QStringLiteral("02"));
+        QCOMPARE(text26(19)->text(), QStringLiteral("04"));
+        QVERIFY(text26(20)->isVisible());
+        MessageBoxAnswerer answers;
+        replaceText(text26(18), QStringLiteral("x"));
+        QCOMPARE(text26(19)->text(), QStringLiteral("04"));
+        text26(18)->clear();
+        QCOMPARE(text26(19)->text(), QStringLiteral("04"));
+        button("Command33")->click();
+        QCOMPARE(answers.texts.size(), 1);
+        QVERIFY(answers.texts[0].contains(QStringLiteral("Text26(18)")));
+        QVERIFY(far.readFor(300).isEmpty());
+        QCOMPARE(stored("Modbus2_1"), QStringLiteral("<absent>"));
+    }
+
+    void badModbusBoxesAreRefusedAndNothingLeaves()
+    {
+        showForm();
+        connectToPty();
+        FarEnd far(pty->farPath());
+        MessageBoxAnswerer answers;
+        // A read first leaves a CRC behind that a refused panel must not send on its own.
+        button("Command35")->click();
+        QCOMPARE(far.read(8).size(), 8);
+
+        text26(8)->setText(QStringLiteral("ZZ"));
+        button("Command31")->click();
+        QTRY_COMPARE(answers.texts.size(), 1);
+        QVERIFY(answers.texts[0].contains(QStringLiteral("Text26(8)")));
+        QVERIFY(answers.texts[0].contains(QStringLiteral("\"ZZ\"")));
+        QCOMPARE(answers.titles[0], QStringLiteral("提示"));
+        QTRY_COMPARE(form->focusWidget(), static_cast<QWidget*>(text26(8)));
+
+        // A byte count the coupling cannot correct (the register count is no number) is
+        // refused; no CRC goes out on its own.
+        text26(8)->setText(QStringLiteral("00"));
+        text26(5)->setText(QStringLiteral("two"));
+        text26(6)->setText(QStringLiteral("3"));
+        QCOMPARE(text26(6)->text(), QStringLiteral("3"));
+        button("Command31")->click();
+        QCOMPARE(answers.texts.size(), 2);
+        QVERIFY(answers.texts[1].contains(QStringLiteral("Text26(6)")));
+        QVERIFY(answers.texts[1].contains(QStringLiteral("byte count")));
+        text26(29)->setText(QStringLiteral("123"));
+        button("Command35")->click();
+        text26(42)->setText(QStringLiteral("-1"));
+        button("Command52")->click();
+        QCOMPARE(answers.texts.size(), 4);
+        QVERIFY(answers.texts[3].contains(QStringLiteral("Text26(42)")));
+        QVERIFY(far.readFor(300).isEmpty());
+        QCOMPARE(stored("Modbus1_1"), QStringLiteral("<absent>"));
+        QCOMPARE(stored("Modbus5"), QStringLiteral("<absent>"));
+    }
+
+    void modbusButtonsAreGuardedWhileNotConnected()
+    {
+        showForm();
+        MessageBoxAnswerer answers;
+        for (const char* name : {"Command31", "Command33", "Command35", "Command37", "Command52", "Command57"}) {
+            button(name)->click();
+            QTRY_COMPARE(form->focusWidget(), static_cast<QWidget*>(button("Command1")));
+            button("Command16")->setFocus();
+        }
+        QCOMPARE(answers.texts, QStringList(6, kNotConnected));
+        QCOMPARE(answers.titles, QStringList(6, QStringLiteral("提示")));
+        QCOMPARE(answers.icons.count(QMessageBox::Information), 6);
+        QCOMPARE(text26(33)->text(), QStringLiteral("00"));
+        for (const auto* key : {"Modbus1_1", "Modbus2_1", "Modbus3_1", "Modbus4_1", "Modbus5"})
+            QCOMPARE(stored(key), QStringLiteral("<absent>"));
+    }
+
+    void libmodbusSlaveAnswersTheReadAndWritePanels()
+    {
+        showForm();
+        connectToPty();
+        ModbusSlave slave(pty->farPath());
+        QVERIFY(slave.ready());
+
+        button("Command35")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(slave.answered.load(), 1, 10000);
+        const QString reply1 = QString::fromLatin1(withCrc(hex("01030212 34")).toHex(' ').toUpper()) + u' ';
+        QTRY_VERIFY_WITH_TIMEOUT(child<QPlainTextEdit>(QStringLiteral("Text4"))->toPlainText().contains(reply1), 10000);
+        QVERIFY(hexViewShown());
+
+        button("Command37")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(slave.answered.load(), 2, 10000);
+        const QString reply2 = QString::fromLatin1(withCrc(hex("010304ABCD0042")).toHex(' ').toUpper()) + u' ';
+        QTRY_VERIFY_WITH_TIMEOUT(form->receiveLogs().hexLog().contains(QStringLiteral("\r\n") + reply2), 10000);
+
+        text26(9)->setText(QStringLiteral("12"));
+        text26(10)->setText(QStringLiteral("ab"));
+        text26(8)->setText(QStringLiteral("7"));
+        button("Command31")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(slave.answered.load(), 3, 10000);
+        QCOMPARE(slave.registerValue(0x104), 0x0007);
+        QCOMPARE(slave.registerValue(0x105), 0x12AB);
+        const QString reply3 = QString::fromLatin1(withCrc(hex("011001040002")).toHex(' ').toUpper()) + u' ';
+        QTRY_VERIFY_WITH_TIMEOUT(child<QPlainTextEdit>(QStringLiteral("Text4"))->toPlainText().contains(reply3), 10000);
+
+        // Panel 1 writes one register.
+        text26(23)->setText(QStringLiteral("99"));
+        button("Command33")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(slave.answered.load(), 4, 10000);
+        QCOMPARE(slave.registerValue(0x106), 0x0099);
+    }
+
+    void storedPanelValuesComeBackWithRel1()
+    {
+        {
+            tessa::SettingsStore store;
+            store.write(QStringLiteral("REL1"), QStringLiteral("ABS=5"));
+            store.write(QStringLiteral("RELID1"), QStringLiteral("9"));
+            store.write(QStringLiteral("Modbus1_5"), QStringLiteral("07"));
+            store.write(QStringLiteral("Modbus3_2"), QStringLiteral("0C"));
+            store.write(QStringLiteral("Modbus5"), QStringLiteral("11"));
+            store.write(QStringLiteral("sabs"), QStringLiteral("-40"));
+        }
+        form = std::make_unique<Form1>();
+        QCOMPARE(lineEdit("Text8")->text(), QStringLiteral("ABS=5"));
+        QCOMPARE(lineEdit("Text9")->text(), QStringLiteral("9"));
+        QCOMPARE(lineEdit("Text10")->text(), QStringLiteral("1"));  // absent keys restore as "1"
+        QCOMPARE(lineEdit("Text25")->text(), QStringLiteral("-40"));
+        QCOMPARE(lineEdit("Text16")->text(), QStringLiteral("1"));
+        QCOMPARE(text26(28)->text(), QStringLiteral("0C"));
+        QCOMPARE(text26(42)->text(), QStringLiteral("11"));
+        QCOMPARE(text26(0)->text(), QStringLiteral("1"));
+        // The byte counts follow the (unsaved) register counts, not the stored text.
+        QCOMPARE(text26(6)->text(), QStringLiteral("04"));
+        QCOMPARE(text26(19)->text(), QStringLiteral("02"));
+        QCOMPARE(text26(1)->text(), QStringLiteral("10"));
+    }
+
+    void commandRowsAndLines()
+    {
+        showForm();
+        child<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(2);
+        for (int k = 0; k < 8; ++k)
+            QCOMPARE(shape1(k)->fillColor(), kGrey);
+        QCOMPARE(button("Command27")->text(), QStringLiteral("Send →"));
+        QCOMPARE(form->findChildren<QLabel*>(QStringLiteral("Label2")).size(), 9);
+        connectToPty();
+        FarEnd far(pty->farPath());
+
+        button("Command16")->click();  // hexadecimal view; a row returns to characters
+        lineEdit("Text12")->setText(QStringLiteral("ABS=200"));
+        lineEdit("Text13")->setText(QStringLiteral("12"));
+        button("Command34")->click();
+        QCOMPARE(far.read(12), QByteArray("ABS=200,12\r\n"));
+        for (int k = 0; k < 8; ++k)
+            QCOMPARE(shape1(k)->fillColor(), k == 2 ? kGreen : kGrey);
+        QVERIFY(!hexViewShown());
+        QCOMPARE(stored("REL3"), QStringLiteral("ABS=200"));
+        QCOMPARE(stored("RELID3"), QStringLiteral("12"));
+
+        button("Command27")->click();
+        QCOMPARE(far.read(12), QByteArray("REL=1600,0\r\n"));
+        QCOMPARE(shape1(0)->fillColor(), kGreen);
+        QCOMPARE(shape1(2)->fillColor(), kGrey);
+        lineEdit("Text23")->clear();
+        button("Command51")->click();
+        QCOMPARE(far.read(4), QByteArray(",7\r\n"));
+        QCOMPARE(stored("REL8"), QString());
+        QCOMPARE(shape1(7)->fillColor(), kGreen);
+
+        button("Command16")->click();
+        lineEdit("Text16")->setText(QStringLiteral("5"));
+        button("Command29")->click();
+        QCOMPARE(far.read(7), hex("6339393D350D0A"));
+        QCOMPARE(stored("Renc"), QStringLiteral("5"));
+        lineEdit("Text25")->setText(QStringLiteral("-8300000"));
+        button("Command55")->click();
+        QCOMPARE(far.read(14), QByteArray("c41=-8300000\r\n"));
+        QCOMPARE(stored("sabs"), QStringLiteral("-8300000"));
+        button("Command40")->click();
+        QCOMPARE(far.read(6), QByteArray("test\r\n"));
+        QVERIFY(hexViewShown());  // the lines leave the view as it is
+        QVERIFY(far.readFor(200).isEmpty());
+
+        // Closed port: message, no indicator or setting changes.
+        button("Command2")->click();
+        MessageBoxAnswerer answers;
+        button("Command32")->click();
+        button("Command29")->click();
+        QCOMPARE(answers.texts, QStringList(2, kNotConnected));
+        QCOMPARE(shape1(7)->fillColor(), kGreen);
+        QCOMPARE(stored("REL2"), QStringLiteral("<absent>"));
+    }
+
+    void idBoxesAndSabsKeepTheirRange()
+    {
+        showForm();
+        child<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(2);
+        QLineEdit* id = lineEdit("Text15");
+        replaceText(id, QStringLiteral("70"));
+        QCOMPARE(id->text(), QStringLiteral("63"));
+        replaceText(id, QStringLiteral("-5"));
+        QCOMPARE(id->text(), QStringLiteral("0"));
+        replaceText(id, QStringLiteral("-"));
+        QCOMPARE(id->text(), QStringLiteral("-"));
+        id->selectAll();
+        QTest::keyClick(id, Qt::Key_Backspace);
+        QCOMPARE(id->text(), QString());
+        replaceText(id, QStringLiteral("1.5"));
+        QCOMPARE(id->text(), QStringLiteral("1.5"));
+        replaceText(id, QStringLiteral("12"));
+        QTest::keyClicks(id, QStringLiteral("x"));  // junk goes back to the last number
+        QCOMPARE(id->text(), QStringLiteral("12"));
+        QTest::keyClicks(id, QStringLiteral("-"));
+        QCOMPARE(id->text(), QStringLiteral("12"));
+
+        QLineEdit* sabs = lineEdit("Text25");
+        replaceText(sabs, QStringLiteral("9000000"));
+        QCOMPARE(sabs->text(), QStringLiteral("8300000"));
+        replaceText(sabs, QStringLiteral("-9000000"));
+        QCOMPARE(sabs->text(), QStringLiteral("-8300000"));
+        replaceText(sabs, QStringLiteral("q"));
+        QCOMPARE(sabs->text(), QStringLiteral("-8300000"));
+    }
+
+    void receivedTextGoesToTessaTxtInTheHomeFolder()
+    {
+        QTemporaryDir home;
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", home.path().toLocal8Bit());
+        showForm();
+        connectToPty();
+        FarEnd far(pty->farPath());
+        far.write(QByteArray("AB\r\nCD"));
+        QTRY_COMPARE_WITH_TIMEOUT(child<QPlainTextEdit>(QStringLiteral("Text6"))->toPlainText(),
+                                  QStringLiteral("AB  \nCD"), 5000);
+        MessageBoxAnswerer answers;
+        button("Command28")->click();
+        QFile file(home.filePath(QStringLiteral("tessa.txt")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("AB  \r\nCD\r\n"));
+        QVERIFY(form->statusBar()->currentMessage().contains(file.fileName()));
+        QVERIFY(button("Command28")->toolTip().contains(file.fileName()));
+        QCOMPARE(button("Command28")->text(), QStringLiteral("儲存接收訊息 .TXT (C碟)"));
+        QTest::qWait(50);
+        QVERIFY(answers.texts.isEmpty());
+        qputenv("HOME", oldHome);
+    }
+
+    void statusQueriesAndOutputs()
+    {
+        showForm();
+        QCOMPARE(child<QGroupBox>(QStringLiteral("Frame5"))->title(), QStringLiteral("狀態查詢"));
+        QCOMPARE(child<QGroupBox>(QStringLiteral("Frame4"))->title(), QStringLiteral("輸出"));
+        QCOMPARE(child<QCheckBox>(QStringLiteral("Check8"))->text(), QStringLiteral("Out 3"));
+        connectToPty();
+        FarEnd far(pty->farPath());
+        const struct {
+            const char* name;
+            const char* caption;
+            QByteArray line;
+        } queries[] = {{"Command42", "Special I/O", "rse\r\n"}, {"Command43", "Output", "rout\r\n"},
+                       {"Command39", "Input", "c54\r\n"},       {"Command44", "Busy", "rby\r\n"},
+                       {"Command38", "Sensor", "c85\r\n"},      {"Command41", "Version", hex("7665720D0A")}};
+        for (const auto& q : queries) {
+            QCOMPARE(button(q.name)->text(), QString::fromLatin1(q.caption));
+            button(q.name)->click();
+            QCOMPARE(far.read(q.line.size()), q.line);
+        }
+        QVERIFY(!hexViewShown());
+
+        child<QCheckBox>(QStringLiteral("Check5"))->setChecked(true);
+        button("Command53")->click();
+        QCOMPARE(far.read(10), hex("6336393D303030310D0A"));
+        child<QCheckBox>(QStringLiteral("Check5"))->setChecked(false);
+        child<QCheckBox>(QStringLiteral("Check8"))->setChecked(true);
+        child<QCheckBox>(QStringLiteral("Check6"))->setChecked(true);
+        button("Command54")->click();
+        QCOMPARE(far.read(10), QByteArray("c71=1010\r\n"));
+        child<QCheckBox>(QStringLiteral("Check8"))->setChecked(false);
+        child<QCheckBox>(QStringLiteral("Check6"))->setChecked(false);
+        button("Command53")->click();
+        QCOMPARE(far.read(10), QByteArray("c69=0000\r\n"));
+
+        // With the port closed under a hidden Command1, "Input" (connect-button guard) is not
+        // refused while "Version" (port-open guard) is.
+        MessageBoxAnswerer answers;
+        form->comm1().close();
+        button("Command39")->click();
+        QTest::qWait(50);
+        QVERIFY(answers.texts.isEmpty());
+        button("Command41")->click();
+        QCOMPARE(answers.texts, QStringList{kNotConnected});
+        button("Command2")->click();
+        button("Command38")->click();
+        QCOMPARE(answers.texts.size(), 2);
+    }
+
+    void motionCommandButtons()
+    {
+        showForm();
+        MessageBoxAnswerer answers;
+        button("Command26")->click();
+        QCOMPARE(answers.texts, QStringList{kNotConnected});
+        QCOMPARE(button("Command30")->text(), QStringLiteral("讀取參數"));
+        QCOMPARE(button("Command21")->text(), QStringLiteral("儲存程式/參數"));
+        QVERIFY(!child<QTabWidget>(QStringLiteral("SSTab1"))->isAncestorOf(button("Command22")));
+        QVERIFY(child<QTabWidget>(QStringLiteral("SSTab1"))->widget(1)->isAncestorOf(button("Command18")));
+        connectToPty();
+        FarEnd far(pty->farPath());
+
+        far.write(QByteArray("xy"));
+        QTRY_VERIFY_WITH_TIMEOUT(!form->receiveLogs().hexLog().isEmpty(), 5000);
+        button("Command26")->click();
+        QCOMPARE(far.read(5), hex("6335330D0A"));
+        button("Command23")->click();
+        QCOMPARE(far.read(5), QByteArray("c52\r\n"));
+        QVERIFY(!form->receiveLogs().hexLog().isEmpty());
+        button("Command22")->click();
+        QCOMPARE(far.read(5), hex("6335360D0A"));
+        QVERIFY(form->receiveLogs().hexLog().isEmpty());
+        QVERIFY(child<QPlainTextEdit>(QStringLiteral("Text6"))->toPlainText().isEmpty());
+        button("Command30")->click();
+        QCOMPARE(far.read(5), QByteArray("c57\r\n"));
+        button("Command21")->click();
+        QCOMPARE(far.read(5), QByteArray("c77\r\n"));
+        for (const auto& [name, line] : {std::pair{"Command18", "c44\r\n"}, std::pair{"Command19", "c43\r\n"}}) {
+            button("Command16")->click();
+            QVERIFY(hexViewShown());
+            button(name)->click();
+            QCOMPARE(far.read(5), QByteArray(line));
+            QVERIFY(!hexViewShown());
+        }
+        button("Command24")->setEnabled(false);
+        button("Command25")->setEnabled(false);
+        button("Command20")->click();
+        QCOMPARE(far.read(5), QByteArray("c45\r\n"));
+        QVERIFY(button("Command24")->isEnabled() && button("Command25")->isEnabled());
+        QVERIFY(far.readFor(200).isEmpty());
+        QCOMPARE(answers.texts.size(), 1);
+    }
+
+    void jogClickHoldAndKeyboard()
+    {
+        showForm();
+        connectToPty();
+        FarEnd far(pty->farPath());
+        QPushButton* jogPlus = button("Command24");
+        QPushButton* jogMinus = button("Command25");
+        QCOMPARE(jogPlus->text(), QStringLiteral("Jog+"));
+        QCOMPARE(jogMinus->text(), QStringLiteral("Jog-"));
+        QCOMPARE(child<QTimer>(QStringLiteral("Timer11"))->interval(), 200);
+
+        // A quick click: two release frames, then the step frame; no hold frame.
+        QTest::mouseClick(jogMinus, Qt::LeftButton);
+        QCOMPARE(far.read(9), hex("E600EDE600EDE380ED"));
+        QVERIFY(far.readFor(400).isEmpty());
+
+        // Held about a second: one hold frame, not before the timer's 200 ms.
+        QElapsedTimer held;
+        held.start();
+        QTest::mousePress(jogPlus, Qt::LeftButton);
+        QCOMPARE(far.read(3), hex("D800ED"));
+        QVERIFY2(held.elapsed() >= 150, qPrintable(QString::number(held.elapsed())));
+        QVERIFY(far.readFor(800).isEmpty());
+        QElapsedTimer release;
+        release.start();
+        QTest::mouseRelease(jogPlus, Qt::LeftButton);
+        QVERIFY(release.elapsed() >= 45);  // the 50 ms between the two release frames
+        QCOMPARE(far.read(9), hex("E600EDE600EDE300ED"));
+        QVERIFY(!hexViewShown());
+
+        // The space key clicks without mouse: only the step frame, even after 300 ms.
+        jogPlus->setFocus();
+        QTest::keyPress(jogPlus, Qt::Key_Space);
+        QTest::qWait(300);
+        QTest::keyRelease(jogPlus, Qt::Key_Space);
+        QCOMPARE(far.read(3), hex("E300ED"));
+        QVERIFY(far.readFor(400).isEmpty());
+    }
+
+    void jogWithTheLineClosed()
+    {
+        showForm();
+        MessageBoxAnswerer answers;
+        QPushButton* jogPlus = button("Command24");
+        auto* timer11 = child<QTimer>(QStringLiteral("Timer11"));
+        QTest::mousePress(jogPlus, Qt::LeftButton);
+        QVERIFY(timer11->isActive());
+        // The tick with the port closed writes nothing and ends the hold.
+        QTRY_VERIFY_WITH_TIMEOUT(!timer11->isActive(), 5000);
+        QTest::mouseRelease(jogPlus, Qt::LeftButton);
+        QTRY_COMPARE(answers.texts, QStringList{kNotConnected});
+        QTRY_COMPARE(form->focusWidget(), static_cast<QWidget*>(button("Command1")));
+        QVERIFY(!form->comm1().isOpen());
+    }
+
+    void programDownloadSendsTheFileWhole()
+    {
+        showForm();
+        connectToPty();
+        FarEnd far(pty->farPath());
+        QTemporaryDir dir;
+        QByteArray content(10000, '\0');
+        for (int i = 0; i < content.size(); ++i)
+            content[i] = static_cast<char>((i * 31) & 0xFF);
+        content[0] = '\x00';
+        content[9999] = '\xFF';
+        const QString full = dir.filePath(QStringLiteral("program.txt"));
+        {
+            QFile f(full);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+        far.write(QByteArray("old"));
+        QTRY_VERIFY_WITH_TIMEOUT(!form->receiveLogs().hexLog().isEmpty(), 5000);
+        {
+            FileDialogAnswerer dialog(full);
+            button("Command17")->click();
+            QCOMPARE(dialog.shown, 1);
+            QCOMPARE(dialog.filters, QStringList{QStringLiteral("Txt file (*.txt)")});
+        }
+        QCOMPARE(far.read(10005), hex("6337330D0A") + content);
+        QVERIFY(far.readFor(200).isEmpty());
+        QVERIFY(button("Command24")->isEnabled() && button("Command25")->isEnabled());
+        QVERIFY(form->receiveLogs().hexLog().isEmpty());
+
+        // One byte more: the message, no data, the jog buttons stay off until "Stop".
+        const QString over = dir.filePath(QStringLiteral("over.txt"));
+        {
+            QFile f(over);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content + 'x');
+        }
+        {
+            MessageBoxAnswerer answers;
+            FileDialogAnswerer dialog(over);
+            button("Command17")->click();
+            QCOMPARE(answers.texts, QStringList{QStringLiteral("Filesize too large over 10000Bytes")});
+            QCOMPARE(answers.icons, QList<QMessageBox::Icon>{QMessageBox::NoIcon});
+        }
+        QCOMPARE(far.read(5), QByteArray("c73\r\n"));
+        QVERIFY(far.readFor(300).isEmpty());
+        QVERIFY(!button("Command24")->isEnabled() && !button("Command25")->isEnabled());
+        button("Command20")->click();
+        QCOMPARE(far.read(5), QByteArray("c45\r\n"));
+        QVERIFY(button("Command24")->isEnabled());
+
+        // Cancelled: only the announcement, jog stays off.
+        {
+            FileDialogAnswerer dialog{QString()};
+            button("Command17")->click();
+            QCOMPARE(dialog.shown, 1);
+        }
+        QCOMPARE(far.read(5), QByteArray("c73\r\n"));
+        QVERIFY(far.readFor(200).isEmpty());
+        QVERIFY(!button("Command25")->isEnabled());
+
+        // An empty file completes a download of nothing.
+        const QString empty = dir.filePath(QStringLiteral("empty.txt"));
+        {
+            QFile f(empty);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        {
+            MessageBoxAnswerer answers;
+            FileDialogAnswerer dialog(empty);
+            button("Command17")->click();
+            QVERIFY(answers.texts.isEmpty());
+        }
+        QCOMPARE(far.read(5), QByteArray("c73\r\n"));
+        QVERIFY(far.readFor(200).isEmpty());
+        QVERIFY(button("Command24")->isEnabled() && button("Command25")->isEnabled());
+    }
+
+    void parameterDownloadLeavesTheJogButtons()
+    {
+        showForm();
+        MessageBoxAnswerer answers;
+        button("Command56")->click();
+        QCOMPARE(answers.texts, QStringList{kNotConnected});
+        QCOMPARE(button("Command56")->text(), QStringLiteral("傳送參數"));
+        connectToPty();
+        FarEnd far(pty->farPath());
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("param.txt"));
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(hex("00FF0D0A1AFF00"));
+        }
+        button("Command24")->setEnabled(false);
+        {
+            FileDialogAnswerer dialog(path);
+            button("Command56")->click();
+        }
+        QCOMPARE(far.read(12), hex("6338330D0A") + hex("00FF0D0A1AFF00"));
+        QVERIFY(!button("Command24")->isEnabled());
+        QVERIFY(button("Command25")->isEnabled());
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    // A settings store of this process alone, and no display needed.
+    QTemporaryDir configHome;
+    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    PanelsWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "panels_window_test.moc"
