@@ -4,6 +4,19 @@
 
 namespace tessa {
 
+namespace {
+CommonDialog::Answer& testAnswer()
+{
+    static CommonDialog::Answer answer;
+    return answer;
+}
+}  // namespace
+
+void CommonDialog::answerForTests(Answer answer)
+{
+    testAnswer() = std::move(answer);
+}
+
 QString CommonDialog::qtFilter() const
 {
     const qsizetype bar = filter_.indexOf(u'|');
@@ -14,6 +27,11 @@ QString CommonDialog::qtFilter() const
 
 bool CommonDialog::show(QWidget* parent, bool save)
 {
+    if (testAnswer()) {
+        const std::optional<QString> answer = testAnswer()(qtFilter(), save);
+        fileName_ = answer.value_or(QString());
+        return answer.has_value();
+    }
     QFileDialog dialog(parent, QString(), QString(), qtFilter());
     dialog.setObjectName(QStringLiteral("CommonDialog1Window"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);

@@ -3,6 +3,9 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+#include <optional>
+
 class QWidget;
 
 namespace tessa {
@@ -23,6 +26,12 @@ public:
     // Both return false, leaving fileName empty, when the user cancels.
     bool showOpen(QWidget* parent);
     bool showSave(QWidget* parent);
+
+    // Test-only: answer every dialog with this function (given the dialog's filter in Qt's
+    // form and whether it saves) instead of showing one; no value means the user cancelled.
+    // An empty function shows real dialogs again.
+    using Answer = std::function<std::optional<QString>(const QString& filter, bool save)>;
+    static void answerForTests(Answer answer);
 
 private:
     bool show(QWidget* parent, bool save);

@@ -1,6 +1,7 @@
 // The program tab and the port auto test, driven through the window: editor, replay on real
 // pseudo-terminals, program files through the file dialog, and a scan over mapped COM numbers.
 #include "window/form1.h"
+#include "window/common_dialog.h"
 
 #include "autotest/auto_test.h"
 #include "program/program_table.h"
@@ -14,6 +15,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QTabWidget>
 #include <QDir>
@@ -54,21 +56,18 @@ public:
                 titles << box->windowTitle();
                 const QMessageBox::StandardButton which = buttons.isEmpty() ? QMessageBox::Ok : buttons.takeFirst();
                 box->button(which)->click();
-            } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-                filters << dialog->nameFilters().join(u';');
-                if (paths.isEmpty()) {
-                    dialog->reject();
-                    return;
-                }
-                dialog->selectFile(paths.takeFirst());
-                QMetaObject::invokeMethod(dialog, "accept");
-                // A path the dialog will not take must fail the test, not hang it.
-                if (dialog->isVisible())
-                    dialog->reject();
             }
+        });
+        // File dialogs are answered where the window asks for a name.
+        tessa::CommonDialog::answerForTests([this](const QString& filter, bool) -> std::optional<QString> {
+            filters << filter;
+            if (paths.isEmpty())
+                return std::nullopt;
+            return paths.takeFirst();
         });
         poll_.start(10);
     }
+    ~DialogAnswerer() { tessa::CommonDialog::answerForTests({}); }
     QStringList texts;
     QStringList titles;
     QStringList filters;
@@ -610,5 +609,16 @@ private slots:
     }
 };
 
-QTEST_MAIN(ProgramFormTest)
+int main(int argc, char* argv[])
+{
+    // A settings store of this process alone (the file dialogs remember their folders there
+    // too), and no display needed.
+    QTemporaryDir configHome;
+    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ProgramFormTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "program_form_test.moc"
