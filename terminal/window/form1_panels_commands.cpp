@@ -4,7 +4,7 @@
 
 #include "frames/frame_text.h"
 #include "panels/command_rows.h"
-#include "panels/special_io.h"
+#include "panels/status_and_outputs.h"
 #include "serial/serial_port.h"
 #include "window/filled_shape.h"
 

@@ -4,7 +4,7 @@
 #include "panels/download.h"
 #include "panels/modbus_panels.h"
 #include "panels/motion_buttons.h"
-#include "panels/special_io.h"
+#include "panels/status_and_outputs.h"
 
 #include <gtest/gtest.h>
 

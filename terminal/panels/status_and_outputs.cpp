@@ -1,4 +1,4 @@
-#include "panels/special_io.h"
+#include "panels/status_and_outputs.h"
 
 namespace tessa {
 
