@@ -20,24 +20,13 @@
 #include "frame/card_table.h"
 #include "ktr4.h"
 #include "ktr4sim.h"
+#include "property_model.h"
 #include "sim_fixture.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-#define KTR4_UNDER_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KTR4_UNDER_SANITIZER 1
-#endif
-#endif
 
 namespace {
 
 using ktr4test::RegisterWrite;
-
-uint64_t env_or(const char* name, uint64_t fallback) {
-  const char* text = std::getenv(name);
-  return text && *text ? std::strtoull(text, nullptr, 0) : fallback;
-}
+using namespace ktr4test::model;
 
 #ifdef KTR4_UNDER_SANITIZER
 constexpr uint64_t kDefaultCases = 100'000;
@@ -49,27 +38,6 @@ constexpr uint64_t kDefaultCases = 1'000'000;
 // The model: the formulas as they read, evaluated with 64-bit integers where a product must
 // not wrap and explicit 32-bit wrapping where it must.
 
-constexpr int64_t kTwo32 = int64_t{1} << 32;
-
-int64_t abs64(int32_t v) { return v < 0 ? -static_cast<int64_t>(v) : v; }
-
-int64_t clamp64(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
-
-// trunc toward zero to i32; no 32-bit value → 0x80000000.
-int32_t to_i32(double x) {
-  const double t = std::trunc(x);
-  if (std::isnan(t) || t > 2147483647.0 || t < -2147483648.0) return INT32_MIN;
-  return static_cast<int32_t>(t);
-}
-
-uint32_t model_mg(int32_t speed) {
-  const int64_t a = abs64(speed);
-  if (a <= 1) return 4095;
-  return static_cast<uint32_t>(clamp64(19660500 / a - 1, 2, 4095));
-}
-uint32_t model_speed(int64_t magnitude, uint32_t mg) {
-  return static_cast<uint32_t>(clamp64((mg + 1) * magnitude / 300, 1, 65535));
-}
 uint32_t model_range(int32_t section, uint32_t mg) {
   if (section == 0) return 0;
   return static_cast<uint32_t>(clamp64((mg + 1) * int64_t{static_cast<uint32_t>(section)} / 300, 1, 32767));
@@ -97,11 +65,6 @@ uint32_t model_s_rate(double time, uint32_t from, uint32_t to, uint32_t s) {
   return model_rate_over(time, 8 * ((int64_t{to} - from + kTwo32) % kTwo32));
 }
 
-uint32_t model_dp(double value) {
-  const auto u = static_cast<uint32_t>(to_i32(value));
-  if (u == 0) return 1;
-  return u > 0xFFFFFF ? 0xFFFFFFu : u;
-}
 // A shortened speed lies within 1..FH (the requested operating speed).
 uint32_t model_shortened(double value, uint32_t fh) {
   return static_cast<uint32_t>(clamp64(to_i32(value), 1, fh));
@@ -327,19 +290,6 @@ Outcome model_dec_stop(const ktr4::AxisState& before, uint8_t axis, double t, ui
   out.writes = {{axis, 0x94, dr}};
   out.commands.push_back((1u << (axis + 8)) | 0x4Au);
   return out;
-}
-
-// The register ranges as the register table states them (FH of a shortened profile
-// included: it never exceeds the requested speed).
-bool in_range(uint32_t code, uint32_t value) {
-  switch (code & ~0x10u) {
-    case 0x81: case 0x82: case 0x83: case 0x84: return value >= 1 && value <= 65535;
-    case 0x85: return value >= 2 && value <= 4095;
-    case 0x86: return value <= 0xFFFFFF;
-    case 0x89: case 0x8A: return value <= 32767;
-    case 0x8B: return value >= 1 && value <= 65535;  // 0x9B
-    default: return true;
-  }
 }
 
 // ---------------------------------------------------------------------------------------

@@ -1,0 +1,66 @@
+// The parts of the randomised motion tests' independent model that every move shares: the
+// speed range, speed and ramping-down point formulas evaluated with 64-bit integers where a
+// product must not wrap, and the register ranges.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define KTR4_UNDER_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KTR4_UNDER_SANITIZER 1
+#endif
+#endif
+
+namespace ktr4test::model {
+
+constexpr int64_t kTwo32 = int64_t{1} << 32;
+
+inline int64_t abs64(int32_t v) { return v < 0 ? -static_cast<int64_t>(v) : v; }
+inline int64_t clamp64(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+inline uint64_t env_or(const char* name, uint64_t fallback) {
+  const char* text = std::getenv(name);
+  return text && *text ? std::strtoull(text, nullptr, 0) : fallback;
+}
+
+// trunc toward zero to i32; no 32-bit value → 0x80000000.
+inline int32_t to_i32(double x) {
+  const double t = std::trunc(x);
+  if (std::isnan(t) || t > 2147483647.0 || t < -2147483648.0) return INT32_MIN;
+  return static_cast<int32_t>(t);
+}
+
+inline uint32_t model_mg(int32_t speed) {
+  const int64_t a = abs64(speed);
+  if (a <= 1) return 4095;
+  return static_cast<uint32_t>(clamp64(19660500 / a - 1, 2, 4095));
+}
+
+inline uint32_t model_speed(int64_t magnitude, uint32_t mg) {
+  return static_cast<uint32_t>(clamp64((mg + 1) * magnitude / 300, 1, 65535));
+}
+
+inline uint32_t model_dp(double value) {
+  const auto u = static_cast<uint32_t>(to_i32(value));
+  if (u == 0) return 1;
+  return u > 0xFFFFFF ? 0xFFFFFFu : u;
+}
+
+// The register ranges as the register table states them (FH of a shortened profile
+// included: it never exceeds the requested speed).
+inline bool in_range(uint32_t code, uint32_t value) {
+  switch (code & ~0x10u) {
+    case 0x81: case 0x82: case 0x83: case 0x84: return value >= 1 && value <= 65535;
+    case 0x85: return value >= 2 && value <= 4095;
+    case 0x86: return value <= 0xFFFFFF;
+    case 0x89: case 0x8A: return value <= 32767;
+    case 0x8B: return value >= 1 && value <= 65535;  // 0x9B
+    default: return true;
+  }
+}
+
+}  // namespace ktr4test::model
