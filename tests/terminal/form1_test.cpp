@@ -4,6 +4,7 @@
 
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
+#include "support/message_box_answerer.h"
 #include "support/pty_pair.h"
 #include "window/filled_shape.h"
 
@@ -41,29 +42,6 @@ const QString kNotConnected = QStringLiteral("通訊埠尚未連線唷!");
 const QString kPortBusy = QStringLiteral("通訊埠已被其他程式佔用!");
 const QString kPortLost = QStringLiteral("通訊埠連線已中斷!");
 
-// Answers every message box that comes up with OK and records what it said.
-class MessageBoxAnswerer : public QObject {
-public:
-    MessageBoxAnswerer()
-    {
-        connect(&poll_, &QTimer::timeout, this, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            // Boxes live on the stack, so a new one may reuse an old one's address: mark them.
-            if (!box || box->property("answeredByTest").toBool())
-                return;
-            box->setProperty("answeredByTest", true);
-            texts << box->text();
-            titles << box->windowTitle();
-            box->button(QMessageBox::Ok)->click();
-        });
-        poll_.start(10);
-    }
-    QStringList texts;
-    QStringList titles;
-
-private:
-    QTimer poll_;
-};
 
 QColor labelTextColor(QLabel* label)
 {

@@ -6,6 +6,7 @@
 #include "frames/crc16.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
+#include "support/message_box_answerer.h"
 #include "support/pty_pair.h"
 #include "window/filled_shape.h"
 
@@ -42,30 +43,6 @@ const QString kNotConnected = QStringLiteral("通訊埠尚未連線唷!");
 const QColor kGrey(0xC0, 0xC0, 0xC0);
 const QColor kGreen(0x00, 0xFF, 0x00);
 
-// Answers every message box with OK and records what it said.
-class MessageBoxAnswerer : public QObject {
-public:
-    MessageBoxAnswerer()
-    {
-        connect(&poll_, &QTimer::timeout, this, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || box->property("answeredByTest").toBool())
-                return;
-            box->setProperty("answeredByTest", true);
-            texts << box->text();
-            titles << box->windowTitle();
-            icons << box->icon();
-            box->button(QMessageBox::Ok)->click();
-        });
-        poll_.start(10);
-    }
-    QStringList texts;
-    QStringList titles;
-    QList<QMessageBox::Icon> icons;
-
-private:
-    QTimer poll_;
-};
 
 // Picks the given file in the open-file dialog, or cancels it when the name is empty.
 class FileDialogAnswerer : public QObject {
