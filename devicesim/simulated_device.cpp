@@ -1,0 +1,181 @@
+#include "simulated_device.h"
+
+#include "modbus_crc.h"
+
+#include <cstdio>
+#include <fstream>
+
+namespace tessa_device {
+
+namespace {
+
+constexpr std::uint8_t kAck = 0x06;
+constexpr std::uint8_t kNak = 0x15;
+const std::string kHmiProbe = "0930";
+
+// Text (line ends written as \r \n) when it is text, else hexadecimal.
+std::string shown(const Bytes& bytes)
+{
+    std::string text;
+    for (std::uint8_t b : bytes) {
+        if (b == '\r')
+            text += "\\r";
+        else if (b == '\n')
+            text += "\\n";
+        else if (b >= 0x20 && b <= 0x7E)
+            text += static_cast<char>(b);
+        else
+            return hexText(bytes);
+    }
+    return "\"" + text + "\"";
+}
+
+bool looksLikeRequest(const Bytes& burst, std::uint8_t slaveId)
+{
+    if (burst.size() < 2 || (burst[0] != slaveId && burst[0] != 0))
+        return false;
+    const std::uint8_t function = burst[1];
+    return function == 0x03 || function == 0x04 || function == 0x06 || function == 0x10;
+}
+
+}  // namespace
+
+std::string hexText(const Bytes& bytes)
+{
+    std::string text;
+    char digits[4];
+    for (std::uint8_t b : bytes) {
+        std::snprintf(digits, sizeof digits, "%02X", b);
+        if (!text.empty())
+            text += ' ';
+        text += digits;
+    }
+    return text;
+}
+
+SimulatedDevice::SimulatedDevice(DeviceOptions options)
+    : options_(std::move(options))
+    , splitter_(options_.slaveId, options_.timing)
+    , lines_(state_)
+    , modbus_(options_.slaveId)
+{
+}
+
+Bytes SimulatedDevice::receive(const Bytes& bytes, Millis now)
+{
+    splitter_.feed(bytes, now);
+    return poll(now);
+}
+
+Bytes SimulatedDevice::poll(Millis now)
+{
+    Bytes replies;
+    for (const Message& message : splitter_.take(now)) {
+        const Bytes reply = answer(message, now);
+        replies.insert(replies.end(), reply.begin(), reply.end());
+    }
+    return replies;
+}
+
+Bytes SimulatedDevice::answer(const Message& message, Millis now)
+{
+    Bytes reply;
+    switch (message.kind) {
+    case Message::Kind::Line: {
+        log("line   <- " + shown(message.bytes));
+        LineReply answer = lines_.answer(textOf(message.bytes), now);
+        awaiting_ = answer.then;
+        if (awaiting_ != LineReply::Then::Nothing)
+            splitter_.expectDownload(now);
+        reply = bytesOf(answer.text);
+        break;
+    }
+    case Message::Kind::Jog:
+        log("jog    <- " + hexText(message.bytes));
+        reply = answerJog(message.bytes, now);
+        break;
+    case Message::Kind::Modbus:
+        log("modbus <- " + hexText(message.bytes));
+        reply = modbus_.answer(message.bytes);
+        break;
+    case Message::Kind::Burst:
+        log("frame  <- " + shown(message.bytes));
+        reply = answerBurst(message.bytes);
+        break;
+    case Message::Kind::Download:
+        log("file   <- " + std::to_string(message.bytes.size()) + " bytes");
+        reply = storeDownload(message.bytes);
+        break;
+    }
+    if (!reply.empty())
+        log("          -> " + shown(reply));
+    return reply;
+}
+
+Bytes SimulatedDevice::answerJog(const Bytes& frame, Millis now)
+{
+    const bool negative = (frame[1] & 0x80) != 0;
+    switch (frame[0]) {
+    case 0xE3:
+        state_.axis.step(negative, now);
+        break;
+    case 0xD8:
+        state_.axis.startJog(negative, now);
+        break;
+    default:  // E6: released
+        state_.axis.stopJog(now);
+        break;
+    }
+    return {};  // jog frames are not answered; "c53" tells where the axis went
+}
+
+Bytes SimulatedDevice::answerBurst(const Bytes& burst)
+{
+    if (textOf(burst) == kHmiProbe)
+        return bytesOf("TT" + kHmiProbe + " HMI\r\n");
+    // A Modbus request with a function this slave lacks: exception 01. Another slave's: silence.
+    if (burst.size() >= 4 && hasValidCrc(burst.data(), burst.size()))
+        return modbus_.answer(burst);
+    // The start of a request to this slave that never got its end: a slave stays silent.
+    if (looksLikeRequest(burst, options_.slaveId))
+        return {};
+    // A checksum frame: the last byte should be the sum of the others, modulo 256.
+    std::uint8_t sum = 0;
+    for (std::size_t i = 0; i + 1 < burst.size(); ++i)
+        sum = static_cast<std::uint8_t>(sum + burst[i]);
+    if (burst.size() >= 2 && burst.back() == sum)
+        return {kAck, sum};
+    return {kNak, sum};
+}
+
+Bytes SimulatedDevice::storeDownload(const Bytes& file)
+{
+    const bool program = awaiting_ == LineReply::Then::ReceiveProgram;
+    awaiting_ = LineReply::Then::Nothing;
+    (program ? state_.program : state_.parameters) = textOf(file);
+    std::string answer = std::string(program ? "PROGRAM " : "PARAMETERS ") + std::to_string(file.size()) + " BYTES";
+    if (!options_.downloadDir.empty()) {
+        char name[40];
+        std::snprintf(name, sizeof name, "%s-%03zu.txt", program ? "program" : "parameters", saved_.size() + 1);
+        const std::filesystem::path path = options_.downloadDir / name;
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+        out.close();
+        if (out) {
+            saved_.push_back(path);
+            log("          kept in " + path.string());
+        } else {
+            answer += " (NOT KEPT)";
+            log("          cannot write " + path.string());
+        }
+    }
+    return bytesOf(answer + "\r\n");
+}
+
+void SimulatedDevice::log(const std::string& text) const
+{
+    if (log_)
+        log_(text);
+}
+
+}  // namespace tessa_device
