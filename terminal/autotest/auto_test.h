@@ -13,8 +13,9 @@ inline constexpr int kDeviceRowHmi = 4;
 inline constexpr int kDeviceRowK5Ring = 5;
 inline constexpr int kAutoTestLastPort = 20;
 
-// Whether the text of the hexadecimal view counts as an answer for the device type in row.
-bool countsAsAnswer(int deviceRow, const QString& hexViewText);
+// Whether the text judged counts as an answer for the device type in row: the hexadecimal
+// view, or for "Dorva HMI" the characters the receive poll left waiting in the port.
+bool countsAsAnswer(int deviceRow, const QString& judgedText);
 
 using PortTable = std::array<std::int16_t, kPortTableSize>;
 
@@ -37,6 +38,8 @@ public:
     virtual void writeString(const QString& text) = 0;
     virtual void sendChecksumFrame() = 0;         // as Command3 does
     virtual QString hexViewText() const = 0;
+    // The bytes still waiting in the port, read as characters (one per byte) and taken away.
+    virtual QString takeWaitingText() = 0;
     virtual void clearHexView() = 0;
     virtual std::int16_t availability(int portNumber) const = 0;
 };

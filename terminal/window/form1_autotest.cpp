@@ -37,6 +37,10 @@ public:
     void writeString(const QString& text) override { form_.Comm1->write(QStringView(text)); }
     void sendChecksumFrame() override { form_.Command3_Click(); }
     QString hexViewText() const override { return form_.Text4->toPlainText(); }
+    QString takeWaitingText() override
+    {
+        return form_.Comm1->isOpen() ? QString::fromLatin1(form_.Comm1->readAll()) : QString();
+    }
     void clearHexView() override { form_.Text4->clear(); }
     std::int16_t availability(int portNumber) const override { return form_.portAvailability(portNumber); }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <utility>
 
 using namespace tessa;
 
@@ -16,6 +17,7 @@ class ScriptedWindow : public AutoTestWindow {
 public:
     std::map<int, bool> opens;         // port -> open succeeds (missing: fails)
     std::map<int, QString> replies;    // port -> hex view text after a send
+    std::map<int, QString> waiting;    // port -> characters left waiting in the port after a send
     PortTable available{};
     int row = 2;
     QString rowText = QStringLiteral("Dorva Encoder/Creel");
@@ -23,6 +25,7 @@ public:
     int port = 0;
     std::int16_t succeeded = 0;
     QString hexView;
+    QString waitingText;
     QStringList log;
 
     bool connected() const override { return isConnected; }
@@ -54,6 +57,7 @@ public:
         answer();
     }
     QString hexViewText() const override { return hexView; }
+    QString takeWaitingText() override { return std::exchange(waitingText, QString()); }
     void clearHexView() override { hexView.clear(); }
     std::int16_t availability(int portNumber) const override { return available[static_cast<std::size_t>(portNumber)]; }
 
@@ -61,6 +65,8 @@ public:
     {
         if (replies.count(port))
             hexView = replies[port];
+        if (waiting.count(port))
+            waitingText = waiting[port];
     }
 };
 
@@ -143,17 +149,20 @@ TEST(AutoTestScan, HmiGetsTheStringAndNeedsTT)
     ScriptedWindow window;
     window.row = kDeviceRowHmi;
     window.rowText = QStringLiteral("Dorva HMI");
-    window.available[1] = 1;
-    window.available[2] = 1;
-    window.opens = {{1, true}, {2, true}};
-    window.replies = {{1, QStringLiteral("TT")}, {2, QStringLiteral("54 54 ")}};
+    for (int p = 1; p <= 3; ++p)
+        window.available[static_cast<std::size_t>(p)] = 1;
+    window.opens = {{1, true}, {2, true}, {3, true}};
+    // The poll leaves an HMI's reply in the port: judged there, the hex view plays no part.
+    window.waiting = {{1, QStringLiteral("TT0930")}, {2, QStringLiteral("XTT")}};
+    window.replies = {{3, QStringLiteral("TT")}};
     AutoTest test(window);
     test.start();
     runToEnd(test);
-    EXPECT_EQ(window.log.count(QStringLiteral("write 0930")), 2);
+    EXPECT_EQ(window.log.count(QStringLiteral("write 0930")), 3);
     EXPECT_EQ(window.log.count(QStringLiteral("frame")), 0);
     EXPECT_EQ(test.answered()[1], 1);
     EXPECT_EQ(test.answered()[2], 0);
+    EXPECT_EQ(test.answered()[3], 0);
 }
 
 TEST(AutoTestScan, RestartClearsAnswersAndStopEndsTheScan)
