@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Saves pictures of the tessa window in both size modes under a virtual X display.
+# Saves pictures of the tessa window in both size modes under a virtual X display:
+# tessa_wide.png and tessa_narrow.png (the window after switching to the mode) and one
+# picture per tab page in each mode, tessa_<wide|narrow>_tab<index>.png.
 # Usage: scripts/screenshots.sh [output-dir]   (default: build/screenshots)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
