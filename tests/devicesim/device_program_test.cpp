@@ -1,0 +1,235 @@
+// The tessa-device program itself on a pseudo-terminal: Debian's libmodbus as an independent
+// Modbus master, a raw descriptor for the command lines, and the program's clean exit.
+#include <gtest/gtest.h>
+
+#include <modbus.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <poll.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// tessa-device started with --link in a folder of its own; stopped with SIGTERM at the end.
+class DeviceProgram {
+public:
+    explicit DeviceProgram(std::vector<std::string> extra = {})
+    {
+        char pattern[] = "/tmp/tessa-device-program-XXXXXX";
+        folder_ = ::mkdtemp(pattern);
+        link_ = folder_ + "/line";
+        int out[2];
+        if (::pipe(out) != 0)
+            return;
+        std::vector<std::string> args{TESSA_DEVICE_PROGRAM, "--link", link_, "--quiet"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(out[1], STDOUT_FILENO);
+            std::vector<char*> argv;
+            for (auto& a : args)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        // The first line names the path to open: the program is ready then.
+        std::string line;
+        char c;
+        pollfd in{out[0], POLLIN, 0};
+        while (::poll(&in, 1, 5000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n')
+            line += c;
+        ::close(out[0]);
+        printed_ = line;
+    }
+    ~DeviceProgram()
+    {
+        stop();
+        std::filesystem::remove_all(folder_);
+    }
+    // SIGTERM, then the exit status (-1 if it did not end within five seconds).
+    int stop()
+    {
+        if (pid_ <= 0)
+            return status_;
+        ::kill(pid_, SIGTERM);
+        for (int i = 0; i < 500; ++i) {
+            int status = 0;
+            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = 0;
+                status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+                return status_;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = 0;
+        return status_ = -1;
+    }
+    const std::string& printed() const { return printed_; }
+    const std::string& link() const { return link_; }
+
+private:
+    std::string folder_;
+    std::string link_;
+    std::string printed_;
+    pid_t pid_ = -1;
+    int status_ = -1;
+};
+
+// The terminal's side of the line as a raw descriptor.
+class RawLine {
+public:
+    explicit RawLine(const std::string& path)
+        : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY))
+    {
+        termios t{};
+        if (fd_ >= 0 && ::tcgetattr(fd_, &t) == 0) {
+            ::cfmakeraw(&t);
+            ::tcsetattr(fd_, TCSANOW, &t);
+        }
+    }
+    ~RawLine()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    bool open() const { return fd_ >= 0; }
+    void send(const std::string& bytes) { ASSERT_EQ(::write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
+    // Reads until the text ends with `until` or five seconds pass.
+    std::string receive(const std::string& until)
+    {
+        std::string got;
+        pollfd in{fd_, POLLIN, 0};
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (std::chrono::steady_clock::now() < end && (got.size() < until.size() || got.compare(got.size() - until.size(), until.size(), until) != 0)) {
+            if (::poll(&in, 1, 100) > 0) {
+                char buffer[256];
+                const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+                if (n > 0)
+                    got.append(buffer, static_cast<std::size_t>(n));
+            }
+        }
+        return got;
+    }
+
+private:
+    int fd_;
+};
+
+class ModbusMaster {
+public:
+    explicit ModbusMaster(const std::string& path, int slave = 1)
+        : ctx_(modbus_new_rtu(path.c_str(), 115200, 'N', 8, 1))
+    {
+        ok_ = ctx_ && modbus_set_slave(ctx_, slave) == 0 && modbus_connect(ctx_) == 0;
+        if (ok_)
+            modbus_set_response_timeout(ctx_, 0, 300000);
+    }
+    ~ModbusMaster()
+    {
+        if (ctx_) {
+            modbus_close(ctx_);
+            modbus_free(ctx_);
+        }
+    }
+    bool ok() const { return ok_; }
+    modbus_t* get() { return ctx_; }
+
+private:
+    modbus_t* ctx_;
+    bool ok_ = false;
+};
+
+}  // namespace
+
+TEST(DeviceProgram, PrintsTheLinkAndAnswersCommandLines)
+{
+    DeviceProgram device;
+    ASSERT_EQ(device.printed(), device.link());
+    RawLine line(device.link());
+    ASSERT_TRUE(line.open());
+    line.send("ver\r\n");
+    EXPECT_EQ(line.receive("\r\n"), "VER tessa-device 1.00\r\n");
+    line.send("c69=0101\r\nrout\r\n");
+    EXPECT_EQ(line.receive("OUT=0101\r\nOUT=0101\r\n"), "OUT=0101\r\nOUT=0101\r\n");
+}
+
+TEST(DeviceProgram, AnswersAModbusMasterOfAnotherMake)
+{
+    DeviceProgram device;
+    ModbusMaster master(device.link());
+    ASSERT_TRUE(master.ok()) << modbus_strerror(errno);
+    std::uint16_t words[4] = {};
+    ASSERT_EQ(modbus_read_registers(master.get(), 0x200, 1, words), 1) << modbus_strerror(errno);
+    EXPECT_EQ(words[0], 100);
+    const std::uint16_t written[3] = {0x0000, 0x0640, 0xFFFF};
+    ASSERT_EQ(modbus_write_registers(master.get(), 0x104, 3, written), 3) << modbus_strerror(errno);
+    ASSERT_EQ(modbus_write_register(master.get(), 0x3FF, 0x1234), 1) << modbus_strerror(errno);
+    ASSERT_EQ(modbus_read_input_registers(master.get(), 0x104, 3, words), 3) << modbus_strerror(errno);
+    EXPECT_EQ(words[1], 0x0640);
+    EXPECT_EQ(words[2], 0xFFFF);
+    ASSERT_EQ(modbus_read_registers(master.get(), 0x3FF, 1, words), 1);
+    EXPECT_EQ(words[0], 0x1234);
+
+    EXPECT_EQ(modbus_read_registers(master.get(), 0x3FF, 2, words), -1);
+    EXPECT_EQ(errno, EMBXILADD);
+    std::uint8_t coils[1];
+    EXPECT_EQ(modbus_read_bits(master.get(), 0, 1, coils), -1);
+    EXPECT_EQ(errno, EMBXILFUN);
+}
+
+TEST(DeviceProgram, AnotherSlaveNumberGetsNoAnswer)
+{
+    DeviceProgram device({"--slave-id", "9"});
+    ModbusMaster other(device.link(), 1);
+    ASSERT_TRUE(other.ok());
+    std::uint16_t word = 0;
+    EXPECT_EQ(modbus_read_registers(other.get(), 0x200, 1, &word), -1);
+    EXPECT_EQ(errno, ETIMEDOUT);
+    modbus_set_slave(other.get(), 9);
+    EXPECT_EQ(modbus_read_registers(other.get(), 0x200, 1, &word), 1) << modbus_strerror(errno);
+}
+
+TEST(DeviceProgram, EndsOnSigtermAndRemovesItsLink)
+{
+    DeviceProgram device;
+    ASSERT_TRUE(std::filesystem::is_symlink(device.link()));
+    {
+        RawLine line(device.link());  // opened and closed again: the device carries on
+        line.send("test\r\n");
+        EXPECT_EQ(line.receive("\r\n"), "TEST OK\r\n");
+    }
+    RawLine again(device.link());
+    again.send("ver\r\n");
+    EXPECT_EQ(again.receive("\r\n"), "VER tessa-device 1.00\r\n");
+    EXPECT_EQ(device.stop(), 0);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(device.link())));
+}
+
+TEST(DeviceProgram, RefusesBadOptionsWithAMessage)
+{
+    for (const char* bad : {"--slave-id 0", "--baud", "--bogus"}) {
+        const std::string command = std::string(TESSA_DEVICE_PROGRAM) + " " + bad + " 2>&1";
+        FILE* pipe = ::popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        char text[512] = {};
+        const std::size_t n = std::fread(text, 1, sizeof text - 1, pipe);
+        const int status = ::pclose(pipe);
+        EXPECT_EQ(WEXITSTATUS(status), 2) << bad;
+        EXPECT_NE(std::string(text, n).find("usage: tessa-device"), std::string::npos) << bad;
+    }
+}
