@@ -132,6 +132,17 @@ private:
         QVERIFY(text7->text().isEmpty());
     }
 
+    // A text record with CR LF added through the program editor.
+    void addDataRecord(const QString& text)
+    {
+        element<QRadioButton>("Option3", 0)->setChecked(true);
+        child<QLineEdit>("Text3")->clear();
+        element<QRadioButton>("Option2", 1)->setChecked(true);
+        child<QCheckBox>("Check2")->setChecked(true);
+        child<QLineEdit>("Text3")->setText(text);
+        button("Command5")->click();
+    }
+
     void setPanelBox(int index, const QString& text) { element<QLineEdit>("Text26", index)->setText(text); }
 
     // Panel 3 (the second read panel) reads count registers from address.
@@ -249,19 +260,11 @@ private slots:
         // The receive poll's own 100 ms step would blur both arrival times by as much.
         child<QTimer>("Timer1")->setInterval(10);
         child<QTabWidget>("SSTab1")->setCurrentIndex(0);
-        const auto addData = [this](const QString& text) {
-            element<QRadioButton>("Option3", 0)->setChecked(true);
-            child<QLineEdit>("Text3")->clear();
-            element<QRadioButton>("Option2", 1)->setChecked(true);
-            child<QCheckBox>("Check2")->setChecked(true);
-            child<QLineEdit>("Text3")->setText(text);
-            button("Command5")->click();
-        };
-        addData(QStringLiteral("ver"));
+        addDataRecord(QStringLiteral("ver"));
         element<QRadioButton>("Option3", 1)->setChecked(true);
         child<QLineEdit>("Text5")->setText(QStringLiteral("500"));
         button("Command5")->click();
-        addData(QStringLiteral("c53"));
+        addDataRecord(QStringLiteral("c53"));
         QCOMPARE(form->programTable().records().size(), 3);
 
         // When the view first shows each answer, taken from the view's own change signal.
@@ -325,6 +328,25 @@ private slots:
         QVERIFY2(firstDifference == content.size(),
                  qPrintable(QStringLiteral("the kept file differs from byte %1 on").arg(firstDifference)));
         QVERIFY(button("Command24")->isEnabled() && button("Command25")->isEnabled());
+    }
+
+    void programReplayAnnouncesAndSendsAFile()
+    {
+        // The announcement and the file leave in one replay tick, so the device may well read
+        // them together; the file still has to be taken as the file.
+        connectToDevice();
+        if (QTest::currentTestFailed())
+            return;
+        child<QTabWidget>("SSTab1")->setCurrentIndex(0);
+        addDataRecord(QStringLiteral("c73"));
+        addDataRecord(QStringLiteral("N001 ABS=0"));
+        addDataRecord(QStringLiteral("N002 END"));
+        button("Command6")->click();
+        QVERIFY2(characterViewShows(QStringLiteral("PROGRAM 22 BYTES")), qPrintable(seen()));
+        QVERIFY2(!characterView()->toPlainText().contains(QStringLiteral("ERR")), qPrintable(seen()));
+        QFile kept(QDir(device->downloadDir()).filePath(QStringLiteral("program-001.txt")));
+        QVERIFY2(kept.open(QIODevice::ReadOnly), qPrintable(kept.fileName()));
+        QCOMPARE(kept.readAll(), QByteArray("N001 ABS=0\r\nN002 END\r\n"));
     }
 
     void autoTestFindsTheDeviceAlone()
