@@ -70,8 +70,9 @@ Bytes SimulatedDevice::receive(const Bytes& bytes, Millis now)
 Bytes SimulatedDevice::poll(Millis now)
 {
     Bytes replies;
-    for (const Message& message : splitter_.take(now)) {
-        const Bytes reply = answer(message, now);
+    // One message at a time: answering one may change how the next is cut.
+    while (const std::optional<Message> message = splitter_.takeOne(now)) {
+        const Bytes reply = answer(*message, now);
         replies.insert(replies.end(), reply.begin(), reply.end());
     }
     return replies;

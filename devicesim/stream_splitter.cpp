@@ -29,6 +29,11 @@ void StreamSplitter::feed(const Bytes& bytes, Millis now)
 {
     if (bytes.empty())
         return;
+    // The LF of a line whose CR came last in the previous read: the line's, not the file's.
+    const bool skipLf = lineEndedWithCr_ && bytes.front() == kLf;
+    lineEndedWithCr_ = false;
+    if (skipLf && bytes.size() == 1)
+        return;
     if (downloadSince_ && !downloadStarted_) {
         if (now - *downloadSince_ >= timing_.downloadWait)
             downloadSince_.reset();  // the operator gave up on the file
@@ -39,7 +44,7 @@ void StreamSplitter::feed(const Bytes& bytes, Millis now)
         dropping_ = false;
         pending_.clear();
     }
-    pending_.insert(pending_.end(), bytes.begin(), bytes.end());
+    pending_.insert(pending_.end(), bytes.begin() + (skipLf ? 1 : 0), bytes.end());
     lastByteAt_ = now;
 }
 
@@ -93,34 +98,33 @@ StreamSplitter::Shape StreamSplitter::shapeAtFront(std::size_t& length, Message:
     return Shape::Unknown;
 }
 
-std::vector<Message> StreamSplitter::take(Millis now)
+std::optional<Message> StreamSplitter::takeOne(Millis now)
 {
-    std::vector<Message> messages;
     if (downloadSince_) {
         if (!downloadStarted_) {
             if (now - *downloadSince_ >= timing_.downloadWait)
                 downloadSince_.reset();
             else
-                return messages;
+                return std::nullopt;
         } else {
-            if (quietFor(timing_.downloadGap, now)) {
-                messages.push_back({Message::Kind::Download, std::move(pending_)});
-                pending_.clear();
-                downloadSince_.reset();
-                downloadStarted_ = false;
-            }
-            return messages;
+            if (!quietFor(timing_.downloadGap, now))
+                return std::nullopt;
+            Message file{Message::Kind::Download, std::move(pending_)};
+            pending_.clear();
+            downloadSince_.reset();
+            downloadStarted_ = false;
+            return file;
         }
     }
     if (dropping_) {
         if (!quietFor(timing_.burstGap, now))
-            return messages;
+            return std::nullopt;
         dropping_ = false;
         pending_.clear();
     }
     while (!pending_.empty()) {
         const std::uint8_t first = pending_[0];
-        if (first == kCr || first == kLf) {  // the end of a line already taken, or an empty line
+        if (first == kCr || first == kLf) {  // an empty line
             pending_.erase(pending_.begin());
             continue;
         }
@@ -128,21 +132,36 @@ std::vector<Message> StreamSplitter::take(Millis now)
         Message::Kind kind = Message::Kind::Burst;
         const Shape shape = shapeAtFront(length, kind);
         if (shape == Shape::Complete) {
-            messages.push_back({kind, Bytes(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(length))});
+            Message message{kind, Bytes(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(length))};
+            // A line goes with its end (CR, LF or CR LF), so what follows starts clean.
+            if (kind == Message::Kind::Line) {
+                if (pending_[length] == kCr && length + 1 < pending_.size() && pending_[length + 1] == kLf)
+                    ++length;
+                lineEndedWithCr_ = pending_[length] == kCr && length + 1 == pending_.size();
+                ++length;
+            }
             pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(length));
-            continue;
+            return message;
         }
         if (shape == Shape::BadModbus) {
             pending_.clear();
             dropping_ = !quietFor(timing_.burstGap, now);
-            break;
+            return std::nullopt;
         }
-        if (quietFor(timing_.burstGap, now)) {
-            messages.push_back({Message::Kind::Burst, std::move(pending_)});
-            pending_.clear();
-        }
-        break;
+        if (!quietFor(timing_.burstGap, now))
+            return std::nullopt;
+        Message burst{Message::Kind::Burst, std::move(pending_)};
+        pending_.clear();
+        return burst;
     }
+    return std::nullopt;
+}
+
+std::vector<Message> StreamSplitter::take(Millis now)
+{
+    std::vector<Message> messages;
+    while (std::optional<Message> message = takeOne(now))
+        messages.push_back(std::move(*message));
     return messages;
 }
 

@@ -39,7 +39,11 @@ public:
     }
 
     void feed(const Bytes& bytes, Millis now);
-    // The messages complete at time now, oldest first.
+    // The oldest message complete at time now. Taken one at a time, so that an answer which
+    // changes how the bytes after it are cut (a download announced) applies to them even when
+    // they came in the same read.
+    std::optional<Message> takeOne(Millis now);
+    // Every message complete at time now, oldest first.
     std::vector<Message> take(Millis now);
     // When take() may next have something without new bytes (a quiet gap ending).
     std::optional<Millis> deadline() const;
@@ -58,6 +62,7 @@ private:
     Bytes pending_;
     Millis lastByteAt_ = 0;
     bool dropping_ = false;
+    bool lineEndedWithCr_ = false;  // a line's LF may still follow its CR in the next read
     std::optional<Millis> downloadSince_;
     bool downloadStarted_ = false;
 };

@@ -6,6 +6,7 @@
 #include "frames/crc16.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
+#include "support/file_dialog_answerer.h"
 #include "support/message_box_answerer.h"
 #include "support/pty_pair.h"
 #include "window/filled_shape.h"
@@ -43,41 +44,6 @@ const QString kNotConnected = QStringLiteral("通訊埠尚未連線唷!");
 const QColor kGrey(0xC0, 0xC0, 0xC0);
 const QColor kGreen(0x00, 0xFF, 0x00);
 
-
-// Picks the given file in the open-file dialog, or cancels it when the name is empty.
-class FileDialogAnswerer : public QObject {
-public:
-    explicit FileDialogAnswerer(QString path)
-        : path_(std::move(path))
-    {
-        connect(&poll_, &QTimer::timeout, this, [this] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            if (!dialog->property("seenByTest").toBool()) {
-                dialog->setProperty("seenByTest", true);
-                filters << dialog->nameFilters().join(u';');
-                ++shown;
-            }
-            if (path_.isEmpty()) {
-                dialog->reject();
-                return;
-            }
-            // Typed into the name box: the dialog's own listing may not know a new file yet.
-            // Tried again on every poll until the dialog closes.
-            if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-                name->setText(path_);
-            QMetaObject::invokeMethod(dialog, "accept");
-        });
-        poll_.start(10);
-    }
-    int shown = 0;
-    QStringList filters;
-
-private:
-    QString path_;
-    QTimer poll_;
-};
 
 QByteArray hex(const char* text)
 {

@@ -1,0 +1,398 @@
+// The whole terminal window against the simulated device program (tessa-device) on a real
+// pseudo-terminal: what the user types or clicks goes out, the device answers as a device
+// would, and the answer shows in the receive views. Nothing here plays the device's part.
+#include "window/form1.h"
+
+#include "autotest/auto_test.h"
+#include "frames/crc16.h"
+#include "program/program_table.h"
+#include "serial/port_number.h"
+#include "serial/serial_port.h"
+#include "settings/settings_store.h"
+#include "support/device_process.h"
+#include "support/file_dialog_answerer.h"
+#include "support/message_box_answerer.h"
+#include "window/filled_shape.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+
+using tessa::testing::DeviceProcess;
+
+namespace {
+
+const QColor kLampGreen(0x00, 0xFF, 0x00);
+// Long enough for a loaded machine; a healthy round trip takes a few milliseconds.
+constexpr int kAnswerTimeoutMs = 5000;
+
+QByteArray withCrc(const QByteArray& frame)
+{
+    const std::uint16_t crc = tessa::modbusCrc16(frame);
+    return frame + QByteArray(1, static_cast<char>(crc & 0xFF)) + QByteArray(1, static_cast<char>(crc >> 8));
+}
+
+// Bytes as the hexadecimal view writes them: "01 03 04 ".
+QString asHexView(const QByteArray& bytes)
+{
+    QString text;
+    for (char b : bytes)
+        text += QStringLiteral("%1 ").arg(static_cast<quint8>(b), 2, 16, QChar(u'0')).toUpper();
+    return text;
+}
+
+void setPortVariable(int number, const QString& path)
+{
+    qputenv(tessa::portEnvironmentVariable(number).toLatin1().constData(), path.toLocal8Bit());
+}
+
+}  // namespace
+
+class EndToEndTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Form1> form;
+    std::unique_ptr<DeviceProcess> device;
+
+    template <typename T>
+    T* child(const char* name)
+    {
+        T* found = form->findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("control %s not found", name);
+        return found;
+    }
+    template <typename T>
+    T* element(const char* name, int index)
+    {
+        for (T* found : form->findChildren<T*>(QString::fromLatin1(name)))
+            if (found->property("index").toInt() == index)
+                return found;
+        qFatal("control %s(%d) not found", name, index);
+    }
+    QPushButton* button(const char* name) { return child<QPushButton>(name); }
+    QPlainTextEdit* characterView() { return child<QPlainTextEdit>("Text6"); }
+    QPlainTextEdit* hexView() { return child<QPlainTextEdit>("Text4"); }
+    QString deviceLog() { return device ? device->log() : QString(); }
+
+    void startDevice()
+    {
+        device = std::make_unique<DeviceProcess>(QStringLiteral(TESSA_DEVICE_PROGRAM), QStringList{});
+        QVERIFY2(device->ready(), qPrintable(device->problem()));
+    }
+
+    void showForm()
+    {
+        form = std::make_unique<Form1>();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+
+    // The device on port number 7, connected with the connect button.
+    void connectToDevice()
+    {
+        startDevice();
+        if (QTest::currentTestFailed())
+            return;
+        showForm();
+        if (QTest::currentTestFailed())
+            return;
+        setPortVariable(7, device->path());
+        child<QLineEdit>("Text1")->setText(QStringLiteral("7"));
+        QTest::mouseClick(button("Command1"), Qt::LeftButton);
+        QVERIFY2(form->comm1().isOpen(), qPrintable(form->comm1().devicePath()));
+    }
+
+    // Typed into the command line and sent with Enter, as a user does.
+    void typeLine(const QString& line)
+    {
+        QLineEdit* text7 = child<QLineEdit>("Text7");
+        text7->setFocus();
+        QTest::keyClicks(text7, line);
+        QTest::keyClick(text7, Qt::Key_Return);
+        QVERIFY(text7->text().isEmpty());
+    }
+
+    // A text record with CR LF added through the program editor.
+    void addDataRecord(const QString& text)
+    {
+        element<QRadioButton>("Option3", 0)->setChecked(true);
+        child<QLineEdit>("Text3")->clear();
+        element<QRadioButton>("Option2", 1)->setChecked(true);
+        child<QCheckBox>("Check2")->setChecked(true);
+        child<QLineEdit>("Text3")->setText(text);
+        button("Command5")->click();
+    }
+
+    void setPanelBox(int index, const QString& text) { element<QLineEdit>("Text26", index)->setText(text); }
+
+    // Panel 3 (the second read panel) reads count registers from address.
+    void readWithPanel3(quint16 address, quint16 count)
+    {
+        const auto hexByte = [](int value) { return QStringLiteral("%1").arg(value, 2, 16, QChar(u'0')).toUpper(); };
+        setPanelBox(36, hexByte(address >> 8));
+        setPanelBox(37, hexByte(address & 0xFF));
+        setPanelBox(38, hexByte(count >> 8));
+        setPanelBox(39, hexByte(count & 0xFF));
+        button("Command37")->click();
+    }
+
+    // What the views show, for a failure message (cleanup() adds the device's log).
+    QString seen()
+    {
+        return QStringLiteral("hex view: \"%1\"\ncharacter view: \"%2\"")
+            .arg(hexView()->toPlainText(), characterView()->toPlainText());
+    }
+    bool hexViewShows(const QByteArray& reply)
+    {
+        const QString expected = asHexView(reply);
+        return QTest::qWaitFor([&] { return hexView()->toPlainText().contains(expected); }, kAnswerTimeoutMs);
+    }
+    bool characterViewShows(const QRegularExpression& answer)
+    {
+        return QTest::qWaitFor([&] { return characterView()->toPlainText().contains(answer); }, kAnswerTimeoutMs);
+    }
+    bool characterViewShows(const QString& answer)
+    {
+        return characterViewShows(QRegularExpression(QRegularExpression::escape(answer)));
+    }
+
+private slots:
+    void init()
+    {
+        tessa::SettingsStore().clearAll();
+        for (int n = 1; n <= 21; ++n)
+            qunsetenv(tessa::portEnvironmentVariable(n).toLatin1().constData());
+    }
+
+    void cleanup()
+    {
+        if (QTest::currentTestFailed() && device)
+            qWarning("device log:\n%s", qPrintable(device->log()));
+        form.reset();
+        device.reset();
+    }
+
+    void typedLineIsAnsweredInTheCharacterView()
+    {
+        connectToDevice();
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(button("Command1")->isHidden());
+        QVERIFY(!button("Command2")->isHidden());
+        QCOMPARE(child<tessa::FilledShape>("ComPortShape")->fillColor(), kLampGreen);
+        QCOMPARE(child<QLabel>("Label8")->text(), QStringLiteral("連線中..."));
+
+        typeLine(QStringLiteral("ver"));
+        QVERIFY(!characterView()->isHidden());
+        QVERIFY2(characterViewShows(QStringLiteral("VER tessa-device 1.00")), qPrintable(seen()));
+        // Exactly one answer to one line.
+        QCOMPARE(characterView()->toPlainText().count(QStringLiteral("VER tessa-device")), 1);
+    }
+
+    void versionJogAndPositionButtons()
+    {
+        connectToDevice();
+        if (QTest::currentTestFailed())
+            return;
+        button("Command41")->click();
+        QVERIFY2(characterViewShows(QStringLiteral("VER tessa-device 1.00")), qPrintable(seen()));
+
+        // Before the jog the axis stands at 0, so "POS=10" can only come from the step.
+        button("Command26")->click();
+        QVERIFY2(characterViewShows(QRegularExpression(QStringLiteral("POS=0(?!\\d)"))), qPrintable(seen()));
+        QTest::mouseClick(button("Command24"), Qt::LeftButton);
+        button("Command26")->click();
+        QVERIFY2(characterViewShows(QRegularExpression(QStringLiteral("POS=10(?!\\d)"))), qPrintable(seen()));
+    }
+
+    void modbusRoundTrips()
+    {
+        connectToDevice();
+        if (QTest::currentTestFailed())
+            return;
+        child<QTabWidget>("SSTab1")->setCurrentIndex(3);
+
+        // Panel 0 with its design values writes 0000 0640 to registers 0104 and 0105.
+        button("Command31")->click();
+        QVERIFY2(hexViewShows(withCrc(QByteArray::fromHex("011001040002"))), qPrintable(seen()));
+
+        // Read back through panel 3: the values just written.
+        button("Command14")->click();
+        readWithPanel3(0x0104, 2);
+        QVERIFY2(hexViewShows(withCrc(QByteArray::fromHex("01030400000640"))), qPrintable(seen()));
+
+        // A register the device was not given: the version it starts with.
+        button("Command14")->click();
+        readWithPanel3(0x0200, 1);
+        QVERIFY2(hexViewShows(withCrc(QByteArray::fromHex("0103020064"))), qPrintable(seen()));
+
+        // Past the last register (03FF): exception 02, illegal data address.
+        button("Command14")->click();
+        readWithPanel3(0x0400, 1);
+        QVERIFY2(hexViewShows(withCrc(QByteArray::fromHex("018302"))), qPrintable(seen()));
+    }
+
+    void programWithDelayReplaysInOrderAndWaits()
+    {
+        connectToDevice();
+        if (QTest::currentTestFailed())
+            return;
+        // The receive poll's own 100 ms step would blur both arrival times by as much.
+        child<QTimer>("Timer1")->setInterval(10);
+        child<QTabWidget>("SSTab1")->setCurrentIndex(0);
+        addDataRecord(QStringLiteral("ver"));
+        element<QRadioButton>("Option3", 1)->setChecked(true);
+        child<QLineEdit>("Text5")->setText(QStringLiteral("500"));
+        button("Command5")->click();
+        addDataRecord(QStringLiteral("c53"));
+        QCOMPARE(form->programTable().records().size(), 3);
+
+        // When the view first shows each answer, taken from the view's own change signal.
+        QElapsedTimer clock;
+        std::optional<qint64> versionAt;
+        std::optional<qint64> positionAt;
+        const QRegularExpression position(QStringLiteral("POS=0(?!\\d)"));
+        connect(characterView(), &QPlainTextEdit::textChanged, this, [&] {
+            const QString text = characterView()->toPlainText();
+            if (!versionAt && text.contains(QStringLiteral("VER tessa-device 1.00")))
+                versionAt = clock.elapsed();
+            if (!positionAt && text.contains(position))
+                positionAt = clock.elapsed();
+        });
+        clock.start();
+        button("Command6")->click();
+        QVERIFY2(QTest::qWaitFor([&] { return versionAt && positionAt; }, 10000), qPrintable(seen()));
+        disconnect(characterView(), &QPlainTextEdit::textChanged, this, nullptr);
+        const QString text = characterView()->toPlainText();
+        QVERIFY(text.indexOf(QStringLiteral("VER tessa-device")) < text.indexOf(position));
+        // The 500 ms pause, less what a coarse timer may fire early and the view's poll step.
+        const qint64 gap = *positionAt - *versionAt;
+        QVERIFY2(gap >= 450, qPrintable(QStringLiteral("the second answer came %1 ms after the first").arg(gap)));
+    }
+
+    void programDownloadArrivesWhole()
+    {
+        connectToDevice();
+        if (QTest::currentTestFailed())
+            return;
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QByteArray content(10000, '\0');
+        QRandomGenerator random(20240611);
+        for (char& b : content)
+            b = static_cast<char>(random.bounded(256));
+        // The two bytes most likely to be taken for something else are surely there.
+        content[0] = '\x00';
+        content[5000] = '\xFF';
+        content[9999] = '\xFF';
+        content[4999] = '\x00';
+        const QString path = dir.filePath(QStringLiteral("program.txt"));
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(content), content.size());
+        }
+        {
+            FileDialogAnswerer dialog(path);
+            button("Command17")->click();
+            QCOMPARE(dialog.shown, 1);
+        }
+        QVERIFY2(characterViewShows(QStringLiteral("PROGRAM 10000 BYTES")), qPrintable(seen()));
+        QFile kept(QDir(device->downloadDir()).filePath(QStringLiteral("program-001.txt")));
+        QVERIFY2(kept.open(QIODevice::ReadOnly), qPrintable(kept.fileName()));
+        const QByteArray received = kept.readAll();
+        QCOMPARE(received.size(), content.size());
+        qsizetype firstDifference = 0;
+        while (firstDifference < content.size() && received[firstDifference] == content[firstDifference])
+            ++firstDifference;
+        QVERIFY2(firstDifference == content.size(),
+                 qPrintable(QStringLiteral("the kept file differs from byte %1 on").arg(firstDifference)));
+        QVERIFY(button("Command24")->isEnabled() && button("Command25")->isEnabled());
+    }
+
+    void programReplayAnnouncesAndSendsAFile()
+    {
+        // The announcement and the file leave in one replay tick, so the device may well read
+        // them together; the file still has to be taken as the file.
+        connectToDevice();
+        if (QTest::currentTestFailed())
+            return;
+        child<QTabWidget>("SSTab1")->setCurrentIndex(0);
+        addDataRecord(QStringLiteral("c73"));
+        addDataRecord(QStringLiteral("N001 ABS=0"));
+        addDataRecord(QStringLiteral("N002 END"));
+        button("Command6")->click();
+        QVERIFY2(characterViewShows(QStringLiteral("PROGRAM 22 BYTES")), qPrintable(seen()));
+        QVERIFY2(!characterView()->toPlainText().contains(QStringLiteral("ERR")), qPrintable(seen()));
+        QFile kept(QDir(device->downloadDir()).filePath(QStringLiteral("program-001.txt")));
+        QVERIFY2(kept.open(QIODevice::ReadOnly), qPrintable(kept.fileName()));
+        QCOMPARE(kept.readAll(), QByteArray("N001 ABS=0\r\nN002 END\r\n"));
+    }
+
+    void autoTestFindsTheDeviceAlone()
+    {
+        startDevice();
+        if (QTest::currentTestFailed())
+            return;
+        QTemporaryDir nowhere;
+        QVERIFY(nowhere.isValid());
+        for (int n = 1; n <= tessa::kAutoTestLastPort; ++n)
+            setPortVariable(n, nowhere.filePath(QStringLiteral("none%1").arg(n)));
+        setPortVariable(5, device->path());
+        showForm();
+        if (QTest::currentTestFailed())
+            return;
+        MessageBoxAnswerer answers;
+        QAction* menu = form->findChild<QAction*>(QStringLiteral("mnu_autotest"));
+        QVERIFY(menu);
+        auto* combo2 = child<QComboBox>("Combo2");
+
+        menu->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(answers.texts.size(), 1, 40000);
+        QVERIFY2(answers.texts[0] == QStringLiteral("Finished Autotest!!!\n\rDorva Encoder/Creel\n\rMaybe COM5\n\r"),
+                 qPrintable(answers.texts[0]));
+
+        // "Dorva HMI": the probe is "0930" and only a reply starting "TT" counts.
+        combo2->setCurrentIndex(tessa::kDeviceRowHmi);
+        QCOMPARE(combo2->currentText(), QStringLiteral("Dorva HMI"));
+        menu->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(answers.texts.size(), 2, 40000);
+        QVERIFY2(answers.texts[1] == QStringLiteral("Finished Autotest!!!\n\rDorva HMI\n\rMaybe COM5\n\r"),
+                 qPrintable(answers.texts[1]));
+        QVERIFY2(deviceLog().contains(QStringLiteral("TT0930")), qPrintable(deviceLog()));
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    // A settings store of this process alone, and no display needed.
+    QTemporaryDir configHome;
+    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    EndToEndTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "end_to_end_test.moc"
