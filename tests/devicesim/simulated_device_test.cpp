@@ -222,3 +222,16 @@ TEST(DeviceDownloads, AFolderThatCannotBeWrittenIsSaidInTheAnswer)
     EXPECT_TRUE(device.savedDownloads().empty());
     EXPECT_EQ(say(device, "c56", 500), "N1\r\nEND\r\n");  // still taken in
 }
+
+TEST(DeviceDownloads, AnAnnouncementAndItsFileInOneReadAreTakenApart)
+{
+    // A replayed program sends every record up to a pause in one go.
+    SimulatedDevice device;
+    EXPECT_EQ(textOf(device.receive(bytesOf("c73\r\nN001 ABS=0\r\nN002 END\r\n"), 0)), "READY PROGRAM\r\n");
+    EXPECT_EQ(textOf(device.poll(300)), "PROGRAM 22 BYTES\r\n");
+    EXPECT_EQ(say(device, "c56", 400), "N001 ABS=0\r\nN002 END\r\nEND\r\n");
+    // The announcement's LF arriving in the next read belongs to the line, not to the file.
+    EXPECT_EQ(textOf(device.receive(bytesOf("c83\r"), 1000)), "READY PARAMETERS\r\n");
+    device.receive(bytesOf("\nP01=7\r\n"), 1001);
+    EXPECT_EQ(textOf(device.poll(1301)), "PARAMETERS 7 BYTES\r\n");
+}
