@@ -9,6 +9,7 @@
 #include "serial/port_number.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
+#include "support/form_controls.h"
 #include "support/device_process.h"
 #include "support/file_dialog_answerer.h"
 #include "support/message_box_answerer.h"
@@ -38,17 +39,13 @@
 
 using tessa::testing::DeviceProcess;
 
+using tessa::testing::withCrc;
+
 namespace {
 
 const QColor kLampGreen(0x00, 0xFF, 0x00);
 // Long enough for a loaded machine; a healthy round trip takes a few milliseconds.
 constexpr int kAnswerTimeoutMs = 5000;
-
-QByteArray withCrc(const QByteArray& frame)
-{
-    const std::uint16_t crc = tessa::modbusCrc16(frame);
-    return frame + QByteArray(1, static_cast<char>(crc & 0xFF)) + QByteArray(1, static_cast<char>(crc >> 8));
-}
 
 // Bytes as the hexadecimal view writes them: "01 03 04 ".
 QString asHexView(const QByteArray& bytes)
@@ -76,18 +73,12 @@ private:
     template <typename T>
     T* child(const char* name)
     {
-        T* found = form->findChild<T*>(QString::fromLatin1(name));
-        if (!found)
-            qFatal("control %s not found", name);
-        return found;
+        return tessa::testing::control<T>(*form, QString::fromLatin1(name));
     }
     template <typename T>
     T* element(const char* name, int index)
     {
-        for (T* found : form->findChildren<T*>(QString::fromLatin1(name)))
-            if (found->property("index").toInt() == index)
-                return found;
-        qFatal("control %s(%d) not found", name, index);
+        return tessa::testing::controlElement<T>(*form, QString::fromLatin1(name), index);
     }
     QPushButton* button(const char* name) { return child<QPushButton>(name); }
     QPlainTextEdit* characterView() { return child<QPlainTextEdit>("Text6"); }

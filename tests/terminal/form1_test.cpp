@@ -4,6 +4,7 @@
 
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
+#include "support/form_controls.h"
 #include "support/message_box_answerer.h"
 #include "support/pty_pair.h"
 #include "window/filled_shape.h"
@@ -78,10 +79,7 @@ private:
     template <typename T>
     T* child(const char* name)
     {
-        T* found = form->findChild<T*>(QString::fromLatin1(name));
-        if (!found)
-            qFatal("control %s not found", name);
-        return found;
+        return tessa::testing::control<T>(*form, QString::fromLatin1(name));
     }
 
     // A window connected to port 3, which is the near end of a fresh pty pair.

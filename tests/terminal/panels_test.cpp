@@ -6,6 +6,8 @@
 #include "panels/motion_buttons.h"
 #include "panels/status_and_outputs.h"
 
+#include "support/form_controls.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -14,20 +16,13 @@
 
 using namespace tessa;
 
+using tessa::testing::withCrc;
+
 namespace {
 
 QByteArray hex(const char* text)
 {
     return QByteArray::fromHex(text);
-}
-
-QByteArray withCrc(const QByteArray& frame)
-{
-    const std::uint16_t crc = modbusCrc16(frame);
-    QByteArray out = frame;
-    out.append(static_cast<char>(crc & 0xFF));
-    out.append(static_cast<char>(crc >> 8));
-    return out;
 }
 
 }  // namespace

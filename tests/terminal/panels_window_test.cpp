@@ -6,6 +6,7 @@
 #include "frames/crc16.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
+#include "support/form_controls.h"
 #include "support/file_dialog_answerer.h"
 #include "support/message_box_answerer.h"
 #include "support/pty_pair.h"
@@ -38,6 +39,8 @@
 using tessa::testing::FarEnd;
 using tessa::testing::PtyPair;
 
+using tessa::testing::withCrc;
+
 namespace {
 
 const QString kNotConnected = QStringLiteral("通訊埠尚未連線唷!");
@@ -48,12 +51,6 @@ const QColor kGreen(0x00, 0xFF, 0x00);
 QByteArray hex(const char* text)
 {
     return QByteArray::fromHex(text);
-}
-
-QByteArray withCrc(const QByteArray& frame)
-{
-    const std::uint16_t crc = tessa::modbusCrc16(frame);
-    return frame + QByteArray(1, static_cast<char>(crc & 0xFF)) + QByteArray(1, static_cast<char>(crc >> 8));
 }
 
 QString stored(const char* key)
@@ -121,10 +118,7 @@ private:
     template <typename T>
     T* child(const QString& name)
     {
-        T* found = form->findChild<T*>(name);
-        if (!found)
-            qFatal("control %s not found", qPrintable(name));
-        return found;
+        return tessa::testing::control<T>(*form, name);
     }
     QPushButton* button(const char* name) { return child<QPushButton>(QString::fromLatin1(name)); }
     QLineEdit* lineEdit(const char* name) { return child<QLineEdit>(QString::fromLatin1(name)); }

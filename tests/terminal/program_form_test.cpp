@@ -7,6 +7,7 @@
 #include "program/program_table.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
+#include "support/form_controls.h"
 #include "support/pty_pair.h"
 
 #include <QAction>
@@ -135,18 +136,12 @@ private:
     template <typename T>
     T* child(const char* name)
     {
-        T* found = form->findChild<T*>(QString::fromLatin1(name));
-        if (!found)
-            qFatal("control %s not found", name);
-        return found;
+        return tessa::testing::control<T>(*form, QString::fromLatin1(name));
     }
     template <typename T>
     T* element(const char* name, int index)
     {
-        for (T* found : form->findChildren<T*>(QString::fromLatin1(name)))
-            if (found->property("index").toInt() == index)
-                return found;
-        qFatal("control %s(%d) not found", name, index);
+        return tessa::testing::controlElement<T>(*form, QString::fromLatin1(name), index);
     }
 
     QListWidget* List1() { return child<QListWidget>("List1"); }
