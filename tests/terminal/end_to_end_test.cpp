@@ -9,7 +9,7 @@
 #include "serial/port_number.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
-#include "support/form_controls.h"
+#include "support/form_test.h"
 #include "support/device_process.h"
 #include "support/file_dialog_answerer.h"
 #include "support/message_box_answerer.h"
@@ -63,23 +63,12 @@ void setPortVariable(int number, const QString& path)
 
 }  // namespace
 
-class EndToEndTest : public QObject {
+class EndToEndTest : public tessa::testing::FormTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<Form1> form;
     std::unique_ptr<DeviceProcess> device;
 
-    template <typename T>
-    T* child(const char* name)
-    {
-        return tessa::testing::control<T>(*form, QString::fromLatin1(name));
-    }
-    template <typename T>
-    T* element(const char* name, int index)
-    {
-        return tessa::testing::controlElement<T>(*form, QString::fromLatin1(name), index);
-    }
     QPushButton* button(const char* name) { return child<QPushButton>(name); }
     QPlainTextEdit* characterView() { return child<QPlainTextEdit>("Text6"); }
     QPlainTextEdit* hexView() { return child<QPlainTextEdit>("Text4"); }

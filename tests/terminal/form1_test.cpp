@@ -4,7 +4,7 @@
 
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
-#include "support/form_controls.h"
+#include "support/form_test.h"
 #include "support/message_box_answerer.h"
 #include "support/pty_pair.h"
 #include "window/filled_shape.h"
@@ -69,18 +69,12 @@ int py(int twips, const QWidget* w)
 
 }  // namespace
 
-class Form1Test : public QObject {
+class Form1Test : public tessa::testing::FormTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<Form1> form;
     std::unique_ptr<PtyPair> pty;
 
-    template <typename T>
-    T* child(const char* name)
-    {
-        return tessa::testing::control<T>(*form, QString::fromLatin1(name));
-    }
 
     // A window connected to port 3, which is the near end of a fresh pty pair.
     void connectToPty()

@@ -6,7 +6,7 @@
 #include "frames/crc16.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
-#include "support/form_controls.h"
+#include "support/form_test.h"
 #include "support/file_dialog_answerer.h"
 #include "support/message_box_answerer.h"
 #include "support/pty_pair.h"
@@ -108,18 +108,12 @@ private:
 
 }  // namespace
 
-class PanelsWindowTest : public QObject {
+class PanelsWindowTest : public tessa::testing::FormTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<Form1> form;
     std::unique_ptr<PtyPair> pty;
 
-    template <typename T>
-    T* child(const QString& name)
-    {
-        return tessa::testing::control<T>(*form, name);
-    }
     QPushButton* button(const char* name) { return child<QPushButton>(QString::fromLatin1(name)); }
     QLineEdit* lineEdit(const char* name) { return child<QLineEdit>(QString::fromLatin1(name)); }
     QLineEdit* text26(int index)

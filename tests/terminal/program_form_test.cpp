@@ -7,7 +7,7 @@
 #include "program/program_table.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
-#include "support/form_controls.h"
+#include "support/form_test.h"
 #include "support/pty_pair.h"
 
 #include <QAction>
@@ -126,23 +126,12 @@ private:
 
 }  // namespace
 
-class ProgramFormTest : public QObject {
+class ProgramFormTest : public tessa::testing::FormTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<Form1> form;
     std::unique_ptr<PtyPair> pty;
 
-    template <typename T>
-    T* child(const char* name)
-    {
-        return tessa::testing::control<T>(*form, QString::fromLatin1(name));
-    }
-    template <typename T>
-    T* element(const char* name, int index)
-    {
-        return tessa::testing::controlElement<T>(*form, QString::fromLatin1(name), index);
-    }
 
     QListWidget* List1() { return child<QListWidget>("List1"); }
     QLineEdit* Text3() { return child<QLineEdit>("Text3"); }
