@@ -4,6 +4,7 @@
 #include "serial/serial_port.h"
 #include "settings/startup_settings.h"
 #include "window/common_dialog.h"
+#include "window/control_names.h"
 #include "window/filled_shape.h"
 #include "window/size_modes.h"
 #include "window/twips.h"
@@ -25,26 +26,13 @@
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
+using tessa::element;
+using tessa::named;
 using tessa::setGeometryTwips;
 using tessa::twipsToPixelsX;
 using tessa::twipsToPixelsY;
 
 namespace {
-
-template <typename W>
-W* named(W* widget, const QString& name)
-{
-    widget->setObjectName(name);
-    return widget;
-}
-
-template <typename W>
-W* element(W* widget, const QString& name, int index)
-{
-    widget->setObjectName(name);
-    widget->setProperty("index", index);
-    return widget;
-}
 
 // A drop-down list with a text of its own that typing cannot change.
 QComboBox* dropDownList(QWidget* parent, const QString& name, const QStringList& items, const QString& text)

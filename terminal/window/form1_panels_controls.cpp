@@ -4,6 +4,7 @@
 
 #include "panels/command_rows.h"
 #include "panels/modbus_panels.h"
+#include "window/control_names.h"
 #include "window/filled_shape.h"
 #include "window/twips.h"
 
@@ -19,24 +20,11 @@
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
+using tessa::element;
+using tessa::named;
 using tessa::setGeometryTwips;
 
 namespace {
-
-template <typename W>
-W* named(W* widget, const QString& name)
-{
-    widget->setObjectName(name);
-    return widget;
-}
-
-template <typename W>
-W* element(W* widget, const QString& name, int index)
-{
-    widget->setObjectName(name);
-    widget->setProperty("index", index);
-    return widget;
-}
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, int left, int top, int width, int height = 405)
 {
