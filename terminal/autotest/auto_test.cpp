@@ -51,6 +51,9 @@ bool AutoTest::tick()
         return false;
     case Send:
         if (window_.connectSucceeded()) {
+            // The hexadecimal view shows the whole receive log: cleared first, it starts with
+            // this probe's answer, as the "01 03" rule of "Dorva K5 Ring .." needs.
+            window_.clearReceiveDisplay();
             if (window_.deviceRow() == kDeviceRowHmi)
                 window_.writeString(u"0930"_s);
             else

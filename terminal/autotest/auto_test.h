@@ -41,6 +41,7 @@ public:
     // The bytes still waiting in the port, read as characters (one per byte) and taken away.
     virtual QString takeWaitingText() = 0;
     virtual void clearHexView() = 0;
+    virtual void clearReceiveDisplay() = 0;       // both views and both logs, as Command14 does
     virtual std::int16_t availability(int portNumber) const = 0;
 };
 

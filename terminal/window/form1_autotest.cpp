@@ -42,6 +42,7 @@ public:
         return form_.Comm1->isOpen() ? QString::fromLatin1(form_.Comm1->readAll()) : QString();
     }
     void clearHexView() override { form_.Text4->clear(); }
+    void clearReceiveDisplay() override { form_.Command14_Click(); }
     std::int16_t availability(int portNumber) const override { return form_.portAvailability(portNumber); }
 
 private:

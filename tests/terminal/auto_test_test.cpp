@@ -2,6 +2,7 @@
 // sends, what counts as an answer and the summary it ends with.
 #include "autotest/auto_test.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <gtest/gtest.h>
 
@@ -24,7 +25,8 @@ public:
     bool isConnected = false;
     int port = 0;
     std::int16_t succeeded = 0;
-    QString hexView;
+    QString hexView;     // the box: shows the whole receive log at each refresh
+    QString receiveLog;
     QString waitingText;
     QStringList log;
 
@@ -59,12 +61,20 @@ public:
     QString hexViewText() const override { return hexView; }
     QString takeWaitingText() override { return std::exchange(waitingText, QString()); }
     void clearHexView() override { hexView.clear(); }
+    void clearReceiveDisplay() override
+    {
+        log << QStringLiteral("clear");
+        receiveLog.clear();
+        hexView.clear();
+    }
     std::int16_t availability(int portNumber) const override { return available[static_cast<std::size_t>(portNumber)]; }
 
     void answer()
     {
-        if (replies.count(port))
-            hexView = replies[port];
+        if (replies.count(port)) {
+            receiveLog += replies[port];
+            hexView = receiveLog;
+        }
         if (waiting.count(port))
             waitingText = waiting[port];
     }
@@ -163,6 +173,24 @@ TEST(AutoTestScan, HmiGetsTheStringAndNeedsTT)
     EXPECT_EQ(test.answered()[1], 1);
     EXPECT_EQ(test.answered()[2], 0);
     EXPECT_EQ(test.answered()[3], 0);
+}
+
+TEST(AutoTestScan, K5RingJudgesTheAnswerToThisProbeAlone)
+{
+    ScriptedWindow window;
+    window.row = kDeviceRowK5Ring;
+    window.rowText = QStringLiteral("Dorva K5 Ring ..");
+    for (int p = 1; p <= 20; ++p)
+        window.available[static_cast<std::size_t>(p)] = 1;
+    window.opens = {{3, true}, {7, true}};
+    // COM3 answers something else first; its bytes must not stand before COM7's answer.
+    window.replies = {{3, QStringLiteral("15 11 ")}, {7, QStringLiteral("01 03 02 00 64 B9 AF ")}};
+    AutoTest test(window);
+    test.start();
+    runToEnd(test);
+    EXPECT_EQ(window.log.filter(QRegularExpression(QStringLiteral("^(clear|frame)$"))),
+              QStringList({"clear", "frame", "clear", "frame"}));
+    EXPECT_EQ(test.summary(), QStringLiteral("Finished Autotest!!!\n\rDorva K5 Ring ..\n\rMaybe COM7\n\r"));
 }
 
 TEST(AutoTestScan, RestartClearsAnswersAndStopEndsTheScan)

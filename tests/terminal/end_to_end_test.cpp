@@ -360,6 +360,19 @@ private slots:
         QVERIFY2(answers.texts[1] == QStringLiteral("Finished Autotest!!!\n\rDorva HMI\n\rMaybe COM5\n\r"),
                  qPrintable(answers.texts[1]));
         QVERIFY2(deviceLog().contains(QStringLiteral("TT0930")), qPrintable(deviceLog()));
+
+        // "Dorva K5 Ring ..": the answer must start "01 03". The frame boxes' first values
+        // (11 22) get a NAK; a Modbus read request typed into them gets a Modbus answer.
+        combo2->setCurrentIndex(tessa::kDeviceRowK5Ring);
+        menu->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(answers.texts.size(), 3, 40000);
+        QVERIFY2(answers.texts[2].endsWith(QStringLiteral("Could not found!!!")), qPrintable(answers.texts[2]));
+        const QStringList request{"01", "03", "02", "00", "00", "01", "85", "B2"};
+        for (int i = 0; i < request.size(); ++i)
+            element<QLineEdit>("Text2", i)->setText(request[i]);
+        menu->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(answers.texts.size(), 4, 40000);
+        QVERIFY2(answers.texts[3].endsWith(QStringLiteral("\n\rMaybe COM5\n\r")), qPrintable(answers.texts[3]));
     }
 };
 
