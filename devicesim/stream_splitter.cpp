@@ -157,14 +157,6 @@ std::optional<Message> StreamSplitter::takeOne(Millis now)
     return std::nullopt;
 }
 
-std::vector<Message> StreamSplitter::take(Millis now)
-{
-    std::vector<Message> messages;
-    while (std::optional<Message> message = takeOne(now))
-        messages.push_back(std::move(*message));
-    return messages;
-}
-
 std::optional<Millis> StreamSplitter::deadline() const
 {
     if (downloadSince_)

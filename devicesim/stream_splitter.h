@@ -43,9 +43,7 @@ public:
     // changes how the bytes after it are cut (a download announced) applies to them even when
     // they came in the same read.
     std::optional<Message> takeOne(Millis now);
-    // Every message complete at time now, oldest first.
-    std::vector<Message> take(Millis now);
-    // When take() may next have something without new bytes (a quiet gap ending).
+    // When takeOne() may next have something without new bytes (a quiet gap ending).
     std::optional<Millis> deadline() const;
 
     // The next bytes are a file: everything until a quiet gap of downloadGap is one message.
