@@ -22,6 +22,7 @@
 #include "frame/card_table.h"
 #include "ktr4.h"
 #include "ktr4sim.h"
+#include "property_draw.h"
 #include "property_model.h"
 #include "sim_fixture.h"
 
@@ -223,15 +224,9 @@ Outcome model_online(const std::vector<ktr4::AxisState>& before, const std::vect
 
 // ---------------------------------------------------------------------------------------
 
-class Draw {
+class Draw : public ktr4test::RandomDraw {
  public:
-  explicit Draw(uint64_t seed) : gen_(seed) {}
-  uint32_t below(uint32_t n) { return static_cast<uint32_t>(gen_() % n); }
-  bool chance(uint32_t percent) { return below(100) < percent; }
-  int32_t any_i32() { return static_cast<int32_t>(static_cast<uint32_t>(gen_())); }
-  int32_t between(int32_t lo, int32_t hi) {
-    return static_cast<int32_t>(lo + static_cast<int64_t>(gen_() % (static_cast<uint64_t>(int64_t{hi} - lo) + 1)));
-  }
+  using RandomDraw::RandomDraw;
   int32_t speed() {
     switch (below(8)) {
       case 0: return 0;
@@ -290,10 +285,7 @@ class Draw {
     }
   }
   uint16_t running_status() { return chance(90) ? (chance(50) ? 0x0000 : 0x4000) : 0x0008; }
-  std::mt19937_64& gen() { return gen_; }
 
- private:
-  std::mt19937_64 gen_;
 };
 
 std::string describe(const Outcome& o) {

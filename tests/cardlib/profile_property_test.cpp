@@ -20,6 +20,7 @@
 #include "frame/card_table.h"
 #include "ktr4.h"
 #include "ktr4sim.h"
+#include "property_draw.h"
 #include "property_model.h"
 #include "sim_fixture.h"
 
@@ -295,16 +296,9 @@ Outcome model_dec_stop(const ktr4::AxisState& before, uint8_t axis, double t, ui
 // ---------------------------------------------------------------------------------------
 // Random arguments, weighted toward the edges.
 
-class Draw {
+class Draw : public ktr4test::RandomDraw {
  public:
-  explicit Draw(uint64_t seed) : gen_(seed) {}
-
-  uint32_t below(uint32_t n) { return static_cast<uint32_t>(gen_() % n); }
-  bool chance(uint32_t percent) { return below(100) < percent; }
-  int32_t any_i32() { return static_cast<int32_t>(static_cast<uint32_t>(gen_())); }
-  int32_t between(int32_t lo, int32_t hi) {
-    return static_cast<int32_t>(lo + static_cast<int64_t>(gen_() % (static_cast<uint64_t>(int64_t{hi} - lo) + 1)));
-  }
+  using RandomDraw::RandomDraw;
   int32_t signed_(int32_t v) { return chance(50) ? v : -v; }
 
   int32_t speed() {
@@ -392,9 +386,6 @@ class Draw {
       default: return 0x0008;          // stopped
     }
   }
-
- private:
-  std::mt19937_64 gen_;
 };
 
 std::string describe(const Outcome& o) {
