@@ -1,7 +1,20 @@
 # The Windows zip of ktr4 (cpack -G ZIP in the MinGW cross-build; scripts/package_windows.sh):
-# ktr4.dll, its MinGW import library, the headers, the .def file with the fixed ordinals
+# ktr4.dll, a MinGW import library (made from the .def file, see
+# scripts/windows_import_library.sh), the headers, the .def file with the fixed ordinals
 # and a README for Windows users, all at the top of the zip.
-install(TARGETS ktr4 RUNTIME DESTINATION . ARCHIVE DESTINATION . COMPONENT windows)
+find_program(ORVANE_DLLTOOL NAMES ${CMAKE_C_COMPILER_TARGET}-dlltool i686-w64-mingw32-dlltool dlltool REQUIRED)
+find_program(ORVANE_NM NAMES i686-w64-mingw32-nm nm REQUIRED)
+set(ktr4_import_library ${CMAKE_BINARY_DIR}/packaging/libktr4.dll.a)
+add_custom_command(OUTPUT ${ktr4_import_library}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging
+  COMMAND sh ${CMAKE_SOURCE_DIR}/scripts/windows_import_library.sh ${ORVANE_DLLTOOL} ${ORVANE_NM}
+    ${CMAKE_SOURCE_DIR}/cardlib/ktr4.def ${ktr4_import_library} $<TARGET_OBJECTS:ktr4_objects>
+  DEPENDS ktr4 ${CMAKE_SOURCE_DIR}/cardlib/ktr4.def ${CMAKE_SOURCE_DIR}/scripts/windows_import_library.sh
+  COMMAND_EXPAND_LISTS VERBATIM)
+add_custom_target(ktr4_import_library ALL DEPENDS ${ktr4_import_library})
+
+install(TARGETS ktr4 RUNTIME DESTINATION . COMPONENT windows)
+install(FILES ${ktr4_import_library} DESTINATION . COMPONENT windows)
 install(FILES cardlib/include/ktr4.h cardlib/include/ktr4io.h cardlib/ktr4.def
   packaging/windows/README.txt DESTINATION . COMPONENT windows)
 

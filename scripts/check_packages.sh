@@ -27,7 +27,7 @@ done
 
 # ---- lintian: warnings are shown, errors fail
 echo "== lintian"
-lintian --fail-on error --no-tag-display-limit "${debs[@]}" || fail "lintian reports errors"
+lintian --fail-on error --tag-display-limit 0 "${debs[@]}" || fail "lintian reports errors"
 
 mkdir -p "$stage"
 for deb in "${debs[@]}"; do dpkg-deb -x "$deb" "$stage"; done
@@ -48,7 +48,8 @@ rm -rf "$root"
 mkdir -p "$root/var/lib/dpkg/updates" "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/triggers"
 touch "$root/var/lib/dpkg/status"
 dpkg_root=(dpkg --root="$root" --force-depends --force-script-chrootless --log=/dev/null)
-"${dpkg_root[@]}" -i "${debs[@]}" >/dev/null
+# Only the packages' own files are checked here: their dependencies are not in this root.
+log=$("${dpkg_root[@]}" -i "${debs[@]}" 2>&1) || fail "dpkg -i failed: $log"
 packages=()
 for deb in "${debs[@]}"; do packages+=("$(dpkg-deb -f "$deb" Package)"); done
 for package in "${packages[@]}"; do
@@ -56,7 +57,7 @@ for package in "${packages[@]}"; do
     [ -e "$root$file" ] || fail "$package: $file listed but not installed"
   done < <("${dpkg_root[@]}" -L "$package")
 done
-"${dpkg_root[@]}" --purge "${packages[@]}" >/dev/null
+log=$("${dpkg_root[@]}" --purge "${packages[@]}" 2>&1) || fail "dpkg --purge failed: $log"
 left=$(cd "$root" && find . -mindepth 1 -not -path './var/lib/dpkg*' -not -path './var' -not -path './var/lib' | sort)
 [ -z "$left" ] || fail "removing the packages left behind: $left"
 

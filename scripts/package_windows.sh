@@ -7,7 +7,7 @@ build=${1:-"$here/build-win"}
 
 cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
   -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF -DORVANE_BUILD_TERMINAL=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target ktr4 >/dev/null
+cmake --build "$build" -j"$(nproc)" --target ktr4 ktr4_import_library >/dev/null
 rm -f "$build"/ktr4-*-win32.zip
 (cd "$build" && cpack -G ZIP >/dev/null)
 ls "$build"/ktr4-*-win32.zip
