@@ -35,6 +35,14 @@ echo "== desktop-file-validate"
 desktop-file-validate "$stage/usr/share/applications/tessa.desktop" || fail "tessa.desktop is not valid"
 [ -f "$stage/usr/share/icons/hicolor/scalable/apps/tessa.svg" ] || fail "no tessa icon"
 
+# Every program has a manual page that man formats without a warning.
+for program in "$stage"/usr/bin/*; do
+  page="$stage/usr/share/man/man1/${program##*/}.1.gz"
+  [ -f "$page" ] || fail "no manual page for ${program##*/}"
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 "$page" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || fail "${page##*/}: $warnings"
+done
+
 # Nothing installed may point back into the source or build tree.
 if grep -rlI -e "$here" "$stage" >/dev/null; then
   grep -rlI -e "$here" "$stage" >&2
