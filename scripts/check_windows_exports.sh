@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
 # Cross-builds ktr4.dll for 32-bit Windows and checks its export table: every function of
 # ktr4.h is exported undecorated at its fixed ordinal, and nothing else is exported.
+# Usage: check_windows_exports.sh [build-dir]   or   check_windows_exports.sh --dll FILE
+# (the second checks a DLL built elsewhere, such as the one in the Windows zip).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-"$here/build-win"}
 
-cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
-  -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF -DORVANE_BUILD_TERMINAL=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target ktr4 >/dev/null
-dll="$build/bin/ktr4.dll"
+if [ "${1:-}" = "--dll" ]; then
+  dll=${2:?--dll needs a file}
+else
+  build=${1:-"$here/build-win"}
+  cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
+    -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF -DORVANE_BUILD_TERMINAL=OFF >/dev/null
+  cmake --build "$build" -j"$(nproc)" --target ktr4 >/dev/null
+  dll="$build/bin/ktr4.dll"
+fi
 
 expected=$(grep -v '^#' "$here/tests/windows/export_ordinals.txt" | awk 'NF==2 {print $2, $1}' | sort)
 declared=$(grep -oE 'KTR4_CALL KTR4_[A-Za-z0-9_]+\(' "$here/cardlib/include/ktr4.h" | sed 's/KTR4_CALL //; s/($//' | sort)

@@ -12,6 +12,7 @@ packages=(
   g++-mingw-w64-i686
   clang libclang-rt-14-dev
   libmodbus-dev
+  lintian desktop-file-utils file zip unzip
 )
 
 missing=()

@@ -1,0 +1,75 @@
+# What `cmake --install` puts where, by component:
+#   runtime  libktr4.so.1 (package libktr4-1)
+#   dev      headers, libktr4.so link, the simulated card driver beside libktr4 (where the
+#            library looks for its driver by default), CMake package, pkg-config files,
+#            ktr4-plot and ktr4_demo (package libktr4-dev)
+#   tessa    the terminal, tessa-device, desktop entry and icon (package tessa)
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(ORVANE_PACKAGING_DIR ${CMAKE_SOURCE_DIR}/packaging/linux)
+set(KTR4_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/ktr4)
+
+# ---- ktr4: library, driver-writer header, simulated driver
+install(TARGETS ktr4 EXPORT ktr4Targets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT dev)
+install(FILES cardlib/include/ktr4.h cardlib/include/ktr4io.h
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
+set_target_properties(ktr4 PROPERTIES EXPORT_NAME ktr4)
+target_include_directories(ktr4 INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+
+if(TARGET ktr4sim)
+  install(TARGETS ktr4sim EXPORT ktr4Targets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
+  install(FILES cardsim/include/ktr4sim.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
+  set_target_properties(ktr4sim PROPERTIES EXPORT_NAME sim)
+  target_include_directories(ktr4sim INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+endif()
+
+# ---- CMake package: find_package(ktr4) gives ktr4::ktr4 and ktr4::sim
+install(EXPORT ktr4Targets NAMESPACE ktr4:: DESTINATION ${KTR4_CMAKE_DIR} COMPONENT dev)
+configure_package_config_file(${ORVANE_PACKAGING_DIR}/ktr4Config.cmake.in
+  ${CMAKE_BINARY_DIR}/packaging/ktr4Config.cmake INSTALL_DESTINATION ${KTR4_CMAKE_DIR})
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/packaging/ktr4ConfigVersion.cmake
+  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/ktr4Config.cmake ${CMAKE_BINARY_DIR}/packaging/ktr4ConfigVersion.cmake
+  DESTINATION ${KTR4_CMAKE_DIR} COMPONENT dev)
+
+# ---- pkg-config: `pkg-config ktr4` (and ktr4sim for the simulated card's controls)
+foreach(pc ktr4 ktr4sim)
+  configure_file(${ORVANE_PACKAGING_DIR}/${pc}.pc.in ${CMAKE_BINARY_DIR}/packaging/${pc}.pc @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/${pc}.pc
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
+endforeach()
+
+# ---- programs and their manual pages (gzipped, as Debian ships them)
+set(orvane_programs)
+foreach(pair "ktr4_plot:dev" "ktr4_demo:dev" "tessa_device_program:tessa" "tessa:tessa")
+  string(REPLACE ":" ";" pair "${pair}")
+  list(GET pair 0 target)
+  list(GET pair 1 component)
+  if(NOT TARGET ${target})
+    continue()
+  endif()
+  install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT ${component})
+  get_target_property(program ${target} OUTPUT_NAME)
+  if(NOT program)
+    set(program ${target})
+  endif()
+  set(page ${CMAKE_BINARY_DIR}/packaging/man/${program}.1.gz)
+  add_custom_command(OUTPUT ${page}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging/man
+    COMMAND sh -c "gzip -9n -c \"$1\" > \"$2\"" gzip ${ORVANE_PACKAGING_DIR}/man/${program}.1 ${page}
+    DEPENDS ${ORVANE_PACKAGING_DIR}/man/${program}.1 VERBATIM)
+  list(APPEND orvane_programs ${page})
+  install(FILES ${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${component})
+endforeach()
+add_custom_target(orvane_man_pages ALL DEPENDS ${orvane_programs})
+
+# ---- desktop entry and icon of tessa
+if(TARGET tessa)
+  install(FILES ${ORVANE_PACKAGING_DIR}/tessa.desktop
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT tessa)
+  install(FILES ${ORVANE_PACKAGING_DIR}/tessa.svg
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT tessa)
+endif()

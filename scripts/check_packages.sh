@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Builds the Debian packages and the Windows zip and checks them as a user would meet them:
+# lintian (no errors), desktop-file-validate, install and purge into a private root (nothing
+# left behind), the example machine program built against the packages unpacked into a
+# staging folder (once through find_package(ktr4), once through pkg-config) and run, and
+# the zip's contents, ordinals and import library.
+# Usage: scripts/check_packages.sh [build-dir]   (default build-pkg/)
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-"$here/build-pkg"}
+out="$build/packages"
+stage="$build/stage"
+fail() { echo "check_packages: $*" >&2; exit 1; }
+
+# ---- build the packages (a tree of its own: packages install under /usr)
+cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+  -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build" -j"$(nproc)" >/dev/null
+rm -rf "$out" "$stage"
+cpack --config "$build/CPackConfig.cmake" -B "$out" >/dev/null
+debs=("$out"/*.deb)
+[ ${#debs[@]} -eq 3 ] || fail "expected three packages, got: ${debs[*]##*/}"
+for deb in "${debs[@]}"; do
+  printf '%-40s %8s bytes  Depends: %s\n' "${deb##*/}" "$(stat -c %s "$deb")" \
+    "$(dpkg-deb -f "$deb" Depends)"
+done
+
+# ---- lintian: warnings are shown, errors fail
+echo "== lintian"
+lintian --fail-on error --tag-display-limit 0 "${debs[@]}" || fail "lintian reports errors"
+
+mkdir -p "$stage"
+for deb in "${debs[@]}"; do dpkg-deb -x "$deb" "$stage"; done
+echo "== desktop-file-validate"
+desktop-file-validate "$stage/usr/share/applications/tessa.desktop" || fail "tessa.desktop is not valid"
+[ -f "$stage/usr/share/icons/hicolor/scalable/apps/tessa.svg" ] || fail "no tessa icon"
+
+# Every program has a manual page that man formats without a warning.
+for program in "$stage"/usr/bin/*; do
+  page="$stage/usr/share/man/man1/${program##*/}.1.gz"
+  [ -f "$page" ] || fail "no manual page for ${program##*/}"
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 "$page" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || fail "${page##*/}: $warnings"
+done
+
+# Nothing installed may point back into the source or build tree.
+if grep -rlI -e "$here" "$stage" >/dev/null; then
+  grep -rlI -e "$here" "$stage" >&2
+  fail "installed files refer to the source tree"
+fi
+
+# ---- install and purge into a private root: dpkg's own list of files, then nothing left
+echo "== install and remove"
+root="$build/dpkg-root"
+rm -rf "$root"
+mkdir -p "$root/var/lib/dpkg/updates" "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/triggers"
+touch "$root/var/lib/dpkg/status"
+dpkg_root=(dpkg --root="$root" --force-depends --force-script-chrootless --log=/dev/null)
+# Only the packages' own files are checked here: their dependencies are not in this root.
+log=$("${dpkg_root[@]}" -i "${debs[@]}" 2>&1) || fail "dpkg -i failed: $log"
+packages=()
+for deb in "${debs[@]}"; do packages+=("$(dpkg-deb -f "$deb" Package)"); done
+for package in "${packages[@]}"; do
+  while read -r file; do
+    [ -e "$root$file" ] || fail "$package: $file listed but not installed"
+  done < <("${dpkg_root[@]}" -L "$package")
+done
+log=$("${dpkg_root[@]}" --purge "${packages[@]}" 2>&1) || fail "dpkg --purge failed: $log"
+left=$(cd "$root" && find . -mindepth 1 -not -path './var/lib/dpkg*' -not -path './var' -not -path './var/lib' | sort)
+[ -z "$left" ] || fail "removing the packages left behind: $left"
+
+# ---- the example, built against the staged packages, twice
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+libdir="$stage/usr/lib/$multiarch"
+example="$here/examples/home_and_move"
+run_example() {  # program: run it on the staged libraries, check it used them
+  local program=$1
+  ldd_out=$(LD_LIBRARY_PATH="$libdir" ldd "$program")
+  grep -q "libktr4.so.1 => $libdir/" <<<"$ldd_out" || fail "$program does not use the staged libktr4: $ldd_out"
+  env -u KTR4IO_LIBRARY LD_LIBRARY_PATH="$libdir" "$program"
+}
+echo "== example through find_package(ktr4)"
+rm -rf "$build/example-cmake"
+cmake -S "$example" -B "$build/example-cmake" -DCMAKE_PREFIX_PATH="$stage/usr" \
+  -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF >/dev/null
+cmake --build "$build/example-cmake" >/dev/null
+run_example "$build/example-cmake/home_and_move"
+
+echo "== example through pkg-config"
+rm -rf "$build/example-pc" && mkdir -p "$build/example-pc"
+PKG_CONFIG_SYSROOT_DIR="$stage" PKG_CONFIG_LIBDIR="$libdir/pkgconfig" \
+  make -s -C "$build/example-pc" -f "$example/Makefile" VPATH="$example" >/dev/null
+run_example "$build/example-pc/home_and_move"
+
+# ---- the Windows zip
+echo "== Windows zip"
+zip=$("$here/scripts/package_windows.sh")
+contents=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
+[ "$contents" = "README.txt ktr4.def ktr4.dll ktr4.h ktr4io.h libktr4.dll.a " ] || fail "zip holds: $contents"
+unpacked="$build/windows-zip"
+rm -rf "$unpacked" && mkdir -p "$unpacked"
+unzip -q "$zip" -d "$unpacked"
+"$here/scripts/check_windows_exports.sh" --dll "$unpacked/ktr4.dll"
+# A program linked with the zip's header and import library imports ktr4.dll by name.
+printf '#include "ktr4.h"\nint main(void) { return KTR4_initial() == KTR4_OK ? KTR4_close() : 1; }\n' \
+  >"$unpacked/link_check.c"
+i686-w64-mingw32-gcc -I"$unpacked" "$unpacked/link_check.c" "$unpacked/libktr4.dll.a" -o "$unpacked/link_check.exe"
+imports=$(i686-w64-mingw32-objdump -p "$unpacked/link_check.exe")
+grep -q 'DLL Name: ktr4.dll' <<<"$imports" || fail "the import library does not name ktr4.dll"
+for f in KTR4_initial KTR4_close; do
+  grep -qE "[0-9]+ +$f\$" <<<"$imports" || fail "the import library does not import $f undecorated"
+done
+echo "check_packages: ${#debs[@]} packages and $(basename "$zip") pass"
