@@ -207,6 +207,9 @@ int main(int argc, char* argv[])
     tessa_device::DeviceOptions deviceOptions;
     deviceOptions.slaveId = static_cast<std::uint8_t>(options.slaveId);
     deviceOptions.downloadDir = options.downloads;
+    deviceOptions.timing.frameGap = tessa_device::frameGapAt(options.baud);
+    // Bytes of no shape wait for a gap well clear of the silences between RTU frames.
+    deviceOptions.timing.burstGap = std::max<Millis>(deviceOptions.timing.burstGap, 2 * deviceOptions.timing.frameGap);
     tessa_device::SimulatedDevice device(deviceOptions);
     if (!options.quiet)
         device.setLog([](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
