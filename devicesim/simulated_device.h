@@ -29,6 +29,8 @@ public:
     // Answers what became complete by a quiet gap; call it at deadline().
     Bytes poll(Millis now);
     std::optional<Millis> deadline() const { return splitter_.deadline(); }
+    // Bytes received and not yet answered.
+    std::size_t held() const { return splitter_.held(); }
 
     // One line per message and per answer, for the operator's log.
     void setLog(std::function<void(const std::string&)> log) { log_ = std::move(log); }
