@@ -264,12 +264,13 @@ TEST(DeviceDownloads, NumberingGoesOnAfterARestartAndNeverWritesThroughAPlantedL
     writeFile(folder.path / "parameters-007.txt", "earlier too");
     const std::filesystem::path outside = folder.path / "outside.txt";
     writeFile(outside, "not to be touched");
-    std::filesystem::create_symlink(outside, folder.path / "program-008.txt");
-    std::filesystem::create_symlink(folder.path / "nowhere.txt", folder.path / "program-009.txt");
     DeviceOptions options;
     options.downloadDir = folder.path;
     {
         SimulatedDevice device(options);
+        // Planted after the device looked at the folder, at the very names it would use next.
+        std::filesystem::create_symlink(outside, folder.path / "program-008.txt");
+        std::filesystem::create_symlink(folder.path / "nowhere.txt", folder.path / "program-009.txt");
         EXPECT_EQ(download(device, "c73", bytesOf("N1\r\n"), 0), "PROGRAM 4 BYTES\r\n");
         ASSERT_EQ(device.savedDownloads().size(), 1u);
         EXPECT_EQ(device.savedDownloads()[0].filename(), "program-010.txt");
