@@ -237,24 +237,25 @@ TEST(DeviceProgram, EverySlaveAddressAnswersALibmodbusMaster)
 
 TEST(DeviceProgram, OtherSlavesRequestsHoldingCrAndLfGetNoAnswerAtAll)
 {
+    // libmodbus builds the requests and their CRCs; not a single byte may come back.
     DeviceProgram device;
-    ModbusMaster master(device.link(), 10);
+    ModbusMaster master(device.link(), 1);
     ASSERT_TRUE(master.ok());
     const int fd = modbus_get_socket(master.get());
-    std::uint16_t word = 0;
-    for (int other : {10, 13, 2}) {
-        modbus_set_slave(master.get(), other);
-        EXPECT_EQ(modbus_write_register(master.get(), 0x0A, 0x0D0A), -1) << other;
-        EXPECT_EQ(errno, ETIMEDOUT) << other;
-        const std::uint16_t words[2] = {0x0D0A, 0x0A0D};
-        EXPECT_EQ(modbus_write_registers(master.get(), 0x0D, 2, words), -1) << other;
-        EXPECT_EQ(errno, ETIMEDOUT) << other;
+    for (const std::uint8_t other : {10, 13, 2}) {
+        const std::uint8_t writeOne[] = {other, 0x06, 0x00, 0x0A, 0x0D, 0x0A};
+        const std::uint8_t writeTwo[] = {other, 0x10, 0x00, 0x0D, 0x00, 0x02, 0x04, 0x0D, 0x0A, 0x0A, 0x0D};
+        const std::uint8_t read[] = {other, 0x03, 0x00, 0x0D, 0x00, 0x0A};
+        ASSERT_GT(modbus_send_raw_request(master.get(), writeOne, sizeof writeOne), 0);
+        ASSERT_GT(modbus_send_raw_request(master.get(), writeTwo, sizeof writeTwo), 0);
+        ASSERT_GT(modbus_send_raw_request(master.get(), read, sizeof read), 0);
         pollfd in{fd, POLLIN, 0};
-        EXPECT_EQ(::poll(&in, 1, 100), 0) << other << ": bytes came back";
+        EXPECT_EQ(::poll(&in, 1, 300), 0) << int{other} << ": bytes came back";
     }
-    modbus_set_slave(master.get(), 1);
-    ASSERT_EQ(modbus_read_registers(master.get(), 0x0A, 1, &word), 1) << modbus_strerror(errno);
-    EXPECT_EQ(word, 0);  // none of them was carried out
+    std::uint16_t words[4] = {1, 1, 1, 1};
+    ASSERT_EQ(modbus_read_registers(master.get(), 0x0A, 4, words), 4) << modbus_strerror(errno);
+    for (std::uint16_t word : words)
+        EXPECT_EQ(word, 0);  // none of them was carried out
 }
 
 TEST(DeviceProgram, RequestsBackToBackAreEachAnswered)
