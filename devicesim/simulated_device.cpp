@@ -101,7 +101,8 @@ Bytes SimulatedDevice::answer(const Message& message, Millis now)
         reply = answerJog(message.bytes, now);
         break;
     case Message::Kind::Modbus:
-        log("modbus <- " + hexText(message.bytes));
+        log("modbus <- " + hexText(message.bytes) +
+            (message.bytes[0] == options_.slaveId || message.bytes[0] == 0 ? "" : " (another slave's: not answered)"));
         reply = modbus_.answer(message.bytes);
         break;
     case Message::Kind::Burst:
