@@ -30,7 +30,7 @@ TEST(DeviceRandomInput, StaysBoundedAndAnswersAfterAQuietLine)
         Bytes{0x01, 0x10, 0x00, 0x00, 0x00, 0x7B, 0xF6}, Bytes(5000, 'x')};
     std::mt19937 random(20261207);
     Millis now = 0;
-    for (int round = 0; round < 200; ++round) {
+    for (int round = 0; round < 120; ++round) {
         for (int chunk = 0; chunk < 50; ++chunk) {
             Bytes bytes;
             const std::size_t size = random() % 600 + 1;
