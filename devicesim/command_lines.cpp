@@ -146,7 +146,10 @@ std::string CommandLines::driveCommand(std::string_view command, std::string_vie
     if (name == "REL" || name == "ABS") {
         if (!value)
             return line(prefix + "ERR " + std::string(name) + " needs a number");
-        drive = name == "REL" ? drive + *value : *value;
+        std::int64_t target = *value;
+        if (name == "REL" && __builtin_add_overflow(drive, *value, &target))
+            return line(prefix + "ERR REL goes past the position range");
+        drive = target;
         return line(prefix + "OK POS=" + std::to_string(drive));
     }
     return line(prefix + "OK " + std::string(command));

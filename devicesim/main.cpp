@@ -1,7 +1,7 @@
 // tessa-device: a simulated device on a serial line for the tessa terminal.
 //
 //   tessa-device [--link PATH] [--port PATH [--baud N]] [--slave-id N] [--downloads DIR]
-//                [--quiet] [--exit-with-parent]
+//                [--download-gap MS] [--quiet] [--exit-with-parent]
 //
 // Without --port it makes a pseudo-terminal and prints the path the terminal should open as
 // the first line on standard output. Each message and answer is logged on standard error.
@@ -45,6 +45,7 @@ struct Options {
     long baud = 115200;
     long slaveId = 1;
     std::string downloads;
+    long downloadGap = 1000;
     bool quiet = false;
     bool exitWithParent = false;
 };
@@ -54,7 +55,7 @@ struct Options {
     std::fprintf(stderr,
                  "tessa-device: %s\n"
                  "usage: tessa-device [--link PATH] [--port PATH [--baud N]] [--slave-id 1..247]\n"
-                 "                    [--downloads DIR] [--quiet] [--exit-with-parent]\n",
+                 "                    [--downloads DIR] [--download-gap MS] [--quiet] [--exit-with-parent]\n",
                  problem);
     std::exit(2);
 }
@@ -87,6 +88,8 @@ Options parse(int argc, char* argv[])
             options.slaveId = integer(1, 247);
         else if (arg == "--downloads")
             options.downloads = value();
+        else if (arg == "--download-gap")
+            options.downloadGap = integer(10, 600000);
         else if (arg == "--quiet")
             options.quiet = true;
         else if (arg == "--exit-with-parent")
@@ -207,6 +210,10 @@ int main(int argc, char* argv[])
     tessa_device::DeviceOptions deviceOptions;
     deviceOptions.slaveId = static_cast<std::uint8_t>(options.slaveId);
     deviceOptions.downloadDir = options.downloads;
+    deviceOptions.timing.frameGap = tessa_device::frameGapAt(options.baud);
+    deviceOptions.timing.downloadGap = options.downloadGap;
+    // Bytes of no shape wait for a gap well clear of the silences between RTU frames.
+    deviceOptions.timing.burstGap = std::max<Millis>(deviceOptions.timing.burstGap, 2 * deviceOptions.timing.frameGap);
     tessa_device::SimulatedDevice device(deviceOptions);
     if (!options.quiet)
         device.setLog([](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });

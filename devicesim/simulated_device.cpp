@@ -3,7 +3,6 @@
 #include "modbus_crc.h"
 
 #include <cstdio>
-#include <fstream>
 
 namespace tessa_device {
 
@@ -55,10 +54,12 @@ std::string hexText(const Bytes& bytes)
 
 SimulatedDevice::SimulatedDevice(DeviceOptions options)
     : options_(std::move(options))
-    , splitter_(options_.slaveId, options_.timing)
+    , splitter_(options_.timing)
     , lines_(state_)
     , modbus_(options_.slaveId)
 {
+    if (!options_.downloadDir.empty())
+        folder_.emplace(options_.downloadDir);
 }
 
 Bytes SimulatedDevice::receive(const Bytes& bytes, Millis now)
@@ -91,12 +92,17 @@ Bytes SimulatedDevice::answer(const Message& message, Millis now)
         reply = bytesOf(answer.text);
         break;
     }
+    case Message::Kind::LineTooLong:
+        log("line   <- " + shown(message.bytes) + "... (too long, dropped up to its end)");
+        reply = bytesOf("ERR line too long (over " + std::to_string(StreamSplitter::kLongestLine) + " characters)\r\n");
+        break;
     case Message::Kind::Jog:
         log("jog    <- " + hexText(message.bytes));
         reply = answerJog(message.bytes, now);
         break;
     case Message::Kind::Modbus:
-        log("modbus <- " + hexText(message.bytes));
+        log("modbus <- " + hexText(message.bytes) +
+            (message.bytes[0] == options_.slaveId || message.bytes[0] == 0 ? "" : " (another slave's: not answered)"));
         reply = modbus_.answer(message.bytes);
         break;
     case Message::Kind::Burst:
@@ -104,8 +110,8 @@ Bytes SimulatedDevice::answer(const Message& message, Millis now)
         reply = answerBurst(message.bytes);
         break;
     case Message::Kind::Download:
-        log("file   <- " + std::to_string(message.bytes.size()) + " bytes");
-        reply = storeDownload(message.bytes);
+        log("file   <- " + std::to_string(message.bytes.size() + message.bytesOverLimit) + " bytes");
+        reply = storeDownload(message);
         break;
     }
     if (!reply.empty())
@@ -149,25 +155,25 @@ Bytes SimulatedDevice::answerBurst(const Bytes& burst)
     return {kNak, sum};
 }
 
-Bytes SimulatedDevice::storeDownload(const Bytes& file)
+Bytes SimulatedDevice::storeDownload(const Message& file)
 {
     const bool program = awaiting_ == LineReply::Then::ReceiveProgram;
     awaiting_ = LineReply::Then::Nothing;
-    (program ? state_.program : state_.parameters) = textOf(file);
-    std::string answer = std::string(program ? "PROGRAM " : "PARAMETERS ") + std::to_string(file.size()) + " BYTES";
-    if (!options_.downloadDir.empty()) {
-        char name[40];
-        std::snprintf(name, sizeof name, "%s-%03zu.txt", program ? "program" : "parameters", saved_.size() + 1);
-        const std::filesystem::path path = options_.downloadDir / name;
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-        out.close();
-        if (out) {
-            saved_.push_back(path);
-            log("          kept in " + path.string());
+    const std::string kind = program ? "PROGRAM" : "PARAMETERS";
+    const std::size_t size = file.bytes.size() + file.bytesOverLimit;
+    if (file.bytesOverLimit > 0)  // refused whole: the stored file stays as it was
+        return bytesOf("ERR " + kind + " TOO LARGE: " + std::to_string(size) + " BYTES, AT MOST " +
+                       std::to_string(StreamSplitter::kLongestDownload) + "\r\n");
+    (program ? state_.program : state_.parameters) = textOf(file.bytes);
+    std::string answer = kind + " " + std::to_string(size) + " BYTES";
+    if (folder_) {
+        const DownloadFolder::Kept kept = folder_->keep(program ? "program" : "parameters", file.bytes);
+        if (kept.path) {
+            saved_.push_back(*kept.path);
+            log("          kept in " + kept.path->string());
         } else {
-            answer += " (NOT KEPT)";
-            log("          cannot write " + path.string());
+            answer += " (NOT KEPT: " + kept.problem + ")";
+            log("          not kept in " + options_.downloadDir.string() + ": " + kept.problem);
         }
     }
     return bytesOf(answer + "\r\n");

@@ -2,6 +2,7 @@
 
 #include "command_lines.h"
 #include "device_state.h"
+#include "download_folder.h"
 #include "modbus_slave.h"
 #include "stream_splitter.h"
 
@@ -13,7 +14,7 @@ namespace tessa_device {
 
 struct DeviceOptions {
     std::uint8_t slaveId = 1;
-    // Where downloaded files are kept (program-001.txt, parameters-001.txt, ...); none if empty.
+    // Where downloaded files are kept (program-001.txt, parameters-002.txt, ...); none if empty.
     std::filesystem::path downloadDir;
     StreamSplitter::Timing timing;
 };
@@ -28,6 +29,8 @@ public:
     // Answers what became complete by a quiet gap; call it at deadline().
     Bytes poll(Millis now);
     std::optional<Millis> deadline() const { return splitter_.deadline(); }
+    // Bytes received and not yet answered.
+    std::size_t held() const { return splitter_.held(); }
 
     // One line per message and per answer, for the operator's log.
     void setLog(std::function<void(const std::string&)> log) { log_ = std::move(log); }
@@ -41,7 +44,7 @@ private:
     Bytes answer(const Message& message, Millis now);
     Bytes answerBurst(const Bytes& burst);
     Bytes answerJog(const Bytes& frame, Millis now);
-    Bytes storeDownload(const Bytes& file);
+    Bytes storeDownload(const Message& file);
     void log(const std::string& text) const;
 
     DeviceOptions options_;
@@ -50,6 +53,7 @@ private:
     CommandLines lines_;
     ModbusSlave modbus_;
     LineReply::Then awaiting_ = LineReply::Then::Nothing;
+    std::optional<DownloadFolder> folder_;
     std::vector<std::filesystem::path> saved_;
     std::function<void(const std::string&)> log_;
 };

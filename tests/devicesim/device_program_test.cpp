@@ -1,9 +1,11 @@
 // The tessa-device program itself on a pseudo-terminal: Debian's libmodbus as an independent
-// Modbus master, a raw descriptor for the command lines, and the program's clean exit.
+// Modbus master, a raw descriptor for command lines and frames written back to back, random
+// bytes, and the program's clean exit.
 #include <gtest/gtest.h>
 
 #include <modbus.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -11,7 +13,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <mutex>
 #include <poll.h>
+#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -30,17 +34,17 @@ public:
         folder_ = ::mkdtemp(pattern);
         link_ = folder_ + "/line";
         int out[2];
-        if (::pipe(out) != 0)
+        if (::pipe2(out, O_CLOEXEC) != 0)
             return;
         std::vector<std::string> args{TESSA_DEVICE_PROGRAM, "--link", link_, "--quiet"};
         args.insert(args.end(), extra.begin(), extra.end());
+        std::vector<char*> argv;  // made before the fork: tests start devices from several threads
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
         pid_ = ::fork();
         if (pid_ == 0) {
             ::dup2(out[1], STDOUT_FILENO);
-            std::vector<char*> argv;
-            for (auto& a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
             ::execv(argv[0], argv.data());
             ::_exit(127);
         }
@@ -109,6 +113,22 @@ public:
     }
     bool open() const { return fd_ >= 0; }
     void send(const std::string& bytes) { ASSERT_EQ(::write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
+    // Everything that arrives within the given time.
+    std::string receiveFor(int milliseconds)
+    {
+        std::string got;
+        pollfd in{fd_, POLLIN, 0};
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        while (std::chrono::steady_clock::now() < end) {
+            if (::poll(&in, 1, 10) > 0) {
+                char buffer[4096];
+                const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+                if (n > 0)
+                    got.append(buffer, static_cast<std::size_t>(n));
+            }
+        }
+        return got;
+    }
     // Reads until the text ends with `until` or five seconds pass.
     std::string receive(const std::string& until)
     {
@@ -202,6 +222,136 @@ TEST(DeviceProgram, AnotherSlaveNumberGetsNoAnswer)
     EXPECT_EQ(errno, ETIMEDOUT);
     modbus_set_slave(other.get(), 9);
     EXPECT_EQ(modbus_read_registers(other.get(), 0x200, 1, &word), 1) << modbus_strerror(errno);
+}
+
+// A device at slave address id, written and read by libmodbus: what went wrong, or nothing.
+std::string talkToSlave(int id)
+{
+    DeviceProgram device({"--slave-id", std::to_string(id)});
+    ModbusMaster master(device.link(), id);
+    if (!master.ok())
+        return "no master";
+    std::uint16_t word = 0;
+    if (modbus_write_register(master.get(), 0x0D, 0x0A0D) != 1)
+        return "write: errno " + std::to_string(errno);
+    if (modbus_read_registers(master.get(), 0x0D, 1, &word) != 1)
+        return "read: errno " + std::to_string(errno);
+    return word == 0x0A0D ? std::string() : "read " + std::to_string(word);
+}
+
+TEST(DeviceProgram, EverySlaveAddressAnswersALibmodbusMaster)
+{
+    // Several devices at a time: starting a process is most of the cost.
+    std::atomic<int> next{1};
+    std::mutex lock;
+    std::string failures;
+    std::vector<std::thread> workers;
+    for (int w = 0; w < 6; ++w)
+        workers.emplace_back([&] {
+            for (int id = next++; id <= 247; id = next++) {
+                const std::string problem = talkToSlave(id);
+                const std::lock_guard<std::mutex> hold(lock);
+                if (!problem.empty())
+                    failures += "slave " + std::to_string(id) + ": " + problem + "\n";
+            }
+        });
+    for (auto& worker : workers)
+        worker.join();
+    EXPECT_EQ(failures, "");
+}
+
+TEST(DeviceProgram, OtherSlavesRequestsHoldingCrAndLfGetNoAnswerAtAll)
+{
+    // libmodbus builds the requests and their CRCs; not a single byte may come back.
+    DeviceProgram device;
+    ModbusMaster master(device.link(), 1);
+    ASSERT_TRUE(master.ok());
+    const int fd = modbus_get_socket(master.get());
+    for (const std::uint8_t other : {10, 13, 2}) {
+        const std::uint8_t writeOne[] = {other, 0x06, 0x00, 0x0A, 0x0D, 0x0A};
+        const std::uint8_t writeTwo[] = {other, 0x10, 0x00, 0x0D, 0x00, 0x02, 0x04, 0x0D, 0x0A, 0x0A, 0x0D};
+        const std::uint8_t read[] = {other, 0x03, 0x00, 0x0D, 0x00, 0x0A};
+        ASSERT_GT(modbus_send_raw_request(master.get(), writeOne, sizeof writeOne), 0);
+        ASSERT_GT(modbus_send_raw_request(master.get(), writeTwo, sizeof writeTwo), 0);
+        ASSERT_GT(modbus_send_raw_request(master.get(), read, sizeof read), 0);
+        pollfd in{fd, POLLIN, 0};
+        EXPECT_EQ(::poll(&in, 1, 300), 0) << int{other} << ": bytes came back";
+    }
+    std::uint16_t words[4] = {1, 1, 1, 1};
+    ASSERT_EQ(modbus_read_registers(master.get(), 0x0A, 4, words), 4) << modbus_strerror(errno);
+    for (std::uint16_t word : words)
+        EXPECT_EQ(word, 0);  // none of them was carried out
+}
+
+TEST(DeviceProgram, RequestsBackToBackAreEachAnswered)
+{
+    DeviceProgram device;
+    {
+        // libmodbus sends three requests without waiting, one to slave 13; then reads two answers.
+        ModbusMaster master(device.link(), 1);
+        ASSERT_TRUE(master.ok());
+        const std::uint8_t read[] = {0x01, 0x03, 0x02, 0x00, 0x00, 0x01};
+        const std::uint8_t toThirteen[] = {0x0D, 0x06, 0x00, 0x0A, 0x0D, 0x0A};
+        const std::uint8_t write[] = {0x01, 0x06, 0x00, 0x0D, 0x0A, 0x0D};
+        ASSERT_GT(modbus_send_raw_request(master.get(), read, sizeof read), 0);
+        ASSERT_GT(modbus_send_raw_request(master.get(), toThirteen, sizeof toThirteen), 0);
+        ASSERT_GT(modbus_send_raw_request(master.get(), write, sizeof write), 0);
+        std::uint8_t answer[MODBUS_RTU_MAX_ADU_LENGTH];
+        ASSERT_EQ(modbus_receive_confirmation(master.get(), answer), 7) << modbus_strerror(errno);
+        EXPECT_EQ(answer[3] << 8 | answer[4], 100);
+        ASSERT_EQ(modbus_receive_confirmation(master.get(), answer), 8) << modbus_strerror(errno);
+        EXPECT_EQ(0, std::memcmp(answer, write, sizeof write));
+    }
+    // The same in a single write, as one read at the device.
+    RawLine line(device.link());
+    line.send(std::string("\x0D\x06\x00\x0A\x0D\x0A\x2D\x93"  // slave 13, holding CR and LF
+                          "\x01\x03\x02\x00\x00\x01\x85\xB2"
+                          "\x01\x06\x00\x0D\x0A\x0D\xDF\x6C",
+                          24));
+    EXPECT_EQ(line.receiveFor(500), std::string("\x01\x03\x02\x00\x64\xB9\xAF"
+                                                "\x01\x06\x00\x0D\x0A\x0D\xDF\x6C",
+                                                15));
+}
+
+TEST(DeviceProgram, ACancelledDownloadEndsAfterASecondAndTheStopIsCarriedOut)
+{
+    DeviceProgram device;
+    RawLine line(device.link());
+    line.send("c43\r\nc73\r\n");
+    EXPECT_EQ(line.receive("READY PROGRAM\r\n"), "RUN\r\nREADY PROGRAM\r\n");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    line.send("c45\r\nrby\r\nc56\r\n");
+    EXPECT_EQ(line.receive("END\r\n"), "STOP POS=0\r\nBUSY=0\r\nN001 ABS=0\r\nN002 REL=1600\r\nN003 END\r\nEND\r\n");
+}
+
+TEST(DeviceProgram, KeepsAnsweringAfterRandomBytes)
+{
+    // Seeded random bytes, some of them commands, frames and announcements, for a bounded time;
+    // answers are read meanwhile. Under the sanitizers this runs the whole program on them.
+    char pattern[] = "/tmp/tessa-device-random-XXXXXX";
+    const std::string downloads = ::mkdtemp(pattern);
+    {
+        DeviceProgram device({"--downloads", downloads});
+        RawLine line(device.link());
+        std::mt19937 random(20261207);
+        const std::string words[] = {"c73\r\n", "c83\r\n", "ver\r\n", "REL=9223372036854775807,5\r\n", "0930",
+                                     std::string("\x01\x03\x02\x00\x00\x01\x85\xB2", 8), "\r", "\n"};
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (std::chrono::steady_clock::now() < end) {
+            std::string chunk;
+            const std::size_t size = random() % 512 + 1;
+            while (chunk.size() < size)
+                chunk += random() % 4 == 0 ? words[random() % std::size(words)] : std::string(1, static_cast<char>(random()));
+            line.send(chunk);
+            line.receiveFor(static_cast<int>(random() % 3));
+        }
+        line.receiveFor(1200);  // a download still open ends
+        line.send("\r\nver\r\n");
+        const std::string answer = line.receive("VER tessa-device 1.00\r\n");
+        EXPECT_NE(answer.find("VER tessa-device 1.00\r\n"), std::string::npos);
+        EXPECT_EQ(device.stop(), 0);
+    }
+    std::filesystem::remove_all(downloads);
 }
 
 TEST(DeviceProgram, EndsOnSigtermAndRemovesItsLink)

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <unistd.h>
 
 using namespace tessa_device;
@@ -75,6 +74,11 @@ TEST(DeviceCommands, CommandRowsAddressDrivesByNumber)
     EXPECT_EQ(say(device, ",0"), "0:ERR expected NAME=VALUE\r\n");  // an empty command box
     EXPECT_EQ(say(device, "REL=x,1"), "1:ERR REL needs a number\r\n");
     EXPECT_EQ(say(device, "REL=1,64"), "ERR drive number must be 0 to 63\r\n");
+    EXPECT_EQ(device.state().drivePositions.at(3), 1000);
+    // Past the 64-bit position range: refused, the position kept.
+    EXPECT_EQ(say(device, "REL=9223372036854775807,3"), "3:ERR REL goes past the position range\r\n");
+    EXPECT_EQ(say(device, "REL=-9223372036854775807,4"), "4:OK POS=-9223372036854775807\r\n");
+    EXPECT_EQ(say(device, "REL=-5,4"), "4:ERR REL goes past the position range\r\n");
     EXPECT_EQ(device.state().drivePositions.at(3), 1000);
 }
 
@@ -153,6 +157,29 @@ TEST(DeviceModbus, SilenceForBadCrcOtherSlavesBroadcastsAndCutOffRequests)
     EXPECT_EQ(device.modbus().reg(0x3A), 5);
 }
 
+TEST(DeviceModbus, SlavesTenAndThirteenAnswerBackToBackAndOtherSlavesRequestsGetNothing)
+{
+    for (const std::uint8_t id : {std::uint8_t{10}, std::uint8_t{13}}) {
+        DeviceOptions options;
+        options.slaveId = id;
+        SimulatedDevice device(options);
+        // In one read: requests to the other line-end address holding CR and LF, then two of its own.
+        const auto other = static_cast<std::uint8_t>(id == 10 ? 13 : 10);
+        const Bytes toOther = withCrc({other, 0x06, 0x00, 0x0A, 0x0D, 0x0A});
+        const Bytes toOtherMany = withCrc({other, 0x10, 0x00, 0x0A, 0x00, 0x01, 0x02, 0x0A, 0x0D});
+        const Bytes write = withCrc({id, 0x06, 0x00, 0x0D, 0x0A, 0x0D});
+        const Bytes read = withCrc({id, 0x03, 0x00, 0x0D, 0x00, 0x01});
+        Bytes all = toOther;
+        for (const Bytes* part : {&toOtherMany, &write, &read})
+            all.insert(all.end(), part->begin(), part->end());
+        Bytes expected = write;
+        const Bytes readAnswer = withCrc({id, 0x03, 0x02, 0x0A, 0x0D});
+        expected.insert(expected.end(), readAnswer.begin(), readAnswer.end());
+        EXPECT_EQ(afterGap(device, all), expected) << int{id};
+        EXPECT_EQ(device.modbus().reg(0x0A), 0) << int{id};
+    }
+}
+
 TEST(DeviceModbus, TheSlaveNumberIsAnOption)
 {
     DeviceOptions options;
@@ -175,63 +202,127 @@ TEST(DeviceProbes, HmiProbeAndChecksumFrames)
     EXPECT_EQ(afterGap(device, {0x05}, 400), (Bytes{0x15, 0x00}));
 }
 
-TEST(DeviceDownloads, FilesAreKeptWholeAndReadBack)
+namespace {
+
+// A folder of the test's own, removed at the end.
+struct TempFolder {
+    std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                 ("tessa-device-test-" + std::to_string(::getpid()) + "-" +
+                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    TempFolder() { std::filesystem::create_directories(path); }
+    ~TempFolder() { std::filesystem::remove_all(path); }
+};
+
+std::string contentOf(const std::filesystem::path& path)
 {
-    const auto folder = std::filesystem::temp_directory_path() / ("tessa-device-test-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const std::filesystem::path& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Announces a file with c73 or c83, sends it and returns the answer once the line is quiet.
+std::string download(SimulatedDevice& device, const std::string& announcement, const Bytes& file, Millis now)
+{
+    say(device, announcement, now);
+    device.receive(file, now + 10);
+    return textOf(device.poll(now + 1010));
+}
+
+}  // namespace
+
+TEST(DeviceDownloads, FilesAreKeptInArrivalOrderAndReadBack)
+{
+    TempFolder folder;
     DeviceOptions options;
-    options.downloadDir = folder;
+    options.downloadDir = folder.path;
     SimulatedDevice device(options);
 
-    std::mt19937 random(11);
-    Bytes program(10000);
-    for (auto& b : program)
-        b = static_cast<std::uint8_t>(random());
-    program[0] = 0x00;
-    program[1] = 0xFF;
+    const Bytes program{0x00, 'N', '1', 0xFF, '\r', '\n', 0x0D};
     EXPECT_EQ(say(device, "c73", 0), "READY PROGRAM\r\n");
-    EXPECT_TRUE(device.receive(Bytes(program.begin(), program.begin() + 4000), 3000).empty());
-    EXPECT_TRUE(device.receive(Bytes(program.begin() + 4000, program.end()), 3010).empty());
-    EXPECT_TRUE(device.poll(3309).empty());
-    EXPECT_EQ(textOf(device.poll(3310)), "PROGRAM 10000 BYTES\r\n");
-
-    EXPECT_EQ(say(device, "c83", 4000), "READY PARAMETERS\r\n");
-    EXPECT_TRUE(device.receive(bytesOf("P01=5\r\n"), 4100).empty());
-    EXPECT_EQ(textOf(device.poll(4400)), "PARAMETERS 7 BYTES\r\n");
+    EXPECT_TRUE(device.receive(Bytes(program.begin(), program.begin() + 3), 900).empty());
+    EXPECT_TRUE(device.receive(Bytes(program.begin() + 3, program.end()), 1000).empty());
+    EXPECT_TRUE(device.poll(1999).empty());
+    EXPECT_EQ(textOf(device.poll(2000)), "PROGRAM 7 BYTES\r\n");
+    EXPECT_EQ(download(device, "c83", bytesOf("P01=5\r\n"), 3000), "PARAMETERS 7 BYTES\r\n");
     EXPECT_EQ(say(device, "c57", 5000), "P01=5\r\nEND\r\n");
 
     ASSERT_EQ(device.savedDownloads().size(), 2u);
     EXPECT_EQ(device.savedDownloads()[0].filename(), "program-001.txt");
     EXPECT_EQ(device.savedDownloads()[1].filename(), "parameters-002.txt");
-    std::ifstream kept(device.savedDownloads()[0], std::ios::binary);
-    const Bytes onDisk((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(onDisk, program);
-    const std::string readBack = say(device, "c56", 6000);
-    EXPECT_EQ(readBack.size(), program.size() + 2 + 5);  // no line end at the end: one added, then END
-    std::filesystem::remove_all(folder);
+    EXPECT_EQ(contentOf(device.savedDownloads()[0]), textOf(program));
+    EXPECT_EQ(say(device, "c56", 6000), textOf(program) + "\r\nEND\r\n");  // no line end at the end: one added
 }
 
-TEST(DeviceDownloads, AFolderThatCannotBeWrittenIsSaidInTheAnswer)
+TEST(DeviceDownloads, NumberingGoesOnAfterARestartAndNeverWritesThroughAPlantedLink)
 {
+    TempFolder folder;
+    writeFile(folder.path / "program-001.txt", "earlier");
+    writeFile(folder.path / "parameters-007.txt", "earlier too");
+    const std::filesystem::path outside = folder.path / "outside.txt";
+    writeFile(outside, "not to be touched");
     DeviceOptions options;
-    options.downloadDir = "/nonexistent-folder/for-tessa-device";
-    SimulatedDevice device(options);
-    say(device, "c73");
-    device.receive(bytesOf("N1\r\n"), 10);
-    EXPECT_EQ(textOf(device.poll(400)), "PROGRAM 4 BYTES (NOT KEPT)\r\n");
-    EXPECT_TRUE(device.savedDownloads().empty());
-    EXPECT_EQ(say(device, "c56", 500), "N1\r\nEND\r\n");  // still taken in
+    options.downloadDir = folder.path;
+    {
+        SimulatedDevice device(options);
+        // Planted after the device looked at the folder, at the very names it would use next.
+        std::filesystem::create_symlink(outside, folder.path / "program-008.txt");
+        std::filesystem::create_symlink(folder.path / "nowhere.txt", folder.path / "program-009.txt");
+        EXPECT_EQ(download(device, "c73", bytesOf("N1\r\n"), 0), "PROGRAM 4 BYTES\r\n");
+        ASSERT_EQ(device.savedDownloads().size(), 1u);
+        EXPECT_EQ(device.savedDownloads()[0].filename(), "program-010.txt");
+    }
+    SimulatedDevice restarted(options);
+    EXPECT_EQ(download(restarted, "c83", bytesOf("P1\r\n"), 0), "PARAMETERS 4 BYTES\r\n");
+    ASSERT_EQ(restarted.savedDownloads().size(), 1u);
+    EXPECT_EQ(restarted.savedDownloads()[0].filename(), "parameters-011.txt");
+    EXPECT_EQ(contentOf(folder.path / "program-001.txt"), "earlier");
+    EXPECT_EQ(contentOf(folder.path / "parameters-007.txt"), "earlier too");
+    EXPECT_EQ(contentOf(outside), "not to be touched");
+    EXPECT_FALSE(std::filesystem::exists(folder.path / "nowhere.txt"));
 }
 
-TEST(DeviceDownloads, AnAnnouncementAndItsFileInOneReadAreTakenApart)
+TEST(DeviceDownloads, TheLimitsAreSaidInTheAnswer)
 {
-    // A replayed program sends every record up to a pause in one go.
+    TempFolder folder;
+    writeFile(folder.path / "program-999.txt", "the last number");
+    DeviceOptions options;
+    options.downloadDir = folder.path;
+    SimulatedDevice device(options);
+    // A full folder: the file is taken in, not kept.
+    EXPECT_EQ(download(device, "c73", bytesOf("N1\r\n"), 0), "PROGRAM 4 BYTES (NOT KEPT: FOLDER FULL)\r\n");
+    EXPECT_EQ(say(device, "c56", 2000), "N1\r\nEND\r\n");
+    // A file past the longest: refused whole, the stored program stays.
+    const Bytes huge(StreamSplitter::kLongestDownload + 1, 'x');
+    EXPECT_EQ(download(device, "c73", huge, 3000), "ERR PROGRAM TOO LARGE: 65537 BYTES, AT MOST 65536\r\n");
+    EXPECT_EQ(say(device, "c56", 5000), "N1\r\nEND\r\n");
+    EXPECT_TRUE(device.savedDownloads().empty());
+
+    DeviceOptions unwritable;
+    unwritable.downloadDir = "/nonexistent-folder/for-tessa-device";
+    SimulatedDevice elsewhere(unwritable);
+    EXPECT_EQ(download(elsewhere, "c73", bytesOf("N1\r\n"), 0), "PROGRAM 4 BYTES (NOT KEPT: CANNOT WRITE)\r\n");
+    EXPECT_EQ(say(elsewhere, "c56", 2000), "N1\r\nEND\r\n");  // still taken in
+}
+
+TEST(DeviceDownloads, AStopAfterACancelledDownloadIsACommandNotAFile)
+{
     SimulatedDevice device;
-    EXPECT_EQ(textOf(device.receive(bytesOf("c73\r\nN001 ABS=0\r\nN002 END\r\n"), 0)), "READY PROGRAM\r\n");
-    EXPECT_EQ(textOf(device.poll(300)), "PROGRAM 22 BYTES\r\n");
-    EXPECT_EQ(say(device, "c56", 400), "N001 ABS=0\r\nN002 END\r\nEND\r\n");
-    // The announcement's LF arriving in the next read belongs to the line, not to the file.
+    say(device, "c43", 0);
+    EXPECT_EQ(say(device, "c73", 10), "READY PROGRAM\r\n");
+    EXPECT_TRUE(device.poll(1010).empty());  // the file dialog was cancelled: nothing comes
+    EXPECT_EQ(say(device, "c45", 1500), "STOP POS=0\r\n");
+    EXPECT_EQ(say(device, "rby", 1500), "BUSY=0\r\n");
+    EXPECT_EQ(say(device, "c56", 1500), DeviceState{}.program + "END\r\n");
+}
+
+TEST(DeviceDownloads, TheAnnouncementsLineEndInTheNextReadIsNotPartOfTheFile)
+{
+    SimulatedDevice device;
     EXPECT_EQ(textOf(device.receive(bytesOf("c83\r"), 1000)), "READY PARAMETERS\r\n");
     device.receive(bytesOf("\nP01=7\r\n"), 1001);
-    EXPECT_EQ(textOf(device.poll(1301)), "PARAMETERS 7 BYTES\r\n");
+    EXPECT_EQ(textOf(device.poll(2001)), "PARAMETERS 7 BYTES\r\n");
 }

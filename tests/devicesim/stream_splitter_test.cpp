@@ -1,5 +1,6 @@
 // How the mixed byte stream of the line is cut into messages: shapes taken as soon as they are
-// complete, quiet gaps for the rest, bad Modbus requests dropped, downloads taken whole.
+// complete, quiet gaps for the rest, Modbus RTU requests by length, CRC and the 3.5-character
+// silence, downloads taken whole until the line is quiet.
 #include "stream_splitter.h"
 
 #include "modbus_slave.h"
@@ -34,7 +35,7 @@ Bytes join(std::initializer_list<Bytes> parts)
 
 TEST(StreamSplitter, LinesEndAtCrLfCrOrLfAndMaySpanSeveralReads)
 {
-    StreamSplitter splitter(1);
+    StreamSplitter splitter;
     splitter.feed(bytesOf("ve"), 0);
     EXPECT_TRUE(takeAll(splitter, 0).empty());
     splitter.feed(bytesOf("r\r"), 1);
@@ -54,7 +55,7 @@ TEST(StreamSplitter, LinesEndAtCrLfCrOrLfAndMaySpanSeveralReads)
 
 TEST(StreamSplitter, RecordsSentBackToBackComeOutOneByOne)
 {
-    StreamSplitter splitter(1);
+    StreamSplitter splitter;
     const Bytes read = withCrc({0x01, 0x03, 0x02, 0x00, 0x00, 0x01});
     const Bytes write = withCrc({0x01, 0x10, 0x01, 0x04, 0x00, 0x02, 0x04, 0x00, 0x00, 0x06, 0x40});
     splitter.feed(join({bytesOf("ver\r\n"), kJogStep, read, write, bytesOf("c53\r\n")}), 0);
@@ -70,9 +71,9 @@ TEST(StreamSplitter, RecordsSentBackToBackComeOutOneByOne)
     EXPECT_EQ(textOf(messages[4].bytes), "c53");
 }
 
-TEST(StreamSplitter, AModbusRequestWhoseCrcComesInASecondWriteWaitsForIt)
+TEST(StreamSplitter, AModbusRequestWhoseCrcComesInASecondWriteAfterAPauseWaitsForIt)
 {
-    StreamSplitter splitter(1);
+    StreamSplitter splitter;
     const Bytes frame = withCrc({0x01, 0x10, 0x01, 0x06, 0x00, 0x01, 0x02, 0x00, 0x07});
     splitter.feed(Bytes(frame.begin(), frame.end() - 2), 0);
     EXPECT_TRUE(takeAll(splitter, 5).empty());
@@ -83,25 +84,112 @@ TEST(StreamSplitter, AModbusRequestWhoseCrcComesInASecondWriteWaitsForIt)
     EXPECT_EQ(messages[0].bytes, frame);
 }
 
-TEST(StreamSplitter, ABadCrcDropsTheRequestAndEverythingUpToTheNextQuietGap)
+TEST(StreamSplitter, ABadCrcDropsTheRequestAndEverythingUpToThe35CharacterSilence)
 {
-    StreamSplitter splitter(1);
+    StreamSplitter splitter;  // 2 ms: 3.5 characters at 115200 baud
     Bytes frame = withCrc({0x01, 0x03, 0x02, 0x00, 0x00, 0x01});
     frame.back() ^= 0x01;
-    splitter.feed(frame, 0);
+    splitter.feed(join({frame, bytesOf("ver\r\n")}), 0);  // same burst: dropped with it
     EXPECT_TRUE(takeAll(splitter, 0).empty());
-    splitter.feed(bytesOf("ver\r\n"), 10);  // same burst: dropped with it
-    EXPECT_TRUE(takeAll(splitter, 10).empty());
-    EXPECT_TRUE(takeAll(splitter, 40).empty());
-    splitter.feed(bytesOf("ver\r\n"), 100);  // after the gap: heard again
-    const auto messages = takeAll(splitter, 100);
+    splitter.feed(bytesOf("ver\r\n"), 1);  // no silence yet: still dropped
+    EXPECT_TRUE(takeAll(splitter, 1).empty());
+    splitter.feed(bytesOf("ver\r\n"), 3);  // after the silence: heard again
+    const auto messages = takeAll(splitter, 3);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(textOf(messages[0].bytes), "ver");
 }
 
+TEST(StreamSplitter, TheSilenceBetweenFramesFollowsTheBaudRate)
+{
+    EXPECT_EQ(frameGapAt(115200), 2);  // fixed 1.75 ms above 19200 baud
+    EXPECT_EQ(frameGapAt(19200), 3);   // 2.005 ms
+    EXPECT_EQ(frameGapAt(9600), 5);    // 4.01 ms
+    EXPECT_EQ(frameGapAt(1200), 33);
+    StreamSplitter::Timing timing;
+    timing.frameGap = frameGapAt(9600);
+    StreamSplitter splitter(timing);
+    const Bytes request = withCrc({0x01, 0x03, 0x02, 0x00, 0x00, 0x01});
+    Bytes bad = request;
+    bad[7] ^= 0xFF;
+    splitter.feed(bad, 0);
+    splitter.feed(request, 4);  // 4 ms is no silence at 9600 baud
+    EXPECT_TRUE(takeAll(splitter, 4).empty());
+    splitter.feed(request, 9);
+    EXPECT_EQ(takeAll(splitter, 9).size(), 1u);
+}
+
+TEST(StreamSplitter, AnUnfinishedRequestIsGivenUpAtASilenceUnlessWhatFollowsFinishesIt)
+{
+    StreamSplitter splitter;
+    const Bytes request = withCrc({0x01, 0x03, 0x02, 0x00, 0x00, 0x01});
+    // Cut off after six bytes; a whole request after the silence is heard.
+    splitter.feed(Bytes(request.begin(), request.begin() + 6), 0);
+    splitter.feed(request, 5);
+    auto messages = takeAll(splitter, 5);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].bytes, request);
+    // A request of 0x10 whose byte count promises more than ever comes: given up at the quiet gap.
+    const Bytes longPromise{0x01, 0x10, 0x00, 0x00, 0x00, 0x40, 0x80, 0x00};
+    splitter.feed(longPromise, 100);
+    splitter.feed(request, 110);
+    EXPECT_TRUE(takeAll(splitter, 110).empty());
+    messages = takeAll(splitter, 140);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].bytes, request);
+}
+
+TEST(StreamSplitter, RequestsToEveryAddressAreTakenByLengthWhateverBytesTheyHold)
+{
+    // Slaves 10 and 13 begin with a line end byte, and registers and values may hold CR and LF.
+    StreamSplitter splitter;
+    for (int address = 0; address <= 247; ++address) {
+        const auto id = static_cast<std::uint8_t>(address);
+        const Bytes read = withCrc({id, 0x03, 0x0D, 0x0A, 0x00, 0x01});
+        const Bytes write = withCrc({id, 0x10, 0x0A, 0x0D, 0x00, 0x01, 0x02, 0x0D, 0x0A});
+        splitter.feed(join({read, write, bytesOf("ver\r\n")}), address);
+        const auto messages = takeAll(splitter, address);
+        ASSERT_EQ(messages.size(), 3u) << address;
+        EXPECT_EQ(messages[0].kind, Kind::Modbus);
+        EXPECT_EQ(messages[0].bytes, read) << address;
+        EXPECT_EQ(messages[1].bytes, write) << address;
+        EXPECT_EQ(textOf(messages[2].bytes), "ver") << address;
+    }
+    // A line ended by CR alone, then a request to slave 10 in the same read.
+    const Bytes toTen = withCrc({0x0A, 0x03, 0x00, 0x00, 0x00, 0x01});
+    splitter.feed(join({bytesOf("ver\r"), toTen}), 1000);
+    const auto messages = takeAll(splitter, 1000);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].bytes, toTen);
+    // Line end bytes that do not start a request are empty lines.
+    splitter.feed(bytesOf("\r\n\n\r"), 2000);
+    EXPECT_TRUE(takeAll(splitter, 2030).empty());
+    EXPECT_EQ(splitter.held(), 0u);
+}
+
+TEST(StreamSplitter, ALineWithoutEndIsCutAtTheLongestLineAndHeldBytesStayBounded)
+{
+    StreamSplitter splitter;
+    const Bytes chunk(4096, 'x');
+    std::size_t tooLong = 0;
+    for (int i = 0; i < 2560; ++i) {  // 10 MB without a line end, the line never quiet
+        splitter.feed(chunk, i);
+        for (const Message& m : takeAll(splitter, i))
+            tooLong += m.kind == Kind::LineTooLong;
+        ASSERT_LE(splitter.held(), StreamSplitter::kLongestLine + chunk.size());
+    }
+    EXPECT_EQ(tooLong, 1u);
+    splitter.feed(bytesOf("yyy\r\nver\r\n"), 2560);  // its end, then a command
+    const auto messages = takeAll(splitter, 2560);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(textOf(messages[0].bytes), "ver");
+    // Bytes of no shape are a burst once there are too many to be a checksum frame.
+    splitter.feed(Bytes(10000, 0xFF), 4000);
+    EXPECT_EQ(takeAll(splitter, 4000).at(0).bytes.size(), StreamSplitter::kLongestBurst);
+}
+
 TEST(StreamSplitter, BytesOfNoShapeAreOneBurstAfterTheQuietGap)
 {
-    StreamSplitter splitter(1);
+    StreamSplitter splitter;
     splitter.feed({0x11, 0x22}, 0);
     EXPECT_TRUE(takeAll(splitter, 29).empty());
     EXPECT_EQ(splitter.deadline(), 30);
@@ -122,52 +210,50 @@ TEST(StreamSplitter, BytesOfNoShapeAreOneBurstAfterTheQuietGap)
     EXPECT_EQ(messages[0].kind, Kind::Burst);
 }
 
-TEST(StreamSplitter, AnAnnouncedDownloadTakesEveryByteUntilTheLongerGap)
+TEST(StreamSplitter, AnAnnouncedDownloadTakesEveryByteUntilTheLineIsQuiet)
 {
-    StreamSplitter splitter(1);
+    StreamSplitter splitter;
     splitter.expectDownload(0);
     EXPECT_TRUE(splitter.downloadExpected());
     // Bytes that look like commands, jog frames and Modbus requests are all file content.
     const Bytes file = join({bytesOf("ver\r\n"), kJogStep, withCrc({0x01, 0x03, 0x00, 0x00, 0x00, 0x01}), {0x00, 0xFF}});
-    splitter.feed(Bytes(file.begin(), file.begin() + 4), 5000);  // the operator took 5 s to choose
-    splitter.feed(Bytes(file.begin() + 4, file.end()), 5200);
-    EXPECT_TRUE(takeAll(splitter, 5499).empty());
-    const auto messages = takeAll(splitter, 5500);
+    splitter.feed(Bytes(file.begin(), file.begin() + 4), 900);
+    splitter.feed(Bytes(file.begin() + 4, file.end()), 1200);
+    EXPECT_TRUE(takeAll(splitter, 2199).empty());
+    EXPECT_EQ(splitter.deadline(), 2200);
+    const auto messages = takeAll(splitter, 2200);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, Kind::Download);
     EXPECT_EQ(messages[0].bytes, file);
     EXPECT_FALSE(splitter.downloadExpected());
-    splitter.feed(bytesOf("ver\r\n"), 6000);
-    EXPECT_EQ(takeAll(splitter, 6000).at(0).kind, Kind::Line);
+    splitter.feed(bytesOf("ver\r\n"), 2300);
+    EXPECT_EQ(takeAll(splitter, 2300).at(0).kind, Kind::Line);
 }
 
-TEST(StreamSplitter, ADownloadNobodySendsIsForgottenAfterTheWait)
+TEST(StreamSplitter, ADownloadNobodySendsEndsAfterTheQuietGapAndCommandsFollow)
 {
-    StreamSplitter::Timing timing;
-    timing.downloadWait = 1000;
-    StreamSplitter splitter(1, timing);
+    StreamSplitter splitter;
     splitter.expectDownload(0);
     EXPECT_EQ(splitter.deadline(), 1000);
     EXPECT_TRUE(takeAll(splitter, 1000).empty());
     EXPECT_FALSE(splitter.downloadExpected());
-    splitter.feed(bytesOf("ver\r\n"), 1500);
-    const auto messages = takeAll(splitter, 1500);
+    splitter.feed(bytesOf("c45\r\n"), 1100);  // the Stop after a cancelled file dialog
+    const auto messages = takeAll(splitter, 1100);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, Kind::Line);
+    EXPECT_EQ(textOf(messages[0].bytes), "c45");
 }
 
-TEST(StreamSplitter, RequestsToOtherSlavesHaveNoShapeAndBroadcastsHaveOne)
+TEST(StreamSplitter, ADownloadPastTheLongestFileIsCountedNotHeld)
 {
-    StreamSplitter splitter(7);
-    const Bytes toSlave1 = withCrc({0x01, 0x03, 0x00, 0x00, 0x00, 0x01});
-    const Bytes broadcast = withCrc({0x00, 0x06, 0x00, 0x10, 0x12, 0x34});
-    splitter.feed(broadcast, 0);
-    auto messages = takeAll(splitter, 0);
+    StreamSplitter splitter;
+    splitter.expectDownload(0);
+    for (int i = 0; i < 100; ++i)
+        splitter.feed(Bytes(4096, 'p'), i);
+    EXPECT_EQ(splitter.held(), StreamSplitter::kLongestDownload);
+    const auto messages = takeAll(splitter, 1099);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].kind, Kind::Modbus);
-    splitter.feed(toSlave1, 100);
-    EXPECT_TRUE(takeAll(splitter, 100).empty());
-    messages = takeAll(splitter, 130);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].kind, Kind::Burst);
+    EXPECT_EQ(messages[0].bytes.size(), StreamSplitter::kLongestDownload);
+    EXPECT_EQ(messages[0].bytes.size() + messages[0].bytesOverLimit, 409600u);
 }
+

@@ -310,6 +310,29 @@ private slots:
         QVERIFY(button("Command24")->isEnabled() && button("Command25")->isEnabled());
     }
 
+    void stopAfterACancelledDownloadIsCarriedOut()
+    {
+        // The announcement has gone out but no file follows; the device must take the "Stop"
+        // the operator presses next as a command, not as the file.
+        connectToDevice();
+        if (QTest::currentTestFailed())
+            return;
+        {
+            FileDialogAnswerer dialog{QString()};
+            button("Command17")->click();
+            QCOMPARE(dialog.shown, 1);
+        }
+        QVERIFY2(characterViewShows(QStringLiteral("READY PROGRAM")), qPrintable(seen()));
+        QVERIFY(!button("Command24")->isEnabled());
+        QTest::qWait(1200);  // the device's quiet gap that ends a download nobody sends
+        button("Command20")->click();
+        QVERIFY2(characterViewShows(QStringLiteral("STOP POS=0")), qPrintable(seen()));
+        QVERIFY(button("Command24")->isEnabled());
+        typeLine(QStringLiteral("c56"));  // the stored program is still the one it had
+        QVERIFY2(characterViewShows(QStringLiteral("N003 END")), qPrintable(seen()));
+        QVERIFY2(!deviceLog().contains(QStringLiteral("file   <-")), qPrintable(deviceLog()));
+    }
+
     void programReplayAnnouncesAndSendsAFile()
     {
         // The announcement and the file leave in one replay tick, so the device may well read
