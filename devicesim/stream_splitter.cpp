@@ -195,13 +195,29 @@ Message StreamSplitter::takeFront(std::size_t length, Message::Kind kind)
     return message;
 }
 
+bool StreamSplitter::stopLineAtFront() const
+{
+    static constexpr char kStop[] = "c45";
+    if (pending() < 4 || !std::equal(kStop, kStop + 3, buffer_.begin() + static_cast<std::ptrdiff_t>(head_)))
+        return false;
+    return isLineEnd(at(3));
+}
+
 std::optional<Message> StreamSplitter::takeDownload(Millis now)
 {
-    if (now - std::max(*downloadSince_, lastByteAt_) < timing_.downloadGap)
+    if (fileNotStarted()) {
+        if (now - *downloadSince_ >= timing_.downloadStart)
+            downloadSince_.reset();  // nothing came: what follows are commands again
+        return std::nullopt;
+    }
+    if (stopLineAtFront()) {
+        // The operator cancelled the file dialog and pressed "Stop": no file is coming.
+        downloadSince_.reset();
+        return takeOne(now);
+    }
+    if (!quietFor(timing_.downloadGap, now))
         return std::nullopt;
     downloadSince_.reset();
-    if (pending() == 0 && downloadOver_ == 0)
-        return std::nullopt;  // nothing came: the operator cancelled; what follows are commands
     Message file{Message::Kind::Download, Bytes(buffer_.begin() + static_cast<std::ptrdiff_t>(head_), buffer_.end()),
                  downloadOver_};
     dropFront(pending());
@@ -262,7 +278,7 @@ std::optional<Message> StreamSplitter::takeOne(Millis now)
 std::optional<Millis> StreamSplitter::deadline() const
 {
     if (downloadSince_)
-        return std::max(*downloadSince_, lastByteAt_) + timing_.downloadGap;
+        return fileNotStarted() ? *downloadSince_ + timing_.downloadStart : lastByteAt_ + timing_.downloadGap;
     if (pending() > 0)
         return lastByteAt_ + timing_.burstGap;
     return std::nullopt;

@@ -38,8 +38,10 @@ class StreamSplitter {
 public:
     struct Timing {
         Millis burstGap = 30;
-        // After a download announcement: the file must start within this quiet time, and it
-        // ends when the line is quiet this long again.
+        // After a download announcement the file may take this long to start: the operator
+        // picks it in a dialog. A "Stop" line coming first instead ends the download at once.
+        Millis downloadStart = 60000;
+        // A file that has started ends when the line has been quiet this long.
         Millis downloadGap = 1000;
         Millis frameGap = 2;  // 3.5 characters at 115200 baud; see frameGapAt()
     };
@@ -61,7 +63,8 @@ public:
     // When takeOne() may next have something without new bytes (a quiet gap ending).
     std::optional<Millis> deadline() const;
 
-    // The next bytes are a file: everything until a quiet gap of downloadGap is one message.
+    // The next bytes are a file: everything from its start until a quiet gap of downloadGap is
+    // one message, unless the first thing to come is a "Stop" line (see Timing).
     void expectDownload(Millis now);
     bool downloadExpected() const { return downloadSince_.has_value(); }
     // Bytes received and not yet taken (a download's kept bytes included).
@@ -71,6 +74,8 @@ private:
     enum class Shape { Complete, Incomplete, Unknown, BadFrame, EmptyLine };
     Shape shapeAtFront(std::size_t& length, Message::Kind& kind);
     std::optional<Message> takeDownload(Millis now);
+    bool fileNotStarted() const { return pending() == 0 && downloadOver_ == 0; }
+    bool stopLineAtFront() const;
     Message takeFront(std::size_t length, Message::Kind kind);
     void dropFront(std::size_t count);
     // Drops the bytes up to the first silence after the front; false when there was none.

@@ -313,7 +313,7 @@ TEST(DeviceProgram, RequestsBackToBackAreEachAnswered)
                                                 15));
 }
 
-TEST(DeviceProgram, ACancelledDownloadEndsAfterASecondAndTheStopIsCarriedOut)
+TEST(DeviceProgram, AStopAfterACancelledDownloadIsCarriedOut)
 {
     DeviceProgram device;
     RawLine line(device.link());

@@ -230,18 +230,39 @@ TEST(StreamSplitter, AnAnnouncedDownloadTakesEveryByteUntilTheLineIsQuiet)
     EXPECT_EQ(takeAll(splitter, 2300).at(0).kind, Kind::Line);
 }
 
-TEST(StreamSplitter, ADownloadNobodySendsEndsAfterTheQuietGapAndCommandsFollow)
+TEST(StreamSplitter, AStopAfterACancelledFileDialogIsACommandAndEndsTheDownload)
 {
     StreamSplitter splitter;
     splitter.expectDownload(0);
-    EXPECT_EQ(splitter.deadline(), 1000);
+    EXPECT_EQ(splitter.deadline(), 60000);  // an operator may browse for the file
     EXPECT_TRUE(takeAll(splitter, 1000).empty());
-    EXPECT_FALSE(splitter.downloadExpected());
-    splitter.feed(bytesOf("c45\r\n"), 1100);  // the Stop after a cancelled file dialog
+    EXPECT_TRUE(splitter.downloadExpected());
+    splitter.feed(bytesOf("c45\r\nrby\r\n"), 1100);
     const auto messages = takeAll(splitter, 1100);
-    ASSERT_EQ(messages.size(), 1u);
+    ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].kind, Kind::Line);
     EXPECT_EQ(textOf(messages[0].bytes), "c45");
+    EXPECT_EQ(textOf(messages[1].bytes), "rby");
+    EXPECT_FALSE(splitter.downloadExpected());
+}
+
+TEST(StreamSplitter, AFileChosenLateIsStillTheFileAndADownloadNobodySendsEnds)
+{
+    StreamSplitter splitter;
+    splitter.expectDownload(0);
+    splitter.feed(bytesOf("N001 ABS=0\r\nc45\r\n"), 20000);
+    EXPECT_TRUE(takeAll(splitter, 20999).empty());
+    const auto file = takeAll(splitter, 21000);
+    ASSERT_EQ(file.size(), 1u);
+    EXPECT_EQ(file[0].kind, Kind::Download);
+
+    splitter.expectDownload(30000);
+    EXPECT_TRUE(takeAll(splitter, 89999).empty());
+    EXPECT_TRUE(splitter.downloadExpected());
+    EXPECT_TRUE(takeAll(splitter, 90000).empty());
+    EXPECT_FALSE(splitter.downloadExpected());
+    splitter.feed(bytesOf("ver\r\n"), 90100);
+    EXPECT_EQ(takeAll(splitter, 90100).at(0).kind, Kind::Line);
 }
 
 TEST(StreamSplitter, ADownloadPastTheLongestFileIsCountedNotHeld)

@@ -324,7 +324,6 @@ private slots:
         }
         QVERIFY2(characterViewShows(QStringLiteral("READY PROGRAM")), qPrintable(seen()));
         QVERIFY(!button("Command24")->isEnabled());
-        QTest::qWait(1200);  // the device's quiet gap that ends a download nobody sends
         button("Command20")->click();
         QVERIFY2(characterViewShows(QStringLiteral("STOP POS=0")), qPrintable(seen()));
         QVERIFY(button("Command24")->isEnabled());
