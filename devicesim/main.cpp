@@ -50,14 +50,29 @@ struct Options {
     bool exitWithParent = false;
 };
 
+constexpr const char* kUsage =
+    "usage: tessa-device [--link PATH] [--port PATH [--baud N]] [--slave-id 1..247]\n"
+    "                    [--downloads DIR] [--download-gap MS] [--quiet] [--exit-with-parent]\n";
+
 [[noreturn]] void usage(const char* problem)
 {
-    std::fprintf(stderr,
-                 "tessa-device: %s\n"
-                 "usage: tessa-device [--link PATH] [--port PATH [--baud N]] [--slave-id 1..247]\n"
-                 "                    [--downloads DIR] [--download-gap MS] [--quiet] [--exit-with-parent]\n",
-                 problem);
+    std::fprintf(stderr, "tessa-device: %s\n%s", problem, kUsage);
     std::exit(2);
+}
+
+[[noreturn]] void help()
+{
+    std::printf("tessa-device: a simulated serial device for the tessa terminal.\n%s\n"
+                "  --link PATH         make a pseudo-terminal and a link to it at PATH\n"
+                "  --port PATH         use an existing serial port instead\n"
+                "  --baud N            its baud rate (default 115200)\n"
+                "  --slave-id N        Modbus slave address, 1..247 (default 1)\n"
+                "  --downloads DIR     keep downloaded files in DIR\n"
+                "  --download-gap MS   quiet time that ends a file being downloaded (default 1000)\n"
+                "  --quiet             no log of messages on stderr\n"
+                "  --exit-with-parent  end when the process that started it ends\n",
+                kUsage);
+    std::exit(0);
 }
 
 Options parse(int argc, char* argv[])
@@ -78,7 +93,9 @@ Options parse(int argc, char* argv[])
                 usage((arg + " takes a number from " + std::to_string(low) + " to " + std::to_string(high)).c_str());
             return number;
         };
-        if (arg == "--link")
+        if (arg == "--help" || arg == "-h")
+            help();
+        else if (arg == "--link")
             options.link = value();
         else if (arg == "--port")
             options.port = value();

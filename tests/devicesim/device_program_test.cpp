@@ -370,16 +370,22 @@ TEST(DeviceProgram, EndsOnSigtermAndRemovesItsLink)
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(device.link())));
 }
 
-TEST(DeviceProgram, RefusesBadOptionsWithAMessage)
+TEST(DeviceProgram, RefusesBadOptionsWithAMessageAndHelpsWhenAsked)
 {
-    for (const char* bad : {"--slave-id 0", "--baud", "--bogus"}) {
-        const std::string command = std::string(TESSA_DEVICE_PROGRAM) + " " + bad + " 2>&1";
+    auto run = [](const std::string& options, int& exitCode) {
+        const std::string command = std::string(TESSA_DEVICE_PROGRAM) + " " + options + " 2>&1";
         FILE* pipe = ::popen(command.c_str(), "r");
-        ASSERT_NE(pipe, nullptr);
-        char text[512] = {};
-        const std::size_t n = std::fread(text, 1, sizeof text - 1, pipe);
-        const int status = ::pclose(pipe);
-        EXPECT_EQ(WEXITSTATUS(status), 2) << bad;
-        EXPECT_NE(std::string(text, n).find("usage: tessa-device"), std::string::npos) << bad;
+        char text[2048] = {};
+        const std::size_t n = pipe ? std::fread(text, 1, sizeof text - 1, pipe) : 0;
+        exitCode = pipe ? WEXITSTATUS(::pclose(pipe)) : -1;
+        return std::string(text, n);
+    };
+    int exitCode = 0;
+    for (const char* bad : {"--slave-id 0", "--baud", "--bogus"}) {
+        EXPECT_NE(run(bad, exitCode).find("usage: tessa-device"), std::string::npos) << bad;
+        EXPECT_EQ(exitCode, 2) << bad;
     }
+    const std::string help = run("--help", exitCode);
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_NE(help.find("--download-gap MS"), std::string::npos) << help;
 }
