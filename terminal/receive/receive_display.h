@@ -1,0 +1,45 @@
+#pragma once
+
+#include "receive/receive_logs.h"
+
+class QWidget;
+
+namespace tessa {
+
+class ReceiveView;
+class SerialPort;
+
+// The receive display: the two receive logs and their two views, the hexadecimal one (Text4,
+// hidden at start) and the character one (Text6), one over the other. The window's receive
+// poll, view switch and clear button come here.
+//
+// Only the view in sight is laid out on a refresh; the hidden one catches up when shown.
+class ReceiveDisplay {
+public:
+    // Creates both views as children of parent.
+    explicit ReceiveDisplay(QWidget* parent);
+
+    ReceiveLogs& logs() { return logs_; }
+    ReceiveView* hexView() const { return hexView_; }
+    ReceiveView* characterView() const { return characterView_; }
+
+    // One receive poll tick: show what the last tick read, then take everything waiting in
+    // the port. leaveBytesInPort keeps the bytes in the port (a device whose answer another
+    // part of the program judges).
+    void poll(SerialPort& port, bool leaveBytesInPort);
+
+    void showCharacterView();
+    void showHexView();
+    bool hexViewShown() const;
+    // Empties both views and both logs (the display-pending mark stays).
+    void clear();
+
+private:
+    void refreshViews();
+
+    ReceiveLogs logs_;
+    ReceiveView* hexView_ = nullptr;
+    ReceiveView* characterView_ = nullptr;
+};
+
+}  // namespace tessa
