@@ -3,6 +3,7 @@
 #include "receive/receive_view.h"
 #include "serial/serial_port.h"
 
+#include <QTimer>
 #include <QWidget>
 
 using namespace Qt::StringLiterals;
@@ -27,10 +28,31 @@ void ReceiveDisplay::poll(SerialPort& port, bool leaveBytesInPort)
         refreshViews();
     if (port.bytesWaiting() == 0 || leaveBytesInPort)
         return;
-    // Every byte read is formatted, also those that came after the count was taken. A read
-    // that started the logs again is shown at once, so the views never stand empty.
-    if (logs_.appendRead(port.readAll()))
+    // While a flood's backlog is still being formatted, further bytes wait in the port.
+    if (intake_.size() - intakeDone_ >= SerialPort::kReadBufferBytes)
+        return;
+    // Every byte read is formatted, also those that came after the count was taken.
+    intake_.append(port.readAll());
+    if (!pieceScheduled_)
+        takePiece();
+}
+
+void ReceiveDisplay::takePiece()
+{
+    pieceScheduled_ = false;
+    const QByteArrayView rest = QByteArrayView(intake_).sliced(intakeDone_);
+    const qsizetype end = ReceiveLogs::pieceEnd(rest, kPieceBytes);
+    // A piece that started the logs again is shown at once, so the views never stand empty.
+    if (logs_.appendRead(rest.first(end)))
         refreshViews();
+    intakeDone_ += end;
+    if (intakeDone_ == intake_.size()) {
+        intake_.clear();
+        intakeDone_ = 0;
+        return;
+    }
+    pieceScheduled_ = true;
+    QTimer::singleShot(0, hexView_, [this] { takePiece(); });
 }
 
 void ReceiveDisplay::refreshViews()

@@ -2,6 +2,8 @@
 
 #include "receive/receive_logs.h"
 
+#include <QByteArray>
+
 class QWidget;
 
 namespace tessa {
@@ -14,8 +16,14 @@ class SerialPort;
 // poll, view switch and clear button come here.
 //
 // Only the view in sight is laid out on a refresh; the hidden one catches up when shown.
+//
+// A poll takes everything waiting in the port. A large intake (a flood) is formatted in pieces
+// of kPieceBytes, one per pass of the event loop, so the window stays responsive; the pieces
+// are cut where they format exactly as the whole read would.
 class ReceiveDisplay {
 public:
+    static constexpr qsizetype kPieceBytes = 64 * 1024;
+
     // Creates both views as children of parent.
     explicit ReceiveDisplay(QWidget* parent);
 
@@ -36,6 +44,12 @@ public:
 
 private:
     void refreshViews();
+    // Formats the next piece of the intake; schedules the one after it.
+    void takePiece();
+
+    QByteArray intake_;            // read from the port, not yet formatted from intakeDone_ on
+    qsizetype intakeDone_ = 0;
+    bool pieceScheduled_ = false;
 
     ReceiveLogs logs_;
     ReceiveView* hexView_ = nullptr;

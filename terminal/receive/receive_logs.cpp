@@ -57,6 +57,14 @@ bool ReceiveLogs::appendRead(QByteArrayView bytes)
     return emptied;
 }
 
+qsizetype ReceiveLogs::pieceEnd(QByteArrayView bytes, qsizetype atLeast)
+{
+    qsizetype cut = std::max<qsizetype>(atLeast, 1);
+    while (cut < bytes.size() && (bytes[cut - 1] == '\r' || bytes[cut] == '\n'))
+        ++cut;
+    return std::min(cut, bytes.size());
+}
+
 qsizetype ReceiveLogs::hexLength(QByteArrayView bytes)
 {
     qsizetype pairs = 0;

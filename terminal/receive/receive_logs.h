@@ -28,6 +28,11 @@ public:
     // the logs.
     bool appendRead(QByteArrayView bytes);
 
+    // Where a long read can be cut, at or after atLeast bytes, so that its pieces appended one
+    // by one give the same logs as the whole read: never after a 0D nor before a 0A (both show
+    // differently at the edge of a read). Returns the read's size if there is no such place.
+    static qsizetype pieceEnd(QByteArrayView bytes, qsizetype atLeast);
+
     // A line break in the hex log only (senders use it so that a reply starts a new line).
     void appendHexLineBreak();
 

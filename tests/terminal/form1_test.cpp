@@ -24,7 +24,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSerialPort>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -572,6 +574,61 @@ private slots:
         QVERIFY(far.write(QByteArray("\r\nY")));
         QTRY_COMPARE_WITH_TIMEOUT(text6->toPlainText(), QStringLiteral("Z  \nY"), 5000);
         QCOMPARE(text4->toPlainText(), QStringLiteral("5A 0D 0A \n59 "));
+    }
+
+    void readThatPassesTheLimitIsShownAtOnce()
+    {
+        form = std::make_unique<Form1>();
+        form->show();
+        connectToPty();
+        FarEnd far(pty->farPath());
+        auto* text4 = child<tessa::ReceiveView>("Text4");
+        auto* text6 = child<tessa::ReceiveView>("Text6");
+        QVERIFY(far.write(QByteArray(13000, 'a')));  // 39000 hex characters
+        QTRY_COMPARE_WITH_TIMEOUT(text6->toPlainText().size(), 13000, 5000);
+        // 400 more bytes would pass 40000: the logs start again with them, and the views show
+        // them on the tick that read them, never standing empty in between.
+        QSignalSpy changed(text6, &tessa::ReceiveView::textChanged);
+        QVERIFY(far.write(QByteArray(400, 'b')));
+        QTRY_VERIFY_WITH_TIMEOUT(!changed.isEmpty(), 5000);
+        QCOMPARE(text6->toPlainText(), QString(400, u'b'));
+        QCOMPARE(text4->toPlainText(), QStringLiteral("62 ").repeated(400));
+        const int lastRow = text6->rowCount() - 1;
+        QCOMPARE(text6->rowText(lastRow), QString(400 - lastRow * text6->columns(), u'b'));
+        QVERIFY(lastRow < text6->firstVisibleRow() + text6->visibleRows());
+    }
+
+    void hiddenViewCatchesUpWhenShown()
+    {
+        form = std::make_unique<Form1>();
+        form->show();
+        connectToPty();
+        FarEnd far(pty->farPath());
+        auto* text4 = child<tessa::ReceiveView>("Text4");
+        auto* text6 = child<tessa::ReceiveView>("Text6");
+        QByteArray lines;
+        for (int k = 0; k < 200; ++k)
+            lines += "line " + QByteArray::number(k) + "\r\n";
+        QVERIFY(far.write(lines));
+        QTRY_VERIFY_WITH_TIMEOUT(text6->toPlainText().endsWith(QStringLiteral("line 199  \n")), 5000);
+        // The hidden hexadecimal view holds the same log but has laid out nothing.
+        QVERIFY(text4->toPlainText().endsWith(QStringLiteral("0D 0A \n")));
+        QCOMPARE(text4->rowCount(), 0);
+        QVERIFY(text6->rowCount() > 200);
+        QCOMPARE(text6->verticalScrollBar()->value(), text6->verticalScrollBar()->maximum());
+
+        child<QPushButton>("Command16")->click();
+        QVERIFY(text4->rowCount() > 200);
+        QCOMPARE(text4->verticalScrollBar()->value(), text4->verticalScrollBar()->maximum());
+        QVERIFY(text4->rowText(text4->rowCount() - 2).endsWith(QStringLiteral("20 31 39 39 0D 0A ")));
+        // Now the character view waits while hidden, and catches up when shown again.
+        const int charRows = text6->rowCount();
+        QVERIFY(far.write("more\r\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(text6->toPlainText().endsWith(QStringLiteral("more  \n")), 5000);
+        QCOMPARE(text6->rowCount(), charRows);
+        child<QPushButton>("Command16")->click();
+        QCOMPARE(text6->rowCount(), charRows + 1);
+        QCOMPARE(text6->rowText(charRows - 1), QStringLiteral("more  "));
     }
 
     void largeBurstReachesTheLogsWholeAndInOrder()

@@ -237,3 +237,30 @@ TEST(ReceiveLogs, GenerationChangesOnlyWhenTheLogsStartAgain)
     logs.appendRead(QByteArray(ReceiveLogs::kHexLogLimit / 3 + 1, 'x'));
     EXPECT_NE(logs.generation(), afterClear);
 }
+
+TEST(ReceiveLogs, PiecesCutAtPieceEndFormatLikeTheWholeRead)
+{
+    QRandomGenerator generator(7);
+    for (int round = 0; round < 200; ++round) {
+        // Mostly line ends, so that cuts keep landing next to them.
+        QByteArray read(static_cast<qsizetype>(generator.bounded(1, 300)), '\0');
+        for (char& c : read)
+            c = "\r\n\r\nA\r"[generator.bounded(6)];
+        ReceiveLogs whole;
+        whole.appendRead(read);
+        ReceiveLogs pieces;
+        const qsizetype size = generator.bounded(1, 20);
+        for (qsizetype done = 0; done < read.size();) {
+            const qsizetype end = ReceiveLogs::pieceEnd(QByteArrayView(read).sliced(done), size);
+            ASSERT_GT(end, 0);
+            pieces.appendRead(QByteArrayView(read).sliced(done, end));
+            done += end;
+        }
+        EXPECT_EQ(pieces.hexLog(), whole.hexLog()) << round;
+        EXPECT_EQ(pieces.charLog(), whole.charLog()) << round;
+    }
+    EXPECT_EQ(ReceiveLogs::pieceEnd(QByteArray("ab\rcd"), 3), 4);
+    EXPECT_EQ(ReceiveLogs::pieceEnd(QByteArray("abc\ne"), 3), 4);
+    EXPECT_EQ(ReceiveLogs::pieceEnd(QByteArray("\r\r\r"), 1), 3);
+    EXPECT_EQ(ReceiveLogs::pieceEnd(QByteArray("ab"), 5), 2);
+}
