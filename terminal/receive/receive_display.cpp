@@ -20,6 +20,12 @@ ReceiveDisplay::ReceiveDisplay(QWidget* parent)
     hexView_->hide();
 }
 
+ReceiveDisplay::~ReceiveDisplay()
+{
+    delete hexView_.data();
+    delete characterView_.data();
+}
+
 void ReceiveDisplay::poll(SerialPort& port, bool leaveBytesInPort)
 {
     if (!port.isOpen())
@@ -52,7 +58,7 @@ void ReceiveDisplay::takePiece()
         return;
     }
     pieceScheduled_ = true;
-    QTimer::singleShot(0, hexView_, [this] { takePiece(); });
+    QTimer::singleShot(0, hexView_.data(), [this] { takePiece(); });
 }
 
 void ReceiveDisplay::refreshViews()

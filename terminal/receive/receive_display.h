@@ -1,14 +1,15 @@
 #pragma once
 
 #include "receive/receive_logs.h"
+#include "receive/receive_view.h"
 
 #include <QByteArray>
+#include <QPointer>
 
 class QWidget;
 
 namespace tessa {
 
-class ReceiveView;
 class SerialPort;
 
 // The receive display: the two receive logs and their two views, the hexadecimal one (Text4,
@@ -26,6 +27,10 @@ public:
 
     // Creates both views as children of parent.
     explicit ReceiveDisplay(QWidget* parent);
+    // Deletes the views (they show the logs, which go with this).
+    ~ReceiveDisplay();
+    ReceiveDisplay(const ReceiveDisplay&) = delete;
+    ReceiveDisplay& operator=(const ReceiveDisplay&) = delete;
 
     ReceiveLogs& logs() { return logs_; }
     ReceiveView* hexView() const { return hexView_; }
@@ -52,8 +57,8 @@ private:
     bool pieceScheduled_ = false;
 
     ReceiveLogs logs_;
-    ReceiveView* hexView_ = nullptr;
-    ReceiveView* characterView_ = nullptr;
+    QPointer<ReceiveView> hexView_;
+    QPointer<ReceiveView> characterView_;
 };
 
 }  // namespace tessa
