@@ -43,7 +43,8 @@ WORK="$(mktemp -d /tmp/peer-compare.XXXXXX)"
 PIDS=()
 cleanup() {
   for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
+  [ -n "${PID_OF[picocom]:-}" ] && kill "${PID_OF[picocom]}" 2>/dev/null || true
+  wait "${PIDS[@]}" 2>/dev/null || true
   rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -115,7 +116,9 @@ start_gtkterm() {
 start_picocom() {
   pty_pair picocom
   local port; port="$(readlink -f "$WORK/picocom.tty")"
-  sleep 3600 | script -qfc "exec picocom -q -b 115200 $port" /dev/null >/dev/null 2>&1 & PIDS+=($!)
+  # Its keyboard is a fifo that this script holds open, so picocom waits for input for ever.
+  mkfifo "$WORK/picocom.in"; exec 9<>"$WORK/picocom.in"
+  script -qfc "exec picocom -q -b 115200 $port" /dev/null <&9 >/dev/null 2>&1 & PIDS+=($!)
   for _ in $(seq 50); do
     PID_OF[picocom]="$(pgrep -n -x picocom || true)"
     [ -n "${PID_OF[picocom]}" ] && return; sleep 0.1
