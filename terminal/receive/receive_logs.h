@@ -14,15 +14,24 @@ namespace tessa {
 // for only inside one read, so a 0D ending one read and a 0A starting the next show as "." ".".
 class ReceiveLogs {
 public:
-    // When the hex log grows past this many characters both logs start again empty.
+    // The hex log never holds more than this many characters: a read that would pass it
+    // empties both logs first.
     static constexpr qsizetype kHexLogLimit = 40000;
+
+    enum class Log { Hex, Character };
 
     // Called with both logs just before the limit empties them (for measuring tools).
     using LimitObserver = std::function<void(const QString& hexLog, const QString& charLog)>;
 
-    // Appends every byte of one read, then applies the limit. Marks the display pending.
-    // Returns true when the limit emptied both logs.
+    // Appends every byte of one read, emptying both logs first when the read would carry the
+    // hex log past the limit. Marks the display pending. Returns true when the limit emptied
+    // the logs.
     bool appendRead(QByteArrayView bytes);
+
+    // Where a long read can be cut, at or after atLeast bytes, so that its pieces appended one
+    // by one give the same logs as the whole read: never after a 0D nor before a 0A (both show
+    // differently at the edge of a read). Returns the read's size if there is no such place.
+    static qsizetype pieceEnd(QByteArrayView bytes, qsizetype atLeast);
 
     // A line break in the hex log only (senders use it so that a reply starts a new line).
     void appendHexLineBreak();
@@ -32,6 +41,7 @@ public:
 
     const QString& hexLog() const { return hexLog_; }
     const QString& charLog() const { return charLog_; }
+    const QString& log(Log which) const { return which == Log::Hex ? hexLog_ : charLog_; }
 
     // Changes whenever the logs are emptied, so a view that shows a log can tell whether the
     // log only grew since it last looked (and append) or started again (and replace).
@@ -44,6 +54,10 @@ public:
     void setLimitObserver(LimitObserver observer) { limitObserver_ = std::move(observer); }
 
 private:
+    // Characters the read adds to the hex log: three a byte and CR LF a 0D 0A pair.
+    static qsizetype hexLength(QByteArrayView bytes);
+    void startAgain();
+
     QString hexLog_;
     QString charLog_;
     bool displayPending_ = false;

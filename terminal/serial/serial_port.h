@@ -31,9 +31,11 @@ std::optional<LineSettings> parseLineSettings(QStringView text);
 class SerialPort : public QObject {
     Q_OBJECT
 public:
-    // Bytes held in our own buffer at most; beyond it a fast sender waits in the line's
-    // (kernel's) buffer until the next poll, so memory and the work of one poll stay bounded.
-    static constexpr qint64 kReadBufferBytes = 64 * 1024;
+    // Bytes held in our own buffer at most. The port takes bytes off the line as they come and
+    // a poll takes all it holds; the bound only bites on a flood far beyond any serial line's
+    // speed (10 MB/s at one poll each 100 ms), where the sender waits in the line's (kernel's)
+    // buffer, so memory and the work of one poll stay bounded.
+    static constexpr qint64 kReadBufferBytes = 1024 * 1024;
 
     using PortResolver = std::function<QString(int portNumber)>;
 

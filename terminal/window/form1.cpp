@@ -6,6 +6,7 @@
 #include "frames/frame_text.h"
 #include "frames/random_frame.h"
 #include "program/program_table.h"
+#include "receive/receive_view.h"
 #include "serial/serial_port.h"
 #include "window/common_dialog.h"
 #include "window/filled_shape.h"
@@ -24,7 +25,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
@@ -196,7 +196,7 @@ void Form1::applySizeMode(const tessa::SizeMode& mode)
     Label3->move(tessa::twipsToPixelsX(mode.label3Left, this), tessa::twipsToPixelsY(mode.label3Top, this));
     Command16->move(tessa::twipsToPixelsX(mode.command16Left, this), tessa::twipsToPixelsY(mode.command16Top, this));
     Command14->move(tessa::twipsToPixelsX(mode.command14Left, this), tessa::twipsToPixelsY(mode.command14Top, this));
-    for (QPlainTextEdit* view : {Text4, Text6})
+    for (tessa::ReceiveView* view : {Text4, Text6})
         setGeometryTwips(view, mode.viewsLeft, mode.viewsTop, mode.viewsWidth, mode.viewsHeight);
     Line1->setVisible(mode.line1Visible);
     settings_.write(u"Width_type"_s, QString::fromLatin1(mode.widthType));
@@ -385,71 +385,32 @@ void Form1::mnu_port_map_Click()
 
 // ---- receive display ----
 
-void Form1::scrollToEnd(QPlainTextEdit* view)
-{
-    view->moveCursor(QTextCursor::End);
-    view->ensureCursorVisible();
-}
-
 void Form1::showCharacterView()
 {
-    Text4->hide();
-    Text6->show();
+    receive_->showCharacterView();
     Label3->setText(kCharacterViewCaption);
 }
 
 void Form1::showHexView()
 {
-    Text4->show();
-    Text6->hide();
+    receive_->showHexView();
     Label3->setText(kHexViewCaption);
 }
 
 void Form1::appendHexLineBreak()
 {
-    receiveLogs_.appendHexLineBreak();
+    receive_->logs().appendHexLineBreak();
 }
 
 void Form1::Timer1_Timer()
 {
-    if (!Comm1->isOpen())
-        return;
-    if (receiveLogs_.takeDisplayPending()) {
-        refreshView(Text4, receiveLogs_.hexLog(), hexViewSync_);
-        refreshView(Text6, receiveLogs_.charLog(), charViewSync_);
-    }
-    if (Comm1->bytesWaiting() == 0)
-        return;
     // "Dorva HMI" leaves its bytes in the port for the auto test's own judgement.
-    if (Combo2->currentIndex() == 4)
-        return;
-    // Every byte read is formatted, also those that came after the count was taken.
-    if (receiveLogs_.appendRead(Comm1->readAll())) {
-        Text4->clear();
-        Text6->clear();
-    }
-}
-
-void Form1::refreshView(QPlainTextEdit* view, const QString& log, ViewSync& sync)
-{
-    // Laying out a long paragraph again costs far more than adding to it, so a log that only
-    // grew is appended; anything else (log emptied, box edited or cleared) replaces the text.
-    const bool onlyGrew = sync.generation == receiveLogs_.generation() && sync.revision == view->document()->revision()
-        && sync.shownLength <= log.size();
-    if (!onlyGrew) {
-        view->setPlainText(log);
-    } else if (sync.shownLength < log.size()) {
-        QTextCursor end(view->document());
-        end.movePosition(QTextCursor::End);
-        end.insertText(log.sliced(sync.shownLength));
-    }
-    scrollToEnd(view);
-    sync = {receiveLogs_.generation(), log.size(), view->document()->revision()};
+    receive_->poll(*Comm1, Combo2->currentIndex() == 4);
 }
 
 void Form1::Command16_Click()
 {
-    if (!Text4->isHidden())
+    if (receive_->hexViewShown())
         showCharacterView();
     else
         showHexView();
@@ -457,9 +418,7 @@ void Form1::Command16_Click()
 
 void Form1::Command14_Click()
 {
-    Text4->clear();
-    Text6->clear();
-    receiveLogs_.clear();
+    receive_->clear();
 }
 
 // ---- frames and send ----

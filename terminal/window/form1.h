@@ -1,7 +1,7 @@
 #pragma once
 
 #include "frames/crc16.h"
-#include "receive/receive_logs.h"
+#include "receive/receive_display.h"
 #include "settings/settings_store.h"
 #include "settings/startup_settings.h"
 #include "serial/port_number.h"
@@ -26,7 +26,6 @@ class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QMenu;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
@@ -35,6 +34,7 @@ class QButtonGroup;
 
 namespace tessa {
 class CommonDialog;
+class ReceiveView;
 class FilledShape;
 class SerialPort;
 struct SizeMode;
@@ -58,7 +58,7 @@ public:
 
     // Window-level state other parts of the program use.
     tessa::SerialPort& comm1() { return *Comm1; }
-    tessa::ReceiveLogs& receiveLogs() { return receiveLogs_; }
+    tessa::ReceiveLogs& receiveLogs() { return receive_->logs(); }
     tessa::SettingsStore& settingsStore() { return settings_; }
     const tessa::LastCrcText& lastCrcText() const { return lastCrc_; }
     std::int16_t portAvailability(int portNumber) const;
@@ -123,23 +123,13 @@ private:
     void showConnectedState();
     void showNotConnectedState();
     void connectFailed(int portNumber, bool numberInTables);
-    // What a receive view last took from its log.
-    struct ViewSync {
-        quint64 generation = ~quint64{0};
-        qsizetype shownLength = 0;
-        int revision = -1;
-    };
-    void refreshView(QPlainTextEdit* view, const QString& log, ViewSync& sync);
-    void scrollToEnd(QPlainTextEdit* view);
     void showMessage(const QString& text, const QString& title);
     void showNotConnectedMessage();
 
     // Window-level state.
     tessa::SettingsStore settings_;
-    tessa::ReceiveLogs receiveLogs_;
+    std::unique_ptr<tessa::ReceiveDisplay> receive_;
     tessa::LastCrcText lastCrc_;
-    ViewSync hexViewSync_;
-    ViewSync charViewSync_;
     std::array<std::int16_t, tessa::kPortTableSize> portAvailability_{};
     std::array<std::int16_t, tessa::kPortTableSize> portAnswered_{};
     std::int16_t connectSucceeded_ = 0;
@@ -158,8 +148,8 @@ private:
     QPushButton* Command4 = nullptr;
     QComboBox* Combo2 = nullptr;
     QLabel* Label3 = nullptr;
-    QPlainTextEdit* Text6 = nullptr;
-    QPlainTextEdit* Text4 = nullptr;
+    tessa::ReceiveView* Text6 = nullptr;
+    tessa::ReceiveView* Text4 = nullptr;
     QPushButton* Command16 = nullptr;
     QPushButton* Command14 = nullptr;
     QPushButton* Command13 = nullptr;

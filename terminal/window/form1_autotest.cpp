@@ -3,13 +3,13 @@
 #include "window/form1.h"
 
 #include "autotest/auto_test.h"
+#include "receive/receive_view.h"
 #include "serial/serial_port.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>

@@ -1,6 +1,7 @@
 // Builds the window's controls, menus and timers with their design values.
 #include "window/form1.h"
 
+#include "receive/receive_view.h"
 #include "serial/serial_port.h"
 #include "settings/startup_settings.h"
 #include "window/common_dialog.h"
@@ -19,7 +20,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -45,19 +45,6 @@ QComboBox* dropDownList(QWidget* parent, const QString& name, const QStringList&
     combo->setCurrentIndex(-1);
     combo->setEditText(text);
     return combo;
-}
-
-QPlainTextEdit* receiveView(QWidget* parent, const QString& name)
-{
-    auto* view = named(new QPlainTextEdit(parent), name);
-    // The logs hold only 20..7E and line breaks, which need no shaping; skipping it halves
-    // the cost of laying out a long received line again on every refresh.
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setStyleStrategy(QFont::PreferNoShaping);
-    view->setFont(font);
-    view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    view->setUndoRedoEnabled(false);
-    return view;
 }
 
 }  // namespace
@@ -135,9 +122,9 @@ void Form1::createControls()
     Label3 = named(new QLabel(u"接收資料(字元)"_s, form), u"Label3"_s);
     Command16 = named(new QPushButton(u"切換"_s, form), u"Command16"_s);
     Command14 = named(new QPushButton(u"清除畫面"_s, form), u"Command14"_s);
-    Text6 = receiveView(form, u"Text6"_s);
-    Text4 = receiveView(form, u"Text4"_s);
-    Text4->hide();
+    receive_ = std::make_unique<tessa::ReceiveDisplay>(form);
+    Text6 = receive_->characterView();
+    Text4 = receive_->hexView();
     Line1 = named(new QFrame(form), u"Line1"_s);
     Line1->setFrameShape(QFrame::HLine);
     Line1->setFrameShadow(QFrame::Sunken);

@@ -5,13 +5,13 @@
 #include "frames/frame_text.h"
 #include "panels/command_rows.h"
 #include "panels/status_and_outputs.h"
+#include "receive/receive_view.h"
 #include "serial/serial_port.h"
 #include "window/filled_shape.h"
 
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QStatusBar>
 
 using namespace Qt::StringLiterals;

@@ -1,6 +1,7 @@
 // The whole terminal window against the simulated device program (tessa-device) on a real
 // pseudo-terminal: what the user types or clicks goes out, the device answers as a device
 // would, and the answer shows in the receive views. Nothing here plays the device's part.
+#include "receive/receive_view.h"
 #include "window/form1.h"
 
 #include "autotest/auto_test.h"
@@ -24,7 +25,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
@@ -70,8 +70,8 @@ private:
     std::unique_ptr<DeviceProcess> device;
 
     QPushButton* button(const char* name) { return child<QPushButton>(name); }
-    QPlainTextEdit* characterView() { return child<QPlainTextEdit>("Text6"); }
-    QPlainTextEdit* hexView() { return child<QPlainTextEdit>("Text4"); }
+    tessa::ReceiveView* characterView() { return child<tessa::ReceiveView>("Text6"); }
+    tessa::ReceiveView* hexView() { return child<tessa::ReceiveView>("Text4"); }
     QString deviceLog() { return device ? device->log() : QString(); }
 
     void startDevice()
@@ -252,7 +252,7 @@ private slots:
         std::optional<qint64> versionAt;
         std::optional<qint64> positionAt;
         const QRegularExpression position(QStringLiteral("POS=0(?!\\d)"));
-        connect(characterView(), &QPlainTextEdit::textChanged, this, [&] {
+        connect(characterView(), &tessa::ReceiveView::textChanged, this, [&] {
             const QString text = characterView()->toPlainText();
             if (!versionAt && text.contains(QStringLiteral("VER tessa-device 1.00")))
                 versionAt = clock.elapsed();
@@ -262,7 +262,7 @@ private slots:
         clock.start();
         button("Command6")->click();
         QVERIFY2(QTest::qWaitFor([&] { return versionAt && positionAt; }, 10000), qPrintable(seen()));
-        disconnect(characterView(), &QPlainTextEdit::textChanged, this, nullptr);
+        disconnect(characterView(), &tessa::ReceiveView::textChanged, this, nullptr);
         const QString text = characterView()->toPlainText();
         QVERIFY(text.indexOf(QStringLiteral("VER tessa-device")) < text.indexOf(position));
         // The 500 ms pause, less what a coarse timer may fire early and the view's poll step.

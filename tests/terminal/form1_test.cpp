@@ -1,5 +1,6 @@
 // Drives the window as a user would: clicks, keys, timers, message boxes, against real
 // pseudo-terminal pairs.
+#include "receive/receive_view.h"
 #include "window/form1.h"
 
 #include "serial/serial_port.h"
@@ -21,10 +22,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSerialPort>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -128,7 +130,7 @@ private slots:
         QCOMPARE(list2->count(), 10);
         for (int row = 0; row < 10; ++row)
             QVERIFY(list2->item(row)->text().isEmpty());
-        QCOMPARE(child<QPlainTextEdit>("Text6")->y(), child<QPlainTextEdit>("Text4")->y());
+        QCOMPARE(child<tessa::ReceiveView>("Text6")->y(), child<tessa::ReceiveView>("Text4")->y());
         QCOMPARE(form->portAvailability(1), 1);
         QCOMPARE(form->portAvailability(20), 1);
         QCOMPARE(form->portAvailability(21), 0);
@@ -200,8 +202,8 @@ private slots:
         QCOMPARE(form->findChildren<QLabel*>(QStringLiteral("Label2")).size(), 9);  // Label2(0) and the rows' "ID:"
         QCOMPARE(child<QGroupBox>("Frame3")->findChild<QLabel*>(QStringLiteral("Label2"))->text(),
                  QStringLiteral("Out String(16H)"));
-        QVERIFY(child<QPlainTextEdit>("Text4")->isHidden());
-        QVERIFY(!child<QPlainTextEdit>("Text6")->isHidden());
+        QVERIFY(child<tessa::ReceiveView>("Text4")->isHidden());
+        QVERIFY(!child<tessa::ReceiveView>("Text6")->isHidden());
         QVERIFY(child<QFrame>("Line1")->isHidden());
         QVERIFY(child<QComboBox>("Combo2")->isHidden());
         QCOMPARE(child<tessa::FilledShape>("ComPortShape")->fillColor(), QColor(0xC0, 0xC0, 0xC0));
@@ -281,8 +283,8 @@ private slots:
         QVERIFY(!child<QFrame>("Line1")->isHidden());
         QVERIFY(child<QAction>("mnu_screen_narrow")->isChecked());
         QVERIFY(!child<QAction>("mu_screen_w")->isChecked());
-        QCOMPARE(child<QPlainTextEdit>("Text6")->geometry(), QRect(px(240, f), py(7500, f), px(8655, f), py(4100, f)));
-        QCOMPARE(child<QPlainTextEdit>("Text4")->geometry(), child<QPlainTextEdit>("Text6")->geometry());
+        QCOMPARE(child<tessa::ReceiveView>("Text6")->geometry(), QRect(px(240, f), py(7500, f), px(8655, f), py(4100, f)));
+        QCOMPARE(child<tessa::ReceiveView>("Text4")->geometry(), child<tessa::ReceiveView>("Text6")->geometry());
         QCOMPARE(child<QLabel>("Label3")->pos(), QPoint(px(240, f), py(7000, f)));
         QCOMPARE(child<QPushButton>("Command16")->pos(), QPoint(px(2520, f), py(7000, f)));
         QCOMPARE(child<QPushButton>("Command14")->pos(), QPoint(px(4080, f), py(7000, f)));
@@ -294,8 +296,8 @@ private slots:
         QVERIFY(child<QFrame>("Line1")->isHidden());
         QVERIFY(child<QAction>("mu_screen_w")->isChecked());
         QVERIFY(!child<QAction>("mnu_screen_narrow")->isChecked());
-        QCOMPARE(child<QPlainTextEdit>("Text6")->geometry(), QRect(px(9000, f), py(1320, f), px(7215, f), py(5100, f)));
-        QCOMPARE(child<QPlainTextEdit>("Text4")->geometry(), child<QPlainTextEdit>("Text6")->geometry());
+        QCOMPARE(child<tessa::ReceiveView>("Text6")->geometry(), QRect(px(9000, f), py(1320, f), px(7215, f), py(5100, f)));
+        QCOMPARE(child<tessa::ReceiveView>("Text4")->geometry(), child<tessa::ReceiveView>("Text6")->geometry());
         QCOMPARE(child<QLabel>("Label3")->pos(), QPoint(px(9840, f), py(840, f)));
         QCOMPARE(child<QPushButton>("Command16")->pos(), QPoint(px(12120, f), py(840, f)));
         QCOMPARE(child<QPushButton>("Command14")->pos(), QPoint(px(13680, f), py(840, f)));
@@ -450,11 +452,11 @@ private slots:
         QVERIFY(far.isOpen());
         auto* text7 = child<QLineEdit>("Text7");
         child<QPushButton>("Command16")->click();  // hexadecimal view; typing returns to characters
-        QVERIFY(!child<QPlainTextEdit>("Text4")->isHidden());
+        QVERIFY(!child<tessa::ReceiveView>("Text4")->isHidden());
 
         QTest::mouseClick(text7, Qt::LeftButton);  // connected: no guard message
         QTest::keyClicks(text7, QStringLiteral("ver"));
-        QVERIFY(!child<QPlainTextEdit>("Text6")->isHidden());
+        QVERIFY(!child<tessa::ReceiveView>("Text6")->isHidden());
         QCOMPARE(child<QLabel>("Label3")->text(), QStringLiteral("接收資料(字元)"));
         QTest::keyClick(text7, Qt::Key_Return);
         QCOMPARE(far.read(5), bytes({0x76, 0x65, 0x72, 0x0D, 0x0A}));
@@ -536,12 +538,12 @@ private slots:
         connectToPty();
         FarEnd far(pty->farPath());
         QVERIFY(far.write(bytes({0x41, 0x42, 0x0D, 0x0A, 0x43, 0x44})));
-        auto* text4 = child<QPlainTextEdit>("Text4");
-        auto* text6 = child<QPlainTextEdit>("Text6");
+        auto* text4 = child<tessa::ReceiveView>("Text4");
+        auto* text6 = child<tessa::ReceiveView>("Text6");
         // The views show the logs, line breaks and all, on a later tick than the read.
         QTRY_COMPARE_WITH_TIMEOUT(text6->toPlainText(), QStringLiteral("AB  \nCD"), 5000);
         QTRY_COMPARE_WITH_TIMEOUT(text4->toPlainText(), QStringLiteral("41 42 0D 0A \n43 44 "), 5000);
-        QCOMPARE(text6->textCursor().position(), text6->document()->characterCount() - 1);
+        QVERIFY(text6->followsTail());
 
         QVERIFY(far.write(bytes({0x09, 0x80, 0xFF, 0x0D})));
         QTRY_COMPARE_WITH_TIMEOUT(text6->toPlainText(), QStringLiteral("AB  \nCD...."), 5000);
@@ -568,11 +570,65 @@ private slots:
 
         // Text typed into a view is replaced by the whole log at the next refresh.
         text4->setPlainText(QStringLiteral("typed"));
-        text6->moveCursor(QTextCursor::End);
-        text6->insertPlainText(QStringLiteral("typed"));
+        text6->setPlainText(text6->toPlainText() + QStringLiteral("typed"));
         QVERIFY(far.write(QByteArray("\r\nY")));
         QTRY_COMPARE_WITH_TIMEOUT(text6->toPlainText(), QStringLiteral("Z  \nY"), 5000);
         QCOMPARE(text4->toPlainText(), QStringLiteral("5A 0D 0A \n59 "));
+    }
+
+    void readThatPassesTheLimitIsShownAtOnce()
+    {
+        form = std::make_unique<Form1>();
+        form->show();
+        connectToPty();
+        FarEnd far(pty->farPath());
+        auto* text4 = child<tessa::ReceiveView>("Text4");
+        auto* text6 = child<tessa::ReceiveView>("Text6");
+        QVERIFY(far.write(QByteArray(13000, 'a')));  // 39000 hex characters
+        QTRY_COMPARE_WITH_TIMEOUT(text6->toPlainText().size(), 13000, 5000);
+        // 400 more bytes would pass 40000: the logs start again with them, and the views show
+        // them on the tick that read them, never standing empty in between.
+        QSignalSpy changed(text6, &tessa::ReceiveView::textChanged);
+        QVERIFY(far.write(QByteArray(400, 'b')));
+        QTRY_VERIFY_WITH_TIMEOUT(!changed.isEmpty(), 5000);
+        QCOMPARE(text6->toPlainText(), QString(400, u'b'));
+        QCOMPARE(text4->toPlainText(), QStringLiteral("62 ").repeated(400));
+        const int lastRow = text6->rowCount() - 1;
+        QCOMPARE(text6->rowText(lastRow), QString(400 - lastRow * text6->columns(), u'b'));
+        QVERIFY(lastRow < text6->firstVisibleRow() + text6->visibleRows());
+    }
+
+    void hiddenViewCatchesUpWhenShown()
+    {
+        form = std::make_unique<Form1>();
+        form->show();
+        connectToPty();
+        FarEnd far(pty->farPath());
+        auto* text4 = child<tessa::ReceiveView>("Text4");
+        auto* text6 = child<tessa::ReceiveView>("Text6");
+        QByteArray lines;
+        for (int k = 0; k < 200; ++k)
+            lines += "line " + QByteArray::number(k) + "\r\n";
+        QVERIFY(far.write(lines));
+        QTRY_VERIFY_WITH_TIMEOUT(text6->toPlainText().endsWith(QStringLiteral("line 199  \n")), 5000);
+        // The hidden hexadecimal view holds the same log but has laid out nothing.
+        QVERIFY(text4->toPlainText().endsWith(QStringLiteral("0D 0A \n")));
+        QCOMPARE(text4->rowCount(), 0);
+        QVERIFY(text6->rowCount() > 200);
+        QCOMPARE(text6->verticalScrollBar()->value(), text6->verticalScrollBar()->maximum());
+
+        child<QPushButton>("Command16")->click();
+        QVERIFY(text4->rowCount() > 200);
+        QCOMPARE(text4->verticalScrollBar()->value(), text4->verticalScrollBar()->maximum());
+        QVERIFY(text4->rowText(text4->rowCount() - 2).endsWith(QStringLiteral("20 31 39 39 0D 0A ")));
+        // Now the character view waits while hidden, and catches up when shown again.
+        const int charRows = text6->rowCount();
+        QVERIFY(far.write("more\r\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(text6->toPlainText().endsWith(QStringLiteral("more  \n")), 5000);
+        QCOMPARE(text6->rowCount(), charRows);
+        child<QPushButton>("Command16")->click();
+        QCOMPARE(text6->rowCount(), charRows + 1);
+        QCOMPARE(text6->rowText(charRows - 1), QStringLiteral("more  "));
     }
 
     void largeBurstReachesTheLogsWholeAndInOrder()
@@ -647,10 +703,10 @@ private slots:
 
         connectToPty();
         FarEnd far(pty->farPath());
-        child<QPlainTextEdit>("Text4")->setPlainText(QStringLiteral("old"));
+        child<tessa::ReceiveView>("Text4")->setPlainText(QStringLiteral("old"));
         command3->click();
         QCOMPARE(far.read(2), bytes({0x11, 0x22}));
-        QVERIFY(child<QPlainTextEdit>("Text4")->toPlainText().isEmpty());
+        QVERIFY(child<tessa::ReceiveView>("Text4")->toPlainText().isEmpty());
         child<QCheckBox>("Check1")->setChecked(true);
         command3->click();
         QCOMPARE(far.read(3), bytes({0x11, 0x22, 0x33}));

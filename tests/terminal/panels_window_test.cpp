@@ -1,6 +1,7 @@
 // Drives the device test panels as a user would, against real pseudo-terminal pairs: the
 // frames at the far end byte for byte, a libmodbus slave answering the Modbus panels, the
 // jog press-and-hold and the file download through the open-file dialog.
+#include "receive/receive_view.h"
 #include "window/form1.h"
 
 #include "frames/crc16.h"
@@ -21,7 +22,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -130,7 +130,7 @@ private:
                 return shape;
         qFatal("Shape1(%d) not found", index);
     }
-    bool hexViewShown() { return !child<QPlainTextEdit>(QStringLiteral("Text4"))->isHidden(); }
+    bool hexViewShown() { return !child<tessa::ReceiveView>(QStringLiteral("Text4"))->isHidden(); }
 
     void showForm()
     {
@@ -361,7 +361,7 @@ private slots:
         button("Command35")->click();
         QTRY_COMPARE_WITH_TIMEOUT(slave.answered.load(), 1, 10000);
         const QString reply1 = QString::fromLatin1(withCrc(hex("01030212 34")).toHex(' ').toUpper()) + u' ';
-        QTRY_VERIFY_WITH_TIMEOUT(child<QPlainTextEdit>(QStringLiteral("Text4"))->toPlainText().contains(reply1), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(child<tessa::ReceiveView>(QStringLiteral("Text4"))->toPlainText().contains(reply1), 10000);
         QVERIFY(hexViewShown());
 
         button("Command37")->click();
@@ -377,7 +377,7 @@ private slots:
         QCOMPARE(slave.registerValue(0x104), 0x0007);
         QCOMPARE(slave.registerValue(0x105), 0x12AB);
         const QString reply3 = QString::fromLatin1(withCrc(hex("011001040002")).toHex(' ').toUpper()) + u' ';
-        QTRY_VERIFY_WITH_TIMEOUT(child<QPlainTextEdit>(QStringLiteral("Text4"))->toPlainText().contains(reply3), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(child<tessa::ReceiveView>(QStringLiteral("Text4"))->toPlainText().contains(reply3), 10000);
 
         // Panel 1 writes one register.
         text26(23)->setText(QStringLiteral("99"));
@@ -508,7 +508,7 @@ private slots:
         connectToPty();
         FarEnd far(pty->farPath());
         far.write(QByteArray("AB\r\nCD"));
-        QTRY_COMPARE_WITH_TIMEOUT(child<QPlainTextEdit>(QStringLiteral("Text6"))->toPlainText(),
+        QTRY_COMPARE_WITH_TIMEOUT(child<tessa::ReceiveView>(QStringLiteral("Text6"))->toPlainText(),
                                   QStringLiteral("AB  \nCD"), 5000);
         MessageBoxAnswerer answers;
         button("Command28")->click();
@@ -595,7 +595,7 @@ private slots:
         button("Command22")->click();
         QCOMPARE(far.read(5), hex("6335360D0A"));
         QVERIFY(form->receiveLogs().hexLog().isEmpty());
-        QVERIFY(child<QPlainTextEdit>(QStringLiteral("Text6"))->toPlainText().isEmpty());
+        QVERIFY(child<tessa::ReceiveView>(QStringLiteral("Text6"))->toPlainText().isEmpty());
         button("Command30")->click();
         QCOMPARE(far.read(5), QByteArray("c57\r\n"));
         button("Command21")->click();

@@ -126,7 +126,7 @@ TEST(ReceiveLogs, PairSplitAcrossReadsAtEveryPosition)
     }
 }
 
-TEST(ReceiveLogs, LimitEmptiesBothLogsAfterTheReadThatPassesIt)
+TEST(ReceiveLogs, ReadThatWouldPassTheLimitEmptiesBothLogsFirst)
 {
     ReceiveLogs logs;
     int observed = 0;
@@ -141,16 +141,53 @@ TEST(ReceiveLogs, LimitEmptiesBothLogsAfterTheReadThatPassesIt)
     EXPECT_EQ(logs.hexLog().size(), 39000);
     EXPECT_FALSE(logs.appendRead(QByteArray(333, 'b')));  // 39999: not over
     EXPECT_FALSE(logs.appendRead(QByteArray(0, 'b')));
-    EXPECT_TRUE(logs.appendRead(QByteArray(1, 'c')));     // 40002: over, emptied
-    EXPECT_TRUE(logs.hexLog().isEmpty());
-    EXPECT_TRUE(logs.charLog().isEmpty());
+    // 40002 would be over: the logs start again and hold the read that did not fit.
+    logs.takeDisplayPending();
+    EXPECT_TRUE(logs.appendRead(bytes({0x63, 0x0D, 0x0A})));
+    EXPECT_EQ(logs.hexLog(), "63 0D 0A \r\n");
+    EXPECT_EQ(logs.charLog(), "c  \r\n");
     EXPECT_EQ(observed, 1);
-    EXPECT_EQ(observedHex.size(), 40002);
-    EXPECT_TRUE(observedHex.endsWith(QStringLiteral("62 63 ")));
+    EXPECT_EQ(observedHex.size(), 39999);
+    EXPECT_TRUE(observedHex.endsWith(QStringLiteral("62 62 ")));
     EXPECT_TRUE(logs.displayPending());
-    logs.appendRead(bytes({0x31}));
-    EXPECT_EQ(logs.hexLog(), "31 ");
-    EXPECT_EQ(logs.charLog(), "1");
+}
+
+TEST(ReceiveLogs, ReadThatFitsExactlyOrFollowsAHexLineBreakAtTheLimit)
+{
+    ReceiveLogs logs;
+    EXPECT_FALSE(logs.appendRead(QByteArray(ReceiveLogs::kHexLogLimit / 3 - 1, 'a')));  // 39996
+    EXPECT_FALSE(logs.appendRead(QByteArray(1, 'b')));                                  // 39999
+    logs.appendHexLineBreak();                                                         // 40001
+    // Even an empty read finds the log past the limit and starts again.
+    EXPECT_TRUE(logs.appendRead(QByteArray()));
+    EXPECT_TRUE(logs.hexLog().isEmpty());
+}
+
+TEST(ReceiveLogs, ReadLongerThanTheLimitKeepsItsTailAndEveryByteInOrder)
+{
+    ReceiveLogs logs;
+    QString seenHex;
+    int observed = 0;
+    logs.setLimitObserver([&](const QString& hex, const QString&) {
+        ++observed;
+        EXPECT_LE(hex.size(), ReceiveLogs::kHexLogLimit);
+        seenHex += hex;
+    });
+    logs.appendRead(QByteArray("xy"));
+    QByteArray read(30000, '\0');
+    for (qsizetype i = 0; i < read.size(); ++i)
+        read[i] = static_cast<char>(i % 7 == 3 ? 0x0D : i % 7 == 4 ? 0x0A : 0x41 + i % 26);
+    read.back() = 0x0D;  // the last byte of a read shows as "."
+    EXPECT_TRUE(logs.appendRead(read));
+    EXPECT_GE(observed, 2);
+    EXPECT_LE(logs.hexLog().size(), ReceiveLogs::kHexLogLimit);
+    EXPECT_TRUE(logs.hexLog().endsWith(QStringLiteral("0D ")));
+    EXPECT_TRUE(logs.charLog().endsWith(u'.'));
+    // Formatted as one read: every pair ends a line, also where the logs started again.
+    QString all = seenHex + logs.hexLog();
+    EXPECT_EQ(all.count(QStringLiteral("0D 0A \r\n")), read.count("\r\n"));
+    all.remove(QStringLiteral("\r\n"));
+    EXPECT_EQ(all, hexOf(QByteArray("xy") + read));
 }
 
 TEST(ReceiveLogs, ClearKeepsTheDisplayMarkAndLineBreakGoesToHexOnly)
@@ -199,4 +236,31 @@ TEST(ReceiveLogs, GenerationChangesOnlyWhenTheLogsStartAgain)
     const quint64 afterClear = logs.generation();
     logs.appendRead(QByteArray(ReceiveLogs::kHexLogLimit / 3 + 1, 'x'));
     EXPECT_NE(logs.generation(), afterClear);
+}
+
+TEST(ReceiveLogs, PiecesCutAtPieceEndFormatLikeTheWholeRead)
+{
+    QRandomGenerator generator(7);
+    for (int round = 0; round < 200; ++round) {
+        // Mostly line ends, so that cuts keep landing next to them.
+        QByteArray read(static_cast<qsizetype>(generator.bounded(1, 300)), '\0');
+        for (char& c : read)
+            c = "\r\n\r\nA\r"[generator.bounded(6)];
+        ReceiveLogs whole;
+        whole.appendRead(read);
+        ReceiveLogs pieces;
+        const qsizetype size = generator.bounded(1, 20);
+        for (qsizetype done = 0; done < read.size();) {
+            const qsizetype end = ReceiveLogs::pieceEnd(QByteArrayView(read).sliced(done), size);
+            ASSERT_GT(end, 0);
+            pieces.appendRead(QByteArrayView(read).sliced(done, end));
+            done += end;
+        }
+        EXPECT_EQ(pieces.hexLog(), whole.hexLog()) << round;
+        EXPECT_EQ(pieces.charLog(), whole.charLog()) << round;
+    }
+    EXPECT_EQ(ReceiveLogs::pieceEnd(QByteArray("ab\rcd"), 3), 4);
+    EXPECT_EQ(ReceiveLogs::pieceEnd(QByteArray("abc\ne"), 3), 4);
+    EXPECT_EQ(ReceiveLogs::pieceEnd(QByteArray("\r\r\r"), 1), 3);
+    EXPECT_EQ(ReceiveLogs::pieceEnd(QByteArray("ab"), 5), 2);
 }
