@@ -2,6 +2,12 @@
 
 #include "settings/settings_store.h"
 
+#include <QStringList>
+
+#ifdef Q_OS_UNIX
+#include <termios.h>
+#endif
+
 namespace tessa {
 namespace {
 
@@ -71,8 +77,10 @@ QString lineSettingsText(qint32 baudRate, const LineOptions& options)
     return QString::number(baudRate) + u',' + lineOptionsCaption(options);
 }
 
-bool applyLineOptions(QSerialPort& port, const LineOptions& options)
+QString applyLineOptions(QSerialPort& port, const LineOptions& options)
 {
+    const bool seven = options.dataBits == 7;
+    const bool twoStop = options.stopBits == 2;
     QSerialPort::Parity parity = QSerialPort::NoParity;
     if (options.parity == LineOptions::Parity::Even)
         parity = QSerialPort::EvenParity;
@@ -83,8 +91,40 @@ bool applyLineOptions(QSerialPort& port, const LineOptions& options)
         flow = QSerialPort::HardwareControl;
     else if (options.flowControl == LineOptions::FlowControl::XonXoff)
         flow = QSerialPort::SoftwareControl;
-    return port.setDataBits(options.dataBits == 7 ? QSerialPort::Data7 : QSerialPort::Data8) && port.setParity(parity)
-        && port.setStopBits(options.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) && port.setFlowControl(flow);
+
+    bool dataBitsTaken = port.setDataBits(seven ? QSerialPort::Data7 : QSerialPort::Data8);
+    bool parityTaken = port.setParity(parity);
+    bool stopBitsTaken = port.setStopBits(twoStop ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    bool flowTaken = port.setFlowControl(flow);
+#ifdef Q_OS_UNIX
+    // Some lines accept a setting and quietly keep their own (Linux ptys force 8 data bits
+    // and no parity): only what the line reports back counts.
+    termios tio{};
+    if (::tcgetattr(static_cast<int>(port.handle()), &tio) == 0) {
+        const tcflag_t parityBits = options.parity == LineOptions::Parity::None ? 0
+            : options.parity == LineOptions::Parity::Even                     ? tcflag_t(PARENB)
+                                                                               : tcflag_t(PARENB | PARODD);
+        const bool rtsCts = options.flowControl == LineOptions::FlowControl::RtsCts;
+        const bool xonXoff = options.flowControl == LineOptions::FlowControl::XonXoff;
+        dataBitsTaken = dataBitsTaken && (tio.c_cflag & CSIZE) == tcflag_t(seven ? CS7 : CS8);
+        parityTaken = parityTaken && (tio.c_cflag & (PARENB | PARODD)) == parityBits;
+        stopBitsTaken = stopBitsTaken && ((tio.c_cflag & CSTOPB) != 0) == twoStop;
+        flowTaken = flowTaken && ((tio.c_cflag & CRTSCTS) != 0) == rtsCts
+            && ((tio.c_iflag & IXON) != 0) == xonXoff && ((tio.c_iflag & IXOFF) != 0) == xonXoff;
+    }
+#endif
+    QStringList refused;
+    if (!dataBitsTaken)
+        refused << QStringLiteral("%1 data bits").arg(seven ? 7 : 8);
+    if (!parityTaken)
+        refused << QStringLiteral("parity %1").arg(parityText(options.parity));
+    if (!stopBitsTaken)
+        refused << QStringLiteral("%1 stop bits").arg(twoStop ? 2 : 1);
+    if (!flowTaken)
+        refused << QStringLiteral("flow control %1").arg(flowText(options.flowControl));
+    if (refused.isEmpty())
+        return QString();
+    return QStringLiteral("The port %1 did not take %2").arg(port.portName(), refused.join(QStringLiteral(", ")));
 }
 
 }  // namespace tessa

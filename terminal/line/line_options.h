@@ -36,7 +36,9 @@ QString lineOptionsCaption(const LineOptions& options);
 // A full settings string for the port, e.g. "9600,e,8,1".
 QString lineSettingsText(qint32 baudRate, const LineOptions& options);
 
-// Applies every field to an open port; false (reason in port.errorString()) if one is refused.
-bool applyLineOptions(QSerialPort& port, const LineOptions& options);
+// Applies every field to an open port and reads the line's settings back: empty when the line
+// took every choice, else a message naming what it did not take (a pseudo-terminal, for one,
+// has no parity and always 8 data bits). The choices it did take stay applied.
+QString applyLineOptions(QSerialPort& port, const LineOptions& options);
 
 }  // namespace tessa
