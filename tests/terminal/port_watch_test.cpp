@@ -74,8 +74,8 @@ private:
 struct Events {
     explicit Events(PortWatcher& watcher)
     {
-        QObject::connect(&watcher, &PortWatcher::appeared, [this](const QString& p) { log << u"+" + p; });
-        QObject::connect(&watcher, &PortWatcher::vanished, [this](const QString& p) { log << u"-" + p; });
+        QObject::connect(&watcher, &PortWatcher::appeared, [this](const QString& p) { log << QStringLiteral("+") + p; });
+        QObject::connect(&watcher, &PortWatcher::vanished, [this](const QString& p) { log << QStringLiteral("-") + p; });
     }
     QStringList log;
 };
@@ -94,17 +94,17 @@ TEST(PortWatcher, ReportsAWatchedPathComingAndGoing)
 
     ASSERT_TRUE(pty.plugIn());
     ASSERT_TRUE(waitFor([&] { return events.log.size() == 1; }));
-    EXPECT_EQ(events.log, QStringList{u"+" + pty.nearPath()});
+    EXPECT_EQ(events.log, QStringList{QStringLiteral("+") + pty.nearPath()});
     EXPECT_TRUE(watcher.ports().contains(pty.nearPath()));
 
     pty.pull();
     ASSERT_TRUE(waitFor([&] { return events.log.size() == 2; }));
-    EXPECT_EQ(events.log.last(), u"-" + pty.nearPath());
+    EXPECT_EQ(events.log.last(), QStringLiteral("-") + pty.nearPath());
     EXPECT_FALSE(watcher.ports().contains(pty.nearPath()));
 
     ASSERT_TRUE(pty.plugIn());
     ASSERT_TRUE(waitFor([&] { return events.log.size() == 3; }));
-    EXPECT_EQ(events.log.last(), u"+" + pty.nearPath());
+    EXPECT_EQ(events.log.last(), QStringLiteral("+") + pty.nearPath());
     runEventsFor(200);
     EXPECT_EQ(events.log.size(), 3) << "a port that stays is reported once";
 }
