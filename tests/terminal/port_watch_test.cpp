@@ -34,8 +34,10 @@ void runEventsFor(int ms)
     waitFor([] { return false; }, ms);
 }
 
-// A socat pty pair at fixed link paths that can be killed (as an adapter is pulled, leaving
-// its link dangling) and made again at the same paths (plugged back in).
+// A socat pty pair at fixed link paths that can be killed (as an adapter is pulled) and made
+// again at the same paths (plugged back in). socat is ended with SIGTERM so that it removes its
+// links: a link left dangling would point at a /dev/pts number that another program's new pty
+// may take meanwhile on a busy machine.
 class PluggablePty {
 public:
     PluggablePty()
@@ -60,8 +62,11 @@ public:
     {
         if (socat_.state() == QProcess::NotRunning)
             return;
-        socat_.kill();
-        socat_.waitForFinished(5000);
+        socat_.terminate();
+        if (!socat_.waitForFinished(5000)) {
+            socat_.kill();
+            socat_.waitForFinished(5000);
+        }
     }
 
 private:
