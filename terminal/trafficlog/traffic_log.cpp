@@ -11,19 +11,24 @@
 namespace tessa {
 namespace {
 
-// A queue this large wakes the writer early, so a fast line cannot grow it without bound.
+// A queue this large is written at the writer's next look, so a fast line cannot grow it
+// without bound.
 constexpr qsizetype kEarlyWriteBytes = 256 * 1024;
+constexpr int kWakeMs = 20;
 
 }  // namespace
 
 TrafficLog::TrafficLog(QObject* parent)
     : QObject(parent)
 {
+    failureCheck_.setInterval(kFlushIntervalMs);
+    connect(&failureCheck_, &QTimer::timeout, this, &TrafficLog::reportFailure);
 }
 
 TrafficLog::~TrafficLog()
 {
-    stop();
+    // Nothing is reported from here: the receivers may be going away too.
+    stopWriter();
 }
 
 QString TrafficLog::errorString() const
@@ -58,38 +63,61 @@ bool TrafficLog::start(const QString& path)
         return false;
     }
     running_.store(true, std::memory_order_release);
+    failurePending_.store(false, std::memory_order_relaxed);
     writer_ = std::thread([this] { run(); });
+    failureCheck_.start();
     return true;
 }
 
 void TrafficLog::stop()
 {
+    stopWriter();
+    failureCheck_.stop();
+    reportFailure();
+}
+
+void TrafficLog::stopWriter()
+{
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
-    wake_.notify_one();
     if (writer_.joinable())
         writer_.join();
     running_.store(false, std::memory_order_release);
     closeFile();
 }
 
+void TrafficLog::reportFailure()
+{
+    if (!failurePending_.exchange(false))
+        return;
+    failureCheck_.stop();
+    emit failed(errorString());
+}
+
 void TrafficLog::record(TrafficDirection direction, QByteArrayView bytes, TrafficTime time)
 {
     if (!running_.load(std::memory_order_acquire) || bytes.isEmpty())
         return;
-    bool wakeNow = false;
-    {
-        std::lock_guard lock(mutex_);
-        if (stopping_)
-            return;
-        queue_.push_back(TrafficChunk{direction, time, bytes.toByteArray()});
-        queuedBytes_ += bytes.size();
-        wakeNow = queuedBytes_ >= kEarlyWriteBytes;
+    std::lock_guard lock(mutex_);
+    if (stopping_)
+        return;
+    queue_.push_back(TrafficChunk{direction, time, bytes.toByteArray()});
+    queuedBytes_ += bytes.size();
+}
+
+void TrafficLog::waitForWork(std::unique_lock<std::mutex>& lock)
+{
+    // Short sleeps instead of a timed condition variable: the steady-clock wait of libstdc++
+    // is invisible to ThreadSanitizer (false race reports), a system-clock one would stall
+    // when the wall clock is set back. A wake-up costs a lock and a look.
+    for (int waited = 0; waited < kFlushIntervalMs && !stopping_ && queuedBytes_ < kEarlyWriteBytes;
+         waited += kWakeMs) {
+        lock.unlock();
+        std::this_thread::sleep_for(std::chrono::milliseconds(kWakeMs));
+        lock.lock();
     }
-    if (wakeNow)
-        wake_.notify_one();
 }
 
 void TrafficLog::run()
@@ -101,8 +129,7 @@ void TrafficLog::run()
         bool last = false;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait_for(lock, std::chrono::milliseconds(kFlushIntervalMs),
-                           [this] { return stopping_ || queuedBytes_ >= kEarlyWriteBytes; });
+            waitForWork(lock);
             batch.swap(queue_);
             queuedBytes_ = 0;
             last = stopping_;
@@ -169,7 +196,7 @@ void TrafficLog::fail(const QString& reason)
         queuedBytes_ = 0;
     }
     running_.store(false, std::memory_order_release);
-    emit failed(reason);
+    failurePending_.store(true);
 }
 
 void TrafficLog::closeFile()

@@ -4,9 +4,9 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <thread>
@@ -19,14 +19,15 @@ namespace tessa {
 // record() runs on the port's thread and only queues a copy of the chunk; a writer thread
 // formats and writes the queue at least every kFlushIntervalMs, and everything on stop().
 // When the file cannot be written (disk full, device gone, its folder removed), the log stops
-// itself, keeps whatever whole lines are already in the file, and reports failed() once.
+// itself, keeps whatever whole lines are already in the file, and reports failed() once, on
+// the thread that owns the log (a timer there looks for it; no signal crosses threads).
 class TrafficLog : public QObject {
     Q_OBJECT
 public:
     static constexpr int kFlushIntervalMs = 250;
 
     explicit TrafficLog(QObject* parent = nullptr);
-    ~TrafficLog() override;  // stops, writing what is queued
+    ~TrafficLog() override;  // stops, writing what is queued, without emitting failed()
 
     // Creates (truncates) the file and writes the header line. On failure returns false and
     // leaves the reason in errorString(). A running log is stopped first.
@@ -45,24 +46,27 @@ public:
     void record(TrafficDirection direction, QByteArrayView bytes, TrafficTime time = TrafficTime::now());
 
 signals:
-    // Emitted from the writer thread (queued to receivers on other threads).
     void failed(const QString& message);
 
 private:
     void run();
+    void waitForWork(std::unique_lock<std::mutex>& lock);
     bool writeOut(const QByteArray& text, QString& reason);
     bool fileStillThere(QString& reason);
     void fail(const QString& reason);
     void closeFile();
+    void stopWriter();
+    void reportFailure();
 
     QString path_;
     int fd_ = -1;
     std::thread writer_;
     std::atomic<bool> running_{false};
     std::atomic<std::int64_t> fileSize_{0};
+    std::atomic<bool> failurePending_{false};
+    QTimer failureCheck_;
 
     mutable std::mutex mutex_;
-    std::condition_variable wake_;
     std::vector<TrafficChunk> queue_;
     qsizetype queuedBytes_ = 0;
     bool stopping_ = false;
