@@ -2,7 +2,7 @@
 // second). Chunks go through record() as the port's thread would call it; the clock is the
 // whole process's CPU time from the first record() to the end of stop(), so the writer
 // thread's formatting and writing are counted. The caller's own share (the hot path) is
-// timed separately on its thread's CPU clock. Each case runs several times; min/median/max.
+// timed separately on its thread's CPU clock. Last, the cost of a running log on a quiet line. Each case runs several times; min/median/max.
 #include "trafficlog/traffic_log.h"
 
 #include <QCoreApplication>
@@ -79,5 +79,18 @@ int main(int argc, char** argv)
                     share(perByte.front()), share(perByte[kRuns / 2]), share(perByte.back()), caller.front(),
                     caller[kRuns / 2], caller.back());
     }
+    // The writer's own wake-ups while the line is quiet, per second of a running log.
+    std::vector<double> idle;
+    for (int r = 0; r < 5; ++r) {
+        tessa::TrafficLog log;
+        log.start(path);
+        const double start = cpuNs(CLOCK_PROCESS_CPUTIME_ID);
+        timespec second{1, 0};
+        nanosleep(&second, nullptr);
+        idle.push_back((cpuNs(CLOCK_PROCESS_CPUTIME_ID) - start) / 1e9 * 100.0);
+        log.stop();
+    }
+    std::sort(idle.begin(), idle.end());
+    std::printf("quiet line, 5 runs of 1 s: %.4f / %.4f / %.4f %% of one core\n", idle.front(), idle[2], idle.back());
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,7 +15,6 @@ namespace {
 // A queue this large is written at the writer's next look, so a fast line cannot grow it
 // without bound.
 constexpr qsizetype kEarlyWriteBytes = 256 * 1024;
-constexpr int kWakeMs = 20;
 
 }  // namespace
 
@@ -23,12 +23,21 @@ TrafficLog::TrafficLog(QObject* parent)
 {
     failureCheck_.setInterval(kFlushIntervalMs);
     connect(&failureCheck_, &QTimer::timeout, this, &TrafficLog::reportFailure);
+    int ends[2] = {-1, -1};
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) == 0) {
+        wakeRead_ = ends[0];
+        wakeWrite_ = ends[1];
+    }
 }
 
 TrafficLog::~TrafficLog()
 {
     // Nothing is reported from here: the receivers may be going away too.
     stopWriter();
+    if (wakeRead_ >= 0)
+        ::close(wakeRead_);
+    if (wakeWrite_ >= 0)
+        ::close(wakeWrite_);
 }
 
 QString TrafficLog::errorString() const
@@ -43,6 +52,10 @@ bool TrafficLog::start(const QString& path)
     {
         std::lock_guard lock(mutex_);
         error_.clear();
+        if (wakeRead_ < 0) {
+            error_ = tr("Cannot start the traffic log: the system gave it no pipe to wake its writer");
+            return false;
+        }
         queue_.clear();
         queuedBytes_ = 0;
         stopping_ = false;
@@ -82,6 +95,7 @@ void TrafficLog::stopWriter()
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
+    wakeWriter();
     if (writer_.joinable())
         writer_.join();
     running_.store(false, std::memory_order_release);
@@ -104,20 +118,34 @@ void TrafficLog::record(TrafficDirection direction, QByteArrayView bytes, Traffi
     if (stopping_)
         return;
     queue_.push_back(TrafficChunk{direction, time, bytes.toByteArray()});
+    const bool wasBelow = queuedBytes_ < kEarlyWriteBytes;
     queuedBytes_ += bytes.size();
+    if (wasBelow && queuedBytes_ >= kEarlyWriteBytes)
+        wakeWriter();
 }
 
 void TrafficLog::waitForWork(std::unique_lock<std::mutex>& lock)
 {
-    // Short sleeps instead of a timed condition variable: the steady-clock wait of libstdc++
-    // is invisible to ThreadSanitizer (false race reports), a system-clock one would stall
-    // when the wall clock is set back. A wake-up costs a lock and a look.
-    for (int waited = 0; waited < kFlushIntervalMs && !stopping_ && queuedBytes_ < kEarlyWriteBytes;
-         waited += kWakeMs) {
-        lock.unlock();
-        std::this_thread::sleep_for(std::chrono::milliseconds(kWakeMs));
-        lock.lock();
+    // A pipe, not a timed condition variable: libstdc++'s steady-clock wait is invisible to
+    // ThreadSanitizer (false race reports) and a system-clock one stalls when the wall clock
+    // is set back. poll() times out on the monotonic clock; stop() and a full queue write a
+    // byte to end the wait early.
+    if (stopping_ || queuedBytes_ >= kEarlyWriteBytes)
+        return;
+    lock.unlock();
+    pollfd wake{wakeRead_, POLLIN, 0};
+    if (::poll(&wake, 1, kFlushIntervalMs) > 0) {
+        char drain[64];
+        while (::read(wakeRead_, drain, sizeof drain) > 0) {
+        }
     }
+    lock.lock();
+}
+
+void TrafficLog::wakeWriter()
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(wakeWrite_, &byte, 1);  // a full pipe is awake already
 }
 
 void TrafficLog::run()

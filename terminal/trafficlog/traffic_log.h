@@ -56,10 +56,13 @@ private:
     void fail(const QString& reason);
     void closeFile();
     void stopWriter();
+    void wakeWriter();
     void reportFailure();
 
     QString path_;
     int fd_ = -1;
+    int wakeRead_ = -1;  // a pipe that ends the writer's wait early
+    int wakeWrite_ = -1;
     std::thread writer_;
     std::atomic<bool> running_{false};
     std::atomic<std::int64_t> fileSize_{0};
