@@ -1,0 +1,57 @@
+#include "modbus/modbus_reply_watch.h"
+
+namespace tessa {
+
+ModbusReplyWatch::ModbusReplyWatch(QObject* parent)
+    : QObject(parent)
+{
+    window_.setSingleShot(true);
+    window_.setTimerType(Qt::PreciseTimer);
+    connect(&window_, &QTimer::timeout, this, &ModbusReplyWatch::finish);
+}
+
+void ModbusReplyWatch::setReplyWindowMs(int ms)
+{
+    windowMs_ = ms > 0 ? ms : kDefaultReplyWindowMs;
+}
+
+void ModbusReplyWatch::requestSent(QByteArrayView frame)
+{
+    if (waiting_)
+        finish();
+    const std::optional<ModbusRequest> request = parseModbusRequest(frame);
+    if (!request)
+        return;
+    request_ = *request;
+    received_.clear();
+    lastByteNs_ = 0;
+    waiting_ = true;
+    sinceSent_.start();
+    window_.start(windowMs_);
+}
+
+void ModbusReplyWatch::bytesReceived(QByteArrayView bytes)
+{
+    if (!waiting_ || bytes.isEmpty())
+        return;
+    received_.append(bytes);
+    lastByteNs_ = sinceSent_.nsecsElapsed();
+    const std::optional<qsizetype> length = expectedModbusReplyLength(request_, received_);
+    if (length && received_.size() >= *length)
+        finish();
+}
+
+void ModbusReplyWatch::finish()
+{
+    if (!waiting_)
+        return;
+    waiting_ = false;
+    window_.stop();
+    ModbusReply reply = decodeModbusReply(request_, received_);
+    reply.replyWindowMs = windowMs_;
+    if (!received_.isEmpty())
+        reply.roundTripMs = static_cast<double>(lastByteNs_) / 1e6;
+    emit replyDecoded(reply);
+}
+
+}  // namespace tessa

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "modbus/modbus_reply.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+namespace tessa {
+
+// Follows one request at a time: collects the bytes that arrive after it was sent and
+// reports the decoded reply as soon as the reply is complete, or when the reply window ends
+// (what came by then, or "no reply"). The receive views are fed separately and unchanged.
+class ModbusReplyWatch : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kDefaultReplyWindowMs = 1000;
+
+    explicit ModbusReplyWatch(QObject* parent = nullptr);
+
+    void setReplyWindowMs(int ms);
+    int replyWindowMs() const { return windowMs_; }
+
+    // Call right after the request went out. A reply still awaited is reported first, with
+    // what arrived for it so far.
+    void requestSent(QByteArrayView frame);
+    // Every chunk the port received; ignored while no request is awaited.
+    void bytesReceived(QByteArrayView bytes);
+    bool isWaiting() const { return waiting_; }
+
+signals:
+    void replyDecoded(const tessa::ModbusReply& reply);
+
+private:
+    void finish();
+
+    int windowMs_ = kDefaultReplyWindowMs;
+    bool waiting_ = false;
+    ModbusRequest request_;
+    QByteArray received_;
+    QElapsedTimer sinceSent_;
+    qint64 lastByteNs_ = 0;
+    QTimer window_;
+};
+
+}  // namespace tessa

@@ -1,0 +1,67 @@
+#include "serial/reconnect_policy.h"
+
+#include "serial/port_watcher.h"
+
+#include <QFileInfo>
+
+namespace tessa {
+
+ReconnectPolicy::ReconnectPolicy(PortWatcher& watcher, Reopen reopen, QObject* parent)
+    : QObject(parent)
+    , watcher_(watcher)
+    , reopen_(std::move(reopen))
+{
+    retry_.setSingleShot(true);
+    retry_.setInterval(kRetryMs);
+    connect(&retry_, &QTimer::timeout, this, &ReconnectPolicy::attempt);
+    connect(&watcher_, &PortWatcher::appeared, this, &ReconnectPolicy::onAppeared);
+}
+
+void ReconnectPolicy::setEnabled(bool on)
+{
+    enabled_ = on;
+    if (!on)
+        retry_.stop();
+}
+
+void ReconnectPolicy::portLost(const QString& path)
+{
+    awaited_ = path;
+    attemptsLeft_ = 0;
+    retry_.stop();
+    watcher_.addPath(path);
+}
+
+void ReconnectPolicy::cancel()
+{
+    awaited_.clear();
+    attemptsLeft_ = 0;
+    retry_.stop();
+}
+
+void ReconnectPolicy::onAppeared(const QString& path)
+{
+    if (!enabled_ || path != awaited_)
+        return;
+    attemptsLeft_ = kAttempts;
+    attempt();
+}
+
+void ReconnectPolicy::attempt()
+{
+    if (!enabled_ || awaited_.isEmpty() || attemptsLeft_ <= 0)
+        return;
+    --attemptsLeft_;
+    if (QFileInfo::exists(awaited_) && reopen_()) {
+        const QString path = std::exchange(awaited_, QString());
+        attemptsLeft_ = 0;
+        emit reconnected(path);
+        return;
+    }
+    if (attemptsLeft_ > 0)
+        retry_.start();
+    else
+        emit reconnectFailed(awaited_);
+}
+
+}  // namespace tessa

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+
+namespace tessa {
+
+class PortWatcher;
+
+// "Reconnect when the port returns": after the connected port was lost, reopens it when a
+// device appears again at the same path. Off by default. A device that has just appeared may
+// refuse a moment longer (permissions still being set), so a failed reopen is tried again a
+// few times before giving up until the next appearance.
+class ReconnectPolicy : public QObject {
+    Q_OBJECT
+public:
+    // Opens the port again at its path; false when that failed.
+    using Reopen = std::function<bool()>;
+    static constexpr int kAttempts = 5;
+    static constexpr int kRetryMs = 300;
+
+    ReconnectPolicy(PortWatcher& watcher, Reopen reopen, QObject* parent = nullptr);
+
+    void setEnabled(bool on);
+    bool isEnabled() const { return enabled_; }
+
+    // The connected port at path went away: await its return (the path is added to the watcher).
+    void portLost(const QString& path);
+    // The user connected or disconnected by hand: nothing to await any more.
+    void cancel();
+    bool isAwaiting() const { return !awaited_.isEmpty(); }
+    QString awaitedPath() const { return awaited_; }
+
+signals:
+    void reconnected(const QString& path);
+    // The device came back but could not be opened after every attempt.
+    void reconnectFailed(const QString& path);
+
+private:
+    void onAppeared(const QString& path);
+    void attempt();
+
+    PortWatcher& watcher_;
+    Reopen reopen_;
+    bool enabled_ = false;
+    QString awaited_;
+    int attemptsLeft_ = 0;
+    QTimer retry_;
+};
+
+}  // namespace tessa

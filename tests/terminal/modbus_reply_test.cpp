@@ -1,0 +1,241 @@
+#include "frames/crc16.h"
+#include "modbus/modbus_reply_text.h"
+#include "modbus/modbus_reply_watch.h"
+#include "support/pty_pair.h"
+
+#include <gtest/gtest.h>
+#include <modbus.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QSerialPort>
+
+#include <atomic>
+#include <thread>
+
+using namespace tessa;
+
+namespace {
+
+constexpr int kExceptionBase = 0x300;  // reading here answers with exception (address - base)
+
+// A Modbus RTU slave on Debian's libmodbus at the far end of the line, on a thread of its own.
+// Holding registers 0x200.. and input registers 0x100.. hold known values; a read of
+// 0x300 + code is answered with modbus_reply_exception(code).
+class ModbusSlave {
+public:
+    explicit ModbusSlave(const QString& path)
+    {
+        ctx_ = modbus_new_rtu(path.toLocal8Bit().constData(), 115200, 'N', 8, 1);
+        map_ = modbus_mapping_new(0, 0, 0x400, 0x400);
+        if (!ctx_ || !map_ || modbus_set_slave(ctx_, 1) != 0 || modbus_connect(ctx_) != 0)
+            return;
+        modbus_set_indication_timeout(ctx_, 0, 100000);
+        map_->tab_registers[0x200] = 0x1234;
+        map_->tab_registers[0x201] = 0xABCD;
+        map_->tab_registers[0x202] = 0x0042;
+        map_->tab_input_registers[0x100] = 0xFFFF;
+        map_->tab_input_registers[0x101] = 0x0007;
+        thread_ = std::thread([this] {
+            std::uint8_t query[MODBUS_RTU_MAX_ADU_LENGTH];
+            while (!stop_) {
+                const int length = modbus_receive(ctx_, query);
+                if (length <= 0)
+                    continue;
+                const int address = (query[2] << 8) | query[3];
+                const int code = address - kExceptionBase;
+                if (query[1] == 0x03 && code > 0 && code <= 0x0B)
+                    modbus_reply_exception(ctx_, query, static_cast<unsigned>(code));
+                else
+                    modbus_reply(ctx_, query, length, map_);
+                ++answered;
+            }
+        });
+        ready_ = true;
+    }
+    ~ModbusSlave()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        if (ctx_) {
+            modbus_close(ctx_);
+            modbus_free(ctx_);
+        }
+        if (map_)
+            modbus_mapping_free(map_);
+    }
+    bool ready() const { return ready_; }
+    // Read only after the slave has answered (the answer count orders it).
+    std::uint16_t registerValue(int address) const { return map_->tab_registers[address]; }
+    std::atomic<int> answered{0};
+
+private:
+    modbus_t* ctx_ = nullptr;
+    modbus_mapping_t* map_ = nullptr;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    bool ready_ = false;
+};
+
+QByteArray withCrc(QByteArray frame)
+{
+    const std::uint16_t crc = modbusCrc16(frame);
+    frame.append(static_cast<char>(crc & 0xFF));
+    frame.append(static_cast<char>(crc >> 8));
+    return frame;
+}
+
+// The terminal's side: a port on the near end, the watch fed from it as a window would.
+class ModbusReplyTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(pty.ready());
+        ASSERT_TRUE(slave.ready());
+        port.setPortName(pty.nearPath());
+        ASSERT_TRUE(port.open(QIODevice::ReadWrite));
+        port.setBaudRate(115200);
+        QObject::connect(&port, &QSerialPort::readyRead, [this] { watch.bytesReceived(port.readAll()); });
+        QObject::connect(&watch, &ModbusReplyWatch::replyDecoded, [this](const ModbusReply& r) { replies.push_back(r); });
+    }
+
+    ModbusReply ask(const char* hexWithoutCrc)
+    {
+        const QByteArray frame = withCrc(QByteArray::fromHex(hexWithoutCrc));
+        const std::size_t before = replies.size();
+        port.write(frame);
+        watch.requestSent(frame);
+        QDeadlineTimer deadline(10000);
+        while (replies.size() == before && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        EXPECT_EQ(replies.size(), before + 1);
+        return replies.empty() ? ModbusReply{} : replies.back();
+    }
+
+    tessa::testing::PtyPair pty;
+    ModbusSlave slave{pty.farPath()};
+    QSerialPort port;
+    ModbusReplyWatch watch;
+    std::vector<ModbusReply> replies;
+};
+
+}  // namespace
+
+TEST_F(ModbusReplyTest, ReadRepliesGiveEachRegisterInDecimalAndHex)
+{
+    const ModbusReply holding = ask("010302000003");
+    ASSERT_EQ(holding.kind, ModbusReply::Kind::Registers) << modbusReplyText(holding).toStdString();
+    EXPECT_EQ(holding.slave, 1);
+    EXPECT_EQ(holding.function, 0x03);
+    EXPECT_EQ(holding.registers, (QList<std::uint16_t>{0x1234, 0xABCD, 0x0042}));
+    ASSERT_TRUE(holding.roundTripMs);
+    EXPECT_GT(*holding.roundTripMs, 0.0);
+    EXPECT_LT(*holding.roundTripMs, watch.replyWindowMs());
+    const QString text = modbusReplyText(holding);
+    EXPECT_TRUE(text.startsWith(u"Slave 1, function 03: 3 registers\n"
+                                u"512 (0x0200) = 4660 (0x1234)\n"
+                                u"513 (0x0201) = 43981 (0xABCD)\n"
+                                u"514 (0x0202) = 66 (0x0042)\n"
+                                u"Round trip "))
+        << text.toStdString();
+
+    const ModbusReply input = ask("010401000002");
+    ASSERT_EQ(input.kind, ModbusReply::Kind::Registers);
+    EXPECT_EQ(input.function, 0x04);
+    EXPECT_EQ(input.registers, (QList<std::uint16_t>{0xFFFF, 0x0007}));
+    EXPECT_TRUE(modbusReplyText(input).contains(u"256 (0x0100) = 65535 (0xFFFF)"));
+}
+
+TEST_F(ModbusReplyTest, WriteRepliesEchoTheWrite)
+{
+    const ModbusReply single = ask("01060205BEEF");
+    ASSERT_EQ(single.kind, ModbusReply::Kind::WriteEcho) << modbusReplyText(single).toStdString();
+    EXPECT_EQ(single.echoAddress, 0x0205);
+    EXPECT_EQ(single.echoValue, 0xBEEF);
+    EXPECT_TRUE(single.echoMatches);
+    EXPECT_TRUE(modbusReplyText(single).startsWith(u"Slave 1, function 06: wrote 48879 (0xBEEF) to register 517 (0x0205)\n"))
+        << modbusReplyText(single).toStdString();
+    EXPECT_EQ(slave.registerValue(0x205), 0xBEEF);
+
+    const ModbusReply multiple = ask("011002100002040001FFFE");
+    ASSERT_EQ(multiple.kind, ModbusReply::Kind::WriteEcho);
+    EXPECT_EQ(multiple.echoAddress, 0x0210);
+    EXPECT_EQ(multiple.echoValue, 2);
+    EXPECT_TRUE(multiple.echoMatches);
+    EXPECT_TRUE(modbusReplyText(multiple).startsWith(u"Slave 1, function 10: wrote 2 registers from 528 (0x0210)\n"));
+    EXPECT_EQ(slave.registerValue(0x211), 0xFFFE);
+}
+
+TEST_F(ModbusReplyTest, ExceptionsAreNamed)
+{
+    // libmodbus's own checks: an address beyond the map, a function it does not serve.
+    const ModbusReply beyond = ask("010303FE0005");
+    ASSERT_EQ(beyond.kind, ModbusReply::Kind::Exception) << modbusReplyText(beyond).toStdString();
+    EXPECT_EQ(beyond.exceptionCode, 0x02);
+    EXPECT_TRUE(modbusReplyText(beyond).startsWith(u"Slave 1, function 03: exception 02 illegal data address\n"));
+    const ModbusReply unknown = ask("0141");
+    ASSERT_EQ(unknown.kind, ModbusReply::Kind::Exception) << modbusReplyText(unknown).toStdString();
+    EXPECT_EQ(unknown.function, 0xC1);
+    EXPECT_TRUE(modbusReplyText(unknown).startsWith(u"Slave 1, function 41: exception 01 illegal function\n"));
+
+    const std::pair<int, const char*> named[] = {
+        {0x01, "illegal function"}, {0x02, "illegal data address"}, {0x03, "illegal data value"},
+        {0x04, "slave device failure"}, {0x05, "acknowledge"}, {0x06, "slave device busy"},
+        {0x08, "memory parity error"}, {0x0A, "gateway path unavailable"},
+        {0x0B, "gateway target device failed to respond"},
+    };
+    for (const auto& [code, name] : named) {
+        const QByteArray request = "0103" + QByteArray::number(kExceptionBase + code, 16).rightJustified(4, '0') + "0001";
+        const ModbusReply reply = ask(request.constData());
+        ASSERT_EQ(reply.kind, ModbusReply::Kind::Exception) << code;
+        EXPECT_EQ(reply.exceptionCode, code);
+        EXPECT_TRUE(modbusReplyText(reply).contains(QString::asprintf("exception %02X %s", code, name)))
+            << modbusReplyText(reply).toStdString();
+        EXPECT_EQ(modbusExceptionName(static_cast<std::uint8_t>(code)), QString::fromLatin1(name));
+    }
+}
+
+TEST_F(ModbusReplyTest, CorruptedCrcIsReportedWithTheExpectedCrc)
+{
+    const ModbusReply good = ask("010302000002");
+    ASSERT_EQ(good.kind, ModbusReply::Kind::Registers);
+    // libmodbus's reply with one bit of its CRC flipped on the way.
+    QByteArray damaged = good.bytes;
+    damaged[damaged.size() - 1] = static_cast<char>(damaged.back() ^ 0x10);
+    const ModbusReply bad = decodeModbusReply(good.request, damaged);
+    ASSERT_EQ(bad.kind, ModbusReply::Kind::CrcBad);
+    const std::uint16_t crc = modbusCrc16(QByteArrayView(good.bytes).first(good.bytes.size() - 2));
+    EXPECT_EQ(bad.expectedCrc, crc);
+    EXPECT_EQ(bad.receivedCrc, crc ^ 0x1000);
+    const QString text = modbusReplyText(bad);
+    EXPECT_TRUE(text.startsWith(QString::asprintf("CRC bad: received %02X %02X, expected %02X %02X\n", crc & 0xFF,
+                                                  (crc >> 8) ^ 0x10, crc & 0xFF, crc >> 8)))
+        << text.toStdString();
+}
+
+TEST_F(ModbusReplyTest, SilenceAndShortRepliesWithinTheWindow)
+{
+    watch.setReplyWindowMs(200);
+    // libmodbus does not answer requests for another slave.
+    const ModbusReply none = ask("090302000001");
+    EXPECT_EQ(none.kind, ModbusReply::Kind::NoReply);
+    EXPECT_FALSE(none.roundTripMs);
+    EXPECT_EQ(modbusReplyText(none), u"No reply in 200 ms");
+
+    // Only the start of a read reply: what came is shown against the length it announced.
+    const ModbusRequest read{1, 0x03, 0x200, 2};
+    const ModbusReply shortReply = decodeModbusReply(read, QByteArray::fromHex("010304123401"));
+    EXPECT_EQ(shortReply.kind, ModbusReply::Kind::Incomplete);
+    EXPECT_TRUE(modbusReplyText(shortReply).startsWith(u"Incomplete reply: 6 of 9 bytes\n01 03 04 12 34 01"));
+    // A good frame, but from another slave.
+    const ModbusReply other = decodeModbusReply(read, withCrc(QByteArray::fromHex("02030412340001")));
+    EXPECT_EQ(other.kind, ModbusReply::Kind::Unexpected);
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

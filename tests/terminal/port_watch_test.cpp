@@ -1,0 +1,193 @@
+#include "serial/port_watcher.h"
+#include "serial/reconnect_policy.h"
+#include "serial/serial_port.h"
+#include "support/pty_pair.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <functional>
+
+using namespace tessa;
+using tessa::testing::FarEnd;
+
+namespace {
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs = 10000)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+void runEventsFor(int ms)
+{
+    waitFor([] { return false; }, ms);
+}
+
+// A socat pty pair at fixed link paths that can be killed (as an adapter is pulled) and made
+// again at the same paths (plugged back in). socat is ended with SIGTERM so that it removes its
+// links: a link left dangling would point at a /dev/pts number that another program's new pty
+// may take meanwhile on a busy machine.
+class PluggablePty {
+public:
+    PluggablePty()
+        : near_(dir_.filePath(QStringLiteral("near")))
+        , far_(dir_.filePath(QStringLiteral("far")))
+    {
+    }
+    ~PluggablePty() { pull(); }
+
+    QString nearPath() const { return near_; }
+    QString farPath() const { return far_; }
+
+    bool plugIn()
+    {
+        socat_.setProgram(QStringLiteral("socat"));
+        socat_.setArguments({QStringLiteral("pty,raw,echo=0,link=") + near_, QStringLiteral("pty,raw,echo=0,link=") + far_});
+        socat_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        socat_.start();
+        return socat_.waitForStarted(10000) && waitFor([this] { return QFileInfo::exists(near_) && QFileInfo::exists(far_); });
+    }
+    void pull()
+    {
+        if (socat_.state() == QProcess::NotRunning)
+            return;
+        socat_.terminate();
+        if (!socat_.waitForFinished(5000)) {
+            socat_.kill();
+            socat_.waitForFinished(5000);
+        }
+    }
+
+private:
+    QTemporaryDir dir_;
+    QString near_;
+    QString far_;
+    QProcess socat_;
+};
+
+struct Events {
+    explicit Events(PortWatcher& watcher)
+    {
+        QObject::connect(&watcher, &PortWatcher::appeared, [this](const QString& p) { log << QStringLiteral("+") + p; });
+        QObject::connect(&watcher, &PortWatcher::vanished, [this](const QString& p) { log << QStringLiteral("-") + p; });
+    }
+    QStringList log;
+};
+
+}  // namespace
+
+TEST(PortWatcher, ReportsAWatchedPathComingAndGoing)
+{
+    PluggablePty pty;
+    PortWatcher watcher;
+    watcher.setIntervalMs(50);
+    watcher.addPath(pty.nearPath());
+    Events events(watcher);
+    watcher.start();
+    EXPECT_FALSE(watcher.isPresent(pty.nearPath()));
+
+    ASSERT_TRUE(pty.plugIn());
+    ASSERT_TRUE(waitFor([&] { return events.log.size() == 1; }));
+    EXPECT_EQ(events.log, QStringList{QStringLiteral("+") + pty.nearPath()});
+    EXPECT_TRUE(watcher.ports().contains(pty.nearPath()));
+
+    pty.pull();
+    ASSERT_TRUE(waitFor([&] { return events.log.size() == 2; }));
+    EXPECT_EQ(events.log.last(), QStringLiteral("-") + pty.nearPath());
+    EXPECT_FALSE(watcher.ports().contains(pty.nearPath()));
+
+    ASSERT_TRUE(pty.plugIn());
+    ASSERT_TRUE(waitFor([&] { return events.log.size() == 3; }));
+    EXPECT_EQ(events.log.last(), QStringLiteral("+") + pty.nearPath());
+    runEventsFor(200);
+    EXPECT_EQ(events.log.size(), 3) << "a port that stays is reported once";
+}
+
+// The terminal's port on the near end, with the policy wired as the window wires it.
+class ReconnectTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(pty.plugIn());
+        port.setPortResolver([this](int) { return pty.nearPath(); });
+        port.setPortNumber(1);
+        port.setSettings(QStringLiteral("115200,n,8,1"));
+        port.setInputModeBinary();
+        ASSERT_TRUE(port.open()) << port.errorString().toStdString();
+        watcher.setIntervalMs(50);
+        watcher.start();
+        QObject::connect(&port, &SerialPort::lost, [this] { policy.portLost(port.devicePath()); });
+        QObject::connect(&policy, &ReconnectPolicy::reconnected, [this](const QString& p) { reconnectedTo << p; });
+    }
+
+    PluggablePty pty;
+    SerialPort port;
+    PortWatcher watcher;
+    ReconnectPolicy policy{watcher, [this] { return port.open(); }};
+    QStringList reconnectedTo;
+};
+
+TEST_F(ReconnectTest, WhenOnThePortReopensAtTheSamePathAndCarriesBytes)
+{
+    policy.setEnabled(true);
+    pty.pull();
+    ASSERT_TRUE(waitFor([&] { return policy.isAwaiting(); }));
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(policy.awaitedPath(), pty.nearPath());
+    runEventsFor(200);
+    EXPECT_TRUE(reconnectedTo.isEmpty());
+
+    ASSERT_TRUE(pty.plugIn());
+    ASSERT_TRUE(waitFor([&] { return !reconnectedTo.isEmpty(); }));
+    EXPECT_EQ(reconnectedTo, QStringList{pty.nearPath()});
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_FALSE(policy.isAwaiting());
+
+    FarEnd device(pty.farPath());
+    ASSERT_TRUE(device.isOpen());
+    ASSERT_TRUE(device.write("back"));
+    QByteArray got;
+    EXPECT_TRUE(waitFor([&] { got += port.readAll(); return got == "back"; })) << got.constData();
+    ASSERT_TRUE(port.write(QByteArrayView("again")));
+    EXPECT_EQ(device.read(5), "again");
+}
+
+TEST_F(ReconnectTest, WhenOffOrCancelledThePortStaysClosed)
+{
+    pty.pull();
+    ASSERT_TRUE(waitFor([&] { return policy.isAwaiting(); }));
+    ASSERT_TRUE(pty.plugIn());
+    ASSERT_TRUE(waitFor([&] { return watcher.isPresent(pty.nearPath()); }));
+    runEventsFor(300);
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_TRUE(reconnectedTo.isEmpty());
+
+    // Turned on, then the user disconnects by hand before the device returns.
+    policy.setEnabled(true);
+    pty.pull();
+    ASSERT_TRUE(waitFor([&] { return !watcher.isPresent(pty.nearPath()); }));
+    policy.cancel();
+    ASSERT_TRUE(pty.plugIn());
+    ASSERT_TRUE(waitFor([&] { return watcher.isPresent(pty.nearPath()); }));
+    runEventsFor(300);
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_TRUE(reconnectedTo.isEmpty());
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
