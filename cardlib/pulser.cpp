@@ -35,14 +35,17 @@ int32_t read_pulser_counter(uint8_t card, uint8_t axis, int32_t* count) {
 }
 
 // Takes the follower's present positions as its starting point: the source's scaled counter,
-// an empty history, and the follower's own position as target and commanded end. A failed
-// read changes nothing: a follower synchronised to an unknown value would run away.
-int32_t synchronise_follower(uint8_t card, uint8_t axis) {
+// an empty history, and the follower's own position as target and commanded end. Both reads
+// come first and a failed one changes nothing, not even the source or the direction: a
+// follower synchronised to an unknown value, or half remapped, would run away.
+int32_t synchronise_follower(uint8_t card, uint8_t axis, uint8_t source, int32_t direction) {
   AxisState& state = axis_state(card, axis);
   int32_t count = 0, position = 0;
-  if (int32_t rc = read_pulser_counter(card, state.follow_source, &count)) return rc;
+  if (int32_t rc = read_pulser_counter(card, source, &count)) return rc;
   if (int32_t rc = KTR4_read_current_position(card, axis, &position)) return rc;
-  state.previous_scaled_count = scaled(state.follower.direction, count);
+  state.follow_source = source;
+  state.follower.direction = direction;
+  state.previous_scaled_count = scaled(direction, count);
   for (int32_t& change : state.follower.history) change = 0;
   state.follower.target = position;
   state.commanded_end = position;
@@ -137,14 +140,8 @@ KTR4_API int32_t KTR4_CALL KTR4_set_pulser_Map(ktr4_u8 card_slot, ktr4_u8 axis_s
   const uint8_t from = low_byte(from_slot), reverse = low_byte(reverse_slot);
   if (from >= 4 || reverse >= 2) return KTR4_ERR_RANGE;
 
-  AxisState& state = axis_state(card, axis);
-  const uint8_t enabled = state.follow_enable;
-  state.follow_enable = 0;  // the timer must not drive a half-changed map
-  state.follow_source = from;
-  state.follower.direction = reverse ? -1 : 1;
-  const int32_t rc = synchronise_follower(card, axis);
-  state.follow_enable = enabled;
-  return rc;
+  // The library lock keeps the follower timer out until the map is complete.
+  return synchronise_follower(card, axis, from, reverse ? -1 : 1);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_enable_pulser_motion(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 enable_slot,
@@ -159,7 +156,8 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_pulser_motion(ktr4_u8 card_slot, ktr4_u8 
   AxisState& state = axis_state(card, axis);
   int32_t rc = KTR4_OK;
   if (state.follow_enable == 0 && enable == 1) {
-    if (int32_t sync_rc = synchronise_follower(card, axis)) return sync_rc;  // stays off
+    if (int32_t sync_rc = synchronise_follower(card, axis, state.follow_source, state.follower.direction))
+      return sync_rc;  // stays off
     rc = modify_register(card, state.follow_source, 0xA1, [](uint32_t word) { return word & 0x3FFFu; });
   }
   state.follow_enable = enable;
