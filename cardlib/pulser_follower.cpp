@@ -106,12 +106,23 @@ void run_follower_procedure() {
   }
 }
 
-void start_follower_timer() {
-  auto timer = std::make_shared<TimerThread>();
+bool start_follower_timer() {
+  // A refused thread (the system's limit) is reported, never thrown through the C interface.
+  try {
+    auto timer = std::make_shared<TimerThread>();
+    std::lock_guard<std::mutex> control(timer_control());
+    if (current_timer()) return true;  // one timer at a time
+    timer->thread = std::thread(timer_loop, timer);
+    current_timer() = timer;
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool follower_timer_running() {
   std::lock_guard<std::mutex> control(timer_control());
-  if (current_timer()) return;  // one timer at a time
-  timer->thread = std::thread(timer_loop, timer);
-  current_timer() = timer;
+  return static_cast<bool>(current_timer());
 }
 
 void stop_follower_timer() {

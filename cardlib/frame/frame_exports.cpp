@@ -3,6 +3,7 @@
 
 #include "card_table.h"
 #include "driver_binding.h"
+#include "interrupts/service_thread.h"
 #include "export_call.h"
 #include "ktr4.h"
 #include "ktr4io.h"
@@ -52,7 +53,7 @@ int32_t find_and_register_cards() {
   reset_axis_tables();
   for (CardState& card : table.cards) card.interrupt_off = 1;
   raise_process_priority();
-  start_follower_timer();
+  if (!start_follower_timer()) return KTR4_ERR_THREAD;
   return last_result();
 }
 
@@ -76,8 +77,8 @@ int32_t release_cards() {
 extern "C" {
 
 KTR4_API int32_t KTR4_CALL KTR4_initial(void) {
-  // The follower's tick takes the library lock, so its timer is stopped (and joined) first.
-  stop_follower_timer();
+  // A running follower timer keeps running: a failed discovery leaves the cards it had
+  // already registered in use, and a successful one starts the timer only if none runs.
   return find_and_register_cards();
 }
 
@@ -101,6 +102,7 @@ KTR4_API int32_t KTR4_CALL KTR4_init_card(ktr4_u8 card_slot) {
 KTR4_API int32_t KTR4_CALL KTR4_close(void) {
   const int32_t rc = release_cards();
   stop_follower_timer();
+  end_service_threads();  // every library thread is joined before close returns
   return rc;
 }
 
