@@ -6,6 +6,7 @@
 #include "frame/card_table.h"
 #include "frame/export_call.h"
 #include "frame/register_access.h"
+#include "frame/register_map.h"
 #include "ktr4.h"
 
 using namespace ktr4;
@@ -13,7 +14,9 @@ using namespace ktr4;
 namespace {
 
 // Registers in file order, by write code; the file holds what their read codes return.
-constexpr uint8_t kRegisters[12] = {0x9C, 0x9D, 0x9E, 0x9F, 0xA0, 0xA1, 0xA2, 0xA7, 0xA8, 0xA9, 0xAA, 0xAB};
+constexpr uint8_t kRegisters[12] = {kWord1Code,          kWord2Code,         kWord3Code,          kSoftLimitConfigCode,
+                                    kLatchWordCode,      kEnvironmentCode,   kVibrationCode,      kSoftLimitPlusCode,
+                                    kSoftLimitMinusCode, kSavedWordACode,    kSavedWordBCode,     kComparatorDataCode};
 constexpr size_t kRecordSize = 212;
 constexpr size_t kCorrectionSpeedOffset = 192;
 constexpr size_t kModeVariantOffset = 208;
@@ -34,7 +37,7 @@ int32_t collect_record(uint8_t card, unsigned char* record) {
   for (uint8_t code : kRegisters) {
     for (uint8_t axis = 0; axis < kAxesPerCard; ++axis, offset += 4) {
       uint32_t value = 0;
-      if (int32_t rc = read_register(card, axis, static_cast<uint8_t>(code + 0x40), &value)) return rc;
+      if (int32_t rc = read_register(card, axis, read_code(code), &value)) return rc;
       put_u32(record + offset, value);
     }
   }

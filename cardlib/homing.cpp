@@ -41,8 +41,6 @@ uint32_t homing_rate(double accel_time, uint32_t fl, uint32_t fh) {
 
 namespace {
 
-constexpr uint8_t kWord3 = 0x9E;
-
 struct HomingRequest {
   int32_t start_speed, max_speed;
   double accel_time;
@@ -78,7 +76,7 @@ int32_t start_homing(uint8_t card, uint8_t axis, const HomingRequest& request) {
   write(kMagnificationCode, mg);
   write(kOperationModeCode, state.operation_mode);
   write_register(card, axis, kCorrectionSpeedCode, correction);
-  if (request.search) modify_register(card, axis, kWord3, [](uint32_t word) { return word & ~0xFu; });
+  if (request.search) modify_register(card, axis, kWord3Code, [](uint32_t word) { return word & ~0xFu; });
   return write_command(card, axis_bit(axis), kStartCommand);
 }
 
@@ -91,7 +89,7 @@ KTR4_API int32_t KTR4_CALL KTR4_config_home_mode(ktr4_u8 card_slot, ktr4_u8 axis
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   const uint32_t mode = low_byte(mode_slot), count = low_byte(count_slot);
   if (mode > 12 || count > 15) return KTR4_ERR_RANGE;
-  return modify_register(card, axis, kWord3, [&](uint32_t word) { return (word & ~0xFFu) | (count * 16 + mode); });
+  return modify_register(card, axis, kWord3Code, [&](uint32_t word) { return (word & ~0xFFu) | (count * 16 + mode); });
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_start_homing(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t start_speed,

@@ -16,10 +16,6 @@ using namespace ktr4::motion;
 
 namespace {
 
-constexpr uint8_t kWord2 = 0x9D;
-constexpr uint8_t kPulserCounterWrite = 0xA6;
-constexpr uint8_t kPulserCounterRead = 0xE6;
-constexpr uint8_t kPulserStartCommand = 0x51;
 
 // Direction × count, wrapping like the card's counters.
 int32_t scaled(int32_t direction, int32_t count) {
@@ -29,7 +25,7 @@ int32_t scaled(int32_t direction, int32_t count) {
 
 int32_t read_pulser_counter(uint8_t card, uint8_t axis, int32_t* count) {
   uint32_t value = 0;
-  const int32_t rc = read_register(card, axis, kPulserCounterRead, &value);
+  const int32_t rc = read_register(card, axis, read_code(kPulserCounterCode), &value);
   *count = static_cast<int32_t>(value);
   return rc;
 }
@@ -80,7 +76,7 @@ KTR4_API int32_t KTR4_CALL KTR4_config_pulser_mode(ktr4_u8 card_slot, ktr4_u8 ax
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   const uint32_t mode = low_byte(mode_slot), option = low_byte(option_slot);
   if (mode >= 4 || option >= 2) return KTR4_ERR_RANGE;
-  return modify_register(card, axis, kWord2,
+  return modify_register(card, axis, kWord2Code,
                          [&](uint32_t word) { return (word & ~0x07000000u) | ((mode + option * 4) << 24); });
 }
 
@@ -88,7 +84,7 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_pulser_mode(ktr4_u8 card_slot, ktr4_u8 
                                                      uint8_t* option) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   uint32_t word = 0;
-  const int32_t rc = read_register(card, axis, 0xDD, &word);
+  const int32_t rc = read_register(card, axis, read_code(kWord2Code), &word);
   *mode = static_cast<uint8_t>((word >> 24) & 0x3u);
   *option = bit_of(word, 26);
   return rc;
@@ -101,7 +97,7 @@ KTR4_API int32_t KTR4_CALL KTR4_read_pulser_counter(ktr4_u8 card_slot, ktr4_u8 a
 
 KTR4_API int32_t KTR4_CALL KTR4_set_pulser_counter(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t count) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  const int32_t rc = write_register(card, axis, kPulserCounterWrite, static_cast<uint32_t>(count));
+  const int32_t rc = write_register(card, axis, kPulserCounterCode, static_cast<uint32_t>(count));
   axis_state(card, axis).previous_scaled_count = count;
   return rc;
 }
@@ -158,7 +154,7 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_pulser_motion(ktr4_u8 card_slot, ktr4_u8 
   if (state.follow_enable == 0 && enable == 1) {
     if (int32_t sync_rc = synchronise_follower(card, axis, state.follow_source, state.follower.direction))
       return sync_rc;  // stays off
-    rc = modify_register(card, state.follow_source, 0xA1, [](uint32_t word) { return word & 0x3FFFu; });
+    rc = modify_register(card, state.follow_source, kEnvironmentCode, [](uint32_t word) { return word & 0x3FFFu; });
   }
   state.follow_enable = enable;
   state.follow_ratio = ratio;

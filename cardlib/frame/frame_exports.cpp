@@ -10,6 +10,7 @@
 #include "priority.h"
 #include "pulser_follower.h"
 #include "register_access.h"
+#include "register_map.h"
 
 using namespace ktr4;
 
@@ -87,14 +88,14 @@ KTR4_API int32_t KTR4_CALL KTR4_init_card(ktr4_u8 card_slot) {
 
   for (uint8_t point = 0; point < 4; ++point)
     for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) KTR4_write_output_point(card, axis, point, 0);
-  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, 0x9B, 0x00000100u);
-  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, 0x9C, 0xB0077007u);
+  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, kCorrectionSpeedCode, 0x00000100u);
+  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, kWord1Code, 0xB0077007u);
   for (uint8_t axis = 0; axis < kAxesPerCard; ++axis)
-    write_register(card, axis, 0x9D, axis == 3 ? 0x02204145u : 0x02204005u);
-  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, 0x9E, 0x01F02000u);
-  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, 0xA1, 0);
+    write_register(card, axis, kWord2Code, axis == 3 ? 0x02204145u : 0x02204005u);
+  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, kWord3Code, 0x01F02000u);
+  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, kEnvironmentCode, 0);
   for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) KTR4_imd_stop(card, axis);
-  for (uint8_t code : {0xA3, 0xA4, 0xA5, 0xA6})
+  for (uint8_t code : {kCommandPositionCode, kFeedbackPositionCode, kInitCounterCode, kPulserCounterCode})
     for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, code, 0);
   return KTR4_config_TTL_IO_MODE(card, 0);
 }

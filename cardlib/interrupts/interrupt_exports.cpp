@@ -82,7 +82,7 @@ KTR4_API int32_t KTR4_CALL KTR4_set_INT_mask(ktr4_u8 card_slot, ktr4_u8 axis_slo
   if (int32_t rc = check_card_then_axis(card, axis)) return rc;
   if (mask > 1) return KTR4_ERR_RANGE;
   axis_state(card, axis).interrupt_mask = mask;
-  if (mask == 0) return write_register(card, axis, 0xAC, 0);
+  if (mask == 0) return write_register(card, axis, kEventFactorCode, 0);
   return KTR4_OK;
 }
 
@@ -92,7 +92,7 @@ KTR4_API int32_t KTR4_CALL KTR4_set_INT_source(ktr4_u8 card_slot, ktr4_u8 axis_s
   const uint8_t card = low_byte(card_slot), axis = low_byte(axis_slot);
   if (int32_t rc = check_card_then_axis(card, axis)) return rc;
   axis_state(card, axis).interrupt_source = source & 0x0003F7F3u;
-  return write_register(card, axis, 0xAC, factor & 0x00055BF3u);
+  return write_register(card, axis, kEventFactorCode, factor & 0x00055BF3u);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_link_IRQ_process(ktr4_u8 card_slot, KTR4_IRQ_CALLBACK callback) {

@@ -23,8 +23,6 @@ inline constexpr uint32_t kArcCode = 0x64;          // clockwise
 inline constexpr uint32_t kArcReverseCode = 0x65;   // counter-clockwise
 inline constexpr uint32_t kQueueBit = 0x00008000u;  // bit 15
 inline constexpr uint32_t kArcBit = 0x08000000u;    // bit 27
-inline constexpr uint8_t kArcCentreCode = 0x98;
-inline constexpr uint8_t kEnvironmentCode = 0xA1;       // read with 0xE1
 inline constexpr uint32_t kCorrectionModeBits = 0x3000;  // bits 12 and 13
 
 uint32_t arc_operation_mode(uint32_t mode, uint32_t direction) {
