@@ -1,4 +1,4 @@
-// Pulse I/O and pin configuration: set/readback pairs over the configuration words
+// Pulse I/O and pin configuration: set/readback pairs over the
 // configuration words 1 and 2 (kWord1Code, kWord2Code), plus three enable bits kept in the
 // operation-mode shadow that each move writes to the card.
 #include "frame/card_table.h"

@@ -30,11 +30,6 @@ uint32_t arc_operation_mode(uint32_t mode, uint32_t direction) {
   return (with_operation_code(mode, code) & ~(kSCurveBit | kQueueBit)) | kArcBit;
 }
 
-int32_t recorded(int32_t result) {
-  last_result() = result;
-  return result;
-}
-
 // Relative coordinates of the pair: absolute ones less the commanded end positions.
 void to_relative(uint8_t card, const AxisGroup& pair, int32_t& x, int32_t& y) {
   x = wrapping_sub(x, axis_state(card, pair.axes[0]).commanded_end);

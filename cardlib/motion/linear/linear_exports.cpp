@@ -78,11 +78,6 @@ int32_t line3(uint8_t card, uint8_t triple, int32_t d1, int32_t d2, int32_t d3, 
   return line_move(card, group, positions, mode != 0, move, curve);
 }
 
-int32_t recorded(int32_t result) {
-  last_result() = result;
-  return result;
-}
-
 }  // namespace
 
 extern "C" {

@@ -45,12 +45,6 @@ int32_t position_move(uint8_t card, uint8_t axis, int32_t dist, bool absolute, c
   return write_command(card, axis_bit(axis), kStartCommand);
 }
 
-// The relative and absolute forms record their result like any register access.
-int32_t recorded(int32_t result) {
-  last_result() = result;
-  return result;
-}
-
 }  // namespace
 
 extern "C" {
