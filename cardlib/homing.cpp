@@ -13,6 +13,7 @@
 #include "motion/profile/operation_mode.h"
 #include "motion/profile/register_codes.h"
 #include "motion/profile/speed_register.h"
+#include "motion/profile/profile_writes.h"
 
 using namespace ktr4;
 using namespace ktr4::motion;
@@ -64,18 +65,16 @@ int32_t start_homing(uint8_t card, uint8_t axis, const HomingRequest& request) {
   if (request.search) code = request.positive ? 0x15u : 0x1Du;
   state.operation_mode = with_bits(with_operation_code(state.operation_mode, code), kSCurveBit, false);
 
-  const bool continuous = state.continuous != 0;
-  auto write = [&](uint8_t operating_code, uint32_t value) {
-    write_register(card, axis, profile_code(operating_code, continuous), value);
-  };
-  if (request.search) write(kTargetCode, static_cast<uint32_t>(request.amount));
-  write(kStartSpeedCode, fl);
-  write(kOperatingSpeedCode, fh);
-  write(kAccelerationRateCode, rate);
-  write(kDecelerationRateCode, rate);
-  write(kMagnificationCode, mg);
-  write(kOperationModeCode, state.operation_mode);
-  write_register(card, axis, kCorrectionSpeedCode, correction);
+  ProfileRegisters r;
+  r.target = request.amount;
+  r.fl = fl;
+  r.fh = fh;
+  r.ur = r.dr = rate;
+  r.mg = mg;
+  r.operation_mode = state.operation_mode;
+  r.correction = correction;
+  write_burst(card, axis, state.continuous != 0, r, request.search ? std::span<const uint8_t>(kHomingSearchBurst)
+                                                                   : std::span<const uint8_t>(kHomingBurst));
   if (request.search) modify_register(card, axis, kWord3Code, [](uint32_t word) { return word & ~0xFu; });
   return write_command(card, axis_bit(axis), kStartCommand);
 }

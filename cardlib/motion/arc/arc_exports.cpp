@@ -13,6 +13,7 @@
 #include "motion/profile/operation_mode.h"
 #include "motion/profile/register_codes.h"
 #include "motion/profile/speed_register.h"
+#include "motion/profile/profile_writes.h"
 
 using namespace ktr4;
 using namespace ktr4::motion;
@@ -88,16 +89,13 @@ int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32
   for (uint8_t i = 0; i < 2; ++i) {
     const uint8_t axis = pair.axes[i];
     const AxisState& state = axis_state(card, axis);
-    const bool continuous = state.continuous != 0;
-    auto write = [&](uint8_t code, uint32_t value) {
-      write_register(card, axis, profile_code(code, continuous), value);
-    };
-    write(kTargetCode, static_cast<uint32_t>(targets[i]));
-    write(kStartSpeedCode, f);
-    write(kOperatingSpeedCode, f);
-    write(kMagnificationCode, mg);
-    write(kOperationModeCode, state.operation_mode);
-    write(kArcCentreCode, static_cast<uint32_t>(centres[i]));
+    ProfileRegisters r;
+    r.target = targets[i];
+    r.fl = r.fh = f;
+    r.mg = mg;
+    r.operation_mode = state.operation_mode;
+    r.centre = centres[i];
+    write_burst(card, axis, state.continuous != 0, r, kArcBurst);
   }
   const int32_t rc = write_command(card, static_cast<uint8_t>(axis_bit(pair.axes[0]) + axis_bit(pair.axes[1])),
                                    kStartCommand);

@@ -38,9 +38,9 @@ int32_t position_move(uint8_t card, uint8_t axis, int32_t dist, bool absolute, c
   state.operation_mode = r.operation_mode;
 
   if (curve == Curve::kT) {
-    write_t_curve_registers(card, axis, continuous, r);
+    write_burst(card, axis, continuous, r, kTCurveBurst);
   } else {
-    write_s_curve_registers(card, axis, continuous, r);
+    write_burst(card, axis, continuous, r, kSCurveBurst);
   }
   return write_command(card, axis_bit(axis), kStartCommand);
 }
