@@ -1,6 +1,7 @@
 // The manual pulser: the card's own pulser motion, and the setup of the library's follower
 // that makes an axis follow the pulser counter of a source axis.
 #include "frame/card_table.h"
+#include "frame/end_position.h"
 #include "frame/export_call.h"
 #include "frame/register_access.h"
 #include "ktr4.h"
@@ -44,7 +45,7 @@ int32_t synchronise_follower(uint8_t card, uint8_t axis, uint8_t source, int32_t
   state.previous_scaled_count = scaled(direction, count);
   for (int32_t& change : state.follower.history) change = 0;
   state.follower.target = position;
-  state.commanded_end = position;
+  book_position(state, position);
   return KTR4_OK;
 }
 
@@ -117,14 +118,7 @@ KTR4_API int32_t KTR4_CALL KTR4_run_pulser_Pmove(ktr4_u8 card_slot, ktr4_u8 axis
   if (int32_t rc = note_axis_stop(card, axis)) return rc;
   if (!speed_within_limit(speed)) return KTR4_ERR_RANGE;
   AxisState& state = axis_state(card, axis);
-  int32_t amount = move_value, target = 0;
-  if (low_byte(absolute) != 0) {
-    target = move_value;
-    amount = wrapping_sub(target, state.commanded_end);
-  } else {
-    target = wrapping_add(state.commanded_end, amount);
-  }
-  state.commanded_end = target;
+  const int32_t amount = book_plain_move(state, move_value, low_byte(absolute) != 0);
   return start_pulser_motion(card, axis, state.mode_variant ? 0x59u : 0x51u, speed, &amount);
 }
 

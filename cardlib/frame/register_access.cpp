@@ -2,6 +2,7 @@
 
 #include "card_table.h"
 #include "driver_binding.h"
+#include "end_position.h"
 #include "export_call.h"
 #include "ktr4.h"
 
@@ -56,11 +57,7 @@ int32_t note_axis_stop(uint8_t card, uint8_t axis) {
         state.bookkeeping_armed = 1;
         return last_result();
       }
-      // Wrapping difference: positions are i32 counters on the card.
-      state.lost_pulses = static_cast<int32_t>(static_cast<uint32_t>(state.commanded_end) -
-                                               static_cast<uint32_t>(position));
-      state.commanded_end = position;
-      state.correction_pending = 1;
+      book_stop(state, position);
     }
   }
   state.bookkeeping_armed = 1;

@@ -2,6 +2,7 @@
 // an axis's commanded end position with where it stands.
 #include "arc_geometry.h"
 #include "frame/card_table.h"
+#include "frame/end_position.h"
 #include "frame/export_call.h"
 #include "frame/register_access.h"
 #include "ktr4.h"
@@ -33,8 +34,8 @@ uint32_t arc_operation_mode(uint32_t mode, uint32_t direction) {
 
 // Relative coordinates of the pair: absolute ones less the commanded end positions.
 void to_relative(uint8_t card, const AxisGroup& pair, int32_t& x, int32_t& y) {
-  x = wrapping_sub(x, axis_state(card, pair.axes[0]).commanded_end);
-  y = wrapping_sub(y, axis_state(card, pair.axes[1]).commanded_end);
+  x = relative_to_end(axis_state(card, pair.axes[0]), x);
+  y = relative_to_end(axis_state(card, pair.axes[1]), y);
 }
 
 int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32_t cx, int32_t cy, int32_t ex,
@@ -48,20 +49,13 @@ int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32
   const uint32_t mg = magnification_for_move(xs, speed, true);
   const uint32_t f = speed_register(speed, mg);
 
-  const int32_t x_end_before = xs.commanded_end;
-  const int32_t y_end_before = ys.commanded_end;
-  int32_t ex_rel = ex, ey_rel = ey;
+  const EndSnapshot x_end_before = snapshot_end(xs), y_end_before = snapshot_end(ys);
   if (mode != 0) {
-    cx = wrapping_sub(cx, xs.commanded_end);
-    cy = wrapping_sub(cy, ys.commanded_end);
-    ex_rel = wrapping_sub(ex, xs.commanded_end);
-    ey_rel = wrapping_sub(ey, ys.commanded_end);
-    xs.commanded_end = ex;
-    ys.commanded_end = ey;
-  } else {
-    xs.commanded_end = wrapping_add(xs.commanded_end, ex);
-    ys.commanded_end = wrapping_add(ys.commanded_end, ey);
+    cx = relative_to_end(xs, cx);
+    cy = relative_to_end(ys, cy);
   }
+  const int32_t ex_rel = book_plain_move(xs, ex, mode != 0);
+  const int32_t ey_rel = book_plain_move(ys, ey, mode != 0);
 
   for (uint32_t count = 0;;) {
     const int32_t rc = correct_arc_centre(ex_rel, ey_rel, cx, cy, &cx, &cy);
@@ -70,8 +64,8 @@ int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32
     if (rc == KTR4_ERR_ARC_GEOMETRY) {
       // The line replaces the arc: it is booked from where the pair was meant to be before
       // the arc, not from the arc's end, or a relative line would be counted twice.
-      xs.commanded_end = x_end_before;
-      ys.commanded_end = y_end_before;
+      restore_end(xs, x_end_before);
+      restore_end(ys, y_end_before);
       last_result() = KTR4_T_curve_move_LINE2(card, selector, ex, ey, mode, speed, speed, 0.0, 0.0);
       return KTR4_ERR_ARC_GEOMETRY;
     }
@@ -196,7 +190,7 @@ KTR4_API int32_t KTR4_CALL KTR4_correct_current_POS(ktr4_u8 card_slot, ktr4_u8 a
   int32_t position = 0;
   const int32_t rc = KTR4_read_current_position(card, axis, &position);
   // A failed position read has no position to take.
-  if (rc == KTR4_OK) axis_state(card, axis).commanded_end = position;
+  if (rc == KTR4_OK) book_position(axis_state(card, axis), position);
   return rc;
 }
 

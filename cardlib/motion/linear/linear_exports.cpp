@@ -1,11 +1,11 @@
 // Linear interpolation of two, three or four axes (T-curve and S-curve), and the XY and ZA
 // wrappers of the two-axis forms.
 #include "frame/card_table.h"
+#include "frame/end_position.h"
 #include "frame/export_call.h"
 #include "frame/register_access.h"
 #include "ktr4.h"
 #include "motion/profile/arithmetic.h"
-#include "motion/profile/bookkeeping.h"
 #include "motion/profile/magnification.h"
 #include "motion/profile/register_codes.h"
 #include "motion/profile/profile_writes.h"
