@@ -44,14 +44,9 @@ constexpr uint64_t kDefaultCases = 300'000;
 
 int32_t wrap(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v))); }
 
-uint32_t model_t_rate(double time, uint32_t from, uint32_t to) {
-  if (time == 0.0) return 1;
-  if (from == to) return 65535;
-  const int64_t divisor = 4 * ((int64_t{to} - from + kTwo32) % kTwo32) % kTwo32;
-  int64_t r = divisor == 0 ? int64_t{INT32_MIN} : to_i32(time * 19660800.0 / static_cast<double>(divisor));
-  r -= 1;
-  if (r < INT32_MIN) r += kTwo32;
-  return static_cast<uint32_t>(clamp64(r, 1, 65535));
+// A zero time gives the fastest rate, 1.
+uint32_t model_t_rate_of_time(double time, uint32_t from, uint32_t to) {
+  return time == 0.0 ? 1 : model_t_rate(time, from, to);
 }
 
 // Share of the longest axis.
@@ -156,7 +151,7 @@ Outcome model_line(const std::vector<ktr4::AxisState>& before, const std::vector
   const double k = model_share(targets);
   const uint32_t FH = model_speed(abs64(to_i32(static_cast<double>(abs64(a.max)) * k)), MG);
   const uint32_t FL = model_speed(abs64(to_i32(static_cast<double>(abs64(a.start)) * k)), MG);
-  const uint32_t UR = model_t_rate(a.tacc, FL, FH), DR = model_t_rate(a.tdec, FL, FH);
+  const uint32_t UR = model_t_rate_of_time(a.tacc, FL, FH), DR = model_t_rate_of_time(a.tdec, FL, FH);
   const auto ramp = model_group_ramp(FL, FH, UR, DR, MG, a.tacc, a.tdec, targets, false);
   const uint32_t correction = model_speed(st[0].correction_speed, MG);
   uint32_t bits = 0;
@@ -206,7 +201,7 @@ Outcome model_online(const std::vector<ktr4::AxisState>& before, const std::vect
                              : model_speed(abs64(to_i32(static_cast<double>(abs64(a.max)) * k)), MG);
   const uint32_t FL = single ? model_speed(abs64(a.start), MG)
                              : model_speed(abs64(to_i32(static_cast<double>(abs64(a.start)) * k)), MG);
-  const uint32_t UR = model_t_rate(a.tacc, FL, FH), DR = model_t_rate(a.tdec, FL, FH);
+  const uint32_t UR = model_t_rate_of_time(a.tacc, FL, FH), DR = model_t_rate_of_time(a.tdec, FL, FH);
   const auto ramp = model_group_ramp(FL, FH, UR, DR, MG, a.tacc, a.tdec, targets, true);
   for (size_t i = 0; i < n; ++i) {
     uint32_t mode = st[i].operation_mode & ~0x7Fu & ~0x400u;
@@ -323,8 +318,7 @@ bool pure_s_triangle(const std::vector<RegisterWrite>& writes, const std::vector
   const double fl = written_value(writes, first, 0x81), ur1 = written_value(writes, first, 0x83) + 1.0,
                dr1 = written_value(writes, first, 0x84) + 1.0;
   const double fh = model_speed(abs64(to_i32(static_cast<double>(abs64(a.max)) * model_share(targets))), MG);
-  auto range = [&](int32_t v) { return v == 0 ? 0.0 : static_cast<double>(clamp64((MG + 1) * int64_t{v} / 300, 1, 32767)); };
-  const double s_acc = range(sa), s_dec = range(sd), K = 32768.0 * (MG + 1.0), sum = ur1 + dr1;
+  const double s_acc = model_range(sa, MG), s_dec = model_range(sd, MG), K = 32768.0 * (MG + 1.0), sum = ur1 + dr1;
   const double d = static_cast<double>(abs64(targets[0]));
   const double below = 1.0 - 1e-9, above = 1.0 + 1e-9;
   if (s_acc == 0 && s_dec == 0) return false;
