@@ -1,13 +1,12 @@
 // A card's configuration saved to and loaded from a 212-byte little-endian record.
-#include <cstdio>
-
-#if defined(_WIN32)
-#include <windows.h>
-#endif
-
+//
+// The file is read or written outside the library lock: only the card traffic takes it, so a
+// slow file never delays another thread's call (an emergency stop above all).
+#include "config/record_file.h"
 #include "frame/card_table.h"
 #include "frame/export_call.h"
 #include "frame/register_access.h"
+#include "frame/register_map.h"
 #include "ktr4.h"
 
 using namespace ktr4;
@@ -15,7 +14,9 @@ using namespace ktr4;
 namespace {
 
 // Registers in file order, by write code; the file holds what their read codes return.
-constexpr uint8_t kRegisters[12] = {0x9C, 0x9D, 0x9E, 0x9F, 0xA0, 0xA1, 0xA2, 0xA7, 0xA8, 0xA9, 0xAA, 0xAB};
+constexpr uint8_t kRegisters[12] = {kWord1Code,          kWord2Code,         kWord3Code,          kSoftLimitConfigCode,
+                                    kLatchWordCode,      kEnvironmentCode,   kVibrationCode,      kSoftLimitPlusCode,
+                                    kSoftLimitMinusCode, kSavedWordACode,    kSavedWordBCode,     kComparatorDataCode};
 constexpr size_t kRecordSize = 212;
 constexpr size_t kCorrectionSpeedOffset = 192;
 constexpr size_t kModeVariantOffset = 208;
@@ -29,61 +30,14 @@ uint32_t get_u32(const unsigned char* at) {
          (static_cast<uint32_t>(at[3]) << 24);
 }
 
-// The file is written beside its target and renamed over it, so a failed save never
-// leaves a truncated configuration in place.
-class AtomicFile {
- public:
-  explicit AtomicFile(const char* path) : path_(path) {
-    const int length = std::snprintf(temp_, sizeof temp_, "%s.ktr4-saving", path);
-    if (length >= 0 && static_cast<size_t>(length) < sizeof temp_) file_ = std::fopen(temp_, "wb");
-  }
-  ~AtomicFile() {
-    if (file_ != nullptr) {
-      std::fclose(file_);
-      std::remove(temp_);
-    }
-  }
-  AtomicFile(const AtomicFile&) = delete;
-  AtomicFile& operator=(const AtomicFile&) = delete;
-
-  bool is_open() const { return file_ != nullptr; }
-
-  bool commit(const unsigned char* bytes, size_t size) {
-    const bool written = std::fwrite(bytes, 1, size, file_) == size;
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
-    bool renamed = false;
-    if (written && closed) {
-#if defined(_WIN32)
-      renamed = MoveFileExA(temp_, path_, MOVEFILE_REPLACE_EXISTING) != 0;
-#else
-      renamed = std::rename(temp_, path_) == 0;
-#endif
-    }
-    if (!renamed) std::remove(temp_);
-    return renamed;
-  }
-
- private:
-  const char* path_;
-  char temp_[4096] = {};
-  std::FILE* file_ = nullptr;
-};
-
-}  // namespace
-
-extern "C" {
-
-KTR4_API int32_t KTR4_CALL KTR4_save_config2_file(ktr4_u8 card_slot, const char* path) {
-  KTR4_CARD_EXPORT(card_slot);
-  AtomicFile file(path);
-  if (!file.is_open()) return KTR4_ERR_FILE;
-  unsigned char record[kRecordSize] = {};
+// The record as the card and the card table hold it now; the first failed read's code, or 0.
+// Nothing of a failed read goes into the record.
+int32_t collect_record(uint8_t card, unsigned char* record) {
   size_t offset = 0;
   for (uint8_t code : kRegisters) {
     for (uint8_t axis = 0; axis < kAxesPerCard; ++axis, offset += 4) {
       uint32_t value = 0;
-      read_register(card, axis, static_cast<uint8_t>(code + 0x40), &value);
+      if (int32_t rc = read_register(card, axis, read_code(code), &value)) return rc;
       put_u32(record + offset, value);
     }
   }
@@ -91,23 +45,52 @@ KTR4_API int32_t KTR4_CALL KTR4_save_config2_file(ktr4_u8 card_slot, const char*
     put_u32(record + kCorrectionSpeedOffset + 4 * axis, axis_state(card, axis).correction_speed);
     record[kModeVariantOffset + axis] = axis_state(card, axis).mode_variant;
   }
+  return KTR4_OK;
+}
+
+int32_t check_saving_card(uint8_t card) {
+  ExportCall call;
+  return check_card(card);
+}
+
+}  // namespace
+
+extern "C" {
+
+// A save writes the file only when every register was read: a record with a missing value
+// would later program the card with a wrong one. The first failed read's code is returned
+// and the old file stays as it was.
+KTR4_API int32_t KTR4_CALL KTR4_save_config2_file(ktr4_u8 card_slot, const char* path) {
+  const uint8_t card = low_byte(card_slot);
+  if (int32_t rc = check_saving_card(card)) return rc;  // before the file is touched
+  FileReplacement file;
+  if (!file.prepare(path)) return KTR4_ERR_FILE;
+  unsigned char record[kRecordSize] = {};
+  {
+    ExportCall call;
+    if (int32_t rc = check_card(card)) return rc;
+    if (int32_t rc = collect_record(card, record)) return rc;
+  }
   if (!file.commit(record, sizeof record)) return KTR4_ERR_FILE;
-  return last_result();
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_load_config_from_file(ktr4_u8 card_slot, const char* path) {
-  ExportCall call;
   const uint8_t card = low_byte(card_slot);
-  if (card >= kCardCount) return KTR4_ERR_CARD;
+  {
+    ExportCall call;
+    if (card >= kCardCount) return KTR4_ERR_CARD;
+  }
+  // A longer file gives its first record; a shorter one would program the card with bytes
+  // that are not there.
+  unsigned char record[kRecordSize] = {};
+  switch (read_record_prefix(path, record, sizeof record)) {
+    case RecordRead::kComplete: break;
+    case RecordRead::kCannotOpen: return KTR4_ERR_FILE;
+    case RecordRead::kTooShort: return KTR4_ERR_FILE_SIZE;
+  }
 
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return KTR4_ERR_FILE;
-  unsigned char record[kRecordSize + 1] = {};
-  const size_t size = std::fread(record, 1, sizeof record, file);
-  std::fclose(file);
-  // Anything but a whole record would program the card with bytes that are not there.
-  if (size != kRecordSize) return KTR4_ERR_FILE_SIZE;
-
+  ExportCall call;
   size_t offset = 0;
   for (uint8_t code : kRegisters) {
     for (uint8_t axis = 0; axis < kAxesPerCard; ++axis, offset += 4) {

@@ -13,6 +13,7 @@
 #include "motion/profile/operation_mode.h"
 #include "motion/profile/register_codes.h"
 #include "motion/profile/speed_register.h"
+#include "motion/profile/profile_writes.h"
 
 using namespace ktr4;
 using namespace ktr4::motion;
@@ -41,8 +42,6 @@ uint32_t homing_rate(double accel_time, uint32_t fl, uint32_t fh) {
 
 namespace {
 
-constexpr uint8_t kWord3 = 0x9E;
-
 struct HomingRequest {
   int32_t start_speed, max_speed;
   double accel_time;
@@ -66,19 +65,17 @@ int32_t start_homing(uint8_t card, uint8_t axis, const HomingRequest& request) {
   if (request.search) code = request.positive ? 0x15u : 0x1Du;
   state.operation_mode = with_bits(with_operation_code(state.operation_mode, code), kSCurveBit, false);
 
-  const bool continuous = state.continuous != 0;
-  auto write = [&](uint8_t operating_code, uint32_t value) {
-    write_register(card, axis, profile_code(operating_code, continuous), value);
-  };
-  if (request.search) write(kTargetCode, static_cast<uint32_t>(request.amount));
-  write(kStartSpeedCode, fl);
-  write(kOperatingSpeedCode, fh);
-  write(kAccelerationRateCode, rate);
-  write(kDecelerationRateCode, rate);
-  write(kMagnificationCode, mg);
-  write(kOperationModeCode, state.operation_mode);
-  write_register(card, axis, kCorrectionSpeedCode, correction);
-  if (request.search) modify_register(card, axis, kWord3, [](uint32_t word) { return word & ~0xFu; });
+  ProfileRegisters r;
+  r.target = request.amount;
+  r.fl = fl;
+  r.fh = fh;
+  r.ur = r.dr = rate;
+  r.mg = mg;
+  r.operation_mode = state.operation_mode;
+  r.correction = correction;
+  write_burst(card, axis, state.continuous != 0, r, request.search ? std::span<const uint8_t>(kHomingSearchBurst)
+                                                                   : std::span<const uint8_t>(kHomingBurst));
+  if (request.search) modify_register(card, axis, kWord3Code, [](uint32_t word) { return word & ~0xFu; });
   return write_command(card, axis_bit(axis), kStartCommand);
 }
 
@@ -91,7 +88,7 @@ KTR4_API int32_t KTR4_CALL KTR4_config_home_mode(ktr4_u8 card_slot, ktr4_u8 axis
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   const uint32_t mode = low_byte(mode_slot), count = low_byte(count_slot);
   if (mode > 12 || count > 15) return KTR4_ERR_RANGE;
-  return modify_register(card, axis, kWord3, [&](uint32_t word) { return (word & ~0xFFu) | (count * 16 + mode); });
+  return modify_register(card, axis, kWord3Code, [&](uint32_t word) { return (word & ~0xFFu) | (count * 16 + mode); });
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_start_homing(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t start_speed,

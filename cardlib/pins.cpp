@@ -1,19 +1,15 @@
-// Pulse I/O and pin configuration: set/readback pairs over the configuration words
-// 0x9C/0xDC (word 1) and 0x9D/0xDD (word 2), plus three enable bits kept in the
+// Pulse I/O and pin configuration: set/readback pairs over the
+// configuration words 1 and 2 (kWord1Code, kWord2Code), plus three enable bits kept in the
 // operation-mode shadow that each move writes to the card.
 #include "frame/card_table.h"
 #include "frame/export_call.h"
 #include "frame/register_access.h"
+#include "frame/register_map.h"
 #include "ktr4.h"
 
 using namespace ktr4;
 
 namespace {
-
-constexpr uint8_t kWord1 = 0x9C;
-constexpr uint8_t kWord2 = 0x9D;
-constexpr uint8_t kLatchWord = 0xA0;
-constexpr uint8_t kPinInputs = 0xF1;
 
 // Operation-mode shadow bits owned by the pin configuration.
 constexpr unsigned kShadowSd = 8;
@@ -24,13 +20,13 @@ bool flag(uint32_t slot) { return low_byte(slot) != 0; }
 
 uint32_t read_word(uint8_t card, uint8_t axis, uint8_t write_code) {
   uint32_t word = 0;
-  read_register(card, axis, static_cast<uint8_t>(write_code + 0x40), &word);
+  read_register(card, axis, read_code(write_code), &word);
   return word;
 }
 
 uint32_t read_pin_inputs(uint8_t card, uint8_t axis) {
   uint32_t word = 0;
-  read_register(card, axis, kPinInputs, &word);
+  read_register(card, axis, kPinStatusReadCode, &word);
   return word;
 }
 
@@ -69,16 +65,16 @@ KTR4_API int32_t KTR4_CALL KTR4_set_pulse_outmode(ktr4_u8 card_slot, ktr4_u8 axi
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   const uint8_t mode = low_byte(mode_slot);
   uint32_t word = 0;
-  const int32_t read_rc = read_register(card, axis, 0xDC, &word);
+  const int32_t read_rc = read_register(card, axis, read_code(kWord1Code), &word);
   if (mode > 5) return KTR4_ERR_RANGE;  // checked after the read, as the card's tools expect
   if (read_rc != KTR4_OK) return read_rc;
   const uint32_t code = mode == 5 ? 7u : mode;
-  return write_register(card, axis, kWord1, (word & ~0x7u) | code);
+  return write_register(card, axis, kWord1Code, (word & ~0x7u) | code);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_readback_pulse_outmode(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* mode) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  const uint32_t code = read_word(card, axis, kWord1) & 0x7u;
+  const uint32_t code = read_word(card, axis, kWord1Code) & 0x7u;
   *mode = static_cast<uint8_t>(code > 5 ? 5 : code);
   return last_result();
 }
@@ -88,14 +84,14 @@ KTR4_API int32_t KTR4_CALL KTR4_set_pulse_inmode(ktr4_u8 card_slot, ktr4_u8 axis
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   const uint32_t mode = low_byte(mode_slot), option = low_byte(option_slot);
   if (mode > 3 || option > 1) return KTR4_ERR_RANGE;
-  return modify_register(card, axis, kWord2,
+  return modify_register(card, axis, kWord2Code,
                          [&](uint32_t word) { return (word & ~0x700000u) | (mode << 20) | (option << 22); });
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_readback_pulse_inmode(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* mode,
                                                       uint8_t* option) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  const uint32_t word = read_word(card, axis, kWord2);
+  const uint32_t word = read_word(card, axis, kWord2Code);
   *mode = static_cast<uint8_t>((word >> 20) & 0x3u);
   *option = bit_of(word, 22);
   return last_result();
@@ -105,7 +101,7 @@ KTR4_API int32_t KTR4_CALL KTR4_config_SD_PIN(ktr4_u8 card_slot, ktr4_u8 axis_sl
                                               ktr4_u8 opt5, ktr4_u8 opt4) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   set_shadow_bit(card, axis, kShadowSd, flag(enable));
-  return modify_register(card, axis, kWord1, [&](uint32_t word) {
+  return modify_register(card, axis, kWord1Code, [&](uint32_t word) {
     return set_bit(set_bit(set_bit(word, 6, flag(opt6)), 5, flag(opt5)), 4, flag(opt4));
   });
 }
@@ -114,7 +110,7 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_SD_PIN(ktr4_u8 card_slot, ktr4_u8 axis_
                                                 uint8_t* opt6, uint8_t* opt5, uint8_t* opt4, uint8_t* state) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   *enable = shadow_bit(card, axis, kShadowSd);
-  const uint32_t word = read_word(card, axis, kWord1);
+  const uint32_t word = read_word(card, axis, kWord1Code);
   *opt6 = bit_of(word, 6);
   *opt5 = bit_of(word, 5);
   *opt4 = bit_of(word, 4);
@@ -126,14 +122,14 @@ KTR4_API int32_t KTR4_CALL KTR4_config_PCS_PIN(ktr4_u8 card_slot, ktr4_u8 axis_s
                                                ktr4_u8 option) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   set_shadow_bit(card, axis, kShadowPcs, flag(enable));
-  return modify_register(card, axis, kWord1, [&](uint32_t word) { return set_bit(word, 24, flag(option)); });
+  return modify_register(card, axis, kWord1Code, [&](uint32_t word) { return set_bit(word, 24, flag(option)); });
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_readback_PCS_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* enable,
                                                  uint8_t* option, uint8_t* state) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   *enable = shadow_bit(card, axis, kShadowPcs);
-  *option = bit_of(read_word(card, axis, kWord1), 24);
+  *option = bit_of(read_word(card, axis, kWord1Code), 24);
   *state = bit_of(read_pin_inputs(card, axis), 8);
   return last_result();
 }
@@ -142,14 +138,14 @@ KTR4_API int32_t KTR4_CALL KTR4_config_INP_PIN(ktr4_u8 card_slot, ktr4_u8 axis_s
                                                ktr4_u8 option) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   set_shadow_bit(card, axis, kShadowInp, flag(enable));
-  return modify_register(card, axis, kWord1, [&](uint32_t word) { return set_bit(word, 22, flag(option)); });
+  return modify_register(card, axis, kWord1Code, [&](uint32_t word) { return set_bit(word, 22, flag(option)); });
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_readback_INP_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* enable,
                                                  uint8_t* option, uint8_t* state) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   *enable = shadow_bit(card, axis, kShadowInp);
-  *option = bit_of(read_word(card, axis, kWord1), 22);
+  *option = bit_of(read_word(card, axis, kWord1Code), 22);
   *state = bit_of(read_pin_inputs(card, axis), 16);
   return last_result();
 }
@@ -161,7 +157,7 @@ KTR4_API int32_t KTR4_CALL KTR4_config_ERC_PIN(ktr4_u8 card_slot, ktr4_u8 axis_s
   if (width > 7 || code > 3) return KTR4_ERR_RANGE;
   const bool a = flag(option_a);
   const uint32_t field_width = a ? width : 7u;
-  return modify_register(card, axis, kWord1, [&](uint32_t word) {
+  return modify_register(card, axis, kWord1Code, [&](uint32_t word) {
     word = set_bit(set_bit(word, 11, a), 15, flag(option_b));
     word = (word & ~0x7000u) | (field_width << 12);
     return (word & ~0x30000u) | (kErcFieldOfCode[code] << 16);
@@ -172,7 +168,7 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_ERC_PIN(ktr4_u8 card_slot, ktr4_u8 axis
                                                  uint8_t* option_b, uint8_t* width, uint8_t* code,
                                                  uint8_t* state) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  const uint32_t word = read_word(card, axis, kWord1);
+  const uint32_t word = read_word(card, axis, kWord1Code);
   *option_a = bit_of(word, 11);
   *option_b = bit_of(word, 15);
   *width = static_cast<uint8_t>((word >> 12) & 0x7u);
@@ -184,14 +180,14 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_ERC_PIN(ktr4_u8 card_slot, ktr4_u8 axis
 KTR4_API int32_t KTR4_CALL KTR4_config_ALM_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 option9,
                                                ktr4_u8 option8) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  return modify_register(card, axis, kWord1,
+  return modify_register(card, axis, kWord1Code,
                          [&](uint32_t word) { return set_bit(set_bit(word, 9, flag(option9)), 8, flag(option8)); });
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_readback_ALM_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* option9,
                                                  uint8_t* option8, uint8_t* state) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  const uint32_t word = read_word(card, axis, kWord1);
+  const uint32_t word = read_word(card, axis, kWord1Code);
   *option9 = bit_of(word, 9);
   *option8 = bit_of(word, 8);
   *state = bit_of(read_sub(card, axis), 11);
@@ -201,15 +197,15 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_ALM_PIN(ktr4_u8 card_slot, ktr4_u8 axis
 KTR4_API int32_t KTR4_CALL KTR4_config_LTC_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 option15,
                                                ktr4_u8 option23) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  modify_register(card, axis, kLatchWord, [&](uint32_t word) { return set_bit(word, 15, !flag(option15)); });
-  return modify_register(card, axis, kWord1, [&](uint32_t word) { return set_bit(word, 23, flag(option23)); });
+  modify_register(card, axis, kLatchWordCode, [&](uint32_t word) { return set_bit(word, 15, !flag(option15)); });
+  return modify_register(card, axis, kWord1Code, [&](uint32_t word) { return set_bit(word, 23, flag(option23)); });
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_readback_LTC_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* option15,
                                                  uint8_t* option23, uint8_t* state) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  *option15 = static_cast<uint8_t>(bit_of(read_word(card, axis, kLatchWord), 15) ^ 1u);
-  *option23 = bit_of(read_word(card, axis, kWord1), 23);
+  *option15 = static_cast<uint8_t>(bit_of(read_word(card, axis, kLatchWordCode), 15) ^ 1u);
+  *option23 = bit_of(read_word(card, axis, kWord1Code), 23);
   *state = bit_of(read_pin_inputs(card, axis), 14);
   return last_result();
 }
@@ -218,48 +214,48 @@ KTR4_API int32_t KTR4_CALL KTR4_config_CMP_OUT(ktr4_u8 card_slot, ktr4_u8 axis_s
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   const uint32_t mode = low_byte(mode_slot);
   if (mode > 2) return KTR4_ERR_RANGE;
-  return modify_register(card, axis, kWord2, [&](uint32_t word) { return (word & ~0xC000u) | ((mode + 1) << 14); });
+  return modify_register(card, axis, kWord2Code, [&](uint32_t word) { return (word & ~0xC000u) | ((mode + 1) << 14); });
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_readback_CMP_OUT(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* mode,
                                                  uint8_t* state) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   // A field of 0 reads back as 255: the mode is stored plus one.
-  *mode = static_cast<uint8_t>(((read_word(card, axis, kWord2) >> 14) & 0x3u) - 1u);
+  *mode = static_cast<uint8_t>(((read_word(card, axis, kWord2Code) >> 14) & 0x3u) - 1u);
   *state = static_cast<uint8_t>(bit_of(read_sub(card, axis), 7) ^ 1u);
   return last_result();
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_config_EL_MODE(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 mode) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  return modify_register(card, axis, kWord1, [&](uint32_t word) { return set_bit(word, 3, flag(mode)); });
+  return modify_register(card, axis, kWord1Code, [&](uint32_t word) { return set_bit(word, 3, flag(mode)); });
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_readback_EL_MODE(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* mode) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  *mode = bit_of(read_word(card, axis, kWord1), 3);
+  *mode = bit_of(read_word(card, axis, kWord1Code), 3);
   return last_result();
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_set_HOME_pin_logic(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 logic) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  return modify_register(card, axis, kWord1, [&](uint32_t word) { return set_bit(word, 7, flag(logic)); });
+  return modify_register(card, axis, kWord1Code, [&](uint32_t word) { return set_bit(word, 7, flag(logic)); });
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_readback_HOME_pin_logic(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* logic) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  *logic = bit_of(read_word(card, axis, kWord1), 7);
+  *logic = bit_of(read_word(card, axis, kWord1Code), 7);
   return last_result();
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_set_EZ_pin_logic(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 logic) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  return modify_register(card, axis, kWord2, [&](uint32_t word) { return set_bit(word, 23, flag(logic)); });
+  return modify_register(card, axis, kWord2Code, [&](uint32_t word) { return set_bit(word, 23, flag(logic)); });
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_readback_EZ_pin_logic(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* logic) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  *logic = bit_of(read_word(card, axis, kWord2), 23);
+  *logic = bit_of(read_word(card, axis, kWord2Code), 23);
   return last_result();
 }
 
@@ -268,16 +264,17 @@ KTR4_API int32_t KTR4_CALL KTR4_config_TTL_IO_MODE(ktr4_u8 card_slot, ktr4_u8 mo
   const uint8_t mode = low_byte(mode_slot);
   if (mode > 3) return KTR4_ERR_RANGE;
   // The lines are switched through axis 3's output commands.
-  write_command(card, 0x08, (mode & 1) ? 0x1B : 0x13);
-  write_command(card, 0x08, (mode & 2) ? 0x1C : 0x14);
-  modify_register(card, 1, kWord2, [&](uint32_t word) { return ttl_lines(word, mode & 1); });
-  return modify_register(card, 2, kWord2, [&](uint32_t word) { return ttl_lines(word, mode & 2); });
+  const OutputCommands line1 = kSharedOutputCommands[0], line2 = kSharedOutputCommands[1];
+  write_command(card, 0x08, (mode & 1) ? line1.on : line1.off);
+  write_command(card, 0x08, (mode & 2) ? line2.on : line2.off);
+  modify_register(card, 1, kWord2Code, [&](uint32_t word) { return ttl_lines(word, mode & 1); });
+  return modify_register(card, 2, kWord2Code, [&](uint32_t word) { return ttl_lines(word, mode & 2); });
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_readback_TTL_IO_MODE(ktr4_u8 card_slot, uint8_t* mode) {
   KTR4_CARD_EXPORT(card_slot);
-  const uint32_t axis1 = read_word(card, 1, kWord2);
-  const uint32_t axis2 = read_word(card, 2, kWord2);
+  const uint32_t axis1 = read_word(card, 1, kWord2Code);
+  const uint32_t axis2 = read_word(card, 2, kWord2Code);
   *mode = static_cast<uint8_t>(((axis1 & kTtlField) ? 1 : 0) + ((axis2 & kTtlField) ? 2 : 0));
   return last_result();
 }

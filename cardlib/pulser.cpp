@@ -1,6 +1,7 @@
 // The manual pulser: the card's own pulser motion, and the setup of the library's follower
 // that makes an axis follow the pulser counter of a source axis.
 #include "frame/card_table.h"
+#include "frame/end_position.h"
 #include "frame/export_call.h"
 #include "frame/register_access.h"
 #include "ktr4.h"
@@ -16,10 +17,6 @@ using namespace ktr4::motion;
 
 namespace {
 
-constexpr uint8_t kWord2 = 0x9D;
-constexpr uint8_t kPulserCounterWrite = 0xA6;
-constexpr uint8_t kPulserCounterRead = 0xE6;
-constexpr uint8_t kPulserStartCommand = 0x51;
 
 // Direction × count, wrapping like the card's counters.
 int32_t scaled(int32_t direction, int32_t count) {
@@ -29,23 +26,26 @@ int32_t scaled(int32_t direction, int32_t count) {
 
 int32_t read_pulser_counter(uint8_t card, uint8_t axis, int32_t* count) {
   uint32_t value = 0;
-  const int32_t rc = read_register(card, axis, kPulserCounterRead, &value);
+  const int32_t rc = read_register(card, axis, read_code(kPulserCounterCode), &value);
   *count = static_cast<int32_t>(value);
   return rc;
 }
 
 // Takes the follower's present positions as its starting point: the source's scaled counter,
-// an empty history, and the follower's own position as target and commanded end. A failed
-// read changes nothing: a follower synchronised to an unknown value would run away.
-int32_t synchronise_follower(uint8_t card, uint8_t axis) {
+// an empty history, and the follower's own position as target and commanded end. Both reads
+// come first and a failed one changes nothing, not even the source or the direction: a
+// follower synchronised to an unknown value, or half remapped, would run away.
+int32_t synchronise_follower(uint8_t card, uint8_t axis, uint8_t source, int32_t direction) {
   AxisState& state = axis_state(card, axis);
   int32_t count = 0, position = 0;
-  if (int32_t rc = read_pulser_counter(card, state.follow_source, &count)) return rc;
+  if (int32_t rc = read_pulser_counter(card, source, &count)) return rc;
   if (int32_t rc = KTR4_read_current_position(card, axis, &position)) return rc;
-  state.previous_scaled_count = scaled(state.follower.direction, count);
+  state.follow_source = source;
+  state.follower.direction = direction;
+  state.previous_scaled_count = scaled(direction, count);
   for (int32_t& change : state.follower.history) change = 0;
   state.follower.target = position;
-  state.commanded_end = position;
+  book_position(state, position);
   return KTR4_OK;
 }
 
@@ -77,7 +77,7 @@ KTR4_API int32_t KTR4_CALL KTR4_config_pulser_mode(ktr4_u8 card_slot, ktr4_u8 ax
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   const uint32_t mode = low_byte(mode_slot), option = low_byte(option_slot);
   if (mode >= 4 || option >= 2) return KTR4_ERR_RANGE;
-  return modify_register(card, axis, kWord2,
+  return modify_register(card, axis, kWord2Code,
                          [&](uint32_t word) { return (word & ~0x07000000u) | ((mode + option * 4) << 24); });
 }
 
@@ -85,7 +85,7 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_pulser_mode(ktr4_u8 card_slot, ktr4_u8 
                                                      uint8_t* option) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   uint32_t word = 0;
-  const int32_t rc = read_register(card, axis, 0xDD, &word);
+  const int32_t rc = read_register(card, axis, read_code(kWord2Code), &word);
   *mode = static_cast<uint8_t>((word >> 24) & 0x3u);
   *option = bit_of(word, 26);
   return rc;
@@ -98,7 +98,7 @@ KTR4_API int32_t KTR4_CALL KTR4_read_pulser_counter(ktr4_u8 card_slot, ktr4_u8 a
 
 KTR4_API int32_t KTR4_CALL KTR4_set_pulser_counter(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t count) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  const int32_t rc = write_register(card, axis, kPulserCounterWrite, static_cast<uint32_t>(count));
+  const int32_t rc = write_register(card, axis, kPulserCounterCode, static_cast<uint32_t>(count));
   axis_state(card, axis).previous_scaled_count = count;
   return rc;
 }
@@ -118,14 +118,7 @@ KTR4_API int32_t KTR4_CALL KTR4_run_pulser_Pmove(ktr4_u8 card_slot, ktr4_u8 axis
   if (int32_t rc = note_axis_stop(card, axis)) return rc;
   if (!speed_within_limit(speed)) return KTR4_ERR_RANGE;
   AxisState& state = axis_state(card, axis);
-  int32_t amount = move_value, target = 0;
-  if (low_byte(absolute) != 0) {
-    target = move_value;
-    amount = wrapping_sub(target, state.commanded_end);
-  } else {
-    target = wrapping_add(state.commanded_end, amount);
-  }
-  state.commanded_end = target;
+  const int32_t amount = book_plain_move(state, move_value, low_byte(absolute) != 0);
   return start_pulser_motion(card, axis, state.mode_variant ? 0x59u : 0x51u, speed, &amount);
 }
 
@@ -137,14 +130,8 @@ KTR4_API int32_t KTR4_CALL KTR4_set_pulser_Map(ktr4_u8 card_slot, ktr4_u8 axis_s
   const uint8_t from = low_byte(from_slot), reverse = low_byte(reverse_slot);
   if (from >= 4 || reverse >= 2) return KTR4_ERR_RANGE;
 
-  AxisState& state = axis_state(card, axis);
-  const uint8_t enabled = state.follow_enable;
-  state.follow_enable = 0;  // the timer must not drive a half-changed map
-  state.follow_source = from;
-  state.follower.direction = reverse ? -1 : 1;
-  const int32_t rc = synchronise_follower(card, axis);
-  state.follow_enable = enabled;
-  return rc;
+  // The library lock keeps the follower timer out until the map is complete.
+  return synchronise_follower(card, axis, from, reverse ? -1 : 1);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_enable_pulser_motion(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 enable_slot,
@@ -159,8 +146,9 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_pulser_motion(ktr4_u8 card_slot, ktr4_u8 
   AxisState& state = axis_state(card, axis);
   int32_t rc = KTR4_OK;
   if (state.follow_enable == 0 && enable == 1) {
-    if (int32_t sync_rc = synchronise_follower(card, axis)) return sync_rc;  // stays off
-    rc = modify_register(card, state.follow_source, 0xA1, [](uint32_t word) { return word & 0x3FFFu; });
+    if (int32_t sync_rc = synchronise_follower(card, axis, state.follow_source, state.follower.direction))
+      return sync_rc;  // stays off
+    rc = modify_register(card, state.follow_source, kEnvironmentCode, [](uint32_t word) { return word & 0x3FFFu; });
   }
   state.follow_enable = enable;
   state.follow_ratio = ratio;

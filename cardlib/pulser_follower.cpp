@@ -11,6 +11,7 @@
 #include "frame/export_call.h"
 #include "frame/priority.h"
 #include "frame/register_access.h"
+#include "frame/register_map.h"
 #include "ktr4.h"
 
 namespace ktr4 {
@@ -27,7 +28,7 @@ void follow(uint8_t card, uint8_t axis) {
   FollowerMemory& memory = state.follower;
 
   uint32_t counter = 0;
-  last_result() = read_register(card, state.follow_source, 0xE6, &counter);
+  last_result() = read_register(card, state.follow_source, read_code(kPulserCounterCode), &counter);
   const int32_t scaled = wrapping_mul(memory.direction, static_cast<int32_t>(counter));
   const int32_t change = wrapping_mul(static_cast<int32_t>(static_cast<uint32_t>(scaled) -
                                                            static_cast<uint32_t>(state.previous_scaled_count)),
@@ -106,12 +107,23 @@ void run_follower_procedure() {
   }
 }
 
-void start_follower_timer() {
-  auto timer = std::make_shared<TimerThread>();
+bool start_follower_timer() {
+  // A refused thread (the system's limit) is reported, never thrown through the C interface.
+  try {
+    auto timer = std::make_shared<TimerThread>();
+    std::lock_guard<std::mutex> control(timer_control());
+    if (current_timer()) return true;  // one timer at a time
+    timer->thread = std::thread(timer_loop, timer);
+    current_timer() = timer;
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool follower_timer_running() {
   std::lock_guard<std::mutex> control(timer_control());
-  if (current_timer()) return;  // one timer at a time
-  timer->thread = std::thread(timer_loop, timer);
-  current_timer() = timer;
+  return static_cast<bool>(current_timer());
 }
 
 void stop_follower_timer() {

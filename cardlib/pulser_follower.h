@@ -13,9 +13,11 @@ void run_follower_procedure();
 // average, pulses per second; saturated to the 32-bit range.
 int32_t follower_speed(const int32_t history[5]);
 
-// The 20 ms timer: started by KTR4_initial, stopped (and joined) by KTR4_close and by the
-// next KTR4_initial. Stop must be called without the library lock held.
-void start_follower_timer();
+// The 20 ms timer: started by a successful KTR4_initial when none runs, stopped (and joined)
+// by KTR4_close. Stop must be called without the library lock held. Start is false when
+// the system refuses the thread.
+bool start_follower_timer();
 void stop_follower_timer();
+bool follower_timer_running();
 
 }  // namespace ktr4

@@ -1,5 +1,6 @@
 // Status, counters, comparators, soft limits, point inputs and general outputs.
 #include "frame/card_table.h"
+#include "frame/end_position.h"
 #include "frame/export_call.h"
 #include "frame/register_access.h"
 #include "ktr4.h"
@@ -30,29 +31,29 @@ extern "C" {
 
 KTR4_API int32_t KTR4_CALL KTR4_read_current_position(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t* position) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  return read_signed(card, axis, 0xE3, position);
+  return read_signed(card, axis, read_code(kCommandPositionCode), position);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_set_current_position(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t position) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  const int32_t rc = write_register(card, axis, 0xA3, static_cast<uint32_t>(position));
-  axis_state(card, axis).commanded_end = position;
+  const int32_t rc = write_register(card, axis, kCommandPositionCode, static_cast<uint32_t>(position));
+  book_position(axis_state(card, axis), position);
   return rc;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_read_FB_counter(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t* count) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  return read_signed(card, axis, 0xE4, count);
+  return read_signed(card, axis, read_code(kFeedbackPositionCode), count);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_set_FB_counter(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t count) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  return write_register(card, axis, 0xA4, static_cast<uint32_t>(count));
+  return write_register(card, axis, kFeedbackPositionCode, static_cast<uint32_t>(count));
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_read_FBcounter_latch_value(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t* value) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  return read_signed(card, axis, 0xEE, value);
+  return read_signed(card, axis, kFeedbackLatchReadCode, value);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_config_comparator_out(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 code1_slot,
@@ -62,14 +63,14 @@ KTR4_API int32_t KTR4_CALL KTR4_config_comparator_out(ktr4_u8 card_slot, ktr4_u8
   if (code1 >= 4 || code2 > 5) return KTR4_ERR_RANGE;
   if (code3 > 2) return KTR4_ERR_RANGE;
   const uint32_t field = code1 + code2 * 8u + code3 * 64u;
-  return modify_register(card, axis, 0xA0, [&](uint32_t word) { return (word & ~0xFFu) | field; });
+  return modify_register(card, axis, kLatchWordCode, [&](uint32_t word) { return (word & ~0xFFu) | field; });
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_readback_comparator_out(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* code1,
                                                         uint8_t* code2, uint8_t* code3) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   uint32_t word = 0;
-  const int32_t rc = read_register(card, axis, 0xE0, &word);
+  const int32_t rc = read_register(card, axis, read_code(kLatchWordCode), &word);
   *code1 = static_cast<uint8_t>(word & 0x7u);
   *code2 = static_cast<uint8_t>((word >> 3) & 0x7u);
   *code3 = static_cast<uint8_t>((word >> 6) & 0x3u);
@@ -78,12 +79,12 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_comparator_out(ktr4_u8 card_slot, ktr4_
 
 KTR4_API int32_t KTR4_CALL KTR4_set_comparator_data(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t data) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  return write_register(card, axis, 0xAB, static_cast<uint32_t>(data));
+  return write_register(card, axis, kComparatorDataCode, static_cast<uint32_t>(data));
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_readback_comparator_data(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t* data) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  return read_signed(card, axis, 0xEB, data);
+  return read_signed(card, axis, read_code(kComparatorDataCode), data);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_read_compare_flag(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* flag) {
@@ -93,17 +94,17 @@ KTR4_API int32_t KTR4_CALL KTR4_read_compare_flag(ktr4_u8 card_slot, ktr4_u8 axi
 
 KTR4_API int32_t KTR4_CALL KTR4_set_event_factor(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint32_t factor) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  return write_register(card, axis, 0xAC, factor & 0x00055BF3u);
+  return write_register(card, axis, kEventFactorCode, factor & 0x00055BF3u);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_read_event_flag(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint32_t* flags) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  return read_register(card, axis, 0xF3, flags);
+  return read_register(card, axis, kEventFlagsReadCode, flags);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_read_error_flag(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint32_t* flags) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  return read_register(card, axis, 0xF2, flags);
+  return read_register(card, axis, kErrorFlagsReadCode, flags);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_config_softlimit(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 setting1_slot,
@@ -111,7 +112,7 @@ KTR4_API int32_t KTR4_CALL KTR4_config_softlimit(ktr4_u8 card_slot, ktr4_u8 axis
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   const uint32_t setting1 = low_byte(setting1_slot), setting2 = low_byte(setting2_slot);
   if (setting1 >= 2 || setting2 >= 3) return KTR4_ERR_RANGE;
-  return modify_register(card, axis, 0x9F, [&](uint32_t word) {
+  return modify_register(card, axis, kSoftLimitConfigCode, [&](uint32_t word) {
     return (word & ~0x7F7Fu) + setting1 + (setting1 << 8) + (setting2 << 5) + (setting2 << 13) +
            kSoftLimitEnabledBits;
   });
@@ -121,7 +122,7 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_config_softlimit(ktr4_u8 card_slot, ktr
                                                           uint8_t* setting2) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   uint32_t word = 0;
-  const int32_t rc = read_register(card, axis, 0xDF, &word);
+  const int32_t rc = read_register(card, axis, read_code(kSoftLimitConfigCode), &word);
   *setting1 = static_cast<uint8_t>(word & 0x3u);
   *setting2 = static_cast<uint8_t>((word >> 5) & 0x3u);
   return rc;
@@ -130,21 +131,21 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_config_softlimit(ktr4_u8 card_slot, ktr
 KTR4_API int32_t KTR4_CALL KTR4_set_softlimit_data(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t limit1,
                                                    int32_t limit2) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  write_register(card, axis, 0xA7, static_cast<uint32_t>(limit1));
-  return write_register(card, axis, 0xA8, static_cast<uint32_t>(limit2));
+  write_register(card, axis, kSoftLimitPlusCode, static_cast<uint32_t>(limit1));
+  return write_register(card, axis, kSoftLimitMinusCode, static_cast<uint32_t>(limit2));
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_readback_softlimit_data(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t* limit1,
                                                         int32_t* limit2) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  read_signed(card, axis, 0xE7, limit1);
-  return read_signed(card, axis, 0xE8, limit2);
+  read_signed(card, axis, read_code(kSoftLimitPlusCode), limit1);
+  return read_signed(card, axis, read_code(kSoftLimitMinusCode), limit2);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_enable_softlimit(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 enable_slot) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   const bool enable = low_byte(enable_slot) != 0;
-  return modify_register(card, axis, 0x9F, [&](uint32_t word) {
+  return modify_register(card, axis, kSoftLimitConfigCode, [&](uint32_t word) {
     word &= ~0x7C7Cu;
     return enable ? (word | kSoftLimitEnabledBits) : word;
   });
@@ -153,7 +154,7 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_softlimit(ktr4_u8 card_slot, ktr4_u8 axis
 KTR4_API int32_t KTR4_CALL KTR4_readback_enable_softlimit(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* enabled) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   uint32_t word = 0;
-  const int32_t rc = read_register(card, axis, 0xDF, &word);
+  const int32_t rc = read_register(card, axis, read_code(kSoftLimitConfigCode), &word);
   *enabled = (word & 0x1Cu) == 0x18u ? 1 : 0;
   return rc;
 }
@@ -185,7 +186,7 @@ KTR4_API int32_t KTR4_CALL KTR4_read_point_status(ktr4_u8 card_slot, ktr4_u8 axi
   uint16_t sub = 0;
   uint32_t pins = 0;
   read_sub_status(card, axis, &sub);
-  read_register(card, axis, 0xF1, &pins);
+  read_register(card, axis, kPinStatusReadCode, &pins);
 
   // Points 17-24 are the switch-like inputs on the sub-status of axis 1 or 2.
   if (point >= 17 && point <= 24) {
@@ -219,23 +220,18 @@ KTR4_API int32_t KTR4_CALL KTR4_write_output_point(ktr4_u8 card_slot, ktr4_u8 ax
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   const uint8_t point = low_byte(point_slot);
   const bool on = low_byte(on_slot) != 0;
-  struct Output {
-    uint8_t on_code, off_code;
-  };
   // Points 0-3 on the axis itself; 4-7 on axis 1 and 8-11 on axis 2 share one code set.
-  static constexpr Output kOwnAxis[4] = {{0x24, 0x25}, {0x11, 0x19}, {0x10, 0x18}, {0x17, 0x1F}};
-  static constexpr Output kSharedAxis[4] = {{0x1B, 0x13}, {0x1C, 0x14}, {0x1D, 0x15}, {0x1E, 0x16}};
   if (point >= 12) return KTR4_OK;
   uint8_t axis_bits = 0;
-  Output output{};
+  OutputCommands output{};
   if (point < 4) {
     axis_bits = static_cast<uint8_t>(1u << axis);
-    output = kOwnAxis[point];
+    output = kOwnOutputCommands[point];
   } else {
     axis_bits = point < 8 ? 0x02 : 0x04;
-    output = kSharedAxis[point % 4];
+    output = kSharedOutputCommands[point % 4];
   }
-  return write_command(card, axis_bits, on ? output.on_code : output.off_code);
+  return write_command(card, axis_bits, on ? output.on : output.off);
 }
 
 }  // extern "C"

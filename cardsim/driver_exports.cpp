@@ -13,13 +13,14 @@ using ktr4sim::Simulator;
 namespace {
 
 // Runs one operation under the simulator's lock: an armed failure wins, otherwise `body`
-// does the work; either way the call goes into the trace.
+// does the work; either way the call goes into the trace. `written` is the value an operation
+// hands the card (a register or port write): it is recorded even when the call fails.
 template <typename Body>
-int32_t serve(uint32_t operation, uint32_t handle, uint32_t a, uint32_t b, Body body) {
+int32_t serve(uint32_t operation, uint32_t handle, uint32_t a, uint32_t b, Body body, uint32_t written = 0) {
   Simulator& sim = Simulator::instance();
   std::lock_guard<std::mutex> lock(sim.mutex());
   sim.sync();
-  ktr4sim_call call{operation, handle, a, b, 0, 0};
+  ktr4sim_call call{operation, handle, a, b, written, 0};
   if (auto failure = sim.take_failure(operation)) {
     call.result = *failure;
   } else {
@@ -30,12 +31,15 @@ int32_t serve(uint32_t operation, uint32_t handle, uint32_t a, uint32_t b, Body 
 }
 
 template <typename Body>
-int32_t serve_card(uint32_t operation, uint32_t handle, uint32_t a, uint32_t b, Body body) {
-  return serve(operation, handle, a, b, [&](Simulator& sim, uint32_t& value) -> int32_t {
-    SimCard* card = sim.card_by_handle(handle);
-    if (card == nullptr) return KTR4SIM_ERR_HANDLE;
-    return body(*card, value);
-  });
+int32_t serve_card(uint32_t operation, uint32_t handle, uint32_t a, uint32_t b, Body body, uint32_t written = 0) {
+  return serve(
+      operation, handle, a, b,
+      [&](Simulator& sim, uint32_t& value) -> int32_t {
+        SimCard* card = sim.card_by_handle(handle);
+        if (card == nullptr) return KTR4SIM_ERR_HANDLE;
+        return body(*card, value);
+      },
+      written);
 }
 
 }  // namespace
@@ -110,10 +114,8 @@ KTR4SIM_EXPORT int32_t ktr4io_read_port16(uint32_t handle, uint16_t offset, uint
 }
 
 KTR4SIM_EXPORT int32_t ktr4io_write_port16(uint32_t handle, uint16_t offset, uint16_t word) {
-  return serve_card(22, handle, offset, 0, [&](SimCard& card, uint32_t& value) -> int32_t {
-    value = word;
-    return card.write_port(offset, word);
-  });
+  return serve_card(
+      22, handle, offset, 0, [&](SimCard& card, uint32_t&) -> int32_t { return card.write_port(offset, word); }, word);
 }
 
 KTR4SIM_EXPORT int32_t ktr4io_read_register(uint32_t handle, uint16_t axis, uint16_t code, uint32_t* out) {
@@ -127,8 +129,7 @@ KTR4SIM_EXPORT int32_t ktr4io_read_register(uint32_t handle, uint16_t axis, uint
 }
 
 KTR4SIM_EXPORT int32_t ktr4io_write_register(uint32_t handle, uint16_t axis, uint16_t code, uint32_t in) {
-  return serve_card(51, handle, axis, code, [&](SimCard& card, uint32_t& value) -> int32_t {
-    value = in;
-    return card.write_register(axis, code, in);
-  });
+  return serve_card(
+      51, handle, axis, code, [&](SimCard& card, uint32_t&) -> int32_t { return card.write_register(axis, code, in); },
+      in);
 }

@@ -1,5 +1,7 @@
 #include "sim_card.h"
 
+#include <atomic>
+
 #include <cstring>
 
 #include "ktr4.h"
@@ -90,7 +92,8 @@ bool SimCard::raise_interrupt(uint32_t axis, uint16_t cause, uint32_t event_word
   or_u32(28 + 4 * axis, event_word);
   if (!interrupt_enabled_ || interrupt_slot_ == nullptr) return false;
 #if !defined(_WIN32)
-  const KTR4_EVENT event = *static_cast<KTR4_EVENT*>(interrupt_slot_);
+  // The library may store a new event into the slot meanwhile (see ktr4io.h).
+  const KTR4_EVENT event = std::atomic_ref<KTR4_EVENT>(*static_cast<KTR4_EVENT*>(interrupt_slot_)).load(std::memory_order_acquire);
   if (event < 0) return false;
   const uint64_t one = 1;
   return write(event, &one, sizeof one) == static_cast<ssize_t>(sizeof one);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the card library's threaded tests under ThreadSanitizer and runs them: the stress
-# test (application threads, follower timer, interrupts) and the interrupt tests.
+# test (application threads, follower timer, interrupts) and the interrupt tests, among them
+# the driver signalling through the event slot from another thread while it is replaced.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="$here/build-tsan"

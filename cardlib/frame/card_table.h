@@ -55,7 +55,7 @@ struct AxisState {
   uint8_t interrupt_mask = 0;
   uint32_t interrupt_source = 0;
   uint8_t continuous = 0;
-  uint32_t operation_mode = 0x01000041u;  // shadow of the word each move writes to 0x97
+  uint32_t operation_mode = 0x01000041u;  // shadow of the operation-mode word each move writes
   uint32_t speed_range_fixed = 0;
   uint32_t fixed_magnification = 299;
   uint32_t correction_speed = 1000;
@@ -85,6 +85,12 @@ inline AxisState& axis_state(uint8_t card, uint8_t axis) {
   return card_table().axes[card * kAxesPerCard + axis];
 }
 inline int32_t& last_result() { return card_table().last_result; }
+// Stores a result as last_result and returns it: the register access layer and the exports
+// that forward to another export (the pair and wrapper forms) record their result this way.
+inline int32_t recorded(int32_t result) {
+  last_result() = result;
+  return result;
+}
 
 // Every per-axis field of all 16 cards back to its initial value.
 void reset_axis_tables();

@@ -3,12 +3,14 @@
 
 #include "card_table.h"
 #include "driver_binding.h"
+#include "interrupts/service_thread.h"
 #include "export_call.h"
 #include "ktr4.h"
 #include "ktr4io.h"
 #include "priority.h"
 #include "pulser_follower.h"
 #include "register_access.h"
+#include "register_map.h"
 
 using namespace ktr4;
 
@@ -52,7 +54,7 @@ int32_t find_and_register_cards() {
   reset_axis_tables();
   for (CardState& card : table.cards) card.interrupt_off = 1;
   raise_process_priority();
-  start_follower_timer();
+  if (!start_follower_timer()) return KTR4_ERR_THREAD;
   return last_result();
 }
 
@@ -76,8 +78,8 @@ int32_t release_cards() {
 extern "C" {
 
 KTR4_API int32_t KTR4_CALL KTR4_initial(void) {
-  // The follower's tick takes the library lock, so its timer is stopped (and joined) first.
-  stop_follower_timer();
+  // A running follower timer keeps running: a failed discovery leaves the cards it had
+  // already registered in use, and a successful one starts the timer only if none runs.
   return find_and_register_cards();
 }
 
@@ -86,14 +88,14 @@ KTR4_API int32_t KTR4_CALL KTR4_init_card(ktr4_u8 card_slot) {
 
   for (uint8_t point = 0; point < 4; ++point)
     for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) KTR4_write_output_point(card, axis, point, 0);
-  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, 0x9B, 0x00000100u);
-  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, 0x9C, 0xB0077007u);
+  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, kCorrectionSpeedCode, 0x00000100u);
+  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, kWord1Code, 0xB0077007u);
   for (uint8_t axis = 0; axis < kAxesPerCard; ++axis)
-    write_register(card, axis, 0x9D, axis == 3 ? 0x02204145u : 0x02204005u);
-  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, 0x9E, 0x01F02000u);
-  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, 0xA1, 0);
+    write_register(card, axis, kWord2Code, axis == 3 ? 0x02204145u : 0x02204005u);
+  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, kWord3Code, 0x01F02000u);
+  for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, kEnvironmentCode, 0);
   for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) KTR4_imd_stop(card, axis);
-  for (uint8_t code : {0xA3, 0xA4, 0xA5, 0xA6})
+  for (uint8_t code : {kCommandPositionCode, kFeedbackPositionCode, kInitCounterCode, kPulserCounterCode})
     for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, code, 0);
   return KTR4_config_TTL_IO_MODE(card, 0);
 }
@@ -101,6 +103,7 @@ KTR4_API int32_t KTR4_CALL KTR4_init_card(ktr4_u8 card_slot) {
 KTR4_API int32_t KTR4_CALL KTR4_close(void) {
   const int32_t rc = release_cards();
   stop_follower_timer();
+  end_service_threads();  // every library thread is joined before close returns
   return rc;
 }
 

@@ -2,23 +2,19 @@
 
 #include "card_table.h"
 #include "driver_binding.h"
+#include "end_position.h"
 #include "export_call.h"
 #include "ktr4.h"
 
 namespace ktr4 {
 namespace {
 
-int32_t record(int32_t result) {
-  last_result() = result;
-  return result;
-}
-
 int32_t read_status_port(uint8_t card, uint8_t axis, uint16_t offset, uint16_t* word) {
   if (int32_t rc = check_card_axis(card, axis)) return rc;
   uint16_t value = 0;
   const int32_t rc = driver().read_port16(card_state(card).handle, offset, &value);
   *word = value;
-  return record(rc);
+  return recorded(rc);
 }
 
 }  // namespace
@@ -26,17 +22,17 @@ int32_t read_status_port(uint8_t card, uint8_t axis, uint16_t offset, uint16_t* 
 int32_t write_command(uint8_t card, uint8_t axis_bits, uint8_t code) {
   if (int32_t rc = check_card(card)) return rc;
   const auto word = static_cast<uint16_t>((axis_bits << 8) | code);
-  return record(driver().write_port16(card_state(card).handle, 0, word));
+  return recorded(driver().write_port16(card_state(card).handle, 0, word));
 }
 
 int32_t read_register(uint8_t card, uint8_t axis, uint8_t read_code, uint32_t* value) {
   if (int32_t rc = check_card_axis(card, axis)) return rc;
-  return record(driver().read_register(card_state(card).handle, axis, read_code, value));
+  return recorded(driver().read_register(card_state(card).handle, axis, read_code, value));
 }
 
 int32_t write_register(uint8_t card, uint8_t axis, uint8_t write_code, uint32_t value) {
   if (int32_t rc = check_card_axis(card, axis)) return rc;
-  return record(driver().write_register(card_state(card).handle, axis, write_code, value));
+  return recorded(driver().write_register(card_state(card).handle, axis, write_code, value));
 }
 
 int32_t read_main_status(uint8_t card, uint8_t axis, uint16_t* word) {
@@ -61,11 +57,7 @@ int32_t note_axis_stop(uint8_t card, uint8_t axis) {
         state.bookkeeping_armed = 1;
         return last_result();
       }
-      // Wrapping difference: positions are i32 counters on the card.
-      state.lost_pulses = static_cast<int32_t>(static_cast<uint32_t>(state.commanded_end) -
-                                               static_cast<uint32_t>(position));
-      state.commanded_end = position;
-      state.correction_pending = 1;
+      book_stop(state, position);
     }
   }
   state.bookkeeping_armed = 1;

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "register_map.h"
+
 namespace ktr4 {
 
 // Port offset 0 takes (axis bit set << 8) + command code; the axis bits are not checked.
@@ -21,7 +23,7 @@ int32_t read_sub_status(uint8_t card, uint8_t axis, uint16_t* word);
 template <typename Edit>
 int32_t modify_register(uint8_t card, uint8_t axis, uint8_t write_code, Edit edit) {
   uint32_t word = 0;
-  if (int32_t rc = read_register(card, axis, static_cast<uint8_t>(write_code + 0x40), &word)) return rc;
+  if (int32_t rc = read_register(card, axis, read_code(write_code), &word)) return rc;
   return write_register(card, axis, write_code, edit(word));
 }
 

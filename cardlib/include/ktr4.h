@@ -51,7 +51,11 @@ typedef uint32_t ktr4_u16;
  * descriptor (-1 when it could not be created): it turns readable when signalled and one
  * read() of 8 bytes consumes the signal; signals before a read coalesce into one. Events are
  * shared by name within the process: card n's event is named by the byte n followed by
- * "KTR4", so card 0's name is empty and it gets a new unnamed event at each enable. */
+ * "KTR4", so card 0's name is empty and it gets a new unnamed event at each enable.
+ * The library owns every event it hands out: the application may wait for it but must not
+ * close it. Card 0's unnamed event is closed by the library when the next KTR4_enable_IRQ of
+ * card 0 replaces it, so its handle is valid until then. While a service thread is linked,
+ * reading (consuming) the event is left to that thread. */
 #if defined(_WIN32)
 typedef void *KTR4_EVENT;
 #else
@@ -76,9 +80,14 @@ typedef void(KTR4_CALL *KTR4_IRQ_CALLBACK)(uint8_t card);
 #define KTR4_ERR_ARC_GEOMETRY 308     /* arc geometry error */
 #define KTR4_ERR_FILE 309             /* the configuration file cannot be opened */
 #define KTR4_ERR_CIRCLE_GEOMETRY 311  /* circle geometry error */
-/* KTR4_load_config_from_file: the file is not a 212-byte configuration record; nothing
- * was written to the card or the card table. */
+/* KTR4_load_config_from_file: the file is shorter than a 212-byte configuration record
+ * (a longer file loads its first 212 bytes); nothing was written to the card or the card
+ * table. */
 #define KTR4_ERR_FILE_SIZE 312
+/* KTR4_link_IRQ_process: the system refused the card's service thread or its wake-up event
+ * (thread or descriptor limit); nothing was changed. KTR4_initial: the follower timer's
+ * thread could not be started (the cards are registered). */
+#define KTR4_ERR_THREAD 313
 /* KTR4_initial: the driver library could not be loaded (no card is initialised). */
 #define KTR4_ERR_DRIVER_LOAD 900
 /* KTR4_initial: the driver library lacks one of the operations (no card is initialised). */
@@ -127,8 +136,13 @@ KTR4_API int32_t KTR4_CALL KTR4_config_TTL_IO_MODE(ktr4_u8 card, ktr4_u8 mode);
 KTR4_API int32_t KTR4_CALL KTR4_readback_TTL_IO_MODE(ktr4_u8 card, uint8_t *mode);
 
 /* Configuration file: a 212-byte record per card. path is a NUL-terminated narrow file name.
- * Saving writes beside the target and renames over it, so a failed save (309) leaves any
- * previous file as it was. */
+ * Saving writes a new temporary file beside the target and renames it over the target, so a
+ * failed save leaves any previous file as it was. The file is written only when every
+ * register was read; otherwise the first failed read's code is returned. A directory, a
+ * read-only target or a folder that cannot be written give 309; a target that is a symbolic
+ * link is saved into the file it points to, keeping that file's permissions and owner.
+ * Files are read and written without the library's lock held, so a slow file does not delay
+ * the calls of other threads. */
 KTR4_API int32_t KTR4_CALL KTR4_save_config2_file(ktr4_u8 card, const char *path);
 KTR4_API int32_t KTR4_CALL KTR4_load_config_from_file(ktr4_u8 card, const char *path);
 

@@ -9,7 +9,7 @@
  *
  * Every operation returns an int32_t: 0 = success, any other value is a failure code that
  * ktr4 passes on to its caller unchanged. A driver should keep its codes away from the
- * library's own (100, 102, 300..311, 900, 901) so that callers can tell them apart.
+ * library's own (100, 102, 300..313, 900, 901) so that callers can tell them apart.
  */
 #ifndef KTR4IO_H
 #define KTR4IO_H
@@ -40,7 +40,12 @@ extern "C" {
  * the card's event-handle slot inside ktr4 (a KTR4_EVENT, see ktr4.h); it stays valid for the
  * life of the process, and carries no value when disabling. To signal a card's interrupt a
  * driver signals the event held in that slot: on Windows SetEvent, elsewhere it writes the
- * 8-byte value 1 to the eventfd. */
+ * 8-byte value 1 to the eventfd.
+ * Hand-over: ktr4 stores a new event into the slot with an atomic release store while the
+ * driver may be signalling from another thread, so a driver reads the slot with an atomic
+ * acquire load each time it signals (C11/C++ atomics on the slot, or
+ * __atomic_load_n(slot, __ATOMIC_ACQUIRE); on Windows InterlockedCompareExchangePointer(slot,
+ * NULL, NULL)), never a plain read. */
 #if defined(_WIN32) && !defined(_WIN64)
 #pragma pack(push, 1)
 typedef struct ktr4io_interrupt_record {

@@ -1,4 +1,5 @@
 // Interrupt enable/disable, per-axis filters, the callback link and the direct status read.
+#include <atomic>
 #include <cstdint>
 
 #include "frame/card_table.h"
@@ -36,9 +37,18 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_IRQ(ktr4_u8 card_slot, KTR4_EVENT* event)
   CardState& state = card_state(card);
   char name[6];
   card_event_name(card, name);
-  state.event = open_or_create_event(name);
-  *event = state.event;
+  const KTR4_EVENT previous = state.event;
+  const KTR4_EVENT fresh = open_or_create_event(name);
+  // The driver may read the slot from another thread at any time (see ktr4io.h).
+  std::atomic_ref<KTR4_EVENT>(state.event).store(fresh, std::memory_order_release);
+  *event = fresh;
   ++state.event_generation;
+  if (previous != fresh) {
+    // Threads waiting on the old event move to the new one; the old one is the library's to
+    // close (card 0's unnamed event), and its waiters hold their own references.
+    wake_service_threads(card);
+    release_event(previous);
+  }
 
   if (state.service.running == 0) {
     ktr4io_interrupt_record record = interrupt_record(&state.event, true);
@@ -62,6 +72,7 @@ KTR4_API int32_t KTR4_CALL KTR4_disable_IRQ(ktr4_u8 card_slot) {
   }
   state.service.running = 0;
   notify_service_threads();
+  end_card_service_threads(card);  // a thread waiting for the card's event ends now
   return KTR4_OK;
 }
 
@@ -71,7 +82,7 @@ KTR4_API int32_t KTR4_CALL KTR4_set_INT_mask(ktr4_u8 card_slot, ktr4_u8 axis_slo
   if (int32_t rc = check_card_then_axis(card, axis)) return rc;
   if (mask > 1) return KTR4_ERR_RANGE;
   axis_state(card, axis).interrupt_mask = mask;
-  if (mask == 0) return write_register(card, axis, 0xAC, 0);
+  if (mask == 0) return write_register(card, axis, kEventFactorCode, 0);
   return KTR4_OK;
 }
 
@@ -81,16 +92,18 @@ KTR4_API int32_t KTR4_CALL KTR4_set_INT_source(ktr4_u8 card_slot, ktr4_u8 axis_s
   const uint8_t card = low_byte(card_slot), axis = low_byte(axis_slot);
   if (int32_t rc = check_card_then_axis(card, axis)) return rc;
   axis_state(card, axis).interrupt_source = source & 0x0003F7F3u;
-  return write_register(card, axis, 0xAC, factor & 0x00055BF3u);
+  return write_register(card, axis, kEventFactorCode, factor & 0x00055BF3u);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_link_IRQ_process(ktr4_u8 card_slot, KTR4_IRQ_CALLBACK callback) {
   KTR4_CARD_EXPORT(card_slot);
   CardState& state = card_state(card);
+  if (state.service.running == 0) {
+    if (int32_t rc = start_service_thread(card)) return rc;  // nothing changed
+  }
   state.interrupt_off = 0;
   state.service.card = card;
   state.service.callback = callback;
-  if (state.service.running == 0) start_service_thread(card);
   state.service.running = 1;
   notify_service_threads();
   return KTR4_OK;

@@ -7,7 +7,9 @@
 #else
 #include <cerrno>
 #include <cstdint>
+#include <fcntl.h>
 #include <mutex>
+#include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 #endif
@@ -23,7 +25,33 @@ KTR4_EVENT open_or_create_event(const char* name) {
   return event;
 }
 
-bool wait_event(KTR4_EVENT event) { return WaitForSingleObject(event, INFINITE) == WAIT_OBJECT_0; }
+void release_event(KTR4_EVENT event) {
+  // Windows keeps a named event while any handle to it is open, so every handle is closed.
+  if (event != nullptr) CloseHandle(event);
+}
+
+KTR4_EVENT duplicate_event(KTR4_EVENT event) {
+  HANDLE copy = nullptr;
+  if (event == nullptr ||
+      !DuplicateHandle(GetCurrentProcess(), event, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS))
+    return nullptr;
+  return copy;
+}
+
+void close_event(KTR4_EVENT event) {
+  if (event != nullptr) CloseHandle(event);
+}
+
+KTR4_EVENT create_wake_event() { return CreateEventA(nullptr, FALSE, FALSE, nullptr); }
+
+Woken wait_event_or_wake(KTR4_EVENT event, KTR4_EVENT wake) {
+  HANDLE handles[2] = {wake, event};
+  const DWORD count = event == nullptr ? 1 : 2;
+  const DWORD woke = WaitForMultipleObjects(count, handles, FALSE, INFINITE);
+  if (woke == WAIT_OBJECT_0) return Woken::kWake;
+  if (woke == WAIT_OBJECT_0 + 1) return Woken::kEvent;
+  return Woken::kFailed;
+}
 
 void signal_event(KTR4_EVENT event) { SetEvent(event); }
 
@@ -59,14 +87,58 @@ KTR4_EVENT open_or_create_event(const char* name) {
   return fd;
 }
 
-bool wait_event(KTR4_EVENT event) {
-  if (event < 0) return false;
+void release_event(KTR4_EVENT event) {
+  if (event < 0) return;
+  std::lock_guard<std::mutex> lock(g_registry_mutex);
+  for (int i = 0; i < g_event_count; ++i)
+    if (g_events[i].fd == event) return;  // shared by name: stays
+  close(event);
+}
+
+KTR4_EVENT duplicate_event(KTR4_EVENT event) { return event < 0 ? kNoEvent : fcntl(event, F_DUPFD_CLOEXEC, 0); }
+
+void close_event(KTR4_EVENT event) {
+  if (event >= 0) close(event);
+}
+
+KTR4_EVENT create_wake_event() { return eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK); }
+
+namespace {
+
+// Library threads waiting on one event take its signal one at a time: the readiness check and
+// the read go together, so a thread never blocks in a read another thread has emptied.
+std::mutex g_take_mutex;
+
+bool take_signal(int fd) {
+  std::lock_guard<std::mutex> lock(g_take_mutex);
+  pollfd ready{fd, POLLIN, 0};
+  if (poll(&ready, 1, 0) != 1 || (ready.revents & POLLIN) == 0) return false;
   uint64_t count = 0;
   for (;;) {
-    const ssize_t got = read(event, &count, sizeof count);
+    const ssize_t got = read(fd, &count, sizeof count);
     if (got == static_cast<ssize_t>(sizeof count)) return true;
     if (got < 0 && errno == EINTR) continue;
     return false;
+  }
+}
+
+}  // namespace
+
+Woken wait_event_or_wake(KTR4_EVENT event, KTR4_EVENT wake) {
+  for (;;) {
+    pollfd watched[2] = {{wake, POLLIN, 0}, {event, POLLIN, 0}};  // a negative fd is skipped
+    const int ready = poll(watched, 2, -1);
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      return Woken::kFailed;
+    }
+    if (watched[0].revents != 0) {
+      uint64_t count = 0;
+      if (read(wake, &count, sizeof count) < 0 && errno != EAGAIN) return Woken::kFailed;
+      return Woken::kWake;
+    }
+    if ((watched[1].revents & (POLLERR | POLLNVAL)) != 0) return Woken::kFailed;
+    if (take_signal(event)) return Woken::kEvent;
   }
 }
 

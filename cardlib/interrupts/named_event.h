@@ -26,9 +26,23 @@ inline void card_event_name(uint8_t card, char name[6]) {
 // creates a new unnamed event. Returns kNoEvent if it cannot be created.
 KTR4_EVENT open_or_create_event(const char* name);
 
-// Blocks until the event is signalled and consumes the signal. False if the wait failed
-// (for example on kNoEvent).
-bool wait_event(KTR4_EVENT event);
+// Closes an event the library no longer hands out (card 0's unnamed event once replaced);
+// events shared by name stay open for the life of the process.
+void release_event(KTR4_EVENT event);
+
+// A second reference to the same event, closed with close_event: a waiter holds its own, so
+// the library may release the event while the waiter still watches it.
+KTR4_EVENT duplicate_event(KTR4_EVENT event);
+void close_event(KTR4_EVENT event);
+
+// A wake-up event of the library's own (not named, never given to a driver).
+KTR4_EVENT create_wake_event();
+
+enum class Woken : uint8_t { kEvent, kWake, kFailed };
+
+// Blocks until the event or the wake-up event is signalled and consumes that signal; the
+// wake-up comes first when both are. kNoEvent as the event waits for the wake-up alone.
+Woken wait_event_or_wake(KTR4_EVENT event, KTR4_EVENT wake);
 
 // Signals the event (as a driver would).
 void signal_event(KTR4_EVENT event);

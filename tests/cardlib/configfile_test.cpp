@@ -1,10 +1,21 @@
 // Saving and loading a card's configuration record, with real files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
+#include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "frame/card_table.h"
 #include "ktr4.h"
@@ -31,6 +42,27 @@ class ConfigFile : public ktr4test::SimCardTest {
     SimCardTest::TearDown();
   }
   std::string path(const char* name) const { return (dir_ / name).string(); }
+
+  // Temporary files of a save still in the folder.
+  int temporaries() const {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(dir_))
+      if (entry.path().filename().string().find(".ktr4-saving") != std::string::npos) ++count;
+    return count;
+  }
+  // Runs `body` in a child process and returns its exit status (the library's state and the
+  // simulated card are the parent's, copied).
+  template <typename Body>
+  static pid_t spawn(Body body) {
+    const pid_t child = fork();
+    if (child == 0) _exit(body());
+    return child;
+  }
+  static int exit_status(pid_t child) {
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
 
   static std::vector<unsigned char> bytes_of(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
@@ -70,7 +102,7 @@ TEST_F(ConfigFile, SaveWritesTheTwelveRegistersThenTheTableFieldsLittleEndian) {
   EXPECT_EQ(bytes[210], 0x1A);
   EXPECT_EQ(bytes[208], 0x00);
   EXPECT_EQ(register_reads().size(), 48u);
-  EXPECT_FALSE(fs::exists(file + ".ktr4-saving"));
+  EXPECT_EQ(temporaries(), 0);
 }
 
 TEST_F(ConfigFile, RoundTripIntoAnotherCardRestoresEverything) {
@@ -99,15 +131,31 @@ TEST_F(ConfigFile, MissingFileIs309WithNothingWritten) {
   EXPECT_EQ(KTR4_load_config_from_file(16, path("absent.cfg").c_str()), KTR4_ERR_CARD);
 }
 
-TEST_F(ConfigFile, AFileThatIsNotOneWholeRecordChangesNothing) {
-  for (size_t size : {0u, 1u, 211u, 213u, 4096u}) {
-    const std::string file = path("odd.cfg");
+TEST_F(ConfigFile, AShortFileChangesNothingAndALongerOneLoadsItsFirstRecord) {
+  for (size_t size : {0u, 1u, 211u}) {
+    const std::string file = path("short.cfg");
     write_bytes(file, std::vector<unsigned char>(size, 0x5A));
     ktr4sim_trace_clear();
     EXPECT_EQ(KTR4_load_config_from_file(0, file.c_str()), KTR4_ERR_FILE_SIZE) << size;
     EXPECT_TRUE(trace().empty());
     EXPECT_EQ(ktr4::axis_state(0, 0).correction_speed, 1000u);
   }
+  for (size_t size : {213u, 4096u}) {
+    std::vector<unsigned char> bytes(size, 0x5A);
+    bytes[192] = 0x21;  // axis 0's correction speed, low byte
+    const std::string file = path("long.cfg");
+    write_bytes(file, bytes);
+    ktr4sim_trace_clear();
+    EXPECT_EQ(KTR4_load_config_from_file(0, file.c_str()), KTR4_OK) << size;
+    EXPECT_EQ(calls_of(51).size(), 48u);
+    EXPECT_EQ(reg(0, 3, 0xEB), 0x5A5A5A5Au);
+    EXPECT_EQ(ktr4::axis_state(0, 0).correction_speed, 0x5A5A5A21u);
+  }
+}
+
+TEST_F(ConfigFile, ADirectoryCannotBeOpenedAsAConfiguration) {
+  EXPECT_EQ(KTR4_load_config_from_file(0, dir_.string().c_str()), KTR4_ERR_FILE);
+  EXPECT_TRUE(trace().empty());
 }
 
 TEST_F(ConfigFile, LoadOnACardNotInitialisedReturns100ButTakesTheTableFields) {
@@ -155,7 +203,148 @@ TEST_F(ConfigFile, FailedSaveReports309AndLeavesNoPartialFile) {
   fs::create_directories(fs::path(target) / "inside");
   EXPECT_EQ(KTR4_save_config2_file(0, target.c_str()), KTR4_ERR_FILE);
   EXPECT_TRUE(fs::is_directory(fs::path(target) / "inside"));
-  EXPECT_FALSE(fs::exists(target + ".ktr4-saving"));
+  EXPECT_EQ(temporaries(), 0);
+}
+
+TEST_F(ConfigFile, ASaveWithAFailedReadKeepsTheOldFileAndReturnsTheFirstFailure) {
+  const std::string file = path("kept.cfg");
+  const std::vector<unsigned char> old(212, 0xEE);
+  write_bytes(file, old);
+  ktr4sim_fail(50, 71, 20, 1);  // the 21st read fails, later ones succeed
+  EXPECT_EQ(KTR4_save_config2_file(0, file.c_str()), 71);
+  EXPECT_EQ(bytes_of(file), old);
+  EXPECT_EQ(temporaries(), 0);
+  ktr4sim_fail(50, 72, 47, 1);  // only the last read
+  EXPECT_EQ(KTR4_save_config2_file(0, file.c_str()), 72);
+  EXPECT_EQ(bytes_of(file), old);
+  EXPECT_EQ(KTR4_save_config2_file(0, file.c_str()), KTR4_OK);
+  EXPECT_NE(bytes_of(file), old);
+}
+
+TEST_F(ConfigFile, ALinkedTargetIsSavedIntoItsFileWhichKeepsItsPermissions) {
+  const std::string real = path("real.cfg"), link = path("link.cfg");
+  write_bytes(real, std::vector<unsigned char>(5, 1));
+  fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  fs::create_symlink("real.cfg", link);  // relative, as users make them
+  ASSERT_EQ(KTR4_save_config2_file(0, link.c_str()), KTR4_OK);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(fs::file_size(real), 212u);
+  EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(temporaries(), 0);
+}
+
+TEST_F(ConfigFile, AReadOnlyTargetIsRefusedWith309AndStaysReadOnly) {
+  const std::string file = path("readonly.cfg");
+  const std::vector<unsigned char> old(212, 0x33);
+  write_bytes(file, old);
+  fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  // The folder itself is writable for everyone: only the file's own permission refuses.
+  fs::permissions(dir_, fs::perms::all);
+  // A privileged process may write any file, so the refusal is checked as an ordinary user.
+  const pid_t saver = spawn([&] {
+    if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return 90;
+    return KTR4_save_config2_file(0, file.c_str()) == KTR4_ERR_FILE ? 0 : 91;
+  });
+  EXPECT_EQ(exit_status(saver), 0);
+  EXPECT_EQ(bytes_of(file), old);
+  EXPECT_EQ(temporaries(), 0);
+  if (getuid() == 0) {
+    // Root may save, and the file stays read-only for everyone else.
+    ASSERT_EQ(KTR4_save_config2_file(0, file.c_str()), KTR4_OK);
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  }
+}
+
+TEST_F(ConfigFile, ALinkPlantedWhereATemporaryFileMightGoIsNeverWrittenThrough) {
+  const std::string file = path("target.cfg"), victim = path("victim");
+  const std::vector<unsigned char> precious(10, 0x77);
+  write_bytes(victim, precious);
+  fs::create_symlink(victim, file + ".ktr4-saving");
+  for (int i = 0; i < 20; ++i)
+    fs::create_symlink(victim, file + ".ktr4-saving-" + std::to_string(::getpid()) + "-" + std::to_string(i));
+  for (int i = 0; i < 30; ++i) ASSERT_EQ(KTR4_save_config2_file(0, file.c_str()), KTR4_OK);
+  EXPECT_EQ(bytes_of(victim), precious);
+  EXPECT_EQ(fs::file_size(file), 212u);
+}
+
+TEST_F(ConfigFile, TwoSavingProcessesNeverLeaveAnIncompleteFile) {
+  const std::string file = path("shared.cfg");
+  ASSERT_EQ(KTR4_save_config2_file(0, file.c_str()), KTR4_OK);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  auto saver = [&] {
+    int saves = 0;
+    while (std::chrono::steady_clock::now() < until)
+      if (KTR4_save_config2_file(0, file.c_str()) == KTR4_OK) ++saves; else return 1;
+    return saves > 0 ? 0 : 2;
+  };
+  const pid_t first = spawn(saver), second = spawn(saver);
+  int reads = 0, wrong = 0;
+  while (std::chrono::steady_clock::now() < until) {
+    ++reads;
+    if (bytes_of(file).size() != 212u) ++wrong;
+  }
+  EXPECT_EQ(exit_status(first), 0);
+  EXPECT_EQ(exit_status(second), 0);
+  EXPECT_EQ(wrong, 0) << "of " << reads << " reads";
+  EXPECT_EQ(fs::file_size(file), 212u);
+  EXPECT_EQ(temporaries(), 0);
+  std::cout << "two savers: " << wrong << " of " << reads << " reads not 212 bytes\n";
+}
+
+TEST_F(ConfigFile, ASaverKilledMidSaveLeavesNothingALaterSaveTripsOn) {
+  const std::string file = path("killed.cfg");
+  int stale_seen = 0;
+  for (int round = 0; round < 20; ++round) {
+    const pid_t saver = spawn([&] {
+      for (;;) KTR4_save_config2_file(0, file.c_str());
+      return 0;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(5 + round));
+    kill(saver, SIGKILL);
+    EXPECT_EQ(exit_status(saver), 128 + SIGKILL);
+    stale_seen += temporaries();
+    ASSERT_EQ(KTR4_save_config2_file(0, file.c_str()), KTR4_OK);
+    EXPECT_EQ(fs::file_size(file), 212u);
+    EXPECT_EQ(temporaries(), 0);  // what the killed saver left is cleared away
+  }
+  std::cout << "killed savers left " << stale_seen << " temporary files, all removed\n";
+}
+
+TEST_F(ConfigFile, AnEmergencyStopDoesNotWaitForALoadBlockedOnItsFile) {
+  const std::string fifo = path("slow.fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::atomic<int32_t> loaded{-1};
+  std::thread loader([&] { loaded = KTR4_load_config_from_file(0, fifo.c_str()); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the load now waits for a writer
+
+  // The file's writer comes when the stops are done, or after two seconds: a stop that waits
+  // for the load then takes that long instead of hanging the test.
+  std::atomic<bool> measured{false};
+  std::thread writer([&] {
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!measured && std::chrono::steady_clock::now() < give_up)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const int fd = open(fifo.c_str(), O_WRONLY);
+    const std::vector<unsigned char> record(212, 0);
+    if (fd >= 0 && write(fd, record.data(), record.size()) == 212) close(fd);
+  });
+
+  std::vector<double> latencies;
+  for (int i = 0; i < 50; ++i) {
+    const auto begin = std::chrono::steady_clock::now();
+    EXPECT_EQ(KTR4_emg_stop(0), KTR4_OK);
+    latencies.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count());
+  }
+  EXPECT_EQ(loaded, -1);  // still blocked
+  measured = true;
+  writer.join();
+  loader.join();
+  EXPECT_EQ(loaded, KTR4_OK);
+  std::sort(latencies.begin(), latencies.end());
+  // Generous: a busy machine may deschedule a thread, but never for the length of the load.
+  EXPECT_LT(latencies.back(), 1000.0);
+  std::cout << "emergency stop during a blocked load, ms: min " << latencies.front() << " median "
+            << latencies[latencies.size() / 2] << " max " << latencies.back() << "\n";
 }
 
 }  // namespace

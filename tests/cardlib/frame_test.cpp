@@ -70,6 +70,24 @@ TEST_F(Frame, DuplicateSwitchSettingsGive102AndTheFirstCardKeepsTheNumber) {
   EXPECT_EQ(ktr4sim_is_open(1), 0);                      // the second card was never opened
 }
 
+TEST_F(Frame, AFailedInitialLeavesTheFollowerTimerOfTheCardsStillRegisteredRunning) {
+  start({2});
+  ktr4::start_follower_timer();
+  std::vector<uint8_t> switches = {2, 2};
+  ktr4sim_set_cards(switches.data(), 2);
+  EXPECT_EQ(KTR4_initial(), KTR4_ERR_DUPLICATE_CARD);
+  EXPECT_EQ(ktr4::card_state(2).handle, ktr4sim_handle(0));  // still in use
+  EXPECT_TRUE(ktr4::follower_timer_running());
+  ktr4sim_fail(12, 77, 0, 1);
+  EXPECT_EQ(KTR4_initial(), 77);
+  EXPECT_TRUE(ktr4::follower_timer_running());
+
+  // A failed initial does not start a timer that was not running either.
+  ktr4::stop_follower_timer();
+  EXPECT_EQ(KTR4_initial(), KTR4_ERR_DUPLICATE_CARD);
+  EXPECT_FALSE(ktr4::follower_timer_running());
+}
+
 TEST_F(Frame, DriverFailuresDuringDiscoveryAreReturnedAsTheyAre) {
   start({1});
   ktr4::axis_state(0, 0).continuous = 5;
@@ -236,6 +254,18 @@ TEST_F(Frame, StatusWordIsCopiedOutWhateverTheDriverReturned) {
   EXPECT_NE(word, 0xABCD);  // overwritten with what the failed read delivered
   EXPECT_EQ(ktr4::last_result(), 99);
   EXPECT_EQ(calls_of(12).back().a, 16u);  // axis 2's main status port
+}
+
+TEST_F(Frame, AFailedWriteIsTracedWithTheValueItCarried) {
+  start({0});
+  ktr4sim_fail(51, 21, 0, 1);
+  ktr4sim_fail(22, 22, 0, 1);
+  std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
+  EXPECT_EQ(ktr4::write_register(0, 1, 0x9B, 0x1234), 21);
+  EXPECT_EQ(ktr4::write_command(0, 0x02, 0x4A), 22);
+  EXPECT_EQ(register_writes(), (std::vector<RegisterWrite>{{1, 0x9B, 0x1234}}));
+  EXPECT_EQ(commands(), (std::vector<uint32_t>{0x024A}));
+  EXPECT_EQ(reg(0, 1, 0xDB), 0u);  // the card itself did not take it
 }
 
 TEST_F(Frame, ReadModifyWriteSkipsTheWriteWhenTheReadFails) {

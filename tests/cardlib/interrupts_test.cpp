@@ -2,13 +2,19 @@
 // real service thread and real eventfd signals from the simulated card.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
 #include <dirent.h>
 #include <functional>
+#include <iostream>
 #include <poll.h>
 #include <thread>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "frame/card_table.h"
 #include "frame/export_call.h"
@@ -63,12 +69,9 @@ class Interrupts : public ktr4test::SimCardTest {
     baseline_threads_ = thread_count();
   }
   void TearDown() override {
-    // End any service thread: switch the service off, then wake it.
-    KTR4_disable_IRQ(3);
-    EXPECT_TRUE(eventually([&] {
-      ktr4::signal_event(ktr4::card_state(3).event);  // one wake per waiting thread
-      return thread_count() <= baseline_threads_;
-    }));
+    // Close ends and joins every service thread the test left.
+    KTR4_close();
+    EXPECT_EQ(thread_count(), baseline_threads_);
     SimCardTest::TearDown();
   }
   static size_t status_reads() { return calls_of(5).size(); }
@@ -200,7 +203,7 @@ TEST_F(Interrupts, EnablingAgainWhileLinkedStopsServiceWithoutTheDriver) {
   EXPECT_TRUE(eventually([&] { return thread_count() == baseline_threads_ + 2; }));
 }
 
-TEST_F(Interrupts, DisableSwitchesOffAndTheThreadEndsAtItsNextWake) {
+TEST_F(Interrupts, DisableSwitchesOffAndWakesTheThreadToEnd) {
   link_all_axes();
   drain();  // the thread now waits for the card's event
   ktr4sim_trace_clear();
@@ -213,8 +216,7 @@ TEST_F(Interrupts, DisableSwitchesOffAndTheThreadEndsAtItsNextWake) {
   EXPECT_EQ(calls[1].a, 0u);  // disable
   EXPECT_EQ(ktr4::card_state(3).interrupt_off, 1);
 
-  EXPECT_EQ(thread_count(), baseline_threads_ + 1);  // still waiting for its event
-  ktr4::signal_event(ktr4::card_state(3).event);
+  // No event needed: the disable itself ends the thread.
   EXPECT_TRUE(eventually([&] { return thread_count() == baseline_threads_; }));
   EXPECT_EQ(g_callbacks, 0);
 }
@@ -227,6 +229,90 @@ TEST_F(Interrupts, AThreadWaitingToBeLinkedAgainEndsWhenInterruptsAreDisabled) {
   drain();
   EXPECT_EQ(KTR4_disable_IRQ(3), KTR4_OK);
   EXPECT_TRUE(eventually([&] { return thread_count() == baseline_threads_; }));
+}
+
+int descriptor_count() {
+  int count = 0;
+  if (DIR* dir = opendir("/proc/self/fd")) {
+    while (dirent* entry = readdir(dir))
+      if (entry->d_name[0] != '.') ++count;
+    closedir(dir);
+  }
+  return count;
+}
+
+TEST_F(Interrupts, ManyEnableLinkDisableCyclesLeaveNoThreadOrDescriptorBehind) {
+  start({0});
+  KTR4_EVENT event;
+  auto cycle = [&] {
+    ASSERT_EQ(KTR4_enable_IRQ(0, &event), KTR4_OK);
+    ASSERT_EQ(KTR4_link_IRQ_process(0, count_callback), KTR4_OK);
+    ASSERT_EQ(KTR4_disable_IRQ(0), KTR4_OK);
+  };
+  cycle();  // card 0 keeps its latest event open
+  ASSERT_EQ(KTR4_close(), KTR4_OK);
+  const int threads = thread_count(), descriptors = descriptor_count();
+  int most_threads = 0;
+  for (int i = 0; i < 10000; ++i) {
+    cycle();
+    if (i % 100 == 0) most_threads = std::max(most_threads, thread_count());
+  }
+  const int descriptors_before_close = descriptor_count();
+  ASSERT_EQ(KTR4_close(), KTR4_OK);
+  EXPECT_EQ(thread_count(), threads);  // close joined every service thread
+  EXPECT_EQ(descriptor_count(), descriptors);
+  EXPECT_LE(most_threads, threads + 4);
+  EXPECT_LE(descriptors_before_close, descriptors + 4);
+  std::cout << "10000 interrupt cycles: threads " << threads << " before, at most " << most_threads
+            << " during, " << thread_count() << " after close; descriptors " << descriptors << " before, "
+            << descriptors_before_close << " before close, " << descriptor_count() << " after\n";
+  start({3});
+}
+
+TEST_F(Interrupts, CloseEndsAndJoinsEveryServiceThread) {
+  link_all_axes();
+  drain();
+  KTR4_EVENT event;
+  ASSERT_EQ(KTR4_enable_IRQ(3, &event), KTR4_OK);  // the first thread parks
+  ASSERT_EQ(KTR4_link_IRQ_process(3, count_callback), KTR4_OK);  // and a second one serves
+  ASSERT_TRUE(eventually([&] { return thread_count() == baseline_threads_ + 2; }));
+  start({3});  // a new discovery switches interrupts off without ending the threads
+  ASSERT_EQ(KTR4_close(), KTR4_OK);
+  EXPECT_EQ(thread_count(), baseline_threads_);  // no waiting: close returns after the joins
+}
+
+TEST_F(Interrupts, ARefusedServiceThreadIsReportedAndChangesNothing) {
+  ASSERT_EQ(KTR4_close(), KTR4_OK);  // no library thread left to copy into the child
+  // A child process whose user may run no further thread: the system refuses the thread.
+  const pid_t child = fork();
+  if (child == 0) {
+    if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(90);
+    const rlimit one{1, 1};
+    if (setrlimit(RLIMIT_NPROC, &one) != 0) _exit(91);
+    KTR4_EVENT event;
+    if (KTR4_enable_IRQ(3, &event) != KTR4_OK) _exit(92);
+    if (KTR4_link_IRQ_process(3, count_callback) != KTR4_ERR_THREAD) _exit(93);
+    if (ktr4::card_state(3).service.running != 0) _exit(94);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  start({3});
+}
+
+TEST_F(Interrupts, TheEventSlotIsHandedOverWhileTheDriverSignalsFromAnotherThread) {
+  link_all_axes();
+  std::atomic<bool> stop{false};
+  std::thread card([&] {
+    while (!stop) ktr4sim_raise_interrupt(0, 0, 0, 0);  // signals through the slot
+  });
+  KTR4_EVENT event;
+  for (int i = 0; i < 2000; ++i) ASSERT_EQ(KTR4_enable_IRQ(3, &event), KTR4_OK);
+  stop = true;
+  card.join();
+  EXPECT_EQ(event, ktr4::card_state(3).event);
 }
 
 TEST_F(Interrupts, DriverFailuresInDisableAreNotReported) {

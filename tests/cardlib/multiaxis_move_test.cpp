@@ -141,6 +141,30 @@ TEST_F(MultiAxis, OperationCodesPerAxisAndSCurveOrder) {
   EXPECT_EQ(written(0, 0x99), reg_at_1965(2000));  // sections are not scaled by k
 }
 
+TEST_F(MultiAxis, AShortSCurveLineReachesThePureTriangleAndZeroesTheRangesOnEveryAxis) {
+  // Equal sections of 2000 pps and Tdec > 2 Tacc; 100 pulses per axis lie below the triangle
+  // threshold 8 S (S + FL) (UR + DR + 2) / K, so both axes run a pure S-curve triangle.
+  EXPECT_EQ(KTR4_S_curve_move_XY(0, 100, 100, 0, 1000, 10000, 0.1, 0.3, 2000, 2000), KTR4_OK);
+  const double kk = 32768.0 * 1966.0, fl = reg_at_1965(707), s = reg_at_1965(2000);
+  const uint32_t ur = written(0, 0x93), dr = written(0, 0x94);
+  ASSERT_LE(100.0, 8.0 * s * (s + fl) * (ur + dr + 2) / kk);
+  const auto top = static_cast<uint32_t>(std::trunc(0.9 * std::sqrt(kk * 100.0 / (2.0 * (ur + dr + 2)) + fl * fl)));
+  const auto dp = static_cast<uint32_t>(std::trunc(2.0 * (double(top) * top - fl * fl) * (dr + 1) / kk));
+  for (uint32_t a : {0u, 1u}) {
+    EXPECT_EQ(written(a, 0x90), 100u);
+    EXPECT_EQ(written(a, 0x91), static_cast<uint32_t>(fl));
+    EXPECT_EQ(written(a, 0x92), top);
+    EXPECT_EQ(written(a, 0x93), ur);
+    EXPECT_EQ(written(a, 0x94), dr);
+    EXPECT_EQ(written(a, 0x95), 1965u);
+    EXPECT_EQ(written(a, 0x96), dp);
+    EXPECT_EQ(written(a, 0x97), 0x05002461u);  // S-curve interpolation, shortened, manual point
+    EXPECT_EQ(written(a, 0x99), 0u);
+    EXPECT_EQ(written(a, 0x9A), 0u);
+  }
+  EXPECT_EQ(commands(), std::vector<uint32_t>{0x0353});
+}
+
 TEST_F(MultiAxis, SelectorsGroupsAndWrappers) {
   EXPECT_EQ(KTR4_T_curve_move_LINE2(0, 6, 1, 1, 0, 100, 1000, 0.1, 0.1), KTR4_ERR_RANGE);
   EXPECT_EQ(KTR4_T_curve_move_LINE3(0, 4, 1, 1, 1, 0, 100, 1000, 0.1, 0.1), KTR4_ERR_RANGE);

@@ -9,6 +9,7 @@
 // sanitizers), KTR4_PROPERTY_SEED the seed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -43,14 +44,9 @@ constexpr uint64_t kDefaultCases = 300'000;
 
 int32_t wrap(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v))); }
 
-uint32_t model_t_rate(double time, uint32_t from, uint32_t to) {
-  if (time == 0.0) return 1;
-  if (from == to) return 65535;
-  const int64_t divisor = 4 * ((int64_t{to} - from + kTwo32) % kTwo32) % kTwo32;
-  int64_t r = divisor == 0 ? int64_t{INT32_MIN} : to_i32(time * 19660800.0 / static_cast<double>(divisor));
-  r -= 1;
-  if (r < INT32_MIN) r += kTwo32;
-  return static_cast<uint32_t>(clamp64(r, 1, 65535));
+// A zero time gives the fastest rate, 1.
+uint32_t model_t_rate_of_time(double time, uint32_t from, uint32_t to) {
+  return time == 0.0 ? 1 : model_t_rate(time, from, to);
 }
 
 // Share of the longest axis.
@@ -155,7 +151,7 @@ Outcome model_line(const std::vector<ktr4::AxisState>& before, const std::vector
   const double k = model_share(targets);
   const uint32_t FH = model_speed(abs64(to_i32(static_cast<double>(abs64(a.max)) * k)), MG);
   const uint32_t FL = model_speed(abs64(to_i32(static_cast<double>(abs64(a.start)) * k)), MG);
-  const uint32_t UR = model_t_rate(a.tacc, FL, FH), DR = model_t_rate(a.tdec, FL, FH);
+  const uint32_t UR = model_t_rate_of_time(a.tacc, FL, FH), DR = model_t_rate_of_time(a.tdec, FL, FH);
   const auto ramp = model_group_ramp(FL, FH, UR, DR, MG, a.tacc, a.tdec, targets, false);
   const uint32_t correction = model_speed(st[0].correction_speed, MG);
   uint32_t bits = 0;
@@ -205,7 +201,7 @@ Outcome model_online(const std::vector<ktr4::AxisState>& before, const std::vect
                              : model_speed(abs64(to_i32(static_cast<double>(abs64(a.max)) * k)), MG);
   const uint32_t FL = single ? model_speed(abs64(a.start), MG)
                              : model_speed(abs64(to_i32(static_cast<double>(abs64(a.start)) * k)), MG);
-  const uint32_t UR = model_t_rate(a.tacc, FL, FH), DR = model_t_rate(a.tdec, FL, FH);
+  const uint32_t UR = model_t_rate_of_time(a.tacc, FL, FH), DR = model_t_rate_of_time(a.tdec, FL, FH);
   const auto ramp = model_group_ramp(FL, FH, UR, DR, MG, a.tacc, a.tdec, targets, true);
   for (size_t i = 0; i < n; ++i) {
     uint32_t mode = st[i].operation_mode & ~0x7Fu & ~0x400u;
@@ -301,6 +297,40 @@ std::string describe(const Outcome& o) {
   return s.str();
 }
 
+// The value last written to a register of an axis, operating or pre-register alike.
+uint32_t written_value(const std::vector<RegisterWrite>& writes, uint8_t axis, uint32_t pre_code) {
+  uint32_t value = 0;
+  for (const auto& w : writes)
+    if (w.axis == axis && (w.code & ~0x10u) == pre_code) value = w.value;
+  return value;
+}
+
+// Whether a started S-curve interpolation is the pure S-curve triangle with sections
+// requested, decided on the first axis's distance from the written registers and the
+// requested section speeds. Cases within a hair of a threshold are not claimed.
+bool pure_s_triangle(const std::vector<RegisterWrite>& writes, const std::vector<uint8_t>& axes, int32_t sa,
+                     int32_t sd, const LineArgs& a) {
+  if (a.tdec == 0.0 || a.tdec <= 2 * a.tacc) return false;
+  std::vector<int32_t> targets;
+  for (uint8_t axis : axes) targets.push_back(static_cast<int32_t>(written_value(writes, axis, 0x80)));
+  const uint8_t first = axes[0];
+  const uint32_t MG = written_value(writes, first, 0x85);
+  const double fl = written_value(writes, first, 0x81), ur1 = written_value(writes, first, 0x83) + 1.0,
+               dr1 = written_value(writes, first, 0x84) + 1.0;
+  const double fh = model_speed(abs64(to_i32(static_cast<double>(abs64(a.max)) * model_share(targets))), MG);
+  const double s_acc = model_range(sa, MG), s_dec = model_range(sd, MG), K = 32768.0 * (MG + 1.0), sum = ur1 + dr1;
+  const double d = static_cast<double>(abs64(targets[0]));
+  const double below = 1.0 - 1e-9, above = 1.0 + 1e-9;
+  if (s_acc == 0 && s_dec == 0) return false;
+  if (s_acc == s_dec) return d <= 8.0 * s_acc * (s_acc + fl) * sum / K * below;
+  const double b = ur1 * s_acc + dr1 * s_dec;
+  const double l = std::max(s_acc, s_dec), q = std::min(s_acc, s_dec);
+  const double kl = s_acc < s_dec ? 2.0 * dr1 + ur1 : 2.0 * ur1 + dr1, p = s_acc < s_dec ? ur1 * s_acc : dr1 * s_dec;
+  const double need = ((fh - fl) * sum + 2.0 * b) * (fh + fl) / K, mid = (kl * l + p) * (l + fl) * 4.0 / K;
+  const double low = 8.0 * q * (q + fl) * sum / K;
+  return d <= low * below && !(d <= need * above && d > mid * below);
+}
+
 bool same_state(const ktr4::AxisState& a, const ktr4::AxisState& b) {
   return a.commanded_end == b.commanded_end && a.lost_pulses == b.lost_pulses &&
          a.correction_pending == b.correction_pending && a.correction_enable == b.correction_enable &&
@@ -320,6 +350,7 @@ TEST_F(MultiAxisProperty, InterpolationsArcsAndChangesOverRandomArguments) {
   uint64_t mismatches = 0, violations = 0;
   uint64_t kinds[8] = {};
   uint64_t results[4] = {};  // started, refused, fallback (308/311), other
+  uint64_t triangles = 0;     // started pure S-curve triangles
   const auto began = std::chrono::steady_clock::now();
   auto violation = [&](uint64_t n, const std::string& what) {
     if (++violations <= 5) ADD_FAILURE() << "case " << n << " (seed " << seed << "): " << what;
@@ -365,6 +396,7 @@ TEST_F(MultiAxisProperty, InterpolationsArcsAndChangesOverRandomArguments) {
     ++kinds[kind];
 
     int32_t got = 0;
+    int32_t sa = 0, sd = 0;
     bool modelled = true;
     Outcome want;
     const uint8_t group_size = static_cast<uint8_t>(axes.size());
@@ -380,8 +412,8 @@ TEST_F(MultiAxisProperty, InterpolationsArcsAndChangesOverRandomArguments) {
         break;
       case 1: {  // S-curve interpolation: properties only
         modelled = false;
-        const int32_t sa = draw.chance(40) ? 0 : draw.between(0, 100000);
-        const int32_t sd = draw.chance(40) ? sa : draw.between(0, 100000);
+        sa = draw.chance(40) ? 0 : draw.between(0, 100000);
+        sd = draw.chance(40) ? sa : draw.between(0, 100000);
         got = group_size == 2   ? KTR4_S_curve_move_LINE2(0, selector, p[0], p[1], args.mode, args.start, args.max,
                                                           args.tacc, args.tdec, sa, sd)
               : group_size == 3 ? KTR4_S_curve_move_LINE3(0, selector, p[0], p[1], p[2], args.mode, args.start,
@@ -456,6 +488,12 @@ TEST_F(MultiAxisProperty, InterpolationsArcsAndChangesOverRandomArguments) {
       ++results[0];
       if ((kind == 0 || kind == 1 || kind == 4 || kind == 5 || kind == 6) && seen.commands.size() != 1)
         violation(n, "success without a start command");
+      if (kind == 1 && pure_s_triangle(seen.writes, axes, sa, sd, args)) {
+        ++triangles;
+        for (uint8_t a : axes)
+          if (written_value(seen.writes, a, 0x89) != 0 || written_value(seen.writes, a, 0x8A) != 0)
+            violation(n, "a pure S-curve triangle kept an S-curve range");
+      }
       if (kind == 4 || kind == 5 || kind == 6) {
         for (uint8_t a : axes) {
           bool centre = false, arc_mode = false;
@@ -488,11 +526,12 @@ TEST_F(MultiAxisProperty, InterpolationsArcsAndChangesOverRandomArguments) {
             << kinds[1] << ", on-line group " << kinds[2] << ", on-line single " << kinds[3] << ", arc "
             << kinds[4] << ", 3P arc " << kinds[5] << ", 3P circle " << kinds[6] << ", resync " << kinds[7]
             << "); started " << results[0] << ", refused " << results[1] << ", fallback " << results[2]
-            << ", other " << results[3] << "\n";
+            << ", other " << results[3] << "; pure S triangles " << triangles << "\n";
   EXPECT_EQ(mismatches, 0u);
   EXPECT_EQ(violations, 0u);
   EXPECT_GT(results[0], cases / 10);
   EXPECT_GT(results[2], 0u);
+  EXPECT_GT(triangles, 0u);
 }
 
 }  // namespace

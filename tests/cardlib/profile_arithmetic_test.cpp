@@ -10,7 +10,7 @@
 #include "frame/card_table.h"
 #include "motion/profile/arithmetic.h"
 #include "motion/profile/axis_bit.h"
-#include "motion/profile/bookkeeping.h"
+#include "frame/end_position.h"
 #include "motion/profile/magnification.h"
 #include "motion/profile/position_profile.h"
 #include "motion/profile/ramp_down.h"
@@ -19,6 +19,7 @@
 
 namespace {
 
+using namespace ktr4;
 using namespace ktr4::motion;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();

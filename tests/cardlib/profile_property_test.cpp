@@ -39,32 +39,6 @@ constexpr uint64_t kDefaultCases = 1'000'000;
 // The model: the formulas as they read, evaluated with 64-bit integers where a product must
 // not wrap and explicit 32-bit wrapping where it must.
 
-uint32_t model_range(int32_t section, uint32_t mg) {
-  if (section == 0) return 0;
-  return static_cast<uint32_t>(clamp64((mg + 1) * int64_t{static_cast<uint32_t>(section)} / 300, 1, 32767));
-}
-
-// trunc(time × 19 660 800.0 / divisor) − 1, divisor already wrapped to 32 bits.
-uint32_t model_rate_over(double time, int64_t divisor) {
-  divisor %= kTwo32;
-  int64_t r = divisor == 0 ? int64_t{INT32_MIN} : to_i32(time * 19660800.0 / static_cast<double>(divisor));
-  r -= 1;
-  if (r < INT32_MIN) r += kTwo32;  // the subtraction wraps in 32 bits
-  return static_cast<uint32_t>(clamp64(r, 1, 65535));
-}
-uint32_t model_t_rate(double time, uint32_t from, uint32_t to) {
-  if (from == to) return 65535;
-  return model_rate_over(time, 4 * ((int64_t{to} - from + kTwo32) % kTwo32));
-}
-uint32_t model_s_rate(double time, uint32_t from, uint32_t to, uint32_t s) {
-  if (s != 0) {
-    const int64_t d = (int64_t{to} - from + 2 * int64_t{s} + kTwo32) % kTwo32;
-    if (d == 0) return 65535;
-    return model_rate_over(time, 4 * d);
-  }
-  if (from == to) return 65535;
-  return model_rate_over(time, 8 * ((int64_t{to} - from + kTwo32) % kTwo32));
-}
 
 // A shortened speed lies within 1..FH (the requested operating speed).
 uint32_t model_shortened(double value, uint32_t fh) {

@@ -145,6 +145,33 @@ TEST_F(Pulser, AFailedReadLeavesTheFollowerOff) {
   EXPECT_TRUE(register_writes().empty());
 }
 
+TEST_F(Pulser, AFailedRemapChangesNothing) {
+  set_reg(0, 1, 0xE6, 30);
+  set_reg(0, 2, 0xE6, 100000);
+  set_reg(0, 0, 0xE3, 50);
+  ASSERT_EQ(KTR4_set_pulser_Map(0, 0, 1, 0), KTR4_OK);
+  ASSERT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 1), KTR4_OK);
+  auto& state = ktr4::axis_state(0, 0);
+  state.follower.history[1] = 4;
+  const uint32_t skips[] = {0, 1};  // the new source's counter read, then the position read
+  for (uint32_t skip : skips) {
+    ktr4sim_fail(50, 83, skip, 1);
+    EXPECT_EQ(KTR4_set_pulser_Map(0, 0, 2, 1), 83) << skip;
+    EXPECT_EQ(state.follow_enable, 1);
+    EXPECT_EQ(state.follow_source, 1);
+    EXPECT_EQ(state.follower.direction, 1);
+    EXPECT_EQ(state.previous_scaled_count, 30);
+    EXPECT_EQ(state.follower.history[1], 4);
+    EXPECT_EQ(state.follower.target, 50);
+  }
+  // The next sample still follows the old source, which has not moved.
+  ktr4sim_trace_clear();
+  ktr4::run_follower_procedure();
+  EXPECT_EQ(state.follower.target, 50);
+  EXPECT_EQ(register_reads().front(), 0xE6u);
+  EXPECT_EQ(calls_of(50).front().a, 1u);
+}
+
 TEST_F(Pulser, InitialResetsTheMapButKeepsDirectionHistoryTargetAndSpeed) {
   auto& state = ktr4::axis_state(0, 2);
   ASSERT_EQ(KTR4_set_pulser_Map(0, 2, 0, 1), KTR4_OK);

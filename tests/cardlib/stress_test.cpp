@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "frame/card_table.h"
-#include "interrupts/named_event.h"
 #include "ktr4.h"
 #include "ktr4sim.h"
 
@@ -88,8 +87,6 @@ TEST(Stress, ApplicationThreadsFollowerAndInterruptsTogether) {
   EXPECT_EQ(g_callbacks, raised);
   std::printf("stress: %d interrupts served one by one, %ld export calls from two threads\n", raised,
               calls.load());
-  // End the service thread: interrupts are off, so its next wake ends it.
-  ktr4::signal_event(event);
 }
 
 }  // namespace

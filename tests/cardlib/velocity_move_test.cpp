@@ -229,6 +229,21 @@ TEST_F(DecStop, SCurveRunUsesItsDecelerationRange) {
   EXPECT_EQ(register_writes()[0], (RegisterWrite{1, 0x94, 10}));
 }
 
+TEST_F(DecStop, AFailedRangeReadKeepsTheRateOfAnSCurveRunOnly) {
+  set_reg(0, 1, 0xD2, 65533);
+  ktr4sim_fail(50, 4723, 1, 1);  // the S-curve range read of a T-curve run
+  EXPECT_EQ(KTR4_dec_stop(0, 1, 0.3), KTR4_OK);
+  EXPECT_EQ(register_writes(), (std::vector<RegisterWrite>{{1, 0x94, 21}}));
+  EXPECT_EQ(commands(), std::vector<uint32_t>{0x024A});
+
+  ktr4sim_trace_clear();
+  axis(1).operation_mode |= 1u << 10;  // an S-curve run needs the range
+  ktr4sim_fail(50, 4723, 1, 1);
+  EXPECT_EQ(KTR4_dec_stop(0, 1, 0.3), 4723);
+  EXPECT_TRUE(register_writes().empty());
+  EXPECT_EQ(commands(), std::vector<uint32_t>{0x024A});
+}
+
 TEST_F(DecStop, AFailedSpeedReadStillStopsButKeepsTheCardsRate) {
   ktr4sim_fail(50, 4721, 0, 1);
   EXPECT_EQ(KTR4_dec_stop(0, 2, 0.3), 4721);

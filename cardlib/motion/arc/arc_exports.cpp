@@ -2,6 +2,7 @@
 // an axis's commanded end position with where it stands.
 #include "arc_geometry.h"
 #include "frame/card_table.h"
+#include "frame/end_position.h"
 #include "frame/export_call.h"
 #include "frame/register_access.h"
 #include "ktr4.h"
@@ -13,6 +14,7 @@
 #include "motion/profile/operation_mode.h"
 #include "motion/profile/register_codes.h"
 #include "motion/profile/speed_register.h"
+#include "motion/profile/profile_writes.h"
 
 using namespace ktr4;
 using namespace ktr4::motion;
@@ -23,8 +25,6 @@ inline constexpr uint32_t kArcCode = 0x64;          // clockwise
 inline constexpr uint32_t kArcReverseCode = 0x65;   // counter-clockwise
 inline constexpr uint32_t kQueueBit = 0x00008000u;  // bit 15
 inline constexpr uint32_t kArcBit = 0x08000000u;    // bit 27
-inline constexpr uint8_t kArcCentreCode = 0x98;
-inline constexpr uint8_t kEnvironmentCode = 0xA1;       // read with 0xE1
 inline constexpr uint32_t kCorrectionModeBits = 0x3000;  // bits 12 and 13
 
 uint32_t arc_operation_mode(uint32_t mode, uint32_t direction) {
@@ -32,15 +32,10 @@ uint32_t arc_operation_mode(uint32_t mode, uint32_t direction) {
   return (with_operation_code(mode, code) & ~(kSCurveBit | kQueueBit)) | kArcBit;
 }
 
-int32_t recorded(int32_t result) {
-  last_result() = result;
-  return result;
-}
-
 // Relative coordinates of the pair: absolute ones less the commanded end positions.
 void to_relative(uint8_t card, const AxisGroup& pair, int32_t& x, int32_t& y) {
-  x = wrapping_sub(x, axis_state(card, pair.axes[0]).commanded_end);
-  y = wrapping_sub(y, axis_state(card, pair.axes[1]).commanded_end);
+  x = relative_to_end(axis_state(card, pair.axes[0]), x);
+  y = relative_to_end(axis_state(card, pair.axes[1]), y);
 }
 
 int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32_t cx, int32_t cy, int32_t ex,
@@ -54,20 +49,13 @@ int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32
   const uint32_t mg = magnification_for_move(xs, speed, true);
   const uint32_t f = speed_register(speed, mg);
 
-  const int32_t x_end_before = xs.commanded_end;
-  const int32_t y_end_before = ys.commanded_end;
-  int32_t ex_rel = ex, ey_rel = ey;
+  const EndSnapshot x_end_before = snapshot_end(xs), y_end_before = snapshot_end(ys);
   if (mode != 0) {
-    cx = wrapping_sub(cx, xs.commanded_end);
-    cy = wrapping_sub(cy, ys.commanded_end);
-    ex_rel = wrapping_sub(ex, xs.commanded_end);
-    ey_rel = wrapping_sub(ey, ys.commanded_end);
-    xs.commanded_end = ex;
-    ys.commanded_end = ey;
-  } else {
-    xs.commanded_end = wrapping_add(xs.commanded_end, ex);
-    ys.commanded_end = wrapping_add(ys.commanded_end, ey);
+    cx = relative_to_end(xs, cx);
+    cy = relative_to_end(ys, cy);
   }
+  const int32_t ex_rel = book_plain_move(xs, ex, mode != 0);
+  const int32_t ey_rel = book_plain_move(ys, ey, mode != 0);
 
   for (uint32_t count = 0;;) {
     const int32_t rc = correct_arc_centre(ex_rel, ey_rel, cx, cy, &cx, &cy);
@@ -76,8 +64,8 @@ int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32
     if (rc == KTR4_ERR_ARC_GEOMETRY) {
       // The line replaces the arc: it is booked from where the pair was meant to be before
       // the arc, not from the arc's end, or a relative line would be counted twice.
-      xs.commanded_end = x_end_before;
-      ys.commanded_end = y_end_before;
+      restore_end(xs, x_end_before);
+      restore_end(ys, y_end_before);
       last_result() = KTR4_T_curve_move_LINE2(card, selector, ex, ey, mode, speed, speed, 0.0, 0.0);
       return KTR4_ERR_ARC_GEOMETRY;
     }
@@ -95,16 +83,13 @@ int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32
   for (uint8_t i = 0; i < 2; ++i) {
     const uint8_t axis = pair.axes[i];
     const AxisState& state = axis_state(card, axis);
-    const bool continuous = state.continuous != 0;
-    auto write = [&](uint8_t code, uint32_t value) {
-      write_register(card, axis, profile_code(code, continuous), value);
-    };
-    write(kTargetCode, static_cast<uint32_t>(targets[i]));
-    write(kStartSpeedCode, f);
-    write(kOperatingSpeedCode, f);
-    write(kMagnificationCode, mg);
-    write(kOperationModeCode, state.operation_mode);
-    write(kArcCentreCode, static_cast<uint32_t>(centres[i]));
+    ProfileRegisters r;
+    r.target = targets[i];
+    r.fl = r.fh = f;
+    r.mg = mg;
+    r.operation_mode = state.operation_mode;
+    r.centre = centres[i];
+    write_burst(card, axis, state.continuous != 0, r, kArcBurst);
   }
   const int32_t rc = write_command(card, static_cast<uint8_t>(axis_bit(pair.axes[0]) + axis_bit(pair.axes[1])),
                                    kStartCommand);
@@ -205,7 +190,7 @@ KTR4_API int32_t KTR4_CALL KTR4_correct_current_POS(ktr4_u8 card_slot, ktr4_u8 a
   int32_t position = 0;
   const int32_t rc = KTR4_read_current_position(card, axis, &position);
   // A failed position read has no position to take.
-  if (rc == KTR4_OK) axis_state(card, axis).commanded_end = position;
+  if (rc == KTR4_OK) book_position(axis_state(card, axis), position);
   return rc;
 }
 

@@ -1,13 +1,14 @@
 // Linear interpolation of two, three or four axes (T-curve and S-curve), and the XY and ZA
 // wrappers of the two-axis forms.
 #include "frame/card_table.h"
+#include "frame/end_position.h"
 #include "frame/export_call.h"
 #include "frame/register_access.h"
 #include "ktr4.h"
 #include "motion/profile/arithmetic.h"
-#include "motion/profile/bookkeeping.h"
 #include "motion/profile/magnification.h"
 #include "motion/profile/register_codes.h"
+#include "motion/profile/profile_writes.h"
 #include "axis_groups.h"
 #include "group_admission.h"
 #include "group_profile.h"
@@ -16,25 +17,6 @@ using namespace ktr4;
 using namespace ktr4::motion;
 
 namespace {
-
-// One axis's burst, operating or pre-register codes by its own continuous flag. The S-curve
-// burst writes the ramping-down point before the operation mode, like the T-curve one.
-void write_group_axis(uint8_t card, uint8_t axis, bool s_curve, const ProfileRegisters& r) {
-  const bool continuous = axis_state(card, axis).continuous != 0;
-  auto write = [&](uint8_t code, uint32_t value) { write_register(card, axis, profile_code(code, continuous), value); };
-  write(kTargetCode, static_cast<uint32_t>(r.target));
-  write(kStartSpeedCode, r.fl);
-  write(kOperatingSpeedCode, r.fh);
-  write(kAccelerationRateCode, r.ur);
-  write(kDecelerationRateCode, r.dr);
-  write(kMagnificationCode, r.mg);
-  write(kRampDownPointCode, r.dp);
-  write(kOperationModeCode, r.operation_mode);
-  if (s_curve) {
-    write(kSCurveAccelerationCode, r.s_acc);
-    write(kSCurveDecelerationCode, r.s_dec);
-  }
-}
 
 // `positions` holds the group's arguments in group order.
 int32_t line_move(uint8_t card, const AxisGroup& group, const int32_t* positions, bool absolute,
@@ -55,7 +37,10 @@ int32_t line_move(uint8_t card, const AxisGroup& group, const int32_t* positions
 
   for (uint8_t i = 0; i < group.count; ++i) {
     axis_state(card, group.axes[i]).operation_mode = regs[i].operation_mode;
-    write_group_axis(card, group.axes[i], curve == GroupCurve::kS, regs[i]);
+    // Operating or pre-register codes by each axis's own continuous flag.
+    write_burst(card, group.axes[i], axis_state(card, group.axes[i]).continuous != 0, regs[i],
+                curve == GroupCurve::kS ? std::span<const uint8_t>(kSInterpolationBurst)
+                                        : std::span<const uint8_t>(kTInterpolationBurst));
   }
   for (uint8_t i = 0; i < group.count; ++i)
     write_register(card, group.axes[i], kCorrectionSpeedCode, regs[i].correction);
@@ -76,11 +61,6 @@ int32_t line3(uint8_t card, uint8_t triple, int32_t d1, int32_t d2, int32_t d3, 
   if (!triple_group(triple, group)) return KTR4_ERR_RANGE;
   const int32_t positions[] = {d1, d2, d3};
   return line_move(card, group, positions, mode != 0, move, curve);
-}
-
-int32_t recorded(int32_t result) {
-  last_result() = result;
-  return result;
 }
 
 }  // namespace

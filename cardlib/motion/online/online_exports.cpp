@@ -1,13 +1,13 @@
 // On-line change of a running T-curve position move or linear interpolation: a new end,
 // speeds and times written into the operating registers of the running axes.
 #include "frame/card_table.h"
+#include "frame/end_position.h"
 #include "frame/export_call.h"
 #include "frame/register_access.h"
 #include "ktr4.h"
 #include "motion/linear/axis_groups.h"
 #include "motion/linear/group_profile.h"
 #include "motion/profile/arithmetic.h"
-#include "motion/profile/bookkeeping.h"
 #include "motion/profile/magnification.h"
 #include "motion/profile/operation_mode.h"
 #include "motion/profile/ramp_down.h"
@@ -56,10 +56,8 @@ int32_t change_group(uint8_t card, const AxisGroup& group, const int32_t* positi
   GroupAxis axes[kMaxGroupAxes];
   for (uint8_t i = 0; i < group.count; ++i) {
     AxisState& state = axis_state(card, group.axes[i]);
-    const TargetChange change =
-        change_running_target(state.commanded_end, static_cast<int32_t>(running[i]), positions[i], absolute);
-    state.commanded_end = change.commanded_end;
-    axes[i] = GroupAxis{change.target, state.operation_mode, state.mode_variant};
+    const int32_t target = book_running_change(state, static_cast<int32_t>(running[i]), positions[i], absolute);
+    axes[i] = GroupAxis{target, state.operation_mode, state.mode_variant};
   }
   const AxisState& first = axis_state(card, group.axes[0]);
   const uint32_t mg = magnification_for_move(first, move.max_speed, first.continuous != 0);
@@ -98,17 +96,15 @@ KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change(ktr4_u8 card_slot, ktr4_u8
 
   uint32_t running = 0;
   if (int32_t rc = read_register(card, axis, kReadTargetCode, &running)) return rc;
-  const TargetChange change =
-      change_running_target(state.commanded_end, static_cast<int32_t>(running), dist, low_byte(mode) != 0);
-  state.commanded_end = change.commanded_end;
+  const int32_t target = book_running_change(state, static_cast<int32_t>(running), dist, low_byte(mode) != 0);
 
-  const uint32_t distance = magnitude(change.target);
+  const uint32_t distance = magnitude(target);
   const RampDown ramp = shape_ramp_T(in, ramp_case_T_manual(in, distance), distance);
   const uint32_t op = with_operation_code(state.operation_mode, position_code(state.mode_variant)) & ~kSCurveBit;
   state.operation_mode = with_ramp_bits(op, ramp.kind);
 
   ProfileRegisters r;
-  r.target = change.target;
+  r.target = target;
   r.mg = in.mg, r.fh = ramp.fh, r.fl = in.fl, r.ur = in.ur, r.dr = in.dr, r.dp = ramp.dp;
   r.operation_mode = state.operation_mode;
   return write_change(card, axis, r);

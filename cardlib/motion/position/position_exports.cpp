@@ -1,12 +1,12 @@
 // Single-axis position moves (T-curve and S-curve, relative and absolute) and the change of
 // a running move's end.
 #include "frame/card_table.h"
+#include "frame/end_position.h"
 #include "frame/export_call.h"
 #include "frame/register_access.h"
 #include "ktr4.h"
 #include "motion/profile/arithmetic.h"
 #include "motion/profile/axis_bit.h"
-#include "motion/profile/bookkeeping.h"
 #include "motion/profile/magnification.h"
 #include "motion/profile/move_admission.h"
 #include "motion/profile/position_profile.h"
@@ -38,17 +38,11 @@ int32_t position_move(uint8_t card, uint8_t axis, int32_t dist, bool absolute, c
   state.operation_mode = r.operation_mode;
 
   if (curve == Curve::kT) {
-    write_t_curve_registers(card, axis, continuous, r);
+    write_burst(card, axis, continuous, r, kTCurveBurst);
   } else {
-    write_s_curve_registers(card, axis, continuous, r);
+    write_burst(card, axis, continuous, r, kSCurveBurst);
   }
   return write_command(card, axis_bit(axis), kStartCommand);
-}
-
-// The relative and absolute forms record their result like any register access.
-int32_t recorded(int32_t result) {
-  last_result() = result;
-  return result;
 }
 
 }  // namespace
@@ -112,10 +106,9 @@ KTR4_API int32_t KTR4_CALL KTR4_position_change(ktr4_u8 card_slot, ktr4_u8 axis_
   uint32_t running_target = 0;
   if (int32_t rc = read_register(card, axis, kReadTargetCode, &running_target)) return rc;
 
-  const TargetChange change = change_running_target(state.commanded_end, static_cast<int32_t>(running_target),
-                                                    new_dist, low_byte(mode) != 0);
-  state.commanded_end = change.commanded_end;
-  return write_register(card, axis, kTargetCode, static_cast<uint32_t>(change.target));
+  const int32_t target =
+      book_running_change(state, static_cast<int32_t>(running_target), new_dist, low_byte(mode) != 0);
+  return write_register(card, axis, kTargetCode, static_cast<uint32_t>(target));
 }
 
 }  // extern "C"

@@ -31,6 +31,7 @@ struct ProfileRegisters {
   uint32_t operation_mode = 0;
   uint32_t s_acc = 0, s_dec = 0;  // S-curve moves only
   uint32_t correction = 1;        // correction speed register
+  int32_t centre = 0;             // arc centre (arcs only)
   RampCase ramp = RampCase::kNoDeceleration;
 };
 

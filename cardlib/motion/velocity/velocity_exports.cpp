@@ -88,19 +88,20 @@ KTR4_API int32_t KTR4_CALL KTR4_velocity_change(ktr4_u8 card_slot, ktr4_u8 axis_
 KTR4_API int32_t KTR4_CALL KTR4_dec_stop(ktr4_u8 card_slot, ktr4_u8 axis_slot, double t_dec) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   AxisState& state = axis_state(card, axis);
-  Readings card_values{card, axis};
-  const uint32_t speed = card_values.read(kReadOperatingSpeedCode);
-  const uint32_t s_dec = card_values.read(kReadSCurveDecelerationCode);
-  // A stop is always commanded. If the speed could not be read, the card keeps the
-  // deceleration rate it has rather than one computed from an unknown speed, and the read's
-  // failure is reported.
-  if (card_values.failure == KTR4_OK) {
-    const bool s_curve = (state.operation_mode & kSCurveBit) != 0;
+  const bool s_curve = (state.operation_mode & kSCurveBit) != 0;
+  uint32_t speed = 0, s_dec = 0;
+  const int32_t speed_read = read_register(card, axis, kReadOperatingSpeedCode, &speed);
+  const int32_t range_read =
+      speed_read == KTR4_OK ? read_register(card, axis, kReadSCurveDecelerationCode, &s_dec) : KTR4_OK;
+  // A stop is always commanded. If a value the rate is computed from could not be read, the
+  // card keeps the deceleration rate it has, and the read's failure is reported; a T-curve
+  // rate does not depend on the S-curve range, so that read's failure does not count for it.
+  const int32_t failure = speed_read != KTR4_OK ? speed_read : (s_curve ? range_read : KTR4_OK);
+  if (failure == KTR4_OK)
     write_register(card, axis, kDecelerationRateCode, dec_stop_rate(t_dec, speed, s_dec, s_curve));
-  }
   const int32_t rc = write_command(card, axis_bit(axis), kDecelerationStopCommand);
   state.bookkeeping_armed = 1;
-  return rc != KTR4_OK ? rc : card_values.failure;
+  return rc != KTR4_OK ? rc : failure;
 }
 
 }  // extern "C"

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "frame/register_map.h"
+
 namespace ktr4::motion {
 
 struct VelocityMove {
@@ -17,9 +19,9 @@ struct VelocityRegisters {
   uint32_t mg = 2, fl = 1, fh = 1;
   // One ramp: the acceleration rate, or the deceleration rate when the start speed is above
   // the operating speed; for an S-curve its range goes to the range register of that phase.
-  uint8_t rate_code = 0x93;
+  uint8_t rate_code = kAccelerationRateCode;
   uint32_t rate = 1;
-  uint8_t range_code = 0x99;
+  uint8_t range_code = kSCurveAccelerationCode;
   uint32_t s_range = 0;
   uint32_t operation_mode = 0;
 };
@@ -31,7 +33,7 @@ VelocityRegisters s_velocity_profile(const VelocityMove& move, uint32_t mg, uint
 // (f_old) with the S-curve ranges it holds, by the curve kind recorded in the mode shadow.
 struct SpeedChange {
   uint32_t fh = 1;
-  uint8_t rate_code = 0x93;
+  uint8_t rate_code = kAccelerationRateCode;
   uint32_t rate = 1;
   uint32_t operation_mode = 0;
 };
