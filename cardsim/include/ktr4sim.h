@@ -124,10 +124,12 @@ int64_t ktr4sim_stop_tick(uint32_t slot, uint32_t axis);
  * that finds a segment whose process is gone (kill(pid, 0) fails with ESRCH) may remove it.
  *
  * Sequence lock: `sequence` is odd while the publisher writes `state`, even when it is whole.
- * The publisher never waits for readers. A reader loads `sequence` (acquire), copies `state`,
- * then loads `sequence` again after an acquire fence; the copy is good when both loads are
- * equal and even, otherwise it tries again. Both sides access `sequence` as a 32-bit atomic
- * and `state` as 64-bit words (relaxed atomics), so the structures keep 8-byte multiples.
+ * The publisher never waits for readers: it makes `sequence` odd, stores `state` as 64-bit
+ * words with release, then makes `sequence` even with release. A reader loads `sequence`
+ * (acquire), loads the words of `state` with acquire, and loads `sequence` again; the copy is
+ * good when both loads are equal and even, otherwise it tries again. Both sides access
+ * `sequence` as a 32-bit atomic and `state` as 64-bit atomic words, so the structures keep
+ * 8-byte multiples.
  * `magic` is stored last, with release, once the header is filled in. */
 #define KTR4SIM_SCOPE_PREFIX "/ktr4sim-scope-"
 #define KTR4SIM_SCOPE_MAGIC 0x5043534Bu /* "KSCP" in little-endian bytes */
