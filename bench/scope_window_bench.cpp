@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <thread>
@@ -104,8 +105,10 @@ int main(int argc, char** argv) {
   if (!window.attach(getpid())) return 1;
   auto* card_box = window.findChild<QComboBox*>("cardBox");
 
-  std::vector<double> stall_per_second, rss;
-  double worst_stall = 0, second_stall = 0;
+  // A pause on a busy machine is partly waiting for a core: the window thread's own CPU time
+  // between two probe ticks is the part this program causes.
+  std::vector<double> stall_per_second, busy_per_second, rss;
+  double worst_stall = 0, second_stall = 0, second_busy = 0, last_cpu = thread_cpu_seconds();
   QElapsedTimer clock, since_tick;
   clock.start();
   since_tick.start();
@@ -118,8 +121,13 @@ int main(int argc, char** argv) {
     const double gap = static_cast<double>(since_tick.nsecsElapsed()) / 1e6;
     since_tick.restart();
     second_stall = std::max(second_stall, gap);
+    const double cpu_now = thread_cpu_seconds();
+    second_busy = std::max(second_busy, (cpu_now - last_cpu) * 1000.0);
+    last_cpu = cpu_now;
     if (++ticks % 100 == 0) {
       stall_per_second.push_back(second_stall);
+      busy_per_second.push_back(second_busy);
+      second_busy = 0;
       worst_stall = std::max(worst_stall, second_stall);
       second_stall = 0;
       rss.push_back(rss_mib());
@@ -135,18 +143,24 @@ int main(int argc, char** argv) {
   writer.join();
   shm_unlink(name.c_str());
 
-  const Stats stall = stats(stall_per_second);
+  const Stats stall = stats(stall_per_second), busy = stats(busy_per_second);
   // The first 10 s fill the history; after that memory must stay flat.
   const std::vector<double> settled(rss.begin() + std::min<size_t>(rss.size() - 1, 10), rss.end());
   const Stats mem = stats(settled);
   std::printf("scope window, 16 cards x 4 axes at 100 Hz, %.0f s (offscreen)\n", wall);
   std::printf("  longest event-loop pause per second, ms: min %.1f  median %.1f  max %.1f\n", stall.min, stall.median,
               stall.max);
+  std::printf("  longest CPU time of the window thread between probe ticks per second, ms: min %.1f  median %.1f  "
+              "max %.1f\n", busy.min, busy.median, busy.max);
+  double load[1] = {0};
+  getloadavg(load, 1);
+  std::printf("  load average at the end: %.1f on %ld cores\n", load[0], sysconf(_SC_NPROCESSORS_ONLN));
   std::printf("  resident memory, MiB: start %.1f  after 10 s min %.1f  median %.1f  max %.1f  end %.1f\n", rss_start,
               mem.min, mem.median, mem.max, rss.back());
-  std::printf("  samples published %llu, missed by the window %llu, history %zu samples\n",
+  std::printf("  samples published %llu, missed by the window %llu, history %zu samples, restarts %llu\n",
               static_cast<unsigned long long>(published.load()),
-              static_cast<unsigned long long>(window.feed().history().missed()), window.feed().history().size());
+              static_cast<unsigned long long>(window.feed().history().missed()), window.feed().history().size(),
+              static_cast<unsigned long long>(window.feed().history().restarts()));
   std::printf("  window thread CPU: %.1f %% of one core\n", 100.0 * cpu / wall);
   return worst_stall > 50.0 ? 2 : 0;
 }

@@ -9,4 +9,4 @@ build="$here/build-tsan"
   -DORVANE_BUILD_TERMINAL=OFF -DORVANE_BUILD_BENCH=OFF
 cd "$build"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" KTR4_STRESS_MS=${KTR4_STRESS_MS:-4000} \
-  ctest --output-on-failure --timeout 600 -R 'Stress|Interrupt|Pulser|Follower|ScopeSeqlock|ScopePublisher'
+  ctest --output-on-failure --timeout 600 -R 'Stress|Interrupt|Pulser|Follower|ScopeSeqlock|ScopeFeed|ScopePublisher'

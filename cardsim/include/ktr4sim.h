@@ -123,19 +123,24 @@ int64_t ktr4sim_stop_tick(uint32_t slot, uint32_t axis);
  * The segment is one ktr4sim_scope_segment, removed when the process ends normally. A reader
  * that finds a segment whose process is gone (kill(pid, 0) fails with ESRCH) may remove it.
  *
- * Sequence lock: `sequence` is odd while the publisher writes `state`, even when it is whole.
- * The publisher never waits for readers: it makes `sequence` odd, stores `state` as 64-bit
- * words with release, then makes `sequence` even with release. A reader loads `sequence`
- * (acquire), loads the words of `state` with acquire, and loads `sequence` again; the copy is
- * good when both loads are equal and even, otherwise it tries again. Both sides access
- * `sequence` as a 32-bit atomic and `state` as 64-bit atomic words, so the structures keep
- * 8-byte multiples.
+ * It keeps the last KTR4SIM_SCOPE_SLOTS publications (0.64 s), so a reader that is late misses
+ * none: publication n (counted from 1) goes to ring[n % KTR4SIM_SCOPE_SLOTS], and `latest`
+ * names the newest whole one. Each slot has its own sequence lock: `sequence` is odd while the
+ * publisher writes the slot's `state`, even when it is whole. The publisher never waits for
+ * readers: it makes `sequence` odd, stores `state` as 64-bit words with release, makes
+ * `sequence` even with release, then stores `latest` with release. A reader loads `latest`
+ * (acquire), then for each publication it wants loads the slot's `sequence` (acquire), the
+ * words of `state` (acquire) and `sequence` again; the copy is good when both loads are equal
+ * and even and `state.sample` is the publication wanted (otherwise it was overwritten: the
+ * reader was more than a ring behind). Both sides access `sequence` and `latest` as atomics
+ * and `state` as 64-bit atomic words, so the structures keep 8-byte multiples.
  * `magic` is stored last, with release, once the header is filled in. */
 #define KTR4SIM_SCOPE_PREFIX "/ktr4sim-scope-"
 #define KTR4SIM_SCOPE_MAGIC 0x5043534Bu /* "KSCP" in little-endian bytes */
 #define KTR4SIM_SCOPE_VERSION 1u
 #define KTR4SIM_SCOPE_RATE_HZ 100u
 #define KTR4SIM_SCOPE_MAX_CARDS 16u
+#define KTR4SIM_SCOPE_SLOTS 64u
 
 /* What kind of move drives an axis (move_kind). */
 #define KTR4SIM_MOVE_NONE 0u
@@ -177,15 +182,22 @@ typedef struct ktr4sim_scope_state {
   ktr4sim_scope_card cards[KTR4SIM_SCOPE_MAX_CARDS];
 } ktr4sim_scope_state; /* 2208 bytes */
 
-typedef struct ktr4sim_scope_segment {
-  uint32_t magic;    /* KTR4SIM_SCOPE_MAGIC once the header is valid */
-  uint32_t version;  /* KTR4SIM_SCOPE_VERSION */
-  uint32_t size;     /* sizeof(ktr4sim_scope_segment) */
-  int32_t pid;       /* the publishing process */
-  uint32_t rate_hz;  /* publications per second */
-  uint32_t sequence; /* the sequence lock */
+typedef struct ktr4sim_scope_slot {
+  uint32_t sequence; /* the slot's sequence lock */
+  uint32_t reserved;
   ktr4sim_scope_state state;
-} ktr4sim_scope_segment; /* 2232 bytes */
+} ktr4sim_scope_slot; /* 2216 bytes */
+
+typedef struct ktr4sim_scope_segment {
+  uint32_t magic;      /* KTR4SIM_SCOPE_MAGIC once the header is valid */
+  uint32_t version;    /* KTR4SIM_SCOPE_VERSION */
+  uint32_t size;       /* sizeof(ktr4sim_scope_segment) */
+  int32_t pid;         /* the publishing process */
+  uint32_t rate_hz;    /* publications per second */
+  uint32_t slot_count; /* KTR4SIM_SCOPE_SLOTS */
+  uint64_t latest;     /* number of the newest whole publication (0: none yet) */
+  ktr4sim_scope_slot ring[KTR4SIM_SCOPE_SLOTS]; /* not "slots": Qt defines that word */
+} ktr4sim_scope_segment; /* 141 856 bytes */
 
 #ifdef __cplusplus
 }

@@ -1,30 +1,44 @@
 #include "chart_points.h"
 
+#include <algorithm>
+
 namespace ktr4scope {
 
-QList<QPointF> time_points(const SampleHistory& history, size_t from, uint32_t card, int axis, Quantity quantity) {
+namespace {
+
+// Calls `take` with every `step`-th sample from `from` and with the newest.
+template <typename Take>
+void thinned(const SampleHistory& history, size_t from, size_t max_points, Take take) {
+  if (from >= history.size()) return;
+  const size_t count = history.size() - from;
+  const size_t step = max_points == 0 ? 1 : std::max<size_t>(1, (count + max_points - 1) / max_points);
+  size_t i = from;
+  for (; i < history.size(); i += step) take(history.at(i));
+  if (i - step != history.size() - 1) take(history.newest());
+}
+
+}  // namespace
+
+QList<QPointF> time_points(const SampleHistory& history, size_t from, uint32_t card, int axis, Quantity quantity,
+                           size_t max_points) {
   QList<QPointF> points;
-  points.reserve(static_cast<qsizetype>(history.size() - std::min(from, history.size())));
-  for (size_t i = from; i < history.size(); ++i) {
-    const ktr4sim_scope_state& s = history.at(i);
-    if (card >= s.card_count) continue;
+  thinned(history, from, max_points, [&](const ktr4sim_scope_state& s) {
+    if (card >= s.card_count) return;
     const ktr4sim_scope_axis& a = s.cards[card].axes[axis];
     points.append({SampleHistory::seconds(s), quantity == Quantity::Position ? double(a.command_position) : a.speed});
-  }
+  });
   return points;
 }
 
-QList<QPointF> xy_points(const SampleHistory& history, size_t from, uint32_t card, int x_axis, int y_axis) {
+QList<QPointF> xy_points(const SampleHistory& history, size_t from, uint32_t card, int x_axis, int y_axis,
+                         size_t max_points) {
   QList<QPointF> points;
-  points.reserve(static_cast<qsizetype>(history.size() - std::min(from, history.size())));
-  for (size_t i = from; i < history.size(); ++i) {
-    const ktr4sim_scope_state& s = history.at(i);
-    if (card >= s.card_count) continue;
+  thinned(history, from, max_points, [&](const ktr4sim_scope_state& s) {
+    if (card >= s.card_count) return;
     points.append({double(s.cards[card].axes[x_axis].command_position), double(s.cards[card].axes[y_axis].command_position)});
-  }
+  });
   return points;
 }
-
 QString move_kind_name(uint16_t kind) {
   switch (kind) {
     case KTR4SIM_MOVE_NONE: return QStringLiteral("idle");

@@ -63,6 +63,7 @@ class ScopeWindow : public QMainWindow {
   QString shm_dir_;
   QString record_dir_;
   bool follow_ = true;
+  uint64_t drawn_ = 0;  // what the charts show: newest sample, card and X-Y axes
 
   QComboBox* source_box_ = nullptr;
   QComboBox* card_box_ = nullptr;

@@ -3,20 +3,29 @@
 namespace ktr4scope {
 
 bool ScopeFeed::attach(const std::string& name) {
-  history_.clear();
-  return reader_.open(name);
+  detach();
+  if (!reader_.open(name)) return false;
+  if (!poller_.start(name)) {
+    reader_.close();
+    return false;
+  }
+  return true;
 }
 
 void ScopeFeed::detach() {
+  poller_.stop();
   reader_.close();
   history_.clear();
 }
 
 bool ScopeFeed::poll() {
-  if (!reader_.read(state_)) return false;
-  if (!history_.add(state_)) return false;
-  recorder_.write(state_);
-  return true;
+  bool changed = false;
+  for (const ktr4sim_scope_state& state : poller_.take()) {
+    if (!history_.add(state)) continue;
+    recorder_.write(state);
+    changed = true;
+  }
+  return changed;
 }
 
 }  // namespace ktr4scope

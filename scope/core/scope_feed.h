@@ -1,5 +1,5 @@
-// What the scope does on every poll, apart from drawing: read the attached segment, keep the
-// new state in the history and hand it to the recorder.
+// What the scope does on every poll, apart from drawing: take what the poller thread read from
+// the attached segment, keep it in the history and hand it to the recorder.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,7 @@
 
 #include "csv_recorder.h"
 #include "sample_history.h"
+#include "segment_poller.h"
 #include "segment_reader.h"
 
 namespace ktr4scope {
@@ -23,17 +24,17 @@ class ScopeFeed {
   bool publisher_alive() const { return reader_.publisher_alive(); }
   long pid() const { return reader_.pid(); }
 
-  // Reads the segment once; true when a new state arrived.
+  // Takes the publications read since the last poll; true when the history changed.
   bool poll();
 
   const SampleHistory& history() const { return history_; }
   CsvRecorder& recorder() { return recorder_; }
 
  private:
-  SegmentReader reader_;
+  SegmentReader reader_;  // the header: pid, whether the publisher lives
+  SegmentPoller poller_;
   SampleHistory history_;
   CsvRecorder recorder_;
-  ktr4sim_scope_state state_{};
 };
 
 }  // namespace ktr4scope

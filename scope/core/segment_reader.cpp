@@ -72,4 +72,10 @@ bool SegmentReader::read(ktr4sim_scope_state& state) {
   return segment_ != nullptr && ktr4sim::scope::read(*segment_, state);
 }
 
+uint64_t SegmentReader::read_since(uint64_t after, std::vector<ktr4sim_scope_state>& out) {
+  if (segment_ == nullptr) return after;
+  ktr4sim_scope_state state;
+  return ktr4sim::scope::read_since(*segment_, after, state, [&](const ktr4sim_scope_state& s) { out.push_back(s); });
+}
+
 }  // namespace ktr4scope

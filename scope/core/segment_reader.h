@@ -39,6 +39,9 @@ class SegmentReader {
   // The latest whole state; false when none could be had (closed, or a publisher that keeps
   // writing through every attempt, which does not happen at 100 Hz).
   bool read(ktr4sim_scope_state& state);
+  // Appends every publication after number `after` still kept in the segment's ring, oldest
+  // first; returns the number to pass next time.
+  uint64_t read_since(uint64_t after, std::vector<ktr4sim_scope_state>& out);
 
  private:
   ktr4sim_scope_segment* segment_ = nullptr;

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <vector>
 #include <thread>
 
 #include "scope/scope_seqlock.h"
@@ -28,7 +30,10 @@ TEST(ScopeSegmentLayout, FieldsSitWhereTheHeaderSays) {
   EXPECT_EQ(offsetof(ktr4sim_scope_state, card_count), 24u);
   EXPECT_EQ(offsetof(ktr4sim_scope_state, cards), 32u);
   EXPECT_EQ(offsetof(ktr4sim_scope_segment, pid), 12u);
-  EXPECT_EQ(offsetof(ktr4sim_scope_segment, state), 24u);
+  EXPECT_EQ(offsetof(ktr4sim_scope_segment, latest), 24u);
+  EXPECT_EQ(offsetof(ktr4sim_scope_segment, ring), 32u);
+  EXPECT_EQ(offsetof(ktr4sim_scope_slot, state), 8u);
+  EXPECT_EQ(sizeof(ktr4sim_scope_segment), 32u + KTR4SIM_SCOPE_SLOTS * 2216u);
   EXPECT_EQ(segment_name(4711), "/ktr4sim-scope-4711");
 }
 
@@ -92,16 +97,41 @@ TEST(ScopeSeqlock, ReaderThreadNeverSeesATornState) {
 }
 
 TEST(ScopeSeqlock, ReadFailsWhileTheWriterIsInside) {
-  ktr4sim_scope_segment segment{};
-  init_segment(segment, 1);
-  publish(segment, numbered_state(5));
+  auto segment = std::make_unique<ktr4sim_scope_segment>();
+  init_segment(*segment, 1);
   ktr4sim_scope_state s;
-  segment.sequence += 1;  // as the writer leaves it mid-copy
-  EXPECT_FALSE(try_read(segment, s));
-  EXPECT_FALSE(read(segment, s, 10));
-  segment.sequence += 1;
-  ASSERT_TRUE(try_read(segment, s));
+  EXPECT_FALSE(read(*segment, s));  // nothing published yet
+  publish(*segment, numbered_state(5));
+  slot_of(*segment, 5).sequence += 1;  // as the writer leaves it mid-copy
+  EXPECT_FALSE(try_read(*segment, 5, s));
+  EXPECT_FALSE(read(*segment, s, 10));
+  slot_of(*segment, 5).sequence += 1;
+  ASSERT_TRUE(try_read(*segment, 5, s));
   EXPECT_EQ(s.sample, 5u);
+  EXPECT_FALSE(try_read(*segment, 5 + KTR4SIM_SCOPE_SLOTS, s));  // same slot, another publication
+}
+
+TEST(ScopeSeqlock, ALateReaderGetsWhatTheRingStillHolds) {
+  auto segment = std::make_unique<ktr4sim_scope_segment>();
+  init_segment(*segment, 1);
+  std::vector<uint64_t> got;
+  ktr4sim_scope_state s;
+  auto take = [&](const ktr4sim_scope_state& state) {
+    EXPECT_TRUE(consistent(state));
+    got.push_back(state.sample);
+  };
+  for (uint64_t n = 1; n <= 10; ++n) publish(*segment, numbered_state(n));
+  EXPECT_EQ(read_since(*segment, 0, s, take), 10u);
+  ASSERT_EQ(got.size(), 10u);
+  EXPECT_EQ(got.front(), 1u);
+  got.clear();
+  EXPECT_EQ(read_since(*segment, 10, s, take), 10u);  // nothing new
+  EXPECT_TRUE(got.empty());
+  for (uint64_t n = 11; n <= 100; ++n) publish(*segment, numbered_state(n));
+  EXPECT_EQ(read_since(*segment, 10, s, take), 100u);
+  ASSERT_EQ(got.size(), KTR4SIM_SCOPE_SLOTS);
+  EXPECT_EQ(got.front(), 100 - KTR4SIM_SCOPE_SLOTS + 1);
+  EXPECT_EQ(got.back(), 100u);
 }
 
 class ScopeSegmentDirectory : public ::testing::Test {
@@ -151,11 +181,12 @@ struct ShmObject {
     const int fd = shm_open(name.c_str(), O_CREAT | O_RDWR | O_TRUNC, 0600);
     EXPECT_GE(fd, 0);
     EXPECT_EQ(ftruncate(fd, static_cast<off_t>(size)), 0);
-    ktr4sim_scope_segment segment{};
-    init_segment(segment, getpid());
-    segment.magic = magic;
-    publish(segment, numbered_state(9));
-    EXPECT_EQ(pwrite(fd, &segment, std::min(size, sizeof segment), 0), static_cast<ssize_t>(std::min(size, sizeof segment)));
+    auto segment = std::make_unique<ktr4sim_scope_segment>();
+    init_segment(*segment, getpid());
+    segment->magic = magic;
+    publish(*segment, numbered_state(9));
+    const size_t bytes = std::min(size, sizeof *segment);
+    EXPECT_EQ(pwrite(fd, segment.get(), bytes, 0), static_cast<ssize_t>(bytes));
     close(fd);
   }
   ~ShmObject() { shm_unlink(name.c_str()); }
