@@ -305,13 +305,18 @@ void ScopeWindow::draw_lamps(const ktr4sim_scope_state& state) {
   const ktr4sim_scope_card& card_state = state.cards[card()];
   for (size_t a = 0; a < 4; ++a) {
     const QList<bool> on = lamps(card_state.axes[a]);
-    for (size_t i = 0; i < lamps_[a].size(); ++i)
-      lamps_[a][i]->setStyleSheet(on[static_cast<qsizetype>(i)]
-                                      ? QStringLiteral("background: #2ecc40; border: 1px solid #333; border-radius: 9px")
+    for (size_t i = 0; i < lamps_[a].size(); ++i) {
+      // Style sheets are costly to apply: only a lamp that changes gets a new one.
+      const int8_t lit = on[static_cast<qsizetype>(i)] ? 1 : 0;
+      if (lamp_lit_[a][i] == lit) continue;
+      lamp_lit_[a][i] = lit;
+      lamps_[a][i]->setStyleSheet(lit ? QStringLiteral("background: #2ecc40; border: 1px solid #333; border-radius: 9px")
                                       : QStringLiteral("background: #444; border: 1px solid #333; border-radius: 9px"));
-    move_kind_[a]->setText(QStringLiteral("%1  (mode 0x%2)")
-                               .arg(move_kind_name(card_state.axes[a].move_kind))
-                               .arg(card_state.axes[a].operation_mode, 4, 16, QLatin1Char('0')));
+    }
+    const QString kind = QStringLiteral("%1  (mode 0x%2)")
+                             .arg(move_kind_name(card_state.axes[a].move_kind))
+                             .arg(card_state.axes[a].operation_mode, 4, 16, QLatin1Char('0'));
+    if (move_kind_[a]->text() != kind) move_kind_[a]->setText(kind);
   }
 }
 

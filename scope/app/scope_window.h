@@ -80,6 +80,8 @@ class ScopeWindow : public QMainWindow {
   QValueAxis* xy_x_ = nullptr;
   QValueAxis* xy_y_ = nullptr;
   std::array<std::array<QLabel*, 5>, 4> lamps_{};
+  std::array<std::array<int8_t, 5>, 4> lamp_lit_{{{-1, -1, -1, -1, -1}, {-1, -1, -1, -1, -1}, {-1, -1, -1, -1, -1},
+                                                  {-1, -1, -1, -1, -1}}};  // -1: not drawn yet
   std::array<QLabel*, 4> move_kind_{};
 
   QTimer poll_timer_, draw_timer_, source_timer_;
