@@ -16,6 +16,7 @@ class SimCard : private motion::MotionHost {
   SimCard(uint8_t switch_setting, uint32_t handle);
 
   uint32_t handle() const { return handle_; }
+  uint8_t switch_setting() const { return switch_setting_; }
   bool is_open() const { return open_; }
   void set_open(bool open) { open_ = open; }
   uint16_t info_word() const { return info_word_; }
@@ -52,6 +53,8 @@ class SimCard : private motion::MotionHost {
   }
   void set_home(uint32_t axis, std::optional<int32_t> position) { motion_.set_home(axis, position); }
   bool moving(uint32_t axis) const { return motion_.moving(axis); }
+  uint32_t move_kind(uint32_t axis) const { return motion_.move_kind(axis); }
+  std::optional<int32_t> home(uint32_t axis) const { return motion_.home(axis); }
   motion::Tick last_end(uint32_t axis) const { return motion_.last_end(axis); }
 
  private:

@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
+  qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins qt6-charts-dev libqt6opengl6-dev
   socat xvfb xauth fonts-noto-cjk
   g++-mingw-w64-i686
   clang libclang-rt-14-dev

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the card library's threaded tests under ThreadSanitizer and runs them: the stress
-# test (application threads, follower timer, interrupts) and the interrupt tests, among them
-# the driver signalling through the event slot from another thread while it is replaced.
+# test (application threads, follower timer, interrupts), the interrupt tests (among them the
+# driver signalling through the event slot from another thread while it is replaced) and the
+# live scope (sequence lock, publisher thread against the application).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="$here/build-tsan"
@@ -9,4 +10,4 @@ build="$here/build-tsan"
   -DORVANE_BUILD_TERMINAL=OFF -DORVANE_BUILD_BENCH=OFF
 cd "$build"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" KTR4_STRESS_MS=${KTR4_STRESS_MS:-4000} \
-  ctest --output-on-failure --timeout 600 -R 'Stress|Interrupt|Pulser|Follower'
+  ctest --output-on-failure --timeout 600 -R 'Stress|Interrupt|Pulser|Follower|ScopeSeqlock|ScopeFeed|ScopePublisher'

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "ktr4sim.h"
+
 namespace ktr4sim::motion {
 
 namespace {
@@ -69,6 +71,19 @@ int64_t CardMotion::offset(const Job& job, int axis) const {
     case Kind::Pulser: return job.pulser_moved;
     default: return job.direction * p;
   }
+}
+
+uint32_t CardMotion::move_kind(uint32_t axis) const {
+  if (owner_[axis] < 0) return KTR4SIM_MOVE_NONE;
+  switch (jobs_[static_cast<size_t>(owner_[axis])]->kind) {
+    case Kind::Single: return KTR4SIM_MOVE_POSITION;
+    case Kind::Velocity: return KTR4SIM_MOVE_VELOCITY;
+    case Kind::Home: return KTR4SIM_MOVE_HOME;
+    case Kind::Line: return KTR4SIM_MOVE_LINE;
+    case Kind::Arc: return KTR4SIM_MOVE_ARC;
+    case Kind::Pulser: return KTR4SIM_MOVE_PULSER;
+  }
+  return KTR4SIM_MOVE_NONE;
 }
 
 bool CardMotion::running(const Job& job) {

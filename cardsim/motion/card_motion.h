@@ -47,8 +47,11 @@ class CardMotion {
 
   // The HOME sensor of an axis sits at this command position (none: it is never seen).
   void set_home(uint32_t axis, std::optional<int32_t> position) { home_[axis] = position; }
+  std::optional<int32_t> home(uint32_t axis) const { return home_[axis]; }
 
   bool moving(uint32_t axis) const { return owner_[axis] >= 0; }
+  // The kind of move driving the axis, as a KTR4SIM_MOVE_* code (the live scope shows it).
+  uint32_t move_kind(uint32_t axis) const;
   // Tick at which the axis's last move ended (-1: none yet).
   Tick last_end(uint32_t axis) const { return last_end_[axis]; }
 

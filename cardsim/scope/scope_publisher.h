@@ -1,0 +1,46 @@
+// The live-scope publisher: a thread that, 100 times a second, brings the wall-clock model up to
+// the present and writes every card's state to the process's shared-memory segment (layout and
+// protocol in ktr4sim.h). It exists only when KTR4SIM_SCOPE is set as the simulator loads.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "ktr4sim.h"
+
+namespace ktr4sim {
+
+class Simulator;
+
+class ScopePublisher {
+ public:
+  // Creates the segment and starts publishing; check ok().
+  explicit ScopePublisher(Simulator& simulator);
+  // Stops the thread and removes the segment.
+  ~ScopePublisher();
+  ScopePublisher(const ScopePublisher&) = delete;
+  ScopePublisher& operator=(const ScopePublisher&) = delete;
+
+  bool ok() const { return segment_ != nullptr; }
+
+  // The state of every card, taken under the simulator's lock (wall clock: brought up to now).
+  static void snapshot(Simulator& simulator, ktr4sim_scope_state& state);
+
+ private:
+  void run();
+  void publish_once();
+
+  Simulator& simulator_;
+  std::string name_;
+  ktr4sim_scope_segment* segment_ = nullptr;
+  uint64_t published_ = 0;
+  std::mutex stop_mutex_;  // the publisher's own; readers in other processes never see it
+  std::condition_variable stop_signal_;
+  bool stop_ = false;
+  std::thread thread_;
+};
+
+}  // namespace ktr4sim

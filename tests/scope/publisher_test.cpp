@@ -1,0 +1,208 @@
+// The simulated card's scope publisher, run with KTR4SIM_SCOPE set: in this process, and in
+// child processes running ktr4-scope-tour (normal end, killed, variable unset).
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ktr4.h"
+#include "ktr4sim.h"
+#include "sample_history.h"
+#include "scope/scope_seqlock.h"
+#include "segment_reader.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+std::string shm_file(long pid) { return "/dev/shm" + ktr4sim::scope::segment_name(pid); }
+
+// Reads states until `done` says so or 5 s pass; true when `done` was satisfied.
+template <typename Done>
+bool read_until(ktr4scope::SegmentReader& reader, Done done) {
+  const auto until = Clock::now() + 5s;
+  ktr4sim_scope_state s;
+  while (Clock::now() < until) {
+    if (reader.read(s) && done(s)) return true;
+    std::this_thread::sleep_for(2ms);
+  }
+  return false;
+}
+
+class ScopePublisher : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(std::getenv("KTR4SIM_SCOPE"), nullptr) << "run with KTR4SIM_SCOPE set";
+    ktr4sim_reset();
+    ASSERT_TRUE(reader_.open(ktr4sim::scope::segment_name(getpid())));
+  }
+  void TearDown() override {
+    KTR4_close();
+    ktr4sim_reset();
+  }
+  ktr4scope::SegmentReader reader_;
+};
+
+TEST_F(ScopePublisher, PublishesTheProcessSegment) {
+  EXPECT_EQ(reader_.pid(), getpid());
+  const auto found = ktr4scope::find_segments();
+  bool listed = false;
+  for (const auto& f : found) listed = listed || f.pid == getpid();
+  EXPECT_TRUE(listed);
+  uint64_t first = 0;
+  ASSERT_TRUE(read_until(reader_, [&](const ktr4sim_scope_state& s) { return (first = s.sample) > 0; }));
+  EXPECT_TRUE(read_until(reader_, [&](const ktr4sim_scope_state& s) { return s.sample > first + 3; }));
+}
+
+TEST_F(ScopePublisher, MovesTheWallClockModelWhileTheProgramMakesNoCall) {
+  ASSERT_EQ(KTR4_initial(), KTR4_OK);
+  ASSERT_EQ(KTR4_init_card(0), KTR4_OK);
+  ASSERT_EQ(KTR4_TR_position_move(0, 0, 3000, 1000, 10000, 0.05, 0.05), KTR4_OK);
+  // From here on only the segment is looked at: the driver is not called.
+  bool saw_motion = false;
+  const bool ended = read_until(reader_, [&](const ktr4sim_scope_state& s) {
+    const ktr4sim_scope_axis& a = s.cards[0].axes[0];
+    if (a.move_kind == KTR4SIM_MOVE_POSITION && a.speed > 1000 && (a.main_status & 0x0008) == 0) saw_motion = true;
+    return (a.main_status & 0x0008) && a.command_position == 3000 && a.move_kind == KTR4SIM_MOVE_NONE;
+  });
+  EXPECT_TRUE(saw_motion);
+  EXPECT_TRUE(ended);
+}
+
+TEST_F(ScopePublisher, ShowsTheCardsAndTheVirtualClock) {
+  const uint8_t switches[2] = {3, 7};
+  ktr4sim_set_cards(switches, 2);
+  ktr4sim_use_virtual_clock(1);
+  ktr4sim_advance(12345);
+  const uint64_t now = ktr4sim_now();
+  ktr4sim_scope_state seen{};
+  ASSERT_TRUE(read_until(reader_, [&](const ktr4sim_scope_state& s) {
+    seen = s;
+    return s.virtual_clock == 1 && s.card_count == 2;
+  }));
+  EXPECT_EQ(seen.tick, now);  // a virtual clock is not moved by the publisher
+  EXPECT_EQ(seen.cards[0].switch_number, 3u);
+  EXPECT_EQ(seen.cards[1].switch_number, 7u);
+}
+
+// --- child processes -----------------------------------------------------------------------
+
+struct Child {
+  pid_t pid = -1;
+  int wait() {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return status;
+  }
+  bool running() const { return waitpid(pid, nullptr, WNOHANG) == 0; }
+};
+
+Child spawn_tour(std::vector<std::string> args, bool scope) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e != nullptr; ++e)
+    if (std::string(*e).rfind("KTR4SIM_SCOPE=", 0) != 0) env.emplace_back(*e);
+  if (scope) env.emplace_back("KTR4SIM_SCOPE=1");
+  args.insert(args.begin(), KTR4_SCOPE_TOUR);
+  std::vector<char*> argv, envp;
+  for (auto& a : args) argv.push_back(a.data());
+  for (auto& e : env) envp.push_back(e.data());
+  argv.push_back(nullptr);
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  Child child;
+  EXPECT_EQ(posix_spawn(&child.pid, KTR4_SCOPE_TOUR, &actions, nullptr, argv.data(), envp.data()), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  return child;
+}
+
+bool wait_for_file(const std::string& path) {
+  for (int i = 0; i < 500 && !std::filesystem::exists(path); ++i) std::this_thread::sleep_for(10ms);
+  return std::filesystem::exists(path);
+}
+
+TEST(ScopePublisherProcess, NormalEndRemovesTheSegment) {
+  Child tour = spawn_tour({"--scale", "0.02", "--hold", "0.3"}, true);
+  ASSERT_TRUE(wait_for_file(shm_file(tour.pid)));
+  const int status = tour.wait();
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_FALSE(std::filesystem::exists(shm_file(tour.pid)));
+}
+
+TEST(ScopePublisherProcess, AKilledProgramsSegmentIsRecognisedAndRemoved) {
+  Child tour = spawn_tour({"--loop"}, true);
+  ASSERT_TRUE(wait_for_file(shm_file(tour.pid)));
+  kill(tour.pid, SIGKILL);
+  tour.wait();
+  ASSERT_TRUE(std::filesystem::exists(shm_file(tour.pid)));  // nobody could remove it
+  for (const auto& found : ktr4scope::find_segments()) EXPECT_NE(found.pid, tour.pid);
+  EXPECT_FALSE(std::filesystem::exists(shm_file(tour.pid)));
+}
+
+TEST(ScopePublisherProcess, NothingIsPublishedWithoutTheVariable) {
+  Child tour = spawn_tour({"--loop"}, false);
+  std::this_thread::sleep_for(400ms);
+  EXPECT_TRUE(tour.running());
+  EXPECT_FALSE(std::filesystem::exists(shm_file(tour.pid)));
+  kill(tour.pid, SIGKILL);
+  tour.wait();
+}
+
+// The tour's segment recorded as it runs, then replayed into the scope's history.
+TEST(ScopePublisherProcess, RecordedTourEndsWhereItWasCommanded) {
+  Child tour = spawn_tour({"--scale", "0.1"}, true);
+  ASSERT_TRUE(wait_for_file(shm_file(tour.pid)));
+  ktr4scope::SegmentReader reader;
+  ASSERT_TRUE(reader.open(ktr4sim::scope::segment_name(tour.pid)));
+  std::vector<ktr4sim_scope_state> recording;
+  ktr4sim_scope_state s;
+  bool ended = false;
+  while (!ended) {
+    ended = !tour.running();  // one more read after the end: the last publication
+    if (reader.read(s) && (recording.empty() || s.sample != recording.back().sample)) recording.push_back(s);
+    std::this_thread::sleep_for(2ms);
+  }
+  ASSERT_GT(recording.size(), 20u);
+
+  ktr4scope::SampleHistory everything(recording.size());
+  bool arc = false;
+  uint64_t gaps = 0;
+  for (size_t i = 0; i < recording.size(); ++i) {
+    everything.add(recording[i]);
+    arc = arc || (recording[i].cards[0].axes[0].move_kind == KTR4SIM_MOVE_ARC &&
+                  recording[i].cards[0].axes[1].move_kind == KTR4SIM_MOVE_ARC);
+    if (i > 0) gaps += recording[i].sample - recording[i - 1].sample - 1;
+  }
+  EXPECT_TRUE(arc);
+  EXPECT_EQ(everything.missed(), gaps);
+  for (size_t i = 1; i < everything.size(); ++i) EXPECT_GT(everything.at(i).tick, everything.at(i - 1).tick);
+  const int32_t commanded[4] = {500, -300, 1500, -800};
+  const ktr4sim_scope_card& last = everything.newest().cards[0];
+  for (int a = 0; a < 4; ++a) {
+    EXPECT_EQ(last.axes[a].command_position, commanded[a]) << "axis " << a;
+    EXPECT_EQ(last.axes[a].feedback_position, commanded[a]) << "axis " << a;
+    EXPECT_TRUE(last.axes[a].main_status & 0x0008) << "axis " << a;
+    EXPECT_EQ(last.axes[a].move_kind, KTR4SIM_MOVE_NONE);
+  }
+  ktr4scope::SampleHistory ring(16);
+  for (const auto& r : recording) ring.add(r);
+  EXPECT_EQ(ring.size(), 16u);
+  EXPECT_EQ(ring.newest().sample, recording.back().sample);
+  EXPECT_EQ(ring.at(0).sample, recording[recording.size() - 16].sample);
+}
+
+}  // namespace
