@@ -173,41 +173,56 @@ QByteArray programFileBytes(const QStringList& records)
 
 namespace {
 
-void appendLineFields(QStringView line, QStringList& fields)
+// Hands each field of one line to take; false from take stops.
+bool lineFields(QStringView line, const std::function<bool(QStringView)>& take)
 {
     const QStringView trimmed = line.trimmed();
     if (trimmed.isEmpty())
-        return;
+        return true;
     if (trimmed.front() == u'"') {
-        if (trimmed.size() >= 2 && trimmed.back() == u'"') {
-            fields << trimmed.mid(1, trimmed.size() - 2).toString();
-            return;
-        }
+        if (trimmed.size() >= 2 && trimmed.back() == u'"')
+            return take(trimmed.mid(1, trimmed.size() - 2));
         const QStringView rest = trimmed.mid(1);
         const qsizetype quote = rest.indexOf(u'"');
-        fields << (quote < 0 ? rest : rest.left(quote)).toString();
-        return;
+        return take(quote < 0 ? rest : rest.left(quote));
     }
-    for (QStringView field : trimmed.split(u','))
-        fields << field.trimmed().toString();
+    // Walked in place: a line of millions of commas makes no list of its fields.
+    qsizetype from = 0;
+    while (true) {
+        const qsizetype comma = trimmed.indexOf(u',', from);
+        const QStringView field = trimmed.mid(from, comma < 0 ? trimmed.size() - from : comma - from);
+        if (!take(field.trimmed()))
+            return false;
+        if (comma < 0)
+            return true;
+        from = comma + 1;
+    }
 }
 
 }  // namespace
 
-QStringList programFileFields(const QByteArray& bytes)
+void forEachProgramFileField(QStringView text, const std::function<bool(QStringView)>& take)
 {
-    const QString text = QString::fromLatin1(bytes);
-    QStringList fields;
     qsizetype start = 0;
     while (start < text.size()) {
         qsizetype end = start;
         while (end < text.size() && text[end] != u'\r' && text[end] != u'\n')
             ++end;
-        appendLineFields(QStringView(text).mid(start, end - start), fields);
+        if (!lineFields(text.mid(start, end - start), take))
+            return;
         if (end < text.size() && text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n')
             ++end;
         start = end + 1;
     }
+}
+
+QStringList programFileFields(const QByteArray& bytes)
+{
+    QStringList fields;
+    forEachProgramFileField(QString::fromLatin1(bytes), [&fields](QStringView field) {
+        fields << field.toString();
+        return true;
+    });
     return fields;
 }
 

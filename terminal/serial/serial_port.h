@@ -67,6 +67,8 @@ public:
     bool write(QStringView text);  // one byte per character, as a character frame
 
 signals:
+    // The port is open and about to be closed by close(): last bytes may still be written.
+    void aboutToClose();
     void lost();
 
 private:

@@ -29,6 +29,7 @@
 #include <QRadioButton>
 #include <QRandomGenerator>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -169,6 +170,7 @@ void Form1::Form_Load()
         List2->addItem(QString());
 
     SSTab1->setCurrentIndex(1);
+    setTextColor(Label8, kTextGrey);
 }
 
 void Form1::closeEvent(QCloseEvent* event)
@@ -192,7 +194,8 @@ void Form1::Command13_Click()
 void Form1::applySizeMode(const tessa::SizeMode& mode)
 {
     using tessa::setGeometryTwips;
-    resize(tessa::twipsToPixelsX(mode.windowWidth, this), tessa::twipsToPixelsY(mode.windowHeight, this));
+    resize(tessa::twipsToPixelsX(mode.windowWidth, this),
+           tessa::twipsToPixelsY(mode.windowHeight, this) + statusBarAllowance_);
     Label3->move(tessa::twipsToPixelsX(mode.label3Left, this), tessa::twipsToPixelsY(mode.label3Top, this));
     Command16->move(tessa::twipsToPixelsX(mode.command16Left, this), tessa::twipsToPixelsY(mode.command16Top, this));
     Command14->move(tessa::twipsToPixelsX(mode.command14Left, this), tessa::twipsToPixelsY(mode.command14Top, this));
@@ -234,6 +237,18 @@ void Form1::showMessage(const QString& text, const QString& title)
 void Form1::showNotConnectedMessage()
 {
     showMessage(kNotConnected, kHintTitle);
+}
+
+QStatusBar* Form1::shownStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    // Its widgets come after the first call: measured again on every use.
+    const int height = std::max(bar->sizeHint().height(), bar->minimumSizeHint().height());
+    if (height > statusBarAllowance_) {
+        resize(width(), this->height() + height - statusBarAllowance_);
+        statusBarAllowance_ = height;
+    }
+    return bar;
 }
 
 bool Form1::portOpenGuard()
@@ -353,9 +368,9 @@ void Form1::Timer12_Timer()
 bool Form1::Text1_KeyPress(QKeyEvent* event)
 {
     const bool digit = event->text().size() == 1 && event->text()[0] >= u'0' && event->text()[0] <= u'9';
-    const bool editing = event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete || isEnter(event);
+    const bool editing = event->key() == Qt::Key_Backspace || isEnter(event);
     if (!digit && !editing)
-        return typesCharacter(event);  // other characters are discarded; caret keys pass
+        return typesCharacter(event) || event->key() == Qt::Key_Delete;  // caret keys pass
     // Editing the number always leaves the port closed.
     if (Comm1->isOpen())
         Command2_Click();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frames/crc16.h"
+#include "panels/jog_hold.h"
 #include "receive/receive_logs.h"
 #include "settings/settings_store.h"
 #include "settings/startup_settings.h"
@@ -29,6 +30,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QStatusBar;
 class QTabWidget;
 class QTimer;
 class QButtonGroup;
@@ -132,6 +134,10 @@ private:
     void refreshView(QPlainTextEdit* view, const QString& log, ViewSync& sync);
     void scrollToEnd(QPlainTextEdit* view);
     void showMessage(const QString& text, const QString& title);
+    // The status bar, made on first use; the window grows by its height, so that no control
+    // goes under it.
+    QStatusBar* shownStatusBar();
+    int statusBarAllowance_ = 0;
     void showNotConnectedMessage();
 
     // Window-level state.
@@ -225,13 +231,15 @@ private:
     void sendOutputPattern(const QByteArray& prefix);
     void sendMotionCommand(const char* command);
     void jogMouseDown(std::uint8_t direction);
-    void jogMouseUp();
+    // Whatever ends a jog press: the mouse released anywhere, focus or window lost, the port
+    // closing. Sends the release frames once per press.
+    void endJog();
     void jogClick(std::uint8_t direction);
     void download(bool program);
 
     std::array<QLineEdit*, 45> Text26{};
     std::array<tessa::FilledShape*, 8> Shape1{};
-    std::uint8_t jogDirection_ = 0x00;
+    tessa::JogHold jogHold_;
     QPushButton* Command24 = nullptr;
     QPushButton* Command25 = nullptr;
     QLineEdit* Text16 = nullptr;
@@ -308,8 +316,6 @@ private:
     int replayPosition_ = 0;
     std::int16_t loading_ = 0;
     std::int16_t modeChangeIndex_ = 0;
-    int loadRecordNumber_ = 0;
-    QStringList loadProblems_;
     std::unique_ptr<tessa::AutoTestWindow> autoTestWindow_;
     std::unique_ptr<tessa::AutoTest> autoTest_;
     QGroupBox* Frame1 = nullptr;

@@ -109,6 +109,7 @@ void Form1::showAutoTestProgress(const QString& text)
         autoTestStop_->setObjectName(u"AutoTestStop"_s);
         statusBar()->addWidget(autoTestProgress_, 1);
         statusBar()->addPermanentWidget(autoTestStop_);
+        shownStatusBar();
         connect(autoTestStop_, &QPushButton::clicked, this, &Form1::mnu_autotest_stop_Click);
     }
     autoTestStop_->setEnabled(Timer4->isActive());

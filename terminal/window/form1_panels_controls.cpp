@@ -4,6 +4,8 @@
 
 #include "panels/command_rows.h"
 #include "panels/modbus_panels.h"
+#include "panels/motion_buttons.h"
+#include "serial/serial_port.h"
 #include "window/control_names.h"
 #include "window/filled_shape.h"
 #include "window/twips.h"
@@ -194,6 +196,11 @@ void Form1::wirePanelEvents()
     click("Command17", &Form1::Command17_Click);
     click("Command56", &Form1::Command56_Click);
     connect(Timer11, &QTimer::timeout, this, &Form1::Timer11_Timer);
+    // The hold frame must not go out before 200 ms; a coarse timer may fire 5 % early.
+    Timer11->setTimerType(Qt::PreciseTimer);
+    // Closing the port while a jog is held stops the axis first.
+    connect(Comm1, &tessa::SerialPort::aboutToClose, this, &Form1::endJog);
+    connect(Comm1, &tessa::SerialPort::lost, this, &Form1::endJog);
     Command24->installEventFilter(this);
     Command25->installEventFilter(this);
     // The data boxes shown follow the register count from the start, not only after an edit.
@@ -205,9 +212,12 @@ bool Form1::panelEventFilter(QObject* watched, QEvent* event)
     const QEvent::Type type = event->type();
     if (watched == Command24 || watched == Command25) {
         if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
-            jogMouseDown(watched == Command24 ? 0x00 : 0x80);
-        else if (type == QEvent::MouseButtonRelease)
-            jogMouseUp();
+            jogMouseDown(watched == Command24 ? tessa::kJogPlus : tessa::kJogMinus);
+        // A release outside the button, or the button losing focus, being hidden or its window
+        // deactivated (the button gets the window's deactivation) all end the press.
+        else if (type == QEvent::MouseButtonRelease || type == QEvent::FocusOut || type == QEvent::Hide
+                 || type == QEvent::WindowDeactivate)
+            endJog();
         return false;
     }
     if (type != QEvent::KeyRelease)

@@ -336,6 +336,7 @@ private slots:
     void connectAndDisconnectShowTheirStates()
     {
         form = std::make_unique<Form1>();
+        QCOMPARE(labelTextColor(child<QLabel>("Label8")), QColor(0x80, 0x80, 0x80));  // grey from the start
         auto* options = form->findChildren<QRadioButton*>(QStringLiteral("Option1")).at(1);
         options->setChecked(true);
         child<QComboBox>("Combo1")->setCurrentIndex(3);
@@ -424,6 +425,9 @@ private slots:
         text1->setCursorPosition(1);
 
         QTest::keyClick(text1, Qt::Key_A);  // a letter changes nothing
+        text1->setCursorPosition(0);
+        QTest::keyClick(text1, Qt::Key_Delete);  // only digits, Enter and Backspace edit the number
+        text1->setCursorPosition(1);
         QCOMPARE(text1->text(), QStringLiteral("3"));
         QVERIFY(form->comm1().isOpen());
         QVERIFY(Command1()->isHidden());

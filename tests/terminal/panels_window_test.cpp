@@ -7,6 +7,7 @@
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
 #include "support/form_test.h"
+#include "window/common_dialog.h"
 #include "support/file_dialog_answerer.h"
 #include "support/message_box_answerer.h"
 #include "support/pty_pair.h"
@@ -156,6 +157,16 @@ private:
         box->selectAll();
         QTest::keyClick(box, Qt::Key_Backspace);
         QTest::keyClicks(box, text);
+    }
+
+    // The jog buttons' page in front, as when a user reaches them.
+    void showJogPage()
+    {
+        auto* tabs = child<QTabWidget>(QStringLiteral("SSTab1"));
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->widget(i)->isAncestorOf(button("Command24")))
+                tabs->setCurrentIndex(i);
+        QVERIFY(button("Command24")->isVisible());
     }
 
 private slots:
@@ -655,6 +666,75 @@ private slots:
         QVERIFY(far.readFor(400).isEmpty());
     }
 
+    void jogHoldFrameNeverLeavesBefore200Ms()
+    {
+        showForm();
+        connectToPty();
+        showJogPage();
+        FarEnd far(pty->farPath());
+        QPushButton* jogPlus = button("Command24");
+        // A coarse timer fires a few ms early about every other time: several presses.
+        for (int press = 0; press < 6; ++press) {
+            QElapsedTimer held;
+            held.start();
+            QTest::mousePress(jogPlus, Qt::LeftButton);
+            QCOMPARE(far.read(3), hex("D800ED"));
+            const qint64 at = held.elapsed();
+            QVERIFY2(at >= 200, qPrintable(QStringLiteral("hold frame after %1 ms").arg(at)));
+            QTest::mouseRelease(jogPlus, Qt::LeftButton);
+            QCOMPARE(far.read(9), hex("E600EDE600EDE300ED"));
+        }
+    }
+
+    void jogEndsWhereverItIsReleased()
+    {
+        showForm();
+        connectToPty();
+        showJogPage();
+        FarEnd far(pty->farPath());
+        QPushButton* jogPlus = button("Command24");
+        QPushButton* jogMinus = button("Command25");
+        const QByteArray released = hex("E600EDE600ED");
+
+        // Released off the button before 200 ms: no click, and no hold frame after the release.
+        QTest::mousePress(jogPlus, Qt::LeftButton);
+        QTest::mouseRelease(jogPlus, Qt::LeftButton, {}, QPoint(-30, -30));
+        QCOMPARE(far.read(6), released);
+        QVERIFY(far.readFor(400).isEmpty());
+
+        // Released off the button after the hold frame: the release frames, no step frame.
+        QTest::mousePress(jogMinus, Qt::LeftButton);
+        QCOMPARE(far.read(3), hex("D880ED"));
+        QTest::mouseRelease(jogMinus, Qt::LeftButton, {}, QPoint(-30, -30));
+        QCOMPARE(far.read(6), released);
+        QVERIFY(far.readFor(300).isEmpty());
+
+        // The button loses the focus while held: the jog ends there; the later mouse up adds nothing.
+        QTest::mousePress(jogPlus, Qt::LeftButton);
+        QCOMPARE(far.read(3), hex("D800ED"));
+        lineEdit("Text1")->setFocus();
+        QCOMPARE(far.read(6), released);
+        QTest::mouseRelease(jogPlus, Qt::LeftButton);
+        QVERIFY(far.readFor(300).isEmpty());
+
+        // The window is deactivated while the button is held, before the hold frame.
+        QTest::mousePress(jogMinus, Qt::LeftButton);
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QCoreApplication::sendEvent(form.get(), &deactivate);
+        QCOMPARE(far.read(6), released);
+        QVERIFY(far.readFor(400).isEmpty());
+        QTest::mouseRelease(jogMinus, Qt::LeftButton, {}, QPoint(-30, -30));
+
+        // The port is closed while held: the release frames go out before it closes.
+        QTest::mousePress(jogPlus, Qt::LeftButton);
+        QCOMPARE(far.read(3), hex("D800ED"));
+        button("Command2")->click();
+        QVERIFY(!form->comm1().isOpen());
+        QCOMPARE(far.read(6), released);
+        QTest::mouseRelease(jogPlus, Qt::LeftButton, {}, QPoint(-30, -30));
+        QVERIFY(far.readFor(300).isEmpty());
+    }
+
     void jogWithTheLineClosed()
     {
         showForm();
@@ -747,6 +827,23 @@ private slots:
         QCOMPARE(far.read(5), QByteArray("c73\r\n"));
         QVERIFY(far.readFor(200).isEmpty());
         QVERIFY(button("Command24")->isEnabled() && button("Command25")->isEnabled());
+    }
+
+    void unreadableDownloadFileSaysOnlyTheAnnouncementWasSent()
+    {
+        showForm();
+        connectToPty();
+        FarEnd far(pty->farPath());
+        QTemporaryDir dir;  // a folder: it opens in no dialog's way but cannot be read as a file
+        tessa::CommonDialog::answerForTests([&](const QString&, bool) { return std::optional<QString>(dir.path()); });
+        MessageBoxAnswerer answers;
+        button("Command56")->click();
+        tessa::CommonDialog::answerForTests({});
+        QCOMPARE(far.read(5), QByteArray("c83\r\n"));
+        QVERIFY(far.readFor(200).isEmpty());
+        QCOMPARE(answers.texts.size(), 1);
+        QVERIFY2(answers.texts[0].contains(QStringLiteral("Only the announcement c83 was sent")), qPrintable(answers.texts[0]));
+        QVERIFY(!answers.texts[0].contains(QStringLiteral("Nothing was sent")));
     }
 
     void parameterDownloadLeavesTheJogButtons()
