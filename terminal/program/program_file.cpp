@@ -1,6 +1,11 @@
 #include "program/program_file.h"
 
+#include "frames/frame_text.h"
+
 #include <QIODevice>
+
+#include <algorithm>
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -79,28 +84,38 @@ ProgramFileLoad parseProgramFile(const QByteArray& bytes, bool cut)
     ProgramFileLoad load;
     load.cut = cut;
     qsizetype recordNumber = 0;
-    const auto refuse = [&load, &recordNumber](const QString& problem) {
+    // Only the first refusals are described; the others cost a count.
+    const auto refuse = [&load, &recordNumber](const std::function<QString()>& problem) {
         if (load.refused.size() < kRefusedRecordsNamed)
-            load.refused << u"Record %1 of the file: %2"_s.arg(recordNumber).arg(problem);
+            load.refused << u"Record %1 of the file: %2"_s.arg(recordNumber).arg(problem());
         else
             ++load.refusedMore;
     };
-    forEachProgramFileField(QString::fromLatin1(bytes), [&](QStringView field) {
+    const auto dataEmpty = [] { return kDataEmptyText; };
+    forEachProgramFileField(bytes, [&](QByteArrayView field) {
         ++recordNumber;
         if (load.records.size() >= kProgramMaxLines) {
             load.full = true;
             return false;
         }
-        const EditorFields fields = editorFieldsOf(field.left(kRecordCharactersRead));
-        if (!fields.delay && fields.data.isEmpty()) {
-            refuse(kDataEmptyText);
+        // Too short for data (which starts at character 6) or a delay: refused as empty data,
+        // with no text made of it.
+        if (field.size() <= 5) {
+            refuse(dataEmpty);
             return true;
         }
-        const CheckedRecord checked = checkEditorFields(fields, static_cast<int>(load.records.size()) + 1);
+        const QString text = QString::fromLatin1(field.first(std::min(field.size(), kRecordCharactersRead)));
+        const int lineNumber = static_cast<int>(load.records.size()) + 1;
+        // Hexadecimal data that is not pairs 00..FF: refused before any record is built.
+        if (!isDelayRecord(text) && isHexRecord(text) && !hexTextFrame(QStringView(text).sliced(5))) {
+            refuse([&] { return checkEditorFields(editorFieldsOf(text), lineNumber).problem; });
+            return true;
+        }
+        const CheckedRecord checked = checkEditorFields(editorFieldsOf(text), lineNumber);
         if (checked.record)
             load.records << *checked.record;
         else
-            refuse(checked.problem);
+            refuse([&] { return checked.problem; });
         return true;
     });
     return load;
