@@ -4,8 +4,7 @@
 // Goal: every file loads or is refused in under 1 s with under 100 MB extra.
 //   tessa_program_load_bench [runs]   (default 5)
 #include "program/program_file.h"
-#include "support/message_box_answerer.h"
-#include "window/common_dialog.h"
+#include "support/dialog_answerer.h"
 #include "window/form1.h"
 
 #include <QAction>
@@ -147,10 +146,9 @@ int main(int argc, char* argv[])
                 if (file.open(QIODevice::ReadOnly))
                     (void)tessa::readProgramFile(file);
             });
-            tessa::CommonDialog::answerForTests([&](const QString&, bool) { return std::optional<QString>(path); });
-            MessageBoxAnswerer answers;
+            tessa::testing::DialogAnswerer answers;
+            answers.paths << path;
             measure(window, [&] { open->trigger(); });
-            tessa::CommonDialog::answerForTests({});
         }
         allWithin = report("loader", c.name, loader) && allWithin;
         allWithin = report("window", c.name, window) && allWithin;

@@ -283,7 +283,6 @@ void Form1::Command1_Click()
         ComPortShape->setFillColor(kLampGrey);
     }
     Option1[0]->setChecked(true);
-    Comm1->setInputModeBinary();
     const int portNumber = tessa::parsePortNumber(Text1->text());
     // Numbers the port tables cannot hold are refused before anything indexes them.
     if (!tessa::isPortNumberInTables(portNumber)) {

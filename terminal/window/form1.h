@@ -147,7 +147,6 @@ private:
     ViewSync hexViewSync_;
     ViewSync charViewSync_;
     std::array<std::int16_t, tessa::kPortTableSize> portAvailability_{};
-    std::array<std::int16_t, tessa::kPortTableSize> portAnswered_{};
     std::int16_t connectSucceeded_ = 0;
     QList<QPair<QString, QString>> restoredPanelValues_;
 

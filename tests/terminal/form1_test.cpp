@@ -4,8 +4,9 @@
 
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
+#include "support/dialog_answerer.h"
 #include "support/form_test.h"
-#include "support/message_box_answerer.h"
+#include "support/window_test_main.h"
 #include "support/pty_pair.h"
 #include "window/filled_shape.h"
 
@@ -35,6 +36,7 @@
 #include <sys/resource.h>
 
 using tessa::testing::FarEnd;
+using tessa::testing::DialogAnswerer;
 using tessa::testing::PtyPair;
 
 namespace {
@@ -380,7 +382,7 @@ private slots:
         QVERIFY(other.open(QIODevice::ReadWrite));
         qputenv("TESSA_COM4", pty->nearPath().toLocal8Bit());
         child<QLineEdit>("Text1")->setText(QStringLiteral("4"));
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         QTest::mouseClick(Command1(), Qt::LeftButton);
         QCOMPARE(answers.texts, QStringList{kPortBusy});
         QCOMPARE(answers.titles, QStringList{QStringLiteral("提示")});
@@ -397,7 +399,7 @@ private slots:
         form = std::make_unique<Form1>();
         qputenv("TESSA_COM6", "/nonexistent/tessa-device");
         auto* text1 = child<QLineEdit>("Text1");
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         text1->setText(QStringLiteral("6"));
         QTest::mouseClick(Command1(), Qt::LeftButton);
         QCOMPARE(answers.texts.value(0), kPortBusy);
@@ -519,7 +521,7 @@ private slots:
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         auto* text7 = child<QLineEdit>("Text7");
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         QTest::mouseClick(text7, Qt::LeftButton);
         QCOMPARE(answers.texts, QStringList{kNotConnected});
         QCOMPARE(answers.titles, QStringList{QStringLiteral("提示")});
@@ -619,7 +621,7 @@ private slots:
     {
         form = std::make_unique<Form1>();
         connectToPty();
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         pty->stop();
         QTRY_COMPARE_WITH_TIMEOUT(answers.texts.size(), 1, 10000);
         QCOMPARE(answers.texts.first(), kPortLost);
@@ -645,7 +647,7 @@ private slots:
     {
         form = std::make_unique<Form1>();
         auto* command3 = child<QPushButton>("Command3");
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         command3->click();  // not connected
         QCOMPARE(answers.texts, QStringList{kNotConnected});
 
@@ -740,16 +742,6 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    // A settings store of this process alone, and no display needed.
-    QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    Form1Test test;
-    return QTest::qExec(&test, argc, argv);
-}
+TESSA_WINDOW_TEST_MAIN(Form1Test)
 
 #include "form1_test.moc"

@@ -6,10 +6,9 @@
 #include "frames/crc16.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
+#include "support/dialog_answerer.h"
 #include "support/form_test.h"
-#include "window/common_dialog.h"
-#include "support/file_dialog_answerer.h"
-#include "support/message_box_answerer.h"
+#include "support/window_test_main.h"
 #include "support/pty_pair.h"
 #include "window/filled_shape.h"
 
@@ -38,6 +37,7 @@
 #include <thread>
 
 using tessa::testing::FarEnd;
+using tessa::testing::DialogAnswerer;
 using tessa::testing::PtyPair;
 
 using tessa::testing::withCrc;
@@ -294,7 +294,7 @@ private slots:
         QCOMPARE(text26(18)->text(), QStringLiteral("02"));
         QCOMPARE(text26(19)->text(), QStringLiteral("04"));
         QVERIFY(text26(20)->isVisible());
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         replaceText(text26(18), QStringLiteral("x"));
         QCOMPARE(text26(19)->text(), QStringLiteral("04"));
         text26(18)->clear();
@@ -311,7 +311,7 @@ private slots:
         showForm();
         connectToPty();
         FarEnd far(pty->farPath());
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         // A read first leaves a CRC behind that a refused panel must not send on its own.
         button("Command35")->click();
         QCOMPARE(far.read(8).size(), 8);
@@ -348,7 +348,7 @@ private slots:
     void modbusButtonsAreGuardedWhileNotConnected()
     {
         showForm();
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         for (const char* name : {"Command31", "Command33", "Command35", "Command37", "Command52", "Command57"}) {
             button(name)->click();
             QTRY_COMPARE(form->focusWidget(), static_cast<QWidget*>(button("Command1")));
@@ -471,7 +471,7 @@ private slots:
 
         // Closed port: message, no indicator or setting changes.
         button("Command2")->click();
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         button("Command32")->click();
         button("Command29")->click();
         QCOMPARE(answers.texts, QStringList(2, kNotConnected));
@@ -521,7 +521,7 @@ private slots:
         far.write(QByteArray("AB\r\nCD"));
         QTRY_COMPARE_WITH_TIMEOUT(child<QPlainTextEdit>(QStringLiteral("Text6"))->toPlainText(),
                                   QStringLiteral("AB  \nCD"), 5000);
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         button("Command28")->click();
         QFile file(home.filePath(QStringLiteral("tessa.txt")));
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -571,7 +571,7 @@ private slots:
 
         // With the port closed under a hidden Command1, "Input" (connect-button guard) is not
         // refused while "Version" (port-open guard) is.
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         form->comm1().close();
         button("Command39")->click();
         QTest::qWait(50);
@@ -586,7 +586,7 @@ private slots:
     void motionCommandButtons()
     {
         showForm();
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         button("Command26")->click();
         QCOMPARE(answers.texts, QStringList{kNotConnected});
         QCOMPARE(button("Command30")->text(), QStringLiteral("讀取參數"));
@@ -738,7 +738,7 @@ private slots:
     void jogWithTheLineClosed()
     {
         showForm();
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         QPushButton* jogPlus = button("Command24");
         auto* timer11 = child<QTimer>(QStringLiteral("Timer11"));
         QTest::mousePress(jogPlus, Qt::LeftButton);
@@ -771,7 +771,8 @@ private slots:
         far.write(QByteArray("old"));
         QTRY_VERIFY_WITH_TIMEOUT(!form->receiveLogs().hexLog().isEmpty(), 5000);
         {
-            FileDialogAnswerer dialog(full);
+            DialogAnswerer dialog(DialogAnswerer::RealFileDialog);
+            dialog.paths << full;
             button("Command17")->click();
             QCOMPARE(dialog.shown, 1);
             QCOMPARE(dialog.filters, QStringList{QStringLiteral("Txt file (*.txt)")});
@@ -789,8 +790,8 @@ private slots:
             f.write(content + 'x');
         }
         {
-            MessageBoxAnswerer answers;
-            FileDialogAnswerer dialog(over);
+            DialogAnswerer answers;
+            answers.paths << over;
             button("Command17")->click();
             QCOMPARE(answers.texts, QStringList{QStringLiteral("Filesize too large over 10000Bytes")});
             QCOMPARE(answers.icons, QList<QMessageBox::Icon>{QMessageBox::NoIcon});
@@ -804,7 +805,7 @@ private slots:
 
         // Cancelled: only the announcement, jog stays off.
         {
-            FileDialogAnswerer dialog{QString()};
+            DialogAnswerer dialog;
             button("Command17")->click();
             QCOMPARE(dialog.shown, 1);
         }
@@ -819,8 +820,8 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
         {
-            MessageBoxAnswerer answers;
-            FileDialogAnswerer dialog(empty);
+            DialogAnswerer answers;
+            answers.paths << empty;
             button("Command17")->click();
             QVERIFY(answers.texts.isEmpty());
         }
@@ -835,10 +836,9 @@ private slots:
         connectToPty();
         FarEnd far(pty->farPath());
         QTemporaryDir dir;  // a folder: it opens in no dialog's way but cannot be read as a file
-        tessa::CommonDialog::answerForTests([&](const QString&, bool) { return std::optional<QString>(dir.path()); });
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
+        answers.paths << dir.path();
         button("Command56")->click();
-        tessa::CommonDialog::answerForTests({});
         QCOMPARE(far.read(5), QByteArray("c83\r\n"));
         QVERIFY(far.readFor(200).isEmpty());
         QCOMPARE(answers.texts.size(), 1);
@@ -849,7 +849,7 @@ private slots:
     void parameterDownloadLeavesTheJogButtons()
     {
         showForm();
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         button("Command56")->click();
         QCOMPARE(answers.texts, QStringList{kNotConnected});
         QCOMPARE(button("Command56")->text(), QStringLiteral("傳送參數"));
@@ -864,7 +864,8 @@ private slots:
         }
         button("Command24")->setEnabled(false);
         {
-            FileDialogAnswerer dialog(path);
+            DialogAnswerer dialog;
+            dialog.paths << path;
             button("Command56")->click();
         }
         QCOMPARE(far.read(12), hex("6338330D0A") + hex("00FF0D0A1AFF00"));
@@ -873,16 +874,6 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    // A settings store of this process alone, and no display needed.
-    QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    PanelsWindowTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+TESSA_WINDOW_TEST_MAIN(PanelsWindowTest)
 
 #include "panels_window_test.moc"

@@ -7,7 +7,9 @@
 #include "program/program_table.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
+#include "support/dialog_answerer.h"
 #include "support/form_test.h"
+#include "support/window_test_main.h"
 #include "support/pty_pair.h"
 
 #include <QAction>
@@ -39,47 +41,10 @@
 #include <unistd.h>
 
 using tessa::testing::FarEnd;
+using tessa::testing::DialogAnswerer;
 using tessa::testing::PtyPair;
 
 namespace {
-
-// Answers modal dialogs as they come up: message boxes with the next queued button (OK when
-// the queue is empty), file dialogs with the next queued path (cancel when it is empty).
-class DialogAnswerer : public QObject {
-public:
-    DialogAnswerer()
-    {
-        connect(&poll_, &QTimer::timeout, this, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal || modal->property("answeredByTest").toBool())
-                return;
-            modal->setProperty("answeredByTest", true);
-            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-                texts << box->text();
-                titles << box->windowTitle();
-                const QMessageBox::StandardButton which = buttons.isEmpty() ? QMessageBox::Ok : buttons.takeFirst();
-                box->button(which)->click();
-            }
-        });
-        // File dialogs are answered where the window asks for a name.
-        tessa::CommonDialog::answerForTests([this](const QString& filter, bool) -> std::optional<QString> {
-            filters << filter;
-            if (paths.isEmpty())
-                return std::nullopt;
-            return paths.takeFirst();
-        });
-        poll_.start(10);
-    }
-    ~DialogAnswerer() { tessa::CommonDialog::answerForTests({}); }
-    QStringList texts;
-    QStringList titles;
-    QStringList filters;
-    QList<QMessageBox::StandardButton> buttons;
-    QStringList paths;
-
-private:
-    QTimer poll_;
-};
 
 QByteArray bytes(std::initializer_list<int> values)
 {
@@ -675,16 +640,5 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    // A settings store of this process alone (the file dialogs remember their folders there
-    // too), and no display needed.
-    QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ProgramFormTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+TESSA_WINDOW_TEST_MAIN(ProgramFormTest)
 #include "program_form_test.moc"

@@ -48,7 +48,6 @@ protected:
         port.setPortResolver([this](int) { return pty.nearPath(); });
         port.setPortNumber(1);
         port.setSettings(QStringLiteral("115200,n,8,1"));
-        port.setInputModeBinary();
     }
 
     PtyPair pty;
