@@ -6,6 +6,7 @@
 #include "frames/frame_text.h"
 #include "frames/random_frame.h"
 #include "program/program_table.h"
+#include "serial/connection.h"
 #include "serial/serial_port.h"
 #include "window/common_dialog.h"
 #include "window/filled_shape.h"
@@ -159,8 +160,7 @@ void Form1::Form_Load()
 
     Combo2->setCurrentIndex(0);  // Combo2_Click moves it on to "Dorva Encoder/Creel"
 
-    for (int port = 1; port <= 20; ++port)
-        portAvailability_[port] = 1;
+    connection_->markScanPortsAvailable();
 
     Text6->move(Text6->x(), Text4->y());
     move(x(), tessa::twipsToPixelsY(100, this));
@@ -273,7 +273,12 @@ bool Form1::connectButtonGuard()
 
 std::int16_t Form1::portAvailability(int portNumber) const
 {
-    return tessa::isPortNumberInTables(portNumber) ? portAvailability_[portNumber] : 0;
+    return connection_->availability(portNumber);
+}
+
+std::int16_t Form1::connectSucceeded() const
+{
+    return connection_->connectSucceeded() ? 1 : 0;
 }
 
 void Form1::Command1_Click()
@@ -284,38 +289,26 @@ void Form1::Command1_Click()
     }
     Option1[0]->setChecked(true);
     const int portNumber = tessa::parsePortNumber(Text1->text());
-    // Numbers the port tables cannot hold are refused before anything indexes them.
-    if (!tessa::isPortNumberInTables(portNumber)) {
-        connectFailed(portNumber, false);
-        return;
-    }
-    Comm1->setPortNumber(portNumber);
-    Comm1->setSettings(Combo1->currentText() + u",n,8,1"_s);
-    if (!Comm1->open()) {
-        connectFailed(portNumber, true);
+    const tessa::Connection::Outcome outcome = connection_->connectTo(portNumber, Combo1->currentText() + u",n,8,1"_s);
+    if (outcome != tessa::Connection::Outcome::Opened) {
+        connectFailed(outcome == tessa::Connection::Outcome::OpenFailed);
         return;
     }
     Command1->hide();
     Command2->show();
-    connectSucceeded_ = 1;
     ComPortShape->setFillColor(kLampGreen);
-    portAvailability_[portNumber] = 1;
     Timer12->start();
     Label8->setEnabled(true);
     setTextColor(Label8, kTextGreen);
     Label8->setText(kConnectedCaption);
 }
 
-void Form1::connectFailed(int portNumber, bool numberInTables)
+void Form1::connectFailed(bool numberInTables)
 {
     Timer12->stop();
-    const bool autoTestRunning = Timer4->isActive();
-    if (numberInTables)
-        portAvailability_[portNumber] = 0;
-    if (autoTestRunning) {
-        connectSucceeded_ = 0;
+    // The auto test goes on to the next port without a message.
+    if (Timer4->isActive())
         return;
-    }
     if (numberInTables)
         showMessage(kPortBusy, kHintTitle);
     else

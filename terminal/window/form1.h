@@ -37,6 +37,7 @@ class QButtonGroup;
 
 namespace tessa {
 class CommonDialog;
+class Connection;
 class FilledShape;
 class SerialPort;
 struct SizeMode;
@@ -64,7 +65,7 @@ public:
     tessa::SettingsStore& settingsStore() { return settings_; }
     const tessa::LastCrcText& lastCrcText() const { return lastCrc_; }
     std::int16_t portAvailability(int portNumber) const;
-    std::int16_t connectSucceeded() const { return connectSucceeded_; }
+    std::int16_t connectSucceeded() const;
     // Panel values read at start (only when "REL1" asked for a restore), for the device panels.
     const QList<QPair<QString, QString>>& restoredPanelValues() const { return restoredPanelValues_; }
 
@@ -124,7 +125,7 @@ private:
     void applySizeMode(const tessa::SizeMode& mode);
     void showConnectedState();
     void showNotConnectedState();
-    void connectFailed(int portNumber, bool numberInTables);
+    void connectFailed(bool numberInTables);
     // What a receive view last took from its log.
     struct ViewSync {
         quint64 generation = ~quint64{0};
@@ -146,8 +147,7 @@ private:
     tessa::LastCrcText lastCrc_;
     ViewSync hexViewSync_;
     ViewSync charViewSync_;
-    std::array<std::int16_t, tessa::kPortTableSize> portAvailability_{};
-    std::int16_t connectSucceeded_ = 0;
+    tessa::Connection* connection_ = nullptr;
     QList<QPair<QString, QString>> restoredPanelValues_;
 
     // Controls outside the tab control.

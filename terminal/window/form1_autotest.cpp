@@ -31,7 +31,7 @@ public:
         form_.Command1_Click();
     }
     int portInText1() const override { return tessa::parsePortNumber(form_.Text1->text()); }
-    bool connectSucceeded() const override { return form_.connectSucceeded_ == 1; }
+    bool connectSucceeded() const override { return form_.connectSucceeded() == 1; }
     int deviceRow() const override { return form_.Combo2->currentIndex(); }
     QString deviceTypeText() const override { return form_.Combo2->currentText(); }
     void writeString(const QString& text) override { form_.Comm1->write(QStringView(text)); }
