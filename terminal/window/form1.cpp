@@ -9,6 +9,7 @@
 #include "serial/connection.h"
 #include "serial/serial_port.h"
 #include "window/common_dialog.h"
+#include "window/event_hook.h"
 #include "window/filled_shape.h"
 #include "window/port_map_dialog.h"
 #include "window/size_modes.h"
@@ -106,34 +107,26 @@ void Form1::wireEvents()
     connect(Comm1, &tessa::SerialPort::lost, this, &Form1::Comm1_Lost);
     wireProgramEvents();
 
-    // Key and mouse events reach their handlers through eventFilter().
-    for (QObject* watched : {static_cast<QObject*>(Text1), static_cast<QObject*>(Combo1),
-                             static_cast<QObject*>(Combo1->lineEdit()), static_cast<QObject*>(Text7)})
-        watched->installEventFilter(this);
+    tessa::onEvents(Text1, [this](QEvent* e) {
+        if (e->type() == QEvent::KeyPress)
+            return Text1_KeyPress(static_cast<QKeyEvent*>(e));
+        if (e->type() == QEvent::KeyRelease)
+            Text1_KeyUp();
+        return false;
+    });
+    for (QObject* combo : {static_cast<QObject*>(Combo1), static_cast<QObject*>(Combo1->lineEdit())})
+        tessa::onEvents(combo, [this](QEvent* e) {
+            return e->type() == QEvent::KeyPress && Combo1_KeyPress(static_cast<QKeyEvent*>(e));
+        });
+    tessa::onEvents(Text7, [this](QEvent* e) {
+        if (e->type() == QEvent::KeyPress)
+            return Text7_KeyPress(static_cast<QKeyEvent*>(e));
+        if (e->type() == QEvent::MouseButtonPress)
+            return Text7_MouseDown();
+        return false;
+    });
 
     wirePanelEvents();
-}
-
-bool Form1::eventFilter(QObject* watched, QEvent* event)
-{
-    if (panelEventFilter(watched, event))
-        return true;
-    const QEvent::Type type = event->type();
-    if (watched == Text1) {
-        if (type == QEvent::KeyPress)
-            return Text1_KeyPress(static_cast<QKeyEvent*>(event));
-        if (type == QEvent::KeyRelease)
-            Text1_KeyUp();
-    } else if (watched == Combo1 || watched == Combo1->lineEdit()) {
-        if (type == QEvent::KeyPress)
-            return Combo1_KeyPress(static_cast<QKeyEvent*>(event));
-    } else if (watched == Text7) {
-        if (type == QEvent::KeyPress)
-            return Text7_KeyPress(static_cast<QKeyEvent*>(event));
-        if (type == QEvent::MouseButtonPress)
-            return Text7_MouseDown();
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---- start-up, shutdown, size modes ----

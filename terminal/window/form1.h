@@ -108,7 +108,6 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Key and mouse handlers: true discards the event.
@@ -219,7 +218,6 @@ private:
     void createPanelControls();
     void wirePanelEvents();
     void restorePanelValues();
-    bool panelEventFilter(QObject* watched, QEvent* event);
     void writeModbusPanel(int panel);
     void readModbusPanel(int readPanel);
     void sendFixedModbusFrame(bool asciiMode);

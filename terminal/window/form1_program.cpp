@@ -6,6 +6,7 @@
 #include "program/program_table.h"
 #include "serial/serial_port.h"
 #include "window/common_dialog.h"
+#include "window/event_hook.h"
 #include "window/twips.h"
 
 #include <QAction>
@@ -27,7 +28,6 @@
 #include <QTabWidget>
 #include <QTimer>
 
-#include <functional>
 
 using namespace Qt::StringLiterals;
 using tessa::setGeometryTwips;
@@ -39,22 +39,6 @@ const QString kWarning = u"警告"_s;
 const QString& kOver1000 = tessa::kProgramFullText;
 const QString& kDataEmpty = tessa::kDataEmptyText;
 const QString kTxtFilter = u"Txt file | *.txt"_s;
-
-// Routes the events of one control to a handler; true from the handler discards the event.
-class EventHook : public QObject {
-public:
-    using Handler = std::function<bool(QEvent*)>;
-    EventHook(QObject* watched, Handler handler)
-        : QObject(watched)
-        , handler_(std::move(handler))
-    {
-        watched->installEventFilter(this);
-    }
-    bool eventFilter(QObject*, QEvent* event) override { return handler_(event); }
-
-private:
-    Handler handler_;
-};
 
 template <typename W>
 W* named(W* widget, const QString& name, int index = -1)
@@ -169,7 +153,7 @@ void Form1::wireProgramEvents()
     connect(mnu_autotest_stop, &QAction::triggered, this, &Form1::mnu_autotest_stop_Click);
     connect(Timer4, &QTimer::timeout, this, &Form1::Timer4_Timer);
 
-    new EventHook(Text3, [this](QEvent* e) {
+    tessa::onEvents(Text3, [this](QEvent* e) {
         if (e->type() == QEvent::KeyPress)
             return Text3_KeyPress(static_cast<QKeyEvent*>(e));
         if (e->type() == QEvent::KeyRelease)
@@ -178,13 +162,13 @@ void Form1::wireProgramEvents()
             Option3[0]->setChecked(true);
         return false;
     });
-    new EventHook(Text5, [this](QEvent* e) {
+    tessa::onEvents(Text5, [this](QEvent* e) {
         if (e->type() == QEvent::MouseButtonPress)
             Option3[1]->setChecked(true);
         return false;
     });
     // Any mouse button on a line loads it; the press selects it first.
-    new EventHook(List1->viewport(), [this](QEvent* e) {
+    tessa::onEvents(List1->viewport(), [this](QEvent* e) {
         if (e->type() == QEvent::MouseButtonPress) {
             auto* press = static_cast<QMouseEvent*>(e);
             if (QListWidgetItem* item = List1->itemAt(press->position().toPoint()))
