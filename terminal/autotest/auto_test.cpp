@@ -30,6 +30,7 @@ void AutoTest::start()
 {
     scanPort_ = 1;
     state_ = Disconnect;
+    probeSent_ = false;
     running_ = true;
     for (int port = 1; port <= kAutoTestLastPort; ++port)
         answered_[static_cast<std::size_t>(port)] = 0;
@@ -50,10 +51,12 @@ bool AutoTest::tick()
         state_ = Send;
         return false;
     case Send:
-        if (window_.connectSucceeded()) {
-            // The hexadecimal view shows the whole receive log: cleared first, it starts with
-            // this probe's answer, as the "01 03" rule of "Dorva K5 Ring .." needs.
-            window_.clearReceiveDisplay();
+        // The hexadecimal view shows the whole receive log: cleared first, it starts with this
+        // probe's answer, as the "01 03" rule of "Dorva K5 Ring .." needs. Cleared also when
+        // the connect failed, so earlier traffic is never judged as this port's answer.
+        window_.clearReceiveDisplay();
+        probeSent_ = window_.connectSucceeded();
+        if (probeSent_) {
             if (window_.deviceRow() == kDeviceRowHmi)
                 window_.writeString(u"0930"_s);
             else
@@ -67,7 +70,8 @@ bool AutoTest::tick()
     // The receive poll never reads for "Dorva HMI", so its reply can only be judged where it
     // waits: the hexadecimal view would stay empty and no HMI device could ever be found.
     const bool hmi = window_.deviceRow() == kDeviceRowHmi;
-    if (countsAsAnswer(window_.deviceRow(), hmi ? window_.takeWaitingText() : window_.hexViewText())) {
+    // A port that never opened cannot have answered, whatever the views still hold.
+    if (probeSent_ && window_.connectSucceeded() && countsAsAnswer(window_.deviceRow(), hmi ? window_.takeWaitingText() : window_.hexViewText())) {
         const int port = window_.portInText1();
         if (isPortNumberInTables(port))
             answered_[static_cast<std::size_t>(port)] = 1;

@@ -73,6 +73,7 @@ private:
     PortTable answered_{};
     std::int16_t scanPort_ = 1;
     State state_ = Disconnect;
+    bool probeSent_ = false;  // this probe's connect succeeded and its request went out
     bool running_ = false;
 };
 

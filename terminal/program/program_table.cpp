@@ -173,41 +173,76 @@ QByteArray programFileBytes(const QStringList& records)
 
 namespace {
 
-void appendLineFields(QStringView line, QStringList& fields)
+// The characters QChar::isSpace() takes for blanks among the 256 of the one-byte code page.
+bool isBlank(char c)
 {
-    const QStringView trimmed = line.trimmed();
+    const auto u = static_cast<unsigned char>(c);
+    return u == 0x20 || (u >= 0x09 && u <= 0x0D) || u == 0x85 || u == 0xA0;
+}
+
+QByteArrayView trimmedBytes(QByteArrayView text)
+{
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && isBlank(text[from]))
+        ++from;
+    while (to > from && isBlank(text[to - 1]))
+        --to;
+    return text.sliced(from, to - from);
+}
+
+// Hands each field of one line to take; false from take stops.
+bool lineFields(QByteArrayView line, const std::function<bool(QByteArrayView)>& take)
+{
+    const QByteArrayView trimmed = trimmedBytes(line);
     if (trimmed.isEmpty())
-        return;
-    if (trimmed.front() == u'"') {
-        if (trimmed.size() >= 2 && trimmed.back() == u'"') {
-            fields << trimmed.mid(1, trimmed.size() - 2).toString();
-            return;
-        }
-        const QStringView rest = trimmed.mid(1);
-        const qsizetype quote = rest.indexOf(u'"');
-        fields << (quote < 0 ? rest : rest.left(quote)).toString();
-        return;
+        return true;
+    if (trimmed.front() == '"') {
+        if (trimmed.size() >= 2 && trimmed.back() == '"')
+            return take(trimmed.sliced(1, trimmed.size() - 2));
+        const QByteArrayView rest = trimmed.sliced(1);
+        const qsizetype quote = rest.indexOf('"');
+        return take(quote < 0 ? rest : rest.first(quote));
     }
-    for (QStringView field : trimmed.split(u','))
-        fields << field.trimmed().toString();
+    // Walked in place: a line of millions of commas makes no list of its fields.
+    qsizetype from = 0;
+    while (true) {
+        const qsizetype comma = trimmed.indexOf(',', from);
+        const qsizetype end = comma < 0 ? trimmed.size() : comma;
+        if (!take(trimmedBytes(trimmed.sliced(from, end - from))))
+            return false;
+        if (comma < 0)
+            return true;
+        from = comma + 1;
+    }
 }
 
 }  // namespace
 
+void forEachProgramFileField(QByteArrayView bytes, const std::function<bool(QByteArrayView)>& take)
+{
+    const char* const begin = bytes.data();
+    const char* const end = begin + bytes.size();
+    const char* line = begin;
+    while (line < end) {
+        const char* lineEnd = line;
+        while (lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n')
+            ++lineEnd;
+        if (!lineFields(QByteArrayView(line, lineEnd - line), take))
+            return;
+        if (lineEnd < end && *lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n')
+            ++lineEnd;
+        line = lineEnd + 1;
+    }
+}
+
 QStringList programFileFields(const QByteArray& bytes)
 {
-    const QString text = QString::fromLatin1(bytes);
     QStringList fields;
-    qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = start;
-        while (end < text.size() && text[end] != u'\r' && text[end] != u'\n')
-            ++end;
-        appendLineFields(QStringView(text).mid(start, end - start), fields);
-        if (end < text.size() && text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n')
-            ++end;
-        start = end + 1;
-    }
+    forEachProgramFileField(bytes, [&fields](QByteArrayView field) {
+        fields << QString::fromLatin1(field);
+        return true;
+    });
     return fields;
 }
 

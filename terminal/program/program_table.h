@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 #include <array>
+#include <functional>
 #include <optional>
 
 namespace tessa {
@@ -95,5 +97,8 @@ QByteArray programFileBytes(const QStringList& records);
 // spaces. A quoted field without its closing quote runs to the next quote or the line end.
 // Empty lines hold no field; CR LF, LF or CR end a line, and a missing last line end is fine.
 QStringList programFileFields(const QByteArray& bytes);
+// The same fields, handed over in place (one character per byte) one at a time until take
+// returns false.
+void forEachProgramFileField(QByteArrayView bytes, const std::function<bool(QByteArrayView)>& take);
 
 }  // namespace tessa

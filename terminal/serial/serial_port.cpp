@@ -107,6 +107,8 @@ void SerialPort::close()
 {
     if (!port_.isOpen())
         return;
+    if (!losing_)
+        emit aboutToClose();
     port_.flush();
     port_.close();
 }

@@ -50,9 +50,6 @@ public:
     // Takes a settings string; a malformed one makes the next open fail.
     void setSettings(const QString& settings);
     QString settings() const { return settingsText_; }
-    // Reads return bytes as they came; the call states the mode the way a connect does.
-    void setInputModeBinary() { binaryInput_ = true; }
-    bool inputModeBinary() const { return binaryInput_; }
 
     // Opens the device of the current port number. On failure returns false and leaves the
     // reason in errorString().
@@ -69,6 +66,8 @@ public:
     bool write(QStringView text);  // one byte per character, as a character frame
 
 signals:
+    // The port is open and about to be closed by close(): last bytes may still be written.
+    void aboutToClose();
     void lost();
 
 private:
@@ -79,7 +78,6 @@ private:
     PortResolver resolver_;
     int portNumber_ = 0;
     QString settingsText_;
-    bool binaryInput_ = false;
     bool losing_ = false;
     QString errorString_;
 };

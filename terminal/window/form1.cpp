@@ -7,8 +7,10 @@
 #include "frames/random_frame.h"
 #include "program/program_table.h"
 #include "receive/receive_view.h"
+#include "serial/connection.h"
 #include "serial/serial_port.h"
 #include "window/common_dialog.h"
+#include "window/event_hook.h"
 #include "window/filled_shape.h"
 #include "window/port_map_dialog.h"
 #include "window/size_modes.h"
@@ -29,6 +31,7 @@
 #include <QRadioButton>
 #include <QRandomGenerator>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -104,34 +107,26 @@ void Form1::wireEvents()
     connect(Comm1, &tessa::SerialPort::lost, this, &Form1::Comm1_Lost);
     wireProgramEvents();
 
-    // Key and mouse events reach their handlers through eventFilter().
-    for (QObject* watched : {static_cast<QObject*>(Text1), static_cast<QObject*>(Combo1),
-                             static_cast<QObject*>(Combo1->lineEdit()), static_cast<QObject*>(Text7)})
-        watched->installEventFilter(this);
+    tessa::onEvents(Text1, [this](QEvent* e) {
+        if (e->type() == QEvent::KeyPress)
+            return Text1_KeyPress(static_cast<QKeyEvent*>(e));
+        if (e->type() == QEvent::KeyRelease)
+            Text1_KeyUp();
+        return false;
+    });
+    for (QObject* combo : {static_cast<QObject*>(Combo1), static_cast<QObject*>(Combo1->lineEdit())})
+        tessa::onEvents(combo, [this](QEvent* e) {
+            return e->type() == QEvent::KeyPress && Combo1_KeyPress(static_cast<QKeyEvent*>(e));
+        });
+    tessa::onEvents(Text7, [this](QEvent* e) {
+        if (e->type() == QEvent::KeyPress)
+            return Text7_KeyPress(static_cast<QKeyEvent*>(e));
+        if (e->type() == QEvent::MouseButtonPress)
+            return Text7_MouseDown();
+        return false;
+    });
 
     wirePanelEvents();
-}
-
-bool Form1::eventFilter(QObject* watched, QEvent* event)
-{
-    if (panelEventFilter(watched, event))
-        return true;
-    const QEvent::Type type = event->type();
-    if (watched == Text1) {
-        if (type == QEvent::KeyPress)
-            return Text1_KeyPress(static_cast<QKeyEvent*>(event));
-        if (type == QEvent::KeyRelease)
-            Text1_KeyUp();
-    } else if (watched == Combo1 || watched == Combo1->lineEdit()) {
-        if (type == QEvent::KeyPress)
-            return Combo1_KeyPress(static_cast<QKeyEvent*>(event));
-    } else if (watched == Text7) {
-        if (type == QEvent::KeyPress)
-            return Text7_KeyPress(static_cast<QKeyEvent*>(event));
-        if (type == QEvent::MouseButtonPress)
-            return Text7_MouseDown();
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---- start-up, shutdown, size modes ----
@@ -158,8 +153,7 @@ void Form1::Form_Load()
 
     Combo2->setCurrentIndex(0);  // Combo2_Click moves it on to "Dorva Encoder/Creel"
 
-    for (int port = 1; port <= 20; ++port)
-        portAvailability_[port] = 1;
+    connection_->markScanPortsAvailable();
 
     Text6->move(Text6->x(), Text4->y());
     move(x(), tessa::twipsToPixelsY(100, this));
@@ -169,6 +163,7 @@ void Form1::Form_Load()
         List2->addItem(QString());
 
     SSTab1->setCurrentIndex(1);
+    setTextColor(Label8, kTextGrey);
 }
 
 void Form1::closeEvent(QCloseEvent* event)
@@ -192,7 +187,8 @@ void Form1::Command13_Click()
 void Form1::applySizeMode(const tessa::SizeMode& mode)
 {
     using tessa::setGeometryTwips;
-    resize(tessa::twipsToPixelsX(mode.windowWidth, this), tessa::twipsToPixelsY(mode.windowHeight, this));
+    resize(tessa::twipsToPixelsX(mode.windowWidth, this),
+           tessa::twipsToPixelsY(mode.windowHeight, this) + statusBarAllowance_);
     Label3->move(tessa::twipsToPixelsX(mode.label3Left, this), tessa::twipsToPixelsY(mode.label3Top, this));
     Command16->move(tessa::twipsToPixelsX(mode.command16Left, this), tessa::twipsToPixelsY(mode.command16Top, this));
     Command14->move(tessa::twipsToPixelsX(mode.command14Left, this), tessa::twipsToPixelsY(mode.command14Top, this));
@@ -236,6 +232,18 @@ void Form1::showNotConnectedMessage()
     showMessage(kNotConnected, kHintTitle);
 }
 
+QStatusBar* Form1::shownStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    // Its widgets come after the first call: measured again on every use.
+    const int height = std::max(bar->sizeHint().height(), bar->minimumSizeHint().height());
+    if (height > statusBarAllowance_) {
+        resize(width(), this->height() + height - statusBarAllowance_);
+        statusBarAllowance_ = height;
+    }
+    return bar;
+}
+
 bool Form1::portOpenGuard()
 {
     if (Comm1->isOpen())
@@ -258,7 +266,12 @@ bool Form1::connectButtonGuard()
 
 std::int16_t Form1::portAvailability(int portNumber) const
 {
-    return tessa::isPortNumberInTables(portNumber) ? portAvailability_[portNumber] : 0;
+    return connection_->availability(portNumber);
+}
+
+std::int16_t Form1::connectSucceeded() const
+{
+    return connection_->connectSucceeded() ? 1 : 0;
 }
 
 void Form1::Command1_Click()
@@ -268,40 +281,27 @@ void Form1::Command1_Click()
         ComPortShape->setFillColor(kLampGrey);
     }
     Option1[0]->setChecked(true);
-    Comm1->setInputModeBinary();
     const int portNumber = tessa::parsePortNumber(Text1->text());
-    // Numbers the port tables cannot hold are refused before anything indexes them.
-    if (!tessa::isPortNumberInTables(portNumber)) {
-        connectFailed(portNumber, false);
-        return;
-    }
-    Comm1->setPortNumber(portNumber);
-    Comm1->setSettings(Combo1->currentText() + u",n,8,1"_s);
-    if (!Comm1->open()) {
-        connectFailed(portNumber, true);
+    const tessa::Connection::Outcome outcome = connection_->connectTo(portNumber, Combo1->currentText() + u",n,8,1"_s);
+    if (outcome != tessa::Connection::Outcome::Opened) {
+        connectFailed(outcome == tessa::Connection::Outcome::OpenFailed);
         return;
     }
     Command1->hide();
     Command2->show();
-    connectSucceeded_ = 1;
     ComPortShape->setFillColor(kLampGreen);
-    portAvailability_[portNumber] = 1;
     Timer12->start();
     Label8->setEnabled(true);
     setTextColor(Label8, kTextGreen);
     Label8->setText(kConnectedCaption);
 }
 
-void Form1::connectFailed(int portNumber, bool numberInTables)
+void Form1::connectFailed(bool numberInTables)
 {
     Timer12->stop();
-    const bool autoTestRunning = Timer4->isActive();
-    if (numberInTables)
-        portAvailability_[portNumber] = 0;
-    if (autoTestRunning) {
-        connectSucceeded_ = 0;
+    // The auto test goes on to the next port without a message.
+    if (Timer4->isActive())
         return;
-    }
     if (numberInTables)
         showMessage(kPortBusy, kHintTitle);
     else
@@ -353,9 +353,9 @@ void Form1::Timer12_Timer()
 bool Form1::Text1_KeyPress(QKeyEvent* event)
 {
     const bool digit = event->text().size() == 1 && event->text()[0] >= u'0' && event->text()[0] <= u'9';
-    const bool editing = event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete || isEnter(event);
+    const bool editing = event->key() == Qt::Key_Backspace || isEnter(event);
     if (!digit && !editing)
-        return typesCharacter(event);  // other characters are discarded; caret keys pass
+        return typesCharacter(event) || event->key() == Qt::Key_Delete;  // caret keys pass
     // Editing the number always leaves the port closed.
     if (Comm1->isOpen())
         Command2_Click();

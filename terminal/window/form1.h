@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frames/crc16.h"
+#include "panels/jog_hold.h"
 #include "receive/receive_display.h"
 #include "settings/settings_store.h"
 #include "settings/startup_settings.h"
@@ -28,6 +29,7 @@ class QListWidgetItem;
 class QMenu;
 class QPushButton;
 class QRadioButton;
+class QStatusBar;
 class QTabWidget;
 class QTimer;
 class QButtonGroup;
@@ -35,6 +37,7 @@ class QButtonGroup;
 namespace tessa {
 class CommonDialog;
 class ReceiveView;
+class Connection;
 class FilledShape;
 class SerialPort;
 struct SizeMode;
@@ -62,7 +65,7 @@ public:
     tessa::SettingsStore& settingsStore() { return settings_; }
     const tessa::LastCrcText& lastCrcText() const { return lastCrc_; }
     std::int16_t portAvailability(int portNumber) const;
-    std::int16_t connectSucceeded() const { return connectSucceeded_; }
+    std::int16_t connectSucceeded() const;
     // Panel values read at start (only when "REL1" asked for a restore), for the device panels.
     const QList<QPair<QString, QString>>& restoredPanelValues() const { return restoredPanelValues_; }
 
@@ -105,7 +108,6 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Key and mouse handlers: true discards the event.
@@ -122,17 +124,19 @@ private:
     void applySizeMode(const tessa::SizeMode& mode);
     void showConnectedState();
     void showNotConnectedState();
-    void connectFailed(int portNumber, bool numberInTables);
+    void connectFailed(bool numberInTables);
     void showMessage(const QString& text, const QString& title);
+    // The status bar, made on first use; the window grows by its height, so that no control
+    // goes under it.
+    QStatusBar* shownStatusBar();
+    int statusBarAllowance_ = 0;
     void showNotConnectedMessage();
 
     // Window-level state.
     tessa::SettingsStore settings_;
     std::unique_ptr<tessa::ReceiveDisplay> receive_;
     tessa::LastCrcText lastCrc_;
-    std::array<std::int16_t, tessa::kPortTableSize> portAvailability_{};
-    std::array<std::int16_t, tessa::kPortTableSize> portAnswered_{};
-    std::int16_t connectSucceeded_ = 0;
+    tessa::Connection* connection_ = nullptr;
     QList<QPair<QString, QString>> restoredPanelValues_;
 
     // Controls outside the tab control.
@@ -204,7 +208,6 @@ private:
     void createPanelControls();
     void wirePanelEvents();
     void restorePanelValues();
-    bool panelEventFilter(QObject* watched, QEvent* event);
     void writeModbusPanel(int panel);
     void readModbusPanel(int readPanel);
     void sendFixedModbusFrame(bool asciiMode);
@@ -215,13 +218,15 @@ private:
     void sendOutputPattern(const QByteArray& prefix);
     void sendMotionCommand(const char* command);
     void jogMouseDown(std::uint8_t direction);
-    void jogMouseUp();
+    // Whatever ends a jog press: the mouse released anywhere, focus or window lost, the port
+    // closing. Sends the release frames once per press.
+    void endJog();
     void jogClick(std::uint8_t direction);
     void download(bool program);
 
     std::array<QLineEdit*, 45> Text26{};
     std::array<tessa::FilledShape*, 8> Shape1{};
-    std::uint8_t jogDirection_ = 0x00;
+    tessa::JogHold jogHold_;
     QPushButton* Command24 = nullptr;
     QPushButton* Command25 = nullptr;
     QLineEdit* Text16 = nullptr;
@@ -298,8 +303,6 @@ private:
     int replayPosition_ = 0;
     std::int16_t loading_ = 0;
     std::int16_t modeChangeIndex_ = 0;
-    int loadRecordNumber_ = 0;
-    QStringList loadProblems_;
     std::unique_ptr<tessa::AutoTestWindow> autoTestWindow_;
     std::unique_ptr<tessa::AutoTest> autoTest_;
     QGroupBox* Frame1 = nullptr;

@@ -31,7 +31,7 @@ public:
         form_.Command1_Click();
     }
     int portInText1() const override { return tessa::parsePortNumber(form_.Text1->text()); }
-    bool connectSucceeded() const override { return form_.connectSucceeded_ == 1; }
+    bool connectSucceeded() const override { return form_.connectSucceeded() == 1; }
     int deviceRow() const override { return form_.Combo2->currentIndex(); }
     QString deviceTypeText() const override { return form_.Combo2->currentText(); }
     void writeString(const QString& text) override { form_.Comm1->write(QStringView(text)); }
@@ -109,6 +109,7 @@ void Form1::showAutoTestProgress(const QString& text)
         autoTestStop_->setObjectName(u"AutoTestStop"_s);
         statusBar()->addWidget(autoTestProgress_, 1);
         statusBar()->addPermanentWidget(autoTestStop_);
+        shownStatusBar();
         connect(autoTestStop_, &QPushButton::clicked, this, &Form1::mnu_autotest_stop_Click);
     }
     autoTestStop_->setEnabled(Timer4->isActive());

@@ -2,6 +2,7 @@
 #include "window/form1.h"
 
 #include "receive/receive_view.h"
+#include "serial/connection.h"
 #include "serial/serial_port.h"
 #include "settings/startup_settings.h"
 #include "window/common_dialog.h"
@@ -147,8 +148,8 @@ void Form1::createControls()
     setGeometryTwips(Check1, 1300, 960, 1400, 405);
     Frame3->hide();
 
-    Comm1 = named(new tessa::SerialPort(this), u"Comm1"_s);
-    Comm1->setPortResolver([this](int number) { return tessa::devicePathForPort(number, &settings_); });
+    connection_ = new tessa::Connection(&settings_, this);
+    Comm1 = &connection_->port();
     CommonDialog1 = named(new tessa::CommonDialog(this), u"CommonDialog1"_s);
     createPanelControls();
 

@@ -73,10 +73,11 @@ void Form1::Command28_Click()
     const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate)
         && file.write(tessa::receivedTextBytes(Text6->toPlainText())) >= 0 && file.flush();
     file.close();
+    QStatusBar* bar = shownStatusBar();
     if (written)
-        statusBar()->showMessage(u"Received text saved to %1"_s.arg(path), 10000);
+        bar->showMessage(u"Received text saved to %1"_s.arg(path), 10000);
     else
-        statusBar()->showMessage(u"Could not save the received text to %1: %2"_s.arg(path, file.errorString()), 10000);
+        bar->showMessage(u"Could not save the received text to %1: %2"_s.arg(path, file.errorString()), 10000);
 }
 
 void Form1::limitKeyUp(QLineEdit* box, double lowest, double highest)

@@ -4,7 +4,10 @@
 
 #include "panels/command_rows.h"
 #include "panels/modbus_panels.h"
+#include "panels/motion_buttons.h"
+#include "serial/serial_port.h"
 #include "window/control_names.h"
+#include "window/event_hook.h"
 #include "window/filled_shape.h"
 #include "window/twips.h"
 
@@ -166,9 +169,18 @@ void Form1::wirePanelEvents()
     for (int row = 1; row <= tessa::kCommandRowCount; ++row) {
         connect(findChild<QPushButton*>(QString::fromLatin1(tessa::commandRow(row).button)), &QPushButton::clicked, this,
                 [this, row] { commandRow_Click(row); });
-        findChild<QLineEdit*>(QString::fromLatin1(tessa::commandRow(row).idBox))->installEventFilter(this);
+        auto* idBox = findChild<QLineEdit*>(QString::fromLatin1(tessa::commandRow(row).idBox));
+        tessa::onEvents(idBox, [this, idBox](QEvent* e) {
+            if (e->type() == QEvent::KeyRelease)
+                limitKeyUp(idBox, tessa::kIdLowest, tessa::kIdHighest);
+            return false;
+        });
     }
-    Text25->installEventFilter(this);
+    tessa::onEvents(Text25, [this](QEvent* e) {
+        if (e->type() == QEvent::KeyRelease)
+            limitKeyUp(Text25, tessa::kSabsLowest, tessa::kSabsHighest);
+        return false;
+    });
     click("Command29", &Form1::Command29_Click);
     click("Command55", &Form1::Command55_Click);
     click("Command40", &Form1::Command40_Click);
@@ -194,35 +206,27 @@ void Form1::wirePanelEvents()
     click("Command17", &Form1::Command17_Click);
     click("Command56", &Form1::Command56_Click);
     connect(Timer11, &QTimer::timeout, this, &Form1::Timer11_Timer);
-    Command24->installEventFilter(this);
-    Command25->installEventFilter(this);
+    // The hold frame must not go out before 200 ms; a coarse timer may fire 5 % early.
+    Timer11->setTimerType(Qt::PreciseTimer);
+    // Closing the port while a jog is held stops the axis first.
+    connect(Comm1, &tessa::SerialPort::aboutToClose, this, &Form1::endJog);
+    connect(Comm1, &tessa::SerialPort::lost, this, &Form1::endJog);
+    for (QPushButton* jog : {Command24, Command25}) {
+        const std::uint8_t direction = jog == Command24 ? tessa::kJogPlus : tessa::kJogMinus;
+        tessa::onEvents(jog, [this, direction](QEvent* e) {
+            const QEvent::Type type = e->type();
+            if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
+                jogMouseDown(direction);
+            // A release outside the button, or the button losing focus, being hidden or its
+            // window deactivated (the button gets the window's deactivation) all end the press.
+            else if (type == QEvent::MouseButtonRelease || type == QEvent::FocusOut || type == QEvent::Hide
+                     || type == QEvent::WindowDeactivate)
+                endJog();
+            return false;
+        });
+    }
     // The data boxes shown follow the register count from the start, not only after an edit.
     Text26_Change(0);
-}
-
-bool Form1::panelEventFilter(QObject* watched, QEvent* event)
-{
-    const QEvent::Type type = event->type();
-    if (watched == Command24 || watched == Command25) {
-        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
-            jogMouseDown(watched == Command24 ? 0x00 : 0x80);
-        else if (type == QEvent::MouseButtonRelease)
-            jogMouseUp();
-        return false;
-    }
-    if (type != QEvent::KeyRelease)
-        return false;
-    if (watched == Text25) {
-        limitKeyUp(Text25, tessa::kSabsLowest, tessa::kSabsHighest);
-        return false;
-    }
-    for (int row = 1; row <= tessa::kCommandRowCount; ++row) {
-        if (watched->objectName() == QLatin1StringView(tessa::commandRow(row).idBox)) {
-            limitKeyUp(static_cast<QLineEdit*>(watched), tessa::kIdLowest, tessa::kIdHighest);
-            break;
-        }
-    }
-    return false;
 }
 
 void Form1::restorePanelValues()

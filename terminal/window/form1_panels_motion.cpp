@@ -12,6 +12,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
 
 void Form1::sendMotionCommand(const char* command)
@@ -80,21 +82,32 @@ void Form1::Command20_Click()
 
 void Form1::jogMouseDown(std::uint8_t direction)
 {
-    Timer11->start();
-    jogDirection_ = direction;
+    jogHold_.press(direction, tessa::JogHold::Clock::now());
+    Timer11->start(tessa::kJogHoldMs);
 }
 
 void Form1::Timer11_Timer()
 {
+    // The hold frame never leaves before the press has lasted 200 ms: a tick that comes early
+    // waits out the rest.
+    const std::optional<int> wait = jogHold_.msUntilHold(tessa::JogHold::Clock::now());
+    if (wait && *wait > 0) {
+        Timer11->start(*wait);
+        return;
+    }
     Timer11->stop();
+    Timer11->setInterval(tessa::kJogHoldMs);
+    const std::optional<QByteArray> frame = jogHold_.takeHoldFrame(tessa::JogHold::Clock::now());
     // A press with no connection has nothing to write to.
-    if (Comm1->isOpen())
-        Comm1->write(tessa::jogHoldFrame(jogDirection_));
+    if (frame && Comm1->isOpen())
+        Comm1->write(*frame);
 }
 
-void Form1::jogMouseUp()
+void Form1::endJog()
 {
-    if (!Comm1->isOpen())
+    Timer11->stop();
+    Timer11->setInterval(tessa::kJogHoldMs);
+    if (!jogHold_.release() || !Comm1->isOpen())
         return;
     Comm1->write(tessa::jogReleaseFrame());
     // Blocks the event thread on purpose: nothing, not even the hold tick, comes between.
@@ -131,7 +144,8 @@ void Form1::download(bool program)
         Command24->setEnabled(false);
         Command25->setEnabled(false);
     }
-    Comm1->write(program ? tessa::programAnnouncement() : tessa::parameterAnnouncement());
+    const QByteArray announcement = program ? tessa::programAnnouncement() : tessa::parameterAnnouncement();
+    Comm1->write(announcement);
     CommonDialog1->setFileName(QString());
     CommonDialog1->setFilter(u"Txt file | *.txt"_s);
     CommonDialog1->showOpen(this);
@@ -140,7 +154,9 @@ void Form1::download(bool program)
         return;
     const tessa::DownloadFile file = tessa::readDownloadFile(name);
     if (file.status == tessa::DownloadFile::Status::Unreadable) {
-        showMessage(u"Cannot read \"%1\": %2. Nothing was sent."_s.arg(name, file.error), QApplication::applicationName());
+        showMessage(u"Cannot read \"%1\": %2. Only the announcement %3 was sent, no file data."_s
+                        .arg(name, file.error, QString::fromLatin1(announcement.trimmed())),
+                    QApplication::applicationName());
         return;
     }
     if (file.status == tessa::DownloadFile::Status::TooLarge) {

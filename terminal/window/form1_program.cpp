@@ -2,9 +2,11 @@
 #include "window/form1.h"
 
 #include "frames/frame_text.h"
+#include "program/program_file.h"
 #include "program/program_table.h"
 #include "serial/serial_port.h"
 #include "window/common_dialog.h"
+#include "window/event_hook.h"
 #include "window/twips.h"
 
 #include <QAction>
@@ -26,7 +28,6 @@
 #include <QTabWidget>
 #include <QTimer>
 
-#include <functional>
 
 using namespace Qt::StringLiterals;
 using tessa::setGeometryTwips;
@@ -35,27 +36,9 @@ namespace {
 
 const QString kHint = u"提示"_s;
 const QString kWarning = u"警告"_s;
-const QString kOver1000 = u"超過1000行!"_s;
-const QString kDataEmpty = u"資料空白!"_s;
+const QString& kOver1000 = tessa::kProgramFullText;
+const QString& kDataEmpty = tessa::kDataEmptyText;
 const QString kTxtFilter = u"Txt file | *.txt"_s;
-// Larger files hold far more than 1000 records; what lies beyond is never read.
-constexpr qint64 kMaxProgramFileBytes = 16 * 1024 * 1024;
-
-// Routes the events of one control to a handler; true from the handler discards the event.
-class EventHook : public QObject {
-public:
-    using Handler = std::function<bool(QEvent*)>;
-    EventHook(QObject* watched, Handler handler)
-        : QObject(watched)
-        , handler_(std::move(handler))
-    {
-        watched->installEventFilter(this);
-    }
-    bool eventFilter(QObject*, QEvent* event) override { return handler_(event); }
-
-private:
-    Handler handler_;
-};
 
 template <typename W>
 W* named(W* widget, const QString& name, int index = -1)
@@ -170,7 +153,7 @@ void Form1::wireProgramEvents()
     connect(mnu_autotest_stop, &QAction::triggered, this, &Form1::mnu_autotest_stop_Click);
     connect(Timer4, &QTimer::timeout, this, &Form1::Timer4_Timer);
 
-    new EventHook(Text3, [this](QEvent* e) {
+    tessa::onEvents(Text3, [this](QEvent* e) {
         if (e->type() == QEvent::KeyPress)
             return Text3_KeyPress(static_cast<QKeyEvent*>(e));
         if (e->type() == QEvent::KeyRelease)
@@ -179,13 +162,13 @@ void Form1::wireProgramEvents()
             Option3[0]->setChecked(true);
         return false;
     });
-    new EventHook(Text5, [this](QEvent* e) {
+    tessa::onEvents(Text5, [this](QEvent* e) {
         if (e->type() == QEvent::MouseButtonPress)
             Option3[1]->setChecked(true);
         return false;
     });
     // Any mouse button on a line loads it; the press selects it first.
-    new EventHook(List1->viewport(), [this](QEvent* e) {
+    tessa::onEvents(List1->viewport(), [this](QEvent* e) {
         if (e->type() == QEvent::MouseButtonPress) {
             auto* press = static_cast<QMouseEvent*>(e);
             if (QListWidgetItem* item = List1->itemAt(press->position().toPoint()))
@@ -201,11 +184,6 @@ void Form1::wireProgramEvents()
 
 void Form1::programMessage(const QString& text, const QString& title)
 {
-    // A file being loaded reports its refused records together once it is read.
-    if (loading_ == 1) {
-        loadProblems_ << u"Record %1 of the file: %2"_s.arg(loadRecordNumber_).arg(text);
-        return;
-    }
     showMessage(text, title);
 }
 
@@ -240,28 +218,11 @@ std::optional<QString> Form1::editorRecord(int lineNumber)
     fields.hex = Option2[0]->isChecked();
     fields.crLf = Check2->isChecked();
     fields.data = Text3->text();
-    if (fields.delay) {
-        // The record keeps the value the replay will wait, so the list shows what happens.
-        const long long ms = tessa::leadingNumber(Text5->text());
-        if (ms < 0 || ms > tessa::kMaxDelayMs) {
-            programMessage(u"Line %1: the delay \"%2\" is not 0 to %3 ms. Nothing was changed."_s.arg(lineNumber)
-                               .arg(Text5->text())
-                               .arg(tessa::kMaxDelayMs),
-                           kHint);
-            return std::nullopt;
-        }
-        fields.delayText = QString::number(ms);
-        return tessa::buildRecord(fields);
-    }
-    const QString rec = tessa::buildRecord(fields);
-    if (!tessa::isSendable(rec)) {
-        programMessage(u"Line %1: \"%2\" is not hexadecimal data (two hexadecimal digits and a space per byte). "
-                       "Nothing was changed."_s.arg(lineNumber)
-                           .arg(fields.data),
-                       kHint);
-        return std::nullopt;
-    }
-    return rec;
+    fields.delayText = Text5->text();
+    const tessa::CheckedRecord checked = tessa::checkEditorFields(fields, lineNumber);
+    if (!checked.record)
+        programMessage(checked.problem, checked.title);
+    return checked.record;
 }
 
 void Form1::List_add(int n, const QString& rec)
@@ -513,7 +474,18 @@ void Form1::mnu_save_Click()
         showMessage(u"Could not save \"%1\": %2. The file was not changed."_s.arg(name, file.errorString()), kHint);
         return;
     }
-    showMessage(u"Save finished"_s, QString());
+    // The file holds one byte per character; what does not fit is written as "?", and said.
+    qsizetype replaced = 0;
+    for (const QString& record : records)
+        for (const QChar c : record)
+            replaced += c.unicode() > 0xFF ? 1 : 0;
+    if (replaced == 0) {
+        showMessage(u"Save finished"_s, QString());
+        return;
+    }
+    showMessage(u"Save finished\n%1 beyond the one-byte code page (Latin-1) written as \"?\"."_s.arg(
+                    replaced == 1 ? u"1 character was"_s : u"%1 characters were"_s.arg(replaced)),
+                QString());
 }
 
 void Form1::mnu_open_Click()
@@ -528,33 +500,33 @@ void Form1::mnu_open_Click()
         showMessage(u"Could not open \"%1\": %2"_s.arg(name, file.errorString()), kHint);
         return;
     }
-    const QByteArray bytes = file.read(kMaxProgramFileBytes);
+    // Parsed off the widgets: a hostile file costs a pass over its bytes, not a widget
+    // update per record.
+    const tessa::ProgramFileLoad load = tessa::readProgramFile(file);
     file.close();
 
+    loading_ = 1;
     List1->clear();
     program_->clear();
-    List1->hide();
-    loading_ = 1;
-    loadProblems_.clear();
-    const QStringList fields = tessa::programFileFields(bytes);
-    bool full = false;
-    for (int i = 0; i < fields.size(); ++i) {
-        if (List1->count() >= tessa::kProgramMaxLines) {
-            full = true;
+    QStringList shown;
+    for (qsizetype i = 0; i < load.records.size(); ++i) {
+        shown << tessa::displayLine(static_cast<int>(i) + 1, load.records[i]);
+        program_->set(static_cast<int>(i), load.records[i]);
+    }
+    List1->addItems(shown);
+    // The editor ends as adding the records one by one left it: on the last one, a data
+    // record's line selected.
+    if (!load.records.isEmpty())
+        loadEditor(load.records.last());
+    for (qsizetype i = load.records.size() - 1; i >= 0; --i) {
+        if (!tessa::isDelayRecord(load.records[i])) {
+            List1->setCurrentRow(static_cast<int>(i));
             break;
         }
-        loadRecordNumber_ = i + 1;
-        Process_string(fields[i]);
     }
     loading_ = 0;
-    List1->show();
     // One message for all refused records instead of one box each.
-    if (full)
-        showMessage(kOver1000 + u"\n"_s + u"Only the first 1000 records were loaded."_s, kWarning);
-    if (!loadProblems_.isEmpty()) {
-        QStringList shown = loadProblems_.mid(0, 10);
-        if (loadProblems_.size() > shown.size())
-            shown << u"... and %1 more."_s.arg(loadProblems_.size() - shown.size());
-        showMessage(u"These records were not loaded:\n"_s + shown.join(u'\n'), kHint);
-    }
+    const QStringList messages = load.messages();
+    for (const QString& message : messages)
+        showMessage(message, message.startsWith(tessa::kProgramFullText) ? kWarning : kHint);
 }

@@ -10,10 +10,10 @@
 #include "serial/port_number.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
+#include "support/dialog_answerer.h"
 #include "support/form_test.h"
+#include "support/window_test_main.h"
 #include "support/device_process.h"
-#include "support/file_dialog_answerer.h"
-#include "support/message_box_answerer.h"
 #include "window/filled_shape.h"
 
 #include <QAction>
@@ -37,6 +37,7 @@
 #include <memory>
 #include <optional>
 
+using tessa::testing::DialogAnswerer;
 using tessa::testing::DeviceProcess;
 
 using tessa::testing::withCrc;
@@ -293,7 +294,8 @@ private slots:
             QCOMPARE(file.write(content), content.size());
         }
         {
-            FileDialogAnswerer dialog(path);
+            DialogAnswerer dialog(DialogAnswerer::RealFileDialog);
+            dialog.paths << path;
             button("Command17")->click();
             QCOMPARE(dialog.shown, 1);
         }
@@ -364,7 +366,7 @@ private slots:
         showForm();
         if (QTest::currentTestFailed())
             return;
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         QAction* menu = form->findChild<QAction*>(QStringLiteral("mnu_autotest"));
         QVERIFY(menu);
         auto* combo2 = child<QComboBox>("Combo2");
@@ -398,16 +400,6 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    // A settings store of this process alone, and no display needed.
-    QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    EndToEndTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+TESSA_WINDOW_TEST_MAIN(EndToEndTest)
 
 #include "end_to_end_test.moc"

@@ -5,8 +5,9 @@
 
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
+#include "support/dialog_answerer.h"
 #include "support/form_test.h"
-#include "support/message_box_answerer.h"
+#include "support/window_test_main.h"
 #include "support/pty_pair.h"
 #include "window/filled_shape.h"
 
@@ -37,6 +38,7 @@
 #include <sys/resource.h>
 
 using tessa::testing::FarEnd;
+using tessa::testing::DialogAnswerer;
 using tessa::testing::PtyPair;
 
 namespace {
@@ -338,6 +340,7 @@ private slots:
     void connectAndDisconnectShowTheirStates()
     {
         form = std::make_unique<Form1>();
+        QCOMPARE(labelTextColor(child<QLabel>("Label8")), QColor(0x80, 0x80, 0x80));  // grey from the start
         auto* options = form->findChildren<QRadioButton*>(QStringLiteral("Option1")).at(1);
         options->setChecked(true);
         child<QComboBox>("Combo1")->setCurrentIndex(3);
@@ -381,7 +384,7 @@ private slots:
         QVERIFY(other.open(QIODevice::ReadWrite));
         qputenv("TESSA_COM4", pty->nearPath().toLocal8Bit());
         child<QLineEdit>("Text1")->setText(QStringLiteral("4"));
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         QTest::mouseClick(Command1(), Qt::LeftButton);
         QCOMPARE(answers.texts, QStringList{kPortBusy});
         QCOMPARE(answers.titles, QStringList{QStringLiteral("提示")});
@@ -398,7 +401,7 @@ private slots:
         form = std::make_unique<Form1>();
         qputenv("TESSA_COM6", "/nonexistent/tessa-device");
         auto* text1 = child<QLineEdit>("Text1");
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         text1->setText(QStringLiteral("6"));
         QTest::mouseClick(Command1(), Qt::LeftButton);
         QCOMPARE(answers.texts.value(0), kPortBusy);
@@ -426,6 +429,9 @@ private slots:
         text1->setCursorPosition(1);
 
         QTest::keyClick(text1, Qt::Key_A);  // a letter changes nothing
+        text1->setCursorPosition(0);
+        QTest::keyClick(text1, Qt::Key_Delete);  // only digits, Enter and Backspace edit the number
+        text1->setCursorPosition(1);
         QCOMPARE(text1->text(), QStringLiteral("3"));
         QVERIFY(form->comm1().isOpen());
         QVERIFY(Command1()->isHidden());
@@ -517,7 +523,7 @@ private slots:
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         auto* text7 = child<QLineEdit>("Text7");
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         QTest::mouseClick(text7, Qt::LeftButton);
         QCOMPARE(answers.texts, QStringList{kNotConnected});
         QCOMPARE(answers.titles, QStringList{QStringLiteral("提示")});
@@ -671,7 +677,7 @@ private slots:
     {
         form = std::make_unique<Form1>();
         connectToPty();
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         pty->stop();
         QTRY_COMPARE_WITH_TIMEOUT(answers.texts.size(), 1, 10000);
         QCOMPARE(answers.texts.first(), kPortLost);
@@ -697,7 +703,7 @@ private slots:
     {
         form = std::make_unique<Form1>();
         auto* command3 = child<QPushButton>("Command3");
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         command3->click();  // not connected
         QCOMPARE(answers.texts, QStringList{kNotConnected});
 
@@ -792,16 +798,6 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    // A settings store of this process alone, and no display needed.
-    QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    Form1Test test;
-    return QTest::qExec(&test, argc, argv);
-}
+TESSA_WINDOW_TEST_MAIN(Form1Test)
 
 #include "form1_test.moc"

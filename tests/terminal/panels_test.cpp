@@ -2,6 +2,7 @@
 #include "frames/crc16.h"
 #include "panels/command_rows.h"
 #include "panels/download.h"
+#include "panels/jog_hold.h"
 #include "panels/modbus_panels.h"
 #include "panels/motion_buttons.h"
 #include "panels/status_and_outputs.h"
@@ -195,6 +196,29 @@ TEST(MotionButtons, CommandsAndJogFrames)
     EXPECT_EQ(jogStepFrame(kJogPlus), hex("E300ED"));
     EXPECT_EQ(jogHoldFrame(kJogPlus), hex("D800ED"));
     EXPECT_EQ(jogReleaseFrame(), hex("E600ED"));
+}
+
+TEST(MotionButtons, JogHoldIsDueAfter200MsOncePerPressAndEndsOnRelease)
+{
+    using namespace std::chrono_literals;
+    const JogHold::Clock::time_point t0{};
+    JogHold jog;
+    EXPECT_FALSE(jog.msUntilHold(t0).has_value());
+    jog.press(kJogMinus, t0);
+    EXPECT_EQ(jog.msUntilHold(t0), 200);
+    // A tick 10.5 ms early waits 11 ms more, never rounding down to "due".
+    EXPECT_EQ(jog.msUntilHold(t0 + 189500us), 11);
+    EXPECT_EQ(jog.msUntilHold(t0 + 199999us), 1);
+    EXPECT_FALSE(jog.takeHoldFrame(t0 + 199999us).has_value());
+    EXPECT_EQ(jog.takeHoldFrame(t0 + 200ms), QByteArray::fromHex("D880ED"));
+    EXPECT_FALSE(jog.takeHoldFrame(t0 + 900ms).has_value());  // once per press
+    EXPECT_TRUE(jog.release());
+    EXPECT_FALSE(jog.release());  // a second end of the same press sends nothing again
+    // Released before 200 ms: no hold frame is ever due for that press.
+    jog.press(kJogPlus, t0 + 1s);
+    EXPECT_TRUE(jog.release());
+    EXPECT_FALSE(jog.takeHoldFrame(t0 + 2s).has_value());
+    EXPECT_EQ(jog.direction(), kJogPlus);
 }
 
 TEST(Download, SizeLimitAndUnchangedBytes)

@@ -7,9 +7,9 @@
 #include "frames/crc16.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
+#include "support/dialog_answerer.h"
 #include "support/form_test.h"
-#include "support/file_dialog_answerer.h"
-#include "support/message_box_answerer.h"
+#include "support/window_test_main.h"
 #include "support/pty_pair.h"
 #include "window/filled_shape.h"
 
@@ -37,6 +37,7 @@
 #include <thread>
 
 using tessa::testing::FarEnd;
+using tessa::testing::DialogAnswerer;
 using tessa::testing::PtyPair;
 
 using tessa::testing::withCrc;
@@ -156,6 +157,16 @@ private:
         box->selectAll();
         QTest::keyClick(box, Qt::Key_Backspace);
         QTest::keyClicks(box, text);
+    }
+
+    // The jog buttons' page in front, as when a user reaches them.
+    void showJogPage()
+    {
+        auto* tabs = child<QTabWidget>(QStringLiteral("SSTab1"));
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->widget(i)->isAncestorOf(button("Command24")))
+                tabs->setCurrentIndex(i);
+        QVERIFY(button("Command24")->isVisible());
     }
 
 private slots:
@@ -283,7 +294,7 @@ private slots:
         QCOMPARE(text26(18)->text(), QStringLiteral("02"));
         QCOMPARE(text26(19)->text(), QStringLiteral("04"));
         QVERIFY(text26(20)->isVisible());
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         replaceText(text26(18), QStringLiteral("x"));
         QCOMPARE(text26(19)->text(), QStringLiteral("04"));
         text26(18)->clear();
@@ -300,7 +311,7 @@ private slots:
         showForm();
         connectToPty();
         FarEnd far(pty->farPath());
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         // A read first leaves a CRC behind that a refused panel must not send on its own.
         button("Command35")->click();
         QCOMPARE(far.read(8).size(), 8);
@@ -337,7 +348,7 @@ private slots:
     void modbusButtonsAreGuardedWhileNotConnected()
     {
         showForm();
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         for (const char* name : {"Command31", "Command33", "Command35", "Command37", "Command52", "Command57"}) {
             button(name)->click();
             QTRY_COMPARE(form->focusWidget(), static_cast<QWidget*>(button("Command1")));
@@ -460,7 +471,7 @@ private slots:
 
         // Closed port: message, no indicator or setting changes.
         button("Command2")->click();
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         button("Command32")->click();
         button("Command29")->click();
         QCOMPARE(answers.texts, QStringList(2, kNotConnected));
@@ -510,7 +521,7 @@ private slots:
         far.write(QByteArray("AB\r\nCD"));
         QTRY_COMPARE_WITH_TIMEOUT(child<tessa::ReceiveView>(QStringLiteral("Text6"))->toPlainText(),
                                   QStringLiteral("AB  \nCD"), 5000);
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         button("Command28")->click();
         QFile file(home.filePath(QStringLiteral("tessa.txt")));
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -560,7 +571,7 @@ private slots:
 
         // With the port closed under a hidden Command1, "Input" (connect-button guard) is not
         // refused while "Version" (port-open guard) is.
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         form->comm1().close();
         button("Command39")->click();
         QTest::qWait(50);
@@ -575,7 +586,7 @@ private slots:
     void motionCommandButtons()
     {
         showForm();
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         button("Command26")->click();
         QCOMPARE(answers.texts, QStringList{kNotConnected});
         QCOMPARE(button("Command30")->text(), QStringLiteral("讀取參數"));
@@ -655,10 +666,79 @@ private slots:
         QVERIFY(far.readFor(400).isEmpty());
     }
 
+    void jogHoldFrameNeverLeavesBefore200Ms()
+    {
+        showForm();
+        connectToPty();
+        showJogPage();
+        FarEnd far(pty->farPath());
+        QPushButton* jogPlus = button("Command24");
+        // A coarse timer fires a few ms early about every other time: several presses.
+        for (int press = 0; press < 6; ++press) {
+            QElapsedTimer held;
+            held.start();
+            QTest::mousePress(jogPlus, Qt::LeftButton);
+            QCOMPARE(far.read(3), hex("D800ED"));
+            const qint64 at = held.elapsed();
+            QVERIFY2(at >= 200, qPrintable(QStringLiteral("hold frame after %1 ms").arg(at)));
+            QTest::mouseRelease(jogPlus, Qt::LeftButton);
+            QCOMPARE(far.read(9), hex("E600EDE600EDE300ED"));
+        }
+    }
+
+    void jogEndsWhereverItIsReleased()
+    {
+        showForm();
+        connectToPty();
+        showJogPage();
+        FarEnd far(pty->farPath());
+        QPushButton* jogPlus = button("Command24");
+        QPushButton* jogMinus = button("Command25");
+        const QByteArray released = hex("E600EDE600ED");
+
+        // Released off the button before 200 ms: no click, and no hold frame after the release.
+        QTest::mousePress(jogPlus, Qt::LeftButton);
+        QTest::mouseRelease(jogPlus, Qt::LeftButton, {}, QPoint(-30, -30));
+        QCOMPARE(far.read(6), released);
+        QVERIFY(far.readFor(400).isEmpty());
+
+        // Released off the button after the hold frame: the release frames, no step frame.
+        QTest::mousePress(jogMinus, Qt::LeftButton);
+        QCOMPARE(far.read(3), hex("D880ED"));
+        QTest::mouseRelease(jogMinus, Qt::LeftButton, {}, QPoint(-30, -30));
+        QCOMPARE(far.read(6), released);
+        QVERIFY(far.readFor(300).isEmpty());
+
+        // The button loses the focus while held: the jog ends there; the later mouse up adds nothing.
+        QTest::mousePress(jogPlus, Qt::LeftButton);
+        QCOMPARE(far.read(3), hex("D800ED"));
+        lineEdit("Text1")->setFocus();
+        QCOMPARE(far.read(6), released);
+        QTest::mouseRelease(jogPlus, Qt::LeftButton);
+        QVERIFY(far.readFor(300).isEmpty());
+
+        // The window is deactivated while the button is held, before the hold frame.
+        QTest::mousePress(jogMinus, Qt::LeftButton);
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QCoreApplication::sendEvent(form.get(), &deactivate);
+        QCOMPARE(far.read(6), released);
+        QVERIFY(far.readFor(400).isEmpty());
+        QTest::mouseRelease(jogMinus, Qt::LeftButton, {}, QPoint(-30, -30));
+
+        // The port is closed while held: the release frames go out before it closes.
+        QTest::mousePress(jogPlus, Qt::LeftButton);
+        QCOMPARE(far.read(3), hex("D800ED"));
+        button("Command2")->click();
+        QVERIFY(!form->comm1().isOpen());
+        QCOMPARE(far.read(6), released);
+        QTest::mouseRelease(jogPlus, Qt::LeftButton, {}, QPoint(-30, -30));
+        QVERIFY(far.readFor(300).isEmpty());
+    }
+
     void jogWithTheLineClosed()
     {
         showForm();
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         QPushButton* jogPlus = button("Command24");
         auto* timer11 = child<QTimer>(QStringLiteral("Timer11"));
         QTest::mousePress(jogPlus, Qt::LeftButton);
@@ -691,7 +771,8 @@ private slots:
         far.write(QByteArray("old"));
         QTRY_VERIFY_WITH_TIMEOUT(!form->receiveLogs().hexLog().isEmpty(), 5000);
         {
-            FileDialogAnswerer dialog(full);
+            DialogAnswerer dialog(DialogAnswerer::RealFileDialog);
+            dialog.paths << full;
             button("Command17")->click();
             QCOMPARE(dialog.shown, 1);
             QCOMPARE(dialog.filters, QStringList{QStringLiteral("Txt file (*.txt)")});
@@ -709,8 +790,8 @@ private slots:
             f.write(content + 'x');
         }
         {
-            MessageBoxAnswerer answers;
-            FileDialogAnswerer dialog(over);
+            DialogAnswerer answers;
+            answers.paths << over;
             button("Command17")->click();
             QCOMPARE(answers.texts, QStringList{QStringLiteral("Filesize too large over 10000Bytes")});
             QCOMPARE(answers.icons, QList<QMessageBox::Icon>{QMessageBox::NoIcon});
@@ -724,7 +805,7 @@ private slots:
 
         // Cancelled: only the announcement, jog stays off.
         {
-            FileDialogAnswerer dialog{QString()};
+            DialogAnswerer dialog;
             button("Command17")->click();
             QCOMPARE(dialog.shown, 1);
         }
@@ -739,8 +820,8 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
         {
-            MessageBoxAnswerer answers;
-            FileDialogAnswerer dialog(empty);
+            DialogAnswerer answers;
+            answers.paths << empty;
             button("Command17")->click();
             QVERIFY(answers.texts.isEmpty());
         }
@@ -749,10 +830,26 @@ private slots:
         QVERIFY(button("Command24")->isEnabled() && button("Command25")->isEnabled());
     }
 
+    void unreadableDownloadFileSaysOnlyTheAnnouncementWasSent()
+    {
+        showForm();
+        connectToPty();
+        FarEnd far(pty->farPath());
+        QTemporaryDir dir;  // a folder: it opens in no dialog's way but cannot be read as a file
+        DialogAnswerer answers;
+        answers.paths << dir.path();
+        button("Command56")->click();
+        QCOMPARE(far.read(5), QByteArray("c83\r\n"));
+        QVERIFY(far.readFor(200).isEmpty());
+        QCOMPARE(answers.texts.size(), 1);
+        QVERIFY2(answers.texts[0].contains(QStringLiteral("Only the announcement c83 was sent")), qPrintable(answers.texts[0]));
+        QVERIFY(!answers.texts[0].contains(QStringLiteral("Nothing was sent")));
+    }
+
     void parameterDownloadLeavesTheJogButtons()
     {
         showForm();
-        MessageBoxAnswerer answers;
+        DialogAnswerer answers;
         button("Command56")->click();
         QCOMPARE(answers.texts, QStringList{kNotConnected});
         QCOMPARE(button("Command56")->text(), QStringLiteral("傳送參數"));
@@ -767,7 +864,8 @@ private slots:
         }
         button("Command24")->setEnabled(false);
         {
-            FileDialogAnswerer dialog(path);
+            DialogAnswerer dialog;
+            dialog.paths << path;
             button("Command56")->click();
         }
         QCOMPARE(far.read(12), hex("6338330D0A") + hex("00FF0D0A1AFF00"));
@@ -776,16 +874,6 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    // A settings store of this process alone, and no display needed.
-    QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    PanelsWindowTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+TESSA_WINDOW_TEST_MAIN(PanelsWindowTest)
 
 #include "panels_window_test.moc"

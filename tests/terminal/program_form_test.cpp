@@ -7,7 +7,9 @@
 #include "program/program_table.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
+#include "support/dialog_answerer.h"
 #include "support/form_test.h"
+#include "support/window_test_main.h"
 #include "support/pty_pair.h"
 
 #include <QAction>
@@ -24,9 +26,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSocketNotifier>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -37,47 +41,10 @@
 #include <unistd.h>
 
 using tessa::testing::FarEnd;
+using tessa::testing::DialogAnswerer;
 using tessa::testing::PtyPair;
 
 namespace {
-
-// Answers modal dialogs as they come up: message boxes with the next queued button (OK when
-// the queue is empty), file dialogs with the next queued path (cancel when it is empty).
-class DialogAnswerer : public QObject {
-public:
-    DialogAnswerer()
-    {
-        connect(&poll_, &QTimer::timeout, this, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal || modal->property("answeredByTest").toBool())
-                return;
-            modal->setProperty("answeredByTest", true);
-            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-                texts << box->text();
-                titles << box->windowTitle();
-                const QMessageBox::StandardButton which = buttons.isEmpty() ? QMessageBox::Ok : buttons.takeFirst();
-                box->button(which)->click();
-            }
-        });
-        // File dialogs are answered where the window asks for a name.
-        tessa::CommonDialog::answerForTests([this](const QString& filter, bool) -> std::optional<QString> {
-            filters << filter;
-            if (paths.isEmpty())
-                return std::nullopt;
-            return paths.takeFirst();
-        });
-        poll_.start(10);
-    }
-    ~DialogAnswerer() { tessa::CommonDialog::answerForTests({}); }
-    QStringList texts;
-    QStringList titles;
-    QStringList filters;
-    QList<QMessageBox::StandardButton> buttons;
-    QStringList paths;
-
-private:
-    QTimer poll_;
-};
 
 QByteArray bytes(std::initializer_list<int> values)
 {
@@ -177,6 +144,20 @@ private:
         child<QLineEdit>("Text1")->setText(QStringLiteral("3"));
         click("Command1");
         QVERIFY(form->comm1().isOpen());
+    }
+
+    // Every control of the window's client area lies inside what the window shows of it.
+    void verifyEveryControlVisible()
+    {
+        auto* client = child<QWidget>("Form1Client");
+        QTRY_VERIFY(client->height() > 0);
+        for (QWidget* control : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!control->isHidden())
+                QVERIFY2(control->geometry().bottom() < client->height(),
+                         qPrintable(QStringLiteral("%1 ends at %2, the window shows %3")
+                                        .arg(control->objectName())
+                                        .arg(control->geometry().bottom())
+                                        .arg(client->height())));
     }
 
 private slots:
@@ -298,11 +279,16 @@ private slots:
         addDelay(QStringLiteral("-1"));
         QCOMPARE(List1()->count(), 1);
         QCOMPARE(answers.texts.size(), 4);
+        QVERIFY2(answers.texts.last().contains(QStringLiteral("is not 0 to 9999 ms")), qPrintable(answers.texts.last()));
         // Zero and non-numbers are kept as the value the replay uses: no pause.
         addDelay(QStringLiteral("abc"));
         addDelay(QStringLiteral("0"));
         addDelay(QStringLiteral(" 0042"));
-        QCOMPARE(lines().mid(1), QStringList({"002 SYSTEM DELAY 0", "003 SYSTEM DELAY 0", "004 SYSTEM DELAY 42"}));
+        // A typed "0250" is stored as the number it waits, as a rebuild would make it.
+        addDelay(QStringLiteral("0250"));
+        QCOMPARE(lines().mid(1),
+                 QStringList({"002 SYSTEM DELAY 0", "003 SYSTEM DELAY 0", "004 SYSTEM DELAY 42", "005 SYSTEM DELAY 250"}));
+        QCOMPARE(records().last(), QStringLiteral("SYSTEM DELAY 250"));
     }
 
     void insertDeleteAndReplaceKeepListAndTableInStep()
@@ -449,6 +435,20 @@ private slots:
         QCOMPARE(file.readAll(), QByteArray("\"(C)  z\"\r\n"));
         file.close();
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"prog.txt"});  // no temporary left
+
+        // Characters beyond the one-byte code page become "?" in the file: the message says so.
+        form->findChild<QAction*>(QStringLiteral("mnu_new_file"))->trigger();
+        addData(QStringLiteral("溫度 ok"), false, false);
+        addData(QStringLiteral("é"), false, false);
+        answers.paths << path;
+        answers.buttons << QMessageBox::Yes;
+        click("Command9");
+        QVERIFY2(answers.texts.last().startsWith(QStringLiteral("Save finished")), qPrintable(answers.texts.last()));
+        QVERIFY2(answers.texts.last().contains(QStringLiteral("2 characters")) && answers.texts.last().contains(u'?'),
+                 qPrintable(answers.texts.last()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("\"(C)  ?? ok\"\r\n\"(C)  \xE9\"\r\n"));
+        file.close();
     }
 
     void failedSaveSaysSoAndKeepsTheOldFile()
@@ -570,6 +570,53 @@ private slots:
                  QStringLiteral("Finished Autotest!!!\n\rDorva Encoder/Creel\n\rMaybe COM4\n\rMaybe COM9\n\r"));
     }
 
+    void autoTestNeverListsAPortThatDidNotOpen()
+    {
+        // Traffic from an earlier connection is still in the hexadecimal view; then every
+        // number leads nowhere. The probe of COM1 must judge only what it received: nothing.
+        PtyPair line;
+        QVERIFY(line.ready());
+        qputenv("TESSA_COM3", line.nearPath().toLocal8Bit());
+        child<QLineEdit>("Text1")->setText(QStringLiteral("3"));
+        click("Command1");
+        QVERIFY(form->comm1().isOpen());
+        FarEnd far(line.farPath());
+        far.write(QByteArray("OK"));
+        QTRY_VERIFY_WITH_TIMEOUT(!child<QPlainTextEdit>("Text4")->toPlainText().isEmpty(), 5000);
+        QTemporaryDir dir;
+        for (int n = 1; n <= 20; ++n)
+            qputenv(QStringLiteral("TESSA_COM%1").arg(n).toLatin1().constData(),
+                    dir.filePath(QStringLiteral("none%1").arg(n)).toLocal8Bit());
+        child<QTimer>("Timer4")->setInterval(20);
+        DialogAnswerer answers;
+        child<QPushButton>("Command4")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(answers.texts.size(), 1, 20000);
+        QCOMPARE(answers.texts[0], QStringLiteral("Finished Autotest!!!\n\rDorva Encoder/Creel\n\rCould not found!!!"));
+    }
+
+    void autoTestStatusBarHidesNoControl()
+    {
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        verifyEveryControlVisible();
+        QTemporaryDir dir;
+        for (int n = 1; n <= 20; ++n)
+            qputenv(QStringLiteral("TESSA_COM%1").arg(n).toLatin1().constData(),
+                    dir.filePath(QStringLiteral("none%1").arg(n)).toLocal8Bit());
+        child<QTimer>("Timer4")->setInterval(100000);
+        child<QPushButton>("Command4")->click();
+        QTRY_VERIFY(form->statusBar()->isVisible());
+        QTest::qWait(50);
+        verifyEveryControlVisible();
+        for (QAction* mode : {form->findChild<QAction*>(QStringLiteral("mnu_screen_narrow")),
+                              form->findChild<QAction*>(QStringLiteral("mu_screen_w"))}) {
+            mode->trigger();
+            QTest::qWait(50);
+            verifyEveryControlVisible();
+        }
+        form->findChild<QAction*>(QStringLiteral("mnu_autotest_stop"))->trigger();
+    }
+
     void autoTestCanBeStoppedAndSaysWhenNothingAnswers()
     {
         QTemporaryDir dir;
@@ -593,16 +640,5 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    // A settings store of this process alone (the file dialogs remember their folders there
-    // too), and no display needed.
-    QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ProgramFormTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+TESSA_WINDOW_TEST_MAIN(ProgramFormTest)
 #include "program_form_test.moc"

@@ -1,5 +1,8 @@
 // The program table, records, display lines, the replay engine and the program file format.
+#include "program/program_file.h"
 #include "program/program_table.h"
+
+#include <QBuffer>
 
 #include <gtest/gtest.h>
 
@@ -172,4 +175,58 @@ TEST(ProgramFile, ToleratesLooseFiles)
     EXPECT_EQ(programFileFields("\"\r\n"), QStringList({""}));
     const QByteArray binary("\x00\x01\xff\"\x7f\r\r\n\x00", 9);
     EXPECT_EQ(programFileFields(binary).size(), 2);
+}
+
+TEST(ProgramFileLoad, RecordsAsTheEditorStoresThemAndRefusalsCounted)
+{
+    const ProgramFileLoad load = parseProgramFile(
+        "\"(C)  a\"\r\n\"(H)DA0Z \"\r\n\"(C)DA\"\r\n\"SYSTEM DELAY 0250\"\r\n\"SYSTEM DELAY -5\"\r\n(C)  x,,(C)  y");
+    EXPECT_EQ(load.records, QStringList({"(C)  a", "SYSTEM DELAY 250", "(C)  x", "(C)  y"}));
+    ASSERT_EQ(load.refused.size(), 4);
+    EXPECT_TRUE(load.refused[0].startsWith(QStringLiteral("Record 2 of the file: Line 2:")));
+    EXPECT_EQ(load.refused[1], QStringLiteral("Record 3 of the file: 資料空白!"));
+    EXPECT_TRUE(load.refused[2].contains(QStringLiteral("\"-5\" is not 0 to 9999 ms")));
+    EXPECT_EQ(load.refused[3], QStringLiteral("Record 7 of the file: 資料空白!"));  // the empty field between commas
+    EXPECT_FALSE(load.full || load.cut);
+    EXPECT_EQ(load.messages().size(), 1);
+}
+
+TEST(ProgramFileLoad, StopsAtTheLimitAndKeepsOnlyASummaryOfRefusals)
+{
+    QByteArray many;
+    for (int i = 0; i < 1500; ++i)
+        many += "\"(H)  0Z\"\r\n\"(C)  " + QByteArray::number(i) + "\"\r\n";
+    const ProgramFileLoad load = parseProgramFile(many);
+    EXPECT_EQ(load.records.size(), kProgramMaxLines);
+    EXPECT_EQ(load.records.last(), QStringLiteral("(C)  999"));
+    EXPECT_TRUE(load.full);
+    // Refusals before the limit: 1000, of which ten are named.
+    EXPECT_EQ(load.refused.size(), kRefusedRecordsNamed);
+    EXPECT_EQ(load.refusedMore, 1000 - kRefusedRecordsNamed);
+    const QStringList messages = load.messages();
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_TRUE(messages[0].startsWith(kProgramFullText));
+    EXPECT_TRUE(messages[1].endsWith(QStringLiteral("... and 990 more.")));
+
+    // A line of nothing but commas: every field refused, one summary.
+    const ProgramFileLoad commas = parseProgramFile(QByteArray(200000, ','));
+    EXPECT_TRUE(commas.records.isEmpty());
+    EXPECT_EQ(commas.refused.size() + commas.refusedMore, 200001);
+}
+
+TEST(ProgramFileLoad, SaysWhenTheFileWasCutAt16MiB)
+{
+    QByteArray bytes = "\"(C)  first\"\r\n" + QByteArray(kMaxProgramFileBytes, '\n');
+    QBuffer longer(&bytes);
+    ASSERT_TRUE(longer.open(QIODevice::ReadOnly));
+    const ProgramFileLoad cut = readProgramFile(longer);
+    EXPECT_TRUE(cut.cut);
+    EXPECT_EQ(cut.records, QStringList{"(C)  first"});
+    ASSERT_FALSE(cut.messages().isEmpty());
+    EXPECT_TRUE(cut.messages()[0].contains(QStringLiteral("only its first 16 MiB were read")));
+
+    bytes.truncate(kMaxProgramFileBytes);  // exactly the limit: whole
+    QBuffer exact(&bytes);
+    ASSERT_TRUE(exact.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(readProgramFile(exact).cut);
 }

@@ -1,3 +1,4 @@
+#include "serial/connection.h"
 #include "serial/port_number.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
@@ -48,7 +49,6 @@ protected:
         port.setPortResolver([this](int) { return pty.nearPath(); });
         port.setPortNumber(1);
         port.setSettings(QStringLiteral("115200,n,8,1"));
-        port.setInputModeBinary();
     }
 
     PtyPair pty;
@@ -188,6 +188,48 @@ TEST_F(SerialPortTest, ReadBufferHoldsBackAFastSenderWithoutLosingBytes)
         30000));
     EXPECT_EQ(mostWaiting, SerialPort::kReadBufferBytes);
     EXPECT_EQ(got, sent);
+}
+
+TEST(Connection, AvailabilityAndTheSucceededFlagFollowEachConnect)
+{
+    PtyPair line;
+    ASSERT_TRUE(line.ready());
+    QTemporaryDir dir;
+    qputenv("TESSA_COM3", line.nearPath().toLocal8Bit());
+    qputenv("TESSA_COM4", dir.filePath(QStringLiteral("nothing")).toLocal8Bit());
+    Connection connection(nullptr);
+    connection.markScanPortsAvailable();
+    EXPECT_EQ(connection.availability(0), 0);
+    EXPECT_EQ(connection.availability(20), 1);
+    EXPECT_EQ(connection.availability(21), 0);
+    EXPECT_EQ(connection.availability(-1), 0);
+
+    EXPECT_EQ(connection.connectTo(3, QStringLiteral("9600,n,8,1")), Connection::Outcome::Opened);
+    EXPECT_TRUE(connection.connectSucceeded());
+    EXPECT_TRUE(connection.port().isOpen());
+    EXPECT_EQ(connection.port().settings(), QStringLiteral("9600,n,8,1"));
+
+    // A failed connect closes the open port first and marks the number unavailable.
+    EXPECT_EQ(connection.connectTo(4, QStringLiteral("9600,n,8,1")), Connection::Outcome::OpenFailed);
+    EXPECT_FALSE(connection.connectSucceeded());
+    EXPECT_FALSE(connection.port().isOpen());
+    EXPECT_EQ(connection.availability(4), 0);
+    EXPECT_EQ(connection.availability(3), 1);
+
+    // Numbers beyond the tables are refused without touching them.
+    EXPECT_EQ(connection.connectTo(3, QStringLiteral("9600,n,8,1")), Connection::Outcome::Opened);
+    for (const int number : {0, 22, 100000}) {
+        EXPECT_EQ(connection.connectTo(number, QStringLiteral("9600,n,8,1")), Connection::Outcome::NumberOutOfRange);
+        EXPECT_FALSE(connection.connectSucceeded());
+        EXPECT_FALSE(connection.port().isOpen());
+    }
+
+    // A number that failed comes back once it opens.
+    qputenv("TESSA_COM4", line.nearPath().toLocal8Bit());
+    EXPECT_EQ(connection.connectTo(4, QStringLiteral("9600,n,8,1")), Connection::Outcome::Opened);
+    EXPECT_EQ(connection.availability(4), 1);
+    qunsetenv("TESSA_COM3");
+    qunsetenv("TESSA_COM4");
 }
 
 int main(int argc, char** argv)

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "program/program_table.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QIODevice;
+
+namespace tessa {
+
+// A record the editor would store, or why it refuses it (message text and box title).
+struct CheckedRecord {
+    std::optional<QString> record;
+    QString problem;
+    QString title;
+};
+
+// The editor's own checks before it stores what its fields hold as line lineNumber: a delay
+// of 0..9999 ms (stored as its number, so "0250" is kept as 250), data that can be sent.
+CheckedRecord checkEditorFields(const EditorFields& fields, int lineNumber);
+// The fields the editor shows for a record (as loading it into the editor fills them).
+EditorFields editorFieldsOf(QStringView record);
+
+// Program files: at most this much is read; the rest of a longer file is never looked at.
+inline constexpr qint64 kMaxProgramFileBytes = 16 * 1024 * 1024;
+// Refused records named one by one in the load's message; the others only counted.
+inline constexpr int kRefusedRecordsNamed = 10;
+
+// A program file taken apart into the records the editor would have added one by one,
+// without going through it: refused records are counted, and only the first few described.
+struct ProgramFileLoad {
+    QStringList records;       // at most kProgramMaxLines, stored as the editor stores them
+    QStringList refused;       // the first kRefusedRecordsNamed refusals
+    qsizetype refusedMore = 0; // refusals beyond those
+    bool full = false;         // the file held more records than the list takes; the rest not read
+    bool cut = false;          // the file was longer than kMaxProgramFileBytes
+    // The messages of the load in the order they are shown (empty: nothing to say).
+    QStringList messages() const;
+};
+
+// The records of the file's bytes; cut says the bytes are only the file's beginning.
+ProgramFileLoad parseProgramFile(const QByteArray& bytes, bool cut = false);
+// Reads at most kMaxProgramFileBytes from the open file and parses them.
+ProgramFileLoad readProgramFile(QIODevice& file);
+
+// The "超過1000行!" box's title and text of a full list.
+inline const QString kProgramFullText = QStringLiteral("超過1000行!");
+inline const QString kProgramFullTitle = QStringLiteral("警告");
+inline const QString kDataEmptyText = QStringLiteral("資料空白!");
+inline const QString kHintTitle = QStringLiteral("提示");
+
+}  // namespace tessa
