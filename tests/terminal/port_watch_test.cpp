@@ -123,7 +123,6 @@ protected:
         port.setPortResolver([this](int) { return pty.nearPath(); });
         port.setPortNumber(1);
         port.setSettings(QStringLiteral("115200,n,8,1"));
-        port.setInputModeBinary();
         ASSERT_TRUE(port.open()) << port.errorString().toStdString();
         watcher.setIntervalMs(50);
         watcher.start();
