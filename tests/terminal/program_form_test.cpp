@@ -5,6 +5,7 @@
 
 #include "autotest/auto_test.h"
 #include "program/program_table.h"
+#include "receive/receive_view.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
 #include "support/dialog_answerer.h"
@@ -26,7 +27,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSocketNotifier>
@@ -582,7 +582,7 @@ private slots:
         QVERIFY(form->comm1().isOpen());
         FarEnd far(line.farPath());
         far.write(QByteArray("OK"));
-        QTRY_VERIFY_WITH_TIMEOUT(!child<QPlainTextEdit>("Text4")->toPlainText().isEmpty(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!child<tessa::ReceiveView>("Text4")->toPlainText().isEmpty(), 5000);
         QTemporaryDir dir;
         for (int n = 1; n <= 20; ++n)
             qputenv(QStringLiteral("TESSA_COM%1").arg(n).toLatin1().constData(),
