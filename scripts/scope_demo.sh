@@ -27,6 +27,8 @@ stop_programs() {
   kill "$programs" 2>/dev/null || true
   [ -n "$running" ] && kill $running 2>/dev/null || true
   wait "$programs" 2>/dev/null || true
+  # A program ended by a signal cannot remove its own segment.
+  for pid in $running; do rm -f "/dev/shm/ktr4sim-scope-$pid"; done
 }
 trap stop_programs EXIT
 "$bin/ktr4-scope" "$@"
