@@ -9,6 +9,7 @@
 #include "settings/settings_store.h"
 #include "support/dialog_answerer.h"
 #include "support/form_test.h"
+#include "support/modbus_slave.h"
 #include "support/window_test_main.h"
 #include "support/pty_pair.h"
 #include "window/filled_shape.h"
@@ -29,7 +30,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <modbus.h>
 
 #include <atomic>
 #include <cerrno>
@@ -38,6 +38,7 @@
 
 using tessa::testing::FarEnd;
 using tessa::testing::DialogAnswerer;
+using tessa::testing::ModbusSlave;
 using tessa::testing::PtyPair;
 
 using tessa::testing::withCrc;
@@ -59,53 +60,6 @@ QString stored(const char* key)
     return tessa::SettingsStore().read(QString::fromLatin1(key), QStringLiteral("<absent>"));
 }
 
-// A Modbus RTU slave on Debian's libmodbus at the far end of the line, on a thread of its own.
-class ModbusSlave {
-public:
-    explicit ModbusSlave(const QString& path)
-    {
-        ctx_ = modbus_new_rtu(path.toLocal8Bit().constData(), 115200, 'N', 8, 1);
-        map_ = modbus_mapping_new(0, 0, 0x400, 0);
-        if (!ctx_ || !map_ || modbus_set_slave(ctx_, 1) != 0 || modbus_connect(ctx_) != 0)
-            return;
-        modbus_set_indication_timeout(ctx_, 0, 100000);
-        map_->tab_registers[0x200] = 0x1234;
-        map_->tab_registers[0x201] = 0xABCD;
-        map_->tab_registers[0x202] = 0x0042;
-        thread_ = std::thread([this] {
-            std::uint8_t query[MODBUS_RTU_MAX_ADU_LENGTH];
-            while (!stop_) {
-                const int length = modbus_receive(ctx_, query);
-                if (length > 0 && modbus_reply(ctx_, query, length, map_) > 0)
-                    ++answered;
-            }
-        });
-        ready_ = true;
-    }
-    ~ModbusSlave()
-    {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-        if (ctx_) {
-            modbus_close(ctx_);
-            modbus_free(ctx_);
-        }
-        if (map_)
-            modbus_mapping_free(map_);
-    }
-    bool ready() const { return ready_; }
-    // Read only after the slave has answered (the answer count orders it).
-    std::uint16_t registerValue(int address) const { return map_->tab_registers[address]; }
-    std::atomic<int> answered{0};
-
-private:
-    modbus_t* ctx_ = nullptr;
-    modbus_mapping_t* map_ = nullptr;
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
-    bool ready_ = false;
-};
 
 }  // namespace
 

@@ -1,3 +1,4 @@
+#include "support/wait_for.h"
 #include "serial/port_watcher.h"
 #include "serial/reconnect_policy.h"
 #include "serial/serial_port.h"
@@ -18,16 +19,7 @@ using tessa::testing::FarEnd;
 
 namespace {
 
-bool waitFor(const std::function<bool()>& condition, int timeoutMs = 10000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
+using tessa::testing::waitFor;
 
 void runEventsFor(int ms)
 {

@@ -1,3 +1,4 @@
+#include "support/wait_for.h"
 #include "serial/connection.h"
 #include "serial/port_number.h"
 #include "serial/serial_port.h"
@@ -21,16 +22,7 @@ using tessa::testing::PtyPair;
 
 namespace {
 
-bool waitFor(const std::function<bool()>& condition, int timeoutMs = 10000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
+using tessa::testing::waitFor;
 
 double processCpuSeconds()
 {

@@ -1,3 +1,4 @@
+#include "support/wait_for.h"
 #include "support/pty_pair.h"
 #include "trafficlog/traffic_log.h"
 
@@ -24,16 +25,7 @@ using namespace tessa;
 
 namespace {
 
-bool waitFor(const std::function<bool()>& condition, int timeoutMs = 10000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
+using tessa::testing::waitFor;
 
 struct LoggedChunk {
     QByteArray dir;
