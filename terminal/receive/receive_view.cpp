@@ -52,7 +52,6 @@ ReceiveView::ReceiveView(const ReceiveLogs& logs, ReceiveLogs::Log which, QWidge
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
         if (!scrolling_)
             followsTail_ = value >= verticalScrollBar()->maximum();
-        viewport()->update();
     });
 }
 
@@ -117,6 +116,7 @@ void ReceiveView::startLayoutAgain()
     anchor_ = caret_ = 0;
     followsTail_ = true;
     layoutStale_ = true;
+    repaintAll_ = true;
 }
 
 void ReceiveView::measureFont()
@@ -134,6 +134,7 @@ void ReceiveView::measureFont()
         firstRows_.clear();
     }
     layoutStale_ = true;
+    repaintAll_ = true;
     if (isVisible())
         layOut();
 }
@@ -155,6 +156,7 @@ int ReceiveView::rowsOfLine(std::size_t line, QStringView text) const
 void ReceiveView::layOut()
 {
     layoutStale_ = false;
+    const int rowsBefore = rowCount_;
     const QStringView text = shown();
     if (lineStarts_.empty())
         lineStarts_.push_back(0);
@@ -178,7 +180,23 @@ void ReceiveView::layOut()
     if (followsTail_ && !selecting_)
         bar->setValue(bar->maximum());
     scrolling_ = false;
-    viewport()->update();
+    // The text only grew: the rows in sight moved up with the scroll, and only the last row
+    // shown before (it may have grown) and the rows after it are painted anew.
+    if (repaintAll_) {
+        repaintAll_ = false;
+        viewport()->update();
+    } else {
+        const int top = kMargin + (std::max(0, rowsBefore - 1) - firstVisibleRow()) * lineHeight_;
+        viewport()->update(QRect(0, top, viewport()->width(), viewport()->height() - top));
+    }
+}
+
+void ReceiveView::scrollContentsBy(int, int dy)
+{
+    // Moves the pixels already painted; Qt repaints only the band scrolled into sight. The top
+    // margin took pixels of a row that went out of sight.
+    viewport()->scroll(0, dy * lineHeight_);
+    viewport()->update(QRect(0, 0, viewport()->width(), kMargin));
 }
 
 std::pair<qsizetype, qsizetype> ReceiveView::rowSpan(int row, QStringView text) const
@@ -207,7 +225,7 @@ void ReceiveView::scrollToRow(int row)
     verticalScrollBar()->setValue(row);
 }
 
-void ReceiveView::paintEvent(QPaintEvent*)
+void ReceiveView::paintEvent(QPaintEvent* event)
 {
     if (layoutStale_)
         layOut();
@@ -218,9 +236,11 @@ void ReceiveView::paintEvent(QPaintEvent*)
     painter.setFont(font());
     const qsizetype selectionStart = std::min(anchor_, caret_);
     const qsizetype selectionEnd = std::max(anchor_, caret_);
+    // Only the rows that meet the area to paint.
+    const QRect area = event->rect();
     const int first = firstVisibleRow();
-    const int last = std::min(rowCount_, first + visibleRows() + 1);
-    for (int row = first; row < last; ++row) {
+    const int last = std::min({rowCount_, first + visibleRows() + 1, first + (area.bottom() - kMargin) / lineHeight_ + 1});
+    for (int row = std::max(first, first + (area.top() - kMargin) / lineHeight_); row < last; ++row) {
         const auto [start, end] = rowSpan(row, text);
         const int top = kMargin + (row - first) * lineHeight_;
         const qsizetype from = std::clamp(selectionStart, start, end);
@@ -230,10 +250,12 @@ void ReceiveView::paintEvent(QPaintEvent*)
             painter.fillRect(band, palette().highlight());
         }
         painter.setPen(palette().text().color());
-        painter.drawText(QPointF(kMargin, top + ascent_), text.sliced(start, end - start).toString());
+        // The log outlives the paint: its characters are drawn without a copy.
+        painter.drawText(QPointF(kMargin, top + ascent_), QString::fromRawData(text.data() + start, end - start));
         if (from < to) {
             painter.setPen(palette().highlightedText().color());
-            painter.drawText(QPointF(kMargin + (from - start) * charWidth_, top + ascent_), text.sliced(from, to - from).toString());
+            painter.drawText(QPointF(kMargin + (from - start) * charWidth_, top + ascent_),
+                             QString::fromRawData(text.data() + from, to - from));
         }
     }
 }

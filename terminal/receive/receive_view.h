@@ -65,6 +65,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
     // The shown text: the log's first shownLength_ characters, or the own text.
@@ -91,6 +92,7 @@ private:
 
     // Layout: where each line starts, and the first row of each line at columns_ per row.
     bool layoutStale_ = true;
+    bool repaintAll_ = true;  // the rows in sight no longer hold what they were painted with
     std::vector<qsizetype> lineStarts_;
     std::vector<int> firstRows_;
     qsizetype indexedLength_ = 0;
