@@ -32,10 +32,11 @@ bool isWordCharacter(QChar c)
     return c != u' ' && c != u'\r' && c != u'\n';
 }
 
-// The application's style, drawing scroll bars in bands. Qt's raster engine hands a fill of
-// more than some 96 pixel rows to a thread pool, and waking those threads for a scroll bar that
-// follows the tail ten times a second cost more than the drawing; bands of 64 rows stay on this
-// thread and give the same pixels.
+// The application's style, drawing scroll bars in bands on a background of their own. Qt's
+// raster engine hands a fill of more than some 96 pixel rows to a thread pool, and waking those
+// threads for a scroll bar that follows the tail ten times a second cost more than the drawing;
+// bands of 64 rows stay on this thread and give the same pixels. With its own background the
+// bar is opaque, so its frequent repaints do not repaint the widgets behind it.
 class BandedScrollBarStyle : public QProxyStyle {
 public:
     static constexpr int kBandRows = 64;
@@ -50,7 +51,9 @@ public:
         const QRect area = painter->hasClipping() ? painter->clipBoundingRect().toAlignedRect() & option->rect : option->rect;
         for (int top = area.top(); top <= area.bottom(); top += kBandRows) {
             painter->save();
-            painter->setClipRect(QRect(area.left(), top, area.width(), kBandRows), Qt::IntersectClip);
+            const QRect band(area.left(), top, area.width(), std::min(kBandRows, area.bottom() + 1 - top));
+            painter->setClipRect(band, Qt::IntersectClip);
+            painter->fillRect(band, option->palette.window());
             QProxyStyle::drawComplexControl(control, option, painter, widget);
             painter->restore();
         }
@@ -78,6 +81,7 @@ ReceiveView::ReceiveView(const ReceiveLogs& logs, ReceiveLogs::Log which, QWidge
     auto* scrollBarStyle = new BandedScrollBarStyle;
     scrollBarStyle->setParent(this);
     verticalScrollBar()->setStyle(scrollBarStyle);
+    verticalScrollBar()->setAttribute(Qt::WA_OpaquePaintEvent);
     measureFont();
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
         if (!scrolling_)

@@ -171,6 +171,8 @@ void SerialPort::takeFromLine()
 {
     if (!isOpen())
         return;
+    // The watch is only for a port nobody reads: each read puts it off.
+    watch_.start();
     // Should QSerialPort have read on its own after all, its bytes came first.
     if (port_.bytesAvailable() > 0)
         buffer_.append(port_.read(kReadBufferBytes - buffer_.size()));

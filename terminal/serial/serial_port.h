@@ -35,8 +35,8 @@ std::optional<LineSettings> parseLineSettings(QStringView text);
 // readAll), so a slow line costs one read per receive poll instead of an event-loop wake-up per
 // arriving chunk. A line that brought kEagerBytes or more since the last readAll is read as
 // bytes arrive until it slows down again: a pty holds only some 20 KiB, so a flood or a fast
-// USB adapter would otherwise be held to that much per poll. A watch every kWatchMs reads too,
-// so a device that goes away is noticed also when nobody asks.
+// USB adapter would otherwise be held to that much per poll. A watch reads too when nobody asked
+// for kWatchMs, so a device that goes away is noticed also then.
 class SerialPort : public QObject {
     Q_OBJECT
 public:
