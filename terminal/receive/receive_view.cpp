@@ -4,6 +4,7 @@
 #include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -159,6 +160,16 @@ void ReceiveView::measureFont()
     const QFontMetrics metrics(font());
     lineHeight_ = std::max(1, metrics.lineSpacing());
     ascent_ = metrics.ascent();
+    rawFont_ = QRawFont::fromFont(font());
+    QString printable;
+    for (char16_t c = kFirstPrintable; c <= kLastPrintable; ++c)
+        printable.append(QChar(c));
+    const QList<quint32> glyphs = rawFont_.isValid() ? rawFont_.glyphIndexesForString(printable) : QList<quint32>();
+    // A glyph missing from the font (index 0) leaves the rows to drawText and its fallback fonts.
+    if (glyphs.size() == printable.size() && !glyphs.contains(0u))
+        glyphs_.assign(glyphs.begin(), glyphs.end());
+    else
+        glyphs_.clear();
     const int width = std::max(0, viewport()->width() - 2 * kMargin);
     const int fitting = static_cast<int>(width / charWidth_);
     const int columns = std::max(wrapUnit_, fitting - fitting % wrapUnit_);
@@ -284,14 +295,38 @@ void ReceiveView::paintEvent(QPaintEvent* event)
             painter.fillRect(band, palette().highlight());
         }
         painter.setPen(palette().text().color());
-        // The log outlives the paint: its characters are drawn without a copy.
-        painter.drawText(QPointF(kMargin, top + ascent_), QString::fromRawData(text.data() + start, end - start));
+        drawCharacters(painter, QPointF(kMargin, top + ascent_), text.sliced(start, end - start));
         if (from < to) {
             painter.setPen(palette().highlightedText().color());
-            painter.drawText(QPointF(kMargin + (from - start) * charWidth_, top + ascent_),
-                             QString::fromRawData(text.data() + from, to - from));
+            drawCharacters(painter, QPointF(kMargin + (from - start) * charWidth_, top + ascent_), text.sliced(from, to - from));
         }
     }
+}
+
+void ReceiveView::drawCharacters(QPainter& painter, QPointF origin, QStringView characters)
+{
+    // The logs hold 20..7E only: their glyphs are looked up once and placed a character width
+    // apart, without the text shaping drawText does. Other text (given with setPlainText) is
+    // drawn as text.
+    const bool printable = !glyphs_.empty() && std::all_of(characters.begin(), characters.end(), [](QChar c) {
+        return c.unicode() >= kFirstPrintable && c.unicode() <= kLastPrintable;
+    });
+    if (!printable) {
+        // The shown text outlives the paint: drawn without a copy.
+        painter.drawText(origin, QString::fromRawData(characters.data(), characters.size()));
+        return;
+    }
+    rowGlyphs_.resize(characters.size());
+    rowPositions_.resize(characters.size());
+    for (qsizetype i = 0; i < characters.size(); ++i) {
+        rowGlyphs_[i] = glyphs_[characters[i].unicode() - kFirstPrintable];
+        rowPositions_[i] = QPointF(static_cast<qreal>(i) * charWidth_, 0);
+    }
+    QGlyphRun run;
+    run.setRawFont(rawFont_);
+    run.setGlyphIndexes(rowGlyphs_);
+    run.setPositions(rowPositions_);
+    painter.drawGlyphRun(origin, run);
 }
 
 void ReceiveView::resizeEvent(QResizeEvent* event)
