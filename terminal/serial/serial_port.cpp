@@ -177,12 +177,14 @@ void SerialPort::takeFromLine()
     if (port_.bytesAvailable() > 0)
         buffer_.append(port_.read(kReadBufferBytes - buffer_.size()));
     const int fd = static_cast<int>(port_.handle());
-    char chunk[64 * 1024];
-    while (buffer_.size() < kReadBufferBytes) {
-        const auto wanted = static_cast<std::size_t>(std::min<qint64>(sizeof chunk, kReadBufferBytes - buffer_.size()));
+    char chunk[kTakeBytes];
+    qint64 taken = 0;
+    while (buffer_.size() < kReadBufferBytes && taken < kTakeBytes) {
+        const auto wanted = static_cast<std::size_t>(std::min(kTakeBytes - taken, kReadBufferBytes - buffer_.size()));
         const ssize_t got = ::read(fd, chunk, wanted);
         if (got > 0) {
             buffer_.append(chunk, got);
+            taken += got;
             takenSinceReadAll_ += got;
             continue;
         }

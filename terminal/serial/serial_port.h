@@ -49,6 +49,9 @@ public:
     // and up at one poll each 100 ms).
     static constexpr qint64 kEagerBytes = 4096;
     static constexpr int kWatchMs = 250;
+    // Bytes one read of the line takes at most: a sender that keeps the line full must not keep
+    // the event loop reading (the rest follows on the next arrival or poll).
+    static constexpr qint64 kTakeBytes = 64 * 1024;
 
     using PortResolver = std::function<QString(int portNumber)>;
 
@@ -75,7 +78,8 @@ public:
     QString errorString() const { return errorString_; }
     QString devicePath() const;
 
-    // Takes what the line holds into our buffer (up to its bound) and returns the bytes there.
+    // Takes what the line holds (kTakeBytes at most) into our buffer (up to its bound) and returns
+    // the bytes there.
     qint64 bytesWaiting();
     QByteArray readAll();
     // Whether the port reads as bytes arrive (a fast line) rather than when asked.
