@@ -4,11 +4,14 @@
 #include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QScrollBar>
+#include <QStyleOptionComplex>
 
 #include <algorithm>
 #include <cmath>
@@ -30,6 +33,34 @@ bool isWordCharacter(QChar c)
     return c != u' ' && c != u'\r' && c != u'\n';
 }
 
+// The application's style, drawing scroll bars in bands on a background of their own. Qt's
+// raster engine hands a fill of more than some 96 pixel rows to a thread pool, and waking those
+// threads for a scroll bar that follows the tail ten times a second cost more than the drawing;
+// bands of 64 rows stay on this thread and give the same pixels. With its own background the
+// bar is opaque, so its frequent repaints do not repaint the widgets behind it.
+class BandedScrollBarStyle : public QProxyStyle {
+public:
+    static constexpr int kBandRows = 64;
+
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget) const override
+    {
+        if (control != CC_ScrollBar) {
+            QProxyStyle::drawComplexControl(control, option, painter, widget);
+            return;
+        }
+        const QRect area = painter->hasClipping() ? painter->clipBoundingRect().toAlignedRect() & option->rect : option->rect;
+        for (int top = area.top(); top <= area.bottom(); top += kBandRows) {
+            painter->save();
+            const QRect band(area.left(), top, area.width(), std::min(kBandRows, area.bottom() + 1 - top));
+            painter->setClipRect(band, Qt::IntersectClip);
+            painter->fillRect(band, option->palette.window());
+            QProxyStyle::drawComplexControl(control, option, painter, widget);
+            painter->restore();
+        }
+    }
+};
+
 }  // namespace
 
 ReceiveView::ReceiveView(const ReceiveLogs& logs, ReceiveLogs::Log which, QWidget* parent)
@@ -48,11 +79,14 @@ ReceiveView::ReceiveView(const ReceiveLogs& logs, ReceiveLogs::Log which, QWidge
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
+    auto* scrollBarStyle = new BandedScrollBarStyle;
+    scrollBarStyle->setParent(this);
+    verticalScrollBar()->setStyle(scrollBarStyle);
+    verticalScrollBar()->setAttribute(Qt::WA_OpaquePaintEvent);
     measureFont();
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
         if (!scrolling_)
             followsTail_ = value >= verticalScrollBar()->maximum();
-        viewport()->update();
     });
 }
 
@@ -117,6 +151,7 @@ void ReceiveView::startLayoutAgain()
     anchor_ = caret_ = 0;
     followsTail_ = true;
     layoutStale_ = true;
+    repaintAll_ = true;
 }
 
 void ReceiveView::measureFont()
@@ -125,6 +160,16 @@ void ReceiveView::measureFont()
     const QFontMetrics metrics(font());
     lineHeight_ = std::max(1, metrics.lineSpacing());
     ascent_ = metrics.ascent();
+    rawFont_ = QRawFont::fromFont(font());
+    QString printable;
+    for (char16_t c = kFirstPrintable; c <= kLastPrintable; ++c)
+        printable.append(QChar(c));
+    const QList<quint32> glyphs = rawFont_.isValid() ? rawFont_.glyphIndexesForString(printable) : QList<quint32>();
+    // A glyph missing from the font (index 0) leaves the rows to drawText and its fallback fonts.
+    if (glyphs.size() == printable.size() && !glyphs.contains(0u))
+        glyphs_.assign(glyphs.begin(), glyphs.end());
+    else
+        glyphs_.clear();
     const int width = std::max(0, viewport()->width() - 2 * kMargin);
     const int fitting = static_cast<int>(width / charWidth_);
     const int columns = std::max(wrapUnit_, fitting - fitting % wrapUnit_);
@@ -134,6 +179,7 @@ void ReceiveView::measureFont()
         firstRows_.clear();
     }
     layoutStale_ = true;
+    repaintAll_ = true;
     if (isVisible())
         layOut();
 }
@@ -155,6 +201,7 @@ int ReceiveView::rowsOfLine(std::size_t line, QStringView text) const
 void ReceiveView::layOut()
 {
     layoutStale_ = false;
+    const int rowsBefore = rowCount_;
     const QStringView text = shown();
     if (lineStarts_.empty())
         lineStarts_.push_back(0);
@@ -178,7 +225,23 @@ void ReceiveView::layOut()
     if (followsTail_ && !selecting_)
         bar->setValue(bar->maximum());
     scrolling_ = false;
-    viewport()->update();
+    // The text only grew: the rows in sight moved up with the scroll, and only the last row
+    // shown before (it may have grown) and the rows after it are painted anew.
+    if (repaintAll_) {
+        repaintAll_ = false;
+        viewport()->update();
+    } else {
+        const int top = kMargin + (std::max(0, rowsBefore - 1) - firstVisibleRow()) * lineHeight_;
+        viewport()->update(QRect(0, top, viewport()->width(), viewport()->height() - top));
+    }
+}
+
+void ReceiveView::scrollContentsBy(int, int dy)
+{
+    // Moves the pixels already painted; Qt repaints only the band scrolled into sight. The top
+    // margin took pixels of a row that went out of sight.
+    viewport()->scroll(0, dy * lineHeight_);
+    viewport()->update(QRect(0, 0, viewport()->width(), kMargin));
 }
 
 std::pair<qsizetype, qsizetype> ReceiveView::rowSpan(int row, QStringView text) const
@@ -207,7 +270,7 @@ void ReceiveView::scrollToRow(int row)
     verticalScrollBar()->setValue(row);
 }
 
-void ReceiveView::paintEvent(QPaintEvent*)
+void ReceiveView::paintEvent(QPaintEvent* event)
 {
     if (layoutStale_)
         layOut();
@@ -218,9 +281,11 @@ void ReceiveView::paintEvent(QPaintEvent*)
     painter.setFont(font());
     const qsizetype selectionStart = std::min(anchor_, caret_);
     const qsizetype selectionEnd = std::max(anchor_, caret_);
+    // Only the rows that meet the area to paint.
+    const QRect area = event->rect();
     const int first = firstVisibleRow();
-    const int last = std::min(rowCount_, first + visibleRows() + 1);
-    for (int row = first; row < last; ++row) {
+    const int last = std::min({rowCount_, first + visibleRows() + 1, first + (area.bottom() - kMargin) / lineHeight_ + 1});
+    for (int row = std::max(first, first + (area.top() - kMargin) / lineHeight_); row < last; ++row) {
         const auto [start, end] = rowSpan(row, text);
         const int top = kMargin + (row - first) * lineHeight_;
         const qsizetype from = std::clamp(selectionStart, start, end);
@@ -230,12 +295,38 @@ void ReceiveView::paintEvent(QPaintEvent*)
             painter.fillRect(band, palette().highlight());
         }
         painter.setPen(palette().text().color());
-        painter.drawText(QPointF(kMargin, top + ascent_), text.sliced(start, end - start).toString());
+        drawCharacters(painter, QPointF(kMargin, top + ascent_), text.sliced(start, end - start));
         if (from < to) {
             painter.setPen(palette().highlightedText().color());
-            painter.drawText(QPointF(kMargin + (from - start) * charWidth_, top + ascent_), text.sliced(from, to - from).toString());
+            drawCharacters(painter, QPointF(kMargin + (from - start) * charWidth_, top + ascent_), text.sliced(from, to - from));
         }
     }
+}
+
+void ReceiveView::drawCharacters(QPainter& painter, QPointF origin, QStringView characters)
+{
+    // The logs hold 20..7E only: their glyphs are looked up once and placed a character width
+    // apart, without the text shaping drawText does. Other text (given with setPlainText) is
+    // drawn as text.
+    const bool printable = !glyphs_.empty() && std::all_of(characters.begin(), characters.end(), [](QChar c) {
+        return c.unicode() >= kFirstPrintable && c.unicode() <= kLastPrintable;
+    });
+    if (!printable) {
+        // The shown text outlives the paint: drawn without a copy.
+        painter.drawText(origin, QString::fromRawData(characters.data(), characters.size()));
+        return;
+    }
+    rowGlyphs_.resize(characters.size());
+    rowPositions_.resize(characters.size());
+    for (qsizetype i = 0; i < characters.size(); ++i) {
+        rowGlyphs_[i] = glyphs_[characters[i].unicode() - kFirstPrintable];
+        rowPositions_[i] = QPointF(static_cast<qreal>(i) * charWidth_, 0);
+    }
+    QGlyphRun run;
+    run.setRawFont(rawFont_);
+    run.setGlyphIndexes(rowGlyphs_);
+    run.setPositions(rowPositions_);
+    painter.drawGlyphRun(origin, run);
 }
 
 void ReceiveView::resizeEvent(QResizeEvent* event)

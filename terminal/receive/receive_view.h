@@ -3,11 +3,16 @@
 #include "receive/receive_logs.h"
 
 #include <QAbstractScrollArea>
+#include <QList>
+#include <QPointF>
+#include <QRawFont>
 #include <QString>
 #include <QStringView>
 #include <optional>
 #include <utility>
 #include <vector>
+
+class QPainter;
 
 namespace tessa {
 
@@ -65,6 +70,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
     // The shown text: the log's first shownLength_ characters, or the own text.
@@ -82,6 +88,7 @@ private:
     // Text offset under a viewport point.
     qsizetype offsetAt(QPoint point) const;
     void setSelection(qsizetype anchor, qsizetype caret);
+    void drawCharacters(QPainter& painter, QPointF origin, QStringView characters);
 
     const ReceiveLogs& logs_;
     const ReceiveLogs::Log which_;
@@ -91,6 +98,7 @@ private:
 
     // Layout: where each line starts, and the first row of each line at columns_ per row.
     bool layoutStale_ = true;
+    bool repaintAll_ = true;  // the rows in sight no longer hold what they were painted with
     std::vector<qsizetype> lineStarts_;
     std::vector<int> firstRows_;
     qsizetype indexedLength_ = 0;
@@ -100,6 +108,12 @@ private:
     qreal charWidth_ = 1;
     int lineHeight_ = 1;
     int ascent_ = 0;
+    static constexpr char16_t kFirstPrintable = 0x20;
+    static constexpr char16_t kLastPrintable = 0x7E;
+    QRawFont rawFont_;
+    std::vector<quint32> glyphs_;  // of kFirstPrintable..kLastPrintable; empty: draw as text
+    QList<quint32> rowGlyphs_;     // one row's, kept for the next
+    QList<QPointF> rowPositions_;
 
     bool followsTail_ = true;
     bool scrolling_ = false;  // the view itself moves the scroll bar

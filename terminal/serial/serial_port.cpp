@@ -3,6 +3,13 @@
 #include "frames/frame_text.h"
 #include "serial/port_number.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <utility>
+
+#include <poll.h>
+#include <unistd.h>
+
 namespace tessa {
 
 std::optional<LineSettings> parseLineSettings(QStringView text)
@@ -52,6 +59,9 @@ SerialPort::SerialPort(QObject* parent)
     , resolver_([](int number) { return devicePathForPort(number, nullptr); })
 {
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialPort::onError);
+    connect(&arrivals_, &QSocketNotifier::activated, this, &SerialPort::takeFromLine);
+    watch_.setInterval(kWatchMs);
+    connect(&watch_, &QTimer::timeout, this, &SerialPort::takeFromLine);
 }
 
 SerialPort::~SerialPort() = default;
@@ -100,6 +110,15 @@ bool SerialPort::open()
         return false;
     }
     losing_ = false;
+    // QSerialPort would read on every arrival; the bytes are read here instead (see the class).
+    for (QSocketNotifier* notifier : port_.findChildren<QSocketNotifier*>())
+        if (notifier->type() == QSocketNotifier::Read)
+            notifier->setEnabled(false);
+    buffer_.clear();
+    takenSinceReadAll_ = 0;
+    arrivals_.setSocket(port_.handle());
+    setEager(false);
+    watch_.start();
     return true;
 }
 
@@ -110,7 +129,16 @@ void SerialPort::close()
     if (!losing_)
         emit aboutToClose();
     port_.flush();
+    stopReading();
     port_.close();
+}
+
+void SerialPort::stopReading()
+{
+    watch_.stop();
+    setEager(false);
+    arrivals_.setSocket(-1);
+    buffer_.clear();
 }
 
 bool SerialPort::isOpen() const
@@ -118,14 +146,64 @@ bool SerialPort::isOpen() const
     return port_.isOpen() && !losing_;
 }
 
-qint64 SerialPort::bytesWaiting() const
+qint64 SerialPort::bytesWaiting()
 {
-    return isOpen() ? port_.bytesAvailable() : 0;
+    if (!isOpen())
+        return 0;
+    takeFromLine();
+    return buffer_.size();
 }
 
 QByteArray SerialPort::readAll()
 {
-    return isOpen() ? port_.readAll() : QByteArray();
+    if (!isOpen())
+        return {};
+    takeFromLine();
+    setEager(takenSinceReadAll_ >= kEagerBytes);
+    takenSinceReadAll_ = 0;
+    return std::exchange(buffer_, QByteArray());
+}
+
+void SerialPort::setEager(bool eager)
+{
+    arrivals_.setEnabled(eager && arrivals_.socket() >= 0);
+}
+
+void SerialPort::takeFromLine()
+{
+    if (!isOpen())
+        return;
+    // The watch is only for a port nobody reads: each read puts it off.
+    watch_.start();
+    // Should QSerialPort have read on its own after all, its bytes came first.
+    if (port_.bytesAvailable() > 0)
+        buffer_.append(port_.read(kReadBufferBytes - buffer_.size()));
+    const int fd = static_cast<int>(port_.handle());
+    char chunk[kTakeBytes];
+    qint64 taken = 0;
+    while (buffer_.size() < kReadBufferBytes && taken < kTakeBytes) {
+        const auto wanted = static_cast<std::size_t>(std::min(kTakeBytes - taken, kReadBufferBytes - buffer_.size()));
+        const ssize_t got = ::read(fd, chunk, wanted);
+        if (got > 0) {
+            buffer_.append(chunk, got);
+            taken += got;
+            takenSinceReadAll_ += got;
+            continue;
+        }
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0 && errno == EAGAIN)
+            break;
+        // A raw line with nothing to read gives 0 too; a line hung up (or a pty whose other
+        // side closed) says so in poll.
+        pollfd line{fd, POLLIN, 0};
+        if (got < 0 || (::poll(&line, 1, 0) == 1 && (line.revents & (POLLHUP | POLLERR | POLLNVAL))))
+            beginLoss();
+        break;
+    }
+    // A full buffer waits for readAll; reading on every arrival meanwhile would spin.
+    if (buffer_.size() >= kReadBufferBytes)
+        arrivals_.setEnabled(false);
 }
 
 bool SerialPort::write(QByteArrayView bytes)
@@ -149,9 +227,18 @@ void SerialPort::onError(QSerialPort::SerialPortError error)
         return;
     if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
         return;
-    // Closing inside QSerialPort's own notification would delete the notifier that is
-    // running; the close waits for the event loop, and isOpen() reports closed meanwhile.
+    beginLoss();
+}
+
+void SerialPort::beginLoss()
+{
+    if (losing_)
+        return;
+    // Closing inside a notification would delete the notifier that is running; the close
+    // waits for the event loop, and isOpen() reports closed meanwhile.
     losing_ = true;
+    setEager(false);
+    watch_.stop();
     QMetaObject::invokeMethod(this, &SerialPort::closeAfterLoss, Qt::QueuedConnection);
 }
 
@@ -159,6 +246,7 @@ void SerialPort::closeAfterLoss()
 {
     if (!losing_)
         return;
+    stopReading();
     port_.close();
     losing_ = false;
     emit lost();

@@ -4,7 +4,9 @@
 #include <QByteArrayView>
 #include <QObject>
 #include <QSerialPort>
+#include <QSocketNotifier>
 #include <QString>
+#include <QTimer>
 #include <QStringView>
 #include <functional>
 #include <optional>
@@ -28,14 +30,28 @@ std::optional<LineSettings> parseLineSettings(QStringView text);
 // A device that goes away while open (USB adapter pulled, pty's other side closed) closes the
 // port and reports lost() once, instead of leaving a dead descriptor that wakes the event
 // loop for ever.
+//
+// Reading: the bytes stay in the line's (kernel's) buffer until someone asks (bytesWaiting,
+// readAll), so a slow line costs one read per receive poll instead of an event-loop wake-up per
+// arriving chunk. A line that brought kEagerBytes or more since the last readAll is read as
+// bytes arrive until it slows down again: a pty holds only some 20 KiB, so a flood or a fast
+// USB adapter would otherwise be held to that much per poll. A watch reads too when nobody asked
+// for kWatchMs, so a device that goes away is noticed also then.
 class SerialPort : public QObject {
     Q_OBJECT
 public:
-    // Bytes held in our own buffer at most. The port takes bytes off the line as they come and
-    // a poll takes all it holds; the bound only bites on a flood far beyond any serial line's
-    // speed (10 MB/s at one poll each 100 ms), where the sender waits in the line's (kernel's)
-    // buffer, so memory and the work of one poll stay bounded.
+    // Bytes held in our own buffer at most. A poll takes all it holds; the bound only bites on
+    // a flood far beyond any serial line's speed (10 MB/s at one poll each 100 ms), where the
+    // sender waits in the line's (kernel's) buffer, so memory and the work of one poll stay
+    // bounded.
     static constexpr qint64 kReadBufferBytes = 1024 * 1024;
+    // Bytes between two readAll calls from which the port reads as bytes arrive (460800 baud
+    // and up at one poll each 100 ms).
+    static constexpr qint64 kEagerBytes = 4096;
+    static constexpr int kWatchMs = 250;
+    // Bytes one read of the line takes at most: a sender that keeps the line full must not keep
+    // the event loop reading (the rest follows on the next arrival or poll).
+    static constexpr qint64 kTakeBytes = 64 * 1024;
 
     using PortResolver = std::function<QString(int portNumber)>;
 
@@ -59,8 +75,12 @@ public:
     QString errorString() const { return errorString_; }
     QString devicePath() const;
 
-    qint64 bytesWaiting() const;
+    // Takes what the line holds (kTakeBytes at most) into our buffer (up to its bound) and returns
+    // the bytes there.
+    qint64 bytesWaiting();
     QByteArray readAll();
+    // Whether the port reads as bytes arrive (a fast line) rather than when asked.
+    bool readsEagerly() const { return arrivals_.isEnabled(); }
     // Both return false when the port is closed or the write failed.
     bool write(QByteArrayView bytes);
     bool write(QStringView text);  // one byte per character, as a character frame
@@ -72,9 +92,18 @@ signals:
 
 private:
     void onError(QSerialPort::SerialPortError error);
+    void beginLoss();
     void closeAfterLoss();
+    // Reads what the line holds into buffer_ up to its bound; notices a device gone away.
+    void takeFromLine();
+    void setEager(bool eager);
+    void stopReading();
 
     QSerialPort port_;
+    QByteArray buffer_;
+    qint64 takenSinceReadAll_ = 0;
+    QSocketNotifier arrivals_{QSocketNotifier::Read};
+    QTimer watch_;
     PortResolver resolver_;
     int portNumber_ = 0;
     QString settingsText_;

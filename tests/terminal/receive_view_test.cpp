@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
+#include <QScreen>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -139,6 +140,24 @@ private slots:
         };
         QVERIFY(inked(top, top + rowHeight));
         QVERIFY(!inked(top + rowHeight + 1, image.height()));
+    }
+
+    void screenAfterManyRefreshesIsWhatAFullRepaintGives()
+    {
+        // The view moves painted rows up and repaints only what changed, the last row growing
+        // ("part" goes on in the next read); the screen must hold what painting all anew gives.
+        for (int k = 0; k < 15; ++k) {
+            lines(k % 4);
+            logs.appendRead(QByteArray("part"));
+            view->refresh();
+            QTest::qWait(10);
+        }
+        QCOMPARE(bar()->value(), bar()->maximum());
+        QVERIFY(bar()->maximum() > 0);
+        const QImage onScreen = view->screen()->grabWindow(view->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage repainted = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(onScreen.size(), repainted.size());
+        QVERIFY(onScreen == repainted);
     }
 
     void hiddenViewIsLaidOutOnlyWhenShown()

@@ -224,6 +224,42 @@ TEST(Connection, AvailabilityAndTheSucceededFlagFollowEachConnect)
     qunsetenv("TESSA_COM4");
 }
 
+TEST_F(SerialPortTest, ReadsWhenAskedOnASlowLineAndAsBytesArriveOnAFastOne)
+{
+    FarEnd far(pty.farPath());
+    ASSERT_TRUE(port.open());
+    // A few bytes between two reads: they stay in the line until asked for.
+    ASSERT_TRUE(far.write(QByteArray("slow\r\n")));
+    ASSERT_TRUE(waitFor([&] { return port.bytesWaiting() >= 6; }));
+    EXPECT_EQ(port.readAll(), QByteArray("slow\r\n"));
+    EXPECT_FALSE(port.readsEagerly());
+
+    // A fast line: from the next readAll on, the port takes bytes as they arrive, so that more
+    // than a pty holds reaches its buffer without anyone asking.
+    QByteArray burst(SerialPort::kEagerBytes, 'x');
+    ASSERT_TRUE(far.write(burst));
+    ASSERT_TRUE(waitFor([&] { return port.bytesWaiting() >= burst.size(); }));
+    EXPECT_EQ(port.readAll(), burst);
+    EXPECT_TRUE(port.readsEagerly());
+    const QByteArray more(256 * 1024, 'y');
+    qsizetype written = 0;
+    ASSERT_TRUE(waitFor([&] {
+        written += far.writeSome(QByteArrayView(more).sliced(written));
+        return written == more.size();
+    }));
+
+    QByteArray got;
+    ASSERT_TRUE(waitFor([&] {
+        got += port.readAll();
+        return got.size() >= more.size();
+    }));
+    EXPECT_EQ(got, more);
+
+    // Slow again: back to reading when asked.
+    EXPECT_TRUE(port.readAll().isEmpty());
+    EXPECT_FALSE(port.readsEagerly());
+}
+
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
