@@ -141,19 +141,19 @@ Outcome model_position(const ktr4::AxisState& before, uint8_t axis, uint16_t sta
   Outcome out;
   out.after = before;
   ktr4::AxisState& st = out.after;
-  const bool continuous = st.continuous != 0;
+  const bool continuous = st.profile.continuous != 0;
   const bool stopped = (status & 0x0008) != 0;
   if (continuous && (status & 0x4000)) return out.result = 304, out;
   if (!continuous && !stopped) return out.result = 303, out;
-  if (st.bookkeeping_armed == 1 && stopped) {
-    st.lost_pulses = static_cast<int32_t>(static_cast<uint32_t>(st.commanded_end) - static_cast<uint32_t>(position));
-    st.commanded_end = position;
-    st.correction_pending = 1;
+  if (st.end.bookkeeping_armed == 1 && stopped) {
+    st.end.lost_pulses = static_cast<int32_t>(static_cast<uint32_t>(st.end.commanded_end) - static_cast<uint32_t>(position));
+    st.end.commanded_end = position;
+    st.end.correction_pending = 1;
   }
-  st.bookkeeping_armed = 1;
+  st.end.bookkeeping_armed = 1;
   if (abs64(a.max) > 6553500) return out.result = 302, out;
 
-  const uint32_t MG = continuous && st.speed_range_fixed ? st.fixed_magnification : model_mg(a.max);
+  const uint32_t MG = continuous && st.profile.speed_range_fixed ? st.profile.fixed_magnification : model_mg(a.max);
   const uint32_t FH = model_speed(abs64(a.max), MG), FL = model_speed(abs64(a.start), MG);
   uint32_t SA = 0, SD = 0, UR, DR;
   if (s_curve) {
@@ -164,27 +164,27 @@ Outcome model_position(const ktr4::AxisState& before, uint8_t axis, uint16_t sta
     UR = a.tacc == 0.0 ? 1 : model_t_rate(a.tacc, FL, FH);
     DR = a.tdec == 0.0 ? 1 : model_t_rate(a.tdec, FL, FH);
   }
-  const uint32_t correction = model_speed(st.correction_speed, MG);
+  const uint32_t correction = model_speed(st.profile.correction_speed, MG);
 
   int32_t distance;
   if ((a.mode & 0xFF) == 0) {
     distance = a.dist;
-    if (st.correction_pending == 1 && st.correction_enable == 1) {
-      distance = static_cast<int32_t>(static_cast<uint32_t>(a.dist) + static_cast<uint32_t>(st.lost_pulses));
-      st.correction_pending = st.correction_enable = 0;
+    if (st.end.correction_pending == 1 && st.end.correction_enable == 1) {
+      distance = static_cast<int32_t>(static_cast<uint32_t>(a.dist) + static_cast<uint32_t>(st.end.lost_pulses));
+      st.end.correction_pending = st.end.correction_enable = 0;
     }
-    st.commanded_end = static_cast<int32_t>(static_cast<uint32_t>(st.commanded_end) + static_cast<uint32_t>(distance));
+    st.end.commanded_end = static_cast<int32_t>(static_cast<uint32_t>(st.end.commanded_end) + static_cast<uint32_t>(distance));
   } else {
-    st.correction_pending = 0;
-    distance = static_cast<int32_t>(static_cast<uint32_t>(a.dist) - static_cast<uint32_t>(st.commanded_end));
-    st.commanded_end = a.dist;
+    st.end.correction_pending = 0;
+    distance = static_cast<int32_t>(static_cast<uint32_t>(a.dist) - static_cast<uint32_t>(st.end.commanded_end));
+    st.end.commanded_end = a.dist;
   }
 
-  uint32_t mode = (st.operation_mode & ~0x7Fu) | (st.mode_variant ? 0x49u : 0x41u);
+  uint32_t mode = (st.profile.operation_mode & ~0x7Fu) | (st.profile.mode_variant ? 0x49u : 0x41u);
   mode = s_curve ? (mode | 0x400u) : (mode & ~0x400u);
   const ModelRamp r = s_curve ? model_ramp_S(FL, FH, UR, DR, MG, SA, SD, a.tacc, a.tdec, abs64(distance), mode)
                               : model_ramp_T(FL, FH, UR, DR, MG, a.tacc, a.tdec, abs64(distance), mode);
-  st.operation_mode = r.mode;
+  st.profile.operation_mode = r.mode;
 
   const uint32_t off = continuous ? 0x10 : 0;
   const auto w = [&](uint32_t code, uint32_t value) { out.writes.push_back({axis, code - off, value}); };
@@ -213,15 +213,15 @@ Outcome model_velocity(const ktr4::AxisState& before, uint8_t axis, int32_t star
   Outcome out;
   out.after = before;
   if (abs64(max) > 6553500 || abs64(start) > 6553500) return out.result = 302, out;
-  const uint32_t MG = before.speed_range_fixed ? before.fixed_magnification : model_mg(max);
+  const uint32_t MG = before.profile.speed_range_fixed ? before.profile.fixed_magnification : model_mg(max);
   const uint32_t FH = model_speed(abs64(max), MG), FL = model_speed(abs64(start), MG);
   const uint32_t S = s_curve ? model_range(sv, MG) : 0;
   const bool down = FL > FH;
   const uint32_t lo = down ? FH : FL, hi = down ? FL : FH;
   const uint32_t rate = s_curve ? model_s_rate(tacc, lo, hi, S) : model_t_rate(tacc, lo, hi);
-  uint32_t mode = (before.operation_mode & ~0x7Fu) | (max < 0 ? 0x08u : 0u);
+  uint32_t mode = (before.profile.operation_mode & ~0x7Fu) | (max < 0 ? 0x08u : 0u);
   mode = s_curve ? (mode | 0x400u) : (mode & ~0x400u);
-  out.after.operation_mode = mode;
+  out.after.profile.operation_mode = mode;
   out.writes.push_back({axis, down ? 0x94u : 0x93u, rate});
   if (s_curve) out.writes.push_back({axis, down ? 0x9Au : 0x99u, S});
   out.writes.push_back({axis, 0x97, mode});
@@ -237,14 +237,14 @@ Outcome model_velocity_change(const ktr4::AxisState& before, uint8_t axis, int32
   Outcome out;
   out.after = before;
   if (abs64(speed) > 6553500) return out.result = 302, out;
-  const uint32_t MG = before.speed_range_fixed ? before.fixed_magnification : model_mg(speed);
+  const uint32_t MG = before.profile.speed_range_fixed ? before.profile.fixed_magnification : model_mg(speed);
   const uint32_t F = model_speed(abs64(speed), MG);
-  const bool s_curve = (before.operation_mode & 0x400u) != 0;
+  const bool s_curve = (before.profile.operation_mode & 0x400u) != 0;
   uint32_t rate;
   if (F >= f_old) rate = s_curve ? model_s_rate(t, f_old, F, s_acc) : model_t_rate(t, f_old, F);
   else rate = s_curve ? model_s_rate(t, F, f_old, s_dec) : model_t_rate(t, F, f_old);
-  const uint32_t mode = (before.operation_mode & ~0x7Fu) | (speed < 0 ? 0x08u : 0u);
-  out.after.operation_mode = mode;
+  const uint32_t mode = (before.profile.operation_mode & ~0x7Fu) | (speed < 0 ? 0x08u : 0u);
+  out.after.profile.operation_mode = mode;
   out.writes = {{axis, F >= f_old ? 0x93u : 0x94u, rate}, {axis, 0x97, mode}, {axis, 0x95, MG}, {axis, 0x92, F}};
   return out;
 }
@@ -252,9 +252,9 @@ Outcome model_velocity_change(const ktr4::AxisState& before, uint8_t axis, int32
 Outcome model_dec_stop(const ktr4::AxisState& before, uint8_t axis, double t, uint32_t F, uint32_t s_dec) {
   Outcome out;
   out.after = before;
-  out.after.bookkeeping_armed = 1;
+  out.after.end.bookkeeping_armed = 1;
   uint32_t dr;
-  if ((before.operation_mode & 0x400u) == 0) {
+  if ((before.profile.operation_mode & 0x400u) == 0) {
     dr = F == 0 ? 65535 : model_rate_over(t, 4 * int64_t{F});
   } else if (s_dec != 0) {
     const int64_t q = 4 * (int64_t{F} + 2 * int64_t{s_dec}) % kTwo32;
@@ -340,17 +340,17 @@ class Draw : public ktr4test::RandomDraw {
     }
   }
   void axis_state(ktr4::AxisState& st) {
-    st.continuous = chance(25) ? 1 : 0;
-    st.speed_range_fixed = chance(30) ? 1 : 0;
-    st.fixed_magnification = 2 + below(4094);
-    st.mode_variant = chance(20) ? 1 : 0;
-    st.correction_speed = chance(90) ? below(100000) : static_cast<uint32_t>(gen_());
-    st.commanded_end = chance(50) ? between(-100000, 100000) : any_i32();
-    st.lost_pulses = between(-1000, 1000);
-    st.correction_pending = chance(50) ? 1 : 0;
-    st.correction_enable = chance(30) ? 1 : 0;
-    st.bookkeeping_armed = chance(50) ? 1 : 0;
-    st.operation_mode = static_cast<uint32_t>(gen_());
+    st.profile.continuous = chance(25) ? 1 : 0;
+    st.profile.speed_range_fixed = chance(30) ? 1 : 0;
+    st.profile.fixed_magnification = 2 + below(4094);
+    st.profile.mode_variant = chance(20) ? 1 : 0;
+    st.profile.correction_speed = chance(90) ? below(100000) : static_cast<uint32_t>(gen_());
+    st.end.commanded_end = chance(50) ? between(-100000, 100000) : any_i32();
+    st.end.lost_pulses = between(-1000, 1000);
+    st.end.correction_pending = chance(50) ? 1 : 0;
+    st.end.correction_enable = chance(30) ? 1 : 0;
+    st.end.bookkeeping_armed = chance(50) ? 1 : 0;
+    st.profile.operation_mode = static_cast<uint32_t>(gen_());
   }
   uint16_t status() {
     switch (below(8)) {
@@ -368,17 +368,17 @@ std::string describe(const Outcome& o) {
   for (const auto& w : o.writes) s << ' ' << w;
   s << ", commands";
   for (uint32_t c : o.commands) s << " 0x" << std::hex << c << std::dec;
-  s << ", end " << o.after.commanded_end << ", lost " << o.after.lost_pulses << ", pending "
-    << int(o.after.correction_pending) << ", enable " << int(o.after.correction_enable) << ", armed "
-    << int(o.after.bookkeeping_armed) << ", mode 0x" << std::hex << o.after.operation_mode << std::dec;
+  s << ", end " << o.after.end.commanded_end << ", lost " << o.after.end.lost_pulses << ", pending "
+    << int(o.after.end.correction_pending) << ", enable " << int(o.after.end.correction_enable) << ", armed "
+    << int(o.after.end.bookkeeping_armed) << ", mode 0x" << std::hex << o.after.profile.operation_mode << std::dec;
   return s.str();
 }
 
 bool same_state(const ktr4::AxisState& a, const ktr4::AxisState& b) {
-  return a.commanded_end == b.commanded_end && a.lost_pulses == b.lost_pulses &&
-         a.correction_pending == b.correction_pending && a.correction_enable == b.correction_enable &&
-         a.bookkeeping_armed == b.bookkeeping_armed && a.operation_mode == b.operation_mode &&
-         a.fixed_magnification == b.fixed_magnification && a.speed_range_fixed == b.speed_range_fixed;
+  return a.end.commanded_end == b.end.commanded_end && a.end.lost_pulses == b.end.lost_pulses &&
+         a.end.correction_pending == b.end.correction_pending && a.end.correction_enable == b.end.correction_enable &&
+         a.end.bookkeeping_armed == b.end.bookkeeping_armed && a.profile.operation_mode == b.profile.operation_mode &&
+         a.profile.fixed_magnification == b.profile.fixed_magnification && a.profile.speed_range_fixed == b.profile.speed_range_fixed;
 }
 
 class ProfileProperty : public ktr4test::SimCardTest {};

@@ -34,8 +34,8 @@ uint32_t arc_operation_mode(uint32_t mode, uint32_t direction) {
 
 // Relative coordinates of the pair: absolute ones less the commanded end positions.
 void to_relative(uint8_t card, const AxisGroup& pair, int32_t& x, int32_t& y) {
-  x = relative_to_end(axis_state(card, pair.axes[0]), x);
-  y = relative_to_end(axis_state(card, pair.axes[1]), y);
+  x = relative_to_end(axis_state(card, pair.axes[0]).end, x);
+  y = relative_to_end(axis_state(card, pair.axes[1]).end, y);
 }
 
 int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32_t cx, int32_t cy, int32_t ex,
@@ -49,13 +49,13 @@ int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32
   const uint32_t mg = magnification_for_move(xs, speed, true);
   const uint32_t f = speed_register(speed, mg);
 
-  const EndSnapshot x_end_before = snapshot_end(xs), y_end_before = snapshot_end(ys);
+  const EndSnapshot x_end_before = snapshot_end(xs.end), y_end_before = snapshot_end(ys.end);
   if (mode != 0) {
-    cx = relative_to_end(xs, cx);
-    cy = relative_to_end(ys, cy);
+    cx = relative_to_end(xs.end, cx);
+    cy = relative_to_end(ys.end, cy);
   }
-  const int32_t ex_rel = book_plain_move(xs, ex, mode != 0);
-  const int32_t ey_rel = book_plain_move(ys, ey, mode != 0);
+  const int32_t ex_rel = book_plain_move(xs.end, ex, mode != 0);
+  const int32_t ey_rel = book_plain_move(ys.end, ey, mode != 0);
 
   for (uint32_t count = 0;;) {
     const int32_t rc = correct_arc_centre(ex_rel, ey_rel, cx, cy, &cx, &cy);
@@ -64,16 +64,16 @@ int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32
     if (rc == KTR4_ERR_ARC_GEOMETRY) {
       // The line replaces the arc: it is booked from where the pair was meant to be before
       // the arc, not from the arc's end, or a relative line would be counted twice.
-      restore_end(xs, x_end_before);
-      restore_end(ys, y_end_before);
+      restore_end(xs.end, x_end_before);
+      restore_end(ys.end, y_end_before);
       last_result() = KTR4_T_curve_move_LINE2(card, selector, ex, ey, mode, speed, speed, 0.0, 0.0);
       return KTR4_ERR_ARC_GEOMETRY;
     }
     if (++count == kMaxCentreCorrections) return KTR4_ERR_RANGE;
   }
 
-  xs.operation_mode = arc_operation_mode(xs.operation_mode, direction);
-  ys.operation_mode = arc_operation_mode(ys.operation_mode, direction);
+  xs.profile.operation_mode = arc_operation_mode(xs.profile.operation_mode, direction);
+  ys.profile.operation_mode = arc_operation_mode(ys.profile.operation_mode, direction);
   // The arc runs without the correction mode a backlash compensation may have switched on.
   for (uint8_t i = 0; i < 2; ++i)
     modify_register(card, pair.axes[i], kEnvironmentCode, [](uint32_t w) { return w & ~kCorrectionModeBits; });
@@ -87,16 +87,16 @@ int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32
     r.target = targets[i];
     r.fl = r.fh = f;
     r.mg = mg;
-    r.operation_mode = state.operation_mode;
+    r.operation_mode = state.profile.operation_mode;
     r.centre = centres[i];
-    write_burst(card, axis, state.continuous != 0, r, kArcBurst);
+    write_burst(card, axis, state.profile.continuous != 0, r, kArcBurst);
   }
   const int32_t rc = write_command(card, static_cast<uint8_t>(axis_bit(pair.axes[0]) + axis_bit(pair.axes[1])),
                                    kStartCommand);
   // The next relative move of each axis adds back the pulses the arc may lose.
   for (AxisState* s : {&xs, &ys}) {
-    s->bookkeeping_armed = 1;
-    s->correction_enable = 1;
+    s->end.bookkeeping_armed = 1;
+    s->end.correction_enable = 1;
   }
   return rc;
 }
@@ -190,7 +190,7 @@ KTR4_API int32_t KTR4_CALL KTR4_correct_current_POS(ktr4_u8 card_slot, ktr4_u8 a
   int32_t position = 0;
   const int32_t rc = KTR4_read_current_position(card, axis, &position);
   // A failed position read has no position to take.
-  if (rc == KTR4_OK) book_position(axis_state(card, axis), position);
+  if (rc == KTR4_OK) book_position(axis_state(card, axis).end, position);
   return rc;
 }
 
