@@ -45,12 +45,4 @@ TargetChange change_running_target(int32_t commanded_end, int32_t running_target
 // Books that change; returns the new target amount.
 int32_t book_running_change(AxisEnd& axis, int32_t running_target, int32_t new_dist, bool absolute);
 
-// Where the end stood before a move was booked, for a move that is replaced by another one
-// which books itself (the line an impossible arc falls back to).
-struct EndSnapshot {
-  int32_t commanded_end = 0;
-};
-inline EndSnapshot snapshot_end(const AxisEnd& axis) { return {axis.commanded_end}; }
-inline void restore_end(AxisEnd& axis, EndSnapshot snapshot) { axis.commanded_end = snapshot.commanded_end; }
-
 }  // namespace ktr4

@@ -38,6 +38,26 @@ void to_relative(uint8_t card, const AxisGroup& pair, int32_t& x, int32_t& y) {
   y = relative_to_end(axis_state(card, pair.axes[1]).end, y);
 }
 
+// The centre register value of an arc: the centre moved, one pulse at a time, until the
+// start is at least as far from it as the end. Each step's result is the last result.
+struct ArcCentre {
+  int32_t result = KTR4_OK;  // KTR4_OK, KTR4_ERR_ARC_GEOMETRY, or KTR4_ERR_RANGE when it never settles
+  int32_t cx = 0, cy = 0;
+};
+
+ArcCentre corrected_centre(int32_t ex, int32_t ey, int32_t cx, int32_t cy) {
+  ArcCentre c{KTR4_OK, cx, cy};
+  for (uint32_t count = 0;;) {
+    c.result = correct_arc_centre(ex, ey, c.cx, c.cy, &c.cx, &c.cy);
+    last_result() = c.result;
+    if (c.result == KTR4_OK || c.result == KTR4_ERR_ARC_GEOMETRY) return c;
+    if (++count == kMaxCentreCorrections) {
+      c.result = KTR4_ERR_RANGE;
+      return c;
+    }
+  }
+}
+
 int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32_t cx, int32_t cy, int32_t ex,
                     int32_t ey, uint8_t mode, int32_t speed, uint32_t direction) {
   if (int32_t rc = admit_group(card, pair)) return rc;
@@ -49,28 +69,24 @@ int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32
   const uint32_t mg = magnification_for_move(xs, speed, true);
   const uint32_t f = speed_register(speed, mg);
 
-  const EndSnapshot x_end_before = snapshot_end(xs.end), y_end_before = snapshot_end(ys.end);
-  if (mode != 0) {
+  const bool absolute = mode != 0;
+  if (absolute) {
     cx = relative_to_end(xs.end, cx);
     cy = relative_to_end(ys.end, cy);
   }
-  const int32_t ex_rel = book_plain_move(xs.end, ex, mode != 0);
-  const int32_t ey_rel = book_plain_move(ys.end, ey, mode != 0);
-
-  for (uint32_t count = 0;;) {
-    const int32_t rc = correct_arc_centre(ex_rel, ey_rel, cx, cy, &cx, &cy);
-    last_result() = rc;
-    if (rc == KTR4_OK) break;
-    if (rc == KTR4_ERR_ARC_GEOMETRY) {
-      // The line replaces the arc: it is booked from where the pair was meant to be before
-      // the arc, not from the arc's end, or a relative line would be counted twice.
-      restore_end(xs.end, x_end_before);
-      restore_end(ys.end, y_end_before);
-      last_result() = KTR4_T_curve_move_LINE2(card, selector, ex, ey, mode, speed, speed, 0.0, 0.0);
-      return KTR4_ERR_ARC_GEOMETRY;
-    }
-    if (++count == kMaxCentreCorrections) return KTR4_ERR_RANGE;
+  const int32_t ex_rel = absolute ? relative_to_end(xs.end, ex) : ex;
+  const int32_t ey_rel = absolute ? relative_to_end(ys.end, ey) : ey;
+  const ArcCentre centre = corrected_centre(ex_rel, ey_rel, cx, cy);
+  if (centre.result == KTR4_ERR_ARC_GEOMETRY) {
+    // The line replaces the arc and books itself from where the pair stands.
+    last_result() = KTR4_T_curve_move_LINE2(card, selector, ex, ey, mode, speed, speed, 0.0, 0.0);
+    return KTR4_ERR_ARC_GEOMETRY;
   }
+
+  book_plain_move(xs.end, ex, absolute);
+  book_plain_move(ys.end, ey, absolute);
+  // A centre that never settles leaves the arc booked but not written.
+  if (centre.result != KTR4_OK) return KTR4_ERR_RANGE;
 
   xs.profile.operation_mode = arc_operation_mode(xs.profile.operation_mode, direction);
   ys.profile.operation_mode = arc_operation_mode(ys.profile.operation_mode, direction);
@@ -79,7 +95,7 @@ int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32
     modify_register(card, pair.axes[i], kEnvironmentCode, [](uint32_t w) { return w & ~kCorrectionModeBits; });
 
   const int32_t targets[2] = {ex_rel, ey_rel};
-  const int32_t centres[2] = {cx, cy};
+  const int32_t centres[2] = {centre.cx, centre.cy};
   for (uint8_t i = 0; i < 2; ++i) {
     const uint8_t axis = pair.axes[i];
     const AxisState& state = axis_state(card, axis);
