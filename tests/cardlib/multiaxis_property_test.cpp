@@ -42,8 +42,6 @@ constexpr uint64_t kDefaultCases = 300'000;
 // The model, from the formulas: 64-bit integers where a product must not wrap, explicit
 // 32-bit wrapping where it must.
 
-int32_t wrap(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v))); }
-
 // A zero time gives the fastest rate, 1.
 uint32_t model_t_rate_of_time(double time, uint32_t from, uint32_t to) {
   return time == 0.0 ? 1 : model_t_rate(time, from, to);
@@ -94,10 +92,7 @@ std::vector<AxisRamp> model_group_ramp(uint32_t FL, uint32_t FH, uint32_t UR, ui
   return out;
 }
 
-struct Outcome {
-  int32_t result = 0;
-  std::vector<RegisterWrite> writes;
-  std::vector<uint32_t> commands;
+struct Outcome : CardOutcome {
   std::vector<ktr4::AxisState> after;
 };
 
@@ -121,33 +116,11 @@ Outcome model_line(const std::vector<ktr4::AxisState>& before, const std::vector
     if (st[i].profile.continuous && (status[i] & 0x4000)) return out.result = 304, out;
     if (!st[i].profile.continuous && !(status[i] & 0x0008)) return out.result = 303, out;
   }
-  for (size_t i = 0; i < n; ++i) {
-    if (st[i].end.bookkeeping_armed == 1 && (status[i] & 0x0008)) {
-      st[i].end.lost_pulses = wrap(int64_t{st[i].end.commanded_end} - position[i]);
-      st[i].end.commanded_end = position[i];
-      st[i].end.correction_pending = 1;
-    }
-    st[i].end.bookkeeping_armed = 1;
-  }
+  for (size_t i = 0; i < n; ++i) model_note_stop(st[i], status[i], position[i]);
   if (abs64(a.max) > 6553500) return out.result = 302, out;
-  const uint32_t MG = st[0].profile.continuous && st[0].profile.speed_range_fixed ? st[0].profile.fixed_magnification : model_mg(a.max);
+  const uint32_t MG = model_move_mg(st[0], a.max);
   std::vector<int32_t> targets;
-  for (size_t i = 0; i < n; ++i) {
-    int32_t d;
-    if ((a.mode & 0xFF) == 0) {
-      d = a.positions[i];
-      if (st[i].end.correction_pending == 1 && st[i].end.correction_enable == 1) {
-        d = wrap(int64_t{a.positions[i]} + st[i].end.lost_pulses);
-        st[i].end.correction_pending = st[i].end.correction_enable = 0;
-      }
-      st[i].end.commanded_end = wrap(int64_t{st[i].end.commanded_end} + d);
-    } else {
-      st[i].end.correction_pending = 0;
-      d = wrap(int64_t{a.positions[i]} - st[i].end.commanded_end);
-      st[i].end.commanded_end = a.positions[i];
-    }
-    targets.push_back(d);
-  }
+  for (size_t i = 0; i < n; ++i) targets.push_back(model_book_move(st[i], a.positions[i], a.mode));
   const double k = model_share(targets);
   const uint32_t FH = model_speed(abs64(to_i32(static_cast<double>(abs64(a.max)) * k)), MG);
   const uint32_t FL = model_speed(abs64(to_i32(static_cast<double>(abs64(a.start)) * k)), MG);
@@ -196,7 +169,7 @@ Outcome model_online(const std::vector<ktr4::AxisState>& before, const std::vect
     }
   }
   const double k = single ? 1.0 : model_share(targets);
-  const uint32_t MG = st[0].profile.continuous && st[0].profile.speed_range_fixed ? st[0].profile.fixed_magnification : model_mg(a.max);
+  const uint32_t MG = model_move_mg(st[0], a.max);
   const uint32_t FH = single ? model_speed(abs64(a.max), MG)
                              : model_speed(abs64(to_i32(static_cast<double>(abs64(a.max)) * k)), MG);
   const uint32_t FL = single ? model_speed(abs64(a.start), MG)
@@ -259,19 +232,6 @@ class Draw : public ktr4test::RandomDraw {
       default: return any_i32();
     }
   }
-  void axis_state(ktr4::AxisState& st, bool continuous) {
-    st.profile.continuous = continuous ? 1 : 0;
-    st.profile.speed_range_fixed = chance(30) ? 1 : 0;
-    st.profile.fixed_magnification = 2 + below(4094);
-    st.profile.mode_variant = chance(20) ? 1 : 0;
-    st.profile.correction_speed = chance(90) ? below(100000) : static_cast<uint32_t>(gen_());
-    st.end.commanded_end = chance(50) ? between(-100000, 100000) : any_i32();
-    st.end.lost_pulses = between(-1000, 1000);
-    st.end.correction_pending = chance(50) ? 1 : 0;
-    st.end.correction_enable = chance(30) ? 1 : 0;
-    st.end.bookkeeping_armed = chance(50) ? 1 : 0;
-    st.profile.operation_mode = static_cast<uint32_t>(gen_());
-  }
   uint16_t status() {
     switch (below(10)) {
       case 0: return 0;
@@ -286,14 +246,8 @@ class Draw : public ktr4test::RandomDraw {
 
 std::string describe(const Outcome& o) {
   std::ostringstream s;
-  s << "result " << o.result << ", writes";
-  for (const auto& w : o.writes) s << ' ' << w;
-  s << ", commands";
-  for (uint32_t c : o.commands) s << " 0x" << std::hex << c << std::dec;
-  for (const auto& a : o.after)
-    s << " | end " << a.end.commanded_end << " lost " << a.end.lost_pulses << " pend " << int(a.end.correction_pending)
-      << " en " << int(a.end.correction_enable) << " armed " << int(a.end.bookkeeping_armed) << " mode 0x" << std::hex
-      << a.profile.operation_mode << std::dec;
+  s << static_cast<const CardOutcome&>(o);
+  for (const auto& a : o.after) s << " | " << a;
   return s.str();
 }
 
@@ -329,12 +283,6 @@ bool pure_s_triangle(const std::vector<RegisterWrite>& writes, const std::vector
   const double need = ((fh - fl) * sum + 2.0 * b) * (fh + fl) / K, mid = (kl * l + p) * (l + fl) * 4.0 / K;
   const double low = 8.0 * q * (q + fl) * sum / K;
   return d <= low * below && !(d <= need * above && d > mid * below);
-}
-
-bool same_state(const ktr4::AxisState& a, const ktr4::AxisState& b) {
-  return a.end.commanded_end == b.end.commanded_end && a.end.lost_pulses == b.end.lost_pulses &&
-         a.end.correction_pending == b.end.correction_pending && a.end.correction_enable == b.end.correction_enable &&
-         a.end.bookkeeping_armed == b.end.bookkeeping_armed && a.profile.operation_mode == b.profile.operation_mode;
 }
 
 const std::vector<std::vector<uint8_t>> kPairs = {{0, 1}, {0, 2}, {0, 3}, {1, 2}, {1, 3}, {2, 3}};

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <random>
 
+#include "frame/card_table.h"
+
 namespace ktr4test {
 
 class RandomDraw {
@@ -19,6 +21,21 @@ class RandomDraw {
     return static_cast<int32_t>(lo + static_cast<int64_t>(gen_() % (static_cast<uint64_t>(int64_t{hi} - lo) + 1)));
   }
   std::mt19937_64& gen() { return gen_; }
+
+  // An axis's settings and bookkeeping before a move.
+  void axis_state(ktr4::AxisState& st, bool continuous) {
+    st.profile.continuous = continuous ? 1 : 0;
+    st.profile.speed_range_fixed = chance(30) ? 1 : 0;
+    st.profile.fixed_magnification = 2 + below(4094);
+    st.profile.mode_variant = chance(20) ? 1 : 0;
+    st.profile.correction_speed = chance(90) ? below(100000) : static_cast<uint32_t>(gen_());
+    st.end.commanded_end = chance(50) ? between(-100000, 100000) : any_i32();
+    st.end.lost_pulses = between(-1000, 1000);
+    st.end.correction_pending = chance(50) ? 1 : 0;
+    st.end.correction_enable = chance(30) ? 1 : 0;
+    st.end.bookkeeping_armed = chance(50) ? 1 : 0;
+    st.profile.operation_mode = static_cast<uint32_t>(gen_());
+  }
 
  protected:
   std::mt19937_64 gen_;
