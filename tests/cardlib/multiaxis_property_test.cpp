@@ -42,11 +42,6 @@ constexpr uint64_t kDefaultCases = 300'000;
 // The model, from the formulas: 64-bit integers where a product must not wrap, explicit
 // 32-bit wrapping where it must.
 
-// A zero time gives the fastest rate, 1.
-uint32_t model_t_rate_of_time(double time, uint32_t from, uint32_t to) {
-  return time == 0.0 ? 1 : model_t_rate(time, from, to);
-}
-
 // Share of the longest axis.
 double model_share(const std::vector<int32_t>& targets) {
   double sum = 0;
@@ -129,7 +124,8 @@ Outcome model_line(const std::vector<ktr4::AxisState>& before, const std::vector
   const uint32_t correction = model_speed(st[0].profile.correction_speed, MG);
   uint32_t bits = 0;
   for (size_t i = 0; i < n; ++i) {
-    uint32_t mode = (st[i].profile.operation_mode & ~0x7Fu & ~0x8000u & ~0x400u) | (st[i].profile.mode_variant ? 0x69u : 0x61u);
+    uint32_t mode = (st[i].profile.operation_mode & ~0x7Fu & ~0x8000u & ~0x400u) |
+                    (st[i].profile.mode_variant ? 0x69u : 0x61u);
     mode = (mode | ramp[i].bits_set) & ~ramp[i].bits_clear;
     st[i].profile.operation_mode = mode;
     const uint32_t off = st[i].profile.continuous ? 0x10 : 0;

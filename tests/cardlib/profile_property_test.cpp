@@ -147,15 +147,9 @@ Outcome model_position(const ktr4::AxisState& before, uint8_t axis, uint16_t sta
 
   const uint32_t MG = model_move_mg(st, a.max);
   const uint32_t FH = model_speed(abs64(a.max), MG), FL = model_speed(abs64(a.start), MG);
-  uint32_t SA = 0, SD = 0, UR, DR;
-  if (s_curve) {
-    SA = model_range(a.sv_acc, MG), SD = model_range(a.sv_dec, MG);
-    UR = a.tacc == 0.0 ? 1 : model_s_rate(a.tacc, FL, FH, SA);
-    DR = a.tdec == 0.0 ? 1 : model_s_rate(a.tdec, FL, FH, SD);
-  } else {
-    UR = a.tacc == 0.0 ? 1 : model_t_rate(a.tacc, FL, FH);
-    DR = a.tdec == 0.0 ? 1 : model_t_rate(a.tdec, FL, FH);
-  }
+  const uint32_t SA = s_curve ? model_range(a.sv_acc, MG) : 0, SD = s_curve ? model_range(a.sv_dec, MG) : 0;
+  const uint32_t UR = s_curve ? model_s_rate_of_time(a.tacc, FL, FH, SA) : model_t_rate_of_time(a.tacc, FL, FH);
+  const uint32_t DR = s_curve ? model_s_rate_of_time(a.tdec, FL, FH, SD) : model_t_rate_of_time(a.tdec, FL, FH);
   const uint32_t correction = model_speed(st.profile.correction_speed, MG);
 
   const int32_t distance = model_book_move(st, a.dist, a.mode);

@@ -84,6 +84,14 @@ inline uint32_t model_s_rate(double time, uint32_t from, uint32_t to, uint32_t s
   return model_rate_over(time, 8 * ((int64_t{to} - from + kTwo32) % kTwo32));
 }
 
+// A position move's rates: a zero time gives the fastest rate, 1.
+inline uint32_t model_t_rate_of_time(double time, uint32_t from, uint32_t to) {
+  return time == 0.0 ? 1 : model_t_rate(time, from, to);
+}
+inline uint32_t model_s_rate_of_time(double time, uint32_t from, uint32_t to, uint32_t s) {
+  return time == 0.0 ? 1 : model_s_rate(time, from, to, s);
+}
+
 // The register ranges as the register table states them (FH of a shortened profile
 // included: it never exceeds the requested speed).
 inline bool in_range(uint32_t code, uint32_t value) {
