@@ -73,8 +73,8 @@ int32_t start_homing(uint8_t card, uint8_t axis, const HomingRequest& request) {
   r.mg = mg;
   r.operation_mode = state.profile.operation_mode;
   r.correction = correction;
-  write_burst(card, axis, state.profile.continuous != 0, r, request.search ? std::span<const uint8_t>(kHomingSearchBurst)
-                                                                   : std::span<const uint8_t>(kHomingBurst));
+  const auto order = request.search ? std::span<const uint8_t>(kHomingSearchBurst) : std::span<const uint8_t>(kHomingBurst);
+  write_burst(card, axis, state.profile.continuous != 0, r, order);
   if (request.search) modify_register(card, axis, kWord3Code, [](uint32_t word) { return word & ~0xFu; });
   return write_command(card, axis_bit(axis), kStartCommand);
 }

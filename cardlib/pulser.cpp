@@ -148,7 +148,8 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_pulser_motion(ktr4_u8 card_slot, ktr4_u8 
   if (state.pulser.follow_enable == 0 && enable == 1) {
     if (int32_t sync_rc = synchronise_follower(card, axis, state.pulser.follow_source, state.pulser.follower.direction))
       return sync_rc;  // stays off
-    rc = modify_register(card, state.pulser.follow_source, kEnvironmentCode, [](uint32_t word) { return word & 0x3FFFu; });
+    rc = modify_register(card, state.pulser.follow_source, kEnvironmentCode,
+                         [](uint32_t word) { return word & 0x3FFFu; });
   }
   state.pulser.follow_enable = enable;
   state.pulser.follow_ratio = ratio;

@@ -29,7 +29,8 @@ int32_t line_move(uint8_t card, const AxisGroup& group, const int32_t* positions
   GroupAxis axes[kMaxGroupAxes];
   for (uint8_t i = 0; i < group.count; ++i) {
     AxisState& state = axis_state(card, group.axes[i]);
-    axes[i] = GroupAxis{book_move(state.end, positions[i], absolute), state.profile.operation_mode, state.profile.mode_variant};
+    axes[i] = GroupAxis{book_move(state.end, positions[i], absolute), state.profile.operation_mode,
+                        state.profile.mode_variant};
   }
   ProfileRegisters regs[kMaxGroupAxes];
   group_profile(move, curve, mg, first.profile.correction_speed, std::span<const GroupAxis>(axes, group.count),

@@ -100,7 +100,8 @@ KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change(ktr4_u8 card_slot, ktr4_u8
 
   const uint32_t distance = magnitude(target);
   const RampDown ramp = shape_ramp_T(in, ramp_case_T_manual(in, distance), distance);
-  const uint32_t op = with_operation_code(state.profile.operation_mode, position_code(state.profile.mode_variant)) & ~kSCurveBit;
+  const uint32_t op =
+      with_operation_code(state.profile.operation_mode, position_code(state.profile.mode_variant)) & ~kSCurveBit;
   state.profile.operation_mode = with_ramp_bits(op, ramp.kind);
 
   ProfileRegisters r;
