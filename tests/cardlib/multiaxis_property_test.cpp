@@ -14,8 +14,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <limits>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -187,59 +185,6 @@ Outcome model_online(const std::vector<ktr4::AxisState>& before, const std::vect
   return out;
 }
 
-// ---------------------------------------------------------------------------------------
-
-class Draw : public ktr4test::RandomDraw {
- public:
-  using RandomDraw::RandomDraw;
-  int32_t speed() {
-    switch (below(8)) {
-      case 0: return 0;
-      case 1: return between(-1000, 1000);
-      case 2: return chance(50) ? 6553500 : -6553501;
-      case 3: return any_i32();
-      case 4: return chance(50) ? INT32_MIN : INT32_MAX;
-      default: return between(-100000, 100000);
-    }
-  }
-  int32_t max_speed() {
-    const int32_t s = speed();
-    return chance(90) && (s > 6553500 || s < -6553500) ? between(-6553500, 6553500) : s;
-  }
-  double time() {
-    switch (below(10)) {
-      case 0: return 0.0;
-      case 1: return -0.0;
-      case 2: return std::numeric_limits<double>::quiet_NaN();
-      case 3: return 1e300;
-      case 4: return std::uniform_real_distribution<double>(-1.0, 0.0)(gen_);
-      case 5: return below(100) / 100.0;
-      default: return std::uniform_real_distribution<double>(0.0, 1.0)(gen_);
-    }
-  }
-  int32_t coordinate() {
-    switch (below(8)) {
-      case 0: return 0;
-      case 1: return between(-20, 20);
-      case 2: return between(-2000, 2000);
-      case 3: return between(-100000, 100000);
-      case 4: return chance(50) ? INT32_MIN : INT32_MAX;
-      case 5: return between(-46341, 46341);
-      default: return any_i32();
-    }
-  }
-  uint16_t status() {
-    switch (below(10)) {
-      case 0: return 0;
-      case 1: return 0x4000;
-      case 2: return 0x4008;
-      default: return 0x0008;
-    }
-  }
-  uint16_t running_status() { return chance(90) ? (chance(50) ? 0x0000 : 0x4000) : 0x0008; }
-
-};
-
 std::string describe(const Outcome& o) {
   std::ostringstream s;
   s << static_cast<const CardOutcome&>(o);
@@ -290,7 +235,7 @@ TEST_F(MultiAxisProperty, InterpolationsArcsAndChangesOverRandomArguments) {
   start({0});
   const uint64_t cases = env_or("KTR4_PROPERTY_CASES", kDefaultCases);
   const uint64_t seed = env_or("KTR4_PROPERTY_SEED", 0x6D756C74);
-  Draw draw(seed);
+  ktr4test::RandomDraw draw(seed);
   uint64_t mismatches = 0, violations = 0;
   uint64_t kinds[8] = {};
   uint64_t results[4] = {};  // started, refused, fallback (308/311), other

@@ -11,8 +11,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <limits>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -247,48 +245,6 @@ Outcome model_dec_stop(const ktr4::AxisState& before, uint8_t axis, double t, ui
 class Draw : public ktr4test::RandomDraw {
  public:
   using RandomDraw::RandomDraw;
-  int32_t signed_(int32_t v) { return chance(50) ? v : -v; }
-
-  int32_t speed() {
-    switch (below(10)) {
-      case 0: return 0;
-      case 1: return signed_(1);
-      case 2: return between(-1000, 1000);
-      case 3: return between(-6553500, 6553500);
-      case 4: return signed_(chance(50) ? 6553500 : 6553501);
-      case 5: return any_i32();
-      case 6: return chance(50) ? INT32_MIN : INT32_MAX;
-      default: return between(-100000, 100000);
-    }
-  }
-  int32_t max_speed() {
-    const int32_t s = speed();
-    return chance(90) && (s > 6553500 || s < -6553500) ? between(-6553500, 6553500) : s;
-  }
-  double time() {
-    switch (below(12)) {
-      case 0: return 0.0;
-      case 1: return -0.0;
-      case 2: return std::uniform_real_distribution<double>(-1.0, 0.0)(gen_);
-      case 3: return 1e300;
-      case 4: return std::numeric_limits<double>::infinity();
-      case 5: return std::numeric_limits<double>::quiet_NaN();
-      case 6: return 1e-320;
-      case 7: return std::uniform_real_distribution<double>(0.0, 1000.0)(gen_);
-      case 8: return below(100) / 100.0;
-      default: return std::uniform_real_distribution<double>(0.0, 1.0)(gen_);
-    }
-  }
-  int32_t distance() {
-    switch (below(8)) {
-      case 0: return 0;
-      case 1: return between(-2000, 2000);
-      case 2: return between(-100000, 100000);
-      case 3: return chance(50) ? INT32_MIN : INT32_MAX;
-      case 4: return between(-20, 20);
-      default: return any_i32();
-    }
-  }
   int32_t section() {
     switch (below(6)) {
       case 0: case 1: return 0;
@@ -311,14 +267,6 @@ class Draw : public ktr4test::RandomDraw {
       case 0: case 1: return 0;
       case 2: return static_cast<uint32_t>(gen_());
       default: return below(32768);
-    }
-  }
-  uint16_t status() {
-    switch (below(8)) {
-      case 0: return 0;                // running, buffer free
-      case 1: return 0x4000;           // running, buffer full
-      case 2: return 0x4008;
-      default: return 0x0008;          // stopped
     }
   }
 };
@@ -352,10 +300,10 @@ TEST_F(ProfileProperty, EveryExportMatchesTheFormulasOverRandomArguments) {
 
     if (kind < 4) {  // position moves, twice as often as the rest
       const uint16_t status = draw.status();
-      const int32_t position = draw.distance();
+      const int32_t position = draw.coordinate();
       ktr4sim_set_status(0, axis, KTR4SIM_MAIN_STATUS, status);
       ktr4sim_set_register(0, axis, 0xE3, static_cast<uint32_t>(position));
-      PositionArgs a{draw.distance(), draw.chance(50) ? 0u : 1u + draw.below(0x1FF), draw.speed(), draw.max_speed(),
+      PositionArgs a{draw.coordinate(), draw.chance(50) ? 0u : 1u + draw.below(0x1FF), draw.speed(), draw.max_speed(),
                      draw.time(), 0.0, draw.section(), 0};
       a.tdec = draw.chance(15) ? 2 * a.tacc : draw.time();
       a.sv_dec = draw.chance(30) ? a.sv_acc : draw.section();
