@@ -24,8 +24,8 @@ KTR4_API int32_t KTR4_CALL KTR4_backlash_comp(ktr4_u8 card_slot, ktr4_u8 axis_sl
   modify_register(card, axis, kEnvironmentCode, [&](uint32_t word) { return (word & ~0x3FFFu) | amount | 0x1000u; });
   const int32_t rc = modify_register(card, axis, kWord3Code, [](uint32_t word) { return word | (1u << 24); });
   AxisState& state = axis_state(card, axis);
-  state.mode_variant = low_byte(mode_variant_flag);
-  state.correction_speed = correction_speed;
+  state.profile.mode_variant = low_byte(mode_variant_flag);
+  state.profile.correction_speed = correction_speed;
   return rc;
 }
 
@@ -35,8 +35,8 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_backlash_comp(ktr4_u8 card_slot, ktr4_u
   uint32_t word = 0;
   const int32_t rc = read_register(card, axis, read_code(kEnvironmentCode), &word);
   *amount = static_cast<uint16_t>(word & 0xFFFu);
-  *mode_variant_flag = axis_state(card, axis).mode_variant;
-  *correction_speed = axis_state(card, axis).correction_speed;
+  *mode_variant_flag = axis_state(card, axis).profile.mode_variant;
+  *correction_speed = axis_state(card, axis).profile.correction_speed;
   return rc;
 }
 
@@ -58,7 +58,7 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_suppress_vibration(ktr4_u8 card_slot, k
 
 KTR4_API int32_t KTR4_CALL KTR4_set_continuous_flag(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 flag) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  axis_state(card, axis).continuous = low_byte(flag);
+  axis_state(card, axis).profile.continuous = low_byte(flag);
   return KTR4_OK;
 }
 
@@ -89,7 +89,7 @@ KTR4_API int32_t KTR4_CALL KTR4_imd_stop(ktr4_u8 card_slot, ktr4_u8 axis_slot) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   write_command(card, static_cast<uint8_t>(1u << axis), kImmediateStopCommand);
   const int32_t rc = note_axis_stop(card, axis);
-  axis_state(card, axis).bookkeeping_armed = 1;
+  axis_state(card, axis).end.bookkeeping_armed = 1;
   return rc;
 }
 
@@ -100,7 +100,7 @@ KTR4_API int32_t KTR4_CALL KTR4_emg_stop(ktr4_u8 card_slot) {
   int32_t rc = KTR4_OK;
   for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) {
     rc = note_axis_stop(card, axis);
-    axis_state(card, axis).bookkeeping_armed = 1;
+    axis_state(card, axis).end.bookkeeping_armed = 1;
   }
   return rc;
 }

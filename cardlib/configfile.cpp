@@ -42,8 +42,8 @@ int32_t collect_record(uint8_t card, unsigned char* record) {
     }
   }
   for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) {
-    put_u32(record + kCorrectionSpeedOffset + 4 * axis, axis_state(card, axis).correction_speed);
-    record[kModeVariantOffset + axis] = axis_state(card, axis).mode_variant;
+    put_u32(record + kCorrectionSpeedOffset + 4 * axis, axis_state(card, axis).profile.correction_speed);
+    record[kModeVariantOffset + axis] = axis_state(card, axis).profile.mode_variant;
   }
   return KTR4_OK;
 }
@@ -99,8 +99,8 @@ KTR4_API int32_t KTR4_CALL KTR4_load_config_from_file(ktr4_u8 card_slot, const c
     }
   }
   for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) {
-    axis_state(card, axis).correction_speed = get_u32(record + kCorrectionSpeedOffset + 4 * axis);
-    axis_state(card, axis).mode_variant = record[kModeVariantOffset + axis];
+    axis_state(card, axis).profile.correction_speed = get_u32(record + kCorrectionSpeedOffset + 4 * axis);
+    axis_state(card, axis).profile.mode_variant = record[kModeVariantOffset + axis];
   }
   return last_result();
 }

@@ -59,11 +59,11 @@ int32_t start_homing(uint8_t card, uint8_t axis, const HomingRequest& request) {
   const uint32_t fh = speed_register(request.max_speed, mg);
   const uint32_t fl = speed_register(request.start_speed, mg);
   const uint32_t rate = homing_rate(request.accel_time, fl, fh);
-  const uint32_t correction = speed_register_of_magnitude(state.correction_speed, mg);
+  const uint32_t correction = speed_register_of_magnitude(state.profile.correction_speed, mg);
 
   uint32_t code = request.positive ? 0x10u : 0x18u;
   if (request.search) code = request.positive ? 0x15u : 0x1Du;
-  state.operation_mode = with_bits(with_operation_code(state.operation_mode, code), kSCurveBit, false);
+  state.profile.operation_mode = with_bits(with_operation_code(state.profile.operation_mode, code), kSCurveBit, false);
 
   ProfileRegisters r;
   r.target = request.amount;
@@ -71,10 +71,10 @@ int32_t start_homing(uint8_t card, uint8_t axis, const HomingRequest& request) {
   r.fh = fh;
   r.ur = r.dr = rate;
   r.mg = mg;
-  r.operation_mode = state.operation_mode;
+  r.operation_mode = state.profile.operation_mode;
   r.correction = correction;
-  write_burst(card, axis, state.continuous != 0, r, request.search ? std::span<const uint8_t>(kHomingSearchBurst)
-                                                                   : std::span<const uint8_t>(kHomingBurst));
+  const auto order = request.search ? std::span<const uint8_t>(kHomingSearchBurst) : std::span<const uint8_t>(kHomingBurst);
+  write_burst(card, axis, state.profile.continuous != 0, r, order);
   if (request.search) modify_register(card, axis, kWord3Code, [](uint32_t word) { return word & ~0xFu; });
   return write_command(card, axis_bit(axis), kStartCommand);
 }

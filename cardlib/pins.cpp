@@ -37,12 +37,12 @@ uint16_t read_sub(uint8_t card, uint8_t axis) {
 }
 
 void set_shadow_bit(uint8_t card, uint8_t axis, unsigned bit, bool on) {
-  uint32_t& shadow = axis_state(card, axis).operation_mode;
+  uint32_t& shadow = axis_state(card, axis).profile.operation_mode;
   shadow = set_bit(shadow, bit, on);
 }
 
 uint8_t shadow_bit(uint8_t card, uint8_t axis, unsigned bit) {
-  return bit_of(axis_state(card, axis).operation_mode, bit);
+  return bit_of(axis_state(card, axis).profile.operation_mode, bit);
 }
 
 // Configuration word 2, bits 6-13: the TTL line configuration of axes 1 and 2.

@@ -40,12 +40,12 @@ int32_t synchronise_follower(uint8_t card, uint8_t axis, uint8_t source, int32_t
   int32_t count = 0, position = 0;
   if (int32_t rc = read_pulser_counter(card, source, &count)) return rc;
   if (int32_t rc = KTR4_read_current_position(card, axis, &position)) return rc;
-  state.follow_source = source;
-  state.follower.direction = direction;
-  state.previous_scaled_count = scaled(direction, count);
-  for (int32_t& change : state.follower.history) change = 0;
-  state.follower.target = position;
-  book_position(state, position);
+  state.pulser.follow_source = source;
+  state.pulser.follower.direction = direction;
+  state.pulser.previous_scaled_count = scaled(direction, count);
+  for (int32_t& change : state.pulser.follower.history) change = 0;
+  state.pulser.follower.target = position;
+  book_position(state.end, position);
   return KTR4_OK;
 }
 
@@ -60,11 +60,11 @@ int32_t start_pulser_motion(uint8_t card, uint8_t axis, uint32_t code, int32_t s
   AxisState& state = axis_state(card, axis);
   const uint32_t mg = magnification_for_move(state, speed, true);
   const uint32_t fh = speed_register(speed, mg);
-  state.operation_mode = with_bits(with_operation_code(state.operation_mode, code), kSCurveBit, false);
+  state.profile.operation_mode = with_bits(with_operation_code(state.profile.operation_mode, code), kSCurveBit, false);
   if (amount != nullptr) write_register(card, axis, kTargetCode, static_cast<uint32_t>(*amount));
   write_register(card, axis, kOperatingSpeedCode, fh);
   write_register(card, axis, kMagnificationCode, mg);
-  write_register(card, axis, kOperationModeCode, state.operation_mode);
+  write_register(card, axis, kOperationModeCode, state.profile.operation_mode);
   return write_command(card, axis_bit(axis), kPulserStartCommand);
 }
 
@@ -99,7 +99,7 @@ KTR4_API int32_t KTR4_CALL KTR4_read_pulser_counter(ktr4_u8 card_slot, ktr4_u8 a
 KTR4_API int32_t KTR4_CALL KTR4_set_pulser_counter(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t count) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   const int32_t rc = write_register(card, axis, kPulserCounterCode, static_cast<uint32_t>(count));
-  axis_state(card, axis).previous_scaled_count = count;
+  axis_state(card, axis).pulser.previous_scaled_count = count;
   return rc;
 }
 
@@ -118,8 +118,8 @@ KTR4_API int32_t KTR4_CALL KTR4_run_pulser_Pmove(ktr4_u8 card_slot, ktr4_u8 axis
   if (int32_t rc = note_axis_stop(card, axis)) return rc;
   if (!speed_within_limit(speed)) return KTR4_ERR_RANGE;
   AxisState& state = axis_state(card, axis);
-  const int32_t amount = book_plain_move(state, move_value, low_byte(absolute) != 0);
-  return start_pulser_motion(card, axis, state.mode_variant ? 0x59u : 0x51u, speed, &amount);
+  const int32_t amount = book_plain_move(state.end, move_value, low_byte(absolute) != 0);
+  return start_pulser_motion(card, axis, state.profile.mode_variant ? 0x59u : 0x51u, speed, &amount);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_set_pulser_Map(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 from_slot,
@@ -145,13 +145,14 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_pulser_motion(ktr4_u8 card_slot, ktr4_u8 
 
   AxisState& state = axis_state(card, axis);
   int32_t rc = KTR4_OK;
-  if (state.follow_enable == 0 && enable == 1) {
-    if (int32_t sync_rc = synchronise_follower(card, axis, state.follow_source, state.follower.direction))
+  if (state.pulser.follow_enable == 0 && enable == 1) {
+    if (int32_t sync_rc = synchronise_follower(card, axis, state.pulser.follow_source, state.pulser.follower.direction))
       return sync_rc;  // stays off
-    rc = modify_register(card, state.follow_source, kEnvironmentCode, [](uint32_t word) { return word & 0x3FFFu; });
+    rc = modify_register(card, state.pulser.follow_source, kEnvironmentCode,
+                         [](uint32_t word) { return word & 0x3FFFu; });
   }
-  state.follow_enable = enable;
-  state.follow_ratio = ratio;
+  state.pulser.follow_enable = enable;
+  state.pulser.follow_ratio = ratio;
   return rc;
 }
 

@@ -25,15 +25,15 @@ int32_t wrapping_mul(int32_t a, int32_t b) {
 
 void follow(uint8_t card, uint8_t axis) {
   AxisState& state = axis_state(card, axis);
-  FollowerMemory& memory = state.follower;
+  FollowerMemory& memory = state.pulser.follower;
 
   uint32_t counter = 0;
-  last_result() = read_register(card, state.follow_source, read_code(kPulserCounterCode), &counter);
+  last_result() = read_register(card, state.pulser.follow_source, read_code(kPulserCounterCode), &counter);
   const int32_t scaled = wrapping_mul(memory.direction, static_cast<int32_t>(counter));
   const int32_t change = wrapping_mul(static_cast<int32_t>(static_cast<uint32_t>(scaled) -
-                                                           static_cast<uint32_t>(state.previous_scaled_count)),
-                                      state.follow_ratio);
-  state.previous_scaled_count = scaled;
+                                                           static_cast<uint32_t>(state.pulser.previous_scaled_count)),
+                                      state.pulser.follow_ratio);
+  state.pulser.previous_scaled_count = scaled;
   for (int i = 4; i > 0; --i) memory.history[i] = memory.history[i - 1];
   memory.history[0] = change;
   memory.target = static_cast<int32_t>(static_cast<uint32_t>(memory.target) + static_cast<uint32_t>(change));
@@ -42,12 +42,12 @@ void follow(uint8_t card, uint8_t axis) {
   if (speed == 0) speed = static_cast<int32_t>(memory.last_speed);
 
   // The follower picks its own speed range for every sample.
-  const uint32_t fixed = state.speed_range_fixed;
-  state.speed_range_fixed = 0;
+  const uint32_t fixed = state.profile.speed_range_fixed;
+  state.profile.speed_range_fixed = 0;
   last_result() = KTR4_OnLine_T_curve_change(card, axis, memory.target, 1, speed, speed, 0.0, 0.0);
   if (last_result() != KTR4_OK)
     last_result() = KTR4_T_curve_position_move(card, axis, memory.target, 1, speed, speed, 0.0, 0.0);
-  state.speed_range_fixed = fixed;
+  state.profile.speed_range_fixed = fixed;
   if (speed != 0) memory.last_speed = static_cast<uint32_t>(speed);
 }
 
@@ -103,7 +103,7 @@ void run_follower_procedure() {
   for (uint8_t card = 0; card < kCardCount; ++card) {
     if (!card_initialised(card)) continue;
     for (uint8_t axis = 0; axis < kAxesPerCard; ++axis)
-      if (axis_state(card, axis).follow_enable == 1) follow(card, axis);
+      if (axis_state(card, axis).pulser.follow_enable == 1) follow(card, axis);
   }
 }
 

@@ -37,7 +37,7 @@ KTR4_API int32_t KTR4_CALL KTR4_read_current_position(ktr4_u8 card_slot, ktr4_u8
 KTR4_API int32_t KTR4_CALL KTR4_set_current_position(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t position) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   const int32_t rc = write_register(card, axis, kCommandPositionCode, static_cast<uint32_t>(position));
-  book_position(axis_state(card, axis), position);
+  book_position(axis_state(card, axis).end, position);
   return rc;
 }
 

@@ -11,8 +11,8 @@ void reset_axis_tables() {
   for (uint8_t card = 0; card < kCardCount; ++card) {
     for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) {
       AxisState fresh;
-      fresh.follow_source = axis;
-      fresh.follower = axis_state(card, axis).follower;
+      fresh.pulser.follow_source = axis;
+      fresh.pulser.follower = axis_state(card, axis).pulser.follower;
       axis_state(card, axis) = fresh;
     }
   }

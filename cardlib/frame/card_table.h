@@ -49,27 +49,48 @@ struct FollowerMemory {
   uint32_t last_speed = 0;  // the last non-zero follower speed, pps
 };
 
-// Per-axis fields; a default-constructed AxisState holds the values KTR4_initial resets to
-// (except follow_source, which starts as the axis itself).
-struct AxisState {
-  uint8_t interrupt_mask = 0;
-  uint32_t interrupt_source = 0;
+// Which interrupt causes of the axis its service thread reports.
+struct AxisInterrupts {
+  uint8_t mask = 0;
+  uint32_t source = 0;
+};
+
+// The axis's move settings and the shadow of the operation-mode word each move writes.
+struct AxisProfile {
   uint8_t continuous = 0;
-  uint32_t operation_mode = 0x01000041u;  // shadow of the operation-mode word each move writes
+  uint32_t operation_mode = 0x01000041u;
   uint32_t speed_range_fixed = 0;
   uint32_t fixed_magnification = 299;
   uint32_t correction_speed = 1000;
   uint8_t mode_variant = 0;
+};
+
+// The commanded end position and the lost-pulse correction around it; only
+// frame/end_position changes commanded_end.
+struct AxisEnd {
   int32_t commanded_end = 0;
   int32_t lost_pulses = 0;
   uint8_t correction_pending = 0;
   uint8_t correction_enable = 0;
   uint8_t bookkeeping_armed = 0;
+};
+
+// The pulser follower: its source axis, ratio and last count.
+struct AxisPulser {
   uint8_t follow_enable = 0;
   uint8_t follow_source = 0;
   uint16_t follow_ratio = 1;
   int32_t previous_scaled_count = 0;
   FollowerMemory follower;  // kept by reset_axis_tables
+};
+
+// Per-axis state, one part per subsystem; a default-constructed AxisState holds the values
+// KTR4_initial resets to (except pulser.follow_source, which starts as the axis itself).
+struct AxisState {
+  AxisInterrupts interrupts;
+  AxisProfile profile;
+  AxisEnd end;
+  AxisPulser pulser;
 };
 
 struct CardTable {

@@ -9,7 +9,7 @@ int32_t sub(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint
 
 }  // namespace
 
-int32_t book_relative_move(AxisState& axis, int32_t dist) {
+int32_t book_relative_move(AxisEnd& axis, int32_t dist) {
   int32_t distance = dist;
   if (axis.correction_pending == 1 && axis.correction_enable == 1) {
     distance = add(dist, axis.lost_pulses);
@@ -20,28 +20,28 @@ int32_t book_relative_move(AxisState& axis, int32_t dist) {
   return distance;
 }
 
-int32_t book_absolute_move(AxisState& axis, int32_t target) {
+int32_t book_absolute_move(AxisEnd& axis, int32_t target) {
   if (axis.correction_pending != 0) axis.correction_pending = 0;
   const int32_t distance = sub(target, axis.commanded_end);
   axis.commanded_end = target;
   return distance;
 }
 
-int32_t book_plain_move(AxisState& axis, int32_t value, bool absolute) {
+int32_t book_plain_move(AxisEnd& axis, int32_t value, bool absolute) {
   const int32_t distance = absolute ? sub(value, axis.commanded_end) : value;
   axis.commanded_end = absolute ? value : add(axis.commanded_end, value);
   return distance;
 }
 
-void book_position(AxisState& axis, int32_t position) { axis.commanded_end = position; }
+void book_position(AxisEnd& axis, int32_t position) { axis.commanded_end = position; }
 
-void book_stop(AxisState& axis, int32_t position) {
+void book_stop(AxisEnd& axis, int32_t position) {
   axis.lost_pulses = sub(axis.commanded_end, position);
   axis.commanded_end = position;
   axis.correction_pending = 1;
 }
 
-int32_t relative_to_end(const AxisState& axis, int32_t coordinate) { return sub(coordinate, axis.commanded_end); }
+int32_t relative_to_end(const AxisEnd& axis, int32_t coordinate) { return sub(coordinate, axis.commanded_end); }
 
 TargetChange change_running_target(int32_t commanded_end, int32_t running_target, int32_t new_dist, bool absolute) {
   const int32_t start = sub(commanded_end, running_target);
@@ -49,7 +49,7 @@ TargetChange change_running_target(int32_t commanded_end, int32_t running_target
   return {add(start, new_dist), new_dist};
 }
 
-int32_t book_running_change(AxisState& axis, int32_t running_target, int32_t new_dist, bool absolute) {
+int32_t book_running_change(AxisEnd& axis, int32_t running_target, int32_t new_dist, bool absolute) {
   const TargetChange change = change_running_target(axis.commanded_end, running_target, new_dist, absolute);
   axis.commanded_end = change.commanded_end;
   return change.target;

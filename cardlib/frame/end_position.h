@@ -12,27 +12,27 @@ namespace ktr4 {
 
 // Relative move: the distance is dist, plus the lost pulses of a stopped arc once (when both
 // correction pending and correction enable are 1, which clears them). Returns the distance.
-int32_t book_relative_move(AxisState& axis, int32_t dist);
+int32_t book_relative_move(AxisEnd& axis, int32_t dist);
 // Absolute move to `target`: clears correction pending; returns target − commanded end.
-int32_t book_absolute_move(AxisState& axis, int32_t target);
+int32_t book_absolute_move(AxisEnd& axis, int32_t target);
 
-inline int32_t book_move(AxisState& axis, int32_t dist, bool absolute) {
+inline int32_t book_move(AxisEnd& axis, int32_t dist, bool absolute) {
   return absolute ? book_absolute_move(axis, dist) : book_relative_move(axis, dist);
 }
 
 // A move that takes its argument as it is, without lost pulses or correction flags (arcs,
 // the pulser's position move): returns the distance.
-int32_t book_plain_move(AxisState& axis, int32_t value, bool absolute);
+int32_t book_plain_move(AxisEnd& axis, int32_t value, bool absolute);
 
 // The axis is known to be at `position` (a position set or read back).
-void book_position(AxisState& axis, int32_t position);
+void book_position(AxisEnd& axis, int32_t position);
 
 // The axis stopped at `position`: the pulses it lost on the way to its end are recorded and
 // wait to be added to the next relative move that asks for them.
-void book_stop(AxisState& axis, int32_t position);
+void book_stop(AxisEnd& axis, int32_t position);
 
 // An absolute coordinate as a distance from the commanded end position.
-int32_t relative_to_end(const AxisState& axis, int32_t coordinate);
+int32_t relative_to_end(const AxisEnd& axis, int32_t coordinate);
 
 // A new end for the move that is running: `running_target` is its target amount as the card
 // holds it. new_dist is a distance from the running move's start point, or (absolute) the
@@ -43,14 +43,6 @@ struct TargetChange {
 };
 TargetChange change_running_target(int32_t commanded_end, int32_t running_target, int32_t new_dist, bool absolute);
 // Books that change; returns the new target amount.
-int32_t book_running_change(AxisState& axis, int32_t running_target, int32_t new_dist, bool absolute);
-
-// Where the end stood before a move was booked, for a move that is replaced by another one
-// which books itself (the line an impossible arc falls back to).
-struct EndSnapshot {
-  int32_t commanded_end = 0;
-};
-inline EndSnapshot snapshot_end(const AxisState& axis) { return {axis.commanded_end}; }
-inline void restore_end(AxisState& axis, EndSnapshot snapshot) { axis.commanded_end = snapshot.commanded_end; }
+int32_t book_running_change(AxisEnd& axis, int32_t running_target, int32_t new_dist, bool absolute);
 
 }  // namespace ktr4

@@ -46,7 +46,7 @@ int32_t read_sub_status(uint8_t card, uint8_t axis, uint16_t* word) {
 int32_t note_axis_stop(uint8_t card, uint8_t axis) {
   if (int32_t rc = check_card_axis(card, axis)) return rc;
   AxisState& state = axis_state(card, axis);
-  if (state.bookkeeping_armed == 1) {
+  if (state.end.bookkeeping_armed == 1) {
     uint8_t stopped = 0;
     KTR4_read_motion_status(card, axis, 0, &stopped);
     if (stopped) {
@@ -54,13 +54,13 @@ int32_t note_axis_stop(uint8_t card, uint8_t axis) {
       // A failed read leaves no position to book: keep the old bookkeeping rather than
       // record an undefined stop point.
       if (KTR4_read_current_position(card, axis, &position) != KTR4_OK) {
-        state.bookkeeping_armed = 1;
+        state.end.bookkeeping_armed = 1;
         return last_result();
       }
-      book_stop(state, position);
+      book_stop(state.end, position);
     }
   }
-  state.bookkeeping_armed = 1;
+  state.end.bookkeeping_armed = 1;
   return last_result();
 }
 

@@ -81,7 +81,7 @@ KTR4_API int32_t KTR4_CALL KTR4_set_INT_mask(ktr4_u8 card_slot, ktr4_u8 axis_slo
   const uint8_t card = low_byte(card_slot), axis = low_byte(axis_slot), mask = low_byte(mask_slot);
   if (int32_t rc = check_card_then_axis(card, axis)) return rc;
   if (mask > 1) return KTR4_ERR_RANGE;
-  axis_state(card, axis).interrupt_mask = mask;
+  axis_state(card, axis).interrupts.mask = mask;
   if (mask == 0) return write_register(card, axis, kEventFactorCode, 0);
   return KTR4_OK;
 }
@@ -91,7 +91,7 @@ KTR4_API int32_t KTR4_CALL KTR4_set_INT_source(ktr4_u8 card_slot, ktr4_u8 axis_s
   ExportCall call;
   const uint8_t card = low_byte(card_slot), axis = low_byte(axis_slot);
   if (int32_t rc = check_card_then_axis(card, axis)) return rc;
-  axis_state(card, axis).interrupt_source = source & 0x0003F7F3u;
+  axis_state(card, axis).interrupts.source = source & 0x0003F7F3u;
   return write_register(card, axis, kEventFactorCode, factor & 0x00055BF3u);
 }
 

@@ -92,7 +92,7 @@ void serve_card(ServiceThread& self, std::unique_lock<std::recursive_mutex>& loc
     bool fired = false;
     for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) {
       const AxisState& axis_fields = axis_state(self.card, axis);
-      fired = fired || axis_fires(axis_fields.interrupt_mask, axis_fields.interrupt_source, status.cause(axis),
+      fired = fired || axis_fires(axis_fields.interrupts.mask, axis_fields.interrupts.source, status.cause(axis),
                                   status.event_word(axis));
     }
     const KTR4_IRQ_CALLBACK callback = state.service.callback;

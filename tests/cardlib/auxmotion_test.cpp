@@ -34,7 +34,7 @@ TEST_F(AuxMotion, BacklashAmountModeAndTableFields) {
   ktr4sim_trace_clear();
   EXPECT_EQ(KTR4_backlash_comp(0, 1, 4096, 0, 1), KTR4_ERR_RANGE);
   EXPECT_TRUE(trace().empty());
-  EXPECT_EQ(ktr4::axis_state(0, 1).correction_speed, 2500u);
+  EXPECT_EQ(ktr4::axis_state(0, 1).profile.correction_speed, 2500u);
 }
 
 TEST_F(AuxMotion, BacklashReturnsTheWordThreeResult) {
@@ -55,7 +55,7 @@ TEST_F(AuxMotion, VibrationSuppressionPacksTwoHalves) {
 
 TEST_F(AuxMotion, ContinuousFlagIsStoredAsGivenAndBufferFullIsBitFourteen) {
   EXPECT_EQ(KTR4_set_continuous_flag(0, 3, 7), KTR4_OK);
-  EXPECT_EQ(ktr4::axis_state(0, 3).continuous, 7);
+  EXPECT_EQ(ktr4::axis_state(0, 3).profile.continuous, 7);
   EXPECT_TRUE(trace().empty());
   uint8_t full = 9;
   EXPECT_EQ(KTR4_check_continuous_buffer(0, 3, &full), KTR4_OK);
@@ -74,14 +74,14 @@ TEST_F(AuxMotion, SynchronisationCommandsGoToAllFourAxes) {
 }
 
 TEST_F(AuxMotion, EmergencyStopIsOneCommandThenBookkeepingPerAxis) {
-  ktr4::axis_state(0, 1).bookkeeping_armed = 1;
-  ktr4::axis_state(0, 1).commanded_end = 300;
+  ktr4::axis_state(0, 1).end.bookkeeping_armed = 1;
+  ktr4::axis_state(0, 1).end.commanded_end = 300;
   set_reg(0, 1, 0xE3, 120);
   EXPECT_EQ(KTR4_emg_stop(0), KTR4_OK);
   EXPECT_EQ(commands(), (std::vector<uint32_t>{0x0F05}));
   EXPECT_EQ(register_reads(), (std::vector<uint32_t>{0xE3}));  // only the armed axis reads
-  EXPECT_EQ(ktr4::axis_state(0, 1).lost_pulses, 180);
-  for (uint8_t axis = 0; axis < 4; ++axis) EXPECT_EQ(ktr4::axis_state(0, axis).bookkeeping_armed, 1);
+  EXPECT_EQ(ktr4::axis_state(0, 1).end.lost_pulses, 180);
+  for (uint8_t axis = 0; axis < 4; ++axis) EXPECT_EQ(ktr4::axis_state(0, axis).end.bookkeeping_armed, 1);
 }
 
 TEST_F(AuxMotion, EmergencyStopOnACardNotInitialisedSendsNothing) {

@@ -84,8 +84,8 @@ TEST_F(ConfigFile, SaveWritesTheTwelveRegistersThenTheTableFieldsLittleEndian) {
   for (int r = 0; r < 12; ++r)
     for (uint32_t axis = 0; axis < 4; ++axis) set_reg(0, axis, kReadCodes[r], sample(r, axis));
   for (uint8_t axis = 0; axis < 4; ++axis) {
-    ktr4::axis_state(0, axis).correction_speed = 0x00001A0Du + axis;
-    ktr4::axis_state(0, axis).mode_variant = static_cast<uint8_t>(axis == 2 ? 0x1A : 0);
+    ktr4::axis_state(0, axis).profile.correction_speed = 0x00001A0Du + axis;
+    ktr4::axis_state(0, axis).profile.mode_variant = static_cast<uint8_t>(axis == 2 ? 0x1A : 0);
   }
   const std::string file = path("card0.cfg");
   ASSERT_EQ(KTR4_save_config2_file(0, file.c_str()), KTR4_OK);
@@ -118,11 +118,11 @@ TEST_F(ConfigFile, RoundTripIntoAnotherCardRestoresEverything) {
   for (int r = 0; r < 12; ++r)
     for (uint32_t axis = 0; axis < 4; ++axis)
       EXPECT_EQ(reg(1, axis, kReadCodes[r]), reg(0, axis, kReadCodes[r])) << std::hex << kReadCodes[r];
-  EXPECT_EQ(ktr4::axis_state(3, 1).correction_speed, 0x0A0A0A0Au);
-  EXPECT_EQ(ktr4::axis_state(3, 1).mode_variant, 1);
-  EXPECT_EQ(ktr4::axis_state(3, 0).correction_speed, 1000u);
+  EXPECT_EQ(ktr4::axis_state(3, 1).profile.correction_speed, 0x0A0A0A0Au);
+  EXPECT_EQ(ktr4::axis_state(3, 1).profile.mode_variant, 1);
+  EXPECT_EQ(ktr4::axis_state(3, 0).profile.correction_speed, 1000u);
   // The shadow enables are not part of the file.
-  EXPECT_EQ(ktr4::axis_state(3, 1).operation_mode, 0x01000041u);
+  EXPECT_EQ(ktr4::axis_state(3, 1).profile.operation_mode, 0x01000041u);
 }
 
 TEST_F(ConfigFile, MissingFileIs309WithNothingWritten) {
@@ -138,7 +138,7 @@ TEST_F(ConfigFile, AShortFileChangesNothingAndALongerOneLoadsItsFirstRecord) {
     ktr4sim_trace_clear();
     EXPECT_EQ(KTR4_load_config_from_file(0, file.c_str()), KTR4_ERR_FILE_SIZE) << size;
     EXPECT_TRUE(trace().empty());
-    EXPECT_EQ(ktr4::axis_state(0, 0).correction_speed, 1000u);
+    EXPECT_EQ(ktr4::axis_state(0, 0).profile.correction_speed, 1000u);
   }
   for (size_t size : {213u, 4096u}) {
     std::vector<unsigned char> bytes(size, 0x5A);
@@ -149,7 +149,7 @@ TEST_F(ConfigFile, AShortFileChangesNothingAndALongerOneLoadsItsFirstRecord) {
     EXPECT_EQ(KTR4_load_config_from_file(0, file.c_str()), KTR4_OK) << size;
     EXPECT_EQ(calls_of(51).size(), 48u);
     EXPECT_EQ(reg(0, 3, 0xEB), 0x5A5A5A5Au);
-    EXPECT_EQ(ktr4::axis_state(0, 0).correction_speed, 0x5A5A5A21u);
+    EXPECT_EQ(ktr4::axis_state(0, 0).profile.correction_speed, 0x5A5A5A21u);
   }
 }
 
@@ -167,8 +167,8 @@ TEST_F(ConfigFile, LoadOnACardNotInitialisedReturns100ButTakesTheTableFields) {
   write_bytes(file, record);
   EXPECT_EQ(KTR4_load_config_from_file(7, file.c_str()), KTR4_ERR_NOT_INITIALISED);
   EXPECT_TRUE(trace().empty());
-  EXPECT_EQ(ktr4::axis_state(7, 0).correction_speed, 0x1234u);
-  EXPECT_EQ(ktr4::axis_state(7, 3).mode_variant, 1);
+  EXPECT_EQ(ktr4::axis_state(7, 0).profile.correction_speed, 0x1234u);
+  EXPECT_EQ(ktr4::axis_state(7, 3).profile.mode_variant, 1);
 }
 
 TEST_F(ConfigFile, LoadReturnsTheLastWriteResult) {

@@ -59,14 +59,14 @@ TEST_F(Frame, InitialAsksForThisModelReadsEachSwitchAndOpensEachCard) {
 
 TEST_F(Frame, DuplicateSwitchSettingsGive102AndTheFirstCardKeepsTheNumber) {
   start({4});
-  ktr4::axis_state(4, 1).commanded_end = 77;  // to see whether the tables get reset
+  ktr4::axis_state(4, 1).end.commanded_end = 77;  // to see whether the tables get reset
 
   std::vector<uint8_t> switches = {2, 2};
   ktr4sim_set_cards(switches.data(), 2);
   EXPECT_EQ(KTR4_initial(), KTR4_ERR_DUPLICATE_CARD);
   EXPECT_EQ(ktr4::card_state(2).handle, ktr4sim_handle(0));
   EXPECT_EQ(ktr4::card_state(4).handle, ktr4::kNoCard);  // forgotten by the new discovery
-  EXPECT_EQ(ktr4::axis_state(4, 1).commanded_end, 77);   // tables not reset
+  EXPECT_EQ(ktr4::axis_state(4, 1).end.commanded_end, 77);   // tables not reset
   EXPECT_EQ(ktr4sim_is_open(1), 0);                      // the second card was never opened
 }
 
@@ -90,7 +90,7 @@ TEST_F(Frame, AFailedInitialLeavesTheFollowerTimerOfTheCardsStillRegisteredRunni
 
 TEST_F(Frame, DriverFailuresDuringDiscoveryAreReturnedAsTheyAre) {
   start({1});
-  ktr4::axis_state(0, 0).continuous = 5;
+  ktr4::axis_state(0, 0).profile.continuous = 5;
 
   ktr4sim_fail(1, 4242, 0, 1);
   EXPECT_EQ(KTR4_initial(), 4242);
@@ -99,7 +99,7 @@ TEST_F(Frame, DriverFailuresDuringDiscoveryAreReturnedAsTheyAre) {
 
   ktr4sim_fail(12, 77, 0, 1);
   EXPECT_EQ(KTR4_initial(), 77);
-  EXPECT_EQ(ktr4::axis_state(0, 0).continuous, 5);  // tables not reset on either failure
+  EXPECT_EQ(ktr4::axis_state(0, 0).profile.continuous, 5);  // tables not reset on either failure
 }
 
 TEST_F(Frame, InitialResetsEveryAxisFieldOfAllSixteenCards) {
@@ -107,26 +107,26 @@ TEST_F(Frame, InitialResetsEveryAxisFieldOfAllSixteenCards) {
   for (uint8_t card = 0; card < 16; ++card) {
     for (uint8_t axis = 0; axis < 4; ++axis) {
       auto& state = ktr4::axis_state(card, axis);
-      state.operation_mode = 0;
-      state.commanded_end = -5;
-      state.correction_speed = 7;
-      state.fixed_magnification = 1;
-      state.follow_source = 3;
-      state.follow_ratio = 9;
-      state.bookkeeping_armed = 1;
+      state.profile.operation_mode = 0;
+      state.end.commanded_end = -5;
+      state.profile.correction_speed = 7;
+      state.profile.fixed_magnification = 1;
+      state.pulser.follow_source = 3;
+      state.pulser.follow_ratio = 9;
+      state.end.bookkeeping_armed = 1;
     }
   }
   start({0});
   for (uint8_t card = 0; card < 16; ++card) {
     for (uint8_t axis = 0; axis < 4; ++axis) {
       const auto& state = ktr4::axis_state(card, axis);
-      EXPECT_EQ(state.operation_mode, 0x01000041u);
-      EXPECT_EQ(state.commanded_end, 0);
-      EXPECT_EQ(state.correction_speed, 1000u);
-      EXPECT_EQ(state.fixed_magnification, 299u);
-      EXPECT_EQ(state.follow_source, axis);
-      EXPECT_EQ(state.follow_ratio, 1u);
-      EXPECT_EQ(state.bookkeeping_armed, 0u);
+      EXPECT_EQ(state.profile.operation_mode, 0x01000041u);
+      EXPECT_EQ(state.end.commanded_end, 0);
+      EXPECT_EQ(state.profile.correction_speed, 1000u);
+      EXPECT_EQ(state.profile.fixed_magnification, 299u);
+      EXPECT_EQ(state.pulser.follow_source, axis);
+      EXPECT_EQ(state.pulser.follow_ratio, 1u);
+      EXPECT_EQ(state.end.bookkeeping_armed, 0u);
     }
   }
 }
@@ -205,7 +205,7 @@ TEST_F(Frame, InitCardPutsTheCardIntoItsDefaultStateInOrder) {
   EXPECT_EQ(mode, 0);
   EXPECT_EQ(reg(0, 0, 0xDE) & (1u << 24), 1u << 24);  // backlash correction bit
   EXPECT_EQ(reg(0, 0, 0xDE) & 0xFF, 0u);              // home mode field
-  EXPECT_EQ(ktr4::axis_state(0, 2).operation_mode, 0x01000041u);
+  EXPECT_EQ(ktr4::axis_state(0, 2).profile.operation_mode, 0x01000041u);
 }
 
 TEST_F(Frame, InitCardCarriesOnPastFailuresAndReturnsTheLastResult) {
@@ -282,33 +282,33 @@ TEST_F(Bookkeeping, FirstStopOnlyArmsTheBookkeeping) {
   std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
   EXPECT_EQ(ktr4::note_axis_stop(0, 1), KTR4_OK);
   EXPECT_TRUE(trace().empty());
-  EXPECT_EQ(ktr4::axis_state(0, 1).bookkeeping_armed, 1);
-  EXPECT_EQ(ktr4::axis_state(0, 1).correction_pending, 0);
+  EXPECT_EQ(ktr4::axis_state(0, 1).end.bookkeeping_armed, 1);
+  EXPECT_EQ(ktr4::axis_state(0, 1).end.correction_pending, 0);
 }
 
 TEST_F(Bookkeeping, ArmedAndStoppedRecordsTheLostPulses) {
   start({0});
   std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
   auto& state = ktr4::axis_state(0, 1);
-  state.bookkeeping_armed = 1;
-  state.commanded_end = 1000;
+  state.end.bookkeeping_armed = 1;
+  state.end.commanded_end = 1000;
   set_reg(0, 1, 0xE3, static_cast<uint32_t>(-250));
   EXPECT_EQ(ktr4::note_axis_stop(0, 1), KTR4_OK);
-  EXPECT_EQ(state.lost_pulses, 1250);
-  EXPECT_EQ(state.commanded_end, -250);
-  EXPECT_EQ(state.correction_pending, 1);
+  EXPECT_EQ(state.end.lost_pulses, 1250);
+  EXPECT_EQ(state.end.commanded_end, -250);
+  EXPECT_EQ(state.end.correction_pending, 1);
 }
 
 TEST_F(Bookkeeping, AxisStillMovingKeepsTheOldEndPosition) {
   start({0});
   std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
   auto& state = ktr4::axis_state(0, 0);
-  state.bookkeeping_armed = 1;
-  state.commanded_end = 1000;
+  state.end.bookkeeping_armed = 1;
+  state.end.commanded_end = 1000;
   set_status(0, 0, KTR4SIM_MAIN_STATUS, 0);  // not stopped
   EXPECT_EQ(ktr4::note_axis_stop(0, 0), KTR4_OK);
-  EXPECT_EQ(state.commanded_end, 1000);
-  EXPECT_EQ(state.correction_pending, 0);
+  EXPECT_EQ(state.end.commanded_end, 1000);
+  EXPECT_EQ(state.end.correction_pending, 0);
   EXPECT_TRUE(register_reads().empty());
 }
 
@@ -316,35 +316,35 @@ TEST_F(Bookkeeping, FailedPositionReadRecordsNothingAndReportsTheFailure) {
   start({0});
   std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
   auto& state = ktr4::axis_state(0, 3);
-  state.bookkeeping_armed = 1;
-  state.commanded_end = 1000;
+  state.end.bookkeeping_armed = 1;
+  state.end.commanded_end = 1000;
   ktr4sim_fail(50, 31, 0, 1);
   EXPECT_EQ(ktr4::note_axis_stop(0, 3), 31);
-  EXPECT_EQ(state.commanded_end, 1000);
-  EXPECT_EQ(state.correction_pending, 0);
+  EXPECT_EQ(state.end.commanded_end, 1000);
+  EXPECT_EQ(state.end.correction_pending, 0);
 }
 
 TEST_F(Bookkeeping, LostPulsesWrapLikeTheCardsCounters) {
   start({0});
   std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
   auto& state = ktr4::axis_state(0, 0);
-  state.bookkeeping_armed = 1;
-  state.commanded_end = INT32_MAX;
+  state.end.bookkeeping_armed = 1;
+  state.end.commanded_end = INT32_MAX;
   set_reg(0, 0, 0xE3, static_cast<uint32_t>(INT32_MIN));
   EXPECT_EQ(ktr4::note_axis_stop(0, 0), KTR4_OK);
-  EXPECT_EQ(state.lost_pulses, -1);
+  EXPECT_EQ(state.end.lost_pulses, -1);
 }
 
 TEST_F(Bookkeeping, ImmediateStopStopsTheAxisAndArmsIt) {
   start({0});
   EXPECT_EQ(KTR4_imd_stop(0, 2), KTR4_OK);
   EXPECT_EQ(commands(), (std::vector<uint32_t>{0x0449}));
-  EXPECT_EQ(ktr4::axis_state(0, 2).bookkeeping_armed, 1);
+  EXPECT_EQ(ktr4::axis_state(0, 2).end.bookkeeping_armed, 1);
   // The next stop finds the axis armed and stopped and books its position.
   set_reg(0, 2, 0xE3, 42);
   EXPECT_EQ(KTR4_imd_stop(0, 2), KTR4_OK);
-  EXPECT_EQ(ktr4::axis_state(0, 2).commanded_end, 42);
-  EXPECT_EQ(ktr4::axis_state(0, 2).lost_pulses, -42);
+  EXPECT_EQ(ktr4::axis_state(0, 2).end.commanded_end, 42);
+  EXPECT_EQ(ktr4::axis_state(0, 2).end.lost_pulses, -42);
 }
 
 }  // namespace

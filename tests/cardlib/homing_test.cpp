@@ -54,7 +54,7 @@ TEST_F(Homing, ConfigHomeModeFieldAndRanges) {
 }
 
 TEST_F(Homing, OriginReturnWritesItsProfileThenStarts) {
-  ktr4::axis_state(0, 1).correction_speed = 1000;
+  ktr4::axis_state(0, 1).profile.correction_speed = 1000;
   EXPECT_EQ(KTR4_start_homing(0, 1, 1000, 10000, 0.1, 1), KTR4_OK);
   const uint32_t mg = 19660500 / 10000 - 1;
   const uint32_t fl = units(1000, mg), fh = units(10000, mg);
@@ -68,7 +68,7 @@ TEST_F(Homing, OriginReturnWritesItsProfileThenStarts) {
                                                            {1, 0x97, mode},
                                                            {1, 0x9B, units(1000, mg)}}));
   EXPECT_EQ(commands(), (std::vector<uint32_t>{0x0253}));
-  EXPECT_EQ(ktr4::axis_state(0, 1).operation_mode, mode);
+  EXPECT_EQ(ktr4::axis_state(0, 1).profile.operation_mode, mode);
 }
 
 TEST_F(Homing, SpeedLimitIgnoresTheSignAndRefusesBeforeWriting) {

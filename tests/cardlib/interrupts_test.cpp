@@ -345,8 +345,8 @@ TEST_F(Interrupts, MaskAndSourceValues) {
   EXPECT_EQ(KTR4_set_INT_mask(3, 1, 0), KTR4_OK);
   EXPECT_EQ(KTR4_set_INT_source(3, 2, 0xFFFFFFFFu, 0xFFFFFFFFu), KTR4_OK);
   EXPECT_EQ(register_writes(), (std::vector<RegisterWrite>{{1, 0xAC, 0}, {2, 0xAC, 0x00055BF3u}}));
-  EXPECT_EQ(ktr4::axis_state(3, 2).interrupt_source, 0x0003F7F3u);
-  EXPECT_EQ(ktr4::axis_state(3, 1).interrupt_mask, 0);
+  EXPECT_EQ(ktr4::axis_state(3, 2).interrupts.source, 0x0003F7F3u);
+  EXPECT_EQ(ktr4::axis_state(3, 1).interrupts.mask, 0);
 }
 
 TEST_F(Interrupts, ReadStatusDecodesTheAxisPartOfTheBlock) {

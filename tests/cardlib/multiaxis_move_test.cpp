@@ -61,9 +61,9 @@ TEST_F(MultiAxis, Line2ReferenceMoveWritesTheExactRegisters) {
                                 {{0, 0x9B, 6553}, {1, 0x9B, 6553}}});
   EXPECT_EQ(register_writes(), expected);
   EXPECT_EQ(commands(), std::vector<uint32_t>{0x0353});
-  EXPECT_EQ(axis(0).commanded_end, 30000);
-  EXPECT_EQ(axis(1).commanded_end, 40000);
-  EXPECT_EQ(axis(0).operation_mode, mode);
+  EXPECT_EQ(axis(0).end.commanded_end, 30000);
+  EXPECT_EQ(axis(1).end.commanded_end, 40000);
+  EXPECT_EQ(axis(0).profile.operation_mode, mode);
 }
 
 TEST_F(MultiAxis, PathScalingOfLinesAlongAnAxisDiagonalAndNone) {
@@ -124,8 +124,8 @@ TEST_F(MultiAxis, ShorteningIsDecidedOnTheFirstAxisAndShapedPerAxis) {
 }
 
 TEST_F(MultiAxis, OperationCodesPerAxisAndSCurveOrder) {
-  axis(1).mode_variant = 1;
-  axis(0).operation_mode = 0x01008041;  // bit 15 set: cleared by the interpolation
+  axis(1).profile.mode_variant = 1;
+  axis(0).profile.operation_mode = 0x01008041;  // bit 15 set: cleared by the interpolation
   EXPECT_EQ(KTR4_S_curve_move_XY(0, 30000, 40000, 0, 1000, 10000, 0.1, 0.1, 2000, 2000), KTR4_OK);
   EXPECT_EQ(written(0, 0x97), 0x01000461u);
   EXPECT_EQ(written(1, 0x97), 0x01000469u);
@@ -172,12 +172,12 @@ TEST_F(MultiAxis, SelectorsGroupsAndWrappers) {
   EXPECT_EQ(KTR4_T_curve_move_LINE2(16, 0, 1, 1, 0, 100, 1000, 0.1, 0.1), KTR4_ERR_CARD);
   EXPECT_EQ(KTR4_T_curve_move_LINE2(1, 0, 1, 1, 0, 100, 1000, 0.1, 0.1), KTR4_ERR_NOT_INITIALISED);
   EXPECT_TRUE(register_writes().empty());
-  EXPECT_EQ(axis(0).commanded_end, 0);
+  EXPECT_EQ(axis(0).end.commanded_end, 0);
 
   EXPECT_EQ(KTR4_T_curve_move_ZA(0, 5, 7, 0, 100, 1000, 0.1, 0.1), KTR4_OK);
   EXPECT_EQ(commands(), std::vector<uint32_t>{0x0C53});
-  EXPECT_EQ(axis(2).commanded_end, 5);
-  EXPECT_EQ(axis(3).commanded_end, 7);
+  EXPECT_EQ(axis(2).end.commanded_end, 5);
+  EXPECT_EQ(axis(3).end.commanded_end, 7);
 
   ktr4sim_trace_clear();
   set_reg(0, 2, 0xE3, 5);  // where the card reports axes 2 and 3 stopped
@@ -196,11 +196,11 @@ TEST_F(MultiAxis, SelectorsGroupsAndWrappers) {
 
 TEST_F(MultiAxis, AdmissionInGroupOrder) {
   // A mixed continuous group: 306 before any status is read.
-  axis(1).continuous = 1;
+  axis(1).profile.continuous = 1;
   EXPECT_EQ(KTR4_T_curve_move_LINE3(0, 0, 1, 1, 1, 0, 100, 1000, 0.1, 0.1), KTR4_ERR_CONTINUOUS_MIX);
   EXPECT_TRUE(trace().empty());
-  axis(0).continuous = 1;
-  axis(2).continuous = 1;
+  axis(0).profile.continuous = 1;
+  axis(2).profile.continuous = 1;
   // All continuous, axis 1's buffer full: 304; nothing programmed.
   set_status(0, 1, KTR4SIM_MAIN_STATUS, kStopped | kBufferFull);
   EXPECT_EQ(KTR4_T_curve_move_LINE3(0, 0, 1, 1, 1, 0, 100, 1000, 0.1, 0.1), KTR4_ERR_BUFFER_FULL);
@@ -212,25 +212,25 @@ TEST_F(MultiAxis, AdmissionInGroupOrder) {
   EXPECT_EQ(written(2, 0x90), 0xDEADBEEFu);
   EXPECT_NE(written(2, 0x9B), 0xDEADBEEFu);
 
-  for (uint8_t a = 0; a < 4; ++a) axis(a).continuous = 0;
+  for (uint8_t a = 0; a < 4; ++a) axis(a).profile.continuous = 0;
   set_status(0, 3, KTR4SIM_MAIN_STATUS, kRunning);
   ktr4sim_trace_clear();
-  const int32_t before = axis(0).commanded_end;
+  const int32_t before = axis(0).end.commanded_end;
   EXPECT_EQ(KTR4_T_curve_move_LINE4(0, 1, 1, 1, 1, 0, 100, 1000, 0.1, 0.1), KTR4_ERR_MOVING);
-  EXPECT_EQ(axis(0).commanded_end, before);
+  EXPECT_EQ(axis(0).end.commanded_end, before);
   EXPECT_TRUE(register_writes().empty());
 }
 
 TEST_F(MultiAxis, FailedReadsRefuseTheMove) {
   // A stopped, armed axis whose position cannot be read: no stop point to book, so the line
   // is refused with the driver's code before anything is programmed.
-  axis(1).bookkeeping_armed = 1;
-  axis(1).commanded_end = 500;
+  axis(1).end.bookkeeping_armed = 1;
+  axis(1).end.commanded_end = 500;
   ktr4sim_fail(50, 71, 0, 1);
   EXPECT_EQ(KTR4_T_curve_move_LINE2(0, 0, 10, 10, 0, 100, 1000, 0.1, 0.1), 71);
   EXPECT_TRUE(register_writes().empty());
   EXPECT_TRUE(commands().empty());
-  EXPECT_EQ(axis(1).commanded_end, 500);
+  EXPECT_EQ(axis(1).end.commanded_end, 500);
   // A failed status read refuses it too.
   ktr4sim_fail(12, 72, 0, 1);
   EXPECT_EQ(KTR4_ARC_center_move_XY(0, 50, 0, 100, 0, 0, 3000, 0), 72);
@@ -238,11 +238,11 @@ TEST_F(MultiAxis, FailedReadsRefuseTheMove) {
   // An on-line change without the running target does not know the move's start point.
   set_status(0, 2, KTR4SIM_MAIN_STATUS, kRunning);
   set_status(0, 3, KTR4SIM_MAIN_STATUS, kRunning);
-  axis(3).commanded_end = 900;
+  axis(3).end.commanded_end = 900;
   ktr4sim_fail(50, 73, 1, 1);
   EXPECT_EQ(KTR4_OnLine_T_curve_change_LINE2(0, 5, 10, 10, 0, 100, 1000, 0.1, 0.1), 73);
   EXPECT_TRUE(register_writes().empty());
-  EXPECT_EQ(axis(3).commanded_end, 900);
+  EXPECT_EQ(axis(3).end.commanded_end, 900);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -260,16 +260,16 @@ TEST_F(MultiAxis, CentreCorrectionIsWrittenToTheCard) {
       {1, 0x97, mode},   {1, 0x98, 0}};
   EXPECT_EQ(register_writes(), expected);
   EXPECT_EQ(commands(), std::vector<uint32_t>{0x0353});
-  EXPECT_EQ(axis(0).commanded_end, 100);
-  EXPECT_EQ(axis(0).bookkeeping_armed, 1);
-  EXPECT_EQ(axis(1).correction_enable, 1);
+  EXPECT_EQ(axis(0).end.commanded_end, 100);
+  EXPECT_EQ(axis(0).end.bookkeeping_armed, 1);
+  EXPECT_EQ(axis(1).end.correction_enable, 1);
 }
 
 TEST_F(MultiAxis, CorrectionMeetingTheEndRunsALine) {
   // Centre on the start point, end (1, 1) relative: the x step would land on ex, the y step
   // lands on ey → 308, and a constant-speed line to the end point runs instead.
-  axis(0).commanded_end = 1000;
-  axis(1).commanded_end = 2000;
+  axis(0).end.commanded_end = 1000;
+  axis(1).end.commanded_end = 2000;
   set_reg(0, 0, 0xE3, 1000);
   set_reg(0, 1, 0xE3, 2000);
   EXPECT_EQ(KTR4_ARC2_center_move(0, 0, 1000, 2000, 1001, 2001, 1, 3000, 1), KTR4_ERR_ARC_GEOMETRY);
@@ -283,8 +283,8 @@ TEST_F(MultiAxis, CorrectionMeetingTheEndRunsALine) {
   EXPECT_EQ(written(1, 0x90), 1u);
   EXPECT_EQ(written(0, 0x93), 1u);  // constant speed: zero times
   EXPECT_EQ(written(0, 0x94), 1u);
-  EXPECT_EQ(axis(0).commanded_end, 1001);
-  EXPECT_EQ(axis(1).commanded_end, 2001);
+  EXPECT_EQ(axis(0).end.commanded_end, 1001);
+  EXPECT_EQ(axis(1).end.commanded_end, 2001);
 }
 
 TEST_F(MultiAxis, RelativeLineFallbackAfterAnEarlierArcAddsNothingTwice) {
@@ -296,8 +296,8 @@ TEST_F(MultiAxis, RelativeLineFallbackAfterAnEarlierArcAddsNothingTwice) {
   EXPECT_EQ(KTR4_ARC_center_move_XY(0, 0, 0, 1, 1, 0, 3000, 1), KTR4_ERR_ARC_GEOMETRY);
   EXPECT_EQ(written(0, 0x90), 1u);
   EXPECT_EQ(written(1, 0x90), 1u);
-  EXPECT_EQ(axis(0).commanded_end, 101);
-  EXPECT_EQ(axis(1).commanded_end, 1);
+  EXPECT_EQ(axis(0).end.commanded_end, 101);
+  EXPECT_EQ(axis(1).end.commanded_end, 1);
 }
 
 TEST_F(MultiAxis, ThreePointArcsAndCircles) {
@@ -353,7 +353,7 @@ TEST_F(MultiAxis, ArcThenRelativeMoveAddsLostPulsesOnce) {
   ktr4sim_trace_clear();
   EXPECT_EQ(KTR4_T_curve_position_move(0, 0, 1000, 0, 100, 1000, 0.1, 0.1), KTR4_OK);
   EXPECT_EQ(written(0, 0x90), 1003u);
-  EXPECT_EQ(axis(0).commanded_end, 1100);
+  EXPECT_EQ(axis(0).end.commanded_end, 1100);
   set_reg(0, 0, 0xE3, 1100);
   ktr4sim_trace_clear();
   EXPECT_EQ(KTR4_T_curve_position_move(0, 0, 1000, 0, 100, 1000, 0.1, 0.1), KTR4_OK);
@@ -361,29 +361,29 @@ TEST_F(MultiAxis, ArcThenRelativeMoveAddsLostPulsesOnce) {
 }
 
 TEST_F(MultiAxis, ArcRefusalsAndCurrentPositionResync) {
-  axis(0).continuous = 1;
+  axis(0).profile.continuous = 1;
   EXPECT_EQ(KTR4_ARC_center_move_XY(0, 50, 0, 100, 0, 0, 3000, 0), KTR4_ERR_CONTINUOUS_MIX);
-  axis(0).continuous = 0;
+  axis(0).profile.continuous = 0;
   EXPECT_EQ(KTR4_ARC2_center_move(0, 6, 50, 0, 100, 0, 0, 3000, 0), KTR4_ERR_RANGE);
   EXPECT_EQ(KTR4_ARC2_center_move(0, 0, 50, 0, 100, 0, 0, -6553501, 0), KTR4_ERR_RANGE);
-  EXPECT_EQ(axis(0).commanded_end, 0);
+  EXPECT_EQ(axis(0).end.commanded_end, 0);
   set_status(0, 1, KTR4SIM_MAIN_STATUS, kRunning);
   EXPECT_EQ(KTR4_ARC_center_move_XY(0, 50, 0, 100, 0, 0, 3000, 0), KTR4_ERR_MOVING);
   EXPECT_TRUE(register_writes().empty());
 
   // A moving axis: nothing changes, the status read's result is returned.
-  axis(1).commanded_end = 55;
+  axis(1).end.commanded_end = 55;
   set_reg(0, 1, 0xE3, 40);
   EXPECT_EQ(KTR4_correct_current_POS(0, 1), KTR4_OK);
-  EXPECT_EQ(axis(1).commanded_end, 55);
+  EXPECT_EQ(axis(1).end.commanded_end, 55);
   set_status(0, 1, KTR4SIM_MAIN_STATUS, kStopped);
   EXPECT_EQ(KTR4_correct_current_POS(0, 1), KTR4_OK);
-  EXPECT_EQ(axis(1).commanded_end, 40);
+  EXPECT_EQ(axis(1).end.commanded_end, 40);
   // A failed position read leaves the commanded end position alone.
   set_reg(0, 1, 0xE3, 70);
   ktr4sim_fail(50, 66, 0, 1);
   EXPECT_EQ(KTR4_correct_current_POS(0, 1), 66);
-  EXPECT_EQ(axis(1).commanded_end, 40);
+  EXPECT_EQ(axis(1).end.commanded_end, 40);
   EXPECT_EQ(KTR4_correct_current_POS(0, 4), KTR4_ERR_AXIS);
 }
 
@@ -402,7 +402,7 @@ TEST_F(MultiAxis, OnLineChangeOfARunningMove) {
                                                {1, 0x91, 6553},  {1, 0x93, 7},    {1, 0x94, 7},
                                                {1, 0x96, dp},    {1, 0x97, 0x01002041}};
   EXPECT_EQ(register_writes(), expected);
-  EXPECT_EQ(axis(1).commanded_end, 50000);
+  EXPECT_EQ(axis(1).end.commanded_end, 50000);
 
   // Absolute new end 20 000 of the move that started at 0; Tdec = 0: DP 0, bits 13 and 26.
   ktr4sim_trace_clear();
@@ -411,17 +411,17 @@ TEST_F(MultiAxis, OnLineChangeOfARunningMove) {
   EXPECT_EQ(written(1, 0x93), 1u);
   EXPECT_EQ(written(1, 0x96), 0u);
   EXPECT_EQ(written(1, 0x97), 0x05002041u);
-  EXPECT_EQ(axis(1).commanded_end, 20000);
+  EXPECT_EQ(axis(1).end.commanded_end, 20000);
 }
 
 TEST_F(MultiAxis, OnLineChangeRefusals) {
-  axis(2).commanded_end = 123;
+  axis(2).end.commanded_end = 123;
   EXPECT_EQ(KTR4_OnLine_T_curve_change(0, 2, 500, 0, 100, 1000, 0.1, 0.1), KTR4_ERR_CHANGE_REFUSED);
-  EXPECT_EQ(axis(2).commanded_end, 123);
+  EXPECT_EQ(axis(2).end.commanded_end, 123);
   EXPECT_TRUE(register_writes().empty());
   set_status(0, 2, KTR4SIM_MAIN_STATUS, kRunning);
   EXPECT_EQ(KTR4_OnLine_T_curve_change(0, 2, 500, 0, 100, 6553501, 0.1, 0.1), KTR4_ERR_RANGE);
-  EXPECT_EQ(axis(2).commanded_end, 123);
+  EXPECT_EQ(axis(2).end.commanded_end, 123);
   // A failed status read refuses the change with its code.
   ktr4sim_fail(12, 55, 0, 1);
   EXPECT_EQ(KTR4_OnLine_T_curve_change(0, 2, 500, 0, 100, 1000, 0.1, 0.1), 55);
@@ -448,8 +448,8 @@ TEST_F(MultiAxis, OnLineLine2ChangeOntoOneAxis) {
   EXPECT_EQ(written(0, 0x97), 0x05002061u);
   EXPECT_EQ(written(1, 0x97), 0x05002061u);
   EXPECT_LT(written(0, 0x92), written(1, 0x92) + 1);
-  EXPECT_EQ(axis(0).commanded_end, 0);
-  EXPECT_EQ(axis(1).commanded_end, 40000);
+  EXPECT_EQ(axis(0).end.commanded_end, 0);
+  EXPECT_EQ(axis(1).end.commanded_end, 40000);
   EXPECT_TRUE(commands().empty());
   // Operating codes only, in the change's order.
   std::vector<uint32_t> codes;

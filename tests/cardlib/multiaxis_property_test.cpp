@@ -14,8 +14,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <limits>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -41,13 +39,6 @@ constexpr uint64_t kDefaultCases = 300'000;
 // ---------------------------------------------------------------------------------------
 // The model, from the formulas: 64-bit integers where a product must not wrap, explicit
 // 32-bit wrapping where it must.
-
-int32_t wrap(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v))); }
-
-// A zero time gives the fastest rate, 1.
-uint32_t model_t_rate_of_time(double time, uint32_t from, uint32_t to) {
-  return time == 0.0 ? 1 : model_t_rate(time, from, to);
-}
 
 // Share of the longest axis.
 double model_share(const std::vector<int32_t>& targets) {
@@ -94,10 +85,7 @@ std::vector<AxisRamp> model_group_ramp(uint32_t FL, uint32_t FH, uint32_t UR, ui
   return out;
 }
 
-struct Outcome {
-  int32_t result = 0;
-  std::vector<RegisterWrite> writes;
-  std::vector<uint32_t> commands;
+struct Outcome : CardOutcome {
   std::vector<ktr4::AxisState> after;
 };
 
@@ -116,50 +104,29 @@ Outcome model_line(const std::vector<ktr4::AxisState>& before, const std::vector
   auto& st = out.after;
   const size_t n = axes.size();
   for (size_t i = 1; i < n; ++i)
-    if ((st[i].continuous != 0) != (st[0].continuous != 0)) return out.result = 306, out;
+    if ((st[i].profile.continuous != 0) != (st[0].profile.continuous != 0)) return out.result = 306, out;
   for (size_t i = 0; i < n; ++i) {
-    if (st[i].continuous && (status[i] & 0x4000)) return out.result = 304, out;
-    if (!st[i].continuous && !(status[i] & 0x0008)) return out.result = 303, out;
+    if (st[i].profile.continuous && (status[i] & 0x4000)) return out.result = 304, out;
+    if (!st[i].profile.continuous && !(status[i] & 0x0008)) return out.result = 303, out;
   }
-  for (size_t i = 0; i < n; ++i) {
-    if (st[i].bookkeeping_armed == 1 && (status[i] & 0x0008)) {
-      st[i].lost_pulses = wrap(int64_t{st[i].commanded_end} - position[i]);
-      st[i].commanded_end = position[i];
-      st[i].correction_pending = 1;
-    }
-    st[i].bookkeeping_armed = 1;
-  }
+  for (size_t i = 0; i < n; ++i) model_note_stop(st[i], status[i], position[i]);
   if (abs64(a.max) > 6553500) return out.result = 302, out;
-  const uint32_t MG = st[0].continuous && st[0].speed_range_fixed ? st[0].fixed_magnification : model_mg(a.max);
+  const uint32_t MG = model_move_mg(st[0], a.max);
   std::vector<int32_t> targets;
-  for (size_t i = 0; i < n; ++i) {
-    int32_t d;
-    if ((a.mode & 0xFF) == 0) {
-      d = a.positions[i];
-      if (st[i].correction_pending == 1 && st[i].correction_enable == 1) {
-        d = wrap(int64_t{a.positions[i]} + st[i].lost_pulses);
-        st[i].correction_pending = st[i].correction_enable = 0;
-      }
-      st[i].commanded_end = wrap(int64_t{st[i].commanded_end} + d);
-    } else {
-      st[i].correction_pending = 0;
-      d = wrap(int64_t{a.positions[i]} - st[i].commanded_end);
-      st[i].commanded_end = a.positions[i];
-    }
-    targets.push_back(d);
-  }
+  for (size_t i = 0; i < n; ++i) targets.push_back(model_book_move(st[i], a.positions[i], a.mode));
   const double k = model_share(targets);
   const uint32_t FH = model_speed(abs64(to_i32(static_cast<double>(abs64(a.max)) * k)), MG);
   const uint32_t FL = model_speed(abs64(to_i32(static_cast<double>(abs64(a.start)) * k)), MG);
   const uint32_t UR = model_t_rate_of_time(a.tacc, FL, FH), DR = model_t_rate_of_time(a.tdec, FL, FH);
   const auto ramp = model_group_ramp(FL, FH, UR, DR, MG, a.tacc, a.tdec, targets, false);
-  const uint32_t correction = model_speed(st[0].correction_speed, MG);
+  const uint32_t correction = model_speed(st[0].profile.correction_speed, MG);
   uint32_t bits = 0;
   for (size_t i = 0; i < n; ++i) {
-    uint32_t mode = (st[i].operation_mode & ~0x7Fu & ~0x8000u & ~0x400u) | (st[i].mode_variant ? 0x69u : 0x61u);
+    uint32_t mode = (st[i].profile.operation_mode & ~0x7Fu & ~0x8000u & ~0x400u) |
+                    (st[i].profile.mode_variant ? 0x69u : 0x61u);
     mode = (mode | ramp[i].bits_set) & ~ramp[i].bits_clear;
-    st[i].operation_mode = mode;
-    const uint32_t off = st[i].continuous ? 0x10 : 0;
+    st[i].profile.operation_mode = mode;
+    const uint32_t off = st[i].profile.continuous ? 0x10 : 0;
     const uint32_t ax = axes[i];
     for (auto [code, value] : std::vector<std::pair<uint32_t, uint32_t>>{
              {0x90, static_cast<uint32_t>(targets[i])}, {0x91, FL}, {0x92, ramp[i].fh}, {0x93, UR}, {0x94, DR},
@@ -186,17 +153,17 @@ Outcome model_online(const std::vector<ktr4::AxisState>& before, const std::vect
   if (abs64(a.max) > 6553500) return out.result = 302, out;
   std::vector<int32_t> targets;
   for (size_t i = 0; i < n; ++i) {
-    const int32_t start = wrap(int64_t{st[i].commanded_end} - static_cast<int32_t>(running[i]));
+    const int32_t start = wrap(int64_t{st[i].end.commanded_end} - static_cast<int32_t>(running[i]));
     if ((a.mode & 0xFF) == 0) {
-      st[i].commanded_end = wrap(int64_t{start} + a.positions[i]);
+      st[i].end.commanded_end = wrap(int64_t{start} + a.positions[i]);
       targets.push_back(a.positions[i]);
     } else {
-      st[i].commanded_end = a.positions[i];
+      st[i].end.commanded_end = a.positions[i];
       targets.push_back(wrap(int64_t{a.positions[i]} - start));
     }
   }
   const double k = single ? 1.0 : model_share(targets);
-  const uint32_t MG = st[0].continuous && st[0].speed_range_fixed ? st[0].fixed_magnification : model_mg(a.max);
+  const uint32_t MG = model_move_mg(st[0], a.max);
   const uint32_t FH = single ? model_speed(abs64(a.max), MG)
                              : model_speed(abs64(to_i32(static_cast<double>(abs64(a.max)) * k)), MG);
   const uint32_t FL = single ? model_speed(abs64(a.start), MG)
@@ -204,11 +171,11 @@ Outcome model_online(const std::vector<ktr4::AxisState>& before, const std::vect
   const uint32_t UR = model_t_rate_of_time(a.tacc, FL, FH), DR = model_t_rate_of_time(a.tdec, FL, FH);
   const auto ramp = model_group_ramp(FL, FH, UR, DR, MG, a.tacc, a.tdec, targets, true);
   for (size_t i = 0; i < n; ++i) {
-    uint32_t mode = st[i].operation_mode & ~0x7Fu & ~0x400u;
-    mode = single ? mode | (st[i].mode_variant ? 0x49u : 0x41u)
-                  : (mode & ~0x8000u) | (st[i].mode_variant ? 0x69u : 0x61u);
+    uint32_t mode = st[i].profile.operation_mode & ~0x7Fu & ~0x400u;
+    mode = single ? mode | (st[i].profile.mode_variant ? 0x49u : 0x41u)
+                  : (mode & ~0x8000u) | (st[i].profile.mode_variant ? 0x69u : 0x61u);
     mode = (mode | ramp[i].bits_set) & ~ramp[i].bits_clear;
-    st[i].operation_mode = mode;
+    st[i].profile.operation_mode = mode;
     const uint32_t ax = axes[i];
     for (auto [code, value] : std::vector<std::pair<uint32_t, uint32_t>>{
              {0x90, static_cast<uint32_t>(targets[i])}, {0x95, MG}, {0x92, ramp[i].fh}, {0x91, FL}, {0x93, UR},
@@ -218,82 +185,10 @@ Outcome model_online(const std::vector<ktr4::AxisState>& before, const std::vect
   return out;
 }
 
-// ---------------------------------------------------------------------------------------
-
-class Draw : public ktr4test::RandomDraw {
- public:
-  using RandomDraw::RandomDraw;
-  int32_t speed() {
-    switch (below(8)) {
-      case 0: return 0;
-      case 1: return between(-1000, 1000);
-      case 2: return chance(50) ? 6553500 : -6553501;
-      case 3: return any_i32();
-      case 4: return chance(50) ? INT32_MIN : INT32_MAX;
-      default: return between(-100000, 100000);
-    }
-  }
-  int32_t max_speed() {
-    const int32_t s = speed();
-    return chance(90) && (s > 6553500 || s < -6553500) ? between(-6553500, 6553500) : s;
-  }
-  double time() {
-    switch (below(10)) {
-      case 0: return 0.0;
-      case 1: return -0.0;
-      case 2: return std::numeric_limits<double>::quiet_NaN();
-      case 3: return 1e300;
-      case 4: return std::uniform_real_distribution<double>(-1.0, 0.0)(gen_);
-      case 5: return below(100) / 100.0;
-      default: return std::uniform_real_distribution<double>(0.0, 1.0)(gen_);
-    }
-  }
-  int32_t coordinate() {
-    switch (below(8)) {
-      case 0: return 0;
-      case 1: return between(-20, 20);
-      case 2: return between(-2000, 2000);
-      case 3: return between(-100000, 100000);
-      case 4: return chance(50) ? INT32_MIN : INT32_MAX;
-      case 5: return between(-46341, 46341);
-      default: return any_i32();
-    }
-  }
-  void axis_state(ktr4::AxisState& st, bool continuous) {
-    st.continuous = continuous ? 1 : 0;
-    st.speed_range_fixed = chance(30) ? 1 : 0;
-    st.fixed_magnification = 2 + below(4094);
-    st.mode_variant = chance(20) ? 1 : 0;
-    st.correction_speed = chance(90) ? below(100000) : static_cast<uint32_t>(gen_());
-    st.commanded_end = chance(50) ? between(-100000, 100000) : any_i32();
-    st.lost_pulses = between(-1000, 1000);
-    st.correction_pending = chance(50) ? 1 : 0;
-    st.correction_enable = chance(30) ? 1 : 0;
-    st.bookkeeping_armed = chance(50) ? 1 : 0;
-    st.operation_mode = static_cast<uint32_t>(gen_());
-  }
-  uint16_t status() {
-    switch (below(10)) {
-      case 0: return 0;
-      case 1: return 0x4000;
-      case 2: return 0x4008;
-      default: return 0x0008;
-    }
-  }
-  uint16_t running_status() { return chance(90) ? (chance(50) ? 0x0000 : 0x4000) : 0x0008; }
-
-};
-
 std::string describe(const Outcome& o) {
   std::ostringstream s;
-  s << "result " << o.result << ", writes";
-  for (const auto& w : o.writes) s << ' ' << w;
-  s << ", commands";
-  for (uint32_t c : o.commands) s << " 0x" << std::hex << c << std::dec;
-  for (const auto& a : o.after)
-    s << " | end " << a.commanded_end << " lost " << a.lost_pulses << " pend " << int(a.correction_pending)
-      << " en " << int(a.correction_enable) << " armed " << int(a.bookkeeping_armed) << " mode 0x" << std::hex
-      << a.operation_mode << std::dec;
+  s << static_cast<const CardOutcome&>(o);
+  for (const auto& a : o.after) s << " | " << a;
   return s.str();
 }
 
@@ -331,12 +226,6 @@ bool pure_s_triangle(const std::vector<RegisterWrite>& writes, const std::vector
   return d <= low * below && !(d <= need * above && d > mid * below);
 }
 
-bool same_state(const ktr4::AxisState& a, const ktr4::AxisState& b) {
-  return a.commanded_end == b.commanded_end && a.lost_pulses == b.lost_pulses &&
-         a.correction_pending == b.correction_pending && a.correction_enable == b.correction_enable &&
-         a.bookkeeping_armed == b.bookkeeping_armed && a.operation_mode == b.operation_mode;
-}
-
 const std::vector<std::vector<uint8_t>> kPairs = {{0, 1}, {0, 2}, {0, 3}, {1, 2}, {1, 3}, {2, 3}};
 const std::vector<std::vector<uint8_t>> kTriples = {{0, 1, 2}, {0, 1, 3}, {0, 2, 3}, {1, 2, 3}};
 
@@ -346,7 +235,7 @@ TEST_F(MultiAxisProperty, InterpolationsArcsAndChangesOverRandomArguments) {
   start({0});
   const uint64_t cases = env_or("KTR4_PROPERTY_CASES", kDefaultCases);
   const uint64_t seed = env_or("KTR4_PROPERTY_SEED", 0x6D756C74);
-  Draw draw(seed);
+  ktr4test::RandomDraw draw(seed);
   uint64_t mismatches = 0, violations = 0;
   uint64_t kinds[8] = {};
   uint64_t results[4] = {};  // started, refused, fallback (308/311), other
@@ -480,7 +369,7 @@ TEST_F(MultiAxisProperty, InterpolationsArcsAndChangesOverRandomArguments) {
       ++results[1];
       if (!seen.writes.empty() || !seen.commands.empty()) violation(n, "refusal touched the card");
       for (size_t i = 0; i < axes.size(); ++i)
-        if (got != 302 && seen.after[i].commanded_end != before[i].commanded_end)
+        if (got != 302 && seen.after[i].end.commanded_end != before[i].end.commanded_end)
           violation(n, "refusal moved a commanded end position");
     } else if (got == 308 || got == 311) {
       ++results[2];

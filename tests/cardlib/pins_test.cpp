@@ -150,7 +150,7 @@ TEST_F(Pins, EnablesLiveInTheShadowAndSurviveInitCard) {
   EXPECT_EQ(KTR4_config_SD_PIN(0, 3, 1, 1, 0, 1), KTR4_OK);
   EXPECT_EQ(KTR4_config_INP_PIN(0, 3, 1, 1), KTR4_OK);
   EXPECT_EQ(KTR4_config_PCS_PIN(0, 3, 2, 0), KTR4_OK);
-  EXPECT_EQ(ktr4::axis_state(0, 3).operation_mode, 0x01000041u | (1u << 8) | (1u << 9) | (1u << 14));
+  EXPECT_EQ(ktr4::axis_state(0, 3).profile.operation_mode, 0x01000041u | (1u << 8) | (1u << 9) | (1u << 14));
   EXPECT_EQ(reg(0, 3, 0xDC), (1u << 6) | (1u << 4) | (1u << 22));
 
   ASSERT_EQ(KTR4_init_card(0), KTR4_OK);

@@ -69,10 +69,10 @@ TEST_F(PositionMove, ReferenceTCurveMovesWriteTheExactRegisters) {
   ktr4sim_trace_clear();
   EXPECT_EQ(KTR4_T_curve_position_move(0, 1, 1000, 0, 1000, 10000, 0.1, 0.3), KTR4_OK);
   EXPECT_EQ(register_writes(), t_burst(1, 1000, 6553, 40200, 7, 24, 1965, 610, 0x05002041, 6553));
-  EXPECT_EQ(axis(1).operation_mode, 0x05002041u);
+  EXPECT_EQ(axis(1).profile.operation_mode, 0x05002041u);
   // Each move after the first books the stopped axis where the card says it is (0 here).
-  EXPECT_EQ(axis(1).commanded_end, 1000);
-  EXPECT_EQ(axis(1).lost_pulses, 50000);
+  EXPECT_EQ(axis(1).end.commanded_end, 1000);
+  EXPECT_EQ(axis(1).end.lost_pulses, 50000);
 }
 
 TEST_F(PositionMove, ReferenceSCurveMovesWriteTheExactRegisters) {
@@ -128,33 +128,33 @@ TEST_F(PositionMove, TheSpeedLimitIsCheckedAfterTheStopBookkeeping) {
   EXPECT_EQ(KTR4_T_curve_position_move(0, 3, 100, 0, 0, 6553500, 0.1, 0.1), KTR4_OK);
   EXPECT_EQ(register_writes()[5], (RegisterWrite{3, 0x95, 2}));
 
-  axis(3).commanded_end = 1000;
-  axis(3).bookkeeping_armed = 1;
+  axis(3).end.commanded_end = 1000;
+  axis(3).end.bookkeeping_armed = 1;
   set_reg(0, 3, 0xE3, 700);
   ktr4sim_trace_clear();
   EXPECT_EQ(KTR4_T_curve_position_move(0, 3, 100, 0, 0, 6553501, 0.1, 0.1), KTR4_ERR_RANGE);
-  EXPECT_EQ(axis(3).commanded_end, 700);  // the stop was booked, the move was not
-  EXPECT_EQ(axis(3).lost_pulses, 300);
+  EXPECT_EQ(axis(3).end.commanded_end, 700);  // the stop was booked, the move was not
+  EXPECT_EQ(axis(3).end.lost_pulses, 300);
   EXPECT_EQ(KTR4_S_curve_position_move(0, 3, 100, 1, 0, -6553501, 0.1, 0.1, 0, 0), KTR4_ERR_RANGE);
-  EXPECT_EQ(axis(3).commanded_end, 700);
+  EXPECT_EQ(axis(3).end.commanded_end, 700);
   EXPECT_TRUE(register_writes().empty());
   EXPECT_TRUE(commands().empty());
 }
 
 TEST_F(PositionMove, AMovingAxisIsRefusedBeforeAnythingIsBooked) {
   set_status(0, 1, KTR4SIM_MAIN_STATUS, 0);
-  axis(1).bookkeeping_armed = 1;
-  axis(1).commanded_end = 1000;
+  axis(1).end.bookkeeping_armed = 1;
+  axis(1).end.commanded_end = 1000;
   set_reg(0, 1, 0xE3, 700);
   EXPECT_EQ(KTR4_T_curve_position_move(0, 1, 100, 0, 0, 1000, 0.1, 0.1), KTR4_ERR_MOVING);
   EXPECT_EQ(KTR4_SA_position_move(0, 1, 100, 0, 1000, 0.1, 0.1, 0, 0), KTR4_ERR_MOVING);
   EXPECT_TRUE(register_writes().empty());
   EXPECT_TRUE(register_reads().empty());  // no position read: note_axis_stop not called
-  EXPECT_EQ(axis(1).commanded_end, 1000);
+  EXPECT_EQ(axis(1).end.commanded_end, 1000);
 }
 
 TEST_F(PositionMove, ContinuousModeWritesThePreRegistersAndChecksTheBuffer) {
-  axis(2).continuous = 1;
+  axis(2).profile.continuous = 1;
   set_status(0, 2, KTR4SIM_MAIN_STATUS, 0);  // running; the buffer has room
   EXPECT_EQ(KTR4_T_curve_position_move(0, 2, 1000, 0, 1000, 10000, 0.1, 0.3), KTR4_OK);
   EXPECT_EQ(register_writes(), t_burst(2, 1000, 6553, 40200, 7, 24, 1965, 610, 0x05002041, 6553, 0x10));
@@ -177,7 +177,7 @@ TEST_F(PositionMove, AFixedSpeedRangeCountsOnlyInContinuousMode) {
   ASSERT_EQ(KTR4_fix_speed_range(0, 0, 65535), KTR4_OK);  // MG 299
   EXPECT_EQ(KTR4_T_curve_position_move(0, 0, 100, 0, 1000, 10000, 0.1, 0.1), KTR4_OK);
   EXPECT_EQ(register_writes()[5], (RegisterWrite{0, 0x95, 1965}));
-  axis(0).continuous = 1;
+  axis(0).profile.continuous = 1;
   ktr4sim_trace_clear();
   EXPECT_EQ(KTR4_T_curve_position_move(0, 0, 100, 0, 1000, 10000, 0.1, 0.1), KTR4_OK);
   const auto writes = register_writes();
@@ -187,11 +187,11 @@ TEST_F(PositionMove, AFixedSpeedRangeCountsOnlyInContinuousMode) {
 }
 
 TEST_F(PositionMove, RelativeAndAbsoluteMovesOfZeroDistanceStillStart) {
-  axis(0).commanded_end = 5000;
+  axis(0).end.commanded_end = 5000;
   EXPECT_EQ(KTR4_TR_position_move(0, 0, 0, 1000, 10000, 0.1, 0.1), KTR4_OK);
   EXPECT_EQ(register_writes()[0], (RegisterWrite{0, 0x90, 0}));
   EXPECT_EQ(commands().size(), 1u);
-  EXPECT_EQ(axis(0).commanded_end, 5000);
+  EXPECT_EQ(axis(0).end.commanded_end, 5000);
   set_reg(0, 0, 0xE3, 5000);  // the axis stopped where it was sent
   ktr4sim_trace_clear();
   EXPECT_EQ(KTR4_TA_position_move(0, 0, 5000, 1000, 10000, 0.1, 0.1), KTR4_OK);
@@ -207,39 +207,39 @@ TEST_F(PositionMove, AStopWithLostPulsesIsBookedBeforeTheNextMove) {
   ktr4sim_trace_clear();
   EXPECT_EQ(KTR4_SA_position_move(0, 1, 2000, 0, 10000, 0.1, 0.1, 0, 0), KTR4_OK);
   EXPECT_EQ(register_writes()[0], (RegisterWrite{1, 0x90, 1300}));  // from 700, not 1000
-  EXPECT_EQ(axis(1).lost_pulses, 300);
-  EXPECT_EQ(axis(1).commanded_end, 2000);
-  EXPECT_EQ(axis(1).correction_pending, 0);  // the absolute move cleared it
+  EXPECT_EQ(axis(1).end.lost_pulses, 300);
+  EXPECT_EQ(axis(1).end.commanded_end, 2000);
+  EXPECT_EQ(axis(1).end.correction_pending, 0);  // the absolute move cleared it
 
   set_reg(0, 1, 0xE3, 1900);  // stopped short again
   ktr4sim_trace_clear();
   EXPECT_EQ(KTR4_TR_position_move(0, 1, 100, 0, 10000, 0.1, 0.1), KTR4_OK);
   EXPECT_EQ(register_writes()[0], (RegisterWrite{1, 0x90, 100}));  // lost pulses not added
-  EXPECT_EQ(axis(1).commanded_end, 2000);
-  EXPECT_EQ(axis(1).lost_pulses, 100);
-  EXPECT_EQ(axis(1).correction_pending, 1);
+  EXPECT_EQ(axis(1).end.commanded_end, 2000);
+  EXPECT_EQ(axis(1).end.lost_pulses, 100);
+  EXPECT_EQ(axis(1).end.correction_pending, 1);
 }
 
 TEST_F(PositionMove, AfterAnArcARelativeMoveAddsTheLostPulsesOnce) {
-  axis(0).commanded_end = 1000;
-  axis(0).bookkeeping_armed = 1;
-  axis(0).correction_enable = 1;  // set by the arc moves
+  axis(0).end.commanded_end = 1000;
+  axis(0).end.bookkeeping_armed = 1;
+  axis(0).end.correction_enable = 1;  // set by the arc moves
   set_reg(0, 0, 0xE3, 960);
   EXPECT_EQ(KTR4_SR_position_move(0, 0, 100, 0, 10000, 0.1, 0.1, 0, 0), KTR4_OK);
   EXPECT_EQ(register_writes()[0], (RegisterWrite{0, 0x90, 140}));
-  EXPECT_EQ(axis(0).commanded_end, 1100);
-  EXPECT_EQ(axis(0).correction_enable, 0);
-  EXPECT_EQ(axis(0).correction_pending, 0);
+  EXPECT_EQ(axis(0).end.commanded_end, 1100);
+  EXPECT_EQ(axis(0).end.correction_enable, 0);
+  EXPECT_EQ(axis(0).end.correction_pending, 0);
   ktr4sim_trace_clear();
   EXPECT_EQ(KTR4_SR_position_move(0, 0, 100, 0, 10000, 0.1, 0.1, 0, 0), KTR4_OK);
   EXPECT_EQ(register_writes()[0], (RegisterWrite{0, 0x90, 100}));
 }
 
 TEST_F(PositionMove, ModeByteAndNumberSlotsUseTheLowByteOnly) {
-  axis(3).commanded_end = 400;
+  axis(3).end.commanded_end = 400;
   EXPECT_EQ(KTR4_T_curve_position_move(0x100, 0x103, 1000, 0x100, 0, 10000, 0.1, 0.1), KTR4_OK);
   EXPECT_EQ(register_writes()[0], (RegisterWrite{3, 0x90, 1000}));  // mode 0x100 is relative
-  EXPECT_EQ(axis(3).commanded_end, 1400);
+  EXPECT_EQ(axis(3).end.commanded_end, 1400);
   EXPECT_EQ(commands(), std::vector<uint32_t>{0x0853});
 }
 
@@ -267,22 +267,22 @@ TEST_F(PositionMove, AFailingWriteDoesNotStopTheBurstAndTheStartDecides) {
 }
 
 TEST_F(PositionMove, AFailingStatusReadRefusesTheMoveWithItsCode) {
-  axis(0).continuous = 1;  // a failed read would otherwise look like "buffer not full"
+  axis(0).profile.continuous = 1;  // a failed read would otherwise look like "buffer not full"
   ktr4sim_fail(12, 4713, 0, 1);
   EXPECT_EQ(KTR4_T_curve_position_move(0, 0, 100, 0, 0, 10000, 0.1, 0.1), 4713);
   EXPECT_TRUE(register_writes().empty());
   EXPECT_TRUE(commands().empty());
-  EXPECT_EQ(axis(0).commanded_end, 0);
+  EXPECT_EQ(axis(0).end.commanded_end, 0);
 }
 
 TEST_F(PositionMove, AStopWhosePositionCannotBeReadRefusesTheMove) {
-  axis(0).commanded_end = 1000;
-  axis(0).bookkeeping_armed = 1;
+  axis(0).end.commanded_end = 1000;
+  axis(0).end.bookkeeping_armed = 1;
   set_reg(0, 0, 0xE3, 700);
   ktr4sim_fail(50, 4714, 0, 1);
   EXPECT_EQ(KTR4_TA_position_move(0, 0, 2000, 0, 10000, 0.1, 0.1), 4714);
   EXPECT_TRUE(register_writes().empty());
-  EXPECT_EQ(axis(0).commanded_end, 1000);
+  EXPECT_EQ(axis(0).end.commanded_end, 1000);
   // Once the position reads again, the same call books the stop and goes from there.
   ktr4sim_trace_clear();
   EXPECT_EQ(KTR4_TA_position_move(0, 0, 2000, 0, 10000, 0.1, 0.1), KTR4_OK);
@@ -293,37 +293,37 @@ class PositionChange : public PositionMove {};
 
 TEST_F(PositionChange, NewDistanceOrNewEndOfTheRunningMove) {
   // A move from 1000 by 500 is running.
-  axis(1).commanded_end = 1500;
+  axis(1).end.commanded_end = 1500;
   set_reg(0, 1, 0xD0, 500);
   set_status(0, 1, KTR4SIM_MAIN_STATUS, 0);
   EXPECT_EQ(KTR4_position_change(0, 1, 800, 0), KTR4_OK);
   EXPECT_EQ(register_writes(), (std::vector<RegisterWrite>{{1, 0x90, 800}}));
-  EXPECT_EQ(axis(1).commanded_end, 1800);
+  EXPECT_EQ(axis(1).end.commanded_end, 1800);
   EXPECT_EQ(register_reads(), std::vector<uint32_t>{0xD0});
 
   set_reg(0, 1, 0xD0, 800);
   ktr4sim_trace_clear();
   EXPECT_EQ(KTR4_position_change(0, 1, 400, 1), KTR4_OK);  // behind the start point
   EXPECT_EQ(register_writes(), (std::vector<RegisterWrite>{{1, 0x90, static_cast<uint32_t>(-600)}}));
-  EXPECT_EQ(axis(1).commanded_end, 400);
+  EXPECT_EQ(axis(1).end.commanded_end, 400);
   EXPECT_TRUE(commands().empty());
 }
 
 TEST_F(PositionChange, RefusedInContinuousModeOrOnAStoppedAxis) {
-  axis(1).commanded_end = 1500;
-  axis(1).continuous = 1;
+  axis(1).end.commanded_end = 1500;
+  axis(1).profile.continuous = 1;
   set_status(0, 1, KTR4SIM_MAIN_STATUS, 0);
   EXPECT_EQ(KTR4_position_change(0, 1, 800, 0), KTR4_ERR_CHANGE_REFUSED);
   EXPECT_TRUE(trace().empty());
-  axis(1).continuous = 0;
+  axis(1).profile.continuous = 0;
   set_status(0, 1, KTR4SIM_MAIN_STATUS, kStopped);
   EXPECT_EQ(KTR4_position_change(0, 1, 800, 0), KTR4_ERR_CHANGE_REFUSED);
   EXPECT_TRUE(register_writes().empty());
-  EXPECT_EQ(axis(1).commanded_end, 1500);
+  EXPECT_EQ(axis(1).end.commanded_end, 1500);
 }
 
 TEST_F(PositionChange, AFailedReadChangesNothing) {
-  axis(1).commanded_end = 1500;
+  axis(1).end.commanded_end = 1500;
   set_reg(0, 1, 0xD0, 500);
   set_status(0, 1, KTR4SIM_MAIN_STATUS, 0);
   ktr4sim_fail(50, 4715, 0, 1);
@@ -331,7 +331,7 @@ TEST_F(PositionChange, AFailedReadChangesNothing) {
   ktr4sim_fail(12, 4716, 0, 1);
   EXPECT_EQ(KTR4_position_change(0, 1, 800, 1), 4716);
   EXPECT_TRUE(register_writes().empty());
-  EXPECT_EQ(axis(1).commanded_end, 1500);
+  EXPECT_EQ(axis(1).end.commanded_end, 1500);
 }
 
 }  // namespace

@@ -55,9 +55,9 @@ TEST(ProfileArithmetic, MagnificationEdgeCases) {
 
 TEST(ProfileArithmetic, MagnificationForMoveHonoursAFixedRangeOnlyWhenAsked) {
   ktr4::AxisState axis;
-  axis.fixed_magnification = 777;
+  axis.profile.fixed_magnification = 777;
   EXPECT_EQ(magnification_for_move(axis, 10000, true), 1965u);  // not fixed
-  axis.speed_range_fixed = 1;
+  axis.profile.speed_range_fixed = 1;
   EXPECT_EQ(magnification_for_move(axis, 10000, true), 777u);
   EXPECT_EQ(magnification_for_move(axis, 10000, false), 1965u);
 }
@@ -320,37 +320,37 @@ TEST(RampDownT, ZeroLengthMoveFromTheLowestSpeedWritesAtLeastOne) {
 
 TEST(EndPositionBookkeeping, RelativeMovesCountFromTheCommandedEnd) {
   ktr4::AxisState axis;
-  axis.commanded_end = 100;
-  axis.lost_pulses = 7;
-  axis.correction_pending = 1;
-  EXPECT_EQ(book_relative_move(axis, 50), 50);  // correction not enabled: lost pulses ignored
-  EXPECT_EQ(axis.commanded_end, 150);
-  EXPECT_EQ(axis.correction_pending, 1);
-  axis.correction_enable = 1;
-  EXPECT_EQ(book_relative_move(axis, 50), 57);  // after an arc: added back once
-  EXPECT_EQ(axis.commanded_end, 207);
-  EXPECT_EQ(axis.correction_pending, 0);
-  EXPECT_EQ(axis.correction_enable, 0);
-  EXPECT_EQ(book_relative_move(axis, 0), 0);
-  EXPECT_EQ(axis.commanded_end, 207);
-  axis.commanded_end = INT32_MAX;
-  EXPECT_EQ(book_relative_move(axis, 1), 1);
-  EXPECT_EQ(axis.commanded_end, INT32_MIN);  // wraps
+  axis.end.commanded_end = 100;
+  axis.end.lost_pulses = 7;
+  axis.end.correction_pending = 1;
+  EXPECT_EQ(book_relative_move(axis.end, 50), 50);  // correction not enabled: lost pulses ignored
+  EXPECT_EQ(axis.end.commanded_end, 150);
+  EXPECT_EQ(axis.end.correction_pending, 1);
+  axis.end.correction_enable = 1;
+  EXPECT_EQ(book_relative_move(axis.end, 50), 57);  // after an arc: added back once
+  EXPECT_EQ(axis.end.commanded_end, 207);
+  EXPECT_EQ(axis.end.correction_pending, 0);
+  EXPECT_EQ(axis.end.correction_enable, 0);
+  EXPECT_EQ(book_relative_move(axis.end, 0), 0);
+  EXPECT_EQ(axis.end.commanded_end, 207);
+  axis.end.commanded_end = INT32_MAX;
+  EXPECT_EQ(book_relative_move(axis.end, 1), 1);
+  EXPECT_EQ(axis.end.commanded_end, INT32_MIN);  // wraps
 }
 
 TEST(EndPositionBookkeeping, AbsoluteMovesTakeTheDistanceFromTheCommandedEnd) {
   ktr4::AxisState axis;
-  axis.commanded_end = 100;
-  axis.correction_pending = 1;
-  axis.correction_enable = 1;
-  axis.lost_pulses = 7;
-  EXPECT_EQ(book_absolute_move(axis, 40), -60);
-  EXPECT_EQ(axis.commanded_end, 40);
-  EXPECT_EQ(axis.correction_pending, 0);
-  EXPECT_EQ(axis.correction_enable, 1);
-  EXPECT_EQ(book_absolute_move(axis, 40), 0);
-  axis.commanded_end = INT32_MIN;
-  EXPECT_EQ(book_absolute_move(axis, INT32_MAX), -1);  // wraps
+  axis.end.commanded_end = 100;
+  axis.end.correction_pending = 1;
+  axis.end.correction_enable = 1;
+  axis.end.lost_pulses = 7;
+  EXPECT_EQ(book_absolute_move(axis.end, 40), -60);
+  EXPECT_EQ(axis.end.commanded_end, 40);
+  EXPECT_EQ(axis.end.correction_pending, 0);
+  EXPECT_EQ(axis.end.correction_enable, 1);
+  EXPECT_EQ(book_absolute_move(axis.end, 40), 0);
+  axis.end.commanded_end = INT32_MIN;
+  EXPECT_EQ(book_absolute_move(axis.end, INT32_MAX), -1);  // wraps
 }
 
 TEST(EndPositionBookkeeping, ChangeOfTheRunningTarget) {

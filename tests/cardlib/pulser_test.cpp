@@ -37,7 +37,7 @@ TEST_F(Pulser, ModeFieldAndCounter) {
   EXPECT_EQ(KTR4_config_pulser_mode(0, 1, 0, 2), KTR4_ERR_RANGE);
 
   EXPECT_EQ(KTR4_set_pulser_counter(0, 1, -77), KTR4_OK);
-  EXPECT_EQ(ktr4::axis_state(0, 1).previous_scaled_count, -77);
+  EXPECT_EQ(ktr4::axis_state(0, 1).pulser.previous_scaled_count, -77);
   int32_t count = 0;
   EXPECT_EQ(KTR4_read_pulser_counter(0, 1, &count), KTR4_OK);
   EXPECT_EQ(count, -77);
@@ -59,7 +59,7 @@ TEST_F(Pulser, VelocityMoveWritesSpeedMagnificationModeThenStarts) {
 }
 
 TEST_F(Pulser, PositionMoveTracksTheCommandedEnd) {
-  ktr4::axis_state(0, 0).commanded_end = 500;
+  ktr4::axis_state(0, 0).end.commanded_end = 500;
   EXPECT_EQ(KTR4_run_pulser_Pmove(0, 0, 500, 1, 1000), KTR4_OK);  // absolute to where it is
   auto writes = register_writes();
   ASSERT_EQ(writes.size(), 4u);
@@ -68,22 +68,22 @@ TEST_F(Pulser, PositionMoveTracksTheCommandedEnd) {
 
   ktr4sim_trace_clear();
   set_reg(0, 0, 0xE3, 500);  // the first move ended where it was sent
-  ktr4::axis_state(0, 0).mode_variant = 1;
+  ktr4::axis_state(0, 0).profile.mode_variant = 1;
   EXPECT_EQ(KTR4_run_pulser_Pmove(0, 0, -200, 0, 1000), KTR4_OK);  // relative
   writes = register_writes();
   EXPECT_EQ(writes[0], (RegisterWrite{0, 0x90, static_cast<uint32_t>(-200)}));
   EXPECT_EQ(writes[3].value & 0x7Fu, 0x59u);
-  EXPECT_EQ(ktr4::axis_state(0, 0).commanded_end, 300);
+  EXPECT_EQ(ktr4::axis_state(0, 0).end.commanded_end, 300);
 }
 
 TEST_F(Pulser, PositionMoveBooksAStopBeforeTakingItsAmount) {
   auto& state = ktr4::axis_state(0, 3);
-  state.bookkeeping_armed = 1;
-  state.commanded_end = 1000;
+  state.end.bookkeeping_armed = 1;
+  state.end.commanded_end = 1000;
   set_reg(0, 3, 0xE3, 900);  // stopped 100 short
   EXPECT_EQ(KTR4_run_pulser_Pmove(0, 3, 1000, 1, 500), KTR4_OK);
   EXPECT_EQ(register_writes()[0], (RegisterWrite{3, 0x90, 100}));
-  EXPECT_EQ(state.lost_pulses, 100);
+  EXPECT_EQ(state.end.lost_pulses, 100);
 
   set_status(0, 3, KTR4SIM_MAIN_STATUS, 0);
   EXPECT_EQ(KTR4_run_pulser_Pmove(0, 3, 1, 0, 500), KTR4_ERR_MOVING);
@@ -95,14 +95,14 @@ TEST_F(Pulser, MapSynchronisesToTheSourceAndTheFollowersPosition) {
   set_reg(0, 2, 0xE6, 40);   // source counter
   set_reg(0, 1, 0xE3, 123);  // follower position
   auto& state = ktr4::axis_state(0, 1);
-  state.follower.history[2] = 9;
+  state.pulser.follower.history[2] = 9;
   EXPECT_EQ(KTR4_set_pulser_Map(0, 1, 2, 1), KTR4_OK);
-  EXPECT_EQ(state.follow_source, 2);
-  EXPECT_EQ(state.follower.direction, -1);
-  EXPECT_EQ(state.previous_scaled_count, -40);
-  EXPECT_EQ(state.follower.history[2], 0);
-  EXPECT_EQ(state.follower.target, 123);
-  EXPECT_EQ(state.commanded_end, 123);
+  EXPECT_EQ(state.pulser.follow_source, 2);
+  EXPECT_EQ(state.pulser.follower.direction, -1);
+  EXPECT_EQ(state.pulser.previous_scaled_count, -40);
+  EXPECT_EQ(state.pulser.follower.history[2], 0);
+  EXPECT_EQ(state.pulser.follower.target, 123);
+  EXPECT_EQ(state.end.commanded_end, 123);
 
   EXPECT_EQ(KTR4_set_pulser_Map(0, 1, 4, 0), KTR4_ERR_RANGE);
   EXPECT_EQ(KTR4_set_pulser_Map(0, 1, 0, 2), KTR4_ERR_RANGE);
@@ -118,30 +118,30 @@ TEST_F(Pulser, EnableSynchronisesOnlyWhenSwitchingOn) {
   EXPECT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 10), KTR4_OK);
   EXPECT_EQ(register_writes(), (std::vector<RegisterWrite>{{3, 0xA1, 0x3FFF}}));
   auto& state = ktr4::axis_state(0, 0);
-  EXPECT_EQ(state.follow_enable, 1);
-  EXPECT_EQ(state.previous_scaled_count, 10);
-  EXPECT_EQ(state.follower.target, 50);
+  EXPECT_EQ(state.pulser.follow_enable, 1);
+  EXPECT_EQ(state.pulser.previous_scaled_count, 10);
+  EXPECT_EQ(state.pulser.follower.target, 50);
 
   // Already on: only the ratio changes.
   set_reg(0, 3, 0xE6, 99);
   ktr4sim_trace_clear();
   EXPECT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 1000), KTR4_OK);
   EXPECT_TRUE(trace().empty());
-  EXPECT_EQ(state.follow_ratio, 1000);
-  EXPECT_EQ(state.previous_scaled_count, 10);
+  EXPECT_EQ(state.pulser.follow_ratio, 1000);
+  EXPECT_EQ(state.pulser.previous_scaled_count, 10);
 
   EXPECT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 1001), KTR4_ERR_RANGE);
   EXPECT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 0), KTR4_ERR_RANGE);
   EXPECT_EQ(KTR4_enable_pulser_motion(0, 0, 2, 1), KTR4_ERR_RANGE);
   EXPECT_EQ(KTR4_enable_pulser_motion(0, 0, 0, 1), KTR4_OK);
-  EXPECT_EQ(state.follow_enable, 0);
+  EXPECT_EQ(state.pulser.follow_enable, 0);
 }
 
 TEST_F(Pulser, AFailedReadLeavesTheFollowerOff) {
   ASSERT_EQ(KTR4_set_pulser_Map(0, 0, 1, 0), KTR4_OK);
   ktr4sim_fail(50, 81, 1, 1);  // the follower's position read
   EXPECT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 5), 81);
-  EXPECT_EQ(ktr4::axis_state(0, 0).follow_enable, 0);
+  EXPECT_EQ(ktr4::axis_state(0, 0).pulser.follow_enable, 0);
   EXPECT_TRUE(register_writes().empty());
 }
 
@@ -152,22 +152,22 @@ TEST_F(Pulser, AFailedRemapChangesNothing) {
   ASSERT_EQ(KTR4_set_pulser_Map(0, 0, 1, 0), KTR4_OK);
   ASSERT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 1), KTR4_OK);
   auto& state = ktr4::axis_state(0, 0);
-  state.follower.history[1] = 4;
+  state.pulser.follower.history[1] = 4;
   const uint32_t skips[] = {0, 1};  // the new source's counter read, then the position read
   for (uint32_t skip : skips) {
     ktr4sim_fail(50, 83, skip, 1);
     EXPECT_EQ(KTR4_set_pulser_Map(0, 0, 2, 1), 83) << skip;
-    EXPECT_EQ(state.follow_enable, 1);
-    EXPECT_EQ(state.follow_source, 1);
-    EXPECT_EQ(state.follower.direction, 1);
-    EXPECT_EQ(state.previous_scaled_count, 30);
-    EXPECT_EQ(state.follower.history[1], 4);
-    EXPECT_EQ(state.follower.target, 50);
+    EXPECT_EQ(state.pulser.follow_enable, 1);
+    EXPECT_EQ(state.pulser.follow_source, 1);
+    EXPECT_EQ(state.pulser.follower.direction, 1);
+    EXPECT_EQ(state.pulser.previous_scaled_count, 30);
+    EXPECT_EQ(state.pulser.follower.history[1], 4);
+    EXPECT_EQ(state.pulser.follower.target, 50);
   }
   // The next sample still follows the old source, which has not moved.
   ktr4sim_trace_clear();
   ktr4::run_follower_procedure();
-  EXPECT_EQ(state.follower.target, 50);
+  EXPECT_EQ(state.pulser.follower.target, 50);
   EXPECT_EQ(register_reads().front(), 0xE6u);
   EXPECT_EQ(calls_of(50).front().a, 1u);
 }
@@ -176,17 +176,17 @@ TEST_F(Pulser, InitialResetsTheMapButKeepsDirectionHistoryTargetAndSpeed) {
   auto& state = ktr4::axis_state(0, 2);
   ASSERT_EQ(KTR4_set_pulser_Map(0, 2, 0, 1), KTR4_OK);
   ASSERT_EQ(KTR4_enable_pulser_motion(0, 2, 1, 7), KTR4_OK);
-  state.follower.history[0] = 5;
-  state.follower.target = 77;
-  state.follower.last_speed = 1500;
+  state.pulser.follower.history[0] = 5;
+  state.pulser.follower.target = 77;
+  state.pulser.follower.last_speed = 1500;
   start({0});
-  EXPECT_EQ(state.follow_enable, 0);
-  EXPECT_EQ(state.follow_source, 2);
-  EXPECT_EQ(state.follow_ratio, 1);
-  EXPECT_EQ(state.follower.direction, -1);
-  EXPECT_EQ(state.follower.history[0], 5);
-  EXPECT_EQ(state.follower.target, 77);
-  EXPECT_EQ(state.follower.last_speed, 1500u);
+  EXPECT_EQ(state.pulser.follow_enable, 0);
+  EXPECT_EQ(state.pulser.follow_source, 2);
+  EXPECT_EQ(state.pulser.follow_ratio, 1);
+  EXPECT_EQ(state.pulser.follower.direction, -1);
+  EXPECT_EQ(state.pulser.follower.history[0], 5);
+  EXPECT_EQ(state.pulser.follower.target, 77);
+  EXPECT_EQ(state.pulser.follower.last_speed, 1500u);
 }
 
 class Follower : public ktr4test::SimCardTest {
@@ -224,10 +224,10 @@ TEST_F(Follower, ThreeCountsPerSampleAtRatioTenRunAt1500TowardsATarget150On) {
   ASSERT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 10), KTR4_OK);
   for (int i = 1; i <= 5; ++i) sample(1000 + 3 * i);
   const auto& state = ktr4::axis_state(0, 0);
-  EXPECT_EQ(state.follower.target, 200 + 150);
-  EXPECT_EQ(state.follower.last_speed, 1500u);
+  EXPECT_EQ(state.pulser.follower.target, 200 + 150);
+  EXPECT_EQ(state.pulser.follower.last_speed, 1500u);
   // The axis stands still on this card, so each sample starts a new move to the target.
-  EXPECT_EQ(state.commanded_end, 350);
+  EXPECT_EQ(state.end.commanded_end, 350);
   const uint32_t mg = 19660500 / 1500 - 1 > 4095 ? 4095 : 19660500 / 1500 - 1;
   EXPECT_EQ(last_write(0x92).value, (mg + 1) * 1500 / 300);
   EXPECT_EQ(commands().back(), 0x0153u);
@@ -240,24 +240,24 @@ TEST_F(Follower, AStillCounterKeepsTheLastSpeed) {
   // Unchanged samples fade the average out: 1200, 900, 600, 300, then 0.
   for (int i = 0; i < 5; ++i) sample(1015);
   const auto& state = ktr4::axis_state(0, 0);
-  EXPECT_EQ(state.follower.target, 350);
-  EXPECT_EQ(state.follower.last_speed, 300u);
+  EXPECT_EQ(state.pulser.follower.target, 350);
+  EXPECT_EQ(state.pulser.follower.last_speed, 300u);
   // The fifth still sample's speed is 0, so the last non-zero speed drives it.
   const uint32_t mg = 4095;  // 300 pps is below the top range's limit
   EXPECT_EQ(last_write(0x92).value, (mg + 1) * 300 / 300);
   ktr4sim_trace_clear();
   sample(1015);
   EXPECT_EQ(last_write(0x92).value, (mg + 1) * 300 / 300);
-  EXPECT_EQ(state.follower.last_speed, 300u);
+  EXPECT_EQ(state.pulser.follower.last_speed, 300u);
 }
 
 TEST_F(Follower, ReverseMappingDrivesARisingCounterNegative) {
   ASSERT_EQ(KTR4_set_pulser_Map(0, 0, 1, 1), KTR4_OK);
   ASSERT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 2), KTR4_OK);
   sample(1100);
-  EXPECT_EQ(ktr4::axis_state(0, 0).follower.target, 200 - 200);
+  EXPECT_EQ(ktr4::axis_state(0, 0).pulser.follower.target, 200 - 200);
   sample(1000);
-  EXPECT_EQ(ktr4::axis_state(0, 0).follower.target, 200);
+  EXPECT_EQ(ktr4::axis_state(0, 0).pulser.follower.target, 200);
 }
 
 TEST_F(Follower, AFixedSpeedRangeIsSetAsideForTheSampleAndRestored) {
@@ -265,8 +265,8 @@ TEST_F(Follower, AFixedSpeedRangeIsSetAsideForTheSampleAndRestored) {
   ASSERT_EQ(KTR4_set_pulser_Map(0, 0, 1, 0), KTR4_OK);
   ASSERT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 100), KTR4_OK);
   sample(1100);  // 10 000 counts: a speed the fixed range could not hold
-  EXPECT_NE(ktr4::axis_state(0, 0).speed_range_fixed, 0u);
-  EXPECT_NE(last_write(0x95).value, ktr4::axis_state(0, 0).fixed_magnification);
+  EXPECT_NE(ktr4::axis_state(0, 0).profile.speed_range_fixed, 0u);
+  EXPECT_NE(last_write(0x95).value, ktr4::axis_state(0, 0).profile.fixed_magnification);
 }
 
 TEST_F(Follower, UnenabledOrUnmappedAxesStayStill) {
@@ -274,7 +274,7 @@ TEST_F(Follower, UnenabledOrUnmappedAxesStayStill) {
   EXPECT_TRUE(register_writes().empty());
   ASSERT_EQ(KTR4_enable_pulser_motion(0, 2, 1, 5), KTR4_OK);  // enabled, never mapped
   sample(6000);
-  EXPECT_EQ(ktr4::axis_state(0, 2).follower.target, 0);
+  EXPECT_EQ(ktr4::axis_state(0, 2).pulser.follower.target, 0);
 }
 
 TEST_F(Follower, TheTimerFollowsOnItsOwnAndStopsAtClose) {
@@ -287,7 +287,7 @@ TEST_F(Follower, TheTimerFollowsOnItsOwnAndStopsAtClose) {
   while (std::chrono::steady_clock::now() < deadline) {
     {
       std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
-      target = ktr4::axis_state(0, 0).follower.target;
+      target = ktr4::axis_state(0, 0).pulser.follower.target;
     }
     if (target == 240) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));

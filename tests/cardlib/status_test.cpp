@@ -39,10 +39,10 @@ TEST_F(Status, CountersRoundTripAsSignedValues) {
 
 TEST_F(Status, SetCurrentPositionKeepsTheCommandedEndEvenWhenTheWriteFails) {
   EXPECT_EQ(KTR4_set_current_position(0, 2, 500), KTR4_OK);
-  EXPECT_EQ(ktr4::axis_state(0, 2).commanded_end, 500);
+  EXPECT_EQ(ktr4::axis_state(0, 2).end.commanded_end, 500);
   ktr4sim_fail(51, 808, 0, 1);
   EXPECT_EQ(KTR4_set_current_position(0, 2, 900), 808);
-  EXPECT_EQ(ktr4::axis_state(0, 2).commanded_end, 900);
+  EXPECT_EQ(ktr4::axis_state(0, 2).end.commanded_end, 900);
 }
 
 TEST_F(Status, ReadersPassDriverFailuresOn) {

@@ -31,7 +31,7 @@ TEST_F(VelocityMove, TCurveWritesRateModeSpeedsAndMagnificationThenStarts) {
                                                            {2, 0x92, 65533},
                                                            {2, 0x95, 1965}}));
   EXPECT_EQ(commands(), std::vector<uint32_t>{0x0453});
-  EXPECT_EQ(axis(2).operation_mode, 0x01000000u);
+  EXPECT_EQ(axis(2).profile.operation_mode, 0x01000000u);
 }
 
 TEST_F(VelocityMove, TheSignOfTheOperatingSpeedIsTheDirection) {
@@ -44,11 +44,11 @@ TEST_F(VelocityMove, TheSignOfTheOperatingSpeedIsTheDirection) {
 }
 
 TEST_F(VelocityMove, BitsThirteenAndTwentySixAreLeftAndBitTenFollowsTheCurve) {
-  axis(0).operation_mode = 0x05002441u;
+  axis(0).profile.operation_mode = 0x05002441u;
   EXPECT_EQ(KTR4_T_velocity_move(0, 0, 0, 1000, 0.1), KTR4_OK);
-  EXPECT_EQ(axis(0).operation_mode, 0x05002000u);
+  EXPECT_EQ(axis(0).profile.operation_mode, 0x05002000u);
   EXPECT_EQ(KTR4_S_velocity_move(0, 0, 0, -1000, 0.1, 0), KTR4_OK);
-  EXPECT_EQ(axis(0).operation_mode, 0x05002408u);
+  EXPECT_EQ(axis(0).profile.operation_mode, 0x05002408u);
 }
 
 TEST_F(VelocityMove, StartAboveOperatingSpeedRampsDownThroughTheDecelerationRate) {
@@ -102,7 +102,7 @@ TEST_F(VelocityMove, SCurveWritesItsRangeBehindTheRate) {
 }
 
 TEST_F(VelocityMove, VelocityMovesIgnoreContinuousModeAndMotionStatus) {
-  axis(1).continuous = 1;
+  axis(1).profile.continuous = 1;
   set_status(0, 1, KTR4SIM_MAIN_STATUS, 0x4000);
   EXPECT_EQ(KTR4_T_velocity_move(0, 1, 0, 1000, 0.1), KTR4_OK);
   for (const auto& w : register_writes()) EXPECT_GE(w.code, 0x90u);
@@ -113,26 +113,26 @@ class SpeedRange : public VelocityMove {};
 
 TEST_F(SpeedRange, FixedRangeIsHonouredByVelocityMovesUntilReleased) {
   EXPECT_EQ(KTR4_fix_speed_range(0, 1, 65535), KTR4_OK);
-  EXPECT_EQ(axis(1).speed_range_fixed, 1u);
-  EXPECT_EQ(axis(1).fixed_magnification, 299u);
+  EXPECT_EQ(axis(1).profile.speed_range_fixed, 1u);
+  EXPECT_EQ(axis(1).profile.fixed_magnification, 299u);
   EXPECT_EQ(KTR4_T_velocity_move(0, 1, 0, 10000, 0.1), KTR4_OK);
   EXPECT_EQ(register_writes()[3], (RegisterWrite{1, 0x92, 10000}));
   EXPECT_EQ(register_writes()[4], (RegisterWrite{1, 0x95, 299}));
 
   EXPECT_EQ(KTR4_unfix_speed_range(0, 1), KTR4_OK);
-  EXPECT_EQ(axis(1).fixed_magnification, 299u);  // kept, just not used
+  EXPECT_EQ(axis(1).profile.fixed_magnification, 299u);  // kept, just not used
   ktr4sim_trace_clear();
   EXPECT_EQ(KTR4_T_velocity_move(0, 1, 0, 10000, 0.1), KTR4_OK);
   EXPECT_EQ(register_writes()[4], (RegisterWrite{1, 0x95, 1965}));
 
   EXPECT_EQ(KTR4_fix_speed_range(0, 1, -5000), KTR4_OK);
-  EXPECT_EQ(axis(1).fixed_magnification, 3931u);
+  EXPECT_EQ(axis(1).profile.fixed_magnification, 3931u);
 }
 
 TEST_F(SpeedRange, AnOverLimitSpeedStoresNothing) {
   EXPECT_EQ(KTR4_fix_speed_range(0, 2, 6553501), KTR4_ERR_RANGE);
-  EXPECT_EQ(axis(2).speed_range_fixed, 0u);
-  EXPECT_EQ(axis(2).fixed_magnification, 299u);
+  EXPECT_EQ(axis(2).profile.speed_range_fixed, 0u);
+  EXPECT_EQ(axis(2).profile.fixed_magnification, 299u);
   EXPECT_EQ(KTR4_fix_speed_range(0, 4, 100), KTR4_ERR_AXIS);
   EXPECT_EQ(KTR4_unfix_speed_range(16, 0), KTR4_ERR_CARD);
   EXPECT_EQ(KTR4_unfix_speed_range(1, 0), KTR4_ERR_NOT_INITIALISED);
@@ -173,7 +173,7 @@ TEST_F(VelocityChange, SameRegisterSpeedWritesTheSlowestRateAndZeroTimeTheFastes
 }
 
 TEST_F(VelocityChange, SCurveRunUsesTheRangesTheCardHolds) {
-  axis(2).operation_mode |= 1u << 10;
+  axis(2).profile.operation_mode |= 1u << 10;
   set_reg(0, 2, 0xD2, 6553);
   set_reg(0, 2, 0xD9, 13106);
   set_reg(0, 2, 0xDA, 0);
@@ -193,7 +193,7 @@ TEST_F(VelocityChange, AFailedReadWritesNothing) {
   ktr4sim_fail(50, 4720, 1, 1);  // the S_acc read
   EXPECT_EQ(KTR4_velocity_change(0, 1, 10000, 0.1), 4720);
   EXPECT_TRUE(register_writes().empty());
-  EXPECT_EQ(axis(1).operation_mode, 0x01000041u);
+  EXPECT_EQ(axis(1).profile.operation_mode, 0x01000041u);
 }
 
 class DecStop : public VelocityMove {};
@@ -204,7 +204,7 @@ TEST_F(DecStop, WritesTheDecelerationRateThenCommandsTheStopAndArmsTheBookkeepin
   EXPECT_EQ(register_reads(), (std::vector<uint32_t>{0xD2, 0xDA}));
   EXPECT_EQ(register_writes(), (std::vector<RegisterWrite>{{3, 0x94, 21}}));  // 22.5 → 21
   EXPECT_EQ(commands(), std::vector<uint32_t>{0x084A});
-  EXPECT_EQ(axis(3).bookkeeping_armed, 1u);
+  EXPECT_EQ(axis(3).end.bookkeeping_armed, 1u);
 }
 
 TEST_F(DecStop, ZeroTimeGivesTheFastestRateAndZeroSpeedTheSlowest) {
@@ -218,7 +218,7 @@ TEST_F(DecStop, ZeroTimeGivesTheFastestRateAndZeroSpeedTheSlowest) {
 }
 
 TEST_F(DecStop, SCurveRunUsesItsDecelerationRange) {
-  axis(1).operation_mode |= 1u << 10;
+  axis(1).profile.operation_mode |= 1u << 10;
   set_reg(0, 1, 0xD2, 65533);
   set_reg(0, 1, 0xDA, 13106);
   EXPECT_EQ(KTR4_dec_stop(0, 1, 0.3), KTR4_OK);
@@ -237,7 +237,7 @@ TEST_F(DecStop, AFailedRangeReadKeepsTheRateOfAnSCurveRunOnly) {
   EXPECT_EQ(commands(), std::vector<uint32_t>{0x024A});
 
   ktr4sim_trace_clear();
-  axis(1).operation_mode |= 1u << 10;  // an S-curve run needs the range
+  axis(1).profile.operation_mode |= 1u << 10;  // an S-curve run needs the range
   ktr4sim_fail(50, 4723, 1, 1);
   EXPECT_EQ(KTR4_dec_stop(0, 1, 0.3), 4723);
   EXPECT_TRUE(register_writes().empty());
@@ -249,7 +249,7 @@ TEST_F(DecStop, AFailedSpeedReadStillStopsButKeepsTheCardsRate) {
   EXPECT_EQ(KTR4_dec_stop(0, 2, 0.3), 4721);
   EXPECT_TRUE(register_writes().empty());
   EXPECT_EQ(commands(), std::vector<uint32_t>{0x044A});
-  EXPECT_EQ(axis(2).bookkeeping_armed, 1u);
+  EXPECT_EQ(axis(2).end.bookkeeping_armed, 1u);
   ktr4sim_trace_clear();
   ktr4sim_fail(22, 4722, 0, 1);
   EXPECT_EQ(KTR4_dec_stop(0, 2, 0.3), 4722);  // the command's failure comes first

@@ -62,7 +62,7 @@ TEST_F(LibraryMotion, LinesThroughTheExportsEndTogetherOnTheirCommandedEnds) {
     uint64_t end = 0;
     bool first = true;
     for (uint8_t a = 0; a < 4; ++a) {
-      EXPECT_EQ(position(a), ktr4::axis_state(0, a).commanded_end) << "case " << i << " axis " << int(a);
+      EXPECT_EQ(position(a), ktr4::axis_state(0, a).end.commanded_end) << "case " << i << " axis " << int(a);
       const bool in_group = kind == 2 || (kind == 1 && a < 3) || (kind == 0 && (a == 1 || a == 2));
       if (!in_group || d[a] == 0) continue;
       if (first) end = ktr4sim_stop_tick(0, a);
@@ -93,8 +93,8 @@ TEST_F(LibraryMotion, ThreePointArcsStayOnTheirCircleAndEndOnTheirEndPoint) {
     // The integer centre leaves start and end a little off one radius: the path stays within a
     // pulse of the band between the two.
     const double r_start = std::hypot(sx - centre_x, sy - centre_y);
-    const double r_end = std::hypot(ktr4::axis_state(0, 0).commanded_end - centre_x,
-                                    ktr4::axis_state(0, 1).commanded_end - centre_y);
+    const double r_end = std::hypot(ktr4::axis_state(0, 0).end.commanded_end - centre_x,
+                                    ktr4::axis_state(0, 1).end.commanded_end - centre_y);
     const double low = std::min(r_start, r_end) - 1.0, high = std::max(r_start, r_end) + 1.0;
     for (int k = 0; k < 20000 && !all_stopped(); ++k) {
       ktr4sim_advance(kSecond / 50);
@@ -103,8 +103,8 @@ TEST_F(LibraryMotion, ThreePointArcsStayOnTheirCircleAndEndOnTheirEndPoint) {
       ASSERT_LE(r, high) << "case " << i;
     }
     ASSERT_TRUE(all_stopped()) << "case " << i;
-    EXPECT_EQ(position(0), ktr4::axis_state(0, 0).commanded_end) << "case " << i;
-    EXPECT_EQ(position(1), ktr4::axis_state(0, 1).commanded_end) << "case " << i;
+    EXPECT_EQ(position(0), ktr4::axis_state(0, 0).end.commanded_end) << "case " << i;
+    EXPECT_EQ(position(1), ktr4::axis_state(0, 1).end.commanded_end) << "case " << i;
   }
   EXPECT_GT(ran, 20);
 }

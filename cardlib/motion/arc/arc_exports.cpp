@@ -34,8 +34,28 @@ uint32_t arc_operation_mode(uint32_t mode, uint32_t direction) {
 
 // Relative coordinates of the pair: absolute ones less the commanded end positions.
 void to_relative(uint8_t card, const AxisGroup& pair, int32_t& x, int32_t& y) {
-  x = relative_to_end(axis_state(card, pair.axes[0]), x);
-  y = relative_to_end(axis_state(card, pair.axes[1]), y);
+  x = relative_to_end(axis_state(card, pair.axes[0]).end, x);
+  y = relative_to_end(axis_state(card, pair.axes[1]).end, y);
+}
+
+// The centre register value of an arc: the centre moved, one pulse at a time, until the
+// start is at least as far from it as the end. Each step's result is the last result.
+struct ArcCentre {
+  int32_t result = KTR4_OK;  // KTR4_OK, KTR4_ERR_ARC_GEOMETRY, or KTR4_ERR_RANGE when it never settles
+  int32_t cx = 0, cy = 0;
+};
+
+ArcCentre corrected_centre(int32_t ex, int32_t ey, int32_t cx, int32_t cy) {
+  ArcCentre c{KTR4_OK, cx, cy};
+  for (uint32_t count = 0;;) {
+    c.result = correct_arc_centre(ex, ey, c.cx, c.cy, &c.cx, &c.cy);
+    last_result() = c.result;
+    if (c.result == KTR4_OK || c.result == KTR4_ERR_ARC_GEOMETRY) return c;
+    if (++count == kMaxCentreCorrections) {
+      c.result = KTR4_ERR_RANGE;
+      return c;
+    }
+  }
 }
 
 int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32_t cx, int32_t cy, int32_t ex,
@@ -49,37 +69,33 @@ int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32
   const uint32_t mg = magnification_for_move(xs, speed, true);
   const uint32_t f = speed_register(speed, mg);
 
-  const EndSnapshot x_end_before = snapshot_end(xs), y_end_before = snapshot_end(ys);
-  if (mode != 0) {
-    cx = relative_to_end(xs, cx);
-    cy = relative_to_end(ys, cy);
+  const bool absolute = mode != 0;
+  if (absolute) {
+    cx = relative_to_end(xs.end, cx);
+    cy = relative_to_end(ys.end, cy);
   }
-  const int32_t ex_rel = book_plain_move(xs, ex, mode != 0);
-  const int32_t ey_rel = book_plain_move(ys, ey, mode != 0);
-
-  for (uint32_t count = 0;;) {
-    const int32_t rc = correct_arc_centre(ex_rel, ey_rel, cx, cy, &cx, &cy);
-    last_result() = rc;
-    if (rc == KTR4_OK) break;
-    if (rc == KTR4_ERR_ARC_GEOMETRY) {
-      // The line replaces the arc: it is booked from where the pair was meant to be before
-      // the arc, not from the arc's end, or a relative line would be counted twice.
-      restore_end(xs, x_end_before);
-      restore_end(ys, y_end_before);
-      last_result() = KTR4_T_curve_move_LINE2(card, selector, ex, ey, mode, speed, speed, 0.0, 0.0);
-      return KTR4_ERR_ARC_GEOMETRY;
-    }
-    if (++count == kMaxCentreCorrections) return KTR4_ERR_RANGE;
+  const int32_t ex_rel = absolute ? relative_to_end(xs.end, ex) : ex;
+  const int32_t ey_rel = absolute ? relative_to_end(ys.end, ey) : ey;
+  const ArcCentre centre = corrected_centre(ex_rel, ey_rel, cx, cy);
+  if (centre.result == KTR4_ERR_ARC_GEOMETRY) {
+    // The line replaces the arc and books itself from where the pair stands.
+    last_result() = KTR4_T_curve_move_LINE2(card, selector, ex, ey, mode, speed, speed, 0.0, 0.0);
+    return KTR4_ERR_ARC_GEOMETRY;
   }
 
-  xs.operation_mode = arc_operation_mode(xs.operation_mode, direction);
-  ys.operation_mode = arc_operation_mode(ys.operation_mode, direction);
+  book_plain_move(xs.end, ex, absolute);
+  book_plain_move(ys.end, ey, absolute);
+  // A centre that never settles leaves the arc booked but not written.
+  if (centre.result != KTR4_OK) return KTR4_ERR_RANGE;
+
+  xs.profile.operation_mode = arc_operation_mode(xs.profile.operation_mode, direction);
+  ys.profile.operation_mode = arc_operation_mode(ys.profile.operation_mode, direction);
   // The arc runs without the correction mode a backlash compensation may have switched on.
   for (uint8_t i = 0; i < 2; ++i)
     modify_register(card, pair.axes[i], kEnvironmentCode, [](uint32_t w) { return w & ~kCorrectionModeBits; });
 
   const int32_t targets[2] = {ex_rel, ey_rel};
-  const int32_t centres[2] = {cx, cy};
+  const int32_t centres[2] = {centre.cx, centre.cy};
   for (uint8_t i = 0; i < 2; ++i) {
     const uint8_t axis = pair.axes[i];
     const AxisState& state = axis_state(card, axis);
@@ -87,16 +103,16 @@ int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32
     r.target = targets[i];
     r.fl = r.fh = f;
     r.mg = mg;
-    r.operation_mode = state.operation_mode;
+    r.operation_mode = state.profile.operation_mode;
     r.centre = centres[i];
-    write_burst(card, axis, state.continuous != 0, r, kArcBurst);
+    write_burst(card, axis, state.profile.continuous != 0, r, kArcBurst);
   }
   const int32_t rc = write_command(card, static_cast<uint8_t>(axis_bit(pair.axes[0]) + axis_bit(pair.axes[1])),
                                    kStartCommand);
   // The next relative move of each axis adds back the pulses the arc may lose.
   for (AxisState* s : {&xs, &ys}) {
-    s->bookkeeping_armed = 1;
-    s->correction_enable = 1;
+    s->end.bookkeeping_armed = 1;
+    s->end.correction_enable = 1;
   }
   return rc;
 }
@@ -190,7 +206,7 @@ KTR4_API int32_t KTR4_CALL KTR4_correct_current_POS(ktr4_u8 card_slot, ktr4_u8 a
   int32_t position = 0;
   const int32_t rc = KTR4_read_current_position(card, axis, &position);
   // A failed position read has no position to take.
-  if (rc == KTR4_OK) book_position(axis_state(card, axis), position);
+  if (rc == KTR4_OK) book_position(axis_state(card, axis).end, position);
   return rc;
 }
 

@@ -8,9 +8,9 @@
 namespace ktr4::motion {
 
 bool continuous_consistent(uint8_t card, const AxisGroup& group) {
-  const bool first = axis_state(card, group.axes[0]).continuous != 0;
+  const bool first = axis_state(card, group.axes[0]).profile.continuous != 0;
   for (uint8_t i = 1; i < group.count; ++i)
-    if ((axis_state(card, group.axes[i]).continuous != 0) != first) return false;
+    if ((axis_state(card, group.axes[i]).profile.continuous != 0) != first) return false;
   return true;
 }
 

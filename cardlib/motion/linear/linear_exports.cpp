@@ -25,20 +25,21 @@ int32_t line_move(uint8_t card, const AxisGroup& group, const int32_t* positions
   if (!speed_within_limit(move.max_speed)) return KTR4_ERR_RANGE;
 
   const AxisState& first = axis_state(card, group.axes[0]);
-  const uint32_t mg = magnification_for_move(first, move.max_speed, first.continuous != 0);
+  const uint32_t mg = magnification_for_move(first, move.max_speed, first.profile.continuous != 0);
   GroupAxis axes[kMaxGroupAxes];
   for (uint8_t i = 0; i < group.count; ++i) {
     AxisState& state = axis_state(card, group.axes[i]);
-    axes[i] = GroupAxis{book_move(state, positions[i], absolute), state.operation_mode, state.mode_variant};
+    axes[i] = GroupAxis{book_move(state.end, positions[i], absolute), state.profile.operation_mode,
+                        state.profile.mode_variant};
   }
   ProfileRegisters regs[kMaxGroupAxes];
-  group_profile(move, curve, mg, first.correction_speed, std::span<const GroupAxis>(axes, group.count),
+  group_profile(move, curve, mg, first.profile.correction_speed, std::span<const GroupAxis>(axes, group.count),
                 std::span<ProfileRegisters>(regs, group.count));
 
   for (uint8_t i = 0; i < group.count; ++i) {
-    axis_state(card, group.axes[i]).operation_mode = regs[i].operation_mode;
+    axis_state(card, group.axes[i]).profile.operation_mode = regs[i].operation_mode;
     // Operating or pre-register codes by each axis's own continuous flag.
-    write_burst(card, group.axes[i], axis_state(card, group.axes[i]).continuous != 0, regs[i],
+    write_burst(card, group.axes[i], axis_state(card, group.axes[i]).profile.continuous != 0, regs[i],
                 curve == GroupCurve::kS ? std::span<const uint8_t>(kSInterpolationBurst)
                                         : std::span<const uint8_t>(kTInterpolationBurst));
   }

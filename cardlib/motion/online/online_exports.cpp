@@ -56,18 +56,18 @@ int32_t change_group(uint8_t card, const AxisGroup& group, const int32_t* positi
   GroupAxis axes[kMaxGroupAxes];
   for (uint8_t i = 0; i < group.count; ++i) {
     AxisState& state = axis_state(card, group.axes[i]);
-    const int32_t target = book_running_change(state, static_cast<int32_t>(running[i]), positions[i], absolute);
-    axes[i] = GroupAxis{target, state.operation_mode, state.mode_variant};
+    const int32_t target = book_running_change(state.end, static_cast<int32_t>(running[i]), positions[i], absolute);
+    axes[i] = GroupAxis{target, state.profile.operation_mode, state.profile.mode_variant};
   }
   const AxisState& first = axis_state(card, group.axes[0]);
-  const uint32_t mg = magnification_for_move(first, move.max_speed, first.continuous != 0);
+  const uint32_t mg = magnification_for_move(first, move.max_speed, first.profile.continuous != 0);
   ProfileRegisters regs[kMaxGroupAxes];
-  group_profile(move, GroupCurve::kOnLineT, mg, first.correction_speed,
+  group_profile(move, GroupCurve::kOnLineT, mg, first.profile.correction_speed,
                 std::span<const GroupAxis>(axes, group.count), std::span<ProfileRegisters>(regs, group.count));
 
   int32_t rc = KTR4_OK;
   for (uint8_t i = 0; i < group.count; ++i) {
-    axis_state(card, group.axes[i]).operation_mode = regs[i].operation_mode;
+    axis_state(card, group.axes[i]).profile.operation_mode = regs[i].operation_mode;
     rc = write_change(card, group.axes[i], regs[i]);
   }
   return rc;
@@ -86,7 +86,7 @@ KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change(ktr4_u8 card_slot, ktr4_u8
 
   AxisState& state = axis_state(card, axis);
   RampInput in;
-  in.mg = magnification_for_move(state, max_speed, state.continuous != 0);
+  in.mg = magnification_for_move(state, max_speed, state.profile.continuous != 0);
   in.fh = speed_register(max_speed, in.mg);
   in.fl = speed_register(start_speed, in.mg);
   in.ur = with_zero_time_rule(t_rate(t_acc, in.fl, in.fh), t_acc);
@@ -96,17 +96,18 @@ KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change(ktr4_u8 card_slot, ktr4_u8
 
   uint32_t running = 0;
   if (int32_t rc = read_register(card, axis, kReadTargetCode, &running)) return rc;
-  const int32_t target = book_running_change(state, static_cast<int32_t>(running), dist, low_byte(mode) != 0);
+  const int32_t target = book_running_change(state.end, static_cast<int32_t>(running), dist, low_byte(mode) != 0);
 
   const uint32_t distance = magnitude(target);
   const RampDown ramp = shape_ramp_T(in, ramp_case_T_manual(in, distance), distance);
-  const uint32_t op = with_operation_code(state.operation_mode, position_code(state.mode_variant)) & ~kSCurveBit;
-  state.operation_mode = with_ramp_bits(op, ramp.kind);
+  const uint32_t op =
+      with_operation_code(state.profile.operation_mode, position_code(state.profile.mode_variant)) & ~kSCurveBit;
+  state.profile.operation_mode = with_ramp_bits(op, ramp.kind);
 
   ProfileRegisters r;
   r.target = target;
   r.mg = in.mg, r.fh = ramp.fh, r.fl = in.fl, r.ur = in.ur, r.dr = in.dr, r.dp = ramp.dp;
-  r.operation_mode = state.operation_mode;
+  r.operation_mode = state.profile.operation_mode;
   return write_change(card, axis, r);
 }
 

@@ -29,13 +29,13 @@ int32_t position_move(uint8_t card, uint8_t axis, int32_t dist, bool absolute, c
   if (!speed_within_limit(move.max_speed)) return KTR4_ERR_RANGE;
 
   AxisState& state = axis_state(card, axis);
-  const bool continuous = state.continuous != 0;
-  const AxisContext context{magnification_for_move(state, move.max_speed, continuous), state.operation_mode,
-                            state.mode_variant, state.correction_speed};
-  const int32_t distance = book_move(state, dist, absolute);
+  const bool continuous = state.profile.continuous != 0;
+  const AxisContext context{magnification_for_move(state, move.max_speed, continuous), state.profile.operation_mode,
+                            state.profile.mode_variant, state.profile.correction_speed};
+  const int32_t distance = book_move(state.end, dist, absolute);
   const ProfileRegisters r = curve == Curve::kT ? t_curve_position_profile(move, context, distance)
                                                 : s_curve_position_profile(move, context, distance);
-  state.operation_mode = r.operation_mode;
+  state.profile.operation_mode = r.operation_mode;
 
   if (curve == Curve::kT) {
     write_burst(card, axis, continuous, r, kTCurveBurst);
@@ -97,7 +97,7 @@ KTR4_API int32_t KTR4_CALL KTR4_position_change(ktr4_u8 card_slot, ktr4_u8 axis_
                                                 ktr4_u8 mode) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   AxisState& state = axis_state(card, axis);
-  if (state.continuous != 0) return KTR4_ERR_CHANGE_REFUSED;
+  if (state.profile.continuous != 0) return KTR4_ERR_CHANGE_REFUSED;
   // Without a status or the running target nothing is known to change: a failed read
   // returns its code and leaves card and bookkeeping alone.
   uint8_t stopped = 0;
@@ -107,7 +107,7 @@ KTR4_API int32_t KTR4_CALL KTR4_position_change(ktr4_u8 card_slot, ktr4_u8 axis_
   if (int32_t rc = read_register(card, axis, kReadTargetCode, &running_target)) return rc;
 
   const int32_t target =
-      book_running_change(state, static_cast<int32_t>(running_target), new_dist, low_byte(mode) != 0);
+      book_running_change(state.end, static_cast<int32_t>(running_target), new_dist, low_byte(mode) != 0);
   return write_register(card, axis, kTargetCode, static_cast<uint32_t>(target));
 }
 

@@ -15,7 +15,7 @@ uint32_t speed_magnification(int32_t speed) {
 }
 
 uint32_t magnification_for_move(const AxisState& axis, int32_t max_speed, bool honour_fixed) {
-  if (honour_fixed && axis.speed_range_fixed != 0) return axis.fixed_magnification;
+  if (honour_fixed && axis.profile.speed_range_fixed != 0) return axis.profile.fixed_magnification;
   return speed_magnification(max_speed);
 }
 

@@ -13,14 +13,14 @@ KTR4_API int32_t KTR4_CALL KTR4_fix_speed_range(ktr4_u8 card_slot, ktr4_u8 axis_
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   if (!motion::speed_within_limit(max_speed)) return KTR4_ERR_RANGE;
   AxisState& state = axis_state(card, axis);
-  state.fixed_magnification = motion::speed_magnification(max_speed);
-  state.speed_range_fixed = 1;
+  state.profile.fixed_magnification = motion::speed_magnification(max_speed);
+  state.profile.speed_range_fixed = 1;
   return last_result();
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_unfix_speed_range(ktr4_u8 card_slot, ktr4_u8 axis_slot) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  axis_state(card, axis).speed_range_fixed = 0;
+  axis_state(card, axis).profile.speed_range_fixed = 0;
   return KTR4_OK;
 }
 

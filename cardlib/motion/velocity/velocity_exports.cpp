@@ -22,9 +22,9 @@ int32_t velocity_move(uint8_t card, uint8_t axis, const VelocityMove& move, bool
   AxisState& state = axis_state(card, axis);
   // A fixed speed range is always honoured here.
   const uint32_t mg = magnification_for_move(state, move.max_speed, true);
-  const VelocityRegisters r = s_curve ? s_velocity_profile(move, mg, state.operation_mode)
-                                      : t_velocity_profile(move, mg, state.operation_mode);
-  state.operation_mode = r.operation_mode;
+  const VelocityRegisters r = s_curve ? s_velocity_profile(move, mg, state.profile.operation_mode)
+                                      : t_velocity_profile(move, mg, state.profile.operation_mode);
+  state.profile.operation_mode = r.operation_mode;
 
   write_register(card, axis, r.rate_code, r.rate);
   if (s_curve) write_register(card, axis, r.range_code, r.s_range);
@@ -77,8 +77,8 @@ KTR4_API int32_t KTR4_CALL KTR4_velocity_change(ktr4_u8 card_slot, ktr4_u8 axis_
   const uint32_t s_dec = card_values.read(kReadSCurveDecelerationCode);
   if (card_values.failure != KTR4_OK) return card_values.failure;
 
-  const SpeedChange c = speed_change(new_speed, t_change, mg, f_old, s_acc, s_dec, state.operation_mode);
-  state.operation_mode = c.operation_mode;
+  const SpeedChange c = speed_change(new_speed, t_change, mg, f_old, s_acc, s_dec, state.profile.operation_mode);
+  state.profile.operation_mode = c.operation_mode;
   write_register(card, axis, c.rate_code, c.rate);
   write_register(card, axis, kOperationModeCode, c.operation_mode);
   write_register(card, axis, kMagnificationCode, mg);
@@ -88,7 +88,7 @@ KTR4_API int32_t KTR4_CALL KTR4_velocity_change(ktr4_u8 card_slot, ktr4_u8 axis_
 KTR4_API int32_t KTR4_CALL KTR4_dec_stop(ktr4_u8 card_slot, ktr4_u8 axis_slot, double t_dec) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   AxisState& state = axis_state(card, axis);
-  const bool s_curve = (state.operation_mode & kSCurveBit) != 0;
+  const bool s_curve = (state.profile.operation_mode & kSCurveBit) != 0;
   uint32_t speed = 0, s_dec = 0;
   const int32_t speed_read = read_register(card, axis, kReadOperatingSpeedCode, &speed);
   const int32_t range_read =
@@ -100,7 +100,7 @@ KTR4_API int32_t KTR4_CALL KTR4_dec_stop(ktr4_u8 card_slot, ktr4_u8 axis_slot, d
   if (failure == KTR4_OK)
     write_register(card, axis, kDecelerationRateCode, dec_stop_rate(t_dec, speed, s_dec, s_curve));
   const int32_t rc = write_command(card, axis_bit(axis), kDecelerationStopCommand);
-  state.bookkeeping_armed = 1;
+  state.end.bookkeeping_armed = 1;
   return rc != KTR4_OK ? rc : failure;
 }
 
