@@ -110,56 +110,6 @@ QString displayLine(int lineNumber, QStringView record)
     return number + recordData(record) + (hasCrLf(record) ? u" +CrLf"_s : QString());
 }
 
-void ProgramTable::clear()
-{
-    for (QString& e : entries_)
-        e.clear();
-}
-
-void ProgramTable::insertAt(int index, const QString& record)
-{
-    if (index < 0 || index >= kProgramEntries)
-        return;
-    for (int i = kProgramEntries - 1; i > index; --i)
-        entries_[static_cast<std::size_t>(i)] = entries_[static_cast<std::size_t>(i - 1)];
-    entries_[static_cast<std::size_t>(index)] = record;
-}
-
-QStringList ProgramTable::records() const
-{
-    QStringList out;
-    for (const QString& e : entries_)
-        if (!e.isEmpty())
-            out << e;
-    return out;
-}
-
-ReplayTick replayTick(const ProgramTable& table, int lineCount, int& position, bool loop)
-{
-    ReplayTick tick;
-    lineCount = std::min(lineCount, kProgramEntries);
-    for (int line = position + 1; line <= lineCount; ++line) {
-        const QString& record = table.entry(line - 1);
-        if (!hasCrLf(record) && isDelayRecord(record)) {
-            ++position;
-            // Zero and non-numbers pause not at all: a zero interval would never end the delay.
-            tick.pauseMs = replayPauseMs(record);
-            if (tick.pauseMs > 0)
-                return tick;
-            continue;
-        }
-        // Records are checked where they enter; one that still is not sendable is passed over.
-        if (std::optional<QByteArray> bytes = recordBytes(record))
-            tick.writes << *bytes;
-        ++position;
-    }
-    if (loop)
-        position = 0;
-    else
-        tick.stop = true;
-    return tick;
-}
-
 QByteArray programFileBytes(const QStringList& records)
 {
     QByteArray out;

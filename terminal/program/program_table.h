@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
-#include <array>
 #include <functional>
 #include <optional>
 
@@ -15,7 +14,6 @@ namespace tessa {
 // A program is up to 1000 numbered lines, each a program record:
 //   data record:  "(H)" or "(C)", then "DA" or two spaces, then the data text
 //   delay record: "SYSTEM DELAY " followed by the delay in milliseconds
-inline constexpr int kProgramEntries = 1001;
 inline constexpr int kProgramMaxLines = 1000;
 inline constexpr int kDataTextShown = 100;
 inline const QString kDelayPrefix = QStringLiteral("SYSTEM DELAY ");
@@ -48,7 +46,7 @@ long long delayValue(QStringView record);
 // Milliseconds the replay pauses for a delay record: none (0) for zero, negative or non-numbers.
 int replayPauseMs(QStringView record);
 
-// The record as it comes back out of the editor (what Process_string followed by add makes of
+// The record as it comes back out of the editor (what loading it there and adding it makes of
 // it): delay text normalised to its numeric value, data text cut to 100 characters. Empty data
 // gives no record.
 std::optional<QString> normalizedRecord(QStringView record);
@@ -62,30 +60,6 @@ std::optional<QByteArray> recordBytes(QStringView record);
 
 // n zero-padded to at least three digits, a space, then the record as the list shows it.
 QString displayLine(int lineNumber, QStringView record);
-
-// The program table: entries 0..1000, entry i holding the record of line i+1.
-class ProgramTable {
-public:
-    const QString& entry(int index) const { return entries_[static_cast<std::size_t>(index)]; }
-    void set(int index, const QString& record) { entries_[static_cast<std::size_t>(index)] = record; }
-    void clear();
-    // Puts record at index, moving entries index..999 up by one.
-    void insertAt(int index, const QString& record);
-    // The non-empty entries in order.
-    QStringList records() const;
-
-private:
-    std::array<QString, kProgramEntries> entries_;
-};
-
-// One tick of the replay engine over the first lineCount entries. position is the number of
-// lines already sent in this pass; pauseMs is set (> 0) when a delay record starts a pause.
-struct ReplayTick {
-    QList<QByteArray> writes;
-    int pauseMs = 0;
-    bool stop = false;  // the pass ended without loop: the engine switches itself off
-};
-ReplayTick replayTick(const ProgramTable& table, int lineCount, int& position, bool loop);
 
 // Program file: each record quoted on a line of its own, CR LF after each, in the single-byte
 // code page (characters beyond it become '?').

@@ -43,7 +43,7 @@ class SerialPort;
 struct SizeMode;
 class AutoTest;
 class AutoTestWindow;
-class ProgramTable;
+class ProgramModel;
 }  // namespace tessa
 
 // The terminal's one window. It owns every control, timer and piece of state; the handlers
@@ -279,11 +279,8 @@ public:
     void Command4_Click();
     void Timer4_Timer();
     void mnu_autotest_stop_Click();
-    void List_add(int n, const QString& rec);
-    void List_mod(int n, const QString& rec);
-    void Process_string(QString rec);
     static bool FileExists(const QString& name);
-    const tessa::ProgramTable& programTable() const { return *program_; }
+    const tessa::ProgramModel& programModel() const { return *program_; }
     const tessa::AutoTest& autoTest() const { return *autoTest_; }
 
 private:
@@ -295,11 +292,12 @@ private:
     void Text3_KeyUp(QKeyEvent* event);
     void loadEditor(const QString& rec);
     std::optional<QString> editorRecord(int lineNumber);
-    void rebuildProgram();
+    void showProgramInList1();
+    void showLastRecordInEditor();
     void programMessage(const QString& text, const QString& title);
     void showAutoTestProgress(const QString& text);
 
-    std::unique_ptr<tessa::ProgramTable> program_;
+    tessa::ProgramModel* program_ = nullptr;  // owned as a child of the window
     int replayPosition_ = 0;
     std::int16_t loading_ = 0;
     std::int16_t modeChangeIndex_ = 0;

@@ -3,7 +3,7 @@
 
 #include "frames/frame_text.h"
 #include "program/program_file.h"
-#include "program/program_table.h"
+#include "program/program_model.h"
 #include "serial/serial_port.h"
 #include "window/common_dialog.h"
 #include "window/event_hook.h"
@@ -61,12 +61,13 @@ bool isHexKey(const QString& text)
 
 void Form1::createProgramControls()
 {
-    program_ = std::make_unique<tessa::ProgramTable>();
+    program_ = new tessa::ProgramModel(this);
     QWidget* page = SSTab1->widget(0);
 
     List1 = named(new QListWidget(page), u"List1"_s);
     List1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setGeometryTwips(List1, 120, 120, 5400, 3600);
+    showProgramInList1();
 
     Frame1 = named(new QGroupBox(u"編輯"_s, page), u"Frame1"_s);
     setGeometryTwips(Frame1, 5640, 120, 2900, 2500);
@@ -225,40 +226,45 @@ std::optional<QString> Form1::editorRecord(int lineNumber)
     return checked.record;
 }
 
-void Form1::List_add(int n, const QString& rec)
+// List1 only shows the program: its items follow the model's rows and lines.
+void Form1::showProgramInList1()
 {
-    Check2->setChecked(tessa::hasCrLf(rec));
-    (tessa::isHexRecord(rec) ? Option2[0] : Option2[1])->setChecked(true);
-    List1->addItem(tessa::displayLine(n, rec));
-    program_->set(List1->count() - 1, rec);
+    const auto lineOf = [this](int row) { return program_->data(program_->index(row)).toString(); };
+    connect(program_, &QAbstractItemModel::rowsInserted, List1, [this, lineOf](const QModelIndex&, int first, int last) {
+        for (int row = first; row <= last; ++row)
+            List1->insertItem(row, lineOf(row));
+    });
+    connect(program_, &QAbstractItemModel::rowsRemoved, List1, [this](const QModelIndex&, int first, int last) {
+        for (int row = last; row >= first; --row)
+            delete List1->takeItem(row);
+    });
+    connect(program_, &QAbstractItemModel::dataChanged, List1, [this, lineOf](const QModelIndex& from, const QModelIndex& to) {
+        for (int row = from.row(); row <= to.row(); ++row)
+            List1->item(row)->setText(lineOf(row));
+    });
+    connect(program_, &QAbstractItemModel::modelReset, List1, [this, lineOf] {
+        List1->clear();
+        QStringList lines;
+        for (int row = 0; row < program_->size(); ++row)
+            lines << lineOf(row);
+        List1->addItems(lines);
+    });
 }
 
-void Form1::List_mod(int n, const QString& rec)
+// After an insert or a delete the editor shows the program's last record, as it always has.
+void Form1::showLastRecordInEditor()
 {
-    const int row = List1->currentRow();
-    if (row < 0)
-        return;
-    delete List1->takeItem(row);
-    List1->insertItem(row, tessa::displayLine(n, rec));
-    Check2->setChecked(tessa::hasCrLf(rec));
-    (tessa::isHexRecord(rec) ? Option2[0] : Option2[1])->setChecked(true);
-    program_->set(row, rec);
-    List1->setCurrentRow(row);
-}
-
-void Form1::Process_string(QString rec)
-{
-    loadEditor(rec);
-    Command5_Click();
+    if (program_->size() > 0)
+        loadEditor(program_->entry(program_->size() - 1));
 }
 
 void Form1::Command5_Click()
 {
-    if (List1->count() >= tessa::kProgramMaxLines) {
+    if (program_->isFull()) {
         programMessage(kOver1000, kWarning);
         return;
     }
-    const int n = List1->count() + 1;
+    const int n = program_->size() + 1;
     if (!Option3[1]->isChecked() && Text3->text().isEmpty()) {
         programMessage(kDataEmpty, kHint);
         return;
@@ -266,37 +272,24 @@ void Form1::Command5_Click()
     const std::optional<QString> rec = editorRecord(n);
     if (!rec)
         return;
-    if (Option3[1]->isChecked()) {
-        List1->addItem(tessa::displayLine(n, *rec));
-        program_->set(n - 1, *rec);
-        return;
-    }
-    List_add(n, *rec);
-    List1->setCurrentRow(List1->count() - 1);
+    program_->append(*rec);
+    if (!Option3[1]->isChecked())
+        List1->setCurrentRow(program_->size() - 1);
 }
 
 void Form1::Command8_Click()
 {
-    if (List1->count() >= tessa::kProgramMaxLines) {
+    if (program_->isFull()) {
         showMessage(u"Over 1000 lines"_s, QString());
         return;
     }
-    const int p = List1->currentRow() >= 0 ? List1->currentRow() : List1->count();
+    const int p = List1->currentRow() >= 0 ? List1->currentRow() : program_->size();
     const std::optional<QString> rec = editorRecord(p + 1);
     if (!rec)
         return;
-    program_->insertAt(p, *rec);
-    rebuildProgram();
-    List1->setCurrentRow(std::min(p, List1->count() - 1));
-}
-
-void Form1::rebuildProgram()
-{
-    const QStringList records = program_->records();
-    List1->clear();
-    program_->clear();
-    for (const QString& rec : records)
-        Process_string(rec);
+    program_->insert(p, *rec);
+    showLastRecordInEditor();
+    List1->setCurrentRow(std::min(p, program_->size() - 1));
 }
 
 void Form1::Command7_Click()
@@ -304,16 +297,13 @@ void Form1::Command7_Click()
     const int k = List1->currentRow();
     if (k < 0)
         return;
-    List1->hide();
-    List1->clear();
-    program_->set(k, QString());
-    rebuildProgram();
-    if (k < List1->count())
+    program_->remove(k);
+    showLastRecordInEditor();
+    if (k < program_->size())
         List1->setCurrentRow(k);
     else if (k > 0)
         List1->setCurrentRow(k - 1);
     List1_MouseDown();
-    List1->show();
 }
 
 void Form1::Command10_Click()
@@ -324,14 +314,8 @@ void Form1::Command10_Click()
     const std::optional<QString> rec = editorRecord(index + 1);
     if (!rec)
         return;
-    if (Option3[1]->isChecked()) {
-        delete List1->takeItem(index);
-        List1->insertItem(index, tessa::displayLine(index + 1, *rec));
-        program_->set(index, *rec);
-        List1->setCurrentRow(index);
-        return;
-    }
-    List_mod(index + 1, *rec);
+    program_->replace(index, *rec);
+    List1->setCurrentRow(index);
 }
 
 void Form1::List1_MouseDown()
@@ -349,7 +333,7 @@ void Form1::Command6_Click()
         showMessage(u"通訊埠尚未連線唷!"_s, kHint);
         return;
     }
-    if (List1->count() == 0) {
+    if (program_->size() == 0) {
         showMessage(u"No Data!!"_s, QString());
         return;
     }
@@ -366,7 +350,7 @@ void Form1::Timer13_Timer()
 {
     if (Timer14->isActive())
         return;
-    const tessa::ReplayTick tick = tessa::replayTick(*program_, List1->count(), replayPosition_, Check3->isChecked());
+    const tessa::ReplayTick tick = tessa::replayTick(*program_, replayPosition_, Check3->isChecked());
     for (const QByteArray& bytes : tick.writes)
         Comm1->write(bytes);  // a closed port drops them, as every error inside a tick is passed over
     if (tick.pauseMs > 0) {
@@ -440,13 +424,12 @@ void Form1::Text3_KeyUp(QKeyEvent* event)
 
 void Form1::mnu_new_file_Click()
 {
-    List1->clear();
     program_->clear();
 }
 
 void Form1::mnu_save_Click()
 {
-    if (List1->count() == 0) {
+    if (program_->size() == 0) {
         showMessage(u"No Data"_s, QString());
         return;
     }
@@ -464,21 +447,15 @@ void Form1::mnu_save_Click()
         if (ask.exec() != QMessageBox::Yes)
             return;
     }
-    QStringList records;
-    for (int i = 0; i < List1->count(); ++i)
-        records << program_->entry(i);
     // Written beside the target and renamed over it: a failed write leaves the old file whole.
     QSaveFile file(name);
-    const QByteArray bytes = tessa::programFileBytes(records);
+    const QByteArray bytes = program_->fileBytes();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         showMessage(u"Could not save \"%1\": %2. The file was not changed."_s.arg(name, file.errorString()), kHint);
         return;
     }
     // The file holds one byte per character; what does not fit is written as "?", and said.
-    qsizetype replaced = 0;
-    for (const QString& record : records)
-        for (const QChar c : record)
-            replaced += c.unicode() > 0xFF ? 1 : 0;
+    const qsizetype replaced = program_->charactersBeyondLatin1();
     if (replaced == 0) {
         showMessage(u"Save finished"_s, QString());
         return;
@@ -502,18 +479,10 @@ void Form1::mnu_open_Click()
     }
     // Parsed off the widgets: a hostile file costs a pass over its bytes, not a widget
     // update per record.
-    const tessa::ProgramFileLoad load = tessa::readProgramFile(file);
+    loading_ = 1;
+    const tessa::ProgramFileLoad load = program_->load(file);
     file.close();
 
-    loading_ = 1;
-    List1->clear();
-    program_->clear();
-    QStringList shown;
-    for (qsizetype i = 0; i < load.records.size(); ++i) {
-        shown << tessa::displayLine(static_cast<int>(i) + 1, load.records[i]);
-        program_->set(static_cast<int>(i), load.records[i]);
-    }
-    List1->addItems(shown);
     // The editor ends as adding the records one by one left it: on the last one, a data
     // record's line selected.
     if (!load.records.isEmpty())

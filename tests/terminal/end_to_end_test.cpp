@@ -6,7 +6,7 @@
 
 #include "autotest/auto_test.h"
 #include "frames/crc16.h"
-#include "program/program_table.h"
+#include "program/program_model.h"
 #include "serial/port_number.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
@@ -246,7 +246,7 @@ private slots:
         child<QLineEdit>("Text5")->setText(QStringLiteral("500"));
         button("Command5")->click();
         addDataRecord(QStringLiteral("c53"));
-        QCOMPARE(form->programTable().records().size(), 3);
+        QCOMPARE(form->programModel().records().size(), 3);
 
         // When the view first shows each answer, taken from the view's own change signal.
         QElapsedTimer clock;

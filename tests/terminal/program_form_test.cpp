@@ -4,7 +4,7 @@
 #include "window/common_dialog.h"
 
 #include "autotest/auto_test.h"
-#include "program/program_table.h"
+#include "program/program_model.h"
 #include "receive/receive_view.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
@@ -116,7 +116,7 @@ private:
     {
         QStringList out;
         for (int i = 0; i < List1()->count(); ++i)
-            out << form->programTable().entry(i);
+            out << form->programModel().entry(i);
         return out;
     }
 
@@ -260,7 +260,7 @@ private slots:
         click("Command8");
         QCOMPARE(answers.texts.last(), QStringLiteral("Over 1000 lines"));
         QCOMPARE(List1()->count(), 1000);
-        QCOMPARE(form->programTable().entry(1000), QString());
+        QCOMPARE(form->programModel().entry(1000), QString());
     }
 
     void badHexAndOutOfRangeDelaysAreRefusedWhereTheyEnter()
@@ -301,7 +301,7 @@ private slots:
         click("Command7");
         QCOMPARE(lines(), QStringList({"001 a", "002 c"}));
         QCOMPARE(records(), QStringList({"(C)  a", "(C)  c"}));
-        QCOMPARE(form->programTable().entry(2), QString());
+        QCOMPARE(form->programModel().entry(2), QString());
         QCOMPARE(List1()->currentRow(), 1);
         QCOMPARE(Text3()->text(), QStringLiteral("c"));
         QVERIFY(!child<QCheckBox>("Check2")->isChecked());
@@ -337,7 +337,7 @@ private slots:
         QVERIFY(!child<QCheckBox>("Check2")->isChecked());
         form->findChild<QAction*>(QStringLiteral("mnu_new_file"))->trigger();
         QCOMPARE(List1()->count(), 0);
-        QVERIFY(form->programTable().records().isEmpty());
+        QVERIFY(form->programModel().records().isEmpty());
     }
 
     void replaySendsLinesAndHonoursDelays()
@@ -498,7 +498,7 @@ private slots:
         click("Command12");
         for (const QString& r : records())
             QVERIFY2(tessa::isSendable(r) && !r.isEmpty(), qPrintable(r));
-        QCOMPARE(form->programTable().records().size(), List1()->count());
+        QCOMPARE(form->programModel().records().size(), List1()->count());
 
         QByteArray many;
         for (int i = 0; i < 1005; ++i)

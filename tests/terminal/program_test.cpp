@@ -1,4 +1,4 @@
-// The program table, records, display lines, the replay engine and the program file format.
+// Program records, display lines and the program file format.
 #include "program/program_file.h"
 #include "program/program_table.h"
 
@@ -16,14 +16,6 @@ QByteArray bytesOf(std::initializer_list<int> values)
     for (int v : values)
         out.append(static_cast<char>(v));
     return out;
-}
-
-ProgramTable tableOf(const QStringList& records)
-{
-    ProgramTable table;
-    for (int i = 0; i < records.size(); ++i)
-        table.set(i, records[i]);
-    return table;
 }
 
 }  // namespace
@@ -87,67 +79,6 @@ TEST(ProgramRecords, BytesOnTheLine)
     EXPECT_TRUE(isSendable(u"(C)  0G "));
     EXPECT_FALSE(isSendable(u"(H)  01 zz "));
     EXPECT_TRUE(isSendable(u"(H)  01 0 "));
-}
-
-TEST(ProgramTableOps, InsertMovesLaterEntriesUp)
-{
-    ProgramTable table = tableOf({"(C)  a", "(C)  b", "(C)  c"});
-    table.insertAt(1, "(C)  x");
-    EXPECT_EQ(table.records(), QStringList({"(C)  a", "(C)  x", "(C)  b", "(C)  c"}));
-    table.set(0, QString());
-    EXPECT_EQ(table.records(), QStringList({"(C)  x", "(C)  b", "(C)  c"}));
-    table.clear();
-    EXPECT_TRUE(table.records().isEmpty());
-}
-
-TEST(Replay, LinesUpToADelayLeaveInOneTickThenThePauseHolds)
-{
-    const ProgramTable table = tableOf({"(C)  a", "(H)DA01 03 ", "SYSTEM DELAY 500", "(C)  b"});
-    int position = 0;
-    ReplayTick tick = replayTick(table, 4, position, false);
-    EXPECT_EQ(tick.writes, QList<QByteArray>({"a", bytesOf({1, 3, 13, 10})}));
-    EXPECT_EQ(tick.pauseMs, 500);
-    EXPECT_FALSE(tick.stop);
-    EXPECT_EQ(position, 3);
-    tick = replayTick(table, 4, position, false);
-    EXPECT_EQ(tick.writes, QList<QByteArray>({"b"}));
-    EXPECT_TRUE(tick.stop);
-    EXPECT_EQ(position, 4);
-    // A finished pass without loop sends nothing more when continued.
-    tick = replayTick(table, 4, position, false);
-    EXPECT_TRUE(tick.writes.isEmpty());
-    EXPECT_TRUE(tick.stop);
-}
-
-TEST(Replay, LoopStartsAgainAtLineOne)
-{
-    const ProgramTable table = tableOf({"(C)  a", "(C)  b"});
-    int position = 0;
-    ReplayTick tick = replayTick(table, 2, position, true);
-    EXPECT_EQ(tick.writes, QList<QByteArray>({"a", "b"}));
-    EXPECT_FALSE(tick.stop);
-    EXPECT_EQ(position, 0);
-    tick = replayTick(table, 2, position, true);
-    EXPECT_EQ(tick.writes, QList<QByteArray>({"a", "b"}));
-}
-
-TEST(Replay, ZeroAndNonNumericDelaysNeverStall)
-{
-    const ProgramTable table = tableOf({"SYSTEM DELAY 0", "(C)  a", "SYSTEM DELAY x", "SYSTEM DELAY -3", "(C)  b"});
-    int position = 0;
-    const ReplayTick tick = replayTick(table, 5, position, false);
-    EXPECT_EQ(tick.writes, QList<QByteArray>({"a", "b"}));
-    EXPECT_EQ(tick.pauseMs, 0);
-    EXPECT_TRUE(tick.stop);
-}
-
-TEST(Replay, UnsendableHexIsPassedOverNotSentAsGarbage)
-{
-    const ProgramTable table = tableOf({"(H)  0G ", "(C)  ok"});
-    int position = 0;
-    const ReplayTick tick = replayTick(table, 2, position, false);
-    EXPECT_EQ(tick.writes, QList<QByteArray>({"ok"}));
-    EXPECT_EQ(position, 2);
 }
 
 TEST(ProgramFile, WritesQuotedLinesWithCrLf)
