@@ -85,7 +85,16 @@ Form1::Form1(QWidget* parent)
     Form_Load();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // The controls are destroyed after this body, and they send events (a hidden jog button)
+    // and signals (the port closing) as they go: nothing may reach this window's handlers then.
+    for (QObject* child : findChildren<QObject*>())
+        if (auto* hook = dynamic_cast<tessa::EventHook*>(child))
+            delete hook;
+    if (Comm1)
+        Comm1->disconnect(this);
+}
 
 void Form1::wireEvents()
 {

@@ -167,7 +167,11 @@ TEST(ScopePublisherProcess, RecordedTourEndsWhereItWasCommanded) {
   Child tour = spawn_tour({"--scale", "0.1"}, true);
   ASSERT_TRUE(wait_for_file(shm_file(tour.pid)));
   ktr4scope::SegmentReader reader;
-  ASSERT_TRUE(reader.open(ktr4sim::scope::segment_name(tour.pid)));
+  // The file appears before the publisher has sized and stamped it.
+  bool opened = false;
+  for (int i = 0; i < 500 && !(opened = reader.open(ktr4sim::scope::segment_name(tour.pid))); ++i)
+    std::this_thread::sleep_for(10ms);
+  ASSERT_TRUE(opened);
   std::vector<ktr4sim_scope_state> recording;
   ktr4sim_scope_state s;
   bool ended = false;
