@@ -1,6 +1,8 @@
 // The program model without a widget: records as values, edits, replay, files.
 #include "program/program_model.h"
 
+#include "support/bytes_of.h"
+
 #include <QBuffer>
 
 #include <gtest/gtest.h>
@@ -9,13 +11,7 @@ using namespace tessa;
 
 namespace {
 
-QByteArray bytesOf(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
+using tessa::testing::bytesOf;
 
 QStringList shownLines(const ProgramModel& program)
 {

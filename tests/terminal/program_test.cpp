@@ -2,6 +2,8 @@
 #include "program/program_file.h"
 #include "program/program_table.h"
 
+#include "support/bytes_of.h"
+
 #include <QBuffer>
 
 #include <gtest/gtest.h>
@@ -10,13 +12,7 @@ using namespace tessa;
 
 namespace {
 
-QByteArray bytesOf(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
+using tessa::testing::bytesOf;
 
 }  // namespace
 
