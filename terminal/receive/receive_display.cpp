@@ -3,6 +3,7 @@
 #include "receive/receive_view.h"
 #include "serial/serial_port.h"
 
+#include <QLabel>
 #include <QTimer>
 #include <QWidget>
 
@@ -10,7 +11,8 @@ using namespace Qt::StringLiterals;
 
 namespace tessa {
 
-ReceiveDisplay::ReceiveDisplay(QWidget* parent)
+ReceiveDisplay::ReceiveDisplay(QWidget* parent, QLabel* caption)
+    : caption_(caption)
 {
     characterView_ = new ReceiveView(logs_, ReceiveLogs::Log::Character, parent);
     characterView_->setObjectName(u"Text6"_s);
@@ -71,12 +73,16 @@ void ReceiveDisplay::showCharacterView()
 {
     hexView_->hide();
     characterView_->show();
+    if (caption_)
+        caption_->setText(u"接收資料(字元)"_s);
 }
 
 void ReceiveDisplay::showHexView()
 {
     hexView_->show();
     characterView_->hide();
+    if (caption_)
+        caption_->setText(u"接收資料(16進制)"_s);
 }
 
 bool ReceiveDisplay::hexViewShown() const

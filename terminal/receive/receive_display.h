@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QPointer>
 
+class QLabel;
 class QWidget;
 
 namespace tessa {
@@ -25,8 +26,8 @@ class ReceiveDisplay {
 public:
     static constexpr qsizetype kPieceBytes = 64 * 1024;
 
-    // Creates both views as children of parent.
-    explicit ReceiveDisplay(QWidget* parent);
+    // Creates both views as children of parent; caption (may be null) names the view in sight.
+    explicit ReceiveDisplay(QWidget* parent, QLabel* caption = nullptr);
     // Deletes the views (they show the logs, which go with this).
     ~ReceiveDisplay();
     ReceiveDisplay(const ReceiveDisplay&) = delete;
@@ -59,6 +60,7 @@ private:
     ReceiveLogs logs_;
     QPointer<ReceiveView> hexView_;
     QPointer<ReceiveView> characterView_;
+    QPointer<QLabel> caption_;
 };
 
 }  // namespace tessa

@@ -1,86 +1,90 @@
 #include "window/form1.h"
 
 #include "autotest/auto_test.h"
-#include "frames/checksum_frame.h"
-#include "frames/command_history.h"
-#include "frames/frame_text.h"
 #include "frames/random_frame.h"
-#include "program/program_table.h"
-#include "receive/receive_view.h"
+#include "panels/command_rows.h"
+#include "program/program_model.h"
+#include "receive/receive_display.h"
 #include "serial/connection.h"
 #include "serial/serial_port.h"
+#include "settings/startup_settings.h"
+#include "window/auto_test_runner.h"
+#include "window/checksum_frame_box.h"
 #include "window/common_dialog.h"
+#include "window/connection_bar.h"
+#include "window/control_names.h"
 #include "window/event_hook.h"
-#include "window/filled_shape.h"
+#include "window/motion_command_bar.h"
+#include "window/pages/auto_send_page.h"
+#include "window/pages/modbus_page.h"
+#include "window/pages/other_tests_page.h"
+#include "window/pages/page_services.h"
+#include "window/pages/test_edit_page.h"
 #include "window/port_map_dialog.h"
+#include "window/send_guard.h"
 #include "window/size_modes.h"
 #include "window/twips.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QGroupBox>
-#include <QKeyEvent>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QMessageBox>
+#include <QMenuBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QRandomGenerator>
-#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
+using tessa::named;
+using tessa::setGeometryTwips;
 
-namespace {
+// The auto test's view of the window: the connection bar's own connect, disconnect and the
+// checksum frame's send.
+class Form1::AutoTestView : public tessa::AutoTestWindow {
+public:
+    explicit AutoTestView(Form1& form)
+        : form_(form)
+    {
+    }
+    bool connected() const override { return form_.connectionBar_->showsConnected(); }
+    void disconnect() override { form_.connectionBar_->Command2_Click(); }
+    void connectTo(int portNumber) override
+    {
+        form_.connectionBar_->setPortNumberText(QString::number(portNumber));
+        form_.connectionBar_->Command1_Click();
+    }
+    int portInText1() const override { return tessa::parsePortNumber(form_.connectionBar_->portNumberText()); }
+    bool connectSucceeded() const override { return form_.connection_->connectSucceeded(); }
+    int deviceRow() const override { return form_.Combo2->currentIndex(); }
+    QString deviceTypeText() const override { return form_.Combo2->currentText(); }
+    void writeString(const QString& text) override { form_.comm1().write(QStringView(text)); }
+    void sendChecksumFrame() override { form_.Frame3->Command3_Click(); }
+    QString hexViewText() const override { return form_.Text4->toPlainText(); }
+    QString takeWaitingText() override
+    {
+        return form_.comm1().isOpen() ? QString::fromLatin1(form_.comm1().readAll()) : QString();
+    }
+    void clearHexView() override { form_.Text4->clear(); }
+    void clearReceiveDisplay() override { form_.Command14_Click(); }
+    std::int16_t availability(int portNumber) const override { return form_.portAvailability(portNumber); }
 
-const QColor kLampGrey(0xC0, 0xC0, 0xC0);
-const QColor kLampGreen(0x00, 0xFF, 0x00);
-const QColor kTextGrey(0x80, 0x80, 0x80);
-const QColor kTextGreen(0x00, 0xC0, 0x00);
-
-const QString kHintTitle = u"提示"_s;
-const QString kNotConnected = u"通訊埠尚未連線唷!"_s;
-const QString kPortBusy = u"通訊埠已被其他程式佔用!"_s;
-const QString kPortLost = u"通訊埠連線已中斷!"_s;
-const QString kConnectedCaption = u"連線中..."_s;
-const QString kNotConnectedCaption = u"未連線"_s;
-const QString kCharacterViewCaption = u"接收資料(字元)"_s;
-const QString kHexViewCaption = u"接收資料(16進制)"_s;
-
-void setTextColor(QLabel* label, const QColor& color)
-{
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-}
-
-bool isEnter(const QKeyEvent* event)
-{
-    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-}
-
-// Keys that type a character (or Backspace/Enter) into a text box, as opposed to keys that
-// only move the caret or change modifiers.
-bool typesCharacter(const QKeyEvent* event)
-{
-    return !event->text().isEmpty() || event->key() == Qt::Key_Backspace || isEnter(event);
-}
-
-}  // namespace
+private:
+    Form1& form_;
+};
 
 Form1::Form1(QWidget* parent)
     : QMainWindow(parent)
 {
     createControls();
     createMenus();
-    createProgramControls();
-    createTimers();
+    autoTestView_ = std::make_unique<AutoTestView>(*this);
+    autoTestRunner_ = new tessa::AutoTestRunner(*autoTestView_, *this, [this] { return shownStatusBar(); },
+                                                *mnu_autotest_stop);
     wireEvents();
     Form_Load();
 }
@@ -88,54 +92,157 @@ Form1::Form1(QWidget* parent)
 Form1::~Form1()
 {
     // The controls are destroyed after this body, and they send events (a hidden jog button)
-    // and signals (the port closing) as they go: nothing may reach this window's handlers then.
+    // and signals (the port closing) as they go: nothing may reach the pages' handlers then.
     for (QObject* child : findChildren<QObject*>())
         if (auto* hook = dynamic_cast<tessa::EventHook*>(child))
             delete hook;
-    if (Comm1)
-        Comm1->disconnect(this);
+    if (connection_)
+        connection_->port().disconnect();
+}
+
+tessa::SerialPort& Form1::comm1()
+{
+    return connection_->port();
+}
+
+tessa::ReceiveLogs& Form1::receiveLogs()
+{
+    return receive_->logs();
+}
+
+std::int16_t Form1::portAvailability(int portNumber) const
+{
+    return connection_->availability(portNumber);
+}
+
+std::int16_t Form1::connectSucceeded() const
+{
+    return connection_->connectSucceeded() ? 1 : 0;
+}
+
+const tessa::ProgramModel& Form1::programModel() const
+{
+    return autoSendPage_->programModel();
+}
+
+const tessa::AutoTest& Form1::autoTest() const
+{
+    return autoTestRunner_->autoTest();
+}
+
+void Form1::createControls()
+{
+    setObjectName(u"Form1"_s);
+    setWindowTitle(u"Marro QV7 v3.1"_s);
+    auto* form = named(new QWidget(this), u"Form1Client"_s);
+    setCentralWidget(form);
+
+    connection_ = new tessa::Connection(&settings_, this);
+    connectionBar_ = new tessa::ConnectionBar(*connection_, settings_, *form,
+                                              [this] { return autoTestRunner_ && autoTestRunner_->running(); });
+
+    Command4 = named(new QPushButton(u"Auto test"_s, form), u"Command4"_s);
+    setGeometryTwips(Command4, 4300, 480, 1200, 345);
+    Command4->hide();
+    Combo2 = tessa::dropDownList(form, u"Combo2"_s,
+                                 {u"Remain\t"_s, u"Remain"_s, u"Dorva Encoder/Creel"_s, u"Dorva Rotatory"_s,
+                                  u"Dorva HMI"_s, u"Dorva K5 Ring .."_s},
+                                 u"NONE"_s);
+    setGeometryTwips(Combo2, 5600, 480, 2400, 345);
+    Combo2->hide();
+    Command15 = named(new QPushButton(u"Command15"_s, form), u"Command15"_s);
+    setGeometryTwips(Command15, 1800, 480, 1300, 345);
+    Command15->hide();
+    Command13 = named(new QPushButton(u"離開"_s, form), u"Command13"_s);
+    setGeometryTwips(Command13, 7800, 90, 1000, 405);
+
+    SSTab1 = named(new QTabWidget(form), u"SSTab1"_s);
+    setGeometryTwips(SSTab1, 120, 840, 8700, 6000);
+
+    Label3 = named(new QLabel(u"接收資料(字元)"_s, form), u"Label3"_s);
+    Command16 = named(new QPushButton(u"切換"_s, form), u"Command16"_s);
+    Command14 = named(new QPushButton(u"清除畫面"_s, form), u"Command14"_s);
+    receive_ = std::make_unique<tessa::ReceiveDisplay>(form, Label3);
+    Text6 = receive_->characterView();
+    Text4 = receive_->hexView();
+    Line1 = named(new QFrame(form), u"Line1"_s);
+    Line1->setFrameShape(QFrame::HLine);
+    Line1->setFrameShadow(QFrame::Sunken);
+    setGeometryTwips(Line1, 120, 6900, 8800, 60);
+    Line1->hide();
+
+    Frame3 = new tessa::ChecksumFrameBox(comm1(), *Text4, form);
+    CommonDialog1 = named(new tessa::CommonDialog(this), u"CommonDialog1"_s);
+    guard_ = std::make_unique<tessa::SendGuard>(comm1(), connectionBar_->connectButton(), *this);
+    services_.reset(new tessa::PageServices{*this, comm1(), *receive_, settings_, *CommonDialog1, *guard_,
+                                            [this] { return shownStatusBar(); }});
+    motionCommandBar_ = new tessa::MotionCommandBar(*services_, *form);
+    autoSendPage_ = new tessa::AutoSendPage(*services_);
+    testEditPage_ = new tessa::TestEditPage(*services_);
+    otherTestsPage_ = new tessa::OtherTestsPage(*services_);
+    modbusPage_ = new tessa::ModbusPage(*services_);
+    SSTab1->addTab(autoSendPage_, u"自動傳送"_s);
+    SSTab1->addTab(testEditPage_, u"測試編輯"_s);
+    SSTab1->addTab(otherTestsPage_, u"其他測試"_s);
+    SSTab1->addTab(modbusPage_, u"ModBus測試"_s);
+
+    // The design layout is the wide one.
+    const tessa::SizeMode& wide = tessa::kWideMode;
+    resize(tessa::twipsToPixelsX(wide.windowWidth, this), tessa::twipsToPixelsY(wide.windowHeight, this));
+    setGeometryTwips(Label3, wide.label3Left, wide.label3Top, 2200, 300);
+    setGeometryTwips(Command16, wide.command16Left, wide.command16Top, 1400, 405);
+    setGeometryTwips(Command14, wide.command14Left, wide.command14Top, 1400, 405);
+    setGeometryTwips(Text4, wide.viewsLeft, wide.viewsTop, wide.viewsWidth, wide.viewsHeight);
+    // Start-up puts the character view exactly over the hexadecimal one.
+    setGeometryTwips(Text6, wide.viewsLeft, 1400, wide.viewsWidth, wide.viewsHeight);
+
+    Timer1 = named(new QTimer(this), u"Timer1"_s);
+    Timer1->setInterval(100);
+    Timer1->start();
+}
+
+void Form1::createMenus()
+{
+    QMenu* file = named(menuBar()->addMenu(u"&File"_s), u"mnu_file"_s);
+    mnu_new_file = named(file->addAction(u"&Open new"_s), u"mnu_new_file"_s);
+    mnu_new_file->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    mnu_open = named(file->addAction(u"Open &old file"_s), u"mnu_open"_s);
+    mnu_open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnu_save = named(file->addAction(u"&Save File"_s), u"mnu_save"_s);
+    mnu_save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+
+    QMenu* screen = named(menuBar()->addMenu(u"Screen"_s), u"mnu_screen"_s);
+    mu_screen_w = named(screen->addAction(u"Width"_s), u"mu_screen_w"_s);
+    mu_screen_w->setCheckable(true);
+    mu_screen_w->setChecked(true);
+    mnu_screen_narrow = named(screen->addAction(u"Narrow"_s), u"mnu_screen_narrow"_s);
+    mnu_screen_narrow->setCheckable(true);
+
+    // Maps port numbers to devices where there are no COM names.
+    mnu_port = named(menuBar()->addMenu(u"&Port"_s), u"mnu_port"_s);
+    mnu_port_map = named(mnu_port->addAction(u"Serial &ports..."_s), u"mnu_port_map"_s);
+    // The auto test has no visible button; the Port menu reaches it, and shows its progress.
+    mnu_port->addSeparator();
+    mnu_autotest = named(mnu_port->addAction(u"&Auto test"_s), u"mnu_autotest"_s);
+    mnu_autotest_stop = named(mnu_port->addAction(u"S&top auto test"_s), u"mnu_autotest_stop"_s);
 }
 
 void Form1::wireEvents()
 {
-    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(Command13, &QPushButton::clicked, this, &Form1::Command13_Click);
     connect(Command14, &QPushButton::clicked, this, &Form1::Command14_Click);
     connect(Command15, &QPushButton::clicked, this, &Form1::Command15_Click);
     connect(Command16, &QPushButton::clicked, this, &Form1::Command16_Click);
-    connect(Combo1, &QComboBox::activated, this, &Form1::Combo1_Click);
     connect(Combo2, &QComboBox::currentIndexChanged, this, &Form1::Combo2_Click);
-    connect(List2, &QListWidget::itemDoubleClicked, this, &Form1::List2_DblClick);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
-    connect(Timer12, &QTimer::timeout, this, &Form1::Timer12_Timer);
     connect(mu_screen_w, &QAction::triggered, this, &Form1::mu_screen_w_Click);
     connect(mnu_screen_narrow, &QAction::triggered, this, &Form1::mnu_screen_narrow_Click);
     connect(mnu_port_map, &QAction::triggered, this, &Form1::mnu_port_map_Click);
-    connect(Comm1, &tessa::SerialPort::lost, this, &Form1::Comm1_Lost);
-    wireProgramEvents();
-
-    tessa::onEvents(Text1, [this](QEvent* e) {
-        if (e->type() == QEvent::KeyPress)
-            return Text1_KeyPress(static_cast<QKeyEvent*>(e));
-        if (e->type() == QEvent::KeyRelease)
-            Text1_KeyUp();
-        return false;
-    });
-    for (QObject* combo : {static_cast<QObject*>(Combo1), static_cast<QObject*>(Combo1->lineEdit())})
-        tessa::onEvents(combo, [this](QEvent* e) {
-            return e->type() == QEvent::KeyPress && Combo1_KeyPress(static_cast<QKeyEvent*>(e));
-        });
-    tessa::onEvents(Text7, [this](QEvent* e) {
-        if (e->type() == QEvent::KeyPress)
-            return Text7_KeyPress(static_cast<QKeyEvent*>(e));
-        if (e->type() == QEvent::MouseButtonPress)
-            return Text7_MouseDown();
-        return false;
-    });
-
-    wirePanelEvents();
+    connect(mnu_new_file, &QAction::triggered, autoSendPage_, &tessa::AutoSendPage::mnu_new_file_Click);
+    connect(mnu_open, &QAction::triggered, autoSendPage_, &tessa::AutoSendPage::mnu_open_Click);
+    connect(mnu_save, &QAction::triggered, autoSendPage_, &tessa::AutoSendPage::mnu_save_Click);
+    connect(Command4, &QPushButton::clicked, autoTestRunner_, &tessa::AutoTestRunner::Command4_Click);
+    connect(mnu_autotest, &QAction::triggered, autoTestRunner_, &tessa::AutoTestRunner::Command4_Click);
 }
 
 // ---- start-up, shutdown, size modes ----
@@ -152,27 +259,30 @@ void Form1::Form_Load()
         mnu_screen_narrow->setChecked(true);
         mu_screen_w->setChecked(false);
     }
-
     if (stored.restoreFields) {
-        Text1->setText(stored.comPort);
-        Combo1->setCurrentIndex(stored.baudIndex);
+        connectionBar_->restore(stored.comPort, stored.baudIndex);
         restoredPanelValues_ = stored.panelValues;
         restorePanelValues();
     }
 
     Combo2->setCurrentIndex(0);  // Combo2_Click moves it on to "Dorva Encoder/Creel"
-
     connection_->markScanPortsAvailable();
-
     Text6->move(Text6->x(), Text4->y());
     move(x(), tessa::twipsToPixelsY(100, this));
-
-    List2->clear();
-    for (int row = 0; row < tessa::kHistoryRows; ++row)
-        List2->addItem(QString());
-
     SSTab1->setCurrentIndex(1);
-    setTextColor(Label8, kTextGrey);
+}
+
+void Form1::restorePanelValues()
+{
+    QHash<QString, QLineEdit*> boxes = otherTestsPage_->storedBoxes();
+    boxes.insert(modbusPage_->storedBoxes());
+    for (const auto& [key, text] : restoredPanelValues_) {
+        if (QLineEdit* target = boxes.value(key)) {
+            target->setText(text);
+            if (tessa::isDecimalText(text))
+                target->setProperty("lastValidText", text);
+        }
+    }
 }
 
 void Form1::closeEvent(QCloseEvent* event)
@@ -184,8 +294,8 @@ void Form1::closeEvent(QCloseEvent* event)
 void Form1::Form_QueryUnload()
 {
     // The port is released before the window goes; nothing is written to the settings.
-    if (Comm1->isOpen())
-        Comm1->close();
+    if (comm1().isOpen())
+        comm1().close();
 }
 
 void Form1::Command13_Click()
@@ -195,7 +305,6 @@ void Form1::Command13_Click()
 
 void Form1::applySizeMode(const tessa::SizeMode& mode)
 {
-    using tessa::setGeometryTwips;
     resize(tessa::twipsToPixelsX(mode.windowWidth, this),
            tessa::twipsToPixelsY(mode.windowHeight, this) + statusBarAllowance_);
     Label3->move(tessa::twipsToPixelsX(mode.label3Left, this), tessa::twipsToPixelsY(mode.label3Top, this));
@@ -221,26 +330,6 @@ void Form1::mnu_screen_narrow_Click()
     mu_screen_w->setChecked(false);
 }
 
-void Form1::Combo2_Click()
-{
-    // The two "Remain" rows are not device types.
-    if (Combo2->currentIndex() < 2)
-        Combo2->setCurrentIndex(2);
-}
-
-// ---- messages and guards ----
-
-void Form1::showMessage(const QString& text, const QString& title)
-{
-    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, this);
-    box.exec();
-}
-
-void Form1::showNotConnectedMessage()
-{
-    showMessage(kNotConnected, kHintTitle);
-}
-
 QStatusBar* Form1::shownStatusBar()
 {
     QStatusBar* bar = statusBar();
@@ -253,176 +342,33 @@ QStatusBar* Form1::shownStatusBar()
     return bar;
 }
 
-bool Form1::portOpenGuard()
-{
-    if (Comm1->isOpen())
-        return true;
-    showNotConnectedMessage();
-    Command1->setFocus();
-    return false;
-}
+// ---- window-level controls ----
 
-bool Form1::connectButtonGuard()
+void Form1::Combo2_Click()
 {
-    if (Command1->isHidden())
-        return true;
-    showNotConnectedMessage();
-    Command1->setFocus();
-    return false;
-}
-
-// ---- connection ----
-
-std::int16_t Form1::portAvailability(int portNumber) const
-{
-    return connection_->availability(portNumber);
-}
-
-std::int16_t Form1::connectSucceeded() const
-{
-    return connection_->connectSucceeded() ? 1 : 0;
-}
-
-void Form1::Command1_Click()
-{
-    if (Comm1->isOpen()) {
-        Comm1->close();
-        ComPortShape->setFillColor(kLampGrey);
-    }
-    Option1[0]->setChecked(true);
-    const int portNumber = tessa::parsePortNumber(Text1->text());
-    const tessa::Connection::Outcome outcome = connection_->connectTo(portNumber, Combo1->currentText() + u",n,8,1"_s);
-    if (outcome != tessa::Connection::Outcome::Opened) {
-        connectFailed(outcome == tessa::Connection::Outcome::OpenFailed);
-        return;
-    }
-    Command1->hide();
-    Command2->show();
-    ComPortShape->setFillColor(kLampGreen);
-    Timer12->start();
-    Label8->setEnabled(true);
-    setTextColor(Label8, kTextGreen);
-    Label8->setText(kConnectedCaption);
-}
-
-void Form1::connectFailed(bool numberInTables)
-{
-    Timer12->stop();
-    // The auto test goes on to the next port without a message.
-    if (Timer4->isActive())
-        return;
-    if (numberInTables)
-        showMessage(kPortBusy, kHintTitle);
-    else
-        showMessage(u"連接埠 \"%1\" 無法使用: 請輸入 %2 到 %3 之間的號碼!"_s.arg(Text1->text())
-                        .arg(tessa::kLowestPortNumber)
-                        .arg(tessa::kHighestPortNumber),
-                    kHintTitle);
-}
-
-void Form1::showNotConnectedState()
-{
-    Command2->hide();
-    Command1->show();
-    ComPortShape->setFillColor(kLampGrey);
-    Timer12->stop();
-    // A blink may have left the caption disabled; the grey caption should read plainly.
-    Label8->setEnabled(true);
-    Label8->setText(kNotConnectedCaption);
-    setTextColor(Label8, kTextGrey);
-}
-
-void Form1::Command2_Click()
-{
-    Comm1->close();
-    showNotConnectedState();
-}
-
-void Form1::Comm1_Lost()
-{
-    // The port is already closed; show it and say so once.
-    if (Command2->isHidden())
-        return;
-    showNotConnectedState();
-    showMessage(kPortLost, kHintTitle);
-}
-
-void Form1::Timer12_Timer()
-{
-    if (Label8->isEnabled()) {
-        Label8->setEnabled(false);
-        Label8->setText(QString());
-    } else {
-        Label8->setEnabled(true);
-        setTextColor(Label8, kTextGreen);
-        Label8->setText(kConnectedCaption);
-    }
-}
-
-bool Form1::Text1_KeyPress(QKeyEvent* event)
-{
-    const bool digit = event->text().size() == 1 && event->text()[0] >= u'0' && event->text()[0] <= u'9';
-    const bool editing = event->key() == Qt::Key_Backspace || isEnter(event);
-    if (!digit && !editing)
-        return typesCharacter(event) || event->key() == Qt::Key_Delete;  // caret keys pass
-    // Editing the number always leaves the port closed.
-    if (Comm1->isOpen())
-        Command2_Click();
-    return false;
-}
-
-void Form1::Text1_KeyUp()
-{
-    settings_.write(u"COM PORT"_s, Text1->text());
-}
-
-bool Form1::Combo1_KeyPress(QKeyEvent* event)
-{
-    return typesCharacter(event) || event->key() == Qt::Key_Delete;
-}
-
-void Form1::Combo1_Click(int index)
-{
-    settings_.write(u"BAUD RATE"_s, QString::number(index));
+    // The two "Remain" rows are not device types.
+    if (Combo2->currentIndex() < 2)
+        Combo2->setCurrentIndex(2);
 }
 
 void Form1::mnu_port_map_Click()
 {
-    tessa::PortMapDialog dialog(settings_, tessa::parsePortNumber(Text1->text()), this);
+    tessa::PortMapDialog dialog(settings_, tessa::parsePortNumber(connectionBar_->portNumberText()), this);
     dialog.exec();
-}
-
-// ---- receive display ----
-
-void Form1::showCharacterView()
-{
-    receive_->showCharacterView();
-    Label3->setText(kCharacterViewCaption);
-}
-
-void Form1::showHexView()
-{
-    receive_->showHexView();
-    Label3->setText(kHexViewCaption);
-}
-
-void Form1::appendHexLineBreak()
-{
-    receive_->logs().appendHexLineBreak();
 }
 
 void Form1::Timer1_Timer()
 {
     // "Dorva HMI" leaves its bytes in the port for the auto test's own judgement.
-    receive_->poll(*Comm1, Combo2->currentIndex() == 4);
+    receive_->poll(comm1(), Combo2->currentIndex() == tessa::kDeviceRowHmi);
 }
 
 void Form1::Command16_Click()
 {
     if (receive_->hexViewShown())
-        showCharacterView();
+        receive_->showCharacterView();
     else
-        showHexView();
+        receive_->showHexView();
 }
 
 void Form1::Command14_Click()
@@ -430,86 +376,9 @@ void Form1::Command14_Click()
     receive_->clear();
 }
 
-// ---- frames and send ----
-
-void Form1::ModBusCRC16(QByteArrayView data)
-{
-    tessa::ModBusCRC16(data, lastCrc_);
-}
-
-void Form1::Command3_Click()
-{
-    if (!Comm1->isOpen()) {
-        showNotConnectedMessage();
-        return;
-    }
-    std::array<QString, tessa::kChecksumBoxCount> boxes;
-    for (int k = 0; k < tessa::kChecksumBoxCount; ++k)
-        boxes[k] = Text2[k]->text();
-    const tessa::ChecksumFrameResult built = tessa::buildChecksumFrame(boxes, Check1->isChecked());
-    if (built.badBox >= 0) {
-        showMessage(u"Text2(%1) holds \"%2\", which is not a hexadecimal byte (00 to FF). Nothing was sent."_s
-                        .arg(built.badBox)
-                        .arg(boxes[built.badBox]),
-                    kHintTitle);
-        Text2[built.badBox]->setFocus();
-        return;
-    }
-    Text4->clear();
-    Comm1->write(built.frame);
-}
-
 void Form1::Command15_Click()
 {
     // Writing to a closed port is refused like every other send, not left to fail.
-    if (!portOpenGuard())
-        return;
-    Comm1->write(tessa::randomFrame(*QRandomGenerator::global()));
-}
-
-bool Form1::Text7_KeyPress(QKeyEvent* event)
-{
-    if (!typesCharacter(event))
-        return false;
-    if (!isEnter(event)) {
-        showCharacterView();
-        appendHexLineBreak();
-        return false;
-    }
-    const QString line = Text7->text();
-    if (line.isEmpty())
-        return true;
-    // A line typed while the port is closed stays in the box instead of going into the
-    // history as if it had been sent.
-    if (!portOpenGuard())
-        return true;
-    Comm1->write(tessa::characterFrame(line, Check4->isChecked()));
-
-    QStringList rows;
-    for (int row = 0; row < List2->count(); ++row)
-        rows << List2->item(row)->text();
-    tessa::pushHistory(rows, line);
-    for (int row = 0; row < List2->count() && row < rows.size(); ++row)
-        List2->item(row)->setText(rows[row]);
-
-    Text7->clear();
-    showCharacterView();
-    appendHexLineBreak();
-    return true;
-}
-
-void Form1::List2_DblClick(QListWidgetItem* item)
-{
-    if (!item || item->text().isEmpty())
-        return;
-    if (!portOpenGuard())
-        return;
-    Comm1->write(tessa::characterFrame(item->text(), Check4->isChecked()));
-}
-
-bool Form1::Text7_MouseDown()
-{
-    if (!connectButtonGuard())
-        return true;
-    return false;
+    if (guard_->portOpen())
+        comm1().write(tessa::randomFrame(*QRandomGenerator::global()));
 }

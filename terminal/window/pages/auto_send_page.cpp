@@ -1,10 +1,12 @@
-// Tab "自動傳送": the program list editor, its replay, the data-mode guard and program files.
-#include "window/form1.h"
+#include "window/pages/auto_send_page.h"
 
 #include "frames/frame_text.h"
 #include "program/program_file.h"
 #include "program/program_model.h"
 #include "serial/serial_port.h"
+#include "window/control_names.h"
+#include "window/hint_message.h"
+#include "window/send_guard.h"
 #include "window/common_dialog.h"
 #include "window/event_hook.h"
 #include "window/twips.h"
@@ -30,24 +32,15 @@
 
 
 using namespace Qt::StringLiterals;
-using tessa::setGeometryTwips;
 
+namespace tessa {
 namespace {
 
 const QString kHint = u"提示"_s;
 const QString kWarning = u"警告"_s;
-const QString& kOver1000 = tessa::kProgramFullText;
-const QString& kDataEmpty = tessa::kDataEmptyText;
+const QString& kOver1000 = kProgramFullText;
+const QString& kDataEmpty = kDataEmptyText;
 const QString kTxtFilter = u"Txt file | *.txt"_s;
-
-template <typename W>
-W* named(W* widget, const QString& name, int index = -1)
-{
-    widget->setObjectName(name);
-    if (index >= 0)
-        widget->setProperty("index", index);
-    return widget;
-}
 
 bool isHexKey(const QString& text)
 {
@@ -59,10 +52,18 @@ bool isHexKey(const QString& text)
 
 }  // namespace
 
-void Form1::createProgramControls()
+AutoSendPage::AutoSendPage(const PageServices& services)
+    : services_(services)
 {
-    program_ = new tessa::ProgramModel(this);
-    QWidget* page = SSTab1->widget(0);
+    setObjectName(u"SSTab1Page0"_s);
+    createControls();
+    wireEvents();
+}
+
+void AutoSendPage::createControls()
+{
+    program_ = new ProgramModel(this);
+    QWidget* page = this;
 
     List1 = named(new QListWidget(page), u"List1"_s);
     List1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -72,9 +73,9 @@ void Form1::createProgramControls()
     Frame1 = named(new QGroupBox(u"編輯"_s, page), u"Frame1"_s);
     setGeometryTwips(Frame1, 5640, 120, 2900, 2500);
     auto* option3Group = new QButtonGroup(Frame1);
-    Option3[0] = named(new QRadioButton(u"資料"_s, Frame1), u"Option3"_s, 0);
+    Option3[0] = element(new QRadioButton(u"資料"_s, Frame1), u"Option3"_s, 0);
     setGeometryTwips(Option3[0], 120, 300, 900, 300);
-    Option3[1] = named(new QRadioButton(u"系統延遲"_s, Frame1), u"Option3"_s, 1);
+    Option3[1] = element(new QRadioButton(u"系統延遲"_s, Frame1), u"Option3"_s, 1);
     setGeometryTwips(Option3[1], 120, 1020, 1300, 300);
     option3Group->addButton(Option3[0], 0);
     option3Group->addButton(Option3[1], 1);
@@ -82,16 +83,16 @@ void Form1::createProgramControls()
     Text3 = named(new QLineEdit(Frame1), u"Text3"_s);
     // The list shows, replays and rebuilds 100 characters of data; longer text would be kept
     // but never sent.
-    Text3->setMaxLength(tessa::kDataTextShown);
+    Text3->setMaxLength(kDataTextShown);
     setGeometryTwips(Text3, 120, 620, 2660, 345);
     Text5 = named(new QLineEdit(u"1"_s, Frame1), u"Text5"_s);
     setGeometryTwips(Text5, 1460, 1000, 800, 345);
     Label6 = named(new QLabel(u"ms"_s, Frame1), u"Label6"_s);
     setGeometryTwips(Label6, 2320, 1040, 400, 300);
     option2Group_ = new QButtonGroup(Frame1);
-    Option2[0] = named(new QRadioButton(u"16進制"_s, Frame1), u"Option2"_s, 0);
+    Option2[0] = element(new QRadioButton(u"16進制"_s, Frame1), u"Option2"_s, 0);
     setGeometryTwips(Option2[0], 120, 1500, 1200, 300);
-    Option2[1] = named(new QRadioButton(u"字元"_s, Frame1), u"Option2"_s, 1);
+    Option2[1] = element(new QRadioButton(u"字元"_s, Frame1), u"Option2"_s, 1);
     setGeometryTwips(Option2[1], 1400, 1500, 1200, 300);
     option2Group_->addButton(Option2[0], 0);
     option2Group_->addButton(Option2[1], 1);
@@ -116,45 +117,43 @@ void Form1::createProgramControls()
     Check3 = named(new QCheckBox(u"迴圈"_s, page), u"Check3"_s);
     setGeometryTwips(Check3, 7560, 3760, 900, 345);
 
-    // The auto test has no visible button; the Port menu reaches it, and shows its progress.
-    mnu_port->addSeparator();
-    mnu_autotest = named(mnu_port->addAction(u"&Auto test"_s), u"mnu_autotest"_s);
-    mnu_autotest_stop = named(mnu_port->addAction(u"S&top auto test"_s), u"mnu_autotest_stop"_s);
-    mnu_autotest_stop->setEnabled(false);
+
+    const auto timer = [this](const QString& name, int intervalMs) {
+        auto* t = named(new QTimer(this), name);
+        t->setInterval(intervalMs);
+        return t;
+    };
+    Timer9 = timer(u"Timer9"_s, 30);
+    Timer10 = timer(u"Timer10"_s, 30);
+    Timer13 = timer(u"Timer13"_s, 1);
+    Timer14 = timer(u"Timer14"_s, 1);
 }
 
-void Form1::wireProgramEvents()
+void AutoSendPage::wireEvents()
 {
     // Replay pauses are measured in milliseconds on the wire; a coarse timer may be 5 % late.
     Timer13->setTimerType(Qt::PreciseTimer);
     Timer14->setTimerType(Qt::PreciseTimer);
 
-    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
-    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
-    connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
-    connect(Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
-    connect(Command10, &QPushButton::clicked, this, &Form1::Command10_Click);
-    connect(Command11, &QPushButton::clicked, this, &Form1::Command11_Click);
-    connect(Command9, &QPushButton::clicked, this, &Form1::mnu_save_Click);
-    connect(Command12, &QPushButton::clicked, this, &Form1::mnu_open_Click);
-    connect(mnu_new_file, &QAction::triggered, this, &Form1::mnu_new_file_Click);
-    connect(mnu_open, &QAction::triggered, this, &Form1::mnu_open_Click);
-    connect(mnu_save, &QAction::triggered, this, &Form1::mnu_save_Click);
+    connect(Command5, &QPushButton::clicked, this, &AutoSendPage::Command5_Click);
+    connect(Command6, &QPushButton::clicked, this, &AutoSendPage::Command6_Click);
+    connect(Command7, &QPushButton::clicked, this, &AutoSendPage::Command7_Click);
+    connect(Command8, &QPushButton::clicked, this, &AutoSendPage::Command8_Click);
+    connect(Command10, &QPushButton::clicked, this, &AutoSendPage::Command10_Click);
+    connect(Command11, &QPushButton::clicked, this, &AutoSendPage::Command11_Click);
+    connect(Command9, &QPushButton::clicked, this, &AutoSendPage::mnu_save_Click);
+    connect(Command12, &QPushButton::clicked, this, &AutoSendPage::mnu_open_Click);
     // Like the option buttons' Click, only a change of the selection counts, by hand or not.
     connect(option2Group_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
         if (checked)
             Option2_Click(id);
     });
-    connect(Timer9, &QTimer::timeout, this, &Form1::Timer9_Timer);
-    connect(Timer10, &QTimer::timeout, this, &Form1::Timer10_Timer);
-    connect(Timer13, &QTimer::timeout, this, &Form1::Timer13_Timer);
-    connect(Timer14, &QTimer::timeout, this, &Form1::Timer14_Timer);
-    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
-    connect(mnu_autotest, &QAction::triggered, this, &Form1::Command4_Click);
-    connect(mnu_autotest_stop, &QAction::triggered, this, &Form1::mnu_autotest_stop_Click);
-    connect(Timer4, &QTimer::timeout, this, &Form1::Timer4_Timer);
+    connect(Timer9, &QTimer::timeout, this, &AutoSendPage::Timer9_Timer);
+    connect(Timer10, &QTimer::timeout, this, &AutoSendPage::Timer10_Timer);
+    connect(Timer13, &QTimer::timeout, this, &AutoSendPage::Timer13_Timer);
+    connect(Timer14, &QTimer::timeout, this, &AutoSendPage::Timer14_Timer);
 
-    tessa::onEvents(Text3, [this](QEvent* e) {
+    onEvents(Text3, [this](QEvent* e) {
         if (e->type() == QEvent::KeyPress)
             return Text3_KeyPress(static_cast<QKeyEvent*>(e));
         if (e->type() == QEvent::KeyRelease)
@@ -163,13 +162,13 @@ void Form1::wireProgramEvents()
             Option3[0]->setChecked(true);
         return false;
     });
-    tessa::onEvents(Text5, [this](QEvent* e) {
+    onEvents(Text5, [this](QEvent* e) {
         if (e->type() == QEvent::MouseButtonPress)
             Option3[1]->setChecked(true);
         return false;
     });
     // Any mouse button on a line loads it; the press selects it first.
-    tessa::onEvents(List1->viewport(), [this](QEvent* e) {
+    onEvents(List1->viewport(), [this](QEvent* e) {
         if (e->type() == QEvent::MouseButtonPress) {
             auto* press = static_cast<QMouseEvent*>(e);
             if (QListWidgetItem* item = List1->itemAt(press->position().toPoint()))
@@ -183,12 +182,12 @@ void Form1::wireProgramEvents()
 
 // ---- messages ----
 
-void Form1::programMessage(const QString& text, const QString& title)
+void AutoSendPage::showMessage(const QString& text, const QString& title)
 {
-    showMessage(text, title);
+    showHint(&services_.window, text, title);
 }
 
-bool Form1::FileExists(const QString& name)
+bool AutoSendPage::FileExists(const QString& name)
 {
     if (name.isEmpty())
         return false;
@@ -198,36 +197,36 @@ bool Form1::FileExists(const QString& name)
 
 // ---- editor ----
 
-void Form1::loadEditor(const QString& rec)
+void AutoSendPage::loadEditor(const QString& rec)
 {
     Text3->clear();
-    if (tessa::isDelayRecord(rec)) {
+    if (isDelayRecord(rec)) {
         Option3[1]->setChecked(true);
-        Text5->setText(QString::number(tessa::delayValue(rec)));
+        Text5->setText(QString::number(delayValue(rec)));
         return;
     }
     Option3[0]->setChecked(true);
-    Check2->setChecked(tessa::hasCrLf(rec));
-    (tessa::isHexRecord(rec) ? Option2[0] : Option2[1])->setChecked(true);
-    Text3->setText(tessa::recordData(rec));
+    Check2->setChecked(hasCrLf(rec));
+    (isHexRecord(rec) ? Option2[0] : Option2[1])->setChecked(true);
+    Text3->setText(recordData(rec));
 }
 
-std::optional<QString> Form1::editorRecord(int lineNumber)
+std::optional<QString> AutoSendPage::editorRecord(int lineNumber)
 {
-    tessa::EditorFields fields;
+    EditorFields fields;
     fields.delay = Option3[1]->isChecked();
     fields.hex = Option2[0]->isChecked();
     fields.crLf = Check2->isChecked();
     fields.data = Text3->text();
     fields.delayText = Text5->text();
-    const tessa::CheckedRecord checked = tessa::checkEditorFields(fields, lineNumber);
+    const CheckedRecord checked = checkEditorFields(fields, lineNumber);
     if (!checked.record)
-        programMessage(checked.problem, checked.title);
+        showMessage(checked.problem, checked.title);
     return checked.record;
 }
 
 // List1 only shows the program: its items follow the model's rows and lines.
-void Form1::showProgramInList1()
+void AutoSendPage::showProgramInList1()
 {
     const auto lineOf = [this](int row) { return program_->data(program_->index(row)).toString(); };
     connect(program_, &QAbstractItemModel::rowsInserted, List1, [this, lineOf](const QModelIndex&, int first, int last) {
@@ -252,21 +251,21 @@ void Form1::showProgramInList1()
 }
 
 // After an insert or a delete the editor shows the program's last record, as it always has.
-void Form1::showLastRecordInEditor()
+void AutoSendPage::showLastRecordInEditor()
 {
     if (program_->size() > 0)
         loadEditor(program_->entry(program_->size() - 1));
 }
 
-void Form1::Command5_Click()
+void AutoSendPage::Command5_Click()
 {
     if (program_->isFull()) {
-        programMessage(kOver1000, kWarning);
+        showMessage(kOver1000, kWarning);
         return;
     }
     const int n = program_->size() + 1;
     if (!Option3[1]->isChecked() && Text3->text().isEmpty()) {
-        programMessage(kDataEmpty, kHint);
+        showMessage(kDataEmpty, kHint);
         return;
     }
     const std::optional<QString> rec = editorRecord(n);
@@ -277,7 +276,7 @@ void Form1::Command5_Click()
         List1->setCurrentRow(program_->size() - 1);
 }
 
-void Form1::Command8_Click()
+void AutoSendPage::Command8_Click()
 {
     if (program_->isFull()) {
         showMessage(u"Over 1000 lines"_s, QString());
@@ -292,7 +291,7 @@ void Form1::Command8_Click()
     List1->setCurrentRow(std::min(p, program_->size() - 1));
 }
 
-void Form1::Command7_Click()
+void AutoSendPage::Command7_Click()
 {
     const int k = List1->currentRow();
     if (k < 0)
@@ -306,7 +305,7 @@ void Form1::Command7_Click()
     List1_MouseDown();
 }
 
-void Form1::Command10_Click()
+void AutoSendPage::Command10_Click()
 {
     const int index = List1->currentRow();
     if (index < 0)
@@ -318,7 +317,7 @@ void Form1::Command10_Click()
     List1->setCurrentRow(index);
 }
 
-void Form1::List1_MouseDown()
+void AutoSendPage::List1_MouseDown()
 {
     const int row = List1->currentRow();
     if (row >= 0 && List1->currentItem() && List1->currentItem()->isSelected())
@@ -327,10 +326,10 @@ void Form1::List1_MouseDown()
 
 // ---- replay ----
 
-void Form1::Command6_Click()
+void AutoSendPage::Command6_Click()
 {
-    if (!Command1->isHidden()) {
-        showMessage(u"通訊埠尚未連線唷!"_s, kHint);
+    if (!services_.guard.showsConnected()) {
+        showMessage(kNotConnectedText, kHint);
         return;
     }
     if (program_->size() == 0) {
@@ -341,18 +340,18 @@ void Form1::Command6_Click()
     replayPosition_ = 0;
 }
 
-void Form1::Command11_Click()
+void AutoSendPage::Command11_Click()
 {
     Timer13->start();
 }
 
-void Form1::Timer13_Timer()
+void AutoSendPage::Timer13_Timer()
 {
     if (Timer14->isActive())
         return;
-    const tessa::ReplayTick tick = tessa::replayTick(*program_, replayPosition_, Check3->isChecked());
+    const ReplayTick tick = replayTick(*program_, replayPosition_, Check3->isChecked());
     for (const QByteArray& bytes : tick.writes)
-        Comm1->write(bytes);  // a closed port drops them, as every error inside a tick is passed over
+        services_.port.write(bytes);  // a closed port drops them, as every error inside a tick is passed over
     if (tick.pauseMs > 0) {
         Timer14->setInterval(tick.pauseMs);
         Timer14->start();
@@ -361,7 +360,7 @@ void Form1::Timer13_Timer()
         Timer13->stop();
 }
 
-void Form1::Timer14_Timer()
+void AutoSendPage::Timer14_Timer()
 {
     Timer14->stop();
     // The line after the pause leaves now rather than on the next replay tick.
@@ -371,7 +370,7 @@ void Form1::Timer14_Timer()
 
 // ---- data-mode guard and hexadecimal entry ----
 
-void Form1::Option2_Click(int index)
+void AutoSendPage::Option2_Click(int index)
 {
     if (loading_ == 1)
         return;
@@ -381,7 +380,7 @@ void Form1::Option2_Click(int index)
     }
 }
 
-void Form1::Timer9_Timer()
+void AutoSendPage::Timer9_Timer()
 {
     Timer9->stop();
     if (Text3->text().isEmpty())
@@ -391,12 +390,12 @@ void Form1::Timer9_Timer()
     (modeChangeIndex_ != 0 ? Option2[0] : Option2[1])->setChecked(true);
 }
 
-void Form1::Timer10_Timer()
+void AutoSendPage::Timer10_Timer()
 {
     Timer10->stop();
 }
 
-bool Form1::Text3_KeyPress(QKeyEvent* event)
+bool AutoSendPage::Text3_KeyPress(QKeyEvent* event)
 {
     if (!Option2[0]->isChecked())
         return false;
@@ -406,7 +405,7 @@ bool Form1::Text3_KeyPress(QKeyEvent* event)
     return !event->text().isEmpty();
 }
 
-void Form1::Text3_KeyUp(QKeyEvent* event)
+void AutoSendPage::Text3_KeyUp(QKeyEvent* event)
 {
     if (!Option2[0]->isChecked())
         return;
@@ -422,27 +421,27 @@ void Form1::Text3_KeyUp(QKeyEvent* event)
 
 // ---- program files ----
 
-void Form1::mnu_new_file_Click()
+void AutoSendPage::mnu_new_file_Click()
 {
     program_->clear();
 }
 
-void Form1::mnu_save_Click()
+void AutoSendPage::mnu_save_Click()
 {
     if (program_->size() == 0) {
         showMessage(u"No Data"_s, QString());
         return;
     }
-    CommonDialog1->setFileName(QString());
-    CommonDialog1->setFilter(kTxtFilter);
-    if (!CommonDialog1->showSave(this))
+    services_.dialog.setFileName(QString());
+    services_.dialog.setFilter(kTxtFilter);
+    if (!services_.dialog.showSave(&services_.window))
         return;
-    const QString name = CommonDialog1->fileName();
+    const QString name = services_.dialog.fileName();
     if (name.isEmpty())
         return;
     if (FileExists(name)) {
         QMessageBox ask(QMessageBox::NoIcon, QString(), u"File already exist,overwrite it?"_s,
-                        QMessageBox::Yes | QMessageBox::No, this);
+                        QMessageBox::Yes | QMessageBox::No, &services_.window);
         ask.setDefaultButton(QMessageBox::No);
         if (ask.exec() != QMessageBox::Yes)
             return;
@@ -465,13 +464,13 @@ void Form1::mnu_save_Click()
                 QString());
 }
 
-void Form1::mnu_open_Click()
+void AutoSendPage::mnu_open_Click()
 {
-    CommonDialog1->setFileName(QString());
-    CommonDialog1->setFilter(kTxtFilter);
-    if (!CommonDialog1->showOpen(this))
+    services_.dialog.setFileName(QString());
+    services_.dialog.setFilter(kTxtFilter);
+    if (!services_.dialog.showOpen(&services_.window))
         return;
-    const QString name = CommonDialog1->fileName();
+    const QString name = services_.dialog.fileName();
     QFile file(name);
     if (name.isEmpty() || !file.open(QIODevice::ReadOnly)) {
         showMessage(u"Could not open \"%1\": %2"_s.arg(name, file.errorString()), kHint);
@@ -480,7 +479,7 @@ void Form1::mnu_open_Click()
     // Parsed off the widgets: a hostile file costs a pass over its bytes, not a widget
     // update per record.
     loading_ = 1;
-    const tessa::ProgramFileLoad load = program_->load(file);
+    const ProgramFileLoad load = program_->load(file);
     file.close();
 
     // The editor ends as adding the records one by one left it: on the last one, a data
@@ -488,7 +487,7 @@ void Form1::mnu_open_Click()
     if (!load.records.isEmpty())
         loadEditor(load.records.last());
     for (qsizetype i = load.records.size() - 1; i >= 0; --i) {
-        if (!tessa::isDelayRecord(load.records[i])) {
+        if (!isDelayRecord(load.records[i])) {
             List1->setCurrentRow(static_cast<int>(i));
             break;
         }
@@ -497,5 +496,7 @@ void Form1::mnu_open_Click()
     // One message for all refused records instead of one box each.
     const QStringList messages = load.messages();
     for (const QString& message : messages)
-        showMessage(message, message.startsWith(tessa::kProgramFullText) ? kWarning : kHint);
+        showMessage(message, message.startsWith(kProgramFullText) ? kWarning : kHint);
 }
+
+}  // namespace tessa

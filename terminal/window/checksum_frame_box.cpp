@@ -1,0 +1,65 @@
+#include "window/checksum_frame_box.h"
+
+#include "frames/checksum_frame.h"
+#include "receive/receive_view.h"
+#include "serial/serial_port.h"
+#include "window/control_names.h"
+#include "window/hint_message.h"
+#include "window/twips.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+namespace tessa {
+
+ChecksumFrameBox::ChecksumFrameBox(SerialPort& port, ReceiveView& hexView, QWidget* form)
+    : QGroupBox(u"Frame3"_s, form)
+    , port_(port)
+    , hexView_(hexView)
+{
+    setObjectName(u"Frame3"_s);
+    setGeometryTwips(this, 9000, 1320, 7215, 1500);
+    auto* output = named(new QPushButton(u"Output"_s, this), u"Command3"_s);
+    setGeometryTwips(output, 120, 960, 1000, 405);
+    for (int k = 0; k < static_cast<int>(Text2.size()); ++k) {
+        Text2[k] = element(new QLineEdit(this), u"Text2"_s, k);
+        setGeometryTwips(Text2[k], 120 + k * 560, 480, 500, 345);
+    }
+    Text2[0]->setText(u"11"_s);
+    Text2[1]->setText(u"22"_s);
+    auto* label = element(new QLabel(u"Out String(16H)"_s, this), u"Label2"_s, 0);
+    setGeometryTwips(label, 120, 240, 2000, 240);
+    Check1 = named(new QCheckBox(u"chk sum"_s, this), u"Check1"_s);
+    setGeometryTwips(Check1, 1300, 960, 1400, 405);
+    hide();
+    connect(output, &QPushButton::clicked, this, &ChecksumFrameBox::Command3_Click);
+}
+
+void ChecksumFrameBox::Command3_Click()
+{
+    if (!port_.isOpen()) {
+        showHint(window(), kNotConnectedText, kHintTitle);
+        return;
+    }
+    std::array<QString, kChecksumBoxCount> boxes;
+    for (int k = 0; k < kChecksumBoxCount; ++k)
+        boxes[k] = Text2[k]->text();
+    const ChecksumFrameResult built = buildChecksumFrame(boxes, Check1->isChecked());
+    if (built.badBox >= 0) {
+        showHint(window(),
+                 u"Text2(%1) holds \"%2\", which is not a hexadecimal byte (00 to FF). Nothing was sent."_s
+                     .arg(built.badBox)
+                     .arg(boxes[built.badBox]),
+                 kHintTitle);
+        Text2[built.badBox]->setFocus();
+        return;
+    }
+    hexView_.clear();
+    port_.write(built.frame);
+}
+
+}  // namespace tessa

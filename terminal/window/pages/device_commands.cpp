@@ -1,0 +1,61 @@
+#include "window/pages/device_commands.h"
+
+#include "panels/download.h"
+#include "panels/motion_buttons.h"
+#include "receive/receive_display.h"
+#include "serial/serial_port.h"
+#include "window/common_dialog.h"
+#include "window/hint_message.h"
+#include "window/send_guard.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+using namespace Qt::StringLiterals;
+
+namespace tessa {
+
+void sendMotionCommand(const PageServices& services, const char* command)
+{
+    if (services.guard.connectButtonHidden())
+        services.port.write(motionCommand(command));
+}
+
+void runDownload(const PageServices& services, DownloadKind kind, const std::function<void(bool)>& jogEnabled)
+{
+    if (!services.guard.connectButtonHidden())
+        return;
+    const bool program = kind == DownloadKind::Program;
+    if (program)
+        jogEnabled(false);
+    const QByteArray announcement = program ? programAnnouncement() : parameterAnnouncement();
+    services.port.write(announcement);
+    services.dialog.setFileName(QString());
+    services.dialog.setFilter(u"Txt file | *.txt"_s);
+    services.dialog.showOpen(&services.window);
+    const QString name = services.dialog.fileName();
+    if (name.isEmpty())
+        return;
+    const DownloadFile file = readDownloadFile(name);
+    if (file.status == DownloadFile::Status::Unreadable) {
+        showHint(&services.window,
+                 u"Cannot read \"%1\": %2. Only the announcement %3 was sent, no file data."_s.arg(
+                     name, file.error, QString::fromLatin1(announcement.trimmed())),
+                 QApplication::applicationName());
+        return;
+    }
+    if (file.status == DownloadFile::Status::TooLarge) {
+        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), downloadTooLargeMessage(),
+                        QMessageBox::Ok, &services.window);
+        box.exec();
+        return;
+    }
+    // An empty file is a completed download of nothing: no write, the jog buttons come back.
+    if (!file.bytes.isEmpty())
+        services.port.write(file.bytes);
+    if (program)
+        jogEnabled(true);
+    services.receive.clear();
+}
+
+}  // namespace tessa

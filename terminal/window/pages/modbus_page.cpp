@@ -1,0 +1,206 @@
+#include "window/pages/modbus_page.h"
+
+#include "frames/frame_text.h"
+#include "panels/modbus_panels.h"
+#include "receive/receive_display.h"
+#include "serial/serial_port.h"
+#include "settings/settings_store.h"
+#include "window/control_names.h"
+#include "window/hint_message.h"
+#include "window/send_guard.h"
+#include "window/twips.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+namespace tessa {
+namespace {
+
+// Frame control arrays, by field caption: Frame6 "ID" ... Frame12 "CRC".
+QString frameName(const char* caption)
+{
+    static const QHash<QString, QString> names{{u"ID"_s, u"Frame6"_s},       {u"Write"_s, u"Frame7"_s},
+                                               {u"Read"_s, u"Frame7"_s},     {u"Address"_s, u"Frame8"_s},
+                                               {u"Register"_s, u"Frame9"_s}, {u"Len"_s, u"Frame10"_s},
+                                               {u"Data"_s, u"Frame11"_s},    {u"CRC"_s, u"Frame12"_s}};
+    return names.value(QString::fromLatin1(caption));
+}
+
+// A CRC box read back as a byte; the program filled it, so it always holds one.
+char crcBoxByte(const QLineEdit* box)
+{
+    return static_cast<char>(parseHexByte(box->text()).value_or(0));
+}
+
+constexpr int kBoxWidth = 450;
+constexpr int kBoxGap = 40;
+constexpr int kFrameHeight = 700;
+
+}  // namespace
+
+ModbusPage::ModbusPage(const PageServices& services)
+    : services_(services)
+{
+    setObjectName(u"SSTab1Page3"_s);
+    createControls();
+    wireEvents();
+}
+
+void ModbusPage::createControls()
+{
+    const std::array<QString, kModbusBoxCount>& design = modbusDesignTexts();
+    const int panelTop[5] = {120, 1380, 2640, 3440, 4300};
+    QHash<QString, int> frameIndex;
+    for (int panel = 0; panel < 5; ++panel) {
+        int left = 120;
+        for (const ModbusField& field : modbusPanelFields(panel)) {
+            const QString name = frameName(field.caption);
+            const int boxes = panel == 4 ? 1 : field.last - field.first + 1;
+            const int width = boxes * (kBoxWidth + kBoxGap) + 160;
+            auto* frame = element(new QGroupBox(QString::fromLatin1(field.caption), this), name, frameIndex[name]++);
+            setGeometryTwips(frame, left, panelTop[panel], width, kFrameHeight);
+            for (int e = field.first; e <= field.last; ++e) {
+                // Panel 4's CRC boxes lie under its ID box: they only hold the CRC.
+                const int slot = panel == 4 ? 0 : e - field.first;
+                Text26[e] = element(new QLineEdit(design[e], frame), u"Text26"_s, e);
+                setGeometryTwips(Text26[e], 100 + slot * (kBoxWidth + kBoxGap), 260, kBoxWidth, 345);
+            }
+            if (panel == 4)
+                Text26[kFixedIdBox]->raise();
+            left += width + 80;
+        }
+    }
+    const auto button = [this](const char* name, const QString& caption, int left, int top, int width) {
+        auto* b = named(new QPushButton(caption, this), QString::fromLatin1(name));
+        setGeometryTwips(b, left, top, width, 405);
+        return b;
+    };
+    connect(button("Command31", u"↑  Send ModBus Data  ↑"_s, 120, 860, 3000), &QPushButton::clicked, this,
+            &ModbusPage::Command31_Click);
+    connect(button("Command33", u"↑  Send ModBus Data  ↑"_s, 120, 2120, 3000), &QPushButton::clicked, this,
+            &ModbusPage::Command33_Click);
+    connect(button("Command35", u"← Send ModBus Data"_s, 5300, 2790, 2400), &QPushButton::clicked, this,
+            &ModbusPage::Command35_Click);
+    connect(button("Command37", u"← Send ModBus Data"_s, 5300, 3590, 2400), &QPushButton::clicked, this,
+            &ModbusPage::Command37_Click);
+    connect(button("Command52", u"ASCII Mode"_s, 1200, 4450, 1600), &QPushButton::clicked, this,
+            &ModbusPage::Command52_Click);
+    connect(button("Command57", u"SAVE"_s, 2900, 4450, 1200), &QPushButton::clicked, this,
+            &ModbusPage::Command57_Click);
+}
+
+void ModbusPage::wireEvents()
+{
+    for (QLineEdit* box : Text26)
+        connect(box, &QLineEdit::textChanged, this, &ModbusPage::Text26_Change);
+    // The data boxes shown follow the register count from the start, not only after an edit.
+    Text26_Change();
+}
+
+QHash<QString, QLineEdit*> ModbusPage::storedBoxes() const
+{
+    QHash<QString, QLineEdit*> boxes;
+    for (const auto& [key, e] : modbusSettingKeys())
+        boxes.insert(key, Text26[e]);
+    return boxes;
+}
+
+std::array<QString, 45> ModbusPage::texts() const
+{
+    std::array<QString, 45> texts;
+    for (int e = 0; e < kModbusBoxCount; ++e)
+        texts[e] = Text26[e]->text();
+    return texts;
+}
+
+void ModbusPage::refuse(int badBox, const QString& message)
+{
+    showHint(&services_.window, message, kHintTitle);
+    Text26[badBox]->setFocus();
+}
+
+void ModbusPage::send(const QByteArray& frame, int crcLowBox, int crcHighBox)
+{
+    ModBusCRC16(frame, lastCrc_);
+    Text26[crcLowBox]->setText(lastCrc_.low);
+    Text26[crcHighBox]->setText(lastCrc_.high);
+    QByteArray crcBytes;
+    crcBytes.append(crcBoxByte(Text26[crcLowBox]));
+    crcBytes.append(crcBoxByte(Text26[crcHighBox]));
+    services_.port.write(frame);
+    services_.port.write(crcBytes);
+}
+
+void ModbusPage::storePanel(int panel)
+{
+    for (const auto& [key, e] : modbusKeysOfPanel(panel))
+        services_.settings.write(key, Text26[e]->text());
+}
+
+void ModbusPage::writePanel(int panel)
+{
+    if (!services_.guard.portOpen())
+        return;
+    const ModbusBuild build = buildWriteFrame(texts(), panel);
+    if (build.problem != ModbusBuild::Problem::None)
+        return refuse(build.badElement, modbusRefusal(build, Text26[build.badElement]->text()));
+    const int f = kWritePanelFirst[panel];
+    send(build.frame, f + kWriteCrcLow, f + kWriteCrcHigh);
+    services_.receive.showHexView();
+    services_.receive.logs().appendHexLineBreak();
+    storePanel(panel);
+}
+
+void ModbusPage::readPanel(int readPanel)
+{
+    if (!services_.guard.portOpen())
+        return;
+    const ModbusBuild build = buildReadFrame(texts(), readPanel);
+    if (build.problem != ModbusBuild::Problem::None)
+        return refuse(build.badElement, modbusRefusal(build, Text26[build.badElement]->text()));
+    const int f = kReadPanelFirst[readPanel];
+    send(build.frame, f + kReadCrcLow, f + kReadCrcHigh);
+    services_.receive.showHexView();
+    services_.receive.logs().appendHexLineBreak();
+    storePanel(readPanel + 2);
+}
+
+void ModbusPage::sendFixedFrame(bool asciiMode)
+{
+    if (!services_.guard.portOpen())
+        return;
+    const ModbusBuild build =
+        buildFixedFrame(Text26[kFixedIdBox]->text(), asciiMode ? FixedFrame::AsciiMode : FixedFrame::Save);
+    if (build.problem != ModbusBuild::Problem::None)
+        return refuse(build.badElement, modbusRefusal(build, Text26[build.badElement]->text()));
+    send(build.frame, kFixedCrcLowBox, kFixedCrcHighBox);
+    if (asciiMode)
+        services_.receive.showCharacterView();
+    else
+        services_.receive.showHexView();
+    services_.receive.logs().appendHexLineBreak();
+    storePanel(4);
+}
+
+void ModbusPage::Text26_Change()
+{
+    // Runs again for the changes it makes itself; each pass only sets texts that differ.
+    for (int panel = 0; panel < 2; ++panel) {
+        const int f = kWritePanelFirst[panel];
+        QLineEdit* registerCount = Text26[f + kWriteRegisterCountLow];
+        const CouplingStep step = registerCountCoupling(registerCount->text());
+        if (step.byteCount && Text26[f + kWriteByteCount]->text() != *step.byteCount)
+            Text26[f + kWriteByteCount]->setText(*step.byteCount);
+        if (step.firstDataVisible) {
+            Text26[f + kWriteFirstData]->setVisible(*step.firstDataVisible);
+            Text26[f + kWriteFirstData + 1]->setVisible(*step.firstDataVisible);
+        }
+        if (step.registerCount && registerCount->text() != *step.registerCount)
+            registerCount->setText(*step.registerCount);
+    }
+}
+
+}  // namespace tessa

@@ -1,0 +1,37 @@
+#include "window/send_guard.h"
+
+#include "serial/serial_port.h"
+#include "window/hint_message.h"
+
+#include <QPushButton>
+
+namespace tessa {
+
+bool SendGuard::portOpen()
+{
+    if (port_.isOpen())
+        return true;
+    refuse();
+    return false;
+}
+
+bool SendGuard::connectButtonHidden()
+{
+    if (showsConnected())
+        return true;
+    refuse();
+    return false;
+}
+
+bool SendGuard::showsConnected() const
+{
+    return connectButton_.isHidden();
+}
+
+void SendGuard::refuse()
+{
+    showHint(&window_, kNotConnectedText, kHintTitle);
+    connectButton_.setFocus();
+}
+
+}  // namespace tessa
