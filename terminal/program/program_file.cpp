@@ -1,6 +1,7 @@
 #include "program/program_file.h"
 
 #include "frames/frame_text.h"
+#include "program/program_model.h"
 
 #include <QIODevice>
 
@@ -49,20 +50,6 @@ CheckedRecord checkEditorFields(const EditorFields& fields, int lineNumber)
     return checked;
 }
 
-EditorFields editorFieldsOf(QStringView record)
-{
-    EditorFields fields;
-    if (isDelayRecord(record)) {
-        fields.delay = true;
-        fields.delayText = QString::number(delayValue(record));
-        return fields;
-    }
-    fields.hex = isHexRecord(record);
-    fields.crLf = hasCrLf(record);
-    fields.data = recordData(record);
-    return fields;
-}
-
 QStringList ProgramFileLoad::messages() const
 {
     QStringList out;
@@ -108,10 +95,10 @@ ProgramFileLoad parseProgramFile(const QByteArray& bytes, bool cut)
         const int lineNumber = static_cast<int>(load.records.size()) + 1;
         // Hexadecimal data that is not pairs 00..FF: refused before any record is built.
         if (!isDelayRecord(text) && isHexRecord(text) && !hexTextFrame(QStringView(text).sliced(5))) {
-            refuse([&] { return checkEditorFields(editorFieldsOf(text), lineNumber).problem; });
+            refuse([&] { return checkEditorFields(ProgramRecord::fromText(text).fields(), lineNumber).problem; });
             return true;
         }
-        const CheckedRecord checked = checkEditorFields(editorFieldsOf(text), lineNumber);
+        const CheckedRecord checked = checkEditorFields(ProgramRecord::fromText(text).fields(), lineNumber);
         if (checked.record)
             load.records << *checked.record;
         else

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "program/program_table.h"
+#include "program/record_format.h"
 
 #include <QByteArray>
 #include <QString>
@@ -21,8 +21,6 @@ struct CheckedRecord {
 // The editor's own checks before it stores what its fields hold as line lineNumber: a delay
 // of 0..9999 ms (stored as its number, so "0250" is kept as 250), data that can be sent.
 CheckedRecord checkEditorFields(const EditorFields& fields, int lineNumber);
-// The fields the editor shows for a record (as loading it into the editor fills them).
-EditorFields editorFieldsOf(QStringView record);
 
 // Program files: at most this much is read; the rest of a longer file is never looked at.
 inline constexpr qint64 kMaxProgramFileBytes = 16 * 1024 * 1024;

@@ -22,11 +22,21 @@ ProgramRecord ProgramRecord::fromText(QStringView text)
 
 QString ProgramRecord::text() const
 {
-    return buildRecord({.delay = kind == Kind::Delay,
-                        .delayText = QString::number(delayMs),
-                        .hex = hex,
-                        .crLf = crLf,
-                        .data = data});
+    return buildRecord(fields());
+}
+
+EditorFields ProgramRecord::fields() const
+{
+    EditorFields fields;
+    fields.delay = kind == Kind::Delay;
+    if (fields.delay) {
+        fields.delayText = QString::number(delayMs);
+        return fields;
+    }
+    fields.hex = hex;
+    fields.crLf = crLf;
+    fields.data = data;
+    return fields;
 }
 
 std::optional<QByteArray> recordBytes(const ProgramRecord& record)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "program/program_file.h"
-#include "program/program_table.h"
+#include "program/record_format.h"
 
 #include <QAbstractListModel>
 #include <QByteArray>
@@ -26,6 +26,8 @@ struct ProgramRecord {
     // The record's string form (the file and list format) and back.
     static ProgramRecord fromText(QStringView text);
     QString text() const;
+    // The editor's fields that show this record (and build it again).
+    EditorFields fields() const;
     friend bool operator==(const ProgramRecord&, const ProgramRecord&) = default;
 };
 

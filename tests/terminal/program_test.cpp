@@ -1,6 +1,6 @@
 // Program records, display lines and the program file format.
 #include "program/program_file.h"
-#include "program/program_table.h"
+#include "program/record_format.h"
 
 #include "support/bytes_of.h"
 

@@ -2,7 +2,7 @@
 // Besides not crashing, every record the loader accepts must survive a save and a load
 // unchanged, and parsed hexadecimal text must agree with the byte count it promises.
 #include "frames/frame_text.h"
-#include "program/program_table.h"
+#include "program/record_format.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "program/program_table.h"
+#include "program/record_format.h"
 
 #include "frames/frame_text.h"
 
