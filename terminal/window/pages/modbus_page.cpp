@@ -116,56 +116,20 @@ std::array<QString, 45> ModbusPage::texts() const
     return texts;
 }
 
-void ModbusPage::refuse(int badBox, const QString& message)
-{
-    showHint(&services_.window, message, kHintTitle);
-    Text26[badBox]->setFocus();
-}
-
-void ModbusPage::send(const QByteArray& frame, int crcLowBox, int crcHighBox)
-{
-    ModBusCRC16(frame, lastCrc_);
-    Text26[crcLowBox]->setText(lastCrc_.low);
-    Text26[crcHighBox]->setText(lastCrc_.high);
-    QByteArray crcBytes;
-    crcBytes.append(crcBoxByte(Text26[crcLowBox]));
-    crcBytes.append(crcBoxByte(Text26[crcHighBox]));
-    services_.port.write(frame);
-    services_.port.write(crcBytes);
-}
-
-void ModbusPage::storePanel(int panel)
-{
-    for (const auto& [key, e] : modbusKeysOfPanel(panel))
-        services_.settings.write(key, Text26[e]->text());
-}
-
 void ModbusPage::writePanel(int panel)
 {
     if (!services_.guard.portOpen())
         return;
-    const ModbusBuild build = buildWriteFrame(texts(), panel);
-    if (build.problem != ModbusBuild::Problem::None)
-        return refuse(build.badElement, modbusRefusal(build, Text26[build.badElement]->text()));
     const int f = kWritePanelFirst[panel];
-    send(build.frame, f + kWriteCrcLow, f + kWriteCrcHigh);
-    services_.receive.showHexView();
-    services_.receive.logs().appendHexLineBreak();
-    storePanel(panel);
+    sendBuilt(buildWriteFrame(texts(), panel), f + kWriteCrcLow, f + kWriteCrcHigh, panel, false);
 }
 
 void ModbusPage::readPanel(int readPanel)
 {
     if (!services_.guard.portOpen())
         return;
-    const ModbusBuild build = buildReadFrame(texts(), readPanel);
-    if (build.problem != ModbusBuild::Problem::None)
-        return refuse(build.badElement, modbusRefusal(build, Text26[build.badElement]->text()));
     const int f = kReadPanelFirst[readPanel];
-    send(build.frame, f + kReadCrcLow, f + kReadCrcHigh);
-    services_.receive.showHexView();
-    services_.receive.logs().appendHexLineBreak();
-    storePanel(readPanel + 2);
+    sendBuilt(buildReadFrame(texts(), readPanel), f + kReadCrcLow, f + kReadCrcHigh, readPanel + 2, false);
 }
 
 void ModbusPage::sendFixedFrame(bool asciiMode)
@@ -174,15 +138,32 @@ void ModbusPage::sendFixedFrame(bool asciiMode)
         return;
     const ModbusBuild build =
         buildFixedFrame(Text26[kFixedIdBox]->text(), asciiMode ? FixedFrame::AsciiMode : FixedFrame::Save);
-    if (build.problem != ModbusBuild::Problem::None)
-        return refuse(build.badElement, modbusRefusal(build, Text26[build.badElement]->text()));
-    send(build.frame, kFixedCrcLowBox, kFixedCrcHighBox);
-    if (asciiMode)
+    sendBuilt(build, kFixedCrcLowBox, kFixedCrcHighBox, 4, asciiMode);
+}
+
+void ModbusPage::sendBuilt(const ModbusBuild& build, int crcLowBox, int crcHighBox, int panel, bool characterView)
+{
+    if (build.problem != ModbusBuild::Problem::None) {
+        // A refused panel sends nothing at all, not even a CRC left from an earlier send.
+        showHint(&services_.window, modbusRefusal(build, Text26[build.badElement]->text()), kHintTitle);
+        Text26[build.badElement]->setFocus();
+        return;
+    }
+    ModBusCRC16(build.frame, lastCrc_);
+    Text26[crcLowBox]->setText(lastCrc_.low);
+    Text26[crcHighBox]->setText(lastCrc_.high);
+    QByteArray crcBytes;
+    crcBytes.append(crcBoxByte(Text26[crcLowBox]));
+    crcBytes.append(crcBoxByte(Text26[crcHighBox]));
+    services_.port.write(build.frame);
+    services_.port.write(crcBytes);
+    if (characterView)
         services_.receive.showCharacterView();
     else
         services_.receive.showHexView();
     services_.receive.logs().appendHexLineBreak();
-    storePanel(4);
+    for (const auto& [key, e] : modbusKeysOfPanel(panel))
+        services_.settings.write(key, Text26[e]->text());
 }
 
 void ModbusPage::Text26_Change()

@@ -11,6 +11,8 @@ class QLineEdit;
 
 namespace tessa {
 
+struct ModbusBuild;
+
 // The page "ModBus測試": five Modbus RTU panels over the boxes Text26(0) to Text26(44): two
 // write panels (Command31, Command33), two read panels (Command35, Command37) and the fixed
 // "ASCII Mode"/"SAVE" frames (Command52, Command57). A send fills the panel's CRC boxes and
@@ -39,11 +41,9 @@ private:
     void writePanel(int panel);
     void readPanel(int readPanel);
     void sendFixedFrame(bool asciiMode);
-    // A refused panel names the bad box and sends nothing at all.
-    void refuse(int badBox, const QString& message);
-    // The common tail of every panel: the CRC into its boxes, frame and CRC out.
-    void send(const QByteArray& frame, int crcLowBox, int crcHighBox);
-    void storePanel(int panel);
+    // The common tail of every panel: a refusal naming the bad box, or the CRC into the
+    // panel's boxes, frame and CRC out, the view the reply is read in, the panel's boxes stored.
+    void sendBuilt(const ModbusBuild& build, int crcLowBox, int crcHighBox, int panel, bool characterView);
 
     PageServices services_;
     LastCrcText lastCrc_;
