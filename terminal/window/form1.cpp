@@ -11,6 +11,7 @@
 #include "serial/serial_port.h"
 #include "window/common_dialog.h"
 #include "window/event_hook.h"
+#include "window/extras/terminal_extras.h"
 #include "window/filled_shape.h"
 #include "window/port_map_dialog.h"
 #include "window/size_modes.h"
@@ -83,6 +84,8 @@ Form1::Form1(QWidget* parent)
     createTimers();
     wireEvents();
     Form_Load();
+    extras_ = new tessa::TerminalExtras(this, *mnu_port, *connection_, settings_, SSTab1->widget(3),
+                                        [this] { return shownStatusBar(); });
 }
 
 Form1::~Form1()

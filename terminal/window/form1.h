@@ -44,6 +44,7 @@ struct SizeMode;
 class AutoTest;
 class AutoTestWindow;
 class ProgramModel;
+class TerminalExtras;
 }  // namespace tessa
 
 // The terminal's one window. It owns every control, timer and piece of state; the handlers
@@ -63,6 +64,7 @@ public:
     tessa::SerialPort& comm1() { return *Comm1; }
     tessa::ReceiveLogs& receiveLogs() { return receive_->logs(); }
     tessa::SettingsStore& settingsStore() { return settings_; }
+    tessa::TerminalExtras& extras() { return *extras_; }
     const tessa::LastCrcText& lastCrcText() const { return lastCrc_; }
     std::int16_t portAvailability(int portNumber) const;
     std::int16_t connectSucceeded() const;
@@ -137,6 +139,7 @@ private:
     std::unique_ptr<tessa::ReceiveDisplay> receive_;
     tessa::LastCrcText lastCrc_;
     tessa::Connection* connection_ = nullptr;
+    tessa::TerminalExtras* extras_ = nullptr;  // owned as a child of the window
     QList<QPair<QString, QString>> restoredPanelValues_;
 
     // Controls outside the tab control.

@@ -4,6 +4,7 @@
 #include "frames/frame_text.h"
 #include "panels/modbus_panels.h"
 #include "serial/serial_port.h"
+#include "window/extras/terminal_extras.h"
 
 #include <QLineEdit>
 
@@ -77,6 +78,7 @@ static void sendModbus(Form1& form, std::array<QLineEdit*, 45>& boxes, const QBy
     crcBytes.append(crcBoxByte(boxes[crc.high]));
     form.comm1().write(frame);
     form.comm1().write(crcBytes);
+    form.extras().modbusRequestSent(frame + crcBytes);
 }
 
 void Form1::writeModbusPanel(int panel)

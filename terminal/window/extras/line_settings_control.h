@@ -1,0 +1,41 @@
+#pragma once
+
+#include "line/line_options.h"
+
+#include <QObject>
+
+class QAction;
+class QMenu;
+class QRadioButton;
+class QWidget;
+
+namespace tessa {
+
+class SerialPort;
+class SettingsStore;
+
+// Port > "Line settings...": the choice is stored, shown as Option1's caption ("e,8,1"), laid
+// over every open of the port and applied at once to an open port. What the line refuses (a
+// pseudo-terminal has no parity nor 7 data bits) is said in a message, at the change and at
+// each connect.
+class LineSettingsControl : public QObject {
+    Q_OBJECT
+public:
+    LineSettingsControl(QWidget* window, QMenu& portMenu, SerialPort& port, SettingsStore& settings);
+
+    LineOptions options() const { return options_; }
+
+private:
+    void menuTriggered();
+    void showCaption();
+    void reportRefusal(const QString& refusal);
+
+    QWidget* window_;
+    SerialPort& port_;
+    SettingsStore& settings_;
+    LineOptions options_;
+    QAction* action_ = nullptr;
+    QRadioButton* caption_ = nullptr;
+};
+
+}  // namespace tessa
