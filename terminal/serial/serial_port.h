@@ -87,6 +87,8 @@ public:
     bool isOpen() const;
     QString errorString() const { return errorString_; }
     QString devicePath() const;
+    // The open line's descriptor (-1 when closed), to read its settings back.
+    qintptr handle() const { return port_.isOpen() ? port_.handle() : -1; }
 
     // Takes what the line holds (kTakeBytes at most) into our buffer (up to its bound) and returns
     // the bytes there.

@@ -11,6 +11,7 @@
 
 #include <QMenu>
 #include <QSpinBox>
+#include <QStatusBar>
 
 using namespace Qt::StringLiterals;
 
@@ -23,6 +24,13 @@ TerminalExtras::TerminalExtras(QWidget* window, QMenu& portMenu, Connection& con
 {
     setObjectName(u"TerminalExtras"_s);
     SerialPort& port = connection.port();
+    // A status bar made after the window was shown stays hidden until shown.
+    statusBar = [given = std::move(statusBar)] {
+        QStatusBar* bar = given();
+        if (bar)
+            bar->show();
+        return bar;
+    };
     portMenu.addSeparator();
     trafficLog_ = new TrafficLogControl(window, portMenu, port, statusBar);
     lineSettings_ = new LineSettingsControl(window, portMenu, port, settings);
