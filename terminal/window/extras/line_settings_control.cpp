@@ -32,7 +32,7 @@ LineSettingsControl::LineSettingsControl(QWidget* window, QMenu& portMenu, Seria
 
     // Reported once the connect that opened the port has finished, not from inside it.
     connect(
-        &port_, &SerialPort::opened, this, [this] { reportRefusal(port_.lineRefusal()); }, Qt::QueuedConnection);
+        &port_, &SerialPort::opened, this, &LineSettingsControl::reportRefusalAtOpen, Qt::QueuedConnection);
 }
 
 void LineSettingsControl::menuTriggered()
@@ -44,6 +44,7 @@ void LineSettingsControl::menuTriggered()
     saveLineOptions(settings_, options_);
     port_.setLineOptions(options_);
     showCaption();
+    reported_.clear();
     if (port_.isOpen())
         reportRefusal(port_.applyLineOptionsNow());
 }
@@ -54,10 +55,20 @@ void LineSettingsControl::showCaption()
         caption_->setText(lineOptionsCaption(options_));
 }
 
+void LineSettingsControl::reportRefusalAtOpen()
+{
+    const QString refusal = port_.lineRefusal();
+    const QString said = port_.devicePath() + u'\n' + refusal;
+    if (refusal.isEmpty() || reported_.contains(said))
+        return;
+    reportRefusal(refusal);
+}
+
 void LineSettingsControl::reportRefusal(const QString& refusal)
 {
     if (refusal.isEmpty() || !port_.isOpen())
         return;
+    reported_ << port_.devicePath() + u'\n' + refusal;
     QMessageBox box(QMessageBox::Warning, u"Line settings"_s,
                     u"%1. The line runs with the settings it took."_s.arg(refusal), QMessageBox::Ok, window_);
     box.setObjectName(u"LineRefusalMessage"_s);
