@@ -2,16 +2,32 @@
 // For each mode it writes the window as it stands after the switch (tessa_wide.png,
 // tessa_narrow.png) and then one picture per page of the tab control SSTab1
 // (tessa_wide_tab0.png ... tessa_narrow_tab3.png).
+// Then, with socat and libmodbus at hand, two pictures of the Port menu's additions on a pty:
+// the traffic log running (tessa_traffic_log.png, status bar visible) and a decoded Modbus
+// reply from a libmodbus slave (tessa_modbus_reply.png).
 // Uses a throw-away settings store so that the user's settings are not changed.
+#include "window/common_dialog.h"
 #include "window/form1.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
+
+#ifdef TESSA_SHOT_MODBUS
+#include <modbus.h>
+
+#include <atomic>
+#include <cstdint>
+#include <thread>
+#endif
 
 namespace {
 
@@ -37,6 +53,90 @@ bool saveTabPages(Form1& form, QTabWidget& tabs, const QString& outputDir, const
     }
     tabs.setCurrentIndex(shown);
     return true;
+}
+
+// socat's two linked ptys under dir: the window opens "tessa", the peer "device".
+bool startPtys(QProcess& socat, const QString& dir)
+{
+    socat.start(QStringLiteral("socat"), {QStringLiteral("pty,raw,echo=0,link=") + dir + QStringLiteral("/tessa"),
+                                          QStringLiteral("pty,raw,echo=0,link=") + dir + QStringLiteral("/device")});
+    if (!socat.waitForStarted(5000))
+        return false;
+    return QTest::qWaitFor([&] { return QFileInfo::exists(dir + QStringLiteral("/device")); }, 5000);
+}
+
+// The traffic log running while a few lines go out and come back through the pty.
+bool saveExtras(Form1& form, const QString& outputDir)
+{
+    QTemporaryDir dir;
+    QProcess socat;
+    if (!startPtys(socat, dir.path())) {
+        std::fprintf(stderr, "socat did not start: no pictures of the Port menu's additions\n");
+        return true;
+    }
+    qputenv("TESSA_COM1", (dir.path() + QStringLiteral("/tessa")).toLocal8Bit());
+    form.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("1"));
+    form.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    const QString logPath = dir.path() + QStringLiteral("/traffic.txt");
+    tessa::CommonDialog::answerForTests([&](const QString&, bool) { return std::optional<QString>(logPath); });
+    form.findChild<QAction*>(QStringLiteral("mnu_traffic_log"))->trigger();
+    tessa::CommonDialog::answerForTests({});
+    auto* tabs = form.findChild<QTabWidget*>(QStringLiteral("SSTab1"));
+    tabs->setCurrentIndex(1);
+    auto* line = form.findChild<QLineEdit*>(QStringLiteral("Text7"));
+    for (const char* text : {"STATUS?", "POS 1200", "RUN"}) {
+        line->setText(QString::fromLatin1(text));
+        QTest::keyClick(line, Qt::Key_Return);
+    }
+    QTest::qWait(1200);
+    if (!save(form, outputDir + QStringLiteral("/tessa_traffic_log.png")))
+        return false;
+    form.findChild<QAction*>(QStringLiteral("mnu_traffic_log"))->trigger();
+    form.findChild<QPushButton*>(QStringLiteral("Command2"))->click();
+    socat.terminate();
+    socat.waitForFinished(5000);
+
+#ifdef TESSA_SHOT_MODBUS
+    QTemporaryDir modbusDir;
+    QProcess modbusSocat;
+    if (!startPtys(modbusSocat, modbusDir.path()))
+        return false;
+    modbus_t* ctx = modbus_new_rtu((modbusDir.path() + QStringLiteral("/device")).toLocal8Bit().constData(), 115200,
+                                   'N', 8, 1);
+    modbus_mapping_t* map = modbus_mapping_new(0, 0, 0x400, 0);
+    if (!ctx || !map || modbus_set_slave(ctx, 1) != 0 || modbus_connect(ctx) != 0)
+        return false;
+    modbus_set_indication_timeout(ctx, 0, 100000);
+    map->tab_registers[0x201] = 0xABCD;
+    map->tab_registers[0x202] = 0x0042;
+    std::atomic<bool> stop{false};
+    std::thread slave([&] {
+        std::uint8_t query[MODBUS_RTU_MAX_ADU_LENGTH];
+        while (!stop) {
+            const int length = modbus_receive(ctx, query);
+            if (length > 0)
+                modbus_reply(ctx, query, length, map);
+        }
+    });
+    qputenv("TESSA_COM1", (modbusDir.path() + QStringLiteral("/tessa")).toLocal8Bit());
+    form.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    tabs->setCurrentIndex(3);
+    form.findChild<QPushButton*>(QStringLiteral("Command37"))->click();
+    QTest::qWait(600);
+    const bool saved = save(form, outputDir + QStringLiteral("/tessa_modbus_reply.png"));
+    form.findChild<QPushButton*>(QStringLiteral("Command2"))->click();
+    stop = true;
+    slave.join();
+    modbus_close(ctx);
+    modbus_free(ctx);
+    modbus_mapping_free(map);
+    modbusSocat.terminate();
+    modbusSocat.waitForFinished(5000);
+    return saved;
+#else
+    std::fprintf(stderr, "built without libmodbus: no picture of a decoded reply\n");
+    return true;
+#endif
 }
 
 }  // namespace
@@ -70,6 +170,10 @@ int main(int argc, char* argv[])
     if (!save(form, outputDir + QStringLiteral("/tessa_narrow.png")))
         return 1;
     if (!saveTabPages(form, *tabs, outputDir, QStringLiteral("narrow")))
+        return 1;
+
+    form.findChild<QAction*>(QStringLiteral("mu_screen_w"))->trigger();
+    if (!saveExtras(form, outputDir))
         return 1;
     return 0;
 }

@@ -107,7 +107,10 @@ QString applyLineOptions(QSerialPort& port, const LineOptions& options)
         const bool rtsCts = options.flowControl == LineOptions::FlowControl::RtsCts;
         const bool xonXoff = options.flowControl == LineOptions::FlowControl::XonXoff;
         dataBitsTaken = dataBitsTaken && (tio.c_cflag & CSIZE) == tcflag_t(seven ? CS7 : CS8);
-        parityTaken = parityTaken && (tio.c_cflag & (PARENB | PARODD)) == parityBits;
+        // Without PARENB the odd bit means nothing, and a line may keep it from an earlier
+        // choice (a pty clears only PARENB when it refuses odd parity).
+        parityTaken = parityTaken
+            && (parityBits == 0 ? (tio.c_cflag & PARENB) == 0 : (tio.c_cflag & (PARENB | PARODD)) == parityBits);
         stopBitsTaken = stopBitsTaken && ((tio.c_cflag & CSTOPB) != 0) == twoStop;
         flowTaken = flowTaken && ((tio.c_cflag & CRTSCTS) != 0) == rtsCts
             && ((tio.c_iflag & IXON) != 0) == xonXoff && ((tio.c_iflag & IXOFF) != 0) == xonXoff;

@@ -30,6 +30,12 @@ void ReconnectPolicy::portLost(const QString& path)
     attemptsLeft_ = 0;
     retry_.stop();
     watcher_.addPath(path);
+    // The loss may be handled late (after a message the user had to acknowledge): a device
+    // already back at the path will not appear again, so it is tried without waiting for that.
+    if (enabled_ && QFileInfo::exists(path)) {
+        attemptsLeft_ = kAttempts;
+        retry_.start();
+    }
 }
 
 void ReconnectPolicy::cancel()

@@ -28,6 +28,7 @@ public:
     bool isEnabled() const { return enabled_; }
 
     // The connected port at path went away: await its return (the path is added to the watcher).
+    // A device already present at path again is tried shortly, as if it had just appeared.
     void portLost(const QString& path);
     // The user connected or disconnected by hand: nothing to await any more.
     void cancel();

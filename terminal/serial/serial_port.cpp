@@ -81,6 +81,19 @@ void SerialPort::setSettings(const QString& settings)
     settingsText_ = settings;
 }
 
+void SerialPort::setLineOptions(const LineOptions& options)
+{
+    lineOptions_ = options;
+}
+
+QString SerialPort::applyLineOptionsNow()
+{
+    lineRefusal_.clear();
+    if (port_.isOpen() && lineOptions_)
+        lineRefusal_ = applyLineOptions(port_, *lineOptions_);
+    return lineRefusal_;
+}
+
 QString SerialPort::devicePath() const
 {
     return resolver_(portNumber_);
@@ -109,6 +122,7 @@ bool SerialPort::open()
         port_.close();
         return false;
     }
+    applyLineOptionsNow();
     losing_ = false;
     // QSerialPort would read on every arrival; the bytes are read here instead (see the class).
     for (QSocketNotifier* notifier : port_.findChildren<QSocketNotifier*>())
@@ -119,6 +133,7 @@ bool SerialPort::open()
     arrivals_.setSocket(port_.handle());
     setEager(false);
     watch_.start();
+    emit opened();
     return true;
 }
 
@@ -175,6 +190,7 @@ void SerialPort::takeFromLine()
         return;
     // The watch is only for a port nobody reads: each read puts it off.
     watch_.start();
+    const qsizetype before = buffer_.size();
     // Should QSerialPort have read on its own after all, its bytes came first.
     if (port_.bytesAvailable() > 0)
         buffer_.append(port_.read(kReadBufferBytes - buffer_.size()));
@@ -201,6 +217,8 @@ void SerialPort::takeFromLine()
             beginLoss();
         break;
     }
+    if (buffer_.size() > before)
+        emit received(QByteArrayView(buffer_).sliced(before));
     // A full buffer waits for readAll; reading on every arrival meanwhile would spin.
     if (buffer_.size() >= kReadBufferBytes)
         arrivals_.setEnabled(false);
@@ -213,6 +231,7 @@ bool SerialPort::write(QByteArrayView bytes)
     if (port_.write(bytes.data(), bytes.size()) != bytes.size())
         return false;
     port_.flush();
+    emit sent(bytes);
     return true;
 }
 

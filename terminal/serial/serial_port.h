@@ -8,6 +8,9 @@
 #include <QString>
 #include <QTimer>
 #include <QStringView>
+
+#include "line/line_options.h"
+
 #include <functional>
 #include <optional>
 
@@ -67,6 +70,16 @@ public:
     void setSettings(const QString& settings);
     QString settings() const { return settingsText_; }
 
+    // Framing and flow control laid over the settings string at every open (Port > Line
+    // settings). Without them the line is the settings string's, without flow control.
+    void setLineOptions(const LineOptions& options);
+    // Applies the line options to the open port now: empty when the line took every choice,
+    // else what it refused. Also kept for lineRefusal().
+    QString applyLineOptionsNow();
+    // What the line refused of the line options at the last open or apply; empty otherwise.
+    // A refusal does not fail the open: the line runs with what it took.
+    QString lineRefusal() const { return lineRefusal_; }
+
     // Opens the device of the current port number. On failure returns false and leaves the
     // reason in errorString().
     bool open();
@@ -74,6 +87,8 @@ public:
     bool isOpen() const;
     QString errorString() const { return errorString_; }
     QString devicePath() const;
+    // The open line's descriptor (-1 when closed), to read its settings back.
+    qintptr handle() const { return port_.isOpen() ? port_.handle() : -1; }
 
     // Takes what the line holds (kTakeBytes at most) into our buffer (up to its bound) and returns
     // the bytes there.
@@ -86,9 +101,14 @@ public:
     bool write(QStringView text);  // one byte per character, as a character frame
 
 signals:
+    void opened();
     // The port is open and about to be closed by close(): last bytes may still be written.
     void aboutToClose();
     void lost();
+    // Every chunk as it left (after a successful write) and as it was taken from the line, in
+    // order; for a traffic log or a reply decoder. The view is valid during the call only.
+    void sent(QByteArrayView bytes);
+    void received(QByteArrayView bytes);
 
 private:
     void onError(QSerialPort::SerialPortError error);
@@ -107,6 +127,8 @@ private:
     PortResolver resolver_;
     int portNumber_ = 0;
     QString settingsText_;
+    std::optional<LineOptions> lineOptions_;
+    QString lineRefusal_;
     bool losing_ = false;
     QString errorString_;
 };

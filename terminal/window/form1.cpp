@@ -14,6 +14,7 @@
 #include "window/connection_bar.h"
 #include "window/control_names.h"
 #include "window/event_hook.h"
+#include "window/extras/terminal_extras.h"
 #include "window/motion_command_bar.h"
 #include "window/pages/auto_send_page.h"
 #include "window/pages/modbus_page.h"
@@ -87,6 +88,9 @@ Form1::Form1(QWidget* parent)
                                                 *mnu_autotest_stop);
     wireEvents();
     Form_Load();
+    extras_ = new tessa::TerminalExtras(this, *mnu_port, *connection_, settings_, modbusPage_,
+                                        [this] { return shownStatusBar(); });
+    connect(modbusPage_, &tessa::ModbusPage::requestSent, extras_, &tessa::TerminalExtras::modbusRequestSent);
 }
 
 Form1::~Form1()

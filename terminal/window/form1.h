@@ -36,6 +36,7 @@ class ReceiveLogs;
 class ReceiveView;
 class SendGuard;
 class SerialPort;
+class TerminalExtras;
 class TestEditPage;
 struct PageServices;
 struct SizeMode;
@@ -115,6 +116,7 @@ private:
     tessa::MotionCommandBar* motionCommandBar_ = nullptr;
     std::unique_ptr<AutoTestView> autoTestView_;
     tessa::AutoTestRunner* autoTestRunner_ = nullptr;
+    tessa::TerminalExtras* extras_ = nullptr;
 
     // Window-level controls.
     QPushButton* Command4 = nullptr;

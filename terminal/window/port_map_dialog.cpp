@@ -31,10 +31,14 @@ PortMapDialog::PortMapDialog(SettingsStore& store, int portNumber, QWidget* pare
     device_->setObjectName(u"DevicePath"_s);
     device_->setEditable(true);
     device_->setMinimumContentsLength(32);
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        const QString description = info.description().isEmpty() ? info.portName() : info.description();
-        device_->addItem(u"%1  (%2)"_s.arg(info.systemLocation(), description), info.systemLocation());
+    for (int number = kLowestPortNumber; number <= kHighestPortNumber; ++number) {
+        watcher_.addPath(store_.portPath(number));
+        watcher_.addPath(qEnvironmentVariable(portEnvironmentVariable(number).toLatin1().constData()));
     }
+    connect(&watcher_, &PortWatcher::appeared, this, &PortMapDialog::listPorts);
+    connect(&watcher_, &PortWatcher::vanished, this, &PortMapDialog::listPorts);
+    watcher_.start();
+    listPorts();
 
     effective_ = new QLabel(this);
     effective_->setObjectName(u"EffectiveDevice"_s);
@@ -51,6 +55,24 @@ PortMapDialog::PortMapDialog(SettingsStore& store, int portNumber, QWidget* pare
     connect(buttons, &QDialogButtonBox::rejected, this, &PortMapDialog::reject);
     connect(number_, &QSpinBox::valueChanged, this, &PortMapDialog::showMappingOf);
     showMappingOf(number_->value());
+}
+
+void PortMapDialog::listPorts()
+{
+    // What the user typed or picked stays in the box while the rows change under it.
+    const QString typed = device_->currentText();
+    const QSignalBlocker quiet(device_);
+    device_->clear();
+    QStringList listed;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        const QString description = info.description().isEmpty() ? info.portName() : info.description();
+        device_->addItem(u"%1  (%2)"_s.arg(info.systemLocation(), description), info.systemLocation());
+        listed << info.systemLocation();
+    }
+    for (const QString& path : watcher_.ports())
+        if (!listed.contains(path))
+            device_->addItem(u"%1  (%2)"_s.arg(path, tr("mapped")), path);
+    device_->setEditText(typed);
 }
 
 void PortMapDialog::showMappingOf(int portNumber)

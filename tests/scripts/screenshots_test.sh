@@ -24,5 +24,12 @@ done
 # Pages differ from each other: a tab that did not switch would give the same picture.
 [ "$(md5sum "$out"/pictures/tessa_wide_tab*.png | cut -d' ' -f1 | sort -u | wc -l)" -eq 4 ] \
   || { echo "FAIL: the four wide pages are not four different pictures"; failures=$((failures + 1)); }
-[ "$failures" -eq 0 ] && echo "screenshots: all 10 pictures written"
+# The Port menu's additions on a pty (socat): the traffic log running, a decoded reply.
+if command -v socat >/dev/null; then
+  for name in tessa_traffic_log tessa_modbus_reply; do
+    head -c 8 "$out/pictures/$name.png" 2>/dev/null | od -An -tx1 | grep -q "89 50 4e 47" \
+      || { echo "FAIL: $name.png missing or not a PNG"; failures=$((failures + 1)); }
+  done
+fi
+[ "$failures" -eq 0 ] && echo "screenshots: all pictures written"
 exit "$failures"

@@ -2,6 +2,7 @@
 #include "serial/port_watcher.h"
 #include "serial/reconnect_policy.h"
 #include "serial/serial_port.h"
+#include "support/pluggable_pty.h"
 #include "support/pty_pair.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 
 using namespace tessa;
 using tessa::testing::FarEnd;
+using tessa::testing::PluggablePty;
 
 namespace {
 
@@ -25,48 +27,6 @@ void runEventsFor(int ms)
 {
     waitFor([] { return false; }, ms);
 }
-
-// A socat pty pair at fixed link paths that can be killed (as an adapter is pulled) and made
-// again at the same paths (plugged back in). socat is ended with SIGTERM so that it removes its
-// links: a link left dangling would point at a /dev/pts number that another program's new pty
-// may take meanwhile on a busy machine.
-class PluggablePty {
-public:
-    PluggablePty()
-        : near_(dir_.filePath(QStringLiteral("near")))
-        , far_(dir_.filePath(QStringLiteral("far")))
-    {
-    }
-    ~PluggablePty() { pull(); }
-
-    QString nearPath() const { return near_; }
-    QString farPath() const { return far_; }
-
-    bool plugIn()
-    {
-        socat_.setProgram(QStringLiteral("socat"));
-        socat_.setArguments({QStringLiteral("pty,raw,echo=0,link=") + near_, QStringLiteral("pty,raw,echo=0,link=") + far_});
-        socat_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        socat_.start();
-        return socat_.waitForStarted(10000) && waitFor([this] { return QFileInfo::exists(near_) && QFileInfo::exists(far_); });
-    }
-    void pull()
-    {
-        if (socat_.state() == QProcess::NotRunning)
-            return;
-        socat_.terminate();
-        if (!socat_.waitForFinished(5000)) {
-            socat_.kill();
-            socat_.waitForFinished(5000);
-        }
-    }
-
-private:
-    QTemporaryDir dir_;
-    QString near_;
-    QString far_;
-    QProcess socat_;
-};
 
 struct Events {
     explicit Events(PortWatcher& watcher)
@@ -174,6 +134,37 @@ TEST_F(ReconnectTest, WhenOffOrCancelledThePortStaysClosed)
     runEventsFor(300);
     EXPECT_FALSE(port.isOpen());
     EXPECT_TRUE(reconnectedTo.isEmpty());
+}
+
+// The window reports a lost port with a message first; a device plugged back in before that is
+// acknowledged shows no appearance to wait for, yet is reopened.
+TEST(ReconnectPolicy, ADeviceAlreadyBackWhenTheLossIsHandledIsReopened)
+{
+    PluggablePty pty;
+    ASSERT_TRUE(pty.plugIn());
+    SerialPort port;
+    port.setPortResolver([&](int) { return pty.nearPath(); });
+    port.setPortNumber(1);
+    port.setSettings(QStringLiteral("115200,n,8,1"));
+    ASSERT_TRUE(port.open()) << port.errorString().toStdString();
+    PortWatcher watcher;
+    watcher.setIntervalMs(50);
+    watcher.start();
+    ReconnectPolicy policy{watcher, [&] { return port.open(); }};
+    policy.setEnabled(true);
+    QStringList reconnectedTo;
+    QObject::connect(&policy, &ReconnectPolicy::reconnected, [&](const QString& p) { reconnectedTo << p; });
+    bool lost = false;
+    QObject::connect(&port, &SerialPort::lost, [&] { lost = true; });
+
+    pty.pull();
+    ASSERT_TRUE(waitFor([&] { return lost; }));
+    ASSERT_TRUE(pty.plugIn());
+    runEventsFor(200);
+    policy.portLost(pty.nearPath());
+    ASSERT_TRUE(waitFor([&] { return !reconnectedTo.isEmpty(); }));
+    EXPECT_EQ(reconnectedTo, QStringList{pty.nearPath()});
+    EXPECT_TRUE(port.isOpen());
 }
 
 int main(int argc, char** argv)

@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <sys/resource.h>
+#include <termios.h>
 
 using namespace tessa;
 using tessa::testing::FarEnd;
@@ -265,4 +266,63 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+// Every chunk is reported once, as it left and as it was taken from the line: what a traffic
+// log or a reply decoder sees is exactly what passed the port.
+TEST_F(SerialPortTest, ReportsEveryChunkSentAndTaken)
+{
+    FarEnd far(pty.farPath());
+    ASSERT_TRUE(far.isOpen());
+    QByteArray sent;
+    QByteArray received;
+    int sentChunks = 0;
+    QObject::connect(&port, &SerialPort::sent, [&](QByteArrayView bytes) { sent += bytes.toByteArray(); ++sentChunks; });
+    QObject::connect(&port, &SerialPort::received, [&](QByteArrayView bytes) { received += bytes.toByteArray(); });
+    ASSERT_TRUE(port.open()) << port.errorString().toStdString();
+
+    EXPECT_TRUE(port.write(QByteArrayView("\x01\x03\x00", 3)));
+    EXPECT_TRUE(port.write(QStringView(u"ab")));
+    EXPECT_EQ(sentChunks, 2);
+    EXPECT_EQ(sent, QByteArray("\x01\x03\x00" "ab", 5));
+    EXPECT_EQ(far.read(5), sent);
+
+    ASSERT_TRUE(far.write(QByteArray("one,")));
+    ASSERT_TRUE(waitFor([&] { return port.bytesWaiting() >= 4; }));
+    ASSERT_TRUE(far.write(QByteArray("two")));
+    QByteArray read;
+    ASSERT_TRUE(waitFor([&] { read += port.readAll(); return read.size() >= 7; }));
+    EXPECT_EQ(read, "one,two");
+    EXPECT_EQ(received, "one,two") << "each byte once, though the first chunk was looked at twice";
+
+    port.close();
+    EXPECT_FALSE(port.write(QByteArrayView("x")));
+    EXPECT_EQ(sentChunks, 2) << "a refused write is not reported";
+}
+
+// Line options are laid over the settings string at every open; a refusal keeps the port open.
+TEST_F(SerialPortTest, LineOptionsApplyAtEveryOpenAndARefusalIsKept)
+{
+    LineOptions options;
+    options.stopBits = 2;
+    options.flowControl = LineOptions::FlowControl::RtsCts;
+    port.setLineOptions(options);
+    ASSERT_TRUE(port.open()) << port.errorString().toStdString();
+    termios tio{};
+    ASSERT_EQ(::tcgetattr(static_cast<int>(port.handle()), &tio), 0);
+    EXPECT_TRUE(tio.c_cflag & CSTOPB);
+    EXPECT_TRUE(tio.c_cflag & CRTSCTS);
+    EXPECT_TRUE(port.lineRefusal().isEmpty());
+
+    options.parity = LineOptions::Parity::Odd;
+    port.setLineOptions(options);
+    port.close();
+    ASSERT_TRUE(port.open());
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_TRUE(port.lineRefusal().contains(QStringLiteral("parity o"))) << port.lineRefusal().toStdString();
+    options.parity = LineOptions::Parity::None;
+    port.setLineOptions(options);
+    const QString refusal = port.applyLineOptionsNow();
+    EXPECT_TRUE(refusal.isEmpty()) << refusal.toStdString();
+    EXPECT_TRUE(port.lineRefusal().isEmpty());
 }

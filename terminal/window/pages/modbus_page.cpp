@@ -157,6 +157,7 @@ void ModbusPage::sendBuilt(const ModbusBuild& build, int crcLowBox, int crcHighB
     crcBytes.append(crcBoxByte(Text26[crcHighBox]));
     services_.port.write(build.frame);
     services_.port.write(crcBytes);
+    emit requestSent(build.frame + crcBytes);
     if (characterView)
         services_.receive.showCharacterView();
     else

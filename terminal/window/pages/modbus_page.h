@@ -31,6 +31,11 @@ public:
     void Command37_Click() { readPanel(1); }
     void Command52_Click() { sendFixedFrame(true); }
     void Command57_Click() { sendFixedFrame(false); }
+signals:
+    // A panel has just written this request (frame and CRC).
+    void requestSent(const QByteArray& request);
+
+public:
     // Keeps each write panel's byte count and shown data boxes in step with its register count.
     void Text26_Change();
 

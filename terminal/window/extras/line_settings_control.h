@@ -1,0 +1,45 @@
+#pragma once
+
+#include "line/line_options.h"
+
+#include <QObject>
+#include <QStringList>
+
+class QAction;
+class QMenu;
+class QRadioButton;
+class QWidget;
+
+namespace tessa {
+
+class SerialPort;
+class SettingsStore;
+
+// Port > "Line settings...": the choice is stored, shown as Option1's caption ("e,8,1"), laid
+// over every open of the port and applied at once to an open port. What the line refuses (a
+// pseudo-terminal has no parity nor 7 data bits) is said in a message at the change, and at a
+// connect unless that device refused the same before (the auto test and a reconnect open the
+// port again and again).
+class LineSettingsControl : public QObject {
+    Q_OBJECT
+public:
+    LineSettingsControl(QWidget* window, QMenu& portMenu, SerialPort& port, SettingsStore& settings);
+
+    LineOptions options() const { return options_; }
+
+private:
+    void menuTriggered();
+    void showCaption();
+    void reportRefusal(const QString& refusal);
+    void reportRefusalAtOpen();
+
+    QWidget* window_;
+    SerialPort& port_;
+    SettingsStore& settings_;
+    LineOptions options_;
+    QAction* action_ = nullptr;
+    QRadioButton* caption_ = nullptr;
+    QStringList reported_;  // device and refusal, said since the choice was last changed
+};
+
+}  // namespace tessa

@@ -1,0 +1,53 @@
+#include "window/extras/modbus_reply_area.h"
+
+#include "modbus/modbus_reply_text.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+
+using namespace Qt::StringLiterals;
+
+namespace tessa {
+
+ModbusReplyArea::ModbusReplyArea(QWidget* parent)
+    : QFrame(parent)
+{
+    setObjectName(u"ModbusReplyArea"_s);
+    caption_ = new QLabel(u"Reply within"_s, this);
+    caption_->setObjectName(u"ModbusReplyCaption"_s);
+    window_ = new QSpinBox(this);
+    window_->setObjectName(u"ModbusReplyWindow"_s);
+    window_->setRange(50, 60000);
+    window_->setSingleStep(100);
+    window_->setSuffix(u" ms"_s);
+    window_->setToolTip(u"How long after a Modbus request its reply is awaited"_s);
+    text_ = new QPlainTextEdit(this);
+    text_->setObjectName(u"ModbusReplyText"_s);
+    text_->setReadOnly(true);
+    text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    text_->setPlaceholderText(u"Decoded reply to the last request"_s);
+
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(caption_, 0, 0);
+    layout->addWidget(window_, 0, 1);
+    layout->setColumnStretch(2, 1);
+    layout->addWidget(text_, 1, 0, 1, 3);
+}
+
+void ModbusReplyArea::showReply(const ModbusReply& reply)
+{
+    const QString shown = modbusReplyText(reply);
+    text_->setPlainText(shown);
+    text_->setToolTip(shown);
+}
+
+QString ModbusReplyArea::text() const
+{
+    return text_->toPlainText();
+}
+
+}  // namespace tessa

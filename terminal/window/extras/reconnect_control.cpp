@@ -1,0 +1,107 @@
+#include "window/extras/reconnect_control.h"
+
+#include "serial/serial_port.h"
+#include "settings/settings_store.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSerialPort>
+#include <QStatusBar>
+
+using namespace Qt::StringLiterals;
+
+namespace tessa {
+
+namespace {
+constexpr int kStatusMs = 15000;
+}  // namespace
+
+ReconnectControl::ReconnectControl(QWidget* window, QMenu& portMenu, SerialPort& port, SettingsStore& settings,
+                                   std::function<QStatusBar*()> statusBar)
+    : QObject(window)
+    , port_(port)
+    , settings_(settings)
+    , statusBar_(std::move(statusBar))
+    , policy_(watcher_, [this] { return reopen(); })
+{
+    action_ = portMenu.addAction(u"&Reconnect when the port returns"_s);
+    action_->setObjectName(u"mnu_port_reconnect"_s);
+    action_->setCheckable(true);
+    const bool on = settings_.read(QString::fromLatin1(kSettingsKey), u"0"_s) == u"1";
+    action_->setChecked(on);
+    policy_.setEnabled(on);
+    connect(action_, &QAction::toggled, this, &ReconnectControl::toggled);
+
+    connectButton_ = window->findChild<QPushButton*>(u"Command1"_s);
+    // A connect or disconnect by hand, or another port number typed, ends the wait.
+    for (const QString& name : {u"Command1"_s, u"Command2"_s})
+        if (auto* button = window->findChild<QPushButton*>(name))
+            connect(button, &QPushButton::clicked, this, &ReconnectControl::handConnectOrDisconnect);
+    if (auto* number = window->findChild<QLineEdit*>(u"Text1"_s))
+        connect(number, &QLineEdit::textEdited, this, &ReconnectControl::handConnectOrDisconnect);
+
+    connect(&port_, &SerialPort::opened, this, [this] { openPath_ = port_.devicePath(); });
+    connect(&port_, &SerialPort::lost, this, &ReconnectControl::onLost);
+    connect(&policy_, &ReconnectPolicy::reconnected, this, [this](const QString& path) {
+        watcher_.stop();
+        say(u"Reconnected to %1"_s.arg(path));
+    });
+    connect(&policy_, &ReconnectPolicy::reconnectFailed, this, [this](const QString& path) {
+        say(u"%1 is back but could not be opened; waiting for it to return again"_s.arg(path));
+    });
+}
+
+void ReconnectControl::toggled(bool on)
+{
+    settings_.write(QString::fromLatin1(kSettingsKey), on ? u"1"_s : u"0"_s);
+    policy_.setEnabled(on);
+    if (!on) {
+        policy_.cancel();
+        watcher_.stop();
+    }
+}
+
+void ReconnectControl::onLost()
+{
+    if (!policy_.isEnabled() || openPath_.isEmpty())
+        return;
+    policy_.portLost(openPath_);
+    if (!watcher_.isActive())
+        watcher_.start();
+    say(u"%1 was lost; it is connected again when it returns"_s.arg(openPath_));
+}
+
+bool ReconnectControl::reopen()
+{
+    // Tried quietly first: the window's Connect answers a failure with a message box, and a
+    // device that has just appeared may refuse for a moment.
+    {
+        QSerialPort probe(openPath_);
+        if (!probe.open(QIODevice::ReadWrite))
+            return false;
+    }
+    if (!connectButton_)
+        return false;
+    reconnecting_ = true;
+    connectButton_->click();
+    reconnecting_ = false;
+    return port_.isOpen();
+}
+
+void ReconnectControl::handConnectOrDisconnect()
+{
+    if (reconnecting_)
+        return;
+    policy_.cancel();
+    watcher_.stop();
+}
+
+void ReconnectControl::say(const QString& text)
+{
+    if (QStatusBar* bar = statusBar_())
+        bar->showMessage(text, kStatusMs);
+}
+
+}  // namespace tessa

@@ -1,0 +1,115 @@
+#include "window/extras/traffic_log_control.h"
+
+#include "serial/serial_port.h"
+#include "window/common_dialog.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QStatusBar>
+
+using namespace Qt::StringLiterals;
+
+namespace tessa {
+
+namespace {
+const QString kStartText = u"&Traffic log..."_s;
+const QString kStopText = u"Stop &traffic log"_s;
+}  // namespace
+
+TrafficLogControl::TrafficLogControl(QWidget* window, QMenu& portMenu, SerialPort& port,
+                                     std::function<QStatusBar*()> statusBar)
+    : QObject(window)
+    , window_(window)
+    , port_(port)
+    , statusBar_(std::move(statusBar))
+{
+    action_ = portMenu.addAction(kStartText);
+    action_->setObjectName(u"mnu_traffic_log"_s);
+    action_->setCheckable(true);
+    connect(action_, &QAction::triggered, this, &TrafficLogControl::menuTriggered);
+
+    dialog_ = new CommonDialog(this);
+    dialog_->setObjectName(u"TrafficLogDialog"_s);
+    dialog_->setFilter(u"Traffic log (*.txt)|*.txt"_s);
+
+    // record() only queues a copy; the port's signals come on the window's thread.
+    connect(&port_, &SerialPort::sent, this, [this](QByteArrayView bytes) { log_.record(TrafficDirection::Tx, bytes); });
+    connect(&port_, &SerialPort::received, this,
+            [this](QByteArrayView bytes) { log_.record(TrafficDirection::Rx, bytes); });
+    connect(&log_, &TrafficLog::failed, this, &TrafficLogControl::onFailed);
+
+    sizeTimer_.setInterval(kStatusIntervalMs);
+    connect(&sizeTimer_, &QTimer::timeout, this, &TrafficLogControl::showSize);
+}
+
+void TrafficLogControl::menuTriggered()
+{
+    if (log_.isRunning())
+        stop();
+    else
+        start();
+    showState();
+}
+
+void TrafficLogControl::start()
+{
+    dialog_->setFileName(QString());
+    if (!dialog_->showSave(window_))
+        return;
+    const QString path = dialog_->fileName();
+    if (!log_.start(path)) {
+        QMessageBox box(QMessageBox::Warning, u"Traffic log"_s,
+                        u"The traffic log could not start: %1"_s.arg(log_.errorString()), QMessageBox::Ok, window_);
+        box.exec();
+    }
+}
+
+void TrafficLogControl::stop()
+{
+    log_.stop();
+}
+
+void TrafficLogControl::showState()
+{
+    const bool running = log_.isRunning();
+    action_->setChecked(running);
+    action_->setText(running ? kStopText : kStartText);
+    if (running) {
+        if (!status_) {
+            status_ = new QLabel(window_);
+            status_->setObjectName(u"TrafficLogStatus"_s);
+            QStatusBar* bar = statusBar_();
+            bar->addPermanentWidget(status_);
+            statusBar_();  // measured again with the label in it
+        }
+        status_->show();
+        showSize();
+        sizeTimer_.start();
+    } else {
+        sizeTimer_.stop();
+        if (status_)
+            status_->hide();
+    }
+}
+
+void TrafficLogControl::showSize()
+{
+    if (!status_ || !log_.isRunning())
+        return;
+    status_->setText(u"Traffic log: %1 %2"_s.arg(QFileInfo(log_.path()).fileName(), trafficSizeText(log_.fileSize())));
+    status_->setToolTip(log_.path());
+}
+
+void TrafficLogControl::onFailed(const QString& message)
+{
+    // The log has stopped itself; the item and the status bar follow before the message.
+    showState();
+    QMessageBox box(QMessageBox::Warning, u"Traffic log"_s, u"The traffic log stopped: %1"_s.arg(message),
+                    QMessageBox::Ok, window_);
+    box.exec();
+}
+
+}  // namespace tessa

@@ -1,0 +1,404 @@
+// The Port menu's traffic log, line settings and reconnect, the port picker's live list and the
+// decoded Modbus reply, driven through the window's own controls against real ptys, files and
+// a libmodbus slave.
+#include "window/form1.h"
+
+#include "serial/serial_port.h"
+#include "settings/settings_store.h"
+#include "support/dialog_answerer.h"
+#include "support/form_test.h"
+#include "support/modbus_slave.h"
+#include "support/pluggable_pty.h"
+#include "support/pty_pair.h"
+#include "support/window_test_main.h"
+#include "trafficlog/traffic_format.h"
+#include "window/extras/modbus_reply_area.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+#include <termios.h>
+
+using tessa::testing::DialogAnswerer;
+using tessa::testing::FarEnd;
+using tessa::testing::ModbusSlave;
+using tessa::testing::PluggablePty;
+
+namespace {
+
+const QString kPortLost = QStringLiteral("通訊埠連線已中斷!");
+
+QString stored(const char* key)
+{
+    return tessa::SettingsStore().read(QString::fromLatin1(key), QStringLiteral("<absent>"));
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Runs answer on the modal dialog of that object name once it is shown (while the window's
+// own exec() waits for it).
+void whenDialogShown(const QString& name, std::function<void(QDialog*)> answer)
+{
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, name, answer] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || dialog->objectName() != name)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        answer(dialog);
+    });
+    poll->start(10);
+}
+
+}  // namespace
+
+class ExtrasWindowTest : public tessa::testing::FormTest {
+    Q_OBJECT
+
+private:
+    void showForm()
+    {
+        form = std::make_unique<Form1>();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+
+    // Port 3 connected to path through the Connect button.
+    void connectTo(const QString& path)
+    {
+        qputenv("TESSA_COM3", path.toLocal8Bit());
+        child<QLineEdit>("Text1")->setText(QStringLiteral("3"));
+        child<QPushButton>("Command1")->click();
+        QVERIFY(form->comm1().isOpen());
+    }
+
+    termios lineSettings()
+    {
+        termios tio{};
+        if (::tcgetattr(static_cast<int>(form->comm1().handle()), &tio) != 0)
+            qFatal("tcgetattr failed");
+        return tio;
+    }
+
+    // Opens Port > Line settings and chooses these items (index per box; -1 leaves a box).
+    void chooseLineSettings(int dataBits, int parity, int stopBits, int flow)
+    {
+        whenDialogShown(QStringLiteral("LineSettingsDialog"), [=](QDialog* dialog) {
+            const auto pick = [dialog](const char* name, int index) {
+                if (index >= 0)
+                    dialog->findChild<QComboBox*>(QString::fromLatin1(name))->setCurrentIndex(index);
+            };
+            pick("LineDataBits", dataBits);
+            pick("LineParity", parity);
+            pick("LineStopBits", stopBits);
+            pick("LineFlowControl", flow);
+            dialog->accept();
+        });
+        child<QAction>("mnu_line_settings")->trigger();
+    }
+
+    void sendLine(const QString& text)
+    {
+        auto* line = child<QLineEdit>("Text7");
+        line->setText(text);
+        QTest::keyClick(line, Qt::Key_Return);
+    }
+
+private slots:
+    void init()
+    {
+        tessa::SettingsStore().clearAll();
+        qunsetenv("TESSA_COM3");
+    }
+
+    void cleanup() { form.reset(); }
+
+    void trafficLogRecordsWhatIsSentAndReceived()
+    {
+        PluggablePty pty;
+        QVERIFY(pty.plugIn());
+        showForm();
+        connectTo(pty.nearPath());
+        FarEnd device(pty.farPath());
+        QVERIFY(device.isOpen());
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("traffic.txt"));
+        DialogAnswerer answerer;
+        answerer.paths << path;
+
+        auto* item = child<QAction>("mnu_traffic_log");
+        QVERIFY(!item->isChecked());
+        item->trigger();
+        QCOMPARE(answerer.shown, 1);
+        QVERIFY(item->isChecked());
+        QCOMPARE(item->text(), QStringLiteral("Stop &traffic log"));
+        auto* status = child<QLabel>("TrafficLogStatus");
+        QVERIFY(status->isVisible());
+        QVERIFY2(status->text().startsWith(QStringLiteral("Traffic log: traffic.txt ")), qPrintable(status->text()));
+
+        sendLine(QStringLiteral("hello"));
+        QVERIFY(device.read(5).startsWith("hello"));
+        QVERIFY(device.write("world!"));
+        QTRY_VERIFY_WITH_TIMEOUT(fileBytes(path).contains("\tRX\t6\t77 6F 72 6C 64 21\tworld!\n"), 5000);
+        QVERIFY(fileBytes(path).contains("\tTX\t"));
+        QVERIFY(fileBytes(path).contains("68 65 6C 6C 6F"));
+        // The status bar follows the file as it grows.
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(),
+                                  QStringLiteral("Traffic log: traffic.txt ") + tessa::trafficSizeText(QFile(path).size()),
+                                  3000);
+        QVERIFY(QFile(path).size() > tessa::trafficHeaderLine().size());
+
+        item->trigger();
+        QVERIFY(!item->isChecked());
+        QCOMPARE(item->text(), QStringLiteral("&Traffic log..."));
+        QVERIFY(!status->isVisible());
+        const QByteArray logged = fileBytes(path);
+        QVERIFY(logged.startsWith(tessa::trafficHeaderLine()));
+        QVERIFY(logged.indexOf("68 65 6C 6C 6F") < logged.indexOf("77 6F 72 6C 64 21"));
+
+        // Nothing more after the stop.
+        sendLine(QStringLiteral("after"));
+        QVERIFY(device.read(5).startsWith("after"));
+        QTest::qWait(400);
+        QCOMPARE(fileBytes(path), logged);
+        QVERIFY(answerer.texts.isEmpty());
+    }
+
+    void trafficLogThatCannotWriteStopsWithOneMessage()
+    {
+        PluggablePty pty;
+        QVERIFY(pty.plugIn());
+        showForm();
+        connectTo(pty.nearPath());
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+        DialogAnswerer answerer;
+        answerer.paths << dir.filePath(QStringLiteral("sub/traffic.txt"));
+        auto* item = child<QAction>("mnu_traffic_log");
+        item->trigger();
+        QVERIFY(item->isChecked());
+
+        QVERIFY(QDir(dir.filePath(QStringLiteral("sub"))).removeRecursively());
+        sendLine(QStringLiteral("lost"));
+        QTRY_COMPARE_WITH_TIMEOUT(answerer.texts.size(), 1, 5000);
+        QVERIFY2(answerer.texts[0].startsWith(QStringLiteral("The traffic log stopped: ")), qPrintable(answerer.texts[0]));
+        QVERIFY(!item->isChecked());
+        QCOMPARE(item->text(), QStringLiteral("&Traffic log..."));
+        QVERIFY(!child<QLabel>("TrafficLogStatus")->isVisible());
+        sendLine(QStringLiteral("more"));
+        QTest::qWait(600);
+        QCOMPARE(answerer.texts.size(), 1);
+    }
+
+    void lineSettingsReachThePortAtConnectAndAtOnce()
+    {
+        PluggablePty pty;
+        QVERIFY(pty.plugIn());
+        showForm();
+        auto* caption = element<QRadioButton>("Option1", 0);
+        QCOMPARE(caption->text(), QStringLiteral("n,8,1"));
+        DialogAnswerer answerer;
+
+        // Chosen while disconnected: taken at the next connect, over the window's "n,8,1".
+        chooseLineSettings(-1, -1, 1, 2);  // 2 stop bits, XON/XOFF
+        QCOMPARE(caption->text(), QStringLiteral("n,8,2"));
+        QCOMPARE(stored("LINE STOP BITS"), QStringLiteral("2"));
+        QCOMPARE(stored("LINE FLOW CONTROL"), QStringLiteral("xon/xoff"));
+        QCOMPARE(stored("LINE DATA BITS"), QStringLiteral("8"));
+        QCOMPARE(stored("LINE PARITY"), QStringLiteral("n"));
+        connectTo(pty.nearPath());
+        termios tio = lineSettings();
+        QVERIFY(tio.c_cflag & CSTOPB);
+        QVERIFY(tio.c_iflag & IXON);
+        QVERIFY(tio.c_iflag & IXOFF);
+        QVERIFY(!(tio.c_cflag & CRTSCTS));
+        QCOMPARE(tio.c_cflag & CSIZE, tcflag_t(CS8));
+        QTest::qWait(100);
+        QVERIFY(answerer.texts.isEmpty());
+
+        // Chosen while connected: on the line at once.
+        chooseLineSettings(-1, -1, 0, 1);  // 1 stop bit, RTS/CTS
+        tio = lineSettings();
+        QVERIFY(!(tio.c_cflag & CSTOPB));
+        QVERIFY(tio.c_cflag & CRTSCTS);
+        QVERIFY(!(tio.c_iflag & IXON));
+        QCOMPARE(caption->text(), QStringLiteral("n,8,1"));
+        QVERIFY(answerer.texts.isEmpty());
+
+        // A pty has no parity: said at once; a connect again to the same device does not repeat it.
+        chooseLineSettings(-1, 1, -1, -1);  // even parity
+        QCOMPARE(caption->text(), QStringLiteral("e,8,1"));
+        QCOMPARE(stored("LINE PARITY"), QStringLiteral("e"));
+        QTRY_COMPARE(answerer.texts.size(), 1);
+        QVERIFY2(answerer.texts[0].contains(QStringLiteral("did not take parity e")), qPrintable(answerer.texts[0]));
+        QVERIFY(form->comm1().isOpen());
+        child<QPushButton>("Command2")->click();
+        child<QPushButton>("Command1")->click();
+        QVERIFY(form->comm1().isOpen());
+        QTest::qWait(200);
+        QCOMPARE(answerer.texts.size(), 1);
+        QVERIFY(lineSettings().c_cflag & CRTSCTS);
+
+        // 7 data bits chosen while disconnected: refused, and said, at the connect.
+        child<QPushButton>("Command2")->click();
+        chooseLineSettings(0, 0, -1, -1);
+        QCOMPARE(caption->text(), QStringLiteral("n,7,1"));
+        QCOMPARE(stored("LINE DATA BITS"), QStringLiteral("7"));
+        QTest::qWait(100);
+        QCOMPARE(answerer.texts.size(), 1);
+        child<QPushButton>("Command1")->click();
+        QVERIFY(form->comm1().isOpen());
+        QTRY_COMPARE(answerer.texts.size(), 2);
+        QVERIFY2(answerer.texts[1].contains(QStringLiteral("did not take 7 data bits")), qPrintable(answerer.texts[1]));
+        QVERIFY(!answerer.texts[1].contains(QStringLiteral("parity")));
+    }
+
+    void reconnectsWhenThePortReturnsOnlyWhenAskedTo()
+    {
+        PluggablePty pty;
+        QVERIFY(pty.plugIn());
+        showForm();
+        auto* item = child<QAction>("mnu_port_reconnect");
+        QVERIFY(item->isCheckable());
+        QVERIFY(!item->isChecked());
+        connectTo(pty.nearPath());
+        auto* connect = child<QPushButton>("Command1");
+        auto* disconnect = child<QPushButton>("Command2");
+        DialogAnswerer answerer;
+
+        // Off: the loss is reported once and the port stays closed when the device returns.
+        pty.pull();
+        QTRY_COMPARE_WITH_TIMEOUT(answerer.texts, QStringList{kPortLost}, 5000);
+        QVERIFY(!connect->isHidden());
+        QVERIFY(pty.plugIn());
+        QTest::qWait(1500);
+        QVERIFY(!form->comm1().isOpen());
+        QVERIFY(disconnect->isHidden());
+
+        item->trigger();
+        QVERIFY(item->isChecked());
+        QCOMPARE(stored("RECONNECT WHEN PORT RETURNS"), QStringLiteral("1"));
+        connect->click();
+        QVERIFY(form->comm1().isOpen());
+
+        // On: the same one message, then connected again by itself at the same path.
+        pty.pull();
+        QTRY_COMPARE_WITH_TIMEOUT(answerer.texts.size(), 2, 5000);
+        QCOMPARE(answerer.texts[1], kPortLost);
+        QVERIFY(!form->comm1().isOpen());
+        QVERIFY(pty.plugIn());
+        QTRY_VERIFY_WITH_TIMEOUT(form->comm1().isOpen(), 10000);
+        QVERIFY(connect->isHidden());
+        QVERIFY(!disconnect->isHidden());
+        QVERIFY2(form->statusBar()->currentMessage() == QStringLiteral("Reconnected to ") + pty.nearPath(),
+                 qPrintable(form->statusBar()->currentMessage()));
+        QCOMPARE(answerer.texts.size(), 2);
+        FarEnd device(pty.farPath());
+        QVERIFY(device.isOpen());
+        sendLine(QStringLiteral("back"));
+        QVERIFY(device.read(4).startsWith("back"));
+
+        // The choice is kept for the next start.
+        form.reset();
+        showForm();
+        QVERIFY(child<QAction>("mnu_port_reconnect")->isChecked());
+    }
+
+    void portPickerListsPortsAsTheyComeAndGo()
+    {
+        PluggablePty pty;
+        tessa::SettingsStore().setPortPath(7, pty.nearPath());
+        showForm();
+        bool listedAtFirst = true;
+        bool appeared = false;
+        bool vanished = false;
+        QString typed;
+        whenDialogShown(QStringLiteral("PortMapDialog"), [&](QDialog* dialog) {
+            auto* device = dialog->findChild<QComboBox*>(QStringLiteral("DevicePath"));
+            const auto listed = [&] { return device->findData(pty.nearPath()) >= 0; };
+            listedAtFirst = listed();
+            device->setEditText(QStringLiteral("/dev/typed-by-hand"));
+            if (pty.plugIn())
+                appeared = QTest::qWaitFor(listed, 5000);
+            pty.pull();
+            vanished = QTest::qWaitFor([&] { return !listed(); }, 5000);
+            typed = device->currentText();
+            dialog->reject();
+        });
+        child<QAction>("mnu_port_map")->trigger();
+        QVERIFY(!listedAtFirst);
+        QVERIFY(appeared);
+        QVERIFY(vanished);
+        QCOMPARE(typed, QStringLiteral("/dev/typed-by-hand"));
+    }
+
+    void modbusReplyIsDecodedOnTheModbusPage()
+    {
+        PluggablePty pty;
+        QVERIFY(pty.plugIn());
+        ModbusSlave slave(pty.farPath());
+        QVERIFY(slave.ready());
+        showForm();
+        auto* tabs = child<QTabWidget>("SSTab1");
+        QWidget* page = tabs->widget(3);
+        tabs->setCurrentIndex(3);
+        auto* area = child<tessa::ModbusReplyArea>("ModbusReplyArea");
+        QVERIFY(area->isVisible());
+        QCOMPARE(area->parentWidget(), page);
+        // In free room: inside the page, over none of its own controls.
+        QVERIFY(page->rect().contains(area->geometry()));
+        for (QWidget* control : page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            if (control != area)
+                QVERIFY2(!control->geometry().intersects(area->geometry()), qPrintable(control->objectName()));
+        auto* text = child<QPlainTextEdit>("ModbusReplyText");
+        auto* window = child<QSpinBox>("ModbusReplyWindow");
+        QCOMPARE(window->value(), 1000);
+        connectTo(pty.nearPath());
+
+        child<QPushButton>("Command35")->click();  // holding register 0x200, one
+        QTRY_VERIFY_WITH_TIMEOUT(text->toPlainText().contains(QStringLiteral("512 (0x0200) = 4660 (0x1234)")), 5000);
+        QVERIFY(text->toPlainText().startsWith(QStringLiteral("Slave 1, function 03")));
+        child<QPushButton>("Command37")->click();  // 0x201, two
+        QTRY_VERIFY_WITH_TIMEOUT(text->toPlainText().contains(QStringLiteral("514 (0x0202) = 66 (0x0042)")), 5000);
+        QVERIFY(text->toPlainText().contains(QStringLiteral("513 (0x0201) = 43981 (0xABCD)")));
+        QCOMPARE(slave.answered.load(), 2);
+
+        // A slave that does not answer: "no reply" once the window (stored) has passed.
+        window->setValue(300);
+        QCOMPARE(stored("MODBUS REPLY WINDOW MS"), QStringLiteral("300"));
+        QLineEdit* id = nullptr;
+        for (QLineEdit* box : form->findChildren<QLineEdit*>(QStringLiteral("Text26")))
+            if (box->property("index").toInt() == 26)
+                id = box;
+        QVERIFY(id);
+        id->setText(QStringLiteral("05"));
+        child<QPushButton>("Command35")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(text->toPlainText(), QStringLiteral("No reply in 300 ms"), 5000);
+    }
+};
+
+TESSA_WINDOW_TEST_MAIN(ExtrasWindowTest)
+#include "extras_window_test.moc"
