@@ -10,13 +10,7 @@ namespace {
 
 using ktr4test::RegisterWrite;
 
-class AuxMotion : public ktr4test::SimCardTest {
- protected:
-  void SetUp() override {
-    SimCardTest::SetUp();
-    start({0});
-  }
-};
+using AuxMotion = ktr4test::OneCardTest;
 
 TEST_F(AuxMotion, BacklashAmountModeAndTableFields) {
   set_reg(0, 1, 0xE1, 0xC000FFFFu);  // pulser bits 14-15 and above must survive

@@ -23,13 +23,7 @@ uint32_t units(int64_t speed, uint32_t mg) {
   return static_cast<uint32_t>(std::clamp<int64_t>(value, 1, 65535));
 }
 
-class Homing : public ktr4test::SimCardTest {
- protected:
-  void SetUp() override {
-    SimCardTest::SetUp();
-    start({0});
-  }
-};
+using Homing = ktr4test::OneCardTest;
 
 TEST(HomingRate, SlowestForZeroTimeEqualSpeedsOrAStartAboveTheMaximum) {
   EXPECT_EQ(ktr4::homing_rate(0.0, 100, 5000), 65535u);
@@ -107,9 +101,7 @@ TEST_F(Homing, ContinuousModeUsesPreRegistersButTheOperatingCorrectionRegister) 
   ASSERT_EQ(KTR4_set_continuous_flag(0, 2, 1), KTR4_OK);
   set_status(0, 2, KTR4SIM_MAIN_STATUS, 0);  // running, buffer free
   EXPECT_EQ(KTR4_start_homing(0, 2, 100, 1000, 0.1, 0), KTR4_OK);
-  std::vector<uint32_t> codes;
-  for (const auto& w : register_writes()) codes.push_back(w.code);
-  EXPECT_EQ(codes, (std::vector<uint32_t>{0x81, 0x82, 0x83, 0x84, 0x85, 0x87, 0x9B}));
+  EXPECT_EQ(written_codes(), (std::vector<uint32_t>{0x81, 0x82, 0x83, 0x84, 0x85, 0x87, 0x9B}));
 }
 
 TEST_F(Homing, OriginSearchWritesTheAmountFirstAndClearsTheHomeMode) {

@@ -1,4 +1,5 @@
-// TTL I/O line routing.
+// Pin configuration against the simulated card: the TTL I/O routing, the output, input,
+// ERC, compare, SD/INP/PCS, latch and alarm pins, their register bits, readbacks and refusals.
 #include <gtest/gtest.h>
 
 #include "frame/card_table.h"
@@ -10,15 +11,9 @@ namespace {
 
 using ktr4test::RegisterWrite;
 
-class TtlIoMode : public ktr4test::SimCardTest {
- protected:
-  void SetUp() override {
-    SimCardTest::SetUp();
-    start({0});
-  }
-};
+using Pins = ktr4test::OneCardTest;
 
-TEST_F(TtlIoMode, EachModeSendsItsCommandsThenRoutesAxisOneThenTwo) {
+TEST_F(Pins, TtlIoEachModeSendsItsCommandsThenRoutesAxisOneThenTwo) {
   const uint32_t base = 0xFFFFC03Fu;  // all bits outside 6-13 set
   struct Case {
     uint8_t mode;
@@ -40,14 +35,14 @@ TEST_F(TtlIoMode, EachModeSendsItsCommandsThenRoutesAxisOneThenTwo) {
   }
 }
 
-TEST_F(TtlIoMode, ModeFourIsRefusedBeforeAnyCommand) {
+TEST_F(Pins, TtlIoModeFourIsRefusedBeforeAnyCommand) {
   EXPECT_EQ(KTR4_config_TTL_IO_MODE(0, 4), KTR4_ERR_RANGE);
   EXPECT_TRUE(trace().empty());
   EXPECT_EQ(KTR4_config_TTL_IO_MODE(16, 4), KTR4_ERR_CARD);
   EXPECT_EQ(KTR4_config_TTL_IO_MODE(1, 4), KTR4_ERR_NOT_INITIALISED);
 }
 
-TEST_F(TtlIoMode, ReturnsTheLastWriteAndSkipsAWriteWhoseReadFailed) {
+TEST_F(Pins, TtlIoReturnsTheLastWriteAndSkipsAWriteWhoseReadFailed) {
   ktr4sim_fail(50, 5, 0, 1);  // axis 1's read fails
   EXPECT_EQ(KTR4_config_TTL_IO_MODE(0, 3), KTR4_OK);
   const auto writes = register_writes();
@@ -58,18 +53,6 @@ TEST_F(TtlIoMode, ReturnsTheLastWriteAndSkipsAWriteWhoseReadFailed) {
   ktr4sim_fail(50, 7, 1, 1);  // axis 2's read fails: nothing later can mask it
   EXPECT_EQ(KTR4_config_TTL_IO_MODE(0, 3), 7);
 }
-
-}  // namespace
-
-namespace {
-
-class Pins : public ktr4test::SimCardTest {
- protected:
-  void SetUp() override {
-    SimCardTest::SetUp();
-    start({0});
-  }
-};
 
 TEST_F(Pins, InitCardDefaultsReadBackAsTheCardsDocumentedState) {
   ASSERT_EQ(KTR4_init_card(0), KTR4_OK);

@@ -17,13 +17,7 @@ namespace {
 
 using ktr4test::RegisterWrite;
 
-class Pulser : public ktr4test::SimCardTest {
- protected:
-  void SetUp() override {
-    SimCardTest::SetUp();
-    start({0});
-  }
-};
+using Pulser = ktr4test::OneCardTest;
 
 TEST_F(Pulser, ModeFieldAndCounter) {
   set_reg(0, 1, 0xDD, 0xFFFFFFFFu);
@@ -282,16 +276,11 @@ TEST_F(Follower, TheTimerFollowsOnItsOwnAndStopsAtClose) {
   ASSERT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 1), KTR4_OK);
   ktr4::start_follower_timer();
   set_reg(0, 1, 0xE6, 1040);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   int32_t target = 0;
-  while (std::chrono::steady_clock::now() < deadline) {
-    {
-      std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
-      target = ktr4::axis_state(0, 0).pulser.follower.target;
-    }
-    if (target == 240) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  ktr4test::eventually([&] {
+    std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
+    return (target = ktr4::axis_state(0, 0).pulser.follower.target) == 240;
+  });
   EXPECT_EQ(target, 240);
   EXPECT_EQ(KTR4_close(), KTR4_OK);
   ktr4sim_trace_clear();

@@ -10,13 +10,7 @@ namespace {
 
 using ktr4test::RegisterWrite;
 
-class Status : public ktr4test::SimCardTest {
- protected:
-  void SetUp() override {
-    SimCardTest::SetUp();
-    start({0});
-  }
-};
+using Status = ktr4test::OneCardTest;
 
 TEST_F(Status, CountersRoundTripAsSignedValues) {
   EXPECT_EQ(KTR4_set_current_position(0, 1, -123456), KTR4_OK);
