@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "frame/card_table.h"
 #include "homing.h"
@@ -111,8 +112,7 @@ TEST_F(Homing, OriginSearchWritesTheAmountFirstAndClearsTheHomeMode) {
   ASSERT_EQ(writes.size(), 9u);
   EXPECT_EQ(writes.front(), (RegisterWrite{0, 0x90, static_cast<uint32_t>(-4000)}));
   EXPECT_EQ(writes[6].value & 0x7Fu, 0x1Du);
-  EXPECT_EQ(writes[7].code, 0x9Bu);
-  EXPECT_EQ(writes[8], (RegisterWrite{0, 0x9E, 0x01F020F0u}));
+  EXPECT_EQ(std::tuple(writes[7].code, writes[8]), std::tuple(0x9Bu, (RegisterWrite{0, 0x9E, 0x01F020F0u})));
   EXPECT_EQ(commands(), (std::vector<uint32_t>{0x0153}));
 
   ktr4sim_trace_clear();

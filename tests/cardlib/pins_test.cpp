@@ -2,6 +2,8 @@
 // ERC, compare, SD/INP/PCS, latch and alarm pins, their register bits, readbacks and refusals.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "frame/card_table.h"
 #include "ktr4.h"
 #include "ktr4sim.h"
@@ -61,13 +63,11 @@ TEST_F(Pins, InitCardDefaultsReadBackAsTheCardsDocumentedState) {
     EXPECT_EQ(KTR4_readback_pulse_outmode(0, axis, &mode), KTR4_OK);
     EXPECT_EQ(mode, 5);  // code 7
     EXPECT_EQ(KTR4_readback_pulse_inmode(0, axis, &mode, &option), KTR4_OK);
-    EXPECT_EQ(mode, 2);
-    EXPECT_EQ(option, 0);
+    EXPECT_EQ(std::tuple(mode, option), std::tuple(2, 0));
     EXPECT_EQ(KTR4_readback_CMP_OUT(0, axis, &mode, &state), KTR4_OK);
     EXPECT_EQ(mode, 0);
     EXPECT_EQ(KTR4_readback_ERC_PIN(0, axis, &a, &b, &width, &code, &state), KTR4_OK);
-    EXPECT_EQ(width, 7);
-    EXPECT_EQ(code, 3);
+    EXPECT_EQ(std::tuple(width, code), std::tuple(7, 3));
     uint16_t amount = 9;
     uint32_t speed = 0;
     EXPECT_EQ(KTR4_readback_backlash_comp(0, axis, &amount, &a, &speed), KTR4_OK);
@@ -101,14 +101,10 @@ TEST_F(Pins, ErcWidthIsForcedWhenOptionAIsOffAndCodesAreMapped) {
   EXPECT_EQ(KTR4_config_ERC_PIN(0, 1, 0, 1, 2, 3), KTR4_OK);
   uint8_t a = 9, b = 9, width = 9, code = 9, state = 9;
   EXPECT_EQ(KTR4_readback_ERC_PIN(0, 1, &a, &b, &width, &code, &state), KTR4_OK);
-  EXPECT_EQ(a, 0);
-  EXPECT_EQ(b, 1);
-  EXPECT_EQ(width, 7);
-  EXPECT_EQ(code, 2);
+  EXPECT_EQ(std::tuple(a, b, width, code), std::tuple(0, 1, 7, 2));
   EXPECT_EQ(KTR4_config_ERC_PIN(0, 1, 1, 0, 2, 2), KTR4_OK);
   EXPECT_EQ(KTR4_readback_ERC_PIN(0, 1, &a, &b, &width, &code, &state), KTR4_OK);
-  EXPECT_EQ(width, 2);
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(std::tuple(width, code), std::tuple(2, 0));
   EXPECT_EQ(reg(0, 1, 0xDC), (1u << 11) | (2u << 12));
 
   ktr4sim_trace_clear();
@@ -142,14 +138,12 @@ TEST_F(Pins, EnablesLiveInTheShadowAndSurviveInitCard) {
   EXPECT_EQ(KTR4_readback_SD_PIN(0, 3, &enable, &o6, &o5, &o4, &state), KTR4_OK);
   EXPECT_EQ(enable, 1);  // from the shadow, whatever the card now holds
   EXPECT_EQ(o6, 0);  // the card's defaults now: 0xB0077007 has bits 4-6 clear
-  EXPECT_EQ(o4, 0);
-  EXPECT_EQ(state, 1);
+  EXPECT_EQ(std::tuple(o4, state), std::tuple(0, 1));
 
   EXPECT_EQ(KTR4_config_PCS_PIN(0, 3, 0, 1), KTR4_OK);
   uint8_t option = 0;
   EXPECT_EQ(KTR4_readback_PCS_PIN(0, 3, &enable, &option, &state), KTR4_OK);
-  EXPECT_EQ(enable, 0);
-  EXPECT_EQ(option, 1);
+  EXPECT_EQ(std::tuple(enable, option), std::tuple(0, 1));
 }
 
 TEST_F(Pins, ReadbacksReadShadowThenWordThenInputs) {
@@ -182,13 +176,10 @@ TEST_F(Pins, LatchAndWordOneBitsOfTheSingleBitMembers) {
 
   uint8_t v1 = 0, v2 = 0, state = 0;
   EXPECT_EQ(KTR4_readback_LTC_PIN(0, 2, &v1, &v2, &state), KTR4_OK);
-  EXPECT_EQ(v1, 1);
-  EXPECT_EQ(v2, 1);
+  EXPECT_EQ(std::tuple(v1, v2), std::tuple(1, 1));
   set_status(0, 2, KTR4SIM_SUB_STATUS, 1u << 11);
   EXPECT_EQ(KTR4_readback_ALM_PIN(0, 2, &v1, &v2, &state), KTR4_OK);
-  EXPECT_EQ(v1, 1);
-  EXPECT_EQ(v2, 0);
-  EXPECT_EQ(state, 1);
+  EXPECT_EQ(std::tuple(v1, v2, state), std::tuple(1, 0, 1));
   EXPECT_EQ(KTR4_readback_EL_MODE(0, 2, &v1), KTR4_OK);
   EXPECT_EQ(v1, 1);
   EXPECT_EQ(KTR4_readback_HOME_pin_logic(0, 2, &v1), KTR4_OK);

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QRandomGenerator>
+#include <tuple>
 
 using namespace tessa;
 
@@ -34,21 +35,17 @@ TEST(ModBusCrc16, KnownFramesGiveTheirTextPair)
 {
     LastCrcText pair;
     ModBusCRC16(QByteArrayView("123456789"), pair);
-    EXPECT_EQ(pair.low, "37");
-    EXPECT_EQ(pair.high, "4B");
+    EXPECT_EQ(std::tuple(pair.low, pair.high), std::tuple("37", "4B"));
 
     ModBusCRC16(bytesOf({0x01, 0x03, 0x00, 0x00, 0x00, 0x0A}), pair);
-    EXPECT_EQ(pair.low, "C5");
-    EXPECT_EQ(pair.high, "CD");
+    EXPECT_EQ(std::tuple(pair.low, pair.high), std::tuple("C5", "CD"));
 
     ModBusCRC16(bytesOf({0x00}), pair);
-    EXPECT_EQ(pair.low, "BF");
-    EXPECT_EQ(pair.high, "40");
+    EXPECT_EQ(std::tuple(pair.low, pair.high), std::tuple("BF", "40"));
 
     // Read panel defaults of the device panels: 01 03 02 00 00 01 -> 85 B2.
     ModBusCRC16(bytesOf({0x01, 0x03, 0x02, 0x00, 0x00, 0x01}), pair);
-    EXPECT_EQ(pair.low, "85");
-    EXPECT_EQ(pair.high, "B2");
+    EXPECT_EQ(std::tuple(pair.low, pair.high), std::tuple("85", "B2"));
 }
 
 TEST(ModBusCrc16, TextHasNoLeadingZero)
@@ -149,8 +146,7 @@ TEST(ChecksumFrame, DesignValues)
 {
     std::array<QString, kChecksumBoxCount> boxes{"11", "22"};
     ChecksumFrameResult r = buildChecksumFrame(boxes, false);
-    EXPECT_EQ(r.badBox, -1);
-    EXPECT_EQ(r.frame, bytesOf({0x11, 0x22}));
+    EXPECT_EQ(std::tuple(r.badBox, r.frame), std::tuple(-1, bytesOf({0x11, 0x22})));
 
     r = buildChecksumFrame(boxes, true);
     EXPECT_EQ(r.frame, bytesOf({0x11, 0x22, 0x33}));
