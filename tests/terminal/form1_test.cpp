@@ -182,29 +182,25 @@ private slots:
         store.write(QStringLiteral("Width_type"), QStringLiteral("0"));
         form = std::make_unique<Form1>();
         Form1* f = form.get();
-        QCOMPARE(f->width(), px(9150, f));
-        QCOMPARE(f->height(), py(12365, f));
-        QVERIFY(!child<QFrame>("Line1")->isHidden());
-        QVERIFY(child<QAction>("mnu_screen_narrow")->isChecked());
-        QVERIFY(!child<QAction>("mu_screen_w")->isChecked());
-        QCOMPARE(child<tessa::ReceiveView>("Text6")->geometry(), QRect(px(240, f), py(7500, f), px(8655, f), py(4100, f)));
-        QCOMPARE(child<tessa::ReceiveView>("Text4")->geometry(), child<tessa::ReceiveView>("Text6")->geometry());
-        QCOMPARE(child<QLabel>("Label3")->pos(), QPoint(px(240, f), py(7000, f)));
-        QCOMPARE(child<QPushButton>("Command16")->pos(), QPoint(px(2520, f), py(7000, f)));
-        QCOMPARE(child<QPushButton>("Command14")->pos(), QPoint(px(4080, f), py(7000, f)));
+        tessa::testing::verifyDesigned(*form, {
+            {"", "width", px(9150, f)}, {"", "height", py(12365, f)}, {"Line1", "hidden", false},
+            {"mnu_screen_narrow", "checked", true}, {"mu_screen_w", "checked", false},
+            {"Text6", "geometry", QRect(px(240, f), py(7500, f), px(8655, f), py(4100, f))},
+            {"Text4", "geometry", QRect(px(240, f), py(7500, f), px(8655, f), py(4100, f))},
+            {"Label3", "pos", QPoint(px(240, f), py(7000, f))}, {"Command16", "pos", QPoint(px(2520, f), py(7000, f))},
+            {"Command14", "pos", QPoint(px(4080, f), py(7000, f))},
+        });
 
         child<QAction>("mu_screen_w")->trigger();
         QCOMPARE(store.read(QStringLiteral("Width_type"), QString()), QStringLiteral("1"));
-        QCOMPARE(f->width(), px(16425, f));
-        QCOMPARE(f->height(), py(7410, f));
-        QVERIFY(child<QFrame>("Line1")->isHidden());
-        QVERIFY(child<QAction>("mu_screen_w")->isChecked());
-        QVERIFY(!child<QAction>("mnu_screen_narrow")->isChecked());
-        QCOMPARE(child<tessa::ReceiveView>("Text6")->geometry(), QRect(px(9000, f), py(1320, f), px(7215, f), py(5100, f)));
-        QCOMPARE(child<tessa::ReceiveView>("Text4")->geometry(), child<tessa::ReceiveView>("Text6")->geometry());
-        QCOMPARE(child<QLabel>("Label3")->pos(), QPoint(px(9840, f), py(840, f)));
-        QCOMPARE(child<QPushButton>("Command16")->pos(), QPoint(px(12120, f), py(840, f)));
-        QCOMPARE(child<QPushButton>("Command14")->pos(), QPoint(px(13680, f), py(840, f)));
+        tessa::testing::verifyDesigned(*form, {
+            {"", "width", px(16425, f)}, {"", "height", py(7410, f)}, {"Line1", "hidden", true},
+            {"mu_screen_w", "checked", true}, {"mnu_screen_narrow", "checked", false},
+            {"Text6", "geometry", QRect(px(9000, f), py(1320, f), px(7215, f), py(5100, f))},
+            {"Text4", "geometry", QRect(px(9000, f), py(1320, f), px(7215, f), py(5100, f))},
+            {"Label3", "pos", QPoint(px(9840, f), py(840, f))}, {"Command16", "pos", QPoint(px(12120, f), py(840, f))},
+            {"Command14", "pos", QPoint(px(13680, f), py(840, f))},
+        });
 
         child<QAction>("mnu_screen_narrow")->trigger();
         QCOMPARE(store.read(QStringLiteral("Width_type"), QString()), QStringLiteral("0"));
