@@ -274,12 +274,7 @@ private slots:
         content[5000] = '\xFF';
         content[9999] = '\xFF';
         content[4999] = '\x00';
-        const QString path = dir.filePath(QStringLiteral("program.txt"));
-        {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            QCOMPARE(file.write(content), content.size());
-        }
+        const QString path = tessa::testing::writeFile(dir.filePath(QStringLiteral("program.txt")), content);
         {
             DialogAnswerer dialog(DialogAnswerer::RealFileDialog);
             dialog.paths << path;

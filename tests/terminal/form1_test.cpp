@@ -220,9 +220,7 @@ private slots:
 
     void baudRateListIgnoresTypingAndStoresTheChosenRow()
     {
-        form = std::make_unique<Form1>();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        showForm();
         auto* combo1 = child<QComboBox>("Combo1");
         combo1->setFocus();
         QTest::keyClicks(combo1, QStringLiteral("42"));
@@ -318,9 +316,7 @@ private slots:
 
     void typingIntoText1WhileConnectedDisconnects()
     {
-        form = std::make_unique<Form1>();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        showForm();
         connectToPty();
         auto* text1 = child<QLineEdit>("Text1");
         text1->setFocus();
@@ -348,9 +344,7 @@ private slots:
 
     void commandLineSendsVerByteForByte()
     {
-        form = std::make_unique<Form1>();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        showForm();
         connectToPty();
         FarEnd far(pty->farPath());
         QVERIFY(far.isOpen());
@@ -381,9 +375,7 @@ private slots:
 
     void historyKeepsTheLastEightLinesAndResends()
     {
-        form = std::make_unique<Form1>();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        showForm();
         connectToPty();
         FarEnd far(pty->farPath());
         auto* text7 = child<QLineEdit>("Text7");
@@ -417,9 +409,7 @@ private slots:
 
     void commandLineIsGuardedWhileNotConnected()
     {
-        form = std::make_unique<Form1>();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        showForm();
         auto* text7 = child<QLineEdit>("Text7");
         DialogAnswerer answers;
         QTest::mouseClick(text7, Qt::LeftButton);
@@ -482,8 +472,7 @@ private slots:
 
     void readThatPassesTheLimitIsShownAtOnce()
     {
-        form = std::make_unique<Form1>();
-        form->show();
+        showForm();
         connectToPty();
         FarEnd far(pty->farPath());
         auto* text4 = child<tessa::ReceiveView>("Text4");
@@ -504,8 +493,7 @@ private slots:
 
     void hiddenViewCatchesUpWhenShown()
     {
-        form = std::make_unique<Form1>();
-        form->show();
+        showForm();
         connectToPty();
         FarEnd far(pty->farPath());
         auto* text4 = child<tessa::ReceiveView>("Text4");
@@ -668,9 +656,7 @@ private slots:
 
     void closingTheWindowClosesThePort()
     {
-        form = std::make_unique<Form1>();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        showForm();
         connectToPty();
         QVERIFY(form->close());
         QVERIFY(!form->comm1().isOpen());

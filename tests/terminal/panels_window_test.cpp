@@ -629,12 +629,7 @@ private slots:
             content[i] = static_cast<char>((i * 31) & 0xFF);
         content[0] = '\x00';
         content[9999] = '\xFF';
-        const QString full = dir.filePath(QStringLiteral("program.txt"));
-        {
-            QFile f(full);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(content);
-        }
+        const QString full = tessa::testing::writeFile(dir.filePath(QStringLiteral("program.txt")), content);
         far.write(QByteArray("old"));
         QTRY_VERIFY_WITH_TIMEOUT(!form->receiveLogs().hexLog().isEmpty(), 5000);
         {
@@ -650,12 +645,7 @@ private slots:
         QVERIFY(form->receiveLogs().hexLog().isEmpty());
 
         // One byte more: the message, no data, the jog buttons stay off until "Stop".
-        const QString over = dir.filePath(QStringLiteral("over.txt"));
-        {
-            QFile f(over);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(content + 'x');
-        }
+        const QString over = tessa::testing::writeFile(dir.filePath(QStringLiteral("over.txt")), content + 'x');
         {
             DialogAnswerer answers;
             answers.paths << over;
@@ -681,11 +671,7 @@ private slots:
         QVERIFY(!button("Command25")->isEnabled());
 
         // An empty file completes a download of nothing.
-        const QString empty = dir.filePath(QStringLiteral("empty.txt"));
-        {
-            QFile f(empty);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-        }
+        const QString empty = tessa::testing::writeFile(dir.filePath(QStringLiteral("empty.txt")), {});
         {
             DialogAnswerer answers;
             answers.paths << empty;
@@ -722,12 +708,7 @@ private slots:
         connectToPty();
         FarEnd far(pty->farPath());
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("param.txt"));
-        {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(hex("00FF0D0A1AFF00"));
-        }
+        const QString path = tessa::testing::writeFile(dir.filePath(QStringLiteral("param.txt")), hex("00FF0D0A1AFF00"));
         button("Command24")->setEnabled(false);
         {
             DialogAnswerer dialog;

@@ -447,10 +447,7 @@ private slots:
     {
         QTemporaryDir dir;
         const auto write = [&](const QString& name, const QByteArray& content) {
-            QFile f(dir.filePath(name));
-            if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
-                qFatal("cannot write %s", qPrintable(name));
-            return f.fileName();
+            return tessa::testing::writeFile(dir.filePath(name), content);
         };
         DialogAnswerer answers;
         addData(QStringLiteral("old"), false, false);

@@ -12,6 +12,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QDebug>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QObject>
@@ -70,6 +71,15 @@ inline void verifyDesigned(QObject& form, std::initializer_list<Designed> table)
                                                      .arg(name, QString::fromLatin1(row.property), describe(actual),
                                                           describe(row.value))));
     }
+}
+
+// A file of this content at path, for the file dialogs to pick; its path.
+inline QString writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
 }
 
 class FormTest : public QObject {
