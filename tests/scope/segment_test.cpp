@@ -13,7 +13,6 @@
 #include <memory>
 #include <vector>
 #include <thread>
-#include <tuple>
 
 #include "scope/scope_seqlock.h"
 #include "segment_reader.h"
@@ -93,7 +92,8 @@ TEST(ScopeSeqlock, ReaderThreadNeverSeesATornState) {
   EXPECT_EQ(s.sample, kWrites);
   EXPECT_TRUE(consistent(s));
   EXPECT_GT(reads, 0u);
-  EXPECT_EQ(std::tuple(torn, backwards), std::tuple(0u, 0u));
+  EXPECT_EQ(torn, 0u);
+  EXPECT_EQ(backwards, 0u);
 }
 
 TEST(ScopeSeqlock, ReadFailsWhileTheWriterIsInside) {
