@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <span>
+#include <tuple>
 
 #include "ktr4.h"
 #include "motion/arc/arc_geometry.h"
@@ -19,32 +20,27 @@ TEST(CentreCorrection, StepsTowardTheEndUntilTheEndIsNoFarther) {
   int32_t cx = 40, cy = 0;
   for (int32_t step = 1; step <= 9; ++step) {
     ASSERT_EQ(correct_arc_centre(100, 0, cx, cy, &cx, &cy), kArcCentreStillShort) << step;
-    EXPECT_EQ(cx, 40 + step);
-    EXPECT_EQ(cy, 0);
+    EXPECT_EQ(std::tuple(cx, cy), std::tuple(40 + step, 0));
   }
   EXPECT_EQ(correct_arc_centre(100, 0, cx, cy, &cx, &cy), KTR4_OK);
-  EXPECT_EQ(cx, 50);
-  EXPECT_EQ(cy, 0);
+  EXPECT_EQ(std::tuple(cx, cy), std::tuple(50, 0));
 }
 
 TEST(CentreCorrection, CentresThatNeedNothingOrOneStep) {
   int32_t cx = -1, cy = -1;
   // Exactly between start and end (rs = re).
   EXPECT_EQ(correct_arc_centre(0, 100, 0, 50, &cx, &cy), KTR4_OK);
-  EXPECT_EQ(cx, 0);
-  EXPECT_EQ(cy, 50);
+  EXPECT_EQ(std::tuple(cx, cy), std::tuple(0, 50));
   // One pulse inside: the centre moves one pulse in y along the vertical line through the end.
   EXPECT_EQ(correct_arc_centre(0, 101, 0, 50, &cx, &cy), KTR4_OK);
-  EXPECT_EQ(cx, 0);
-  EXPECT_EQ(cy, 51);
+  EXPECT_EQ(std::tuple(cx, cy), std::tuple(0, 51));
   // A diagonal end: the step follows the line from the centre to the end, one pulse in x.
   EXPECT_EQ(correct_arc_centre(100, 100, 10, 20, &cx, &cy), kArcCentreStillShort);
   EXPECT_EQ(cx, 11);
   EXPECT_EQ(cy, static_cast<int32_t>(std::trunc(11 * (80.0 / 90.0) + (100 - 100 * (80.0 / 90.0)))));
   // Stepping in x would land on ex: the step is taken in y instead.
   EXPECT_EQ(correct_arc_centre(10, 100, 9, 3, &cx, &cy), kArcCentreStillShort);
-  EXPECT_EQ(cx, 9);
-  EXPECT_EQ(cy, 4);
+  EXPECT_EQ(std::tuple(cx, cy), std::tuple(9, 4));
 }
 
 TEST(CentreCorrection, MeetingTheEndPointsYIsAGeometryError) {
@@ -58,8 +54,7 @@ TEST(CentreCorrection, MeetingTheEndPointsYIsAGeometryError) {
   EXPECT_EQ(correct_arc_centre(1, 1, 0, 0, &cx, &cy), KTR4_ERR_ARC_GEOMETRY);
   // From (0, 0) to (1, 0): first a y step away (0, -1), still short, then ey is met.
   EXPECT_EQ(correct_arc_centre(1, 0, 0, 0, &cx, &cy), kArcCentreStillShort);
-  EXPECT_EQ(cx, 0);
-  EXPECT_EQ(cy, -1);
+  EXPECT_EQ(std::tuple(cx, cy), std::tuple(0, -1));
   EXPECT_EQ(correct_arc_centre(1, 0, cx, cy, &cx, &cy), KTR4_ERR_ARC_GEOMETRY);
 }
 
@@ -79,29 +74,22 @@ TEST(CentreCorrection, SquaresWrapInThirtyTwoBits) {
 TEST(ThreePointCentre, ReferenceCentresAndDirections) {
   ThreePointCentre c = three_point_centre(100, 100, 200, 0);
   EXPECT_FALSE(c.degenerate);
-  EXPECT_EQ(c.cx, 100);
-  EXPECT_EQ(c.cy, 0);
-  EXPECT_EQ(c.direction, 0u);
+  EXPECT_EQ(std::tuple(c.cx, c.cy, c.direction), std::tuple(100, 0, 0u));
 
   c = three_point_centre(100, 100, 0, 200);
   EXPECT_FALSE(c.degenerate);
-  EXPECT_EQ(c.cx, 0);
-  EXPECT_EQ(c.cy, 100);
-  EXPECT_EQ(c.direction, 1u);
+  EXPECT_EQ(std::tuple(c.cx, c.cy, c.direction), std::tuple(0, 100, 1u));
 
   // First bisector vertical (y1 = 0).
   c = three_point_centre(100, 0, 50, 50);
   EXPECT_FALSE(c.degenerate);
-  EXPECT_EQ(c.cx, 50);
-  EXPECT_EQ(c.cy, 0);
-  EXPECT_EQ(c.direction, 1u);
+  EXPECT_EQ(std::tuple(c.cx, c.cy, c.direction), std::tuple(50, 0, 1u));
 
   // Second bisector vertical (y2 = y1): the circle through (0,0), (60,40), (-20,40) is
   // centred at (20, 35), equally far from all three points.
   c = three_point_centre(60, 40, -20, 40);
   EXPECT_FALSE(c.degenerate);
-  EXPECT_EQ(c.cx, 20);
-  EXPECT_EQ(c.cy, 35);
+  EXPECT_EQ(std::tuple(c.cx, c.cy), std::tuple(20, 35));
   const auto d2 = [&](int32_t x, int32_t y) { return (x - c.cx) * (x - c.cx) + (y - c.cy) * (y - c.cy); };
   EXPECT_EQ(d2(0, 0), d2(60, 40));
   EXPECT_EQ(d2(0, 0), d2(-20, 40));

@@ -1,6 +1,8 @@
 // Backlash, vibration suppression, continuous flag, CSTA/CSTP, stops and the speed readout.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "frame/card_table.h"
 #include "ktr4.h"
 #include "ktr4sim.h"
@@ -10,13 +12,7 @@ namespace {
 
 using ktr4test::RegisterWrite;
 
-class AuxMotion : public ktr4test::SimCardTest {
- protected:
-  void SetUp() override {
-    SimCardTest::SetUp();
-    start({0});
-  }
-};
+using AuxMotion = ktr4test::OneCardTest;
 
 TEST_F(AuxMotion, BacklashAmountModeAndTableFields) {
   set_reg(0, 1, 0xE1, 0xC000FFFFu);  // pulser bits 14-15 and above must survive
@@ -27,9 +23,7 @@ TEST_F(AuxMotion, BacklashAmountModeAndTableFields) {
   uint8_t variant = 0;
   uint32_t speed = 0;
   EXPECT_EQ(KTR4_readback_backlash_comp(0, 1, &amount, &variant, &speed), KTR4_OK);
-  EXPECT_EQ(amount, 4095);
-  EXPECT_EQ(variant, 1);
-  EXPECT_EQ(speed, 2500u);
+  EXPECT_EQ(std::tuple(amount, variant, speed), std::tuple(4095, 1, 2500u));
 
   ktr4sim_trace_clear();
   EXPECT_EQ(KTR4_backlash_comp(0, 1, 4096, 0, 1), KTR4_ERR_RANGE);
@@ -49,8 +43,7 @@ TEST_F(AuxMotion, VibrationSuppressionPacksTwoHalves) {
   EXPECT_EQ(register_writes(), (std::vector<RegisterWrite>{{2, 0xA2, 0x56781234u}}));
   uint16_t first = 0, second = 0;
   EXPECT_EQ(KTR4_readback_suppress_vibration(0, 2, &first, &second), KTR4_OK);
-  EXPECT_EQ(first, 0x1234);
-  EXPECT_EQ(second, 0x5678);
+  EXPECT_EQ(std::tuple(first, second), std::tuple(0x1234, 0x5678));
 }
 
 TEST_F(AuxMotion, ContinuousFlagIsStoredAsGivenAndBufferFullIsBitFourteen) {

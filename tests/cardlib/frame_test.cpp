@@ -1,6 +1,8 @@
 // Discovery, release, validation order, the low-byte rule and the register access layer.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "frame/card_table.h"
 #include "frame/export_call.h"
 #include "frame/register_access.h"
@@ -43,17 +45,12 @@ TEST_F(Frame, InitialAsksForThisModelReadsEachSwitchAndOpensEachCard) {
   ASSERT_EQ(KTR4_initial(), KTR4_OK);
   const auto calls = trace();
   ASSERT_EQ(calls.size(), 5u);
-  EXPECT_EQ(calls[0].operation, 1u);
-  EXPECT_EQ(calls[0].a, 0x4B34u);
+  EXPECT_EQ(std::tuple(calls[0].operation, calls[0].a), std::tuple(1u, 0x4B34u));
   for (uint32_t slot = 0; slot < 2; ++slot) {
     const auto& read = calls[1 + slot * 2];
     const auto& open = calls[2 + slot * 2];
-    EXPECT_EQ(read.operation, 12u);
-    EXPECT_EQ(read.handle, ktr4sim_handle(slot));
-    EXPECT_EQ(read.a, 2u);
-    EXPECT_EQ(open.operation, 3u);
-    EXPECT_EQ(open.handle, ktr4sim_handle(slot));
-    EXPECT_EQ(open.a, 1u);
+    EXPECT_EQ(std::tuple(read.operation, read.handle, read.a), std::tuple(12u, ktr4sim_handle(slot), 2u));
+    EXPECT_EQ(std::tuple(open.operation, open.handle, open.a), std::tuple(3u, ktr4sim_handle(slot), 1u));
   }
 }
 
@@ -120,12 +117,9 @@ TEST_F(Frame, InitialResetsEveryAxisFieldOfAllSixteenCards) {
   for (uint8_t card = 0; card < 16; ++card) {
     for (uint8_t axis = 0; axis < 4; ++axis) {
       const auto& state = ktr4::axis_state(card, axis);
-      EXPECT_EQ(state.profile.operation_mode, 0x01000041u);
-      EXPECT_EQ(state.end.commanded_end, 0);
-      EXPECT_EQ(state.profile.correction_speed, 1000u);
-      EXPECT_EQ(state.profile.fixed_magnification, 299u);
-      EXPECT_EQ(state.pulser.follow_source, axis);
-      EXPECT_EQ(state.pulser.follow_ratio, 1u);
+      EXPECT_EQ(std::tuple(state.profile.operation_mode, state.end.commanded_end), std::tuple(0x01000041u, 0));
+      EXPECT_EQ(std::tuple(state.profile.correction_speed, state.profile.fixed_magnification), std::tuple(1000u, 299u));
+      EXPECT_EQ(std::tuple(state.pulser.follow_source, state.pulser.follow_ratio), std::tuple(axis, 1u));
       EXPECT_EQ(state.end.bookkeeping_armed, 0u);
     }
   }
@@ -143,8 +137,7 @@ TEST_F(Frame, OnlyTheLowByteOfANumberSlotCounts) {
   EXPECT_EQ(KTR4_read_current_position(0x205, 0x302, &position), KTR4_OK);
   const auto reads = calls_of(50);
   ASSERT_EQ(reads.size(), 1u);
-  EXPECT_EQ(reads[0].handle, ktr4sim_handle(0));
-  EXPECT_EQ(reads[0].a, 2u);
+  EXPECT_EQ(std::tuple(reads[0].handle, reads[0].a), std::tuple(ktr4sim_handle(0), 2u));
   EXPECT_EQ(KTR4_read_current_position(5, 0x104, &position), KTR4_ERR_AXIS);
 }
 
@@ -294,8 +287,7 @@ TEST_F(Bookkeeping, ArmedAndStoppedRecordsTheLostPulses) {
   state.end.commanded_end = 1000;
   set_reg(0, 1, 0xE3, static_cast<uint32_t>(-250));
   EXPECT_EQ(ktr4::note_axis_stop(0, 1), KTR4_OK);
-  EXPECT_EQ(state.end.lost_pulses, 1250);
-  EXPECT_EQ(state.end.commanded_end, -250);
+  EXPECT_EQ(std::tuple(state.end.lost_pulses, state.end.commanded_end), std::tuple(1250, -250));
   EXPECT_EQ(state.end.correction_pending, 1);
 }
 
@@ -307,8 +299,7 @@ TEST_F(Bookkeeping, AxisStillMovingKeepsTheOldEndPosition) {
   state.end.commanded_end = 1000;
   set_status(0, 0, KTR4SIM_MAIN_STATUS, 0);  // not stopped
   EXPECT_EQ(ktr4::note_axis_stop(0, 0), KTR4_OK);
-  EXPECT_EQ(state.end.commanded_end, 1000);
-  EXPECT_EQ(state.end.correction_pending, 0);
+  EXPECT_EQ(std::tuple(state.end.commanded_end, state.end.correction_pending), std::tuple(1000, 0));
   EXPECT_TRUE(register_reads().empty());
 }
 
@@ -320,8 +311,7 @@ TEST_F(Bookkeeping, FailedPositionReadRecordsNothingAndReportsTheFailure) {
   state.end.commanded_end = 1000;
   ktr4sim_fail(50, 31, 0, 1);
   EXPECT_EQ(ktr4::note_axis_stop(0, 3), 31);
-  EXPECT_EQ(state.end.commanded_end, 1000);
-  EXPECT_EQ(state.end.correction_pending, 0);
+  EXPECT_EQ(std::tuple(state.end.commanded_end, state.end.correction_pending), std::tuple(1000, 0));
 }
 
 TEST_F(Bookkeeping, LostPulsesWrapLikeTheCardsCounters) {

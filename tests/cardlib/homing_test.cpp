@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "frame/card_table.h"
 #include "homing.h"
@@ -23,13 +24,7 @@ uint32_t units(int64_t speed, uint32_t mg) {
   return static_cast<uint32_t>(std::clamp<int64_t>(value, 1, 65535));
 }
 
-class Homing : public ktr4test::SimCardTest {
- protected:
-  void SetUp() override {
-    SimCardTest::SetUp();
-    start({0});
-  }
-};
+using Homing = ktr4test::OneCardTest;
 
 TEST(HomingRate, SlowestForZeroTimeEqualSpeedsOrAStartAboveTheMaximum) {
   EXPECT_EQ(ktr4::homing_rate(0.0, 100, 5000), 65535u);
@@ -107,9 +102,7 @@ TEST_F(Homing, ContinuousModeUsesPreRegistersButTheOperatingCorrectionRegister) 
   ASSERT_EQ(KTR4_set_continuous_flag(0, 2, 1), KTR4_OK);
   set_status(0, 2, KTR4SIM_MAIN_STATUS, 0);  // running, buffer free
   EXPECT_EQ(KTR4_start_homing(0, 2, 100, 1000, 0.1, 0), KTR4_OK);
-  std::vector<uint32_t> codes;
-  for (const auto& w : register_writes()) codes.push_back(w.code);
-  EXPECT_EQ(codes, (std::vector<uint32_t>{0x81, 0x82, 0x83, 0x84, 0x85, 0x87, 0x9B}));
+  EXPECT_EQ(written_codes(), (std::vector<uint32_t>{0x81, 0x82, 0x83, 0x84, 0x85, 0x87, 0x9B}));
 }
 
 TEST_F(Homing, OriginSearchWritesTheAmountFirstAndClearsTheHomeMode) {
@@ -119,8 +112,7 @@ TEST_F(Homing, OriginSearchWritesTheAmountFirstAndClearsTheHomeMode) {
   ASSERT_EQ(writes.size(), 9u);
   EXPECT_EQ(writes.front(), (RegisterWrite{0, 0x90, static_cast<uint32_t>(-4000)}));
   EXPECT_EQ(writes[6].value & 0x7Fu, 0x1Du);
-  EXPECT_EQ(writes[7].code, 0x9Bu);
-  EXPECT_EQ(writes[8], (RegisterWrite{0, 0x9E, 0x01F020F0u}));
+  EXPECT_EQ(std::tuple(writes[7].code, writes[8]), std::tuple(0x9Bu, (RegisterWrite{0, 0x9E, 0x01F020F0u})));
   EXPECT_EQ(commands(), (std::vector<uint32_t>{0x0153}));
 
   ktr4sim_trace_clear();

@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cstring>
 #include <dirent.h>
-#include <functional>
 #include <iostream>
 #include <poll.h>
 #include <thread>
@@ -27,6 +26,7 @@
 namespace {
 
 using ktr4test::RegisterWrite;
+using ktr4test::eventually;
 
 std::atomic<int> g_callbacks{0};
 std::atomic<int> g_last_card{-1};
@@ -37,16 +37,6 @@ void KTR4_CALL count_callback(uint8_t card) {
   ++g_callbacks;
 }
 void KTR4_CALL other_callback(uint8_t) { ++g_other_callbacks; }
-
-// Waits for a condition another thread brings about; generous, since the machine may be busy.
-bool eventually(const std::function<bool()>& condition) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return condition();
-}
 
 int thread_count() {
   int count = 0;

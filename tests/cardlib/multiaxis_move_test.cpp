@@ -18,15 +18,13 @@ constexpr uint16_t kStopped = 0x0008;
 constexpr uint16_t kRunning = 0x0000;
 constexpr uint16_t kBufferFull = 0x4000;
 
-class MultiAxis : public ktr4test::SimCardTest {
+class MultiAxis : public ktr4test::OneCardTest {
  protected:
   void SetUp() override {
-    SimCardTest::SetUp();
-    start({0});
+    OneCardTest::SetUp();
     for (uint32_t a = 0; a < 4; ++a) set_status(0, a, KTR4SIM_MAIN_STATUS, kStopped);
     ktr4sim_trace_clear();
   }
-  static ktr4::AxisState& axis(uint8_t a) { return ktr4::axis_state(0, a); }
 
   // An interpolation burst of one axis, without the correction speed (written after all).
   static std::vector<RegisterWrite> line_burst(uint32_t a, int32_t target, uint32_t fl, uint32_t fh, uint32_t ur,
@@ -130,14 +128,8 @@ TEST_F(MultiAxis, OperationCodesPerAxisAndSCurveOrder) {
   EXPECT_EQ(written(0, 0x97), 0x01000461u);
   EXPECT_EQ(written(1, 0x97), 0x01000469u);
   // Per axis: target, FL, FH, UR, DR, MG, DP, mode, S_acc, S_dec; then both 0x9B.
-  std::vector<uint32_t> codes;
-  for (const auto& w : register_writes()) codes.push_back(w.code);
-  const std::vector<uint32_t> per_axis = {0x90, 0x91, 0x92, 0x93, 0x94, 0x95, 0x96, 0x97, 0x99, 0x9A};
-  std::vector<uint32_t> expected = per_axis;
-  expected.insert(expected.end(), per_axis.begin(), per_axis.end());
-  expected.push_back(0x9B);
-  expected.push_back(0x9B);
-  EXPECT_EQ(codes, expected);
+  EXPECT_EQ(written_codes(), (std::vector<uint32_t>{0x90, 0x91, 0x92, 0x93, 0x94, 0x95, 0x96, 0x97, 0x99, 0x9A, 0x90,
+                                                  0x91, 0x92, 0x93, 0x94, 0x95, 0x96, 0x97, 0x99, 0x9A, 0x9B, 0x9B}));
   EXPECT_EQ(written(0, 0x99), reg_at_1965(2000));  // sections are not scaled by k
 }
 
@@ -452,10 +444,7 @@ TEST_F(MultiAxis, OnLineLine2ChangeOntoOneAxis) {
   EXPECT_EQ(axis(1).end.commanded_end, 40000);
   EXPECT_TRUE(commands().empty());
   // Operating codes only, in the change's order.
-  std::vector<uint32_t> codes;
-  for (const auto& w : register_writes())
-    if (w.axis == 0) codes.push_back(w.code);
-  EXPECT_EQ(codes, (std::vector<uint32_t>{0x90, 0x95, 0x92, 0x91, 0x93, 0x94, 0x96, 0x97}));
+  EXPECT_EQ(written_codes(0), (std::vector<uint32_t>{0x90, 0x95, 0x92, 0x91, 0x93, 0x94, 0x96, 0x97}));
 }
 
 }  // namespace

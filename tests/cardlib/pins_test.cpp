@@ -1,5 +1,8 @@
-// TTL I/O line routing.
+// Pin configuration against the simulated card: the TTL I/O routing, the output, input,
+// ERC, compare, SD/INP/PCS, latch and alarm pins, their register bits, readbacks and refusals.
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 #include "frame/card_table.h"
 #include "ktr4.h"
@@ -10,15 +13,9 @@ namespace {
 
 using ktr4test::RegisterWrite;
 
-class TtlIoMode : public ktr4test::SimCardTest {
- protected:
-  void SetUp() override {
-    SimCardTest::SetUp();
-    start({0});
-  }
-};
+using Pins = ktr4test::OneCardTest;
 
-TEST_F(TtlIoMode, EachModeSendsItsCommandsThenRoutesAxisOneThenTwo) {
+TEST_F(Pins, TtlIoEachModeSendsItsCommandsThenRoutesAxisOneThenTwo) {
   const uint32_t base = 0xFFFFC03Fu;  // all bits outside 6-13 set
   struct Case {
     uint8_t mode;
@@ -40,14 +37,14 @@ TEST_F(TtlIoMode, EachModeSendsItsCommandsThenRoutesAxisOneThenTwo) {
   }
 }
 
-TEST_F(TtlIoMode, ModeFourIsRefusedBeforeAnyCommand) {
+TEST_F(Pins, TtlIoModeFourIsRefusedBeforeAnyCommand) {
   EXPECT_EQ(KTR4_config_TTL_IO_MODE(0, 4), KTR4_ERR_RANGE);
   EXPECT_TRUE(trace().empty());
   EXPECT_EQ(KTR4_config_TTL_IO_MODE(16, 4), KTR4_ERR_CARD);
   EXPECT_EQ(KTR4_config_TTL_IO_MODE(1, 4), KTR4_ERR_NOT_INITIALISED);
 }
 
-TEST_F(TtlIoMode, ReturnsTheLastWriteAndSkipsAWriteWhoseReadFailed) {
+TEST_F(Pins, TtlIoReturnsTheLastWriteAndSkipsAWriteWhoseReadFailed) {
   ktr4sim_fail(50, 5, 0, 1);  // axis 1's read fails
   EXPECT_EQ(KTR4_config_TTL_IO_MODE(0, 3), KTR4_OK);
   const auto writes = register_writes();
@@ -59,18 +56,6 @@ TEST_F(TtlIoMode, ReturnsTheLastWriteAndSkipsAWriteWhoseReadFailed) {
   EXPECT_EQ(KTR4_config_TTL_IO_MODE(0, 3), 7);
 }
 
-}  // namespace
-
-namespace {
-
-class Pins : public ktr4test::SimCardTest {
- protected:
-  void SetUp() override {
-    SimCardTest::SetUp();
-    start({0});
-  }
-};
-
 TEST_F(Pins, InitCardDefaultsReadBackAsTheCardsDocumentedState) {
   ASSERT_EQ(KTR4_init_card(0), KTR4_OK);
   for (uint32_t axis = 0; axis < 3; ++axis) {
@@ -78,13 +63,11 @@ TEST_F(Pins, InitCardDefaultsReadBackAsTheCardsDocumentedState) {
     EXPECT_EQ(KTR4_readback_pulse_outmode(0, axis, &mode), KTR4_OK);
     EXPECT_EQ(mode, 5);  // code 7
     EXPECT_EQ(KTR4_readback_pulse_inmode(0, axis, &mode, &option), KTR4_OK);
-    EXPECT_EQ(mode, 2);
-    EXPECT_EQ(option, 0);
+    EXPECT_EQ(std::tuple(mode, option), std::tuple(2, 0));
     EXPECT_EQ(KTR4_readback_CMP_OUT(0, axis, &mode, &state), KTR4_OK);
     EXPECT_EQ(mode, 0);
     EXPECT_EQ(KTR4_readback_ERC_PIN(0, axis, &a, &b, &width, &code, &state), KTR4_OK);
-    EXPECT_EQ(width, 7);
-    EXPECT_EQ(code, 3);
+    EXPECT_EQ(std::tuple(width, code), std::tuple(7, 3));
     uint16_t amount = 9;
     uint32_t speed = 0;
     EXPECT_EQ(KTR4_readback_backlash_comp(0, axis, &amount, &a, &speed), KTR4_OK);
@@ -118,14 +101,10 @@ TEST_F(Pins, ErcWidthIsForcedWhenOptionAIsOffAndCodesAreMapped) {
   EXPECT_EQ(KTR4_config_ERC_PIN(0, 1, 0, 1, 2, 3), KTR4_OK);
   uint8_t a = 9, b = 9, width = 9, code = 9, state = 9;
   EXPECT_EQ(KTR4_readback_ERC_PIN(0, 1, &a, &b, &width, &code, &state), KTR4_OK);
-  EXPECT_EQ(a, 0);
-  EXPECT_EQ(b, 1);
-  EXPECT_EQ(width, 7);
-  EXPECT_EQ(code, 2);
+  EXPECT_EQ(std::tuple(a, b, width, code), std::tuple(0, 1, 7, 2));
   EXPECT_EQ(KTR4_config_ERC_PIN(0, 1, 1, 0, 2, 2), KTR4_OK);
   EXPECT_EQ(KTR4_readback_ERC_PIN(0, 1, &a, &b, &width, &code, &state), KTR4_OK);
-  EXPECT_EQ(width, 2);
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(std::tuple(width, code), std::tuple(2, 0));
   EXPECT_EQ(reg(0, 1, 0xDC), (1u << 11) | (2u << 12));
 
   ktr4sim_trace_clear();
@@ -159,14 +138,12 @@ TEST_F(Pins, EnablesLiveInTheShadowAndSurviveInitCard) {
   EXPECT_EQ(KTR4_readback_SD_PIN(0, 3, &enable, &o6, &o5, &o4, &state), KTR4_OK);
   EXPECT_EQ(enable, 1);  // from the shadow, whatever the card now holds
   EXPECT_EQ(o6, 0);  // the card's defaults now: 0xB0077007 has bits 4-6 clear
-  EXPECT_EQ(o4, 0);
-  EXPECT_EQ(state, 1);
+  EXPECT_EQ(std::tuple(o4, state), std::tuple(0, 1));
 
   EXPECT_EQ(KTR4_config_PCS_PIN(0, 3, 0, 1), KTR4_OK);
   uint8_t option = 0;
   EXPECT_EQ(KTR4_readback_PCS_PIN(0, 3, &enable, &option, &state), KTR4_OK);
-  EXPECT_EQ(enable, 0);
-  EXPECT_EQ(option, 1);
+  EXPECT_EQ(std::tuple(enable, option), std::tuple(0, 1));
 }
 
 TEST_F(Pins, ReadbacksReadShadowThenWordThenInputs) {
@@ -199,13 +176,10 @@ TEST_F(Pins, LatchAndWordOneBitsOfTheSingleBitMembers) {
 
   uint8_t v1 = 0, v2 = 0, state = 0;
   EXPECT_EQ(KTR4_readback_LTC_PIN(0, 2, &v1, &v2, &state), KTR4_OK);
-  EXPECT_EQ(v1, 1);
-  EXPECT_EQ(v2, 1);
+  EXPECT_EQ(std::tuple(v1, v2), std::tuple(1, 1));
   set_status(0, 2, KTR4SIM_SUB_STATUS, 1u << 11);
   EXPECT_EQ(KTR4_readback_ALM_PIN(0, 2, &v1, &v2, &state), KTR4_OK);
-  EXPECT_EQ(v1, 1);
-  EXPECT_EQ(v2, 0);
-  EXPECT_EQ(state, 1);
+  EXPECT_EQ(std::tuple(v1, v2, state), std::tuple(1, 0, 1));
   EXPECT_EQ(KTR4_readback_EL_MODE(0, 2, &v1), KTR4_OK);
   EXPECT_EQ(v1, 1);
   EXPECT_EQ(KTR4_readback_HOME_pin_logic(0, 2, &v1), KTR4_OK);

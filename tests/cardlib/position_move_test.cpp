@@ -16,42 +16,21 @@ using ktr4test::RegisterWrite;
 constexpr uint16_t kStopped = 0x0008;
 constexpr uint16_t kBufferFull = 0x4000;
 
-class PositionMove : public ktr4test::SimCardTest {
+class PositionMove : public ktr4test::OneCardTest {
  protected:
-  void SetUp() override {
-    SimCardTest::SetUp();
-    start({0});
-  }
-  static ktr4::AxisState& axis(uint8_t a) { return ktr4::axis_state(0, a); }
-
   // The T-curve burst in its order, operating codes (or pre-register codes 0x10 lower).
   static std::vector<RegisterWrite> t_burst(uint32_t a, int32_t target, uint32_t fl, uint32_t fh, uint32_t ur,
                                             uint32_t dr, uint32_t mg, uint32_t dp, uint32_t mode,
                                             uint32_t correction, uint32_t shift = 0) {
-    return {{a, 0x90 - shift, static_cast<uint32_t>(target)},
-            {a, 0x91 - shift, fl},
-            {a, 0x92 - shift, fh},
-            {a, 0x93 - shift, ur},
-            {a, 0x94 - shift, dr},
-            {a, 0x95 - shift, mg},
-            {a, 0x96 - shift, dp},
-            {a, 0x97 - shift, mode},
-            {a, 0x9B, correction}};
+    return {{a, 0x90 - shift, static_cast<uint32_t>(target)}, {a, 0x91 - shift, fl}, {a, 0x92 - shift, fh},
+            {a, 0x93 - shift, ur}, {a, 0x94 - shift, dr}, {a, 0x95 - shift, mg}, {a, 0x96 - shift, dp},
+            {a, 0x97 - shift, mode}, {a, 0x9B, correction}};
   }
   static std::vector<RegisterWrite> s_burst(uint32_t a, int32_t target, uint32_t fh, uint32_t dp, uint32_t mode,
                                             uint32_t s_acc, uint32_t s_dec) {
     // The reference S-curve move's FL 6553, UR 4, DR 16, MG 1965 and correction 6553.
-    return {{a, 0x90, static_cast<uint32_t>(target)},
-            {a, 0x91, 6553},
-            {a, 0x92, fh},
-            {a, 0x93, 4},
-            {a, 0x94, 16},
-            {a, 0x95, 1965},
-            {a, 0x97, mode},
-            {a, 0x96, dp},
-            {a, 0x99, s_acc},
-            {a, 0x9A, s_dec},
-            {a, 0x9B, 6553}};
+    return {{a, 0x90, static_cast<uint32_t>(target)}, {a, 0x91, 6553}, {a, 0x92, fh}, {a, 0x93, 4}, {a, 0x94, 16},
+            {a, 0x95, 1965}, {a, 0x97, mode}, {a, 0x96, dp}, {a, 0x99, s_acc}, {a, 0x9A, s_dec}, {a, 0x9B, 6553}};
   }
 };
 
@@ -162,9 +141,7 @@ TEST_F(PositionMove, ContinuousModeWritesThePreRegistersAndChecksTheBuffer) {
 
   ktr4sim_trace_clear();
   EXPECT_EQ(KTR4_S_curve_position_move(0, 2, 1000, 0, 1000, 10000, 0.1, 0.3, 2000, 2000), KTR4_OK);
-  std::vector<uint32_t> codes;
-  for (const auto& w : register_writes()) codes.push_back(w.code);
-  EXPECT_EQ(codes, (std::vector<uint32_t>{0x80, 0x81, 0x82, 0x83, 0x84, 0x85, 0x87, 0x86, 0x89, 0x8A, 0x9B}));
+  EXPECT_EQ(written_codes(), (std::vector<uint32_t>{0x80, 0x81, 0x82, 0x83, 0x84, 0x85, 0x87, 0x86, 0x89, 0x8A, 0x9B}));
 
   ktr4sim_trace_clear();
   set_status(0, 2, KTR4SIM_MAIN_STATUS, kBufferFull | kStopped);

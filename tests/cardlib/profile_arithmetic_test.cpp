@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <tuple>
 
 #include "frame/card_table.h"
 #include "motion/profile/arithmetic.h"
@@ -166,9 +167,7 @@ RampInput reference_t(double t_dec) {
 
 TEST(RampDownT, TimesDecideBeforeDistance) {
   const RampDown none = ramp_down_T(reference_t(0.0), 50000);
-  EXPECT_EQ(none.kind, RampCase::kNoDeceleration);
-  EXPECT_EQ(none.dp, 0u);
-  EXPECT_EQ(none.fh, 65533u);
+  EXPECT_EQ(std::tuple(none.kind, none.dp, none.fh), std::tuple(RampCase::kNoDeceleration, 0u, 65533u));
   EXPECT_EQ(ramp_down_T(reference_t(0.1), 50000).kind, RampCase::kCardFindsPoint);
   EXPECT_EQ(ramp_down_T(reference_t(0.2), 10).kind, RampCase::kCardFindsPoint);  // exactly 2 × Tacc
   EXPECT_EQ(ramp_down_T(reference_t(0.2), 10).dp, 0u);
@@ -178,12 +177,9 @@ TEST(RampDownT, TimesDecideBeforeDistance) {
 TEST(RampDownT, ReferenceMoveFullAndShortened) {
   // need = (65533² − 6553²) × 33 / (32 768 × 1966) = 2177.9
   const RampDown full = ramp_down_T(reference_t(0.3), 50000);
-  EXPECT_EQ(full.fh, 65533u);
-  EXPECT_EQ(full.dp, 1649u);
+  EXPECT_EQ(std::tuple(full.fh, full.dp), std::tuple(65533u, 1649u));
   const RampDown shortened = ramp_down_T(reference_t(0.3), 1000);
-  EXPECT_EQ(shortened.kind, RampCase::kTriangle);
-  EXPECT_EQ(shortened.fh, 40200u);
-  EXPECT_EQ(shortened.dp, 610u);
+  EXPECT_EQ(std::tuple(shortened.kind, shortened.fh, shortened.dp), std::tuple(RampCase::kTriangle, 40200u, 610u));
   EXPECT_EQ(ramp_down_T(reference_t(0.3), 2177).kind, RampCase::kTriangle);
   EXPECT_EQ(ramp_down_T(reference_t(0.3), 2178).kind, RampCase::kFull);
 }
@@ -236,18 +232,13 @@ RampInput reference_s() {
 TEST(RampDownS, ReferenceMoveFullSymmetricAndPureTriangle) {
   // need = 85 192 × 72 086 × 22 / 64 421 888 = 2097.2; low = 8 × 13 106 × 19 659 × 22 / K = 703.9
   const RampDown full = ramp_down_S(reference_s(), 50000);
-  EXPECT_EQ(full.kind, RampCase::kFull);
-  EXPECT_EQ(full.dp, 1620u);
+  EXPECT_EQ(std::tuple(full.kind, full.dp), std::tuple(RampCase::kFull, 1620u));
   EXPECT_FALSE(full.ranges_zeroed);
   const RampDown mid = ramp_down_S(reference_s(), 1000);
-  EXPECT_EQ(mid.kind, RampCase::kSymmetricShortened);
-  EXPECT_EQ(mid.fh, 37262u);
-  EXPECT_EQ(mid.dp, 658u);
+  EXPECT_EQ(std::tuple(mid.kind, mid.fh, mid.dp), std::tuple(RampCase::kSymmetricShortened, 37262u, 658u));
   EXPECT_FALSE(mid.ranges_zeroed);
   const RampDown tri = ramp_down_S(reference_s(), 500);
-  EXPECT_EQ(tri.kind, RampCase::kTriangle);
-  EXPECT_EQ(tri.fh, 25055u);
-  EXPECT_EQ(tri.dp, 308u);
+  EXPECT_EQ(std::tuple(tri.kind, tri.fh, tri.dp), std::tuple(RampCase::kTriangle, 25055u, 308u));
   EXPECT_TRUE(tri.ranges_zeroed);
   EXPECT_EQ(ramp_case_S(reference_s(), 2097), RampCase::kSymmetricShortened);
   EXPECT_EQ(ramp_case_S(reference_s(), 2098), RampCase::kFull);
@@ -304,8 +295,7 @@ TEST(RampDownS, AShortenedSpeedNeverExceedsTheRequestedOne) {
   in.fl = 1, in.fh = 13653, in.ur = 5, in.dr = 17, in.mg = 4095;
   in.s_acc = in.s_dec = 32767, in.t_acc = 0.1, in.t_dec = 0.3;
   const RampDown r = ramp_down_S(in, 1000);
-  EXPECT_EQ(r.kind, RampCase::kTriangle);
-  EXPECT_EQ(r.fh, 13653u);
+  EXPECT_EQ(std::tuple(r.kind, r.fh), std::tuple(RampCase::kTriangle, 13653u));
   // DP for the speed actually written: 2 × (13653² − 1) × 18 / 2^27 = 49.99
   EXPECT_EQ(r.dp, 49u);
 }
@@ -314,8 +304,7 @@ TEST(RampDownT, ZeroLengthMoveFromTheLowestSpeedWritesAtLeastOne) {
   RampInput in = reference_t(0.3);
   in.fl = 1;
   const RampDown r = ramp_down_T(in, 0);  // 0.9 × sqrt(1) truncates to 0
-  EXPECT_EQ(r.kind, RampCase::kTriangle);
-  EXPECT_EQ(r.fh, 1u);
+  EXPECT_EQ(std::tuple(r.kind, r.fh), std::tuple(RampCase::kTriangle, 1u));
 }
 
 TEST(EndPositionBookkeeping, RelativeMovesCountFromTheCommandedEnd) {
@@ -324,12 +313,10 @@ TEST(EndPositionBookkeeping, RelativeMovesCountFromTheCommandedEnd) {
   axis.end.lost_pulses = 7;
   axis.end.correction_pending = 1;
   EXPECT_EQ(book_relative_move(axis.end, 50), 50);  // correction not enabled: lost pulses ignored
-  EXPECT_EQ(axis.end.commanded_end, 150);
-  EXPECT_EQ(axis.end.correction_pending, 1);
+  EXPECT_EQ(std::tuple(axis.end.commanded_end, axis.end.correction_pending), std::tuple(150, 1));
   axis.end.correction_enable = 1;
   EXPECT_EQ(book_relative_move(axis.end, 50), 57);  // after an arc: added back once
-  EXPECT_EQ(axis.end.commanded_end, 207);
-  EXPECT_EQ(axis.end.correction_pending, 0);
+  EXPECT_EQ(std::tuple(axis.end.commanded_end, axis.end.correction_pending), std::tuple(207, 0));
   EXPECT_EQ(axis.end.correction_enable, 0);
   EXPECT_EQ(book_relative_move(axis.end, 0), 0);
   EXPECT_EQ(axis.end.commanded_end, 207);
@@ -345,8 +332,7 @@ TEST(EndPositionBookkeeping, AbsoluteMovesTakeTheDistanceFromTheCommandedEnd) {
   axis.end.correction_enable = 1;
   axis.end.lost_pulses = 7;
   EXPECT_EQ(book_absolute_move(axis.end, 40), -60);
-  EXPECT_EQ(axis.end.commanded_end, 40);
-  EXPECT_EQ(axis.end.correction_pending, 0);
+  EXPECT_EQ(std::tuple(axis.end.commanded_end, axis.end.correction_pending), std::tuple(40, 0));
   EXPECT_EQ(axis.end.correction_enable, 1);
   EXPECT_EQ(book_absolute_move(axis.end, 40), 0);
   axis.end.commanded_end = INT32_MIN;
@@ -356,8 +342,7 @@ TEST(EndPositionBookkeeping, AbsoluteMovesTakeTheDistanceFromTheCommandedEnd) {
 TEST(EndPositionBookkeeping, ChangeOfTheRunningTarget) {
   // A move from 1000 by 500 ends at 1500: start point 1000.
   TargetChange relative = change_running_target(1500, 500, 800, false);
-  EXPECT_EQ(relative.commanded_end, 1800);
-  EXPECT_EQ(relative.target, 800);
+  EXPECT_EQ(std::tuple(relative.commanded_end, relative.target), std::tuple(1800, 800));
   TargetChange absolute = change_running_target(1500, 500, 400, true);
   EXPECT_EQ(absolute.commanded_end, 400);
   EXPECT_EQ(absolute.target, -600);  // behind the start point
@@ -368,14 +353,8 @@ TEST(PositionProfile, ReferenceTCurveMoveRegisters) {
   AxisContext axis;
   axis.magnification = speed_magnification(10000);
   const ProfileRegisters r = t_curve_position_profile(move, axis, -1000);  // direction does not matter
-  EXPECT_EQ(r.target, -1000);
-  EXPECT_EQ(r.mg, 1965u);
-  EXPECT_EQ(r.fl, 6553u);
-  EXPECT_EQ(r.fh, 40200u);
-  EXPECT_EQ(r.ur, 7u);
-  EXPECT_EQ(r.dr, 24u);
-  EXPECT_EQ(r.dp, 610u);
-  EXPECT_EQ(r.operation_mode, 0x05002041u);
+  EXPECT_EQ(std::tuple(r.target, r.mg, r.fl, r.fh, r.ur, r.dr), std::tuple(-1000, 1965u, 6553u, 40200u, 7u, 24u));
+  EXPECT_EQ(std::tuple(r.dp, r.operation_mode), std::tuple(610u, 0x05002041u));
   EXPECT_EQ(r.correction, 6553u);  // 1000 pps at MG 1965
 }
 

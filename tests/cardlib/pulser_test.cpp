@@ -5,6 +5,7 @@
 #include <chrono>
 #include <mutex>
 #include <thread>
+#include <tuple>
 
 #include "frame/card_table.h"
 #include "frame/export_call.h"
@@ -17,13 +18,7 @@ namespace {
 
 using ktr4test::RegisterWrite;
 
-class Pulser : public ktr4test::SimCardTest {
- protected:
-  void SetUp() override {
-    SimCardTest::SetUp();
-    start({0});
-  }
-};
+using Pulser = ktr4test::OneCardTest;
 
 TEST_F(Pulser, ModeFieldAndCounter) {
   set_reg(0, 1, 0xDD, 0xFFFFFFFFu);
@@ -31,8 +26,7 @@ TEST_F(Pulser, ModeFieldAndCounter) {
   EXPECT_EQ(reg(0, 1, 0xDD), 0xFEFFFFFFu);  // mode 2 + option 4 in bits 24-26
   uint8_t mode = 9, option = 9;
   EXPECT_EQ(KTR4_readback_pulser_mode(0, 1, &mode, &option), KTR4_OK);
-  EXPECT_EQ(mode, 2);
-  EXPECT_EQ(option, 1);
+  EXPECT_EQ(std::tuple(mode, option), std::tuple(2, 1));
   EXPECT_EQ(KTR4_config_pulser_mode(0, 1, 4, 0), KTR4_ERR_RANGE);
   EXPECT_EQ(KTR4_config_pulser_mode(0, 1, 0, 2), KTR4_ERR_RANGE);
 
@@ -97,12 +91,10 @@ TEST_F(Pulser, MapSynchronisesToTheSourceAndTheFollowersPosition) {
   auto& state = ktr4::axis_state(0, 1);
   state.pulser.follower.history[2] = 9;
   EXPECT_EQ(KTR4_set_pulser_Map(0, 1, 2, 1), KTR4_OK);
-  EXPECT_EQ(state.pulser.follow_source, 2);
-  EXPECT_EQ(state.pulser.follower.direction, -1);
+  EXPECT_EQ(std::tuple(state.pulser.follow_source, state.pulser.follower.direction), std::tuple(2, -1));
   EXPECT_EQ(state.pulser.previous_scaled_count, -40);
   EXPECT_EQ(state.pulser.follower.history[2], 0);
-  EXPECT_EQ(state.pulser.follower.target, 123);
-  EXPECT_EQ(state.end.commanded_end, 123);
+  EXPECT_EQ(std::tuple(state.pulser.follower.target, state.end.commanded_end), std::tuple(123, 123));
 
   EXPECT_EQ(KTR4_set_pulser_Map(0, 1, 4, 0), KTR4_ERR_RANGE);
   EXPECT_EQ(KTR4_set_pulser_Map(0, 1, 0, 2), KTR4_ERR_RANGE);
@@ -118,8 +110,7 @@ TEST_F(Pulser, EnableSynchronisesOnlyWhenSwitchingOn) {
   EXPECT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 10), KTR4_OK);
   EXPECT_EQ(register_writes(), (std::vector<RegisterWrite>{{3, 0xA1, 0x3FFF}}));
   auto& state = ktr4::axis_state(0, 0);
-  EXPECT_EQ(state.pulser.follow_enable, 1);
-  EXPECT_EQ(state.pulser.previous_scaled_count, 10);
+  EXPECT_EQ(std::tuple(state.pulser.follow_enable, state.pulser.previous_scaled_count), std::tuple(1, 10));
   EXPECT_EQ(state.pulser.follower.target, 50);
 
   // Already on: only the ratio changes.
@@ -127,8 +118,7 @@ TEST_F(Pulser, EnableSynchronisesOnlyWhenSwitchingOn) {
   ktr4sim_trace_clear();
   EXPECT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 1000), KTR4_OK);
   EXPECT_TRUE(trace().empty());
-  EXPECT_EQ(state.pulser.follow_ratio, 1000);
-  EXPECT_EQ(state.pulser.previous_scaled_count, 10);
+  EXPECT_EQ(std::tuple(state.pulser.follow_ratio, state.pulser.previous_scaled_count), std::tuple(1000, 10));
 
   EXPECT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 1001), KTR4_ERR_RANGE);
   EXPECT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 0), KTR4_ERR_RANGE);
@@ -157,10 +147,8 @@ TEST_F(Pulser, AFailedRemapChangesNothing) {
   for (uint32_t skip : skips) {
     ktr4sim_fail(50, 83, skip, 1);
     EXPECT_EQ(KTR4_set_pulser_Map(0, 0, 2, 1), 83) << skip;
-    EXPECT_EQ(state.pulser.follow_enable, 1);
-    EXPECT_EQ(state.pulser.follow_source, 1);
-    EXPECT_EQ(state.pulser.follower.direction, 1);
-    EXPECT_EQ(state.pulser.previous_scaled_count, 30);
+    EXPECT_EQ(std::tuple(state.pulser.follow_enable, state.pulser.follow_source), std::tuple(1, 1));
+    EXPECT_EQ(std::tuple(state.pulser.follower.direction, state.pulser.previous_scaled_count), std::tuple(1, 30));
     EXPECT_EQ(state.pulser.follower.history[1], 4);
     EXPECT_EQ(state.pulser.follower.target, 50);
   }
@@ -180,13 +168,10 @@ TEST_F(Pulser, InitialResetsTheMapButKeepsDirectionHistoryTargetAndSpeed) {
   state.pulser.follower.target = 77;
   state.pulser.follower.last_speed = 1500;
   start({0});
-  EXPECT_EQ(state.pulser.follow_enable, 0);
-  EXPECT_EQ(state.pulser.follow_source, 2);
-  EXPECT_EQ(state.pulser.follow_ratio, 1);
-  EXPECT_EQ(state.pulser.follower.direction, -1);
+  EXPECT_EQ(std::tuple(state.pulser.follow_enable, state.pulser.follow_source), std::tuple(0, 2));
+  EXPECT_EQ(std::tuple(state.pulser.follow_ratio, state.pulser.follower.direction), std::tuple(1, -1));
   EXPECT_EQ(state.pulser.follower.history[0], 5);
-  EXPECT_EQ(state.pulser.follower.target, 77);
-  EXPECT_EQ(state.pulser.follower.last_speed, 1500u);
+  EXPECT_EQ(std::tuple(state.pulser.follower.target, state.pulser.follower.last_speed), std::tuple(77, 1500u));
 }
 
 class Follower : public ktr4test::SimCardTest {
@@ -224,8 +209,7 @@ TEST_F(Follower, ThreeCountsPerSampleAtRatioTenRunAt1500TowardsATarget150On) {
   ASSERT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 10), KTR4_OK);
   for (int i = 1; i <= 5; ++i) sample(1000 + 3 * i);
   const auto& state = ktr4::axis_state(0, 0);
-  EXPECT_EQ(state.pulser.follower.target, 200 + 150);
-  EXPECT_EQ(state.pulser.follower.last_speed, 1500u);
+  EXPECT_EQ(std::tuple(state.pulser.follower.target, state.pulser.follower.last_speed), std::tuple(200 + 150, 1500u));
   // The axis stands still on this card, so each sample starts a new move to the target.
   EXPECT_EQ(state.end.commanded_end, 350);
   const uint32_t mg = 19660500 / 1500 - 1 > 4095 ? 4095 : 19660500 / 1500 - 1;
@@ -240,8 +224,7 @@ TEST_F(Follower, AStillCounterKeepsTheLastSpeed) {
   // Unchanged samples fade the average out: 1200, 900, 600, 300, then 0.
   for (int i = 0; i < 5; ++i) sample(1015);
   const auto& state = ktr4::axis_state(0, 0);
-  EXPECT_EQ(state.pulser.follower.target, 350);
-  EXPECT_EQ(state.pulser.follower.last_speed, 300u);
+  EXPECT_EQ(std::tuple(state.pulser.follower.target, state.pulser.follower.last_speed), std::tuple(350, 300u));
   // The fifth still sample's speed is 0, so the last non-zero speed drives it.
   const uint32_t mg = 4095;  // 300 pps is below the top range's limit
   EXPECT_EQ(last_write(0x92).value, (mg + 1) * 300 / 300);
@@ -282,16 +265,11 @@ TEST_F(Follower, TheTimerFollowsOnItsOwnAndStopsAtClose) {
   ASSERT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 1), KTR4_OK);
   ktr4::start_follower_timer();
   set_reg(0, 1, 0xE6, 1040);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   int32_t target = 0;
-  while (std::chrono::steady_clock::now() < deadline) {
-    {
-      std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
-      target = ktr4::axis_state(0, 0).pulser.follower.target;
-    }
-    if (target == 240) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  ktr4test::eventually([&] {
+    std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
+    return (target = ktr4::axis_state(0, 0).pulser.follower.target) == 240;
+  });
   EXPECT_EQ(target, 240);
   EXPECT_EQ(KTR4_close(), KTR4_OK);
   ktr4sim_trace_clear();

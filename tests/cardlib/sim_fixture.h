@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <initializer_list>
+#include <thread>
 #include <vector>
 
 #include "frame/card_table.h"
@@ -14,6 +16,17 @@
 #include "ktr4sim.h"
 
 namespace ktr4test {
+
+// Waits for a condition another thread brings about; generous, since the machine may be busy.
+template <typename Condition>
+bool eventually(Condition condition, std::chrono::seconds limit = std::chrono::seconds(20)) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
 
 struct RegisterWrite {
   uint32_t axis, code, value;
@@ -84,6 +97,23 @@ class SimCardTest : public ::testing::Test {
   static void set_status(uint32_t slot, uint32_t axis, uint32_t port, uint16_t word) {
     ASSERT_EQ(ktr4sim_set_status(slot, axis, port, word), 0);
   }
+  // Register codes written, in order, optionally of one axis only.
+  static std::vector<uint32_t> written_codes(int only_axis = -1) {
+    std::vector<uint32_t> out;
+    for (const auto& w : register_writes())
+      if (only_axis < 0 || w.axis == static_cast<uint32_t>(only_axis)) out.push_back(w.code);
+    return out;
+  }
+};
+
+// One card at switch setting 0, initialised.
+class OneCardTest : public SimCardTest {
+ protected:
+  void SetUp() override {
+    SimCardTest::SetUp();
+    start({0});
+  }
+  static ktr4::AxisState& axis(uint8_t a) { return ktr4::axis_state(0, a); }
 };
 
 }  // namespace ktr4test

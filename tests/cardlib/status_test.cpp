@@ -1,6 +1,8 @@
 // Counters, comparators, soft limits, motion status, point inputs and general outputs.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "frame/card_table.h"
 #include "ktr4.h"
 #include "ktr4sim.h"
@@ -10,13 +12,7 @@ namespace {
 
 using ktr4test::RegisterWrite;
 
-class Status : public ktr4test::SimCardTest {
- protected:
-  void SetUp() override {
-    SimCardTest::SetUp();
-    start({0});
-  }
-};
+using Status = ktr4test::OneCardTest;
 
 TEST_F(Status, CountersRoundTripAsSignedValues) {
   EXPECT_EQ(KTR4_set_current_position(0, 1, -123456), KTR4_OK);
@@ -59,14 +55,12 @@ TEST_F(Status, SoftLimitDataMasksAFirstFailureWithALaterSuccess) {
   ktr4sim_fail(51, 12, 0, 1);  // the + limit write fails, the - limit write succeeds
   EXPECT_EQ(KTR4_set_softlimit_data(0, 0, 100, -100), KTR4_OK);
   EXPECT_EQ(KTR4_readback_softlimit_data(0, 0, &plus, &minus), KTR4_OK);
-  EXPECT_EQ(plus, 0);
-  EXPECT_EQ(minus, -100);
+  EXPECT_EQ(std::tuple(plus, minus), std::tuple(0, -100));
 
   ktr4sim_fail(51, 13, 1, 1);  // now the - limit write fails
   EXPECT_EQ(KTR4_set_softlimit_data(0, 0, 100, -50), 13);
   EXPECT_EQ(KTR4_readback_softlimit_data(0, 0, &plus, &minus), KTR4_OK);
-  EXPECT_EQ(plus, 100);
-  EXPECT_EQ(minus, -100);
+  EXPECT_EQ(std::tuple(plus, minus), std::tuple(100, -100));
   EXPECT_EQ(register_reads(), (std::vector<uint32_t>{0xE7, 0xE8, 0xE7, 0xE8}));
 }
 
@@ -76,9 +70,7 @@ TEST_F(Status, ComparatorOutputFieldsAndRanges) {
   EXPECT_EQ(reg(0, 3, 0xE0), 0xFFFF0000u | (3 + 5 * 8 + 2 * 64));
   uint8_t c1 = 0, c2 = 0, c3 = 0;
   EXPECT_EQ(KTR4_readback_comparator_out(0, 3, &c1, &c2, &c3), KTR4_OK);
-  EXPECT_EQ(c1, 3);
-  EXPECT_EQ(c2, 5);
-  EXPECT_EQ(c3, 2);
+  EXPECT_EQ(std::tuple(c1, c2, c3), std::tuple(3, 5, 2));
 
   ktr4sim_trace_clear();
   EXPECT_EQ(KTR4_config_comparator_out(0, 3, 4, 0, 0), KTR4_ERR_RANGE);
@@ -106,8 +98,7 @@ TEST_F(Status, SoftLimitConfigurationEnablesAndDisables) {
   EXPECT_EQ(reg(0, 1, 0xDF), 0xABCD5959u);
   uint8_t s1 = 0, s2 = 0, enabled = 0;
   EXPECT_EQ(KTR4_readback_config_softlimit(0, 1, &s1, &s2), KTR4_OK);
-  EXPECT_EQ(s1, 1);
-  EXPECT_EQ(s2, 2);
+  EXPECT_EQ(std::tuple(s1, s2), std::tuple(1, 2));
   EXPECT_EQ(KTR4_readback_enable_softlimit(0, 1, &enabled), KTR4_OK);
   EXPECT_EQ(enabled, 1);
 
@@ -156,8 +147,7 @@ TEST_F(Status, CompareAndSoftLimitFlagsComeFromTheMainStatus) {
   EXPECT_EQ(KTR4_read_compare_flag(0, 3, &compare), KTR4_OK);
   EXPECT_EQ(compare, 1);
   EXPECT_EQ(KTR4_read_softlimit_flag(0, 3, &flag1, &flag2), KTR4_OK);
-  EXPECT_EQ(flag1, 0);
-  EXPECT_EQ(flag2, 1);
+  EXPECT_EQ(std::tuple(flag1, flag2), std::tuple(0, 1));
   EXPECT_EQ(calls_of(12).back().a, 24u);  // axis 3's main status port
 }
 

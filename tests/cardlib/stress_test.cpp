@@ -13,6 +13,7 @@
 #include "frame/card_table.h"
 #include "ktr4.h"
 #include "ktr4sim.h"
+#include "sim_fixture.h"
 
 namespace {
 
@@ -22,16 +23,6 @@ void KTR4_CALL on_interrupt(uint8_t card) {
   int32_t position = 0;
   KTR4_read_current_position(card, 2, &position);  // callbacks may call the library
   ++g_callbacks;
-}
-
-template <typename Condition>
-bool eventually(Condition condition, std::chrono::seconds limit = std::chrono::seconds(30)) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
 }
 
 std::chrono::milliseconds run_time() {
@@ -75,7 +66,8 @@ TEST(Stress, ApplicationThreadsFollowerAndInterruptsTogether) {
     ktr4sim_set_register(0, 1, 0xE6, static_cast<uint32_t>(count));
     ASSERT_EQ(ktr4sim_raise_interrupt(0, static_cast<uint32_t>(count % 4), 0x20, 0), 0);
     ++raised;
-    ASSERT_TRUE(eventually([&] { return g_callbacks == raised; })) << raised << " raised";
+    ASSERT_TRUE(ktr4test::eventually([&] { return g_callbacks == raised; }, std::chrono::seconds(30)))
+        << raised << " raised";
   }
   stop = true;
   first.join();

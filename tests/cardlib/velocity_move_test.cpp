@@ -13,14 +13,7 @@ namespace {
 
 using ktr4test::RegisterWrite;
 
-class VelocityMove : public ktr4test::SimCardTest {
- protected:
-  void SetUp() override {
-    SimCardTest::SetUp();
-    start({0});
-  }
-  static ktr4::AxisState& axis(uint8_t a) { return ktr4::axis_state(0, a); }
-};
+using VelocityMove = ktr4test::OneCardTest;
 
 TEST_F(VelocityMove, TCurveWritesRateModeSpeedsAndMagnificationThenStarts) {
   // 10 000 pps from 1000 pps in 0.1 s: MG 1965, FL 6553, FH 65533, UR 7.

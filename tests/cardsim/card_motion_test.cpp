@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <random>
 #include <thread>
+#include <tuple>
 
 #include "ktr4.h"
 #include "ktr4io.h"
@@ -296,14 +297,12 @@ TEST_F(CardMotion, ASoftLimitStopsTheAxisOnItAndRaisesItsFlag) {
   EXPECT_EQ(position(2), 4000);
   uint8_t plus = 0, minus = 0;
   ASSERT_EQ(KTR4_read_softlimit_flag(0, 2, &plus, &minus), KTR4_OK);
-  EXPECT_EQ(plus, 1);
-  EXPECT_EQ(minus, 0);
+  EXPECT_EQ(std::tuple(plus, minus), std::tuple(1, 0));
   ASSERT_EQ(KTR4_TR_position_move(0, 2, -20000, 100, 6000, 0.1, 0.1), KTR4_OK);
   ASSERT_TRUE(run_until_stopped(2, kSecond / 10));
   EXPECT_EQ(position(2), -3000);
   ASSERT_EQ(KTR4_read_softlimit_flag(0, 2, &plus, &minus), KTR4_OK);
-  EXPECT_EQ(plus, 0);
-  EXPECT_EQ(minus, 1);
+  EXPECT_EQ(std::tuple(plus, minus), std::tuple(0, 1));
 }
 
 TEST_F(CardMotion, ContinuousMovesQueueBehindTheRunningOneAndFillTheBuffer) {

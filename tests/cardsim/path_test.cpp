@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <random>
+#include <tuple>
 
 #include "motion/path.h"
 
@@ -56,8 +57,7 @@ TEST(ArcPath, StaysWithinAPulseOfItsCircleAndEndsOnTheEndPoint) {
     EXPECT_NEAR(sx * sx + sy * sy, 1.0, 1e-9);
     int64_t x = 0, y = 0;
     arc.point(arc.length, &x, &y);
-    EXPECT_EQ(x, ex);
-    EXPECT_EQ(y, ey);
+    EXPECT_EQ(std::tuple(x, y), std::tuple(ex, ey));
   }
 }
 
@@ -67,8 +67,7 @@ TEST(ArcPath, DirectionDecidesWhichWayRoundAndAClosedArcIsAFullCircle) {
   const ArcPath cw = ArcPath::of(1000, 0, 2000, 0, false);
   int64_t x = 0, y = 0;
   ccw.point(ccw.length / 2, &x, &y);
-  EXPECT_EQ(x, 1000);
-  EXPECT_EQ(y, -1000);
+  EXPECT_EQ(std::tuple(x, y), std::tuple(1000, -1000));
   cw.point(cw.length / 2, &x, &y);
   EXPECT_EQ(y, 1000);
   EXPECT_NEAR(static_cast<double>(ccw.length), 3141.59, 1.0);

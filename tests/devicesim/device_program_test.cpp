@@ -313,17 +313,6 @@ TEST(DeviceProgram, RequestsBackToBackAreEachAnswered)
                                                 15));
 }
 
-TEST(DeviceProgram, AStopAfterACancelledDownloadIsCarriedOut)
-{
-    DeviceProgram device;
-    RawLine line(device.link());
-    line.send("c43\r\nc73\r\n");
-    EXPECT_EQ(line.receive("READY PROGRAM\r\n"), "RUN\r\nREADY PROGRAM\r\n");
-    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-    line.send("c45\r\nrby\r\nc56\r\n");
-    EXPECT_EQ(line.receive("END\r\n"), "STOP POS=0\r\nBUSY=0\r\nN001 ABS=0\r\nN002 REL=1600\r\nN003 END\r\nEND\r\n");
-}
-
 TEST(DeviceProgram, KeepsAnsweringAfterRandomBytes)
 {
     // Seeded random bytes, some of them commands, frames and announcements, for a bounded time;

@@ -70,7 +70,6 @@ class EndToEndTest : public tessa::testing::FormTest {
 private:
     std::unique_ptr<DeviceProcess> device;
 
-    QPushButton* button(const char* name) { return child<QPushButton>(name); }
     tessa::ReceiveView* characterView() { return child<tessa::ReceiveView>("Text6"); }
     tessa::ReceiveView* hexView() { return child<tessa::ReceiveView>("Text4"); }
     QString deviceLog() { return device ? device->log() : QString(); }
@@ -79,13 +78,6 @@ private:
     {
         device = std::make_unique<DeviceProcess>(QStringLiteral(TESSA_DEVICE_PROGRAM), QStringList{});
         QVERIFY2(device->ready(), qPrintable(device->problem()));
-    }
-
-    void showForm()
-    {
-        form = std::make_unique<Form1>();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
 
     // The device on port number 7, connected with the connect button.
@@ -158,12 +150,7 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        tessa::SettingsStore().clearAll();
-        for (int n = 1; n <= 21; ++n)
-            qunsetenv(tessa::portEnvironmentVariable(n).toLatin1().constData());
-    }
+    void init() { forgetSettingsAndPorts(); }
 
     void cleanup()
     {
@@ -287,12 +274,7 @@ private slots:
         content[5000] = '\xFF';
         content[9999] = '\xFF';
         content[4999] = '\x00';
-        const QString path = dir.filePath(QStringLiteral("program.txt"));
-        {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            QCOMPARE(file.write(content), content.size());
-        }
+        const QString path = tessa::testing::writeFile(dir.filePath(QStringLiteral("program.txt")), content);
         {
             DialogAnswerer dialog(DialogAnswerer::RealFileDialog);
             dialog.paths << path;

@@ -5,6 +5,7 @@
 
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
+#include "support/bytes_of.h"
 #include "support/dialog_answerer.h"
 #include "support/form_test.h"
 #include "support/window_test_main.h"
@@ -40,6 +41,7 @@
 using tessa::testing::FarEnd;
 using tessa::testing::DialogAnswerer;
 using tessa::testing::PtyPair;
+using tessa::testing::bytesOf;
 
 namespace {
 
@@ -51,14 +53,6 @@ const QString kPortLost = QStringLiteral("通訊埠連線已中斷!");
 QColor labelTextColor(QLabel* label)
 {
     return label->palette().color(QPalette::Active, QPalette::WindowText);
-}
-
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
 }
 
 int px(int twips, const QWidget* w)
@@ -77,154 +71,62 @@ class Form1Test : public tessa::testing::FormTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<PtyPair> pty;
-
-
-    // A window connected to port 3, which is the near end of a fresh pty pair.
-    void connectToPty()
-    {
-        pty = std::make_unique<PtyPair>();
-        QVERIFY(pty->ready());
-        qputenv("TESSA_COM3", pty->nearPath().toLocal8Bit());
-        child<QLineEdit>("Text1")->setText(QStringLiteral("3"));
-        QTest::mouseClick(child<QPushButton>("Command1"), Qt::LeftButton);
-        QVERIFY(form->comm1().isOpen());
-    }
-
-    QPushButton* Command1() { return child<QPushButton>("Command1"); }
-    QPushButton* Command2() { return child<QPushButton>("Command2"); }
+    QPushButton* Command1() { return button("Command1"); }
+    QPushButton* Command2() { return button("Command2"); }
 
 private slots:
-    void init()
-    {
-        tessa::SettingsStore().clearAll();
-        for (int n = 1; n <= 21; ++n)
-            qunsetenv(QStringLiteral("TESSA_COM%1").arg(n).toLatin1().constData());
-    }
-
-    void cleanup()
-    {
-        form.reset();
-        pty.reset();
-    }
+    void init() { forgetSettingsAndPorts(); }
+    void cleanup() { closeFormAndPty(); }
 
     void firstStartShowsDesignValues()
     {
         form = std::make_unique<Form1>();
-        QCOMPARE(form->windowTitle(), QStringLiteral("Marro QV7 v3.1"));
-        QCOMPARE(form->width(), px(16425, form.get()));
-        QCOMPARE(form->height(), py(7410, form.get()));
-        QCOMPARE(child<QTabWidget>("SSTab1")->currentIndex(), 1);
-        QCOMPARE(child<QLineEdit>("Text1")->text(), QStringLiteral("1"));
-        auto* combo1 = child<QComboBox>("Combo1");
-        QCOMPARE(combo1->currentText(), QStringLiteral("115200"));
-        QCOMPARE(combo1->currentIndex(), -1);
-        QCOMPARE(combo1->count(), 8);
-        QCOMPARE(combo1->itemText(0), QStringLiteral("1200"));
-        QCOMPARE(combo1->itemText(6), QStringLiteral("56000"));
-        auto* combo2 = child<QComboBox>("Combo2");
-        QCOMPARE(combo2->currentIndex(), 2);
-        QCOMPARE(combo2->currentText(), QStringLiteral("Dorva Encoder/Creel"));
-        QCOMPARE(combo2->itemText(0), QStringLiteral("Remain\t"));
-        QVERIFY(child<QAction>("mu_screen_w")->isChecked());
-        QVERIFY(!child<QAction>("mnu_screen_narrow")->isChecked());
-        auto* list2 = child<QListWidget>("List2");
-        QCOMPARE(list2->count(), 10);
+        const QColor grey(0xC0, 0xC0, 0xC0);
+        tessa::testing::verifyDesigned(*form, {
+            {"", "windowTitle", "Marro QV7 v3.1"}, {"", "width", px(16425, form.get())},
+            {"", "height", py(7410, form.get())}, {"SSTab1", "currentIndex", 1}, {"Text1", "text", "1"},
+            {"Combo1", "currentText", "115200"}, {"Combo1", "currentIndex", -1}, {"Combo1", "count", 8},
+            {"Combo1", "item0", "1200"}, {"Combo1", "item6", "56000"},
+            {"Combo2", "currentIndex", 2}, {"Combo2", "currentText", "Dorva Encoder/Creel"},
+            {"Combo2", "item0", "Remain\t"}, {"Combo2", "hidden", true},
+            {"mu_screen_w", "checked", true}, {"mnu_screen_narrow", "checked", false}, {"List2", "count", 10},
+            {"Timer1", "active", true}, {"Timer1", "interval", 100}, {"Timer12", "active", false},
+            {"Timer12", "interval", 500}, {"Timer4", "active", false},
+            // Captions and what starts hidden.
+            {"Label1", "text", "連接埠"}, {"Label5", "text", "鮑率"}, {"Command1", "text", "連線"},
+            {"Command1", "hidden", false}, {"Command2", "text", "中斷連線"}, {"Command2", "hidden", true},
+            {"Label8", "text", "未連線"}, {"Command4", "text", "Auto test"}, {"Command4", "hidden", true},
+            {"Label3", "text", "接收資料(字元)"}, {"Command16", "text", "切換"}, {"Command14", "text", "清除畫面"},
+            {"Command13", "text", "離開"}, {"Frame3", "title", "Frame3"}, {"Frame3", "hidden", true},
+            {"Command3", "text", "Output"}, {"Check1", "text", "chk sum"}, {"Check1", "checked", false},
+            {"Command15", "text", "Command15"}, {"Command15", "hidden", true}, {"Check4", "text", "0xD+0xA"},
+            {"Check4", "checked", true}, {"Text4", "hidden", true}, {"Text6", "hidden", false},
+            {"Line1", "hidden", true}, {"ComPortShape", "fillColor", grey},
+            // Control arrays.
+            {"Option1(0)", "text", "n,8,1"}, {"Option1(0)", "checked", true}, {"Option1(1)", "text", "o,8,1"},
+            {"Option1(1)", "hidden", true}, {"Text2(0)", "text", "11"}, {"Text2(1)", "text", "22"},
+            {"Text2(2)", "text", ""}, {"Text2(9)", "text", ""},
+            // Tabs and menus.
+            {"SSTab1", "count", 4}, {"SSTab1", "item0", "自動傳送"}, {"SSTab1", "item1", "測試編輯"},
+            {"SSTab1", "item2", "其他測試"}, {"SSTab1", "item3", "ModBus測試"},
+            {"mnu_new_file", "shortcut", QKeySequence(QStringLiteral("Ctrl+N"))},
+            {"mnu_open", "shortcut", QKeySequence(QStringLiteral("Ctrl+O"))},
+            {"mnu_save", "shortcut", QKeySequence(QStringLiteral("Ctrl+S"))},
+            {"mnu_open", "text", "Open &old file"}, {"mu_screen_w", "text", "Width"},
+        });
         for (int row = 0; row < 10; ++row)
-            QVERIFY(list2->item(row)->text().isEmpty());
+            QVERIFY(child<QListWidget>("List2")->item(row)->text().isEmpty());
         QCOMPARE(child<tessa::ReceiveView>("Text6")->y(), child<tessa::ReceiveView>("Text4")->y());
         QCOMPARE(form->portAvailability(1), 1);
         QCOMPARE(form->portAvailability(20), 1);
         QCOMPARE(form->portAvailability(21), 0);
         QVERIFY(form->restoredPanelValues().isEmpty());
-        QVERIFY(child<QTimer>("Timer1")->isActive());
-        QCOMPARE(child<QTimer>("Timer1")->interval(), 100);
-        QVERIFY(!child<QTimer>("Timer12")->isActive());
-        QCOMPARE(child<QTimer>("Timer12")->interval(), 500);
-        QVERIFY(!child<QTimer>("Timer4")->isActive());
-    }
-
-    void controlsCarryTheirCaptionsAndVisibility_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<bool>("hidden");
-        QTest::newRow("Label1") << "Label1" << "連接埠" << false;
-        QTest::newRow("Label5") << "Label5" << "鮑率" << false;
-        QTest::newRow("Command1") << "Command1" << "連線" << false;
-        QTest::newRow("Command2") << "Command2" << "中斷連線" << true;
-        QTest::newRow("Label8") << "Label8" << "未連線" << false;
-        QTest::newRow("Command4") << "Command4" << "Auto test" << true;
-        QTest::newRow("Label3") << "Label3" << "接收資料(字元)" << false;
-        QTest::newRow("Command16") << "Command16" << "切換" << false;
-        QTest::newRow("Command14") << "Command14" << "清除畫面" << false;
-        QTest::newRow("Command13") << "Command13" << "離開" << false;
-        QTest::newRow("Frame3") << "Frame3" << "Frame3" << true;
-        QTest::newRow("Command3") << "Command3" << "Output" << false;
-        QTest::newRow("Check1") << "Check1" << "chk sum" << false;
-        QTest::newRow("Command15") << "Command15" << "Command15" << true;
-        QTest::newRow("Check4") << "Check4" << "0xD+0xA" << false;
-    }
-
-    void controlsCarryTheirCaptionsAndVisibility()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, caption);
-        QFETCH(bool, hidden);
-        form = std::make_unique<Form1>();
-        QWidget* w = form->findChild<QWidget*>(name);
-        QVERIFY2(w, qPrintable(name));
-        QString text;
-        if (auto* b = qobject_cast<QAbstractButton*>(w))
-            text = b->text();
-        else if (auto* l = qobject_cast<QLabel*>(w))
-            text = l->text();
-        else if (auto* g = qobject_cast<QGroupBox*>(w))
-            text = g->title();
-        QCOMPARE(text, caption);
-        QCOMPARE(w->isHidden(), hidden);
-    }
-
-    void arraysTabsMenusAndHiddenParts()
-    {
-        form = std::make_unique<Form1>();
-        const auto options = form->findChildren<QRadioButton*>(QStringLiteral("Option1"));
-        QCOMPARE(options.size(), 2);
-        QCOMPARE(options[0]->property("index").toInt(), 0);
-        QCOMPARE(options[0]->text(), QStringLiteral("n,8,1"));
-        QVERIFY(options[0]->isChecked());
-        QCOMPARE(options[1]->text(), QStringLiteral("o,8,1"));
-        QVERIFY(options[1]->isHidden());
-        const auto boxes = form->findChildren<QLineEdit*>(QStringLiteral("Text2"));
-        QCOMPARE(boxes.size(), 10);
-        QCOMPARE(boxes[0]->text(), QStringLiteral("11"));
-        QCOMPARE(boxes[1]->text(), QStringLiteral("22"));
-        QCOMPARE(boxes[9]->property("index").toInt(), 9);
-        QVERIFY(boxes[2]->text().isEmpty());
+        QCOMPARE(form->findChildren<QRadioButton*>(QStringLiteral("Option1")).size(), 2);
+        QCOMPARE(form->findChildren<QLineEdit*>(QStringLiteral("Text2")).size(), 10);
         QCOMPARE(form->findChildren<QLabel*>(QStringLiteral("Label2")).size(), 9);  // Label2(0) and the rows' "ID:"
         QCOMPARE(child<QGroupBox>("Frame3")->findChild<QLabel*>(QStringLiteral("Label2"))->text(),
                  QStringLiteral("Out String(16H)"));
-        QVERIFY(child<tessa::ReceiveView>("Text4")->isHidden());
-        QVERIFY(!child<tessa::ReceiveView>("Text6")->isHidden());
-        QVERIFY(child<QFrame>("Line1")->isHidden());
-        QVERIFY(child<QComboBox>("Combo2")->isHidden());
-        QCOMPARE(child<tessa::FilledShape>("ComPortShape")->fillColor(), QColor(0xC0, 0xC0, 0xC0));
-        QVERIFY(child<QCheckBox>("Check4")->isChecked());
-        QVERIFY(!child<QCheckBox>("Check1")->isChecked());
-
-        auto* tabs = child<QTabWidget>("SSTab1");
-        QCOMPARE(tabs->count(), 4);
-        QCOMPARE(tabs->tabText(0), QStringLiteral("自動傳送"));
-        QCOMPARE(tabs->tabText(1), QStringLiteral("測試編輯"));
-        QCOMPARE(tabs->tabText(2), QStringLiteral("其他測試"));
-        QCOMPARE(tabs->tabText(3), QStringLiteral("ModBus測試"));
-        QVERIFY(tabs->widget(1)->isAncestorOf(child<QLineEdit>("Text7")));
-
-        QCOMPARE(child<QAction>("mnu_new_file")->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
-        QCOMPARE(child<QAction>("mnu_open")->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
-        QCOMPARE(child<QAction>("mnu_save")->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
-        QCOMPARE(child<QAction>("mnu_open")->text(), QStringLiteral("Open &old file"));
-        QCOMPARE(child<QAction>("mu_screen_w")->text(), QStringLiteral("Width"));
+        QVERIFY(child<QTabWidget>("SSTab1")->widget(1)->isAncestorOf(child<QLineEdit>("Text7")));
         QVERIFY(form->findChild<QObject*>(QStringLiteral("Comm1")));
         QVERIFY(form->findChild<QObject*>(QStringLiteral("CommonDialog1")));
     }
@@ -280,29 +182,25 @@ private slots:
         store.write(QStringLiteral("Width_type"), QStringLiteral("0"));
         form = std::make_unique<Form1>();
         Form1* f = form.get();
-        QCOMPARE(f->width(), px(9150, f));
-        QCOMPARE(f->height(), py(12365, f));
-        QVERIFY(!child<QFrame>("Line1")->isHidden());
-        QVERIFY(child<QAction>("mnu_screen_narrow")->isChecked());
-        QVERIFY(!child<QAction>("mu_screen_w")->isChecked());
-        QCOMPARE(child<tessa::ReceiveView>("Text6")->geometry(), QRect(px(240, f), py(7500, f), px(8655, f), py(4100, f)));
-        QCOMPARE(child<tessa::ReceiveView>("Text4")->geometry(), child<tessa::ReceiveView>("Text6")->geometry());
-        QCOMPARE(child<QLabel>("Label3")->pos(), QPoint(px(240, f), py(7000, f)));
-        QCOMPARE(child<QPushButton>("Command16")->pos(), QPoint(px(2520, f), py(7000, f)));
-        QCOMPARE(child<QPushButton>("Command14")->pos(), QPoint(px(4080, f), py(7000, f)));
+        tessa::testing::verifyDesigned(*form, {
+            {"", "width", px(9150, f)}, {"", "height", py(12365, f)}, {"Line1", "hidden", false},
+            {"mnu_screen_narrow", "checked", true}, {"mu_screen_w", "checked", false},
+            {"Text6", "geometry", QRect(px(240, f), py(7500, f), px(8655, f), py(4100, f))},
+            {"Text4", "geometry", QRect(px(240, f), py(7500, f), px(8655, f), py(4100, f))},
+            {"Label3", "pos", QPoint(px(240, f), py(7000, f))}, {"Command16", "pos", QPoint(px(2520, f), py(7000, f))},
+            {"Command14", "pos", QPoint(px(4080, f), py(7000, f))},
+        });
 
         child<QAction>("mu_screen_w")->trigger();
         QCOMPARE(store.read(QStringLiteral("Width_type"), QString()), QStringLiteral("1"));
-        QCOMPARE(f->width(), px(16425, f));
-        QCOMPARE(f->height(), py(7410, f));
-        QVERIFY(child<QFrame>("Line1")->isHidden());
-        QVERIFY(child<QAction>("mu_screen_w")->isChecked());
-        QVERIFY(!child<QAction>("mnu_screen_narrow")->isChecked());
-        QCOMPARE(child<tessa::ReceiveView>("Text6")->geometry(), QRect(px(9000, f), py(1320, f), px(7215, f), py(5100, f)));
-        QCOMPARE(child<tessa::ReceiveView>("Text4")->geometry(), child<tessa::ReceiveView>("Text6")->geometry());
-        QCOMPARE(child<QLabel>("Label3")->pos(), QPoint(px(9840, f), py(840, f)));
-        QCOMPARE(child<QPushButton>("Command16")->pos(), QPoint(px(12120, f), py(840, f)));
-        QCOMPARE(child<QPushButton>("Command14")->pos(), QPoint(px(13680, f), py(840, f)));
+        tessa::testing::verifyDesigned(*form, {
+            {"", "width", px(16425, f)}, {"", "height", py(7410, f)}, {"Line1", "hidden", true},
+            {"mu_screen_w", "checked", true}, {"mnu_screen_narrow", "checked", false},
+            {"Text6", "geometry", QRect(px(9000, f), py(1320, f), px(7215, f), py(5100, f))},
+            {"Text4", "geometry", QRect(px(9000, f), py(1320, f), px(7215, f), py(5100, f))},
+            {"Label3", "pos", QPoint(px(9840, f), py(840, f))}, {"Command16", "pos", QPoint(px(12120, f), py(840, f))},
+            {"Command14", "pos", QPoint(px(13680, f), py(840, f))},
+        });
 
         child<QAction>("mnu_screen_narrow")->trigger();
         QCOMPARE(store.read(QStringLiteral("Width_type"), QString()), QStringLiteral("0"));
@@ -322,9 +220,7 @@ private slots:
 
     void baudRateListIgnoresTypingAndStoresTheChosenRow()
     {
-        form = std::make_unique<Form1>();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        showForm();
         auto* combo1 = child<QComboBox>("Combo1");
         combo1->setFocus();
         QTest::keyClicks(combo1, QStringLiteral("42"));
@@ -420,9 +316,7 @@ private slots:
 
     void typingIntoText1WhileConnectedDisconnects()
     {
-        form = std::make_unique<Form1>();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        showForm();
         connectToPty();
         auto* text1 = child<QLineEdit>("Text1");
         text1->setFocus();
@@ -450,9 +344,7 @@ private slots:
 
     void commandLineSendsVerByteForByte()
     {
-        form = std::make_unique<Form1>();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        showForm();
         connectToPty();
         FarEnd far(pty->farPath());
         QVERIFY(far.isOpen());
@@ -465,7 +357,7 @@ private slots:
         QVERIFY(!child<tessa::ReceiveView>("Text6")->isHidden());
         QCOMPARE(child<QLabel>("Label3")->text(), QStringLiteral("接收資料(字元)"));
         QTest::keyClick(text7, Qt::Key_Return);
-        QCOMPARE(far.read(5), bytes({0x76, 0x65, 0x72, 0x0D, 0x0A}));
+        QCOMPARE(far.read(5), bytesOf({0x76, 0x65, 0x72, 0x0D, 0x0A}));
         QCOMPARE(form->receiveLogs().hexLog(), QStringLiteral("\r\n\r\n\r\n\r\n"));
         QVERIFY(text7->text().isEmpty());
         QCOMPARE(child<QListWidget>("List2")->item(7)->text(), QStringLiteral("ver"));
@@ -483,9 +375,7 @@ private slots:
 
     void historyKeepsTheLastEightLinesAndResends()
     {
-        form = std::make_unique<Form1>();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        showForm();
         connectToPty();
         FarEnd far(pty->farPath());
         auto* text7 = child<QLineEdit>("Text7");
@@ -519,9 +409,7 @@ private slots:
 
     void commandLineIsGuardedWhileNotConnected()
     {
-        form = std::make_unique<Form1>();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        showForm();
         auto* text7 = child<QLineEdit>("Text7");
         DialogAnswerer answers;
         QTest::mouseClick(text7, Qt::LeftButton);
@@ -543,7 +431,7 @@ private slots:
         form = std::make_unique<Form1>();
         connectToPty();
         FarEnd far(pty->farPath());
-        QVERIFY(far.write(bytes({0x41, 0x42, 0x0D, 0x0A, 0x43, 0x44})));
+        QVERIFY(far.write(bytesOf({0x41, 0x42, 0x0D, 0x0A, 0x43, 0x44})));
         auto* text4 = child<tessa::ReceiveView>("Text4");
         auto* text6 = child<tessa::ReceiveView>("Text6");
         // The views show the logs, line breaks and all, on a later tick than the read.
@@ -551,7 +439,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(text4->toPlainText(), QStringLiteral("41 42 0D 0A \n43 44 "), 5000);
         QVERIFY(text6->followsTail());
 
-        QVERIFY(far.write(bytes({0x09, 0x80, 0xFF, 0x0D})));
+        QVERIFY(far.write(bytesOf({0x09, 0x80, 0xFF, 0x0D})));
         QTRY_COMPARE_WITH_TIMEOUT(text6->toPlainText(), QStringLiteral("AB  \nCD...."), 5000);
         QTRY_COMPARE_WITH_TIMEOUT(text4->toPlainText(), QStringLiteral("41 42 0D 0A \n43 44 09 80 FF 0D "), 5000);
 
@@ -584,8 +472,7 @@ private slots:
 
     void readThatPassesTheLimitIsShownAtOnce()
     {
-        form = std::make_unique<Form1>();
-        form->show();
+        showForm();
         connectToPty();
         FarEnd far(pty->farPath());
         auto* text4 = child<tessa::ReceiveView>("Text4");
@@ -606,8 +493,7 @@ private slots:
 
     void hiddenViewCatchesUpWhenShown()
     {
-        form = std::make_unique<Form1>();
-        form->show();
+        showForm();
         connectToPty();
         FarEnd far(pty->farPath());
         auto* text4 = child<tessa::ReceiveView>("Text4");
@@ -711,11 +597,11 @@ private slots:
         FarEnd far(pty->farPath());
         child<tessa::ReceiveView>("Text4")->setPlainText(QStringLiteral("old"));
         command3->click();
-        QCOMPARE(far.read(2), bytes({0x11, 0x22}));
+        QCOMPARE(far.read(2), bytesOf({0x11, 0x22}));
         QVERIFY(child<tessa::ReceiveView>("Text4")->toPlainText().isEmpty());
         child<QCheckBox>("Check1")->setChecked(true);
         command3->click();
-        QCOMPARE(far.read(3), bytes({0x11, 0x22, 0x33}));
+        QCOMPARE(far.read(3), bytesOf({0x11, 0x22, 0x33}));
 
         const auto boxes = form->findChildren<QLineEdit*>(QStringLiteral("Text2"));
         boxes[2]->setText(QStringLiteral("1G"));
@@ -770,9 +656,7 @@ private slots:
 
     void closingTheWindowClosesThePort()
     {
-        form = std::make_unique<Form1>();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        showForm();
         connectToPty();
         QVERIFY(form->close());
         QVERIFY(!form->comm1().isOpen());

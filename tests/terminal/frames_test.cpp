@@ -4,21 +4,18 @@
 #include "frames/frame_text.h"
 #include "frames/random_frame.h"
 
+#include "support/bytes_of.h"
+
 #include <gtest/gtest.h>
 
 #include <QRandomGenerator>
+#include <tuple>
 
 using namespace tessa;
 
-namespace {
+using tessa::testing::bytesOf;
 
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
+namespace {
 
 // Bit-at-a-time CRC-16/MODBUS on a 16-bit register, as published, to check the two-half form.
 std::uint16_t referenceCrc(const QByteArray& data)
@@ -38,21 +35,17 @@ TEST(ModBusCrc16, KnownFramesGiveTheirTextPair)
 {
     LastCrcText pair;
     ModBusCRC16(QByteArrayView("123456789"), pair);
-    EXPECT_EQ(pair.low, "37");
-    EXPECT_EQ(pair.high, "4B");
+    EXPECT_EQ(std::tuple(pair.low, pair.high), std::tuple("37", "4B"));
 
-    ModBusCRC16(bytes({0x01, 0x03, 0x00, 0x00, 0x00, 0x0A}), pair);
-    EXPECT_EQ(pair.low, "C5");
-    EXPECT_EQ(pair.high, "CD");
+    ModBusCRC16(bytesOf({0x01, 0x03, 0x00, 0x00, 0x00, 0x0A}), pair);
+    EXPECT_EQ(std::tuple(pair.low, pair.high), std::tuple("C5", "CD"));
 
-    ModBusCRC16(bytes({0x00}), pair);
-    EXPECT_EQ(pair.low, "BF");
-    EXPECT_EQ(pair.high, "40");
+    ModBusCRC16(bytesOf({0x00}), pair);
+    EXPECT_EQ(std::tuple(pair.low, pair.high), std::tuple("BF", "40"));
 
     // Read panel defaults of the device panels: 01 03 02 00 00 01 -> 85 B2.
-    ModBusCRC16(bytes({0x01, 0x03, 0x02, 0x00, 0x00, 0x01}), pair);
-    EXPECT_EQ(pair.low, "85");
-    EXPECT_EQ(pair.high, "B2");
+    ModBusCRC16(bytesOf({0x01, 0x03, 0x02, 0x00, 0x00, 0x01}), pair);
+    EXPECT_EQ(std::tuple(pair.low, pair.high), std::tuple("85", "B2"));
 }
 
 TEST(ModBusCrc16, TextHasNoLeadingZero)
@@ -63,7 +56,7 @@ TEST(ModBusCrc16, TextHasNoLeadingZero)
     LastCrcText pair;
     for (int a = 0; a < 256 && !(sawShortLow && sawShortHigh); ++a) {
         for (int b = 0; b < 256; ++b) {
-            const QByteArray frame = bytes({a, b});
+            const QByteArray frame = bytesOf({a, b});
             const std::uint16_t crc = modbusCrc16(frame);
             ModBusCRC16(frame, pair);
             if ((crc & 0xFF) < 0x10) {
@@ -95,11 +88,11 @@ TEST(ModBusCrc16, MatchesTheSixteenBitFormOnRandomData)
 
 TEST(CharacterFrame, CodePageBytesAndQuestionMarks)
 {
-    EXPECT_EQ(characterFrame(u"ver", true), bytes({0x76, 0x65, 0x72, 0x0D, 0x0A}));
-    EXPECT_EQ(characterFrame(u"ver", false), bytes({0x76, 0x65, 0x72}));
+    EXPECT_EQ(characterFrame(u"ver", true), bytesOf({0x76, 0x65, 0x72, 0x0D, 0x0A}));
+    EXPECT_EQ(characterFrame(u"ver", false), bytesOf({0x76, 0x65, 0x72}));
     EXPECT_EQ(characterFrame(u""), QByteArray());
     // Latin-1 range maps byte for byte, including 00 and FF.
-    EXPECT_EQ(characterFrame(QStringView(u"\u0000\u00e9\u00ff", 3)), bytes({0x00, 0xE9, 0xFF}));
+    EXPECT_EQ(characterFrame(QStringView(u"\u0000\u00e9\u00ff", 3)), bytesOf({0x00, 0xE9, 0xFF}));
     // Outside the code page: one '?' per character, a surrogate pair being one character.
     EXPECT_EQ(characterFrame(u"A連B"), QByteArray("A?B"));
     EXPECT_EQ(characterFrame(u"x\U0001F600y"), QByteArray("x?y"));
@@ -120,10 +113,10 @@ TEST(HexText, ByteCountRoundsToNearest)
 
 TEST(HexText, FramesFromPairs)
 {
-    EXPECT_EQ(hexTextFrame(u"01 0"), bytes({0x01}));
-    EXPECT_EQ(hexTextFrame(u"01 03"), bytes({0x01, 0x03}));
-    EXPECT_EQ(hexTextFrame(u"01 03 00 00 00 0A "), bytes({0x01, 0x03, 0x00, 0x00, 0x00, 0x0A}));
-    EXPECT_EQ(hexTextFrame(u"ff Fe "), bytes({0xFF, 0xFE}));
+    EXPECT_EQ(hexTextFrame(u"01 0"), bytesOf({0x01}));
+    EXPECT_EQ(hexTextFrame(u"01 03"), bytesOf({0x01, 0x03}));
+    EXPECT_EQ(hexTextFrame(u"01 03 00 00 00 0A "), bytesOf({0x01, 0x03, 0x00, 0x00, 0x00, 0x0A}));
+    EXPECT_EQ(hexTextFrame(u"ff Fe "), bytesOf({0xFF, 0xFE}));
     EXPECT_EQ(hexTextFrame(u""), QByteArray());
     EXPECT_FALSE(hexTextFrame(u"01 zz ").has_value());
     EXPECT_FALSE(hexTextFrame(u"0g ").has_value());
@@ -144,8 +137,8 @@ TEST(HexText, ParseHexByteLimits)
 
 TEST(AdditiveChecksum, SumModulo256)
 {
-    EXPECT_EQ(additiveChecksum(bytes({0x11, 0x22})), 0x33);
-    EXPECT_EQ(additiveChecksum(bytes({0xFF, 0x02})), 0x01);
+    EXPECT_EQ(additiveChecksum(bytesOf({0x11, 0x22})), 0x33);
+    EXPECT_EQ(additiveChecksum(bytesOf({0xFF, 0x02})), 0x01);
     EXPECT_EQ(additiveChecksum(QByteArray()), 0x00);
 }
 
@@ -153,11 +146,10 @@ TEST(ChecksumFrame, DesignValues)
 {
     std::array<QString, kChecksumBoxCount> boxes{"11", "22"};
     ChecksumFrameResult r = buildChecksumFrame(boxes, false);
-    EXPECT_EQ(r.badBox, -1);
-    EXPECT_EQ(r.frame, bytes({0x11, 0x22}));
+    EXPECT_EQ(std::tuple(r.badBox, r.frame), std::tuple(-1, bytesOf({0x11, 0x22})));
 
     r = buildChecksumFrame(boxes, true);
-    EXPECT_EQ(r.frame, bytes({0x11, 0x22, 0x33}));
+    EXPECT_EQ(r.frame, bytesOf({0x11, 0x22, 0x33}));
 }
 
 TEST(ChecksumFrame, AllTenBoxesWithChecksumGiveElevenBytes)
@@ -180,9 +172,9 @@ TEST(ChecksumFrame, SumWrapsAndEmptyBoxesInsideReadAsZero)
 {
     std::array<QString, kChecksumBoxCount> boxes{"FF", "", "02"};
     // Two filled boxes: the frame takes boxes 0 and 1, box 1 being empty reads as 0.
-    EXPECT_EQ(buildChecksumFrame(boxes, false).frame, bytes({0xFF, 0x00}));
+    EXPECT_EQ(buildChecksumFrame(boxes, false).frame, bytesOf({0xFF, 0x00}));
     // With the checksum the third byte (box 2) is replaced by the sum FF + 00 + 02.
-    EXPECT_EQ(buildChecksumFrame(boxes, true).frame, bytes({0xFF, 0x00, 0x01}));
+    EXPECT_EQ(buildChecksumFrame(boxes, true).frame, bytesOf({0xFF, 0x00, 0x01}));
 }
 
 TEST(ChecksumFrame, RefusesBoxesThatAreNotAByte)

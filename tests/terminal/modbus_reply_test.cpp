@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <thread>
+#include <tuple>
 
 using namespace tessa;
 using tessa::testing::ModbusSlave;
@@ -68,8 +69,7 @@ TEST_F(ModbusReplyTest, ReadRepliesGiveEachRegisterInDecimalAndHex)
 {
     const ModbusReply holding = ask("010302000003");
     ASSERT_EQ(holding.kind, ModbusReply::Kind::Registers) << modbusReplyText(holding).toStdString();
-    EXPECT_EQ(holding.slave, 1);
-    EXPECT_EQ(holding.function, 0x03);
+    EXPECT_EQ(std::tuple(holding.slave, holding.function), std::tuple(1, 0x03));
     EXPECT_EQ(holding.registers, (QList<std::uint16_t>{0x1234, 0xABCD, 0x0042}));
     ASSERT_TRUE(holding.roundTripMs);
     EXPECT_GT(*holding.roundTripMs, 0.0);
@@ -84,8 +84,7 @@ TEST_F(ModbusReplyTest, ReadRepliesGiveEachRegisterInDecimalAndHex)
 
     const ModbusReply input = ask("010401000002");
     ASSERT_EQ(input.kind, ModbusReply::Kind::Registers);
-    EXPECT_EQ(input.function, 0x04);
-    EXPECT_EQ(input.registers, (QList<std::uint16_t>{0xFFFF, 0x0007}));
+    EXPECT_EQ(std::tuple(input.function, input.registers), std::tuple(0x04, (QList<std::uint16_t>{0xFFFF, 0x0007})));
     EXPECT_TRUE(modbusReplyText(input).contains(u"256 (0x0100) = 65535 (0xFFFF)"));
 }
 
@@ -93,8 +92,7 @@ TEST_F(ModbusReplyTest, WriteRepliesEchoTheWrite)
 {
     const ModbusReply single = ask("01060205BEEF");
     ASSERT_EQ(single.kind, ModbusReply::Kind::WriteEcho) << modbusReplyText(single).toStdString();
-    EXPECT_EQ(single.echoAddress, 0x0205);
-    EXPECT_EQ(single.echoValue, 0xBEEF);
+    EXPECT_EQ(std::tuple(single.echoAddress, single.echoValue), std::tuple(0x0205, 0xBEEF));
     EXPECT_TRUE(single.echoMatches);
     EXPECT_TRUE(modbusReplyText(single).startsWith(u"Slave 1, function 06: wrote 48879 (0xBEEF) to register 517 (0x0205)\n"))
         << modbusReplyText(single).toStdString();
@@ -102,8 +100,7 @@ TEST_F(ModbusReplyTest, WriteRepliesEchoTheWrite)
 
     const ModbusReply multiple = ask("011002100002040001FFFE");
     ASSERT_EQ(multiple.kind, ModbusReply::Kind::WriteEcho);
-    EXPECT_EQ(multiple.echoAddress, 0x0210);
-    EXPECT_EQ(multiple.echoValue, 2);
+    EXPECT_EQ(std::tuple(multiple.echoAddress, multiple.echoValue), std::tuple(0x0210, 2));
     EXPECT_TRUE(multiple.echoMatches);
     EXPECT_TRUE(modbusReplyText(multiple).startsWith(u"Slave 1, function 10: wrote 2 registers from 528 (0x0210)\n"));
     EXPECT_EQ(slave.registerValue(0x211), 0xFFFE);
@@ -148,8 +145,7 @@ TEST_F(ModbusReplyTest, CorruptedCrcIsReportedWithTheExpectedCrc)
     const ModbusReply bad = decodeModbusReply(good.request, damaged);
     ASSERT_EQ(bad.kind, ModbusReply::Kind::CrcBad);
     const std::uint16_t crc = modbusCrc16(QByteArrayView(good.bytes).first(good.bytes.size() - 2));
-    EXPECT_EQ(bad.expectedCrc, crc);
-    EXPECT_EQ(bad.receivedCrc, crc ^ 0x1000);
+    EXPECT_EQ(std::tuple(bad.expectedCrc, bad.receivedCrc), std::tuple(crc, crc ^ 0x1000));
     const QString text = modbusReplyText(bad);
     EXPECT_TRUE(text.startsWith(QString::asprintf("CRC bad: received %02X %02X, expected %02X %02X\n", crc & 0xFF,
                                                   (crc >> 8) ^ 0x10, crc & 0xFF, crc >> 8)))

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <tuple>
 
 using namespace tessa;
 
@@ -62,8 +63,7 @@ TEST(ModbusPanels, BadBoxesAreNamedAndBuildNothing)
     auto texts = modbusDesignTexts();
     texts[6] = QStringLiteral("3");
     ModbusBuild b = buildWriteFrame(texts, 0);
-    EXPECT_EQ(b.problem, ModbusBuild::Problem::ByteCountNotTwoOrFour);
-    EXPECT_EQ(b.badElement, 6);
+    EXPECT_EQ(std::tuple(b.problem, b.badElement), std::tuple(ModbusBuild::Problem::ByteCountNotTwoOrFour, 6));
     EXPECT_TRUE(b.frame.isEmpty());
     EXPECT_TRUE(modbusRefusal(b, texts[6]).contains(QStringLiteral("Text26(6)")));
     texts[6] = QString();  // an emptied count box is not a count
@@ -72,15 +72,13 @@ TEST(ModbusPanels, BadBoxesAreNamedAndBuildNothing)
     texts = modbusDesignTexts();
     texts[18] = QString();  // an emptied register count
     b = buildWriteFrame(texts, 1);
-    EXPECT_EQ(b.problem, ModbusBuild::Problem::RegisterCountNotANumber);
-    EXPECT_EQ(b.badElement, 18);
+    EXPECT_EQ(std::tuple(b.problem, b.badElement), std::tuple(ModbusBuild::Problem::RegisterCountNotANumber, 18));
     EXPECT_TRUE(modbusRefusal(b, texts[18]).contains(QStringLiteral("Text26(18)")));
 
     texts = modbusDesignTexts();
     texts[22] = QStringLiteral("100");  // above FF
     b = buildWriteFrame(texts, 1);
-    EXPECT_EQ(b.problem, ModbusBuild::Problem::NotAHexByte);
-    EXPECT_EQ(b.badElement, 22);
+    EXPECT_EQ(std::tuple(b.problem, b.badElement), std::tuple(ModbusBuild::Problem::NotAHexByte, 22));
     EXPECT_TRUE(b.frame.isEmpty());
     texts = modbusDesignTexts();
     texts[29] = QStringLiteral("G1");
@@ -98,12 +96,10 @@ TEST(ModbusPanels, BadBoxesAreNamedAndBuildNothing)
 TEST(ModbusPanels, RegisterCountCoupling)
 {
     CouplingStep s = registerCountCoupling(QStringLiteral("01"));
-    EXPECT_EQ(s.byteCount, QStringLiteral("02"));
-    EXPECT_EQ(s.firstDataVisible, false);
+    EXPECT_EQ(std::tuple(s.byteCount, s.firstDataVisible), std::tuple(QStringLiteral("02"), false));
     EXPECT_FALSE(s.registerCount);
     s = registerCountCoupling(QStringLiteral("2"));
-    EXPECT_EQ(s.byteCount, QStringLiteral("04"));
-    EXPECT_EQ(s.firstDataVisible, true);
+    EXPECT_EQ(std::tuple(s.byteCount, s.firstDataVisible), std::tuple(QStringLiteral("04"), true));
     s = registerCountCoupling(QStringLiteral("5"));
     EXPECT_EQ(s.registerCount, QStringLiteral("02"));
     EXPECT_FALSE(s.byteCount);
@@ -236,8 +232,7 @@ TEST(Download, SizeLimitAndUnchangedBytes)
     for (int i = 0; i < full.size(); ++i)
         full[i] = static_cast<char>(i * 7);
     DownloadFile r = readDownloadFile(make(QStringLiteral("full.txt"), full));
-    EXPECT_EQ(r.status, DownloadFile::Status::Ok);
-    EXPECT_EQ(r.bytes, full);
+    EXPECT_EQ(std::tuple(r.status, r.bytes), std::tuple(DownloadFile::Status::Ok, full));
     r = readDownloadFile(make(QStringLiteral("over.txt"), full + 'x'));
     EXPECT_EQ(r.status, DownloadFile::Status::TooLarge);
     EXPECT_TRUE(r.bytes.isEmpty());

@@ -8,6 +8,7 @@
 #include "receive/receive_view.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
+#include "support/bytes_of.h"
 #include "support/dialog_answerer.h"
 #include "support/form_test.h"
 #include "support/window_test_main.h"
@@ -43,16 +44,9 @@
 using tessa::testing::FarEnd;
 using tessa::testing::DialogAnswerer;
 using tessa::testing::PtyPair;
+using tessa::testing::bytesOf;
 
 namespace {
-
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
 
 // A device on the far end of a pty that answers every request with "OK".
 class Responder {
@@ -97,9 +91,6 @@ class ProgramFormTest : public tessa::testing::FormTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<PtyPair> pty;
-
-
     QListWidget* List1() { return child<QListWidget>("List1"); }
     QLineEdit* Text3() { return child<QLineEdit>("Text3"); }
     QLineEdit* Text5() { return child<QLineEdit>("Text5"); }
@@ -136,14 +127,12 @@ private:
         click("Command5");
     }
 
-    void connectToPty()
+    // Port numbers 1 to 20 lead to paths in dir that do not exist.
+    static void mapEveryPortNowhere(const QTemporaryDir& dir)
     {
-        pty = std::make_unique<PtyPair>();
-        QVERIFY(pty->ready());
-        qputenv("TESSA_COM3", pty->nearPath().toLocal8Bit());
-        child<QLineEdit>("Text1")->setText(QStringLiteral("3"));
-        click("Command1");
-        QVERIFY(form->comm1().isOpen());
+        for (int n = 1; n <= 20; ++n)
+            qputenv(QStringLiteral("TESSA_COM%1").arg(n).toLatin1().constData(),
+                    dir.filePath(QStringLiteral("none%1").arg(n)).toLocal8Bit());
     }
 
     // Every control of the window's client area lies inside what the window shows of it.
@@ -163,34 +152,21 @@ private:
 private slots:
     void init()
     {
-        tessa::SettingsStore().clearAll();
-        for (int n = 1; n <= 21; ++n)
-            qunsetenv(QStringLiteral("TESSA_COM%1").arg(n).toLatin1().constData());
+        forgetSettingsAndPorts();
         form = std::make_unique<Form1>();
     }
-
-    void cleanup()
-    {
-        form.reset();
-        pty.reset();
-    }
+    void cleanup() { closeFormAndPty(); }
 
     void editorStartsWithItsDesignValues()
     {
-        QCOMPARE(child<QGroupBox>("Frame1")->title(), QStringLiteral("編輯"));
-        QVERIFY(element<QRadioButton>("Option3", 0)->isChecked());
-        QCOMPARE(element<QRadioButton>("Option3", 1)->text(), QStringLiteral("系統延遲"));
-        QVERIFY(element<QRadioButton>("Option2", 1)->isChecked());
-        QCOMPARE(element<QRadioButton>("Option2", 0)->text(), QStringLiteral("16進制"));
-        QVERIFY(child<QCheckBox>("Check2")->isChecked());
-        QVERIFY(!child<QCheckBox>("Check3")->isChecked());
-        QCOMPARE(Text5()->text(), QStringLiteral("1"));
-        QCOMPARE(child<QLabel>("Label6")->text(), QStringLiteral("ms"));
-        const QStringList captions{"增加", "傳送", "刪除", "插入", "儲存", "取代", "停止", "載入"};
-        const char* names[] = {"Command5", "Command6", "Command7", "Command8", "Command9", "Command10", "Command11",
-                               "Command12"};
-        for (int i = 0; i < 8; ++i)
-            QCOMPARE(child<QPushButton>(names[i])->text(), captions[i]);
+        tessa::testing::verifyDesigned(*form, {
+            {"Frame1", "title", "編輯"}, {"Option3(0)", "checked", true}, {"Option3(1)", "text", "系統延遲"},
+            {"Option2(1)", "checked", true}, {"Option2(0)", "text", "16進制"}, {"Check2", "checked", true},
+            {"Check3", "checked", false}, {"Text5", "text", "1"}, {"Label6", "text", "ms"},
+            {"Command5", "text", "增加"}, {"Command6", "text", "傳送"}, {"Command7", "text", "刪除"},
+            {"Command8", "text", "插入"}, {"Command9", "text", "儲存"}, {"Command10", "text", "取代"},
+            {"Command11", "text", "停止"}, {"Command12", "text", "載入"},
+        });
         QCOMPARE(List1()->parentWidget(), child<QTabWidget>("SSTab1")->widget(0));
     }
 
@@ -359,7 +335,7 @@ private slots:
         addDelay(QStringLiteral("300"));
         addData(QStringLiteral("b"), false, false);
         click("Command6");
-        QCOMPARE(far.read(9), bytes({0x01, 0x03, 0x0D, 0x0A, 'v', 'e', 'r', 'a', 'b'}));
+        QCOMPARE(far.read(9), bytesOf({0x01, 0x03, 0x0D, 0x0A, 'v', 'e', 'r', 'a', 'b'}));
         QTRY_VERIFY_WITH_TIMEOUT(!child<QTimer>("Timer13")->isActive(), 5000);
         // Stop after a finished pass sends nothing without loop.
         click("Command11");
@@ -471,10 +447,7 @@ private slots:
     {
         QTemporaryDir dir;
         const auto write = [&](const QString& name, const QByteArray& content) {
-            QFile f(dir.filePath(name));
-            if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
-                qFatal("cannot write %s", qPrintable(name));
-            return f.fileName();
+            return tessa::testing::writeFile(dir.filePath(name), content);
         };
         DialogAnswerer answers;
         addData(QStringLiteral("old"), false, false);
@@ -517,9 +490,7 @@ private slots:
     {
         // Ports 1..20 go nowhere except: COM4 answers, COM6 is silent; COM9 has no device yet.
         QTemporaryDir dir;
-        for (int n = 1; n <= 20; ++n)
-            qputenv(QStringLiteral("TESSA_COM%1").arg(n).toLatin1().constData(),
-                    dir.filePath(QStringLiteral("none%1").arg(n)).toLocal8Bit());
+        mapEveryPortNowhere(dir);
         PtyPair answering;
         PtyPair silent;
         QVERIFY(answering.ready() && silent.ready());
@@ -574,19 +545,12 @@ private slots:
     {
         // Traffic from an earlier connection is still in the hexadecimal view; then every
         // number leads nowhere. The probe of COM1 must judge only what it received: nothing.
-        PtyPair line;
-        QVERIFY(line.ready());
-        qputenv("TESSA_COM3", line.nearPath().toLocal8Bit());
-        child<QLineEdit>("Text1")->setText(QStringLiteral("3"));
-        click("Command1");
-        QVERIFY(form->comm1().isOpen());
-        FarEnd far(line.farPath());
+        connectToPty();
+        FarEnd far(pty->farPath());
         far.write(QByteArray("OK"));
         QTRY_VERIFY_WITH_TIMEOUT(!child<tessa::ReceiveView>("Text4")->toPlainText().isEmpty(), 5000);
         QTemporaryDir dir;
-        for (int n = 1; n <= 20; ++n)
-            qputenv(QStringLiteral("TESSA_COM%1").arg(n).toLatin1().constData(),
-                    dir.filePath(QStringLiteral("none%1").arg(n)).toLocal8Bit());
+        mapEveryPortNowhere(dir);
         child<QTimer>("Timer4")->setInterval(20);
         DialogAnswerer answers;
         child<QPushButton>("Command4")->click();
@@ -600,9 +564,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         verifyEveryControlVisible();
         QTemporaryDir dir;
-        for (int n = 1; n <= 20; ++n)
-            qputenv(QStringLiteral("TESSA_COM%1").arg(n).toLatin1().constData(),
-                    dir.filePath(QStringLiteral("none%1").arg(n)).toLocal8Bit());
+        mapEveryPortNowhere(dir);
         child<QTimer>("Timer4")->setInterval(100000);
         child<QPushButton>("Command4")->click();
         QTRY_VERIFY(form->statusBar()->isVisible());
@@ -620,9 +582,7 @@ private slots:
     void autoTestCanBeStoppedAndSaysWhenNothingAnswers()
     {
         QTemporaryDir dir;
-        for (int n = 1; n <= 20; ++n)
-            qputenv(QStringLiteral("TESSA_COM%1").arg(n).toLatin1().constData(),
-                    dir.filePath(QStringLiteral("none%1").arg(n)).toLocal8Bit());
+        mapEveryPortNowhere(dir);
         child<QTimer>("Timer4")->setInterval(20);
         DialogAnswerer answers;
         child<QPushButton>("Command4")->click();

@@ -6,6 +6,7 @@
 #include <QBuffer>
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace tessa;
 
@@ -123,8 +124,7 @@ TEST(Replay, ZeroNegativeAndNonNumericDelaysNeverStallAndLongOnesAreCapped)
     program.setRecords({"SYSTEM DELAY 0", "(C)  a", "SYSTEM DELAY x", "SYSTEM DELAY -3", "(C)  b"});
     int position = 0;
     const ReplayTick tick = replayTick(program, position, false);
-    EXPECT_EQ(tick.writes, QList<QByteArray>({"a", "b"}));
-    EXPECT_EQ(tick.pauseMs, 0);
+    EXPECT_EQ(std::tuple(tick.writes, tick.pauseMs), std::tuple(QList<QByteArray>({"a", "b"}), 0));
     EXPECT_TRUE(tick.stop);
 
     program.setRecords({"SYSTEM DELAY 99999"});
@@ -138,8 +138,7 @@ TEST(Replay, UnsendableHexIsPassedOverNotSentAsGarbage)
     program.setRecords({"(H)  0G ", "(C)  ok"});
     int position = 0;
     const ReplayTick tick = replayTick(program, position, false);
-    EXPECT_EQ(tick.writes, QList<QByteArray>({"ok"}));
-    EXPECT_EQ(position, 2);
+    EXPECT_EQ(std::tuple(tick.writes, position), std::tuple(QList<QByteArray>({"ok"}), 2));
 }
 
 TEST(ProgramModelFiles, SavedBytesLoadBackIntoTheSameProgram)

@@ -1,20 +1,16 @@
 #include "receive/receive_logs.h"
 
+#include "support/bytes_of.h"
+
 #include <gtest/gtest.h>
 
 #include <QRandomGenerator>
 
 using tessa::ReceiveLogs;
 
-namespace {
+using tessa::testing::bytesOf;
 
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(static_cast<char>(v));
-    return out;
-}
+namespace {
 
 QString hexOf(const QByteArray& data)
 {
@@ -29,7 +25,7 @@ QString hexOf(const QByteArray& data)
 TEST(ReceiveLogs, CrLfInsideOneReadBreaksTheLine)
 {
     ReceiveLogs logs;
-    logs.appendRead(bytes({0x41, 0x42, 0x0D, 0x0A, 0x43, 0x44}));
+    logs.appendRead(bytesOf({0x41, 0x42, 0x0D, 0x0A, 0x43, 0x44}));
     EXPECT_EQ(logs.hexLog(), "41 42 0D 0A \r\n43 44 ");
     EXPECT_EQ(logs.charLog(), "AB  \r\nCD");
     EXPECT_TRUE(logs.displayPending());
@@ -38,23 +34,23 @@ TEST(ReceiveLogs, CrLfInsideOneReadBreaksTheLine)
 TEST(ReceiveLogs, LoneCrAndLfAtTheEdgesShowAsDots)
 {
     ReceiveLogs logs;
-    logs.appendRead(bytes({0x41, 0x0D}));
+    logs.appendRead(bytesOf({0x41, 0x0D}));
     EXPECT_EQ(logs.charLog(), "A.");
-    logs.appendRead(bytes({0x0A, 0x42}));
+    logs.appendRead(bytesOf({0x0A, 0x42}));
     EXPECT_EQ(logs.charLog(), "A..B");
     // The pair was split across reads: no line break.
     EXPECT_EQ(logs.hexLog(), "41 0D 0A 42 ");
 
     ReceiveLogs single;
-    single.appendRead(bytes({0x0D}));
-    single.appendRead(bytes({0x0A}));
+    single.appendRead(bytesOf({0x0D}));
+    single.appendRead(bytesOf({0x0A}));
     EXPECT_EQ(single.charLog(), "..");
 }
 
 TEST(ReceiveLogs, CrInsideAndLfInsideShowAsSpacesWithoutPair)
 {
     ReceiveLogs logs;
-    logs.appendRead(bytes({0x41, 0x0D, 0x42, 0x0A, 0x43}));
+    logs.appendRead(bytesOf({0x41, 0x0D, 0x42, 0x0A, 0x43}));
     EXPECT_EQ(logs.charLog(), "A B C");
     EXPECT_EQ(logs.hexLog(), "41 0D 42 0A 43 ");
 }
@@ -63,7 +59,7 @@ TEST(ReceiveLogs, EveryByteValueInTheMiddleOfARead)
 {
     for (int value = 0; value < 256; ++value) {
         ReceiveLogs logs;
-        logs.appendRead(bytes({0x20, value, 0x20}));
+        logs.appendRead(bytesOf({0x20, value, 0x20}));
         EXPECT_EQ(logs.hexLog(), QString::asprintf("20 %02X 20 ", value)) << value;
         QChar expected;
         if (value == 0x0D || value == 0x0A)
@@ -80,7 +76,7 @@ TEST(ReceiveLogs, EveryByteValueAloneInARead)
 {
     for (int value = 0; value < 256; ++value) {
         ReceiveLogs logs;
-        logs.appendRead(bytes({value}));
+        logs.appendRead(bytesOf({value}));
         EXPECT_EQ(logs.hexLog(), QString::asprintf("%02X ", value));
         const QChar expected = (value < 0x20 || value >= 0x7F) ? QChar(u'.') : QChar(value);
         EXPECT_EQ(logs.charLog(), QString(expected)) << value;
@@ -89,7 +85,7 @@ TEST(ReceiveLogs, EveryByteValueAloneInARead)
 
 TEST(ReceiveLogs, SplitAtEveryPointKeepsEveryByteInOrder)
 {
-    const QByteArray stream = bytes({0x41, 0x42, 0x0D, 0x0A, 0x43, 0x0D, 0x0D, 0x0A, 0x0A, 0x00, 0xFF, 0x7F, 0x0D});
+    const QByteArray stream = bytesOf({0x41, 0x42, 0x0D, 0x0A, 0x43, 0x0D, 0x0D, 0x0A, 0x0A, 0x00, 0xFF, 0x7F, 0x0D});
     for (qsizetype cut = 0; cut <= stream.size(); ++cut) {
         ReceiveLogs logs;
         logs.appendRead(stream.left(cut));
@@ -143,7 +139,7 @@ TEST(ReceiveLogs, ReadThatWouldPassTheLimitEmptiesBothLogsFirst)
     EXPECT_FALSE(logs.appendRead(QByteArray(0, 'b')));
     // 40002 would be over: the logs start again and hold the read that did not fit.
     logs.takeDisplayPending();
-    EXPECT_TRUE(logs.appendRead(bytes({0x63, 0x0D, 0x0A})));
+    EXPECT_TRUE(logs.appendRead(bytesOf({0x63, 0x0D, 0x0A})));
     EXPECT_EQ(logs.hexLog(), "63 0D 0A \r\n");
     EXPECT_EQ(logs.charLog(), "c  \r\n");
     EXPECT_EQ(observed, 1);
@@ -193,7 +189,7 @@ TEST(ReceiveLogs, ReadLongerThanTheLimitKeepsItsTailAndEveryByteInOrder)
 TEST(ReceiveLogs, ClearKeepsTheDisplayMarkAndLineBreakGoesToHexOnly)
 {
     ReceiveLogs logs;
-    logs.appendRead(bytes({0x41}));
+    logs.appendRead(bytesOf({0x41}));
     logs.clear();
     EXPECT_TRUE(logs.hexLog().isEmpty());
     EXPECT_TRUE(logs.displayPending());

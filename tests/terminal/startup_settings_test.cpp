@@ -5,6 +5,7 @@
 
 #include <QSettings>
 #include <QTemporaryDir>
+#include <tuple>
 
 using namespace tessa;
 
@@ -53,8 +54,7 @@ TEST_F(StartupSettingsTest, FieldsAreRestoredOnlyWhenRel1IsStoredAndNotOne)
     store.write(QStringLiteral("REL1"), QStringLiteral("REL=1600"));
     const StartupSettings s = readStartupSettings(store);
     EXPECT_TRUE(s.restoreFields);
-    EXPECT_EQ(s.comPort, "5");
-    EXPECT_EQ(s.baudIndex, 2);
+    EXPECT_EQ(std::tuple(s.comPort, s.baudIndex), std::tuple("5", 2));
     EXPECT_EQ(baudRateTexts()[s.baudIndex], "4800");
 }
 
@@ -76,8 +76,7 @@ TEST_F(StartupSettingsTest, AbsentKeysDefaultWhenRestoring)
     store.write(QStringLiteral("REL1"), QStringLiteral("ABS=200"));
     store.write(QStringLiteral("Modbus3_2"), QStringLiteral("0A"));
     const StartupSettings s = readStartupSettings(store);
-    EXPECT_EQ(s.comPort, "1");
-    EXPECT_EQ(s.baudIndex, kDefaultBaudIndex);
+    EXPECT_EQ(std::tuple(s.comPort, s.baudIndex), std::tuple("1", kDefaultBaudIndex));
     ASSERT_EQ(s.panelValues.size(), panelSettingKeys().size());
     for (const auto& [key, value] : s.panelValues) {
         if (key == "REL1")
