@@ -8,7 +8,7 @@
 #include "support/dialog_answerer.h"
 #include "support/form_test.h"
 #include "support/modbus_slave.h"
-#include "support/pluggable_pty.h"
+
 #include "support/pty_pair.h"
 #include "support/window_test_main.h"
 #include "trafficlog/traffic_format.h"
@@ -40,7 +40,7 @@
 using tessa::testing::DialogAnswerer;
 using tessa::testing::FarEnd;
 using tessa::testing::ModbusSlave;
-using tessa::testing::PluggablePty;
+using tessa::testing::PtyPair;
 
 namespace {
 
@@ -138,7 +138,7 @@ private slots:
 
     void trafficLogRecordsWhatIsSentAndReceived()
     {
-        PluggablePty pty;
+        PtyPair pty{PtyPair::Start::Later};
         QVERIFY(pty.plugIn());
         showForm();
         connectTo(pty.nearPath());
@@ -189,7 +189,7 @@ private slots:
 
     void trafficLogThatCannotWriteStopsWithOneMessage()
     {
-        PluggablePty pty;
+        PtyPair pty{PtyPair::Start::Later};
         QVERIFY(pty.plugIn());
         showForm();
         connectTo(pty.nearPath());
@@ -215,7 +215,7 @@ private slots:
 
     void lineSettingsReachThePortAtConnectAndAtOnce()
     {
-        PluggablePty pty;
+        PtyPair pty{PtyPair::Start::Later};
         QVERIFY(pty.plugIn());
         showForm();
         auto* caption = element<QRadioButton>("Option1", 0);
@@ -278,7 +278,7 @@ private slots:
 
     void reconnectsWhenThePortReturnsOnlyWhenAskedTo()
     {
-        PluggablePty pty;
+        PtyPair pty{PtyPair::Start::Later};
         QVERIFY(pty.plugIn());
         showForm();
         auto* item = child<QAction>("mnu_port_reconnect");
@@ -290,7 +290,7 @@ private slots:
         DialogAnswerer answerer;
 
         // Off: the loss is reported once and the port stays closed when the device returns.
-        pty.pull();
+        pty.stop();
         QTRY_COMPARE_WITH_TIMEOUT(answerer.texts, QStringList{kPortLost}, 5000);
         QVERIFY(!connect->isHidden());
         QVERIFY(pty.plugIn());
@@ -305,7 +305,7 @@ private slots:
         QVERIFY(form->comm1().isOpen());
 
         // On: the same one message, then connected again by itself at the same path.
-        pty.pull();
+        pty.stop();
         QTRY_COMPARE_WITH_TIMEOUT(answerer.texts.size(), 2, 5000);
         QCOMPARE(answerer.texts[1], kPortLost);
         QVERIFY(!form->comm1().isOpen());
@@ -329,7 +329,7 @@ private slots:
 
     void portPickerListsPortsAsTheyComeAndGo()
     {
-        PluggablePty pty;
+        PtyPair pty{PtyPair::Start::Later};
         tessa::SettingsStore().setPortPath(7, pty.nearPath());
         showForm();
         bool listedAtFirst = true;
@@ -343,7 +343,7 @@ private slots:
             device->setEditText(QStringLiteral("/dev/typed-by-hand"));
             if (pty.plugIn())
                 appeared = QTest::qWaitFor(listed, 5000);
-            pty.pull();
+            pty.stop();
             vanished = QTest::qWaitFor([&] { return !listed(); }, 5000);
             typed = device->currentText();
             dialog->reject();
@@ -357,7 +357,7 @@ private slots:
 
     void modbusReplyIsDecodedOnTheModbusPage()
     {
-        PluggablePty pty;
+        PtyPair pty{PtyPair::Start::Later};
         QVERIFY(pty.plugIn());
         ModbusSlave slave(pty.farPath());
         QVERIFY(slave.ready());

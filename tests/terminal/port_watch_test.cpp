@@ -2,7 +2,7 @@
 #include "serial/port_watcher.h"
 #include "serial/reconnect_policy.h"
 #include "serial/serial_port.h"
-#include "support/pluggable_pty.h"
+
 #include "support/pty_pair.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@
 
 using namespace tessa;
 using tessa::testing::FarEnd;
-using tessa::testing::PluggablePty;
+using tessa::testing::PtyPair;
 
 namespace {
 
@@ -41,7 +41,7 @@ struct Events {
 
 TEST(PortWatcher, ReportsAWatchedPathComingAndGoing)
 {
-    PluggablePty pty;
+    PtyPair pty{PtyPair::Start::Later};
     PortWatcher watcher;
     watcher.setIntervalMs(50);
     watcher.addPath(pty.nearPath());
@@ -54,7 +54,7 @@ TEST(PortWatcher, ReportsAWatchedPathComingAndGoing)
     EXPECT_EQ(events.log, QStringList{QStringLiteral("+") + pty.nearPath()});
     EXPECT_TRUE(watcher.ports().contains(pty.nearPath()));
 
-    pty.pull();
+    pty.stop();
     ASSERT_TRUE(waitFor([&] { return events.log.size() == 2; }));
     EXPECT_EQ(events.log.last(), QStringLiteral("-") + pty.nearPath());
     EXPECT_FALSE(watcher.ports().contains(pty.nearPath()));
@@ -82,7 +82,7 @@ protected:
         QObject::connect(&policy, &ReconnectPolicy::reconnected, [this](const QString& p) { reconnectedTo << p; });
     }
 
-    PluggablePty pty;
+    PtyPair pty{PtyPair::Start::Later};
     SerialPort port;
     PortWatcher watcher;
     ReconnectPolicy policy{watcher, [this] { return port.open(); }};
@@ -92,7 +92,7 @@ protected:
 TEST_F(ReconnectTest, WhenOnThePortReopensAtTheSamePathAndCarriesBytes)
 {
     policy.setEnabled(true);
-    pty.pull();
+    pty.stop();
     ASSERT_TRUE(waitFor([&] { return policy.isAwaiting(); }));
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(policy.awaitedPath(), pty.nearPath());
@@ -116,7 +116,7 @@ TEST_F(ReconnectTest, WhenOnThePortReopensAtTheSamePathAndCarriesBytes)
 
 TEST_F(ReconnectTest, WhenOffOrCancelledThePortStaysClosed)
 {
-    pty.pull();
+    pty.stop();
     ASSERT_TRUE(waitFor([&] { return policy.isAwaiting(); }));
     ASSERT_TRUE(pty.plugIn());
     ASSERT_TRUE(waitFor([&] { return watcher.isPresent(pty.nearPath()); }));
@@ -126,7 +126,7 @@ TEST_F(ReconnectTest, WhenOffOrCancelledThePortStaysClosed)
 
     // Turned on, then the user disconnects by hand before the device returns.
     policy.setEnabled(true);
-    pty.pull();
+    pty.stop();
     ASSERT_TRUE(waitFor([&] { return !watcher.isPresent(pty.nearPath()); }));
     policy.cancel();
     ASSERT_TRUE(pty.plugIn());
@@ -140,7 +140,7 @@ TEST_F(ReconnectTest, WhenOffOrCancelledThePortStaysClosed)
 // acknowledged shows no appearance to wait for, yet is reopened.
 TEST(ReconnectPolicy, ADeviceAlreadyBackWhenTheLossIsHandledIsReopened)
 {
-    PluggablePty pty;
+    PtyPair pty{PtyPair::Start::Later};
     ASSERT_TRUE(pty.plugIn());
     SerialPort port;
     port.setPortResolver([&](int) { return pty.nearPath(); });
@@ -157,7 +157,7 @@ TEST(ReconnectPolicy, ADeviceAlreadyBackWhenTheLossIsHandledIsReopened)
     bool lost = false;
     QObject::connect(&port, &SerialPort::lost, [&] { lost = true; });
 
-    pty.pull();
+    pty.stop();
     ASSERT_TRUE(waitFor([&] { return lost; }));
     ASSERT_TRUE(pty.plugIn());
     runEventsFor(200);

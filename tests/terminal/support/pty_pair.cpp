@@ -14,7 +14,7 @@
 
 namespace tessa::testing {
 
-PtyPair::PtyPair()
+PtyPair::PtyPair(Start start)
 {
     const QString token = QUuid::createUuid().toString(QUuid::Id128).left(12);
     near_ = dir_.path() + QStringLiteral("/near") + token;
@@ -22,17 +22,25 @@ PtyPair::PtyPair()
     socat_.setProgram(QStringLiteral("socat"));
     socat_.setArguments({QStringLiteral("pty,raw,echo=0,link=") + near_, QStringLiteral("pty,raw,echo=0,link=") + far_});
     socat_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    if (start == Start::Now)
+        plugIn();
+}
+
+bool PtyPair::plugIn()
+{
+    ready_ = false;
     socat_.start();
     if (!socat_.waitForStarted(10000))
-        return;
+        return false;
     QDeadlineTimer deadline(10000);
     while (!deadline.hasExpired()) {
         if (QFileInfo::exists(near_) && QFileInfo::exists(far_)) {
             ready_ = true;
-            return;
+            return true;
         }
         QThread::msleep(10);
     }
+    return false;
 }
 
 PtyPair::~PtyPair()

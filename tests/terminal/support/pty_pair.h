@@ -9,10 +9,12 @@ namespace tessa::testing {
 
 // Two linked pseudo-terminals made by socat: what is written to one end can be read at the
 // other. The terminal under test opens nearPath(); the test plays the device at farPath().
-// Link names are unique so that parallel tests never share a serial lock file.
+// Link names are unique so that parallel tests never share a serial lock file. The pair can be
+// ended (an adapter pulled) and made again at the same paths (plugged back in).
 class PtyPair {
 public:
-    PtyPair();
+    enum class Start { Now, Later };
+    explicit PtyPair(Start start = Start::Now);
     ~PtyPair();
     PtyPair(const PtyPair&) = delete;
     PtyPair& operator=(const PtyPair&) = delete;
@@ -21,7 +23,11 @@ public:
     QString nearPath() const { return near_; }
     QString farPath() const { return far_; }
 
-    // Ends socat: both ends vanish, as when a USB adapter is pulled.
+    // Makes the pair at the paths (again); true once both links exist.
+    bool plugIn();
+    // Ends socat: both ends vanish, as when a USB adapter is pulled. socat is ended with SIGTERM
+    // so that it removes its links: a link left dangling would point at a /dev/pts number that
+    // another program's new pty may take meanwhile on a busy machine.
     void stop();
 
 private:
