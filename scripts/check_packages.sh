@@ -28,7 +28,7 @@ debs=("$out"/*.deb)
 [ ${#debs[@]} -eq 3 ] || fail "expected three packages, got: ${debs[*]##*/}"
 # A tree configured with another library folder would make packages outside Debian's layout.
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
-dpkg-deb -c "$out"/libktr4-1_*.deb | grep -q " ./usr/lib/$multiarch/libktr4.so.1 " \
+grep -q " ./usr/lib/$multiarch/libktr4.so.1 " <<<"$(dpkg-deb -c "$out"/libktr4-1_*.deb)" \
   || fail "libktr4-1 does not hold /usr/lib/$multiarch/libktr4.so.1 (CMAKE_INSTALL_LIBDIR of $build?)"
 for deb in "${debs[@]}"; do
   printf '%-40s %8s bytes  Depends: %s\n' "${deb##*/}" "$(stat -c %s "$deb")" \
