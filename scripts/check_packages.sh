@@ -95,6 +95,17 @@ cmake -S "$example" -B "$work/example-cmake" -DCMAKE_PREFIX_PATH="$stage/usr" \
 cmake --build "$work/example-cmake" >/dev/null
 run_example "$work/example-cmake/home_and_move"
 
+# Merged /usr: found under the prefix / through /lib -> /usr/lib, ktr4 still names /usr's files.
+echo "== example through find_package(ktr4) and a /lib -> /usr/lib link"
+ln -sfn usr/lib "$stage/lib"
+rm -rf "$work/example-link"
+cmake -S "$example" -B "$work/example-link" -DCMAKE_PREFIX_PATH="$stage" \
+  -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF >/dev/null
+grep -q "^ktr4_DIR:PATH=$stage/lib/" "$work/example-link/CMakeCache.txt" || fail "ktr4 not found through $stage/lib"
+cmake --build "$work/example-link" >/dev/null
+run_example "$work/example-link/home_and_move"
+rm "$stage/lib"
+
 echo "== example through pkg-config"
 rm -rf "$work/example-pc" && mkdir -p "$work/example-pc"
 PKG_CONFIG_SYSROOT_DIR="$stage" PKG_CONFIG_LIBDIR="$libdir/pkgconfig" \
