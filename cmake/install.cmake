@@ -36,10 +36,19 @@ install(FILES ${CMAKE_BINARY_DIR}/packaging/ktr4Config.cmake ${CMAKE_BINARY_DIR}
   DESTINATION ${KTR4_CMAKE_DIR} COMPONENT dev)
 
 # ---- pkg-config: `pkg-config ktr4` (and ktr4sim for the simulated card's controls)
+# The prefix in the files is the one of the install itself (cmake --install --prefix, or /usr
+# when cpack makes the packages), so they are written when installing, not when configuring.
+function(orvane_pkgconfig_template pc)
+  set(CMAKE_INSTALL_PREFIX "@CMAKE_INSTALL_PREFIX@")
+  configure_file(${ORVANE_PACKAGING_DIR}/${pc}.pc.in ${CMAKE_BINARY_DIR}/packaging/${pc}.pc.in @ONLY)
+endfunction()
 foreach(pc ktr4 ktr4sim)
-  configure_file(${ORVANE_PACKAGING_DIR}/${pc}.pc.in ${CMAKE_BINARY_DIR}/packaging/${pc}.pc @ONLY)
-  install(FILES ${CMAKE_BINARY_DIR}/packaging/${pc}.pc
-    DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
+  orvane_pkgconfig_template(${pc})
+  install(CODE "
+    configure_file(\"${CMAKE_BINARY_DIR}/packaging/${pc}.pc.in\"
+      \"${CMAKE_BINARY_DIR}/packaging/install/${pc}.pc\" @ONLY)
+    file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig\" TYPE FILE
+      FILES \"${CMAKE_BINARY_DIR}/packaging/install/${pc}.pc\")" COMPONENT dev)
 endforeach()
 
 # ---- programs and their manual pages (gzipped, as Debian ships them)

@@ -2,13 +2,13 @@
 #   libktr4-1    runtime library libktr4.so.1
 #   libktr4-dev  headers, CMake package, pkg-config, simulated card driver, ktr4-plot, demo
 #   tessa        serial test terminal and the simulated serial device
-# Build them with `cpack -G DEB` in a tree configured with -DCMAKE_INSTALL_PREFIX=/usr
-# (scripts/check_packages.sh does that).
+# `cpack -G DEB` makes them from any build tree (scripts/check_packages.sh uses the test
+# build): they install under /usr whatever CMAKE_INSTALL_PREFIX is.
 set(CPACK_PACKAGE_NAME orvane)
 set(CPACK_PACKAGE_VENDOR "Orvane")
 set(CPACK_PACKAGE_CONTACT "Orvane automation toolkit <toolkit@orvane.example>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_GENERATOR DEB)

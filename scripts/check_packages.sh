@@ -4,22 +4,32 @@
 # left behind), the example machine program built against the packages unpacked into a
 # staging folder (once through find_package(ktr4), once through pkg-config) and run, and
 # the zip's contents, ordinals and import library.
-# Usage: scripts/check_packages.sh [build-dir]   (default build-pkg/)
+# Usage: scripts/check_packages.sh [build-dir] [output-dir]
+# The packages come from the test build (default build/, built here if it is not yet): they
+# install under /usr whatever prefix the tree has. Packages, staging folder and example
+# builds go to the output folder (default build-pkg/).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-"$here/build-pkg"}
-out="$build/packages"
-stage="$build/stage"
+build=${1:-"$here/build"}
+work=${2:-"$here/build-pkg"}
+out="$work/packages"
+stage="$work/stage"
 fail() { echo "check_packages: $*" >&2; exit 1; }
 
-# ---- build the packages (a tree of its own: packages install under /usr)
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
-  -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" >/dev/null
+# ---- the packages, from the build tree brought up to date
+if [ -f "$build/CMakeCache.txt" ]; then
+  cmake --build "$build" -j"$(nproc)" >/dev/null
+else
+  "$here/scripts/setup.sh" "$build" >/dev/null
+fi
 rm -rf "$out" "$stage"
 cpack --config "$build/CPackConfig.cmake" -B "$out" >/dev/null
 debs=("$out"/*.deb)
 [ ${#debs[@]} -eq 3 ] || fail "expected three packages, got: ${debs[*]##*/}"
+# A tree configured with another library folder would make packages outside Debian's layout.
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+grep -q " ./usr/lib/$multiarch/libktr4.so.1 " <<<"$(dpkg-deb -c "$out"/libktr4-1_*.deb)" \
+  || fail "libktr4-1 does not hold /usr/lib/$multiarch/libktr4.so.1 (CMAKE_INSTALL_LIBDIR of $build?)"
 for deb in "${debs[@]}"; do
   printf '%-40s %8s bytes  Depends: %s\n' "${deb##*/}" "$(stat -c %s "$deb")" \
     "$(dpkg-deb -f "$deb" Depends)"
@@ -51,7 +61,7 @@ fi
 
 # ---- install and purge into a private root: dpkg's own list of files, then nothing left
 echo "== install and remove"
-root="$build/dpkg-root"
+root="$work/dpkg-root"
 rm -rf "$root"
 mkdir -p "$root/var/lib/dpkg/updates" "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/triggers"
 touch "$root/var/lib/dpkg/status"
@@ -70,7 +80,6 @@ left=$(cd "$root" && find . -mindepth 1 -not -path './var/lib/dpkg*' -not -path 
 [ -z "$left" ] || fail "removing the packages left behind: $left"
 
 # ---- the example, built against the staged packages, twice
-multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 libdir="$stage/usr/lib/$multiarch"
 example="$here/examples/home_and_move"
 run_example() {  # program: run it on the staged libraries, check it used them
@@ -80,24 +89,35 @@ run_example() {  # program: run it on the staged libraries, check it used them
   env -u KTR4IO_LIBRARY LD_LIBRARY_PATH="$libdir" "$program"
 }
 echo "== example through find_package(ktr4)"
-rm -rf "$build/example-cmake"
-cmake -S "$example" -B "$build/example-cmake" -DCMAKE_PREFIX_PATH="$stage/usr" \
+rm -rf "$work/example-cmake"
+cmake -S "$example" -B "$work/example-cmake" -DCMAKE_PREFIX_PATH="$stage/usr" \
   -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF >/dev/null
-cmake --build "$build/example-cmake" >/dev/null
-run_example "$build/example-cmake/home_and_move"
+cmake --build "$work/example-cmake" >/dev/null
+run_example "$work/example-cmake/home_and_move"
+
+# Merged /usr: found under the prefix / through /lib -> /usr/lib, ktr4 still names /usr's files.
+echo "== example through find_package(ktr4) and a /lib -> /usr/lib link"
+ln -sfn usr/lib "$stage/lib"
+rm -rf "$work/example-link"
+cmake -S "$example" -B "$work/example-link" -DCMAKE_PREFIX_PATH="$stage" \
+  -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF >/dev/null
+grep -q "^ktr4_DIR:PATH=$stage/lib/" "$work/example-link/CMakeCache.txt" || fail "ktr4 not found through $stage/lib"
+cmake --build "$work/example-link" >/dev/null
+run_example "$work/example-link/home_and_move"
+rm "$stage/lib"
 
 echo "== example through pkg-config"
-rm -rf "$build/example-pc" && mkdir -p "$build/example-pc"
+rm -rf "$work/example-pc" && mkdir -p "$work/example-pc"
 PKG_CONFIG_SYSROOT_DIR="$stage" PKG_CONFIG_LIBDIR="$libdir/pkgconfig" \
-  make -s -C "$build/example-pc" -f "$example/Makefile" VPATH="$example" >/dev/null
-run_example "$build/example-pc/home_and_move"
+  make -s -C "$work/example-pc" -f "$example/Makefile" VPATH="$example" >/dev/null
+run_example "$work/example-pc/home_and_move"
 
 # ---- the Windows zip
 echo "== Windows zip"
 zip=$("$here/scripts/package_windows.sh")
 contents=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
 [ "$contents" = "README.txt ktr4.def ktr4.dll ktr4.h ktr4io.h libktr4.dll.a " ] || fail "zip holds: $contents"
-unpacked="$build/windows-zip"
+unpacked="$work/windows-zip"
 rm -rf "$unpacked" && mkdir -p "$unpacked"
 unzip -q "$zip" -d "$unpacked"
 "$here/scripts/check_windows_exports.sh" --dll "$unpacked/ktr4.dll"
