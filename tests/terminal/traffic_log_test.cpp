@@ -12,9 +12,11 @@
 #include <QSerialPort>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <functional>
 #include <sys/resource.h>
@@ -160,8 +162,10 @@ TEST(TrafficLog, StreamFromAPtyIsLoggedOnceAndInOrder)
         received += chunk;
     });
 
-    // Two seconds of a 115200-baud line (11520 bytes a second), paced in 10 ms slices.
-    const QByteArray sent = pattern(23040, 7);
+    // Two seconds of a 115200-baud line (11520 bytes a second), paced in 10 ms slices; by hand,
+    // TESSA_TRAFFIC_STREAM_SECONDS=600 streams for ten minutes.
+    const int seconds = std::max(2, qEnvironmentVariableIntValue("TESSA_TRAFFIC_STREAM_SECONDS"));
+    const QByteArray sent = pattern(11520 * seconds, 7);
     const int farFd = ::open(QFile::encodeName(pty.farPath()).constData(), O_RDWR | O_NOCTTY);
     ASSERT_GE(farFd, 0);
     std::atomic<bool> writeFailed{false};
@@ -183,7 +187,7 @@ TEST(TrafficLog, StreamFromAPtyIsLoggedOnceAndInOrder)
     });
     // The terminal talks back meanwhile: its chunks must interleave in the order they went.
     QByteArray transmitted;
-    for (int i = 0; i < 20 && !writeFailed; ++i) {
+    for (int i = 0; i < 10 * seconds && !writeFailed; ++i) {
         waitFor([] { return false; }, 80);
         const QByteArray tx = "poll " + QByteArray::number(i) + "\r";
         port.write(tx);
@@ -193,6 +197,9 @@ TEST(TrafficLog, StreamFromAPtyIsLoggedOnceAndInOrder)
     device.join();
     EXPECT_FALSE(writeFailed);
     EXPECT_TRUE(waitFor([&] { return received.size() >= sent.size(); }));
+    if (seconds > 2)
+        std::printf("%d s at 115200: %lld bytes received, %lld sent\n", seconds, static_cast<long long>(received.size()),
+                    static_cast<long long>(transmitted.size()));
     ::close(farFd);
     log.stop();
 
