@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs (idempotent, quiet when all is there),
 # then configures and builds. Usage: scripts/setup.sh [build-dir] [extra cmake args...]
+# ORVANE_TARGETS="a b" builds only those targets (and what they need).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -29,4 +30,9 @@ fi
 build=${1:-"$here/build"}
 shift || true
 cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-cmake --build "$build" -j"$(nproc)"
+if [ -n "${ORVANE_TARGETS:-}" ]; then
+  # shellcheck disable=SC2086 # a list of target names
+  cmake --build "$build" -j"$(nproc)" --target $ORVANE_TARGETS
+else
+  cmake --build "$build" -j"$(nproc)"
+fi

@@ -6,7 +6,9 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="$here/build-tsan"
-"$here/scripts/setup.sh" "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_TSAN=ON \
+# Only the test programs the selection below runs (and what they load) are built.
+ORVANE_TARGETS="ktr4_tests ktr4_stress_test scope_core_tests scope_publisher_tests" \
+  "$here/scripts/setup.sh" "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_TSAN=ON \
   -DORVANE_BUILD_TERMINAL=OFF -DORVANE_BUILD_BENCH=OFF
 cd "$build"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" KTR4_STRESS_MS=${KTR4_STRESS_MS:-4000} \

@@ -169,6 +169,7 @@ TEST(TrafficLog, StreamFromAPtyIsLoggedOnceAndInOrder)
     const int farFd = ::open(QFile::encodeName(pty.farPath()).constData(), O_RDWR | O_NOCTTY);
     ASSERT_GE(farFd, 0);
     std::atomic<bool> writeFailed{false};
+    std::atomic<bool> deviceDone{false};
     std::thread device([&] {
         auto next = std::chrono::steady_clock::now();
         for (qsizetype at = 0; at < sent.size();) {
@@ -179,15 +180,18 @@ TEST(TrafficLog, StreamFromAPtyIsLoggedOnceAndInOrder)
                 const ssize_t n = ::write(farFd, sent.constData() + at, static_cast<size_t>(end - at));
                 if (n <= 0) {
                     writeFailed = true;
+                    deviceDone = true;
                     return;
                 }
                 at += n;
             }
         }
+        deviceDone = true;
     });
     // The terminal talks back meanwhile: its chunks must interleave in the order they went.
     QByteArray transmitted;
-    for (int i = 0; i < 10 * seconds && !writeFailed; ++i) {
+    // The loop also runs the event loop: the line is read while the device sends.
+    for (int i = 0; !deviceDone; ++i) {
         waitFor([] { return false; }, 80);
         const QByteArray tx = "poll " + QByteArray::number(i) + "\r";
         port.write(tx);
