@@ -2,6 +2,8 @@
 // Runs the event loop until a condition holds, for tests without a QTest event loop of their own.
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <functional>
 
@@ -13,7 +15,11 @@ inline bool waitFor(const std::function<bool()>& condition, int timeoutMs = 1000
     while (!condition()) {
         if (deadline.hasExpired())
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        // Sleeps in the event loop between looks (a condition another thread brings about is
+        // seen within 5 ms) instead of spinning a core the tested code needs.
+        QEventLoop loop;
+        QTimer::singleShot(5, &loop, &QEventLoop::quit);
+        loop.exec();
     }
     return true;
 }
