@@ -6,8 +6,9 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="$here/build-tsan"
-# Only the test programs the selection below runs (and what they load) are built.
-ORVANE_TARGETS="ktr4_tests ktr4_stress_test scope_core_tests scope_publisher_tests" \
+# Only the test programs the selection below runs (and what they load) are built: a new
+# threaded test program must be named here as well as in the selection.
+ORVANE_TARGETS="ktr4_tests ktr4_stress_test cardsim_card_tests scope_core_tests scope_publisher_tests" \
   "$here/scripts/setup.sh" "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_TSAN=ON \
   -DORVANE_BUILD_TERMINAL=OFF -DORVANE_BUILD_BENCH=OFF
 cd "$build"
