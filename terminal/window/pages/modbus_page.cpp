@@ -73,23 +73,24 @@ void ModbusPage::createControls()
             left += width + 80;
         }
     }
-    const auto button = [this](const char* name, const QString& caption, int left, int top, int width) {
-        auto* b = named(new QPushButton(caption, this), QString::fromLatin1(name));
-        setGeometryTwips(b, left, top, width, 405);
-        return b;
+    const struct {
+        const char* name;
+        QString caption;
+        int left, top, width;
+        void (ModbusPage::*handler)();
+    } buttons[] = {
+        {"Command31", u"↑  Send ModBus Data  ↑"_s, 120, 860, 3000, &ModbusPage::Command31_Click},
+        {"Command33", u"↑  Send ModBus Data  ↑"_s, 120, 2120, 3000, &ModbusPage::Command33_Click},
+        {"Command35", u"← Send ModBus Data"_s, 5300, 2790, 2400, &ModbusPage::Command35_Click},
+        {"Command37", u"← Send ModBus Data"_s, 5300, 3590, 2400, &ModbusPage::Command37_Click},
+        {"Command52", u"ASCII Mode"_s, 1200, 4450, 1600, &ModbusPage::Command52_Click},
+        {"Command57", u"SAVE"_s, 2900, 4450, 1200, &ModbusPage::Command57_Click},
     };
-    connect(button("Command31", u"↑  Send ModBus Data  ↑"_s, 120, 860, 3000), &QPushButton::clicked, this,
-            &ModbusPage::Command31_Click);
-    connect(button("Command33", u"↑  Send ModBus Data  ↑"_s, 120, 2120, 3000), &QPushButton::clicked, this,
-            &ModbusPage::Command33_Click);
-    connect(button("Command35", u"← Send ModBus Data"_s, 5300, 2790, 2400), &QPushButton::clicked, this,
-            &ModbusPage::Command35_Click);
-    connect(button("Command37", u"← Send ModBus Data"_s, 5300, 3590, 2400), &QPushButton::clicked, this,
-            &ModbusPage::Command37_Click);
-    connect(button("Command52", u"ASCII Mode"_s, 1200, 4450, 1600), &QPushButton::clicked, this,
-            &ModbusPage::Command52_Click);
-    connect(button("Command57", u"SAVE"_s, 2900, 4450, 1200), &QPushButton::clicked, this,
-            &ModbusPage::Command57_Click);
+    for (const auto& design : buttons) {
+        auto* b = named(new QPushButton(design.caption, this), QString::fromLatin1(design.name));
+        setGeometryTwips(b, design.left, design.top, design.width, 405);
+        connect(b, &QPushButton::clicked, this, design.handler);
+    }
 }
 
 void ModbusPage::wireEvents()
