@@ -104,6 +104,9 @@ void ConnectionBar::wireEvents()
 {
     connect(Command1, &QPushButton::clicked, this, &ConnectionBar::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &ConnectionBar::Command2_Click);
+    connect(Command1, &QPushButton::clicked, this, &ConnectionBar::changedByHand);
+    connect(Command2, &QPushButton::clicked, this, &ConnectionBar::changedByHand);
+    connect(Text1, &QLineEdit::textEdited, this, &ConnectionBar::changedByHand);
     connect(Timer12, &QTimer::timeout, this, &ConnectionBar::Timer12_Timer);
     connect(&connection_.port(), &SerialPort::lost, this, &ConnectionBar::Comm1_Lost);
     connect(Combo1, &QComboBox::activated, this,

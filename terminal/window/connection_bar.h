@@ -37,12 +37,18 @@ public:
     void setPortNumberText(const QString& text);
     // The stored port number and baud rate, shown at start when they are restored.
     void restore(const QString& comPort, int baudIndex);
+    // The line setting's caption (Option1 index 0).
+    QRadioButton& lineCaption() { return *Option1[0]; }
 
     void Command1_Click();
     void Command2_Click();
     void Timer12_Timer();
     // The open port's device went away.
     void Comm1_Lost();
+
+signals:
+    // The user connected, disconnected or typed another port number.
+    void changedByHand();
 
 private:
     void createControls(QWidget& form);

@@ -13,7 +13,8 @@ using namespace Qt::StringLiterals;
 
 namespace tessa {
 
-LineSettingsControl::LineSettingsControl(QWidget* window, QMenu& portMenu, SerialPort& port, SettingsStore& settings)
+LineSettingsControl::LineSettingsControl(QWidget* window, QMenu& portMenu, SerialPort& port, SettingsStore& settings,
+                                         QRadioButton& caption)
     : QObject(window)
     , window_(window)
     , port_(port)
@@ -24,9 +25,7 @@ LineSettingsControl::LineSettingsControl(QWidget* window, QMenu& portMenu, Seria
     action_->setObjectName(u"mnu_line_settings"_s);
     connect(action_, &QAction::triggered, this, &LineSettingsControl::menuTriggered);
 
-    for (QRadioButton* option : window->findChildren<QRadioButton*>(u"Option1"_s))
-        if (option->property("index").toInt() == 0)
-            caption_ = option;
+    caption_ = &caption;
     port_.setLineOptions(options_);
     showCaption();
 

@@ -23,7 +23,8 @@ class SettingsStore;
 class LineSettingsControl : public QObject {
     Q_OBJECT
 public:
-    LineSettingsControl(QWidget* window, QMenu& portMenu, SerialPort& port, SettingsStore& settings);
+    LineSettingsControl(QWidget* window, QMenu& portMenu, SerialPort& port, SettingsStore& settings,
+                        QRadioButton& caption);
 
     LineOptions options() const { return options_; }
 

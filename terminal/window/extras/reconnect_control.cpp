@@ -1,5 +1,7 @@
 #include "window/extras/reconnect_control.h"
 
+#include "window/connection_bar.h"
+
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
 
@@ -18,9 +20,10 @@ namespace {
 constexpr int kStatusMs = 15000;
 }  // namespace
 
-ReconnectControl::ReconnectControl(QWidget* window, QMenu& portMenu, SerialPort& port, SettingsStore& settings,
-                                   std::function<QStatusBar*()> statusBar)
-    : QObject(window)
+ReconnectControl::ReconnectControl(ConnectionBar& connectionBar, QMenu& portMenu, SerialPort& port,
+                                   SettingsStore& settings, std::function<QStatusBar*()> statusBar)
+    : QObject(&connectionBar)
+    , connectionBar_(connectionBar)
     , port_(port)
     , settings_(settings)
     , statusBar_(std::move(statusBar))
@@ -34,13 +37,8 @@ ReconnectControl::ReconnectControl(QWidget* window, QMenu& portMenu, SerialPort&
     policy_.setEnabled(on);
     connect(action_, &QAction::toggled, this, &ReconnectControl::toggled);
 
-    connectButton_ = window->findChild<QPushButton*>(u"Command1"_s);
     // A connect or disconnect by hand, or another port number typed, ends the wait.
-    for (const QString& name : {u"Command1"_s, u"Command2"_s})
-        if (auto* button = window->findChild<QPushButton*>(name))
-            connect(button, &QPushButton::clicked, this, &ReconnectControl::handConnectOrDisconnect);
-    if (auto* number = window->findChild<QLineEdit*>(u"Text1"_s))
-        connect(number, &QLineEdit::textEdited, this, &ReconnectControl::handConnectOrDisconnect);
+    connect(&connectionBar_, &ConnectionBar::changedByHand, this, &ReconnectControl::handConnectOrDisconnect);
 
     connect(&port_, &SerialPort::opened, this, [this] { openPath_ = port_.devicePath(); });
     connect(&port_, &SerialPort::lost, this, &ReconnectControl::onLost);
@@ -82,18 +80,13 @@ bool ReconnectControl::reopen()
         if (!probe.open(QIODevice::ReadWrite))
             return false;
     }
-    if (!connectButton_)
-        return false;
-    reconnecting_ = true;
-    connectButton_->click();
-    reconnecting_ = false;
+    // The window's own connect, so that it shows the connected state.
+    connectionBar_.Command1_Click();
     return port_.isOpen();
 }
 
 void ReconnectControl::handConnectOrDisconnect()
 {
-    if (reconnecting_)
-        return;
     policy_.cancel();
     watcher_.stop();
 }

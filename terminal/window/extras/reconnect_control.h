@@ -17,6 +17,7 @@ class QWidget;
 
 namespace tessa {
 
+class ConnectionBar;
 class SerialPort;
 class SettingsStore;
 
@@ -29,7 +30,7 @@ class ReconnectControl : public QObject {
 public:
     static constexpr const char* kSettingsKey = "RECONNECT WHEN PORT RETURNS";  // "1" or "0"
 
-    ReconnectControl(QWidget* window, QMenu& portMenu, SerialPort& port, SettingsStore& settings,
+    ReconnectControl(ConnectionBar& connectionBar, QMenu& portMenu, SerialPort& port, SettingsStore& settings,
                      std::function<QStatusBar*()> statusBar);
 
     const ReconnectPolicy& policy() const { return policy_; }
@@ -41,15 +42,14 @@ private:
     void handConnectOrDisconnect();
     void say(const QString& text);
 
+    ConnectionBar& connectionBar_;
     SerialPort& port_;
     SettingsStore& settings_;
     std::function<QStatusBar*()> statusBar_;
     QAction* action_ = nullptr;
-    QPushButton* connectButton_ = nullptr;  // Command1
     PortWatcher watcher_;
     ReconnectPolicy policy_;
     QString openPath_;  // the device of the port while it is open
-    bool reconnecting_ = false;
 };
 
 }  // namespace tessa

@@ -3,6 +3,7 @@
 #include "serial/connection.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
+#include "window/connection_bar.h"
 #include "window/extras/line_settings_control.h"
 #include "window/extras/modbus_reply_area.h"
 #include "window/extras/reconnect_control.h"
@@ -17,7 +18,8 @@ using namespace Qt::StringLiterals;
 
 namespace tessa {
 
-TerminalExtras::TerminalExtras(QWidget* window, QMenu& portMenu, Connection& connection, SettingsStore& settings,
+TerminalExtras::TerminalExtras(QWidget* window, QMenu& portMenu, Connection& connection, ConnectionBar& connectionBar,
+                               SettingsStore& settings,
                                QWidget* modbusPage, std::function<QStatusBar*()> statusBar)
     : QObject(window)
     , settings_(settings)
@@ -33,8 +35,8 @@ TerminalExtras::TerminalExtras(QWidget* window, QMenu& portMenu, Connection& con
     };
     portMenu.addSeparator();
     trafficLog_ = new TrafficLogControl(window, portMenu, port, statusBar);
-    lineSettings_ = new LineSettingsControl(window, portMenu, port, settings);
-    reconnect_ = new ReconnectControl(window, portMenu, port, settings, statusBar);
+    lineSettings_ = new LineSettingsControl(window, portMenu, port, settings, connectionBar.lineCaption());
+    reconnect_ = new ReconnectControl(connectionBar, portMenu, port, settings, statusBar);
 
     // Right of the ASCII Mode and SAVE buttons, down to the page's foot: no panel is there.
     replyArea_ = new ModbusReplyArea(modbusPage);

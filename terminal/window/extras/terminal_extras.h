@@ -14,6 +14,7 @@ class QWidget;
 namespace tessa {
 
 class Connection;
+class ConnectionBar;
 class LineSettingsControl;
 class ModbusReplyArea;
 class ReconnectControl;
@@ -31,7 +32,8 @@ public:
     // statusBar is asked for the window's status bar only when something is to be shown in it
     // (the window grows by its height then). The reply area is placed on modbusPage, in the
     // free room right of the last panel's buttons.
-    TerminalExtras(QWidget* window, QMenu& portMenu, Connection& connection, SettingsStore& settings,
+    TerminalExtras(QWidget* window, QMenu& portMenu, Connection& connection, ConnectionBar& connectionBar,
+                   SettingsStore& settings,
                    QWidget* modbusPage, std::function<QStatusBar*()> statusBar);
     ~TerminalExtras() override;
 
