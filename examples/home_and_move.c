@@ -15,8 +15,9 @@
 
 enum { AXIS = 0, HOME_AT = -3000, MOVE = 8000 };
 
+/* 1 when the call succeeded; otherwise reports its code as text. */
 static int check(const char *call, int32_t rc) {
-  if (rc != KTR4_OK) fprintf(stderr, "home_and_move: %s returned %d\n", call, (int)rc);
+  if (rc != KTR4_OK) fprintf(stderr, "home_and_move: %s: %d, %s\n", call, (int)rc, KTR4_error_text(rc));
   return rc == KTR4_OK;
 }
 
