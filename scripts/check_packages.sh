@@ -25,7 +25,7 @@ fi
 rm -rf "$out" "$stage"
 cpack --config "$build/CPackConfig.cmake" -B "$out" >/dev/null
 debs=("$out"/*.deb)
-[ ${#debs[@]} -eq 3 ] || fail "expected three packages, got: ${debs[*]##*/}"
+[ ${#debs[@]} -eq 4 ] || fail "expected four packages, got: ${debs[*]##*/}"
 # A tree configured with another library folder would make packages outside Debian's layout.
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 grep -q " ./usr/lib/$multiarch/libktr4.so.1 " <<<"$(dpkg-deb -c "$out"/libktr4-1_*.deb)" \
