@@ -5,6 +5,7 @@ Units are the library's: positions and distances in pulses, speeds in pulses per
 reference follows the method's own text."""
 
 import enum
+import inspect
 
 from . import _clock, api
 from .errors import CardNotFoundError, Error
@@ -30,7 +31,7 @@ def _documented_by(c_name):
     """Appends the reference of the C function a method calls to the method's docstring."""
     def attach(method):
         reference = getattr(api, c_name[len("KTR4_"):].lower()).__doc__
-        method.__doc__ = f"{method.__doc__.rstrip()}\n\nCalls {reference}"
+        method.__doc__ = f"{inspect.cleandoc(method.__doc__)}\n\nCalls {reference}"
         return method
     return attach
 

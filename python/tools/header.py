@@ -5,21 +5,9 @@ tests both come from here, so they cannot drift from the headers."""
 import re
 from dataclasses import dataclass, field
 
-# C types of the two headers and the ctypes type each travels as.
-SCALARS = {
-    "void": None,
-    "int32_t": "c_int32",
-    "uint32_t": "c_uint32",
-    "int64_t": "c_int64",
-    "uint64_t": "c_uint64",
-    "uint16_t": "c_uint16",
-    "uint8_t": "c_uint8",
-    "double": "c_double",
-    "ktr4_u8": "c_uint32",
-    "ktr4_u16": "c_uint32",
-    "KTR4_EVENT": "c_int",
-    "KTR4_IRQ_CALLBACK": "IRQ_CALLBACK",
-}
+# The C types of the two headers that the binding knows how to pass (ktr4/_library.py).
+SCALARS = {"void", "int32_t", "uint32_t", "int64_t", "uint64_t", "uint16_t", "uint8_t", "double", "ktr4_u8",
+           "ktr4_u16", "KTR4_EVENT", "KTR4_IRQ_CALLBACK"}
 
 
 @dataclass
