@@ -10,6 +10,21 @@ import os
 from ._library import IRQ_CALLBACK, ctype_of
 
 
+# Range of each integer C type: ctypes would silently cut a larger Python int to the low bits,
+# and a distance of 2**32 + 100 pulses must not become a move of 100.
+_BOUNDS = {"int32_t": (-2**31, 2**31 - 1), "int64_t": (-2**63, 2**63 - 1), "uint64_t": (0, 2**64 - 1),
+           "uint32_t": (0, 2**32 - 1), "uint16_t": (0, 2**16 - 1), "uint8_t": (0, 2**8 - 1),
+           # 8- and 16-bit arguments are 32-bit slots: the library itself applies the low-bits rule.
+           "ktr4_u8": (0, 2**32 - 1), "ktr4_u16": (0, 2**32 - 1), "KTR4_EVENT": (-2**31, 2**31 - 1)}
+
+
+def _checked_int(value, ctype, name, c_name):
+    low, high = _BOUNDS[ctype]
+    if isinstance(value, int) and not low <= value <= high:
+        raise OverflowError(f"{c_name}: {name}={value} does not fit its C type {ctype} ({low}..{high})")
+    return value
+
+
 def _camel(name):
     return "".join(part[:1].upper() + part[1:] for part in name.split("_"))
 
@@ -41,6 +56,8 @@ def make_function(fn, c_name, py_name, result, params, doc, *, module, check=Non
                 callback = IRQ_CALLBACK(target) if target is not None else IRQ_CALLBACK()
                 keep_callback(bound, callback)
                 c_args.append(callback)
+            elif ctype in _BOUNDS:
+                c_args.append(_checked_int(bound[name], ctype, name, c_name))
             else:
                 c_args.append(bound[name])
         code = fn(*c_args)

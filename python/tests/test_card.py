@@ -90,6 +90,16 @@ def test_a_failure_raises_its_family_with_the_librarys_text(card, family, code, 
     assert error.text == ktr4.error_text(code) and error.text in str(error)
 
 
+def test_integers_keep_the_c_slot_rules_and_never_wrap(card):
+    with pytest.raises(ktr4.CardNotFoundError):
+        api.info(0x105)  # only the low byte counts: card 5, which is not there
+    with pytest.raises(OverflowError):
+        card.axis(0).move_by(2**32 + 100, 1000)  # would otherwise be a move of 100
+    with pytest.raises(OverflowError):
+        api.info(-1)
+    assert card.axis(0).stopped
+
+
 def test_simulated_cards_and_home_sensor():
     sim.reset()
     sim.use_virtual_clock(True)
