@@ -15,6 +15,8 @@ namespace {
 
 DriverOps g_ops{};
 bool g_bound = false;
+// Why the last attempt failed: "<file>: <the system's reason>"; empty after a success.
+std::string g_load_failure;
 
 struct OperationSlot {
   int ordinal;
@@ -30,7 +32,17 @@ void* slot_of(Fn& fn) {
 
 #if defined(_WIN32)
 using LibraryHandle = HMODULE;
-LibraryHandle open_library() { return LoadLibraryA("KTR4IO.dll"); }
+std::string driver_file() { return "KTR4IO.dll"; }
+std::string system_reason() {
+  const DWORD error = GetLastError();
+  char text[256] = {};
+  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                      text, sizeof text, nullptr);
+  std::string reason(text, length);
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.')) reason.pop_back();
+  return reason + " (system error " + std::to_string(error) + ")";
+}
+LibraryHandle open_library(const std::string& file) { return LoadLibraryA(file.c_str()); }
 void* resolve(LibraryHandle lib, const OperationSlot& slot) {
   return reinterpret_cast<void*>(GetProcAddress(lib, MAKEINTRESOURCEA(slot.ordinal)));
 }
@@ -49,11 +61,15 @@ std::string default_driver_path() {
   return "libktr4sim.so";
 }
 
-LibraryHandle open_library() {
+std::string driver_file() {
   const char* chosen = std::getenv("KTR4IO_LIBRARY");
-  const std::string path = (chosen != nullptr && *chosen != '\0') ? chosen : default_driver_path();
-  return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  return (chosen != nullptr && *chosen != '\0') ? chosen : default_driver_path();
 }
+std::string system_reason() {
+  const char* reason = dlerror();
+  return reason != nullptr ? reason : "unknown reason";
+}
+LibraryHandle open_library(const std::string& file) { return dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL); }
 void* resolve(LibraryHandle lib, const OperationSlot& slot) { return dlsym(lib, slot.symbol); }
 void close_library(LibraryHandle lib) { dlclose(lib); }
 #endif
@@ -62,8 +78,18 @@ void close_library(LibraryHandle lib) { dlclose(lib); }
 
 int32_t bind_driver() {
   if (g_bound) return KTR4_OK;
-  LibraryHandle lib = open_library();
-  if (lib == nullptr) return KTR4_ERR_DRIVER_LOAD;
+  const std::string file = driver_file();
+  LibraryHandle lib = open_library(file);
+  if (lib == nullptr) {
+    // dlerror() names the file already; LoadLibrary's message does not.
+#if defined(_WIN32)
+    g_load_failure = file + ": " + system_reason();
+#else
+    g_load_failure = system_reason();
+    if (g_load_failure.find(file) == std::string::npos) g_load_failure = file + ": " + g_load_failure;
+#endif
+    return KTR4_ERR_DRIVER_LOAD;
+  }
 
   DriverOps ops{};
   const OperationSlot slots[] = {
@@ -81,6 +107,12 @@ int32_t bind_driver() {
   for (const OperationSlot& slot : slots) {
     void* fn = resolve(lib, slot);
     if (fn == nullptr) {
+#if defined(_WIN32)
+      g_load_failure = file + ": lacks the operation at ordinal " + std::to_string(slot.ordinal) + " (" +
+                       slot.symbol + ")";
+#else
+      g_load_failure = file + ": lacks the operation " + slot.symbol;
+#endif
       close_library(lib);
       return KTR4_ERR_DRIVER_OPERATION;
     }
@@ -88,8 +120,11 @@ int32_t bind_driver() {
   }
   g_ops = ops;
   g_bound = true;
+  g_load_failure.clear();
   return KTR4_OK;
 }
+
+const std::string& driver_load_failure() { return g_load_failure; }
 
 const DriverOps& driver() { return g_ops; }
 

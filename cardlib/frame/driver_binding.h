@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "ktr4.h"
 
@@ -23,6 +24,10 @@ struct DriverOps {
 // Loads the driver if it is not loaded yet: KTR4_OK, KTR4_ERR_DRIVER_LOAD or
 // KTR4_ERR_DRIVER_OPERATION. A failed attempt is retried at the next call.
 int32_t bind_driver();
+
+// Why the last failed load failed, "<file>: <reason>"; empty when none failed or the driver
+// is bound. Read and written under the library lock.
+const std::string& driver_load_failure();
 
 // The bound operations; only valid after bind_driver() returned KTR4_OK (every card with
 // a handle was found through them).

@@ -98,6 +98,16 @@ KTR4_API int32_t KTR4_CALL KTR4_initial(void);
 KTR4_API int32_t KTR4_CALL KTR4_init_card(ktr4_u8 card);
 KTR4_API int32_t KTR4_CALL KTR4_close(void);
 KTR4_API int32_t KTR4_CALL KTR4_info(ktr4_u8 card, uint16_t *info);
+/* A constant English text for a result code. Codes the library does not know get a text that
+ * says so and shows the number, kept in a buffer of the calling thread that is valid until that
+ * thread asks for the next unknown code; every other text is valid for the process's life.
+ * Needs no card and no lock. */
+KTR4_API const char *KTR4_CALL KTR4_error_text(int32_t code);
+/* Why the driver library did not load at the last KTR4_initial that returned 900 or 901: the
+ * file tried and the system's reason, copied NUL-terminated into text (at most size bytes, cut
+ * if longer). An empty text when no load failed or the driver has loaded since. KTR4_OK, or
+ * KTR4_ERR_RANGE when text is NULL, size is 0 or the text was cut. */
+KTR4_API int32_t KTR4_CALL KTR4_driver_load_error(char *text, uint32_t size);
 
 /* Pulse I/O and pin configuration. Flag arguments: 0 clears, any other value sets. */
 KTR4_API int32_t KTR4_CALL KTR4_set_pulse_outmode(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 mode);
