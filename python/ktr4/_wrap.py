@@ -36,16 +36,24 @@ def make_function(fn, c_name, py_name, result, params, doc, *, module, check=Non
     check(code, c_name) is applied to an int32_t result when given; otherwise the result is
     returned (before the outputs, if any). keep_callback(args, callback) keeps a ctypes
     callback object alive for as long as the library may call it."""
-    inputs = [p for p in params if not (p[2] and not p[3])]
+    # A text the library writes into the caller's buffer: (char *text, uint32_t size).
+    text_at = next((i for i, p in enumerate(params) if p[0] == "char" and p[2] and not p[3]), None)
+    size_name = params[text_at + 1][1] if text_at is not None else None
+    inputs = [p for p in params if not (p[2] and not p[3]) and p[1] != size_name]
     outputs = [p for p in params if p[2] and not p[3]]
     signature = inspect.Signature([inspect.Parameter(p[1], inspect.Parameter.POSITIONAL_OR_KEYWORD) for p in inputs])
     readback = collections.namedtuple(_camel(py_name), [p[1] for p in outputs]) if len(outputs) > 1 else None
 
-    def call(*args, **kwargs):
-        bound = signature.bind(*args, **kwargs).arguments
+    def call_once(bound, text_size):
         c_args, out_values = [], []
         for ctype, name, pointer, const in params:
-            if pointer and not const:
+            if name == size_name:
+                c_args.append(text_size)
+            elif ctype == "char" and pointer and not const:
+                value = ctypes.create_string_buffer(text_size)
+                out_values.append(value)
+                c_args.append(value)
+            elif pointer and not const:
                 value = ctype_of(ctype, structs)()
                 out_values.append(value)
                 c_args.append(ctypes.byref(value))
@@ -60,13 +68,23 @@ def make_function(fn, c_name, py_name, result, params, doc, *, module, check=Non
                 c_args.append(_checked_int(bound[name], ctype, name, c_name))
             else:
                 c_args.append(bound[name])
-        code = fn(*c_args)
+        return fn(*c_args), out_values
+
+    def call(*args, **kwargs):
+        bound = signature.bind(*args, **kwargs).arguments
+        text_size = 1024
+        code, out_values = call_once(bound, text_size)
+        # A text cut to the buffer (KTR4_ERR_RANGE with a full buffer): again with a larger one.
+        while size_name and code == 302 and len(out_values[0].value) == text_size - 1 and text_size < 1 << 20:
+            text_size *= 4
+            code, out_values = call_once(bound, text_size)
         if check is not None:
             check(code, c_name)
             code = None
         elif isinstance(code, bytes):
             code = code.decode("utf-8", "replace")
-        values = [v if isinstance(v, ctypes.Structure) else v.value for v in out_values]
+        values = [v if isinstance(v, ctypes.Structure) else
+                  v.value.decode("utf-8", "replace") if isinstance(v, ctypes.Array) else v.value for v in out_values]
         if readback is not None:
             values = [readback(*values)]
         if code is None:

@@ -1,5 +1,6 @@
 """Result codes and the exceptions a non-zero code raises."""
 
+import ctypes
 import enum
 
 from . import _header
@@ -11,15 +12,15 @@ ResultCode = enum.IntEnum("ResultCode", [(name[len("KTR4_"):], value) for name, 
 ResultCode.__doc__ = "The library's result codes (ktr4.h); drivers add codes of their own."
 
 
-_COMMENTS = {value: comment for name, value, comment in _header.DEFINES if name.startswith("KTR4_ERR_")}
-
-
 def error_text(code):
     """The library's own English text for a result code (KTR4_error_text)."""
-    if any(name == "KTR4_error_text" for name, _, _ in _header.FUNCTIONS):
-        return lib.KTR4_error_text(code).decode("utf-8", "replace")
-    # A library without KTR4_error_text: the header's comment on the code.
-    return _COMMENTS.get(code) or f"result code {int(code)}"
+    return lib.KTR4_error_text(code).decode("utf-8", "replace")
+
+
+def _driver_load_error():
+    text = ctypes.create_string_buffer(4096)
+    lib.KTR4_driver_load_error(text, len(text))  # a longer reason is cut, still worth showing
+    return text.value.decode("utf-8", "replace")
 
 
 class Error(Exception):
@@ -54,7 +55,15 @@ class AxisMovingError(Error):
 
 class DriverError(Error):
     """The driver library could not be loaded (900) or lacks an operation (901), or a driver
-    operation failed: its own code, passed through unchanged."""
+    operation failed: its own code, passed through unchanged. For 900 and 901 `reason` tells
+    which file was tried and why it failed (KTR4_driver_load_error)."""
+
+    def __init__(self, code, function=""):
+        self.reason = _driver_load_error() if code in (900, 901) else ""
+        super().__init__(code, function)
+
+    def __str__(self):
+        return f"{super().__str__()}: {self.reason}" if self.reason else super().__str__()
 
 
 _FAMILIES = {

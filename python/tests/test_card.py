@@ -1,6 +1,9 @@
 """The binding on the simulated card: moves, readbacks, interrupts, errors."""
 
 import gc
+import os
+import subprocess
+import sys
 import threading
 
 import pytest
@@ -88,6 +91,17 @@ def test_a_failure_raises_its_family_with_the_librarys_text(card, family, code, 
     error = raised.value
     assert isinstance(error, ktr4.Error) and error.code == code
     assert error.text == ktr4.error_text(code) and error.text in str(error)
+
+
+def test_a_driver_that_does_not_load_raises_with_the_file_and_the_reason(tmp_path):
+    # The driver is bound once per process: a fresh interpreter tries a file that is not there.
+    missing = tmp_path / "libnothere.so"
+    program = ("import ktr4\ntry:\n    ktr4.Library().open()\nexcept ktr4.DriverError as e:\n"
+               "    print(int(e.code), e.text, e.reason, sep='\\n')\n")
+    run = subprocess.run([sys.executable, "-c", program], env={**os.environ, "KTR4IO_LIBRARY": str(missing)},
+                         capture_output=True, text=True, timeout=60, check=True)
+    code, text, reason = run.stdout.splitlines()
+    assert code == "900" and text == ktr4.error_text(900) and str(missing) in reason
 
 
 def test_integers_keep_the_c_slot_rules_and_never_wrap(card):

@@ -11,6 +11,7 @@ from ktr4 import _header, _library
 from conftest import SOURCE
 
 KTR4_H = os.path.join(SOURCE, "cardlib", "include", "ktr4.h")
+REFERENCE_DIR = os.path.join(SOURCE, "docs", "reference")
 
 # How each C type of ktr4.h crosses the C ABI (8- and 16-bit arguments in 32-bit slots).
 C_ABI = {"int32_t": ctypes.c_int32, "uint32_t": ctypes.c_uint32, "uint16_t": ctypes.c_uint16,
@@ -28,7 +29,9 @@ def test_every_export_has_a_function_with_the_header_types():
     assert len(functions) >= 119
     for f in functions:
         py = getattr(ktr4.api, header.python_name(f.name))
-        inputs = [p.name for p in f.params if not p.is_output]
+        # A text the library writes into a buffer is returned; the buffer's size is the binding's.
+        sizes = {f.params[i + 1].name for i, p in enumerate(f.params) if p.ctype == "char" and p.is_output}
+        inputs = [p.name for p in f.params if not p.is_output and p.name not in sizes]
         assert list(py.__signature__.parameters) == inputs, f.name
         c_fn = getattr(_library.lib, f.name)
         expected = []
@@ -49,11 +52,23 @@ def test_result_codes_are_the_headers():
 
 def test_docstrings_are_the_reference_texts():
     functions, _, _ = read_header()
-    reference_dir = os.path.join(SOURCE, "docs", "reference")
-    texts = reference.texts(KTR4_H, functions, reference_dir if os.path.isdir(reference_dir) else None)
+    texts = reference.texts(KTR4_H, functions, REFERENCE_DIR)
     assert _header.DOCS == texts
     move = texts["KTR4_T_curve_position_move"]
     assert move and move in ktr4.Axis.move_by.__doc__ and move in ktr4.api.t_curve_position_move.__doc__
+
+
+def test_a_reference_comment_becomes_the_docstring(tmp_path):
+    path = tmp_path / "move.h"
+    path.write_text("/** @brief Reads where the axis is.\n *\n * Any time, moving or not.\n"
+                    " * @param card Card number 0..15.\n * @param position Command position in pulses.\n"
+                    " * @retval KTR4_ERR_CARD The card number is above 15.\n */\n"
+                    "KTR4_API int32_t KTR4_CALL KTR4_where(ktr4_u8 card, int32_t *position);\n")
+    functions, _, _ = header.parse(path.read_text())
+    text = reference.texts(str(path), functions, REFERENCE_DIR)["KTR4_where"]
+    for part in ("Reads where the axis is.", "Any time, moving or not.", "card: Card number 0..15.",
+                 "position (returned): Command position in pulses.", "KTR4_ERR_CARD: The card number is above 15."):
+        assert part in text
 
 
 def test_readbacks_are_python_values():
