@@ -16,8 +16,8 @@ stage="$work/stage"
 fail() { echo "check_package: $*" >&2; exit 1; }
 
 cmake --build "$build" -j2 >/dev/null
-rm -rf "$out" "$stage"
-cpack --config "$build/CPackConfig.cmake" -B "$out" >/dev/null
+rm -rf "$out" "$stage" && mkdir -p "$work"
+cpack --config "$build/CPackConfig.cmake" -B "$out" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log" >&2; fail "cpack failed"; }
 deb=$(ls "$out"/python3-ktr4_*_all.deb) || fail "no python3-ktr4 package"
 printf '%s %s bytes, installed %s KiB, Depends: %s\n' "${deb##*/}" "$(stat -c %s "$deb")" \
   "$(dpkg-deb -f "$deb" Installed-Size)" "$(dpkg-deb -f "$deb" Depends)"
