@@ -7,7 +7,7 @@ import ctypes
 import inspect
 import os
 
-from ._library import IRQ_CALLBACK, ctype_of
+from ._library import ctype_of
 
 
 # Range of each integer C type: ctypes would silently cut a larger Python int to the low bits,
@@ -30,12 +30,12 @@ def _camel(name):
 
 
 def make_function(fn, c_name, py_name, result, params, doc, *, module, check=None, structs=None,
-                  keep_callback=None):
+                  make_callback=None):
     """A Python function calling `fn`, the ctypes function of `c_name`.
 
     check(code, c_name) is applied to an int32_t result when given; otherwise the result is
-    returned (before the outputs, if any). keep_callback(args, callback) keeps a ctypes
-    callback object alive for as long as the library may call it."""
+    returned (before the outputs, if any). make_callback(callable or None) gives the ctypes
+    callback object for a callback argument and keeps it alive while the library may call it."""
     # A text the library writes into the caller's buffer: (char *text, uint32_t size).
     text_at = next((i for i, p in enumerate(params) if p[0] == "char" and p[2] and not p[3]), None)
     size_name = params[text_at + 1][1] if text_at is not None else None
@@ -60,10 +60,7 @@ def make_function(fn, c_name, py_name, result, params, doc, *, module, check=Non
             elif ctype == "char":
                 c_args.append(os.fsencode(bound[name]))
             elif ctype == "KTR4_IRQ_CALLBACK":
-                target = bound[name]
-                callback = IRQ_CALLBACK(target) if target is not None else IRQ_CALLBACK()
-                keep_callback(bound, callback)
-                c_args.append(callback)
+                c_args.append(make_callback(bound[name]))
             elif ctype in _BOUNDS:
                 c_args.append(_checked_int(bound[name], ctype, name, c_name))
             else:

@@ -77,6 +77,19 @@ def test_an_interrupt_reaches_a_python_callable_which_may_call_back(card):
     assert seen == [(0, False, 1200)]
 
 
+def test_a_close_inside_a_callback_keeps_the_running_callback_alive(card):
+    closed = threading.Event()
+    card.on_interrupt(lambda _: (api.close(), closed.set()))
+    card.axis(0).interrupt_when_stopped()
+    sim.raise_interrupt(0, 0, 0x20, 0)
+    assert closed.wait(10)
+    assert api._callbacks  # the running callback's object outlives its own close
+    api.initial()  # for the fixture's close, from this thread, which releases them
+    api.close()
+    assert not api._callbacks
+    api.initial()
+
+
 @pytest.mark.parametrize("family, code, cause", [
     (ktr4.CardNotFoundError, 300, lambda card: api.info(20)),
     (ktr4.CardNotFoundError, 100, lambda card: ktr4.Card(7).axis(0).position),
