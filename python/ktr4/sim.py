@@ -51,9 +51,12 @@ def _structs():
     return made
 
 
-_lib = ctypes.CDLL(_driver_path())
 _STRUCTS = _structs()
-declare(_lib, _header.SIM_FUNCTIONS, _STRUCTS)
+try:
+    _lib = ctypes.CDLL(_driver_path())
+    declare(_lib, _header.SIM_FUNCTIONS, _STRUCTS)
+except (OSError, AttributeError) as error:
+    raise ImportError(f"ktr4.sim: the driver {_driver_path()} is not the simulated card ({error})") from error
 Call = _STRUCTS["ktr4sim_call"]
 
 def _as_bool(fn):
