@@ -8,7 +8,7 @@ import enum
 import inspect
 
 from . import _clock, api
-from .errors import CardNotFoundError, Error
+from .errors import CardNotFoundError
 
 _PAIRS = {(0, 1): 0, (0, 2): 1, (0, 3): 2, (1, 2): 3, (1, 3): 4, (2, 3): 5}
 _TRIPLES = {(0, 1, 2): 0, (0, 1, 3): 1, (0, 2, 3): 2, (1, 2, 3): 3}
@@ -289,4 +289,4 @@ class Axis:
             api.set_int_source(self.card.number, self.number, 0x1, 0x1)
 
 
-__all__ = ["Library", "Card", "Axis", "StopMode", "HomeDirection", "Error"]
+__all__ = ["Library", "Card", "Axis", "StopMode", "HomeDirection"]
