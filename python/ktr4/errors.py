@@ -7,7 +7,7 @@ from . import _header
 from ._library import lib
 
 # KTR4_OK, KTR4_ERR_CARD, ... as ResultCode.OK, ResultCode.ERR_CARD, ...
-ResultCode = enum.IntEnum("ResultCode", [(name[len("KTR4_"):], value) for name, value, _ in _header.DEFINES
+ResultCode = enum.IntEnum("ResultCode", [(name[len("KTR4_"):], value) for name, value in _header.DEFINES
                                          if name == "KTR4_OK" or name.startswith("KTR4_ERR_")])
 ResultCode.__doc__ = "The library's result codes (ktr4.h); drivers add codes of their own."
 

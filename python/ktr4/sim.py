@@ -18,11 +18,11 @@ from ._library import ctype_of, declare, library_path
 from ._wrap import make_function
 from .errors import check
 
-TICKS_PER_SECOND = dict((name, value) for name, value, _ in _header.SIM_DEFINES)["KTR4SIM_TICKS_PER_SECOND"]
+TICKS_PER_SECOND = dict(_header.SIM_DEFINES)["KTR4SIM_TICKS_PER_SECOND"]
 
 
 def _prefixed(prefix):
-    return [(name[len(prefix):], value) for name, value, _ in _header.SIM_DEFINES if name.startswith(prefix)]
+    return [(name[len(prefix):], value) for name, value in _header.SIM_DEFINES if name.startswith(prefix)]
 
 
 ErrorCode = enum.IntEnum("ErrorCode", _prefixed("KTR4SIM_ERR_"))

@@ -1,9 +1,9 @@
 """Writes ktr4/_header.py: the declarations, constants and reference texts of ktr4.h and
 ktr4sim.h as Python data, from which the package builds its ctypes functions and docstrings.
 
-Usage: generate.py KTR4_H KTR4SIM_H OUTPUT [REFERENCE_DIR]
-REFERENCE_DIR holds ktr4_reference.py, the parser the man pages are made with; when it is
-given, the docstrings are its texts, so help() and the man pages say the same."""
+Usage: generate.py KTR4_H KTR4SIM_H OUTPUT REFERENCE_DIR
+REFERENCE_DIR holds ktr4_reference.py, the parser the manual pages are made with: the
+docstrings are the reference comments it reads, so help() and the manual pages say the same."""
 
 import os
 import pprint
@@ -27,8 +27,7 @@ def function_table(functions):
 
 
 def main(argv):
-    ktr4_h, sim_h, output = argv[1:4]
-    reference_dir = argv[4] if len(argv) > 4 else None
+    ktr4_h, sim_h, output, reference_dir = argv[1:5]
     with open(ktr4_h, encoding="utf-8") as f:
         functions, defines, _ = header.parse(f.read())
     with open(sim_h, encoding="utf-8") as f:
@@ -42,10 +41,10 @@ def main(argv):
     sim_docs = reference.texts(sim_h, sim_functions, reference_dir)
     data = {
         "FUNCTIONS": function_table(functions),
-        "DEFINES": [(d.name, d.value, d.comment) for d in defines],
+        "DEFINES": [(d.name, d.value) for d in defines],
         "DOCS": docs,
         "SIM_FUNCTIONS": function_table(sim_functions),
-        "SIM_DEFINES": [(d.name, d.value, d.comment) for d in sim_defines],
+        "SIM_DEFINES": [(d.name, d.value) for d in sim_defines],
         "SIM_STRUCTS": [(s.name, tuple(s.fields)) for s in sim_structs],
         "SIM_DOCS": sim_docs,
     }

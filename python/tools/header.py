@@ -1,6 +1,6 @@
 """Reads the C declarations of ktr4.h and ktr4sim.h: functions, #define constants and plain
-structs, with the comment that documents each. The binding's ctypes declarations and its
-tests both come from here, so they cannot drift from the headers."""
+structs. The binding's ctypes declarations and its tests both come from here, so they cannot
+drift from the headers. (Their reference comments are read by docs/reference/ktr4_reference.py.)"""
 
 import re
 from dataclasses import dataclass, field
@@ -27,15 +27,12 @@ class Function:
     name: str
     result: str
     params: list
-    comment: str = ""  # the comment directly above the declaration, if any
-    section: str = ""  # the nearest section comment above it
 
 
 @dataclass
 class Define:
     name: str
     value: int
-    comment: str = ""
 
 
 @dataclass
@@ -48,18 +45,8 @@ _COMMENT = re.compile(r"/\*.*?\*/", re.S)
 _FUNCTION = re.compile(
     r"^(?:KTR4_API\s+)?(?P<result>(?:const\s+)?[A-Za-z_][A-Za-z0-9_]*\s*\**)\s*(?:KTR4_CALL\s+)?"
     r"(?P<name>(?:KTR4|ktr4sim)_[A-Za-z0-9_]+)\s*\((?P<params>[^)]*)\)\s*;", re.M | re.S)
-_DEFINE = re.compile(r"^#define\s+(?P<name>(?:KTR4|KTR4SIM)_[A-Z0-9_]+)\s+(?P<value>0x[0-9A-Fa-f]+|\d+)u?[ \t]*"
-                     r"(?:/\*(?P<comment>.*?)\*/)?[ \t]*$", re.M)
+_DEFINE = re.compile(r"^#define\s+(?P<name>(?:KTR4|KTR4SIM)_[A-Z0-9_]+)\s+(?P<value>0x[0-9A-Fa-f]+|\d+)u?[ \t]*$", re.M)
 _STRUCT = re.compile(r"typedef\s+struct\s+(?P<name>\w+)\s*\{(?P<body>[^{}]*)\}\s*(?P=name)\s*;", re.S)
-
-
-def _clean_comment(text):
-    """The text of a C comment without its delimiters and leading asterisks."""
-    text = text.strip()
-    text = re.sub(r"^/\*\*?", "", text)
-    text = re.sub(r"\*/$", "", text)
-    lines = [re.sub(r"^\s*\* ?", "", line) for line in text.splitlines()]
-    return "\n".join(lines).strip()
 
 
 def _parse_param(text):
@@ -75,24 +62,12 @@ def _parse_param(text):
 def parse(text):
     """(functions, defines, structs) of a header's text, in the order they are declared."""
     functions = []
-    # Comments are blanked out (same length) to find declarations, and looked up by position.
-    comments = [(m.start(), m.end(), m.group()) for m in _COMMENT.finditer(text)]
-    code = _COMMENT.sub(lambda m: re.sub(r"[^\n]", " ", m.group()), text)
+    code = _COMMENT.sub(" ", text)
     for match in _FUNCTION.finditer(code):
         params = [p for p in (_parse_param(t) for t in match["params"].split(",")) if p]
         result = match["result"].replace(" ", "")
-        start = match.start()
-        above = [c for c in comments if c[1] <= start]
-        comment = section = ""
-        if above and text[above[-1][1]:start].strip() == "":
-            comment = _clean_comment(above[-1][2])
-        # A section comment follows a blank line; a declaration's own comment does not.
-        for c_start, _, c_text in reversed(above):
-            if re.search(r"\n[ \t]*\n[ \t]*$", text[:c_start]) or c_start == 0:
-                section = _clean_comment(c_text)
-                break
-        functions.append(Function(match["name"], result, params, comment, section))
-    defines = [Define(m["name"], int(m["value"], 0), (m["comment"] or "").strip()) for m in _DEFINE.finditer(text)]
+        functions.append(Function(match["name"], result, params))
+    defines = [Define(m["name"], int(m["value"], 0)) for m in _DEFINE.finditer(code)]
     structs = []
     for match in _STRUCT.finditer(code):
         fields = []

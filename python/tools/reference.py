@@ -1,9 +1,6 @@
-"""The reference text of each declaration, as the docstring of its Python function.
-
-A declaration with a reference comment (`/** ... */`, read by docs/reference/ktr4_reference.py,
-the parser the manual pages are made with) gets that reference: summary, description,
-parameters, result codes, notes, example. One without gets the header's plain comments: the
-section it stands in and its own comment."""
+"""The reference text of each declaration, as the docstring of its Python function: its
+reference comment (`/** ... */`, read by docs/reference/ktr4_reference.py, the parser the
+manual pages are made with) as summary, description, parameters, result codes, notes, example."""
 
 import importlib.util
 import os
@@ -56,17 +53,10 @@ def render(function):
     return "\n\n".join(parts)
 
 
-def _comment_text(function):
-    parts = [function.section] if function.section else []
-    if function.comment and function.comment != function.section:
-        parts.append(function.comment)
-    return "\n\n".join(textwrap.dedent(p) for p in parts)
-
-
-def texts(header_path, functions, reference_dir=None):
+def texts(header_path, functions, reference_dir):
     """{C name: docstring text} for the functions header.parse read from `header_path`."""
-    documented = {}
-    if reference_dir:
-        parser = _load_parser(reference_dir)
-        documented = {f.name: f for f in parser.parse_header(header_path).functions}
-    return {f.name: render(documented[f.name]) if f.name in documented else _comment_text(f) for f in functions}
+    documented = {f.name: f for f in _load_parser(reference_dir).parse_header(header_path).functions}
+    missing = [f.name for f in functions if f.name not in documented]
+    if missing:
+        raise ValueError(f"{header_path}: no reference comment for {', '.join(missing)}")
+    return {f.name: render(documented[f.name]) for f in functions}
