@@ -59,10 +59,14 @@ except (OSError, AttributeError) as error:
     raise ImportError(f"ktr4.sim: the driver {_driver_path()} is not the simulated card ({error})") from error
 Call = _STRUCTS["ktr4sim_call"]
 
-def _as_bool(fn):
+def _as_flag(fn, c_name):
+    """1 or 0 as a bool; anything else is the simulator's failure code (no such slot or axis)."""
     @functools.wraps(fn)
     def flag(*args, **kwargs):
-        return bool(fn(*args, **kwargs))
+        answer = fn(*args, **kwargs)
+        if answer not in (0, 1):
+            check(answer, c_name)
+        return bool(answer)
     return flag
 
 
@@ -77,7 +81,7 @@ for _c_name, _result, _params in _header.SIM_FUNCTIONS:
     _fn = make_function(getattr(_lib, _c_name), _c_name, _name, _result, _params, _header.SIM_DOCS.get(_c_name, ""),
                         check=check if _checked else None, structs=_STRUCTS, module=__name__)
     if _c_name in _FLAGS:
-        _fn = _as_bool(_fn)
+        _fn = _as_flag(_fn, _c_name)
     globals()[_name] = _fn
     __all__.append(_name)
 

@@ -97,6 +97,7 @@ def test_a_close_inside_a_callback_keeps_the_running_callback_alive(card):
     (ktr4.OutOfRangeError, 302, lambda card: card.axis(0).move_by(100, 7_000_000)),
     (ktr4.AxisMovingError, 303, lambda card: (card.axis(0).jog(1000), card.axis(0).move_by(100, 1000))),
     (ktr4.DriverError, 4242, lambda card: (sim.fail(50, 4242, 0, 1), card.axis(0).position)),
+    (ktr4.DriverError, 1001, lambda card: sim.is_moving(5, 0)),  # a flag of a slot that is not there
 ])
 def test_a_failure_raises_its_family_with_the_librarys_text(card, family, code, cause):
     with pytest.raises(family) as raised:
