@@ -138,7 +138,9 @@ class Card:
     @_documented_by("KTR4_ARC2_center_move")
     def arc(self, axes, center, end, speed, *, clockwise=True, absolute=False):
         """Circular interpolation of a pair of axes around `center` to `end` ((x, y) each, relative
-        to where the axes stand unless absolute=True), at path speed `speed` in pps."""
+        to where the axes stand unless absolute=True), at path speed `speed` in pps.
+        ktr4.Error with KTR4_ERR_ARC_GEOMETRY (308) says the axes are moving nonetheless, on
+        a straight line to `end`: wait for them before the next move."""
         api.arc2_center_move(self.number, _pair(axes), *center, *end, int(absolute), speed, 0 if clockwise else 1)
 
     @_documented_by("KTR4_CIR2_3P_move")
