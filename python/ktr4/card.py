@@ -138,7 +138,7 @@ class Card:
     @_documented_by("KTR4_ARC2_center_move")
     def arc(self, axes, center, end, speed, *, clockwise=True, absolute=False):
         """Circular interpolation of a pair of axes around `center` to `end` ((x, y) each, relative
-        to where the axes stand unless absolute=True), at path speed `speed` in pps.
+        to where the axes' last moves were commanded to end unless absolute=True), at path speed `speed` in pps.
         ktr4.Error with KTR4_ERR_ARC_GEOMETRY (308) says the axes are moving nonetheless, on
         a straight line to `end`: wait for them before the next move."""
         api.arc2_center_move(self.number, _pair(axes), *center, *end, int(absolute), speed, 0 if clockwise else 1)
@@ -208,7 +208,8 @@ class Axis:
 
     @_documented_by("KTR4_T_curve_position_move")
     def move_by(self, distance, speed, *, start_speed=0, accel=0.1, decel=None, s_curve=False, sv_acc=0, sv_dec=0):
-        """Starts a move of `distance` pulses (negative: the other way) at up to `speed` pps,
+        """Starts a move of `distance` pulses (negative: the other way) from the commanded end of
+        the axis's previous move, at up to `speed` pps,
         accelerating from `start_speed` pps in `accel` seconds and decelerating in `decel`
         seconds (default: `accel`). s_curve=True: an S-curve (KTR4_S_curve_position_move, with
         S-sections sv_acc and sv_dec in pps, 0 for a pure S-curve). Returns when the move has
