@@ -209,11 +209,11 @@ class Axis:
     @_documented_by("KTR4_T_curve_position_move")
     def move_by(self, distance, speed, *, start_speed=0, accel=0.1, decel=None, s_curve=False, sv_acc=0, sv_dec=0):
         """Starts a move of `distance` pulses (negative: the other way) from the commanded end of
-        the axis's previous move, at up to `speed` pps,
-        accelerating from `start_speed` pps in `accel` seconds and decelerating in `decel`
-        seconds (default: `accel`). s_curve=True: an S-curve (KTR4_S_curve_position_move, with
-        S-sections sv_acc and sv_dec in pps, 0 for a pure S-curve). Returns when the move has
-        started; wait_until_stopped waits for its end."""
+        the axis's previous move, at up to `speed` pps, accelerating from `start_speed` pps in
+        `accel` seconds and decelerating in `decel` seconds (default: `accel`). s_curve=True:
+        an S-curve (KTR4_S_curve_position_move, with S-sections sv_acc and sv_dec in pps, 0
+        for a pure S-curve). Returns when the move has started; wait_until_stopped waits for
+        its end."""
         self._move(distance, 0, speed, start_speed, accel, decel, s_curve, sv_acc, sv_dec)
 
     @_documented_by("KTR4_T_curve_position_move")
