@@ -30,7 +30,17 @@ Simulator& Simulator::instance() {
   return simulator;
 }
 
-Simulator::Simulator() { reset(); }
+Simulator::Simulator() {
+  reset();
+  recorder_ = RunRecorder::from_environment(now());
+}
+
+Simulator::~Simulator() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!recorder_) return;
+  sync();
+  recorder_.reset();
+}
 
 void Simulator::reset() {
   virtual_clock_ = false;
@@ -41,6 +51,7 @@ void Simulator::reset() {
   failures_.clear();
   trace_.clear();
   trace_on_ = true;
+  if (recorder_) recorder_->restart(now());
 }
 
 void Simulator::set_cards(const std::vector<uint8_t>& switches) {
@@ -83,6 +94,7 @@ void Simulator::advance(motion::Tick ticks) {
 
 void Simulator::sync() {
   const motion::Tick t = now();
+  if (recorder_) recorder_->advance(cards_, t);
   for (SimCard& card : cards_) card.advance_to(t);
 }
 

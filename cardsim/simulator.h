@@ -2,12 +2,14 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <cstdint>
 #include <mutex>
 #include <optional>
 #include <vector>
 
 #include "ktr4sim.h"
+#include "motion/recorder.h"
 #include "sim_card.h"
 
 namespace ktr4sim {
@@ -36,7 +38,8 @@ class Simulator {
   void use_virtual_clock(bool on);
   bool virtual_clock() const { return virtual_clock_; }
   void advance(motion::Tick ticks);
-  // Brings every card's motion up to now(); every driver and control call starts with it.
+  // Brings every card's motion up to now(), through the record of the run when one is made
+  // (KTR4SIM_RECORD); every driver and control call starts with it.
   void sync();
   void set_motion(bool on);
 
@@ -48,6 +51,8 @@ class Simulator {
 
  private:
   Simulator();
+  // Finishes the record of the run, if any, where the cards are as the process ends.
+  ~Simulator();
 
   struct Failure {
     uint32_t operation;
@@ -65,6 +70,7 @@ class Simulator {
   bool motion_on_ = true;
   motion::Tick virtual_now_ = 0;
   std::chrono::steady_clock::time_point epoch_ = std::chrono::steady_clock::now();
+  std::unique_ptr<RunRecorder> recorder_;
 };
 
 // Switch settings from KTR4SIM_CARDS (default: one card with switch 0).

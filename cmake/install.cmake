@@ -1,8 +1,10 @@
-# What `cmake --install` puts where, by component:
+# What `cmake --install` puts where, by component (one Debian package each, cmake/packaging.cmake):
 #   runtime  libktr4.so.1 (package libktr4-1)
-#   dev      headers, libktr4.so link, the simulated card driver beside libktr4 (where the
-#            library looks for its driver by default), CMake package, pkg-config files,
-#            ktr4-plot and ktr4_demo (package libktr4-dev)
+#   sim      the simulated card driver libktr4sim.so, beside libktr4 where the library looks
+#            for its driver by default (package libktr4sim1)
+#   dev      headers, libktr4.so link, CMake package, pkg-config files, the example programs
+#            (package libktr4-dev)
+#   tools    ktr4-plot, ktr4-scope and ktr4_demo with their manual pages (package ktr4-tools)
 #   tessa    the terminal, tessa-device, desktop entry and icon (package tessa)
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
@@ -20,7 +22,7 @@ target_include_directories(ktr4 INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_IN
 
 if(TARGET ktr4sim)
   install(TARGETS ktr4sim EXPORT ktr4Targets
-    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT sim)
   install(FILES cardsim/include/ktr4sim.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
   set_target_properties(ktr4sim PROPERTIES EXPORT_NAME sim)
   target_include_directories(ktr4sim INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
@@ -51,9 +53,15 @@ foreach(pc ktr4 ktr4sim)
       FILES \"${CMAKE_BINARY_DIR}/packaging/install/${pc}.pc\")" COMPONENT dev)
 endforeach()
 
+# ---- the example machine programs, as sources to copy and build
+install(FILES examples/CMakeLists.txt examples/Makefile examples/README
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/libktr4-dev/examples COMPONENT dev)
+install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/libktr4-dev/examples
+  COMPONENT dev FILES_MATCHING PATTERN "*.c")
+
 # ---- programs and their manual pages (gzipped, as Debian ships them)
 set(orvane_programs)
-foreach(pair "ktr4_plot:dev" "ktr4_demo:dev" "tessa_device_program:tessa" "tessa:tessa")
+foreach(pair "ktr4_plot:tools" "ktr4_scope:tools" "ktr4_demo:tools" "tessa_device_program:tessa" "tessa:tessa")
   string(REPLACE ":" ";" pair "${pair}")
   list(GET pair 0 target)
   list(GET pair 1 component)

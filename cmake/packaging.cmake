@@ -1,9 +1,12 @@
 # Debian packages, one per install component (see cmake/install.cmake):
 #   libktr4-1    runtime library libktr4.so.1
-#   libktr4-dev  headers, CMake package, pkg-config, simulated card driver, ktr4-plot, demo
+#   libktr4sim1  the simulated card driver, so that a program runs with no card and no -dev
+#   libktr4-dev  headers, CMake package, pkg-config, examples
+#   ktr4-tools   ktr4-plot, ktr4-scope, ktr4_demo
 #   tessa        serial test terminal and the simulated serial device
 # `cpack -G DEB` makes them from any build tree (scripts/check_packages.sh uses the test
-# build): they install under /usr whatever CMAKE_INSTALL_PREFIX is.
+# build): they install under /usr whatever CMAKE_INSTALL_PREFIX is. A further package is an
+# install component, its name in CPACK_COMPONENTS_ALL and a block of settings below.
 set(CPACK_PACKAGE_NAME orvane)
 set(CPACK_PACKAGE_VENDOR "Orvane")
 set(CPACK_PACKAGE_CONTACT "Orvane automation toolkit <toolkit@orvane.example>")
@@ -13,39 +16,65 @@ set(CPACK_STRIP_FILES ON)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL runtime dev)
+set(CPACK_COMPONENTS_ALL runtime sim dev tools)
 if(TARGET tessa)
   list(APPEND CPACK_COMPONENTS_ALL tessa)
 endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# libktr4-dev's programs link libktr4.so.1 from the package beside it, not from the system.
+# Programs link libktr4.so.1 and libktr4sim.so from the packages beside them, not from the system.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_LIBRARY_OUTPUT_DIRECTORY})
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# shlibs for libktr4.so.1, and the ldconfig trigger for both packages holding libraries.
+# shlibs for the libraries, and the ldconfig trigger for both packages holding them.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/packaging/linux/triggers)
-set(CPACK_DEBIAN_DEV_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/packaging/linux/triggers)
+set(orvane_exact "(= ${PROJECT_VERSION})")
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libktr4-1)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${ORVANE_PACKAGING_DIR}/triggers)
+# Without a driver KTR4_initial fails (900): the simulated card is the driver a program runs
+# with until a card's own driver is installed and named in KTR4IO_LIBRARY.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_RECOMMENDS "libktr4sim1")
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_SUGGESTS "ktr4-tools")
 set(CPACK_COMPONENT_RUNTIME_DESCRIPTION "function library of the KTR4 motion-control card
 ktr4 is the C function library of the KTR4 four-axis pulse-train
 motion-control card. It computes every register value itself and reaches the
-card through a driver library: by default the simulated card of libktr4-dev,
+card through a driver library: by default the simulated card of libktr4sim1,
 installed beside it; the environment variable KTR4IO_LIBRARY names another.")
-# Without a driver KTR4_initial fails (900); the simulated one comes with libktr4-dev.
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_SUGGESTS libktr4-dev)
+
+set(CPACK_DEBIAN_SIM_PACKAGE_NAME libktr4sim1)
+set(CPACK_DEBIAN_SIM_PACKAGE_SECTION libs)
+set(CPACK_DEBIAN_SIM_PACKAGE_CONTROL_EXTRA ${ORVANE_PACKAGING_DIR}/triggers)
+set(CPACK_COMPONENT_SIM_DESCRIPTION "simulated KTR4 motion-control card
+libktr4sim.so is a driver library for ktr4 that simulates the KTR4 card:
+it runs the moves the library starts on it (position and velocity moves,
+interpolation, arcs, homing, pulser motion, interrupts), so that machine
+programs run with no card installed. ktr4 loads it by default. With
+KTR4SIM_RECORD=<file> it records the run for ktr4-plot; with KTR4SIM_SCOPE set
+ktr4-scope can watch it.")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libktr4-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
-set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libktr4-1 (= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libktr4-1 ${orvane_exact}, libktr4sim1 ${orvane_exact}")
+set(CPACK_DEBIAN_DEV_PACKAGE_SUGGESTS "ktr4-tools")
 set(CPACK_COMPONENT_DEV_DESCRIPTION "KTR4 motion-control card library - development files
-Headers ktr4.h and ktr4io.h, the CMake package (find_package(ktr4) with the
-targets ktr4::ktr4 and ktr4::sim), pkg-config files, and the simulated card
-driver libktr4sim.so with its control header ktr4sim.h, which ktr4 loads by
-default so that machine programs run with no card installed. Also the tools
-ktr4-plot (moves on the simulated card as CSV and SVG) and ktr4_demo.")
+Headers ktr4.h and ktr4io.h, the simulated card's control header ktr4sim.h,
+the CMake package (find_package(ktr4) with the targets ktr4::ktr4 and
+ktr4::sim), pkg-config files (ktr4, ktr4sim) and example machine programs
+that run on the simulated card and check their outcome.")
+
+set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME ktr4-tools)
+set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION devel)
+# dpkg-shlibdeps takes this build's own libraries as private, so the packages holding them
+# are named here (the programs link libktr4 and run on the simulated card); ktr4-scope's
+# window needs the xcb platform plugin, which Qt's own packages only recommend.
+set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "libktr4-1 ${orvane_exact}, libktr4sim1 ${orvane_exact}, qt6-qpa-plugins")
+set(CPACK_COMPONENT_TOOLS_DESCRIPTION "tools for the simulated KTR4 motion-control card
+ktr4-plot draws moves on the simulated card, and runs a program recorded
+with KTR4SIM_RECORD, as SVG pictures of position and speed against time.
+ktr4-scope watches programs running on the simulated card live (position,
+speed, status, X-Y path). ktr4_demo runs a few moves and prints what the card
+does.")
 
 set(CPACK_DEBIAN_TESSA_PACKAGE_NAME tessa)
 set(CPACK_DEBIAN_TESSA_PACKAGE_SECTION comm)

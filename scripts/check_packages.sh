@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Debian packages and the Windows zip and checks them as a user would meet them:
 # lintian (no errors), desktop-file-validate, install and purge into a private root (nothing
-# left behind), the example machine program built against the packages unpacked into a
-# staging folder (once through find_package(ktr4), once through pkg-config) and run, and
-# the zip's contents, ordinals and import library.
+# left behind), the example machine programs shipped in libktr4-dev built against the
+# packages unpacked into a staging folder (once through find_package(ktr4), once through
+# pkg-config) and run, a program run with only libktr4-1 and libktr4sim1 unpacked (no -dev),
+# and the zip's contents, ordinals and import library.
 # Usage: scripts/check_packages.sh [build-dir] [output-dir]
 # The packages come from the test build (default build/, built here if it is not yet): they
 # install under /usr whatever prefix the tree has. Packages, staging folder and example
@@ -25,14 +26,23 @@ fi
 rm -rf "$out" "$stage"
 cpack --config "$build/CPackConfig.cmake" -B "$out" >/dev/null
 debs=("$out"/*.deb)
-[ ${#debs[@]} -eq 4 ] || fail "expected four packages, got: ${debs[*]##*/}"
+names=$(for deb in "${debs[@]}"; do dpkg-deb -f "$deb" Package; done | sort | tr '\n' ' ')
+[ "$names" = "ktr4-tools libktr4-1 libktr4-dev libktr4sim1 python3-ktr4 tessa " ] || fail "packages made: $names"
+deb_of() { echo "$out/$1"_*.deb; }
 # A tree configured with another library folder would make packages outside Debian's layout.
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
-grep -q " ./usr/lib/$multiarch/libktr4.so.1 " <<<"$(dpkg-deb -c "$out"/libktr4-1_*.deb)" \
+grep -q " ./usr/lib/$multiarch/libktr4.so.1 " <<<"$(dpkg-deb -c "$(deb_of libktr4-1)")" \
   || fail "libktr4-1 does not hold /usr/lib/$multiarch/libktr4.so.1 (CMAKE_INSTALL_LIBDIR of $build?)"
+# The driver sits beside the library, where libktr4 looks for it, in the runtime package.
+grep -q " ./usr/lib/$multiarch/libktr4sim.so$" <<<"$(dpkg-deb -c "$(deb_of libktr4sim1)")" \
+  || fail "libktr4sim1 does not hold /usr/lib/$multiarch/libktr4sim.so"
 for deb in "${debs[@]}"; do
   printf '%-40s %8s bytes  Depends: %s\n' "${deb##*/}" "$(stat -c %s "$deb")" \
     "$(dpkg-deb -f "$deb" Depends)"
+  for field in Recommends Suggests; do
+    value=$(dpkg-deb -f "$deb" $field)
+    [ -z "$value" ] || printf '%-40s %14s  %s: %s\n' "" "" $field "$value"
+  done
 done
 
 # ---- lintian: warnings are shown, errors fail
@@ -79,38 +89,63 @@ log=$("${dpkg_root[@]}" --purge "${packages[@]}" 2>&1) || fail "dpkg --purge fai
 left=$(cd "$root" && find . -mindepth 1 -not -path './var/lib/dpkg*' -not -path './var' -not -path './var/lib' | sort)
 [ -z "$left" ] || fail "removing the packages left behind: $left"
 
-# ---- the example, built against the staged packages, twice
+# ---- the examples shipped in libktr4-dev, built against the staged packages, twice
 libdir="$stage/usr/lib/$multiarch"
-example="$here/examples/home_and_move"
-run_example() {  # program: run it on the staged libraries, check it used them
-  local program=$1
-  ldd_out=$(LD_LIBRARY_PATH="$libdir" ldd "$program")
-  grep -q "libktr4.so.1 => $libdir/" <<<"$ldd_out" || fail "$program does not use the staged libktr4: $ldd_out"
-  env -u KTR4IO_LIBRARY LD_LIBRARY_PATH="$libdir" "$program"
+examples="$stage/usr/share/doc/libktr4-dev/examples"
+mapfile -t programs < <(cd "$examples" && ls -- *.c | sed 's/\.c$//')
+[ ${#programs[@]} -ge 7 ] || fail "libktr4-dev ships ${#programs[@]} examples: ${programs[*]}"
+run_program() {  # lib-dir program: run it on the libraries in lib-dir, check it used them
+  local dir=$1 program=$2
+  ldd_out=$(LD_LIBRARY_PATH="$dir" ldd "$program")
+  grep -q "libktr4.so.1 => $dir/" <<<"$ldd_out" || fail "$program does not use libktr4 of $dir: $ldd_out"
+  (cd "$work" && env -u KTR4IO_LIBRARY -u KTR4SIM_RECORD -u KTR4SIM_SCOPE LD_LIBRARY_PATH="$dir" "$program" >/dev/null) \
+    || fail "${program##*/} failed on the staged packages"
 }
-echo "== example through find_package(ktr4)"
+run_examples() {  # build-dir: run every example built there
+  for program in "${programs[@]}"; do run_program "$libdir" "$1/$program"; done
+  echo "${#programs[@]} examples pass: ${programs[*]}"
+}
+echo "== examples through find_package(ktr4)"
 rm -rf "$work/example-cmake"
-cmake -S "$example" -B "$work/example-cmake" -DCMAKE_PREFIX_PATH="$stage/usr" \
+cmake -S "$examples" -B "$work/example-cmake" -DCMAKE_PREFIX_PATH="$stage/usr" \
   -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF >/dev/null
 cmake --build "$work/example-cmake" >/dev/null
-run_example "$work/example-cmake/home_and_move"
+run_examples "$work/example-cmake"
 
 # Merged /usr: found under the prefix / through /lib -> /usr/lib, ktr4 still names /usr's files.
 echo "== example through find_package(ktr4) and a /lib -> /usr/lib link"
 ln -sfn usr/lib "$stage/lib"
 rm -rf "$work/example-link"
-cmake -S "$example" -B "$work/example-link" -DCMAKE_PREFIX_PATH="$stage" \
+cmake -S "$examples" -B "$work/example-link" -DCMAKE_PREFIX_PATH="$stage" \
   -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF >/dev/null
 grep -q "^ktr4_DIR:PATH=$stage/lib/" "$work/example-link/CMakeCache.txt" || fail "ktr4 not found through $stage/lib"
-cmake --build "$work/example-link" >/dev/null
-run_example "$work/example-link/home_and_move"
+cmake --build "$work/example-link" --target home_and_move >/dev/null
+run_program "$libdir" "$work/example-link/home_and_move"
 rm "$stage/lib"
 
-echo "== example through pkg-config"
-rm -rf "$work/example-pc" && mkdir -p "$work/example-pc"
-PKG_CONFIG_SYSROOT_DIR="$stage" PKG_CONFIG_LIBDIR="$libdir/pkgconfig" \
-  make -s -C "$work/example-pc" -f "$example/Makefile" VPATH="$example" >/dev/null
-run_example "$work/example-pc/home_and_move"
+# As the examples' README says: a copy of the folder, make and pkg-config.
+echo "== examples through pkg-config"
+rm -rf "$work/example-pc" && cp -r "$examples" "$work/example-pc"
+PKG_CONFIG_SYSROOT_DIR="$stage" PKG_CONFIG_LIBDIR="$libdir/pkgconfig" make -s -C "$work/example-pc" >/dev/null
+run_examples "$work/example-pc"
+
+# ---- a program on the runtime packages alone: libktr4-1 and libktr4sim1, no -dev
+echo "== a program with only libktr4-1 and libktr4sim1"
+runtime="$work/runtime-root"
+rm -rf "$runtime" && mkdir -p "$runtime"
+dpkg-deb -x "$(deb_of libktr4-1)" "$runtime"
+dpkg-deb -x "$(deb_of libktr4sim1)" "$runtime"
+runtime_lib="$runtime/usr/lib/$multiarch"
+# Linked against libktr4 alone: the library must find the simulated card beside itself.
+printf '%s\n' '#include "ktr4.h"' \
+  'int main(void) { return KTR4_initial() || KTR4_init_card(0) || KTR4_close(); }' >"$work/runtime_check.c"
+cc -I"$stage/usr/include" "$work/runtime_check.c" -L"$libdir" -lktr4 -o "$work/runtime_check"
+run_program "$runtime_lib" "$work/runtime_check"
+opened=$(cd "$work" && LD_DEBUG=files LD_LIBRARY_PATH="$runtime_lib" "$work/runtime_check" 2>&1 | grep 'file=.*libktr4sim.so' || true)
+grep -q "$runtime_lib/libktr4sim.so" <<<"$opened" || fail "libktr4 did not load the driver of libktr4sim1: $opened"
+# A machine program that also sets up the simulated card (ktr4sim.h) runs there too.
+run_program "$runtime_lib" "$work/example-pc/home_and_move"
+echo "runtime packages alone: runtime_check and home_and_move pass"
 
 # ---- the Windows zip
 echo "== Windows zip"

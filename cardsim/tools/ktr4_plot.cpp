@@ -1,8 +1,9 @@
 // ktr4-plot: runs moves on the simulated card through the ktr4 library with the virtual
 // clock, and writes for each a CSV of time, positions and speeds and an SVG of position and
-// speed against time (and the X-Y path for interpolations).
+// speed against time (and the X-Y path for interpolations). Given a recorded run instead
+// (KTR4SIM_RECORD, or ktr4-scope's "Record"), it draws that run's moving axes.
 //
-//   ktr4-plot [--out DIR] [scenario ...]     (no scenario: all of them)
+//   ktr4-plot [--out DIR] [scenario | FILE ...]     (nothing: all the scenarios)
 //
 // Scenarios: tcurve-full, tcurve-short, scurve-linear, scurve-pure, line2, arc3p.
 #include <algorithm>
@@ -18,14 +19,12 @@
 
 #include "ktr4.h"
 #include "ktr4sim.h"
+#include "plot_svg.h"
+#include "recording_file.h"
 
 namespace {
 
-struct Sample {
-  double t;
-  int32_t pos[2];
-  double speed[2];
-};
+using ktr4plot::Sample;
 
 struct Scenario {
   std::string name, title;
@@ -73,85 +72,6 @@ Sample sample(const std::vector<uint8_t>& axes, uint64_t t0) {
   return s;
 }
 
-// --- SVG -----------------------------------------------------------------------------------
-
-struct Chart {
-  double x, y, w, h;  // placement in the picture
-  std::string title, x_label, y_label;
-};
-
-std::string fmt(double v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.4g", v);
-  return buf;
-}
-
-void draw(std::ostringstream& svg, const Chart& c, const std::vector<std::vector<std::pair<double, double>>>& lines,
-          const std::vector<std::string>& colours, bool equal_scale = false) {
-  double x0 = 1e300, x1 = -1e300, y0 = 1e300, y1 = -1e300;
-  for (const auto& line : lines)
-    for (auto [x, y] : line) {
-      x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
-    }
-  if (x1 <= x0) x1 = x0 + 1;
-  if (y1 <= y0) y1 = y0 + 1;
-  const double pad = (y1 - y0) * 0.05;
-  y0 -= pad, y1 += pad;
-  double sx = c.w / (x1 - x0), sy = c.h / (y1 - y0);
-  if (equal_scale) sx = sy = std::min(sx, sy);
-  svg << "<rect x='" << c.x << "' y='" << c.y << "' width='" << c.w << "' height='" << c.h
-      << "' fill='none' stroke='#999'/>\n";
-  svg << "<text x='" << c.x + c.w / 2 << "' y='" << c.y - 8 << "' text-anchor='middle' font-size='14'>" << c.title
-      << "</text>\n";
-  svg << "<text x='" << c.x + c.w / 2 << "' y='" << c.y + c.h + 32 << "' text-anchor='middle' font-size='12'>"
-      << c.x_label << "</text>\n";
-  svg << "<text x='" << c.x - 52 << "' y='" << c.y + c.h / 2 << "' font-size='12' transform='rotate(-90 " << c.x - 52
-      << ' ' << c.y + c.h / 2 << ")' text-anchor='middle'>" << c.y_label << "</text>\n";
-  for (int i = 0; i <= 4; ++i) {
-    const double gx = x0 + (x1 - x0) * i / 4, gy = y0 + (y1 - y0) * i / 4;
-    svg << "<text x='" << c.x + (gx - x0) * sx << "' y='" << c.y + c.h + 15
-        << "' text-anchor='middle' font-size='10'>" << fmt(gx) << "</text>\n";
-    svg << "<text x='" << c.x - 4 << "' y='" << c.y + c.h - (gy - y0) * sy + 3
-        << "' text-anchor='end' font-size='10'>" << fmt(gy) << "</text>\n";
-  }
-  for (size_t l = 0; l < lines.size(); ++l) {
-    svg << "<polyline fill='none' stroke='" << colours[l % colours.size()] << "' stroke-width='1.5' points='";
-    for (auto [x, y] : lines[l]) svg << c.x + (x - x0) * sx << ',' << c.y + c.h - (y - y0) * sy << ' ';
-    svg << "'/>\n";
-  }
-}
-
-void write_svg(const std::string& path, const Scenario& sc, const std::vector<Sample>& samples) {
-  const bool xy = sc.axes.size() == 2;
-  const double width = xy ? 1100 : 760, height = 600;
-  std::ostringstream svg;
-  svg << "<svg xmlns='http://www.w3.org/2000/svg' width='" << width << "' height='" << height
-      << "' font-family='sans-serif'>\n<rect width='100%' height='100%' fill='white'/>\n";
-  svg << "<text x='20' y='24' font-size='15' font-weight='bold'>" << sc.title << "</text>\n";
-  const std::vector<std::string> colours{"#1f77b4", "#d62728"};
-  std::vector<std::vector<std::pair<double, double>>> pos(sc.axes.size()), spd(sc.axes.size());
-  for (const Sample& s : samples)
-    for (size_t i = 0; i < sc.axes.size(); ++i) {
-      pos[i].push_back({s.t, s.pos[i]});
-      spd[i].push_back({s.t, s.speed[i]});
-    }
-  const std::string legend = xy ? " (blue: axis " + std::to_string(sc.axes[0]) + ", red: axis " +
-                                      std::to_string(sc.axes[1]) + ")"
-                                : "";
-  draw(svg, {80, 60, 600, 200, "Position" + legend, "time (s)", "pulses"}, pos, colours);
-  draw(svg, {80, 340, 600, 200, "Speed" + legend, "time (s)", "pulses/s"}, spd, colours);
-  if (xy) {
-    std::vector<std::vector<std::pair<double, double>>> path(1);
-    for (const Sample& s : samples) path[0].push_back({s.pos[0], s.pos[1]});
-    draw(svg, {780, 60, 300, 480, "X-Y path", "axis " + std::to_string(sc.axes[0]), "axis " + std::to_string(sc.axes[1])},
-         path, {"#2ca02c"}, true);
-  }
-  svg << "</svg>\n";
-  std::ofstream out(path);
-  out << svg.str();
-  if (!out) std::fprintf(stderr, "ktr4-plot: cannot write %s\n", path.c_str());
-}
-
 int run(const Scenario& sc, const std::string& dir) {
   ktr4sim_reset();
   ktr4sim_use_virtual_clock(1);
@@ -179,17 +99,34 @@ int run(const Scenario& sc, const std::string& dir) {
     for (size_t i = 0; i < sc.axes.size(); ++i) csv << ',' << s.pos[i] << ',' << s.speed[i];
     csv << "\n";
   }
-  // Charts need no more than a couple of thousand points.
-  std::vector<Sample> thin;
-  const size_t every = std::max<size_t>(1, samples.size() / 1500);
-  for (size_t i = 0; i < samples.size(); i += every) thin.push_back(samples[i]);
-  thin.push_back(samples.back());
-  write_svg(base + ".svg", sc, thin);
+  if (!ktr4plot::write_svg(base + ".svg", {sc.title, sc.axes, samples}))
+    std::fprintf(stderr, "ktr4-plot: cannot write %s.svg\n", base.c_str());
   const Sample& last = samples.back();
   std::printf("%-14s %8.4f s  end", sc.name.c_str(), last.t);
   for (size_t i = 0; i < sc.axes.size(); ++i) std::printf(" axis %d = %d", sc.axes[i], last.pos[i]);
   std::printf("  -> %s.csv, %s.svg\n", base.c_str(), base.c_str());
   KTR4_close();
+  return 0;
+}
+
+// Draws a recorded run: DIR/<name without .csv>.svg.
+int plot_file(const std::string& path, const std::string& dir) {
+  ktr4plot::Run run;
+  std::string error;
+  if (!ktr4plot::read_recording(path, run, error)) {
+    std::fprintf(stderr, "ktr4-plot: %s\n", error.c_str());
+    return 1;
+  }
+  const std::filesystem::path file(path);
+  run = ktr4plot::only_axes(run, ktr4plot::moving_axes(run));
+  run.title = "Recorded run " + file.filename().string();
+  const std::string svg = dir + "/" + file.stem().string() + ".svg";
+  if (!ktr4plot::write_svg(svg, run)) {
+    std::fprintf(stderr, "ktr4-plot: cannot write %s\n", svg.c_str());
+    return 1;
+  }
+  std::printf("%-14s %8.4f s  %zu samples  -> %s\n", file.filename().c_str(), run.samples.back().t,
+              run.samples.size(), svg.c_str());
   return 0;
 }
 
@@ -203,7 +140,7 @@ int main(int argc, char** argv) {
     if (arg == "--out" && i + 1 < argc) {
       dir = argv[++i];
     } else if (arg == "-h" || arg == "--help") {
-      std::printf("usage: ktr4-plot [--out DIR] [scenario ...]\nscenarios:");
+      std::printf("usage: ktr4-plot [--out DIR] [scenario | FILE ...]\nscenarios:");
       for (const auto& sc : scenarios()) std::printf(" %s", sc.name.c_str());
       std::printf("\n");
       return 0;
@@ -217,15 +154,20 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "ktr4-plot: cannot create %s: %s\n", dir.c_str(), error.message().c_str());
     return 1;
   }
-  int failures = 0, ran = 0;
-  for (const auto& sc : scenarios()) {
-    if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), sc.name) == wanted.end()) continue;
-    ++ran;
-    failures += run(sc, dir);
-  }
-  if (ran == 0) {
-    std::fprintf(stderr, "ktr4-plot: no such scenario (try --help)\n");
-    return 2;
+  const std::vector<Scenario> all = scenarios();
+  if (wanted.empty())
+    for (const auto& sc : all) wanted.push_back(sc.name);
+  int failures = 0;
+  for (const std::string& name : wanted) {
+    const auto sc = std::find_if(all.begin(), all.end(), [&](const Scenario& s) { return s.name == name; });
+    if (sc != all.end()) {
+      failures += run(*sc, dir);
+    } else if (std::filesystem::is_regular_file(name)) {
+      failures += plot_file(name, dir);
+    } else {
+      std::fprintf(stderr, "ktr4-plot: %s is neither a scenario nor a file (try --help)\n", name.c_str());
+      return 2;
+    }
   }
   return failures == 0 ? 0 : 1;
 }

@@ -15,8 +15,9 @@
 
 enum { AXIS = 0, HOME_AT = -3000, MOVE = 8000 };
 
+/* 1 when the call succeeded; otherwise reports its code as text. */
 static int check(const char *call, int32_t rc) {
-  if (rc != KTR4_OK) fprintf(stderr, "home_and_move: %s returned %d\n", call, (int)rc);
+  if (rc != KTR4_OK) fprintf(stderr, "home_and_move: %s: %d, %s\n", call, (int)rc, KTR4_error_text(rc));
   return rc == KTR4_OK;
 }
 
@@ -71,7 +72,13 @@ static int run(uint8_t card) {
 }
 
 int main(void) {
-  if (!check("KTR4_initial", KTR4_initial())) return 1;
+  const int32_t rc = KTR4_initial();
+  if (rc == KTR4_ERR_DRIVER_LOAD || rc == KTR4_ERR_DRIVER_OPERATION) {
+    char why[512];
+    KTR4_driver_load_error(why, sizeof why); /* which driver file, and the system's reason */
+    fprintf(stderr, "home_and_move: %s\n", why);
+  }
+  if (!check("KTR4_initial", rc)) return 1;
   int card = -1;
   for (int c = 0; c < 16 && card < 0; ++c) {
     uint16_t info = 0;
