@@ -58,8 +58,10 @@ run() {  # a Python program with nothing but the staged files
   env -i PATH=/usr/bin:/bin HOME="$work" LANG=C.UTF-8 LD_LIBRARY_PATH="$libdir" PYTHONPATH="$modules" \
     PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 "$@"
 }
-run -c "import ktr4, sys; sys.exit(ktr4._library.library_path().startswith('$libdir/') is False)" \
-  || fail "import ktr4 does not use the staged libktr4.so.1"
+cd "$work"  # nothing of the source tree on Python's path
+run -c "import ktr4, sys; sys.exit(not (ktr4.__file__.startswith('$modules/') and
+         ktr4._library.library_path().startswith('$libdir/')))" \
+  || fail "import ktr4 does not take the staged package and libktr4.so.1"
 run - <<'PYTHON' || fail "the move or the card-20 error is wrong"
 import ktr4
 ktr4.sim.use_virtual_clock(True)
