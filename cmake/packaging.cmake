@@ -88,6 +88,8 @@ replay numbered send/delay programs and find the port where a device answers.
 The package also holds tessa-device, a simulated serial device that answers
 on a pseudo-terminal or a port.")
 
+include(${CMAKE_CURRENT_LIST_DIR}/python_package.cmake)
+
 # Every package carries its copyright and changelog, as Debian policy asks.
 set(orvane_changelog ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
 add_custom_command(OUTPUT ${orvane_changelog}

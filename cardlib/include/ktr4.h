@@ -1,22 +1,8 @@
 /*
  * ktr4 - function library of the KTR4 four-axis pulse-train motion-control card.
  *
- * Up to 16 cards serve one computer; each is addressed by the number set on its card
- * number switch (0..15), each axis by 0..3. Every export returns a status code
- * (KTR4_OK or one of the codes below, or a driver failure code passed through
- * unchanged); results go out through caller-supplied pointers, which are not checked.
- *
- * Argument slots: card and axis numbers and small enumerations travel in 32-bit
- * slots of which only the low byte is examined (card 0x105 is card 5, card 0x110 is
- * card 0x10 and so 300); 16-bit quantities likewise use the low 16 bits of their slot.
- *
- * The library reaches the card only through a driver library (see ktr4io.h), loaded at
- * the first KTR4_initial: on POSIX the file named by the environment variable
- * KTR4IO_LIBRARY, by default the simulated card libktr4sim.so installed beside libktr4;
- * on Windows KTR4IO.dll, its operations resolved by ordinal.
- *
- * Threads: every export runs under one process-wide recursive lock, so calls from
- * several threads are serialised by the library itself.
+ * The reference comments below (one above each declaration, grouped by topic) are the
+ * source of the manual pages (man 7 ktr4, man 3 KTR4_...) and of the HTML reference.
  */
 #ifndef KTR4_H
 #define KTR4_H
@@ -41,300 +27,2964 @@
 extern "C" {
 #endif
 
-/* An 8-bit argument in a 32-bit slot: only the low byte counts. */
+/**
+ * @defgroup types Types and argument conventions
+ * Up to 16 cards serve one computer; each is addressed by the number set on its card number switch
+ * (0..15), each axis by 0..3. Every export returns a result code (KTR4_OK or one of the codes
+ * below, or a failure code of the driver passed through unchanged); results go out through
+ * pointers you supply, which are not checked for NULL.
+ *
+ * Card and axis numbers and small enumerations travel in 32-bit slots of which only the low
+ * byte counts (card 0x105 is card 5; card 0x110 is card 0x10 and so gives KTR4_ERR_CARD);
+ * 16-bit quantities likewise use the low 16 bits of their slot.
+ *
+ * Threads: every export runs under one process-wide recursive lock, so calls from several
+ * threads are serialised by the library itself; moves return at once and run on the card.
+ * @{
+ */
+
+/** An 8-bit argument in a 32-bit slot: only the low byte counts. */
 typedef uint32_t ktr4_u8;
-/* A 16-bit argument in a 32-bit slot: only the low 16 bits count. */
+/** A 16-bit argument in a 32-bit slot: only the low 16 bits count. */
 typedef uint32_t ktr4_u16;
 
-/* The event a card's driver signals when the card interrupts (KTR4_enable_IRQ).
+/**
+ * The event a card's driver signals when the card interrupts (KTR4_enable_IRQ).
+ *
  * On Windows a Windows event handle (NULL when it could not be created). Elsewhere an eventfd
- * descriptor (-1 when it could not be created): it turns readable when signalled and one
- * read() of 8 bytes consumes the signal; signals before a read coalesce into one. Events are
- * shared by name within the process: card n's event is named by the byte n followed by
- * "KTR4", so card 0's name is empty and it gets a new unnamed event at each enable.
- * The library owns every event it hands out: the application may wait for it but must not
- * close it. Card 0's unnamed event is closed by the library when the next KTR4_enable_IRQ of
- * card 0 replaces it, so its handle is valid until then. While a service thread is linked,
- * reading (consuming) the event is left to that thread. */
+ * descriptor (-1 when it could not be created): it turns readable when signalled and one read()
+ * of 8 bytes consumes the signal; signals before a read coalesce into one. Events are shared by
+ * name within the process: card n's event is named by the byte n followed by "KTR4", so card 0's
+ * name is empty and it gets a new unnamed event at each enable. The library owns every event it
+ * hands out: the application may wait for it but must not close it. Card 0's unnamed event is
+ * closed by the library when the next KTR4_enable_IRQ of card 0 replaces it, so its handle is
+ * valid until then. While a service thread is linked, reading (consuming) the event is left to
+ * that thread.
+ */
 #if defined(_WIN32)
 typedef void *KTR4_EVENT;
 #else
 typedef int KTR4_EVENT;
 #endif
 
-/* Interrupt callback: called with the card number on the card's service thread, without
- * the library's lock held, so it may call any export. */
+/**
+ * Interrupt callback (KTR4_link_IRQ_process): called with the card number on the card's service
+ * thread, without the library's lock held, so it may call exports (see KTR4_link_IRQ_process for
+ * the one exception).
+ */
 typedef void(KTR4_CALL *KTR4_IRQ_CALLBACK)(uint8_t card);
 
-/* Status codes. */
+/** @} */
+
+/**
+ * @defgroup codes Result codes
+ * Every export returns one of these, or a failure code of the card driver passed through
+ * unchanged (the simulated card's are KTR4SIM_ERR_HANDLE 1001 .. KTR4SIM_ERR_DISABLED 1004 in
+ * ktr4sim.h). When a driver call fails, the export returns the code of the first failure and a
+ * read whose driver call failed leaves your variable untouched. KTR4_error_text gives every code
+ * as text.
+ * @{
+ */
+
+/** Success. */
 #define KTR4_OK 0
-#define KTR4_ERR_NOT_INITIALISED 100  /* no card with this number was found by KTR4_initial */
-#define KTR4_ERR_DUPLICATE_CARD 102   /* KTR4_initial: two cards report the same number */
-#define KTR4_ERR_CARD 300             /* card number greater than 15 */
-#define KTR4_ERR_AXIS 301             /* axis number greater than 3 */
-#define KTR4_ERR_RANGE 302            /* an argument outside its allowed range */
-#define KTR4_ERR_MOVING 303           /* the axis is still moving */
-#define KTR4_ERR_BUFFER_FULL 304      /* the continuous buffer (pre-registers) is full */
-#define KTR4_ERR_CHANGE_REFUSED 305   /* a change of a running move is refused */
-#define KTR4_ERR_CONTINUOUS_MIX 306   /* axes of one interpolation differ in continuous mode */
-#define KTR4_ERR_ARC_GEOMETRY 308     /* arc geometry error */
-#define KTR4_ERR_FILE 309             /* the configuration file cannot be opened */
-#define KTR4_ERR_CIRCLE_GEOMETRY 311  /* circle geometry error */
-/* KTR4_load_config_from_file: the file is shorter than a 212-byte configuration record
- * (a longer file loads its first 212 bytes); nothing was written to the card or the card
- * table. */
+/** No card with this number was found by KTR4_initial, or the library was closed (KTR4_close). */
+#define KTR4_ERR_NOT_INITIALISED 100
+/** KTR4_initial: two cards are set to the same card number. */
+#define KTR4_ERR_DUPLICATE_CARD 102
+/** Card number greater than 15. */
+#define KTR4_ERR_CARD 300
+/** Axis number greater than 3. */
+#define KTR4_ERR_AXIS 301
+/** An argument outside its allowed range (each function names its ranges); nothing was written. */
+#define KTR4_ERR_RANGE 302
+/** A new move needs a stopped axis, and this one is still moving. */
+#define KTR4_ERR_MOVING 303
+/** Continuous mode: the axis's buffer (pre-registers) already holds a move. */
+#define KTR4_ERR_BUFFER_FULL 304
+/** A change of a running move is refused: the axis is stopped (or, for KTR4_position_change, in continuous mode). */
+#define KTR4_ERR_CHANGE_REFUSED 305
+/** The axes of one line or arc are not all in the same continuous mode. */
+#define KTR4_ERR_CONTINUOUS_MIX 306
+/** Arc geometry: the arc could not be run as given and a straight line to its end point was run instead. */
+#define KTR4_ERR_ARC_GEOMETRY 308
+/** The configuration file cannot be opened, read or written, is not a regular file, or is a refused link. */
+#define KTR4_ERR_FILE 309
+/** Circle geometry: the three points lie on one line; nothing moves. */
+#define KTR4_ERR_CIRCLE_GEOMETRY 311
+/** KTR4_load_config_from_file: the file is shorter than a 212-byte configuration record; nothing was written. */
 #define KTR4_ERR_FILE_SIZE 312
-/* KTR4_link_IRQ_process: the system refused the card's service thread or its wake-up event
- * (thread or descriptor limit); nothing was changed. KTR4_initial: the follower timer's
- * thread could not be started (the cards are registered). */
+/** The system refused a thread or event the library needs (KTR4_link_IRQ_process, KTR4_initial). */
 #define KTR4_ERR_THREAD 313
-/* KTR4_initial: the driver library could not be loaded (no card is initialised). */
+/** KTR4_initial: the driver library could not be loaded (KTR4_driver_load_error tells why); no card is registered. */
 #define KTR4_ERR_DRIVER_LOAD 900
-/* KTR4_initial: the driver library lacks one of the operations (no card is initialised). */
+/** KTR4_initial: the driver library lacks one of the operations of ktr4io.h; no card is registered. */
 #define KTR4_ERR_DRIVER_OPERATION 901
 
-/* Library frame. */
+/** @} */
+
+/**
+ * @defgroup frame Starting, ending and the card
+ * Call KTR4_initial once at the start, KTR4_init_card for each card whose settings you want at
+ * their defaults, and KTR4_close at the end. KTR4_error_text turns any result code into a text;
+ * KTR4_driver_load_error tells why the driver did not load.
+ * @{
+ */
+/**
+ * @brief Loads the card driver, finds every card and registers it under the number set on its card
+ *   number switch.
+ *
+ * Call it once before anything else. It resets the library's per-axis state of all 16 card numbers
+ * (speed ranges, continuous flags, interrupt masks, followers, commanded end positions), opens
+ * every card found at the driver, raises the process's scheduling priority as far as the system
+ * allows, and starts the 20 ms timer of the pulser follower. It does not touch the card's
+ * registers: KTR4_init_card does that.
+ *
+ * The driver is loaded at the first call: on POSIX the file named by the environment variable
+ * KTR4IO_LIBRARY, by default the simulated card libktr4sim.so beside libktr4; on Windows
+ * KTR4IO.dll. A failed load is retried at the next call; KTR4_driver_load_error tells why it
+ * failed.
+ *
+ * Calling it again finds the cards anew (for example after KTR4_close).
+ *
+ * @retval KTR4_OK every card found is registered.
+ * @retval KTR4_ERR_DUPLICATE_CARD two cards are set to the same card number; the cards before the
+ *   second one are registered.
+ * @retval KTR4_ERR_THREAD the follower timer's thread could not be started; the cards are
+ *   registered.
+ * @retval KTR4_ERR_DRIVER_LOAD the driver library could not be loaded; no card is registered.
+ * @retval KTR4_ERR_DRIVER_OPERATION the driver library lacks one of the operations of ktr4io.h; no
+ *   card is registered.
+ * @retval other a driver call failed: the first failure's code.
+ * @note No card at all is not an error: every card number then answers KTR4_ERR_NOT_INITIALISED.
+ * @par Example
+ * @code
+ * // The start of a program: find the cards and set card 0 to its defaults.
+ * int32_t rc = KTR4_initial();
+ * if (rc != KTR4_OK) {
+ *     char why[512];
+ *     KTR4_driver_load_error(why, sizeof why);
+ *     fprintf(stderr, "KTR4_initial: %s %s\n", KTR4_error_text(rc), why);
+ *     return 1;
+ * }
+ * return KTR4_init_card(0) == KTR4_OK ? 0 : 1;
+ * @endcode
+ * @see KTR4_init_card, KTR4_close, KTR4_driver_load_error
+ */
 KTR4_API int32_t KTR4_CALL KTR4_initial(void);
+
+/**
+ * @brief Puts one card into its default state: outputs off, axes stopped, counters zero, pins and
+ *   modes at their defaults.
+ *
+ * Use it once after KTR4_initial for each card whose previous settings you do not want to inherit
+ * (a card keeps its registers while the computer runs). In order it switches the general output
+ * points 0..3 of every axis off, sets the correction speed register, writes the default pin and
+ * pulse configuration words (pulse output mode, sensor pins, EL mode, home mode 0 and count 0),
+ * stops every axis at once (KTR4_imd_stop), clears the command, feedback and pulser counters, and
+ * sets TTL I/O mode 0.
+ *
+ * It does not change what the library keeps per axis (speed range, continuous flag, backlash
+ * correction speed): KTR4_initial resets those.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @note A moving axis is stopped at once, without deceleration.
+ * @see KTR4_initial, KTR4_imd_stop
+ */
 KTR4_API int32_t KTR4_CALL KTR4_init_card(ktr4_u8 card);
+
+/**
+ * @brief Releases every card: closes it at the driver, switches its interrupts off and ends the
+ *   library's threads.
+ *
+ * After it returns no library thread runs (interrupt service threads and the follower timer are
+ * joined) and every export that needs a card answers KTR4_ERR_NOT_INITIALISED without touching the
+ * card, until KTR4_initial is called again.
+ *
+ * It does not stop the axes: a move in progress runs on to its end on the card. Stop them first
+ * (KTR4_emg_stop or KTR4_dec_stop) if the machine must stand still.
+ *
+ * @retval KTR4_OK every card is released (also when none was registered).
+ * @retval other a driver call failed: the first failure's code.
+ * @note Do not call it from an interrupt callback of the card being closed while other threads
+ *   still use the library.
+ * @see KTR4_initial, KTR4_emg_stop
+ */
 KTR4_API int32_t KTR4_CALL KTR4_close(void);
+
+/**
+ * @brief Reads the 16-bit information word the driver reports for a card.
+ *
+ * The word is bytes 4-5 of the driver's card information record (see ktr4io_card_info); its meaning
+ * belongs to the driver and the card model, the library does not interpret it. The simulated card
+ * reports 0x0100 unless ktr4sim_set_info_word sets another value.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param info Out: the information word; untouched when the driver call fails.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @par Example
+ * @code
+ * uint16_t info = 0;
+ * if (KTR4_info(0, &info) != KTR4_OK) return 1;
+ * printf("card 0 reports 0x%04x\n", info);
+ * return info == 0x0100 ? 0 : 1;   // the simulated card's word
+ * @endcode
+ */
 KTR4_API int32_t KTR4_CALL KTR4_info(ktr4_u8 card, uint16_t *info);
-/* A constant English text for a result code. Codes the library does not know get a text that
- * says so and shows the number, kept in a buffer of the calling thread that is valid until that
- * thread asks for the next unknown code; every other text is valid for the process's life.
- * Needs no card and no lock. */
+
+/**
+ * @brief Gives a constant English text for a result code.
+ *
+ * Every code an export can return has its own text: the library's codes, the loader's (900, 901)
+ * and the simulated card driver's (1001..1004). Any other number gets a text that says the code is
+ * unknown and shows the number; a real card's driver may return such codes of its own.
+ *
+ * @param code Any result code.
+ * @note Needs no card and takes no lock. The texts of known codes are valid for the life of the
+ *   process. The text of an unknown code lives in a buffer of the calling thread, valid until
+ *   that thread asks for the next unknown code; copy it if you need it longer.
+ * @par Example
+ * @code
+ * printf("303: %s\n", KTR4_error_text(KTR4_ERR_MOVING));
+ * printf("7: %s\n", KTR4_error_text(7));   // unknown result code 7 ...
+ * return strcmp(KTR4_error_text(KTR4_OK), "success") == 0 ? 0 : 1;
+ * @endcode
+ * @see KTR4_driver_load_error
+ */
 KTR4_API const char *KTR4_CALL KTR4_error_text(int32_t code);
-/* Why the driver library did not load at the last KTR4_initial that returned 900 or 901: the
- * file tried and the system's reason, copied NUL-terminated into text (at most size bytes, cut
- * if longer). An empty text when no load failed or the driver has loaded since. KTR4_OK, or
- * KTR4_ERR_RANGE when text is NULL, size is 0 or the text was cut. */
+
+/**
+ * @brief Tells why the driver library did not load: the file tried and the system's reason.
+ *
+ * After a KTR4_initial that returned KTR4_ERR_DRIVER_LOAD the text is the system loader's message,
+ * which names the file ("/opt/x/libdrv.so: cannot open shared object file: No such file or
+ * directory"); after KTR4_ERR_DRIVER_OPERATION it names the file and the missing operation ("...:
+ * lacks the operation ktr4io_write_register"). The text is empty when no load has failed or the
+ * driver has loaded since.
+ *
+ * @param text Out: the text, NUL-terminated; cut to size - 1 bytes when longer.
+ * @param size Size of the text buffer in bytes, at least 1; 512 bytes hold any usual path and
+ *   reason.
+ * @retval KTR4_OK the whole text was copied.
+ * @retval KTR4_ERR_RANGE text is NULL or size is 0 (nothing written), or the text was cut to fit.
+ * @note Takes the library's lock, so it is safe while another thread runs KTR4_initial.
+ * @par Example
+ * @code
+ * char why[512];
+ * if (KTR4_driver_load_error(why, sizeof why) != KTR4_OK) return 1;
+ * return why[0] == '\0' ? 0 : 1;   // empty: the driver loaded
+ * @endcode
+ * @see KTR4_initial, KTR4_error_text
+ */
 KTR4_API int32_t KTR4_CALL KTR4_driver_load_error(char *text, uint32_t size);
 
-/* Pulse I/O and pin configuration. Flag arguments: 0 clears, any other value sets. */
+/** @} */
+
+/**
+ * @defgroup pins Pulse I/O and pin configuration
+ * How pulses leave the card and encoder pulses enter it, and the options of the sensor inputs (SD,
+ * PCS, INP, ALM, LTC, EL, HOME, EZ) and outputs (ERC, CMP). Each setter has a readback. Flag
+ * arguments: 0 clears, any other value sets (low byte). The options are the card's own signal
+ * settings; the library places them and checks only the stated ranges. None of them needs a stopped
+ * axis; the SD, PCS and INP enables take effect at the next move start.
+ * @{
+ */
+/**
+ * @brief Configures the axis's pulse output mode (how pulses and direction leave the card).
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param mode Output mode 0..5, the card's pulse/direction signal forms (0..4 as numbered by the
+ *   card, 5 selects the card's code 7); above 5 gives KTR4_ERR_RANGE.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_RANGE mode above 5; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_readback_pulse_outmode
+ */
 KTR4_API int32_t KTR4_CALL KTR4_set_pulse_outmode(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 mode);
+
+/**
+ * @brief Reads back the configuration of the axis's pulse output mode (how pulses and direction
+ *   leave the card).
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param mode Out: 0..5; a card code above 5 (left by KTR4_init_card or a configuration file) reads
+ *   as 5.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @see KTR4_set_pulse_outmode
+ */
 KTR4_API int32_t KTR4_CALL KTR4_readback_pulse_outmode(ktr4_u8 card, ktr4_u8 axis, uint8_t *mode);
+
+/**
+ * @brief Configures the axis's encoder (feedback) input mode.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param mode Input mode 0..3 as numbered by the card; above 3 gives KTR4_ERR_RANGE.
+ * @param option Input option 0 or 1; above 1 gives KTR4_ERR_RANGE.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_RANGE mode above 3 or option above 1; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_readback_pulse_inmode
+ */
 KTR4_API int32_t KTR4_CALL KTR4_set_pulse_inmode(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 mode, ktr4_u8 option);
+
+/**
+ * @brief Reads back the configuration of the axis's encoder (feedback) input mode.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param mode Out: 0..3.
+ * @param option Out: 0 or 1.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @see KTR4_set_pulse_inmode
+ */
 KTR4_API int32_t KTR4_CALL KTR4_readback_pulse_inmode(ktr4_u8 card, ktr4_u8 axis, uint8_t *mode, uint8_t *option);
+
+/**
+ * @brief Configures the SD (slow-down) input of the axis.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param enable Whether moves obey the SD input: 0 clears, any other value sets (low byte counts).
+ *   Takes effect at the next move start.
+ * @param opt6 SD option bit 6 of the card's pin configuration: 0 clears, any other value sets (low
+ *   byte counts).
+ * @param opt5 SD option bit 5: 0 clears, any other value sets (low byte counts).
+ * @param opt4 SD option bit 4: 0 clears, any other value sets (low byte counts).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_readback_SD_PIN
+ */
 KTR4_API int32_t KTR4_CALL KTR4_config_SD_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 enable, ktr4_u8 opt6,
                                               ktr4_u8 opt5, ktr4_u8 opt4);
+
+/**
+ * @brief Reads back the configuration of the SD (slow-down) input of the axis.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param enable Out: 0 or 1, as last set by KTR4_config_SD_PIN (kept by the library).
+ * @param opt6 Out: 0 or 1.
+ * @param opt5 Out: 0 or 1.
+ * @param opt4 Out: 0 or 1.
+ * @param state Out: the present level of the SD input, 0 or 1.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @see KTR4_config_SD_PIN
+ */
 KTR4_API int32_t KTR4_CALL KTR4_readback_SD_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t *enable, uint8_t *opt6,
                                                 uint8_t *opt5, uint8_t *opt4, uint8_t *state);
+
+/**
+ * @brief Configures the PCS (position-control start) input of the axis.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param enable Whether moves obey PCS: 0 clears, any other value sets (low byte counts). Takes
+ *   effect at the next move start.
+ * @param option PCS option: 0 clears, any other value sets (low byte counts).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_readback_PCS_PIN
+ */
 KTR4_API int32_t KTR4_CALL KTR4_config_PCS_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 enable, ktr4_u8 option);
+
+/**
+ * @brief Reads back the configuration of the PCS (position-control start) input of the axis.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param enable Out: 0 or 1, as last set (kept by the library).
+ * @param option Out: 0 or 1.
+ * @param state Out: present level of PCS, 0 or 1.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @see KTR4_config_PCS_PIN
+ */
 KTR4_API int32_t KTR4_CALL KTR4_readback_PCS_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t *enable, uint8_t *option,
                                                  uint8_t *state);
+
+/**
+ * @brief Configures the INP (in-position) input of the axis.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param enable Whether a move waits for INP before it reports stopped: 0 clears, any other value
+ *   sets (low byte counts). Takes effect at the next move start.
+ * @param option INP option: 0 clears, any other value sets (low byte counts).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_readback_INP_PIN
+ */
 KTR4_API int32_t KTR4_CALL KTR4_config_INP_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 enable, ktr4_u8 option);
+
+/**
+ * @brief Reads back the configuration of the INP (in-position) input of the axis.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param enable Out: 0 or 1, as last set (kept by the library).
+ * @param option Out: 0 or 1.
+ * @param state Out: present level of INP, 0 or 1.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @see KTR4_config_INP_PIN
+ */
 KTR4_API int32_t KTR4_CALL KTR4_readback_INP_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t *enable, uint8_t *option,
                                                  uint8_t *state);
+
+/**
+ * @brief Configures the ERC (deviation counter clear) output of the axis.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param option_a ERC option A: 0 clears, any other value sets (low byte counts). With 0 the pulse
+ *   width is forced to code 7.
+ * @param option_b ERC option B: 0 clears, any other value sets (low byte counts).
+ * @param width Pulse width code 0..7 (used only when option_a is not 0); above 7 gives
+ *   KTR4_ERR_RANGE.
+ * @param code When ERC is output, code 0..3: 0 and 2 select the card's field 0, 1 field 1, 3 field
+ *   2; above 3 gives KTR4_ERR_RANGE.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_RANGE width above 7 or code above 3; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_readback_ERC_PIN
+ */
 KTR4_API int32_t KTR4_CALL KTR4_config_ERC_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 option_a, ktr4_u8 option_b,
                                                ktr4_u8 width, ktr4_u8 code);
+
+/**
+ * @brief Reads back the configuration of the ERC (deviation counter clear) output of the axis.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param option_a Out: 0 or 1.
+ * @param option_b Out: 0 or 1.
+ * @param width Out: 0..7.
+ * @param code Out: the card's field 0..2 (code 3 reads back as 2, code 2 as 0).
+ * @param state Out: present level of ERC, 0 or 1.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @see KTR4_config_ERC_PIN
+ */
 KTR4_API int32_t KTR4_CALL KTR4_readback_ERC_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t *option_a, uint8_t *option_b,
                                                  uint8_t *width, uint8_t *code, uint8_t *state);
+
+/**
+ * @brief Configures the ALM (servo alarm) input of the axis.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param option9 ALM option bit 9 of the pin configuration: 0 clears, any other value sets (low
+ *   byte counts).
+ * @param option8 ALM option bit 8: 0 clears, any other value sets (low byte counts).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_readback_ALM_PIN
+ */
 KTR4_API int32_t KTR4_CALL KTR4_config_ALM_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 option9, ktr4_u8 option8);
+
+/**
+ * @brief Reads back the configuration of the ALM (servo alarm) input of the axis.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param option9 Out: 0 or 1.
+ * @param option8 Out: 0 or 1.
+ * @param state Out: present level of ALM, 0 or 1.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @see KTR4_config_ALM_PIN
+ */
 KTR4_API int32_t KTR4_CALL KTR4_readback_ALM_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t *option9, uint8_t *option8,
                                                  uint8_t *state);
+
+/**
+ * @brief Configures the LTC (latch) input of the axis.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param option15 LTC option of the latch word: 0 clears, any other value sets (low byte counts).
+ * @param option23 LTC option bit 23 of the pin configuration: 0 clears, any other value sets (low
+ *   byte counts).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_readback_LTC_PIN
+ */
 KTR4_API int32_t KTR4_CALL KTR4_config_LTC_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 option15, ktr4_u8 option23);
+
+/**
+ * @brief Reads back the configuration of the LTC (latch) input of the axis.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param option15 Out: 0 or 1.
+ * @param option23 Out: 0 or 1.
+ * @param state Out: present level of LTC, 0 or 1.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @see KTR4_config_LTC_PIN
+ */
 KTR4_API int32_t KTR4_CALL KTR4_readback_LTC_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t *option15, uint8_t *option23,
                                                  uint8_t *state);
+
+/**
+ * @brief Configures the CMP (comparator) output of the axis.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param mode Output mode 0..2 as numbered by the card; above 2 gives KTR4_ERR_RANGE.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_RANGE mode above 2; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_readback_CMP_OUT
+ */
 KTR4_API int32_t KTR4_CALL KTR4_config_CMP_OUT(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 mode);
+
+/**
+ * @brief Reads back the configuration of the CMP (comparator) output of the axis.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param mode Out: 0..2 (255 when the card's field is 0, which only a configuration file can set).
+ * @param state Out: present level of CMP, 0 or 1.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @see KTR4_config_CMP_OUT
+ */
 KTR4_API int32_t KTR4_CALL KTR4_readback_CMP_OUT(ktr4_u8 card, ktr4_u8 axis, uint8_t *mode, uint8_t *state);
+
+/**
+ * @brief Configures how the axis stops at its EL (end limit) inputs.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param mode 0 or non-zero (low byte): the card's two EL stop modes (immediate or decelerating).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_readback_EL_MODE
+ */
 KTR4_API int32_t KTR4_CALL KTR4_config_EL_MODE(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 mode);
+
+/**
+ * @brief Reads back the configuration of how the axis stops at its EL (end limit) inputs.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param mode Out: 0 or 1.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @see KTR4_config_EL_MODE
+ */
 KTR4_API int32_t KTR4_CALL KTR4_readback_EL_MODE(ktr4_u8 card, ktr4_u8 axis, uint8_t *mode);
+
+/**
+ * @brief Configures the active level of the HOME input.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param logic 0 or non-zero (low byte): the card's two logic levels.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_readback_HOME_pin_logic
+ */
 KTR4_API int32_t KTR4_CALL KTR4_set_HOME_pin_logic(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 logic);
+
+/**
+ * @brief Reads back the configuration of the active level of the HOME input.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param logic Out: 0 or 1.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @see KTR4_set_HOME_pin_logic
+ */
 KTR4_API int32_t KTR4_CALL KTR4_readback_HOME_pin_logic(ktr4_u8 card, ktr4_u8 axis, uint8_t *logic);
+
+/**
+ * @brief Configures the active level of the EZ (encoder index) input.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param logic 0 or non-zero (low byte): the card's two logic levels.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_readback_EZ_pin_logic
+ */
 KTR4_API int32_t KTR4_CALL KTR4_set_EZ_pin_logic(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 logic);
+
+/**
+ * @brief Reads back the configuration of the active level of the EZ (encoder index) input.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param logic Out: 0 or 1.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @see KTR4_set_EZ_pin_logic
+ */
 KTR4_API int32_t KTR4_CALL KTR4_readback_EZ_pin_logic(ktr4_u8 card, ktr4_u8 axis, uint8_t *logic);
+
+/**
+ * @brief Chooses which of the card's TTL lines are inputs and which are outputs.
+ *
+ * The TTL lines are routed through axes 1, 2 and 3: mode bit 0 switches the lines of axis 1, bit 1
+ * those of axis 2 (0 = the default routing, 1 = the alternative one). KTR4_init_card sets mode 0.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param mode 0..3; above 3 gives KTR4_ERR_RANGE.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_RANGE mode above 3; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_readback_TTL_IO_MODE, KTR4_write_output_point
+ */
 KTR4_API int32_t KTR4_CALL KTR4_config_TTL_IO_MODE(ktr4_u8 card, ktr4_u8 mode);
+
+/**
+ * @brief Reads back the TTL I/O mode.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param mode Out: 0..3 as set by KTR4_config_TTL_IO_MODE.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @see KTR4_config_TTL_IO_MODE
+ */
 KTR4_API int32_t KTR4_CALL KTR4_readback_TTL_IO_MODE(ktr4_u8 card, uint8_t *mode);
 
-/* Configuration file: a 212-byte record per card. path is a NUL-terminated narrow file name.
- * Saving writes a new temporary file beside the target and renames it over the target, so a
- * failed save leaves any previous file as it was. The file is written only when every
- * register was read; otherwise the first failed read's code is returned. A directory, a
- * read-only target or a folder that cannot be written give 309; a target that is a symbolic
- * link is saved into the file it points to, keeping that file's permissions and owner.
- * Files are read and written without the library's lock held, so a slow file does not delay
- * the calls of other threads. */
+/** @} */
+
+/**
+ * @defgroup config Configuration file
+ * A card's configuration (pin, home, soft-limit, comparator and backlash settings, 212 bytes) saved
+ * to a file and loaded back into the same or another card.
+ * @{
+ */
+/**
+ * @brief Saves a card's whole pin, home, soft-limit, comparator and correction configuration to a
+ *   file.
+ *
+ * The file is one 212-byte record: twelve configuration registers of each axis and the backlash
+ * correction speed and mode variant flag the library keeps (KTR4_backlash_comp). Load it with
+ * KTR4_load_config_from_file into the same or another card.
+ *
+ * The file is written only when every register was read. It is written as a new temporary file
+ * beside the target and renamed over it, so a failed save leaves any previous file as it was. A
+ * target that is a symbolic link is saved into the file it points to, keeping that file's
+ * permissions and owner; but a link in a sticky world-writable folder (such as /tmp) whose owner is
+ * neither you nor the folder's owner is refused, as the kernel's protected-symlinks rule does.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param path NUL-terminated file name (narrow characters).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_FILE the file cannot be written: a folder that cannot be written, a read-only
+ *   target, a directory, a target that is not a regular file, or a refused
+ *   link; the old file is unchanged.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @note The file is read and written without the library's lock held, so a slow disk does not delay
+ *   other threads' calls.
+ * @par Example
+ * @code
+ * if (KTR4_backlash_comp(0, 0, 12, 0, 2000) != KTR4_OK) return 1;
+ * if (KTR4_save_config2_file(0, "card0.cfg") != KTR4_OK) return 1;
+ * int32_t rc = KTR4_load_config_from_file(0, "card0.cfg");   // same card, or another
+ * remove("card0.cfg");
+ * return rc == KTR4_OK ? 0 : 1;
+ * @endcode
+ * @see KTR4_load_config_from_file
+ */
 KTR4_API int32_t KTR4_CALL KTR4_save_config2_file(ktr4_u8 card, const char *path);
+
+/**
+ * @brief Programs a card with a configuration saved by KTR4_save_config2_file.
+ *
+ * A file longer than the 212-byte record loads its first 212 bytes. The source must be a regular
+ * file: a device, FIFO, socket or directory gives KTR4_ERR_FILE at once, without blocking and
+ * without reading it. Symbolic links follow the same rule as for saving.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param path NUL-terminated file name (narrow characters).
+ * @retval KTR4_OK the card and the library's per-axis correction values are programmed.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_FILE the file cannot be opened or read, is not a regular file, or is a refused
+ *   link; nothing is written.
+ * @retval KTR4_ERR_FILE_SIZE the file is shorter than 212 bytes; nothing is written.
+ * @retval KTR4_ERR_NOT_INITIALISED no card with this number (the file is checked first).
+ * @retval other a driver call failed: the first failure's code.
+ * @note Load only files you trust: the record is written to the card's registers as it is.
+ * @see KTR4_save_config2_file
+ */
 KTR4_API int32_t KTR4_CALL KTR4_load_config_from_file(ktr4_u8 card, const char *path);
 
-/* Status, counters, comparators and soft limits. */
+/** @} */
+
+/**
+ * @defgroup status Positions, counters, comparators, soft limits and status
+ * Positions and counts are in pulses (32-bit, wrapping). Readers leave your variable untouched when
+ * their driver call fails.
+ * @{
+ */
+/**
+ * @brief Reads the axis's command position counter: where the card has driven the axis, in pulses.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param position Out: the position, pulses.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_read_current_position(ktr4_u8 card, ktr4_u8 axis, int32_t *position);
+
+/**
+ * @brief Sets the axis's command position counter, and makes that position the reference of the
+ *   next relative move.
+ *
+ * Use it to declare the present place as a known position, for example 0 after homing. Do it on a
+ * stopped axis: on a moving one the counter jumps and the running move's end moves with it.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param position New position, pulses (any 32-bit value).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_read_current_position, KTR4_correct_current_POS
+ */
 KTR4_API int32_t KTR4_CALL KTR4_set_current_position(ktr4_u8 card, ktr4_u8 axis, int32_t position);
+
+/**
+ * @brief Reads the axis's feedback (encoder) counter.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param count Out: the count, pulses.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_read_FB_counter(ktr4_u8 card, ktr4_u8 axis, int32_t *count);
+
+/**
+ * @brief Sets the axis's feedback (encoder) counter.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param count New count (any 32-bit value).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_read_FB_counter
+ */
 KTR4_API int32_t KTR4_CALL KTR4_set_FB_counter(ktr4_u8 card, ktr4_u8 axis, int32_t count);
+
+/**
+ * @brief Reads the feedback count the card latched at the last LTC signal.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param value Out: the latched count.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_read_FBcounter_latch_value(ktr4_u8 card, ktr4_u8 axis, int32_t *value);
+
+/**
+ * @brief Configures the axis's software comparator: what it compares and what it does on a match.
+ *
+ * The three codes are the card's comparator settings; the library only checks their ranges.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param code1 First code 0..3 (above gives KTR4_ERR_RANGE).
+ * @param code2 Second code 0..5 (above gives KTR4_ERR_RANGE).
+ * @param code3 Third code 0..2 (above gives KTR4_ERR_RANGE).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_RANGE a code out of range; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_set_comparator_data, KTR4_read_compare_flag
+ */
 KTR4_API int32_t KTR4_CALL KTR4_config_comparator_out(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 code1,
                                                       ktr4_u8 code2, ktr4_u8 code3);
+
+/**
+ * @brief Reads back the comparator codes.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param code1 Out: 0..3.
+ * @param code2 Out: 0..5 (6, 7 only if a configuration file set them).
+ * @param code3 Out: 0..3.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @see KTR4_config_comparator_out
+ */
 KTR4_API int32_t KTR4_CALL KTR4_readback_comparator_out(ktr4_u8 card, ktr4_u8 axis, uint8_t *code1,
                                                         uint8_t *code2, uint8_t *code3);
+
+/**
+ * @brief Sets the value the comparator compares with, in pulses.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param data Comparison value (any 32-bit value).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_config_comparator_out
+ */
 KTR4_API int32_t KTR4_CALL KTR4_set_comparator_data(ktr4_u8 card, ktr4_u8 axis, int32_t data);
+
+/**
+ * @brief Reads back the comparator value.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param data Out: the value.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_readback_comparator_data(ktr4_u8 card, ktr4_u8 axis, int32_t *data);
+
+/**
+ * @brief Reads whether the comparator condition is met now.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param flag Out: 1 met, 0 not.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_read_compare_flag(ktr4_u8 card, ktr4_u8 axis, uint8_t *flag);
+
+/**
+ * @brief Chooses which card events the axis records in its event flags (and may interrupt on).
+ *
+ * Bits the card does not have are dropped: factor AND 0x00055BF3 is written. Bit 0 is the end of a
+ * move (the simulated card sets event flag bit 0 and interrupts when a move ends).
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param factor Event factor bits.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_read_event_flag, KTR4_set_INT_source
+ */
 KTR4_API int32_t KTR4_CALL KTR4_set_event_factor(ktr4_u8 card, ktr4_u8 axis, uint32_t factor);
+
+/**
+ * @brief Reads the axis's event flag word (events the event factor selected).
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param flags Out: the card's event flag word.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_read_event_flag(ktr4_u8 card, ktr4_u8 axis, uint32_t *flags);
+
+/**
+ * @brief Reads the axis's error flag word (why the card stopped the axis: limits, alarm, ...).
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param flags Out: the card's error flag word.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_read_error_flag(ktr4_u8 card, ktr4_u8 axis, uint32_t *flags);
+
+/**
+ * @brief Configures the two soft limits of the axis and switches them on.
+ *
+ * Soft limits stop the axis when its command position passes the limit positions of
+ * KTR4_set_softlimit_data. Both limits take the same settings. Switching them off and on again with
+ * KTR4_enable_softlimit keeps these settings.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param setting1 First setting, 0 or 1 (the card's limit behaviour); above 1 gives KTR4_ERR_RANGE.
+ * @param setting2 Second setting, 0..2 (the card's stop mode at the limit); above 2 gives
+ *   KTR4_ERR_RANGE.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_RANGE a setting out of range; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_set_softlimit_data, KTR4_enable_softlimit
+ */
 KTR4_API int32_t KTR4_CALL KTR4_config_softlimit(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 setting1,
                                                  ktr4_u8 setting2);
+
+/**
+ * @brief Reads back the soft limit settings.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param setting1 Out: 0..3 (0 or 1 as configured).
+ * @param setting2 Out: 0..3 (0..2 as configured).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @see KTR4_config_softlimit
+ */
 KTR4_API int32_t KTR4_CALL KTR4_readback_config_softlimit(ktr4_u8 card, ktr4_u8 axis, uint8_t *setting1,
                                                           uint8_t *setting2);
+
+/**
+ * @brief Sets the two soft limit positions, in pulses.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param limit1 First soft limit position.
+ * @param limit2 Second soft limit position.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_config_softlimit
+ */
 KTR4_API int32_t KTR4_CALL KTR4_set_softlimit_data(ktr4_u8 card, ktr4_u8 axis, int32_t limit1,
                                                    int32_t limit2);
+
+/**
+ * @brief Reads back the two soft limit positions.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param limit1 Out: first position.
+ * @param limit2 Out: second position.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @see KTR4_set_softlimit_data
+ */
 KTR4_API int32_t KTR4_CALL KTR4_readback_softlimit_data(ktr4_u8 card, ktr4_u8 axis, int32_t *limit1,
                                                         int32_t *limit2);
+
+/**
+ * @brief Switches both soft limits on or off, keeping their settings.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param enable 1 (any non-zero) on, 0 off (low byte).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_config_softlimit
+ */
 KTR4_API int32_t KTR4_CALL KTR4_enable_softlimit(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 enable);
+
+/**
+ * @brief Reads whether the soft limits are on.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param enabled Out: 1 on, 0 off.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_readback_enable_softlimit(ktr4_u8 card, ktr4_u8 axis, uint8_t *enabled);
+
+/**
+ * @brief Reads whether the axis is beyond either soft limit.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param flag1 Out: 1 beyond the first limit, else 0.
+ * @param flag2 Out: 1 beyond the second limit, else 0.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_read_softlimit_flag(ktr4_u8 card, ktr4_u8 axis, uint8_t *flag1,
                                                     uint8_t *flag2);
-/* kind 0: stopped flag; kind 1: continuous buffer full; other kinds read nothing. */
+
+/**
+ * @brief Reads whether the axis is stopped, or whether its continuous buffer is full.
+ *
+ * Kind 0 is how a program waits for a move, a homing or a stop to end: status becomes 1 when the
+ * axis stands still. Kind 1 tells, in continuous mode, whether the next move would be refused with
+ * KTR4_ERR_BUFFER_FULL.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param kind 0 stopped flag, 1 continuous buffer full; other kinds give KTR4_ERR_RANGE.
+ * @param status Out: 1 stopped (kind 0) or full (kind 1), else 0.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_RANGE kind above 1; status untouched.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @par Example
+ * @code
+ * uint8_t stopped = 0;
+ * if (KTR4_T_curve_position_move(0, 3, 2000, 0, 100, 20000, 0.02, 0.02) != KTR4_OK) return 1;
+ * while (KTR4_read_motion_status(0, 3, 0, &stopped) == KTR4_OK && !stopped) usleep(1000);
+ * return stopped ? 0 : 1;
+ * @endcode
+ */
 KTR4_API int32_t KTR4_CALL KTR4_read_motion_status(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 kind,
                                                    uint8_t *status);
+
+/**
+ * @brief Reads the present level of one of the axis's input or output points.
+ *
+ * Points: 0 SD, 1 PCS, 2 INP, 3 ALM, 7 LTC, 11 ERC, 14 the CMP output; 4..6, 8..10, 12, 13, 15 and
+ * 16 the card's other sensor inputs in its own numbering (4, 12 and 13 reported inverted); 17..20
+ * the general inputs of axis 1 and 21..24 those of axis 2, whatever the axis argument.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param point 0..24; above 24 gives KTR4_ERR_RANGE.
+ * @param state Out: 0 or 1.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_RANGE point above 24; state untouched.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @see KTR4_write_output_point
+ */
 KTR4_API int32_t KTR4_CALL KTR4_read_point_status(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 point,
                                                   uint8_t *state);
+
+/**
+ * @brief Switches one of the card's general output points on or off.
+ *
+ * Points 0..3 belong to the given axis; points 4..7 are always the outputs of axis 1 and 8..11
+ * those of axis 2, whatever the axis argument (the TTL lines, see KTR4_config_TTL_IO_MODE).
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param point 0..11; above 11 gives KTR4_ERR_RANGE.
+ * @param on 0 clears, any other value sets (low byte counts).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_RANGE point above 11; nothing switched.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_read_point_status
+ */
 KTR4_API int32_t KTR4_CALL KTR4_write_output_point(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 point, ktr4_u8 on);
 
-/* Motion profile engine. Speeds are in pulses per second, at most 6 553 500 in magnitude
- * (302 above); position moves use their magnitudes, velocity moves take the direction from
- * the sign of the operating speed. Times are in seconds. S-curve sections (sv*) are speeds
- * in pps, 0 for a pure S-curve. Position moves: mode 0 relative, any other value absolute;
- * they need a stopped axis (303) or, in continuous mode, a free buffer (304). */
+/** @} */
+
+/**
+ * @defgroup motion Single-axis moves, speed range and stops
+ * Speeds are in pulses per second (pps), at most 6 553 500 in magnitude; position moves use
+ * magnitudes, velocity moves take the direction from the sign of the operating speed. The start
+ * speed is where a ramp begins and ends (0..6 553 500). Times are seconds: 0.0 means the card's
+ * fastest rate (for a deceleration time of a position move: no ramp of the card's own), and NaN,
+ * infinite or negative times give KTR4_ERR_RANGE before anything is written. S-curve sections
+ * (sv...) are speeds in pps, 0 for a pure S-curve.
+ *
+ * Position moves need a stopped axis (KTR4_ERR_MOVING), or in continuous mode a free buffer
+ * (KTR4_ERR_BUFFER_FULL); they return as soon as the move has started. Wait for the end with
+ * KTR4_read_motion_status kind 0, or with an interrupt (KTR4_link_IRQ_process).
+ *
+ * Relative moves are measured from the commanded end of the previous move, not from where the axis
+ * stands. After a stop the library takes the stop position as the new reference, with one
+ * exception: once an arc has run on the axis, its next relative move that follows a decelerating
+ * stop adds back the pulses the stopped move did not make. Example: after an arc, an absolute move
+ * to 100 000 stopped by KTR4_dec_stop at 5 000, then told to move +1000 relatively, ends at 101
+ * 000, not at 6 000. Call KTR4_correct_current_POS on the stopped axis first to measure from where
+ * it stands.
+ * @{
+ */
+/**
+ * @brief Fixes the axis's speed range (the card's speed magnification) for speeds up to max_speed.
+ *
+ * The card runs an axis in one of many speed ranges: the higher the top speed, the coarser the
+ * speed steps (resolution about max_speed / 65 535 pps). Each move normally picks the range from
+ * its own maximum speed. A fixed range lets a running axis change speed without changing range:
+ * velocity moves, KTR4_velocity_change, homing, pulser moves and arcs always use it; position
+ * moves, lines and on-line changes use it only in continuous mode, where queued moves must share
+ * the running move's range. Fix a range that covers every speed you will ask for.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param max_speed Highest speed of the range, pps; magnitude used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_RANGE |max_speed| above 6 553 500; nothing stored.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_unfix_speed_range, KTR4_velocity_change
+ */
 KTR4_API int32_t KTR4_CALL KTR4_fix_speed_range(ktr4_u8 card, ktr4_u8 axis, int32_t max_speed);
+
+/**
+ * @brief Releases a fixed speed range: each move picks its own again.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_fix_speed_range
+ */
 KTR4_API int32_t KTR4_CALL KTR4_unfix_speed_range(ktr4_u8 card, ktr4_u8 axis);
+
+/**
+ * @brief Moves one axis by a distance or to a position with a trapezoidal (T-curve) speed profile.
+ *
+ * The card accelerates from start_speed to max_speed in t_acc, runs, and decelerates to start_speed
+ * in t_dec so that it stops at the end; a move too short to reach max_speed is shortened to a
+ * triangle with about 90 % of the reachable peak. The call returns at once; wait with
+ * KTR4_read_motion_status.
+ *
+ * The reference of a relative move is the commanded end of the axis's previous move, not
+ * necessarily where the axis stands; see the group's text for moves after a stop.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param dist Relative: distance in pulses (the sign gives the direction). Absolute: target
+ *   position in pulses.
+ * @param mode 0 relative (dist is a distance from the commanded end of the previous move), any
+ *   other value absolute (dist is a position); low byte counts.
+ * @param start_speed Start and stop speed in pps; only the magnitude is used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Operating speed in pulses per second (pps); only the magnitude is used, at most
+ *   6 553 500 (KTR4_ERR_RANGE above). 0 gives KTR4_ERR_RANGE.
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
+ *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @retval KTR4_OK the move has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_MOVING the axis is not stopped (not in continuous mode); nothing is written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_RANGE max_speed 0 or above 6 553 500, start_speed above 6 553 500, or a time
+ *   NaN, infinite or negative; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @par Example
+ * @code
+ * int32_t start = 0, end = 0;
+ * uint8_t stopped = 0;
+ * KTR4_read_current_position(0, 0, &start);
+ * // 10 000 pulses forward, up to 50 000 pps, 0.05 s ramps
+ * if (KTR4_T_curve_position_move(0, 0, 10000, 0, 500, 50000, 0.05, 0.05) != KTR4_OK) return 1;
+ * while (KTR4_read_motion_status(0, 0, 0, &stopped) == KTR4_OK && !stopped) usleep(1000);
+ * KTR4_read_current_position(0, 0, &end);
+ * return end == start + 10000 ? 0 : 1;
+ * @endcode
+ * @see KTR4_read_motion_status, KTR4_position_change
+ */
 KTR4_API int32_t KTR4_CALL KTR4_T_curve_position_move(ktr4_u8 card, ktr4_u8 axis, int32_t dist, ktr4_u8 mode,
                                                       int32_t start_speed, int32_t max_speed, double t_acc,
                                                       double t_dec);
+
+/**
+ * @brief KTR4_T_curve_position_move with mode 0: a relative T-curve move.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param dist Relative: distance in pulses (the sign gives the direction). Absolute: target
+ *   position in pulses.
+ * @param start_speed Start and stop speed in pps; only the magnitude is used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Operating speed in pulses per second (pps); only the magnitude is used, at most
+ *   6 553 500 (KTR4_ERR_RANGE above). 0 gives KTR4_ERR_RANGE.
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
+ *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @retval KTR4_OK the move has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_MOVING the axis is not stopped (not in continuous mode); nothing is written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_RANGE max_speed 0 or above 6 553 500, start_speed above 6 553 500, or a time
+ *   NaN, infinite or negative; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_read_motion_status, KTR4_position_change
+ */
 KTR4_API int32_t KTR4_CALL KTR4_TR_position_move(ktr4_u8 card, ktr4_u8 axis, int32_t dist, int32_t start_speed,
                                                  int32_t max_speed, double t_acc, double t_dec);
+
+/**
+ * @brief KTR4_T_curve_position_move with mode 1: an absolute T-curve move.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param dist Relative: distance in pulses (the sign gives the direction). Absolute: target
+ *   position in pulses.
+ * @param start_speed Start and stop speed in pps; only the magnitude is used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Operating speed in pulses per second (pps); only the magnitude is used, at most
+ *   6 553 500 (KTR4_ERR_RANGE above). 0 gives KTR4_ERR_RANGE.
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
+ *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @retval KTR4_OK the move has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_MOVING the axis is not stopped (not in continuous mode); nothing is written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_RANGE max_speed 0 or above 6 553 500, start_speed above 6 553 500, or a time
+ *   NaN, infinite or negative; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_read_motion_status, KTR4_position_change
+ */
 KTR4_API int32_t KTR4_CALL KTR4_TA_position_move(ktr4_u8 card, ktr4_u8 axis, int32_t dist, int32_t start_speed,
                                                  int32_t max_speed, double t_acc, double t_dec);
+
+/**
+ * @brief Moves one axis by a distance or to a position with an S-curve speed profile (smooth
+ *   changes of acceleration).
+ *
+ * The card accelerates from start_speed to max_speed in t_acc, runs, and decelerates to start_speed
+ * in t_dec so that it stops at the end; a move too short to reach max_speed is shortened to a
+ * triangle with about 90 % of the reachable peak. The call returns at once; wait with
+ * KTR4_read_motion_status.
+ *
+ * The reference of a relative move is the commanded end of the axis's previous move, not
+ * necessarily where the axis stands; see the group's text for moves after a stop.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param dist Relative: distance in pulses (the sign gives the direction). Absolute: target
+ *   position in pulses.
+ * @param mode 0 relative (dist is a distance from the commanded end of the previous move), any
+ *   other value absolute (dist is a position); low byte counts.
+ * @param start_speed Start and stop speed in pps; only the magnitude is used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Operating speed in pulses per second (pps); only the magnitude is used, at most
+ *   6 553 500 (KTR4_ERR_RANGE above). 0 gives KTR4_ERR_RANGE.
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
+ *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
+ *   acceleration itself ramps; 0 for a pure S-curve.
+ * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
+ * @retval KTR4_OK the move has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_MOVING the axis is not stopped (not in continuous mode); nothing is written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_RANGE max_speed 0 or above 6 553 500, start_speed above 6 553 500, or a time
+ *   NaN, infinite or negative; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_read_motion_status, KTR4_position_change
+ */
 KTR4_API int32_t KTR4_CALL KTR4_S_curve_position_move(ktr4_u8 card, ktr4_u8 axis, int32_t dist, ktr4_u8 mode,
                                                       int32_t start_speed, int32_t max_speed, double t_acc,
                                                       double t_dec, int32_t sv_acc, int32_t sv_dec);
+
+/**
+ * @brief KTR4_S_curve_position_move with mode 0: a relative S-curve move.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param dist Relative: distance in pulses (the sign gives the direction). Absolute: target
+ *   position in pulses.
+ * @param start_speed Start and stop speed in pps; only the magnitude is used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Operating speed in pulses per second (pps); only the magnitude is used, at most
+ *   6 553 500 (KTR4_ERR_RANGE above). 0 gives KTR4_ERR_RANGE.
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
+ *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
+ *   acceleration itself ramps; 0 for a pure S-curve.
+ * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
+ * @retval KTR4_OK the move has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_MOVING the axis is not stopped (not in continuous mode); nothing is written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_RANGE max_speed 0 or above 6 553 500, start_speed above 6 553 500, or a time
+ *   NaN, infinite or negative; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_read_motion_status, KTR4_position_change
+ */
 KTR4_API int32_t KTR4_CALL KTR4_SR_position_move(ktr4_u8 card, ktr4_u8 axis, int32_t dist, int32_t start_speed,
                                                  int32_t max_speed, double t_acc, double t_dec, int32_t sv_acc,
                                                  int32_t sv_dec);
+
+/**
+ * @brief KTR4_S_curve_position_move with mode 1: an absolute S-curve move.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param dist Relative: distance in pulses (the sign gives the direction). Absolute: target
+ *   position in pulses.
+ * @param start_speed Start and stop speed in pps; only the magnitude is used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Operating speed in pulses per second (pps); only the magnitude is used, at most
+ *   6 553 500 (KTR4_ERR_RANGE above). 0 gives KTR4_ERR_RANGE.
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
+ *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
+ *   acceleration itself ramps; 0 for a pure S-curve.
+ * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
+ * @retval KTR4_OK the move has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_MOVING the axis is not stopped (not in continuous mode); nothing is written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_RANGE max_speed 0 or above 6 553 500, start_speed above 6 553 500, or a time
+ *   NaN, infinite or negative; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_read_motion_status, KTR4_position_change
+ */
 KTR4_API int32_t KTR4_CALL KTR4_SA_position_move(ktr4_u8 card, ktr4_u8 axis, int32_t dist, int32_t start_speed,
                                                  int32_t max_speed, double t_acc, double t_dec, int32_t sv_acc,
                                                  int32_t sv_dec);
-/* New end of the running move: mode 0 a distance from where it started, else an end position. */
+
+/**
+ * @brief Gives a running position move a new end.
+ *
+ * The running move keeps its speeds; only its end changes. An end the axis has already passed is
+ * the card's to handle (it decelerates and stops).
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param new_dist Mode 0: new distance from where the running move started, pulses. Other mode: new
+ *   end position.
+ * @param mode 0 distance from the move's start, any other value an end position (low byte).
+ * @retval KTR4_OK the end is changed.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CHANGE_REFUSED the axis is stopped, or in continuous mode; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_OnLine_T_curve_change
+ */
 KTR4_API int32_t KTR4_CALL KTR4_position_change(ktr4_u8 card, ktr4_u8 axis, int32_t new_dist, ktr4_u8 mode);
+
+/**
+ * @brief Runs one axis at a constant speed, after a T-curve acceleration, until it is stopped.
+ *
+ * The sign of max_speed gives the direction. A velocity move does not check that the axis is
+ * stopped, does not use the continuous buffer, and does not change the commanded end position; stop
+ * it with KTR4_dec_stop, KTR4_imd_stop or KTR4_emg_stop, change its speed with
+ * KTR4_velocity_change.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param start_speed Start and stop speed in pps; only the magnitude is used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Operating speed in pps; the sign gives the direction; magnitude at most 6 553
+ *   500 (KTR4_ERR_RANGE above).
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @retval KTR4_OK the axis has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_RANGE a speed above 6 553 500 or t_acc NaN, infinite or negative; nothing
+ *   written.
+ * @retval other a driver call failed: the first failure's code.
+ * @par Example
+ * @code
+ * double speed = 0;
+ * uint8_t stopped = 0;
+ * if (KTR4_T_velocity_move(0, 1, 100, -20000, 0.05) != KTR4_OK) return 1;   // backwards
+ * usleep(100000);
+ * KTR4_velocity_change(0, 1, -40000, 0.05);
+ * usleep(150000);
+ * KTR4_read_speed(0, 1, &speed);   // 40 000 pps
+ * KTR4_dec_stop(0, 1, 0.1);
+ * while (KTR4_read_motion_status(0, 1, 0, &stopped) == KTR4_OK && !stopped) usleep(1000);
+ * return speed > 39000 && speed < 41000 ? 0 : 1;
+ * @endcode
+ * @see KTR4_velocity_change, KTR4_dec_stop, KTR4_fix_speed_range
+ */
 KTR4_API int32_t KTR4_CALL KTR4_T_velocity_move(ktr4_u8 card, ktr4_u8 axis, int32_t start_speed,
                                                 int32_t max_speed, double t_acc);
+
+/**
+ * @brief Runs one axis at a constant speed, after an S-curve acceleration, until it is stopped.
+ *
+ * As KTR4_T_velocity_move, with an S-shaped acceleration.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param start_speed Start and stop speed in pps; only the magnitude is used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Operating speed in pps; the sign gives the direction; magnitude at most 6 553
+ *   500 (KTR4_ERR_RANGE above).
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param sv S-curve section of the acceleration, as a speed span in pps over which the acceleration
+ *   itself ramps; 0 for a pure S-curve.
+ * @retval KTR4_OK the axis has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_RANGE a speed above 6 553 500 or t_acc NaN, infinite or negative; nothing
+ *   written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_T_velocity_move
+ */
 KTR4_API int32_t KTR4_CALL KTR4_S_velocity_move(ktr4_u8 card, ktr4_u8 axis, int32_t start_speed,
                                                 int32_t max_speed, double t_acc, int32_t sv);
+
+/**
+ * @brief Changes the speed (and, by its sign, the direction) of an axis in a velocity move, with a
+ *   ramp.
+ *
+ * The ramp goes from the speed the card runs now to new_speed in t_change. Changing the direction
+ * of a moving axis is the card's to carry out; decelerate first for a clean reversal. Without a
+ * fixed speed range the new speed may need another range than the running one; fix one
+ * (KTR4_fix_speed_range) for smooth changes.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param new_speed New speed in pps, the sign gives the direction; magnitude at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param t_change Time of the ramp in seconds; 0.0 changes at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @retval KTR4_OK the change is commanded.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_RANGE new_speed above 6 553 500 or t_change NaN, infinite or negative; nothing
+ *   written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_T_velocity_move
+ */
 KTR4_API int32_t KTR4_CALL KTR4_velocity_change(ktr4_u8 card, ktr4_u8 axis, int32_t new_speed, double t_change);
+
+/**
+ * @brief Stops an axis with a deceleration ramp of the given time.
+ *
+ * Works on any move (position, velocity, line, arc, homing). The call returns at once; the axis is
+ * stopped when KTR4_read_motion_status reports it. The stop command is always sent, also when the
+ * ramp could not be computed because a register read failed (the card then uses the deceleration
+ * rate it has, and the failure is returned).
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param t_dec Deceleration time in seconds from the present speed; 0.0 stops at the card's fastest
+ *   rate; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written
+ *   (nothing is stopped).
+ * @retval KTR4_OK the stop is commanded.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_RANGE t_dec NaN, infinite or negative; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_imd_stop, KTR4_emg_stop, KTR4_correct_current_POS
+ */
 KTR4_API int32_t KTR4_CALL KTR4_dec_stop(ktr4_u8 card, ktr4_u8 axis, double t_dec);
 
-/* Homing. Home mode 0..12, count 0..15. Speeds in pulses per second (the sign is ignored,
- * |max_speed| <= 6 553 500), accel_time in seconds, direction 0 or non-zero. */
+/** @} */
+
+/**
+ * @defgroup homing Homing
+ * The card's own origin return: the axis runs in the given direction until the signals chosen by
+ * the home mode are seen, and stops there. The position counter is not zeroed: set it with
+ * KTR4_set_current_position. Wait for the end with KTR4_read_motion_status. On the simulated card
+ * an axis has no HOME sensor until ktr4sim_set_home gives it one, and an origin return without one
+ * runs until it is stopped.
+ * @{
+ */
+/**
+ * @brief Chooses how the card finds the axis's origin (home mode) and how many EZ pulses it counts.
+ *
+ * The home mode selects the card's origin-return sequence: which signals end it (HOME, the encoder
+ * index EZ, EL) and whether the card backs off; mode 0 stops at the HOME input. The count is the
+ * number of EZ pulses counted in the modes that use EZ. KTR4_init_card sets mode 0, count 0.
+ * KTR4_start_origin_search_homing sets the mode to 0.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param mode Home mode 0..12; above 12 gives KTR4_ERR_RANGE.
+ * @param count EZ count 0..15; above 15 gives KTR4_ERR_RANGE.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_RANGE mode above 12 or count above 15; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_start_homing
+ */
 KTR4_API int32_t KTR4_CALL KTR4_config_home_mode(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 mode, ktr4_u8 count);
+
+/**
+ * @brief Starts an origin return: the axis runs until the card sees its home signal, then stops.
+ *
+ * The card ends the move as the home mode says (KTR4_config_home_mode); the position counter is not
+ * zeroed: set it with KTR4_set_current_position once the axis has stopped. The call returns at
+ * once; wait with KTR4_read_motion_status.
+ *
+ * On the simulated card an axis has no HOME sensor by default, so an origin return runs until it is
+ * stopped: give it one with ktr4sim_set_home.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param start_speed Start and stop speed in pps; only the magnitude is used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Search speed in pps; magnitude used, at most 6 553 500 (KTR4_ERR_RANGE above).
+ * @param accel_time Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param direction 0 positive (counting up), any other value negative (low byte).
+ * @retval KTR4_OK the origin return has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_MOVING the axis is not stopped (not in continuous mode); nothing is written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_RANGE max_speed or start_speed above 6 553 500, or accel_time NaN, infinite or
+ *   negative; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @par Example
+ * @code
+ * uint8_t stopped = 0;
+ * int32_t position = 0;
+ * ktr4sim_set_home(0, 0, 1, 2500);   // simulated card: HOME sensor at 2500
+ * KTR4_config_home_mode(0, 0, 0, 0);
+ * if (KTR4_start_homing(0, 0, 500, 20000, 0.05, 0) != KTR4_OK) return 1;
+ * while (KTR4_read_motion_status(0, 0, 0, &stopped) == KTR4_OK && !stopped) usleep(1000);
+ * KTR4_read_current_position(0, 0, &position);   // 2500: not zeroed
+ * KTR4_set_current_position(0, 0, 0);            // the origin is 0 from now on
+ * return position == 2500 ? 0 : 1;
+ * @endcode
+ * @see KTR4_config_home_mode, KTR4_start_origin_search_homing, ktr4sim_set_home
+ */
 KTR4_API int32_t KTR4_CALL KTR4_start_homing(ktr4_u8 card, ktr4_u8 axis, int32_t start_speed, int32_t max_speed,
                                              double accel_time, ktr4_u8 direction);
+
+/**
+ * @brief Starts an origin search over at most amount pulses, with the home mode set to 0.
+ *
+ * As KTR4_start_homing, but the card searches at most amount pulses; it leaves the home mode at 0,
+ * so a later KTR4_start_homing needs KTR4_config_home_mode again.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param start_speed Start and stop speed in pps; only the magnitude is used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Search speed in pps; magnitude used, at most 6 553 500 (KTR4_ERR_RANGE above).
+ * @param accel_time Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param direction 0 positive (counting up), any other value negative (low byte).
+ * @param amount Largest distance of the search, pulses.
+ * @retval KTR4_OK the search has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_MOVING the axis is not stopped (not in continuous mode); nothing is written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_RANGE max_speed or start_speed above 6 553 500, or accel_time NaN, infinite or
+ *   negative; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_start_homing
+ */
 KTR4_API int32_t KTR4_CALL KTR4_start_origin_search_homing(ktr4_u8 card, ktr4_u8 axis, int32_t start_speed,
                                                            int32_t max_speed, double accel_time, ktr4_u8 direction,
                                                            int32_t amount);
 
-/* Manual pulser. The card's own pulser motion (Vmove, Pmove), and a follower in the library
- * that makes an axis follow the pulser counter of a source axis of the same card, sampled
- * every 20 ms from KTR4_initial until KTR4_close. Map (KTR4_set_pulser_Map) before enabling. */
+/** @} */
+
+/**
+ * @defgroup pulser Manual pulser
+ * The card's own pulser motion (KTR4_run_pulser_Vmove, KTR4_run_pulser_Pmove), and a follower in
+ * the library that makes an axis follow the pulser counter of a source axis of the same card,
+ * sampled every 20 ms from KTR4_initial until KTR4_close. Map (KTR4_set_pulser_Map) before
+ * enabling.
+ * @{
+ */
+/**
+ * @brief Configures the axis's manual pulser (hand wheel) input.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param mode Input mode 0..3 as numbered by the card; above 3 gives KTR4_ERR_RANGE.
+ * @param option 0 or 1; above 1 gives KTR4_ERR_RANGE.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_RANGE mode or option out of range; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_readback_pulser_mode
+ */
 KTR4_API int32_t KTR4_CALL KTR4_config_pulser_mode(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 mode, ktr4_u8 option);
+
+/**
+ * @brief Reads back the pulser input configuration.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param mode Out: 0..3.
+ * @param option Out: 0 or 1.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @see KTR4_config_pulser_mode
+ */
 KTR4_API int32_t KTR4_CALL KTR4_readback_pulser_mode(ktr4_u8 card, ktr4_u8 axis, uint8_t *mode, uint8_t *option);
+
+/**
+ * @brief Reads the axis's pulser counter (pulses turned on the hand wheel).
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param count Out: the count.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_read_pulser_counter(ktr4_u8 card, ktr4_u8 axis, int32_t *count);
+
+/**
+ * @brief Sets the axis's pulser counter; a follower of it takes the new value as its reference.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param count New count.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_set_pulser_counter(ktr4_u8 card, ktr4_u8 axis, int32_t count);
+
+/**
+ * @brief Makes the axis follow its pulser on the card, with no end, at up to the given speed.
+ *
+ * Each pulse turned moves the axis one pulse. Stop it with KTR4_imd_stop or KTR4_dec_stop.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param speed Highest speed in pps; magnitude used, at most 6 553 500 (KTR4_ERR_RANGE above).
+ * @retval KTR4_OK pulser motion has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_MOVING the axis is not stopped; nothing written.
+ * @retval KTR4_ERR_RANGE speed above 6 553 500; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_run_pulser_Pmove
+ */
 KTR4_API int32_t KTR4_CALL KTR4_run_pulser_Vmove(ktr4_u8 card, ktr4_u8 axis, int32_t speed);
+
+/**
+ * @brief Makes the axis follow its pulser on the card, between its start and an end.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param move_value Relative: the distance of the end from the commanded end position. Absolute:
+ *   the end position.
+ * @param absolute 0 relative, any other value absolute (low byte).
+ * @param speed Highest speed in pps; magnitude used, at most 6 553 500 (KTR4_ERR_RANGE above).
+ * @retval KTR4_OK pulser motion has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_MOVING the axis is not stopped; nothing written.
+ * @retval KTR4_ERR_RANGE speed above 6 553 500; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_run_pulser_Vmove
+ */
 KTR4_API int32_t KTR4_CALL KTR4_run_pulser_Pmove(ktr4_u8 card, ktr4_u8 axis, int32_t move_value, ktr4_u8 absolute,
                                                  int32_t speed);
+
+/**
+ * @brief Chooses whose pulser counter the library's follower makes this axis follow, and in which
+ *   direction.
+ *
+ * The follower (KTR4_enable_pulser_motion) samples the source axis's pulser counter every 20 ms and
+ * moves this axis after it. Call it before enabling; the axis's present position becomes the
+ * follower's reference.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param from_axis Source axis 0..3 of the same card; above 3 gives KTR4_ERR_RANGE.
+ * @param reverse 0 same direction, 1 opposite; above 1 gives KTR4_ERR_RANGE.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_RANGE from_axis or reverse out of range; nothing changed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @see KTR4_enable_pulser_motion
+ */
 KTR4_API int32_t KTR4_CALL KTR4_set_pulser_Map(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 from_axis, ktr4_u8 reverse);
+
+/**
+ * @brief Switches the library's pulser follower of the axis on or off.
+ *
+ * While on, every 20 ms the follower adds the source counter's change times ratio to the axis's
+ * target and moves the axis there (on-line change of the running move, or a new position move),
+ * from KTR4_initial until KTR4_close. Switching on re-reads the source counter and the axis's
+ * position, so nothing jumps; switching on an axis that follows already only changes the ratio.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param enable 1 on, 0 off; above 1 gives KTR4_ERR_RANGE.
+ * @param ratio Output pulses per counted pulse, 1..1000 (low 16 bits count); 0 or above 1000 gives
+ *   KTR4_ERR_RANGE.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_RANGE enable or ratio out of range; nothing changed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @see KTR4_set_pulser_Map
+ */
 KTR4_API int32_t KTR4_CALL KTR4_enable_pulser_motion(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 enable, ktr4_u16 ratio);
 
-/* Interrupts. */
+/** @} */
+
+/**
+ * @defgroup interrupts Interrupts
+ * Order: KTR4_set_INT_source and KTR4_set_INT_mask for the axes, KTR4_enable_IRQ, then
+ * KTR4_link_IRQ_process to have a function of yours called, or wait on the event yourself.
+ * KTR4_disable_IRQ (and KTR4_close) end it.
+ * @{
+ */
+/**
+ * @brief Enables the card's interrupt and hands out the event the driver signals on each interrupt.
+ *
+ * Wait on the event yourself, or let the library do it and call a function of yours
+ * (KTR4_link_IRQ_process). The event is the library's: do not close it. Card 0's event is replaced
+ * (and the old one closed) at each call, so take the new one every time.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param event Out: the card's event (see KTR4_EVENT); NULL or -1 when the system could not create
+ *   one.
+ * @retval KTR4_OK the event is handed out and the interrupt enabled.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_link_IRQ_process, KTR4_disable_IRQ, KTR4_EVENT
+ */
 KTR4_API int32_t KTR4_CALL KTR4_enable_IRQ(ktr4_u8 card, KTR4_EVENT *event);
+
+/**
+ * @brief Disables the card's interrupt and ends its interrupt service.
+ *
+ * The card's service thread, if any, ends; no callback runs after it returns.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_enable_IRQ
+ */
 KTR4_API int32_t KTR4_CALL KTR4_disable_IRQ(ktr4_u8 card);
+
+/**
+ * @brief Chooses whether the axis's interrupts reach the callback.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param mask 1 pass them on, 0 not (0 also clears the axis's event factor); above 1 gives
+ *   KTR4_ERR_RANGE.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_RANGE mask above 1; nothing changed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_set_INT_source
+ */
 KTR4_API int32_t KTR4_CALL KTR4_set_INT_mask(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 mask);
+
+/**
+ * @brief Chooses which of the axis's events call the callback, and which events the card reports.
+ *
+ * An axis fires when its mask is 1 and either the card flags a stop interrupt for it, or an event
+ * whose bit is in source occurred.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param source Event bits that fire the callback (AND 0x0003F7F3 is kept).
+ * @param factor Event factor written to the card, as KTR4_set_event_factor.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_set_INT_mask, KTR4_link_IRQ_process
+ */
 KTR4_API int32_t KTR4_CALL KTR4_set_INT_source(ktr4_u8 card, ktr4_u8 axis, uint32_t source, uint32_t factor);
+
+/**
+ * @brief Calls a function of yours whenever the card interrupts for an axis whose mask and source
+ *   let it through.
+ *
+ * Starts the card's service thread, which waits for the card's event, reads the interrupt status
+ * and calls callback once per interrupt (not once per axis) with the card number. Linking again
+ * replaces the callback. The callback runs on the service thread without the library's lock held,
+ * so it may call exports, with one exception: it must not call KTR4_close or KTR4_disable_IRQ of
+ * its own card and then wait for its own thread.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param callback Your function; called with the card number.
+ * @retval KTR4_OK the callback is linked.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_THREAD the system refused the thread or its wake-up event; nothing changed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_enable_IRQ, KTR4_set_INT_mask, KTR4_set_INT_source, KTR4_IRQ_CALLBACK
+ */
 KTR4_API int32_t KTR4_CALL KTR4_link_IRQ_process(ktr4_u8 card, KTR4_IRQ_CALLBACK callback);
+
+/**
+ * @brief Reads (and thereby clears) the card's pending interrupt status for one axis.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param field Out: the axis's 2-bit interrupt field.
+ * @param event_word Out: the axis's event status word.
+ * @param last_word Out: the axis's further status word.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_read_INT_status(ktr4_u8 card, ktr4_u8 axis, uint8_t *field, uint32_t *event_word,
                                                 uint32_t *last_word);
 
-/* Backlash, vibration suppression, continuous flag, synchronised start, stops, speed. */
+/** @} */
+
+/**
+ * @defgroup aux Backlash, continuous mode, synchronised start, stops and speed
+ * KTR4_imd_stop and KTR4_emg_stop stop at once; KTR4_dec_stop (with the single-axis moves)
+ * decelerates. A stop works on any kind of move; the library notes where the axis stopped (see the
+ * single-axis moves for what that means to the next relative move).
+ * @{
+ */
+/**
+ * @brief Sets the axis's backlash compensation: extra pulses the card adds when the axis reverses.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param amount Backlash in pulses, 0..4095 (low 16 bits count); above 4095 gives KTR4_ERR_RANGE.
+ * @param mode_variant_flag Non-zero: moves use the card's variant operation mode (low byte). Kept
+ *   by the library.
+ * @param correction_speed Speed of the correction pulses in pps; kept by the library and used from
+ *   the next move on.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_RANGE amount above 4095; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_readback_backlash_comp
+ */
 KTR4_API int32_t KTR4_CALL KTR4_backlash_comp(ktr4_u8 card, ktr4_u8 axis, ktr4_u16 amount,
                                               ktr4_u8 mode_variant_flag, uint32_t correction_speed);
+
+/**
+ * @brief Reads back the backlash compensation.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param amount Out: pulses 0..4095.
+ * @param mode_variant_flag Out: as set.
+ * @param correction_speed Out: pps, as set (1000 after KTR4_initial).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @see KTR4_backlash_comp
+ */
 KTR4_API int32_t KTR4_CALL KTR4_readback_backlash_comp(ktr4_u8 card, ktr4_u8 axis, uint16_t *amount,
                                                        uint8_t *mode_variant_flag, uint32_t *correction_speed);
+
+/**
+ * @brief Sets the card's two vibration suppression times for the axis.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param first First time value, 0..65535 in the card's units (low 16 bits count).
+ * @param second Second time value, 0..65535 (low 16 bits count).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_suppress_vibration(ktr4_u8 card, ktr4_u8 axis, ktr4_u16 first, ktr4_u16 second);
+
+/**
+ * @brief Reads back the vibration suppression times.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param first Out: first value.
+ * @param second Out: second value.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_readback_suppress_vibration(ktr4_u8 card, ktr4_u8 axis, uint16_t *first,
                                                             uint16_t *second);
+
+/**
+ * @brief Switches the axis's continuous mode: moves queue behind the running one instead of needing
+ *   a stopped axis.
+ *
+ * In continuous mode a position move, line, arc or homing writes the card's buffer (pre-registers)
+ * and the card starts it as soon as the running move ends; a move is refused with
+ * KTR4_ERR_BUFFER_FULL while the buffer holds one. All axes of a line or arc must be in the same
+ * mode (else KTR4_ERR_CONTINUOUS_MIX).
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param flag 0 clears, any other value sets (low byte counts).
+ * @retval KTR4_OK the flag is stored (effective from the next move).
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_check_continuous_buffer
+ */
 KTR4_API int32_t KTR4_CALL KTR4_set_continuous_flag(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 flag);
+
+/**
+ * @brief Reads whether the axis's continuous buffer is full.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param full Out: 1 full, 0 free.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_check_continuous_buffer(ktr4_u8 card, ktr4_u8 axis, uint8_t *full);
+
+/**
+ * @brief Outputs a pulse on the card's CSTA line: a synchronised start of the axes waiting for it.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_wait_CSTA_signal
+ */
 KTR4_API int32_t KTR4_CALL KTR4_trigger_CSTA_pulse(ktr4_u8 card);
+
+/**
+ * @brief Makes all four axes wait for a CSTA signal before they start their next move.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_trigger_CSTA_pulse
+ */
 KTR4_API int32_t KTR4_CALL KTR4_wait_CSTA_signal(ktr4_u8 card);
+
+/**
+ * @brief Outputs a pulse on the card's CSTP line: a synchronised stop.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_trigger_CSTP_pulse(ktr4_u8 card);
+
+/**
+ * @brief Stops one axis at once, without deceleration.
+ *
+ * The stop command is always sent; if it fails, its code is returned.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @retval KTR4_OK the stop is commanded.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_dec_stop, KTR4_emg_stop
+ */
 KTR4_API int32_t KTR4_CALL KTR4_imd_stop(ktr4_u8 card, ktr4_u8 axis);
+
+/**
+ * @brief Stops all four axes of the card at once, with one command.
+ *
+ * The stop command is always sent, and the library's bookkeeping of every axis follows; the first
+ * failure is returned.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @retval KTR4_OK the stop is commanded.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code.
+ * @see KTR4_imd_stop
+ */
 KTR4_API int32_t KTR4_CALL KTR4_emg_stop(ktr4_u8 card);
+
+/**
+ * @brief Reads the speed at which the axis runs now, in pulses per second (0 when it stands).
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param speed Out: pps, always positive; in the resolution of the axis's speed range.
+ * @retval KTR4_OK done.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_read_speed(ktr4_u8 card, ktr4_u8 axis, double *speed);
 
-/* Multi-axis motion. Interpolation groups: pair 0..5 = axes 01 02 03 12 13 23, triple 0..3 =
- * 012 013 023 123; LINE4 uses all four axes. Speeds are path speeds; mode 0 relative, any
- * other value absolute. Arcs: (cx, cy) centre, (ex, ey) end; direction 0 → code 0x64, else
- * 0x65. 308: the arc was replaced by a line; 311: the circle was taken on half the second
- * point. On-line changes need a running move (305 otherwise). */
+/** @} */
+
+/**
+ * @defgroup multiaxis Lines, arcs and circles
+ * Interpolation groups: pair 0..5 = axes 0,1 0,2 0,3 1,2 1,3 2,3; triple 0..3 = axes 0,1,2 0,1,3
+ * 0,2,3 1,2,3; LINE4 uses all four axes. The XY functions use axes 0 and 1, the ZA functions axes 2
+ * and 3; the first axis of a pair is x, the second y. Speeds are path speeds; mode 0 relative (from
+ * the commanded ends of the axes' previous moves), any other value absolute. Every axis of the
+ * group must be stopped (or, in continuous mode, have a free buffer) and all must be in the same
+ * continuous mode.
+ *
+ * Arcs run at a constant path speed; their centre and end are relative to the start point in mode
+ * 0. Direction 0 is clockwise and 1 counter-clockwise, seen with x to the right and y up. On-line
+ * changes (KTR4_OnLine_T_curve_change...) need a running move (else KTR4_ERR_CHANGE_REFUSED).
+ * @{
+ */
+/**
+ * @brief Moves two axes together along a straight line with a T-curve profile.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param pair Axis pair 0..5: 0 axes 0,1; 1 axes 0,2; 2 axes 0,3; 3 axes 1,2; 4 axes 1,3; 5 axes
+ *   2,3. Above 5 gives KTR4_ERR_RANGE.
+ * @param d1 Distance (relative) or position (absolute) of the group's first axis, pulses.
+ * @param d2 Distance (relative) or position (absolute) of the group's second axis, pulses.
+ * @param mode 0 relative (dist is a distance from the commanded end of the previous move), any
+ *   other value absolute (dist is a position); low byte counts.
+ * @param start_speed Start speed of the path, pps; magnitude used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Path speed, pps (the speed along the line, not per axis); magnitude used, 1..6
+ *   553 500; 0 or above gives KTR4_ERR_RANGE.
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
+ *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @retval KTR4_OK the move has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CONTINUOUS_MIX the axes are not all in the same continuous mode.
+ * @retval KTR4_ERR_MOVING an axis of the group is not stopped; nothing written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_RANGE a group selector, speed or time out of range; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE2(ktr4_u8 card, ktr4_u8 pair, int32_t d1, int32_t d2,
                                                    ktr4_u8 mode, int32_t start_speed, int32_t max_speed,
                                                    double t_acc, double t_dec);
+
+/**
+ * @brief Moves two axes together along a straight line with an S-curve profile.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param pair Axis pair 0..5: 0 axes 0,1; 1 axes 0,2; 2 axes 0,3; 3 axes 1,2; 4 axes 1,3; 5 axes
+ *   2,3. Above 5 gives KTR4_ERR_RANGE.
+ * @param d1 Distance (relative) or position (absolute) of the group's first axis, pulses.
+ * @param d2 Distance (relative) or position (absolute) of the group's second axis, pulses.
+ * @param mode 0 relative (dist is a distance from the commanded end of the previous move), any
+ *   other value absolute (dist is a position); low byte counts.
+ * @param start_speed Start speed of the path, pps; magnitude used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Path speed, pps (the speed along the line, not per axis); magnitude used, 1..6
+ *   553 500; 0 or above gives KTR4_ERR_RANGE.
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
+ *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
+ *   acceleration itself ramps; 0 for a pure S-curve.
+ * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
+ * @retval KTR4_OK the move has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CONTINUOUS_MIX the axes are not all in the same continuous mode.
+ * @retval KTR4_ERR_MOVING an axis of the group is not stopped; nothing written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_RANGE a group selector, speed or time out of range; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE2(ktr4_u8 card, ktr4_u8 pair, int32_t d1, int32_t d2,
                                                    ktr4_u8 mode, int32_t start_speed, int32_t max_speed,
                                                    double t_acc, double t_dec, int32_t sv_acc, int32_t sv_dec);
+
+/**
+ * @brief KTR4_T_curve_move_LINE2 on axes 0 (X) and 1 (Y).
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param d1 Distance (relative) or position (absolute) of the group's first axis, pulses.
+ * @param d2 Distance (relative) or position (absolute) of the group's second axis, pulses.
+ * @param mode 0 relative (dist is a distance from the commanded end of the previous move), any
+ *   other value absolute (dist is a position); low byte counts.
+ * @param start_speed Start speed of the path, pps; magnitude used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Path speed, pps (the speed along the line, not per axis); magnitude used, 1..6
+ *   553 500; 0 or above gives KTR4_ERR_RANGE.
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
+ *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @retval KTR4_OK the move has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CONTINUOUS_MIX the axes are not all in the same continuous mode.
+ * @retval KTR4_ERR_MOVING an axis of the group is not stopped; nothing written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_RANGE a group selector, speed or time out of range; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @par Example
+ * @code
+ * int32_t x = 0, y = 0;
+ * uint8_t stopped = 0;
+ * // 3000 pulses on X and 4000 on Y: a 5000-pulse line at 10 000 pps
+ * if (KTR4_T_curve_move_XY(0, 3000, 4000, 0, 100, 10000, 0.05, 0.05) != KTR4_OK) return 1;
+ * while (KTR4_read_motion_status(0, 1, 0, &stopped) == KTR4_OK && !stopped) usleep(1000);
+ * KTR4_read_current_position(0, 0, &x);
+ * KTR4_read_current_position(0, 1, &y);
+ * return x == 3000 && y == 4000 ? 0 : 1;
+ * @endcode
+ */
 KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_XY(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode,
                                                 int32_t start_speed, int32_t max_speed, double t_acc,
                                                 double t_dec);
+
+/**
+ * @brief KTR4_T_curve_move_LINE2 on axes 2 (Z) and 3 (A).
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param d1 Distance (relative) or position (absolute) of the group's first axis, pulses.
+ * @param d2 Distance (relative) or position (absolute) of the group's second axis, pulses.
+ * @param mode 0 relative (dist is a distance from the commanded end of the previous move), any
+ *   other value absolute (dist is a position); low byte counts.
+ * @param start_speed Start speed of the path, pps; magnitude used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Path speed, pps (the speed along the line, not per axis); magnitude used, 1..6
+ *   553 500; 0 or above gives KTR4_ERR_RANGE.
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
+ *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @retval KTR4_OK the move has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CONTINUOUS_MIX the axes are not all in the same continuous mode.
+ * @retval KTR4_ERR_MOVING an axis of the group is not stopped; nothing written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_RANGE a group selector, speed or time out of range; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_ZA(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode,
                                                 int32_t start_speed, int32_t max_speed, double t_acc,
                                                 double t_dec);
+
+/**
+ * @brief KTR4_S_curve_move_LINE2 on axes 0 (X) and 1 (Y).
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param d1 Distance (relative) or position (absolute) of the group's first axis, pulses.
+ * @param d2 Distance (relative) or position (absolute) of the group's second axis, pulses.
+ * @param mode 0 relative (dist is a distance from the commanded end of the previous move), any
+ *   other value absolute (dist is a position); low byte counts.
+ * @param start_speed Start speed of the path, pps; magnitude used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Path speed, pps (the speed along the line, not per axis); magnitude used, 1..6
+ *   553 500; 0 or above gives KTR4_ERR_RANGE.
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
+ *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
+ *   acceleration itself ramps; 0 for a pure S-curve.
+ * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
+ * @retval KTR4_OK the move has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CONTINUOUS_MIX the axes are not all in the same continuous mode.
+ * @retval KTR4_ERR_MOVING an axis of the group is not stopped; nothing written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_RANGE a group selector, speed or time out of range; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_XY(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode,
                                                 int32_t start_speed, int32_t max_speed, double t_acc,
                                                 double t_dec, int32_t sv_acc, int32_t sv_dec);
+
+/**
+ * @brief KTR4_S_curve_move_LINE2 on axes 2 (Z) and 3 (A).
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param d1 Distance (relative) or position (absolute) of the group's first axis, pulses.
+ * @param d2 Distance (relative) or position (absolute) of the group's second axis, pulses.
+ * @param mode 0 relative (dist is a distance from the commanded end of the previous move), any
+ *   other value absolute (dist is a position); low byte counts.
+ * @param start_speed Start speed of the path, pps; magnitude used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Path speed, pps (the speed along the line, not per axis); magnitude used, 1..6
+ *   553 500; 0 or above gives KTR4_ERR_RANGE.
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
+ *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
+ *   acceleration itself ramps; 0 for a pure S-curve.
+ * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
+ * @retval KTR4_OK the move has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CONTINUOUS_MIX the axes are not all in the same continuous mode.
+ * @retval KTR4_ERR_MOVING an axis of the group is not stopped; nothing written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_RANGE a group selector, speed or time out of range; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_ZA(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode,
                                                 int32_t start_speed, int32_t max_speed, double t_acc,
                                                 double t_dec, int32_t sv_acc, int32_t sv_dec);
+
+/**
+ * @brief Moves three axes together along a straight line with a T-curve profile.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param triple Axis triple 0..3: 0 axes 0,1,2; 1 axes 0,1,3; 2 axes 0,2,3; 3 axes 1,2,3. Above 3
+ *   gives KTR4_ERR_RANGE.
+ * @param d1 Distance (relative) or position (absolute) of the group's first axis, pulses.
+ * @param d2 Distance (relative) or position (absolute) of the group's second axis, pulses.
+ * @param d3 Distance (relative) or position (absolute) of the group's third axis, pulses.
+ * @param mode 0 relative (dist is a distance from the commanded end of the previous move), any
+ *   other value absolute (dist is a position); low byte counts.
+ * @param start_speed Start speed of the path, pps; magnitude used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Path speed, pps (the speed along the line, not per axis); magnitude used, 1..6
+ *   553 500; 0 or above gives KTR4_ERR_RANGE.
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
+ *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @retval KTR4_OK the move has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CONTINUOUS_MIX the axes are not all in the same continuous mode.
+ * @retval KTR4_ERR_MOVING an axis of the group is not stopped; nothing written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_RANGE a group selector, speed or time out of range; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE3(ktr4_u8 card, ktr4_u8 triple, int32_t d1, int32_t d2,
                                                    int32_t d3, ktr4_u8 mode, int32_t start_speed,
                                                    int32_t max_speed, double t_acc, double t_dec);
+
+/**
+ * @brief Moves three axes together along a straight line with an S-curve profile.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param triple Axis triple 0..3: 0 axes 0,1,2; 1 axes 0,1,3; 2 axes 0,2,3; 3 axes 1,2,3. Above 3
+ *   gives KTR4_ERR_RANGE.
+ * @param d1 Distance (relative) or position (absolute) of the group's first axis, pulses.
+ * @param d2 Distance (relative) or position (absolute) of the group's second axis, pulses.
+ * @param d3 Distance (relative) or position (absolute) of the group's third axis, pulses.
+ * @param mode 0 relative (dist is a distance from the commanded end of the previous move), any
+ *   other value absolute (dist is a position); low byte counts.
+ * @param start_speed Start speed of the path, pps; magnitude used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Path speed, pps (the speed along the line, not per axis); magnitude used, 1..6
+ *   553 500; 0 or above gives KTR4_ERR_RANGE.
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
+ *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
+ *   acceleration itself ramps; 0 for a pure S-curve.
+ * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
+ * @retval KTR4_OK the move has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CONTINUOUS_MIX the axes are not all in the same continuous mode.
+ * @retval KTR4_ERR_MOVING an axis of the group is not stopped; nothing written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_RANGE a group selector, speed or time out of range; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE3(ktr4_u8 card, ktr4_u8 triple, int32_t d1, int32_t d2,
                                                    int32_t d3, ktr4_u8 mode, int32_t start_speed,
                                                    int32_t max_speed, double t_acc, double t_dec, int32_t sv_acc,
                                                    int32_t sv_dec);
+
+/**
+ * @brief Moves all four axes together along a straight line with a T-curve profile.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param d1 Distance (relative) or position (absolute) of the group's first axis, pulses.
+ * @param d2 Distance (relative) or position (absolute) of the group's second axis, pulses.
+ * @param d3 Distance (relative) or position (absolute) of the group's third axis, pulses.
+ * @param d4 Distance (relative) or position (absolute) of the group's fourth axis, pulses.
+ * @param mode 0 relative (dist is a distance from the commanded end of the previous move), any
+ *   other value absolute (dist is a position); low byte counts.
+ * @param start_speed Start speed of the path, pps; magnitude used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Path speed, pps (the speed along the line, not per axis); magnitude used, 1..6
+ *   553 500; 0 or above gives KTR4_ERR_RANGE.
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
+ *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @retval KTR4_OK the move has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CONTINUOUS_MIX the axes are not all in the same continuous mode.
+ * @retval KTR4_ERR_MOVING an axis of the group is not stopped; nothing written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_RANGE a group selector, speed or time out of range; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE4(ktr4_u8 card, int32_t d1, int32_t d2, int32_t d3, int32_t d4,
                                                    ktr4_u8 mode, int32_t start_speed, int32_t max_speed,
                                                    double t_acc, double t_dec);
+
+/**
+ * @brief Moves all four axes together along a straight line with an S-curve profile.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param d1 Distance (relative) or position (absolute) of the group's first axis, pulses.
+ * @param d2 Distance (relative) or position (absolute) of the group's second axis, pulses.
+ * @param d3 Distance (relative) or position (absolute) of the group's third axis, pulses.
+ * @param d4 Distance (relative) or position (absolute) of the group's fourth axis, pulses.
+ * @param mode 0 relative (dist is a distance from the commanded end of the previous move), any
+ *   other value absolute (dist is a position); low byte counts.
+ * @param start_speed Start speed of the path, pps; magnitude used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Path speed, pps (the speed along the line, not per axis); magnitude used, 1..6
+ *   553 500; 0 or above gives KTR4_ERR_RANGE.
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
+ *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
+ *   acceleration itself ramps; 0 for a pure S-curve.
+ * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
+ * @retval KTR4_OK the move has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CONTINUOUS_MIX the axes are not all in the same continuous mode.
+ * @retval KTR4_ERR_MOVING an axis of the group is not stopped; nothing written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_RANGE a group selector, speed or time out of range; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE4(ktr4_u8 card, int32_t d1, int32_t d2, int32_t d3, int32_t d4,
                                                    ktr4_u8 mode, int32_t start_speed, int32_t max_speed,
                                                    double t_acc, double t_dec, int32_t sv_acc, int32_t sv_dec);
+
+/**
+ * @brief Moves a pair of axes along a circular arc given by its centre and end point.
+ *
+ * The arc starts where the pair's last moves were commanded to end. The end point must not lie
+ * farther from the centre than the start point; if it does, the centre is moved one pulse at a time
+ * toward the end point until it does (exact for coordinates up to 2^31 pulses, computed without
+ * overflow); the card's own registers hold centres and ends up to about 2^31 pulses from the start.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param pair Axis pair 0..5 as for KTR4_T_curve_move_LINE2 (first axis = x); above 5 gives
+ *   KTR4_ERR_RANGE.
+ * @param cx Centre, first (x) axis: relative to the start point (mode 0) or a position (absolute),
+ *   pulses.
+ * @param cy Centre, second (y) axis, likewise.
+ * @param ex End point, x: relative to the start point or a position.
+ * @param ey End point, y, likewise.
+ * @param mode 0 relative to the start point (the pair's commanded end positions), any other value
+ *   absolute (low byte).
+ * @param speed Constant path speed, pps; magnitude used, at most 6 553 500 (KTR4_ERR_RANGE above).
+ * @param direction 0 clockwise, any other value counter-clockwise, seen with x to the right and y
+ *   up (low byte counts).
+ * @retval KTR4_OK the arc has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CONTINUOUS_MIX the two axes are not in the same continuous mode.
+ * @retval KTR4_ERR_MOVING an axis is not stopped; nothing written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_ARC_GEOMETRY the centre could not be corrected without meeting the end point: a
+ *   straight line to the end point was run instead.
+ * @retval KTR4_ERR_RANGE pair or speed out of range, or the centre correction did not converge;
+ *   nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_ARC2_center_move(ktr4_u8 card, ktr4_u8 pair, int32_t cx, int32_t cy, int32_t ex,
                                                  int32_t ey, ktr4_u8 mode, int32_t speed, uint32_t direction);
+
+/**
+ * @brief KTR4_ARC2_center_move on axes 0 (X) and 1 (Y).
+ *
+ * The arc starts where the pair's last moves were commanded to end. The end point must not lie
+ * farther from the centre than the start point; if it does, the centre is moved one pulse at a time
+ * toward the end point until it does (exact for coordinates up to 2^31 pulses, computed without
+ * overflow); the card's own registers hold centres and ends up to about 2^31 pulses from the start.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param cx Centre, first (x) axis: relative to the start point (mode 0) or a position (absolute),
+ *   pulses.
+ * @param cy Centre, second (y) axis, likewise.
+ * @param ex End point, x: relative to the start point or a position.
+ * @param ey End point, y, likewise.
+ * @param mode 0 relative to the start point (the pair's commanded end positions), any other value
+ *   absolute (low byte).
+ * @param speed Constant path speed, pps; magnitude used, at most 6 553 500 (KTR4_ERR_RANGE above).
+ * @param direction 0 clockwise, any other value counter-clockwise, seen with x to the right and y
+ *   up (low byte counts).
+ * @retval KTR4_OK the arc has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CONTINUOUS_MIX the two axes are not in the same continuous mode.
+ * @retval KTR4_ERR_MOVING an axis is not stopped; nothing written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_ARC_GEOMETRY the centre could not be corrected without meeting the end point: a
+ *   straight line to the end point was run instead.
+ * @retval KTR4_ERR_RANGE pair or speed out of range, or the centre correction did not converge;
+ *   nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @par Example
+ * @code
+ * int32_t x = 0, y = 0;
+ * uint8_t stopped = 0;
+ * // quarter circle, clockwise, about the centre 1000 pulses ahead on X
+ * if (KTR4_ARC_center_move_XY(0, 1000, 0, 1000, 1000, 0, 20000, 0) != KTR4_OK) return 1;
+ * while (KTR4_read_motion_status(0, 0, 0, &stopped) == KTR4_OK && !stopped) usleep(1000);
+ * KTR4_read_current_position(0, 0, &x);
+ * KTR4_read_current_position(0, 1, &y);
+ * return x == 1000 && y == 1000 ? 0 : 1;
+ * @endcode
+ */
 KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_XY(ktr4_u8 card, int32_t cx, int32_t cy, int32_t ex, int32_t ey,
                                                    ktr4_u8 mode, int32_t speed, uint32_t direction);
+
+/**
+ * @brief KTR4_ARC2_center_move on axes 2 (Z) and 3 (A).
+ *
+ * The arc starts where the pair's last moves were commanded to end. The end point must not lie
+ * farther from the centre than the start point; if it does, the centre is moved one pulse at a time
+ * toward the end point until it does (exact for coordinates up to 2^31 pulses, computed without
+ * overflow); the card's own registers hold centres and ends up to about 2^31 pulses from the start.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param cx Centre, first (x) axis: relative to the start point (mode 0) or a position (absolute),
+ *   pulses.
+ * @param cy Centre, second (y) axis, likewise.
+ * @param ex End point, x: relative to the start point or a position.
+ * @param ey End point, y, likewise.
+ * @param mode 0 relative to the start point (the pair's commanded end positions), any other value
+ *   absolute (low byte).
+ * @param speed Constant path speed, pps; magnitude used, at most 6 553 500 (KTR4_ERR_RANGE above).
+ * @param direction 0 clockwise, any other value counter-clockwise, seen with x to the right and y
+ *   up (low byte counts).
+ * @retval KTR4_OK the arc has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CONTINUOUS_MIX the two axes are not in the same continuous mode.
+ * @retval KTR4_ERR_MOVING an axis is not stopped; nothing written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_ARC_GEOMETRY the centre could not be corrected without meeting the end point: a
+ *   straight line to the end point was run instead.
+ * @retval KTR4_ERR_RANGE pair or speed out of range, or the centre correction did not converge;
+ *   nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_ZA(ktr4_u8 card, int32_t cx, int32_t cy, int32_t ex, int32_t ey,
                                                    ktr4_u8 mode, int32_t speed, uint32_t direction);
+
+/**
+ * @brief Moves a pair of axes along the circular arc through three points: the start, (x1, y1) and
+ *   the end (x2, y2).
+ *
+ * The arc runs from the start point through (x1, y1) to (x2, y2); its centre and direction follow
+ * from the three points.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param pair Axis pair 0..5 as for KTR4_T_curve_move_LINE2; above 5 gives KTR4_ERR_RANGE (checked
+ *   first).
+ * @param x1 A point on the arc, x (relative to the start point, or a position in absolute mode).
+ * @param y1 The same point, y.
+ * @param x2 End point, x.
+ * @param y2 End point, y.
+ * @param mode 0 relative to the start point (the pair's commanded end positions), any other value
+ *   absolute (low byte).
+ * @param speed Constant path speed, pps; magnitude used, at most 6 553 500 (KTR4_ERR_RANGE above).
+ * @retval KTR4_OK the arc has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CONTINUOUS_MIX the two axes are not in the same continuous mode.
+ * @retval KTR4_ERR_MOVING an axis is not stopped; nothing written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_ARC_GEOMETRY the three points lie on one line: a straight line to the end point
+ *   was run instead (the axes do reach the end point).
+ * @retval KTR4_ERR_RANGE pair or speed out of range; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_ARC2_3P_move(ktr4_u8 card, ktr4_u8 pair, int32_t x1, int32_t y1, int32_t x2,
                                              int32_t y2, ktr4_u8 mode, int32_t speed);
+
+/**
+ * @brief KTR4_ARC2_3P_move on axes 0 (X) and 1 (Y).
+ *
+ * The arc runs from the start point through (x1, y1) to (x2, y2); its centre and direction follow
+ * from the three points.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param x1 A point on the arc, x (relative to the start point, or a position in absolute mode).
+ * @param y1 The same point, y.
+ * @param x2 End point, x.
+ * @param y2 End point, y.
+ * @param mode 0 relative to the start point (the pair's commanded end positions), any other value
+ *   absolute (low byte).
+ * @param speed Constant path speed, pps; magnitude used, at most 6 553 500 (KTR4_ERR_RANGE above).
+ * @retval KTR4_OK the arc has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CONTINUOUS_MIX the two axes are not in the same continuous mode.
+ * @retval KTR4_ERR_MOVING an axis is not stopped; nothing written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_ARC_GEOMETRY the three points lie on one line: a straight line to the end point
+ *   was run instead (the axes do reach the end point).
+ * @retval KTR4_ERR_RANGE pair or speed out of range; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_ARC_3P_move_XY(ktr4_u8 card, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                                                ktr4_u8 mode, int32_t speed);
+
+/**
+ * @brief KTR4_ARC2_3P_move on axes 2 (Z) and 3 (A).
+ *
+ * The arc runs from the start point through (x1, y1) to (x2, y2); its centre and direction follow
+ * from the three points.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param x1 A point on the arc, x (relative to the start point, or a position in absolute mode).
+ * @param y1 The same point, y.
+ * @param x2 End point, x.
+ * @param y2 End point, y.
+ * @param mode 0 relative to the start point (the pair's commanded end positions), any other value
+ *   absolute (low byte).
+ * @param speed Constant path speed, pps; magnitude used, at most 6 553 500 (KTR4_ERR_RANGE above).
+ * @retval KTR4_OK the arc has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CONTINUOUS_MIX the two axes are not in the same continuous mode.
+ * @retval KTR4_ERR_MOVING an axis is not stopped; nothing written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_ARC_GEOMETRY the three points lie on one line: a straight line to the end point
+ *   was run instead (the axes do reach the end point).
+ * @retval KTR4_ERR_RANGE pair or speed out of range; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_ARC_3P_move_ZA(ktr4_u8 card, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                                                ktr4_u8 mode, int32_t speed);
+
+/**
+ * @brief Moves a pair of axes once round the full circle through three points: the start and two
+ *   more.
+ *
+ * The circle runs through (x1, y1) and (x2, y2), in the direction those points give, and ends where
+ * it started.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param pair Axis pair 0..5 as for KTR4_T_curve_move_LINE2; above 5 gives KTR4_ERR_RANGE (checked
+ *   first).
+ * @param x1 First further point of the circle, x.
+ * @param y1 The same point, y.
+ * @param x2 Second further point, x.
+ * @param y2 The same point, y.
+ * @param mode 0 relative to the start point (the pair's commanded end positions), any other value
+ *   absolute (low byte).
+ * @param speed Constant path speed, pps; magnitude used, at most 6 553 500 (KTR4_ERR_RANGE above).
+ * @retval KTR4_OK the circle has started.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CONTINUOUS_MIX the two axes are not in the same continuous mode.
+ * @retval KTR4_ERR_MOVING an axis is not stopped; nothing written.
+ * @retval KTR4_ERR_BUFFER_FULL in continuous mode, the axis's buffer already holds a move; nothing
+ *   is written.
+ * @retval KTR4_ERR_CIRCLE_GEOMETRY the three points lie on one line: there is no circle; nothing
+ *   moves.
+ * @retval KTR4_ERR_RANGE pair or speed out of range; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ * @par Example
+ * @code
+ * int32_t x = 0, y = 0;
+ * uint8_t stopped = 0;
+ * // the circle through the start, (100, 100) and (200, 0): centre (100, 0)
+ * if (KTR4_CIR2_3P_move(0, 0, 100, 100, 200, 0, 0, 5000) != KTR4_OK) return 1;
+ * while (KTR4_read_motion_status(0, 0, 0, &stopped) == KTR4_OK && !stopped) usleep(1000);
+ * KTR4_read_current_position(0, 0, &x);
+ * KTR4_read_current_position(0, 1, &y);
+ * return x == 0 && y == 0 ? 0 : 1;   // back at the start
+ * @endcode
+ */
 KTR4_API int32_t KTR4_CALL KTR4_CIR2_3P_move(ktr4_u8 card, ktr4_u8 pair, int32_t x1, int32_t y1, int32_t x2,
                                              int32_t y2, ktr4_u8 mode, int32_t speed);
-/* Commanded end position of a stopped axis = its current position. */
+
+/**
+ * @brief Makes where a stopped axis stands the reference of its next relative move.
+ *
+ * After a stop the commanded end of the interrupted move can stay the reference (see the group's
+ * text); this call makes the axis's present position the commanded end. On a moving axis it changes
+ * nothing.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @retval KTR4_OK done, or the axis is moving (nothing changed).
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval other a driver call failed: the first failure's code; outputs untouched.
+ * @par Example
+ * @code
+ * int32_t where = 0, end = 0;
+ * uint8_t stopped = 0;
+ * KTR4_ARC_center_move_XY(0, 500, 0, 1000, 0, 0, 20000, 0);   // an arc on axes 0 and 1
+ * while (KTR4_read_motion_status(0, 0, 0, &stopped) == KTR4_OK && !stopped) usleep(1000);
+ * KTR4_T_curve_position_move(0, 0, 100000, 1, 500, 50000, 0.01, 0.01);   // to 100 000 ...
+ * usleep(100000);
+ * KTR4_dec_stop(0, 0, 0.01);                                              // ... stopped short
+ * do usleep(1000); while (KTR4_read_motion_status(0, 0, 0, &stopped) == KTR4_OK && !stopped);
+ * KTR4_read_current_position(0, 0, &where);
+ * KTR4_correct_current_POS(0, 0);   // without it the next move ends at 101 000
+ * KTR4_T_curve_position_move(0, 0, 1000, 0, 500, 50000, 0.01, 0.01);
+ * do usleep(1000); while (KTR4_read_motion_status(0, 0, 0, &stopped) == KTR4_OK && !stopped);
+ * KTR4_read_current_position(0, 0, &end);
+ * return end == where + 1000 ? 0 : 1;
+ * @endcode
+ * @see KTR4_set_current_position
+ */
 KTR4_API int32_t KTR4_CALL KTR4_correct_current_POS(ktr4_u8 card, ktr4_u8 axis);
+
+/**
+ * @brief Changes the end, speeds and times of a running single-axis position move.
+ *
+ * Replaces the whole T-curve profile of a running position move or line: its end, speeds and times.
+ * No new start command is given; the card carries on with the new values (an end already passed is
+ * the card's to handle). Only T-curve profiles can be changed.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param axis Axis 0..3 (low byte of the slot).
+ * @param dist New distance from the move's start (mode 0) or new end position, pulses.
+ * @param mode 0: the d values are distances from where the running move started; any other value:
+ *   end positions (low byte).
+ * @param start_speed Start and stop speed in pps; only the magnitude is used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Operating speed in pulses per second (pps); only the magnitude is used, at most
+ *   6 553 500 (KTR4_ERR_RANGE above).
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
+ *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @retval KTR4_OK the running move is changed.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_AXIS axis above 3.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CHANGE_REFUSED the axis (or an axis of the group) is stopped: there is no move
+ *   to change; nothing written.
+ * @retval KTR4_ERR_RANGE speed or time out of range; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change(ktr4_u8 card, ktr4_u8 axis, int32_t dist, ktr4_u8 mode,
                                                       int32_t start_speed, int32_t max_speed, double t_acc,
                                                       double t_dec);
+
+/**
+ * @brief Changes the end, speeds and times of a running two-axis line.
+ *
+ * Replaces the whole T-curve profile of a running position move or line: its end, speeds and times.
+ * No new start command is given; the card carries on with the new values (an end already passed is
+ * the card's to handle). Only T-curve profiles can be changed.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param pair Axis pair 0..5: 0 axes 0,1; 1 axes 0,2; 2 axes 0,3; 3 axes 1,2; 4 axes 1,3; 5 axes
+ *   2,3. Above 5 gives KTR4_ERR_RANGE.
+ * @param d1 New value for the first axis, pulses.
+ * @param d2 New value for the second axis.
+ * @param mode 0: the d values are distances from where the running move started; any other value:
+ *   end positions (low byte).
+ * @param start_speed Start and stop speed in pps; only the magnitude is used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Operating speed in pulses per second (pps); only the magnitude is used, at most
+ *   6 553 500 (KTR4_ERR_RANGE above).
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
+ *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @retval KTR4_OK the running move is changed.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CHANGE_REFUSED the axis (or an axis of the group) is stopped: there is no move
+ *   to change; nothing written.
+ * @retval KTR4_ERR_RANGE a group selector, speed or time out of range; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change_LINE2(ktr4_u8 card, ktr4_u8 pair, int32_t d1, int32_t d2,
                                                             ktr4_u8 mode, int32_t start_speed, int32_t max_speed,
                                                             double t_acc, double t_dec);
+
+/**
+ * @brief Changes the end, speeds and times of a running three-axis line.
+ *
+ * Replaces the whole T-curve profile of a running position move or line: its end, speeds and times.
+ * No new start command is given; the card carries on with the new values (an end already passed is
+ * the card's to handle). Only T-curve profiles can be changed.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param triple Axis triple 0..3: 0 axes 0,1,2; 1 axes 0,1,3; 2 axes 0,2,3; 3 axes 1,2,3. Above 3
+ *   gives KTR4_ERR_RANGE.
+ * @param d1 New value for the first axis, pulses.
+ * @param d2 New value for the second axis.
+ * @param d3 New value for the third axis.
+ * @param mode 0: the d values are distances from where the running move started; any other value:
+ *   end positions (low byte).
+ * @param start_speed Start and stop speed in pps; only the magnitude is used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Operating speed in pulses per second (pps); only the magnitude is used, at most
+ *   6 553 500 (KTR4_ERR_RANGE above).
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
+ *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @retval KTR4_OK the running move is changed.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CHANGE_REFUSED the axis (or an axis of the group) is stopped: there is no move
+ *   to change; nothing written.
+ * @retval KTR4_ERR_RANGE a group selector, speed or time out of range; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change_LINE3(ktr4_u8 card, ktr4_u8 triple, int32_t d1, int32_t d2,
                                                             int32_t d3, ktr4_u8 mode, int32_t start_speed,
                                                             int32_t max_speed, double t_acc, double t_dec);
+
+/**
+ * @brief Changes the end, speeds and times of a running four-axis line.
+ *
+ * Replaces the whole T-curve profile of a running position move or line: its end, speeds and times.
+ * No new start command is given; the card carries on with the new values (an end already passed is
+ * the card's to handle). Only T-curve profiles can be changed.
+ *
+ * @param card Card number 0..15 (its number switch; low byte of the slot).
+ * @param d1 New value for axis 0, pulses.
+ * @param d2 New value for axis 1.
+ * @param d3 New value for axis 2.
+ * @param d4 New value for axis 3.
+ * @param mode 0: the d values are distances from where the running move started; any other value:
+ *   end positions (low byte).
+ * @param start_speed Start and stop speed in pps; only the magnitude is used, at most 6 553 500
+ *   (KTR4_ERR_RANGE above).
+ * @param max_speed Operating speed in pulses per second (pps); only the magnitude is used, at most
+ *   6 553 500 (KTR4_ERR_RANGE above).
+ * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
+ *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
+ *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @retval KTR4_OK the running move is changed.
+ * @retval KTR4_ERR_CARD card above 15.
+ * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
+ * @retval KTR4_ERR_CHANGE_REFUSED the axis (or an axis of the group) is stopped: there is no move
+ *   to change; nothing written.
+ * @retval KTR4_ERR_RANGE speed or time out of range; nothing written.
+ * @retval other a driver call failed: the first failure's code.
+ */
 KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change_LINE4(ktr4_u8 card, int32_t d1, int32_t d2, int32_t d3,
                                                             int32_t d4, ktr4_u8 mode, int32_t start_speed,
                                                             int32_t max_speed, double t_acc, double t_dec);
+
+/** @} */
 
 #ifdef __cplusplus
 }

@@ -276,6 +276,9 @@ def parse_header(path: str, reference: Optional[Reference] = None) -> Reference:
         nxt = re.match(r"\s*", after).end()
         after = after[nxt:]
         decl_line = text.count("\n", 0, pos + nxt) + 1
+        # A declaration that differs by platform (#if ... #else ... #endif): the first one counts.
+        while re.match(r"#\s*(if|ifdef|ifndef|else|elif|endif|pragma)\b", after):
+            after = after[after.index("\n") + 1:].lstrip()
         dm = re.match(r"#define\s+(\w+)(?:\s+(.*))?", after)
         if dm:
             value = re.sub(r"/\*.*?\*/", "", dm.group(2) or "").strip()

@@ -1,0 +1,36 @@
+"""ktr4: the KTR4 four-axis pulse-train motion-control card from Python.
+
+A binding over the card's C library libktr4.so.1 through ctypes:
+
+    import ktr4
+
+    with ktr4.Library() as ktr:              # KTR4_initial ... KTR4_close
+        axis = ktr.card(0).axis(0)
+        axis.move_to(8000, speed=20000, accel=0.1)
+        print(axis.wait_until_stopped(timeout=5))
+
+- ktr4.Library, ktr4.Card, ktr4.Axis: the card as objects (moves, jogs, stops, lines and arcs,
+  homing, interrupts delivered to a Python callable, configuration files).
+- ktr4.api: every export of ktr4.h as a function of the same name in lower case without the
+  KTR4_ prefix (api.t_curve_position_move), for everything the objects do not cover.
+- ktr4.Error and its subclasses: a non-zero result code raises, carrying `code` and the
+  library's own `text` for it.
+- ktr4.sim: the simulated card's controls (ktr4sim.h), for tests and trials without a card.
+
+Every function's docstring is the reference text of the C function it calls."""
+
+import importlib
+
+from . import api
+from .card import Axis, Card, HomeDirection, Library, StopMode
+from .errors import AxisMovingError, CardNotFoundError, DriverError, Error, OutOfRangeError, ResultCode, error_text
+
+__all__ = ["api", "sim", "Library", "Card", "Axis", "StopMode", "HomeDirection", "Error", "CardNotFoundError",
+           "OutOfRangeError", "AxisMovingError", "DriverError", "ResultCode", "error_text"]
+
+
+def __getattr__(name):
+    # The simulated card's controls load its driver library only when a program asks for them.
+    if name == "sim":
+        return importlib.import_module(".sim", __name__)
+    raise AttributeError(f"module 'ktr4' has no attribute {name!r}")

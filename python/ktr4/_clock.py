@@ -1,0 +1,42 @@
+"""The clock the binding waits by: wall-clock time, or the simulated card's virtual clock once
+ktr4.sim.use_virtual_clock(True) switched it on (then waiting moves the card's time on, so a
+program runs at virtual-clock speed)."""
+
+import time
+
+
+class WallClock:
+    step = 0.005  # seconds between two looks at a card while waiting
+
+    def now(self):
+        return time.monotonic()
+
+    def sleep(self, seconds):
+        time.sleep(seconds)
+
+
+class VirtualClock:
+    step = 0.001
+
+    def __init__(self, sim_now, sim_advance, ticks_per_second):
+        self._now, self._advance, self._rate = sim_now, sim_advance, ticks_per_second
+
+    def now(self):
+        return self._now() / self._rate
+
+    def sleep(self, seconds):
+        self._advance(max(1, round(seconds * self._rate)))
+
+
+current = WallClock()
+
+
+def wait_for(condition, timeout):
+    """Looks at condition() until it holds or `timeout` seconds of the clock passed; its last answer."""
+    deadline = current.now() + timeout
+    while True:
+        if condition():
+            return True
+        if current.now() >= deadline:
+            return False
+        current.sleep(current.step)

@@ -1,0 +1,61 @@
+"""Writes ktr4/_header.py: the declarations, constants and reference texts of ktr4.h and
+ktr4sim.h as Python data, from which the package builds its ctypes functions and docstrings.
+
+Usage: generate.py KTR4_H KTR4SIM_H OUTPUT REFERENCE_DIR
+REFERENCE_DIR holds ktr4_reference.py, the parser the manual pages are made with: the
+docstrings are the reference comments it reads, so help() and the manual pages say the same."""
+
+import os
+import pprint
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import header  # noqa: E402
+import reference  # noqa: E402
+
+
+def function_table(functions):
+    table = []
+    for f in functions:
+        if f.result.rstrip("*") not in header.SCALARS and f.result != "constchar*":
+            raise ValueError(f"{f.name}: result type {f.result} is not known to the binding")
+        for p in f.params:
+            if p.ctype not in header.SCALARS and not p.ctype.startswith("ktr4sim_") and p.ctype != "char":
+                raise ValueError(f"{f.name}: parameter type {p.ctype} is not known to the binding")
+        table.append((f.name, f.result, tuple((p.ctype, p.name, p.pointer, p.const) for p in f.params)))
+    return table
+
+
+def main(argv):
+    ktr4_h, sim_h, output, reference_dir = argv[1:5]
+    with open(ktr4_h, encoding="utf-8") as f:
+        functions, defines, _ = header.parse(f.read())
+    with open(sim_h, encoding="utf-8") as f:
+        sim_functions, sim_defines, sim_structs = header.parse(f.read())
+    names = [header.python_name(f.name) for f in functions]
+    clashes = {n for n in names if names.count(n) > 1}
+    if clashes:
+        raise ValueError(f"exports with the same Python name: {sorted(clashes)}")
+
+    docs = reference.texts(ktr4_h, functions, reference_dir)
+    sim_docs = reference.texts(sim_h, sim_functions, reference_dir)
+    data = {
+        "FUNCTIONS": function_table(functions),
+        "DEFINES": [(d.name, d.value) for d in defines],
+        "DOCS": docs,
+        "SIM_FUNCTIONS": function_table(sim_functions),
+        "SIM_DEFINES": [(d.name, d.value) for d in sim_defines],
+        "SIM_STRUCTS": [(s.name, tuple(s.fields)) for s in sim_structs],
+        "SIM_DOCS": sim_docs,
+    }
+    text = ['"""Generated from ktr4.h and ktr4sim.h when the package was built; do not edit."""\n']
+    for name, value in data.items():
+        text.append(f"{name} = {pprint.pformat(value, width=110, sort_dicts=False)}\n")
+    os.makedirs(os.path.dirname(os.path.abspath(output)), exist_ok=True)
+    with open(output + ".tmp", "w", encoding="utf-8") as f:
+        f.write("\n".join(text))
+    os.replace(output + ".tmp", output)
+
+
+if __name__ == "__main__":
+    main(sys.argv)
