@@ -36,6 +36,7 @@ FileReplacement::~FileReplacement() { discard(); }
 #if defined(_WIN32)
 
 RecordRead read_record_prefix(const char* path, unsigned char* bytes, size_t size) {
+  if (path == nullptr) return RecordRead::kCannotOpen;
   // Directories cannot be opened this way (they need backup semantics): 309 as wanted.
   HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -61,6 +62,7 @@ RecordRead read_record_prefix(const char* path, unsigned char* bytes, size_t siz
 }
 
 bool FileReplacement::prepare(const char* path) {
+  if (path == nullptr) return false;
   target_ = path;
   const DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES &&
@@ -138,6 +140,7 @@ void push_parts(const std::string& path, std::deque<std::string>& parts) {
 // exist yet), so that what is opened or replaced afterwards is reached without one. False for
 // a link that may not be followed, a loop, or more than 40 links.
 bool resolve_links(const char* path, std::string& resolved) {
+  if (path == nullptr) return false;
   std::deque<std::string> rest;
   push_parts(path, rest);
   std::string done = path[0] == '/' ? "/" : "";  // holds no link
