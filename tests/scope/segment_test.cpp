@@ -360,7 +360,10 @@ TEST(ScopeSegmentReader, ASegmentTruncatedWhileItIsReadIsNeitherFaultNorData) {
     if (reader.read(s)) ++whole;
     got.clear();
     reader.read_since(0, got);
-    for (const ktr4sim_scope_state& g : got) EXPECT_TRUE(consistent(g));
+    // Whoever truncates and rewrites a segment does not keep to its sequence lock, so a copy
+    // may mix old and new bytes; it is still nothing a publisher could not have written.
+    EXPECT_LE(got.size(), KTR4SIM_SCOPE_SLOTS);
+    for (const ktr4sim_scope_state& g : got) EXPECT_LE(g.card_count, KTR4SIM_SCOPE_MAX_CARDS);
   }
   vandal.join();
   ASSERT_TRUE(reader.read(s));  // whole again
