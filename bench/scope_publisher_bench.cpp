@@ -21,8 +21,8 @@
 
 #include "ktr4.h"
 #include "ktr4sim.h"
+#include "ktr4sim_scope.h"
 #include "segment_reader.h"
-#include "scope/scope_seqlock.h"
 
 namespace {
 
@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
     for (uint8_t a = 0; a < 4; ++a) KTR4_T_velocity_move(c, a, 500, 2000 + 1000 * a + 100 * c, 0.5);
   }
   ktr4scope::SegmentReader reader;
-  if (!reader.open(ktr4sim::scope::segment_name(getpid()))) return 1;
+  if (!reader.open(getpid())) return 1;
   ktr4sim_scope_state state{};
   std::vector<double> percent, rate;
   for (int w = 0; w < windows; ++w) {

@@ -19,10 +19,11 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <memory>
 #include <thread>
 #include <vector>
 
-#include "scope/scope_seqlock.h"
+#include "ktr4sim_scope.h"
 #include "scope_window.h"
 
 namespace {
@@ -79,20 +80,19 @@ int main(int argc, char** argv) {
   const double seconds = argc > 1 ? std::atof(argv[1]) : 60.0;
 
   const std::string name = ktr4sim::scope::segment_name(getpid());
-  const int fd = shm_open(name.c_str(), O_CREAT | O_RDWR | O_TRUNC, 0644);
+  shm_unlink(name.c_str());  // a leftover of a killed run under this pid
+  const int fd = shm_open(name.c_str(), O_CREAT | O_EXCL | O_RDWR, 0600);
   if (fd < 0 || ftruncate(fd, sizeof(ktr4sim_scope_segment)) != 0) return 1;
-  auto* segment = static_cast<ktr4sim_scope_segment*>(
-      mmap(nullptr, sizeof(ktr4sim_scope_segment), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0));
-  close(fd);
-  if (segment == MAP_FAILED) return 1;
-  ktr4sim::scope::init_segment(*segment, static_cast<int32_t>(getpid()));
+  auto image = std::make_unique<ktr4sim_scope_segment>();
+  ktr4sim::scope::init_segment(*image, static_cast<int32_t>(getpid()));
+  if (!ktr4sim::scope::write_segment(fd, *image)) return 1;
 
   std::atomic<bool> stop{false};
   std::atomic<uint64_t> published{0};
   std::thread writer([&] {
     auto next = std::chrono::steady_clock::now();
     for (uint64_t n = 1; !stop; ++n) {
-      ktr4sim::scope::publish(*segment, synthetic(n));
+      ktr4sim::scope::publish(fd, *image, synthetic(n));
       published = n;
       next += std::chrono::milliseconds(10);
       std::this_thread::sleep_until(next);
@@ -141,6 +141,7 @@ int main(int argc, char** argv) {
   const double wall = static_cast<double>(clock.elapsed()) / 1000.0;
   stop = true;
   writer.join();
+  close(fd);
   shm_unlink(name.c_str());
 
   const Stats stall = stats(stall_per_second), busy = stats(busy_per_second);

@@ -23,7 +23,8 @@ target_include_directories(ktr4 INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_IN
 if(TARGET ktr4sim)
   install(TARGETS ktr4sim EXPORT ktr4Targets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT sim)
-  install(FILES cardsim/include/ktr4sim.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
+  install(FILES cardsim/include/ktr4sim.h cardsim/include/ktr4sim_scope.h
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT dev)
   set_target_properties(ktr4sim PROPERTIES EXPORT_NAME sim)
   target_include_directories(ktr4sim INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
 endif()

@@ -10,6 +10,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdlib>
+#include <deque>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -35,10 +36,15 @@ FileReplacement::~FileReplacement() { discard(); }
 #if defined(_WIN32)
 
 RecordRead read_record_prefix(const char* path, unsigned char* bytes, size_t size) {
+  if (path == nullptr) return RecordRead::kCannotOpen;
   // Directories cannot be opened this way (they need backup semantics): 309 as wanted.
   HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return RecordRead::kCannotOpen;
+  if (GetFileType(file) != FILE_TYPE_DISK) {  // a pipe or a device: nothing a record is kept in
+    CloseHandle(file);
+    return RecordRead::kCannotOpen;
+  }
   size_t got = 0;
   bool failed = false;
   while (got < size) {
@@ -56,6 +62,7 @@ RecordRead read_record_prefix(const char* path, unsigned char* bytes, size_t siz
 }
 
 bool FileReplacement::prepare(const char* path) {
+  if (path == nullptr) return false;
   target_ = path;
   const DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES &&
@@ -106,20 +113,56 @@ std::string folder_of(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The file a path names once the symbolic links of its last part are followed (a link may
-// point to a file that does not exist yet; a loop stops after 40 hops and the save fails).
-std::string follow_links(const char* path) {
-  std::string current = path;
-  for (int hop = 0; hop < 40; ++hop) {
-    struct stat info {};
-    if (lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
-    char link[PATH_MAX];
-    const ssize_t length = readlink(current.c_str(), link, sizeof link - 1);
-    if (length <= 0) return current;
-    const std::string to(link, static_cast<size_t>(length));
-    current = to[0] == '/' ? to : folder_of(current) + "/" + to;
+// Whether a link found in `folder` may be followed: not when the folder is sticky and
+// world-writable (such as /tmp) and the link belongs neither to us (the effective user) nor to
+// the folder's owner, so another user may have planted it to redirect us. This is the kernel's
+// protected-symlinks rule, applied here whether or not the machine switches it on.
+bool may_follow(const std::string& folder, const struct stat& link) {
+  struct stat dir {};
+  if (stat(folder.c_str(), &dir) != 0) return false;
+  const bool open_to_all = (dir.st_mode & S_ISVTX) != 0 && (dir.st_mode & S_IWOTH) != 0;
+  return !open_to_all || link.st_uid == geteuid() || link.st_uid == dir.st_uid;
+}
+
+void push_parts(const std::string& path, std::deque<std::string>& parts) {
+  std::deque<std::string> found;
+  size_t begin = 0;
+  while (begin <= path.size()) {
+    size_t end = path.find('/', begin);
+    if (end == std::string::npos) end = path.size();
+    if (end > begin) found.push_back(path.substr(begin, end - begin));
+    begin = end + 1;
   }
-  return current;
+  parts.insert(parts.begin(), found.begin(), found.end());
+}
+
+// The path with every symbolic link in it followed (a link may point to a file that does not
+// exist yet), so that what is opened or replaced afterwards is reached without one. False for
+// a link that may not be followed, a loop, or more than 40 links.
+bool resolve_links(const char* path, std::string& resolved) {
+  if (path == nullptr) return false;
+  std::deque<std::string> rest;
+  push_parts(path, rest);
+  std::string done = path[0] == '/' ? "/" : "";  // holds no link
+  int links = 0;
+  while (!rest.empty()) {
+    const std::string part = rest.front();
+    rest.pop_front();
+    const std::string next = done.empty() ? part : done.back() == '/' ? done + part : done + "/" + part;
+    struct stat info {};
+    if (lstat(next.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+      done = next;
+      continue;
+    }
+    if (++links > 40 || !may_follow(done.empty() ? "." : done, info)) return false;
+    char target[PATH_MAX];
+    const ssize_t length = readlink(next.c_str(), target, sizeof target);
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof target) return false;
+    push_parts(std::string(target, static_cast<size_t>(length)), rest);
+    if (target[0] == '/') done = "/";
+  }
+  resolved = done.empty() ? "." : done;
+  return true;
 }
 
 bool write_all(int fd, const unsigned char* bytes, size_t size) {
@@ -165,10 +208,13 @@ void remove_stale_temporaries(const std::string& target) {
 }  // namespace
 
 RecordRead read_record_prefix(const char* path, unsigned char* bytes, size_t size) {
-  const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  std::string file;
+  if (!resolve_links(path, file)) return RecordRead::kCannotOpen;
+  // Opening never waits (a FIFO nobody writes, a device); only a regular file is read.
+  const int fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return RecordRead::kCannotOpen;
   struct stat info {};
-  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     close(fd);
     return RecordRead::kCannotOpen;
   }
@@ -186,17 +232,20 @@ RecordRead read_record_prefix(const char* path, unsigned char* bytes, size_t siz
     }
   }
   close(fd);
-  if (failed) return RecordRead::kCannotOpen;
+  // A file of /proc or /sys passes for a regular one but gives other bytes than its size says:
+  // it is not a record someone saved.
+  const size_t expected = info.st_size < static_cast<off_t>(size) ? static_cast<size_t>(info.st_size) : size;
+  if (failed || got != expected) return RecordRead::kCannotOpen;
   return got == size ? RecordRead::kComplete : RecordRead::kTooShort;
 }
 
 bool FileReplacement::prepare(const char* path) {
-  target_ = follow_links(path);
+  if (!resolve_links(path, target_)) return false;
   // The target must be writable as it is, as if it were to be truncated and written in place:
   // a read-only file is refused, and so is anything but a regular file.
   struct stat existing {};
   bool exists = false;
-  const int probe = open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  const int probe = open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
   if (probe >= 0) {
     exists = fstat(probe, &existing) == 0;
     close(probe);

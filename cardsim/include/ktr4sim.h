@@ -27,7 +27,7 @@ extern "C" {
  *   slot order ("0,3"; duplicates allowed; "" or "none" for no card); default one card with
  *   switch 0.
  * - KTR4SIM_SCOPE: set (to anything) to publish the live state for ktr4-scope (see
- *   ktr4sim_scope_segment).
+ *   ktr4sim_scope.h).
  * - KTR4SIM_RECORD=file: record the run to that file, for ktr4-plot FILE to draw.
  *
  * The simulated card has no HOME sensor until ktr4sim_set_home gives an axis one, so an origin
@@ -336,91 +336,8 @@ int64_t ktr4sim_stop_tick(uint32_t slot, uint32_t axis);
 
 /** @} */
 
-/* Live scope. When the environment variable KTR4SIM_SCOPE is set (to anything) as the
- * simulator loads, a publisher thread writes the live state of every card and axis, 100 times
- * a second, to the POSIX shared-memory segment named KTR4SIM_SCOPE_PREFIX followed by the
- * process id in decimal ("/ktr4sim-scope-4711", i.e. /dev/shm/ktr4sim-scope-4711 on Linux).
- * In wall-clock mode the publisher also brings the model up to the present, so the card
- * moves while the program makes no call. Unset, there is no thread and no segment.
- *
- * The segment is one ktr4sim_scope_segment, removed when the process ends normally. A reader
- * that finds a segment whose process is gone (kill(pid, 0) fails with ESRCH) may remove it.
- *
- * It keeps the last KTR4SIM_SCOPE_SLOTS publications (0.64 s), so a reader that is late misses
- * none: publication n (counted from 1) goes to ring[n % KTR4SIM_SCOPE_SLOTS], and `latest`
- * names the newest whole one. Each slot has its own sequence lock: `sequence` is odd while the
- * publisher writes the slot's `state`, even when it is whole. The publisher never waits for
- * readers: it makes `sequence` odd, stores `state` as 64-bit words with release, makes
- * `sequence` even with release, then stores `latest` with release. A reader loads `latest`
- * (acquire), then for each publication it wants loads the slot's `sequence` (acquire), the
- * words of `state` (acquire) and `sequence` again; the copy is good when both loads are equal
- * and even and `state.sample` is the publication wanted (otherwise it was overwritten: the
- * reader was more than a ring behind). Both sides access `sequence` and `latest` as atomics
- * and `state` as 64-bit atomic words, so the structures keep 8-byte multiples.
- * `magic` is stored last, with release, once the header is filled in. */
-#define KTR4SIM_SCOPE_PREFIX "/ktr4sim-scope-"
-#define KTR4SIM_SCOPE_MAGIC 0x5043534Bu /* "KSCP" in little-endian bytes */
-#define KTR4SIM_SCOPE_VERSION 1u
-#define KTR4SIM_SCOPE_RATE_HZ 100u
-#define KTR4SIM_SCOPE_MAX_CARDS 16u
-#define KTR4SIM_SCOPE_SLOTS 64u
-
-/* What kind of move drives an axis (move_kind). */
-#define KTR4SIM_MOVE_NONE 0u
-#define KTR4SIM_MOVE_POSITION 1u /* single-axis position move */
-#define KTR4SIM_MOVE_VELOCITY 2u
-#define KTR4SIM_MOVE_HOME 3u     /* origin return */
-#define KTR4SIM_MOVE_LINE 4u     /* linear interpolation */
-#define KTR4SIM_MOVE_ARC 5u      /* circular interpolation */
-#define KTR4SIM_MOVE_PULSER 6u
-
-/* Simulated sensors (sensors). */
-#define KTR4SIM_SENSOR_HOME 0x0001u /* the command position is on the HOME sensor (ktr4sim_set_home) */
-
-typedef struct ktr4sim_scope_axis {
-  int32_t command_position;  /* command counter (read code 0xE3) */
-  int32_t feedback_position; /* feedback counter (0xE4) */
-  double speed;              /* pulses per second, as KTR4_read_speed reports it */
-  uint32_t speed_register;   /* current speed register (0xF5) */
-  uint32_t operation_mode;   /* operation-mode register (0xD7) */
-  uint16_t main_status;      /* main status port word (stopped 0x0008, soft limits 0x0100/0x0200,
-                                buffer full 0x4000) */
-  uint16_t sub_status;       /* sub-status port word */
-  uint16_t move_kind;        /* KTR4SIM_MOVE_* */
-  uint16_t sensors;          /* KTR4SIM_SENSOR_* bits */
-} ktr4sim_scope_axis;        /* 32 bytes */
-
-typedef struct ktr4sim_scope_card {
-  uint32_t switch_number; /* card number switch, 0..15 */
-  uint32_t reserved;
-  ktr4sim_scope_axis axes[4];
-} ktr4sim_scope_card; /* 136 bytes */
-
-typedef struct ktr4sim_scope_state {
-  uint64_t sample;      /* counts the publications from 1 */
-  uint64_t tick;        /* simulator clock (ktr4sim_now) when the state was taken */
-  int64_t monotonic_ns; /* CLOCK_MONOTONIC when the state was taken */
-  uint32_t card_count;  /* cards present, 0..16 */
-  uint32_t virtual_clock; /* 1: the simulator runs on its virtual clock */
-  ktr4sim_scope_card cards[KTR4SIM_SCOPE_MAX_CARDS];
-} ktr4sim_scope_state; /* 2208 bytes */
-
-typedef struct ktr4sim_scope_slot {
-  uint32_t sequence; /* the slot's sequence lock */
-  uint32_t reserved;
-  ktr4sim_scope_state state;
-} ktr4sim_scope_slot; /* 2216 bytes */
-
-typedef struct ktr4sim_scope_segment {
-  uint32_t magic;      /* KTR4SIM_SCOPE_MAGIC once the header is valid */
-  uint32_t version;    /* KTR4SIM_SCOPE_VERSION */
-  uint32_t size;       /* sizeof(ktr4sim_scope_segment) */
-  int32_t pid;         /* the publishing process */
-  uint32_t rate_hz;    /* publications per second */
-  uint32_t slot_count; /* KTR4SIM_SCOPE_SLOTS */
-  uint64_t latest;     /* number of the newest whole publication (0: none yet) */
-  ktr4sim_scope_slot ring[KTR4SIM_SCOPE_SLOTS]; /* not "slots": Qt defines that word */
-} ktr4sim_scope_segment; /* 141 856 bytes */
+/* The live scope (KTR4SIM_SCOPE): its shared-memory segment and sequence lock are in
+ * ktr4sim_scope.h. */
 
 #ifdef __cplusplus
 }

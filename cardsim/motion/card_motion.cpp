@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "ktr4sim.h"
+#include "ktr4sim_scope.h"
 
 namespace ktr4sim::motion {
 

@@ -3,16 +3,18 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <optional>
 
-#include "scope/scope_seqlock.h"
 #include "simulator.h"
 
 namespace ktr4sim {
@@ -27,27 +29,50 @@ int64_t monotonic_ns() {
 
 constexpr uint32_t kMagnification = 0xD5, kMode = 0xD7, kCommand = 0xE3, kFeedback = 0xE4, kSpeed = 0xF5;
 
+// Whether the object under `name` is a leftover of our own user: a killed process that had our
+// process id (no live process can publish under our id but us). A link, a FIFO or an object of
+// another user is not.
+bool own_leftover(const std::string& name) {
+  const int fd = shm_open(name.c_str(), O_RDONLY | O_NONBLOCK, 0);  // never follows a link
+  if (fd < 0) return false;
+  struct stat info {};
+  const bool own = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid();
+  close(fd);
+  return own;
+}
+
+// Creates the segment anew, readable and writable by our user only. An object someone else put
+// under the name is never taken over: it could be read or truncated by its owner.
+int create_segment(const std::string& name) {
+  int error = 0;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const int fd = shm_open(name.c_str(), O_CREAT | O_EXCL | O_RDWR, 0600);
+    if (fd >= 0) return fd;
+    error = errno;
+    if (error != EEXIST || attempt > 0 || !own_leftover(name)) break;
+    shm_unlink(name.c_str());
+  }
+  std::fprintf(stderr, "ktr4sim: scope segment %s not created (%s): running without a scope\n", name.c_str(),
+               std::strerror(error));
+  return -1;
+}
+
 }  // namespace
 
 ScopePublisher::ScopePublisher(Simulator& simulator)
-    : simulator_(simulator), name_(scope::segment_name(static_cast<long>(getpid()))) {
-  // A segment left under our pid by a killed process of the same number is replaced.
-  const int fd = shm_open(name_.c_str(), O_CREAT | O_RDWR | O_TRUNC, 0644);
-  if (fd < 0) {
+    : simulator_(simulator),
+      name_(scope::segment_name(static_cast<long>(getpid()))),
+      image_(std::make_unique<ktr4sim_scope_segment>()) {
+  const int fd = create_segment(name_);
+  if (fd < 0) return;
+  scope::init_segment(*image_, static_cast<int32_t>(getpid()));
+  if (ftruncate(fd, sizeof(ktr4sim_scope_segment)) != 0 || !scope::write_segment(fd, *image_)) {
     std::perror("ktr4sim: scope segment");
-    return;
-  }
-  void* memory = MAP_FAILED;
-  if (ftruncate(fd, sizeof(ktr4sim_scope_segment)) == 0)
-    memory = mmap(nullptr, sizeof(ktr4sim_scope_segment), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-  close(fd);
-  if (memory == MAP_FAILED) {
-    std::perror("ktr4sim: scope segment");
+    close(fd);
     shm_unlink(name_.c_str());
     return;
   }
-  segment_ = static_cast<ktr4sim_scope_segment*>(memory);
-  scope::init_segment(*segment_, static_cast<int32_t>(getpid()));
+  fd_ = fd;
   thread_ = std::thread([this] { run(); });
 }
 
@@ -60,8 +85,8 @@ ScopePublisher::~ScopePublisher() {
     stop_signal_.notify_one();
     thread_.join();
   }
-  if (segment_ != nullptr) {
-    munmap(segment_, sizeof(ktr4sim_scope_segment));
+  if (fd_ >= 0) {
+    close(fd_);
     shm_unlink(name_.c_str());
   }
 }
@@ -125,7 +150,19 @@ void ScopePublisher::publish_once() {
   ktr4sim_scope_state state;
   snapshot(simulator_, state);
   state.sample = ++published_;
-  scope::publish(*segment_, state);
+  keep_whole();
+  scope::publish(fd_, *image_, state);  // a full /dev/shm refuses it: readers see the last whole one
+}
+
+// Someone who could write the segment (our user, root) truncated or grew it: readers would find
+// it short or stale. It gets its size and contents back.
+void ScopePublisher::keep_whole() {
+  struct stat info {};
+  if (fstat(fd_, &info) != 0 || info.st_size == static_cast<off_t>(sizeof(ktr4sim_scope_segment))) return;
+  if (ftruncate(fd_, sizeof(ktr4sim_scope_segment)) == 0) scope::write_segment(fd_, *image_);
+  if (!resize_reported_)
+    std::fprintf(stderr, "ktr4sim: scope segment %s was resized by another process: restored\n", name_.c_str());
+  resize_reported_ = true;
 }
 
 namespace {

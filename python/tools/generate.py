@@ -32,6 +32,10 @@ def main(argv):
         functions, defines, _ = header.parse(f.read())
     with open(sim_h, encoding="utf-8") as f:
         sim_functions, sim_defines, sim_structs = header.parse(f.read())
+    # The kinds of move live beside the scope's segment layout, in ktr4sim_scope.h.
+    scope_h = os.path.join(os.path.dirname(sim_h), "ktr4sim_scope.h")
+    with open(scope_h, encoding="utf-8") as f:
+        sim_defines += [d for d in header.parse(f.read())[1] if d.name.startswith("KTR4SIM_MOVE_")]
     names = [header.python_name(f.name) for f in functions]
     clashes = {n for n in names if names.count(n) > 1}
     if clashes:

@@ -12,7 +12,7 @@
 #include <algorithm>
 
 #include "chart_points.h"
-#include "scope/scope_seqlock.h"
+#include "ktr4sim_scope.h"
 
 namespace ktr4scope {
 
@@ -216,7 +216,7 @@ QWidget* ScopeWindow::make_lamp_panel() {
 
 bool ScopeWindow::attach(long pid) {
   if (record_button_->isChecked()) record_button_->setChecked(false);
-  if (!feed_.attach(ktr4sim::scope::segment_name(pid))) {
+  if (!feed_.attach(pid)) {
     show_status();
     return false;
   }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ktr4sim.h"
+#include "ktr4sim_scope.h"
 
 namespace ktr4scope {
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ktr4sim.h"
+#include "ktr4sim_scope.h"
 
 namespace ktr4scope {
 

@@ -2,10 +2,10 @@
 
 namespace ktr4scope {
 
-bool ScopeFeed::attach(const std::string& name) {
+bool ScopeFeed::attach(long pid) {
   detach();
-  if (!reader_.open(name)) return false;
-  if (!poller_.start(name)) {
+  if (!reader_.open(pid)) return false;
+  if (!poller_.start(pid)) {
     reader_.close();
     return false;
   }

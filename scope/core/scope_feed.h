@@ -16,8 +16,8 @@ class ScopeFeed {
  public:
   explicit ScopeFeed(size_t capacity = SampleHistory::kDefaultCapacity) : history_(capacity) {}
 
-  // Attaches to a publisher's segment; the history starts empty.
-  bool attach(const std::string& name);
+  // Attaches to the segment of process `pid`; the history starts empty.
+  bool attach(long pid);
   void detach();
   bool attached() const { return reader_.is_open(); }
   // Whether the attached program still runs (its segment stays readable after it ended).

@@ -7,10 +7,10 @@
 
 namespace ktr4scope {
 
-bool SegmentPoller::start(const std::string& name) {
+bool SegmentPoller::start(long pid) {
   stop();
   auto reader = std::make_shared<SegmentReader>();
-  if (!reader->open(name)) return false;
+  if (!reader->open(pid)) return false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     stop_ = false;

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "ktr4sim.h"
+#include "ktr4sim_scope.h"
 
 namespace ktr4scope {
 
@@ -24,8 +24,8 @@ class SegmentPoller {
   SegmentPoller(const SegmentPoller&) = delete;
   SegmentPoller& operator=(const SegmentPoller&) = delete;
 
-  // Starts reading the segment `name`; false when it cannot be opened.
-  bool start(const std::string& name);
+  // Starts reading the segment of process `pid`; false when it cannot be opened.
+  bool start(long pid);
   void stop();
   // The publications read since the last call, oldest first.
   std::vector<ktr4sim_scope_state> take();

@@ -8,15 +8,24 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 
-#include "scope/scope_seqlock.h"
-
 namespace ktr4scope {
 
+namespace {
+
+// A regular object owned by this user, at least a segment long.
+bool own_segment_object(const struct stat& info) {
+  return S_ISREG(info.st_mode) && info.st_uid == geteuid() &&
+         info.st_size >= static_cast<off_t>(sizeof(ktr4sim_scope_segment));
+}
+
+}  // namespace
+
 bool process_alive(long pid) {
-  if (pid <= 0) return false;
+  if (pid <= 0 || pid > INT_MAX) return false;
   return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
@@ -28,8 +37,11 @@ std::vector<FoundSegment> find_segments(const std::string& dir, bool remove_stal
     const std::string file = entry.path().filename().string();
     if (file.rfind(prefix, 0) != 0) continue;
     const std::string digits = file.substr(prefix.size());
-    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (digits.empty() || digits.size() > 9 ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
       continue;
+    struct stat info {};
+    if (lstat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid()) continue;
     const long pid = std::strtol(digits.c_str(), nullptr, 10);
     if (process_alive(pid)) {
       found.push_back({pid, "/" + file});
@@ -41,41 +53,39 @@ std::vector<FoundSegment> find_segments(const std::string& dir, bool remove_stal
   return found;
 }
 
-bool SegmentReader::open(const std::string& name) {
+bool SegmentReader::open(long pid) {
   close();
-  const int fd = shm_open(name.c_str(), O_RDONLY, 0);
+  if (pid <= 0 || pid > INT_MAX) return false;
+  const std::string name = ktr4sim::scope::segment_name(pid);
+  // Without blocking (a FIFO planted under the name) and without following a link.
+  const int fd = shm_open(name.c_str(), O_RDONLY | O_NONBLOCK, 0);
   if (fd < 0) return false;
   struct stat info {};
-  void* memory = MAP_FAILED;
-  if (fstat(fd, &info) == 0 && info.st_size >= static_cast<off_t>(sizeof(ktr4sim_scope_segment)))
-    memory = mmap(nullptr, sizeof(ktr4sim_scope_segment), PROT_READ, MAP_SHARED, fd, 0);
-  ::close(fd);
-  if (memory == MAP_FAILED) return false;
-  segment_ = static_cast<ktr4sim_scope_segment*>(memory);
-  if (!ktr4sim::scope::header_valid(*segment_)) {
-    close();
+  ktr4sim::scope::Header header{};
+  if (fstat(fd, &info) != 0 || !own_segment_object(info) || !ktr4sim::scope::read_header(fd, header) ||
+      !ktr4sim::scope::header_valid(header) || header.pid != pid) {
+    ::close(fd);
     return false;
   }
+  fd_ = fd;
+  pid_ = pid;
   name_ = name;
   return true;
 }
 
 void SegmentReader::close() {
-  if (segment_ != nullptr) munmap(segment_, sizeof(ktr4sim_scope_segment));
-  segment_ = nullptr;
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  pid_ = 0;
   name_.clear();
 }
 
-long SegmentReader::pid() const { return segment_ != nullptr ? segment_->pid : 0; }
-
-bool SegmentReader::read(ktr4sim_scope_state& state) {
-  return segment_ != nullptr && ktr4sim::scope::read(*segment_, state);
-}
+bool SegmentReader::read(ktr4sim_scope_state& state) { return fd_ >= 0 && ktr4sim::scope::read(fd_, state); }
 
 uint64_t SegmentReader::read_since(uint64_t after, std::vector<ktr4sim_scope_state>& out) {
-  if (segment_ == nullptr) return after;
+  if (fd_ < 0) return after;
   ktr4sim_scope_state state;
-  return ktr4sim::scope::read_since(*segment_, after, state, [&](const ktr4sim_scope_state& s) { out.push_back(s); });
+  return ktr4sim::scope::read_since(fd_, after, state, [&](const ktr4sim_scope_state& s) { out.push_back(s); });
 }
 
 }  // namespace ktr4scope

@@ -3,21 +3,24 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "ktr4.h"
 #include "ktr4sim.h"
+#include "ktr4sim_scope.h"
 #include "sample_history.h"
-#include "scope/scope_seqlock.h"
 #include "segment_reader.h"
 
 extern char** environ;
@@ -46,7 +49,7 @@ class ScopePublisher : public ::testing::Test {
   void SetUp() override {
     ASSERT_NE(std::getenv("KTR4SIM_SCOPE"), nullptr) << "run with KTR4SIM_SCOPE set";
     ktr4sim_reset();
-    ASSERT_TRUE(reader_.open(ktr4sim::scope::segment_name(getpid())));
+    ASSERT_TRUE(reader_.open(getpid()));
   }
   void TearDown() override {
     KTR4_close();
@@ -109,7 +112,10 @@ struct Child {
   bool running() const { return waitpid(pid, nullptr, WNOHANG) == 0; }
 };
 
-Child spawn_tour(std::vector<std::string> args, bool scope) {
+// The tour, its standard output dropped and its standard error to `errors` (when named).
+// `before` runs once the tour's process id is known and before the tour starts.
+Child spawn_tour(std::vector<std::string> args, bool scope, const std::string& errors = "",
+                 const std::function<void(pid_t)>& before = nullptr) {
   std::vector<std::string> env;
   for (char** e = environ; *e != nullptr; ++e)
     if (std::string(*e).rfind("KTR4SIM_SCOPE=", 0) != 0) env.emplace_back(*e);
@@ -120,13 +126,36 @@ Child spawn_tour(std::vector<std::string> args, bool scope) {
   for (auto& e : env) envp.push_back(e.data());
   argv.push_back(nullptr);
   envp.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  const int out = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  const int err = errors.empty() ? -1 : open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  int go[2];
+  EXPECT_EQ(pipe2(go, O_CLOEXEC), 0);
   Child child;
-  EXPECT_EQ(posix_spawn(&child.pid, KTR4_SCOPE_TOUR, &actions, nullptr, argv.data(), envp.data()), 0);
-  posix_spawn_file_actions_destroy(&actions);
+  child.pid = fork();
+  if (child.pid == 0) {  // only async-signal-safe calls until exec
+    char byte;
+    if (read(go[0], &byte, 1) < 0) _exit(126);
+    dup2(out, 1);
+    if (err >= 0) dup2(err, 2);
+    execve(KTR4_SCOPE_TOUR, argv.data(), envp.data());
+    _exit(127);
+  }
+  if (before) before(child.pid);
+  EXPECT_EQ(write(go[1], "x", 1), 1);
+  for (int fd : {go[0], go[1], out, err})
+    if (fd >= 0) close(fd);
   return child;
+}
+
+std::string contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+size_t count_of(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
 }
 
 bool wait_for_file(const std::string& path) {
@@ -169,7 +198,7 @@ TEST(ScopePublisherProcess, RecordedTourEndsWhereItWasCommanded) {
   ktr4scope::SegmentReader reader;
   // The file appears before the publisher has sized and stamped it.
   bool opened = false;
-  for (int i = 0; i < 500 && !(opened = reader.open(ktr4sim::scope::segment_name(tour.pid))); ++i)
+  for (int i = 0; i < 500 && !(opened = reader.open(tour.pid)); ++i)
     std::this_thread::sleep_for(10ms);
   ASSERT_TRUE(opened);
   std::vector<ktr4sim_scope_state> recording;
@@ -207,6 +236,82 @@ TEST(ScopePublisherProcess, RecordedTourEndsWhereItWasCommanded) {
   EXPECT_EQ(ring.size(), 16u);
   EXPECT_EQ(ring.newest().sample, recording.back().sample);
   EXPECT_EQ(ring.at(0).sample, recording[recording.size() - 16].sample);
+}
+
+// Someone else's object under the tour's segment name: the tour runs without a scope, says so
+// once, and leaves the object as it was. Its own user's leftover (a killed process that had the
+// same id) is replaced by a fresh segment.
+TEST(ScopePublisherProcess, AnObjectUnderTheSegmentNameIsNeverTakenOver) {
+  const std::string errors = std::filesystem::temp_directory_path() / ("ktr4scope-errors-" + std::to_string(getpid()));
+  const std::string planted(5000, 'P');
+  struct Case {
+    const char* what;
+    uid_t owner;
+    bool scope;
+  };
+  for (const Case& c : {Case{"another user's file", 65534, false}, Case{"own leftover", geteuid(), true}}) {
+    if (c.owner != geteuid() && geteuid() != 0) continue;  // only root can give a file away
+    Child tour = spawn_tour({"--scale", "0.02", "--hold", "0.5"}, true, errors, [&](pid_t pid) {
+      std::ofstream(shm_file(pid), std::ios::binary) << planted;
+      EXPECT_EQ(chown(shm_file(pid).c_str(), c.owner, c.owner), 0);
+    });
+    ktr4scope::SegmentReader reader;
+    bool opened = false;
+    for (int i = 0; i < 100 && !(opened = reader.open(tour.pid)); ++i) std::this_thread::sleep_for(10ms);
+    const int status = tour.wait();
+    ASSERT_TRUE(WIFEXITED(status)) << c.what;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << c.what;
+    EXPECT_EQ(opened, c.scope) << c.what;
+    const std::string said = contents(errors);
+    EXPECT_EQ(count_of(said, "running without a scope"), c.scope ? 0u : 1u) << c.what << ": " << said;
+    if (!c.scope) {
+      EXPECT_TRUE(contents(shm_file(tour.pid)) == planted) << c.what;
+      struct stat info {};
+      ASSERT_EQ(stat(shm_file(tour.pid).c_str(), &info), 0);
+      EXPECT_EQ(info.st_uid, c.owner);
+    }
+    EXPECT_EQ(std::filesystem::exists(shm_file(tour.pid)), !c.scope) << c.what;  // its own it removes
+    std::filesystem::remove(shm_file(tour.pid));
+  }
+  std::filesystem::remove(errors);
+}
+
+TEST(ScopePublisherProcess, TheSegmentIsReadableByItsUserOnly) {
+  Child tour = spawn_tour({"--loop"}, true);
+  ASSERT_TRUE(wait_for_file(shm_file(tour.pid)));
+  struct stat info {};
+  ASSERT_EQ(stat(shm_file(tour.pid).c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_EQ(info.st_uid, geteuid());
+  kill(tour.pid, SIGKILL);
+  tour.wait();
+  std::filesystem::remove(shm_file(tour.pid));
+}
+
+// Whoever may write the segment truncates it while the tour publishes: the tour goes on, and its
+// readers get the whole segment back.
+TEST(ScopePublisherProcess, ATruncatedSegmentDoesNotStopTheProgram) {
+  const std::string errors = std::filesystem::temp_directory_path() / ("ktr4scope-errors-" + std::to_string(getpid()));
+  Child tour = spawn_tour({"--loop"}, true, errors);
+  ktr4scope::SegmentReader reader;
+  bool opened = false;
+  for (int i = 0; i < 500 && !(opened = reader.open(tour.pid)); ++i) std::this_thread::sleep_for(10ms);
+  ASSERT_TRUE(opened);
+  uint64_t before = 0;
+  ASSERT_TRUE(read_until(reader, [&](const ktr4sim_scope_state& s) { return (before = s.sample) > 0; }));
+  for (const off_t size : {0L, 4096L, 100000L}) {
+    ASSERT_EQ(truncate(shm_file(tour.pid).c_str(), size), 0);
+    std::this_thread::sleep_for(50ms);
+  }
+  EXPECT_TRUE(tour.running());
+  EXPECT_TRUE(read_until(reader, [&](const ktr4sim_scope_state& s) { return s.sample > before + 5; }));
+  EXPECT_EQ(std::filesystem::file_size(shm_file(tour.pid)), sizeof(ktr4sim_scope_segment));
+  kill(tour.pid, SIGTERM);
+  const int status = tour.wait();
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;  // not SIGBUS
+  EXPECT_EQ(count_of(contents(errors), "was resized"), 1u);
+  std::filesystem::remove(shm_file(tour.pid));
+  std::filesystem::remove(errors);
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "scope/scope_seqlock.h"
 #include "scope_feed.h"
+#include "test_segment.h"
 
 namespace {
 
@@ -27,18 +27,11 @@ ktr4sim_scope_state numbered(uint64_t n) {
 }
 
 TEST(ScopeFeedThread, TakesEveryPublicationWholeAndInOrder) {
-  const std::string name = "/ktr4scope-feed-test-" + std::to_string(getpid());
-  const int fd = shm_open(name.c_str(), O_CREAT | O_RDWR | O_TRUNC, 0600);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(ftruncate(fd, sizeof(ktr4sim_scope_segment)), 0);
-  auto* segment = static_cast<ktr4sim_scope_segment*>(
-      mmap(nullptr, sizeof(ktr4sim_scope_segment), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0));
-  close(fd);
-  ASSERT_NE(segment, MAP_FAILED);
-  ktr4sim::scope::init_segment(*segment, getpid());
+  scopetest::TestSegment segment;
+  ASSERT_TRUE(segment.ok);
 
   ktr4scope::ScopeFeed feed(1000);
-  ASSERT_TRUE(feed.attach(name));
+  ASSERT_TRUE(feed.attach(getpid()));
   EXPECT_EQ(feed.pid(), getpid());
   const std::string csv = std::filesystem::temp_directory_path() / ("ktr4scope-feed-" + std::to_string(getpid()) + ".csv");
   ASSERT_TRUE(feed.recorder().start(csv, 0));
@@ -46,7 +39,7 @@ TEST(ScopeFeedThread, TakesEveryPublicationWholeAndInOrder) {
   constexpr uint64_t kCount = 150;
   std::thread publisher([&] {
     for (uint64_t n = 1; n <= kCount; ++n) {
-      ktr4sim::scope::publish(*segment, numbered(n));
+      segment.publish(numbered(n));
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
   });
@@ -71,8 +64,6 @@ TEST(ScopeFeedThread, TakesEveryPublicationWholeAndInOrder) {
   feed.detach();
   EXPECT_FALSE(feed.attached());
   std::filesystem::remove(csv);
-  munmap(segment, sizeof(ktr4sim_scope_segment));
-  shm_unlink(name.c_str());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The scope window, offscreen, watching ktr4-scope-tour run on the simulated card: what it
 // plots at the end is where the tour commanded each axis to go.
+#include <QComboBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -7,6 +8,7 @@
 
 #include "scope_window.h"
 #include "segment_reader.h"
+#include "test_segment.h"
 
 class ScopeWindowTest : public QObject {
   Q_OBJECT
@@ -86,6 +88,28 @@ class ScopeWindowTest : public QObject {
     tour.kill();
     tour.waitForFinished();
     ktr4scope::find_segments();  // the killed tour could not remove its segment: clean it as the scope does
+  }
+
+  // What another program of the same user could write into a segment under this process's name.
+  void aCraftedSegmentNeitherCrashesNorHangsTheWindow() {
+    scopetest::TestSegment segment;
+    QVERIFY(segment.ok);
+    for (uint64_t n = 1; n <= 10; ++n) {
+      ktr4sim_scope_state s{};
+      s.sample = n;
+      s.card_count = 0xFFFFFFFFu;
+      segment.publish(s);
+    }
+    {
+      ktr4scope::ScopeWindow window;
+      window.set_follow(false);
+      window.show();
+      QVERIFY(window.attach(getpid()));
+      QTest::qWait(200);
+      QCOMPARE(window.findChild<QComboBox*>("cardBox")->count(), 0);
+      QVERIFY(segment.plant(24, UINT64_MAX));  // the newest publication's number
+      QTest::qWait(200);
+    }  // the window's reader thread ends with it
   }
 };
 
