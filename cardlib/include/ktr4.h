@@ -69,8 +69,7 @@ typedef int KTR4_EVENT;
 
 /**
  * Interrupt callback (KTR4_link_IRQ_process): called with the card number on the card's service
- * thread, without the library's lock held, so it may call exports (see KTR4_link_IRQ_process for
- * the one exception).
+ * thread, without the library's lock held, so it may call exports.
  */
 typedef void(KTR4_CALL *KTR4_IRQ_CALLBACK)(uint8_t card);
 
@@ -210,8 +209,6 @@ KTR4_API int32_t KTR4_CALL KTR4_init_card(ktr4_u8 card);
  *
  * @retval KTR4_OK every card is released (also when none was registered).
  * @retval other a driver call failed: the first failure's code.
- * @note Do not call it from an interrupt callback of the card being closed while other threads
- *   still use the library.
  * @see KTR4_initial, KTR4_emg_stop
  */
 KTR4_API int32_t KTR4_CALL KTR4_close(void);
@@ -624,7 +621,7 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_CMP_OUT(ktr4_u8 card, ktr4_u8 axis, uin
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param mode 0 or non-zero (low byte): the card's two EL stop modes (immediate or decelerating).
+ * @param mode 0 or non-zero (low byte): the card's two EL stop modes.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -974,8 +971,8 @@ KTR4_API int32_t KTR4_CALL KTR4_read_compare_flag(ktr4_u8 card, ktr4_u8 axis, ui
 /**
  * @brief Chooses which card events the axis records in its event flags (and may interrupt on).
  *
- * Bits the card does not have are dropped: factor AND 0x00055BF3 is written. Bit 0 is the end of a
- * move (the simulated card sets event flag bit 0 and interrupts when a move ends).
+ * Bits the card does not have are dropped: factor AND 0x00055BF3 is written. On the simulated card
+ * bit 0 is the end of a move: it then sets event flag bit 0 and interrupts.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
@@ -1004,7 +1001,7 @@ KTR4_API int32_t KTR4_CALL KTR4_set_event_factor(ktr4_u8 card, ktr4_u8 axis, uin
 KTR4_API int32_t KTR4_CALL KTR4_read_event_flag(ktr4_u8 card, ktr4_u8 axis, uint32_t *flags);
 
 /**
- * @brief Reads the axis's error flag word (why the card stopped the axis: limits, alarm, ...).
+ * @brief Reads the axis's error flag word (the card's error conditions of the axis).
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
@@ -1026,8 +1023,9 @@ KTR4_API int32_t KTR4_CALL KTR4_read_error_flag(ktr4_u8 card, ktr4_u8 axis, uint
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param setting1 First setting, 0 or 1 (the card's limit behaviour); above 1 gives KTR4_ERR_RANGE.
- * @param setting2 Second setting, 0..2 (the card's stop mode at the limit); above 2 gives
+ * @param setting1 First setting, 0 or 1 (the card's soft limit option); above 1 gives
+ *   KTR4_ERR_RANGE.
+ * @param setting2 Second setting, 0..2 (the card's soft limit option); above 2 gives
  *   KTR4_ERR_RANGE.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
@@ -1291,8 +1289,9 @@ KTR4_API int32_t KTR4_CALL KTR4_unfix_speed_range(ktr4_u8 card, ktr4_u8 axis);
  *   6 553 500 (KTR4_ERR_RANGE above). 0 gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the move has started.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -1333,8 +1332,9 @@ KTR4_API int32_t KTR4_CALL KTR4_T_curve_position_move(ktr4_u8 card, ktr4_u8 axis
  *   6 553 500 (KTR4_ERR_RANGE above). 0 gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the move has started.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -1363,8 +1363,9 @@ KTR4_API int32_t KTR4_CALL KTR4_TR_position_move(ktr4_u8 card, ktr4_u8 axis, int
  *   6 553 500 (KTR4_ERR_RANGE above). 0 gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the move has started.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -1404,8 +1405,9 @@ KTR4_API int32_t KTR4_CALL KTR4_TA_position_move(ktr4_u8 card, ktr4_u8 axis, int
  *   6 553 500 (KTR4_ERR_RANGE above). 0 gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
  *   acceleration itself ramps; 0 for a pure S-curve.
  * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
@@ -1438,8 +1440,9 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_position_move(ktr4_u8 card, ktr4_u8 axis
  *   6 553 500 (KTR4_ERR_RANGE above). 0 gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
  *   acceleration itself ramps; 0 for a pure S-curve.
  * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
@@ -1472,8 +1475,9 @@ KTR4_API int32_t KTR4_CALL KTR4_SR_position_move(ktr4_u8 card, ktr4_u8 axis, int
  *   6 553 500 (KTR4_ERR_RANGE above). 0 gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
  *   acceleration itself ramps; 0 for a pure S-curve.
  * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
@@ -1980,8 +1984,7 @@ KTR4_API int32_t KTR4_CALL KTR4_set_INT_source(ktr4_u8 card, ktr4_u8 axis, uint3
  * Starts the card's service thread, which waits for the card's event, reads the interrupt status
  * and calls callback once per interrupt (not once per axis) with the card number. Linking again
  * replaces the callback. The callback runs on the service thread without the library's lock held,
- * so it may call exports, with one exception: it must not call KTR4_close or KTR4_disable_IRQ of
- * its own card and then wait for its own thread.
+ * so it may call exports.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param callback Your function; called with the card number.
@@ -2237,8 +2240,9 @@ KTR4_API int32_t KTR4_CALL KTR4_read_speed(ktr4_u8 card, ktr4_u8 axis, double *s
  *   553 500; 0 or above gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the move has started.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
@@ -2269,8 +2273,9 @@ KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE2(ktr4_u8 card, ktr4_u8 pair, i
  *   553 500; 0 or above gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
  *   acceleration itself ramps; 0 for a pure S-curve.
  * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
@@ -2302,8 +2307,9 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE2(ktr4_u8 card, ktr4_u8 pair, i
  *   553 500; 0 or above gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the move has started.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
@@ -2343,8 +2349,9 @@ KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_XY(ktr4_u8 card, int32_t d1, int32_
  *   553 500; 0 or above gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the move has started.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
@@ -2373,8 +2380,9 @@ KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_ZA(ktr4_u8 card, int32_t d1, int32_
  *   553 500; 0 or above gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
  *   acceleration itself ramps; 0 for a pure S-curve.
  * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
@@ -2406,8 +2414,9 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_XY(ktr4_u8 card, int32_t d1, int32_
  *   553 500; 0 or above gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
  *   acceleration itself ramps; 0 for a pure S-curve.
  * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
@@ -2442,8 +2451,9 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_ZA(ktr4_u8 card, int32_t d1, int32_
  *   553 500; 0 or above gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the move has started.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
@@ -2475,8 +2485,9 @@ KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE3(ktr4_u8 card, ktr4_u8 triple,
  *   553 500; 0 or above gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
  *   acceleration itself ramps; 0 for a pure S-curve.
  * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
@@ -2511,8 +2522,9 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE3(ktr4_u8 card, ktr4_u8 triple,
  *   553 500; 0 or above gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the move has started.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
@@ -2543,8 +2555,9 @@ KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE4(ktr4_u8 card, int32_t d1, int
  *   553 500; 0 or above gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
  *   acceleration itself ramps; 0 for a pure S-curve.
  * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
@@ -2567,8 +2580,9 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE4(ktr4_u8 card, int32_t d1, int
  *
  * The arc starts where the pair's last moves were commanded to end. The end point must not lie
  * farther from the centre than the start point; if it does, the centre is moved one pulse at a time
- * toward the end point until it does (exact for coordinates up to 2^31 pulses, computed without
- * overflow); the card's own registers hold centres and ends up to about 2^31 pulses from the start.
+ * toward the end point until it does. That check is computed without overflow, so a large arc is
+ * corrected exactly as the same arc scaled down; the card's centre and end registers hold
+ * coordinates within 2 147 483 647 pulses of the start point, which bounds every arc.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param pair Axis pair 0..5 as for KTR4_T_curve_move_LINE2 (first axis = x); above 5 gives
@@ -2604,8 +2618,9 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC2_center_move(ktr4_u8 card, ktr4_u8 pair, int
  *
  * The arc starts where the pair's last moves were commanded to end. The end point must not lie
  * farther from the centre than the start point; if it does, the centre is moved one pulse at a time
- * toward the end point until it does (exact for coordinates up to 2^31 pulses, computed without
- * overflow); the card's own registers hold centres and ends up to about 2^31 pulses from the start.
+ * toward the end point until it does. That check is computed without overflow, so a large arc is
+ * corrected exactly as the same arc scaled down; the card's centre and end registers hold
+ * coordinates within 2 147 483 647 pulses of the start point, which bounds every arc.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param cx Centre, first (x) axis: relative to the start point (mode 0) or a position (absolute),
@@ -2650,8 +2665,9 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_XY(ktr4_u8 card, int32_t cx, int
  *
  * The arc starts where the pair's last moves were commanded to end. The end point must not lie
  * farther from the centre than the start point; if it does, the centre is moved one pulse at a time
- * toward the end point until it does (exact for coordinates up to 2^31 pulses, computed without
- * overflow); the card's own registers hold centres and ends up to about 2^31 pulses from the start.
+ * toward the end point until it does. That check is computed without overflow, so a large arc is
+ * corrected exactly as the same arc scaled down; the card's centre and end registers hold
+ * coordinates within 2 147 483 647 pulses of the start point, which bounds every arc.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param cx Centre, first (x) axis: relative to the start point (mode 0) or a position (absolute),
@@ -2866,8 +2882,9 @@ KTR4_API int32_t KTR4_CALL KTR4_correct_current_POS(ktr4_u8 card, ktr4_u8 axis);
  *   6 553 500 (KTR4_ERR_RANGE above).
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the running move is changed.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -2901,8 +2918,9 @@ KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change(ktr4_u8 card, ktr4_u8 axis
  *   6 553 500 (KTR4_ERR_RANGE above).
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the running move is changed.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
@@ -2936,8 +2954,9 @@ KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change_LINE2(ktr4_u8 card, ktr4_u
  *   6 553 500 (KTR4_ERR_RANGE above).
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the running move is changed.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
@@ -2970,8 +2989,9 @@ KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change_LINE3(ktr4_u8 card, ktr4_u
  *   6 553 500 (KTR4_ERR_RANGE above).
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the running move is changed.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
