@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Checks of the generated reference (run by ctest).
 
-  check_reference.py pages MANDIR ORDINALS HEADER...
+  check_reference.py pages MANDIR HTML ORDINALS HEADER...
       every export (the Windows ordinal table, an independent list) and every function of the
-      headers has a man 3 page that names each of its parameters and each of its result codes
+      headers has a man 3 page that names each of its parameters and each of its result codes,
+      and an entry in the HTML reference, as has every constant
   check_reference.py warnings MANDIR
       man's formatter prints no warning for any page
   check_reference.py examples WORKDIR CC CFLAGS LIBS HEADER...
@@ -15,12 +16,14 @@ import re
 import subprocess
 import sys
 
+# No __pycache__ in the source tree.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import ktr4_docgen  # noqa: E402
 import ktr4_reference  # noqa: E402
 
 
-def pages(mandir, ordinals, headers):
+def pages(mandir, html_file, ordinals, headers):
     reference = ktr4_reference.parse_headers(headers)
     problems = []
     with open(ordinals, encoding="utf-8") as f:
@@ -51,6 +54,11 @@ def pages(mandir, ordinals, headers):
             for needed in ["KTR4_OK"] + (["KTR4_ERR_CARD", "KTR4_ERR_NOT_INITIALISED"] if f.params and f.params[0].name == "card" else []):
                 if needed not in codes:
                     problems.append("%s: result %s not documented" % (f.name, needed))
+    with open(html_file, encoding="utf-8") as f:
+        anchors = set(re.findall(r'id="([^"]+)"', f.read()))
+    for name in [f.name for f in reference.functions] + [d.name for d in reference.defines] + exports:
+        if name not in anchors:
+            problems.append("%s: not in the HTML reference" % name)
     if not os.path.exists(os.path.join(mandir, "man7", "ktr4.7")):
         problems.append("ktr4(7): no overview page")
     return problems
@@ -106,7 +114,7 @@ def main(argv):
     if len(argv) < 3:
         sys.exit(__doc__)
     if argv[1] == "pages":
-        problems = pages(argv[2], argv[3], argv[4:])
+        problems = pages(argv[2], argv[3], argv[4], argv[5:])
     elif argv[1] == "warnings":
         problems = warnings(argv[2])
     elif argv[1] == "examples":

@@ -17,6 +17,8 @@ import os
 import re
 import sys
 
+# No __pycache__ in the source tree.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import ktr4_reference as ref  # noqa: E402
 
