@@ -1211,9 +1211,9 @@ KTR4_API int32_t KTR4_CALL KTR4_write_output_point(ktr4_u8 card, ktr4_u8 axis, k
  * Speeds are in pulses per second (pps), at most 6 553 500 in magnitude; position moves use
  * magnitudes, velocity moves take the direction from the sign of the operating speed. The start
  * speed is where a ramp begins and ends (0..6 553 500). Times are seconds: 0.0 means the card's
- * fastest rate (for a deceleration time of a position move: no ramp of the card's own), and NaN,
- * infinite or negative times give KTR4_ERR_RANGE before anything is written. S-curve sections
- * (sv...) are speeds in pps, 0 for a pure S-curve.
+ * fastest rate (for the deceleration time of a position move: no ramp, the axis runs to its end at
+ * full speed), and NaN, infinite or negative times give KTR4_ERR_RANGE before anything is written.
+ * S-curve sections (sv...) are speeds in pps, 0 for a pure S-curve.
  *
  * Position moves need a stopped axis (KTR4_ERR_MOVING), or in continuous mode a free buffer
  * (KTR4_ERR_BUFFER_FULL); they return as soon as the move has started. Wait for the end with
@@ -1221,11 +1221,14 @@ KTR4_API int32_t KTR4_CALL KTR4_write_output_point(ktr4_u8 card, ktr4_u8 axis, k
  *
  * Relative moves are measured from the commanded end of the previous move, not from where the axis
  * stands. After a stop the library takes the stop position as the new reference, with one
- * exception: once an arc has run on the axis, its next relative move that follows a decelerating
- * stop adds back the pulses the stopped move did not make. Example: after an arc, an absolute move
- * to 100 000 stopped by KTR4_dec_stop at 5 000, then told to move +1000 relatively, ends at 101
- * 000, not at 6 000. Call KTR4_correct_current_POS on the stopped axis first to measure from where
- * it stands.
+ * exception: once an arc has run on the axis, its next relative move adds back the pulses that the
+ * move before it did not make when that move was stopped short by KTR4_dec_stop or by the card
+ * itself (a limit). Example: after an arc, an absolute move to 100 000 stopped by KTR4_dec_stop at
+ * 5 000, then told to move +1000 relatively, ends at 101 000, not at 6 000: the commanded end stays
+ * the reference. Call KTR4_correct_current_POS on the stopped axis first to measure from where it
+ * stands. KTR4_imd_stop and KTR4_emg_stop note the stop position at once when the card reports the
+ * axis stopped by then (the simulated card does), so a relative move after them starts from where
+ * the axis stopped.
  * @{
  */
 /**
@@ -1619,6 +1622,10 @@ KTR4_API int32_t KTR4_CALL KTR4_velocity_change(ktr4_u8 card, ktr4_u8 axis, int3
  * stopped when KTR4_read_motion_status reports it. The stop command is always sent, also when the
  * ramp could not be computed because a register read failed (the card then uses the deceleration
  * rate it has, and the failure is returned).
+ *
+ * After an arc, a relative move that follows this stop is measured from the stopped move's
+ * commanded end, not from where the axis stopped (see the group's text); call
+ * KTR4_correct_current_POS first to measure from where it stands.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
