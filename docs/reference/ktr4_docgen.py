@@ -106,7 +106,7 @@ def man_paragraph(paragraph):
 
 def synopsis(f):
     """The declaration, one parameter per line when it would not fit in 78 columns."""
-    head = "%s %s(" % (f.return_type, f.name)
+    head = "%s%s%s(" % (f.return_type, "" if f.return_type.endswith("*") else " ", f.name)
     params = ["%s%s%s" % (p.ctype, "" if p.ctype.endswith("*") else " ", p.name) for p in f.params] or ["void"]
     if len(head) + len(", ".join(params)) + 2 <= 78:
         chunks = [head + ", ".join(params) + ");"]
@@ -149,7 +149,7 @@ def man_page(f, version, reference):
         for code, when in f.retvals:
             lines += [".TP", ".B %s" % code] + man_lines(when)
     else:
-        lines += man_lines("The %s described above." % f.return_type)
+        lines += man_lines("None." if f.return_type == "void" else "As described above.")
     if f.notes:
         lines += [".SH NOTES"]
         for n in f.notes:
@@ -326,7 +326,7 @@ def write_html(outdir, version, reference):
                          % (d.name, d.name, h(d.value), html_text(" ".join([d.brief] + d.details), names)))
             P.append("</table>")
         for f in [f for f in reference.functions if f.group == g.id]:
-            decl = "%s %s(%s);" % (f.return_type, f.name, ", ".join("%s %s" % (p.ctype, p.name) for p in f.params) or "void")
+            decl = "%s%s%s(%s);" % (f.return_type, "" if f.return_type.endswith("*") else " ", f.name, ", ".join("%s %s" % (p.ctype, p.name) for p in f.params) or "void")
             P.append('<h3 id="%s">%s</h3>' % (f.name, f.name))
             P.append('<div class="decl">%s <small>(%s)</small></div>' % (h(decl.replace("* ", "*")), h(f.header)))
             P.append("<p><b>%s</b></p>" % html_text(f.brief, names))
