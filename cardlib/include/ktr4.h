@@ -441,8 +441,8 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_PCS_PIN(ktr4_u8 card, ktr4_u8 axis, uin
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param enable Whether a move waits for INP before it reports stopped: 0 clears, any other value
- *   sets (low byte counts). Takes effect at the next move start.
+ * @param enable Whether the card uses the INP input: 0 clears, any other value sets (low byte
+ *   counts). Takes effect at the next move start.
  * @param option INP option: 0 clears, any other value sets (low byte counts).
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
@@ -1188,7 +1188,7 @@ KTR4_API int32_t KTR4_CALL KTR4_read_point_status(ktr4_u8 card, ktr4_u8 axis, kt
  * @brief Switches one of the card's general output points on or off.
  *
  * Points 0..3 belong to the given axis; points 4..7 are always the outputs of axis 1 and 8..11
- * those of axis 2, whatever the axis argument (the TTL lines, see KTR4_config_TTL_IO_MODE).
+ * those of axis 2, whatever the axis argument.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
@@ -1504,7 +1504,7 @@ KTR4_API int32_t KTR4_CALL KTR4_SA_position_move(ktr4_u8 card, ktr4_u8 axis, int
  * @brief Gives a running position move a new end.
  *
  * The running move keeps its speeds; only its end changes. An end the axis has already passed is
- * the card's to handle (it decelerates and stops).
+ * the card's to handle.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
@@ -1656,9 +1656,9 @@ KTR4_API int32_t KTR4_CALL KTR4_dec_stop(ktr4_u8 card, ktr4_u8 axis, double t_de
 /**
  * @brief Chooses how the card finds the axis's origin (home mode) and how many EZ pulses it counts.
  *
- * The home mode selects the card's origin-return sequence: which signals end it (HOME, the encoder
- * index EZ, EL) and whether the card backs off; mode 0 stops at the HOME input. The count is the
- * number of EZ pulses counted in the modes that use EZ. KTR4_init_card sets mode 0, count 0.
+ * The home mode selects one of the card's origin-return sequences 0..12, which differ in the
+ * signals that end them (HOME, the encoder index EZ, EL). The count is the number of EZ pulses
+ * counted in the modes that use EZ. KTR4_init_card sets mode 0, count 0.
  * KTR4_start_origin_search_homing sets the mode to 0.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
@@ -1937,7 +1937,7 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_IRQ(ktr4_u8 card, KTR4_EVENT *event);
 /**
  * @brief Disables the card's interrupt and ends its interrupt service.
  *
- * The card's service thread, if any, ends; no callback runs after it returns.
+ * The card's service thread, if any, ends.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @retval KTR4_OK done.
