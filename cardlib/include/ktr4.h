@@ -69,8 +69,7 @@ typedef int KTR4_EVENT;
 
 /**
  * Interrupt callback (KTR4_link_IRQ_process): called with the card number on the card's service
- * thread, without the library's lock held, so it may call exports (see KTR4_link_IRQ_process for
- * the one exception).
+ * thread, without the library's lock held, so it may call exports.
  */
 typedef void(KTR4_CALL *KTR4_IRQ_CALLBACK)(uint8_t card);
 
@@ -210,8 +209,6 @@ KTR4_API int32_t KTR4_CALL KTR4_init_card(ktr4_u8 card);
  *
  * @retval KTR4_OK every card is released (also when none was registered).
  * @retval other a driver call failed: the first failure's code.
- * @note Do not call it from an interrupt callback of the card being closed while other threads
- *   still use the library.
  * @see KTR4_initial, KTR4_emg_stop
  */
 KTR4_API int32_t KTR4_CALL KTR4_close(void);
@@ -444,8 +441,8 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_PCS_PIN(ktr4_u8 card, ktr4_u8 axis, uin
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param enable Whether a move waits for INP before it reports stopped: 0 clears, any other value
- *   sets (low byte counts). Takes effect at the next move start.
+ * @param enable Whether the card uses the INP input: 0 clears, any other value sets (low byte
+ *   counts). Takes effect at the next move start.
  * @param option INP option: 0 clears, any other value sets (low byte counts).
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
@@ -624,7 +621,7 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_CMP_OUT(ktr4_u8 card, ktr4_u8 axis, uin
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param mode 0 or non-zero (low byte): the card's two EL stop modes (immediate or decelerating).
+ * @param mode 0 or non-zero (low byte): the card's two EL stop modes.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -974,8 +971,8 @@ KTR4_API int32_t KTR4_CALL KTR4_read_compare_flag(ktr4_u8 card, ktr4_u8 axis, ui
 /**
  * @brief Chooses which card events the axis records in its event flags (and may interrupt on).
  *
- * Bits the card does not have are dropped: factor AND 0x00055BF3 is written. Bit 0 is the end of a
- * move (the simulated card sets event flag bit 0 and interrupts when a move ends).
+ * Bits the card does not have are dropped: factor AND 0x00055BF3 is written. On the simulated card
+ * bit 0 is the end of a move: it then sets event flag bit 0 and interrupts.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
@@ -1004,7 +1001,7 @@ KTR4_API int32_t KTR4_CALL KTR4_set_event_factor(ktr4_u8 card, ktr4_u8 axis, uin
 KTR4_API int32_t KTR4_CALL KTR4_read_event_flag(ktr4_u8 card, ktr4_u8 axis, uint32_t *flags);
 
 /**
- * @brief Reads the axis's error flag word (why the card stopped the axis: limits, alarm, ...).
+ * @brief Reads the axis's error flag word (the card's error conditions of the axis).
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
@@ -1026,8 +1023,9 @@ KTR4_API int32_t KTR4_CALL KTR4_read_error_flag(ktr4_u8 card, ktr4_u8 axis, uint
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param setting1 First setting, 0 or 1 (the card's limit behaviour); above 1 gives KTR4_ERR_RANGE.
- * @param setting2 Second setting, 0..2 (the card's stop mode at the limit); above 2 gives
+ * @param setting1 First setting, 0 or 1 (the card's soft limit option); above 1 gives
+ *   KTR4_ERR_RANGE.
+ * @param setting2 Second setting, 0..2 (the card's soft limit option); above 2 gives
  *   KTR4_ERR_RANGE.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
@@ -1190,7 +1188,7 @@ KTR4_API int32_t KTR4_CALL KTR4_read_point_status(ktr4_u8 card, ktr4_u8 axis, kt
  * @brief Switches one of the card's general output points on or off.
  *
  * Points 0..3 belong to the given axis; points 4..7 are always the outputs of axis 1 and 8..11
- * those of axis 2, whatever the axis argument (the TTL lines, see KTR4_config_TTL_IO_MODE).
+ * those of axis 2, whatever the axis argument.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
@@ -1213,9 +1211,9 @@ KTR4_API int32_t KTR4_CALL KTR4_write_output_point(ktr4_u8 card, ktr4_u8 axis, k
  * Speeds are in pulses per second (pps), at most 6 553 500 in magnitude; position moves use
  * magnitudes, velocity moves take the direction from the sign of the operating speed. The start
  * speed is where a ramp begins and ends (0..6 553 500). Times are seconds: 0.0 means the card's
- * fastest rate (for a deceleration time of a position move: no ramp of the card's own), and NaN,
- * infinite or negative times give KTR4_ERR_RANGE before anything is written. S-curve sections
- * (sv...) are speeds in pps, 0 for a pure S-curve.
+ * fastest rate (for the deceleration time of a position move: no ramp, the axis runs to its end at
+ * full speed), and NaN, infinite or negative times give KTR4_ERR_RANGE before anything is written.
+ * S-curve sections (sv...) are speeds in pps, 0 for a pure S-curve.
  *
  * Position moves need a stopped axis (KTR4_ERR_MOVING), or in continuous mode a free buffer
  * (KTR4_ERR_BUFFER_FULL); they return as soon as the move has started. Wait for the end with
@@ -1223,11 +1221,14 @@ KTR4_API int32_t KTR4_CALL KTR4_write_output_point(ktr4_u8 card, ktr4_u8 axis, k
  *
  * Relative moves are measured from the commanded end of the previous move, not from where the axis
  * stands. After a stop the library takes the stop position as the new reference, with one
- * exception: once an arc has run on the axis, its next relative move that follows a decelerating
- * stop adds back the pulses the stopped move did not make. Example: after an arc, an absolute move
- * to 100 000 stopped by KTR4_dec_stop at 5 000, then told to move +1000 relatively, ends at 101
- * 000, not at 6 000. Call KTR4_correct_current_POS on the stopped axis first to measure from where
- * it stands.
+ * exception: once an arc has run on the axis, its next relative move adds back the pulses that the
+ * move before it did not make when that move was stopped short by KTR4_dec_stop or by the card
+ * itself (a limit). Example: after an arc, an absolute move to 100 000 stopped by KTR4_dec_stop at
+ * 5 000, then told to move +1000 relatively, ends at 101 000, not at 6 000: the commanded end stays
+ * the reference. Call KTR4_correct_current_POS on the stopped axis first to measure from where it
+ * stands. KTR4_imd_stop and KTR4_emg_stop note the stop position at once when the card reports the
+ * axis stopped by then (the simulated card does), so a relative move after them starts from where
+ * the axis stopped.
  * @{
  */
 /**
@@ -1291,8 +1292,9 @@ KTR4_API int32_t KTR4_CALL KTR4_unfix_speed_range(ktr4_u8 card, ktr4_u8 axis);
  *   6 553 500 (KTR4_ERR_RANGE above). 0 gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the move has started.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -1333,8 +1335,9 @@ KTR4_API int32_t KTR4_CALL KTR4_T_curve_position_move(ktr4_u8 card, ktr4_u8 axis
  *   6 553 500 (KTR4_ERR_RANGE above). 0 gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the move has started.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -1363,8 +1366,9 @@ KTR4_API int32_t KTR4_CALL KTR4_TR_position_move(ktr4_u8 card, ktr4_u8 axis, int
  *   6 553 500 (KTR4_ERR_RANGE above). 0 gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the move has started.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -1404,8 +1408,9 @@ KTR4_API int32_t KTR4_CALL KTR4_TA_position_move(ktr4_u8 card, ktr4_u8 axis, int
  *   6 553 500 (KTR4_ERR_RANGE above). 0 gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
  *   acceleration itself ramps; 0 for a pure S-curve.
  * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
@@ -1438,8 +1443,9 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_position_move(ktr4_u8 card, ktr4_u8 axis
  *   6 553 500 (KTR4_ERR_RANGE above). 0 gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
  *   acceleration itself ramps; 0 for a pure S-curve.
  * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
@@ -1472,8 +1478,9 @@ KTR4_API int32_t KTR4_CALL KTR4_SR_position_move(ktr4_u8 card, ktr4_u8 axis, int
  *   6 553 500 (KTR4_ERR_RANGE above). 0 gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
  *   acceleration itself ramps; 0 for a pure S-curve.
  * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
@@ -1497,7 +1504,7 @@ KTR4_API int32_t KTR4_CALL KTR4_SA_position_move(ktr4_u8 card, ktr4_u8 axis, int
  * @brief Gives a running position move a new end.
  *
  * The running move keeps its speeds; only its end changes. An end the axis has already passed is
- * the card's to handle (it decelerates and stops).
+ * the card's to handle.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
@@ -1616,6 +1623,10 @@ KTR4_API int32_t KTR4_CALL KTR4_velocity_change(ktr4_u8 card, ktr4_u8 axis, int3
  * ramp could not be computed because a register read failed (the card then uses the deceleration
  * rate it has, and the failure is returned).
  *
+ * After an arc, a relative move that follows this stop is measured from the stopped move's
+ * commanded end, not from where the axis stopped (see the group's text); call
+ * KTR4_correct_current_POS first to measure from where it stands.
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
  * @param t_dec Deceleration time in seconds from the present speed; 0.0 stops at the card's fastest
@@ -1645,9 +1656,9 @@ KTR4_API int32_t KTR4_CALL KTR4_dec_stop(ktr4_u8 card, ktr4_u8 axis, double t_de
 /**
  * @brief Chooses how the card finds the axis's origin (home mode) and how many EZ pulses it counts.
  *
- * The home mode selects the card's origin-return sequence: which signals end it (HOME, the encoder
- * index EZ, EL) and whether the card backs off; mode 0 stops at the HOME input. The count is the
- * number of EZ pulses counted in the modes that use EZ. KTR4_init_card sets mode 0, count 0.
+ * The home mode selects one of the card's origin-return sequences 0..12, which differ in the
+ * signals that end them (HOME, the encoder index EZ, EL). The count is the number of EZ pulses
+ * counted in the modes that use EZ. KTR4_init_card sets mode 0, count 0.
  * KTR4_start_origin_search_homing sets the mode to 0.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
@@ -1926,7 +1937,7 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_IRQ(ktr4_u8 card, KTR4_EVENT *event);
 /**
  * @brief Disables the card's interrupt and ends its interrupt service.
  *
- * The card's service thread, if any, ends; no callback runs after it returns.
+ * The card's service thread, if any, ends.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @retval KTR4_OK done.
@@ -1980,8 +1991,7 @@ KTR4_API int32_t KTR4_CALL KTR4_set_INT_source(ktr4_u8 card, ktr4_u8 axis, uint3
  * Starts the card's service thread, which waits for the card's event, reads the interrupt status
  * and calls callback once per interrupt (not once per axis) with the card number. Linking again
  * replaces the callback. The callback runs on the service thread without the library's lock held,
- * so it may call exports, with one exception: it must not call KTR4_close or KTR4_disable_IRQ of
- * its own card and then wait for its own thread.
+ * so it may call exports.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param callback Your function; called with the card number.
@@ -2237,8 +2247,9 @@ KTR4_API int32_t KTR4_CALL KTR4_read_speed(ktr4_u8 card, ktr4_u8 axis, double *s
  *   553 500; 0 or above gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the move has started.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
@@ -2269,8 +2280,9 @@ KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE2(ktr4_u8 card, ktr4_u8 pair, i
  *   553 500; 0 or above gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
  *   acceleration itself ramps; 0 for a pure S-curve.
  * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
@@ -2302,8 +2314,9 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE2(ktr4_u8 card, ktr4_u8 pair, i
  *   553 500; 0 or above gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the move has started.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
@@ -2343,8 +2356,9 @@ KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_XY(ktr4_u8 card, int32_t d1, int32_
  *   553 500; 0 or above gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the move has started.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
@@ -2373,8 +2387,9 @@ KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_ZA(ktr4_u8 card, int32_t d1, int32_
  *   553 500; 0 or above gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
  *   acceleration itself ramps; 0 for a pure S-curve.
  * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
@@ -2406,8 +2421,9 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_XY(ktr4_u8 card, int32_t d1, int32_
  *   553 500; 0 or above gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
  *   acceleration itself ramps; 0 for a pure S-curve.
  * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
@@ -2442,8 +2458,9 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_ZA(ktr4_u8 card, int32_t d1, int32_
  *   553 500; 0 or above gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the move has started.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
@@ -2475,8 +2492,9 @@ KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE3(ktr4_u8 card, ktr4_u8 triple,
  *   553 500; 0 or above gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
  *   acceleration itself ramps; 0 for a pure S-curve.
  * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
@@ -2511,8 +2529,9 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE3(ktr4_u8 card, ktr4_u8 triple,
  *   553 500; 0 or above gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the move has started.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
@@ -2543,8 +2562,9 @@ KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE4(ktr4_u8 card, int32_t d1, int
  *   553 500; 0 or above gives KTR4_ERR_RANGE.
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @param sv_acc S-curve section of the acceleration, as a speed span in pps over which the
  *   acceleration itself ramps; 0 for a pure S-curve.
  * @param sv_dec S-curve section of the deceleration, in pps; 0 for a pure S-curve.
@@ -2567,8 +2587,9 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE4(ktr4_u8 card, int32_t d1, int
  *
  * The arc starts where the pair's last moves were commanded to end. The end point must not lie
  * farther from the centre than the start point; if it does, the centre is moved one pulse at a time
- * toward the end point until it does (exact for coordinates up to 2^31 pulses, computed without
- * overflow); the card's own registers hold centres and ends up to about 2^31 pulses from the start.
+ * toward the end point until it does. That check is computed without overflow, so a large arc is
+ * corrected exactly as the same arc scaled down; the card's centre and end registers hold
+ * coordinates within 2 147 483 647 pulses of the start point, which bounds every arc.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param pair Axis pair 0..5 as for KTR4_T_curve_move_LINE2 (first axis = x); above 5 gives
@@ -2604,8 +2625,9 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC2_center_move(ktr4_u8 card, ktr4_u8 pair, int
  *
  * The arc starts where the pair's last moves were commanded to end. The end point must not lie
  * farther from the centre than the start point; if it does, the centre is moved one pulse at a time
- * toward the end point until it does (exact for coordinates up to 2^31 pulses, computed without
- * overflow); the card's own registers hold centres and ends up to about 2^31 pulses from the start.
+ * toward the end point until it does. That check is computed without overflow, so a large arc is
+ * corrected exactly as the same arc scaled down; the card's centre and end registers hold
+ * coordinates within 2 147 483 647 pulses of the start point, which bounds every arc.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param cx Centre, first (x) axis: relative to the start point (mode 0) or a position (absolute),
@@ -2650,8 +2672,9 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_XY(ktr4_u8 card, int32_t cx, int
  *
  * The arc starts where the pair's last moves were commanded to end. The end point must not lie
  * farther from the centre than the start point; if it does, the centre is moved one pulse at a time
- * toward the end point until it does (exact for coordinates up to 2^31 pulses, computed without
- * overflow); the card's own registers hold centres and ends up to about 2^31 pulses from the start.
+ * toward the end point until it does. That check is computed without overflow, so a large arc is
+ * corrected exactly as the same arc scaled down; the card's centre and end registers hold
+ * coordinates within 2 147 483 647 pulses of the start point, which bounds every arc.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param cx Centre, first (x) axis: relative to the start point (mode 0) or a position (absolute),
@@ -2866,8 +2889,9 @@ KTR4_API int32_t KTR4_CALL KTR4_correct_current_POS(ktr4_u8 card, ktr4_u8 axis);
  *   6 553 500 (KTR4_ERR_RANGE above).
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the running move is changed.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -2901,8 +2925,9 @@ KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change(ktr4_u8 card, ktr4_u8 axis
  *   6 553 500 (KTR4_ERR_RANGE above).
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the running move is changed.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
@@ -2936,8 +2961,9 @@ KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change_LINE2(ktr4_u8 card, ktr4_u
  *   6 553 500 (KTR4_ERR_RANGE above).
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the running move is changed.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
@@ -2970,8 +2996,9 @@ KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change_LINE3(ktr4_u8 card, ktr4_u
  *   6 553 500 (KTR4_ERR_RANGE above).
  * @param t_acc Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param t_dec Deceleration time in seconds; 0.0 lets the card stop without a deceleration ramp of
- *   its own; NaN, infinite or negative gives KTR4_ERR_RANGE before anything is written.
+ * @param t_dec Deceleration time in seconds; 0.0 means no deceleration ramp (the axis stops at the
+ *   end from full speed); NaN, infinite or negative gives KTR4_ERR_RANGE before anything
+ *   is written.
  * @retval KTR4_OK the running move is changed.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.

@@ -145,7 +145,7 @@ def _comment_lines(text: str) -> List[str]:
 
 
 def _first_sentence(paragraph: str) -> str:
-    m = re.match(r"(.+?[.:])(\s|$)", paragraph, re.S)
+    m = re.match(r"(.+?\.)(\s|$)", paragraph, re.S)
     return (m.group(1) if m else paragraph).strip()
 
 

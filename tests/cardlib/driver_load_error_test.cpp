@@ -21,8 +21,9 @@ TEST(DriverLoadError, AMissingFileIsNamedWithTheSystemsReasonUntilALoadSucceeds)
   setenv("KTR4IO_LIBRARY", "/nonexistent/libnothing.so", 1);
   ASSERT_EQ(KTR4_initial(), KTR4_ERR_DRIVER_LOAD);
   const std::string reason = load_error();
-  EXPECT_NE(reason.find("/nonexistent/libnothing.so"), std::string::npos) << reason;
-  EXPECT_NE(reason.find("No such file"), std::string::npos) << reason;
+  const std::string file = "/nonexistent/libnothing.so";
+  EXPECT_NE(reason.find(file), std::string::npos) << reason;
+  EXPECT_GT(reason.size(), file.size() + 2) << "the system's reason is missing: " << reason;  // in the system's language
 
   char cut[8] = "xxxxxxx";
   EXPECT_EQ(KTR4_driver_load_error(cut, sizeof cut), KTR4_ERR_RANGE);
