@@ -5,6 +5,8 @@
 
 #include <modbus.h>
 
+#include "raw_pty.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -19,7 +21,6 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <thread>
 #include <unistd.h>
 
@@ -98,13 +99,8 @@ private:
 class RawLine {
 public:
     explicit RawLine(const std::string& path)
-        : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY))
+        : fd_(orvane::testing::openRawLine(path, false))
     {
-        termios t{};
-        if (fd_ >= 0 && ::tcgetattr(fd_, &t) == 0) {
-            ::cfmakeraw(&t);
-            ::tcsetattr(fd_, TCSANOW, &t);
-        }
     }
     ~RawLine()
     {

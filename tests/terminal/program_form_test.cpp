@@ -13,6 +13,7 @@
 #include "support/form_test.h"
 #include "support/window_test_main.h"
 #include "support/pty_pair.h"
+#include "raw_pty.h"
 
 #include <QAction>
 #include <QApplication>
@@ -36,9 +37,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include <fcntl.h>
 #include <memory>
-#include <termios.h>
 #include <unistd.h>
 
 using tessa::testing::FarEnd;
@@ -53,14 +52,9 @@ class Responder {
 public:
     explicit Responder(const QString& path)
     {
-        fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        fd_ = orvane::testing::openRawLine(QFile::encodeName(path).toStdString(), true);
         if (fd_ < 0)
             return;
-        termios tio{};
-        if (::tcgetattr(fd_, &tio) == 0) {
-            ::cfmakeraw(&tio);
-            ::tcsetattr(fd_, TCSANOW, &tio);
-        }
         notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
         QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
             char buffer[256];
