@@ -540,12 +540,14 @@ private slots:
         rusage before{};
         getrusage(RUSAGE_SELF, &before);
         QTest::qWait(1000);
+        QCOMPARE(answers.texts.size(), 1);
+#ifndef ORVANE_SANITIZED  // a sanitizer's own work would count as the window's
         rusage after{};
         getrusage(RUSAGE_SELF, &after);
         const double cpu = (after.ru_utime.tv_sec - before.ru_utime.tv_sec) + (after.ru_stime.tv_sec - before.ru_stime.tv_sec)
             + ((after.ru_utime.tv_usec - before.ru_utime.tv_usec) + (after.ru_stime.tv_usec - before.ru_stime.tv_usec)) / 1e6;
-        QCOMPARE(answers.texts.size(), 1);
         QVERIFY2(cpu < 0.5, qPrintable(QStringLiteral("%1 s of CPU in 1 s idle").arg(cpu)));
+#endif
     }
 
     void outputSendsTheChecksumFrame()
