@@ -13,7 +13,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins qt6-charts-dev libqt6opengl6-dev
   socat xvfb xauth fonts-noto-cjk
   g++-mingw-w64-i686
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   ccache
   libmodbus-dev
   lintian desktop-file-utils file zip unzip
