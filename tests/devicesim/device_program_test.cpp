@@ -40,6 +40,7 @@ public:
         std::vector<std::string> args{TESSA_DEVICE_PROGRAM, "--link", link_, "--quiet"};
         args.insert(args.end(), extra.begin(), extra.end());
         std::vector<char*> argv;  // made before the fork: tests start devices from several threads
+        argv.reserve(args.size() + 1);
         for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
@@ -242,6 +243,7 @@ TEST(DeviceProgram, EverySlaveAddressAnswersALibmodbusMaster)
     std::mutex lock;
     std::string failures;
     std::vector<std::thread> workers;
+    workers.reserve(6);
     for (int w = 0; w < 6; ++w)
         workers.emplace_back([&] {
             for (int id = next++; id <= 247; id = next++) {
