@@ -5,6 +5,7 @@
 // (E6 00 ED, 50 ms apart) and whether a quick click or the space key sent a hold frame.
 #include "serial/serial_port.h"
 #include "support/pty_pair.h"
+#include "raw_pty.h"
 #include "window/form1.h"
 
 #include <QApplication>
@@ -24,7 +25,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -42,13 +42,9 @@ class StampingReader {
 public:
     explicit StampingReader(const QString& path)
     {
-        fd_ = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        fd_ = orvane::testing::openRawLine(path.toStdString(), true);
         if (fd_ < 0)
             return;
-        termios tio{};
-        tcgetattr(fd_, &tio);
-        cfmakeraw(&tio);
-        tcsetattr(fd_, TCSANOW, &tio);
         thread_ = std::thread([this] {
             while (!stop_) {
                 pollfd p{fd_, POLLIN, 0};

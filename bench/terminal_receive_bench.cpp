@@ -7,6 +7,7 @@
 #include "receive/receive_view.h"
 #include "serial/serial_port.h"
 #include "window/form1.h"
+#include "raw_pty.h"
 
 #include <benchmark/benchmark.h>
 
@@ -27,7 +28,6 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
-#include <termios.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -125,39 +125,7 @@ bool viewShowsPattern(const QString& text, bool hex, Pattern pattern, std::uint6
 
 // A pseudo-terminal of our own: the window opens its device, the feeder writes into its master
 // side. No relay process stands between the two, so the window is what limits the rate.
-class DirectPty {
-public:
-    DirectPty()
-    {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
-            return;
-        path_ = QString::fromLocal8Bit(::ptsname(master_));
-        // Held open (raw) so the line stays up whatever the window does with its own descriptor.
-        device_ = ::open(::ptsname(master_), O_RDWR | O_NOCTTY);
-        termios tio{};
-        ::tcgetattr(device_, &tio);
-        ::cfmakeraw(&tio);
-        ::tcsetattr(device_, TCSANOW, &tio);
-    }
-    ~DirectPty()
-    {
-        if (device_ >= 0)
-            ::close(device_);
-        if (master_ >= 0)
-            ::close(master_);
-    }
-    DirectPty(const DirectPty&) = delete;
-    DirectPty& operator=(const DirectPty&) = delete;
-    bool ready() const { return device_ >= 0; }
-    QString devicePath() const { return path_; }
-    int master() const { return master_; }
-
-private:
-    int master_ = -1;
-    int device_ = -1;
-    QString path_;
-};
+using orvane::testing::DirectPty;
 
 // Writes the pattern into the far end: flat out, or paced at bytesPerSecond.
 class Feeder {
@@ -288,7 +256,7 @@ Run feedWindow(const Load& load, std::chrono::milliseconds duration)
     DirectPty pty;
     if (!pty.ready())
         return run;
-    qputenv("TESSA_COM3", pty.devicePath().toLocal8Bit());
+    qputenv("TESSA_COM3", QByteArray::fromStdString(pty.devicePath()));
     Form1 form;
     form.show();
     form.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("3"));

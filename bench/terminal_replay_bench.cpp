@@ -5,6 +5,7 @@
 // Prints its figures; exits non-zero when a check fails.
 #include "serial/serial_port.h"
 #include "support/pty_pair.h"
+#include "raw_pty.h"
 #include "window/form1.h"
 
 #include <QAction>
@@ -26,7 +27,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -38,12 +38,7 @@ class StampingReader {
 public:
     explicit StampingReader(const QString& path)
     {
-        fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        termios tio{};
-        if (fd_ >= 0 && ::tcgetattr(fd_, &tio) == 0) {
-            ::cfmakeraw(&tio);
-            ::tcsetattr(fd_, TCSANOW, &tio);
-        }
+        fd_ = orvane::testing::openRawLine(QFile::encodeName(path).toStdString(), true);
         thread_ = std::thread([this] { run(); });
     }
     ~StampingReader()

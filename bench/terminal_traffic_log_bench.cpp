@@ -9,6 +9,7 @@
 // min/median/max.
 #include "serial/serial_port.h"
 #include "trafficlog/traffic_log.h"
+#include "raw_pty.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -18,8 +19,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <pty.h>
-#include <termios.h>
 #include <time.h>
 #include <unistd.h>
 #include <vector>
@@ -65,19 +64,14 @@ Run logOnce(const QString& path, qsizetype chunkSize, qsizetype totalBytes)
 // every chunk goes to it as the window's traffic log control sends it. Process CPU per byte.
 double throughPortOnce(const QString& logPath, bool withLog, qsizetype totalBytes)
 {
-    int master = -1;
-    int slave = -1;
-    char name[256] = {};
-    if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) {
-        std::perror("openpty");
+    orvane::testing::DirectPty pty;
+    if (!pty.ready()) {
+        std::perror("posix_openpt");
         std::exit(1);
     }
-    termios raw{};
-    ::tcgetattr(slave, &raw);
-    ::cfmakeraw(&raw);
-    ::tcsetattr(slave, TCSANOW, &raw);
+    const int master = pty.master();
     ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-    const QString path = QString::fromLocal8Bit(name);
+    const QString path = QString::fromStdString(pty.devicePath());
     tessa::SerialPort port;
     port.setPortResolver([path](int) { return path; });
     port.setPortNumber(1);
@@ -123,8 +117,6 @@ double throughPortOnce(const QString& logPath, bool withLog, qsizetype totalByte
     port.close();
     log.stop();
     const double end = cpuNs(CLOCK_PROCESS_CPUTIME_ID);
-    ::close(slave);
-    ::close(master);
     return (end - start) / static_cast<double>(received);
 }
 

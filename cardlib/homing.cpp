@@ -61,8 +61,8 @@ int32_t start_homing(uint8_t card, uint8_t axis, const HomingRequest& request) {
   const uint32_t rate = homing_rate(request.accel_time, fl, fh);
   const uint32_t correction = speed_register_of_magnitude(state.profile.correction_speed, mg);
 
-  uint32_t code = request.positive ? 0x10u : 0x18u;
-  if (request.search) code = request.positive ? 0x15u : 0x1Du;
+  uint32_t code = request.positive ? kHomeReturnPlusCode : kHomeReturnMinusCode;
+  if (request.search) code = request.positive ? kHomeSearchPlusCode : kHomeSearchMinusCode;
   state.profile.operation_mode = with_bits(with_operation_code(state.profile.operation_mode, code), kSCurveBit, false);
 
   ProfileRegisters r;

@@ -107,7 +107,7 @@ KTR4_API int32_t KTR4_CALL KTR4_run_pulser_Vmove(ktr4_u8 card_slot, ktr4_u8 axis
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   if (int32_t rc = require_stopped(card, axis)) return rc;
   if (!speed_within_limit(speed)) return KTR4_ERR_RANGE;
-  return start_pulser_motion(card, axis, 0x01, speed, nullptr);
+  return start_pulser_motion(card, axis, kPulserVelocityCode, speed, nullptr);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_run_pulser_Pmove(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t move_value,
@@ -119,7 +119,7 @@ KTR4_API int32_t KTR4_CALL KTR4_run_pulser_Pmove(ktr4_u8 card_slot, ktr4_u8 axis
   if (!speed_within_limit(speed)) return KTR4_ERR_RANGE;
   AxisState& state = axis_state(card, axis);
   const int32_t amount = book_plain_move(state.end, move_value, low_byte(absolute) != 0);
-  return start_pulser_motion(card, axis, state.profile.mode_variant ? 0x59u : 0x51u, speed, &amount);
+  return start_pulser_motion(card, axis, state.profile.mode_variant ? kPulserPositionVariantCode : kPulserPositionCode, speed, &amount);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_set_pulser_Map(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 from_slot,

@@ -23,7 +23,7 @@ int32_t read_main_status_bit(uint8_t card, uint8_t axis, unsigned bit, uint8_t* 
   return rc;
 }
 
-constexpr uint32_t kSoftLimitEnabledBits = 0x1818u;
+constexpr uint32_t kSoftLimitEnabledBits = kSoftLimitPlusEnabledBits | kSoftLimitMinusEnabledBits;
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 
 #include "ktr4.h"
 #include "ktr4sim.h"
+#include "register_map.h"
 
 #if !defined(_WIN32)
 #include <unistd.h>
@@ -13,14 +14,23 @@
 
 namespace ktr4sim {
 
+namespace {
+
+// The writable registers: the pre-registers up to the last configuration register.
+constexpr uint8_t kFirstWriteCode = ktr4::kTargetCode - ktr4::kPreRegisterOffset;
+constexpr uint8_t kLastWriteCode = ktr4::kEventFactorCode;
+
+}  // namespace
+
 SimCard::SimCard(uint8_t switch_setting, uint32_t handle)
     : switch_setting_(static_cast<uint8_t>(switch_setting & 0x0F)), handle_(handle) {
   main_status_.fill(kStoppedFlag);
 }
 
 bool SimCard::readable(uint32_t read_code) {
-  return (read_code >= 0xC0 && read_code <= 0xEC) || read_code == 0xEE ||
-         (read_code >= 0xF1 && read_code <= 0xF5);
+  return (read_code >= ktr4::read_code(kFirstWriteCode) && read_code <= ktr4::read_code(kLastWriteCode)) ||
+         read_code == ktr4::kFeedbackLatchReadCode ||
+         (read_code >= ktr4::kPinStatusReadCode && read_code <= ktr4::kCurrentSpeedReadCode);
 }
 
 int32_t SimCard::read_register(uint16_t axis, uint16_t read_code, uint32_t* value) const {
@@ -29,8 +39,8 @@ int32_t SimCard::read_register(uint16_t axis, uint16_t read_code, uint32_t* valu
 
 int32_t SimCard::write_register(uint16_t axis, uint16_t write_code, uint32_t value) {
   if (axis > 3) return KTR4SIM_ERR_AXIS;
-  if (write_code < 0x80 || write_code > 0xAC) return KTR4SIM_ERR_CODE;
-  registers_[axis][write_code + 0x40u] = value;
+  if (write_code < kFirstWriteCode || write_code > kLastWriteCode) return KTR4SIM_ERR_CODE;
+  registers_[axis][ktr4::read_code(static_cast<uint8_t>(write_code))] = value;
   if (motion_enabled_) motion_.on_register_write(*this, axis, write_code, value);
   return 0;
 }

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "motion/card_motion.h"
+#include "register_map.h"
 
 namespace ktr4sim {
 
@@ -49,7 +50,7 @@ class SimCard : private motion::MotionHost {
   void set_motion_enabled(bool on) { motion_enabled_ = on; }
   void pulser_input(uint32_t axis, int32_t pulses) {
     if (motion_enabled_) motion_.pulser_input(*this, axis, pulses);
-    else registers_[axis][0xE6] += static_cast<uint32_t>(pulses);
+    else registers_[axis][ktr4::read_code(ktr4::kPulserCounterCode)] += static_cast<uint32_t>(pulses);
   }
   void set_home(uint32_t axis, std::optional<int32_t> position) { motion_.set_home(axis, position); }
   bool moving(uint32_t axis) const { return motion_.moving(axis); }

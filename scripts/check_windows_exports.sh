@@ -10,6 +10,8 @@ if [ "${1:-}" = "--dll" ]; then
   dll=${2:?--dll needs a file}
 else
   build=${1:-"$here/build-win"}
+  # shellcheck source=scripts/compiler_cache.sh
+  . "$here/scripts/compiler_cache.sh"
   cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-i686.cmake" \
     -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF -DORVANE_BUILD_TERMINAL=OFF >/dev/null
   cmake --build "$build" -j"$(nproc)" --target ktr4 >/dev/null

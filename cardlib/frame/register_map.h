@@ -76,4 +76,32 @@ struct OutputCommands {
 inline constexpr OutputCommands kOwnOutputCommands[4] = {{0x24, 0x25}, {0x11, 0x19}, {0x10, 0x18}, {0x17, 0x1F}};
 inline constexpr OutputCommands kSharedOutputCommands[4] = {{0x1B, 0x13}, {0x1C, 0x14}, {0x1D, 0x15}, {0x1E, 0x16}};
 
+// The soft limit configuration word (kSoftLimitConfigCode): both bits set enable a limit.
+inline constexpr uint32_t kSoftLimitPlusEnabledBits = 0x0018u;
+inline constexpr uint32_t kSoftLimitMinusEnabledBits = 0x1800u;
+
+// The operation-mode word (kOperationModeCode): the operation code in bits 0-6 and the
+// bits the moves set; all others are left as they are.
+inline constexpr uint32_t kOperationCodeMask = 0x0000007Fu;  // bits 0-6
+inline constexpr uint32_t kSCurveBit = 0x00000400u;          // bit 10: S-curve, else T-curve
+inline constexpr uint32_t kManualRampDownBit = 0x00002000u;  // bit 13: DP register in use
+inline constexpr uint32_t kShortenedBit = 0x04000000u;       // bit 26: triangle or no deceleration
+
+// Operation codes.
+inline constexpr uint32_t kPositionCode = 0x41;
+inline constexpr uint32_t kPositionVariantCode = 0x49;
+inline constexpr uint32_t kInterpolationCode = 0x61;
+inline constexpr uint32_t kInterpolationVariantCode = 0x69;
+inline constexpr uint32_t kVelocityPlusCode = 0x00;
+inline constexpr uint32_t kVelocityMinusCode = 0x08;
+inline constexpr uint32_t kArcCode = 0x64;         // clockwise
+inline constexpr uint32_t kArcReverseCode = 0x65;  // counter-clockwise
+inline constexpr uint32_t kHomeReturnPlusCode = 0x10;  // run until the HOME sensor
+inline constexpr uint32_t kHomeReturnMinusCode = 0x18;
+inline constexpr uint32_t kHomeSearchPlusCode = 0x15;  // at most the target amount
+inline constexpr uint32_t kHomeSearchMinusCode = 0x1D;
+inline constexpr uint32_t kPulserVelocityCode = 0x01;  // follows every pulser pulse
+inline constexpr uint32_t kPulserPositionCode = 0x51;  // follows up to the target amount
+inline constexpr uint32_t kPulserPositionVariantCode = 0x59;
+
 }  // namespace ktr4

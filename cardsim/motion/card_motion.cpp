@@ -7,19 +7,30 @@
 
 #include "ktr4sim.h"
 #include "ktr4sim_scope.h"
+#include "register_map.h"
 
 namespace ktr4sim::motion {
 
 namespace {
 
-// Read codes of the registers the motion looks at.
-constexpr uint32_t kTarget = 0xD0, kStart = 0xD1, kOperating = 0xD2, kAccRate = 0xD3, kDecRate = 0xD4,
-                   kMagnification = 0xD5, kRampDown = 0xD6, kMode = 0xD7, kCentre = 0xD8, kSAcc = 0xD9,
-                   kSDec = 0xDA, kSoftLimitConfig = 0xDF, kCommand = 0xE3, kFeedback = 0xE4,
-                   kSoftLimitPlus = 0xE7, kSoftLimitMinus = 0xE8, kEventFactor = 0xEC, kEventFlags = 0xF3,
-                   kSpeed = 0xF5, kPreBase = 0xC0;
+using namespace ktr4;  // the card's register map, shared with the library
 
-constexpr uint32_t kModeSCurve = 0x0400, kModeManualRampDown = 0x2000;
+// Read codes of the registers the motion looks at.
+constexpr uint32_t kTarget = read_code(kTargetCode), kStart = read_code(kStartSpeedCode),
+                   kOperating = read_code(kOperatingSpeedCode), kAccRate = read_code(kAccelerationRateCode),
+                   kDecRate = read_code(kDecelerationRateCode), kMagnification = read_code(kMagnificationCode),
+                   kRampDown = read_code(kRampDownPointCode), kMode = read_code(kOperationModeCode),
+                   kCentre = read_code(kArcCentreCode), kSAcc = read_code(kSCurveAccelerationCode),
+                   kSDec = read_code(kSCurveDecelerationCode), kSoftLimitConfig = read_code(kSoftLimitConfigCode),
+                   kCommand = read_code(kCommandPositionCode), kFeedback = read_code(kFeedbackPositionCode),
+                   kSoftLimitPlus = read_code(kSoftLimitPlusCode), kSoftLimitMinus = read_code(kSoftLimitMinusCode),
+                   kEventFactor = read_code(kEventFactorCode), kEventFlags = kEventFlagsReadCode,
+                   kSpeed = kCurrentSpeedReadCode, kPulserCounter = read_code(kPulserCounterCode),
+                   kPreBase = read_code(kTargetCode - kPreRegisterOffset);
+// The operating registers a start takes over from their pre-registers.
+constexpr uint32_t kOperatingRegisters = kSCurveDecelerationCode - kTargetCode + 1;
+
+uint32_t operation_code(MotionHost& host, uint32_t axis) { return host.reg(axis, kMode) & kOperationCodeMask; }
 
 int32_t as_signed(uint32_t value) { return static_cast<int32_t>(value); }
 
@@ -55,8 +66,8 @@ Profile CardMotion::profile_of(MotionHost& host, uint32_t axis) {
   p.s_acc = host.reg(axis, kSAcc) & 0xFFFF;
   p.s_dec = host.reg(axis, kSDec) & 0xFFFF;
   const uint32_t mode = host.reg(axis, kMode);
-  p.s_curve = (mode & kModeSCurve) != 0;
-  p.manual_dp = (mode & kModeManualRampDown) != 0;
+  p.s_curve = (mode & kSCurveBit) != 0;
+  p.manual_dp = (mode & kManualRampDownBit) != 0;
   return p;
 }
 
@@ -99,14 +110,14 @@ void CardMotion::start_pulser(MotionHost& host, uint8_t axes, Tick at) {
   release_axes(host, axes);
   for (uint32_t a = 0; a < 4; ++a) {
     if (!(axes & (1u << a))) continue;
-    const uint32_t op = host.reg(a, kMode) & 0x7F;
+    const uint32_t op = operation_code(host, a);
     Job job;
     job.kind = Kind::Pulser;
     job.axes = static_cast<uint8_t>(1u << a);
-    if (op == 0x51 || op == 0x59) {
+    if (op == kPulserPositionCode || op == kPulserPositionVariantCode) {
       job.pulser_amount = as_signed(host.reg(a, kTarget));
       if (*job.pulser_amount == 0) job.pulser_end = at;
-    } else if (op != 0x01) {
+    } else if (op != kPulserVelocityCode) {
       continue;
     }
     begin(host, std::move(job), at);
@@ -114,7 +125,7 @@ void CardMotion::start_pulser(MotionHost& host, uint8_t axes, Tick at) {
 }
 
 void CardMotion::pulser_input(MotionHost& host, uint32_t axis, int32_t pulses) {
-  host.reg(axis, 0xE6) += static_cast<uint32_t>(pulses);
+  host.reg(axis, kPulserCounter) += static_cast<uint32_t>(pulses);
   if (owner_[axis] < 0) return;
   Job& job = *jobs_[static_cast<size_t>(owner_[axis])];
   if (job.kind != Kind::Pulser || job.pulser_end) return;
@@ -182,9 +193,9 @@ void CardMotion::begin(MotionHost& host, Job&& job, Tick at) {
     const int64_t here = as_signed(host.reg(axis, kCommand));
     const uint32_t config = host.reg(axis, kSoftLimitConfig);
     std::optional<int64_t> room;
-    if (job.direction > 0 && (config & 0x18) == 0x18)
+    if (job.direction > 0 && (config & kSoftLimitPlusEnabledBits) == kSoftLimitPlusEnabledBits)
       room = std::max<int64_t>(0, as_signed(host.reg(axis, kSoftLimitPlus)) - here);
-    if (job.direction < 0 && (config & 0x1800) == 0x1800)
+    if (job.direction < 0 && (config & kSoftLimitMinusEnabledBits) == kSoftLimitMinusEnabledBits)
       room = std::max<int64_t>(0, here - as_signed(host.reg(axis, kSoftLimitMinus)));
     job.soft_limit = room.has_value();
     if (job.kind == Kind::Home && home_[axis]) {
@@ -205,28 +216,28 @@ void CardMotion::start_axis_job(MotionHost& host, uint32_t axis, uint32_t op, Ti
   const Profile profile = profile_of(host, axis);
   const int32_t target = as_signed(host.reg(axis, kTarget));
   switch (op) {
-    case 0x41:
-    case 0x49:
+    case kPositionCode:
+    case kPositionVariantCode:
       job.kind = Kind::Single;
       job.direction = target < 0 ? -1 : 1;
       job.runner.start_position(at, profile, std::llabs(static_cast<int64_t>(target)));
       break;
-    case 0x00:
-    case 0x08:
+    case kVelocityPlusCode:
+    case kVelocityMinusCode:
       job.kind = Kind::Velocity;
-      job.direction = op == 0x08 ? -1 : 1;
+      job.direction = op == kVelocityMinusCode ? -1 : 1;
       job.runner.start_velocity(at, profile);
       break;
-    case 0x10:
-    case 0x18:  // origin return: run until the HOME sensor
+    case kHomeReturnPlusCode:
+    case kHomeReturnMinusCode:  // origin return: run until the HOME sensor
       job.kind = Kind::Home;
-      job.direction = op == 0x18 ? -1 : 1;
+      job.direction = op == kHomeReturnMinusCode ? -1 : 1;
       job.runner.start_velocity(at, profile);
       break;
-    case 0x15:
-    case 0x1D:  // origin search: at most the target amount
+    case kHomeSearchPlusCode:
+    case kHomeSearchMinusCode:  // origin search: at most the target amount
       job.kind = Kind::Home;
-      job.direction = op == 0x1D ? -1 : 1;
+      job.direction = op == kHomeSearchMinusCode ? -1 : 1;
       job.runner.start_position(at, profile, std::llabs(static_cast<int64_t>(target)));
       break;
     default:
@@ -264,7 +275,7 @@ void CardMotion::start_arc(MotionHost& host, uint8_t axes, Tick at) {
   job.arc_y = y;
   job.arc = ArcPath::of(as_signed(host.reg(ux, kCentre)), as_signed(host.reg(uy, kCentre)),
                         as_signed(host.reg(ux, kTarget)), as_signed(host.reg(uy, kTarget)),
-                        (host.reg(ux, kMode) & 0x7F) == 0x65);
+                        operation_code(host, ux) == kArcReverseCode);
   // An arc runs at the constant speed of its start and operating speed registers.
   Profile profile = profile_of(host, ux);
   profile.fl = profile.fh;
@@ -278,15 +289,15 @@ void CardMotion::start(MotionHost& host, uint8_t axes, Tick at) {
   release_axes(host, axes);
   const int first = lowest_axis(axes);
   if (first < 0) return;
-  const uint32_t op = host.reg(static_cast<uint32_t>(first), kMode) & 0x7F;
-  if (op == 0x61 || op == 0x69) {
+  const uint32_t op = operation_code(host, static_cast<uint32_t>(first));
+  if (op == kInterpolationCode || op == kInterpolationVariantCode) {
     start_line(host, axes, at);
-  } else if (op == 0x64 || op == 0x65) {
+  } else if (op == kArcCode || op == kArcReverseCode) {
     start_arc(host, axes, at);
   } else {
     for (int a = 0; a < 4; ++a)
       if (axes & (1u << a))
-        start_axis_job(host, static_cast<uint32_t>(a), host.reg(static_cast<uint32_t>(a), kMode) & 0x7F, at);
+        start_axis_job(host, static_cast<uint32_t>(a), operation_code(host, static_cast<uint32_t>(a)), at);
   }
 }
 
@@ -338,7 +349,7 @@ void CardMotion::advance_to(MotionHost& host, Tick t) {
       for (uint32_t b = 0; b < 4; ++b) {
         if (!(bits & (1u << b))) continue;
         queued_[b] = 0;
-        for (uint32_t i = 0; i <= 0x0A; ++i) host.reg(b, kTarget + i) = host.reg(b, kPreBase + i);
+        for (uint32_t i = 0; i < kOperatingRegisters; ++i) host.reg(b, kTarget + i) = host.reg(b, kPreBase + i);
         pre_written_[b] = false;
         host.main_status(b) &= static_cast<uint16_t>(~kStatusBufferFull);
       }
@@ -352,7 +363,7 @@ void CardMotion::on_command(MotionHost& host, uint16_t word) {
   const auto axes = static_cast<uint8_t>((word >> 8) & 0x0F);
   const uint32_t code = word & 0xFF;
   switch (code) {
-    case 0x53: {
+    case kStartCommand: {
       bool queued_move = false, busy = false;
       for (uint32_t a = 0; a < 4; ++a) {
         if (!(axes & (1u << a))) continue;
@@ -369,16 +380,16 @@ void CardMotion::on_command(MotionHost& host, uint16_t word) {
       }
       for (uint32_t a = 0; a < 4; ++a) {
         if (!(axes & (1u << a)) || !pre_written_[a]) continue;
-        for (uint32_t i = 0; i <= 0x0A; ++i) host.reg(a, kTarget + i) = host.reg(a, kPreBase + i);
+        for (uint32_t i = 0; i < kOperatingRegisters; ++i) host.reg(a, kTarget + i) = host.reg(a, kPreBase + i);
         pre_written_[a] = false;
       }
       start(host, axes, now_);
       break;
     }
-    case 0x51:  // pulser motion
+    case kPulserStartCommand:
       start_pulser(host, axes, now_);
       break;
-    case 0x4A:  // deceleration stop with the deceleration rate now in the register
+    case kDecelerationStopCommand:  // the deceleration rate now in the register
       for (uint32_t a = 0; a < 4; ++a) {
         if (!(axes & (1u << a)) || owner_[a] < 0) continue;
         Job& job = *jobs_[static_cast<size_t>(owner_[a])];
@@ -389,8 +400,8 @@ void CardMotion::on_command(MotionHost& host, uint16_t word) {
         job.runner.decelerate_stop(clamp_u(host.reg(a, kDecRate), 0, 65535), host.reg(a, kSDec) & 0xFFFF);
       }
       break;
-    case 0x49:  // immediate stop
-    case 0x05:  // emergency stop
+    case kImmediateStopCommand:
+    case kEmergencyStopCommand:
       for (uint32_t a = 0; a < 4; ++a) {
         if (!(axes & (1u << a))) continue;
         if (queued_[a] != 0) {
@@ -410,15 +421,15 @@ void CardMotion::on_command(MotionHost& host, uint16_t word) {
 }
 
 void CardMotion::on_register_write(MotionHost& host, uint32_t axis, uint32_t write_code, uint32_t value) {
-  if (write_code >= 0x80 && write_code <= 0x8A) {
+  if (write_code >= kTargetCode - kPreRegisterOffset && write_code <= kSCurveDecelerationCode - kPreRegisterOffset) {
     pre_written_[axis] = true;
     return;
   }
   if (owner_[axis] < 0) return;
   Job& job = *jobs_[static_cast<size_t>(owner_[axis])];
-  if (write_code == 0x92 && job.kind == Kind::Velocity) {
+  if (write_code == kOperatingSpeedCode && job.kind == Kind::Velocity) {
     // A velocity change: the new operating speed with the rates and magnification just written.
-    const int direction = (host.reg(axis, kMode) & 0x08) ? -1 : 1;
+    const int direction = (host.reg(axis, kMode) & kVelocityMinusCode) ? -1 : 1;  // the minus bit
     if (direction != job.direction) {
       start(host, static_cast<uint8_t>(1u << axis), now_);  // reverses from the start speed
     } else {
@@ -426,7 +437,7 @@ void CardMotion::on_register_write(MotionHost& host, uint32_t axis, uint32_t wri
                               clamp_u(host.reg(axis, kDecRate), 0, 65535),
                               clamp_u(host.reg(axis, kMagnification), 0, 4095));
     }
-  } else if (write_code == 0x90 && job.kind == Kind::Single) {
+  } else if (write_code == kTargetCode && job.kind == Kind::Single) {
     // A new end for the running move, counted from where it started.
     const int64_t distance = as_signed(value);
     const bool same_way = distance == 0 || (distance < 0 ? -1 : 1) == job.direction;

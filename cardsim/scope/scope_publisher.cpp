@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+#include "register_map.h"
 #include "simulator.h"
 
 namespace ktr4sim {
@@ -27,7 +28,10 @@ int64_t monotonic_ns() {
   return static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
-constexpr uint32_t kMagnification = 0xD5, kMode = 0xD7, kCommand = 0xE3, kFeedback = 0xE4, kSpeed = 0xF5;
+constexpr uint32_t kMagnification = ktr4::read_code(ktr4::kMagnificationCode),
+                   kMode = ktr4::read_code(ktr4::kOperationModeCode),
+                   kCommand = ktr4::read_code(ktr4::kCommandPositionCode),
+                   kFeedback = ktr4::read_code(ktr4::kFeedbackPositionCode), kSpeed = ktr4::kCurrentSpeedReadCode;
 
 // Whether the object under `name` is a leftover of our own user: a killed process that had our
 // process id (no live process can publish under our id but us). A link, a FIFO or an object of

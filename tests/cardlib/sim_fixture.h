@@ -116,4 +116,35 @@ class OneCardTest : public SimCardTest {
   static ktr4::AxisState& axis(uint8_t a) { return ktr4::axis_state(0, a); }
 };
 
+// One initialised card that moves on the simulator's virtual clock, as an application sees it.
+class MovingCardTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ktr4sim_reset();
+    ktr4sim_use_virtual_clock(1);
+    ktr4sim_trace_enable(0);
+    ASSERT_EQ(KTR4_initial(), KTR4_OK);
+    ASSERT_EQ(KTR4_init_card(0), KTR4_OK);
+  }
+  void TearDown() override {
+    KTR4_close();
+    ktr4sim_reset();
+  }
+  static int32_t position(uint8_t axis) {
+    int32_t p = 0;
+    EXPECT_EQ(KTR4_read_current_position(0, axis, &p), KTR4_OK);
+    return p;
+  }
+  static bool stopped(uint8_t axis) {
+    uint8_t s = 0;
+    EXPECT_EQ(KTR4_read_motion_status(0, axis, 0, &s), KTR4_OK);
+    return s != 0;
+  }
+  static bool all_stopped() {
+    for (uint8_t a = 0; a < 4; ++a)
+      if (!stopped(a)) return false;
+    return true;
+  }
+};
+
 }  // namespace ktr4test

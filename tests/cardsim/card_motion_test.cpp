@@ -12,32 +12,14 @@
 #include "ktr4.h"
 #include "ktr4io.h"
 #include "ktr4sim.h"
+#include "sim_fixture.h"
 
 namespace {
 
 constexpr uint64_t kSecond = KTR4SIM_TICKS_PER_SECOND;
 
-class CardMotion : public ::testing::Test {
+class CardMotion : public ktr4test::MovingCardTest {
  protected:
-  void SetUp() override {
-    ktr4sim_reset();
-    ktr4sim_use_virtual_clock(1);
-    ktr4sim_trace_enable(0);
-    ASSERT_EQ(KTR4_initial(), KTR4_OK);
-    ASSERT_EQ(KTR4_init_card(0), KTR4_OK);
-  }
-  void TearDown() override { ktr4sim_reset(); }
-
-  static int32_t position(uint8_t axis) {
-    int32_t p = 0;
-    EXPECT_EQ(KTR4_read_current_position(0, axis, &p), KTR4_OK);
-    return p;
-  }
-  static bool stopped(uint8_t axis) {
-    uint8_t s = 0;
-    EXPECT_EQ(KTR4_read_motion_status(0, axis, 0, &s), KTR4_OK);
-    return s != 0;
-  }
   static uint32_t reg(uint32_t axis, uint32_t read_code) {
     uint32_t v = 0;
     EXPECT_EQ(ktr4sim_get_register(0, axis, read_code, &v), 0);

@@ -12,38 +12,13 @@
 #include "frame/card_table.h"
 #include "ktr4.h"
 #include "ktr4sim.h"
+#include "sim_fixture.h"
 
 namespace {
 
 constexpr uint64_t kSecond = KTR4SIM_TICKS_PER_SECOND;
 
-class LibraryMotion : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ktr4sim_reset();
-    ktr4sim_use_virtual_clock(1);
-    ktr4sim_trace_enable(0);
-    ASSERT_EQ(KTR4_initial(), KTR4_OK);
-    ASSERT_EQ(KTR4_init_card(0), KTR4_OK);
-  }
-  void TearDown() override {
-    KTR4_close();
-    ktr4sim_reset();
-  }
-  static int32_t position(uint8_t axis) {
-    int32_t p = 0;
-    EXPECT_EQ(KTR4_read_current_position(0, axis, &p), KTR4_OK);
-    return p;
-  }
-  static bool all_stopped() {
-    for (uint8_t a = 0; a < 4; ++a) {
-      uint8_t s = 0;
-      EXPECT_EQ(KTR4_read_motion_status(0, a, 0, &s), KTR4_OK);
-      if (!s) return false;
-    }
-    return true;
-  }
-};
+using LibraryMotion = ktr4test::MovingCardTest;
 
 TEST_F(LibraryMotion, LinesThroughTheExportsEndTogetherOnTheirCommandedEnds) {
   std::mt19937 rng(2024);
@@ -122,9 +97,7 @@ TEST_F(LibraryMotion, AMoveEndReachesTheApplicationsCallback) {
 
   ASSERT_EQ(KTR4_TR_position_move(0, 2, 5000, 1000, 20000, 0.05, 0.05), KTR4_OK);
   ktr4sim_advance(kSecond);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (g_move_ends == 0 && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  EXPECT_TRUE(ktr4test::eventually([] { return g_move_ends > 0; }));
   EXPECT_EQ(g_move_ends, 1);
   EXPECT_EQ(position(2), 5000);
 

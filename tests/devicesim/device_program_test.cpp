@@ -5,6 +5,8 @@
 
 #include <modbus.h>
 
+#include "raw_pty.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -19,7 +21,6 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <thread>
 #include <unistd.h>
 
@@ -39,6 +40,7 @@ public:
         std::vector<std::string> args{TESSA_DEVICE_PROGRAM, "--link", link_, "--quiet"};
         args.insert(args.end(), extra.begin(), extra.end());
         std::vector<char*> argv;  // made before the fork: tests start devices from several threads
+        argv.reserve(args.size() + 1);
         for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
@@ -98,13 +100,8 @@ private:
 class RawLine {
 public:
     explicit RawLine(const std::string& path)
-        : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY))
+        : fd_(orvane::testing::openRawLine(path, false))
     {
-        termios t{};
-        if (fd_ >= 0 && ::tcgetattr(fd_, &t) == 0) {
-            ::cfmakeraw(&t);
-            ::tcsetattr(fd_, TCSANOW, &t);
-        }
     }
     ~RawLine()
     {
@@ -246,6 +243,7 @@ TEST(DeviceProgram, EverySlaveAddressAnswersALibmodbusMaster)
     std::mutex lock;
     std::string failures;
     std::vector<std::thread> workers;
+    workers.reserve(6);
     for (int w = 0; w < 6; ++w)
         workers.emplace_back([&] {
             for (int id = next++; id <= 247; id = next++) {

@@ -19,7 +19,6 @@
 #include <QDialog>
 #include <QDeadlineTimer>
 #include <QFrame>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -78,57 +77,21 @@ private slots:
     void init() { forgetSettingsAndPorts(); }
     void cleanup() { closeFormAndPty(); }
 
-    void firstStartShowsDesignValues()
+    void firstStartIsWideNotConnectedAndPolling()
     {
         form = std::make_unique<Form1>();
-        const QColor grey(0xC0, 0xC0, 0xC0);
         tessa::testing::verifyDesigned(*form, {
-            {"", "windowTitle", "Marro QV7 v3.1"}, {"", "width", px(16425, form.get())},
-            {"", "height", py(7410, form.get())}, {"SSTab1", "currentIndex", 1}, {"Text1", "text", "1"},
-            {"Combo1", "currentText", "115200"}, {"Combo1", "currentIndex", -1}, {"Combo1", "count", 8},
-            {"Combo1", "item0", "1200"}, {"Combo1", "item6", "56000"},
-            {"Combo2", "currentIndex", 2}, {"Combo2", "currentText", "Dorva Encoder/Creel"},
-            {"Combo2", "item0", "Remain\t"}, {"Combo2", "hidden", true},
-            {"mu_screen_w", "checked", true}, {"mnu_screen_narrow", "checked", false}, {"List2", "count", 10},
-            {"Timer1", "active", true}, {"Timer1", "interval", 100}, {"Timer12", "active", false},
-            {"Timer12", "interval", 500}, {"Timer4", "active", false},
-            // Captions and what starts hidden.
-            {"Label1", "text", "連接埠"}, {"Label5", "text", "鮑率"}, {"Command1", "text", "連線"},
-            {"Command1", "hidden", false}, {"Command2", "text", "中斷連線"}, {"Command2", "hidden", true},
-            {"Label8", "text", "未連線"}, {"Command4", "text", "Auto test"}, {"Command4", "hidden", true},
-            {"Label3", "text", "接收資料(字元)"}, {"Command16", "text", "切換"}, {"Command14", "text", "清除畫面"},
-            {"Command13", "text", "離開"}, {"Frame3", "title", "Frame3"}, {"Frame3", "hidden", true},
-            {"Command3", "text", "Output"}, {"Check1", "text", "chk sum"}, {"Check1", "checked", false},
-            {"Command15", "text", "Command15"}, {"Command15", "hidden", true}, {"Check4", "text", "0xD+0xA"},
-            {"Check4", "checked", true}, {"Text4", "hidden", true}, {"Text6", "hidden", false},
-            {"Line1", "hidden", true}, {"ComPortShape", "fillColor", grey},
-            // Control arrays.
-            {"Option1(0)", "text", "n,8,1"}, {"Option1(0)", "checked", true}, {"Option1(1)", "text", "o,8,1"},
-            {"Option1(1)", "hidden", true}, {"Text2(0)", "text", "11"}, {"Text2(1)", "text", "22"},
-            {"Text2(2)", "text", ""}, {"Text2(9)", "text", ""},
-            // Tabs and menus.
-            {"SSTab1", "count", 4}, {"SSTab1", "item0", "自動傳送"}, {"SSTab1", "item1", "測試編輯"},
-            {"SSTab1", "item2", "其他測試"}, {"SSTab1", "item3", "ModBus測試"},
-            {"mnu_new_file", "shortcut", QKeySequence(QStringLiteral("Ctrl+N"))},
-            {"mnu_open", "shortcut", QKeySequence(QStringLiteral("Ctrl+O"))},
-            {"mnu_save", "shortcut", QKeySequence(QStringLiteral("Ctrl+S"))},
-            {"mnu_open", "text", "Open &old file"}, {"mu_screen_w", "text", "Width"},
+            {"", "width", px(16425, form.get())}, {"", "height", py(7410, form.get())},
+            {"Combo1", "currentText", "115200"}, {"Combo1", "currentIndex", -1},
+            {"Timer1", "active", true}, {"Timer12", "active", false}, {"Timer4", "active", false},
+            {"Command1", "hidden", false}, {"Command2", "hidden", true}, {"Label8", "text", "未連線"},
+            {"ComPortShape", "fillColor", QColor(0xC0, 0xC0, 0xC0)},
         });
-        for (int row = 0; row < 10; ++row)
-            QVERIFY(child<QListWidget>("List2")->item(row)->text().isEmpty());
         QCOMPARE(child<tessa::ReceiveView>("Text6")->y(), child<tessa::ReceiveView>("Text4")->y());
         QCOMPARE(form->portAvailability(1), 1);
         QCOMPARE(form->portAvailability(20), 1);
         QCOMPARE(form->portAvailability(21), 0);
         QVERIFY(form->restoredPanelValues().isEmpty());
-        QCOMPARE(form->findChildren<QRadioButton*>(QStringLiteral("Option1")).size(), 2);
-        QCOMPARE(form->findChildren<QLineEdit*>(QStringLiteral("Text2")).size(), 10);
-        QCOMPARE(form->findChildren<QLabel*>(QStringLiteral("Label2")).size(), 9);  // Label2(0) and the rows' "ID:"
-        QCOMPARE(child<QGroupBox>("Frame3")->findChild<QLabel*>(QStringLiteral("Label2"))->text(),
-                 QStringLiteral("Out String(16H)"));
-        QVERIFY(child<QTabWidget>("SSTab1")->widget(1)->isAncestorOf(child<QLineEdit>("Text7")));
-        QVERIFY(form->findChild<QObject*>(QStringLiteral("Comm1")));
-        QVERIFY(form->findChild<QObject*>(QStringLiteral("CommonDialog1")));
     }
 
     void storedFieldsStayUnreadWithoutRel1()
@@ -577,12 +540,14 @@ private slots:
         rusage before{};
         getrusage(RUSAGE_SELF, &before);
         QTest::qWait(1000);
+        QCOMPARE(answers.texts.size(), 1);
+#ifndef ORVANE_SANITIZED  // a sanitizer's own work would count as the window's
         rusage after{};
         getrusage(RUSAGE_SELF, &after);
         const double cpu = (after.ru_utime.tv_sec - before.ru_utime.tv_sec) + (after.ru_stime.tv_sec - before.ru_stime.tv_sec)
             + ((after.ru_utime.tv_usec - before.ru_utime.tv_usec) + (after.ru_stime.tv_usec - before.ru_stime.tv_usec)) / 1e6;
-        QCOMPARE(answers.texts.size(), 1);
         QVERIFY2(cpu < 0.5, qPrintable(QStringLiteral("%1 s of CPU in 1 s idle").arg(cpu)));
+#endif
     }
 
     void outputSendsTheChecksumFrame()

@@ -155,7 +155,11 @@ TEST_F(SerialPortTest, VanishedDeviceClosesAndReportsOnce)
     QTimer::singleShot(1000, &idle, &QEventLoop::quit);
     idle.exec();
     EXPECT_EQ(lost.count(), 1);
+#ifndef ORVANE_SANITIZED  // a sanitizer's own work would count as the port's
     EXPECT_LT(processCpuSeconds() - cpuBefore, 0.5);
+#else
+    (void)cpuBefore;
+#endif
 }
 
 TEST_F(SerialPortTest, ReadBufferHoldsBackAFastSenderWithoutLosingBytes)

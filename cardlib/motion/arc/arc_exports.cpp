@@ -21,8 +21,6 @@ using namespace ktr4::motion;
 
 namespace {
 
-inline constexpr uint32_t kArcCode = 0x64;          // clockwise
-inline constexpr uint32_t kArcReverseCode = 0x65;   // counter-clockwise
 inline constexpr uint32_t kQueueBit = 0x00008000u;  // bit 15
 inline constexpr uint32_t kArcBit = 0x08000000u;    // bit 27
 inline constexpr uint32_t kCorrectionModeBits = 0x3000;  // bits 12 and 13

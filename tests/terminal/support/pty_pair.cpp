@@ -1,5 +1,7 @@
 #include "support/pty_pair.h"
 
+#include "raw_pty.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
@@ -9,7 +11,6 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace tessa::testing {
@@ -61,14 +62,7 @@ void PtyPair::stop()
 
 FarEnd::FarEnd(const QString& path)
 {
-    fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (fd_ < 0)
-        return;
-    termios tio{};
-    if (::tcgetattr(fd_, &tio) == 0) {
-        ::cfmakeraw(&tio);
-        ::tcsetattr(fd_, TCSANOW, &tio);
-    }
+    fd_ = orvane::testing::openRawLine(QFile::encodeName(path).toStdString(), true);
 }
 
 FarEnd::~FarEnd()
