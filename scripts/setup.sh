@@ -17,6 +17,7 @@ packages=(
   ccache
   libmodbus-dev
   lintian desktop-file-utils file zip unzip
+  python3 python3-pytest man-db groff-base
 )
 
 if [ "${ORVANE_PACKAGES_READY:-0}" != 1 ]; then
