@@ -23,6 +23,8 @@ ControlLines::ControlLines(ControlLinesPort& port, SettingsStore& settings, QObj
     pollTimer_.setInterval(kPollMs);
     connect(&pollTimer_, &QTimer::timeout, this, &ControlLines::poll);
     breakTimer_.setSingleShot(true);
+    // A coarse timer may end the break up to 5 % early; a break is at least its length.
+    breakTimer_.setTimerType(Qt::PreciseTimer);
     connect(&breakTimer_, &QTimer::timeout, this, &ControlLines::endBreak);
     bool ok = false;
     const int stored = settings_.read(QString::fromLatin1(kBreakKey), QString()).toInt(&ok);
