@@ -58,6 +58,9 @@ Xvfb "$DISPLAY" -screen 0 2560x1600x24 -nolisten tcp >/dev/null 2>&1 & PIDS+=($!
 sleep 1.5
 export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config" XDG_RUNTIME_DIR="$WORK/run"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
+# tessa runs with its byte counters shown in the status bar (they count in any case).
+mkdir -p "$XDG_CONFIG_HOME/Orvane"
+printf '[Record]\nBYTE%%20COUNTERS%%20SHOWN=1\n' >"$XDG_CONFIG_HOME/Orvane/Orvane_COM_TEST.conf"
 
 # A socat pty pair per terminal: <name>.dev is fed, <name>.tty is the terminal's port.
 pty_pair() {

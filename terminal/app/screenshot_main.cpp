@@ -4,8 +4,10 @@
 // (tessa_wide_tab0.png ... tessa_narrow_tab3.png).
 // Then, with socat and libmodbus at hand, two pictures of the Port menu's additions on a pty:
 // the traffic log running (tessa_traffic_log.png, status bar visible) and a decoded Modbus
-// reply from a libmodbus slave (tessa_modbus_reply.png).
+// reply from a libmodbus slave (tessa_modbus_reply.png); then the control lines and find
+// (tessa_control_lines.png, tessa_find.png; see screenshot_port_tools.h).
 // Uses a throw-away settings store so that the user's settings are not changed.
+#include "app/screenshot_port_tools.h"
 #include "window/common_dialog.h"
 #include "window/form1.h"
 
@@ -173,7 +175,7 @@ int main(int argc, char* argv[])
         return 1;
 
     form.findChild<QAction*>(QStringLiteral("mu_screen_w"))->trigger();
-    if (!saveExtras(form, outputDir))
+    if (!saveExtras(form, outputDir) || !savePortToolPictures(form, outputDir))
         return 1;
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "receive/receive_display.h"
 
+#include "receive/arrival_stamps.h"
 #include "receive/receive_view.h"
 #include "serial/serial_port.h"
 
@@ -40,7 +41,10 @@ void ReceiveDisplay::poll(SerialPort& port, bool leaveBytesInPort)
     if (intake_.size() - intakeDone_ >= SerialPort::kReadBufferBytes)
         return;
     // Every byte read is formatted, also those that came after the count was taken.
+    const qsizetype before = intake_.size();
     intake_.append(port.readAll());
+    if (stamps_)
+        stamps_->readTaken(intake_.size() - before);
     if (!pieceScheduled_)
         takePiece();
 }
@@ -51,7 +55,7 @@ void ReceiveDisplay::takePiece()
     const QByteArrayView rest = QByteArrayView(intake_).sliced(intakeDone_);
     const qsizetype end = ReceiveLogs::pieceEnd(rest, kPieceBytes);
     // A piece that started the logs again is shown at once, so the views never stand empty.
-    if (logs_.appendRead(rest.first(end)))
+    if (stamps_ ? stamps_->append(logs_, rest.first(end)) : logs_.appendRead(rest.first(end)))
         refreshViews();
     intakeDone_ += end;
     if (intakeDone_ == intake_.size()) {

@@ -11,6 +11,7 @@ class QWidget;
 
 namespace tessa {
 
+class ArrivalStamps;
 class SerialPort;
 
 // The receive display: the two receive logs and their two views, the hexadecimal one (Text4,
@@ -42,6 +43,9 @@ public:
     // part of the program judges).
     void poll(SerialPort& port, bool leaveBytesInPort);
 
+    // Arrival times in the character view (may be null: none).
+    void setArrivalStamps(ArrivalStamps* stamps) { stamps_ = stamps; }
+
     void showCharacterView();
     void showHexView();
     bool hexViewShown() const;
@@ -57,6 +61,7 @@ private:
     qsizetype intakeDone_ = 0;
     bool pieceScheduled_ = false;
 
+    ArrivalStamps* stamps_ = nullptr;
     ReceiveLogs logs_;
     QPointer<ReceiveView> hexView_;
     QPointer<ReceiveView> characterView_;

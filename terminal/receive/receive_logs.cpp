@@ -82,6 +82,14 @@ void ReceiveLogs::startAgain()
     ++generation_;
 }
 
+void ReceiveLogs::appendCharacterStamp(QStringView stamp)
+{
+    if (!charLog_.isEmpty() && !charLog_.endsWith(u'\n'))
+        charLog_.append(u"\r\n");
+    charLog_.append(stamp);
+    displayPending_ = true;
+}
+
 void ReceiveLogs::appendHexLineBreak()
 {
     hexLog_.append(u"\r\n");

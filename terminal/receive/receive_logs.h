@@ -33,6 +33,9 @@ public:
     // differently at the edge of a read). Returns the read's size if there is no such place.
     static qsizetype pieceEnd(QByteArrayView bytes, qsizetype atLeast);
 
+    // Starts a line of the character log with this text (a chunk's arrival time).
+    void appendCharacterStamp(QStringView stamp);
+
     // A line break in the hex log only (senders use it so that a reply starts a new line).
     void appendHexLineBreak();
 

@@ -288,6 +288,7 @@ void ReceiveView::paintEvent(QPaintEvent* event)
     for (int row = std::max(first, first + (area.top() - kMargin) / lineHeight_); row < last; ++row) {
         const auto [start, end] = rowSpan(row, text);
         const int top = kMargin + (row - first) * lineHeight_;
+        paintFoundSpans(painter, start, end, top);
         const qsizetype from = std::clamp(selectionStart, start, end);
         const qsizetype to = std::clamp(selectionEnd, start, end);
         if (from < to) {
@@ -301,6 +302,41 @@ void ReceiveView::paintEvent(QPaintEvent* event)
             drawCharacters(painter, QPointF(kMargin + (from - start) * charWidth_, top + ascent_), text.sliced(from, to - from));
         }
     }
+}
+
+void ReceiveView::paintFoundSpans(QPainter& painter, qsizetype start, qsizetype end, int top)
+{
+    auto span = std::lower_bound(foundSpans_.begin(), foundSpans_.end(), start,
+                                 [](const auto& found, qsizetype at) { return found.second <= at; });
+    for (; span != foundSpans_.end() && span->first < end; ++span) {
+        const qsizetype from = std::max(span->first, start);
+        const qsizetype to = std::min(span->second, end);
+        painter.fillRect(QRectF(kMargin + (from - start) * charWidth_, top, (to - from) * charWidth_, lineHeight_),
+                         QColor(255, 230, 90));
+    }
+}
+
+void ReceiveView::setFoundSpans(std::vector<std::pair<qsizetype, qsizetype>> spans)
+{
+    foundSpans_ = std::move(spans);
+    viewport()->update();
+}
+
+void ReceiveView::showSpan(qsizetype from, qsizetype to)
+{
+    if (layoutStale_)
+        layOut();
+    const QStringView text = shown();
+    if (from < 0 || to > text.size() || lineStarts_.empty())
+        return;
+    const auto line = static_cast<std::size_t>(std::upper_bound(lineStarts_.begin(), lineStarts_.end(), from)
+                                               - lineStarts_.begin() - 1);
+    const int row = firstRows_[line] + static_cast<int>((from - lineStarts_[line]) / columns_);
+    const int first = firstVisibleRow();
+    if (row < first || row >= first + visibleRows())
+        scrollToRow(std::max(0, row - visibleRows() / 2));
+    followsTail_ = false;
+    setSelection(from, to);
 }
 
 void ReceiveView::drawCharacters(QPainter& painter, QPointF origin, QStringView characters)

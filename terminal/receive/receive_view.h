@@ -56,6 +56,13 @@ public:
     void selectAll();
     void copy() const;
 
+    // Spans [first, second) of the shown text painted as found (sorted, not overlapping); the
+    // list is kept until the next call.
+    void setFoundSpans(std::vector<std::pair<qsizetype, qsizetype>> spans);
+    const std::vector<std::pair<qsizetype, qsizetype>>& foundSpans() const { return foundSpans_; }
+    // Selects [from, to) and scrolls it into sight (the view stops following the tail).
+    void showSpan(qsizetype from, qsizetype to);
+
 signals:
     void textChanged();
 
@@ -89,6 +96,7 @@ private:
     qsizetype offsetAt(QPoint point) const;
     void setSelection(qsizetype anchor, qsizetype caret);
     void drawCharacters(QPainter& painter, QPointF origin, QStringView characters);
+    void paintFoundSpans(QPainter& painter, qsizetype start, qsizetype end, int top);
 
     const ReceiveLogs& logs_;
     const ReceiveLogs::Log which_;
@@ -120,6 +128,7 @@ private:
     bool selecting_ = false;
     qsizetype anchor_ = 0;
     qsizetype caret_ = 0;
+    std::vector<std::pair<qsizetype, qsizetype>> foundSpans_;
 };
 
 }  // namespace tessa

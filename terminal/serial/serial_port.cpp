@@ -240,6 +240,36 @@ bool SerialPort::write(QStringView text)
     return write(characterFrame(text));
 }
 
+bool SerialPort::setRequestToSend(bool on)
+{
+    return isOpen() && port_.setRequestToSend(on);
+}
+
+bool SerialPort::setDataTerminalReady(bool on)
+{
+    return isOpen() && port_.setDataTerminalReady(on);
+}
+
+bool SerialPort::setBreakEnabled(bool on)
+{
+    return isOpen() && port_.setBreakEnabled(on);
+}
+
+std::optional<QSerialPort::PinoutSignals> SerialPort::pinoutSignals()
+{
+    if (!isOpen())
+        return std::nullopt;
+    // A line without modem lines (a pty: ENOTTY) reports no signals and an error; the error
+    // is only that, the port stays usable.
+    port_.clearError();
+    const QSerialPort::PinoutSignals lines = port_.pinoutSignals();
+    if (port_.error() != QSerialPort::NoError) {
+        port_.clearError();
+        return std::nullopt;
+    }
+    return lines;
+}
+
 void SerialPort::onError(QSerialPort::SerialPortError error)
 {
     if (!port_.isOpen() || losing_)

@@ -10,6 +10,7 @@
 #include <QStringView>
 
 #include "line/line_options.h"
+#include "serial/control_lines_port.h"
 
 #include <functional>
 #include <optional>
@@ -40,7 +41,7 @@ std::optional<LineSettings> parseLineSettings(QStringView text);
 // bytes arrive until it slows down again: a pty holds only some 20 KiB, so a flood or a fast
 // USB adapter would otherwise be held to that much per poll. A watch reads too when nobody asked
 // for kWatchMs, so a device that goes away is noticed also then.
-class SerialPort : public QObject {
+class SerialPort : public QObject, public ControlLinesPort {
     Q_OBJECT
 public:
     // Bytes held in our own buffer at most. A poll takes all it holds; the bound only bites on
@@ -65,7 +66,7 @@ public:
     void setPortResolver(PortResolver resolver);
 
     void setPortNumber(int number);
-    int portNumber() const { return portNumber_; }
+    int portNumber() const override { return portNumber_; }
     // Takes a settings string; a malformed one makes the next open fail.
     void setSettings(const QString& settings);
     QString settings() const { return settingsText_; }
@@ -84,7 +85,7 @@ public:
     // reason in errorString().
     bool open();
     void close();
-    bool isOpen() const;
+    bool isOpen() const override;
     QString errorString() const { return errorString_; }
     QString devicePath() const;
     // The open line's descriptor (-1 when closed), to read its settings back.
@@ -99,6 +100,14 @@ public:
     // Both return false when the port is closed or the write failed.
     bool write(QByteArrayView bytes);
     bool write(QStringView text);  // one byte per character, as a character frame
+    // Bytes written but not yet taken by the line.
+    qint64 bytesToWrite() const { return port_.bytesToWrite(); }
+
+    // Control lines (see ControlLines).
+    bool setRequestToSend(bool on) override;
+    bool setDataTerminalReady(bool on) override;
+    bool setBreakEnabled(bool on) override;
+    std::optional<QSerialPort::PinoutSignals> pinoutSignals() override;
 
 signals:
     void opened();

@@ -88,7 +88,7 @@ Form1::Form1(QWidget* parent)
                                                 *mnu_autotest_stop);
     wireEvents();
     Form_Load();
-    extras_ = new tessa::TerminalExtras(this, *mnu_port, *connection_, *connectionBar_, settings_, modbusPage_,
+    extras_ = new tessa::TerminalExtras(this, *mnu_port, *connection_, *connectionBar_, settings_, *receive_, modbusPage_,
                                         [this] { return shownStatusBar(); });
     connect(modbusPage_, &tessa::ModbusPage::requestSent, extras_, &tessa::TerminalExtras::modbusRequestSent);
 }

@@ -1,0 +1,133 @@
+#include "window/extras/send_file_panel.h"
+
+#include "serial/file_sender.h"
+#include "serial/serial_port.h"
+#include "settings/settings_store.h"
+
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+
+using namespace Qt::StringLiterals;
+
+namespace tessa {
+
+namespace {
+
+int storedNumber(const SettingsStore& settings, const char* key, int fallback)
+{
+    bool ok = false;
+    const int value = settings.read(QString::fromLatin1(key), QString()).toInt(&ok);
+    return ok ? value : fallback;
+}
+
+}  // namespace
+
+SendFilePanel::SendFilePanel(SerialPort& port, SettingsStore& settings, QWidget* parent)
+    : QDialog(parent, Qt::Tool)
+    , port_(port)
+    , settings_(settings)
+{
+    setObjectName(u"SendFilePanel"_s);
+    setWindowTitle(u"Send file"_s);
+    setModal(false);
+    sender_ = new FileSender([this](QByteArrayView bytes) { return port_.write(bytes); },
+                             [this] { return port_.isOpen() ? port_.bytesToWrite() : 0; }, this);
+
+    auto* form = new QFormLayout(this);
+    auto* pathRow = new QHBoxLayout;
+    path_ = new QLineEdit(settings_.read(QString::fromLatin1(kPathKey), QString()), this);
+    path_->setObjectName(u"SendFilePath"_s);
+    auto* browse = new QPushButton(u"..."_s, this);
+    browse->setObjectName(u"SendFileBrowse"_s);
+    pathRow->addWidget(path_);
+    pathRow->addWidget(browse);
+    form->addRow(u"File"_s, pathRow);
+
+    chunk_ = new QSpinBox(this);
+    chunk_->setObjectName(u"SendFileChunk"_s);
+    chunk_->setRange(1, FileSender::kMaxChunkBytes);
+    chunk_->setSuffix(u" bytes"_s);
+    chunk_->setValue(storedNumber(settings_, kChunkKey, kDefaultChunkBytes));
+    form->addRow(u"Chunk"_s, chunk_);
+    delay_ = new QSpinBox(this);
+    delay_->setObjectName(u"SendFileDelay"_s);
+    delay_->setRange(0, FileSender::kMaxDelayMs);
+    delay_->setSuffix(u" ms"_s);
+    delay_->setValue(storedNumber(settings_, kDelayKey, kDefaultDelayMs));
+    form->addRow(u"Delay between chunks"_s, delay_);
+
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(u"SendFileProgress"_s);
+    progress_->setRange(0, 1000);
+    progress_->setValue(0);
+    form->addRow(progress_);
+    auto* buttons = new QHBoxLayout;
+    send_ = new QPushButton(u"Send"_s, this);
+    send_->setObjectName(u"SendFileSend"_s);
+    cancel_ = new QPushButton(u"Cancel"_s, this);
+    cancel_->setObjectName(u"SendFileCancel"_s);
+    cancel_->setEnabled(false);
+    buttons->addWidget(send_);
+    buttons->addWidget(cancel_);
+    form->addRow(buttons);
+    status_ = new QLabel(this);
+    status_->setObjectName(u"SendFileStatus"_s);
+    status_->setWordWrap(true);
+    form->addRow(status_);
+
+    connect(browse, &QPushButton::clicked, this, &SendFilePanel::browse);
+    connect(send_, &QPushButton::clicked, this, &SendFilePanel::send);
+    connect(cancel_, &QPushButton::clicked, sender_, &FileSender::cancel);
+    connect(chunk_, &QSpinBox::valueChanged, this,
+            [this](int bytes) { settings_.write(QString::fromLatin1(kChunkKey), QString::number(bytes)); });
+    connect(delay_, &QSpinBox::valueChanged, this,
+            [this](int ms) { settings_.write(QString::fromLatin1(kDelayKey), QString::number(ms)); });
+    connect(sender_, &FileSender::progress, this, [this](qint64 sent, qint64 total) {
+        progress_->setValue(total > 0 ? static_cast<int>(sent * 1000 / total) : 1000);
+        status_->setText(u"%1 of %2 bytes"_s.arg(sent).arg(total));
+    });
+    connect(sender_, &FileSender::finished, this, [this](bool, const QString& message) {
+        showRunning(false);
+        status_->setText(message);
+    });
+    // A port that closes ends the send at the next chunk (the write is refused).
+    connect(&port_, &SerialPort::aboutToClose, sender_, &FileSender::cancel);
+    connect(&port_, &SerialPort::lost, sender_, &FileSender::cancel);
+}
+
+void SendFilePanel::browse()
+{
+    const QString path = QFileDialog::getOpenFileName(this, u"Send file"_s, path_->text());
+    if (!path.isEmpty())
+        path_->setText(path);
+}
+
+void SendFilePanel::send()
+{
+    if (!port_.isOpen()) {
+        status_->setText(u"Not connected"_s);
+        return;
+    }
+    settings_.write(QString::fromLatin1(kPathKey), path_->text());
+    if (!sender_->start(path_->text(), chunk_->value(), delay_->value())) {
+        status_->setText(u"Cannot send %1: %2"_s.arg(path_->text(), sender_->errorString()));
+        return;
+    }
+    showRunning(true);
+}
+
+void SendFilePanel::showRunning(bool running)
+{
+    send_->setEnabled(!running);
+    cancel_->setEnabled(running);
+    chunk_->setEnabled(!running);
+    delay_->setEnabled(!running);
+}
+
+}  // namespace tessa

@@ -1,0 +1,74 @@
+#include "window/extras/traffic_counters_control.h"
+
+#include "serial/serial_port.h"
+#include "settings/settings_store.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPushButton>
+#include <QStatusBar>
+
+using namespace Qt::StringLiterals;
+
+namespace tessa {
+
+TrafficCountersControl::TrafficCountersControl(QObject* parent, QMenu& portMenu, SerialPort& port,
+                                               SettingsStore& settings, std::function<QStatusBar*()> statusBar)
+    : QObject(parent)
+    , settings_(settings)
+    , statusBar_(std::move(statusBar))
+{
+    clock_.start();
+    counters_.reset(0);
+    // One addition per chunk on the receive path; the text is made by the sample timer.
+    connect(&port, &SerialPort::sent, this, [this](QByteArrayView bytes) { counters_.addSent(bytes.size()); });
+    connect(&port, &SerialPort::received, this, [this](QByteArrayView bytes) { counters_.addReceived(bytes.size()); });
+    connect(&port, &SerialPort::opened, this, &TrafficCountersControl::reset);
+
+    action_ = portMenu.addAction(u"Byte &counters in the status bar"_s);
+    action_->setObjectName(u"mnu_byte_counters"_s);
+    action_->setCheckable(true);
+    connect(action_, &QAction::toggled, this, &TrafficCountersControl::setShown);
+    sampleTimer_.setInterval(kSampleMs);
+    connect(&sampleTimer_, &QTimer::timeout, this, &TrafficCountersControl::showCounts);
+    action_->setChecked(settings_.read(QString::fromLatin1(kShownKey), u"0"_s) == u"1");
+}
+
+void TrafficCountersControl::reset()
+{
+    counters_.reset(clock_.elapsed());
+    rate_ = 0;
+    if (label_)
+        label_->setText(TrafficCounters::text(0, 0, 0));
+}
+
+void TrafficCountersControl::setShown(bool shown)
+{
+    settings_.write(QString::fromLatin1(kShownKey), shown ? u"1"_s : u"0"_s);
+    if (shown && !label_) {
+        label_ = new QPushButton(statusBar_());
+        label_->setObjectName(u"ByteCounters"_s);
+        label_->setFlat(true);
+        label_->setToolTip(u"Bytes sent and received since connect, and the receive rate. Click to start from zero."_s);
+        connect(label_, &QPushButton::clicked, this, &TrafficCountersControl::reset);
+        statusBar_()->addPermanentWidget(label_);
+        statusBar_();  // measured again with the counters in it
+    }
+    if (label_)
+        label_->setVisible(shown);
+    if (shown) {
+        showCounts();
+        sampleTimer_.start();
+    } else {
+        sampleTimer_.stop();
+    }
+}
+
+void TrafficCountersControl::showCounts()
+{
+    rate_ = counters_.sample(clock_.elapsed());
+    if (label_)
+        label_->setText(TrafficCounters::text(counters_.sent(), counters_.received(), rate_));
+}
+
+}  // namespace tessa
