@@ -23,6 +23,7 @@ TerminalExtras::TerminalExtras(QWidget* window, QMenu& portMenu, Connection& con
                                QWidget* modbusPage, std::function<QStatusBar*()> statusBar)
     : QObject(window)
     , settings_(settings)
+    , port_(connection.port())
 {
     setObjectName(u"TerminalExtras"_s);
     SerialPort& port = connection.port();
@@ -37,6 +38,7 @@ TerminalExtras::TerminalExtras(QWidget* window, QMenu& portMenu, Connection& con
     trafficLog_ = new TrafficLogControl(window, portMenu, port, statusBar);
     lineSettings_ = new LineSettingsControl(window, portMenu, port, settings, connectionBar.lineCaption());
     reconnect_ = new ReconnectControl(connectionBar, portMenu, port, settings, statusBar);
+    connect(reconnect_, &ReconnectControl::note, trafficLog_, &TrafficLogControl::note);
 
     // Right of the ASCII Mode and SAVE buttons, down to the page's foot: no panel is there.
     replyArea_ = new ModbusReplyArea(modbusPage);
@@ -58,7 +60,7 @@ TerminalExtras::~TerminalExtras() = default;
 
 void TerminalExtras::modbusRequestSent(QByteArrayView request)
 {
-    replyWatch_.requestSent(request);
+    replyWatch_.requestSent(request, port_.arrivedBeforeLastWrite());
 }
 
 }  // namespace tessa

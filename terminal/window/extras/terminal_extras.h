@@ -18,6 +18,7 @@ class ConnectionBar;
 class LineSettingsControl;
 class ModbusReplyArea;
 class ReconnectControl;
+class SerialPort;
 class SettingsStore;
 class TrafficLogControl;
 
@@ -44,6 +45,7 @@ public:
 
 private:
     SettingsStore& settings_;
+    SerialPort& port_;
     TrafficLogControl* trafficLog_ = nullptr;
     LineSettingsControl* lineSettings_ = nullptr;
     ReconnectControl* reconnect_ = nullptr;

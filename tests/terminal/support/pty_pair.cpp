@@ -59,6 +59,14 @@ void PtyPair::stop()
     }
 }
 
+void PtyPair::kill()
+{
+    if (socat_.state() == QProcess::NotRunning)
+        return;
+    socat_.kill();
+    socat_.waitForFinished(5000);
+}
+
 FarEnd::FarEnd(const QString& path)
 {
     fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
