@@ -334,8 +334,8 @@ private slots:
         answerer.paths << logPath;
         child<QAction>("mnu_traffic_log")->trigger();
         pty.stop();
-        QTRY_VERIFY_WITH_TIMEOUT(!form->comm1().isOpen(), 5000);
-        QVERIFY(!connect->isHidden());
+        QTRY_VERIFY_WITH_TIMEOUT(!connect->isHidden(), 5000);
+        QVERIFY(!form->comm1().isOpen());
         QTest::qWait(300);
         QVERIFY(pty.plugIn());
         QTRY_VERIFY_WITH_TIMEOUT(form->comm1().isOpen(), 10000);

@@ -451,9 +451,11 @@ void AutoSendPage::mnu_save_Click()
             return;
     }
     // Written beside the target and renamed over it: a failed write leaves the old file whole.
+    // Unbuffered, so that a write the disk refuses (full) fails here: through the buffer the
+    // refusal went unseen and an empty file replaced the old one as "Save finished".
     QSaveFile file(name);
     const QByteArray bytes = program_->fileBytes();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() || !file.commit()) {
         showMessage(u"Could not save \"%1\": %2. The file was not changed."_s.arg(
                         name, saveFailureReason(name, bytes.size(), file.errorString())),
                     kHint);
