@@ -130,4 +130,26 @@ QString applyLineOptions(QSerialPort& port, const LineOptions& options)
     return QStringLiteral("The port %1 did not take %2").arg(port.portName(), refused.join(QStringLiteral(", ")));
 }
 
+std::optional<LineOptions> lineOptionsInEffect(qintptr handle)
+{
+#ifdef Q_OS_UNIX
+    termios tio{};
+    if (handle < 0 || ::tcgetattr(static_cast<int>(handle), &tio) != 0)
+        return std::nullopt;
+    LineOptions in;
+    in.dataBits = (tio.c_cflag & CSIZE) == CS7 ? 7 : 8;
+    in.parity = (tio.c_cflag & PARENB) == 0 ? LineOptions::Parity::None
+        : (tio.c_cflag & PARODD) != 0       ? LineOptions::Parity::Odd
+                                            : LineOptions::Parity::Even;
+    in.stopBits = (tio.c_cflag & CSTOPB) != 0 ? 2 : 1;
+    in.flowControl = (tio.c_cflag & CRTSCTS) != 0 ? LineOptions::FlowControl::RtsCts
+        : (tio.c_iflag & IXON) != 0               ? LineOptions::FlowControl::XonXoff
+                                                  : LineOptions::FlowControl::None;
+    return in;
+#else
+    Q_UNUSED(handle);
+    return std::nullopt;
+#endif
+}
+
 }  // namespace tessa

@@ -3,6 +3,8 @@
 #include <QSerialPort>
 #include <QString>
 
+#include <optional>
+
 namespace tessa {
 
 class SettingsStore;
@@ -40,5 +42,9 @@ QString lineSettingsText(qint32 baudRate, const LineOptions& options);
 // took every choice, else a message naming what it did not take (a pseudo-terminal, for one,
 // has no parity and always 8 data bits). The choices it did take stay applied.
 QString applyLineOptions(QSerialPort& port, const LineOptions& options);
+
+// What the open line (its descriptor) runs with, read back from it; nullopt when it cannot be
+// read. What a line shows and keeps is this, not a choice it refused.
+std::optional<LineOptions> lineOptionsInEffect(qintptr handle);
 
 }  // namespace tessa

@@ -2,6 +2,8 @@
 
 #include "frames/crc16.h"
 
+#include <QStringList>
+
 namespace tessa {
 namespace {
 
@@ -16,6 +18,42 @@ std::uint16_t wordAt(QByteArrayView bytes, qsizetype i)
 }
 
 constexpr std::uint8_t kExceptionBit = 0x80;
+
+// What in a good frame of the request's slave and function does not answer the request; empty
+// when it does. The frame's length was taken from its own byte count.
+QString differenceFromRequest(const ModbusRequest& request, QByteArrayView frame)
+{
+    switch (request.function) {
+    case 0x01: case 0x02: case 0x03: case 0x04: {
+        const int count = byteAt(frame, 2);
+        const bool registers = request.function >= 0x03;
+        const int wanted = registers ? 2 * request.value : (request.value + 7) / 8;
+        if (count == wanted)
+            return {};
+        if (registers && count % 2 != 0)
+            return QStringLiteral("byte count %1 is odd; %2 registers were asked for (byte count %3)")
+                .arg(count).arg(request.value).arg(wanted);
+        return registers ? QStringLiteral("%1 registers were asked for (byte count %2), the reply has byte count %3")
+                               .arg(request.value).arg(wanted).arg(count)
+                         : QStringLiteral("%1 bits were asked for (byte count %2), the reply has byte count %3")
+                               .arg(request.value).arg(wanted).arg(count);
+    }
+    case 0x05: case 0x06: case 0x0F: case 0x10: {
+        const std::uint16_t address = wordAt(frame, 2);
+        const std::uint16_t value = wordAt(frame, 4);
+        const QString what = request.function == 0x06 || request.function == 0x05 ? QStringLiteral("value")
+                                                                                   : QStringLiteral("count");
+        QStringList differs;
+        if (address != request.address)
+            differs << QStringLiteral("address %1 instead of %2").arg(address).arg(request.address);
+        if (value != request.value)
+            differs << QStringLiteral("%1 %2 instead of %3").arg(what).arg(value).arg(request.value);
+        return differs.isEmpty() ? QString() : QStringLiteral("the echo has ") + differs.join(QStringLiteral(", "));
+    }
+    default:
+        return {};
+    }
+}
 
 }  // namespace
 
@@ -104,6 +142,11 @@ ModbusReply decodeModbusReply(const ModbusRequest& request, QByteArrayView recei
         reply.exceptionCode = byteAt(frame, 2);
         return reply;
     }
+    if (const QString differs = differenceFromRequest(request, frame); !differs.isEmpty()) {
+        reply.kind = ModbusReply::Kind::Mismatch;
+        reply.mismatch = differs;
+        return reply;
+    }
     switch (reply.function) {
     case 0x03: case 0x04:
         reply.kind = ModbusReply::Kind::Registers;
@@ -114,7 +157,6 @@ ModbusReply decodeModbusReply(const ModbusRequest& request, QByteArrayView recei
         reply.kind = ModbusReply::Kind::WriteEcho;
         reply.echoAddress = wordAt(frame, 2);
         reply.echoValue = wordAt(frame, 4);
-        reply.echoMatches = reply.echoAddress == request.address && reply.echoValue == request.value;
         return reply;
     default:
         reply.kind = ModbusReply::Kind::Other;

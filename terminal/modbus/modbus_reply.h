@@ -27,6 +27,8 @@ struct ModbusReply {
         Incomplete,  // fewer bytes than the reply's own length says
         CrcBad,      // the right length, but the CRC does not match
         Unexpected,  // a good frame from another slave or for another function
+        Mismatch,    // a good frame of the right slave and function that does not answer the
+                     // request: another register count, an odd byte count, another write echo
         Registers,   // read holding/input registers (03/04)
         WriteEcho,   // write single/multiple registers (06/10)
         Exception,   // function | 0x80 with an exception code
@@ -40,8 +42,8 @@ struct ModbusReply {
     QList<std::uint16_t> registers;     // Registers: values from request.address on
     std::uint16_t echoAddress = 0;      // WriteEcho
     std::uint16_t echoValue = 0;        // WriteEcho: value (06) or count (10)
-    bool echoMatches = false;           // WriteEcho: equals what the request wrote
     std::uint8_t exceptionCode = 0;     // Exception
+    QString mismatch;                   // Mismatch: what differs from the request
     qsizetype expectedLength = 0;       // Incomplete: bytes the reply should have had
     std::uint16_t receivedCrc = 0;      // CrcBad: as on the wire, low byte first
     std::uint16_t expectedCrc = 0;

@@ -55,6 +55,11 @@ QString modbusReplyText(const ModbusReply& reply)
                                    .arg(reply.request.slave)
                                    .arg(hex2(reply.request.function));
         break;
+    case Kind::Mismatch:
+        lines << head(reply) + QStringLiteral(": does not match the request");
+        lines << reply.mismatch;
+        lines << QString::fromLatin1(reply.bytes.toHex(' ').toUpper());
+        break;
     case Kind::Registers:
         lines << head(reply) + QStringLiteral(": %1 registers").arg(reply.registers.size());
         for (qsizetype i = 0; i < reply.registers.size(); ++i) {
@@ -65,8 +70,7 @@ QString modbusReplyText(const ModbusReply& reply)
     case Kind::WriteEcho:
         lines << head(reply)
                 + (reply.function == 0x06 ? QStringLiteral(": wrote %1 to register %2").arg(wordText(reply.echoValue), wordText(reply.echoAddress))
-                                          : QStringLiteral(": wrote %1 registers from %2").arg(reply.echoValue).arg(wordText(reply.echoAddress)))
-                + (reply.echoMatches ? QString() : QStringLiteral(" (differs from the request)"));
+                                          : QStringLiteral(": wrote %1 registers from %2").arg(reply.echoValue).arg(wordText(reply.echoAddress)));
         break;
     case Kind::Exception: {
         const QString name = modbusExceptionName(reply.exceptionCode);

@@ -1,5 +1,7 @@
 #include "modbus/modbus_reply_watch.h"
 
+#include <algorithm>
+
 namespace tessa {
 
 ModbusReplyWatch::ModbusReplyWatch(QObject* parent)
@@ -15,10 +17,11 @@ void ModbusReplyWatch::setReplyWindowMs(int ms)
     windowMs_ = ms > 0 ? ms : kDefaultReplyWindowMs;
 }
 
-void ModbusReplyWatch::requestSent(QByteArrayView frame)
+void ModbusReplyWatch::requestSent(QByteArrayView frame, qint64 arrivedBefore)
 {
     if (waiting_)
         finish();
+    skip_ = std::max<qint64>(arrivedBefore, 0);
     const std::optional<ModbusRequest> request = parseModbusRequest(frame);
     if (!request)
         return;
@@ -32,6 +35,9 @@ void ModbusReplyWatch::requestSent(QByteArrayView frame)
 
 void ModbusReplyWatch::bytesReceived(QByteArrayView bytes)
 {
+    const qint64 before = std::min<qint64>(skip_, bytes.size());
+    skip_ -= before;
+    bytes = bytes.sliced(before);
     if (!waiting_ || bytes.isEmpty())
         return;
     received_.append(bytes);

@@ -22,8 +22,9 @@ public:
     int replyWindowMs() const { return windowMs_; }
 
     // Call right after the request went out. A reply still awaited is reported first, with
-    // what arrived for it so far.
-    void requestSent(QByteArrayView frame);
+    // what arrived for it so far. arrivedBefore: bytes that had arrived before the request left
+    // but are still to be reported to bytesReceived; they answer nothing it asked.
+    void requestSent(QByteArrayView frame, qint64 arrivedBefore = 0);
     // Every chunk the port received; ignored while no request is awaited.
     void bytesReceived(QByteArrayView bytes);
     bool isWaiting() const { return waiting_; }
@@ -38,6 +39,7 @@ private:
     bool waiting_ = false;
     ModbusRequest request_;
     QByteArray received_;
+    qint64 skip_ = 0;
     QElapsedTimer sinceSent_;
     qint64 lastByteNs_ = 0;
     QTimer window_;

@@ -118,15 +118,31 @@ ModbusBuild buildFixedFrame(const QString& idText, FixedFrame which)
     return build;
 }
 
+QString modbusBoxName(int element)
+{
+    for (int panel = 0; panel < 5; ++panel) {
+        for (const ModbusField& field : modbusPanelFields(panel)) {
+            if (element < field.first || element > field.last)
+                continue;
+            const QString caption = QString::fromLatin1(field.caption);
+            // Panel 4's CRC boxes lie under its ID box: only the ID box is seen there.
+            const bool one = field.first == field.last || panel == 4;
+            return (one ? u"The \"%1\" box"_s.arg(caption)
+                        : u"The \"%1\" box %2"_s.arg(caption).arg(element - field.first + 1))
+                + u" of panel %1 (from the top)"_s.arg(panel + 1);
+        }
+    }
+    return u"A box"_s;
+}
+
 QString modbusRefusal(const ModbusBuild& build, const QString& boxText)
 {
+    const QString box = modbusBoxName(build.badElement);
     if (build.problem == ModbusBuild::Problem::ByteCountNotTwoOrFour)
-        return u"Text26(%1) holds \"%2\": the byte count must be 2 or 4. Nothing was sent."_s.arg(build.badElement).arg(boxText);
+        return u"%1 holds \"%2\": the byte count must be 2 or 4. Nothing was sent."_s.arg(box, boxText);
     if (build.problem == ModbusBuild::Problem::RegisterCountNotANumber)
-        return u"Text26(%1) holds \"%2\": the register count must be 1 or 2. Nothing was sent."_s.arg(build.badElement).arg(boxText);
-    return u"Text26(%1) holds \"%2\", which is not a hexadecimal byte (00 to FF). Nothing was sent."_s
-        .arg(build.badElement)
-        .arg(boxText);
+        return u"%1 holds \"%2\": the register count must be 1 or 2. Nothing was sent."_s.arg(box, boxText);
+    return u"%1 holds \"%2\", which is not a hexadecimal byte (00 to FF). Nothing was sent."_s.arg(box, boxText);
 }
 
 CouplingStep registerCountCoupling(const QString& registerCountText)

@@ -66,8 +66,10 @@ ModbusBuild buildReadFrame(const std::array<QString, kModbusBoxCount>& texts, in
 enum class FixedFrame { AsciiMode, Save };
 ModbusBuild buildFixedFrame(const QString& idText, FixedFrame which);
 
-// The message naming the box that stopped a send.
+// The message naming the box that stopped a send as the user sees it (its frame's caption,
+// which box in it, which panel), never by its internal name.
 QString modbusRefusal(const ModbusBuild& build, const QString& boxText);
+QString modbusBoxName(int element);
 
 // What the register-count coupling does to one write panel for its register-count text.
 struct CouplingStep {

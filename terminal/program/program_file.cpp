@@ -27,9 +27,8 @@ CheckedRecord checkEditorFields(const EditorFields& fields, int lineNumber)
         // The record keeps the value the replay will wait, so the list shows what happens.
         const long long ms = leadingNumber(fields.delayText);
         if (ms < 0 || ms > kMaxDelayMs) {
-            checked.problem = u"Line %1: the delay \"%2\" is not 0 to %3 ms. Nothing was changed."_s.arg(lineNumber)
-                                  .arg(fields.delayText)
-                                  .arg(kMaxDelayMs);
+            checked.reason = u"the delay \"%1\" is not 0 to %2 ms."_s.arg(fields.delayText).arg(kMaxDelayMs);
+            checked.problem = u"Line %1: %2 Nothing was changed."_s.arg(lineNumber).arg(checked.reason);
             checked.title = kHintTitle;
             return checked;
         }
@@ -40,9 +39,8 @@ CheckedRecord checkEditorFields(const EditorFields& fields, int lineNumber)
     }
     const QString record = buildRecord(fields);
     if (!isSendable(record)) {
-        checked.problem = u"Line %1: \"%2\" is not hexadecimal data (two hexadecimal digits and a space per byte). "
-                          "Nothing was changed."_s.arg(lineNumber)
-                              .arg(fields.data);
+        checked.reason = u"\"%1\" is not hexadecimal data (two hexadecimal digits and a space per byte)."_s.arg(fields.data);
+        checked.problem = u"Line %1: %2 Nothing was changed."_s.arg(lineNumber).arg(checked.reason);
         checked.title = kHintTitle;
         return checked;
     }
@@ -95,14 +93,14 @@ ProgramFileLoad parseProgramFile(const QByteArray& bytes, bool cut)
         const int lineNumber = static_cast<int>(load.records.size()) + 1;
         // Hexadecimal data that is not pairs 00..FF: refused before any record is built.
         if (!isDelayRecord(text) && isHexRecord(text) && !hexTextFrame(QStringView(text).sliced(5))) {
-            refuse([&] { return checkEditorFields(ProgramRecord::fromText(text).fields(), lineNumber).problem; });
+            refuse([&] { return checkEditorFields(ProgramRecord::fromText(text).fields(), lineNumber).reason; });
             return true;
         }
         const CheckedRecord checked = checkEditorFields(ProgramRecord::fromText(text).fields(), lineNumber);
         if (checked.record)
             load.records << *checked.record;
         else
-            refuse([&] { return checked.problem; });
+            refuse([&] { return checked.reason; });
         return true;
     });
     return load;

@@ -14,7 +14,8 @@ namespace tessa {
 // A record the editor would store, or why it refuses it (message text and box title).
 struct CheckedRecord {
     std::optional<QString> record;
-    QString problem;
+    QString problem;  // the editor's message: the line, what is wrong, that nothing changed
+    QString reason;   // what is wrong, alone (a file load names the record itself)
     QString title;
 };
 

@@ -28,6 +28,7 @@ void ReconnectPolicy::portLost(const QString& path)
 {
     awaited_ = path;
     attemptsLeft_ = 0;
+    toldOther_ = false;
     retry_.stop();
     watcher_.addPath(path);
     // The loss may be handled late (after a message the user had to acknowledge): a device
@@ -57,8 +58,20 @@ void ReconnectPolicy::attempt()
 {
     if (!enabled_ || awaited_.isEmpty() || attemptsLeft_ <= 0)
         return;
+    if (!QFileInfo::exists(awaited_)) {
+        attemptsLeft_ = 0;  // gone again: its next appearance starts the attempts anew
+        return;
+    }
+    if (recognise_ && !recognise_(awaited_)) {
+        // Someone else's device: never opened, and no attempt used up, since whatever now
+        // holds the path may give way to ours without the path ever going away.
+        if (!std::exchange(toldOther_, true))
+            emit otherDevice(awaited_);
+        retry_.start();
+        return;
+    }
     --attemptsLeft_;
-    if (QFileInfo::exists(awaited_) && reopen_()) {
+    if (reopen_()) {
         const QString path = std::exchange(awaited_, QString());
         attemptsLeft_ = 0;
         emit reconnected(path);

@@ -22,7 +22,12 @@ public:
     static constexpr int kAttempts = 5;
     static constexpr int kRetryMs = 300;
 
+    // Whether the device now at the path is the one that was lost.
+    using Recognise = std::function<bool(const QString& path)>;
+
     ReconnectPolicy(PortWatcher& watcher, Reopen reopen, QObject* parent = nullptr);
+    // Without it every device at the path counts as the lost one.
+    void setRecognise(Recognise recognise) { recognise_ = std::move(recognise); }
 
     void setEnabled(bool on);
     bool isEnabled() const { return enabled_; }
@@ -39,6 +44,9 @@ signals:
     void reconnected(const QString& path);
     // The device came back but could not be opened after every attempt.
     void reconnectFailed(const QString& path);
+    // Another device is at the path (once per wait): not opened; looked at again every
+    // kRetryMs until the lost one is back there.
+    void otherDevice(const QString& path);
 
 private:
     void onAppeared(const QString& path);
@@ -46,6 +54,8 @@ private:
 
     PortWatcher& watcher_;
     Reopen reopen_;
+    Recognise recognise_;
+    bool toldOther_ = false;
     bool enabled_ = false;
     QString awaited_;
     int attemptsLeft_ = 0;

@@ -4,10 +4,14 @@
 #include "serial/port_number.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <utility>
 
-#include <poll.h>
+#include <QFile>
+
+#include <cerrno>
+
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tessa {
@@ -54,14 +58,25 @@ std::optional<LineSettings> parseLineSettings(QStringView text)
     return s;
 }
 
+SerialPort::OpenFailure classifyOpenFailure(const QString& path)
+{
+    // QSerialPort reports a lock held by another program, an exclusive line (EBUSY) and a
+    // refused permission (EACCES) alike; the path itself tells them apart.
+    const QByteArray encoded = QFile::encodeName(path);
+    struct stat node {};
+    if (path.isEmpty() || ::stat(encoded.constData(), &node) != 0)
+        return SerialPort::OpenFailure::Missing;
+    if (::access(encoded.constData(), R_OK | W_OK) != 0 && errno == EACCES)
+        return SerialPort::OpenFailure::PermissionDenied;
+    return SerialPort::OpenFailure::Busy;
+}
+
 SerialPort::SerialPort(QObject* parent)
     : QObject(parent)
     , resolver_([](int number) { return devicePathForPort(number, nullptr); })
 {
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialPort::onError);
-    connect(&arrivals_, &QSocketNotifier::activated, this, &SerialPort::takeFromLine);
-    watch_.setInterval(kWatchMs);
-    connect(&watch_, &QTimer::timeout, this, &SerialPort::takeFromLine);
+    connect(&port_, &QSerialPort::readyRead, this, &SerialPort::intake);
 }
 
 SerialPort::~SerialPort() = default;
@@ -104,35 +119,32 @@ bool SerialPort::open()
     if (port_.isOpen())
         close();
     errorString_.clear();
+    openFailure_ = OpenFailure::None;
     const std::optional<LineSettings> line = parseLineSettings(settingsText_);
     if (!line) {
         errorString_ = tr("Invalid settings \"%1\"").arg(settingsText_);
+        openFailure_ = OpenFailure::BadSettings;
         return false;
     }
     port_.setPortName(devicePath());
     port_.setReadBufferSize(kReadBufferBytes);
     if (!port_.open(QIODevice::ReadWrite)) {
         errorString_ = port_.errorString();
+        openFailure_ = classifyOpenFailure(devicePath());
         return false;
     }
     // Settings that the device refuses count as a failed open, like a missing device.
     if (!port_.setBaudRate(line->baudRate) || !port_.setParity(line->parity) || !port_.setDataBits(line->dataBits)
         || !port_.setStopBits(line->stopBits) || !port_.setFlowControl(QSerialPort::NoFlowControl)) {
         errorString_ = port_.errorString();
+        openFailure_ = OpenFailure::SettingsRefused;
         port_.close();
         return false;
     }
     applyLineOptionsNow();
     losing_ = false;
-    // QSerialPort would read on every arrival; the bytes are read here instead (see the class).
-    for (QSocketNotifier* notifier : port_.findChildren<QSocketNotifier*>())
-        if (notifier->type() == QSocketNotifier::Read)
-            notifier->setEnabled(false);
     buffer_.clear();
-    takenSinceReadAll_ = 0;
-    arrivals_.setSocket(port_.handle());
-    setEager(false);
-    watch_.start();
+    arrivedBeforeLastWrite_ = 0;
     emit opened();
     return true;
 }
@@ -144,16 +156,8 @@ void SerialPort::close()
     if (!losing_)
         emit aboutToClose();
     port_.flush();
-    stopReading();
-    port_.close();
-}
-
-void SerialPort::stopReading()
-{
-    watch_.stop();
-    setEager(false);
-    arrivals_.setSocket(-1);
     buffer_.clear();
+    port_.close();
 }
 
 bool SerialPort::isOpen() const
@@ -165,69 +169,49 @@ qint64 SerialPort::bytesWaiting()
 {
     if (!isOpen())
         return 0;
-    takeFromLine();
-    return buffer_.size();
+    intake();
+    return buffer_.size() + port_.bytesAvailable();
 }
 
 QByteArray SerialPort::readAll()
 {
     if (!isOpen())
         return {};
-    takeFromLine();
-    setEager(takenSinceReadAll_ >= kEagerBytes);
-    takenSinceReadAll_ = 0;
-    return std::exchange(buffer_, QByteArray());
+    intake();
+    QByteArray taken = std::exchange(buffer_, QByteArray());
+    // Room again: what QSerialPort held back meanwhile follows.
+    intake();
+    return taken;
 }
 
-void SerialPort::setEager(bool eager)
+qint64 SerialPort::bytesInLine() const
 {
-    arrivals_.setEnabled(eager && arrivals_.socket() >= 0);
+    int count = 0;
+    if (::ioctl(static_cast<int>(port_.handle()), FIONREAD, &count) != 0)
+        return 0;
+    return count;
 }
 
-void SerialPort::takeFromLine()
+void SerialPort::intake()
 {
     if (!isOpen())
         return;
-    // The watch is only for a port nobody reads: each read puts it off.
-    watch_.start();
+    const qint64 room = kReadBufferBytes - buffer_.size();
+    const qint64 available = port_.bytesAvailable();
+    if (room <= 0 || available <= 0)
+        return;  // a full buffer: QSerialPort holds the rest, then the line does
     const qsizetype before = buffer_.size();
-    // Should QSerialPort have read on its own after all, its bytes came first.
-    if (port_.bytesAvailable() > 0)
-        buffer_.append(port_.read(kReadBufferBytes - buffer_.size()));
-    const int fd = static_cast<int>(port_.handle());
-    char chunk[kTakeBytes];
-    qint64 taken = 0;
-    while (buffer_.size() < kReadBufferBytes && taken < kTakeBytes) {
-        const auto wanted = static_cast<std::size_t>(std::min(kTakeBytes - taken, kReadBufferBytes - buffer_.size()));
-        const ssize_t got = ::read(fd, chunk, wanted);
-        if (got > 0) {
-            buffer_.append(chunk, got);
-            taken += got;
-            takenSinceReadAll_ += got;
-            continue;
-        }
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0 && errno == EAGAIN)
-            break;
-        // A raw line with nothing to read gives 0 too; a line hung up (or a pty whose other
-        // side closed) says so in poll.
-        pollfd line{fd, POLLIN, 0};
-        if (got < 0 || (::poll(&line, 1, 0) == 1 && (line.revents & (POLLHUP | POLLERR | POLLNVAL))))
-            beginLoss();
-        break;
-    }
+    buffer_.append(port_.read(std::min(room, available)));
     if (buffer_.size() > before)
         emit received(QByteArrayView(buffer_).sliced(before));
-    // A full buffer waits for readAll; reading on every arrival meanwhile would spin.
-    if (buffer_.size() >= kReadBufferBytes)
-        arrivals_.setEnabled(false);
 }
 
 bool SerialPort::write(QByteArrayView bytes)
 {
     if (!isOpen())
         return false;
+    // Measured before the bytes leave, so that no answer to them can be among these.
+    arrivedBeforeLastWrite_ = port_.bytesAvailable() + bytesInLine();
     if (port_.write(bytes.data(), bytes.size()) != bytes.size())
         return false;
     port_.flush();
@@ -286,8 +270,6 @@ void SerialPort::beginLoss()
     // Closing inside a notification would delete the notifier that is running; the close
     // waits for the event loop, and isOpen() reports closed meanwhile.
     losing_ = true;
-    setEager(false);
-    watch_.stop();
     QMetaObject::invokeMethod(this, &SerialPort::closeAfterLoss, Qt::QueuedConnection);
 }
 
@@ -295,7 +277,7 @@ void SerialPort::closeAfterLoss()
 {
     if (!losing_)
         return;
-    stopReading();
+    buffer_.clear();
     port_.close();
     losing_ = false;
     emit lost();

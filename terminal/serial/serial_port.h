@@ -4,9 +4,7 @@
 #include <QByteArrayView>
 #include <QObject>
 #include <QSerialPort>
-#include <QSocketNotifier>
 #include <QString>
-#include <QTimer>
 #include <QStringView>
 
 #include "line/line_options.h"
@@ -35,27 +33,17 @@ std::optional<LineSettings> parseLineSettings(QStringView text);
 // port and reports lost() once, instead of leaving a dead descriptor that wakes the event
 // loop for ever.
 //
-// Reading: the bytes stay in the line's (kernel's) buffer until someone asks (bytesWaiting,
-// readAll), so a slow line costs one read per receive poll instead of an event-loop wake-up per
-// arriving chunk. A line that brought kEagerBytes or more since the last readAll is read as
-// bytes arrive until it slows down again: a pty holds only some 20 KiB, so a flood or a fast
-// USB adapter would otherwise be held to that much per poll. A watch reads too when nobody asked
-// for kWatchMs, so a device that goes away is noticed also then.
+// Reading: bytes are taken as they arrive (QSerialPort's readyRead) and reported at once by
+// received(), so that a reply decoder and the traffic log see them at their arrival time; they
+// then wait in our buffer until someone asks (bytesWaiting, readAll), as the receive poll does.
 class SerialPort : public QObject, public ControlLinesPort {
     Q_OBJECT
 public:
     // Bytes held in our own buffer at most. A poll takes all it holds; the bound only bites on
     // a flood far beyond any serial line's speed (10 MB/s at one poll each 100 ms), where the
-    // sender waits in the line's (kernel's) buffer, so memory and the work of one poll stay
-    // bounded.
+    // sender waits in QSerialPort's and then the line's (kernel's) buffer, so memory and the
+    // work of one poll stay bounded.
     static constexpr qint64 kReadBufferBytes = 1024 * 1024;
-    // Bytes between two readAll calls from which the port reads as bytes arrive (460800 baud
-    // and up at one poll each 100 ms).
-    static constexpr qint64 kEagerBytes = 4096;
-    static constexpr int kWatchMs = 250;
-    // Bytes one read of the line takes at most: a sender that keeps the line full must not keep
-    // the event loop reading (the rest follows on the next arrival or poll).
-    static constexpr qint64 kTakeBytes = 64 * 1024;
 
     using PortResolver = std::function<QString(int portNumber)>;
 
@@ -81,9 +69,20 @@ public:
     // A refusal does not fail the open: the line runs with what it took.
     QString lineRefusal() const { return lineRefusal_; }
 
+    // Why the last open failed.
+    enum class OpenFailure {
+        None,
+        BadSettings,       // the settings string is malformed
+        Missing,           // no device at the path
+        PermissionDenied,  // the device is there but this user may not open it
+        Busy,              // the device is there and held by another program
+        SettingsRefused,   // opened, but the device refused the line settings
+    };
+
     // Opens the device of the current port number. On failure returns false and leaves the
-    // reason in errorString().
+    // reason in errorString() and openFailure().
     bool open();
+    OpenFailure openFailure() const { return openFailure_; }
     void close();
     bool isOpen() const override;
     QString errorString() const { return errorString_; }
@@ -91,12 +90,12 @@ public:
     // The open line's descriptor (-1 when closed), to read its settings back.
     qintptr handle() const { return port_.isOpen() ? port_.handle() : -1; }
 
-    // Takes what the line holds (kTakeBytes at most) into our buffer (up to its bound) and returns
-    // the bytes there.
+    // The bytes received and not yet read.
     qint64 bytesWaiting();
     QByteArray readAll();
-    // Whether the port reads as bytes arrive (a fast line) rather than when asked.
-    bool readsEagerly() const { return arrivals_.isEnabled(); }
+    // Bytes that had arrived but were not yet reported by received() when the last write left:
+    // the first this many bytes reported after it came before it (they answer nothing it asked).
+    qint64 arrivedBeforeLastWrite() const { return arrivedBeforeLastWrite_; }
     // Both return false when the port is closed or the write failed.
     bool write(QByteArrayView bytes);
     bool write(QStringView text);  // one byte per character, as a character frame
@@ -114,8 +113,8 @@ signals:
     // The port is open and about to be closed by close(): last bytes may still be written.
     void aboutToClose();
     void lost();
-    // Every chunk as it left (after a successful write) and as it was taken from the line, in
-    // order; for a traffic log or a reply decoder. The view is valid during the call only.
+    // Every chunk as it left (after a successful write) and as it arrived, in order; for a
+    // traffic log or a reply decoder. The view is valid during the call only.
     void sent(QByteArrayView bytes);
     void received(QByteArrayView bytes);
 
@@ -123,16 +122,14 @@ private:
     void onError(QSerialPort::SerialPortError error);
     void beginLoss();
     void closeAfterLoss();
-    // Reads what the line holds into buffer_ up to its bound; notices a device gone away.
-    void takeFromLine();
-    void setEager(bool eager);
-    void stopReading();
+    // Moves what QSerialPort has read into buffer_ (up to its bound) and reports it.
+    void intake();
+    // Bytes in the line's (kernel's) buffer not yet read by QSerialPort.
+    qint64 bytesInLine() const;
 
     QSerialPort port_;
     QByteArray buffer_;
-    qint64 takenSinceReadAll_ = 0;
-    QSocketNotifier arrivals_{QSocketNotifier::Read};
-    QTimer watch_;
+    qint64 arrivedBeforeLastWrite_ = 0;
     PortResolver resolver_;
     int portNumber_ = 0;
     QString settingsText_;
@@ -140,6 +137,10 @@ private:
     QString lineRefusal_;
     bool losing_ = false;
     QString errorString_;
+    OpenFailure openFailure_ = OpenFailure::None;
 };
+
+// Why a device at path that failed to open did so: Missing, PermissionDenied or Busy.
+SerialPort::OpenFailure classifyOpenFailure(const QString& path);
 
 }  // namespace tessa

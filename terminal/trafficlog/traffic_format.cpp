@@ -62,6 +62,13 @@ void TrafficLineFormatter::append(const TrafficChunk& chunk, QByteArray& out)
     out.append('.');
     appendPadded(out, gapUs % 1000, 3);
 
+    if (chunk.direction == TrafficDirection::Note) {
+        out.append("\tNOTE\t0\t\t");
+        for (char c : chunk.bytes)
+            out.append(c >= 0x20 && c <= 0x7E ? c : '.');
+        out.append('\n');
+        return;
+    }
     out.append(chunk.direction == TrafficDirection::Tx ? "\tTX\t" : "\tRX\t");
     appendPadded(out, bytes.size(), 1);
     out.append('\t');

@@ -7,7 +7,8 @@
 
 namespace tessa {
 
-enum class TrafficDirection { Tx, Rx };
+// Note: a line of the terminal's own (a port lost or back), not bytes on the line.
+enum class TrafficDirection { Tx, Rx, Note };
 
 // When a chunk passed the port: wall-clock time for the reader, a monotonic clock for the
 // gap between chunks (the wall clock may jump; the gap must not).
@@ -31,7 +32,8 @@ struct TrafficChunk {
 //
 // time    local wall-clock time of the chunk, to the millisecond
 // gap_ms  milliseconds since the previous chunk (either direction), three decimals; 0.000 first
-// dir     TX (sent by the terminal) or RX (received)
+// dir     TX (sent by the terminal), RX (received) or NOTE (the terminal's own remark, such as a
+//         port lost or connected again: count 0, hex empty, the remark as text)
 // count   number of bytes in the chunk
 // hex     the bytes as upper-case hex pairs separated by single spaces
 // text    the bytes as characters: printable ASCII 0x20..0x7E as is, every other byte as '.'

@@ -192,7 +192,7 @@ bool TrafficLog::writeOut(const QByteArray& text, QString& reason)
                 fileSize_.store(kept, std::memory_order_relaxed);
             else
                 fileSize_.fetch_add(done, std::memory_order_relaxed);
-            reason = tr("Traffic log stopped: cannot write %1: %2").arg(path_, QString::fromLocal8Bit(std::strerror(error)));
+            reason = tr("cannot write %1: %2").arg(path_, QString::fromLocal8Bit(std::strerror(error)));
             return false;
         }
         done += n;
@@ -210,7 +210,7 @@ bool TrafficLog::fileStillThere(QString& reason)
     if (::stat(QFile::encodeName(path_).constData(), &atPath) == 0 && ::fstat(fd_, &held) == 0
         && atPath.st_dev == held.st_dev && atPath.st_ino == held.st_ino)
         return true;
-    reason = tr("Traffic log stopped: %1 was removed or its folder is gone").arg(path_);
+    reason = tr("%1 was removed or its folder is gone").arg(path_);
     return false;
 }
 

@@ -22,7 +22,12 @@ QString CommonDialog::qtFilter() const
     const qsizetype bar = filter_.indexOf(u'|');
     if (bar < 0)
         return filter_;
-    return filter_.left(bar).trimmed() + QStringLiteral(" (") + filter_.mid(bar + 1).trimmed() + u')';
+    const QString description = filter_.left(bar).trimmed();
+    const QString pattern = QStringLiteral("(") + filter_.mid(bar + 1).trimmed() + u')';
+    // A description that already names its pattern gets it once.
+    if (description.endsWith(pattern))
+        return description;
+    return description + u' ' + pattern;
 }
 
 bool CommonDialog::show(QWidget* parent, bool save)

@@ -40,6 +40,23 @@ void setTextColor(QLabel* label, const QColor& color)
     label->setPalette(palette);
 }
 
+// The busy message only for a device that is there and held by another program: a missing
+// device or a refused permission needs another remedy, so it is said as what it is.
+QString openFailureText(const SerialPort& port)
+{
+    const QString path = port.devicePath();
+    switch (port.openFailure()) {
+    case SerialPort::OpenFailure::Missing:
+        return u"找不到通訊埠 COM%1 的裝置 (%2)!"_s.arg(port.portNumber()).arg(path);
+    case SerialPort::OpenFailure::PermissionDenied:
+        return u"沒有開啟通訊埠 COM%1 (%2) 的權限!"_s.arg(port.portNumber()).arg(path);
+    case SerialPort::OpenFailure::SettingsRefused:
+        return u"通訊埠 COM%1 (%2) 不接受線路設定: %3"_s.arg(port.portNumber()).arg(path, port.errorString());
+    default:
+        return kPortBusy;
+    }
+}
+
 }  // namespace
 
 QComboBox* dropDownList(QWidget* parent, const QString& name, const QStringList& items, const QString& text)
@@ -178,7 +195,7 @@ void ConnectionBar::connectFailed(bool numberInTables)
     if (quietFailures_())
         return;
     if (numberInTables)
-        showHint(&form_, kPortBusy, kHintTitle);
+        showHint(&form_, openFailureText(connection_.port()), kHintTitle);
     else
         showHint(&form_,
                  u"連接埠 \"%1\" 無法使用: 請輸入 %2 到 %3 之間的號碼!"_s.arg(Text1->text())
@@ -205,12 +222,20 @@ void ConnectionBar::Command2_Click()
     showNotConnectedState();
 }
 
+void ConnectionBar::setLossToldElsewhere(std::function<bool()> toldElsewhere)
+{
+    lossToldElsewhere_ = std::move(toldElsewhere);
+}
+
 void ConnectionBar::Comm1_Lost()
 {
     // The port is already closed; show it and say so once.
     if (Command2->isHidden())
         return;
     showNotConnectedState();
+    // A modal box would hold everything that follows the loss (the reconnect) until OK.
+    if (lossToldElsewhere_ && lossToldElsewhere_())
+        return;
     showHint(&form_, kPortLost, kHintTitle);
 }
 

@@ -45,6 +45,9 @@ public:
     void Timer12_Timer();
     // The open port's device went away.
     void Comm1_Lost();
+    // Asked at a loss: true when someone else tells of it (and acts on it) without a modal
+    // message, so that nothing waits for the operator (reconnect is on).
+    void setLossToldElsewhere(std::function<bool()> toldElsewhere);
 
 signals:
     // The user connected, disconnected or typed another port number.
@@ -61,6 +64,7 @@ private:
     SettingsStore& settings_;
     QWidget& form_;
     std::function<bool()> quietFailures_;
+    std::function<bool()> lossToldElsewhere_;
     QLabel* Label1 = nullptr;
     QLineEdit* Text1 = nullptr;
     QLabel* Label5 = nullptr;

@@ -337,6 +337,9 @@ void Form1::mnu_screen_narrow_Click()
 QStatusBar* Form1::shownStatusBar()
 {
     QStatusBar* bar = statusBar();
+    // A status bar made after the window was shown stays hidden until shown: what it says
+    // (where a file went) would be said to nobody.
+    bar->show();
     // Its widgets come after the first call: measured again on every use.
     const int height = std::max(bar->sizeHint().height(), bar->minimumSizeHint().height());
     if (height > statusBarAllowance_) {

@@ -294,26 +294,33 @@ private slots:
         QVERIFY(button("Command24")->isEnabled() && button("Command25")->isEnabled());
     }
 
-    void stopAfterACancelledDownloadIsCarriedOut()
+    void aCancelledOrRefusedDownloadSendsNothing()
     {
-        // The announcement has gone out but no file follows; the device must take the "Stop"
-        // the operator presses next as a command, not as the file.
+        // Nothing may go out: a device that had the announcement takes the next line the
+        // operator types as the file.
         connectToDevice();
         if (QTest::currentTestFailed())
             return;
+        QTemporaryDir dir;
+        const QString over = tessa::testing::writeFile(dir.filePath(QStringLiteral("over.txt")), QByteArray(10001, 'x'));
         {
             DialogAnswerer dialog;  // no path given: the dialog is cancelled
-            button("Command17")->click();
+            button("Command56")->click();
             QCOMPARE(dialog.shown, 1);
         }
-        QVERIFY2(characterViewShows(QStringLiteral("READY PROGRAM")), qPrintable(seen()));
-        QVERIFY(!button("Command24")->isEnabled());
-        button("Command20")->click();
-        QVERIFY2(characterViewShows(QStringLiteral("STOP POS=0")), qPrintable(seen()));
-        QVERIFY(button("Command24")->isEnabled());
-        typeLine(QStringLiteral("c56"));  // the stored program is still the one it had
-        QVERIFY2(characterViewShows(QStringLiteral("N003 END")), qPrintable(seen()));
+        {
+            DialogAnswerer answers;
+            answers.paths << over;
+            button("Command17")->click();
+            QCOMPARE(answers.texts, QStringList{QStringLiteral("Filesize too large over 10000Bytes")});
+        }
+        typeLine(QStringLiteral("ver"));
+        QVERIFY2(characterViewShows(QStringLiteral("VER tessa-device")), qPrintable(seen()));
+        typeLine(QStringLiteral("c57"));  // the stored parameters are still the ones it had
+        QVERIFY2(characterViewShows(QRegularExpression(QStringLiteral("P01=1000\\s+P02=200\\s+P03=1600"))), qPrintable(seen()));
+        QVERIFY2(!seen().contains(QStringLiteral("READY")), qPrintable(seen()));
         QVERIFY2(!deviceLog().contains(QStringLiteral("file   <-")), qPrintable(deviceLog()));
+        QVERIFY(button("Command24")->isEnabled());
     }
 
     void programReplayAnnouncesAndSendsAFile()

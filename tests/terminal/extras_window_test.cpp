@@ -8,6 +8,7 @@
 #include "support/dialog_answerer.h"
 #include "support/form_test.h"
 #include "support/modbus_slave.h"
+#include "support/quick_slave.h"
 
 #include "support/pty_pair.h"
 #include "support/window_test_main.h"
@@ -31,11 +32,21 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QThread>
 
 #include <functional>
 #include <memory>
 
 #include <termios.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+#include <vector>
 
 using tessa::testing::DialogAnswerer;
 using tessa::testing::FarEnd;
@@ -153,6 +164,7 @@ private slots:
         QVERIFY(!item->isChecked());
         item->trigger();
         QCOMPARE(answerer.shown, 1);
+        QCOMPARE(answerer.filters, QStringList{QStringLiteral("Traffic log (*.txt)")});
         QVERIFY(item->isChecked());
         QCOMPARE(item->text(), QStringLiteral("Stop &traffic log"));
         auto* status = child<QLabel>("TrafficLogStatus");
@@ -205,12 +217,21 @@ private slots:
         sendLine(QStringLiteral("lost"));
         QTRY_COMPARE_WITH_TIMEOUT(answerer.texts.size(), 1, 5000);
         QVERIFY2(answerer.texts[0].startsWith(QStringLiteral("The traffic log stopped: ")), qPrintable(answerer.texts[0]));
+        QVERIFY2(answerer.texts[0].count(QStringLiteral("stopped")) == 1, qPrintable(answerer.texts[0]));
         QVERIFY(!item->isChecked());
         QCOMPARE(item->text(), QStringLiteral("&Traffic log..."));
         QVERIFY(!child<QLabel>("TrafficLogStatus")->isVisible());
         sendLine(QStringLiteral("more"));
         QTest::qWait(600);
         QCOMPARE(answerer.texts.size(), 1);
+
+        // A log whose first line cannot be written never started: it is not said to stop.
+        answerer.paths << QStringLiteral("/dev/full");
+        item->trigger();
+        QCOMPARE(answerer.texts.size(), 2);
+        QCOMPARE(answerer.texts[1],
+                 QStringLiteral("The traffic log could not start: cannot write /dev/full: No space left on device"));
+        QVERIFY(!item->isChecked());
     }
 
     void lineSettingsReachThePortAtConnectAndAtOnce()
@@ -248,11 +269,12 @@ private slots:
         QCOMPARE(caption->text(), QStringLiteral("n,8,1"));
         QVERIFY(answerer.texts.isEmpty());
 
-        // A pty has no parity: said at once; a connect again to the same device does not repeat it.
+        // A pty has no parity: said at once, while the caption and the store keep what the line
+        // runs with; a connect again to the same device does not repeat it.
         chooseLineSettings(-1, 1, -1, -1);  // even parity
-        QCOMPARE(caption->text(), QStringLiteral("e,8,1"));
-        QCOMPARE(stored("LINE PARITY"), QStringLiteral("e"));
         QTRY_COMPARE(answerer.texts.size(), 1);
+        QCOMPARE(caption->text(), QStringLiteral("n,8,1"));
+        QCOMPARE(stored("LINE PARITY"), QStringLiteral("n"));
         QVERIFY2(answerer.texts[0].contains(QStringLiteral("did not take parity e")), qPrintable(answerer.texts[0]));
         QVERIFY(form->comm1().isOpen());
         child<QPushButton>("Command2")->click();
@@ -274,6 +296,8 @@ private slots:
         QTRY_COMPARE(answerer.texts.size(), 2);
         QVERIFY2(answerer.texts[1].contains(QStringLiteral("did not take 7 data bits")), qPrintable(answerer.texts[1]));
         QVERIFY(!answerer.texts[1].contains(QStringLiteral("parity")));
+        QCOMPARE(caption->text(), QStringLiteral("n,8,1"));
+        QCOMPARE(stored("LINE DATA BITS"), QStringLiteral("8"));
     }
 
     void reconnectsWhenThePortReturnsOnlyWhenAskedTo()
@@ -304,18 +328,27 @@ private slots:
         connect->click();
         QVERIFY(form->comm1().isOpen());
 
-        // On: the same one message, then connected again by itself at the same path.
+        // On: no modal box, nothing waits for an operator: the status bar and the traffic log
+        // tell of the loss, and the port is connected again by itself when it returns 300 ms later.
+        QTemporaryDir dir;
+        const QString logPath = dir.filePath(QStringLiteral("traffic.txt"));
+        answerer.paths << logPath;
+        child<QAction>("mnu_traffic_log")->trigger();
         pty.stop();
-        QTRY_COMPARE_WITH_TIMEOUT(answerer.texts.size(), 2, 5000);
-        QCOMPARE(answerer.texts[1], kPortLost);
+        QTRY_VERIFY_WITH_TIMEOUT(!connect->isHidden(), 5000);
         QVERIFY(!form->comm1().isOpen());
+        QTest::qWait(300);
         QVERIFY(pty.plugIn());
         QTRY_VERIFY_WITH_TIMEOUT(form->comm1().isOpen(), 10000);
         QVERIFY(connect->isHidden());
         QVERIFY(!disconnect->isHidden());
         QVERIFY2(form->statusBar()->currentMessage() == QStringLiteral("Reconnected to ") + pty.nearPath(),
                  qPrintable(form->statusBar()->currentMessage()));
-        QCOMPARE(answerer.texts.size(), 2);
+        QCOMPARE(answerer.texts, QStringList{kPortLost});
+        const QByteArray lost = "\tNOTE\t0\t\t" + pty.nearPath().toUtf8() + " was lost";
+        const QByteArray back = "\tNOTE\t0\t\tReconnected to " + pty.nearPath().toUtf8() + "\n";
+        QTRY_VERIFY_WITH_TIMEOUT(fileBytes(logPath).contains(back), 5000);
+        QVERIFY(fileBytes(logPath).indexOf(lost) >= 0 && fileBytes(logPath).indexOf(lost) < fileBytes(logPath).indexOf(back));
         FarEnd device(pty.farPath());
         QVERIFY(device.isOpen());
         sendLine(QStringLiteral("back"));
@@ -325,6 +358,53 @@ private slots:
         form.reset();
         showForm();
         QVERIFY(child<QAction>("mnu_port_reconnect")->isChecked());
+    }
+
+    // A stale link (its program killed) whose pty number another program now has is not the
+    // device coming back; the link made again by the device's program is.
+    void reconnectsOnlyToTheSameDevice()
+    {
+        PtyPair pty{PtyPair::Start::Later};
+        QVERIFY(pty.plugIn());
+        showForm();
+        child<QAction>("mnu_port_reconnect")->trigger();
+        connectTo(pty.nearPath());
+        const QByteArray number = QFile::encodeName(QFileInfo(pty.nearPath()).canonicalFilePath());
+        pty.kill();
+        QTRY_VERIFY_WITH_TIMEOUT(!form->comm1().isOpen(), 5000);
+        // Another program opens ptys until it holds the number the stale link names.
+        std::vector<int> others;
+        int theirs = -1;
+        for (int i = 0; i < 300 && theirs < 0; ++i) {
+            const int fd = ::posix_openpt(O_RDWR | O_NOCTTY);
+            if (fd < 0)
+                break;
+            ::grantpt(fd);
+            ::unlockpt(fd);
+            if (number == ::ptsname(fd))
+                theirs = fd;
+            else
+                others.push_back(fd);
+        }
+        for (int fd : others)
+            ::close(fd);
+        if (theirs < 0)
+            QSKIP("another program took the pty number first");
+        const auto closeTheirs = qScopeGuard([theirs] { ::close(theirs); });
+        QVERIFY(QFileInfo::exists(pty.nearPath()));
+        QTest::qWait(2000);
+        QVERIFY(!form->comm1().isOpen());
+        QVERIFY2(form->statusBar()->currentMessage().startsWith(QStringLiteral("Another device is at")),
+                 qPrintable(form->statusBar()->currentMessage()));
+
+        // The device's program makes its links again: that is the device back.
+        QFile::remove(pty.nearPath());
+        QFile::remove(pty.farPath());
+        QVERIFY(pty.plugIn());
+        QTRY_VERIFY_WITH_TIMEOUT(form->comm1().isOpen(), 10000);
+        FarEnd device(pty.farPath());
+        sendLine(QStringLiteral("ours"));
+        QVERIFY(device.read(4).startsWith("ours"));
     }
 
     void portPickerListsPortsAsTheyComeAndGo()
@@ -397,6 +477,75 @@ private slots:
         id->setText(QStringLiteral("05"));
         child<QPushButton>("Command35")->click();
         QTRY_COMPARE_WITH_TIMEOUT(text->toPlainText(), QStringLiteral("No reply in 300 ms"), 5000);
+    }
+
+    // Replies are taken as they arrive, not on the 100 ms receive poll (stopped here), and a
+    // reply that came before a request is no reply to it.
+    void modbusRepliesAreTakenAsTheyArriveAndBelongOnlyToTheirRequest()
+    {
+        PtyPair pty{PtyPair::Start::Later};
+        QVERIFY(pty.plugIn());
+        tessa::testing::QuickSlave slave(pty.farPath());
+        QVERIFY(slave.ready());
+        showForm();
+        child<QTabWidget>("SSTab1")->setCurrentIndex(3);
+        child<QTimer>("Timer1")->stop();
+        auto* text = child<QPlainTextEdit>("ModbusReplyText");
+        child<QSpinBox>("ModbusReplyWindow")->setValue(200);
+        connectTo(pty.nearPath());
+
+        child<QPushButton>("Command37")->click();  // 0x201, two
+        QTRY_VERIFY_WITH_TIMEOUT(!text->toPlainText().isEmpty(), 5000);
+        QVERIFY2(text->toPlainText().startsWith(QStringLiteral("Slave 1, function 03: 2 registers\n"
+                                                               "513 (0x0201) = 4609 (0x1201)\n"
+                                                               "514 (0x0202) = 4610 (0x1202)\nRound trip ")),
+                 qPrintable(text->toPlainText()));
+
+        // A's reply comes after its window, just before B is sent (no event loop in between).
+        slave.setSilent(true);
+        child<QPushButton>("Command35")->click();  // A: 0x200, one
+        QTRY_COMPARE_WITH_TIMEOUT(text->toPlainText(), QStringLiteral("No reply in 200 ms"), 5000);
+        slave.setSilent(false);
+        slave.send(tessa::testing::QuickSlave::readReply(0x200, 1, [](int) { return std::uint16_t{0xAAAA}; }));
+        QThread::msleep(5);
+        text->clear();
+        child<QPushButton>("Command37")->click();  // B
+        QTRY_VERIFY_WITH_TIMEOUT(!text->toPlainText().isEmpty(), 5000);
+        QVERIFY2(text->toPlainText().startsWith(QStringLiteral("Slave 1, function 03: 2 registers\n"
+                                                               "513 (0x0201) = 4609 (0x1201)\n")),
+                 qPrintable(text->toPlainText()));
+        QCOMPARE(slave.requests.load(), 3);
+    }
+
+    // Decoded text is never cut sideways, in either size mode: it wraps in the box.
+    void modbusReplyReadsWholeInBothSizeModes()
+    {
+        PtyPair pty{PtyPair::Start::Later};
+        QVERIFY(pty.plugIn());
+        ModbusSlave slave(pty.farPath());
+        QVERIFY(slave.ready());
+        showForm();
+        child<QTabWidget>("SSTab1")->setCurrentIndex(3);
+        auto* text = child<QPlainTextEdit>("ModbusReplyText");
+        connectTo(pty.nearPath());
+        for (const char* mode : {"mnu_screen_narrow", "mu_screen_w"}) {
+            child<QAction>(mode)->trigger();
+            // A read of two registers (four lines) and a write of two (its long echo line).
+            for (const char* send : {"Command37", "Command31"}) {
+                text->clear();
+                child<QPushButton>(send)->click();
+                QTRY_VERIFY_WITH_TIMEOUT(text->toPlainText().contains(QStringLiteral("Round trip")), 5000);
+                QVERIFY(text->isVisible());
+                for (QTextBlock block = text->document()->begin(); block.isValid(); block = block.next())
+                    QVERIFY2(block.layout()->boundingRect().width() <= text->viewport()->width(), qPrintable(block.text()));
+                // Every line can be brought into sight.
+                text->verticalScrollBar()->setValue(text->verticalScrollBar()->maximum());
+                const QTextBlock last = text->document()->lastBlock();
+                QVERIFY2(last.text().startsWith(QStringLiteral("Round trip")), qPrintable(last.text()));
+                const QTextBlock atFoot = text->cursorForPosition(QPoint(4, text->viewport()->height() - 4)).block();
+                QVERIFY2(atFoot == last, qPrintable(atFoot.text()));
+            }
+        }
     }
 };
 

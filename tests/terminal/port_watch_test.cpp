@@ -1,4 +1,5 @@
 #include "support/wait_for.h"
+#include "serial/device_identity.h"
 #include "serial/port_watcher.h"
 #include "serial/reconnect_policy.h"
 #include "serial/serial_port.h"
@@ -165,6 +166,68 @@ TEST(ReconnectPolicy, ADeviceAlreadyBackWhenTheLossIsHandledIsReopened)
     ASSERT_TRUE(waitFor([&] { return !reconnectedTo.isEmpty(); }));
     EXPECT_EQ(reconnectedTo, QStringList{pty.nearPath()});
     EXPECT_TRUE(port.isOpen());
+}
+
+// What tells a returning device from another at the same path (identities as the system gives
+// them; a USB adapter cannot be plugged in here).
+TEST(DeviceIdentity, OnlyTheSameDeviceCountsAsBack)
+{
+    DeviceIdentity adapter;
+    adapter.present = true;
+    adapter.target = QStringLiteral("/dev/ttyUSB0");
+    adapter.usb = true;
+    adapter.vendor = 0x0403;
+    adapter.product = 0x6001;
+    adapter.serialNumber = QStringLiteral("A10K3X");
+    adapter.byIdName = QStringLiteral("usb-FTDI_FT232R_A10K3X-if00-port0");
+    DeviceIdentity replugged = adapter;
+    replugged.inode += 7;  // a new node, the same adapter
+    replugged.changeNs += 1000;
+    DeviceIdentity otherAdapter = replugged;
+    otherAdapter.serialNumber = QStringLiteral("B77Q");
+    otherAdapter.byIdName = QStringLiteral("usb-FTDI_FT232R_B77Q-if00-port0");
+    DeviceIdentity otherModel = replugged;
+    otherModel.product = 0x6015;
+
+    DeviceIdentity link;  // socat's link to /dev/pts/4
+    link.present = true;
+    link.target = QStringLiteral("/dev/pts/4");
+    link.rdev = 0x8804;
+    link.inode = 7;
+    link.changeNs = 100;
+    link.isLink = true;
+    link.linkInode = 900;
+    link.linkChangeNs = 50;
+    DeviceIdentity staleLinkReusedNumber = link;  // the same link, pts 4 handed to another program
+    staleLinkReusedNumber.changeNs = 200;
+    DeviceIdentity linkMadeAgain = staleLinkReusedNumber;  // the device's program made it again
+    linkMadeAgain.linkInode = 901;
+    linkMadeAgain.linkChangeNs = 300;
+    DeviceIdentity nothing;
+    DeviceIdentity plainPty = link;
+    plainPty.isLink = false;
+    DeviceIdentity plainPtyReused = staleLinkReusedNumber;
+    plainPtyReused.isLink = false;
+
+    const struct {
+        const DeviceIdentity& was;
+        const DeviceIdentity& now;
+        bool same;
+        const char* what;
+    } cases[] = {
+        {adapter, replugged, true, "the same adapter plugged in again"},
+        {adapter, otherAdapter, false, "another adapter of the same model"},
+        {adapter, otherModel, false, "another model"},
+        {adapter, link, false, "a pty where the adapter was"},
+        {link, adapter, false, "an adapter where the pty link was"},
+        {link, link, true, "the same link and node"},
+        {link, staleLinkReusedNumber, false, "a stale link to a reused pty number"},
+        {link, linkMadeAgain, true, "the link made again"},
+        {link, nothing, false, "nothing there"},
+        {plainPty, plainPtyReused, false, "a reused pty number named directly"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(isSameDevice(c.was, c.now), c.same) << c.what;
 }
 
 int main(int argc, char** argv)

@@ -37,6 +37,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QScopeGuard>
+
+#include <fcntl.h>
+#include <sys/mount.h>
 #include <memory>
 #include <unistd.h>
 
@@ -333,21 +337,56 @@ private slots:
         QCOMPARE(answers.texts.size(), 2);
     }
 
-    void loopRepeatsUntilUncheckedAndStopDoesNotEndIt()
+    void stopEndsTheReplayDuringADelayAndInALoop()
     {
         connectToPty();
         FarEnd far(pty->farPath());
+        addData(QStringLiteral("ver"), false, false);
+        addDelay(QStringLiteral("300"));
+        addData(QStringLiteral("test"), false, false);
+        click("Command6");
+        QCOMPARE(far.read(3), QByteArray("ver"));
+        click("Command11");
+        QVERIFY(!child<QTimer>("Timer13")->isActive());
+        QVERIFY(!child<QTimer>("Timer14")->isActive());
+        QVERIFY(far.readFor(500).isEmpty());
+        // "傳送" starts again from the first line.
+        click("Command6");
+        QCOMPARE(far.read(3), QByteArray("ver"));
+        click("Command11");
+
+        form->findChild<QAction*>(QStringLiteral("mnu_new_file"))->trigger();
         addData(QStringLiteral("L"), false, false);
         addDelay(QStringLiteral("20"));
         child<QCheckBox>("Check3")->setChecked(true);
         click("Command6");
         QCOMPARE(far.read(3), QByteArray("LLL"));
         click("Command11");
-        QCOMPARE(far.read(2), QByteArray("LL"));
-        child<QCheckBox>("Check3")->setChecked(false);
-        QTRY_VERIFY_WITH_TIMEOUT(!child<QTimer>("Timer13")->isActive(), 5000);
-        far.readFor(100);
+        far.readFor(50);  // a line already in the pty
         QVERIFY(far.readFor(300).isEmpty());
+        QVERIFY(!child<QTimer>("Timer13")->isActive());
+    }
+
+    void saveOnAFullDiskSaysTheDiskIsFull()
+    {
+        QTemporaryDir dir;
+        if (::mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs", 0, "size=16k") != 0)
+            QSKIP("no tmpfs can be mounted here");
+        const auto unmount = qScopeGuard([&dir] { ::umount2(QFile::encodeName(dir.path()).constData(), MNT_DETACH); });
+        const int filler = ::open(QFile::encodeName(dir.filePath(QStringLiteral("filler"))).constData(),
+                                  O_WRONLY | O_CREAT, 0644);
+        QVERIFY(filler >= 0);
+        const QByteArray block(1024, 'x');
+        while (::write(filler, block.constData(), static_cast<size_t>(block.size())) > 0) {
+        }
+        ::close(filler);
+        addData(QStringLiteral("ver"), false, true);
+        DialogAnswerer answers;
+        answers.paths << dir.filePath(QStringLiteral("prog.txt"));
+        form->findChild<QAction*>(QStringLiteral("mnu_save"))->trigger();
+        QCOMPARE(answers.texts.size(), 1);
+        QVERIFY2(answers.texts[0].contains(QStringLiteral("the disk is full")), qPrintable(answers.texts[0]));
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("prog.txt"))));
     }
 
     void saveAndLoadRoundTrip()

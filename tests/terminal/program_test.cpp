@@ -110,7 +110,13 @@ TEST(ProgramFileLoad, RecordsAsTheEditorStoresThemAndRefusalsCounted)
         "\"(C)  a\"\r\n\"(H)DA0Z \"\r\n\"(C)DA\"\r\n\"SYSTEM DELAY 0250\"\r\n\"SYSTEM DELAY -5\"\r\n(C)  x,,(C)  y");
     EXPECT_EQ(load.records, QStringList({"(C)  a", "SYSTEM DELAY 250", "(C)  x", "(C)  y"}));
     ASSERT_EQ(load.refused.size(), 4);
-    EXPECT_TRUE(load.refused[0].startsWith(QStringLiteral("Record 2 of the file: Line 2:")));
+    // Each says what is wrong with its record, neither a list line nor "Nothing was changed"
+    // (the other records were loaded).
+    EXPECT_TRUE(load.refused[0].startsWith(QStringLiteral("Record 2 of the file: \"0Z \" is not hexadecimal")))
+        << load.refused[0].toStdString();
+    for (const QString& refusal : load.refused)
+        EXPECT_FALSE(refusal.contains(QStringLiteral("Nothing was changed")) || refusal.contains(QStringLiteral("Line ")))
+            << refusal.toStdString();
     EXPECT_EQ(load.refused[1], QStringLiteral("Record 3 of the file: 資料空白!"));
     EXPECT_TRUE(load.refused[2].contains(QStringLiteral("\"-5\" is not 0 to 9999 ms")));
     EXPECT_EQ(load.refused[3], QStringLiteral("Record 7 of the file: 資料空白!"));  // the empty field between commas

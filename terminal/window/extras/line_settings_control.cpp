@@ -40,12 +40,28 @@ void LineSettingsControl::menuTriggered()
     if (dialog.exec() != QDialog::Accepted)
         return;
     options_ = dialog.options();
-    saveLineOptions(settings_, options_);
     port_.setLineOptions(options_);
-    showCaption();
     reported_.clear();
-    if (port_.isOpen())
-        reportRefusal(port_.applyLineOptionsNow());
+    QString refusal;
+    if (port_.isOpen()) {
+        refusal = port_.applyLineOptionsNow();
+        keepWhatTheLineTook(refusal);
+    }
+    saveLineOptions(settings_, options_);
+    showCaption();
+    reportRefusal(refusal);
+}
+
+void LineSettingsControl::keepWhatTheLineTook(const QString& refusal)
+{
+    // A refused wish is only in the message: the caption, the store and the next open have
+    // what the line runs with.
+    if (refusal.isEmpty())
+        return;
+    if (const std::optional<LineOptions> inEffect = lineOptionsInEffect(port_.handle())) {
+        options_ = *inEffect;
+        port_.setLineOptions(options_);
+    }
 }
 
 void LineSettingsControl::showCaption()
@@ -58,9 +74,13 @@ void LineSettingsControl::reportRefusalAtOpen()
 {
     const QString refusal = port_.lineRefusal();
     const QString said = port_.devicePath() + u'\n' + refusal;
-    if (refusal.isEmpty() || reported_.contains(said))
+    if (refusal.isEmpty())
         return;
-    reportRefusal(refusal);
+    keepWhatTheLineTook(refusal);
+    saveLineOptions(settings_, options_);
+    showCaption();
+    if (!reported_.contains(said))
+        reportRefusal(refusal);
 }
 
 void LineSettingsControl::reportRefusal(const QString& refusal)
@@ -69,7 +89,7 @@ void LineSettingsControl::reportRefusal(const QString& refusal)
         return;
     reported_ << port_.devicePath() + u'\n' + refusal;
     QMessageBox box(QMessageBox::Warning, u"Line settings"_s,
-                    u"%1. The line runs with the settings it took."_s.arg(refusal), QMessageBox::Ok, window_);
+                    u"%1. The line runs with %2."_s.arg(refusal, lineOptionsCaption(options_)), QMessageBox::Ok, window_);
     box.setObjectName(u"LineRefusalMessage"_s);
     box.exec();
 }

@@ -15,11 +15,11 @@ namespace tessa {
 class SerialPort;
 class SettingsStore;
 
-// Port > "Line settings...": the choice is stored, shown as Option1's caption ("e,8,1"), laid
-// over every open of the port and applied at once to an open port. What the line refuses (a
-// pseudo-terminal has no parity nor 7 data bits) is said in a message at the change, and at a
-// connect unless that device refused the same before (the auto test and a reconnect open the
-// port again and again).
+// Port > "Line settings...": the choice is laid over every open of the port and applied at once
+// to an open port. What the line refuses (a pseudo-terminal has no parity nor 7 data bits) is
+// said in a message at the change, and at a connect unless that device refused the same before
+// (the auto test and a reconnect open the port again and again); Option1's caption ("e,8,1")
+// and the store then hold what the line runs with, the refused wish is only in the message.
 class LineSettingsControl : public QObject {
     Q_OBJECT
 public:
@@ -33,6 +33,7 @@ private:
     void showCaption();
     void reportRefusal(const QString& refusal);
     void reportRefusalAtOpen();
+    void keepWhatTheLineTook(const QString& refusal);
 
     QWidget* window_;
     SerialPort& port_;

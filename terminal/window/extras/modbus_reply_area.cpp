@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QSpinBox>
+#include <QTextOption>
 
 using namespace Qt::StringLiterals;
 
@@ -26,7 +27,12 @@ ModbusReplyArea::ModbusReplyArea(QWidget* parent)
     text_ = new QPlainTextEdit(this);
     text_->setObjectName(u"ModbusReplyText"_s);
     text_->setReadOnly(true);
-    text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The box is narrow: long lines wrap rather than run out of sight sideways, and the lines
+    // below its foot are reached with the scroll bar.
+    text_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    text_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    text_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     text_->setPlaceholderText(u"Decoded reply to the last request"_s);
 
     auto* layout = new QGridLayout(this);

@@ -40,11 +40,21 @@ ReconnectControl::ReconnectControl(ConnectionBar& connectionBar, QMenu& portMenu
     // A connect or disconnect by hand, or another port number typed, ends the wait.
     connect(&connectionBar_, &ConnectionBar::changedByHand, this, &ReconnectControl::handConnectOrDisconnect);
 
-    connect(&port_, &SerialPort::opened, this, [this] { openPath_ = port_.devicePath(); });
+    // With reconnect on, the loss is told here instead of in the window's modal box.
+    connectionBar_.setLossToldElsewhere([this] { return policy_.isEnabled(); });
+    policy_.setRecognise([this](const QString& path) { return isSameDevice(identity_, identifyDevice(path)); });
+
+    connect(&port_, &SerialPort::opened, this, [this] {
+        openPath_ = port_.devicePath();
+        identity_ = identifyDevice(openPath_);
+    });
     connect(&port_, &SerialPort::lost, this, &ReconnectControl::onLost);
     connect(&policy_, &ReconnectPolicy::reconnected, this, [this](const QString& path) {
         watcher_.stop();
         say(u"Reconnected to %1"_s.arg(path));
+    });
+    connect(&policy_, &ReconnectPolicy::otherDevice, this, [this](const QString& path) {
+        say(u"Another device is at %1; waiting for the lost one"_s.arg(path));
     });
     connect(&policy_, &ReconnectPolicy::reconnectFailed, this, [this](const QString& path) {
         say(u"%1 is back but could not be opened; waiting for it to return again"_s.arg(path));
@@ -95,6 +105,7 @@ void ReconnectControl::say(const QString& text)
 {
     if (QStatusBar* bar = statusBar_())
         bar->showMessage(text, kStatusMs);
+    emit note(text);
 }
 
 }  // namespace tessa

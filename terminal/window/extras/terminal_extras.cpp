@@ -31,6 +31,7 @@ TerminalExtras::TerminalExtras(QWidget* window, QMenu& portMenu, Connection& con
                                QWidget* modbusPage, std::function<QStatusBar*()> statusBar)
     : QObject(window)
     , settings_(settings)
+    , port_(connection.port())
 {
     setObjectName(u"TerminalExtras"_s);
     SerialPort& port = connection.port();
@@ -45,6 +46,7 @@ TerminalExtras::TerminalExtras(QWidget* window, QMenu& portMenu, Connection& con
     trafficLog_ = new TrafficLogControl(window, portMenu, port, statusBar);
     lineSettings_ = new LineSettingsControl(window, portMenu, port, settings, connectionBar.lineCaption());
     reconnect_ = new ReconnectControl(connectionBar, portMenu, port, settings, statusBar);
+    connect(reconnect_, &ReconnectControl::note, trafficLog_, &TrafficLogControl::note);
 
     portMenu.addSeparator();
     controlLines_ = new ControlLines(port, settings, this);
@@ -104,7 +106,7 @@ TerminalExtras::~TerminalExtras() = default;
 
 void TerminalExtras::modbusRequestSent(QByteArrayView request)
 {
-    replyWatch_.requestSent(request);
+    replyWatch_.requestSent(request, port_.arrivedBeforeLastWrite());
 }
 
 }  // namespace tessa

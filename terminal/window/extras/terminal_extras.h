@@ -24,6 +24,7 @@ class ModbusReplyArea;
 class ReceiveDisplay;
 class ReconnectControl;
 class SendFilePanel;
+class SerialPort;
 class SettingsStore;
 class TrafficCountersControl;
 class TrafficLogControl;
@@ -58,6 +59,7 @@ public:
 
 private:
     SettingsStore& settings_;
+    SerialPort& port_;
     TrafficLogControl* trafficLog_ = nullptr;
     LineSettingsControl* lineSettings_ = nullptr;
     ReconnectControl* reconnect_ = nullptr;

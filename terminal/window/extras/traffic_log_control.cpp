@@ -67,6 +67,11 @@ void TrafficLogControl::start()
     }
 }
 
+void TrafficLogControl::note(const QString& text)
+{
+    log_.record(TrafficDirection::Note, text.toUtf8());
+}
+
 void TrafficLogControl::stop()
 {
     log_.stop();

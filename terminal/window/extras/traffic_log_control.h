@@ -29,6 +29,8 @@ public:
     static constexpr int kStatusIntervalMs = 500;
 
     const TrafficLog& log() const { return log_; }
+    // A line of the terminal's own in the running log (nothing when it does not run).
+    void note(const QString& text);
 
 private:
     void menuTriggered();

@@ -3,6 +3,7 @@
 #include "frames/frame_text.h"
 #include "program/program_file.h"
 #include "program/program_model.h"
+#include "program/save_failure.h"
 #include "serial/serial_port.h"
 #include "window/control_names.h"
 #include "window/hint_message.h"
@@ -342,7 +343,10 @@ void AutoSendPage::Command6_Click()
 
 void AutoSendPage::Command11_Click()
 {
-    Timer13->start();
+    // Stop means nothing more goes to the device: neither the next line nor the one after a
+    // running delay, and a loop ends too. "傳送" starts again from the first line.
+    Timer13->stop();
+    Timer14->stop();
 }
 
 void AutoSendPage::Timer13_Timer()
@@ -447,10 +451,14 @@ void AutoSendPage::mnu_save_Click()
             return;
     }
     // Written beside the target and renamed over it: a failed write leaves the old file whole.
+    // Unbuffered, so that a write the disk refuses (full) fails here: through the buffer the
+    // refusal went unseen and an empty file replaced the old one as "Save finished".
     QSaveFile file(name);
     const QByteArray bytes = program_->fileBytes();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        showMessage(u"Could not save \"%1\": %2. The file was not changed."_s.arg(name, file.errorString()), kHint);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() || !file.commit()) {
+        showMessage(u"Could not save \"%1\": %2. The file was not changed."_s.arg(
+                        name, saveFailureReason(name, bytes.size(), file.errorString())),
+                    kHint);
         return;
     }
     // The file holds one byte per character; what does not fit is written as "?", and said.

@@ -25,11 +25,9 @@ void runDownload(const PageServices& services, DownloadKind kind, const std::fun
 {
     if (!services.guard.connectButtonHidden())
         return;
-    const bool program = kind == DownloadKind::Program;
-    if (program)
-        jogEnabled(false);
-    const QByteArray announcement = program ? programAnnouncement() : parameterAnnouncement();
-    services.port.write(announcement);
+    // The file is chosen and read before anything goes out: a device that has had the
+    // announcement takes whatever comes next as the file, so a cancelled dialog or a file that
+    // cannot go must leave the line untouched.
     services.dialog.setFileName(QString());
     services.dialog.setFilter(u"Txt file | *.txt"_s);
     services.dialog.showOpen(&services.window);
@@ -38,9 +36,7 @@ void runDownload(const PageServices& services, DownloadKind kind, const std::fun
         return;
     const DownloadFile file = readDownloadFile(name);
     if (file.status == DownloadFile::Status::Unreadable) {
-        showHint(&services.window,
-                 u"Cannot read \"%1\": %2. Only the announcement %3 was sent, no file data."_s.arg(
-                     name, file.error, QString::fromLatin1(announcement.trimmed())),
+        showHint(&services.window, u"Cannot read \"%1\": %2. Nothing was sent."_s.arg(name, file.error),
                  QApplication::applicationName());
         return;
     }
@@ -50,6 +46,10 @@ void runDownload(const PageServices& services, DownloadKind kind, const std::fun
         box.exec();
         return;
     }
+    const bool program = kind == DownloadKind::Program;
+    if (program)
+        jogEnabled(false);
+    services.port.write(program ? programAnnouncement() : parameterAnnouncement());
     // An empty file is a completed download of nothing: no write, the jog buttons come back.
     if (!file.bytes.isEmpty())
         services.port.write(file.bytes);

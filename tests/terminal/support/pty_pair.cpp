@@ -60,6 +60,14 @@ void PtyPair::stop()
     }
 }
 
+void PtyPair::kill()
+{
+    if (socat_.state() == QProcess::NotRunning)
+        return;
+    socat_.kill();
+    socat_.waitForFinished(5000);
+}
+
 FarEnd::FarEnd(const QString& path)
 {
     fd_ = orvane::testing::openRawLine(QFile::encodeName(path).toStdString(), true);

@@ -29,6 +29,8 @@ public:
     // so that it removes its links: a link left dangling would point at a /dev/pts number that
     // another program's new pty may take meanwhile on a busy machine.
     void stop();
+    // Ends socat at once (kill -9): its links stay, dangling, at the numbers it had.
+    void kill();
 
 private:
     QTemporaryDir dir_;
