@@ -88,7 +88,8 @@ void serve_card(ServiceThread& self, std::unique_lock<std::recursive_mutex>& loc
     }
 
     InterruptStatus status;
-    last_result() = driver().read_interrupt_status(state.handle, status.bytes);
+    // A status that cannot be read names no axis: no callback for this wake.
+    if (driver().read_interrupt_status(state.handle, status.bytes) != 0) continue;
     bool fired = false;
     for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) {
       const AxisState& axis_fields = axis_state(self.card, axis);

@@ -2,6 +2,7 @@
 // simulated card: register values and order, admission, fallbacks, bookkeeping.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -316,13 +317,13 @@ TEST_F(MultiAxis, ThreePointArcsAndCircles) {
   EXPECT_EQ(written(3, 0x97) & 0x7Fu, 0x61u);
   EXPECT_EQ(commands(), std::vector<uint32_t>{0x0C53});
 
-  // Collinear points for a circle: a circle on half the second point, 311.
-  ktr4sim_trace_clear();
-  EXPECT_EQ(KTR4_CIR2_3P_move(0, 4, 100, 0, 301, 0, 0, 3000), KTR4_ERR_CIRCLE_GEOMETRY);
-  EXPECT_EQ(written(1, 0x98), 150u);
-  EXPECT_EQ(written(3, 0x98), 0u);
-  EXPECT_EQ(written(1, 0x90), 0u);
-  EXPECT_EQ(commands(), std::vector<uint32_t>{0x0A53});
+  // Collinear points lie on no circle: 311, and nothing is written or started.
+  for (const auto& p : {std::array<int32_t, 4>{100, 0, 301, 0}, std::array<int32_t, 4>{100, 0, 200, 0},
+                        std::array<int32_t, 4>{-50, 50, 100, -100}}) {
+    ktr4sim_trace_clear();
+    EXPECT_EQ(KTR4_CIR2_3P_move(0, 4, p[0], p[1], p[2], p[3], 0, 3000), KTR4_ERR_CIRCLE_GEOMETRY);
+    EXPECT_TRUE(trace().empty());
+  }
 
   // A full circle through three points ends where it started.
   ktr4sim_trace_clear();
