@@ -111,7 +111,7 @@ KTR4_API int32_t KTR4_CALL KTR4_init_card(ktr4_u8 card_slot) {
 KTR4_API int32_t KTR4_CALL KTR4_close(void) {
   const int32_t rc = release_cards();
   stop_follower_timer();
-  end_service_threads();  // every library thread is joined before close returns
+  end_service_threads();  // joined before close returns, unless close is called from a callback
   release_card_events();  // and every descriptor the library opened is closed
   return rc;
 }
