@@ -4,7 +4,8 @@
  * Up to 16 cards serve one computer; each is addressed by the number set on its card
  * number switch (0..15), each axis by 0..3. Every export returns a status code
  * (KTR4_OK or one of the codes below, or a driver failure code passed through
- * unchanged); results go out through caller-supplied pointers, which are not checked.
+ * unchanged: the first one when several driver calls fail); results go out through
+ * caller-supplied pointers, which are not checked and are left untouched when a read fails.
  *
  * Argument slots: card and axis numbers and small enumerations travel in 32-bit
  * slots of which only the low byte is examined (card 0x105 is card 5, card 0x110 is
@@ -54,7 +55,8 @@ typedef uint32_t ktr4_u16;
  * "KTR4", so card 0's name is empty and it gets a new unnamed event at each enable.
  * The library owns every event it hands out: the application may wait for it but must not
  * close it. Card 0's unnamed event is closed by the library when the next KTR4_enable_IRQ of
- * card 0 replaces it, so its handle is valid until then. While a service thread is linked,
+ * card 0 replaces it, so its handle is valid until then; KTR4_close closes every event the
+ * library handed out. While a service thread is linked,
  * reading (consuming) the event is left to that thread. */
 #if defined(_WIN32)
 typedef void *KTR4_EVENT;
@@ -63,7 +65,8 @@ typedef int KTR4_EVENT;
 #endif
 
 /* Interrupt callback: called with the card number on the card's service thread, without
- * the library's lock held, so it may call any export. */
+ * the library's lock held, so it may call any export. KTR4_close called from a callback
+ * returns without waiting for the service threads; they end when their callbacks return. */
 typedef void(KTR4_CALL *KTR4_IRQ_CALLBACK)(uint8_t card);
 
 /* Status codes. */
@@ -174,7 +177,8 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_softlimit(ktr4_u8 card, ktr4_u8 axis, ktr
 KTR4_API int32_t KTR4_CALL KTR4_readback_enable_softlimit(ktr4_u8 card, ktr4_u8 axis, uint8_t *enabled);
 KTR4_API int32_t KTR4_CALL KTR4_read_softlimit_flag(ktr4_u8 card, ktr4_u8 axis, uint8_t *flag1,
                                                     uint8_t *flag2);
-/* kind 0: stopped flag; kind 1: continuous buffer full; other kinds read nothing. */
+/* kind 0: stopped flag; kind 1: continuous buffer full; other kinds 302. Points: input
+ * points 0..24, output points 0..11 (302 above). */
 KTR4_API int32_t KTR4_CALL KTR4_read_motion_status(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 kind,
                                                    uint8_t *status);
 KTR4_API int32_t KTR4_CALL KTR4_read_point_status(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 point,
@@ -183,7 +187,8 @@ KTR4_API int32_t KTR4_CALL KTR4_write_output_point(ktr4_u8 card, ktr4_u8 axis, k
 
 /* Motion profile engine. Speeds are in pulses per second, at most 6 553 500 in magnitude
  * (302 above); position moves use their magnitudes, velocity moves take the direction from
- * the sign of the operating speed. Times are in seconds. S-curve sections (sv*) are speeds
+ * the sign of the operating speed; a position move's maximum speed of 0 is 302. Times are
+ * in seconds, finite and not negative (302 otherwise; 0 means no ramp). S-curve sections (sv*) are speeds
  * in pps, 0 for a pure S-curve. Position moves: mode 0 relative, any other value absolute;
  * they need a stopped axis (303) or, in continuous mode, a free buffer (304). */
 KTR4_API int32_t KTR4_CALL KTR4_fix_speed_range(ktr4_u8 card, ktr4_u8 axis, int32_t max_speed);
@@ -214,7 +219,8 @@ KTR4_API int32_t KTR4_CALL KTR4_velocity_change(ktr4_u8 card, ktr4_u8 axis, int3
 KTR4_API int32_t KTR4_CALL KTR4_dec_stop(ktr4_u8 card, ktr4_u8 axis, double t_dec);
 
 /* Homing. Home mode 0..12, count 0..15. Speeds in pulses per second (the sign is ignored,
- * |max_speed| <= 6 553 500), accel_time in seconds, direction 0 or non-zero. */
+ * |start_speed|, |max_speed| <= 6 553 500), accel_time in seconds, finite and not negative
+ * (302 otherwise), direction 0 or non-zero. */
 KTR4_API int32_t KTR4_CALL KTR4_config_home_mode(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 mode, ktr4_u8 count);
 KTR4_API int32_t KTR4_CALL KTR4_start_homing(ktr4_u8 card, ktr4_u8 axis, int32_t start_speed, int32_t max_speed,
                                              double accel_time, ktr4_u8 direction);
@@ -264,8 +270,9 @@ KTR4_API int32_t KTR4_CALL KTR4_read_speed(ktr4_u8 card, ktr4_u8 axis, double *s
 /* Multi-axis motion. Interpolation groups: pair 0..5 = axes 01 02 03 12 13 23, triple 0..3 =
  * 012 013 023 123; LINE4 uses all four axes. Speeds are path speeds; mode 0 relative, any
  * other value absolute. Arcs: (cx, cy) centre, (ex, ey) end; direction 0 → code 0x64, else
- * 0x65. 308: the arc was replaced by a line; 311: the circle was taken on half the second
- * point. On-line changes need a running move (305 otherwise). */
+ * 0x65. 308: the arc was replaced by a line (and the line ran); 311: three points on a
+ * line, nothing moved. Speeds and times as for the single-axis moves; an arc's speed of 0 is
+ * 302. On-line changes need a running move (305 otherwise). */
 KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE2(ktr4_u8 card, ktr4_u8 pair, int32_t d1, int32_t d2,
                                                    ktr4_u8 mode, int32_t start_speed, int32_t max_speed,
                                                    double t_acc, double t_dec);

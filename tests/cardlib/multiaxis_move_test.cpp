@@ -241,6 +241,18 @@ TEST_F(MultiAxis, FailedReadsRefuseTheMove) {
 // ---------------------------------------------------------------------------------------
 // Arcs and circles
 
+TEST_F(MultiAxis, ALargeArcIsCorrectedAsItsSmallCopyIs) {
+  // The centre 1 pulse from the start, the end 3 000 and 300 000 pulses away (squares beyond
+  // 32 bits): both centres are moved to the middle.
+  for (int32_t scale : {1, 100}) {
+    SCOPED_TRACE(scale);
+    ktr4sim_trace_clear();
+    EXPECT_EQ(KTR4_ARC2_center_move(0, 1, 1, 0, 3000 * scale, 0, 0, 5000, 0), KTR4_OK);
+    EXPECT_EQ(written(0, 0x98), static_cast<uint32_t>(1500 * scale));
+    EXPECT_EQ(written(2, 0x98), 0u);
+  }
+}
+
 TEST_F(MultiAxis, CentreCorrectionIsWrittenToTheCard) {
   set_reg(0, 0, 0xE1, 0x3005);
   EXPECT_EQ(KTR4_ARC_center_move_XY(0, 40, 0, 100, 0, 0, 5000, 0), KTR4_OK);

@@ -86,10 +86,10 @@ int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32
     return KTR4_ERR_ARC_GEOMETRY;
   }
 
+  // A centre that never settles refuses the arc before anything is booked or written.
+  if (centre.result != KTR4_OK) return KTR4_ERR_RANGE;
   book_plain_move(xs.end, ex, absolute);
   book_plain_move(ys.end, ey, absolute);
-  // A centre that never settles leaves the arc booked but not written.
-  if (centre.result != KTR4_OK) return KTR4_ERR_RANGE;
 
   xs.profile.operation_mode = arc_operation_mode(xs.profile.operation_mode, direction);
   ys.profile.operation_mode = arc_operation_mode(ys.profile.operation_mode, direction);
