@@ -17,9 +17,9 @@ inline constexpr int32_t kArcCentreStillShort = 310;
 // centre on the end point's y coordinate above it, nothing is written to the outputs.
 int32_t correct_arc_centre(int32_t ex, int32_t ey, int32_t cx, int32_t cy, int32_t* cx_out, int32_t* cy_out);
 
-// The largest number of 310 steps a centre correction may take: a centre may move up to
-// 2^24 pulses (a few tenths of a second of stepping at most); a larger correction is 302.
-inline constexpr uint32_t kMaxCentreCorrections = 1u << 24;
+// The largest number of 310 steps a centre correction may take (one pulse each); a larger
+// correction is 302.
+inline constexpr uint32_t kMaxCentreCorrections = 65'536;
 
 struct ThreePointCentre {
   bool degenerate = false;  // the two bisectors have equal slopes: no single circle
