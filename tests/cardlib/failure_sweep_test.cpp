@@ -184,7 +184,7 @@ class FailureSweep : public ktr4test::SimCardTest {
  protected:
   void TearDown() override {
     ktr4sim_clear_failures();
-    KTR4_disable_IRQ(0);
+    KTR4_close();  // joins the service threads the table started
     std::remove(config_path().c_str());
     SimCardTest::TearDown();
   }
