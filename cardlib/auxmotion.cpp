@@ -33,11 +33,11 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_backlash_comp(ktr4_u8 card_slot, ktr4_u
                                                        uint8_t* mode_variant_flag, uint32_t* correction_speed) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   uint32_t word = 0;
-  const int32_t rc = read_register(card, axis, read_code(kEnvironmentCode), &word);
+  if (int32_t rc = read_register(card, axis, read_code(kEnvironmentCode), &word)) return rc;
   *amount = static_cast<uint16_t>(word & 0xFFFu);
   *mode_variant_flag = axis_state(card, axis).profile.mode_variant;
   *correction_speed = axis_state(card, axis).profile.correction_speed;
-  return rc;
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_suppress_vibration(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u16 first,
@@ -50,10 +50,10 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_suppress_vibration(ktr4_u8 card_slot, k
                                                             uint16_t* second) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   uint32_t word = 0;
-  const int32_t rc = read_register(card, axis, read_code(kVibrationCode), &word);
+  if (int32_t rc = read_register(card, axis, read_code(kVibrationCode), &word)) return rc;
   *first = static_cast<uint16_t>(word & 0xFFFFu);
   *second = static_cast<uint16_t>(word >> 16);
-  return rc;
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_set_continuous_flag(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 flag) {
@@ -65,9 +65,9 @@ KTR4_API int32_t KTR4_CALL KTR4_set_continuous_flag(ktr4_u8 card_slot, ktr4_u8 a
 KTR4_API int32_t KTR4_CALL KTR4_check_continuous_buffer(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* full) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   uint16_t word = 0;
-  const int32_t rc = read_main_status(card, axis, &word);
+  if (int32_t rc = read_main_status(card, axis, &word)) return rc;
   *full = bit_of(word, 14);
-  return rc;
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_trigger_CSTA_pulse(ktr4_u8 card_slot) {
@@ -110,9 +110,10 @@ KTR4_API int32_t KTR4_CALL KTR4_read_speed(ktr4_u8 card_slot, ktr4_u8 axis_slot,
   uint32_t speed_register = 0, magnification = 0;
   read_register(card, axis, kCurrentSpeedReadCode, &speed_register);
   read_register(card, axis, kReadMagnificationCode, &magnification);
+  if (int32_t rc = last_result()) return rc;
   // The inverse of register = speed × (M + 1) / 300, from the exact integers.
   *speed = static_cast<double>(speed_register & 0xFFFFu) * 300.0 / (static_cast<double>(magnification) + 1.0);
-  return last_result();
+  return KTR4_OK;
 }
 
 }  // extern "C"

@@ -51,6 +51,7 @@ struct HomingRequest {
 };
 
 int32_t start_homing(uint8_t card, uint8_t axis, const HomingRequest& request) {
+  if (!speed_within_limit(request.start_speed) || !time_valid(request.accel_time)) return KTR4_ERR_RANGE;
   if (int32_t rc = admit_position_move(card, axis)) return rc;
   if (!speed_within_limit(request.max_speed)) return KTR4_ERR_RANGE;
 
@@ -76,6 +77,8 @@ int32_t start_homing(uint8_t card, uint8_t axis, const HomingRequest& request) {
   const auto order = request.search ? std::span<const uint8_t>(kHomingSearchBurst) : std::span<const uint8_t>(kHomingBurst);
   write_burst(card, axis, state.profile.continuous != 0, r, order);
   if (request.search) modify_register(card, axis, kWord3Code, [](uint32_t word) { return word & ~0xFu; });
+  // A move whose registers were not all written is not started.
+  if (int32_t rc = last_result()) return rc;
   return write_command(card, axis_bit(axis), kStartCommand);
 }
 

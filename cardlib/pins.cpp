@@ -18,6 +18,9 @@ constexpr unsigned kShadowPcs = 14;
 
 bool flag(uint32_t slot) { return low_byte(slot) != 0; }
 
+// The readers below return the word alone; a failed read stays on record as the export's
+// first failure (last_result), which every readback checks before it hands out a value.
+
 uint32_t read_word(uint8_t card, uint8_t axis, uint8_t write_code) {
   uint32_t word = 0;
   read_register(card, axis, read_code(write_code), &word);
@@ -75,8 +78,9 @@ KTR4_API int32_t KTR4_CALL KTR4_set_pulse_outmode(ktr4_u8 card_slot, ktr4_u8 axi
 KTR4_API int32_t KTR4_CALL KTR4_readback_pulse_outmode(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* mode) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   const uint32_t code = read_word(card, axis, kWord1Code) & 0x7u;
+  if (int32_t rc = last_result()) return rc;
   *mode = static_cast<uint8_t>(code > 5 ? 5 : code);
-  return last_result();
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_set_pulse_inmode(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 mode_slot,
@@ -92,9 +96,10 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_pulse_inmode(ktr4_u8 card_slot, ktr4_u8
                                                       uint8_t* option) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   const uint32_t word = read_word(card, axis, kWord2Code);
+  if (int32_t rc = last_result()) return rc;
   *mode = static_cast<uint8_t>((word >> 20) & 0x3u);
   *option = bit_of(word, 22);
-  return last_result();
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_config_SD_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 enable, ktr4_u8 opt6,
@@ -109,13 +114,15 @@ KTR4_API int32_t KTR4_CALL KTR4_config_SD_PIN(ktr4_u8 card_slot, ktr4_u8 axis_sl
 KTR4_API int32_t KTR4_CALL KTR4_readback_SD_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* enable,
                                                 uint8_t* opt6, uint8_t* opt5, uint8_t* opt4, uint8_t* state) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  *enable = shadow_bit(card, axis, kShadowSd);
   const uint32_t word = read_word(card, axis, kWord1Code);
+  const uint32_t pins = read_pin_inputs(card, axis);
+  if (int32_t rc = last_result()) return rc;
+  *enable = shadow_bit(card, axis, kShadowSd);
   *opt6 = bit_of(word, 6);
   *opt5 = bit_of(word, 5);
   *opt4 = bit_of(word, 4);
-  *state = bit_of(read_pin_inputs(card, axis), 15);
-  return last_result();
+  *state = bit_of(pins, 15);
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_config_PCS_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 enable,
@@ -128,10 +135,13 @@ KTR4_API int32_t KTR4_CALL KTR4_config_PCS_PIN(ktr4_u8 card_slot, ktr4_u8 axis_s
 KTR4_API int32_t KTR4_CALL KTR4_readback_PCS_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* enable,
                                                  uint8_t* option, uint8_t* state) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  const uint32_t word = read_word(card, axis, kWord1Code);
+  const uint32_t pins = read_pin_inputs(card, axis);
+  if (int32_t rc = last_result()) return rc;
   *enable = shadow_bit(card, axis, kShadowPcs);
-  *option = bit_of(read_word(card, axis, kWord1Code), 24);
-  *state = bit_of(read_pin_inputs(card, axis), 8);
-  return last_result();
+  *option = bit_of(word, 24);
+  *state = bit_of(pins, 8);
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_config_INP_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 enable,
@@ -144,10 +154,13 @@ KTR4_API int32_t KTR4_CALL KTR4_config_INP_PIN(ktr4_u8 card_slot, ktr4_u8 axis_s
 KTR4_API int32_t KTR4_CALL KTR4_readback_INP_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* enable,
                                                  uint8_t* option, uint8_t* state) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  const uint32_t word = read_word(card, axis, kWord1Code);
+  const uint32_t pins = read_pin_inputs(card, axis);
+  if (int32_t rc = last_result()) return rc;
   *enable = shadow_bit(card, axis, kShadowInp);
-  *option = bit_of(read_word(card, axis, kWord1Code), 22);
-  *state = bit_of(read_pin_inputs(card, axis), 16);
-  return last_result();
+  *option = bit_of(word, 22);
+  *state = bit_of(pins, 16);
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_config_ERC_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 option_a,
@@ -169,12 +182,14 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_ERC_PIN(ktr4_u8 card_slot, ktr4_u8 axis
                                                  uint8_t* state) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   const uint32_t word = read_word(card, axis, kWord1Code);
+  const uint32_t pins = read_pin_inputs(card, axis);
+  if (int32_t rc = last_result()) return rc;
   *option_a = bit_of(word, 11);
   *option_b = bit_of(word, 15);
   *width = static_cast<uint8_t>((word >> 12) & 0x7u);
   *code = static_cast<uint8_t>((word >> 16) & 0x3u);
-  *state = bit_of(read_pin_inputs(card, axis), 9);
-  return last_result();
+  *state = bit_of(pins, 9);
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_config_ALM_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 option9,
@@ -188,10 +203,12 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_ALM_PIN(ktr4_u8 card_slot, ktr4_u8 axis
                                                  uint8_t* option8, uint8_t* state) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   const uint32_t word = read_word(card, axis, kWord1Code);
+  const uint16_t sub = read_sub(card, axis);
+  if (int32_t rc = last_result()) return rc;
   *option9 = bit_of(word, 9);
   *option8 = bit_of(word, 8);
-  *state = bit_of(read_sub(card, axis), 11);
-  return last_result();
+  *state = bit_of(sub, 11);
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_config_LTC_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 option15,
@@ -204,10 +221,14 @@ KTR4_API int32_t KTR4_CALL KTR4_config_LTC_PIN(ktr4_u8 card_slot, ktr4_u8 axis_s
 KTR4_API int32_t KTR4_CALL KTR4_readback_LTC_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* option15,
                                                  uint8_t* option23, uint8_t* state) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  *option15 = static_cast<uint8_t>(bit_of(read_word(card, axis, kLatchWordCode), 15) ^ 1u);
-  *option23 = bit_of(read_word(card, axis, kWord1Code), 23);
-  *state = bit_of(read_pin_inputs(card, axis), 14);
-  return last_result();
+  const uint32_t latch = read_word(card, axis, kLatchWordCode);
+  const uint32_t word = read_word(card, axis, kWord1Code);
+  const uint32_t pins = read_pin_inputs(card, axis);
+  if (int32_t rc = last_result()) return rc;
+  *option15 = static_cast<uint8_t>(bit_of(latch, 15) ^ 1u);
+  *option23 = bit_of(word, 23);
+  *state = bit_of(pins, 14);
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_config_CMP_OUT(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 mode_slot) {
@@ -221,9 +242,12 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_CMP_OUT(ktr4_u8 card_slot, ktr4_u8 axis
                                                  uint8_t* state) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   // A field of 0 reads back as 255: the mode is stored plus one.
-  *mode = static_cast<uint8_t>(((read_word(card, axis, kWord2Code) >> 14) & 0x3u) - 1u);
-  *state = static_cast<uint8_t>(bit_of(read_sub(card, axis), 7) ^ 1u);
-  return last_result();
+  const uint32_t word = read_word(card, axis, kWord2Code);
+  const uint16_t sub = read_sub(card, axis);
+  if (int32_t rc = last_result()) return rc;
+  *mode = static_cast<uint8_t>(((word >> 14) & 0x3u) - 1u);
+  *state = static_cast<uint8_t>(bit_of(sub, 7) ^ 1u);
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_config_EL_MODE(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 mode) {
@@ -233,8 +257,10 @@ KTR4_API int32_t KTR4_CALL KTR4_config_EL_MODE(ktr4_u8 card_slot, ktr4_u8 axis_s
 
 KTR4_API int32_t KTR4_CALL KTR4_readback_EL_MODE(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* mode) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  *mode = bit_of(read_word(card, axis, kWord1Code), 3);
-  return last_result();
+  const uint32_t word = read_word(card, axis, kWord1Code);
+  if (int32_t rc = last_result()) return rc;
+  *mode = bit_of(word, 3);
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_set_HOME_pin_logic(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 logic) {
@@ -244,8 +270,10 @@ KTR4_API int32_t KTR4_CALL KTR4_set_HOME_pin_logic(ktr4_u8 card_slot, ktr4_u8 ax
 
 KTR4_API int32_t KTR4_CALL KTR4_readback_HOME_pin_logic(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* logic) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  *logic = bit_of(read_word(card, axis, kWord1Code), 7);
-  return last_result();
+  const uint32_t word = read_word(card, axis, kWord1Code);
+  if (int32_t rc = last_result()) return rc;
+  *logic = bit_of(word, 7);
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_set_EZ_pin_logic(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 logic) {
@@ -255,8 +283,10 @@ KTR4_API int32_t KTR4_CALL KTR4_set_EZ_pin_logic(ktr4_u8 card_slot, ktr4_u8 axis
 
 KTR4_API int32_t KTR4_CALL KTR4_readback_EZ_pin_logic(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* logic) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  *logic = bit_of(read_word(card, axis, kWord2Code), 23);
-  return last_result();
+  const uint32_t word = read_word(card, axis, kWord2Code);
+  if (int32_t rc = last_result()) return rc;
+  *logic = bit_of(word, 23);
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_config_TTL_IO_MODE(ktr4_u8 card_slot, ktr4_u8 mode_slot) {
@@ -275,8 +305,9 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_TTL_IO_MODE(ktr4_u8 card_slot, uint8_t*
   KTR4_CARD_EXPORT(card_slot);
   const uint32_t axis1 = read_word(card, 1, kWord2Code);
   const uint32_t axis2 = read_word(card, 2, kWord2Code);
+  if (int32_t rc = last_result()) return rc;
   *mode = static_cast<uint8_t>(((axis1 & kTtlField) ? 1 : 0) + ((axis2 & kTtlField) ? 2 : 0));
-  return last_result();
+  return KTR4_OK;
 }
 
 }  // extern "C"

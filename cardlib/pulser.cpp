@@ -27,7 +27,7 @@ int32_t scaled(int32_t direction, int32_t count) {
 int32_t read_pulser_counter(uint8_t card, uint8_t axis, int32_t* count) {
   uint32_t value = 0;
   const int32_t rc = read_register(card, axis, read_code(kPulserCounterCode), &value);
-  *count = static_cast<int32_t>(value);
+  if (rc == KTR4_OK) *count = static_cast<int32_t>(value);
   return rc;
 }
 
@@ -65,6 +65,8 @@ int32_t start_pulser_motion(uint8_t card, uint8_t axis, uint32_t code, int32_t s
   write_register(card, axis, kOperatingSpeedCode, fh);
   write_register(card, axis, kMagnificationCode, mg);
   write_register(card, axis, kOperationModeCode, state.profile.operation_mode);
+  // A move whose registers were not all written is not started.
+  if (int32_t rc = last_result()) return rc;
   return write_command(card, axis_bit(axis), kPulserStartCommand);
 }
 
@@ -85,10 +87,10 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_pulser_mode(ktr4_u8 card_slot, ktr4_u8 
                                                      uint8_t* option) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   uint32_t word = 0;
-  const int32_t rc = read_register(card, axis, read_code(kWord2Code), &word);
+  if (int32_t rc = read_register(card, axis, read_code(kWord2Code), &word)) return rc;
   *mode = static_cast<uint8_t>((word >> 24) & 0x3u);
   *option = bit_of(word, 26);
-  return rc;
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_read_pulser_counter(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t* count) {

@@ -28,7 +28,9 @@ void follow(uint8_t card, uint8_t axis) {
   FollowerMemory& memory = state.pulser.follower;
 
   uint32_t counter = 0;
-  last_result() = read_register(card, state.pulser.follow_source, read_code(kPulserCounterCode), &counter);
+  // A sample whose counter cannot be read is skipped: a made-up count would move the axis.
+  last_result() = 0;
+  if (read_register(card, state.pulser.follow_source, read_code(kPulserCounterCode), &counter) != KTR4_OK) return;
   const int32_t scaled = wrapping_mul(memory.direction, static_cast<int32_t>(counter));
   const int32_t change = wrapping_mul(static_cast<int32_t>(static_cast<uint32_t>(scaled) -
                                                            static_cast<uint32_t>(state.pulser.previous_scaled_count)),
@@ -44,9 +46,8 @@ void follow(uint8_t card, uint8_t axis) {
   // The follower picks its own speed range for every sample.
   const uint32_t fixed = state.profile.speed_range_fixed;
   state.profile.speed_range_fixed = 0;
-  last_result() = KTR4_OnLine_T_curve_change(card, axis, memory.target, 1, speed, speed, 0.0, 0.0);
-  if (last_result() != KTR4_OK)
-    last_result() = KTR4_T_curve_position_move(card, axis, memory.target, 1, speed, speed, 0.0, 0.0);
+  if (KTR4_OnLine_T_curve_change(card, axis, memory.target, 1, speed, speed, 0.0, 0.0) != KTR4_OK)
+    KTR4_T_curve_position_move(card, axis, memory.target, 1, speed, speed, 0.0, 0.0);
   state.profile.speed_range_fixed = fixed;
   if (speed != 0) memory.last_speed = static_cast<uint32_t>(speed);
 }
@@ -105,6 +106,7 @@ void run_follower_procedure() {
     for (uint8_t axis = 0; axis < kAxesPerCard; ++axis)
       if (axis_state(card, axis).pulser.follow_enable == 1) follow(card, axis);
   }
+  last_result() = 0;  // no export is in progress
 }
 
 bool start_follower_timer() {

@@ -9,21 +9,23 @@ using namespace ktr4;
 
 namespace {
 
+// A failed read hands out nothing: the caller's variable keeps its value.
 int32_t read_signed(uint8_t card, uint8_t axis, uint8_t code, int32_t* out) {
   uint32_t value = 0;
   const int32_t rc = read_register(card, axis, code, &value);
-  *out = static_cast<int32_t>(value);
+  if (rc == KTR4_OK) *out = static_cast<int32_t>(value);
   return rc;
 }
 
 int32_t read_main_status_bit(uint8_t card, uint8_t axis, unsigned bit, uint8_t* out) {
   uint16_t word = 0;
   const int32_t rc = read_main_status(card, axis, &word);
-  *out = bit_of(word, bit);
+  if (rc == KTR4_OK) *out = bit_of(word, bit);
   return rc;
 }
 
 constexpr uint32_t kSoftLimitEnabledBits = kSoftLimitPlusEnabledBits | kSoftLimitMinusEnabledBits;
+constexpr uint32_t kSoftLimitEnableField = 0x1C1Cu;  // bits 2-4 of each limit's byte
 
 }  // namespace
 
@@ -70,11 +72,11 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_comparator_out(ktr4_u8 card_slot, ktr4_
                                                         uint8_t* code2, uint8_t* code3) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   uint32_t word = 0;
-  const int32_t rc = read_register(card, axis, read_code(kLatchWordCode), &word);
+  if (int32_t rc = read_register(card, axis, read_code(kLatchWordCode), &word)) return rc;
   *code1 = static_cast<uint8_t>(word & 0x7u);
   *code2 = static_cast<uint8_t>((word >> 3) & 0x7u);
   *code3 = static_cast<uint8_t>((word >> 6) & 0x3u);
-  return rc;
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_set_comparator_data(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t data) {
@@ -122,10 +124,10 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_config_softlimit(ktr4_u8 card_slot, ktr
                                                           uint8_t* setting2) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   uint32_t word = 0;
-  const int32_t rc = read_register(card, axis, read_code(kSoftLimitConfigCode), &word);
+  if (int32_t rc = read_register(card, axis, read_code(kSoftLimitConfigCode), &word)) return rc;
   *setting1 = static_cast<uint8_t>(word & 0x3u);
   *setting2 = static_cast<uint8_t>((word >> 5) & 0x3u);
-  return rc;
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_set_softlimit_data(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t limit1,
@@ -138,15 +140,20 @@ KTR4_API int32_t KTR4_CALL KTR4_set_softlimit_data(ktr4_u8 card_slot, ktr4_u8 ax
 KTR4_API int32_t KTR4_CALL KTR4_readback_softlimit_data(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t* limit1,
                                                         int32_t* limit2) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  read_signed(card, axis, read_code(kSoftLimitPlusCode), limit1);
-  return read_signed(card, axis, read_code(kSoftLimitMinusCode), limit2);
+  int32_t plus = 0, minus = 0;
+  read_signed(card, axis, read_code(kSoftLimitPlusCode), &plus);
+  if (int32_t rc = read_signed(card, axis, read_code(kSoftLimitMinusCode), &minus)) return rc;
+  *limit1 = plus;
+  *limit2 = minus;
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_enable_softlimit(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 enable_slot) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   const bool enable = low_byte(enable_slot) != 0;
   return modify_register(card, axis, kSoftLimitConfigCode, [&](uint32_t word) {
-    word &= ~0x7C7Cu;
+    // Only the enable bits: the two settings of KTR4_config_softlimit stay as they are.
+    word &= ~kSoftLimitEnableField;
     return enable ? (word | kSoftLimitEnabledBits) : word;
   });
 }
@@ -154,19 +161,19 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_softlimit(ktr4_u8 card_slot, ktr4_u8 axis
 KTR4_API int32_t KTR4_CALL KTR4_readback_enable_softlimit(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* enabled) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   uint32_t word = 0;
-  const int32_t rc = read_register(card, axis, read_code(kSoftLimitConfigCode), &word);
+  if (int32_t rc = read_register(card, axis, read_code(kSoftLimitConfigCode), &word)) return rc;
   *enabled = (word & 0x1Cu) == 0x18u ? 1 : 0;
-  return rc;
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_read_softlimit_flag(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* flag1,
                                                     uint8_t* flag2) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   uint16_t word = 0;
-  const int32_t rc = read_main_status(card, axis, &word);
+  if (int32_t rc = read_main_status(card, axis, &word)) return rc;
   *flag1 = bit_of(word, 8);
   *flag2 = bit_of(word, 9);
-  return rc;
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_read_motion_status(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 kind_slot,
@@ -175,7 +182,7 @@ KTR4_API int32_t KTR4_CALL KTR4_read_motion_status(ktr4_u8 card_slot, ktr4_u8 ax
   switch (low_byte(kind_slot)) {
     case 0: return read_main_status_bit(card, axis, 3, status);
     case 1: return read_main_status_bit(card, axis, 14, status);
-    default: return KTR4_OK;
+    default: return KTR4_ERR_RANGE;
   }
 }
 
@@ -183,18 +190,20 @@ KTR4_API int32_t KTR4_CALL KTR4_read_point_status(ktr4_u8 card_slot, ktr4_u8 axi
                                                   uint8_t* state) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   const uint8_t point = low_byte(point_slot);
+  if (point > 24) return KTR4_ERR_RANGE;
   uint16_t sub = 0;
   uint32_t pins = 0;
   read_sub_status(card, axis, &sub);
   read_register(card, axis, kPinStatusReadCode, &pins);
 
   // Points 17-24 are the switch-like inputs on the sub-status of axis 1 or 2.
-  if (point >= 17 && point <= 24) {
+  if (point >= 17) {
     uint16_t other = 0;
-    const int32_t rc = read_sub_status(card, point <= 20 ? 1 : 2, &other);
+    if (int32_t rc = read_sub_status(card, point <= 20 ? 1 : 2, &other)) return rc;
     *state = bit_of(other, 3u + (point - 17u) % 4u);
-    return rc;
+    return KTR4_OK;
   }
+  if (int32_t rc = last_result()) return rc;
 
   struct Source {
     bool from_pins;  // pin input status word, else the sub-status word
@@ -207,12 +216,10 @@ KTR4_API int32_t KTR4_CALL KTR4_read_point_status(ktr4_u8 card_slot, ktr4_u8 axi
       {true, 10, false},  {true, 9, false},   {false, 1, true},  {false, 0, true},  {false, 7, true},
       {true, 5, false},   {true, 6, false},
   };
-  if (point < 17) {
-    const Source& source = kPoints[point];
-    const uint8_t value = bit_of(source.from_pins ? pins : sub, source.bit);
-    *state = source.inverted ? static_cast<uint8_t>(value ^ 1u) : value;
-  }
-  return last_result();
+  const Source& source = kPoints[point];
+  const uint8_t value = bit_of(source.from_pins ? pins : sub, source.bit);
+  *state = source.inverted ? static_cast<uint8_t>(value ^ 1u) : value;
+  return KTR4_OK;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_write_output_point(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 point_slot,
@@ -221,7 +228,7 @@ KTR4_API int32_t KTR4_CALL KTR4_write_output_point(ktr4_u8 card_slot, ktr4_u8 ax
   const uint8_t point = low_byte(point_slot);
   const bool on = low_byte(on_slot) != 0;
   // Points 0-3 on the axis itself; 4-7 on axis 1 and 8-11 on axis 2 share one code set.
-  if (point >= 12) return KTR4_OK;
+  if (point >= 12) return KTR4_ERR_RANGE;
   uint8_t axis_bits = 0;
   OutputCommands output{};
   if (point < 4) {

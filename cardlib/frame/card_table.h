@@ -96,7 +96,10 @@ struct AxisState {
 struct CardTable {
   CardState cards[kCardCount];
   AxisState axes[kCardCount * kAxesPerCard];
-  int32_t last_result = 0;  // result of the latest driver call
+  // The first failure of the export in progress (0 while everything succeeded), counting
+  // the driver calls of the exports it calls.
+  int32_t last_result = 0;
+  uint32_t export_depth = 0;  // exports in progress on the thread holding the library lock
 };
 
 CardTable& card_table();
@@ -106,11 +109,14 @@ inline AxisState& axis_state(uint8_t card, uint8_t axis) {
   return card_table().axes[card * kAxesPerCard + axis];
 }
 inline int32_t& last_result() { return card_table().last_result; }
-// Stores a result as last_result and returns it: the register access layer and the exports
-// that forward to another export (the pair and wrapper forms) record their result this way.
+// Records a result and returns the export's first failure so far (0 if none): an export
+// reports the first thing that went wrong, never a later success over an earlier failure.
+// The register access layer and the exports that forward to another export record their
+// results this way.
 inline int32_t recorded(int32_t result) {
-  last_result() = result;
-  return result;
+  int32_t& first = last_result();
+  if (first == 0) first = result;
+  return first;
 }
 
 // Every per-axis field of all 16 cards back to its initial value.

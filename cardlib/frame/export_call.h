@@ -1,5 +1,5 @@
-// What every export does first: take the library lock, clear last_result, and check the
-// card and axis numbers in the fixed order.
+// What every export does first: take the library lock, start its own first-failure record
+// (last_result), and check the card and axis numbers in the fixed order.
 #pragma once
 
 #include <cstdint>
@@ -14,14 +14,24 @@ namespace ktr4 {
 // interrupt service threads take it too.
 std::recursive_mutex& library_mutex();
 
+// An export called by another export keeps its own record; when it returns, its first
+// failure becomes the caller's unless the caller had failed before. After the outermost
+// export, last_result holds its first failure.
 class ExportCall {
  public:
-  ExportCall() : lock_(library_mutex()) { last_result() = 0; }
+  ExportCall() : lock_(library_mutex()), outer_(card_table().export_depth++ == 0 ? 0 : last_result()) {
+    last_result() = 0;
+  }
+  ~ExportCall() {
+    --card_table().export_depth;
+    if (outer_ != 0) last_result() = outer_;
+  }
   ExportCall(const ExportCall&) = delete;
   ExportCall& operator=(const ExportCall&) = delete;
 
  private:
   std::lock_guard<std::recursive_mutex> lock_;
+  const int32_t outer_;
 };
 
 // Card and axis numbers travel in 32-bit slots of which only the low byte counts.

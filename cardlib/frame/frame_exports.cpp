@@ -3,6 +3,7 @@
 
 #include "card_table.h"
 #include "driver_binding.h"
+#include "interrupts/named_event.h"
 #include "interrupts/service_thread.h"
 #include "export_call.h"
 #include "ktr4.h"
@@ -34,21 +35,25 @@ int32_t find_and_register_cards() {
 
   uint32_t handles[kCardCount] = {};
   uint8_t count = 0;
-  last_result() = ops.find_cards(KTR4IO_DEVICE_TYPE, handles, &count);
-  if (last_result() != KTR4_OK) return last_result();
+  if (int32_t rc = recorded(ops.find_cards(KTR4IO_DEVICE_TYPE, handles, &count))) return rc;
   // A driver reporting more than it can hand over is held to the table's size.
   if (count > kCardCount) count = kCardCount;
 
   for (uint8_t i = 0; i < count; ++i) {
     uint16_t switch_word = 0;
-    last_result() = ops.read_port16(handles[i], 2, &switch_word);
-    if (last_result() != KTR4_OK) return last_result();
+    if (int32_t rc = recorded(ops.read_port16(handles[i], 2, &switch_word))) return rc;
     const uint8_t number = card_number_from_switch_word(switch_word);
     CardState& card = table.cards[number];
     if (card.handle != kNoCard) return KTR4_ERR_DUPLICATE_CARD;
     card.open.open_flag = 1;
+    const int32_t opened = ops.open_card(handles[i], &card.open);
+    recorded(opened);
+    if (opened != KTR4_OK) {
+      // A card the driver did not open is not registered; the others still are.
+      card.open.open_flag = 0;
+      continue;
+    }
     card.handle = handles[i];
-    ops.open_card(card.handle, &card.open);
   }
 
   reset_axis_tables();
@@ -61,15 +66,18 @@ int32_t find_and_register_cards() {
 int32_t release_cards() {
   ExportCall call;
   CardTable& table = card_table();
+  // Every card is released even when an earlier one failed; the first failure is returned.
   for (uint8_t number = 0; number < kCardCount; ++number) {
     CardState& card = table.cards[number];
+    if (card.interrupt_off == 0) recorded(KTR4_disable_IRQ(number));
     if (card.open.open_flag) {
       card.open.open_flag = 0;
-      driver().open_card(card.handle, &card.open);
+      recorded(driver().open_card(card.handle, &card.open));
     }
-    if (card.interrupt_off == 0) last_result() = KTR4_disable_IRQ(number);
+    // A closed library reaches no card: every card answers as never found until the next
+    // KTR4_initial.
+    card.handle = kNoCard;
   }
-  // Handles stay as they are: later calls still reach the driver with them.
   return last_result();
 }
 
@@ -97,21 +105,21 @@ KTR4_API int32_t KTR4_CALL KTR4_init_card(ktr4_u8 card_slot) {
   for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) KTR4_imd_stop(card, axis);
   for (uint8_t code : {kCommandPositionCode, kFeedbackPositionCode, kInitCounterCode, kPulserCounterCode})
     for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) write_register(card, axis, code, 0);
-  return KTR4_config_TTL_IO_MODE(card, 0);
+  return recorded(KTR4_config_TTL_IO_MODE(card, 0));
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_close(void) {
   const int32_t rc = release_cards();
   stop_follower_timer();
-  end_service_threads();  // every library thread is joined before close returns
+  end_service_threads();  // joined before close returns, unless close is called from a callback
+  release_card_events();  // and every descriptor the library opened is closed
   return rc;
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_info(ktr4_u8 card_slot, uint16_t* info) {
   KTR4_CARD_EXPORT(card_slot);
   unsigned char record[KTR4IO_INFO_RECORD_SIZE] = {};
-  last_result() = driver().card_info(card_state(card).handle, record);
-  if (last_result() != KTR4_OK) return last_result();
+  if (int32_t rc = recorded(driver().card_info(card_state(card).handle, record))) return rc;
   *info = static_cast<uint16_t>(record[4] | (record[5] << 8));
   return KTR4_OK;
 }

@@ -13,7 +13,7 @@ int32_t read_status_port(uint8_t card, uint8_t axis, uint16_t offset, uint16_t* 
   if (int32_t rc = check_card_axis(card, axis)) return rc;
   uint16_t value = 0;
   const int32_t rc = driver().read_port16(card_state(card).handle, offset, &value);
-  *word = value;
+  if (rc == KTR4_OK) *word = value;
   return recorded(rc);
 }
 
@@ -25,9 +25,16 @@ int32_t write_command(uint8_t card, uint8_t axis_bits, uint8_t code) {
   return recorded(driver().write_port16(card_state(card).handle, 0, word));
 }
 
-int32_t read_register(uint8_t card, uint8_t axis, uint8_t read_code, uint32_t* value) {
-  if (int32_t rc = check_card_axis(card, axis)) return rc;
-  return recorded(driver().read_register(card_state(card).handle, axis, read_code, value));
+int32_t read_register(uint8_t card, uint8_t axis, uint8_t read_code, uint32_t* value, int32_t* own) {
+  if (int32_t rc = check_card_axis(card, axis)) {
+    if (own != nullptr) *own = rc;
+    return rc;
+  }
+  uint32_t read = 0;
+  const int32_t rc = driver().read_register(card_state(card).handle, axis, read_code, &read);
+  if (own != nullptr) *own = rc;
+  if (rc == KTR4_OK) *value = read;
+  return recorded(rc);
 }
 
 int32_t write_register(uint8_t card, uint8_t axis, uint8_t write_code, uint32_t value) {

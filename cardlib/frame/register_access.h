@@ -1,6 +1,7 @@
 // The register access layer: every other unit reaches the card only through these.
 // Each validates card (300), axis (301) and handle (100), makes exactly one driver call,
-// stores its result in last_result and returns it.
+// records its result (see recorded) and returns the export's first failure so far. A read
+// stores into *value or *word only when it succeeded.
 #pragma once
 
 #include <cstdint>
@@ -11,19 +12,20 @@ namespace ktr4 {
 
 // Port offset 0 takes (axis bit set << 8) + command code; the axis bits are not checked.
 int32_t write_command(uint8_t card, uint8_t axis_bits, uint8_t code);
-int32_t read_register(uint8_t card, uint8_t axis, uint8_t read_code, uint32_t* value);
+// `own`, when given, receives this read's own result.
+int32_t read_register(uint8_t card, uint8_t axis, uint8_t read_code, uint32_t* value, int32_t* own = nullptr);
 int32_t write_register(uint8_t card, uint8_t axis, uint8_t write_code, uint32_t value);
-// The word is copied to *word whatever the driver returned.
 int32_t read_main_status(uint8_t card, uint8_t axis, uint16_t* word);
 int32_t read_sub_status(uint8_t card, uint8_t axis, uint16_t* word);
 
 // Read-modify-write of one register (read code = write code + 0x40). A failed read skips
-// the write and returns the read's code: writing back an undefined value would corrupt the
-// card's configuration.
+// the write: writing back an undefined value would corrupt the card's configuration.
 template <typename Edit>
 int32_t modify_register(uint8_t card, uint8_t axis, uint8_t write_code, Edit edit) {
   uint32_t word = 0;
-  if (int32_t rc = read_register(card, axis, read_code(write_code), &word)) return rc;
+  int32_t own = 0;
+  const int32_t rc = read_register(card, axis, read_code(write_code), &word, &own);
+  if (own != 0) return rc;
   return write_register(card, axis, write_code, edit(word));
 }
 

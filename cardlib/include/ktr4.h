@@ -58,8 +58,8 @@ typedef uint32_t ktr4_u16;
  * name is empty and it gets a new unnamed event at each enable. The library owns every event it
  * hands out: the application may wait for it but must not close it. Card 0's unnamed event is
  * closed by the library when the next KTR4_enable_IRQ of card 0 replaces it, so its handle is
- * valid until then. While a service thread is linked, reading (consuming) the event is left to
- * that thread.
+ * valid until then; KTR4_close closes every event the library handed out. While a service thread
+ * is linked, reading (consuming) the event is left to that thread.
  */
 #if defined(_WIN32)
 typedef void *KTR4_EVENT;
@@ -69,7 +69,8 @@ typedef int KTR4_EVENT;
 
 /**
  * Interrupt callback (KTR4_link_IRQ_process): called with the card number on the card's service
- * thread, without the library's lock held, so it may call exports.
+ * thread, without the library's lock held, so it may call any export. KTR4_close called from a
+ * callback returns without waiting for the service threads; they end when their callbacks return.
  */
 typedef void(KTR4_CALL *KTR4_IRQ_CALLBACK)(uint8_t card);
 
@@ -2587,7 +2588,8 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE4(ktr4_u8 card, int32_t d1, int
  *
  * The arc starts where the pair's last moves were commanded to end. The end point must not lie
  * farther from the centre than the start point; if it does, the centre is moved one pulse at a time
- * toward the end point until it does. That check is computed without overflow, so a large arc is
+ * toward the end point until it does, at most 65 536 pulses (a centre that needs more gives
+ * KTR4_ERR_RANGE and nothing moves). That check is computed without overflow, so a large arc is
  * corrected exactly as the same arc scaled down; the card's centre and end registers hold
  * coordinates within 2 147 483 647 pulses of the start point, which bounds every arc.
  *
@@ -2625,7 +2627,8 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC2_center_move(ktr4_u8 card, ktr4_u8 pair, int
  *
  * The arc starts where the pair's last moves were commanded to end. The end point must not lie
  * farther from the centre than the start point; if it does, the centre is moved one pulse at a time
- * toward the end point until it does. That check is computed without overflow, so a large arc is
+ * toward the end point until it does, at most 65 536 pulses (a centre that needs more gives
+ * KTR4_ERR_RANGE and nothing moves). That check is computed without overflow, so a large arc is
  * corrected exactly as the same arc scaled down; the card's centre and end registers hold
  * coordinates within 2 147 483 647 pulses of the start point, which bounds every arc.
  *
@@ -2672,7 +2675,8 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_XY(ktr4_u8 card, int32_t cx, int
  *
  * The arc starts where the pair's last moves were commanded to end. The end point must not lie
  * farther from the centre than the start point; if it does, the centre is moved one pulse at a time
- * toward the end point until it does. That check is computed without overflow, so a large arc is
+ * toward the end point until it does, at most 65 536 pulses (a centre that needs more gives
+ * KTR4_ERR_RANGE and nothing moves). That check is computed without overflow, so a large arc is
  * corrected exactly as the same arc scaled down; the card's centre and end registers hold
  * coordinates within 2 147 483 647 pulses of the start point, which bounds every arc.
  *

@@ -41,6 +41,18 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_IRQ(ktr4_u8 card_slot, KTR4_EVENT* event)
   const KTR4_EVENT fresh = open_or_create_event(name);
   // The driver may read the slot from another thread at any time (see ktr4io.h).
   std::atomic_ref<KTR4_EVENT>(state.event).store(fresh, std::memory_order_release);
+
+  if (state.service.running == 0) {
+    ktr4io_interrupt_record record = interrupt_record(&state.event, true);
+    if (int32_t rc = recorded(driver().set_interrupt(state.handle, &record))) {
+      // Not enabled: the card keeps its previous event and the caller gets none.
+      std::atomic_ref<KTR4_EVENT>(state.event).store(previous, std::memory_order_release);
+      if (fresh != previous) release_event(fresh);
+      return rc;
+    }
+  } else {
+    state.service.running = 0;  // a linked thread stops serving until the next link
+  }
   *event = fresh;
   ++state.event_generation;
   if (previous != fresh) {
@@ -48,13 +60,6 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_IRQ(ktr4_u8 card_slot, KTR4_EVENT* event)
     // close (card 0's unnamed event), and its waiters hold their own references.
     wake_service_threads(card);
     release_event(previous);
-  }
-
-  if (state.service.running == 0) {
-    ktr4io_interrupt_record record = interrupt_record(&state.event, true);
-    last_result() = driver().set_interrupt(state.handle, &record);
-  } else {
-    state.service.running = 0;  // a linked thread stops serving until the next link
   }
   state.interrupt_off = 0;
   notify_service_threads();
@@ -64,16 +69,17 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_IRQ(ktr4_u8 card_slot, KTR4_EVENT* event)
 KTR4_API int32_t KTR4_CALL KTR4_disable_IRQ(ktr4_u8 card_slot) {
   KTR4_CARD_EXPORT(card_slot);
   CardState& state = card_state(card);
+  // Everything is switched off even when a driver call fails; the first failure is returned.
   state.interrupt_off = 1;
-  last_result() = driver().reset_interrupt(state.handle, card);
+  recorded(driver().reset_interrupt(state.handle, card));
   if (state.service.running == 1) {
     ktr4io_interrupt_record record = interrupt_record(nullptr, false);
-    last_result() = driver().set_interrupt(state.handle, &record);
+    recorded(driver().set_interrupt(state.handle, &record));
   }
   state.service.running = 0;
   notify_service_threads();
   end_card_service_threads(card);  // a thread waiting for the card's event ends now
-  return KTR4_OK;
+  return last_result();
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_set_INT_mask(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 mask_slot) {
@@ -113,11 +119,11 @@ KTR4_API int32_t KTR4_CALL KTR4_read_INT_status(ktr4_u8 card_slot, ktr4_u8 axis_
                                                 uint32_t* event_word, uint32_t* last_word) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   InterruptStatus status;
-  last_result() = driver().read_interrupt_status(card_state(card).handle, status.bytes);
+  if (int32_t rc = recorded(driver().read_interrupt_status(card_state(card).handle, status.bytes))) return rc;
   *field = status.field(axis);
   *event_word = status.event_word(axis);
   *last_word = status.last_word(axis);
-  return last_result();
+  return KTR4_OK;
 }
 
 }  // extern "C"

@@ -1,6 +1,10 @@
 #include "named_event.h"
 
+#include <atomic>
 #include <cstring>
+
+#include "frame/card_table.h"
+#include "frame/export_call.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -55,6 +59,10 @@ Woken wait_event_or_wake(KTR4_EVENT event, KTR4_EVENT wake) {
 
 void signal_event(KTR4_EVENT event) { SetEvent(event); }
 
+namespace {
+void forget_event_names() {}  // every handle was closed by release_event
+}  // namespace
+
 #else
 
 namespace {
@@ -86,6 +94,16 @@ KTR4_EVENT open_or_create_event(const char* name) {
   }
   return fd;
 }
+
+namespace {
+
+void forget_event_names() {
+  std::lock_guard<std::mutex> lock(g_registry_mutex);
+  for (int i = 0; i < g_event_count; ++i) close(g_events[i].fd);
+  g_event_count = 0;
+}
+
+}  // namespace
 
 void release_event(KTR4_EVENT event) {
   if (event < 0) return;
@@ -149,5 +167,14 @@ void signal_event(KTR4_EVENT event) {
 }
 
 #endif
+
+void release_card_events() {
+  std::lock_guard<std::recursive_mutex> lock(library_mutex());
+  for (uint8_t card = 0; card < kCardCount; ++card) {
+    // The driver may read the slot at any time (see ktr4io.h).
+    release_event(std::atomic_ref<KTR4_EVENT>(card_state(card).event).exchange(kNoEvent, std::memory_order_acq_rel));
+  }
+  forget_event_names();
+}
 
 }  // namespace ktr4

@@ -27,8 +27,12 @@ inline void card_event_name(uint8_t card, char name[6]) {
 KTR4_EVENT open_or_create_event(const char* name);
 
 // Closes an event the library no longer hands out (card 0's unnamed event once replaced);
-// events shared by name stay open for the life of the process.
+// events shared by name stay open until release_card_events.
 void release_event(KTR4_EVENT event);
+
+// KTR4_close: takes every card's event out of its slot, closes it and forgets the names, so
+// that the process is left with no descriptor of the library's (library lock not held).
+void release_card_events();
 
 // A second reference to the same event, closed with close_event: a waiter holds its own, so
 // the library may release the event while the waiter still watches it.

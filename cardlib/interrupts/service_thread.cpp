@@ -88,7 +88,8 @@ void serve_card(ServiceThread& self, std::unique_lock<std::recursive_mutex>& loc
     }
 
     InterruptStatus status;
-    last_result() = driver().read_interrupt_status(state.handle, status.bytes);
+    // A status that cannot be read names no axis: no callback for this wake.
+    if (driver().read_interrupt_status(state.handle, status.bytes) != 0) continue;
     bool fired = false;
     for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) {
       const AxisState& axis_fields = axis_state(self.card, axis);
@@ -105,7 +106,12 @@ void serve_card(ServiceThread& self, std::unique_lock<std::recursive_mutex>& loc
   }
 }
 
+// Set on every service thread: a callback that ends the service (KTR4_close) joins none of
+// them, since another thread's callback may at that moment be waiting to join this one.
+thread_local bool t_service_thread = false;
+
 void serve(ServiceThread* self) {
+  t_service_thread = true;
   raise_own_thread_priority();
   {
     std::unique_lock<std::recursive_mutex> lock(library_mutex());
@@ -166,9 +172,10 @@ void end_service_threads() {
     for (auto& thread : threads) {
       thread->stop = true;
       signal_event(thread->wake);
-      // A thread cannot join itself: the caller's own thread stays listed, ends when its
-      // callback returns, and is joined by a later start or close.
-      if (thread->thread.get_id() != std::this_thread::get_id()) ending.push_back(std::move(thread));
+      // A thread cannot join itself, and a callback joins no service thread at all (two
+      // callbacks closing at once would each wait for the other): those threads stay
+      // listed, end when their callbacks return, and are joined by a later start or close.
+      if (!t_service_thread) ending.push_back(std::move(thread));
     }
     std::erase(threads, nullptr);
     service_changed().notify_all();

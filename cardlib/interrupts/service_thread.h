@@ -26,8 +26,8 @@ void wake_service_threads(uint8_t card);
 // lock, even if the card is linked again meanwhile (that link starts a thread of its own).
 void end_card_service_threads(uint8_t card);
 
-// Ends and joins every service thread (library lock NOT held). A thread that calls this from
-// its own callback ends when the callback returns and is joined later.
+// Ends and joins every service thread (library lock NOT held). Called from a callback it joins
+// none: the threads end when their callbacks return and are joined by a later start or close.
 void end_service_threads();
 
 // Whether the axis's interrupt concerns the application, from its cause and event words.

@@ -58,14 +58,19 @@ TEST(CentreCorrection, MeetingTheEndPointsYIsAGeometryError) {
   EXPECT_EQ(correct_arc_centre(1, 0, cx, cy, &cx, &cy), KTR4_ERR_ARC_GEOMETRY);
 }
 
-TEST(CentreCorrection, SquaresWrapInThirtyTwoBits) {
-  // 50 000² wraps; the comparison is made on the wrapped signed sums, without UB.
-  const auto wrapped = [](int64_t a, int64_t b) {
-    return static_cast<double>(static_cast<int32_t>(static_cast<uint32_t>((a * a + b * b) & 0xFFFFFFFF)));
-  };
-  EXPECT_EQ(wrapped_square_sum(50000, 0), wrapped(50000, 0));
-  EXPECT_EQ(wrapped_square_sum(INT32_MIN, INT32_MAX), wrapped(INT32_MIN, INT32_MAX));
-  EXPECT_LT(wrapped_square_sum(50000, 0), 0.0);
+TEST(CentreCorrection, SquaresAndSumsAreExactOverTheWholeRange) {
+  EXPECT_EQ(square_sum(50000, 0), 2'500'000'000u);
+  EXPECT_EQ(square_sum(INT32_MIN, INT32_MIN), uint64_t{1} << 63);
+  EXPECT_EQ(square_sum(INT32_MAX, -46341), 4'611'686'014'132'420'609u + 2'147'488'281u);
+  // A large arc is corrected step for step as its copy 1/100 the size: the end 300 000
+  // (3 000) pulses away, the centre 1 pulse from the start.
+  for (int32_t scale : {1, 100}) {
+    SCOPED_TRACE(scale);
+    int32_t cx = 1, cy = 0, steps = 0;
+    while (correct_arc_centre(3000 * scale, 0, cx, cy, &cx, &cy) == kArcCentreStillShort) ++steps;
+    EXPECT_EQ(cx, 1500 * scale);
+    EXPECT_EQ(steps, 1500 * scale - 2);
+  }
   int32_t cx = 0, cy = 0;
   const int32_t rc = correct_arc_centre(INT32_MAX, INT32_MIN, INT32_MIN, INT32_MAX, &cx, &cy);
   EXPECT_TRUE(rc == KTR4_OK || rc == kArcCentreStillShort || rc == KTR4_ERR_ARC_GEOMETRY);

@@ -31,11 +31,11 @@ TEST_F(AuxMotion, BacklashAmountModeAndTableFields) {
   EXPECT_EQ(ktr4::axis_state(0, 1).profile.correction_speed, 2500u);
 }
 
-TEST_F(AuxMotion, BacklashReturnsTheWordThreeResult) {
+TEST_F(AuxMotion, BacklashReturnsTheFirstFailure) {
   ktr4sim_fail(51, 91, 1, 1);  // the 0x9E write
   EXPECT_EQ(KTR4_backlash_comp(0, 0, 10, 0, 1), 91);
-  ktr4sim_fail(51, 92, 0, 1);  // the 0xA1 write: masked by the later success
-  EXPECT_EQ(KTR4_backlash_comp(0, 0, 10, 0, 1), KTR4_OK);
+  ktr4sim_fail(51, 92, 0, 1);  // the 0xA1 write
+  EXPECT_EQ(KTR4_backlash_comp(0, 0, 10, 0, 1), 92);
 }
 
 TEST_F(AuxMotion, VibrationSuppressionPacksTwoHalves) {

@@ -173,11 +173,11 @@ TEST_F(ConfigFile, LoadOnACardNotInitialisedReturns100ButTakesTheTableFields) {
   EXPECT_EQ(ktr4::axis_state(7, 3).profile.mode_variant, 1);
 }
 
-TEST_F(ConfigFile, LoadReturnsTheLastWriteResult) {
+TEST_F(ConfigFile, LoadReturnsTheFirstFailedWrite) {
   const std::string file = path("ok.cfg");
   write_bytes(file, std::vector<unsigned char>(212, 0));
   ktr4sim_fail(51, 44, 0, 1);
-  EXPECT_EQ(KTR4_load_config_from_file(0, file.c_str()), KTR4_OK);  // masked by later writes
+  EXPECT_EQ(KTR4_load_config_from_file(0, file.c_str()), 44);
   ktr4sim_fail(51, 45, 47, 1);
   EXPECT_EQ(KTR4_load_config_from_file(0, file.c_str()), 45);
 }

@@ -120,10 +120,10 @@ TEST_F(Homing, OriginSearchWritesTheAmountFirstAndClearsTheHomeMode) {
   EXPECT_EQ(register_writes()[6].value & 0x7Fu, 0x15u);
 }
 
-TEST_F(Homing, WriteFailuresDoNotStopTheStartWhoseResultIsReturned) {
+TEST_F(Homing, AFailedWriteIsReturnedAndNothingStarts) {
   ktr4sim_fail(51, 71, 0, 3);
-  EXPECT_EQ(KTR4_start_homing(0, 0, 100, 1000, 0.1, 0), KTR4_OK);
-  EXPECT_EQ(commands().size(), 1u);
+  EXPECT_EQ(KTR4_start_homing(0, 0, 100, 1000, 0.1, 0), 71);
+  EXPECT_TRUE(commands().empty());
   ktr4sim_fail(22, 72, 0, 1);
   EXPECT_EQ(KTR4_start_homing(0, 0, 100, 1000, 0.1, 0), 72);
 }

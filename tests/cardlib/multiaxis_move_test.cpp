@@ -2,6 +2,7 @@
 // simulated card: register values and order, admission, fallbacks, bookkeeping.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -240,6 +241,18 @@ TEST_F(MultiAxis, FailedReadsRefuseTheMove) {
 // ---------------------------------------------------------------------------------------
 // Arcs and circles
 
+TEST_F(MultiAxis, ALargeArcIsCorrectedAsItsSmallCopyIs) {
+  // The centre 1 pulse from the start, the end 3 000 and 120 000 pulses away (squares beyond
+  // 32 bits): both centres are moved to the middle.
+  for (int32_t scale : {1, 40}) {
+    SCOPED_TRACE(scale);
+    ktr4sim_trace_clear();
+    EXPECT_EQ(KTR4_ARC2_center_move(0, 1, 1, 0, 3000 * scale, 0, 0, 5000, 0), KTR4_OK);
+    EXPECT_EQ(written(0, 0x98), static_cast<uint32_t>(1500 * scale));
+    EXPECT_EQ(written(2, 0x98), 0u);
+  }
+}
+
 TEST_F(MultiAxis, CentreCorrectionIsWrittenToTheCard) {
   set_reg(0, 0, 0xE1, 0x3005);
   EXPECT_EQ(KTR4_ARC_center_move_XY(0, 40, 0, 100, 0, 0, 5000, 0), KTR4_OK);
@@ -316,13 +329,13 @@ TEST_F(MultiAxis, ThreePointArcsAndCircles) {
   EXPECT_EQ(written(3, 0x97) & 0x7Fu, 0x61u);
   EXPECT_EQ(commands(), std::vector<uint32_t>{0x0C53});
 
-  // Collinear points for a circle: a circle on half the second point, 311.
-  ktr4sim_trace_clear();
-  EXPECT_EQ(KTR4_CIR2_3P_move(0, 4, 100, 0, 301, 0, 0, 3000), KTR4_ERR_CIRCLE_GEOMETRY);
-  EXPECT_EQ(written(1, 0x98), 150u);
-  EXPECT_EQ(written(3, 0x98), 0u);
-  EXPECT_EQ(written(1, 0x90), 0u);
-  EXPECT_EQ(commands(), std::vector<uint32_t>{0x0A53});
+  // Collinear points lie on no circle: 311, and nothing is written or started.
+  for (const auto& p : {std::array<int32_t, 4>{100, 0, 301, 0}, std::array<int32_t, 4>{100, 0, 200, 0},
+                        std::array<int32_t, 4>{-50, 50, 100, -100}}) {
+    ktr4sim_trace_clear();
+    EXPECT_EQ(KTR4_CIR2_3P_move(0, 4, p[0], p[1], p[2], p[3], 0, 3000), KTR4_ERR_CIRCLE_GEOMETRY);
+    EXPECT_TRUE(trace().empty());
+  }
 
   // A full circle through three points ends where it started.
   ktr4sim_trace_clear();

@@ -103,6 +103,7 @@ Outcome model_line(const std::vector<ktr4::AxisState>& before, const std::vector
   out.after = before;
   auto& st = out.after;
   const size_t n = axes.size();
+  if (!model_position_arguments_ok(a.start, a.max, a.tacc, a.tdec)) return out.result = 302, out;
   for (size_t i = 1; i < n; ++i)
     if ((st[i].profile.continuous != 0) != (st[0].profile.continuous != 0)) return out.result = 306, out;
   for (size_t i = 0; i < n; ++i) {
@@ -110,7 +111,6 @@ Outcome model_line(const std::vector<ktr4::AxisState>& before, const std::vector
     if (!st[i].profile.continuous && !(status[i] & 0x0008)) return out.result = 303, out;
   }
   for (size_t i = 0; i < n; ++i) model_note_stop(st[i], status[i], position[i]);
-  if (abs64(a.max) > 6553500) return out.result = 302, out;
   const uint32_t MG = model_move_mg(st[0], a.max);
   std::vector<int32_t> targets;
   for (size_t i = 0; i < n; ++i) targets.push_back(model_book_move(st[i], a.positions[i], a.mode));
@@ -148,9 +148,9 @@ Outcome model_online(const std::vector<ktr4::AxisState>& before, const std::vect
   out.after = before;
   auto& st = out.after;
   const size_t n = axes.size();
+  if (!model_position_arguments_ok(a.start, a.max, a.tacc, a.tdec)) return out.result = 302, out;
   for (size_t i = 0; i < n; ++i)
     if (status[i] & 0x0008) return out.result = 305, out;
-  if (abs64(a.max) > 6553500) return out.result = 302, out;
   std::vector<int32_t> targets;
   for (size_t i = 0; i < n; ++i) {
     const int32_t start = wrap(int64_t{st[i].end.commanded_end} - static_cast<int32_t>(running[i]));

@@ -103,7 +103,7 @@ TEST_F(PositionMove, StartSpeedAboveMaximumStillStartsWithTheFastestRates) {
   EXPECT_EQ(commands(), std::vector<uint32_t>{0x0153});
 }
 
-TEST_F(PositionMove, TheSpeedLimitIsCheckedAfterTheStopBookkeeping) {
+TEST_F(PositionMove, TheSpeedLimitIsCheckedBeforeAnythingIsReadOrBooked) {
   EXPECT_EQ(KTR4_T_curve_position_move(0, 3, 100, 0, 0, 6553500, 0.1, 0.1), KTR4_OK);
   EXPECT_EQ(register_writes()[5], (RegisterWrite{3, 0x95, 2}));
 
@@ -112,10 +112,10 @@ TEST_F(PositionMove, TheSpeedLimitIsCheckedAfterTheStopBookkeeping) {
   set_reg(0, 3, 0xE3, 700);
   ktr4sim_trace_clear();
   EXPECT_EQ(KTR4_T_curve_position_move(0, 3, 100, 0, 0, 6553501, 0.1, 0.1), KTR4_ERR_RANGE);
-  EXPECT_EQ(axis(3).end.commanded_end, 700);  // the stop was booked, the move was not
-  EXPECT_EQ(axis(3).end.lost_pulses, 300);
   EXPECT_EQ(KTR4_S_curve_position_move(0, 3, 100, 1, 0, -6553501, 0.1, 0.1, 0, 0), KTR4_ERR_RANGE);
-  EXPECT_EQ(axis(3).end.commanded_end, 700);
+  EXPECT_EQ(KTR4_T_curve_position_move(0, 3, 100, 0, 6553501, 10000, 0.1, 0.1), KTR4_ERR_RANGE);  // start speed
+  EXPECT_EQ(axis(3).end.commanded_end, 1000);
+  EXPECT_TRUE(trace().empty());
   EXPECT_TRUE(register_writes().empty());
   EXPECT_TRUE(commands().empty());
 }
@@ -228,15 +228,15 @@ TEST_F(PositionMove, ValidationComesFirstAndWrappersRecordTheirResult) {
   EXPECT_EQ(ktr4::last_result(), KTR4_ERR_NOT_INITIALISED);
   EXPECT_TRUE(trace().empty());
   set_status(0, 0, KTR4SIM_MAIN_STATUS, 0);
-  EXPECT_EQ(KTR4_SR_position_move(0, 0, 0, 0, 0, 0, 0, 0, 0), KTR4_ERR_MOVING);
+  EXPECT_EQ(KTR4_SR_position_move(0, 0, 0, 0, 1000, 0, 0, 0, 0), KTR4_ERR_MOVING);
   EXPECT_EQ(ktr4::last_result(), KTR4_ERR_MOVING);
 }
 
-TEST_F(PositionMove, AFailingWriteDoesNotStopTheBurstAndTheStartDecides) {
+TEST_F(PositionMove, AFailingWriteIsReturnedAndTheMoveNotStarted) {
   ktr4sim_fail(51, 4711, 2, 1);  // the FH write
-  EXPECT_EQ(KTR4_T_curve_position_move(0, 0, 100, 0, 0, 10000, 0.1, 0.1), KTR4_OK);
+  EXPECT_EQ(KTR4_T_curve_position_move(0, 0, 100, 0, 0, 10000, 0.1, 0.1), 4711);
   EXPECT_EQ(register_writes().size(), 9u);
-  EXPECT_EQ(commands().size(), 1u);
+  EXPECT_TRUE(commands().empty());
   ktr4sim_trace_clear();
   ktr4sim_fail(22, 4712, 0, 1);
   EXPECT_EQ(KTR4_T_curve_position_move(0, 0, 100, 0, 0, 10000, 0.1, 0.1), 4712);

@@ -138,10 +138,10 @@ Outcome model_position(const ktr4::AxisState& before, uint8_t axis, uint16_t sta
   ktr4::AxisState& st = out.after;
   const bool continuous = st.profile.continuous != 0;
   const bool stopped = (status & 0x0008) != 0;
+  if (!model_position_arguments_ok(a.start, a.max, a.tacc, a.tdec)) return out.result = 302, out;
   if (continuous && (status & 0x4000)) return out.result = 304, out;
   if (!continuous && !stopped) return out.result = 303, out;
   model_note_stop(st, status, position);
-  if (abs64(a.max) > 6553500) return out.result = 302, out;
 
   const uint32_t MG = model_move_mg(st, a.max);
   const uint32_t FH = model_speed(abs64(a.max), MG), FL = model_speed(abs64(a.start), MG);
@@ -184,7 +184,7 @@ Outcome model_velocity(const ktr4::AxisState& before, uint8_t axis, int32_t star
                        int32_t sv, bool s_curve) {
   Outcome out;
   out.after = before;
-  if (abs64(max) > 6553500 || abs64(start) > 6553500) return out.result = 302, out;
+  if (abs64(max) > 6553500 || abs64(start) > 6553500 || !model_time_ok(tacc)) return out.result = 302, out;
   const uint32_t MG = before.profile.speed_range_fixed ? before.profile.fixed_magnification : model_mg(max);
   const uint32_t FH = model_speed(abs64(max), MG), FL = model_speed(abs64(start), MG);
   const uint32_t S = s_curve ? model_range(sv, MG) : 0;
@@ -208,7 +208,7 @@ Outcome model_velocity_change(const ktr4::AxisState& before, uint8_t axis, int32
                               uint32_t s_acc, uint32_t s_dec) {
   Outcome out;
   out.after = before;
-  if (abs64(speed) > 6553500) return out.result = 302, out;
+  if (abs64(speed) > 6553500 || !model_time_ok(t)) return out.result = 302, out;
   const uint32_t MG = before.profile.speed_range_fixed ? before.profile.fixed_magnification : model_mg(speed);
   const uint32_t F = model_speed(abs64(speed), MG);
   const bool s_curve = (before.profile.operation_mode & 0x400u) != 0;
@@ -224,6 +224,7 @@ Outcome model_velocity_change(const ktr4::AxisState& before, uint8_t axis, int32
 Outcome model_dec_stop(const ktr4::AxisState& before, uint8_t axis, double t, uint32_t F, uint32_t s_dec) {
   Outcome out;
   out.after = before;
+  if (!model_time_ok(t)) return out.result = 302, out;
   out.after.end.bookkeeping_armed = 1;
   uint32_t dr;
   if ((before.profile.operation_mode & 0x400u) == 0) {

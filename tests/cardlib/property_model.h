@@ -26,6 +26,12 @@ constexpr int64_t kTwo32 = int64_t{1} << 32;
 
 inline int64_t abs64(int32_t v) { return v < 0 ? -static_cast<int64_t>(v) : v; }
 inline int64_t clamp64(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
+// Times a move accepts: finite and not negative.
+inline bool model_time_ok(double t) { return std::isfinite(t) && t >= 0.0; }
+// What a move to a position refuses with 302 before it reads or writes anything.
+inline bool model_position_arguments_ok(int32_t start, int32_t max, double tacc, double tdec) {
+  return abs64(start) <= 6553500 && abs64(max) <= 6553500 && max != 0 && model_time_ok(tacc) && model_time_ok(tdec);
+}
 inline int32_t wrap(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v))); }
 
 inline uint64_t env_or(const char* name, uint64_t fallback) {

@@ -224,8 +224,8 @@ TEST_F(DecStop, SCurveRunUsesItsDecelerationRange) {
 
 TEST_F(DecStop, AFailedRangeReadKeepsTheRateOfAnSCurveRunOnly) {
   set_reg(0, 1, 0xD2, 65533);
-  ktr4sim_fail(50, 4723, 1, 1);  // the S-curve range read of a T-curve run
-  EXPECT_EQ(KTR4_dec_stop(0, 1, 0.3), KTR4_OK);
+  ktr4sim_fail(50, 4723, 1, 1);  // the S-curve range read of a T-curve run: reported all the same
+  EXPECT_EQ(KTR4_dec_stop(0, 1, 0.3), 4723);
   EXPECT_EQ(register_writes(), (std::vector<RegisterWrite>{{1, 0x94, 21}}));
   EXPECT_EQ(commands(), std::vector<uint32_t>{0x024A});
 

@@ -37,7 +37,7 @@ void to_relative(uint8_t card, const AxisGroup& pair, int32_t& x, int32_t& y) {
 }
 
 // The centre register value of an arc: the centre moved, one pulse at a time, until the
-// start is at least as far from it as the end. Each step's result is the last result.
+// start is at least as far from it as the end.
 struct ArcCentre {
   int32_t result = KTR4_OK;  // KTR4_OK, KTR4_ERR_ARC_GEOMETRY, or KTR4_ERR_RANGE when it never settles
   int32_t cx = 0, cy = 0;
@@ -47,7 +47,6 @@ ArcCentre corrected_centre(int32_t ex, int32_t ey, int32_t cx, int32_t cy) {
   ArcCentre c{KTR4_OK, cx, cy};
   for (uint32_t count = 0;;) {
     c.result = correct_arc_centre(ex, ey, c.cx, c.cy, &c.cx, &c.cy);
-    last_result() = c.result;
     if (c.result == KTR4_OK || c.result == KTR4_ERR_ARC_GEOMETRY) return c;
     if (++count == kMaxCentreCorrections) {
       c.result = KTR4_ERR_RANGE;
@@ -58,6 +57,8 @@ ArcCentre corrected_centre(int32_t ex, int32_t ey, int32_t cx, int32_t cy) {
 
 int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32_t cx, int32_t cy, int32_t ex,
                     int32_t ey, uint8_t mode, int32_t speed, uint32_t direction) {
+  // A speed of 0 would creep along the arc for ever.
+  if (speed == 0) return KTR4_ERR_RANGE;
   if (int32_t rc = admit_group(card, pair)) return rc;
   if (!speed_within_limit(speed)) return KTR4_ERR_RANGE;
 
@@ -76,15 +77,17 @@ int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32
   const int32_t ey_rel = absolute ? relative_to_end(ys.end, ey) : ey;
   const ArcCentre centre = corrected_centre(ex_rel, ey_rel, cx, cy);
   if (centre.result == KTR4_ERR_ARC_GEOMETRY) {
-    // The line replaces the arc and books itself from where the pair stands.
-    last_result() = KTR4_T_curve_move_LINE2(card, selector, ex, ey, mode, speed, speed, 0.0, 0.0);
+    // The line replaces the arc and books itself from where the pair stands; 308 says that
+    // the line ran.
+    if (int32_t rc = recorded(KTR4_T_curve_move_LINE2(card, selector, ex, ey, mode, speed, speed, 0.0, 0.0)))
+      return rc;
     return KTR4_ERR_ARC_GEOMETRY;
   }
 
+  // A centre that never settles refuses the arc before anything is booked or written.
+  if (centre.result != KTR4_OK) return KTR4_ERR_RANGE;
   book_plain_move(xs.end, ex, absolute);
   book_plain_move(ys.end, ey, absolute);
-  // A centre that never settles leaves the arc booked but not written.
-  if (centre.result != KTR4_OK) return KTR4_ERR_RANGE;
 
   xs.profile.operation_mode = arc_operation_mode(xs.profile.operation_mode, direction);
   ys.profile.operation_mode = arc_operation_mode(ys.profile.operation_mode, direction);
@@ -105,6 +108,8 @@ int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32
     r.centre = centres[i];
     write_burst(card, axis, state.profile.continuous != 0, r, kArcBurst);
   }
+  // An arc whose registers were not all written is not started.
+  if (int32_t rc = last_result()) return rc;
   const int32_t rc = write_command(card, static_cast<uint8_t>(axis_bit(pair.axes[0]) + axis_bit(pair.axes[1])),
                                    kStartCommand);
   // The next relative move of each axis adds back the pulses the arc may lose.
@@ -130,16 +135,15 @@ int32_t three_point_move(uint8_t card_slot_byte, uint8_t selector, int32_t x1, i
   const ThreePointCentre c = three_point_centre(x1, y1, x2, y2);
   if (kind == ThreePoint::kArc) {
     if (c.degenerate) {
-      last_result() = KTR4_T_curve_move_LINE2(card, selector, x2, y2, 0, speed, speed, 0.0, 0.0);
+      // Three points on a line: the line to the end point runs instead, and 308 says so.
+      if (int32_t rc = recorded(KTR4_T_curve_move_LINE2(card, selector, x2, y2, 0, speed, speed, 0.0, 0.0)))
+        return rc;
       return KTR4_ERR_ARC_GEOMETRY;
     }
     return KTR4_ARC2_center_move(card, selector, c.cx, c.cy, x2, y2, 0, speed, c.direction);
   }
-  if (c.degenerate) {
-    // A circle on the segment from the start to the second point as its diameter.
-    last_result() = KTR4_ARC2_center_move(card, selector, x2 / 2, y2 / 2, 0, 0, 0, speed, c.direction);
-    return KTR4_ERR_CIRCLE_GEOMETRY;
-  }
+  // Three points on a line lie on no circle: nothing moves.
+  if (c.degenerate) return KTR4_ERR_CIRCLE_GEOMETRY;
   return KTR4_ARC2_center_move(card, selector, c.cx, c.cy, 0, 0, 0, speed, c.direction);
 }
 
@@ -198,7 +202,6 @@ KTR4_API int32_t KTR4_CALL KTR4_correct_current_POS(ktr4_u8 card_slot, ktr4_u8 a
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
   uint8_t stopped = 0;
   const int32_t status = KTR4_read_motion_status(card, axis, 0, &stopped);
-  last_result() = status;
   // A failed status read tells nothing about the axis: nothing is changed.
   if (status != KTR4_OK || !stopped) return status;
   int32_t position = 0;

@@ -6,22 +6,17 @@
 namespace ktr4::motion {
 namespace {
 
-uint32_t wrapped_square(int32_t v) {
-  const auto u = static_cast<uint32_t>(v);
-  return u * u;
-}
-
-// Distance² from the start and from the end, in the card's 32-bit arithmetic.
+// Distance² from the start and from the end, exact: the coordinate differences wrap like
+// the card's 32-bit counters, their squares and sums do not.
 bool start_at_least_as_far(int32_t ex, int32_t ey, int32_t cx, int32_t cy) {
-  const double rs = wrapped_square_sum(cx, cy);
-  const double re = wrapped_square_sum(wrapping_sub(cx, ex), wrapping_sub(cy, ey));
-  return rs >= re;
+  return square_sum(cx, cy) >= square_sum(wrapping_sub(cx, ex), wrapping_sub(cy, ey));
 }
 
 }  // namespace
 
-double wrapped_square_sum(int32_t a, int32_t b) {
-  return static_cast<double>(static_cast<int32_t>(wrapped_square(a) + wrapped_square(b)));
+uint64_t square_sum(int32_t a, int32_t b) {
+  const uint64_t ma = magnitude(a), mb = magnitude(b);
+  return ma * ma + mb * mb;  // each square at most 2^62: the sum fits
 }
 
 int32_t correct_arc_centre(int32_t ex, int32_t ey, int32_t cx, int32_t cy, int32_t* cx_out, int32_t* cy_out) {

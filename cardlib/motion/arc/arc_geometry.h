@@ -11,13 +11,14 @@ namespace ktr4::motion {
 inline constexpr int32_t kArcCentreStillShort = 310;
 
 // One correction step for an arc from (0, 0) to (ex, ey) about (cx, cy). Squares and their
-// sums wrap in 32 bits like the card's arithmetic and are compared as signed values.
+// sums are exact (64 bits), so a large arc is corrected as its scaled-down copy is.
 // 0: the (possibly moved) centre is at least as far from the start as from the end;
 // 310: the centre was moved one pulse and is still short; 308: the step would put the
 // centre on the end point's y coordinate above it, nothing is written to the outputs.
 int32_t correct_arc_centre(int32_t ex, int32_t ey, int32_t cx, int32_t cy, int32_t* cx_out, int32_t* cy_out);
 
-// The largest number of 310 steps a centre correction may take.
+// The largest number of 310 steps a centre correction may take (one pulse each); a larger
+// correction is 302.
 inline constexpr uint32_t kMaxCentreCorrections = 65'536;
 
 struct ThreePointCentre {
@@ -32,8 +33,7 @@ ThreePointCentre three_point_centre(int32_t x1, int32_t y1, int32_t x2, int32_t 
 
 inline constexpr double kInfiniteSlope = 1.7e308;
 
-// Signed 32-bit sum of squares with wrapping, as a double: the comparison value of the
-// correction.
-double wrapped_square_sum(int32_t a, int32_t b);
+// a² + b², exact: the comparison value of the correction.
+uint64_t square_sum(int32_t a, int32_t b);
 
 }  // namespace ktr4::motion

@@ -21,6 +21,7 @@ namespace {
 // `positions` holds the group's arguments in group order.
 int32_t line_move(uint8_t card, const AxisGroup& group, const int32_t* positions, bool absolute,
                   const PositionMove& move, GroupCurve curve) {
+  if (!position_move_arguments_valid(move.start_speed, move.max_speed, move.t_acc, move.t_dec)) return KTR4_ERR_RANGE;
   if (int32_t rc = admit_group(card, group)) return rc;
   if (!speed_within_limit(move.max_speed)) return KTR4_ERR_RANGE;
 
@@ -45,6 +46,8 @@ int32_t line_move(uint8_t card, const AxisGroup& group, const int32_t* positions
   }
   for (uint8_t i = 0; i < group.count; ++i)
     write_register(card, group.axes[i], kCorrectionSpeedCode, regs[i].correction);
+  // A move whose registers were not all written is not started.
+  if (int32_t rc = last_result()) return rc;
   return write_command(card, group.bits(), kStartCommand);
 }
 

@@ -45,6 +45,7 @@ int32_t write_change(uint8_t card, uint8_t axis, const ProfileRegisters& r) {
 
 int32_t change_group(uint8_t card, const AxisGroup& group, const int32_t* positions, bool absolute,
                      const PositionMove& move) {
+  if (!position_move_arguments_valid(move.start_speed, move.max_speed, move.t_acc, move.t_dec)) return KTR4_ERR_RANGE;
   for (uint8_t i = 0; i < group.count; ++i)
     if (int32_t rc = require_running(card, group.axes[i])) return rc;
   uint32_t running[kMaxGroupAxes] = {};
@@ -81,6 +82,7 @@ KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change(ktr4_u8 card_slot, ktr4_u8
                                                       ktr4_u8 mode, int32_t start_speed, int32_t max_speed,
                                                       double t_acc, double t_dec) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  if (!position_move_arguments_valid(start_speed, max_speed, t_acc, t_dec)) return KTR4_ERR_RANGE;
   if (int32_t rc = require_running(card, axis)) return rc;
   if (!speed_within_limit(max_speed)) return KTR4_ERR_RANGE;
 

@@ -22,6 +22,7 @@ enum class Curve : uint8_t { kT, kS };
 
 int32_t position_move(uint8_t card, uint8_t axis, int32_t dist, bool absolute, const PositionMove& move,
                       Curve curve) {
+  if (!position_move_arguments_valid(move.start_speed, move.max_speed, move.t_acc, move.t_dec)) return KTR4_ERR_RANGE;
   if (int32_t rc = admit_position_move(card, axis)) return rc;
   // A stop whose position could not be read leaves the commanded end position stale; a move
   // computed from it would go to the wrong place.
@@ -42,6 +43,8 @@ int32_t position_move(uint8_t card, uint8_t axis, int32_t dist, bool absolute, c
   } else {
     write_burst(card, axis, continuous, r, kSCurveBurst);
   }
+  // A move whose registers were not all written is not started.
+  if (int32_t rc = last_result()) return rc;
   return write_command(card, axis_bit(axis), kStartCommand);
 }
 

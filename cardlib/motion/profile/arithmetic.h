@@ -3,6 +3,7 @@
 // not fit, and the register clamps.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 namespace ktr4::motion {
@@ -45,6 +46,18 @@ inline uint32_t magnitude(int32_t value) {
 }
 
 inline bool speed_within_limit(int32_t speed) { return magnitude(speed) <= kSpeedLimit; }
+
+// A time in seconds that can be meant: finite and not negative (0 keeps its meaning). Any
+// other value would make an arbitrary rate, and converting NaN to an integer is undefined.
+inline bool time_valid(double seconds) { return std::isfinite(seconds) && seconds >= 0.0; }
+
+// The arguments every move to a position takes: both speeds within the limit, a maximum
+// speed that moves at all (0 would creep at a fraction of a pulse per second for ever), and
+// meant times. Checked before anything is read or written.
+inline bool position_move_arguments_valid(int32_t start_speed, int32_t max_speed, double t_acc, double t_dec) {
+  return speed_within_limit(start_speed) && speed_within_limit(max_speed) && max_speed != 0 && time_valid(t_acc) &&
+         time_valid(t_dec);
+}
 
 // Wrapping 32-bit position arithmetic: positions are i32 counters on the card.
 inline int32_t wrapping_add(int32_t a, int32_t b) {

@@ -18,7 +18,8 @@ using namespace ktr4::motion;
 namespace {
 
 int32_t velocity_move(uint8_t card, uint8_t axis, const VelocityMove& move, bool s_curve) {
-  if (!speed_within_limit(move.max_speed) || !speed_within_limit(move.start_speed)) return KTR4_ERR_RANGE;
+  if (!speed_within_limit(move.max_speed) || !speed_within_limit(move.start_speed) || !time_valid(move.t_acc))
+    return KTR4_ERR_RANGE;
   AxisState& state = axis_state(card, axis);
   // A fixed speed range is always honoured here.
   const uint32_t mg = magnification_for_move(state, move.max_speed, true);
@@ -32,6 +33,8 @@ int32_t velocity_move(uint8_t card, uint8_t axis, const VelocityMove& move, bool
   write_register(card, axis, kStartSpeedCode, r.fl);
   write_register(card, axis, kOperatingSpeedCode, r.fh);
   write_register(card, axis, kMagnificationCode, r.mg);
+  // A move whose registers were not all written is not started.
+  if (int32_t rc = last_result()) return rc;
   return write_command(card, axis_bit(axis), kStartCommand);
 }
 
@@ -65,7 +68,7 @@ KTR4_API int32_t KTR4_CALL KTR4_S_velocity_move(ktr4_u8 card_slot, ktr4_u8 axis_
 KTR4_API int32_t KTR4_CALL KTR4_velocity_change(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t new_speed,
                                                 double t_change) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
-  if (!speed_within_limit(new_speed)) return KTR4_ERR_RANGE;
+  if (!speed_within_limit(new_speed) || !time_valid(t_change)) return KTR4_ERR_RANGE;
   AxisState& state = axis_state(card, axis);
   const uint32_t mg = magnification_for_move(state, new_speed, true);
 
@@ -87,6 +90,9 @@ KTR4_API int32_t KTR4_CALL KTR4_velocity_change(ktr4_u8 card_slot, ktr4_u8 axis_
 
 KTR4_API int32_t KTR4_CALL KTR4_dec_stop(ktr4_u8 card_slot, ktr4_u8 axis_slot, double t_dec) {
   KTR4_AXIS_EXPORT(card_slot, axis_slot);
+  // A stop with a time that cannot be meant is refused before anything is sent: the caller
+  // still has every other stop at hand.
+  if (!time_valid(t_dec)) return KTR4_ERR_RANGE;
   AxisState& state = axis_state(card, axis);
   const bool s_curve = (state.profile.operation_mode & kSCurveBit) != 0;
   uint32_t speed = 0, s_dec = 0;
