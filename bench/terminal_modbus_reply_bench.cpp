@@ -3,6 +3,7 @@
 // answers, and the decoded reply area is read. Idle, then with two threads burning CPU beside
 // it. Prints min/median/max of the shown round trip and how many requests were judged
 // "No reply" within a 50 ms window; exits non-zero when one was.
+#include "serial/serial_port.h"
 #include "support/pty_pair.h"
 #include "support/quick_slave.h"
 #include "window/form1.h"
