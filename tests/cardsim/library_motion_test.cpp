@@ -59,6 +59,12 @@ TEST_F(LibraryMotion, ThreePointArcsStayOnTheirCircleAndEndOnTheirEndPoint) {
       for (int k = 0; k < 4000 && !all_stopped(); ++k) ktr4sim_advance(kSecond / 10);
       continue;
     }
+    if (rc == KTR4_ERR_RANGE) {  // nearly on a line: the centre would have to move too far
+      EXPECT_EQ(position(0), sx) << "case " << i;
+      EXPECT_EQ(position(1), sy) << "case " << i;
+      EXPECT_TRUE(all_stopped()) << "case " << i;
+      continue;
+    }
     ASSERT_EQ(rc, KTR4_OK) << "case " << i;
     ++ran;
     uint32_t cx = 0, cy = 0;
