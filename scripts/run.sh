@@ -10,13 +10,18 @@ targets="tessa tessa_device_program"
 [ "${1:-}" = "--no-device" ] && targets="tessa"
 # Up to date when no source or CMake file of a program is newer than the program (a look at
 # file times, far quicker than asking the build tool on a busy machine).
+# A build that changed nothing leaves the program's time alone, so the time of the last build
+# this script made (the stamp) counts too: a CMake file edited since then is built once, not on
+# every run.
+stamp="$build/.run-built"
 newer_sources() {  # program, then its source folders
-  local program=$1
+  local program=$1 since=$1
   shift
   [ -x "$program" ] || { echo "$program"; return; }
+  [ "$stamp" -nt "$program" ] && since=$stamp
   find "$@" "$here/cmake" "$here/CMakeLists.txt" \
        \( -name '*.cpp' -o -name '*.h' -o -name '*.cmake' -o -name CMakeLists.txt \) \
-       -newer "$program" -print -quit 2>/dev/null
+       -newer "$since" -print -quit 2>/dev/null
 }
 up_to_date() {
   [ -z "$(newer_sources "$build/bin/tessa" "$here/terminal")" ] || return 1
@@ -30,6 +35,7 @@ if [ -f "$build/CMakeCache.txt" ]; then
       printf '%s\n' "$output" >&2
       exit 1
     fi
+    touch "$stamp"
   fi
 else
   ORVANE_TARGETS="$targets" "$here/scripts/setup.sh" "$build" >/dev/null
