@@ -11,9 +11,9 @@ _WIDTH = 88
 
 def _load_parser(reference_dir):
     path = os.path.join(reference_dir, "ktr4_reference.py")
-    spec = importlib.util.spec_from_file_location("ktr4_reference", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    loader_spec = importlib.util.spec_from_file_location("ktr4_reference", path)
+    module = importlib.util.module_from_spec(loader_spec)
+    loader_spec.loader.exec_module(module)
     return module
 
 
