@@ -93,22 +93,21 @@ void ControlLines::readOutputs()
 
 bool ControlLines::setRequestToSend(bool on)
 {
-    settings_.write(rtsKey(port_.portNumber()), on ? u"1"_s : u"0"_s);
-    rts_ = on;
-    if (state_ != State::Live)
-        return state_ == State::Closed;
-    const bool taken = port_.setRequestToSend(on);
-    readOutputs();
-    return taken;
+    return setOutput(rtsKey(port_.portNumber()), rts_, on, &ControlLinesPort::setRequestToSend);
 }
 
 bool ControlLines::setDataTerminalReady(bool on)
 {
-    settings_.write(dtrKey(port_.portNumber()), on ? u"1"_s : u"0"_s);
-    dtr_ = on;
+    return setOutput(dtrKey(port_.portNumber()), dtr_, on, &ControlLinesPort::setDataTerminalReady);
+}
+
+bool ControlLines::setOutput(const QString& key, bool& wish, bool on, bool (ControlLinesPort::*set)(bool))
+{
+    settings_.write(key, on ? u"1"_s : u"0"_s);
+    wish = on;
     if (state_ != State::Live)
         return state_ == State::Closed;
-    const bool taken = port_.setDataTerminalReady(on);
+    const bool taken = (port_.*set)(on);
     readOutputs();
     return taken;
 }

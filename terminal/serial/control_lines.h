@@ -67,6 +67,8 @@ signals:
     void breakChanged(bool on);
 
 private:
+    // Keeps the wish for an output line under its key and sets it on a live line.
+    bool setOutput(const QString& key, bool& wish, bool on, bool (ControlLinesPort::*set)(bool));
     void readOutputs();
     void endBreak();
     void setState(State state);
