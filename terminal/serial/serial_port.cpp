@@ -10,6 +10,7 @@
 
 #include <cerrno>
 
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -76,7 +77,7 @@ SerialPort::SerialPort(QObject* parent)
     , resolver_([](int number) { return devicePathForPort(number, nullptr); })
 {
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialPort::onError);
-    connect(&port_, &QSerialPort::readyRead, this, &SerialPort::intake);
+    connect(&port_, &QSerialPort::readyRead, this, &SerialPort::onReadyRead);
 }
 
 SerialPort::~SerialPort() = default;
@@ -127,7 +128,6 @@ bool SerialPort::open()
         return false;
     }
     port_.setPortName(devicePath());
-    port_.setReadBufferSize(kReadBufferBytes);
     if (!port_.open(QIODevice::ReadWrite)) {
         errorString_ = port_.errorString();
         openFailure_ = classifyOpenFailure(devicePath());
@@ -145,6 +145,9 @@ bool SerialPort::open()
     losing_ = false;
     buffer_.clear();
     arrivedBeforeLastWrite_ = 0;
+    fastLine_ = false;
+    takenSinceReadAll_ = 0;
+    applyReadMode();
     emit opened();
     return true;
 }
@@ -181,6 +184,14 @@ QByteArray SerialPort::readAll()
     QByteArray taken = std::exchange(buffer_, QByteArray());
     // Room again: what QSerialPort held back meanwhile follows.
     intake();
+    const bool fast = takenSinceReadAll_ >= kFastLineBytes;
+    takenSinceReadAll_ = 0;
+    if (fast != fastLine_) {
+        const bool before = takesOnArrival();
+        fastLine_ = fast;
+        if (takesOnArrival() != before)
+            applyReadMode();
+    }
     return taken;
 }
 
@@ -192,18 +203,73 @@ qint64 SerialPort::bytesInLine() const
     return count;
 }
 
+void SerialPort::wantArrivals(const void* who, bool wanted)
+{
+    const bool before = takesOnArrival();
+    if (wanted && !arrivalWanters_.contains(who))
+        arrivalWanters_.append(who);
+    else if (!wanted)
+        arrivalWanters_.removeAll(who);
+    if (takesOnArrival() != before)
+        applyReadMode();
+}
+
+void SerialPort::applyReadMode()
+{
+    if (!port_.isOpen())
+        return;
+    // QSerialPort reads on every arrival until its buffer holds its limit, then waits until
+    // more than the buffer holds is asked of it. With a limit of one byte it thus reads the
+    // first byte and stops; intake takes that byte and then reads the line itself, so a steady
+    // line wakes nobody between polls. Setting the limit lets QSerialPort read again.
+    port_.setReadBufferSize(takesOnArrival() ? kReadBufferBytes : 1);
+}
+
+void SerialPort::onReadyRead()
+{
+    if (takesOnArrival())
+        intake();
+}
+
 void SerialPort::intake()
 {
     if (!isOpen())
         return;
-    const qint64 room = kReadBufferBytes - buffer_.size();
-    const qint64 available = port_.bytesAvailable();
-    if (room <= 0 || available <= 0)
-        return;  // a full buffer: QSerialPort holds the rest, then the line does
     const qsizetype before = buffer_.size();
-    buffer_.append(port_.read(std::min(room, available)));
-    if (buffer_.size() > before)
-        emit received(QByteArrayView(buffer_).sliced(before));
+    // What QSerialPort has read came first; the line's own buffer follows only once it is empty.
+    const qint64 held = std::min<qint64>(port_.bytesAvailable(), kReadBufferBytes - buffer_.size());
+    if (held > 0)
+        buffer_.append(port_.read(held));
+    if (!takesOnArrival() && port_.bytesAvailable() == 0)
+        readLine();
+    if (buffer_.size() == before)
+        return;
+    takenSinceReadAll_ += buffer_.size() - before;
+    emit received(QByteArrayView(buffer_).sliced(before));
+}
+
+void SerialPort::readLine()
+{
+    const int fd = static_cast<int>(port_.handle());
+    char chunk[16384];
+    while (buffer_.size() < kReadBufferBytes) {
+        const auto wanted = static_cast<std::size_t>(std::min<qint64>(sizeof chunk, kReadBufferBytes - buffer_.size()));
+        const ssize_t got = ::read(fd, chunk, wanted);
+        if (got > 0) {
+            buffer_.append(chunk, got);
+            continue;
+        }
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return;
+        // A raw line with nothing to read gives 0 too; a line hung up (a pty whose other side
+        // closed, an adapter pulled) says so in poll.
+        pollfd line {fd, POLLIN, 0};
+        if (got < 0 || (::poll(&line, 1, 0) == 1 && (line.revents & (POLLHUP | POLLERR | POLLNVAL))))
+            beginLoss();
+        return;
+    }
 }
 
 bool SerialPort::write(QByteArrayView bytes)

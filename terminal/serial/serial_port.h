@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
@@ -33,9 +34,13 @@ std::optional<LineSettings> parseLineSettings(QStringView text);
 // port and reports lost() once, instead of leaving a dead descriptor that wakes the event
 // loop for ever.
 //
-// Reading: bytes are taken as they arrive (QSerialPort's readyRead) and reported at once by
-// received(), so that a reply decoder and the traffic log see them at their arrival time; they
-// then wait in our buffer until someone asks (bytesWaiting, readAll), as the receive poll does.
+// Reading: bytes wait in our buffer until someone asks (bytesWaiting, readAll), as the receive
+// poll does, and every chunk taken is reported once by received(). While someone needs arrival
+// times (wantArrivals: a reply being awaited, a traffic log, timestamps), chunks are taken as
+// they arrive (QSerialPort's readyRead) and reported at once. Otherwise they are taken from the
+// line when asked, which wakes the program once per poll instead of once per chunk: a steady
+// line then costs a fraction of the CPU. A fast line (kFastLineBytes or more taken between two
+// readAll) is read on arrival too, so that a sender is not held back by the line's small buffer.
 class SerialPort : public QObject, public ControlLinesPort {
     Q_OBJECT
 public:
@@ -44,6 +49,9 @@ public:
     // sender waits in QSerialPort's and then the line's (kernel's) buffer, so memory and the
     // work of one poll stay bounded.
     static constexpr qint64 kReadBufferBytes = 1024 * 1024;
+    // Bytes between two readAll from which the line counts as fast (about 40 KB/s at one poll
+    // each 100 ms: above 115200 baud, below 921600).
+    static constexpr qint64 kFastLineBytes = 4096;
 
     using PortResolver = std::function<QString(int portNumber)>;
 
@@ -90,6 +98,12 @@ public:
     // The open line's descriptor (-1 when closed), to read its settings back.
     qintptr handle() const { return port_.isOpen() ? port_.handle() : -1; }
 
+    // who (any address, as a key) needs chunks reported as they arrive, or no longer does.
+    // Chunks are taken on arrival while anyone does; a port opened later follows the same wish.
+    void wantArrivals(const void* who, bool wanted);
+    // Whether chunks are taken on arrival now: wanted, or the line is fast.
+    bool takesOnArrival() const { return !arrivalWanters_.isEmpty() || fastLine_; }
+
     // The bytes received and not yet read.
     qint64 bytesWaiting();
     QByteArray readAll();
@@ -122,14 +136,23 @@ private:
     void onError(QSerialPort::SerialPortError error);
     void beginLoss();
     void closeAfterLoss();
-    // Moves what QSerialPort has read into buffer_ (up to its bound) and reports it.
+    // Moves what QSerialPort has read into buffer_ (up to its bound), when reading on request
+    // also what waits in the line, and reports it.
     void intake();
+    void onReadyRead();
+    // Reads the line's descriptor into buffer_ up to its bound; a hung-up line begins a loss.
+    void readLine();
+    // Sets QSerialPort to read on every arrival, or to read one byte and then wait for us.
+    void applyReadMode();
     // Bytes in the line's (kernel's) buffer not yet read by QSerialPort.
     qint64 bytesInLine() const;
 
     QSerialPort port_;
     QByteArray buffer_;
     qint64 arrivedBeforeLastWrite_ = 0;
+    QList<const void*> arrivalWanters_;
+    bool fastLine_ = false;
+    qint64 takenSinceReadAll_ = 0;
     PortResolver resolver_;
     int portNumber_ = 0;
     QString settingsText_;

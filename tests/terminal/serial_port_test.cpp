@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <random>
+
 #include <sys/resource.h>
 #include <termios.h>
 #include <sys/ioctl.h>
@@ -231,14 +233,53 @@ TEST(Connection, AvailabilityAndTheSucceededFlagFollowEachConnect)
     qunsetenv("TESSA_COM4");
 }
 
-// Bytes are reported as they arrive, without a poll asking, and wait for readAll; bytes that
-// arrived but were not yet reported when a write left are counted as having come before it.
-TEST_F(SerialPortTest, ReportsBytesAsTheyArriveAndCountsThoseBeforeAWrite)
+namespace {
+
+// Runs the event loop for ms: long enough for a chunk on a pty to be noticed if anything looks.
+void runEvents(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Bytes in the line's (kernel's) buffer, not yet read by anybody.
+int bytesInLine(const SerialPort& port)
+{
+    int count = 0;
+    return ::ioctl(static_cast<int>(port.handle()), FIONREAD, &count) == 0 ? count : -1;
+}
+
+bool waitForBytesInLine(const SerialPort& port, int count)
+{
+    const QDeadlineTimer deadline(5000);
+    while (bytesInLine(port) < count && !deadline.hasExpired())
+        ::usleep(1000);
+    return bytesInLine(port) >= count;
+}
+
+}  // namespace
+
+// Nobody wanting arrival times, bytes are taken and reported when asked (the receive poll);
+// while someone does, as they arrive, without asking. Bytes not yet reported when a write left
+// are counted as having come before it, in either way of reading.
+TEST_F(SerialPortTest, ReportsOnArrivalOnlyWhileWantedAndCountsBytesBeforeAWrite)
 {
     FarEnd far(pty.farPath());
     ASSERT_TRUE(port.open());
     QByteArray reported;
     QObject::connect(&port, &SerialPort::received, [&](QByteArrayView bytes) { reported += bytes.toByteArray(); });
+    ASSERT_TRUE(far.write(QByteArray("polled\r\n")));
+    runEvents(200);
+    EXPECT_TRUE(reported.isEmpty()) << "reported before anyone asked: " << reported.toStdString();
+    EXPECT_EQ(port.bytesWaiting(), 8);
+    EXPECT_EQ(reported, QByteArray("polled\r\n"));
+    EXPECT_EQ(port.readAll(), QByteArray("polled\r\n"));
+
+    int watcher = 0;
+    port.wantArrivals(&watcher, true);
+    EXPECT_TRUE(port.takesOnArrival());
+    reported.clear();
     ASSERT_TRUE(far.write(QByteArray("early\r\n")));
     ASSERT_TRUE(waitFor([&] { return reported.size() >= 7; }));
     EXPECT_EQ(reported, QByteArray("early\r\n"));
@@ -246,26 +287,95 @@ TEST_F(SerialPortTest, ReportsBytesAsTheyArriveAndCountsThoseBeforeAWrite)
     EXPECT_EQ(port.readAll(), QByteArray("early\r\n"));
 
     // Bytes still in the line when a write leaves (no event loop ran since they came).
-    ASSERT_TRUE(far.write(QByteArray("late")));
-    const QDeadlineTimer deadline(5000);
-    int inLine = 0;
-    while ((::ioctl(static_cast<int>(port.handle()), FIONREAD, &inLine) != 0 || inLine < 4) && !deadline.hasExpired())
-        ::usleep(1000);
-    reported.clear();
-    ASSERT_TRUE(port.write(QByteArrayView("q")));
-    EXPECT_EQ(port.arrivedBeforeLastWrite(), 4);
-    EXPECT_TRUE(reported.isEmpty());
-    ASSERT_TRUE(waitFor([&] { return port.bytesWaiting() >= 4; }));
-    EXPECT_EQ(port.readAll(), QByteArray("late"));
-    ASSERT_TRUE(port.write(QByteArrayView("r")));
-    EXPECT_EQ(port.arrivedBeforeLastWrite(), 0);
+    for (const bool onArrival : {true, false}) {
+        port.wantArrivals(&watcher, onArrival);
+        ASSERT_TRUE(far.write(QByteArray("late")));
+        ASSERT_TRUE(waitForBytesInLine(port, 4));
+        reported.clear();
+        ASSERT_TRUE(port.write(QByteArrayView("q")));
+        EXPECT_EQ(port.arrivedBeforeLastWrite(), 4) << "on arrival: " << onArrival;
+        EXPECT_TRUE(reported.isEmpty());
+        ASSERT_TRUE(waitFor([&] { return port.bytesWaiting() >= 4; }));
+        EXPECT_EQ(port.readAll(), QByteArray("late"));
+        ASSERT_TRUE(port.write(QByteArrayView("r")));
+        EXPECT_EQ(port.arrivedBeforeLastWrite(), 0);
+    }
+    // Two wishes: arrivals are taken until the last one is withdrawn.
+    int other = 0;
+    port.wantArrivals(&watcher, true);
+    port.wantArrivals(&other, true);
+    port.wantArrivals(&watcher, false);
+    EXPECT_TRUE(port.takesOnArrival());
+    port.wantArrivals(&other, false);
+    EXPECT_FALSE(port.takesOnArrival());
+
+    // A fast line is read on arrival until a poll finds it slow again.
+    const QByteArray burst(2 * SerialPort::kFastLineBytes, 'f');
+    ASSERT_TRUE(far.write(burst));
+    ASSERT_TRUE(waitFor([&] { return port.bytesWaiting() >= burst.size(); }));
+    EXPECT_EQ(port.readAll(), burst);
+    EXPECT_TRUE(port.takesOnArrival());
+    EXPECT_TRUE(port.readAll().isEmpty());
+    EXPECT_FALSE(port.takesOnArrival());
 }
 
-int main(int argc, char** argv)
+// The way of reading changes while bytes wait both in QSerialPort and in the line: every byte
+// is read and reported once, in order, over many random changes and chunk sizes.
+TEST_F(SerialPortTest, ChangingTheWayOfReadingKeepsEveryByteInOrder)
 {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    FarEnd far(pty.farPath());
+    ASSERT_TRUE(port.open());
+    QByteArray reported;
+    QObject::connect(&port, &SerialPort::received, [&](QByteArrayView bytes) { reported += bytes.toByteArray(); });
+    std::mt19937 random(20261207);
+    QByteArray sent;
+    QByteArray read;
+    int watcher = 0;
+    for (int round = 0; round < 300; ++round) {
+        QByteArray chunk(std::uniform_int_distribution<int>(1, 700)(random), '\0');
+        for (char& byte : chunk)
+            byte = static_cast<char>(sent.size() % 251), sent += byte;
+        ASSERT_TRUE(far.write(chunk));
+        switch (std::uniform_int_distribution<int>(0, 3)(random)) {
+        case 0:
+            port.wantArrivals(&watcher, true);
+            break;
+        case 1:
+            port.wantArrivals(&watcher, false);
+            break;
+        case 2:
+            QCoreApplication::processEvents();
+            break;
+        default:
+            read += port.readAll();
+            break;
+        }
+    }
+    ASSERT_TRUE(waitFor([&] {
+        read += port.readAll();
+        return read.size() >= sent.size();
+    }));
+    EXPECT_EQ(read, sent);
+    EXPECT_EQ(reported, sent);
+}
+
+// A device lost while QSerialPort waits for us to read (one byte held) is noticed by the poll.
+TEST_F(SerialPortTest, LossIsNoticedByThePollWhileReadingWaits)
+{
+    QSignalSpy lost(&port, &SerialPort::lost);
+    {
+        FarEnd far(pty.farPath());
+        ASSERT_TRUE(port.open());
+        ASSERT_TRUE(far.write(QByteArray("xy")));
+        ASSERT_TRUE(waitFor([&] { return bytesInLine(port) == 1; })) << "QSerialPort took one byte and waits";
+    }
+    pty.stop();
+    runEvents(200);
+    ASSERT_TRUE(waitFor([&] {
+        port.bytesWaiting();
+        return lost.count() >= 1;
+    }));
+    EXPECT_FALSE(port.isOpen());
 }
 
 // Every chunk is reported once, as it left and as it was taken from the line: what a traffic
@@ -325,4 +435,11 @@ TEST_F(SerialPortTest, LineOptionsApplyAtEveryOpenAndARefusalIsKept)
     const QString refusal = port.applyLineOptionsNow();
     EXPECT_TRUE(refusal.isEmpty()) << refusal.toStdString();
     EXPECT_TRUE(port.lineRefusal().isEmpty());
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
 }

@@ -80,6 +80,7 @@ TerminalExtras::TerminalExtras(QWidget* window, QMenu& portMenu, Connection& con
     stampsItem->setCheckable(true);
     connect(stampsItem, &QAction::toggled, this, [this](bool on) {
         stamps_.setEnabled(on);
+        port_.wantArrivals(&stamps_, on);
         settings_.write(QString::fromLatin1(kTimestampsKey), on ? u"1"_s : u"0"_s);
     });
     stampsItem->setChecked(settings_.read(QString::fromLatin1(kTimestampsKey), u"0"_s) == u"1");
@@ -100,6 +101,8 @@ TerminalExtras::TerminalExtras(QWidget* window, QMenu& portMenu, Connection& con
     });
     connect(&port, &SerialPort::received, &replyWatch_, &ModbusReplyWatch::bytesReceived);
     connect(&replyWatch_, &ModbusReplyWatch::replyDecoded, replyArea_, &ModbusReplyArea::showReply);
+    connect(&replyWatch_, &ModbusReplyWatch::replyDecoded, this,
+            [this] { port_.wantArrivals(&replyWatch_, replyWatch_.isWaiting()); });
 }
 
 TerminalExtras::~TerminalExtras() = default;
@@ -107,6 +110,8 @@ TerminalExtras::~TerminalExtras() = default;
 void TerminalExtras::modbusRequestSent(QByteArrayView request)
 {
     replyWatch_.requestSent(request, port_.arrivedBeforeLastWrite());
+    // A reply is timed from its bytes' arrival; they are taken as they come until it is judged.
+    port_.wantArrivals(&replyWatch_, replyWatch_.isWaiting());
 }
 
 }  // namespace tessa

@@ -75,11 +75,14 @@ void TrafficLogControl::note(const QString& text)
 void TrafficLogControl::stop()
 {
     log_.stop();
+    port_.wantArrivals(this, false);
 }
 
 void TrafficLogControl::showState()
 {
     const bool running = log_.isRunning();
+    // Logged chunks carry their arrival time.
+    port_.wantArrivals(this, running);
     action_->setChecked(running);
     action_->setText(running ? kStopText : kStartText);
     if (running) {
