@@ -19,16 +19,6 @@ const CommandRow& commandRow(int row)
     return rows[row - 1];
 }
 
-QString commandRowKey(int row)
-{
-    return u"REL%1"_s.arg(row);
-}
-
-QString commandRowIdKey(int row)
-{
-    return u"RELID%1"_s.arg(row);
-}
-
 QString commandRowLine(const QString& command, const QString& id)
 {
     return command + u',' + id;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/settings_keys.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
@@ -19,8 +21,6 @@ struct CommandRow {
     const char* idBox;
 };
 const CommandRow& commandRow(int row);
-QString commandRowKey(int row);    // "REL1".."REL8"
-QString commandRowIdKey(int row);  // "RELID1".."RELID8"
 
 // The text written for a row before its CR LF: command, comma, ID, as they stand.
 QString commandRowLine(const QString& command, const QString& id);

@@ -1,6 +1,7 @@
 #include "panels/modbus_panels.h"
 
 #include "frames/frame_text.h"
+#include "settings/settings_keys.h"
 
 using namespace Qt::StringLiterals;
 
@@ -172,20 +173,20 @@ QList<std::pair<QString, int>> modbusKeysOfPanel(int panel)
     if (panel == 0 || panel == 1) {
         const int f = kWritePanelFirst[panel];
         const int n = panel + 1;
-        keys.append({u"Modbus%1_1"_s.arg(n), f});
-        keys.append({u"Modbus%1_3"_s.arg(n), f + 2});
-        keys.append({u"Modbus%1_4"_s.arg(n), f + 3});
-        keys.append({u"Modbus%1_5"_s.arg(n), f + 6});
+        keys.append({modbusBoxKey(n, 1), f});
+        keys.append({modbusBoxKey(n, 3), f + 2});
+        keys.append({modbusBoxKey(n, 4), f + 3});
+        keys.append({modbusBoxKey(n, 5), f + 6});
         for (int k = 0; k < 4; ++k)
-            keys.append({u"Modbus%1_%2"_s.arg(n).arg(6 + k), f + 7 + k});
+            keys.append({modbusBoxKey(n, 6 + k), f + 7 + k});
     } else if (panel == 2 || panel == 3) {
         const int f = kReadPanelFirst[panel - 2];
         const int n = panel + 1;
-        keys.append({u"Modbus%1_1"_s.arg(n), f});
+        keys.append({modbusBoxKey(n, 1), f});
         for (int k = 0; k < 4; ++k)
-            keys.append({u"Modbus%1_%2"_s.arg(n).arg(2 + k), f + 2 + k});
+            keys.append({modbusBoxKey(n, 2 + k), f + 2 + k});
     } else {
-        keys.append({u"Modbus5"_s, kFixedIdBox});
+        keys.append({kModbusFixedIdKey, kFixedIdBox});
     }
     return keys;
 }

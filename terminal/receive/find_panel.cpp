@@ -2,6 +2,7 @@
 
 #include "receive/receive_display.h"
 #include "receive/receive_view.h"
+#include "settings/settings_keys.h"
 #include "settings/settings_store.h"
 
 #include <QCheckBox>
@@ -29,7 +30,7 @@ FindPanel::FindPanel(ReceiveDisplay& display, SettingsStore& settings, QWidget* 
     grid->addWidget(text_, 0, 0, 1, 3);
     matchCase_ = new QCheckBox(u"Match case"_s, this);
     matchCase_->setObjectName(u"FindMatchCase"_s);
-    matchCase_->setChecked(settings_.read(QString::fromLatin1(kMatchCaseKey), u"0"_s) == u"1");
+    matchCase_->setChecked(settings_.read(kFindMatchCaseKey, u"0"_s) == u"1");
     previous_ = new QPushButton(u"Previous"_s, this);
     previous_->setObjectName(u"FindPrevious"_s);
     next_ = new QPushButton(u"Next"_s, this);
@@ -45,7 +46,7 @@ FindPanel::FindPanel(ReceiveDisplay& display, SettingsStore& settings, QWidget* 
     connect(text_, &QLineEdit::textEdited, this, &FindPanel::textEdited);
     connect(text_, &QLineEdit::returnPressed, this, [this] { step(true); });
     connect(matchCase_, &QCheckBox::toggled, this, [this](bool on) {
-        settings_.write(QString::fromLatin1(kMatchCaseKey), on ? u"1"_s : u"0"_s);
+        settings_.write(kFindMatchCaseKey, on ? u"1"_s : u"0"_s);
         search();
     });
     connect(next_, &QPushButton::clicked, this, [this] { step(true); });
@@ -86,7 +87,7 @@ void FindPanel::open()
     setWindowTitle(bytes ? u"Find bytes (hex)"_s : u"Find text"_s);
     text_->setPlaceholderText(bytes ? u"hex bytes, e.g. 0D 0A"_s : u"text"_s);
     matchCase_->setVisible(!bytes);
-    text_->setText(settings_.read(QString::fromLatin1(bytes ? kBytesKey : kTextKey), QString()));
+    text_->setText(settings_.read(bytes ? kFindBytesKey : kFindTextKey, QString()));
     show();
     raise();
     activateWindow();
@@ -97,7 +98,7 @@ void FindPanel::open()
 
 void FindPanel::textEdited()
 {
-    settings_.write(QString::fromLatin1(searchingBytes() ? kBytesKey : kTextKey), text_->text());
+    settings_.write(searchingBytes() ? kFindBytesKey : kFindTextKey, text_->text());
     current_.reset();
     search();
 }

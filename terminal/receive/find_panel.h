@@ -25,10 +25,6 @@ class SettingsStore;
 class FindPanel : public QDialog {
     Q_OBJECT
 public:
-    static constexpr const char* kTextKey = "FIND TEXT";
-    static constexpr const char* kBytesKey = "FIND HEX BYTES";
-    static constexpr const char* kMatchCaseKey = "FIND MATCH CASE";
-
     FindPanel(ReceiveDisplay& display, SettingsStore& settings, QWidget* parent = nullptr);
 
     // Shows the panel for the view in sight.

@@ -1,5 +1,6 @@
 #include "serial/control_lines.h"
 
+#include "settings/settings_keys.h"
 #include "settings/settings_store.h"
 
 #include <algorithm>
@@ -27,25 +28,15 @@ ControlLines::ControlLines(ControlLinesPort& port, SettingsStore& settings, QObj
     breakTimer_.setTimerType(Qt::PreciseTimer);
     connect(&breakTimer_, &QTimer::timeout, this, &ControlLines::endBreak);
     bool ok = false;
-    const int stored = settings_.read(QString::fromLatin1(kBreakKey), QString()).toInt(&ok);
+    const int stored = settings_.read(kBreakMsKey, QString()).toInt(&ok);
     breakMs_ = ok ? std::clamp(stored, 1, kMaxBreakMs) : kDefaultBreakMs;
-}
-
-QString ControlLines::rtsKey(int portNumber)
-{
-    return u"CONTROL LINES RTS COM%1"_s.arg(portNumber);
-}
-
-QString ControlLines::dtrKey(int portNumber)
-{
-    return u"CONTROL LINES DTR COM%1"_s.arg(portNumber);
 }
 
 void ControlLines::portOpened()
 {
     const int number = port_.portNumber();
-    rts_ = settings_.read(rtsKey(number), u"1"_s) != u"0";
-    dtr_ = settings_.read(dtrKey(number), u"1"_s) != u"0";
+    rts_ = settings_.read(controlLinesRtsKey(number), u"1"_s) != u"0";
+    dtr_ = settings_.read(controlLinesDtrKey(number), u"1"_s) != u"0";
     const bool rtsTaken = port_.setRequestToSend(rts_);
     const bool dtrTaken = port_.setDataTerminalReady(dtr_);
     inputs_ = {};
@@ -93,12 +84,12 @@ void ControlLines::readOutputs()
 
 bool ControlLines::setRequestToSend(bool on)
 {
-    return setOutput(rtsKey(port_.portNumber()), rts_, on, &ControlLinesPort::setRequestToSend);
+    return setOutput(controlLinesRtsKey(port_.portNumber()), rts_, on, &ControlLinesPort::setRequestToSend);
 }
 
 bool ControlLines::setDataTerminalReady(bool on)
 {
-    return setOutput(dtrKey(port_.portNumber()), dtr_, on, &ControlLinesPort::setDataTerminalReady);
+    return setOutput(controlLinesDtrKey(port_.portNumber()), dtr_, on, &ControlLinesPort::setDataTerminalReady);
 }
 
 bool ControlLines::setOutput(const QString& key, bool& wish, bool on, bool (ControlLinesPort::*set)(bool))
@@ -115,7 +106,7 @@ bool ControlLines::setOutput(const QString& key, bool& wish, bool on, bool (Cont
 void ControlLines::setBreakMs(int ms)
 {
     breakMs_ = std::clamp(ms, 1, kMaxBreakMs);
-    settings_.write(QString::fromLatin1(kBreakKey), QString::number(breakMs_));
+    settings_.write(kBreakMsKey, QString::number(breakMs_));
 }
 
 bool ControlLines::sendBreak()

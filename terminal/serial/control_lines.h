@@ -22,16 +22,10 @@ public:
     static constexpr int kPollMs = 50;
     static constexpr int kDefaultBreakMs = 250;
     static constexpr int kMaxBreakMs = 10000;
-    static constexpr const char* kBreakKey = "CONTROL LINES BREAK MS";
 
     enum class State { Closed, Live, Unavailable };
 
     ControlLines(ControlLinesPort& port, SettingsStore& settings, QObject* parent = nullptr);
-
-    // Settings keys of one port number's RTS and DTR ("1" on, "0" off; on when absent, as a
-    // port opens).
-    static QString rtsKey(int portNumber);
-    static QString dtrKey(int portNumber);
 
     // The port has opened: its stored RTS and DTR are applied and the input lines polled.
     void portOpened();

@@ -17,48 +17,6 @@
 
 namespace tessa {
 
-std::optional<LineSettings> parseLineSettings(QStringView text)
-{
-    const QList<QStringView> fields = text.split(u',');
-    if (fields.size() != 4)
-        return std::nullopt;
-    LineSettings s;
-    bool ok = false;
-    s.baudRate = fields[0].trimmed().toInt(&ok);
-    if (!ok || s.baudRate <= 0)
-        return std::nullopt;
-
-    const QString parity = fields[1].trimmed().toString().toLower();
-    if (parity == u"n")
-        s.parity = QSerialPort::NoParity;
-    else if (parity == u"o")
-        s.parity = QSerialPort::OddParity;
-    else if (parity == u"e")
-        s.parity = QSerialPort::EvenParity;
-    else if (parity == u"m")
-        s.parity = QSerialPort::MarkParity;
-    else if (parity == u"s")
-        s.parity = QSerialPort::SpaceParity;
-    else
-        return std::nullopt;
-
-    const int dataBits = fields[2].trimmed().toInt(&ok);
-    if (!ok || dataBits < 5 || dataBits > 8)
-        return std::nullopt;
-    s.dataBits = static_cast<QSerialPort::DataBits>(dataBits);
-
-    const QStringView stop = fields[3].trimmed();
-    if (stop == u"1")
-        s.stopBits = QSerialPort::OneStop;
-    else if (stop == u"1.5")
-        s.stopBits = QSerialPort::OneAndHalfStop;
-    else if (stop == u"2")
-        s.stopBits = QSerialPort::TwoStop;
-    else
-        return std::nullopt;
-    return s;
-}
-
 SerialPort::OpenFailure classifyOpenFailure(const QString& path)
 {
     // QSerialPort reports a lock held by another program, an exclusive line (EBUSY) and a
@@ -97,16 +55,19 @@ void SerialPort::setSettings(const QString& settings)
     settingsText_ = settings;
 }
 
-void SerialPort::setLineOptions(const LineOptions& options)
+void SerialPort::setLineFraming(const LineSettings& framing)
 {
-    lineOptions_ = options;
+    lineFraming_ = framing;
 }
 
-QString SerialPort::applyLineOptionsNow()
+QString SerialPort::applyLineFramingNow()
 {
     lineRefusal_.clear();
-    if (port_.isOpen() && lineOptions_)
-        lineRefusal_ = applyLineOptions(port_, *lineOptions_);
+    if (port_.isOpen() && lineFraming_) {
+        LineSettings wanted = *lineFraming_;
+        wanted.baudRate = port_.baudRate();
+        lineRefusal_ = applyLineSettings(port_, wanted).message;
+    }
     return lineRefusal_;
 }
 
@@ -133,15 +94,14 @@ bool SerialPort::open()
         openFailure_ = classifyOpenFailure(devicePath());
         return false;
     }
-    // Settings that the device refuses count as a failed open, like a missing device.
-    if (!port_.setBaudRate(line->baudRate) || !port_.setParity(line->parity) || !port_.setDataBits(line->dataBits)
-        || !port_.setStopBits(line->stopBits) || !port_.setFlowControl(QSerialPort::NoFlowControl)) {
+    // Settings that the device refuses outright count as a failed open, like a missing device.
+    if (applyLineSettings(port_, *line).settingFailed) {
         errorString_ = port_.errorString();
         openFailure_ = OpenFailure::SettingsRefused;
         port_.close();
         return false;
     }
-    applyLineOptionsNow();
+    applyLineFramingNow();
     losing_ = false;
     buffer_.clear();
     arrivedBeforeLastWrite_ = 0;

@@ -8,24 +8,13 @@
 #include <QString>
 #include <QStringView>
 
-#include "line/line_options.h"
+#include "line/line_settings.h"
 #include "serial/control_lines_port.h"
 
 #include <functional>
 #include <optional>
 
 namespace tessa {
-
-// Line settings as written in a settings string such as "9600,n,8,1".
-struct LineSettings {
-    qint32 baudRate = 9600;
-    QSerialPort::Parity parity = QSerialPort::NoParity;
-    QSerialPort::DataBits dataBits = QSerialPort::Data8;
-    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
-};
-
-// Baud text, then parity n/o/e/m/s, data bits 5..8 and stop bits 1, 1.5 or 2, comma separated.
-std::optional<LineSettings> parseLineSettings(QStringView text);
 
 // The terminal's one serial port: the few operations the window needs, over QSerialPort.
 //
@@ -63,19 +52,22 @@ public:
 
     void setPortNumber(int number);
     int portNumber() const override { return portNumber_; }
-    // Takes a settings string; a malformed one makes the next open fail.
+    // Takes a settings string (see parseLineSettings); a malformed one makes the next open fail.
     void setSettings(const QString& settings);
     QString settings() const { return settingsText_; }
 
     // Framing and flow control laid over the settings string at every open (Port > Line
-    // settings). Without them the line is the settings string's, without flow control.
-    void setLineOptions(const LineOptions& options);
-    // Applies the line options to the open port now: empty when the line took every choice,
+    // settings); the baud stays the settings string's. Without them the line is the settings
+    // string's, without flow control.
+    void setLineFraming(const LineSettings& framing);
+    // Applies the line framing to the open port now: empty when the line took every choice,
     // else what it refused. Also kept for lineRefusal().
-    QString applyLineOptionsNow();
-    // What the line refused of the line options at the last open or apply; empty otherwise.
+    QString applyLineFramingNow();
+    // What the line refused of the line framing at the last open or apply; empty otherwise.
     // A refusal does not fail the open: the line runs with what it took.
     QString lineRefusal() const { return lineRefusal_; }
+    // What the open line runs with (see lineSettingsInEffect); nullopt when closed.
+    std::optional<LineSettings> lineInEffect() const { return lineSettingsInEffect(port_); }
 
     // Why the last open failed.
     enum class OpenFailure {
@@ -84,7 +76,7 @@ public:
         Missing,           // no device at the path
         PermissionDenied,  // the device is there but this user may not open it
         Busy,              // the device is there and held by another program
-        SettingsRefused,   // opened, but the device refused the line settings
+        SettingsRefused,   // opened, but the device refused the settings string's line outright
     };
 
     // Opens the device of the current port number. On failure returns false and leaves the
@@ -156,7 +148,7 @@ private:
     PortResolver resolver_;
     int portNumber_ = 0;
     QString settingsText_;
-    std::optional<LineOptions> lineOptions_;
+    std::optional<LineSettings> lineFraming_;
     QString lineRefusal_;
     bool losing_ = false;
     QString errorString_;

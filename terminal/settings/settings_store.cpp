@@ -1,5 +1,7 @@
 #include "settings/settings_store.h"
 
+#include "settings/settings_keys.h"
+
 namespace tessa {
 namespace {
 
@@ -10,7 +12,7 @@ QString recordKey(const QString& key)
 
 QString portKey(int number)
 {
-    return QString::fromLatin1(SettingsStore::kPortsGroup) + QStringLiteral("/COM") + QString::number(number);
+    return QString::fromLatin1(SettingsStore::kPortsGroup) + u'/' + portPathKey(number);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "settings/startup_settings.h"
 
+#include "settings/settings_keys.h"
 #include "settings/settings_store.h"
 
 using namespace Qt::StringLiterals;
@@ -18,19 +19,19 @@ const QStringList& panelSettingKeys()
     static const QStringList keys = [] {
         QStringList k;
         for (int i = 1; i <= 8; ++i)
-            k << u"REL%1"_s.arg(i);
+            k << commandRowKey(i);
         for (int i = 1; i <= 8; ++i)
-            k << u"RELID%1"_s.arg(i);
-        k << u"Renc"_s << u"sabs"_s;
+            k << commandRowIdKey(i);
+        k << kEncoderValueKey << kSabsValueKey;
         for (int panel = 1; panel <= 2; ++panel) {
-            k << u"Modbus%1_1"_s.arg(panel);
+            k << modbusBoxKey(panel, 1);
             for (int i = 3; i <= 9; ++i)
-                k << u"Modbus%1_%2"_s.arg(panel).arg(i);
+                k << modbusBoxKey(panel, i);
         }
         for (int panel = 3; panel <= 4; ++panel)
             for (int i = 1; i <= 5; ++i)
-                k << u"Modbus%1_%2"_s.arg(panel).arg(i);
-        k << u"Modbus5"_s;
+                k << modbusBoxKey(panel, i);
+        k << kModbusFixedIdKey;
         return k;
     }();
     return keys;
@@ -49,15 +50,15 @@ StartupSettings readStartupSettings(const SettingsStore& store)
 {
     StartupSettings result;
     // A stored value that is not a number counts as absent, so it takes the default.
-    const std::optional<std::int16_t> widthType = parseInt16(store.read(u"Width_type"_s, u"1"_s));
+    const std::optional<std::int16_t> widthType = parseInt16(store.read(kWidthTypeKey, u"1"_s));
     result.narrow = widthType.has_value() && *widthType == 0;
 
-    result.restoreFields = store.read(u"REL1"_s, u"1"_s) != u"1";
+    result.restoreFields = store.read(commandRowKey(1), u"1"_s) != u"1";
     if (!result.restoreFields)
         return result;
 
-    result.comPort = store.read(u"COM PORT"_s, u"1"_s);
-    const std::optional<std::int16_t> baud = parseInt16(store.read(u"BAUD RATE"_s, QString::number(kDefaultBaudIndex)));
+    result.comPort = store.read(kComPortKey, u"1"_s);
+    const std::optional<std::int16_t> baud = parseInt16(store.read(kBaudRateKey, QString::number(kDefaultBaudIndex)));
     if (baud && *baud >= 0 && *baud < baudRateTexts().size())
         result.baudIndex = *baud;
     for (const QString& key : panelSettingKeys())

@@ -2,6 +2,7 @@
 
 #include "serial/connection.h"
 #include "serial/serial_port.h"
+#include "settings/settings_keys.h"
 #include "settings/settings_store.h"
 #include "settings/startup_settings.h"
 #include "window/control_names.h"
@@ -127,12 +128,12 @@ void ConnectionBar::wireEvents()
     connect(Timer12, &QTimer::timeout, this, &ConnectionBar::Timer12_Timer);
     connect(&connection_.port(), &SerialPort::lost, this, &ConnectionBar::Comm1_Lost);
     connect(Combo1, &QComboBox::activated, this,
-            [this](int index) { settings_.write(u"BAUD RATE"_s, QString::number(index)); });
+            [this](int index) { settings_.write(kBaudRateKey, QString::number(index)); });
     onEvents(Text1, [this](QEvent* e) {
         if (e->type() == QEvent::KeyPress)
             return Text1_KeyPress(static_cast<QKeyEvent*>(e));
         if (e->type() == QEvent::KeyRelease)
-            settings_.write(u"COM PORT"_s, Text1->text());
+            settings_.write(kComPortKey, Text1->text());
         return false;
     });
     // The baud rate is chosen from the list only.

@@ -8,6 +8,7 @@
 #include "serial/connection.h"
 #include "serial/serial_port.h"
 #include "settings/startup_settings.h"
+#include "settings/settings_keys.h"
 #include "window/auto_test_runner.h"
 #include "window/checksum_frame_box.h"
 #include "window/common_dialog.h"
@@ -317,7 +318,7 @@ void Form1::applySizeMode(const tessa::SizeMode& mode)
     for (tessa::ReceiveView* view : {Text4, Text6})
         setGeometryTwips(view, mode.viewsLeft, mode.viewsTop, mode.viewsWidth, mode.viewsHeight);
     Line1->setVisible(mode.line1Visible);
-    settings_.write(u"Width_type"_s, QString::fromLatin1(mode.widthType));
+    settings_.write(tessa::kWidthTypeKey, QString::fromLatin1(mode.widthType));
 }
 
 void Form1::mu_screen_w_Click()

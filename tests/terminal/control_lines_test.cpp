@@ -2,6 +2,7 @@
 // a pty, and, when TESSA_REAL_LINE names a serial device, on a real line.
 #include "serial/control_lines.h"
 #include "serial/serial_port.h"
+#include "settings/settings_keys.h"
 #include "settings/settings_store.h"
 
 #include "support/pty_pair.h"
@@ -86,7 +87,7 @@ TEST_F(ControlLinesTest, RtsAndDtrAreKeptPerPortNumberAndAppliedAtOpen)
     lines.portOpened();
     EXPECT_FALSE(port.rts);
     EXPECT_TRUE(port.dtr);
-    EXPECT_EQ(settings.read(ControlLines::dtrKey(5), {}), QStringLiteral("0"));
+    EXPECT_EQ(settings.read(controlLinesDtrKey(5), {}), QStringLiteral("0"));
 }
 
 TEST_F(ControlLinesTest, InputLinesArePolledOnlyWhileOpenAndChangesReportedOnce)
@@ -130,7 +131,7 @@ TEST_F(ControlLinesTest, LineWithoutModemLinesIsUnavailableOnceAndNotPolled)
     EXPECT_EQ(changes.size(), 0);
     // A choice made meanwhile is kept for a line that has them.
     EXPECT_FALSE(lines.setRequestToSend(false));
-    EXPECT_EQ(settings.read(ControlLines::rtsKey(4), {}), QStringLiteral("0"));
+    EXPECT_EQ(settings.read(controlLinesRtsKey(4), {}), QStringLiteral("0"));
 }
 
 TEST_F(ControlLinesTest, BreakLastsItsLengthWithoutBlockingAndIsKept)

@@ -83,23 +83,6 @@ TEST(PortNumber, DeviceFromEnvironmentThenStoreThenDefault)
     qunsetenv("TESSA_COM9");
 }
 
-TEST(LineSettings, ParsesTheSettingsString)
-{
-    const auto s = parseLineSettings(u"9600,n,8,1");
-    ASSERT_TRUE(s.has_value());
-    EXPECT_EQ(s->baudRate, 9600);
-    EXPECT_EQ(s->parity, QSerialPort::NoParity);
-    EXPECT_EQ(s->dataBits, QSerialPort::Data8);
-    EXPECT_EQ(s->stopBits, QSerialPort::OneStop);
-    const auto o = parseLineSettings(u"115200,O,7,2");
-    ASSERT_TRUE(o.has_value());
-    EXPECT_EQ(o->parity, QSerialPort::OddParity);
-    EXPECT_EQ(o->dataBits, QSerialPort::Data7);
-    EXPECT_EQ(o->stopBits, QSerialPort::TwoStop);
-    for (const char16_t* bad : {u"", u"9600", u"abc,n,8,1", u"9600,x,8,1", u"9600,n,9,1", u"9600,n,8,3", u"0,n,8,1"})
-        EXPECT_FALSE(parseLineSettings(bad).has_value());
-}
-
 TEST_F(SerialPortTest, OpenWriteReadClose)
 {
     FarEnd far(pty.farPath());
@@ -410,29 +393,32 @@ TEST_F(SerialPortTest, ReportsEveryChunkSentAndTaken)
     EXPECT_EQ(sentChunks, 2) << "a refused write is not reported";
 }
 
-// Line options are laid over the settings string at every open; a refusal keeps the port open.
-TEST_F(SerialPortTest, LineOptionsApplyAtEveryOpenAndARefusalIsKept)
+// The line framing is laid over the settings string at every open; a refusal keeps the port open.
+TEST_F(SerialPortTest, LineFramingAppliesAtEveryOpenAndARefusalIsKept)
 {
-    LineOptions options;
+    LineSettings options;
     options.stopBits = 2;
-    options.flowControl = LineOptions::FlowControl::RtsCts;
-    port.setLineOptions(options);
+    options.flowControl = LineSettings::FlowControl::RtsCts;
+    port.setLineFraming(options);
     ASSERT_TRUE(port.open()) << port.errorString().toStdString();
     termios tio{};
     ASSERT_EQ(::tcgetattr(static_cast<int>(port.handle()), &tio), 0);
     EXPECT_TRUE(tio.c_cflag & CSTOPB);
     EXPECT_TRUE(tio.c_cflag & CRTSCTS);
     EXPECT_TRUE(port.lineRefusal().isEmpty());
+    EXPECT_EQ(port.lineInEffect(),
+              (LineSettings {.baudRate = 115200, .stopBits = 2, .flowControl = options.flowControl}))
+        << "the baud stays the settings string's";
 
-    options.parity = LineOptions::Parity::Odd;
-    port.setLineOptions(options);
+    options.parity = LineSettings::Parity::Odd;
+    port.setLineFraming(options);
     port.close();
     ASSERT_TRUE(port.open());
     EXPECT_TRUE(port.isOpen());
     EXPECT_TRUE(port.lineRefusal().contains(QStringLiteral("parity o"))) << port.lineRefusal().toStdString();
-    options.parity = LineOptions::Parity::None;
-    port.setLineOptions(options);
-    const QString refusal = port.applyLineOptionsNow();
+    options.parity = LineSettings::Parity::None;
+    port.setLineFraming(options);
+    const QString refusal = port.applyLineFramingNow();
     EXPECT_TRUE(refusal.isEmpty()) << refusal.toStdString();
     EXPECT_TRUE(port.lineRefusal().isEmpty());
 }

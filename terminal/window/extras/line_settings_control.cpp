@@ -19,14 +19,14 @@ LineSettingsControl::LineSettingsControl(QWidget* window, QMenu& portMenu, Seria
     , window_(window)
     , port_(port)
     , settings_(settings)
-    , options_(loadLineOptions(settings))
+    , options_(loadLineFraming(settings))
 {
     action_ = portMenu.addAction(u"&Line settings..."_s);
     action_->setObjectName(u"mnu_line_settings"_s);
     connect(action_, &QAction::triggered, this, &LineSettingsControl::menuTriggered);
 
     caption_ = &caption;
-    port_.setLineOptions(options_);
+    port_.setLineFraming(options_);
     showCaption();
 
     // Reported once the connect that opened the port has finished, not from inside it.
@@ -40,14 +40,14 @@ void LineSettingsControl::menuTriggered()
     if (dialog.exec() != QDialog::Accepted)
         return;
     options_ = dialog.options();
-    port_.setLineOptions(options_);
+    port_.setLineFraming(options_);
     reported_.clear();
     QString refusal;
     if (port_.isOpen()) {
-        refusal = port_.applyLineOptionsNow();
+        refusal = port_.applyLineFramingNow();
         keepWhatTheLineTook(refusal);
     }
-    saveLineOptions(settings_, options_);
+    saveLineFraming(settings_, options_);
     showCaption();
     reportRefusal(refusal);
 }
@@ -58,16 +58,16 @@ void LineSettingsControl::keepWhatTheLineTook(const QString& refusal)
     // what the line runs with.
     if (refusal.isEmpty())
         return;
-    if (const std::optional<LineOptions> inEffect = lineOptionsInEffect(port_.handle())) {
+    if (const std::optional<LineSettings> inEffect = port_.lineInEffect()) {
         options_ = *inEffect;
-        port_.setLineOptions(options_);
+        port_.setLineFraming(options_);
     }
 }
 
 void LineSettingsControl::showCaption()
 {
     if (caption_)
-        caption_->setText(lineOptionsCaption(options_));
+        caption_->setText(lineFramingCaption(options_));
 }
 
 void LineSettingsControl::reportRefusalAtOpen()
@@ -77,7 +77,7 @@ void LineSettingsControl::reportRefusalAtOpen()
     if (refusal.isEmpty())
         return;
     keepWhatTheLineTook(refusal);
-    saveLineOptions(settings_, options_);
+    saveLineFraming(settings_, options_);
     showCaption();
     if (!reported_.contains(said))
         reportRefusal(refusal);
@@ -89,7 +89,8 @@ void LineSettingsControl::reportRefusal(const QString& refusal)
         return;
     reported_ << port_.devicePath() + u'\n' + refusal;
     QMessageBox box(QMessageBox::Warning, u"Line settings"_s,
-                    u"%1. The line runs with %2."_s.arg(refusal, lineOptionsCaption(options_)), QMessageBox::Ok, window_);
+                    u"%1. The line runs with %2."_s.arg(refusal, lineFramingCaption(options_)), QMessageBox::Ok,
+                    window_);
     box.setObjectName(u"LineRefusalMessage"_s);
     box.exec();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "line/line_options.h"
+#include "line/line_settings.h"
 
 #include <QObject>
 #include <QStringList>
@@ -26,7 +26,7 @@ public:
     LineSettingsControl(QWidget* window, QMenu& portMenu, SerialPort& port, SettingsStore& settings,
                         QRadioButton& caption);
 
-    LineOptions options() const { return options_; }
+    LineSettings options() const { return options_; }
 
 private:
     void menuTriggered();
@@ -38,7 +38,7 @@ private:
     QWidget* window_;
     SerialPort& port_;
     SettingsStore& settings_;
-    LineOptions options_;
+    LineSettings options_;
     QAction* action_ = nullptr;
     QRadioButton* caption_ = nullptr;
     QStringList reported_;  // device and refusal, said since the choice was last changed

@@ -21,7 +21,7 @@ QComboBox* choices(QWidget* parent, const QString& name, const QStringList& text
 
 }  // namespace
 
-LineSettingsDialog::LineSettingsDialog(const LineOptions& options, QWidget* parent)
+LineSettingsDialog::LineSettingsDialog(const LineSettings& options, QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(u"LineSettingsDialog"_s);
@@ -45,13 +45,13 @@ LineSettingsDialog::LineSettingsDialog(const LineOptions& options, QWidget* pare
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
-LineOptions LineSettingsDialog::options() const
+LineSettings LineSettingsDialog::options() const
 {
-    LineOptions options;
+    LineSettings options;
     options.dataBits = dataBits_->currentIndex() == 0 ? 7 : 8;
-    options.parity = static_cast<LineOptions::Parity>(parity_->currentIndex());
+    options.parity = static_cast<LineSettings::Parity>(parity_->currentIndex());
     options.stopBits = stopBits_->currentIndex() == 1 ? 2 : 1;
-    options.flowControl = static_cast<LineOptions::FlowControl>(flowControl_->currentIndex());
+    options.flowControl = static_cast<LineSettings::FlowControl>(flowControl_->currentIndex());
     return options;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "line/line_options.h"
+#include "line/line_settings.h"
 
 #include <QDialog>
 
@@ -12,9 +12,9 @@ namespace tessa {
 class LineSettingsDialog : public QDialog {
     Q_OBJECT
 public:
-    LineSettingsDialog(const LineOptions& options, QWidget* parent = nullptr);
+    LineSettingsDialog(const LineSettings& options, QWidget* parent = nullptr);
 
-    LineOptions options() const;
+    LineSettings options() const;
 
 private:
     QComboBox* dataBits_ = nullptr;

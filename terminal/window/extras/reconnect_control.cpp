@@ -3,6 +3,7 @@
 #include "window/connection_bar.h"
 
 #include "serial/serial_port.h"
+#include "settings/settings_keys.h"
 #include "settings/settings_store.h"
 
 #include <QAction>
@@ -32,7 +33,7 @@ ReconnectControl::ReconnectControl(ConnectionBar& connectionBar, QMenu& portMenu
     action_ = portMenu.addAction(u"&Reconnect when the port returns"_s);
     action_->setObjectName(u"mnu_port_reconnect"_s);
     action_->setCheckable(true);
-    const bool on = settings_.read(QString::fromLatin1(kSettingsKey), u"0"_s) == u"1";
+    const bool on = settings_.read(kReconnectKey, u"0"_s) == u"1";
     action_->setChecked(on);
     policy_.setEnabled(on);
     connect(action_, &QAction::toggled, this, &ReconnectControl::toggled);
@@ -63,7 +64,7 @@ ReconnectControl::ReconnectControl(ConnectionBar& connectionBar, QMenu& portMenu
 
 void ReconnectControl::toggled(bool on)
 {
-    settings_.write(QString::fromLatin1(kSettingsKey), on ? u"1"_s : u"0"_s);
+    settings_.write(kReconnectKey, on ? u"1"_s : u"0"_s);
     policy_.setEnabled(on);
     if (!on) {
         policy_.cancel();

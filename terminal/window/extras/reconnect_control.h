@@ -31,8 +31,6 @@ class SettingsStore;
 class ReconnectControl : public QObject {
     Q_OBJECT
 public:
-    static constexpr const char* kSettingsKey = "RECONNECT WHEN PORT RETURNS";  // "1" or "0"
-
     ReconnectControl(ConnectionBar& connectionBar, QMenu& portMenu, SerialPort& port, SettingsStore& settings,
                      std::function<QStatusBar*()> statusBar);
 

@@ -2,6 +2,7 @@
 
 #include "serial/file_sender.h"
 #include "serial/serial_port.h"
+#include "settings/settings_keys.h"
 #include "settings/settings_store.h"
 
 #include <QFileDialog>
@@ -19,10 +20,10 @@ namespace tessa {
 
 namespace {
 
-int storedNumber(const SettingsStore& settings, const char* key, int fallback)
+int storedNumber(const SettingsStore& settings, const QString& key, int fallback)
 {
     bool ok = false;
-    const int value = settings.read(QString::fromLatin1(key), QString()).toInt(&ok);
+    const int value = settings.read(key, QString()).toInt(&ok);
     return ok ? value : fallback;
 }
 
@@ -41,7 +42,7 @@ SendFilePanel::SendFilePanel(SerialPort& port, SettingsStore& settings, QWidget*
 
     auto* form = new QFormLayout(this);
     auto* pathRow = new QHBoxLayout;
-    path_ = new QLineEdit(settings_.read(QString::fromLatin1(kPathKey), QString()), this);
+    path_ = new QLineEdit(settings_.read(kSendFilePathKey, QString()), this);
     path_->setObjectName(u"SendFilePath"_s);
     auto* browse = new QPushButton(u"..."_s, this);
     browse->setObjectName(u"SendFileBrowse"_s);
@@ -53,13 +54,13 @@ SendFilePanel::SendFilePanel(SerialPort& port, SettingsStore& settings, QWidget*
     chunk_->setObjectName(u"SendFileChunk"_s);
     chunk_->setRange(1, FileSender::kMaxChunkBytes);
     chunk_->setSuffix(u" bytes"_s);
-    chunk_->setValue(storedNumber(settings_, kChunkKey, kDefaultChunkBytes));
+    chunk_->setValue(storedNumber(settings_, kSendFileChunkKey, kDefaultChunkBytes));
     form->addRow(u"Chunk"_s, chunk_);
     delay_ = new QSpinBox(this);
     delay_->setObjectName(u"SendFileDelay"_s);
     delay_->setRange(0, FileSender::kMaxDelayMs);
     delay_->setSuffix(u" ms"_s);
-    delay_->setValue(storedNumber(settings_, kDelayKey, kDefaultDelayMs));
+    delay_->setValue(storedNumber(settings_, kSendFileDelayKey, kDefaultDelayMs));
     form->addRow(u"Delay between chunks"_s, delay_);
 
     progress_ = new QProgressBar(this);
@@ -85,9 +86,9 @@ SendFilePanel::SendFilePanel(SerialPort& port, SettingsStore& settings, QWidget*
     connect(send_, &QPushButton::clicked, this, &SendFilePanel::send);
     connect(cancel_, &QPushButton::clicked, sender_, &FileSender::cancel);
     connect(chunk_, &QSpinBox::valueChanged, this,
-            [this](int bytes) { settings_.write(QString::fromLatin1(kChunkKey), QString::number(bytes)); });
+            [this](int bytes) { settings_.write(kSendFileChunkKey, QString::number(bytes)); });
     connect(delay_, &QSpinBox::valueChanged, this,
-            [this](int ms) { settings_.write(QString::fromLatin1(kDelayKey), QString::number(ms)); });
+            [this](int ms) { settings_.write(kSendFileDelayKey, QString::number(ms)); });
     connect(sender_, &FileSender::progress, this, [this](qint64 sent, qint64 total) {
         progress_->setValue(total > 0 ? static_cast<int>(sent * 1000 / total) : 1000);
         status_->setText(u"%1 of %2 bytes"_s.arg(sent).arg(total));
@@ -114,7 +115,7 @@ void SendFilePanel::send()
         status_->setText(u"Not connected"_s);
         return;
     }
-    settings_.write(QString::fromLatin1(kPathKey), path_->text());
+    settings_.write(kSendFilePathKey, path_->text());
     if (!sender_->start(path_->text(), chunk_->value(), delay_->value())) {
         status_->setText(u"Cannot send %1: %2"_s.arg(path_->text(), sender_->errorString()));
         return;

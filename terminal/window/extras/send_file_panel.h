@@ -20,9 +20,6 @@ class SettingsStore;
 class SendFilePanel : public QDialog {
     Q_OBJECT
 public:
-    static constexpr const char* kPathKey = "SEND FILE PATH";
-    static constexpr const char* kChunkKey = "SEND FILE CHUNK BYTES";
-    static constexpr const char* kDelayKey = "SEND FILE DELAY MS";
     static constexpr int kDefaultChunkBytes = 256;
     static constexpr int kDefaultDelayMs = 10;
 

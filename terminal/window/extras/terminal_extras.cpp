@@ -5,6 +5,7 @@
 #include "serial/connection.h"
 #include "serial/control_lines.h"
 #include "serial/serial_port.h"
+#include "settings/settings_keys.h"
 #include "settings/settings_store.h"
 #include "window/connection_bar.h"
 #include "window/extras/control_lines_panel.h"
@@ -81,9 +82,9 @@ TerminalExtras::TerminalExtras(QWidget* window, QMenu& portMenu, Connection& con
     connect(stampsItem, &QAction::toggled, this, [this](bool on) {
         stamps_.setEnabled(on);
         port_.wantArrivals(&stamps_, on);
-        settings_.write(QString::fromLatin1(kTimestampsKey), on ? u"1"_s : u"0"_s);
+        settings_.write(kTimestampsKey, on ? u"1"_s : u"0"_s);
     });
-    stampsItem->setChecked(settings_.read(QString::fromLatin1(kTimestampsKey), u"0"_s) == u"1");
+    stampsItem->setChecked(settings_.read(kTimestampsKey, u"0"_s) == u"1");
 
     findPanel_ = new FindPanel(receive, settings, window);
 
@@ -91,13 +92,13 @@ TerminalExtras::TerminalExtras(QWidget* window, QMenu& portMenu, Connection& con
     replyArea_ = new ModbusReplyArea(modbusPage);
     setGeometryTwips(replyArea_, 4250, 4300, 4300, 1200);
     bool ok = false;
-    const int stored = settings_.read(QString::fromLatin1(kReplyWindowKey), QString()).toInt(&ok);
+    const int stored = settings_.read(kReplyWindowMsKey, QString()).toInt(&ok);
     replyWatch_.setReplyWindowMs(ok && stored > 0 ? stored : ModbusReplyWatch::kDefaultReplyWindowMs);
     QSpinBox& windowBox = replyArea_->replyWindow();
     windowBox.setValue(replyWatch_.replyWindowMs());
     connect(&windowBox, &QSpinBox::valueChanged, this, [this](int ms) {
         replyWatch_.setReplyWindowMs(ms);
-        settings_.write(QString::fromLatin1(kReplyWindowKey), QString::number(ms));
+        settings_.write(kReplyWindowMsKey, QString::number(ms));
     });
     connect(&port, &SerialPort::received, &replyWatch_, &ModbusReplyWatch::bytesReceived);
     connect(&replyWatch_, &ModbusReplyWatch::replyDecoded, replyArea_, &ModbusReplyArea::showReply);

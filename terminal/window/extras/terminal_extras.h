@@ -37,9 +37,6 @@ class TrafficLogControl;
 class TerminalExtras : public QObject {
     Q_OBJECT
 public:
-    static constexpr const char* kReplyWindowKey = "MODBUS REPLY WINDOW MS";
-    static constexpr const char* kTimestampsKey = "RECEIVE TIMESTAMPS";  // "1" or "0"
-
     // statusBar is asked for the window's status bar only when something is to be shown in it
     // (the window grows by its height then). The reply area is placed on modbusPage, in the
     // free room right of the last panel's buttons.

@@ -1,6 +1,7 @@
 #include "window/extras/traffic_counters_control.h"
 
 #include "serial/serial_port.h"
+#include "settings/settings_keys.h"
 #include "settings/settings_store.h"
 
 #include <QAction>
@@ -31,7 +32,7 @@ TrafficCountersControl::TrafficCountersControl(QObject* parent, QMenu& portMenu,
     connect(action_, &QAction::toggled, this, &TrafficCountersControl::setShown);
     sampleTimer_.setInterval(kSampleMs);
     connect(&sampleTimer_, &QTimer::timeout, this, &TrafficCountersControl::showCounts);
-    action_->setChecked(settings_.read(QString::fromLatin1(kShownKey), u"0"_s) == u"1");
+    action_->setChecked(settings_.read(kByteCountersShownKey, u"0"_s) == u"1");
 }
 
 void TrafficCountersControl::reset()
@@ -44,7 +45,7 @@ void TrafficCountersControl::reset()
 
 void TrafficCountersControl::setShown(bool shown)
 {
-    settings_.write(QString::fromLatin1(kShownKey), shown ? u"1"_s : u"0"_s);
+    settings_.write(kByteCountersShownKey, shown ? u"1"_s : u"0"_s);
     if (shown && !label_) {
         label_ = new QPushButton(statusBar_());
         label_->setObjectName(u"ByteCounters"_s);

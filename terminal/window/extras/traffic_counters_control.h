@@ -24,7 +24,6 @@ class SettingsStore;
 class TrafficCountersControl : public QObject {
     Q_OBJECT
 public:
-    static constexpr const char* kShownKey = "BYTE COUNTERS SHOWN";  // "1" or "0"
     static constexpr int kSampleMs = 250;
 
     TrafficCountersControl(QObject* parent, QMenu& portMenu, SerialPort& port, SettingsStore& settings,

@@ -5,6 +5,7 @@
 #include "panels/status_and_outputs.h"
 #include "receive/receive_display.h"
 #include "serial/serial_port.h"
+#include "settings/settings_keys.h"
 #include "settings/settings_store.h"
 #include "window/control_names.h"
 #include "window/event_hook.h"
@@ -109,8 +110,8 @@ QHash<QString, QLineEdit*> OtherTestsPage::storedBoxes() const
         boxes.insert(commandRowKey(row), commandBoxes_[row - 1]);
         boxes.insert(commandRowIdKey(row), idBoxes_[row - 1]);
     }
-    boxes.insert(u"Renc"_s, Text16);
-    boxes.insert(u"sabs"_s, Text25);
+    boxes.insert(kEncoderValueKey, Text16);
+    boxes.insert(kSabsValueKey, Text25);
     return boxes;
 }
 
@@ -141,12 +142,12 @@ void OtherTestsPage::sendValueLine(const QByteArray& prefix, QLineEdit* box, con
 
 void OtherTestsPage::Command29_Click()
 {
-    sendValueLine(encoderPrefix(), Text16, u"Renc"_s);
+    sendValueLine(encoderPrefix(), Text16, kEncoderValueKey);
 }
 
 void OtherTestsPage::Command55_Click()
 {
-    sendValueLine(sabsPrefix(), Text25, u"sabs"_s);
+    sendValueLine(sabsPrefix(), Text25, kSabsValueKey);
 }
 
 void OtherTestsPage::Command40_Click()
