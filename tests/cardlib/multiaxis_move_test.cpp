@@ -122,18 +122,6 @@ TEST_F(MultiAxis, ShorteningIsDecidedOnTheFirstAxisAndShapedPerAxis) {
   EXPECT_EQ(written(1, 0x97), 0x01002061u);
 }
 
-TEST_F(MultiAxis, OperationCodesPerAxisAndSCurveOrder) {
-  axis(1).profile.mode_variant = 1;
-  axis(0).profile.operation_mode = 0x01008041;  // bit 15 set: cleared by the interpolation
-  EXPECT_EQ(KTR4_S_curve_move_XY(0, 30000, 40000, 0, 1000, 10000, 0.1, 0.1, 2000, 2000), KTR4_OK);
-  EXPECT_EQ(written(0, 0x97), 0x01000461u);
-  EXPECT_EQ(written(1, 0x97), 0x01000469u);
-  // Per axis: target, FL, FH, UR, DR, MG, DP, mode, S_acc, S_dec; then both 0x9B.
-  EXPECT_EQ(written_codes(), (std::vector<uint32_t>{0x90, 0x91, 0x92, 0x93, 0x94, 0x95, 0x96, 0x97, 0x99, 0x9A, 0x90,
-                                                  0x91, 0x92, 0x93, 0x94, 0x95, 0x96, 0x97, 0x99, 0x9A, 0x9B, 0x9B}));
-  EXPECT_EQ(written(0, 0x99), reg_at_1965(2000));  // sections are not scaled by k
-}
-
 TEST_F(MultiAxis, AShortSCurveLineReachesThePureTriangleAndZeroesTheRangesOnEveryAxis) {
   // Equal sections of 2000 pps and Tdec > 2 Tacc; 100 pulses per axis lie below the triangle
   // threshold 8 S (S + FL) (UR + DR + 2) / K, so both axes run a pure S-curve triangle.

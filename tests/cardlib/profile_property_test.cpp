@@ -112,6 +112,11 @@ TEST_F(ProfileProperty, EveryExportKeepsItsInvariantsOverRandomArguments) {
                                                : 0;
       got = position_move(ax, a, s_curve);
       const auto writes = register_writes();
+      // Arguments are checked before anything is read; a busy axis before its position is.
+      if (got == 302 && !trace().empty())
+          violation(n, "a refused move called the driver");
+      if ((got == 303 || got == 304) && !register_reads().empty())
+          violation(n, "a refused move read a register");
       if (got == 0) {
         order = s_curve ? std::vector<uint32_t>{0x90, 0x91, 0x92, 0x93, 0x94, 0x95, 0x97, 0x96, 0x99, 0x9A}
                         : std::vector<uint32_t>{0x90, 0x91, 0x92, 0x93, 0x94, 0x95, 0x96, 0x97};
@@ -124,6 +129,8 @@ TEST_F(ProfileProperty, EveryExportKeepsItsInvariantsOverRandomArguments) {
         const auto target = static_cast<int32_t>(written(writes, ax, 0x90));
         if (state.end.commanded_end != wrap(int64_t{base} + target)) violation(n, "end not moved by the target");
         if (state.end.bookkeeping_armed != 1) violation(n, "bookkeeping not armed");
+        if (stop_booked && state.end.lost_pulses != wrap(int64_t {before.end.commanded_end} - position))
+            violation(n, "lost pulses of the stop not booked");
         if (a.mode & 0xFF) {
           if (state.end.commanded_end != a.dist) violation(n, "absolute move does not end at its argument");
         } else if (target != a.dist && (target != wrap(int64_t{a.dist} + state.end.lost_pulses) ||
