@@ -175,33 +175,6 @@ TEST_F(MultiAxis, SelectorsGroupsAndWrappers) {
   EXPECT_EQ(ktr4::last_result(), 77);
 }
 
-TEST_F(MultiAxis, AdmissionInGroupOrder) {
-  // A mixed continuous group: 306 before any status is read.
-  axis(1).profile.continuous = 1;
-  EXPECT_EQ(KTR4_T_curve_move_LINE3(0, 0, 1, 1, 1, 0, 100, 1000, 0.1, 0.1), KTR4_ERR_CONTINUOUS_MIX);
-  EXPECT_TRUE(trace().empty());
-  axis(0).profile.continuous = 1;
-  axis(2).profile.continuous = 1;
-  // All continuous, axis 1's buffer full: 304; nothing programmed.
-  set_status(0, 1, KTR4SIM_MAIN_STATUS, kStopped | kBufferFull);
-  EXPECT_EQ(KTR4_T_curve_move_LINE3(0, 0, 1, 1, 1, 0, 100, 1000, 0.1, 0.1), KTR4_ERR_BUFFER_FULL);
-  EXPECT_TRUE(register_writes().empty());
-  set_status(0, 1, KTR4SIM_MAIN_STATUS, kStopped);
-  // All continuous and free: pre-register codes for the profile, 0x9B for the correction.
-  EXPECT_EQ(KTR4_T_curve_move_LINE3(0, 0, 1, 1, 1, 0, 100, 1000, 0.1, 0.1), KTR4_OK);
-  EXPECT_NE(written(2, 0x80), 0xDEADBEEFu);
-  EXPECT_EQ(written(2, 0x90), 0xDEADBEEFu);
-  EXPECT_NE(written(2, 0x9B), 0xDEADBEEFu);
-
-  for (uint8_t a = 0; a < 4; ++a) axis(a).profile.continuous = 0;
-  set_status(0, 3, KTR4SIM_MAIN_STATUS, kRunning);
-  ktr4sim_trace_clear();
-  const int32_t before = axis(0).end.commanded_end;
-  EXPECT_EQ(KTR4_T_curve_move_LINE4(0, 1, 1, 1, 1, 0, 100, 1000, 0.1, 0.1), KTR4_ERR_MOVING);
-  EXPECT_EQ(axis(0).end.commanded_end, before);
-  EXPECT_TRUE(register_writes().empty());
-}
-
 TEST_F(MultiAxis, FailedReadsRefuseTheMove) {
   // A stopped, armed axis whose position cannot be read: no stop point to book, so the line
   // is refused with the driver's code before anything is programmed.

@@ -211,6 +211,9 @@ TEST_F(MultiAxisProperty, InterpolationsArcsAndChangesKeepTheirInvariantsOverRan
       want = continuous && (status[i] & 0x4000) ? 304 : !continuous && !stopped ? 303 : 0;
     }
     if (kind <= 3 && got != want) violation(n, "result " + std::to_string(got) + ", not " + std::to_string(want));
+    // A group the arguments or the continuous flags refuse is refused before any status is read.
+    if (kind <= 1 && (got == 302 || got == 306) && !trace().empty())
+        violation(n, "refused after calling the driver");
 
     const bool refused = got == 302 || got == 303 || got == 304 || got == 305 || got == 306;
     if (refused) {
