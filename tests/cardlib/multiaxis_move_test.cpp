@@ -122,18 +122,6 @@ TEST_F(MultiAxis, ShorteningIsDecidedOnTheFirstAxisAndShapedPerAxis) {
   EXPECT_EQ(written(1, 0x97), 0x01002061u);
 }
 
-TEST_F(MultiAxis, OperationCodesPerAxisAndSCurveOrder) {
-  axis(1).profile.mode_variant = 1;
-  axis(0).profile.operation_mode = 0x01008041;  // bit 15 set: cleared by the interpolation
-  EXPECT_EQ(KTR4_S_curve_move_XY(0, 30000, 40000, 0, 1000, 10000, 0.1, 0.1, 2000, 2000), KTR4_OK);
-  EXPECT_EQ(written(0, 0x97), 0x01000461u);
-  EXPECT_EQ(written(1, 0x97), 0x01000469u);
-  // Per axis: target, FL, FH, UR, DR, MG, DP, mode, S_acc, S_dec; then both 0x9B.
-  EXPECT_EQ(written_codes(), (std::vector<uint32_t>{0x90, 0x91, 0x92, 0x93, 0x94, 0x95, 0x96, 0x97, 0x99, 0x9A, 0x90,
-                                                  0x91, 0x92, 0x93, 0x94, 0x95, 0x96, 0x97, 0x99, 0x9A, 0x9B, 0x9B}));
-  EXPECT_EQ(written(0, 0x99), reg_at_1965(2000));  // sections are not scaled by k
-}
-
 TEST_F(MultiAxis, AShortSCurveLineReachesThePureTriangleAndZeroesTheRangesOnEveryAxis) {
   // Equal sections of 2000 pps and Tdec > 2 Tacc; 100 pulses per axis lie below the triangle
   // threshold 8 S (S + FL) (UR + DR + 2) / K, so both axes run a pure S-curve triangle.
@@ -185,33 +173,6 @@ TEST_F(MultiAxis, SelectorsGroupsAndWrappers) {
   ktr4sim_fail(22, 77, 0, 1);
   EXPECT_EQ(KTR4_T_curve_move_XY(0, 1, 1, 0, 100, 1000, 0.1, 0.1), 77);
   EXPECT_EQ(ktr4::last_result(), 77);
-}
-
-TEST_F(MultiAxis, AdmissionInGroupOrder) {
-  // A mixed continuous group: 306 before any status is read.
-  axis(1).profile.continuous = 1;
-  EXPECT_EQ(KTR4_T_curve_move_LINE3(0, 0, 1, 1, 1, 0, 100, 1000, 0.1, 0.1), KTR4_ERR_CONTINUOUS_MIX);
-  EXPECT_TRUE(trace().empty());
-  axis(0).profile.continuous = 1;
-  axis(2).profile.continuous = 1;
-  // All continuous, axis 1's buffer full: 304; nothing programmed.
-  set_status(0, 1, KTR4SIM_MAIN_STATUS, kStopped | kBufferFull);
-  EXPECT_EQ(KTR4_T_curve_move_LINE3(0, 0, 1, 1, 1, 0, 100, 1000, 0.1, 0.1), KTR4_ERR_BUFFER_FULL);
-  EXPECT_TRUE(register_writes().empty());
-  set_status(0, 1, KTR4SIM_MAIN_STATUS, kStopped);
-  // All continuous and free: pre-register codes for the profile, 0x9B for the correction.
-  EXPECT_EQ(KTR4_T_curve_move_LINE3(0, 0, 1, 1, 1, 0, 100, 1000, 0.1, 0.1), KTR4_OK);
-  EXPECT_NE(written(2, 0x80), 0xDEADBEEFu);
-  EXPECT_EQ(written(2, 0x90), 0xDEADBEEFu);
-  EXPECT_NE(written(2, 0x9B), 0xDEADBEEFu);
-
-  for (uint8_t a = 0; a < 4; ++a) axis(a).profile.continuous = 0;
-  set_status(0, 3, KTR4SIM_MAIN_STATUS, kRunning);
-  ktr4sim_trace_clear();
-  const int32_t before = axis(0).end.commanded_end;
-  EXPECT_EQ(KTR4_T_curve_move_LINE4(0, 1, 1, 1, 1, 0, 100, 1000, 0.1, 0.1), KTR4_ERR_MOVING);
-  EXPECT_EQ(axis(0).end.commanded_end, before);
-  EXPECT_TRUE(register_writes().empty());
 }
 
 TEST_F(MultiAxis, FailedReadsRefuseTheMove) {

@@ -1,20 +1,17 @@
 // Randomised property test of the multi-axis exports against the simulated card. For each
 // random argument set and group state: no crash or sanitizer report, every written register
-// within its range, a started group started by one command carrying exactly the group's
-// axis bits, refusals that leave card and bookkeeping alone; and for the T-curve
-// interpolations and every on-line change, each register value, the result and the
-// bookkeeping equal to a model written here from the formulas.
+// within its range, refusals that leave card and bookkeeping alone, a started group started
+// by one command carrying exactly the group's axis bits; for interpolations and on-line
+// changes the bursts in order, every axis's end position booked, one ramping-down decision
+// for the whole group and no operating speed above the one asked for. Fixed cases pin exact
+// register values.
 //
 // KTR4_PROPERTY_CASES sets the number of cases (default 300 000; 30 000 under the
 // sanitizers), KTR4_PROPERTY_SEED the seed.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,7 +24,6 @@
 
 namespace {
 
-using ktr4test::RegisterWrite;
 using namespace ktr4test::model;
 
 #ifdef KTR4_UNDER_SANITIZER
@@ -36,59 +32,6 @@ constexpr uint64_t kDefaultCases = 30'000;
 constexpr uint64_t kDefaultCases = 300'000;
 #endif
 
-// ---------------------------------------------------------------------------------------
-// The model, from the formulas: 64-bit integers where a product must not wrap, explicit
-// 32-bit wrapping where it must.
-
-// Share of the longest axis.
-double model_share(const std::vector<int32_t>& targets) {
-  double sum = 0;
-  for (int32_t t : targets) sum += static_cast<double>(abs64(t)) * static_cast<double>(abs64(t));
-  const double length = std::sqrt(sum);
-  if (length == 0) return 0;
-  double k = 0;
-  for (int32_t t : targets) k = std::max(k, static_cast<double>(abs64(t)) / length);
-  return k;
-}
-
-struct AxisRamp {
-  uint32_t fh, dp, bits_set, bits_clear;
-};
-
-// T-curve ramping-down point of a group: decided on targets[0], shaped per axis.
-// manual: no case where the card finds the point (on-line changes).
-std::vector<AxisRamp> model_group_ramp(uint32_t FL, uint32_t FH, uint32_t UR, uint32_t DR, uint32_t MG, double Tacc,
-                                       double Tdec, const std::vector<int32_t>& targets, bool manual) {
-  const uint32_t b13 = 1u << 13, b26 = 1u << 26;
-  std::vector<AxisRamp> out;
-  if (Tdec == 0.0) {
-    for (size_t i = 0; i < targets.size(); ++i) out.push_back({FH, 0, b13 | b26, 0});
-    return out;
-  }
-  if (!manual && Tdec <= 2 * Tacc) {
-    for (size_t i = 0; i < targets.size(); ++i) out.push_back({FH, 0, 0, b13 | b26});
-    return out;
-  }
-  const double fl = FL, fh = FH, K = 32768.0 * (MG + 1.0), SUM = UR + DR + 2.0;
-  const double need = (fh * fh - fl * fl) * SUM / K;
-  const bool shortened = static_cast<double>(abs64(targets[0])) <= need;
-  for (int32_t t : targets) {
-    if (shortened) {
-      const auto f = static_cast<uint32_t>(
-          clamp64(to_i32(0.9 * std::sqrt(K * static_cast<double>(abs64(t)) / SUM + fl * fl)), 1, FH));
-      const double fp = f;
-      out.push_back({f, model_dp((fp * fp - fl * fl) * (DR + 1.0) / K), b13 | b26, 0});
-    } else {
-      out.push_back({FH, model_dp((fh * fh - fl * fl) * (DR + 1.0) / K), b13, b26});
-    }
-  }
-  return out;
-}
-
-struct Outcome : CardOutcome {
-  std::vector<ktr4::AxisState> after;
-};
-
 struct LineArgs {
   std::vector<int32_t> positions;
   uint32_t mode;
@@ -96,154 +39,66 @@ struct LineArgs {
   double tacc, tdec;
 };
 
-// A T-curve interpolation of `axes` (group order).
-Outcome model_line(const std::vector<ktr4::AxisState>& before, const std::vector<uint8_t>& axes,
-                   const std::vector<uint16_t>& status, const std::vector<int32_t>& position, const LineArgs& a) {
-  Outcome out;
-  out.after = before;
-  auto& st = out.after;
-  const size_t n = axes.size();
-  if (!model_position_arguments_ok(a.start, a.max, a.tacc, a.tdec)) return out.result = 302, out;
-  for (size_t i = 1; i < n; ++i)
-    if ((st[i].profile.continuous != 0) != (st[0].profile.continuous != 0)) return out.result = 306, out;
-  for (size_t i = 0; i < n; ++i) {
-    if (st[i].profile.continuous && (status[i] & 0x4000)) return out.result = 304, out;
-    if (!st[i].profile.continuous && !(status[i] & 0x0008)) return out.result = 303, out;
-  }
-  for (size_t i = 0; i < n; ++i) model_note_stop(st[i], status[i], position[i]);
-  const uint32_t MG = model_move_mg(st[0], a.max);
-  std::vector<int32_t> targets;
-  for (size_t i = 0; i < n; ++i) targets.push_back(model_book_move(st[i], a.positions[i], a.mode));
-  const double k = model_share(targets);
-  const uint32_t FH = model_speed(abs64(to_i32(static_cast<double>(abs64(a.max)) * k)), MG);
-  const uint32_t FL = model_speed(abs64(to_i32(static_cast<double>(abs64(a.start)) * k)), MG);
-  const uint32_t UR = model_t_rate_of_time(a.tacc, FL, FH), DR = model_t_rate_of_time(a.tdec, FL, FH);
-  const auto ramp = model_group_ramp(FL, FH, UR, DR, MG, a.tacc, a.tdec, targets, false);
-  const uint32_t correction = model_speed(st[0].profile.correction_speed, MG);
-  uint32_t bits = 0;
-  for (size_t i = 0; i < n; ++i) {
-    uint32_t mode = (st[i].profile.operation_mode & ~0x7Fu & ~0x8000u & ~0x400u) |
-                    (st[i].profile.mode_variant ? 0x69u : 0x61u);
-    mode = (mode | ramp[i].bits_set) & ~ramp[i].bits_clear;
-    st[i].profile.operation_mode = mode;
-    const uint32_t off = st[i].profile.continuous ? 0x10 : 0;
-    const uint32_t ax = axes[i];
-    for (auto [code, value] : std::vector<std::pair<uint32_t, uint32_t>>{
-             {0x90, static_cast<uint32_t>(targets[i])}, {0x91, FL}, {0x92, ramp[i].fh}, {0x93, UR}, {0x94, DR},
-             {0x95, MG}, {0x96, ramp[i].dp}, {0x97, mode}})
-      out.writes.push_back({ax, code - off, value});
-    bits |= 1u << axes[i];
-  }
-  for (size_t i = 0; i < n; ++i) out.writes.push_back({axes[i], 0x9B, correction});
-  out.commands.push_back((bits << 8) | 0x53u);
-  return out;
-}
-
-// An on-line change of `axes`; `single` for the single-axis function (unscaled speeds,
-// the position code).
-Outcome model_online(const std::vector<ktr4::AxisState>& before, const std::vector<uint8_t>& axes,
-                     const std::vector<uint16_t>& status, const std::vector<uint32_t>& running, const LineArgs& a,
-                     bool single) {
-  Outcome out;
-  out.after = before;
-  auto& st = out.after;
-  const size_t n = axes.size();
-  if (!model_position_arguments_ok(a.start, a.max, a.tacc, a.tdec)) return out.result = 302, out;
-  for (size_t i = 0; i < n; ++i)
-    if (status[i] & 0x0008) return out.result = 305, out;
-  std::vector<int32_t> targets;
-  for (size_t i = 0; i < n; ++i) {
-    const int32_t start = wrap(int64_t{st[i].end.commanded_end} - static_cast<int32_t>(running[i]));
-    if ((a.mode & 0xFF) == 0) {
-      st[i].end.commanded_end = wrap(int64_t{start} + a.positions[i]);
-      targets.push_back(a.positions[i]);
-    } else {
-      st[i].end.commanded_end = a.positions[i];
-      targets.push_back(wrap(int64_t{a.positions[i]} - start));
-    }
-  }
-  const double k = single ? 1.0 : model_share(targets);
-  const uint32_t MG = model_move_mg(st[0], a.max);
-  const uint32_t FH = single ? model_speed(abs64(a.max), MG)
-                             : model_speed(abs64(to_i32(static_cast<double>(abs64(a.max)) * k)), MG);
-  const uint32_t FL = single ? model_speed(abs64(a.start), MG)
-                             : model_speed(abs64(to_i32(static_cast<double>(abs64(a.start)) * k)), MG);
-  const uint32_t UR = model_t_rate_of_time(a.tacc, FL, FH), DR = model_t_rate_of_time(a.tdec, FL, FH);
-  const auto ramp = model_group_ramp(FL, FH, UR, DR, MG, a.tacc, a.tdec, targets, true);
-  for (size_t i = 0; i < n; ++i) {
-    uint32_t mode = st[i].profile.operation_mode & ~0x7Fu & ~0x400u;
-    mode = single ? mode | (st[i].profile.mode_variant ? 0x49u : 0x41u)
-                  : (mode & ~0x8000u) | (st[i].profile.mode_variant ? 0x69u : 0x61u);
-    mode = (mode | ramp[i].bits_set) & ~ramp[i].bits_clear;
-    st[i].profile.operation_mode = mode;
-    const uint32_t ax = axes[i];
-    for (auto [code, value] : std::vector<std::pair<uint32_t, uint32_t>>{
-             {0x90, static_cast<uint32_t>(targets[i])}, {0x95, MG}, {0x92, ramp[i].fh}, {0x91, FL}, {0x93, UR},
-             {0x94, DR}, {0x96, ramp[i].dp}, {0x97, mode}})
-      out.writes.push_back({ax, code, value});
-  }
-  return out;
-}
-
-std::string describe(const Outcome& o) {
-  std::ostringstream s;
-  s << static_cast<const CardOutcome&>(o);
-  for (const auto& a : o.after) s << " | " << a;
-  return s.str();
-}
-
-// The value last written to a register of an axis, operating or pre-register alike.
-uint32_t written_value(const std::vector<RegisterWrite>& writes, uint8_t axis, uint32_t pre_code) {
-  uint32_t value = 0;
-  for (const auto& w : writes)
-    if (w.axis == axis && (w.code & ~0x10u) == pre_code) value = w.value;
-  return value;
-}
-
-// Whether a started S-curve interpolation is the pure S-curve triangle with sections
-// requested, decided on the first axis's distance from the written registers and the
-// requested section speeds. Cases within a hair of a threshold are not claimed.
-bool pure_s_triangle(const std::vector<RegisterWrite>& writes, const std::vector<uint8_t>& axes, int32_t sa,
-                     int32_t sd, const LineArgs& a) {
-  if (a.tdec == 0.0 || a.tdec <= 2 * a.tacc) return false;
-  std::vector<int32_t> targets;
-  for (uint8_t axis : axes) targets.push_back(static_cast<int32_t>(written_value(writes, axis, 0x80)));
-  const uint8_t first = axes[0];
-  const uint32_t MG = written_value(writes, first, 0x85);
-  const double fl = written_value(writes, first, 0x81), ur1 = written_value(writes, first, 0x83) + 1.0,
-               dr1 = written_value(writes, first, 0x84) + 1.0;
-  const double fh = model_speed(abs64(to_i32(static_cast<double>(abs64(a.max)) * model_share(targets))), MG);
-  const double s_acc = model_range(sa, MG), s_dec = model_range(sd, MG), K = 32768.0 * (MG + 1.0), sum = ur1 + dr1;
-  const double d = static_cast<double>(abs64(targets[0]));
-  const double below = 1.0 - 1e-9, above = 1.0 + 1e-9;
-  if (s_acc == 0 && s_dec == 0) return false;
-  if (s_acc == s_dec) return d <= 8.0 * s_acc * (s_acc + fl) * sum / K * below;
-  const double b = ur1 * s_acc + dr1 * s_dec;
-  const double l = std::max(s_acc, s_dec), q = std::min(s_acc, s_dec);
-  const double kl = s_acc < s_dec ? 2.0 * dr1 + ur1 : 2.0 * ur1 + dr1, p = s_acc < s_dec ? ur1 * s_acc : dr1 * s_dec;
-  const double need = ((fh - fl) * sum + 2.0 * b) * (fh + fl) / K, mid = (kl * l + p) * (l + fl) * 4.0 / K;
-  const double low = 8.0 * q * (q + fl) * sum / K;
-  return d <= low * below && !(d <= need * above && d > mid * below);
-}
+bool time_ok(double t) { return std::isfinite(t) && t >= 0.0; }
 
 const std::vector<std::vector<uint8_t>> kPairs = {{0, 1}, {0, 2}, {0, 3}, {1, 2}, {1, 3}, {2, 3}};
 const std::vector<std::vector<uint8_t>> kTriples = {{0, 1, 2}, {0, 1, 3}, {0, 2, 3}, {1, 2, 3}};
 
+// Interpolations (kinds 0, 1) and on-line changes (2 group, 3 single) that went through.
+template <typename Violation>
+void check_profile(uint64_t n, uint32_t kind, const std::vector<uint8_t>& axes,
+                   const std::vector<ktr4::AxisState>& before, const std::vector<uint16_t>& status,
+                   const std::vector<int32_t>& position, const std::vector<uint32_t>& running, const LineArgs& args,
+                   const std::vector<ktr4test::RegisterWrite>& writes, Violation& violation) {
+  const bool online = kind >= 2, absolute = (args.mode & 0xFF) != 0;
+  const uint32_t mine = kManualBit | kShortenedBit | kSCurveBit | 0x7F | (kind == 3 ? 0 : kQueueBit);
+  uint32_t ramp_bits = 0;
+  for (size_t i = 0; i < axes.size(); ++i) {
+    const uint8_t a = axes[i];
+    const ktr4::AxisState& after = ktr4::axis_state(0, a);
+    const uint32_t off = !online && before[i].profile.continuous ? 0x10 : 0;
+    std::vector<uint32_t> order = online ? std::vector<uint32_t>{0x90, 0x95, 0x92, 0x91, 0x93, 0x94, 0x96, 0x97}
+                                         : std::vector<uint32_t>{0x90, 0x91, 0x92, 0x93, 0x94, 0x95, 0x96, 0x97};
+    if (kind == 1) order.insert(order.end(), {0x99, 0x9A});
+    for (auto& code : order) code -= off;
+    if (!online) order.push_back(0x9B);
+    if (codes_of(writes, a) != order) violation(n, "burst not in order");
+    // Every axis ends where it was sent.
+    const auto target = static_cast<int32_t>(written(writes, a, 0x90));
+    const int32_t base = online ? wrap(int64_t{before[i].end.commanded_end} - static_cast<int32_t>(running[i]))
+                         : before[i].end.bookkeeping_armed == 1 && (status[i] & 0x0008) ? position[i]
+                                                                                         : before[i].end.commanded_end;
+    if (after.end.commanded_end != wrap(int64_t{base} + target)) violation(n, "end not moved by the target");
+    if (absolute && after.end.commanded_end != args.positions[i]) violation(n, "absolute move does not end there");
+    if (!absolute && online && target != args.positions[i]) violation(n, "relative change not as asked");
+    // Speeds and bits: one ramping-down decision for the group.
+    const uint32_t mg = written(writes, a, 0x95), mode = written(writes, a, 0x97);
+    if (mg != written(writes, axes[0], 0x95)) violation(n, "axes with different magnifications");
+    if (written(writes, a, 0x92) > speed_ceiling(args.max, mg)) violation(n, "operating speed above the one asked");
+    if ((mode & ~mine) != (before[i].profile.operation_mode & ~mine)) violation(n, "foreign mode bits changed");
+    const uint32_t code = kind == 3 ? (before[i].profile.mode_variant ? 0x49u : 0x41u)
+                                    : (before[i].profile.mode_variant ? 0x69u : 0x61u);
+    if ((mode & 0x7F) != code || ((mode & kSCurveBit) != 0) != (kind == 1) || (kind != 3 && (mode & kQueueBit)))
+      violation(n, "wrong operation code or curve bits");
+    if (i == 0) ramp_bits = mode & (kManualBit | kShortenedBit);
+    if ((mode & (kManualBit | kShortenedBit)) != ramp_bits) violation(n, "axes decided apart");
+    if (!online && written(writes, a, 0x9B) != written(writes, axes[0], 0x9B))
+      violation(n, "axes with different correction speeds");
+  }
+  // A change never leaves the point to the card; a move does when the deceleration is short.
+  if (args.tdec == 0.0 ? ramp_bits != (kManualBit | kShortenedBit)
+                       : (!online && args.tdec <= 2 * args.tacc ? ramp_bits != 0 : !(ramp_bits & kManualBit)))
+    violation(n, "ramp bits not the ones the times decide");
+}
+
 class MultiAxisProperty : public ktr4test::SimCardTest {};
 
-TEST_F(MultiAxisProperty, InterpolationsArcsAndChangesOverRandomArguments) {
+TEST_F(MultiAxisProperty, InterpolationsArcsAndChangesKeepTheirInvariantsOverRandomArguments) {
   start({0});
   const uint64_t cases = env_or("KTR4_PROPERTY_CASES", kDefaultCases);
-  const uint64_t seed = env_or("KTR4_PROPERTY_SEED", 0x6D756C74);
-  ktr4test::RandomDraw draw(seed);
-  uint64_t mismatches = 0, violations = 0;
-  uint64_t kinds[8] = {};
+  Violations violation{env_or("KTR4_PROPERTY_SEED", 0x6D756C74)};
+  ktr4test::RandomDraw draw(violation.seed);
   uint64_t results[4] = {};  // started, refused, fallback (308/311), other
-  uint64_t triangles = 0;     // started pure S-curve triangles
-  const auto began = std::chrono::steady_clock::now();
-  auto violation = [&](uint64_t n, const std::string& what) {
-    if (++violations <= 5) ADD_FAILURE() << "case " << n << " (seed " << seed << "): " << what;
-  };
 
   for (uint64_t n = 0; n < cases; ++n) {
     const uint32_t kind = draw.below(8);
@@ -282,16 +137,11 @@ TEST_F(MultiAxisProperty, InterpolationsArcsAndChangesOverRandomArguments) {
     args.tdec = draw.chance(15) ? 2 * args.tacc : draw.time();
     const auto& p = args.positions;
     ktr4sim_trace_clear();
-    ++kinds[kind];
 
     int32_t got = 0;
-    int32_t sa = 0, sd = 0;
-    bool modelled = true;
-    Outcome want;
     const uint8_t group_size = static_cast<uint8_t>(axes.size());
     switch (kind) {
       case 0:  // T-curve interpolation
-        want = model_line(before, axes, status, position, args);
         got = group_size == 2   ? KTR4_T_curve_move_LINE2(0, selector, p[0], p[1], args.mode, args.start, args.max,
                                                           args.tacc, args.tdec)
               : group_size == 3 ? KTR4_T_curve_move_LINE3(0, selector, p[0], p[1], p[2], args.mode, args.start,
@@ -299,10 +149,9 @@ TEST_F(MultiAxisProperty, InterpolationsArcsAndChangesOverRandomArguments) {
                                 : KTR4_T_curve_move_LINE4(0, p[0], p[1], p[2], p[3], args.mode, args.start,
                                                           args.max, args.tacc, args.tdec);
         break;
-      case 1: {  // S-curve interpolation: properties only
-        modelled = false;
-        sa = draw.chance(40) ? 0 : draw.between(0, 100000);
-        sd = draw.chance(40) ? sa : draw.between(0, 100000);
+      case 1: {  // S-curve interpolation
+        const int32_t sa = draw.chance(40) ? 0 : draw.between(0, 100000);
+        const int32_t sd = draw.chance(40) ? sa : draw.between(0, 100000);
         got = group_size == 2   ? KTR4_S_curve_move_LINE2(0, selector, p[0], p[1], args.mode, args.start, args.max,
                                                           args.tacc, args.tdec, sa, sd)
               : group_size == 3 ? KTR4_S_curve_move_LINE3(0, selector, p[0], p[1], p[2], args.mode, args.start,
@@ -312,7 +161,6 @@ TEST_F(MultiAxisProperty, InterpolationsArcsAndChangesOverRandomArguments) {
         break;
       }
       case 2:  // on-line change of an interpolation
-        want = model_online(before, axes, status, running, args, false);
         got = group_size == 2
                   ? KTR4_OnLine_T_curve_change_LINE2(0, selector, p[0], p[1], args.mode, args.start, args.max,
                                                      args.tacc, args.tdec)
@@ -323,70 +171,68 @@ TEST_F(MultiAxisProperty, InterpolationsArcsAndChangesOverRandomArguments) {
                                                      args.tacc, args.tdec);
         break;
       case 3:  // on-line change of a single-axis move
-        want = model_online(before, axes, status, running, args, true);
         got = KTR4_OnLine_T_curve_change(0, axes[0], p[0], args.mode, args.start, args.max, args.tacc, args.tdec);
         break;
       case 4:
-        modelled = false;
         got = KTR4_ARC2_center_move(0, selector, p[0], p[1], p[2], p[3], args.mode, args.max,
                                     static_cast<uint32_t>(draw.gen()()));
         break;
-      case 5:
-        modelled = false;
-        got = KTR4_ARC2_3P_move(0, selector, p[0], p[1], p[2], p[3], args.mode, args.max);
-        break;
-      case 6:
-        modelled = false;
-        got = KTR4_CIR2_3P_move(0, selector, p[0], p[1], p[2], p[3], args.mode, args.max);
-        break;
-      default:
-        modelled = false;
-        got = KTR4_correct_current_POS(0, axes[0]);
-        break;
+      case 5: got = KTR4_ARC2_3P_move(0, selector, p[0], p[1], p[2], p[3], args.mode, args.max); break;
+      case 6: got = KTR4_CIR2_3P_move(0, selector, p[0], p[1], p[2], p[3], args.mode, args.max); break;
+      default: got = KTR4_correct_current_POS(0, axes[0]); break;
     }
 
-    Outcome seen;
-    seen.result = got;
-    seen.writes = register_writes();
-    seen.commands = commands();
-    for (uint8_t a : axes) seen.after.push_back(ktr4::axis_state(0, a));
-
-    for (const auto& w : seen.writes)
+    const auto writes = register_writes();
+    const auto cmds = commands();
+    for (const auto& w : writes)
       if (!in_range(w.code, w.value)) violation(n, "register out of range");
     uint32_t bits = 0;
     for (uint8_t a : axes) bits |= 1u << a;
     // A move that starts anything starts the whole group (or the fallback's pair) with one
     // command; changes and the resync never start anything.
     if (kind == 2 || kind == 3 || kind == 7) {
-      if (!seen.commands.empty()) violation(n, "a change issued a command");
-    } else if (seen.commands.size() > 1) {
+      if (!cmds.empty()) violation(n, "a change issued a command");
+    } else if (cmds.size() > 1) {
       violation(n, "more than one start command");
-    } else if (seen.commands.size() == 1 && seen.commands[0] != ((bits << 8) | 0x53u)) {
+    } else if (cmds.size() == 1 && cmds[0] != ((bits << 8) | 0x53u)) {
       violation(n, "start command not for exactly the group");
     }
+    // The result the arguments and the axes' states call for.
+    const bool args_ok = abs64(args.start) <= 6553500 && abs64(args.max) <= 6553500 && args.max != 0 &&
+                         time_ok(args.tacc) && time_ok(args.tdec);
+    int32_t want = args_ok ? 0 : 302;
+    for (size_t i = 0; want == 0 && i < axes.size(); ++i) {
+      const bool continuous = before[i].profile.continuous != 0, stopped = status[i] & 0x0008;
+      if (online) want = stopped ? 305 : 0;
+      else if (continuous != (before[0].profile.continuous != 0)) want = 306;
+    }
+    for (size_t i = 0; !online && want == 0 && i < axes.size(); ++i) {
+      const bool continuous = before[i].profile.continuous != 0, stopped = status[i] & 0x0008;
+      want = continuous && (status[i] & 0x4000) ? 304 : !continuous && !stopped ? 303 : 0;
+    }
+    if (kind <= 3 && got != want) violation(n, "result " + std::to_string(got) + ", not " + std::to_string(want));
+    // A group the arguments or the continuous flags refuse is refused before any status is read.
+    if (kind <= 1 && (got == 302 || got == 306) && !trace().empty())
+        violation(n, "refused after calling the driver");
+
     const bool refused = got == 302 || got == 303 || got == 304 || got == 305 || got == 306;
     if (refused) {
       ++results[1];
-      if (!seen.writes.empty() || !seen.commands.empty()) violation(n, "refusal touched the card");
+      if (!writes.empty() || !cmds.empty()) violation(n, "refusal touched the card");
       for (size_t i = 0; i < axes.size(); ++i)
-        if (got != 302 && seen.after[i].end.commanded_end != before[i].end.commanded_end)
+        if (got != 302 && ktr4::axis_state(0, axes[i]).end.commanded_end != before[i].end.commanded_end)
           violation(n, "refusal moved a commanded end position");
     } else if (got == 308 || got == 311) {
       ++results[2];
     } else if (got == 0) {
       ++results[0];
-      if ((kind == 0 || kind == 1 || kind == 4 || kind == 5 || kind == 6) && seen.commands.size() != 1)
+      if ((kind == 0 || kind == 1 || kind == 4 || kind == 5 || kind == 6) && cmds.size() != 1)
         violation(n, "success without a start command");
-      if (kind == 1 && pure_s_triangle(seen.writes, axes, sa, sd, args)) {
-        ++triangles;
-        for (uint8_t a : axes)
-          if (written_value(seen.writes, a, 0x89) != 0 || written_value(seen.writes, a, 0x8A) != 0)
-            violation(n, "a pure S-curve triangle kept an S-curve range");
-      }
+      if (kind <= 3) check_profile(n, kind, axes, before, status, position, running, args, writes, violation);
       if (kind == 4 || kind == 5 || kind == 6) {
         for (uint8_t a : axes) {
           bool centre = false, arc_mode = false;
-          for (const auto& w : seen.writes)
+          for (const auto& w : writes)
             if (w.axis == a) {
               centre |= (w.code & ~0x10u) == 0x88;
               arc_mode |= (w.code & ~0x10u) == 0x87 && (w.value & 0x08000000u) && ((w.value & 0x7F) >> 1) == 0x32;
@@ -398,29 +244,50 @@ TEST_F(MultiAxisProperty, InterpolationsArcsAndChangesOverRandomArguments) {
       ++results[3];
       if (kind != 7) violation(n, "unexpected result " + std::to_string(got));
     }
-    if (modelled && (seen.result != want.result || seen.writes != want.writes || seen.commands != want.commands ||
-                     [&] {
-                       for (size_t i = 0; i < axes.size(); ++i)
-                         if (!same_state(seen.after[i], want.after[i])) return true;
-                       return false;
-                     }())) {
-      if (++mismatches <= 5)
-        ADD_FAILURE() << "case " << n << " (seed " << seed << ", kind " << kind << ")\n  library: "
-                      << describe(seen) << "\n  model:   " << describe(want);
-    }
   }
 
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-  std::cout << "[ property ] " << cases << " cases in " << seconds << " s (T line " << kinds[0] << ", S line "
-            << kinds[1] << ", on-line group " << kinds[2] << ", on-line single " << kinds[3] << ", arc "
-            << kinds[4] << ", 3P arc " << kinds[5] << ", 3P circle " << kinds[6] << ", resync " << kinds[7]
-            << "); started " << results[0] << ", refused " << results[1] << ", fallback " << results[2]
-            << ", other " << results[3] << "; pure S triangles " << triangles << "\n";
-  EXPECT_EQ(mismatches, 0u);
-  EXPECT_EQ(violations, 0u);
+  EXPECT_EQ(violation.count, 0u);
   EXPECT_GT(results[0], cases / 10);
   EXPECT_GT(results[2], 0u);
-  EXPECT_GT(triangles, 0u);
+}
+
+// Exact register values of fixed interpolations and changes on axes 0 and 2, every foreign
+// mode bit set and a correction speed of 5000 pps.
+class MultiAxisFixed : public ktr4test::OneCardTest {
+ protected:
+  void SetUp() override {
+    OneCardTest::SetUp();
+    for (uint8_t a : {0, 2}) {
+      axis(a).profile.operation_mode = 0xFFFFFFFF;
+      axis(a).profile.correction_speed = 5000;
+    }
+  }
+};
+
+TEST_F(MultiAxisFixed, InterpolationsWriteTheseRegisters) {
+  // Shortened on the first axis's distance, though the second alone would run a full profile.
+  EXPECT_EQ(KTR4_T_curve_move_LINE2(0, 1, 1500, 400000, 0, 1000, 10000, 0.1, 0.3), KTR4_OK);
+  EXPECT_EQ(burst(register_writes()), "0:90=5dc 0:91=1992 0:92=bfa1 0:93=7 0:94=18 0:95=7ad 0:96=395 0:97=ffff7be1 2:90=61a80 2:91=1992 2:92=fff6 2:93=7 2:94=18 2:95=7ad 2:96=671 2:97=ffff7be1 0:9b=7ffe 2:9b=7ffe");
+  ktr4sim_trace_clear();
+  EXPECT_EQ(KTR4_S_curve_move_LINE2(0, 1, 100000, -30000, 0, 1000, 10000, 0.1, 0.3, 2000, 1000), KTR4_OK);
+  EXPECT_EQ(burst(register_writes()), "0:90=186a0 0:91=187f 0:92=f52f 0:93=4 0:94=14 0:95=7ad 0:96=61e 0:97=fbff7fe1 0:99=3332 0:9a=1999 2:90=ffff8ad0 2:91=187f 2:92=f52f 2:93=4 2:94=14 2:95=7ad 2:96=61e 2:97=fbff7fe1 2:99=3332 2:9a=1999 0:9b=7ffe 2:9b=7ffe");
+}
+
+TEST_F(MultiAxisFixed, OnLineChangesWriteTheseRegisters) {
+  set_status(0, 0, KTR4SIM_MAIN_STATUS, 0);
+  set_status(0, 2, KTR4SIM_MAIN_STATUS, 0);
+  axis(0).end.commanded_end = 50000;
+  axis(2).end.commanded_end = -20000;
+  set_reg(0, 0, 0xD0, 40000);
+  set_reg(0, 2, 0xD0, static_cast<uint32_t>(-30000));
+  EXPECT_EQ(KTR4_OnLine_T_curve_change_LINE2(0, 1, 70000, 5000, 1, 1000, 20000, 0.1, 0.1), KTR4_OK);
+  EXPECT_EQ(axis(0).end.commanded_end, 70000);
+  EXPECT_EQ(axis(2).end.commanded_end, 5000);
+  EXPECT_EQ(burst(register_writes()), "0:90=ea60 0:95=3d6 0:92=ff17 0:91=cbf 0:93=6 0:94=6 0:96=39c 0:97=fbff7be1 2:90=ffffec78 2:95=3d6 2:92=ff17 2:91=cbf 2:93=6 2:94=6 2:96=39c 2:97=fbff7be1");
+  ktr4sim_trace_clear();
+  EXPECT_EQ(KTR4_OnLine_T_curve_change(0, 2, 800, 0, 1000, 20000, 0.1, 0.3), KTR4_OK);
+  EXPECT_EQ(axis(2).end.commanded_end, 10800);  // the running target is the change's -5000
+  EXPECT_EQ(burst(register_writes()), "2:90=320 2:95=3d6 2:92=67ad 2:91=ccc 2:93=6 2:94=16 2:96=1ef 2:97=ffff7bc1");
 }
 
 }  // namespace

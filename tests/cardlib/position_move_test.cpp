@@ -18,66 +18,22 @@ constexpr uint16_t kBufferFull = 0x4000;
 
 class PositionMove : public ktr4test::OneCardTest {
  protected:
-  // The T-curve burst in its order, operating codes (or pre-register codes 0x10 lower).
-  static std::vector<RegisterWrite> t_burst(uint32_t a, int32_t target, uint32_t fl, uint32_t fh, uint32_t ur,
-                                            uint32_t dr, uint32_t mg, uint32_t dp, uint32_t mode,
-                                            uint32_t correction, uint32_t shift = 0) {
-    return {{a, 0x90 - shift, static_cast<uint32_t>(target)}, {a, 0x91 - shift, fl}, {a, 0x92 - shift, fh},
-            {a, 0x93 - shift, ur}, {a, 0x94 - shift, dr}, {a, 0x95 - shift, mg}, {a, 0x96 - shift, dp},
-            {a, 0x97 - shift, mode}, {a, 0x9B, correction}};
-  }
-  static std::vector<RegisterWrite> s_burst(uint32_t a, int32_t target, uint32_t fh, uint32_t dp, uint32_t mode,
-                                            uint32_t s_acc, uint32_t s_dec) {
-    // The reference S-curve move's FL 6553, UR 4, DR 16, MG 1965 and correction 6553.
-    return {{a, 0x90, static_cast<uint32_t>(target)}, {a, 0x91, 6553}, {a, 0x92, fh}, {a, 0x93, 4}, {a, 0x94, 16},
-            {a, 0x95, 1965}, {a, 0x97, mode}, {a, 0x96, dp}, {a, 0x99, s_acc}, {a, 0x9A, s_dec}, {a, 0x9B, 6553}};
-  }
+     // The T-curve burst in its order.
+     static std::vector<RegisterWrite> t_burst(uint32_t a, int32_t target, uint32_t fl, uint32_t fh, uint32_t ur,
+                                               uint32_t dr, uint32_t mg, uint32_t dp, uint32_t mode,
+                                               uint32_t correction)
+     {
+         return {{a, 0x90, static_cast<uint32_t>(target)},
+                 {a, 0x91, fl},
+                 {a, 0x92, fh},
+                 {a, 0x93, ur},
+                 {a, 0x94, dr},
+                 {a, 0x95, mg},
+                 {a, 0x96, dp},
+                 {a, 0x97, mode},
+                 {a, 0x9B, correction}};
+     }
 };
-
-TEST_F(PositionMove, ReferenceTCurveMovesWriteTheExactRegisters) {
-  // Start 1000 pps, maximum 10 000 pps, Tacc 0.1 s: MG 1965, FL 6553, FH 65533, UR 7; the
-  // correction speed 1000 pps at MG 1965 is 6553.
-  EXPECT_EQ(KTR4_T_curve_position_move(0, 1, 50000, 0, 1000, 10000, 0.1, 0.1), KTR4_OK);
-  EXPECT_EQ(register_writes(), t_burst(1, 50000, 6553, 65533, 7, 7, 1965, 0, 0x01000041, 6553));
-  EXPECT_EQ(commands(), std::vector<uint32_t>{0x0253});
-
-  ktr4sim_trace_clear();
-  EXPECT_EQ(KTR4_T_curve_position_move(0, 1, 50000, 0, 1000, 10000, 0.1, 0.3), KTR4_OK);
-  EXPECT_EQ(register_writes(), t_burst(1, 50000, 6553, 65533, 7, 24, 1965, 1649, 0x01002041, 6553));
-
-  ktr4sim_trace_clear();
-  EXPECT_EQ(KTR4_T_curve_position_move(0, 1, 1000, 0, 1000, 10000, 0.1, 0.3), KTR4_OK);
-  EXPECT_EQ(register_writes(), t_burst(1, 1000, 6553, 40200, 7, 24, 1965, 610, 0x05002041, 6553));
-  EXPECT_EQ(axis(1).profile.operation_mode, 0x05002041u);
-  // Each move after the first books the stopped axis where the card says it is (0 here).
-  EXPECT_EQ(axis(1).end.commanded_end, 1000);
-  EXPECT_EQ(axis(1).end.lost_pulses, 50000);
-}
-
-TEST_F(PositionMove, ReferenceSCurveMovesWriteTheExactRegisters) {
-  // Sections 2000 pps: S_acc = S_dec = 13106, UR 4, DR 16.
-  EXPECT_EQ(KTR4_S_curve_position_move(0, 2, 50000, 0, 1000, 10000, 0.1, 0.3, 2000, 2000), KTR4_OK);
-  EXPECT_EQ(register_writes(), s_burst(2, 50000, 65533, 1620, 0x01002441, 13106, 13106));
-  EXPECT_EQ(commands(), std::vector<uint32_t>{0x0453});
-
-  ktr4sim_trace_clear();
-  EXPECT_EQ(KTR4_S_curve_position_move(0, 2, 1000, 0, 1000, 10000, 0.1, 0.3, 2000, 2000), KTR4_OK);
-  EXPECT_EQ(register_writes(), s_burst(2, 1000, 37262, 658, 0x05002441, 13106, 13106));
-
-  ktr4sim_trace_clear();
-  EXPECT_EQ(KTR4_S_curve_position_move(0, 2, 500, 0, 1000, 10000, 0.1, 0.3, 2000, 2000), KTR4_OK);
-  EXPECT_EQ(register_writes(), s_burst(2, 500, 25055, 308, 0x05002441, 0, 0));
-}
-
-TEST_F(PositionMove, TimesOfTheRampingDownDecision) {
-  // Tdec = 0: DR 1, DP 0, bits 13 and 26 set; Tacc = 0: UR 1.
-  EXPECT_EQ(KTR4_T_curve_position_move(0, 0, 50000, 0, 1000, 10000, 0.0, 0.0), KTR4_OK);
-  EXPECT_EQ(register_writes(), t_burst(0, 50000, 6553, 65533, 1, 1, 1965, 0, 0x05002041, 6553));
-  // Tdec exactly 2 × Tacc: the card finds the point; a short move is not shortened.
-  ktr4sim_trace_clear();
-  EXPECT_EQ(KTR4_T_curve_position_move(0, 0, 10, 0, 1000, 10000, 0.1, 0.2), KTR4_OK);
-  EXPECT_EQ(register_writes(), t_burst(0, 10, 6553, 65533, 7, 15, 1965, 0, 0x01000041, 6553));
-}
 
 TEST_F(PositionMove, ADistanceExactlyEqualToNeedIsShortened) {
   // Start 300, maximum 3000 pps, Tacc 0.05 s, Tdec 0.5 s: MG 4095, FL 4096, FH 40960, UR 5,
@@ -103,23 +59,6 @@ TEST_F(PositionMove, StartSpeedAboveMaximumStillStartsWithTheFastestRates) {
   EXPECT_EQ(commands(), std::vector<uint32_t>{0x0153});
 }
 
-TEST_F(PositionMove, TheSpeedLimitIsCheckedBeforeAnythingIsReadOrBooked) {
-  EXPECT_EQ(KTR4_T_curve_position_move(0, 3, 100, 0, 0, 6553500, 0.1, 0.1), KTR4_OK);
-  EXPECT_EQ(register_writes()[5], (RegisterWrite{3, 0x95, 2}));
-
-  axis(3).end.commanded_end = 1000;
-  axis(3).end.bookkeeping_armed = 1;
-  set_reg(0, 3, 0xE3, 700);
-  ktr4sim_trace_clear();
-  EXPECT_EQ(KTR4_T_curve_position_move(0, 3, 100, 0, 0, 6553501, 0.1, 0.1), KTR4_ERR_RANGE);
-  EXPECT_EQ(KTR4_S_curve_position_move(0, 3, 100, 1, 0, -6553501, 0.1, 0.1, 0, 0), KTR4_ERR_RANGE);
-  EXPECT_EQ(KTR4_T_curve_position_move(0, 3, 100, 0, 6553501, 10000, 0.1, 0.1), KTR4_ERR_RANGE);  // start speed
-  EXPECT_EQ(axis(3).end.commanded_end, 1000);
-  EXPECT_TRUE(trace().empty());
-  EXPECT_TRUE(register_writes().empty());
-  EXPECT_TRUE(commands().empty());
-}
-
 TEST_F(PositionMove, AMovingAxisIsRefusedBeforeAnythingIsBooked) {
   set_status(0, 1, KTR4SIM_MAIN_STATUS, 0);
   axis(1).end.bookkeeping_armed = 1;
@@ -130,24 +69,6 @@ TEST_F(PositionMove, AMovingAxisIsRefusedBeforeAnythingIsBooked) {
   EXPECT_TRUE(register_writes().empty());
   EXPECT_TRUE(register_reads().empty());  // no position read: note_axis_stop not called
   EXPECT_EQ(axis(1).end.commanded_end, 1000);
-}
-
-TEST_F(PositionMove, ContinuousModeWritesThePreRegistersAndChecksTheBuffer) {
-  axis(2).profile.continuous = 1;
-  set_status(0, 2, KTR4SIM_MAIN_STATUS, 0);  // running; the buffer has room
-  EXPECT_EQ(KTR4_T_curve_position_move(0, 2, 1000, 0, 1000, 10000, 0.1, 0.3), KTR4_OK);
-  EXPECT_EQ(register_writes(), t_burst(2, 1000, 6553, 40200, 7, 24, 1965, 610, 0x05002041, 6553, 0x10));
-  EXPECT_EQ(commands(), std::vector<uint32_t>{0x0453});
-
-  ktr4sim_trace_clear();
-  EXPECT_EQ(KTR4_S_curve_position_move(0, 2, 1000, 0, 1000, 10000, 0.1, 0.3, 2000, 2000), KTR4_OK);
-  EXPECT_EQ(written_codes(), (std::vector<uint32_t>{0x80, 0x81, 0x82, 0x83, 0x84, 0x85, 0x87, 0x86, 0x89, 0x8A, 0x9B}));
-
-  ktr4sim_trace_clear();
-  set_status(0, 2, KTR4SIM_MAIN_STATUS, kBufferFull | kStopped);
-  EXPECT_EQ(KTR4_T_curve_position_move(0, 2, 1000, 0, 1000, 10000, 0.1, 0.3), KTR4_ERR_BUFFER_FULL);
-  EXPECT_TRUE(register_writes().empty());
-  EXPECT_TRUE(commands().empty());
 }
 
 TEST_F(PositionMove, AFixedSpeedRangeCountsOnlyInContinuousMode) {

@@ -206,21 +206,6 @@ TEST(RampDownT, ShortenedSpeedBelowStartSpeedGivesTheLargestPoint) {
   EXPECT_EQ(r.dp, 0xFFFFFFu);
 }
 
-TEST(RampDownT, TheManualDecisionHasNoCardFindsCase) {
-  EXPECT_EQ(ramp_case_T_manual(reference_t(0.1), 50000), RampCase::kFull);
-  EXPECT_EQ(ramp_case_T_manual(reference_t(0.1), 100), RampCase::kTriangle);
-  EXPECT_EQ(ramp_case_T_manual(reference_t(0.0), 100), RampCase::kNoDeceleration);
-}
-
-TEST(RampDownT, ModeBitsOfEachCase) {
-  const uint32_t base = 0x01000041u | (1u << 13);
-  EXPECT_EQ(with_ramp_bits(0x01000041u, RampCase::kNoDeceleration), 0x05002041u);
-  EXPECT_EQ(with_ramp_bits(0x05002041u, RampCase::kCardFindsPoint), 0x01000041u);
-  EXPECT_EQ(with_ramp_bits(0x05000041u, RampCase::kFull), base);
-  EXPECT_EQ(with_ramp_bits(0x01000041u, RampCase::kTriangle), 0x05002041u);
-  EXPECT_EQ(with_ramp_bits(0x01000041u, RampCase::kBothSectionsKept), 0x05002041u);
-}
-
 // The reference S-curve move: sections 2000 pps each, Tacc 0.1 s, Tdec 0.3 s.
 RampInput reference_s() {
   RampInput in;
@@ -356,18 +341,6 @@ TEST(PositionProfile, ReferenceTCurveMoveRegisters) {
   EXPECT_EQ(std::tuple(r.target, r.mg, r.fl, r.fh, r.ur, r.dr), std::tuple(-1000, 1965u, 6553u, 40200u, 7u, 24u));
   EXPECT_EQ(std::tuple(r.dp, r.operation_mode), std::tuple(610u, 0x05002041u));
   EXPECT_EQ(r.correction, 6553u);  // 1000 pps at MG 1965
-}
-
-TEST(PositionProfile, ModeWordKeepsForeignBitsAndSetsTheCurveKind) {
-  const PositionMove move{1000, 10000, 0.1, 0.1, 2000, 2000};
-  AxisContext axis;
-  axis.magnification = 1965;
-  axis.operation_mode = 0xF0FF5BFFu;  // every bit the move must not touch, plus ones it clears
-  axis.mode_variant = 1;
-  const ProfileRegisters t = t_curve_position_profile(move, axis, 50000);
-  EXPECT_EQ(t.operation_mode, (0xF0FF5BFFu & ~0x7Fu & ~(1u << 10) & ~(1u << 13) & ~(1u << 26)) | 0x49u);
-  const ProfileRegisters s = s_curve_position_profile(move, axis, 50000);
-  EXPECT_EQ(s.operation_mode, t.operation_mode | (1u << 10));
 }
 
 }  // namespace

@@ -15,27 +15,6 @@ using ktr4test::RegisterWrite;
 
 using VelocityMove = ktr4test::OneCardTest;
 
-TEST_F(VelocityMove, TCurveWritesRateModeSpeedsAndMagnificationThenStarts) {
-  // 10 000 pps from 1000 pps in 0.1 s: MG 1965, FL 6553, FH 65533, UR 7.
-  EXPECT_EQ(KTR4_T_velocity_move(0, 2, 1000, 10000, 0.1), KTR4_OK);
-  EXPECT_EQ(register_writes(), (std::vector<RegisterWrite>{{2, 0x93, 7},
-                                                           {2, 0x97, 0x01000000},
-                                                           {2, 0x91, 6553},
-                                                           {2, 0x92, 65533},
-                                                           {2, 0x95, 1965}}));
-  EXPECT_EQ(commands(), std::vector<uint32_t>{0x0453});
-  EXPECT_EQ(axis(2).profile.operation_mode, 0x01000000u);
-}
-
-TEST_F(VelocityMove, TheSignOfTheOperatingSpeedIsTheDirection) {
-  EXPECT_EQ(KTR4_T_velocity_move(0, 0, 1000, -10000, 0.1), KTR4_OK);
-  EXPECT_EQ(register_writes()[1], (RegisterWrite{0, 0x97, 0x01000008}));
-  EXPECT_EQ(register_writes()[3], (RegisterWrite{0, 0x92, 65533}));
-  ktr4sim_trace_clear();
-  EXPECT_EQ(KTR4_T_velocity_move(0, 0, 0, 0, 0.1), KTR4_OK);
-  EXPECT_EQ(register_writes()[1], (RegisterWrite{0, 0x97, 0x01000000}));
-}
-
 TEST_F(VelocityMove, BitsThirteenAndTwentySixAreLeftAndBitTenFollowsTheCurve) {
   axis(0).profile.operation_mode = 0x05002441u;
   EXPECT_EQ(KTR4_T_velocity_move(0, 0, 0, 1000, 0.1), KTR4_OK);
@@ -142,16 +121,6 @@ TEST_F(VelocityChange, SpeedingUpRampsFromTheSpeedTheCardRuns) {
                                                            {1, 0x95, 1965},
                                                            {1, 0x92, 65533}}));
   EXPECT_TRUE(commands().empty());
-}
-
-TEST_F(VelocityChange, SlowingDownUsesTheDecelerationRateAndSignSetsDirection) {
-  set_reg(0, 1, 0xD2, 65533);
-  ASSERT_EQ(KTR4_fix_speed_range(0, 1, 10000), KTR4_OK);  // keeps MG 1965 for the slower speed
-  EXPECT_EQ(KTR4_velocity_change(0, 1, -1000, 0.1), KTR4_OK);
-  EXPECT_EQ(register_writes(), (std::vector<RegisterWrite>{{1, 0x94, 7},
-                                                           {1, 0x97, 0x01000008},
-                                                           {1, 0x95, 1965},
-                                                           {1, 0x92, 6553}}));
 }
 
 TEST_F(VelocityChange, SameRegisterSpeedWritesTheSlowestRateAndZeroTimeTheFastest) {
