@@ -4,7 +4,7 @@
 // Goal: every file loads or is refused in under 1 s with under 100 MB extra.
 //   tessa_program_load_bench [runs]   (default 5)
 #include "program/program_file.h"
-#include "support/dialog_answerer.h"
+#include "support/scripted_dialogs.h"
 #include "window/form1.h"
 
 #include <QAction>
@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -128,7 +129,9 @@ int main(int argc, char* argv[])
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     QTemporaryDir dir;
     bool allWithin = true;
-    Form1 form;
+    auto dialogs = std::make_unique<tessa::testing::ScriptedDialogs>();
+    tessa::testing::ScriptedDialogs& answers = *dialogs;
+    Form1 form(std::move(dialogs));
     QAction* open = form.findChild<QAction*>(QStringLiteral("mnu_open"));
     for (Case& c : hostileFiles()) {
         const QString path = dir.filePath(QStringLiteral("program.txt"));
@@ -146,7 +149,7 @@ int main(int argc, char* argv[])
                 if (file.open(QIODevice::ReadOnly))
                     (void)tessa::readProgramFile(file);
             });
-            tessa::testing::DialogAnswerer answers;
+            answers.clear();
             answers.paths << path;
             measure(window, [&] { open->trigger(); });
         }

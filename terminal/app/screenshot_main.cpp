@@ -8,7 +8,7 @@
 // (tessa_control_lines.png, tessa_find.png; see screenshot_port_tools.h).
 // Uses a throw-away settings store so that the user's settings are not changed.
 #include "app/screenshot_port_tools.h"
-#include "window/common_dialog.h"
+#include "window/dialogs.h"
 #include "window/form1.h"
 
 #include <QAction>
@@ -32,6 +32,36 @@
 #endif
 
 namespace {
+
+// The real boxes and dialogs, but a save dialog is answered with savePath while one is set:
+// the pictures need a traffic log running without a dialog in them.
+class ShotDialogs : public tessa::Dialogs {
+public:
+    QString savePath;
+
+    QMessageBox::StandardButton message(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                        const QString& text, QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton, const QString& objectName) override
+    {
+        return real_.message(parent, icon, title, text, buttons, defaultButton, objectName);
+    }
+    std::optional<QString> openFileName(QWidget* parent, const QString& filter, const QString& start,
+                                        const QString& title) override
+    {
+        return real_.openFileName(parent, filter, start, title);
+    }
+    std::optional<QString> saveFileName(QWidget* parent, const QString& filter, const QString& start,
+                                        const QString& title) override
+    {
+        if (!savePath.isEmpty())
+            return savePath;
+        return real_.saveFileName(parent, filter, start, title);
+    }
+    int run(QDialog& dialog) override { return real_.run(dialog); }
+
+private:
+    tessa::QtDialogs real_;
+};
 
 bool save(Form1& form, const QString& path)
 {
@@ -68,7 +98,7 @@ bool startPtys(QProcess& socat, const QString& dir)
 }
 
 // The traffic log running while a few lines go out and come back through the pty.
-bool saveExtras(Form1& form, const QString& outputDir)
+bool saveExtras(Form1& form, ShotDialogs& dialogs, const QString& outputDir)
 {
     QTemporaryDir dir;
     QProcess socat;
@@ -80,9 +110,9 @@ bool saveExtras(Form1& form, const QString& outputDir)
     form.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("1"));
     form.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
     const QString logPath = dir.path() + QStringLiteral("/traffic.txt");
-    tessa::CommonDialog::answerForTests([&](const QString&, bool) { return std::optional<QString>(logPath); });
+    dialogs.savePath = logPath;
     form.findChild<QAction*>(QStringLiteral("mnu_traffic_log"))->trigger();
-    tessa::CommonDialog::answerForTests({});
+    dialogs.savePath.clear();
     auto* tabs = form.findChild<QTabWidget*>(QStringLiteral("SSTab1"));
     tabs->setCurrentIndex(1);
     auto* line = form.findChild<QLineEdit*>(QStringLiteral("Text7"));
@@ -151,7 +181,9 @@ int main(int argc, char* argv[])
     const QString outputDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
     QDir().mkpath(outputDir);
 
-    Form1 form;
+    auto dialogs = std::make_unique<ShotDialogs>();
+    ShotDialogs& shotDialogs = *dialogs;
+    Form1 form(std::move(dialogs));
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))
         return 1;
@@ -175,7 +207,7 @@ int main(int argc, char* argv[])
         return 1;
 
     form.findChild<QAction*>(QStringLiteral("mu_screen_w"))->trigger();
-    if (!saveExtras(form, outputDir) || !savePortToolPictures(form, outputDir))
+    if (!saveExtras(form, shotDialogs, outputDir) || !savePortToolPictures(form, outputDir))
         return 1;
     return 0;
 }

@@ -2,7 +2,7 @@
 
 #include "autotest/auto_test.h"
 #include "window/control_names.h"
-#include "window/hint_message.h"
+#include "window/dialogs.h"
 
 #include <QAction>
 #include <QLabel>
@@ -15,11 +15,12 @@ using namespace Qt::StringLiterals;
 
 namespace tessa {
 
-AutoTestRunner::AutoTestRunner(AutoTestWindow& window, QWidget& messageParent, std::function<QStatusBar*()> statusBar,
-                               QAction& stopAction)
+AutoTestRunner::AutoTestRunner(AutoTestWindow& window, QWidget& messageParent, Dialogs& dialogs,
+                               std::function<QStatusBar*()> statusBar, QAction& stopAction)
     : QObject(&messageParent)
     , autoTest_(std::make_unique<AutoTest>(window))
     , messageParent_(messageParent)
+    , dialogs_(dialogs)
     , statusBar_(std::move(statusBar))
     , stopAction_(stopAction)
 {
@@ -67,7 +68,7 @@ void AutoTestRunner::Timer4_Timer()
     stopAction_.setEnabled(false);
     showProgress(u"Auto test finished after COM%1 - found: %2"_s.arg(probing).arg(
         found.isEmpty() ? u"none"_s : found.join(u", "_s)));
-    showHint(&messageParent_, autoTest_->summary(), QString());
+    dialogs_.hint(&messageParent_, autoTest_->summary(), QString());
 }
 
 void AutoTestRunner::mnu_autotest_stop_Click()

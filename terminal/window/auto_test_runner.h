@@ -15,6 +15,7 @@ namespace tessa {
 
 class AutoTest;
 class AutoTestWindow;
+class Dialogs;
 
 // Runs the port auto test from the window: Command4 (hidden) and the Port menu start it, Timer4
 // steps it, the status bar shows its progress and offers to stop it; the summary ends it.
@@ -22,8 +23,8 @@ class AutoTestRunner : public QObject {
     Q_OBJECT
 public:
     // window carries out the test's connects and sends; stopAction is the menu's stop item.
-    AutoTestRunner(AutoTestWindow& window, QWidget& messageParent, std::function<QStatusBar*()> statusBar,
-                   QAction& stopAction);
+    AutoTestRunner(AutoTestWindow& window, QWidget& messageParent, Dialogs& dialogs,
+                   std::function<QStatusBar*()> statusBar, QAction& stopAction);
     ~AutoTestRunner() override;
 
     bool running() const;
@@ -38,6 +39,7 @@ private:
 
     std::unique_ptr<AutoTest> autoTest_;
     QWidget& messageParent_;
+    Dialogs& dialogs_;
     std::function<QStatusBar*()> statusBar_;
     QAction& stopAction_;
     QTimer* Timer4 = nullptr;

@@ -4,7 +4,7 @@
 #include "receive/receive_view.h"
 #include "serial/serial_port.h"
 #include "window/control_names.h"
-#include "window/hint_message.h"
+#include "window/dialogs.h"
 #include "window/twips.h"
 
 #include <QCheckBox>
@@ -16,10 +16,11 @@ using namespace Qt::StringLiterals;
 
 namespace tessa {
 
-ChecksumFrameBox::ChecksumFrameBox(SerialPort& port, ReceiveView& hexView, QWidget* form)
+ChecksumFrameBox::ChecksumFrameBox(SerialPort& port, ReceiveView& hexView, Dialogs& dialogs, QWidget* form)
     : QGroupBox(u"Frame3"_s, form)
     , port_(port)
     , hexView_(hexView)
+    , dialogs_(dialogs)
 {
     setObjectName(u"Frame3"_s);
     setGeometryTwips(this, 9000, 1320, 7215, 1500);
@@ -42,7 +43,7 @@ ChecksumFrameBox::ChecksumFrameBox(SerialPort& port, ReceiveView& hexView, QWidg
 void ChecksumFrameBox::Command3_Click()
 {
     if (!port_.isOpen()) {
-        showHint(window(), kNotConnectedText, kHintTitle);
+        dialogs_.hint(window(), kNotConnectedText, kHintTitle);
         return;
     }
     std::array<QString, kChecksumBoxCount> boxes;
@@ -50,11 +51,11 @@ void ChecksumFrameBox::Command3_Click()
         boxes[k] = Text2[k]->text();
     const ChecksumFrameResult built = buildChecksumFrame(boxes, Check1->isChecked());
     if (built.badBox >= 0) {
-        showHint(window(),
-                 u"Text2(%1) holds \"%2\", which is not a hexadecimal byte (00 to FF). Nothing was sent."_s
-                     .arg(built.badBox)
-                     .arg(boxes[built.badBox]),
-                 kHintTitle);
+        dialogs_.hint(
+            window(),
+            u"Text2(%1) holds \"%2\", which is not a hexadecimal byte (00 to FF). Nothing was sent."_s.arg(built.badBox)
+                .arg(boxes[built.badBox]),
+            kHintTitle);
         Text2[built.badBox]->setFocus();
         return;
     }

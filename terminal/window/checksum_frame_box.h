@@ -8,6 +8,7 @@ class QLineEdit;
 
 namespace tessa {
 
+class Dialogs;
 class ReceiveView;
 class SerialPort;
 
@@ -17,13 +18,14 @@ class SerialPort;
 class ChecksumFrameBox : public QGroupBox {
     Q_OBJECT
 public:
-    ChecksumFrameBox(SerialPort& port, ReceiveView& hexView, QWidget* form);
+    ChecksumFrameBox(SerialPort& port, ReceiveView& hexView, Dialogs& dialogs, QWidget* form);
 
     void Command3_Click();
 
 private:
     SerialPort& port_;
     ReceiveView& hexView_;
+    Dialogs& dialogs_;
     std::array<QLineEdit*, 10> Text2{};
     QCheckBox* Check1 = nullptr;
 };

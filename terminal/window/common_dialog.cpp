@@ -1,20 +1,13 @@
 #include "window/common_dialog.h"
 
-#include <QFileDialog>
+#include "window/dialogs.h"
 
 namespace tessa {
 
-namespace {
-CommonDialog::Answer& testAnswer()
+CommonDialog::CommonDialog(Dialogs& dialogs, QObject* parent)
+    : QObject(parent)
+    , dialogs_(dialogs)
 {
-    static CommonDialog::Answer answer;
-    return answer;
-}
-}  // namespace
-
-void CommonDialog::answerForTests(Answer answer)
-{
-    testAnswer() = std::move(answer);
 }
 
 QString CommonDialog::qtFilter() const
@@ -32,27 +25,10 @@ QString CommonDialog::qtFilter() const
 
 bool CommonDialog::show(QWidget* parent, bool save)
 {
-    if (testAnswer()) {
-        const std::optional<QString> answer = testAnswer()(qtFilter(), save);
-        fileName_ = answer.value_or(QString());
-        return answer.has_value();
-    }
-    QFileDialog dialog(parent, QString(), QString(), qtFilter());
-    dialog.setObjectName(QStringLiteral("CommonDialog1Window"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    // The caller asks its own overwrite question.
-    if (save)
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    if (!fileName_.isEmpty())
-        dialog.selectFile(fileName_);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        fileName_.clear();
-        return false;
-    }
-    fileName_ = dialog.selectedFiles().constFirst();
-    return true;
+    const std::optional<QString> chosen = save ? dialogs_.saveFileName(parent, qtFilter(), fileName_)
+                                               : dialogs_.openFileName(parent, qtFilter(), fileName_);
+    fileName_ = chosen.value_or(QString());
+    return chosen.has_value();
 }
 
 bool CommonDialog::showOpen(QWidget* parent)

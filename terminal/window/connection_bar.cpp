@@ -8,7 +8,7 @@
 #include "window/control_names.h"
 #include "window/event_hook.h"
 #include "window/filled_shape.h"
-#include "window/hint_message.h"
+#include "window/dialogs.h"
 #include "window/key_kinds.h"
 #include "window/twips.h"
 
@@ -72,12 +72,13 @@ QComboBox* dropDownList(QWidget* parent, const QString& name, const QStringList&
     return combo;
 }
 
-ConnectionBar::ConnectionBar(Connection& connection, SettingsStore& settings, QWidget& form,
+ConnectionBar::ConnectionBar(Connection& connection, SettingsStore& settings, QWidget& form, Dialogs& dialogs,
                              std::function<bool()> quietFailures)
     : QObject(&form)
     , connection_(connection)
     , settings_(settings)
     , form_(form)
+    , dialogs_(dialogs)
     , quietFailures_(std::move(quietFailures))
 {
     createControls(form);
@@ -196,13 +197,13 @@ void ConnectionBar::connectFailed(bool numberInTables)
     if (quietFailures_())
         return;
     if (numberInTables)
-        showHint(&form_, openFailureText(connection_.port()), kHintTitle);
+        dialogs_.hint(&form_, openFailureText(connection_.port()), kHintTitle);
     else
-        showHint(&form_,
-                 u"連接埠 \"%1\" 無法使用: 請輸入 %2 到 %3 之間的號碼!"_s.arg(Text1->text())
-                     .arg(kLowestPortNumber)
-                     .arg(kHighestPortNumber),
-                 kHintTitle);
+        dialogs_.hint(&form_,
+                      u"連接埠 \"%1\" 無法使用: 請輸入 %2 到 %3 之間的號碼!"_s.arg(Text1->text())
+                          .arg(kLowestPortNumber)
+                          .arg(kHighestPortNumber),
+                      kHintTitle);
 }
 
 void ConnectionBar::showNotConnectedState()
@@ -237,7 +238,7 @@ void ConnectionBar::Comm1_Lost()
     // A modal box would hold everything that follows the loss (the reconnect) until OK.
     if (lossToldElsewhere_ && lossToldElsewhere_())
         return;
-    showHint(&form_, kPortLost, kHintTitle);
+    dialogs_.hint(&form_, kPortLost, kHintTitle);
 }
 
 void ConnectionBar::Timer12_Timer()

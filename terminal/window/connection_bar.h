@@ -17,6 +17,7 @@ class QWidget;
 namespace tessa {
 
 class Connection;
+class Dialogs;
 class FilledShape;
 class SettingsStore;
 
@@ -28,7 +29,8 @@ class ConnectionBar : public QObject {
 public:
     // Builds the controls on form. quietFailures says whether a failed connect goes without a
     // message (the auto test moves on by itself).
-    ConnectionBar(Connection& connection, SettingsStore& settings, QWidget& form, std::function<bool()> quietFailures);
+    ConnectionBar(Connection& connection, SettingsStore& settings, QWidget& form, Dialogs& dialogs,
+                  std::function<bool()> quietFailures);
 
     QPushButton& connectButton() { return *Command1; }
     // The window shows the connected state (the disconnect button is in sight).
@@ -63,6 +65,7 @@ private:
     Connection& connection_;
     SettingsStore& settings_;
     QWidget& form_;
+    Dialogs& dialogs_;
     std::function<bool()> quietFailures_;
     std::function<bool()> lossToldElsewhere_;
     QLabel* Label1 = nullptr;

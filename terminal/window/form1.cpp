@@ -4,6 +4,7 @@
 #include "frames/random_frame.h"
 #include "panels/command_rows.h"
 #include "program/program_model.h"
+#include "receive/find_panel.h"
 #include "receive/receive_display.h"
 #include "serial/connection.h"
 #include "serial/serial_port.h"
@@ -15,13 +16,13 @@
 #include "window/connection_bar.h"
 #include "window/control_names.h"
 #include "window/event_hook.h"
-#include "window/extras/terminal_extras.h"
 #include "window/motion_command_bar.h"
 #include "window/pages/auto_send_page.h"
 #include "window/pages/modbus_page.h"
 #include "window/pages/other_tests_page.h"
 #include "window/pages/page_services.h"
 #include "window/pages/test_edit_page.h"
+#include "window/port_menu/port_menu.h"
 #include "window/port_map_dialog.h"
 #include "window/send_guard.h"
 #include "window/size_modes.h"
@@ -79,19 +80,21 @@ private:
     Form1& form_;
 };
 
-Form1::Form1(QWidget* parent)
+Form1::Form1(std::unique_ptr<tessa::Dialogs> dialogs, QWidget* parent)
     : QMainWindow(parent)
+    , dialogs_(dialogs ? std::move(dialogs) : std::make_unique<tessa::QtDialogs>())
 {
     createControls();
     createMenus();
     autoTestView_ = std::make_unique<AutoTestView>(*this);
-    autoTestRunner_ = new tessa::AutoTestRunner(*autoTestView_, *this, [this] { return shownStatusBar(); },
-                                                *mnu_autotest_stop);
+    autoTestRunner_ = new tessa::AutoTestRunner(
+        *autoTestView_, *this, *dialogs_, [this] { return shownStatusBar(); }, *mnu_autotest_stop);
     wireEvents();
     Form_Load();
-    extras_ = new tessa::TerminalExtras(this, *mnu_port, *connection_, *connectionBar_, settings_, *receive_, modbusPage_,
-                                        [this] { return shownStatusBar(); });
-    connect(modbusPage_, &tessa::ModbusPage::requestSent, extras_, &tessa::TerminalExtras::modbusRequestSent);
+    portMenu_ = new tessa::PortMenu(this, *dialogs_, *mnu_port, *connection_, *connectionBar_, settings_, *receive_,
+                                    [this] { return shownStatusBar(); });
+    // Find in the receive views (Ctrl+F).
+    new tessa::FindPanel(*receive_, settings_, this);
 }
 
 Form1::~Form1()
@@ -143,7 +146,7 @@ void Form1::createControls()
     setCentralWidget(form);
 
     connection_ = new tessa::Connection(&settings_, this);
-    connectionBar_ = new tessa::ConnectionBar(*connection_, settings_, *form,
+    connectionBar_ = new tessa::ConnectionBar(*connection_, settings_, *form, *dialogs_,
                                               [this] { return autoTestRunner_ && autoTestRunner_->running(); });
 
     Command4 = named(new QPushButton(u"Auto test"_s, form), u"Command4"_s);
@@ -176,11 +179,11 @@ void Form1::createControls()
     setGeometryTwips(Line1, 120, 6900, 8800, 60);
     Line1->hide();
 
-    Frame3 = new tessa::ChecksumFrameBox(comm1(), *Text4, form);
-    CommonDialog1 = named(new tessa::CommonDialog(this), u"CommonDialog1"_s);
-    guard_ = std::make_unique<tessa::SendGuard>(comm1(), connectionBar_->connectButton(), *this);
-    services_.reset(new tessa::PageServices{*this, comm1(), *receive_, settings_, *CommonDialog1, *guard_,
-                                            [this] { return shownStatusBar(); }});
+    Frame3 = new tessa::ChecksumFrameBox(comm1(), *Text4, *dialogs_, form);
+    CommonDialog1 = named(new tessa::CommonDialog(*dialogs_, this), u"CommonDialog1"_s);
+    guard_ = std::make_unique<tessa::SendGuard>(comm1(), connectionBar_->connectButton(), *this, *dialogs_);
+    services_.reset(new tessa::PageServices {*this, comm1(), *receive_, settings_, *CommonDialog1, *dialogs_, *guard_,
+                                             [this] { return shownStatusBar(); }});
     motionCommandBar_ = new tessa::MotionCommandBar(*services_, *form);
     autoSendPage_ = new tessa::AutoSendPage(*services_);
     testEditPage_ = new tessa::TestEditPage(*services_);
@@ -362,7 +365,7 @@ void Form1::Combo2_Click()
 void Form1::mnu_port_map_Click()
 {
     tessa::PortMapDialog dialog(settings_, tessa::parsePortNumber(connectionBar_->portNumberText()), this);
-    dialog.exec();
+    dialogs_->run(dialog);
 }
 
 void Form1::Timer1_Timer()

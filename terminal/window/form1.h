@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/settings_store.h"
+#include "window/dialogs.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -30,13 +31,13 @@ class ConnectionBar;
 class ModbusPage;
 class MotionCommandBar;
 class OtherTestsPage;
+class PortMenu;
 class ProgramModel;
 class ReceiveDisplay;
 class ReceiveLogs;
 class ReceiveView;
 class SendGuard;
 class SerialPort;
-class TerminalExtras;
 class TestEditPage;
 struct PageServices;
 struct SizeMode;
@@ -53,7 +54,8 @@ struct SizeMode;
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Form1(QWidget* parent = nullptr);
+    // Every message box and dialog goes through dialogs (the real ones when none is given).
+    explicit Form1(std::unique_ptr<tessa::Dialogs> dialogs = nullptr, QWidget* parent = nullptr);
     ~Form1() override;
 
     // Window-level state other parts of the program and the tests use.
@@ -97,6 +99,7 @@ private:
     // goes under it.
     QStatusBar* shownStatusBar();
 
+    std::unique_ptr<tessa::Dialogs> dialogs_;
     tessa::SettingsStore settings_;
     QList<QPair<QString, QString>> restoredPanelValues_;
     int statusBarAllowance_ = 0;
@@ -116,7 +119,7 @@ private:
     tessa::MotionCommandBar* motionCommandBar_ = nullptr;
     std::unique_ptr<AutoTestView> autoTestView_;
     tessa::AutoTestRunner* autoTestRunner_ = nullptr;
-    tessa::TerminalExtras* extras_ = nullptr;
+    tessa::PortMenu* portMenu_ = nullptr;
 
     // Window-level controls.
     QPushButton* Command4 = nullptr;

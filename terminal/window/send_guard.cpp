@@ -1,7 +1,7 @@
 #include "window/send_guard.h"
 
 #include "serial/serial_port.h"
-#include "window/hint_message.h"
+#include "window/dialogs.h"
 
 #include <QPushButton>
 
@@ -30,7 +30,7 @@ bool SendGuard::showsConnected() const
 
 void SendGuard::refuse()
 {
-    showHint(&window_, kNotConnectedText, kHintTitle);
+    dialogs_.hint(&window_, kNotConnectedText, kHintTitle);
     connectButton_.setFocus();
 }
 

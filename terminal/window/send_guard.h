@@ -5,16 +5,18 @@ class QWidget;
 
 namespace tessa {
 
+class Dialogs;
 class SerialPort;
 
 // The two checks every sender makes before writing. A refusal shows the "not connected"
 // message, moves the focus to the connect button (Command1) and returns false.
 class SendGuard {
 public:
-    SendGuard(SerialPort& port, QPushButton& connectButton, QWidget& window)
+    SendGuard(SerialPort& port, QPushButton& connectButton, QWidget& window, Dialogs& dialogs)
         : port_(port)
         , connectButton_(connectButton)
         , window_(window)
+        , dialogs_(dialogs)
     {
     }
 
@@ -31,6 +33,7 @@ private:
     SerialPort& port_;
     QPushButton& connectButton_;
     QWidget& window_;
+    Dialogs& dialogs_;
 };
 
 }  // namespace tessa

@@ -10,14 +10,13 @@
 #include "serial/port_number.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
-#include "support/dialog_answerer.h"
+#include "support/scripted_dialogs.h"
 #include "support/form_test.h"
 #include "support/window_test_main.h"
 #include "support/device_process.h"
 #include "window/filled_shape.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -37,8 +36,8 @@
 #include <memory>
 #include <optional>
 
-using tessa::testing::DialogAnswerer;
 using tessa::testing::DeviceProcess;
+using tessa::testing::ScriptedDialogs;
 
 using tessa::testing::withCrc;
 
@@ -276,7 +275,7 @@ private slots:
         content[4999] = '\x00';
         const QString path = tessa::testing::writeFile(dir.filePath(QStringLiteral("program.txt")), content);
         {
-            DialogAnswerer dialog(DialogAnswerer::RealFileDialog);
+            ScriptedDialogs& dialog = freshDialogs();
             dialog.paths << path;
             button("Command17")->click();
             QCOMPARE(dialog.shown, 1);
@@ -304,12 +303,12 @@ private slots:
         QTemporaryDir dir;
         const QString over = tessa::testing::writeFile(dir.filePath(QStringLiteral("over.txt")), QByteArray(10001, 'x'));
         {
-            DialogAnswerer dialog;  // no path given: the dialog is cancelled
+            ScriptedDialogs& dialog = freshDialogs();  // no path given: the dialog is cancelled
             button("Command56")->click();
             QCOMPARE(dialog.shown, 1);
         }
         {
-            DialogAnswerer answers;
+            ScriptedDialogs& answers = freshDialogs();
             answers.paths << over;
             button("Command17")->click();
             QCOMPARE(answers.texts, QStringList{QStringLiteral("Filesize too large over 10000Bytes")});
@@ -355,7 +354,7 @@ private slots:
         showForm();
         if (QTest::currentTestFailed())
             return;
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         QAction* menu = form->findChild<QAction*>(QStringLiteral("mnu_autotest"));
         QVERIFY(menu);
         auto* combo2 = child<QComboBox>("Combo2");

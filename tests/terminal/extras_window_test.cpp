@@ -5,7 +5,7 @@
 
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
-#include "support/dialog_answerer.h"
+#include "support/scripted_dialogs.h"
 #include "support/form_test.h"
 #include "support/modbus_slave.h"
 #include "support/quick_slave.h"
@@ -13,10 +13,9 @@
 #include "support/pty_pair.h"
 #include "support/window_test_main.h"
 #include "trafficlog/traffic_format.h"
-#include "window/extras/modbus_reply_area.h"
+#include "window/pages/modbus_reply_area.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
@@ -48,10 +47,10 @@
 #include <unistd.h>
 #include <vector>
 
-using tessa::testing::DialogAnswerer;
 using tessa::testing::FarEnd;
 using tessa::testing::ModbusSlave;
 using tessa::testing::PtyPair;
+using tessa::testing::ScriptedDialogs;
 
 namespace {
 
@@ -68,35 +67,12 @@ QByteArray fileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Runs answer on the modal dialog of that object name once it is shown (while the window's
-// own exec() waits for it).
-void whenDialogShown(const QString& name, std::function<void(QDialog*)> answer)
-{
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, name, answer] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog || dialog->objectName() != name)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        answer(dialog);
-    });
-    poll->start(10);
-}
-
 }  // namespace
 
 class ExtrasWindowTest : public tessa::testing::FormTest {
     Q_OBJECT
 
 private:
-    void showForm()
-    {
-        form = std::make_unique<Form1>();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    }
-
     // Port 3 connected to path through the Connect button.
     void connectTo(const QString& path)
     {
@@ -117,17 +93,18 @@ private:
     // Opens Port > Line settings and chooses these items (index per box; -1 leaves a box).
     void chooseLineSettings(int dataBits, int parity, int stopBits, int flow)
     {
-        whenDialogShown(QStringLiteral("LineSettingsDialog"), [=](QDialog* dialog) {
-            const auto pick = [dialog](const char* name, int index) {
+        dialogs_->dialogAnswers << [=](QDialog& dialog) {
+            QCOMPARE(dialog.objectName(), QStringLiteral("LineSettingsDialog"));
+            const auto pick = [&dialog](const char* name, int index) {
                 if (index >= 0)
-                    dialog->findChild<QComboBox*>(QString::fromLatin1(name))->setCurrentIndex(index);
+                    dialog.findChild<QComboBox*>(QString::fromLatin1(name))->setCurrentIndex(index);
             };
             pick("LineDataBits", dataBits);
             pick("LineParity", parity);
             pick("LineStopBits", stopBits);
             pick("LineFlowControl", flow);
-            dialog->accept();
-        });
+            dialog.accept();
+        };
         child<QAction>("mnu_line_settings")->trigger();
     }
 
@@ -157,7 +134,7 @@ private slots:
         QVERIFY(device.isOpen());
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("traffic.txt"));
-        DialogAnswerer answerer;
+        ScriptedDialogs& answerer = freshDialogs();
         answerer.paths << path;
 
         auto* item = child<QAction>("mnu_traffic_log");
@@ -207,7 +184,7 @@ private slots:
         connectTo(pty.nearPath());
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
-        DialogAnswerer answerer;
+        ScriptedDialogs& answerer = freshDialogs();
         answerer.paths << dir.filePath(QStringLiteral("sub/traffic.txt"));
         auto* item = child<QAction>("mnu_traffic_log");
         item->trigger();
@@ -241,7 +218,7 @@ private slots:
         showForm();
         auto* caption = element<QRadioButton>("Option1", 0);
         QCOMPARE(caption->text(), QStringLiteral("n,8,1"));
-        DialogAnswerer answerer;
+        ScriptedDialogs& answerer = freshDialogs();
 
         // Chosen while disconnected: taken at the next connect, over the window's "n,8,1".
         chooseLineSettings(-1, -1, 1, 2);  // 2 stop bits, XON/XOFF
@@ -311,7 +288,7 @@ private slots:
         connectTo(pty.nearPath());
         auto* connect = child<QPushButton>("Command1");
         auto* disconnect = child<QPushButton>("Command2");
-        DialogAnswerer answerer;
+        ScriptedDialogs& answerer = freshDialogs();
 
         // Off: the loss is reported once and the port stays closed when the device returns.
         pty.stop();
@@ -416,8 +393,9 @@ private slots:
         bool appeared = false;
         bool vanished = false;
         QString typed;
-        whenDialogShown(QStringLiteral("PortMapDialog"), [&](QDialog* dialog) {
-            auto* device = dialog->findChild<QComboBox*>(QStringLiteral("DevicePath"));
+        dialogs_->dialogAnswers << [&](QDialog& dialog) {
+            QCOMPARE(dialog.objectName(), QStringLiteral("PortMapDialog"));
+            auto* device = dialog.findChild<QComboBox*>(QStringLiteral("DevicePath"));
             const auto listed = [&] { return device->findData(pty.nearPath()) >= 0; };
             listedAtFirst = listed();
             device->setEditText(QStringLiteral("/dev/typed-by-hand"));
@@ -426,8 +404,8 @@ private slots:
             pty.stop();
             vanished = QTest::qWaitFor([&] { return !listed(); }, 5000);
             typed = device->currentText();
-            dialog->reject();
-        });
+            dialog.reject();
+        };
         child<QAction>("mnu_port_map")->trigger();
         QVERIFY(!listedAtFirst);
         QVERIFY(appeared);

@@ -6,7 +6,7 @@
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
 #include "support/bytes_of.h"
-#include "support/dialog_answerer.h"
+#include "support/scripted_dialogs.h"
 #include "support/form_test.h"
 #include "support/window_test_main.h"
 #include "support/pty_pair.h"
@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDeadlineTimer>
+#include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,10 +38,10 @@
 #include <memory>
 #include <sys/resource.h>
 
-using tessa::testing::FarEnd;
-using tessa::testing::DialogAnswerer;
-using tessa::testing::PtyPair;
 using tessa::testing::bytesOf;
+using tessa::testing::FarEnd;
+using tessa::testing::PtyPair;
+using tessa::testing::ScriptedDialogs;
 
 namespace {
 
@@ -79,7 +80,7 @@ private slots:
 
     void firstStartIsWideNotConnectedAndPolling()
     {
-        form = std::make_unique<Form1>();
+        form = makeForm();
         tessa::testing::verifyDesigned(*form, {
             {"", "width", px(16425, form.get())}, {"", "height", py(7410, form.get())},
             {"Combo1", "currentText", "115200"}, {"Combo1", "currentIndex", -1},
@@ -99,13 +100,13 @@ private slots:
         tessa::SettingsStore store;
         store.write(QStringLiteral("COM PORT"), QStringLiteral("5"));
         store.write(QStringLiteral("BAUD RATE"), QStringLiteral("2"));
-        form = std::make_unique<Form1>();
+        form = makeForm();
         QCOMPARE(child<QLineEdit>("Text1")->text(), QStringLiteral("1"));
         QCOMPARE(child<QComboBox>("Combo1")->currentText(), QStringLiteral("115200"));
         QCOMPARE(child<QComboBox>("Combo1")->currentIndex(), -1);
 
         store.write(QStringLiteral("REL1"), QStringLiteral("1"));
-        form = std::make_unique<Form1>();
+        form = makeForm();
         QCOMPARE(child<QLineEdit>("Text1")->text(), QStringLiteral("1"));
     }
 
@@ -115,7 +116,7 @@ private slots:
         store.write(QStringLiteral("COM PORT"), QStringLiteral("5"));
         store.write(QStringLiteral("BAUD RATE"), QStringLiteral("2"));
         store.write(QStringLiteral("REL1"), QStringLiteral("REL=1600"));
-        form = std::make_unique<Form1>();
+        form = makeForm();
         QCOMPARE(child<QLineEdit>("Text1")->text(), QStringLiteral("5"));
         QCOMPARE(child<QComboBox>("Combo1")->currentText(), QStringLiteral("4800"));
         QCOMPARE(child<QComboBox>("Combo1")->currentIndex(), 2);
@@ -129,13 +130,13 @@ private slots:
         store.write(QStringLiteral("REL1"), QStringLiteral("x"));
         store.write(QStringLiteral("BAUD RATE"), QStringLiteral("fast"));
         store.write(QStringLiteral("Width_type"), QStringLiteral("narrow"));
-        form = std::make_unique<Form1>();
+        form = makeForm();
         QCOMPARE(child<QComboBox>("Combo1")->currentText(), QStringLiteral("9600"));
         QVERIFY(child<QAction>("mu_screen_w")->isChecked());
         QCOMPARE(form->width(), px(16425, form.get()));
 
         store.write(QStringLiteral("BAUD RATE"), QStringLiteral("12"));
-        form = std::make_unique<Form1>();
+        form = makeForm();
         QCOMPARE(child<QComboBox>("Combo1")->currentIndex(), 3);
     }
 
@@ -143,7 +144,7 @@ private slots:
     {
         tessa::SettingsStore store;
         store.write(QStringLiteral("Width_type"), QStringLiteral("0"));
-        form = std::make_unique<Form1>();
+        form = makeForm();
         Form1* f = form.get();
         tessa::testing::verifyDesigned(*form, {
             {"", "width", px(9150, f)}, {"", "height", py(12365, f)}, {"Line1", "hidden", false},
@@ -172,7 +173,7 @@ private slots:
 
     void remainRowsCannotStaySelected()
     {
-        form = std::make_unique<Form1>();
+        form = makeForm();
         auto* combo2 = child<QComboBox>("Combo2");
         combo2->setCurrentIndex(5);
         combo2->setCurrentIndex(0);
@@ -198,7 +199,7 @@ private slots:
 
     void connectAndDisconnectShowTheirStates()
     {
-        form = std::make_unique<Form1>();
+        form = makeForm();
         QCOMPARE(labelTextColor(child<QLabel>("Label8")), QColor(0x80, 0x80, 0x80));  // grey from the start
         auto* options = form->findChildren<QRadioButton*>(QStringLiteral("Option1")).at(1);
         options->setChecked(true);
@@ -236,14 +237,14 @@ private slots:
 
     void busyPortShowsTheBusyMessage()
     {
-        form = std::make_unique<Form1>();
+        form = makeForm();
         pty = std::make_unique<PtyPair>();
         QVERIFY(pty->ready());
         QSerialPort other(pty->nearPath());
         QVERIFY(other.open(QIODevice::ReadWrite));
         qputenv("TESSA_COM4", pty->nearPath().toLocal8Bit());
         child<QLineEdit>("Text1")->setText(QStringLiteral("4"));
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         QTest::mouseClick(Command1(), Qt::LeftButton);
         QCOMPARE(answers.texts, QStringList{kPortBusy});
         QCOMPARE(answers.titles, QStringList{QStringLiteral("提示")});
@@ -257,10 +258,10 @@ private slots:
 
     void missingPortAndOutOfTableNumbersAreRefused()
     {
-        form = std::make_unique<Form1>();
+        form = makeForm();
         qputenv("TESSA_COM6", "/nonexistent/tessa-device");
         auto* text1 = child<QLineEdit>("Text1");
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         text1->setText(QStringLiteral("6"));
         QTest::mouseClick(Command1(), Qt::LeftButton);
         // Not "in use by another program": there is no device at all.
@@ -375,7 +376,7 @@ private slots:
     {
         showForm();
         auto* text7 = child<QLineEdit>("Text7");
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         QTest::mouseClick(text7, Qt::LeftButton);
         QCOMPARE(answers.texts, QStringList{kNotConnected});
         QCOMPARE(answers.titles, QStringList{QStringLiteral("提示")});
@@ -392,7 +393,7 @@ private slots:
 
     void farEndBytesShowInBothViewsOnTheFollowingTicks()
     {
-        form = std::make_unique<Form1>();
+        form = makeForm();
         connectToPty();
         FarEnd far(pty->farPath());
         QVERIFY(far.write(bytesOf({0x41, 0x42, 0x0D, 0x0A, 0x43, 0x44})));
@@ -489,7 +490,7 @@ private slots:
 
     void largeBurstReachesTheLogsWholeAndInOrder()
     {
-        form = std::make_unique<Form1>();
+        form = makeForm();
         connectToPty();
         FarEnd far(pty->farPath());
         QString seen;
@@ -510,7 +511,7 @@ private slots:
 
     void hmiDeviceTypeLeavesBytesInThePort()
     {
-        form = std::make_unique<Form1>();
+        form = makeForm();
         connectToPty();
         child<QComboBox>("Combo2")->setCurrentIndex(4);
         FarEnd far(pty->farPath());
@@ -525,9 +526,9 @@ private slots:
 
     void vanishingPortReturnsToNotConnectedAndSaysSoOnce()
     {
-        form = std::make_unique<Form1>();
+        form = makeForm();
         connectToPty();
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         pty->stop();
         QTRY_COMPARE_WITH_TIMEOUT(answers.texts.size(), 1, 10000);
         QCOMPARE(answers.texts.first(), kPortLost);
@@ -553,9 +554,9 @@ private slots:
 
     void outputSendsTheChecksumFrame()
     {
-        form = std::make_unique<Form1>();
+        form = makeForm();
         auto* command3 = child<QPushButton>("Command3");
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         command3->click();  // not connected
         QCOMPARE(answers.texts, QStringList{kNotConnected});
 
@@ -582,7 +583,7 @@ private slots:
 
     void randomFrameIs1001BytesBelow100()
     {
-        form = std::make_unique<Form1>();
+        form = makeForm();
         connectToPty();
         FarEnd far(pty->farPath());
         child<QPushButton>("Command15")->click();
@@ -595,21 +596,16 @@ private slots:
 
     void portMapMenuMapsANumberToATypedDevice()
     {
-        form = std::make_unique<Form1>();
+        form = makeForm();
         pty = std::make_unique<PtyPair>();
         QVERIFY(pty->ready());
         bool answered = false;
-        QTimer answerDialog;
-        connect(&answerDialog, &QTimer::timeout, this, [&] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!dialog || dialog->objectName() != QStringLiteral("PortMapDialog") || answered)
-                return;
-            answered = true;
-            dialog->findChild<QSpinBox*>(QStringLiteral("PortNumber"))->setValue(5);
-            dialog->findChild<QComboBox*>(QStringLiteral("DevicePath"))->setEditText(pty->nearPath());
-            dialog->accept();
-        });
-        answerDialog.start(10);
+        dialogs_->dialogAnswers << [&](QDialog& dialog) {
+            answered = dialog.objectName() == QStringLiteral("PortMapDialog");
+            dialog.findChild<QSpinBox*>(QStringLiteral("PortNumber"))->setValue(5);
+            dialog.findChild<QComboBox*>(QStringLiteral("DevicePath"))->setEditText(pty->nearPath());
+            dialog.accept();
+        };
         child<QAction>("mnu_port_map")->trigger();
         QVERIFY(answered);
         QCOMPARE(tessa::SettingsStore().portPath(5), pty->nearPath());
@@ -629,10 +625,40 @@ private slots:
         QVERIFY(tessa::SettingsStore().read(QStringLiteral("Width_type"), QStringLiteral("absent")) == QStringLiteral("absent"));
     }
 
+    void withoutAScriptTheWindowShowsRealDialogs()
+    {
+        Form1 real;
+        real.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&real));
+        QStringList seen;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || modal->property("seenByTest").toBool())
+                return;
+            modal->setProperty("seenByTest", true);
+            seen << (modal->parentWidget() == &real ? QStringLiteral("over the window") : QStringLiteral("elsewhere"));
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                seen << box->windowTitle() << box->text() << QString::number(box->icon());
+                box->button(QMessageBox::Ok)->click();
+            } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+                seen << dialog->objectName() << dialog->nameFilters().join(u';');
+                dialog->reject();
+            }
+        });
+        answer.start(10);
+        real.findChild<QPushButton*>(QStringLiteral("Command56"))->click();  // not connected
+        real.findChild<QAction*>(QStringLiteral("mnu_open"))->trigger();
+        QCOMPARE(seen,
+                 (QStringList {QStringLiteral("over the window"), QStringLiteral("提示"), kNotConnected,
+                               QString::number(QMessageBox::Information), QStringLiteral("over the window"),
+                               QStringLiteral("CommonDialog1Window"), QStringLiteral("Txt file (*.txt)")}));
+    }
+
     // Last: ending the program also ends any event loop that runs after it in this process.
     void exitEndsTheProgram()
     {
-        form = std::make_unique<Form1>();
+        form = makeForm();
         QEventLoop loop;
         QTimer::singleShot(0, child<QPushButton>("Command13"), &QPushButton::click);
         QTimer watchdog;

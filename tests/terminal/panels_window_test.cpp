@@ -7,17 +7,15 @@
 #include "frames/crc16.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
-#include "support/dialog_answerer.h"
+#include "support/scripted_dialogs.h"
 #include "support/form_test.h"
 #include "support/window_test_main.h"
 #include "support/pty_pair.h"
 #include "window/filled_shape.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -35,8 +33,8 @@
 #include <thread>
 
 using tessa::testing::FarEnd;
-using tessa::testing::DialogAnswerer;
 using tessa::testing::PtyPair;
+using tessa::testing::ScriptedDialogs;
 
 using tessa::testing::withCrc;
 
@@ -93,7 +91,7 @@ private slots:
 
     void registerCountsHideTheUnusedDataBoxes()
     {
-        form = std::make_unique<Form1>();
+        form = makeForm();
         QCOMPARE(form->findChildren<QLineEdit*>(QStringLiteral("Text26")).size(), 45);
         // Panel 0 carries two registers, panel 1 one: its first two data boxes are hidden.
         QVERIFY(!text26(7)->isHidden() && !text26(8)->isHidden());
@@ -176,7 +174,7 @@ private slots:
         QCOMPARE(text26(18)->text(), QStringLiteral("02"));
         QCOMPARE(text26(19)->text(), QStringLiteral("04"));
         QVERIFY(text26(20)->isVisible());
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         replaceText(text26(18), QStringLiteral("x"));
         QCOMPARE(text26(19)->text(), QStringLiteral("04"));
         text26(18)->clear();
@@ -193,7 +191,7 @@ private slots:
         showForm();
         connectToPty();
         FarEnd far(pty->farPath());
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         // A read first leaves a CRC behind that a refused panel must not send on its own.
         button("Command35")->click();
         QCOMPARE(far.read(8).size(), 8);
@@ -230,7 +228,7 @@ private slots:
     void modbusButtonsAreGuardedWhileNotConnected()
     {
         showForm();
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         for (const char* name : {"Command31", "Command33", "Command35", "Command37", "Command52", "Command57"}) {
             button(name)->click();
             QTRY_COMPARE(form->focusWidget(), static_cast<QWidget*>(button("Command1")));
@@ -255,7 +253,7 @@ private slots:
             store.write(QStringLiteral("Modbus5"), QStringLiteral("11"));
             store.write(QStringLiteral("sabs"), QStringLiteral("-40"));
         }
-        form = std::make_unique<Form1>();
+        form = makeForm();
         // Absent keys restore as "1"; the byte counts Text26(6) and (19) follow the (unsaved)
         // register counts, not the stored text.
         tessa::testing::verifyDesigned(*form, {
@@ -310,7 +308,7 @@ private slots:
 
         // Closed port: message, no indicator or setting changes.
         button("Command2")->click();
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         button("Command32")->click();
         button("Command29")->click();
         QCOMPARE(answers.texts, QStringList(2, kNotConnected));
@@ -360,7 +358,7 @@ private slots:
         far.write(QByteArray("AB\r\nCD"));
         QTRY_COMPARE_WITH_TIMEOUT(child<tessa::ReceiveView>(QStringLiteral("Text6"))->toPlainText(),
                                   QStringLiteral("AB  \nCD"), 5000);
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         button("Command28")->click();
         QFile file(home.filePath(QStringLiteral("tessa.txt")));
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -404,7 +402,7 @@ private slots:
 
         // With the port closed under a hidden Command1, "Input" (connect-button guard) is not
         // refused while "Version" (port-open guard) is.
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         form->comm1().close();
         button("Command39")->click();
         QTest::qWait(50);
@@ -419,7 +417,7 @@ private slots:
     void motionCommandButtons()
     {
         showForm();
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         button("Command26")->click();
         QCOMPARE(answers.texts, QStringList{kNotConnected});
         connectToPty();
@@ -564,7 +562,7 @@ private slots:
     void jogWithTheLineClosed()
     {
         showForm();
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         QPushButton* jogPlus = button("Command24");
         auto* timer11 = child<QTimer>(QStringLiteral("Timer11"));
         QTest::mousePress(jogPlus, Qt::LeftButton);
@@ -592,7 +590,7 @@ private slots:
         far.write(QByteArray("old"));
         QTRY_VERIFY_WITH_TIMEOUT(!form->receiveLogs().hexLog().isEmpty(), 5000);
         {
-            DialogAnswerer dialog(DialogAnswerer::RealFileDialog);
+            ScriptedDialogs& dialog = freshDialogs();
             dialog.paths << full;
             button("Command17")->click();
             QCOMPARE(dialog.shown, 1);
@@ -607,14 +605,14 @@ private slots:
         // announcement would take the next line as its file), and the jog buttons stay on.
         const QString over = tessa::testing::writeFile(dir.filePath(QStringLiteral("over.txt")), content + 'x');
         {
-            DialogAnswerer answers;
+            ScriptedDialogs& answers = freshDialogs();
             answers.paths << over;
             button("Command17")->click();
             QCOMPARE(answers.texts, QStringList{QStringLiteral("Filesize too large over 10000Bytes")});
             QCOMPARE(answers.icons, QList<QMessageBox::Icon>{QMessageBox::NoIcon});
         }
         {
-            DialogAnswerer dialog;
+            ScriptedDialogs& dialog = freshDialogs();
             button("Command17")->click();
             QCOMPARE(dialog.shown, 1);
         }
@@ -624,7 +622,7 @@ private slots:
         // An empty file completes a download of nothing.
         const QString empty = tessa::testing::writeFile(dir.filePath(QStringLiteral("empty.txt")), {});
         {
-            DialogAnswerer answers;
+            ScriptedDialogs& answers = freshDialogs();
             answers.paths << empty;
             button("Command17")->click();
             QVERIFY(answers.texts.isEmpty());
@@ -640,7 +638,7 @@ private slots:
         connectToPty();
         FarEnd far(pty->farPath());
         QTemporaryDir dir;  // a folder: it opens in no dialog's way but cannot be read as a file
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         answers.paths << dir.path();
         button("Command56")->click();
         QVERIFY(far.readFor(300).isEmpty());
@@ -651,7 +649,7 @@ private slots:
     void parameterDownloadLeavesTheJogButtons()
     {
         showForm();
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         button("Command56")->click();
         QCOMPARE(answers.texts, QStringList{kNotConnected});
         connectToPty();
@@ -660,7 +658,7 @@ private slots:
         const QString path = tessa::testing::writeFile(dir.filePath(QStringLiteral("param.txt")), hex("00FF0D0A1AFF00"));
         button("Command24")->setEnabled(false);
         {
-            DialogAnswerer dialog;
+            ScriptedDialogs& dialog = freshDialogs();
             dialog.paths << path;
             button("Command56")->click();
         }

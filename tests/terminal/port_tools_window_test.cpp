@@ -5,7 +5,7 @@
 #include "receive/receive_view.h"
 #include "support/form_test.h"
 #include "support/window_test_main.h"
-#include "window/extras/control_lines_panel.h"
+#include "window/port_menu/control_lines_panel.h"
 
 #include <QAction>
 #include <QApplication>

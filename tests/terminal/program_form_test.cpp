@@ -9,18 +9,16 @@
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
 #include "support/bytes_of.h"
-#include "support/dialog_answerer.h"
+#include "support/scripted_dialogs.h"
 #include "support/form_test.h"
 #include "support/window_test_main.h"
 #include "support/pty_pair.h"
 #include "raw_pty.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QTabWidget>
@@ -44,10 +42,10 @@
 #include <memory>
 #include <unistd.h>
 
-using tessa::testing::FarEnd;
-using tessa::testing::DialogAnswerer;
-using tessa::testing::PtyPair;
 using tessa::testing::bytesOf;
+using tessa::testing::FarEnd;
+using tessa::testing::PtyPair;
+using tessa::testing::ScriptedDialogs;
 
 namespace {
 
@@ -151,7 +149,7 @@ private slots:
     void init()
     {
         forgetSettingsAndPorts();
-        form = std::make_unique<Form1>();
+        form = makeForm();
     }
     void cleanup() { closeFormAndPty(); }
 
@@ -196,7 +194,7 @@ private slots:
 
     void modeChangeNeedsAnEmptyDataBox()
     {
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         Text3()->setText(QStringLiteral("abc"));
         // A click on the mode already selected changes nothing and asks nothing.
         QTest::mouseClick(element<QRadioButton>("Option2", 1), Qt::LeftButton);
@@ -215,7 +213,7 @@ private slots:
 
     void emptyDataAndTheThousandLineLimitAreRefused()
     {
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         addData(QString(), false, true);
         QCOMPARE(answers.texts, QStringList{"資料空白!"});
         QCOMPARE(answers.titles, QStringList{"提示"});
@@ -234,7 +232,7 @@ private slots:
 
     void badHexAndOutOfRangeDelaysAreRefusedWhereTheyEnter()
     {
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         addData(QStringLiteral("a"), false, false);
         addData(QStringLiteral("01 G2 "), true, false);  // pasted, not typed
         QCOMPARE(List1()->count(), 1);
@@ -311,7 +309,7 @@ private slots:
 
     void replaySendsLinesAndHonoursDelays()
     {
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         addData(QStringLiteral("a"), false, false);
         click("Command6");
         QCOMPARE(answers.texts, QStringList{"通訊埠尚未連線唷!"});
@@ -381,7 +379,7 @@ private slots:
         }
         ::close(filler);
         addData(QStringLiteral("ver"), false, true);
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         answers.paths << dir.filePath(QStringLiteral("prog.txt"));
         form->findChild<QAction*>(QStringLiteral("mnu_save"))->trigger();
         QCOMPARE(answers.texts.size(), 1);
@@ -393,7 +391,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("prog.txt"));
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         form->findChild<QAction*>(QStringLiteral("mnu_save"))->trigger();
         QCOMPARE(answers.texts, QStringList{"No Data"});
 
@@ -460,7 +458,7 @@ private slots:
         QTemporaryDir dir;
         // The target's directory does not exist: the file cannot be written.
         const QString target = dir.filePath(QStringLiteral("missing/prog.txt"));
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         addData(QStringLiteral("a"), false, false);
         answers.paths << target;
         click("Command9");
@@ -477,7 +475,7 @@ private slots:
         const auto write = [&](const QString& name, const QByteArray& content) {
             return tessa::testing::writeFile(dir.filePath(name), content);
         };
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         addData(QStringLiteral("old"), false, false);
         answers.paths << write(QStringLiteral("empty.txt"), {});
         click("Command12");
@@ -531,7 +529,7 @@ private slots:
         child<QTimer>("Timer4")->setInterval(200);
         child<QTimer>("Timer1")->setInterval(20);
 
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         QVERIFY(child<QPushButton>("Command4")->isHidden());
         QAction* menu = form->findChild<QAction*>(QStringLiteral("mnu_autotest"));
         QVERIFY(menu);
@@ -580,7 +578,7 @@ private slots:
         QTemporaryDir dir;
         mapEveryPortNowhere(dir);
         child<QTimer>("Timer4")->setInterval(20);
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         child<QPushButton>("Command4")->click();
         QTRY_COMPARE_WITH_TIMEOUT(answers.texts.size(), 1, 20000);
         QCOMPARE(answers.texts[0], QStringLiteral("Finished Autotest!!!\n\rDorva Encoder/Creel\n\rCould not found!!!"));
@@ -612,7 +610,7 @@ private slots:
         QTemporaryDir dir;
         mapEveryPortNowhere(dir);
         child<QTimer>("Timer4")->setInterval(20);
-        DialogAnswerer answers;
+        ScriptedDialogs& answers = freshDialogs();
         child<QPushButton>("Command4")->click();
         QTRY_VERIFY_WITH_TIMEOUT(form->autoTest().scanPort() >= 2, 5000);
         form->findChild<QAction*>(QStringLiteral("mnu_autotest_stop"))->trigger();

@@ -6,9 +6,9 @@
 #include "program/save_failure.h"
 #include "serial/serial_port.h"
 #include "window/control_names.h"
-#include "window/hint_message.h"
 #include "window/send_guard.h"
 #include "window/common_dialog.h"
+#include "window/dialogs.h"
 #include "window/event_hook.h"
 #include "window/twips.h"
 
@@ -24,7 +24,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSaveFile>
@@ -185,7 +184,7 @@ void AutoSendPage::wireEvents()
 
 void AutoSendPage::showMessage(const QString& text, const QString& title)
 {
-    showHint(&services_.window, text, title);
+    services_.dialogs.hint(&services_.window, text, title);
 }
 
 bool AutoSendPage::FileExists(const QString& name)
@@ -444,10 +443,10 @@ void AutoSendPage::mnu_save_Click()
     if (name.isEmpty())
         return;
     if (FileExists(name)) {
-        QMessageBox ask(QMessageBox::NoIcon, QString(), u"File already exist,overwrite it?"_s,
-                        QMessageBox::Yes | QMessageBox::No, &services_.window);
-        ask.setDefaultButton(QMessageBox::No);
-        if (ask.exec() != QMessageBox::Yes)
+        if (services_.dialogs.message(&services_.window, QMessageBox::NoIcon, QString(),
+                                      u"File already exist,overwrite it?"_s, QMessageBox::Yes | QMessageBox::No,
+                                      QMessageBox::No)
+            != QMessageBox::Yes)
             return;
     }
     // Written beside the target and renamed over it: a failed write leaves the old file whole.

@@ -5,11 +5,10 @@
 #include "receive/receive_display.h"
 #include "serial/serial_port.h"
 #include "window/common_dialog.h"
-#include "window/hint_message.h"
+#include "window/dialogs.h"
 #include "window/send_guard.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 using namespace Qt::StringLiterals;
 
@@ -36,14 +35,13 @@ void runDownload(const PageServices& services, DownloadKind kind, const std::fun
         return;
     const DownloadFile file = readDownloadFile(name);
     if (file.status == DownloadFile::Status::Unreadable) {
-        showHint(&services.window, u"Cannot read \"%1\": %2. Nothing was sent."_s.arg(name, file.error),
-                 QApplication::applicationName());
+        services.dialogs.hint(&services.window, u"Cannot read \"%1\": %2. Nothing was sent."_s.arg(name, file.error),
+                              QApplication::applicationName());
         return;
     }
     if (file.status == DownloadFile::Status::TooLarge) {
-        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), downloadTooLargeMessage(),
-                        QMessageBox::Ok, &services.window);
-        box.exec();
+        services.dialogs.message(&services.window, QMessageBox::NoIcon, QApplication::applicationName(),
+                                 downloadTooLargeMessage());
         return;
     }
     const bool program = kind == DownloadKind::Program;

@@ -4,15 +4,18 @@
 #include "panels/modbus_panels.h"
 #include "receive/receive_display.h"
 #include "serial/serial_port.h"
+#include "settings/settings_keys.h"
 #include "settings/settings_store.h"
 #include "window/control_names.h"
-#include "window/hint_message.h"
+#include "window/dialogs.h"
+#include "window/pages/modbus_reply_area.h"
 #include "window/send_guard.h"
 #include "window/twips.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 
 using namespace Qt::StringLiterals;
 
@@ -91,6 +94,9 @@ void ModbusPage::createControls()
         setGeometryTwips(b, design.left, design.top, design.width, 405);
         connect(b, &QPushButton::clicked, this, design.handler);
     }
+    // Right of the ASCII Mode and SAVE buttons, down to the page's foot: no panel is there.
+    replyArea_ = new ModbusReplyArea(this);
+    setGeometryTwips(replyArea_, 4250, 4300, 4300, 1200);
 }
 
 void ModbusPage::wireEvents()
@@ -99,6 +105,24 @@ void ModbusPage::wireEvents()
         connect(box, &QLineEdit::textChanged, this, &ModbusPage::Text26_Change);
     // The data boxes shown follow the register count from the start, not only after an edit.
     Text26_Change();
+    watchReplies();
+}
+
+void ModbusPage::watchReplies()
+{
+    bool ok = false;
+    const int stored = services_.settings.read(kReplyWindowMsKey, QString()).toInt(&ok);
+    replyWatch_.setReplyWindowMs(ok && stored > 0 ? stored : ModbusReplyWatch::kDefaultReplyWindowMs);
+    QSpinBox& windowBox = replyArea_->replyWindow();
+    windowBox.setValue(replyWatch_.replyWindowMs());
+    connect(&windowBox, &QSpinBox::valueChanged, this, [this](int ms) {
+        replyWatch_.setReplyWindowMs(ms);
+        services_.settings.write(kReplyWindowMsKey, QString::number(ms));
+    });
+    connect(&services_.port, &SerialPort::received, &replyWatch_, &ModbusReplyWatch::bytesReceived);
+    connect(&replyWatch_, &ModbusReplyWatch::replyDecoded, replyArea_, &ModbusReplyArea::showReply);
+    connect(&replyWatch_, &ModbusReplyWatch::replyDecoded, this,
+            [this] { services_.port.wantArrivals(&replyWatch_, replyWatch_.isWaiting()); });
 }
 
 QHash<QString, QLineEdit*> ModbusPage::storedBoxes() const
@@ -146,7 +170,7 @@ void ModbusPage::sendBuilt(const ModbusBuild& build, int crcLowBox, int crcHighB
 {
     if (build.problem != ModbusBuild::Problem::None) {
         // A refused panel sends nothing at all, not even a CRC left from an earlier send.
-        showHint(&services_.window, modbusRefusal(build, Text26[build.badElement]->text()), kHintTitle);
+        services_.dialogs.hint(&services_.window, modbusRefusal(build, Text26[build.badElement]->text()), kHintTitle);
         Text26[build.badElement]->setFocus();
         return;
     }
@@ -158,7 +182,9 @@ void ModbusPage::sendBuilt(const ModbusBuild& build, int crcLowBox, int crcHighB
     crcBytes.append(crcBoxByte(Text26[crcHighBox]));
     services_.port.write(build.frame);
     services_.port.write(crcBytes);
-    emit requestSent(build.frame + crcBytes);
+    replyWatch_.requestSent(build.frame + crcBytes, services_.port.arrivedBeforeLastWrite());
+    // A reply is timed from its bytes' arrival; they are taken as they come until it is judged.
+    services_.port.wantArrivals(&replyWatch_, replyWatch_.isWaiting());
     if (characterView)
         services_.receive.showCharacterView();
     else

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frames/crc16.h"
+#include "modbus/modbus_reply_watch.h"
 #include "window/pages/page_services.h"
 
 #include <QHash>
@@ -11,15 +12,17 @@ class QLineEdit;
 
 namespace tessa {
 
+class ModbusReplyArea;
 struct ModbusBuild;
 
 // The page "ModBus測試": five Modbus RTU panels over the boxes Text26(0) to Text26(44): two
 // write panels (Command31, Command33), two read panels (Command35, Command37) and the fixed
 // "ASCII Mode"/"SAVE" frames (Command52, Command57). A send fills the panel's CRC boxes and
-// stores the panel's boxes.
+// stores the panel's boxes; the decoded reply to it shows in the page's reply area.
 class ModbusPage : public QWidget {
     Q_OBJECT
 public:
+
     explicit ModbusPage(const PageServices& services);
 
     // The boxes whose values are stored, by settings key.
@@ -31,17 +34,15 @@ public:
     void Command37_Click() { readPanel(1); }
     void Command52_Click() { sendFixedFrame(true); }
     void Command57_Click() { sendFixedFrame(false); }
-signals:
-    // A panel has just written this request (frame and CRC).
-    void requestSent(const QByteArray& request);
 
-public:
     // Keeps each write panel's byte count and shown data boxes in step with its register count.
     void Text26_Change();
 
 private:
     void createControls();
     void wireEvents();
+    // The reply to each request is decoded into the reply area within the stored reply window.
+    void watchReplies();
     std::array<QString, 45> texts() const;
     void writePanel(int panel);
     void readPanel(int readPanel);
@@ -53,6 +54,8 @@ private:
     PageServices services_;
     LastCrcText lastCrc_;
     std::array<QLineEdit*, 45> Text26{};
+    ModbusReplyWatch replyWatch_;
+    ModbusReplyArea* replyArea_ = nullptr;
 };
 
 }  // namespace tessa

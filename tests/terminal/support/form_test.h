@@ -7,6 +7,7 @@
 #include "settings/settings_store.h"
 #include "support/form_controls.h"
 #include "support/pty_pair.h"
+#include "support/scripted_dialogs.h"
 #include "window/form1.h"
 
 #include <QAbstractItemView>
@@ -86,6 +87,7 @@ class FormTest : public QObject {
 protected:
     std::unique_ptr<Form1> form;
     std::unique_ptr<PtyPair> pty;
+    ScriptedDialogs* dialogs_ = nullptr;  // the window's
 
     template <typename T>
     T* child(const QString& name)
@@ -104,9 +106,23 @@ protected:
     }
     QPushButton* button(const char* name) { return child<QPushButton>(name); }
 
+    // A window whose dialogs are answered from a script.
+    std::unique_ptr<Form1> makeForm()
+    {
+        auto dialogs = std::make_unique<ScriptedDialogs>();
+        dialogs_ = dialogs.get();
+        return std::make_unique<Form1>(std::move(dialogs));
+    }
+    // The window's dialogs, from here on answered from fresh queues and recorded afresh.
+    ScriptedDialogs& freshDialogs()
+    {
+        dialogs_->clear();
+        return *dialogs_;
+    }
+
     void showForm()
     {
-        form = std::make_unique<Form1>();
+        form = makeForm();
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }

@@ -16,6 +16,7 @@ class QWidget;
 namespace tessa {
 
 class CommonDialog;
+class Dialogs;
 class SerialPort;
 
 // Port > "Traffic log...": records every chunk the port sends and receives to a file the user
@@ -24,7 +25,8 @@ class SerialPort;
 class TrafficLogControl : public QObject {
     Q_OBJECT
 public:
-    TrafficLogControl(QWidget* window, QMenu& portMenu, SerialPort& port, std::function<QStatusBar*()> statusBar);
+    TrafficLogControl(QWidget* window, Dialogs& dialogs, QMenu& portMenu, SerialPort& port,
+                      std::function<QStatusBar*()> statusBar);
 
     static constexpr int kStatusIntervalMs = 500;
 
@@ -41,6 +43,7 @@ private:
     void onFailed(const QString& message);
 
     QWidget* window_;
+    Dialogs& dialogs_;
     SerialPort& port_;
     std::function<QStatusBar*()> statusBar_;
     TrafficLog log_;

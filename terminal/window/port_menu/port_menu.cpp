@@ -1,6 +1,5 @@
-#include "window/extras/terminal_extras.h"
+#include "window/port_menu/port_menu.h"
 
-#include "receive/find_panel.h"
 #include "receive/receive_display.h"
 #include "serial/connection.h"
 #include "serial/control_lines.h"
@@ -8,33 +7,31 @@
 #include "settings/settings_keys.h"
 #include "settings/settings_store.h"
 #include "window/connection_bar.h"
-#include "window/extras/control_lines_panel.h"
-#include "window/extras/line_settings_control.h"
-#include "window/extras/modbus_reply_area.h"
-#include "window/extras/reconnect_control.h"
-#include "window/extras/send_file_panel.h"
-#include "window/extras/traffic_counters_control.h"
-#include "window/extras/traffic_log_control.h"
-#include "window/twips.h"
+#include "window/dialogs.h"
+#include "window/port_menu/control_lines_panel.h"
+#include "window/port_menu/line_settings_control.h"
+#include "window/port_menu/reconnect_control.h"
+#include "window/port_menu/send_file_panel.h"
+#include "window/port_menu/traffic_counters_control.h"
+#include "window/port_menu/traffic_log_control.h"
 
 #include <QAction>
 #include <QDateTime>
 #include <QMenu>
-#include <QSpinBox>
 #include <QStatusBar>
 
 using namespace Qt::StringLiterals;
 
 namespace tessa {
 
-TerminalExtras::TerminalExtras(QWidget* window, QMenu& portMenu, Connection& connection, ConnectionBar& connectionBar,
-                               SettingsStore& settings, ReceiveDisplay& receive,
-                               QWidget* modbusPage, std::function<QStatusBar*()> statusBar)
+PortMenu::PortMenu(QWidget* window, Dialogs& dialogs, QMenu& portMenu, Connection& connection,
+                   ConnectionBar& connectionBar, SettingsStore& settings, ReceiveDisplay& receive,
+                   std::function<QStatusBar*()> statusBar)
     : QObject(window)
     , settings_(settings)
     , port_(connection.port())
 {
-    setObjectName(u"TerminalExtras"_s);
+    setObjectName(u"PortMenu"_s);
     SerialPort& port = connection.port();
     // A status bar made after the window was shown stays hidden until shown.
     statusBar = [given = std::move(statusBar)] {
@@ -44,8 +41,8 @@ TerminalExtras::TerminalExtras(QWidget* window, QMenu& portMenu, Connection& con
         return bar;
     };
     portMenu.addSeparator();
-    trafficLog_ = new TrafficLogControl(window, portMenu, port, statusBar);
-    lineSettings_ = new LineSettingsControl(window, portMenu, port, settings, connectionBar.lineCaption());
+    trafficLog_ = new TrafficLogControl(window, dialogs, portMenu, port, statusBar);
+    lineSettings_ = new LineSettingsControl(window, dialogs, portMenu, port, settings, connectionBar.lineCaption());
     reconnect_ = new ReconnectControl(connectionBar, portMenu, port, settings, statusBar);
     connect(reconnect_, &ReconnectControl::note, trafficLog_, &TrafficLogControl::note);
 
@@ -61,7 +58,7 @@ TerminalExtras::TerminalExtras(QWidget* window, QMenu& portMenu, Connection& con
         panel->show();
         panel->raise();
     });
-    sendFilePanel_ = new SendFilePanel(port, settings, window);
+    sendFilePanel_ = new SendFilePanel(port, settings, dialogs, window);
     QAction* sendFileItem = portMenu.addAction(u"Send &file..."_s);
     sendFileItem->setObjectName(u"mnu_send_file"_s);
     connect(sendFileItem, &QAction::triggered, sendFilePanel_, [panel = sendFilePanel_] {
@@ -85,34 +82,8 @@ TerminalExtras::TerminalExtras(QWidget* window, QMenu& portMenu, Connection& con
         settings_.write(kTimestampsKey, on ? u"1"_s : u"0"_s);
     });
     stampsItem->setChecked(settings_.read(kTimestampsKey, u"0"_s) == u"1");
-
-    findPanel_ = new FindPanel(receive, settings, window);
-
-    // Right of the ASCII Mode and SAVE buttons, down to the page's foot: no panel is there.
-    replyArea_ = new ModbusReplyArea(modbusPage);
-    setGeometryTwips(replyArea_, 4250, 4300, 4300, 1200);
-    bool ok = false;
-    const int stored = settings_.read(kReplyWindowMsKey, QString()).toInt(&ok);
-    replyWatch_.setReplyWindowMs(ok && stored > 0 ? stored : ModbusReplyWatch::kDefaultReplyWindowMs);
-    QSpinBox& windowBox = replyArea_->replyWindow();
-    windowBox.setValue(replyWatch_.replyWindowMs());
-    connect(&windowBox, &QSpinBox::valueChanged, this, [this](int ms) {
-        replyWatch_.setReplyWindowMs(ms);
-        settings_.write(kReplyWindowMsKey, QString::number(ms));
-    });
-    connect(&port, &SerialPort::received, &replyWatch_, &ModbusReplyWatch::bytesReceived);
-    connect(&replyWatch_, &ModbusReplyWatch::replyDecoded, replyArea_, &ModbusReplyArea::showReply);
-    connect(&replyWatch_, &ModbusReplyWatch::replyDecoded, this,
-            [this] { port_.wantArrivals(&replyWatch_, replyWatch_.isWaiting()); });
 }
 
-TerminalExtras::~TerminalExtras() = default;
-
-void TerminalExtras::modbusRequestSent(QByteArrayView request)
-{
-    replyWatch_.requestSent(request, port_.arrivedBeforeLastWrite());
-    // A reply is timed from its bytes' arrival; they are taken as they come until it is judged.
-    port_.wantArrivals(&replyWatch_, replyWatch_.isWaiting());
-}
+PortMenu::~PortMenu() = default;
 
 }  // namespace tessa

@@ -1,4 +1,4 @@
-#include "window/extras/line_settings_dialog.h"
+#include "window/port_menu/line_settings_dialog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

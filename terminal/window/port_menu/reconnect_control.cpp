@@ -1,4 +1,4 @@
-#include "window/extras/reconnect_control.h"
+#include "window/port_menu/reconnect_control.h"
 
 #include "window/connection_bar.h"
 

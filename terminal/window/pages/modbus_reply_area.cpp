@@ -1,4 +1,4 @@
-#include "window/extras/modbus_reply_area.h"
+#include "window/pages/modbus_reply_area.h"
 
 #include "modbus/modbus_reply_text.h"
 

@@ -1,4 +1,4 @@
-#include "window/extras/control_lines_panel.h"
+#include "window/port_menu/control_lines_panel.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -1,13 +1,13 @@
-#include "window/extras/traffic_log_control.h"
+#include "window/port_menu/traffic_log_control.h"
 
 #include "serial/serial_port.h"
 #include "window/common_dialog.h"
+#include "window/dialogs.h"
 
 #include <QAction>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QStatusBar>
 
 using namespace Qt::StringLiterals;
@@ -19,10 +19,11 @@ const QString kStartText = u"&Traffic log..."_s;
 const QString kStopText = u"Stop &traffic log"_s;
 }  // namespace
 
-TrafficLogControl::TrafficLogControl(QWidget* window, QMenu& portMenu, SerialPort& port,
+TrafficLogControl::TrafficLogControl(QWidget* window, Dialogs& dialogs, QMenu& portMenu, SerialPort& port,
                                      std::function<QStatusBar*()> statusBar)
     : QObject(window)
     , window_(window)
+    , dialogs_(dialogs)
     , port_(port)
     , statusBar_(std::move(statusBar))
 {
@@ -31,7 +32,7 @@ TrafficLogControl::TrafficLogControl(QWidget* window, QMenu& portMenu, SerialPor
     action_->setCheckable(true);
     connect(action_, &QAction::triggered, this, &TrafficLogControl::menuTriggered);
 
-    dialog_ = new CommonDialog(this);
+    dialog_ = new CommonDialog(dialogs_, this);
     dialog_->setObjectName(u"TrafficLogDialog"_s);
     dialog_->setFilter(u"Traffic log (*.txt)|*.txt"_s);
 
@@ -61,9 +62,8 @@ void TrafficLogControl::start()
         return;
     const QString path = dialog_->fileName();
     if (!log_.start(path)) {
-        QMessageBox box(QMessageBox::Warning, u"Traffic log"_s,
-                        u"The traffic log could not start: %1"_s.arg(log_.errorString()), QMessageBox::Ok, window_);
-        box.exec();
+        dialogs_.message(window_, QMessageBox::Warning, u"Traffic log"_s,
+                         u"The traffic log could not start: %1"_s.arg(log_.errorString()));
     }
 }
 
@@ -115,9 +115,7 @@ void TrafficLogControl::onFailed(const QString& message)
 {
     // The log has stopped itself; the item and the status bar follow before the message.
     showState();
-    QMessageBox box(QMessageBox::Warning, u"Traffic log"_s, u"The traffic log stopped: %1"_s.arg(message),
-                    QMessageBox::Ok, window_);
-    box.exec();
+    dialogs_.message(window_, QMessageBox::Warning, u"Traffic log"_s, u"The traffic log stopped: %1"_s.arg(message));
 }
 
 }  // namespace tessa

@@ -12,6 +12,7 @@ class QWidget;
 
 namespace tessa {
 
+class Dialogs;
 class SerialPort;
 class SettingsStore;
 
@@ -23,7 +24,7 @@ class SettingsStore;
 class LineSettingsControl : public QObject {
     Q_OBJECT
 public:
-    LineSettingsControl(QWidget* window, QMenu& portMenu, SerialPort& port, SettingsStore& settings,
+    LineSettingsControl(QWidget* window, Dialogs& dialogs, QMenu& portMenu, SerialPort& port, SettingsStore& settings,
                         QRadioButton& caption);
 
     LineSettings options() const { return options_; }
@@ -36,6 +37,7 @@ private:
     void keepWhatTheLineTook(const QString& refusal);
 
     QWidget* window_;
+    Dialogs& dialogs_;
     SerialPort& port_;
     SettingsStore& settings_;
     LineSettings options_;

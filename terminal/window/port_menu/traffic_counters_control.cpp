@@ -1,4 +1,4 @@
-#include "window/extras/traffic_counters_control.h"
+#include "window/port_menu/traffic_counters_control.h"
 
 #include "serial/serial_port.h"
 #include "settings/settings_keys.h"

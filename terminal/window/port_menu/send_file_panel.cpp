@@ -1,11 +1,11 @@
-#include "window/extras/send_file_panel.h"
+#include "window/port_menu/send_file_panel.h"
 
 #include "serial/file_sender.h"
 #include "serial/serial_port.h"
 #include "settings/settings_keys.h"
 #include "settings/settings_store.h"
+#include "window/dialogs.h"
 
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -29,10 +29,11 @@ int storedNumber(const SettingsStore& settings, const QString& key, int fallback
 
 }  // namespace
 
-SendFilePanel::SendFilePanel(SerialPort& port, SettingsStore& settings, QWidget* parent)
+SendFilePanel::SendFilePanel(SerialPort& port, SettingsStore& settings, Dialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Tool)
     , port_(port)
     , settings_(settings)
+    , dialogs_(dialogs)
 {
     setObjectName(u"SendFilePanel"_s);
     setWindowTitle(u"Send file"_s);
@@ -104,9 +105,9 @@ SendFilePanel::SendFilePanel(SerialPort& port, SettingsStore& settings, QWidget*
 
 void SendFilePanel::browse()
 {
-    const QString path = QFileDialog::getOpenFileName(this, u"Send file"_s, path_->text());
-    if (!path.isEmpty())
-        path_->setText(path);
+    const std::optional<QString> path = dialogs_.openFileName(this, QString(), path_->text(), u"Send file"_s);
+    if (path && !path->isEmpty())
+        path_->setText(*path);
 }
 
 void SendFilePanel::send()

@@ -1,22 +1,23 @@
-#include "window/extras/line_settings_control.h"
+#include "window/port_menu/line_settings_control.h"
 
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
-#include "window/extras/line_settings_dialog.h"
+#include "window/dialogs.h"
+#include "window/port_menu/line_settings_dialog.h"
 
 #include <QAction>
 #include <QMenu>
-#include <QMessageBox>
 #include <QRadioButton>
 
 using namespace Qt::StringLiterals;
 
 namespace tessa {
 
-LineSettingsControl::LineSettingsControl(QWidget* window, QMenu& portMenu, SerialPort& port, SettingsStore& settings,
-                                         QRadioButton& caption)
+LineSettingsControl::LineSettingsControl(QWidget* window, Dialogs& dialogs, QMenu& portMenu, SerialPort& port,
+                                         SettingsStore& settings, QRadioButton& caption)
     : QObject(window)
     , window_(window)
+    , dialogs_(dialogs)
     , port_(port)
     , settings_(settings)
     , options_(loadLineFraming(settings))
@@ -37,7 +38,7 @@ LineSettingsControl::LineSettingsControl(QWidget* window, QMenu& portMenu, Seria
 void LineSettingsControl::menuTriggered()
 {
     LineSettingsDialog dialog(options_, window_);
-    if (dialog.exec() != QDialog::Accepted)
+    if (dialogs_.run(dialog) != QDialog::Accepted)
         return;
     options_ = dialog.options();
     port_.setLineFraming(options_);
@@ -88,11 +89,9 @@ void LineSettingsControl::reportRefusal(const QString& refusal)
     if (refusal.isEmpty() || !port_.isOpen())
         return;
     reported_ << port_.devicePath() + u'\n' + refusal;
-    QMessageBox box(QMessageBox::Warning, u"Line settings"_s,
-                    u"%1. The line runs with %2."_s.arg(refusal, lineFramingCaption(options_)), QMessageBox::Ok,
-                    window_);
-    box.setObjectName(u"LineRefusalMessage"_s);
-    box.exec();
+    dialogs_.message(window_, QMessageBox::Warning, u"Line settings"_s,
+                     u"%1. The line runs with %2."_s.arg(refusal, lineFramingCaption(options_)), QMessageBox::Ok,
+                     QMessageBox::NoButton, u"LineRefusalMessage"_s);
 }
 
 }  // namespace tessa

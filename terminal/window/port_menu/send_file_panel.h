@@ -10,6 +10,7 @@ class QSpinBox;
 
 namespace tessa {
 
+class Dialogs;
 class FileSender;
 class SerialPort;
 class SettingsStore;
@@ -23,7 +24,7 @@ public:
     static constexpr int kDefaultChunkBytes = 256;
     static constexpr int kDefaultDelayMs = 10;
 
-    SendFilePanel(SerialPort& port, SettingsStore& settings, QWidget* parent = nullptr);
+    SendFilePanel(SerialPort& port, SettingsStore& settings, Dialogs& dialogs, QWidget* parent = nullptr);
 
     FileSender& sender() { return *sender_; }
 
@@ -34,6 +35,7 @@ private:
 
     SerialPort& port_;
     SettingsStore& settings_;
+    Dialogs& dialogs_;
     FileSender* sender_ = nullptr;
     QLineEdit* path_ = nullptr;
     QSpinBox* chunk_ = nullptr;
