@@ -35,7 +35,9 @@ TEST(ModBusCrc16, KnownFramesGiveTheirTextPair)
 {
     // The last: the device panels' read of the panel defaults.
     const std::tuple<QByteArray, QString, QString> known[] = {
-        {"123456789", "37", "4B"}, {bytesOf({0x00}), "BF", "40"}, {bytesOf({0x01, 0x03, 0x02, 0x00, 0x00, 0x01}), "85", "B2"}};
+        {"123456789", "37", "4B"},
+        {bytesOf({0x00}), "BF", "40"},
+        {bytesOf({0x01, 0x03, 0x02, 0x00, 0x00, 0x01}), "85", "B2"}};
     for (const auto& [frame, low, high] : known) {
         LastCrcText pair;
         ModBusCRC16(frame, pair);
