@@ -209,18 +209,6 @@ TEST(DeviceProgram, AnswersAModbusMasterOfAnotherMake)
     EXPECT_EQ(errno, EMBXILFUN);
 }
 
-TEST(DeviceProgram, AnotherSlaveNumberGetsNoAnswer)
-{
-    DeviceProgram device({"--slave-id", "9"});
-    ModbusMaster other(device.link(), 1);
-    ASSERT_TRUE(other.ok());
-    std::uint16_t word = 0;
-    EXPECT_EQ(modbus_read_registers(other.get(), 0x200, 1, &word), -1);
-    EXPECT_EQ(errno, ETIMEDOUT);
-    modbus_set_slave(other.get(), 9);
-    EXPECT_EQ(modbus_read_registers(other.get(), 0x200, 1, &word), 1) << modbus_strerror(errno);
-}
-
 // A device at slave address id, written and read by libmodbus: what went wrong, or nothing.
 std::string talkToSlave(int id)
 {

