@@ -69,7 +69,7 @@ QByteArray fileBytes(const QString& path)
 
 }  // namespace
 
-class ExtrasWindowTest : public tessa::testing::FormTest {
+class PortMenuWindowTest : public tessa::testing::FormTest {
     Q_OBJECT
 
 private:
@@ -139,7 +139,10 @@ private slots:
 
         auto* item = child<QAction>("mnu_traffic_log");
         QVERIFY(!item->isChecked());
+        QVERIFY(!form->comm1().takesOnArrival());
         item->trigger();
+        // Logged chunks carry their arrival time: the port takes them as they come.
+        QVERIFY(form->comm1().takesOnArrival());
         QCOMPARE(answerer.shown, 1);
         QCOMPARE(answerer.filters, QStringList{QStringLiteral("Traffic log (*.txt)")});
         QVERIFY(item->isChecked());
@@ -162,6 +165,7 @@ private slots:
 
         item->trigger();
         QVERIFY(!item->isChecked());
+        QVERIFY(!form->comm1().takesOnArrival());
         QCOMPARE(item->text(), QStringLiteral("&Traffic log..."));
         QVERIFY(!status->isVisible());
         const QByteArray logged = fileBytes(path);
@@ -528,5 +532,5 @@ private slots:
     }
 };
 
-TESSA_WINDOW_TEST_MAIN(ExtrasWindowTest)
-#include "extras_window_test.moc"
+TESSA_WINDOW_TEST_MAIN(PortMenuWindowTest)
+#include "port_menu_window_test.moc"
