@@ -144,14 +144,9 @@ QByteArray SerialPort::readAll()
     QByteArray taken = std::exchange(buffer_, QByteArray());
     // Room again: what QSerialPort held back meanwhile follows.
     intake();
-    const bool fast = takenSinceReadAll_ >= kFastLineBytes;
+    fastLine_ = takenSinceReadAll_ >= kFastLineBytes;
     takenSinceReadAll_ = 0;
-    if (fast != fastLine_) {
-        const bool before = takesOnArrival();
-        fastLine_ = fast;
-        if (takesOnArrival() != before)
-            applyReadMode();
-    }
+    applyReadMode();
     return taken;
 }
 
@@ -165,13 +160,11 @@ qint64 SerialPort::bytesInLine() const
 
 void SerialPort::wantArrivals(const void* who, bool wanted)
 {
-    const bool before = takesOnArrival();
     if (wanted && !arrivalWanters_.contains(who))
         arrivalWanters_.append(who);
     else if (!wanted)
         arrivalWanters_.removeAll(who);
-    if (takesOnArrival() != before)
-        applyReadMode();
+    applyReadMode();
 }
 
 void SerialPort::applyReadMode()
@@ -182,7 +175,9 @@ void SerialPort::applyReadMode()
     // more than the buffer holds is asked of it. With a limit of one byte it thus reads the
     // first byte and stops; intake takes that byte and then reads the line itself, so a steady
     // line wakes nobody between polls. Setting the limit lets QSerialPort read again.
-    port_.setReadBufferSize(takesOnArrival() ? kReadBufferBytes : 1);
+    const qint64 limit = takesOnArrival() ? kReadBufferBytes : 1;
+    if (port_.readBufferSize() != limit)
+        port_.setReadBufferSize(limit);
 }
 
 void SerialPort::onReadyRead()

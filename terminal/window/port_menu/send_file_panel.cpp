@@ -51,18 +51,20 @@ SendFilePanel::SendFilePanel(SerialPort& port, SettingsStore& settings, Dialogs&
     pathRow->addWidget(browse);
     form->addRow(u"File"_s, pathRow);
 
-    chunk_ = new QSpinBox(this);
-    chunk_->setObjectName(u"SendFileChunk"_s);
-    chunk_->setRange(1, FileSender::kMaxChunkBytes);
-    chunk_->setSuffix(u" bytes"_s);
-    chunk_->setValue(storedNumber(settings_, kSendFileChunkKey, kDefaultChunkBytes));
-    form->addRow(u"Chunk"_s, chunk_);
-    delay_ = new QSpinBox(this);
-    delay_->setObjectName(u"SendFileDelay"_s);
-    delay_->setRange(0, FileSender::kMaxDelayMs);
-    delay_->setSuffix(u" ms"_s);
-    delay_->setValue(storedNumber(settings_, kSendFileDelayKey, kDefaultDelayMs));
-    form->addRow(u"Delay between chunks"_s, delay_);
+    const auto numberBox = [&](const QString& name, int lowest, int highest, const QString& suffix,
+                               QLatin1StringView key, int fallback, const QString& label) {
+        auto* box = new QSpinBox(this);
+        box->setObjectName(name);
+        box->setRange(lowest, highest);
+        box->setSuffix(suffix);
+        box->setValue(storedNumber(settings_, key, fallback));
+        form->addRow(label, box);
+        return box;
+    };
+    chunk_ = numberBox(u"SendFileChunk"_s, 1, FileSender::kMaxChunkBytes, u" bytes"_s, kSendFileChunkKey,
+                       kDefaultChunkBytes, u"Chunk"_s);
+    delay_ = numberBox(u"SendFileDelay"_s, 0, FileSender::kMaxDelayMs, u" ms"_s, kSendFileDelayKey, kDefaultDelayMs,
+                       u"Delay between chunks"_s);
 
     progress_ = new QProgressBar(this);
     progress_->setObjectName(u"SendFileProgress"_s);
