@@ -52,10 +52,13 @@ void backToBackRequests(benchmark::State& state)
     feedAll(state, stream);
 }
 
-template <typename Run>
-void configure(Run* run)
+template <typename Run> void configure(Run* run)
 {
-    run->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true)
+    run->Arg(1)
+        ->Arg(10)
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true)
         ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
         ->ComputeStatistics("max", [](const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); });
 }

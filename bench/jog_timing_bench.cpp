@@ -47,7 +47,7 @@ public:
             return;
         thread_ = std::thread([this] {
             while (!stop_) {
-                pollfd p{fd_, POLLIN, 0};
+                pollfd p {fd_, POLLIN, 0};
                 if (::poll(&p, 1, 20) <= 0)
                     continue;
                 unsigned char buffer[256];
@@ -82,7 +82,7 @@ public:
 private:
     int fd_ = -1;
     std::thread thread_;
-    std::atomic<bool> stop_{false};
+    std::atomic<bool> stop_ {false};
     std::mutex mutex_;
     std::vector<Arrival> arrivals_;
 };

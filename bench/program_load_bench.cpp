@@ -84,7 +84,7 @@ struct Stats {
 
 double cpuMsNow()
 {
-    timespec t{};
+    timespec t {};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }

@@ -24,8 +24,7 @@
 
 namespace {
 
-template <typename T>
-T* child(const Form1& form, const char* name)
+template <typename T> T* child(const Form1& form, const char* name)
 {
     T* found = form.findChild<T*>(QString::fromLatin1(name));
     if (!found)
@@ -97,7 +96,7 @@ int main(int argc, char** argv)
     const int requests = argc > 1 ? std::max(1, std::atoi(argv[1])) : 50;
 
     const Figures idle = measure(form, requests);
-    std::atomic<bool> stop{false};
+    std::atomic<bool> stop {false};
     std::vector<std::thread> burners;
     for (int i = 0; i < 2; ++i)
         burners.emplace_back([&stop] {

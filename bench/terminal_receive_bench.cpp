@@ -61,7 +61,7 @@ char patternByte(Pattern pattern, std::uint64_t index)
 
 double threadCpuSeconds()
 {
-    timespec ts{};
+    timespec ts {};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
@@ -116,7 +116,7 @@ bool viewShowsPattern(const QString& text, bool hex, Pattern pattern, std::uint6
         const auto byte = static_cast<std::uint8_t>(expected);
         const bool ok = byte == 0x0D || byte == 0x0A ? (c == u' ' || c == u'.')
             : (byte < 0x20 || byte >= 0x7F)          ? c == u'.'
-                                                      : c == QChar(byte);
+                                                     : c == QChar(byte);
         if (!ok)
             return false;
     }
@@ -137,8 +137,8 @@ public:
         thread_ = std::thread([this, pattern, bytesPerSecond, duration] { run(pattern, bytesPerSecond, duration); });
     }
     ~Feeder() { thread_.join(); }
-    std::atomic<std::uint64_t> written{0};
-    std::atomic<bool> finished{false};
+    std::atomic<std::uint64_t> written {0};
+    std::atomic<bool> finished {false};
 
 private:
     void run(Pattern pattern, double bytesPerSecond, std::chrono::milliseconds duration)
@@ -184,11 +184,11 @@ struct Run {
     // Samples of the shown view while data came in.
     int samples = 0;
     bool shownOnce = false;
-    int blankSamples = 0;       // nothing shown although bytes had been shown before
-    int wrongSamples = 0;       // shown bytes not the pattern's, in order, up to the newest shown
-    int tailOutOfSight = 0;     // the view's newest row not among the rows in sight
+    int blankSamples = 0;  // nothing shown although bytes had been shown before
+    int wrongSamples = 0;  // shown bytes not the pattern's, in order, up to the newest shown
+    int tailOutOfSight = 0;  // the view's newest row not among the rows in sight
     std::uint64_t mostBytesBehind = 0;  // bytes in the log not yet on screen
-    bool endShown = false;      // at the end: the last bytes sent on the bottom row, painted
+    bool endShown = false;  // at the end: the last bytes sent on the bottom row, painted
 };
 
 struct Load {
@@ -265,7 +265,8 @@ Run feedWindow(const Load& load, std::chrono::milliseconds duration)
         return run;
     if (load.hexView)
         form.findChild<QPushButton*>(QStringLiteral("Command16"))->click();
-    const auto* view = form.findChild<tessa::ReceiveView*>(load.hexView ? QStringLiteral("Text4") : QStringLiteral("Text6"));
+    const auto* view =
+        form.findChild<tessa::ReceiveView*>(load.hexView ? QStringLiteral("Text4") : QStringLiteral("Text6"));
 
     OrderChecker checker(load.pattern);
     form.receiveLogs().setLimitObserver([&](const QString& hex, const QString&) { checker.consume(hex); });
@@ -300,7 +301,8 @@ Run feedWindow(const Load& load, std::chrono::milliseconds duration)
         QEventLoop loop;
         QTimer done;
         QObject::connect(&done, &QTimer::timeout, [&] {
-            if ((feeder.finished && checker.count + logBytes() >= feeder.written) || wall.elapsed() > duration.count() + 20000)
+            if ((feeder.finished && checker.count + logBytes() >= feeder.written)
+                || wall.elapsed() > duration.count() + 20000)
                 loop.quit();
         });
         done.start(50);
@@ -343,15 +345,16 @@ void report(benchmark::State& state, const Run& run)
     if (run.checked != run.written || run.mismatches != 0)
         state.SkipWithError("bytes lost, repeated or out of order");
     else if (run.blankSamples != 0 || run.wrongSamples != 0 || run.tailOutOfSight != 0 || !run.endShown)
-        state.SkipWithError(QStringLiteral("the screen did not show the newest bytes: of %1 samples %2 blank, %3 wrong, "
-                                           "%4 with the newest row out of sight; last bytes %5")
-                                .arg(run.samples)
-                                .arg(run.blankSamples)
-                                .arg(run.wrongSamples)
-                                .arg(run.tailOutOfSight)
-                                .arg(run.endShown ? "shown" : "not shown")
-                                .toStdString()
-                                .c_str());
+        state.SkipWithError(
+            QStringLiteral("the screen did not show the newest bytes: of %1 samples %2 blank, %3 wrong, "
+                           "%4 with the newest row out of sight; last bytes %5")
+                .arg(run.samples)
+                .arg(run.blankSamples)
+                .arg(run.wrongSamples)
+                .arg(run.tailOutOfSight)
+                .arg(run.endShown ? "shown" : "not shown")
+                .toStdString()
+                .c_str());
 }
 
 // 10 bits a byte on the line: start, 8 data, stop.
@@ -371,21 +374,24 @@ void TextLinesAt115200Baud(benchmark::State& state)
 {
     // Samples far apart, so that looking costs little of the CPU measured.
     for (auto _ : state)
-        report(state, feedWindow({Pattern::TextLines, bytesPerSecondAt(115200), false, false, 500}, std::chrono::seconds(10)));
+        report(state,
+               feedWindow({Pattern::TextLines, bytesPerSecondAt(115200), false, false, 500}, std::chrono::seconds(10)));
 }
 BENCHMARK(TextLinesAt115200Baud)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 void TextLinesAt921600Baud(benchmark::State& state)
 {
     for (auto _ : state)
-        report(state, feedWindow({Pattern::TextLines, bytesPerSecondAt(921600), false, true, 40}, std::chrono::seconds(10)));
+        report(state,
+               feedWindow({Pattern::TextLines, bytesPerSecondAt(921600), false, true, 40}, std::chrono::seconds(10)));
 }
 BENCHMARK(TextLinesAt921600Baud)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 void BinaryAt921600BaudInTheHexView(benchmark::State& state)
 {
     for (auto _ : state)
-        report(state, feedWindow({Pattern::Binary, bytesPerSecondAt(921600), true, true, 40}, std::chrono::seconds(10)));
+        report(state,
+               feedWindow({Pattern::Binary, bytesPerSecondAt(921600), true, true, 40}, std::chrono::seconds(10)));
 }
 BENCHMARK(BinaryAt921600BaudInTheHexView)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 

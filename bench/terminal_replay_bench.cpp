@@ -65,7 +65,7 @@ private:
     {
         char buffer[4096];
         while (!stop_) {
-            pollfd p{fd_, POLLIN, 0};
+            pollfd p {fd_, POLLIN, 0};
             if (::poll(&p, 1, 20) <= 0)
                 continue;
             const ssize_t n = ::read(fd_, buffer, sizeof buffer);
@@ -76,14 +76,13 @@ private:
         }
     }
     int fd_ = -1;
-    std::atomic<bool> stop_{false};
+    std::atomic<bool> stop_ {false};
     std::thread thread_;
     std::mutex mutex_;
     std::vector<std::pair<char, Clock::time_point>> got_;
 };
 
-template <typename T>
-T* child(Form1& form, const char* name, int index = -1)
+template <typename T> T* child(Form1& form, const char* name, int index = -1)
 {
     for (T* found : form.findChildren<T*>(QString::fromLatin1(name)))
         if (index < 0 || found->property("index").toInt() == index)
@@ -183,8 +182,8 @@ int main(int argc, char** argv)
         QByteArray received;
         for (const auto& [c, t] : got)
             received.append(c);
-        const double passMs = got.empty() ? 0.0
-                                          : std::chrono::duration<double, std::milli>(got.back().second - start).count();
+        const double passMs =
+            got.empty() ? 0.0 : std::chrono::duration<double, std::milli>(got.back().second - start).count();
         const bool inOrder = received == expected;
         std::printf("1000 lines (%lld bytes), run %d: %s, %s, one pass: %s, click to last byte %.1f ms\n",
                     static_cast<long long>(expected.size()), run, all ? "all arrived" : "BYTES MISSING",

@@ -27,7 +27,7 @@ namespace {
 
 double cpuNs(clockid_t clock)
 {
-    timespec t{};
+    timespec t {};
     clock_gettime(clock, &t);
     return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
 }
@@ -110,8 +110,7 @@ double throughPortOnce(const QString& logPath, bool withLog, qsizetype totalByte
         received += port.readAll().size();
         if (i % 8 == 0) {
             port.write(QByteArrayView(answer));
-            while (::read(master, drain, sizeof drain) > 0) {
-            }
+            while (::read(master, drain, sizeof drain) > 0) { }
         }
     }
     port.close();
@@ -131,7 +130,7 @@ int main(int argc, char** argv)
     constexpr double kBytesPerSecondAt115200 = 11520.0;
     std::printf("traffic log, %d runs each: min / median / max\n", kRuns);
     // 1 byte: worst case, a poll per byte; 16: a short Modbus frame; 115: a 10 ms poll at 115200.
-    for (const qsizetype chunkSize : {qsizetype{1}, qsizetype{16}, qsizetype{115}}) {
+    for (const qsizetype chunkSize : {qsizetype {1}, qsizetype {16}, qsizetype {115}}) {
         const qsizetype total = chunkSize == 1 ? 200'000 : 2'000'000;
         std::vector<double> perByte;
         std::vector<double> caller;
@@ -169,9 +168,10 @@ int main(int argc, char** argv)
                     " with log %.1f / %.1f / %.1f ns per byte\n",
                     kPortRuns, without.front(), without[kPortRuns / 2], without.back(), with.front(),
                     with[kPortRuns / 2], with.back());
-        std::printf("  the log adds %.1f / %.1f / %.1f ns per byte = %.3f / %.3f / %.3f %% of one core at 115200 baud\n",
-                    added.front(), added[kPortRuns / 2], added.back(), share(added.front()),
-                    share(added[kPortRuns / 2]), share(added.back()));
+        std::printf(
+            "  the log adds %.1f / %.1f / %.1f ns per byte = %.3f / %.3f / %.3f %% of one core at 115200 baud\n",
+            added.front(), added[kPortRuns / 2], added.back(), share(added.front()), share(added[kPortRuns / 2]),
+            share(added.back()));
     }
     // The writer's own wake-ups while the line is quiet, per second of a running log.
     std::vector<double> idle;
@@ -179,7 +179,7 @@ int main(int argc, char** argv)
         tessa::TrafficLog log;
         log.start(path);
         const double start = cpuNs(CLOCK_PROCESS_CPUTIME_ID);
-        timespec second{1, 0};
+        timespec second {1, 0};
         nanosleep(&second, nullptr);
         idle.push_back((cpuNs(CLOCK_PROCESS_CPUTIME_ID) - start) / 1e9 * 100.0);
         log.stop();

@@ -23,123 +23,171 @@ constexpr uint8_t kLastWriteCode = ktr4::kEventFactorCode;
 }  // namespace
 
 SimCard::SimCard(uint8_t switch_setting, uint32_t handle)
-    : switch_setting_(static_cast<uint8_t>(switch_setting & 0x0F)), handle_(handle) {
-  main_status_.fill(kStoppedFlag);
+    : switch_setting_(static_cast<uint8_t>(switch_setting & 0x0F))
+    , handle_(handle)
+{
+    main_status_.fill(kStoppedFlag);
 }
 
-bool SimCard::readable(uint32_t read_code) {
-  return (read_code >= ktr4::read_code(kFirstWriteCode) && read_code <= ktr4::read_code(kLastWriteCode)) ||
-         read_code == ktr4::kFeedbackLatchReadCode ||
-         (read_code >= ktr4::kPinStatusReadCode && read_code <= ktr4::kCurrentSpeedReadCode);
+bool SimCard::readable(uint32_t read_code)
+{
+    return (read_code >= ktr4::read_code(kFirstWriteCode) && read_code <= ktr4::read_code(kLastWriteCode))
+        || read_code == ktr4::kFeedbackLatchReadCode
+        || (read_code >= ktr4::kPinStatusReadCode && read_code <= ktr4::kCurrentSpeedReadCode);
 }
 
-int32_t SimCard::read_register(uint16_t axis, uint16_t read_code, uint32_t* value) const {
-  return peek(axis, read_code, value);
+int32_t SimCard::read_register(uint16_t axis, uint16_t read_code, uint32_t* value) const
+{
+    return peek(axis, read_code, value);
 }
 
-int32_t SimCard::write_register(uint16_t axis, uint16_t write_code, uint32_t value) {
-  if (axis > 3) return KTR4SIM_ERR_AXIS;
-  if (write_code < kFirstWriteCode || write_code > kLastWriteCode) return KTR4SIM_ERR_CODE;
-  registers_[axis][ktr4::read_code(static_cast<uint8_t>(write_code))] = value;
-  if (motion_enabled_) motion_.on_register_write(*this, axis, write_code, value);
-  return 0;
+int32_t SimCard::write_register(uint16_t axis, uint16_t write_code, uint32_t value)
+{
+    if (axis > 3)
+        return KTR4SIM_ERR_AXIS;
+    if (write_code < kFirstWriteCode || write_code > kLastWriteCode)
+        return KTR4SIM_ERR_CODE;
+    registers_[axis][ktr4::read_code(static_cast<uint8_t>(write_code))] = value;
+    if (motion_enabled_)
+        motion_.on_register_write(*this, axis, write_code, value);
+    return 0;
 }
 
-uint16_t SimCard::sub_status_word(uint32_t axis) const {
-  uint16_t word = sub_status_[axis];
-  if (axis == 0) {
-    // The card number switch shows, inverted, in bits 3-6.
-    const auto inverted = static_cast<uint16_t>((~switch_setting_ & 0x0F) << 3);
-    word = static_cast<uint16_t>((word & ~0x0078) | inverted);
-  }
-  return word;
+uint16_t SimCard::sub_status_word(uint32_t axis) const
+{
+    uint16_t word = sub_status_[axis];
+    if (axis == 0) {
+        // The card number switch shows, inverted, in bits 3-6.
+        const auto inverted = static_cast<uint16_t>((~switch_setting_ & 0x0F) << 3);
+        word = static_cast<uint16_t>((word & ~0x0078) | inverted);
+    }
+    return word;
 }
 
-int32_t SimCard::read_port(uint16_t offset, uint16_t* word) const {
-  const uint32_t axis = offset / 8;
-  if (axis > 3) return KTR4SIM_ERR_CODE;
-  switch (offset % 8) {
-    case 0: *word = main_status_[axis]; return 0;
-    case 2: *word = sub_status_word(axis); return 0;
-    default: return KTR4SIM_ERR_CODE;
-  }
+int32_t SimCard::read_port(uint16_t offset, uint16_t* word) const
+{
+    const uint32_t axis = offset / 8;
+    if (axis > 3)
+        return KTR4SIM_ERR_CODE;
+    switch (offset % 8) {
+    case 0:
+        *word = main_status_[axis];
+        return 0;
+    case 2:
+        *word = sub_status_word(axis);
+        return 0;
+    default:
+        return KTR4SIM_ERR_CODE;
+    }
 }
 
-int32_t SimCard::write_port(uint16_t offset, uint16_t word) {
-  // Offset 0 takes command words.
-  if (offset != 0) return KTR4SIM_ERR_CODE;
-  if (motion_enabled_) motion_.on_command(*this, word);
-  return 0;
+int32_t SimCard::write_port(uint16_t offset, uint16_t word)
+{
+    // Offset 0 takes command words.
+    if (offset != 0)
+        return KTR4SIM_ERR_CODE;
+    if (motion_enabled_)
+        motion_.on_command(*this, word);
+    return 0;
 }
 
-void SimCard::advance_to(motion::Tick now) {
-  if (motion_enabled_) motion_.advance_to(*this, now);
+void SimCard::advance_to(motion::Tick now)
+{
+    if (motion_enabled_)
+        motion_.advance_to(*this, now);
 }
 
-void SimCard::set_interrupt(void* event_slot, bool enable) {
-  interrupt_enabled_ = enable;
-  if (enable) interrupt_slot_ = event_slot;
+void SimCard::set_interrupt(void* event_slot, bool enable)
+{
+    interrupt_enabled_ = enable;
+    if (enable)
+        interrupt_slot_ = event_slot;
 }
 
-void SimCard::read_interrupt_status(unsigned char block[44]) {
-  std::memcpy(block, pending_.data(), pending_.size());
-  pending_.fill(0);
+void SimCard::read_interrupt_status(unsigned char block[44])
+{
+    std::memcpy(block, pending_.data(), pending_.size());
+    pending_.fill(0);
 }
 
-void SimCard::reset_interrupt() { pending_.fill(0); }
+void SimCard::reset_interrupt()
+{
+    pending_.fill(0);
+}
 
-bool SimCard::raise_interrupt(uint32_t axis, uint16_t cause, uint32_t event_word) {
-  auto or_u16 = [&](size_t at, uint16_t value) {
-    pending_[at] |= static_cast<unsigned char>(value);
-    pending_[at + 1] |= static_cast<unsigned char>(value >> 8);
-  };
-  auto or_u32 = [&](size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) pending_[at + i] |= static_cast<unsigned char>(value >> (8 * i));
-  };
-  pending_[0] |= static_cast<unsigned char>(1u << (2 * axis));
-  or_u16(2 + 2 * axis, cause);
-  or_u32(12 + 4 * axis, event_word);
-  or_u32(28 + 4 * axis, event_word);
-  if (!interrupt_enabled_ || interrupt_slot_ == nullptr) return false;
+bool SimCard::raise_interrupt(uint32_t axis, uint16_t cause, uint32_t event_word)
+{
+    auto or_u16 = [&](size_t at, uint16_t value) {
+        pending_[at] |= static_cast<unsigned char>(value);
+        pending_[at + 1] |= static_cast<unsigned char>(value >> 8);
+    };
+    auto or_u32 = [&](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            pending_[at + i] |= static_cast<unsigned char>(value >> (8 * i));
+    };
+    pending_[0] |= static_cast<unsigned char>(1u << (2 * axis));
+    or_u16(2 + 2 * axis, cause);
+    or_u32(12 + 4 * axis, event_word);
+    or_u32(28 + 4 * axis, event_word);
+    if (!interrupt_enabled_ || interrupt_slot_ == nullptr)
+        return false;
 #if !defined(_WIN32)
-  // The library may store a new event into the slot meanwhile (see ktr4io.h).
-  const KTR4_EVENT event = std::atomic_ref<KTR4_EVENT>(*static_cast<KTR4_EVENT*>(interrupt_slot_)).load(std::memory_order_acquire);
-  if (event < 0) return false;
-  const uint64_t one = 1;
-  return write(event, &one, sizeof one) == static_cast<ssize_t>(sizeof one);
+    // The library may store a new event into the slot meanwhile (see ktr4io.h).
+    const KTR4_EVENT event =
+        std::atomic_ref<KTR4_EVENT>(*static_cast<KTR4_EVENT*>(interrupt_slot_)).load(std::memory_order_acquire);
+    if (event < 0)
+        return false;
+    const uint64_t one = 1;
+    return write(event, &one, sizeof one) == static_cast<ssize_t>(sizeof one);
 #else
-  return false;
+    return false;
 #endif
 }
 
-int32_t SimCard::poke(uint32_t axis, uint32_t read_code, uint32_t value) {
-  if (axis > 3) return KTR4SIM_ERR_AXIS;
-  if (!readable(read_code)) return KTR4SIM_ERR_CODE;
-  registers_[axis][read_code] = value;
-  return 0;
+int32_t SimCard::poke(uint32_t axis, uint32_t read_code, uint32_t value)
+{
+    if (axis > 3)
+        return KTR4SIM_ERR_AXIS;
+    if (!readable(read_code))
+        return KTR4SIM_ERR_CODE;
+    registers_[axis][read_code] = value;
+    return 0;
 }
 
-int32_t SimCard::peek(uint32_t axis, uint32_t read_code, uint32_t* value) const {
-  if (axis > 3) return KTR4SIM_ERR_AXIS;
-  if (!readable(read_code)) return KTR4SIM_ERR_CODE;
-  *value = registers_[axis][read_code];
-  return 0;
+int32_t SimCard::peek(uint32_t axis, uint32_t read_code, uint32_t* value) const
+{
+    if (axis > 3)
+        return KTR4SIM_ERR_AXIS;
+    if (!readable(read_code))
+        return KTR4SIM_ERR_CODE;
+    *value = registers_[axis][read_code];
+    return 0;
 }
 
-int32_t SimCard::set_status(uint32_t axis, uint32_t port, uint16_t word) {
-  if (axis > 3) return KTR4SIM_ERR_AXIS;
-  if (port == KTR4SIM_MAIN_STATUS) main_status_[axis] = word;
-  else if (port == KTR4SIM_SUB_STATUS) sub_status_[axis] = word;
-  else return KTR4SIM_ERR_CODE;
-  return 0;
+int32_t SimCard::set_status(uint32_t axis, uint32_t port, uint16_t word)
+{
+    if (axis > 3)
+        return KTR4SIM_ERR_AXIS;
+    if (port == KTR4SIM_MAIN_STATUS)
+        main_status_[axis] = word;
+    else if (port == KTR4SIM_SUB_STATUS)
+        sub_status_[axis] = word;
+    else
+        return KTR4SIM_ERR_CODE;
+    return 0;
 }
 
-int32_t SimCard::get_status(uint32_t axis, uint32_t port, uint16_t* word) const {
-  if (axis > 3) return KTR4SIM_ERR_AXIS;
-  if (port == KTR4SIM_MAIN_STATUS) *word = main_status_[axis];
-  else if (port == KTR4SIM_SUB_STATUS) *word = sub_status_word(axis);
-  else return KTR4SIM_ERR_CODE;
-  return 0;
+int32_t SimCard::get_status(uint32_t axis, uint32_t port, uint16_t* word) const
+{
+    if (axis > 3)
+        return KTR4SIM_ERR_AXIS;
+    if (port == KTR4SIM_MAIN_STATUS)
+        *word = main_status_[axis];
+    else if (port == KTR4SIM_SUB_STATUS)
+        *word = sub_status_word(axis);
+    else
+        return KTR4SIM_ERR_CODE;
+    return 0;
 }
 
 }  // namespace ktr4sim

@@ -38,7 +38,10 @@ std::string bits(unsigned value, int count)
     return text;
 }
 
-std::string line(const std::string& text) { return text + kEnd; }
+std::string line(const std::string& text)
+{
+    return text + kEnd;
+}
 
 }  // namespace
 

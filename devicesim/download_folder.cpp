@@ -14,8 +14,8 @@ namespace {
 int numberOf(const std::string& name)
 {
     for (const std::string prefix : {"program-", "parameters-"}) {
-        if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
-            name.compare(name.size() - 4, 4, ".txt") != 0)
+        if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0
+            || name.compare(name.size() - 4, 4, ".txt") != 0)
             continue;
         int number = 0;
         const char* begin = name.data() + prefix.size();

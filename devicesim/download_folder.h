@@ -19,7 +19,7 @@ public:
 
     struct Kept {
         std::optional<std::filesystem::path> path;  // empty when not kept
-        std::string problem;                        // why not, for the answer
+        std::string problem;  // why not, for the answer
     };
     Kept keep(const std::string& kind, const Bytes& file);
 

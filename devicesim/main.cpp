@@ -31,7 +31,10 @@ using tessa_device::Millis;
 
 volatile std::sig_atomic_t stopRequested = 0;
 
-void requestStop(int) { stopRequested = 1; }
+void requestStop(int)
+{
+    stopRequested = 1;
+}
 
 Millis nowMs()
 {
@@ -120,22 +123,32 @@ Options parse(int argc, char* argv[])
 speed_t speedCode(long baud)
 {
     switch (baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    case 230400: return B230400;
-    default: usage("--baud takes 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200 or 230400");
+    case 1200:
+        return B1200;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    case 230400:
+        return B230400;
+    default:
+        usage("--baud takes 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200 or 230400");
     }
 }
 
 bool makeRaw(int fd, long baud)
 {
-    termios settings{};
+    termios settings {};
     if (tcgetattr(fd, &settings) != 0)
         return false;
     cfmakeraw(&settings);
@@ -179,7 +192,8 @@ Line openLine(const Options& options)
     if (!options.link.empty()) {
         ::unlink(options.link.c_str());
         if (::symlink(slave, options.link.c_str()) != 0) {
-            std::fprintf(stderr, "tessa-device: cannot make the link %s: %s\n", options.link.c_str(), std::strerror(errno));
+            std::fprintf(stderr, "tessa-device: cannot make the link %s: %s\n", options.link.c_str(),
+                         std::strerror(errno));
             std::exit(1);
         }
         line.path = options.link;
@@ -200,7 +214,7 @@ void writeAll(int fd, const Bytes& bytes)
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR)
             break;
-        pollfd out{fd, POLLOUT, 0};
+        pollfd out {fd, POLLOUT, 0};
         if (::poll(&out, 1, 1000) == 0)
             break;
     }
@@ -217,7 +231,7 @@ int main(int argc, char* argv[])
     if (options.exitWithParent)
         prctl(PR_SET_PDEATHSIG, SIGTERM);
 #endif
-    struct sigaction stop{};
+    struct sigaction stop { };
     stop.sa_handler = requestStop;
     sigemptyset(&stop.sa_mask);
     for (int signal : {SIGTERM, SIGINT, SIGHUP})
@@ -244,7 +258,7 @@ int main(int argc, char* argv[])
         int timeout = 200;  // also how soon a stop request is noticed
         if (const auto due = device.deadline())
             timeout = static_cast<int>(std::clamp<Millis>(*due - nowMs(), 0, timeout));
-        pollfd in{line.fd, POLLIN, 0};
+        pollfd in {line.fd, POLLIN, 0};
         const int ready = ::poll(&in, 1, timeout);
         if (ready > 0 && (in.revents & POLLIN)) {
             const ssize_t n = ::read(line.fd, buffer.data(), buffer.size());

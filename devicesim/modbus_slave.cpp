@@ -58,7 +58,7 @@ Bytes ModbusSlave::answer(const Bytes& request)
         break;
     }
     // A broadcast is carried out but never answered, so slaves do not talk over each other.
-    return request[0] == 0 ? Bytes{} : reply;
+    return request[0] == 0 ? Bytes {} : reply;
 }
 
 Bytes ModbusSlave::readRegisters(const Bytes& request)
@@ -72,7 +72,7 @@ Bytes ModbusSlave::readRegisters(const Bytes& request)
         return exception(function, kIllegalValue);
     if (start + count > kRegisterCount)
         return exception(function, kIllegalAddress);
-    Bytes reply{id_, function, static_cast<std::uint8_t>(2 * count)};
+    Bytes reply {id_, function, static_cast<std::uint8_t>(2 * count)};
     for (std::size_t i = 0; i < count; ++i)
         putWord(reply, registers_[start + i]);
     return withCrc(std::move(reply));
@@ -107,7 +107,7 @@ Bytes ModbusSlave::writeMultiple(const Bytes& request)
 
 Bytes ModbusSlave::exception(std::uint8_t function, std::uint8_t code) const
 {
-    return withCrc(Bytes{id_, static_cast<std::uint8_t>(function | 0x80), code});
+    return withCrc(Bytes {id_, static_cast<std::uint8_t>(function | 0x80), code});
 }
 
 }  // namespace tessa_device

@@ -33,7 +33,7 @@ private:
     Bytes exception(std::uint8_t function, std::uint8_t code) const;
 
     std::uint8_t id_;
-    std::array<std::uint16_t, kRegisterCount> registers_{};
+    std::array<std::uint16_t, kRegisterCount> registers_ {};
 };
 
 // Appends the CRC (low byte first) to a frame.

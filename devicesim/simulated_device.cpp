@@ -101,8 +101,9 @@ Bytes SimulatedDevice::answer(const Message& message, Millis now)
         reply = answerJog(message.bytes, now);
         break;
     case Message::Kind::Modbus:
-        log("modbus <- " + hexText(message.bytes) +
-            (message.bytes[0] == options_.slaveId || message.bytes[0] == 0 ? "" : " (another slave's: not answered)"));
+        log("modbus <- " + hexText(message.bytes)
+            + (message.bytes[0] == options_.slaveId || message.bytes[0] == 0 ? ""
+                                                                             : " (another slave's: not answered)"));
         reply = modbus_.answer(message.bytes);
         break;
     case Message::Kind::Burst:
@@ -162,8 +163,8 @@ Bytes SimulatedDevice::storeDownload(const Message& file)
     const std::string kind = program ? "PROGRAM" : "PARAMETERS";
     const std::size_t size = file.bytes.size() + file.bytesOverLimit;
     if (file.bytesOverLimit > 0)  // refused whole: the stored file stays as it was
-        return bytesOf("ERR " + kind + " TOO LARGE: " + std::to_string(size) + " BYTES, AT MOST " +
-                       std::to_string(StreamSplitter::kLongestDownload) + "\r\n");
+        return bytesOf("ERR " + kind + " TOO LARGE: " + std::to_string(size) + " BYTES, AT MOST "
+                       + std::to_string(StreamSplitter::kLongestDownload) + "\r\n");
     (program ? state_.program : state_.parameters) = textOf(file.bytes);
     std::string answer = kind + " " + std::to_string(size) + " BYTES";
     if (folder_) {

@@ -13,11 +13,23 @@ constexpr std::uint8_t kLf = 0x0A;
 constexpr std::uint8_t kJogEnd = 0xED;
 constexpr std::uint8_t kHighestAddress = 247;
 
-bool isJogStart(std::uint8_t b) { return b == 0xE3 || b == 0xD8 || b == 0xE6; }
-bool isLineByte(std::uint8_t b) { return (b >= 0x20 && b <= 0x7E) || b == '\t'; }
-bool isLineEnd(std::uint8_t b) { return b == kCr || b == kLf; }
+bool isJogStart(std::uint8_t b)
+{
+    return b == 0xE3 || b == 0xD8 || b == 0xE6;
+}
+bool isLineByte(std::uint8_t b)
+{
+    return (b >= 0x20 && b <= 0x7E) || b == '\t';
+}
+bool isLineEnd(std::uint8_t b)
+{
+    return b == kCr || b == kLf;
+}
 // The functions whose request length follows from the request itself.
-bool isFramedFunction(std::uint8_t b) { return b == 0x03 || b == 0x04 || b == 0x06 || b == 0x10; }
+bool isFramedFunction(std::uint8_t b)
+{
+    return b == 0x03 || b == 0x04 || b == 0x06 || b == 0x10;
+}
 
 // The length of the RTU request starting at data (03/04/06: 8 bytes; 10: 9 + its byte count),
 // or 0 while too few bytes have come to know it.
@@ -180,7 +192,7 @@ bool StreamSplitter::dropToNextSilence()
 Message StreamSplitter::takeFront(std::size_t length, Message::Kind kind)
 {
     const auto begin = buffer_.begin() + static_cast<std::ptrdiff_t>(head_);
-    Message message{kind, Bytes(begin, begin + static_cast<std::ptrdiff_t>(length))};
+    Message message {kind, Bytes(begin, begin + static_cast<std::ptrdiff_t>(length))};
     if (kind == Message::Kind::Line) {
         // A line goes with its end (CR, LF or CR LF), so what follows starts clean; an LF that
         // starts a request to slave 10 is that request's.
@@ -218,8 +230,8 @@ std::optional<Message> StreamSplitter::takeDownload(Millis now)
     if (!quietFor(timing_.downloadGap, now))
         return std::nullopt;
     downloadSince_.reset();
-    Message file{Message::Kind::Download, Bytes(buffer_.begin() + static_cast<std::ptrdiff_t>(head_), buffer_.end()),
-                 downloadOver_};
+    Message file {Message::Kind::Download, Bytes(buffer_.begin() + static_cast<std::ptrdiff_t>(head_), buffer_.end()),
+                  downloadOver_};
     dropFront(pending());
     downloadOver_ = 0;
     return file;
@@ -235,8 +247,9 @@ std::optional<Message> StreamSplitter::takeOne(Millis now)
         switch (shapeAtFront(length, kind)) {
         case Shape::Complete:
             if (kind == Message::Kind::LineTooLong) {
-                Message message{kind, Bytes(buffer_.begin() + static_cast<std::ptrdiff_t>(head_),
-                                            buffer_.begin() + static_cast<std::ptrdiff_t>(head_ + 16))};
+                Message message {kind,
+                                 Bytes(buffer_.begin() + static_cast<std::ptrdiff_t>(head_),
+                                       buffer_.begin() + static_cast<std::ptrdiff_t>(head_ + 16))};
                 dropFront(pending());
                 skippingLine_ = true;
                 return message;

@@ -10,12 +10,12 @@ namespace tessa_device {
 // One message taken from the byte stream.
 struct Message {
     enum class Kind {
-        Line,         // text up to CR, LF or CR LF (the terminator is not kept)
+        Line,  // text up to CR, LF or CR LF (the terminator is not kept)
         LineTooLong,  // text that went on past the longest line; the rest up to its end is dropped
-        Jog,          // three bytes: E3/D8/E6, direction, ED
-        Modbus,       // a well-formed RTU request (03/04/06/10, CRC right) to any address
-        Burst,        // anything else, delimited by a quiet gap on the line
-        Download      // the bytes of a file announced before, delimited by a longer quiet gap
+        Jog,  // three bytes: E3/D8/E6, direction, ED
+        Modbus,  // a well-formed RTU request (03/04/06/10, CRC right) to any address
+        Burst,  // anything else, delimited by a quiet gap on the line
+        Download  // the bytes of a file announced before, delimited by a longer quiet gap
     };
     Kind kind;
     Bytes bytes;
@@ -51,7 +51,7 @@ public:
 
     explicit StreamSplitter(Timing timing);
     StreamSplitter()
-        : StreamSplitter(Timing{})
+        : StreamSplitter(Timing {})
     {
     }
 
@@ -86,12 +86,12 @@ private:
 
     Timing timing_;
     Bytes buffer_;
-    std::size_t head_ = 0;          // bytes before it are taken; compacted now and then
-    std::size_t lineScanned_ = 0;   // bytes after head_ known to hold no line end
+    std::size_t head_ = 0;  // bytes before it are taken; compacted now and then
+    std::size_t lineScanned_ = 0;  // bytes after head_ known to hold no line end
     std::deque<std::size_t> silences_;  // buffer positions that came after a frame gap
     Millis lastByteAt_ = 0;
-    bool dropping_ = false;         // a bad request: drop until the line is silent
-    bool skippingLine_ = false;     // a too long line: drop up to its end
+    bool dropping_ = false;  // a bad request: drop until the line is silent
+    bool skippingLine_ = false;  // a too long line: drop up to its end
     bool lineEndedWithCr_ = false;  // a line's LF may still follow its CR in the next read
     std::optional<Millis> downloadSince_;
     std::size_t downloadOver_ = 0;

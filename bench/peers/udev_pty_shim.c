@@ -13,7 +13,7 @@
 typedef void* (*QueryByDeviceFile)(void* client, const char* path);
 typedef const char* (*DeviceFile)(void* device);
 
-static void* standIn;       // the ptmx record handed out for a pty
+static void* standIn;  // the ptmx record handed out for a pty
 static char ptyPath[4096];  // the pty it stands for
 
 static int isPty(const char* path)

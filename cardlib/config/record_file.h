@@ -26,27 +26,27 @@ RecordRead read_record_prefix(const char* path, unsigned char* bytes, size_t siz
 // only when it belongs to the saving user (effective uid) or to the folder's owner: one that
 // another user planted there refuses the save, whether or not the system protects such links.
 class FileReplacement {
- public:
-  FileReplacement() = default;
-  ~FileReplacement();
-  FileReplacement(const FileReplacement&) = delete;
-  FileReplacement& operator=(const FileReplacement&) = delete;
+public:
+    FileReplacement() = default;
+    ~FileReplacement();
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
 
-  // Checks that the target could be written as it is (an existing directory, a read-only file
-  // or a folder that is not there refuse) and creates the temporary file. False on refusal.
-  bool prepare(const char* path);
-  // Writes, flushes and renames; false (and the target untouched) on any failure.
-  bool commit(const unsigned char* bytes, size_t size);
+    // Checks that the target could be written as it is (an existing directory, a read-only file
+    // or a folder that is not there refuse) and creates the temporary file. False on refusal.
+    bool prepare(const char* path);
+    // Writes, flushes and renames; false (and the target untouched) on any failure.
+    bool commit(const unsigned char* bytes, size_t size);
 
- private:
-  void discard();
+private:
+    void discard();
 
-  std::string target_;
-  std::string temp_;
+    std::string target_;
+    std::string temp_;
 #if defined(_WIN32)
-  void* handle_ = nullptr;
+    void* handle_ = nullptr;
 #else
-  int fd_ = -1;
+    int fd_ = -1;
 #endif
 };
 

@@ -16,8 +16,9 @@ int32_t book_relative_move(AxisEnd& axis, int32_t dist);
 // Absolute move to `target`: clears correction pending; returns target − commanded end.
 int32_t book_absolute_move(AxisEnd& axis, int32_t target);
 
-inline int32_t book_move(AxisEnd& axis, int32_t dist, bool absolute) {
-  return absolute ? book_absolute_move(axis, dist) : book_relative_move(axis, dist);
+inline int32_t book_move(AxisEnd& axis, int32_t dist, bool absolute)
+{
+    return absolute ? book_absolute_move(axis, dist) : book_relative_move(axis, dist);
 }
 
 // A move that takes its argument as it is, without lost pulses or correction flags (arcs,
@@ -38,8 +39,8 @@ int32_t relative_to_end(const AxisEnd& axis, int32_t coordinate);
 // holds it. new_dist is a distance from the running move's start point, or (absolute) the
 // new end position.
 struct TargetChange {
-  int32_t commanded_end = 0;  // the new commanded end position
-  int32_t target = 0;         // the new target amount of pulses
+    int32_t commanded_end = 0;  // the new commanded end position
+    int32_t target = 0;  // the new target amount of pulses
 };
 TargetChange change_running_target(int32_t commanded_end, int32_t running_target, int32_t new_dist, bool absolute);
 // Books that change; returns the new target amount.

@@ -9,8 +9,8 @@
 namespace {
 
 struct CodeText {
-  int32_t code;
-  const char* text;
+    int32_t code;
+    const char* text;
 };
 
 // Every code an export can return: the library's own, the loader's, and the failure codes of
@@ -43,24 +43,28 @@ constexpr CodeText kTexts[] = {
 
 extern "C" {
 
-KTR4_API const char* KTR4_CALL KTR4_error_text(int32_t code) {
-  for (const CodeText& entry : kTexts)
-    if (entry.code == code) return entry.text;
-  // One buffer per thread: no lock, and a text stays valid while other threads ask.
-  thread_local char unknown[80];
-  std::snprintf(unknown, sizeof unknown, "unknown result code %d (not a ktr4 code; perhaps the driver's own)",
-                static_cast<int>(code));
-  return unknown;
+KTR4_API const char* KTR4_CALL KTR4_error_text(int32_t code)
+{
+    for (const CodeText& entry : kTexts)
+        if (entry.code == code)
+            return entry.text;
+    // One buffer per thread: no lock, and a text stays valid while other threads ask.
+    thread_local char unknown[80];
+    std::snprintf(unknown, sizeof unknown, "unknown result code %d (not a ktr4 code; perhaps the driver's own)",
+                  static_cast<int>(code));
+    return unknown;
 }
 
-KTR4_API int32_t KTR4_CALL KTR4_driver_load_error(char* text, uint32_t size) {
-  ktr4::ExportCall call;
-  if (text == nullptr || size == 0) return KTR4_ERR_RANGE;
-  const std::string& reason = ktr4::driver_load_failure();
-  const size_t length = reason.size() < size ? reason.size() : size - 1;
-  std::memcpy(text, reason.data(), length);
-  text[length] = '\0';
-  return length == reason.size() ? KTR4_OK : KTR4_ERR_RANGE;
+KTR4_API int32_t KTR4_CALL KTR4_driver_load_error(char* text, uint32_t size)
+{
+    ktr4::ExportCall call;
+    if (text == nullptr || size == 0)
+        return KTR4_ERR_RANGE;
+    const std::string& reason = ktr4::driver_load_failure();
+    const size_t length = reason.size() < size ? reason.size() : size - 1;
+    std::memcpy(text, reason.data(), length);
+    text[length] = '\0';
+    return length == reason.size() ? KTR4_OK : KTR4_ERR_RANGE;
 }
 
 }  // extern "C"

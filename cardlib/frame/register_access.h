@@ -20,13 +20,14 @@ int32_t read_sub_status(uint8_t card, uint8_t axis, uint16_t* word);
 
 // Read-modify-write of one register (read code = write code + 0x40). A failed read skips
 // the write: writing back an undefined value would corrupt the card's configuration.
-template <typename Edit>
-int32_t modify_register(uint8_t card, uint8_t axis, uint8_t write_code, Edit edit) {
-  uint32_t word = 0;
-  int32_t own = 0;
-  const int32_t rc = read_register(card, axis, read_code(write_code), &word, &own);
-  if (own != 0) return rc;
-  return write_register(card, axis, write_code, edit(word));
+template <typename Edit> int32_t modify_register(uint8_t card, uint8_t axis, uint8_t write_code, Edit edit)
+{
+    uint32_t word = 0;
+    int32_t own = 0;
+    const int32_t rc = read_register(card, axis, read_code(write_code), &word, &own);
+    if (own != 0)
+        return rc;
+    return write_register(card, axis, write_code, edit(word));
 }
 
 // Brings the stop bookkeeping of an axis up to date before it is programmed again: once

@@ -7,13 +7,16 @@
 
 namespace ktr4 {
 
-inline constexpr uint8_t read_code(uint8_t write_code) { return static_cast<uint8_t>(write_code + 0x40); }
+inline constexpr uint8_t read_code(uint8_t write_code)
+{
+    return static_cast<uint8_t>(write_code + 0x40);
+}
 
 // Operating registers of a move. Each of 0x90-0x9A has a pre-register twin 0x10 lower,
 // written instead when the axis's continuous flag is set, so the values queue behind the
 // running move.
 inline constexpr uint8_t kTargetCode = 0x90;
-inline constexpr uint8_t kStartSpeedCode = 0x91;      // FL
+inline constexpr uint8_t kStartSpeedCode = 0x91;  // FL
 inline constexpr uint8_t kOperatingSpeedCode = 0x92;  // FH
 inline constexpr uint8_t kAccelerationRateCode = 0x93;
 inline constexpr uint8_t kDecelerationRateCode = 0x94;
@@ -31,7 +34,7 @@ inline constexpr uint8_t kWord1Code = 0x9C;  // pulse output mode, sensor pins
 inline constexpr uint8_t kWord2Code = 0x9D;  // pulse input, CMP output, TTL I/O, EZ logic, pulser mode
 inline constexpr uint8_t kWord3Code = 0x9E;  // home mode and count, backlash correction on
 inline constexpr uint8_t kSoftLimitConfigCode = 0x9F;
-inline constexpr uint8_t kLatchWordCode = 0xA0;    // comparator output and latch configuration
+inline constexpr uint8_t kLatchWordCode = 0xA0;  // comparator output and latch configuration
 inline constexpr uint8_t kEnvironmentCode = 0xA1;  // backlash amount and mode, pulser enable bits
 inline constexpr uint8_t kVibrationCode = 0xA2;
 inline constexpr uint8_t kCommandPositionCode = 0xA3;
@@ -71,7 +74,7 @@ inline constexpr uint8_t kStartCommand = 0x53;
 // Output point commands, on and off: points 0-3 on the axis itself; points 4-7 (axis 1) and
 // 8-11 (axis 2) share one set, which also switches the TTL lines through axis 3.
 struct OutputCommands {
-  uint8_t on, off;
+    uint8_t on, off;
 };
 inline constexpr OutputCommands kOwnOutputCommands[4] = {{0x24, 0x25}, {0x11, 0x19}, {0x10, 0x18}, {0x17, 0x1F}};
 inline constexpr OutputCommands kSharedOutputCommands[4] = {{0x1B, 0x13}, {0x1C, 0x14}, {0x1D, 0x15}, {0x1E, 0x16}};
@@ -83,9 +86,9 @@ inline constexpr uint32_t kSoftLimitMinusEnabledBits = 0x1800u;
 // The operation-mode word (kOperationModeCode): the operation code in bits 0-6 and the
 // bits the moves set; all others are left as they are.
 inline constexpr uint32_t kOperationCodeMask = 0x0000007Fu;  // bits 0-6
-inline constexpr uint32_t kSCurveBit = 0x00000400u;          // bit 10: S-curve, else T-curve
+inline constexpr uint32_t kSCurveBit = 0x00000400u;  // bit 10: S-curve, else T-curve
 inline constexpr uint32_t kManualRampDownBit = 0x00002000u;  // bit 13: DP register in use
-inline constexpr uint32_t kShortenedBit = 0x04000000u;       // bit 26: triangle or no deceleration
+inline constexpr uint32_t kShortenedBit = 0x04000000u;  // bit 26: triangle or no deceleration
 
 // Operation codes.
 inline constexpr uint32_t kPositionCode = 0x41;
@@ -94,7 +97,7 @@ inline constexpr uint32_t kInterpolationCode = 0x61;
 inline constexpr uint32_t kInterpolationVariantCode = 0x69;
 inline constexpr uint32_t kVelocityPlusCode = 0x00;
 inline constexpr uint32_t kVelocityMinusCode = 0x08;
-inline constexpr uint32_t kArcCode = 0x64;         // clockwise
+inline constexpr uint32_t kArcCode = 0x64;  // clockwise
 inline constexpr uint32_t kArcReverseCode = 0x65;  // counter-clockwise
 inline constexpr uint32_t kHomeReturnPlusCode = 0x10;  // run until the HOME sensor
 inline constexpr uint32_t kHomeReturnMinusCode = 0x18;

@@ -62,7 +62,7 @@ typedef uint32_t ktr4_u16;
  * is linked, reading (consuming) the event is left to that thread.
  */
 #if defined(_WIN32)
-typedef void *KTR4_EVENT;
+typedef void* KTR4_EVENT;
 #else
 typedef int KTR4_EVENT;
 #endif
@@ -72,7 +72,7 @@ typedef int KTR4_EVENT;
  * thread, without the library's lock held, so it may call any export. KTR4_close called from a
  * callback returns without waiting for the service threads; they end when their callbacks return.
  */
-typedef void(KTR4_CALL *KTR4_IRQ_CALLBACK)(uint8_t card);
+typedef void(KTR4_CALL* KTR4_IRQ_CALLBACK)(uint8_t card);
 
 /** @} */
 
@@ -235,7 +235,7 @@ KTR4_API int32_t KTR4_CALL KTR4_close(void);
  * return info == 0x0100 ? 0 : 1;   // the simulated card's word
  * @endcode
  */
-KTR4_API int32_t KTR4_CALL KTR4_info(ktr4_u8 card, uint16_t *info);
+KTR4_API int32_t KTR4_CALL KTR4_info(ktr4_u8 card, uint16_t* info);
 
 /**
  * @brief Gives a constant English text for a result code.
@@ -256,7 +256,7 @@ KTR4_API int32_t KTR4_CALL KTR4_info(ktr4_u8 card, uint16_t *info);
  * @endcode
  * @see KTR4_driver_load_error
  */
-KTR4_API const char *KTR4_CALL KTR4_error_text(int32_t code);
+KTR4_API const char* KTR4_CALL KTR4_error_text(int32_t code);
 
 /**
  * @brief Tells why the driver library did not load: the file tried and the system's reason.
@@ -281,7 +281,7 @@ KTR4_API const char *KTR4_CALL KTR4_error_text(int32_t code);
  * @endcode
  * @see KTR4_initial, KTR4_error_text
  */
-KTR4_API int32_t KTR4_CALL KTR4_driver_load_error(char *text, uint32_t size);
+KTR4_API int32_t KTR4_CALL KTR4_driver_load_error(char* text, uint32_t size);
 
 /** @} */
 
@@ -326,7 +326,7 @@ KTR4_API int32_t KTR4_CALL KTR4_set_pulse_outmode(ktr4_u8 card, ktr4_u8 axis, kt
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_set_pulse_outmode
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_pulse_outmode(ktr4_u8 card, ktr4_u8 axis, uint8_t *mode);
+KTR4_API int32_t KTR4_CALL KTR4_readback_pulse_outmode(ktr4_u8 card, ktr4_u8 axis, uint8_t* mode);
 
 /**
  * @brief Configures the axis's encoder (feedback) input mode.
@@ -359,7 +359,7 @@ KTR4_API int32_t KTR4_CALL KTR4_set_pulse_inmode(ktr4_u8 card, ktr4_u8 axis, ktr
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_set_pulse_inmode
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_pulse_inmode(ktr4_u8 card, ktr4_u8 axis, uint8_t *mode, uint8_t *option);
+KTR4_API int32_t KTR4_CALL KTR4_readback_pulse_inmode(ktr4_u8 card, ktr4_u8 axis, uint8_t* mode, uint8_t* option);
 
 /**
  * @brief Configures the SD (slow-down) input of the axis.
@@ -379,8 +379,8 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_pulse_inmode(ktr4_u8 card, ktr4_u8 axis
  * @retval other a driver call failed: the first failure's code.
  * @see KTR4_readback_SD_PIN
  */
-KTR4_API int32_t KTR4_CALL KTR4_config_SD_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 enable, ktr4_u8 opt6,
-                                              ktr4_u8 opt5, ktr4_u8 opt4);
+KTR4_API int32_t KTR4_CALL KTR4_config_SD_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 enable, ktr4_u8 opt6, ktr4_u8 opt5,
+                                              ktr4_u8 opt4);
 
 /**
  * @brief Reads back the configuration of the SD (slow-down) input of the axis.
@@ -399,8 +399,8 @@ KTR4_API int32_t KTR4_CALL KTR4_config_SD_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_config_SD_PIN
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_SD_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t *enable, uint8_t *opt6,
-                                                uint8_t *opt5, uint8_t *opt4, uint8_t *state);
+KTR4_API int32_t KTR4_CALL KTR4_readback_SD_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t* enable, uint8_t* opt6,
+                                                uint8_t* opt5, uint8_t* opt4, uint8_t* state);
 
 /**
  * @brief Configures the PCS (position-control start) input of the axis.
@@ -434,8 +434,8 @@ KTR4_API int32_t KTR4_CALL KTR4_config_PCS_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_config_PCS_PIN
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_PCS_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t *enable, uint8_t *option,
-                                                 uint8_t *state);
+KTR4_API int32_t KTR4_CALL KTR4_readback_PCS_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t* enable, uint8_t* option,
+                                                 uint8_t* state);
 
 /**
  * @brief Configures the INP (in-position) input of the axis.
@@ -469,8 +469,8 @@ KTR4_API int32_t KTR4_CALL KTR4_config_INP_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_config_INP_PIN
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_INP_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t *enable, uint8_t *option,
-                                                 uint8_t *state);
+KTR4_API int32_t KTR4_CALL KTR4_readback_INP_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t* enable, uint8_t* option,
+                                                 uint8_t* state);
 
 /**
  * @brief Configures the ERC (deviation counter clear) output of the axis.
@@ -512,8 +512,8 @@ KTR4_API int32_t KTR4_CALL KTR4_config_ERC_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_config_ERC_PIN
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_ERC_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t *option_a, uint8_t *option_b,
-                                                 uint8_t *width, uint8_t *code, uint8_t *state);
+KTR4_API int32_t KTR4_CALL KTR4_readback_ERC_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t* option_a, uint8_t* option_b,
+                                                 uint8_t* width, uint8_t* code, uint8_t* state);
 
 /**
  * @brief Configures the ALM (servo alarm) input of the axis.
@@ -547,8 +547,8 @@ KTR4_API int32_t KTR4_CALL KTR4_config_ALM_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_config_ALM_PIN
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_ALM_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t *option9, uint8_t *option8,
-                                                 uint8_t *state);
+KTR4_API int32_t KTR4_CALL KTR4_readback_ALM_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t* option9, uint8_t* option8,
+                                                 uint8_t* state);
 
 /**
  * @brief Configures the LTC (latch) input of the axis.
@@ -582,8 +582,8 @@ KTR4_API int32_t KTR4_CALL KTR4_config_LTC_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_config_LTC_PIN
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_LTC_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t *option15, uint8_t *option23,
-                                                 uint8_t *state);
+KTR4_API int32_t KTR4_CALL KTR4_readback_LTC_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t* option15, uint8_t* option23,
+                                                 uint8_t* state);
 
 /**
  * @brief Configures the CMP (comparator) output of the axis.
@@ -615,7 +615,7 @@ KTR4_API int32_t KTR4_CALL KTR4_config_CMP_OUT(ktr4_u8 card, ktr4_u8 axis, ktr4_
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_config_CMP_OUT
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_CMP_OUT(ktr4_u8 card, ktr4_u8 axis, uint8_t *mode, uint8_t *state);
+KTR4_API int32_t KTR4_CALL KTR4_readback_CMP_OUT(ktr4_u8 card, ktr4_u8 axis, uint8_t* mode, uint8_t* state);
 
 /**
  * @brief Configures how the axis stops at its EL (end limit) inputs.
@@ -645,7 +645,7 @@ KTR4_API int32_t KTR4_CALL KTR4_config_EL_MODE(ktr4_u8 card, ktr4_u8 axis, ktr4_
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_config_EL_MODE
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_EL_MODE(ktr4_u8 card, ktr4_u8 axis, uint8_t *mode);
+KTR4_API int32_t KTR4_CALL KTR4_readback_EL_MODE(ktr4_u8 card, ktr4_u8 axis, uint8_t* mode);
 
 /**
  * @brief Configures the active level of the HOME input.
@@ -675,7 +675,7 @@ KTR4_API int32_t KTR4_CALL KTR4_set_HOME_pin_logic(ktr4_u8 card, ktr4_u8 axis, k
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_set_HOME_pin_logic
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_HOME_pin_logic(ktr4_u8 card, ktr4_u8 axis, uint8_t *logic);
+KTR4_API int32_t KTR4_CALL KTR4_readback_HOME_pin_logic(ktr4_u8 card, ktr4_u8 axis, uint8_t* logic);
 
 /**
  * @brief Configures the active level of the EZ (encoder index) input.
@@ -705,7 +705,7 @@ KTR4_API int32_t KTR4_CALL KTR4_set_EZ_pin_logic(ktr4_u8 card, ktr4_u8 axis, ktr
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_set_EZ_pin_logic
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_EZ_pin_logic(ktr4_u8 card, ktr4_u8 axis, uint8_t *logic);
+KTR4_API int32_t KTR4_CALL KTR4_readback_EZ_pin_logic(ktr4_u8 card, ktr4_u8 axis, uint8_t* logic);
 
 /**
  * @brief Chooses which of the card's TTL lines are inputs and which are outputs.
@@ -735,7 +735,7 @@ KTR4_API int32_t KTR4_CALL KTR4_config_TTL_IO_MODE(ktr4_u8 card, ktr4_u8 mode);
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_config_TTL_IO_MODE
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_TTL_IO_MODE(ktr4_u8 card, uint8_t *mode);
+KTR4_API int32_t KTR4_CALL KTR4_readback_TTL_IO_MODE(ktr4_u8 card, uint8_t* mode);
 
 /** @} */
 
@@ -780,7 +780,7 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_TTL_IO_MODE(ktr4_u8 card, uint8_t *mode
  * @endcode
  * @see KTR4_load_config_from_file
  */
-KTR4_API int32_t KTR4_CALL KTR4_save_config2_file(ktr4_u8 card, const char *path);
+KTR4_API int32_t KTR4_CALL KTR4_save_config2_file(ktr4_u8 card, const char* path);
 
 /**
  * @brief Programs a card with a configuration saved by KTR4_save_config2_file.
@@ -801,7 +801,7 @@ KTR4_API int32_t KTR4_CALL KTR4_save_config2_file(ktr4_u8 card, const char *path
  * @note Load only files you trust: the record is written to the card's registers as it is.
  * @see KTR4_save_config2_file
  */
-KTR4_API int32_t KTR4_CALL KTR4_load_config_from_file(ktr4_u8 card, const char *path);
+KTR4_API int32_t KTR4_CALL KTR4_load_config_from_file(ktr4_u8 card, const char* path);
 
 /** @} */
 
@@ -823,7 +823,7 @@ KTR4_API int32_t KTR4_CALL KTR4_load_config_from_file(ktr4_u8 card, const char *
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  */
-KTR4_API int32_t KTR4_CALL KTR4_read_current_position(ktr4_u8 card, ktr4_u8 axis, int32_t *position);
+KTR4_API int32_t KTR4_CALL KTR4_read_current_position(ktr4_u8 card, ktr4_u8 axis, int32_t* position);
 
 /**
  * @brief Sets the axis's command position counter, and makes that position the reference of the
@@ -856,7 +856,7 @@ KTR4_API int32_t KTR4_CALL KTR4_set_current_position(ktr4_u8 card, ktr4_u8 axis,
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  */
-KTR4_API int32_t KTR4_CALL KTR4_read_FB_counter(ktr4_u8 card, ktr4_u8 axis, int32_t *count);
+KTR4_API int32_t KTR4_CALL KTR4_read_FB_counter(ktr4_u8 card, ktr4_u8 axis, int32_t* count);
 
 /**
  * @brief Sets the axis's feedback (encoder) counter.
@@ -885,7 +885,7 @@ KTR4_API int32_t KTR4_CALL KTR4_set_FB_counter(ktr4_u8 card, ktr4_u8 axis, int32
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  */
-KTR4_API int32_t KTR4_CALL KTR4_read_FBcounter_latch_value(ktr4_u8 card, ktr4_u8 axis, int32_t *value);
+KTR4_API int32_t KTR4_CALL KTR4_read_FBcounter_latch_value(ktr4_u8 card, ktr4_u8 axis, int32_t* value);
 
 /**
  * @brief Configures the axis's software comparator: what it compares and what it does on a match.
@@ -905,8 +905,8 @@ KTR4_API int32_t KTR4_CALL KTR4_read_FBcounter_latch_value(ktr4_u8 card, ktr4_u8
  * @retval other a driver call failed: the first failure's code.
  * @see KTR4_set_comparator_data, KTR4_read_compare_flag
  */
-KTR4_API int32_t KTR4_CALL KTR4_config_comparator_out(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 code1,
-                                                      ktr4_u8 code2, ktr4_u8 code3);
+KTR4_API int32_t KTR4_CALL KTR4_config_comparator_out(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 code1, ktr4_u8 code2,
+                                                      ktr4_u8 code3);
 
 /**
  * @brief Reads back the comparator codes.
@@ -923,8 +923,8 @@ KTR4_API int32_t KTR4_CALL KTR4_config_comparator_out(ktr4_u8 card, ktr4_u8 axis
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_config_comparator_out
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_comparator_out(ktr4_u8 card, ktr4_u8 axis, uint8_t *code1,
-                                                        uint8_t *code2, uint8_t *code3);
+KTR4_API int32_t KTR4_CALL KTR4_readback_comparator_out(ktr4_u8 card, ktr4_u8 axis, uint8_t* code1, uint8_t* code2,
+                                                        uint8_t* code3);
 
 /**
  * @brief Sets the value the comparator compares with, in pulses.
@@ -953,7 +953,7 @@ KTR4_API int32_t KTR4_CALL KTR4_set_comparator_data(ktr4_u8 card, ktr4_u8 axis, 
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_comparator_data(ktr4_u8 card, ktr4_u8 axis, int32_t *data);
+KTR4_API int32_t KTR4_CALL KTR4_readback_comparator_data(ktr4_u8 card, ktr4_u8 axis, int32_t* data);
 
 /**
  * @brief Reads whether the comparator condition is met now.
@@ -967,7 +967,7 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_comparator_data(ktr4_u8 card, ktr4_u8 a
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  */
-KTR4_API int32_t KTR4_CALL KTR4_read_compare_flag(ktr4_u8 card, ktr4_u8 axis, uint8_t *flag);
+KTR4_API int32_t KTR4_CALL KTR4_read_compare_flag(ktr4_u8 card, ktr4_u8 axis, uint8_t* flag);
 
 /**
  * @brief Chooses which card events the axis records in its event flags (and may interrupt on).
@@ -999,7 +999,7 @@ KTR4_API int32_t KTR4_CALL KTR4_set_event_factor(ktr4_u8 card, ktr4_u8 axis, uin
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  */
-KTR4_API int32_t KTR4_CALL KTR4_read_event_flag(ktr4_u8 card, ktr4_u8 axis, uint32_t *flags);
+KTR4_API int32_t KTR4_CALL KTR4_read_event_flag(ktr4_u8 card, ktr4_u8 axis, uint32_t* flags);
 
 /**
  * @brief Reads the axis's error flag word (the card's error conditions of the axis).
@@ -1013,7 +1013,7 @@ KTR4_API int32_t KTR4_CALL KTR4_read_event_flag(ktr4_u8 card, ktr4_u8 axis, uint
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  */
-KTR4_API int32_t KTR4_CALL KTR4_read_error_flag(ktr4_u8 card, ktr4_u8 axis, uint32_t *flags);
+KTR4_API int32_t KTR4_CALL KTR4_read_error_flag(ktr4_u8 card, ktr4_u8 axis, uint32_t* flags);
 
 /**
  * @brief Configures the two soft limits of the axis and switches them on.
@@ -1036,8 +1036,7 @@ KTR4_API int32_t KTR4_CALL KTR4_read_error_flag(ktr4_u8 card, ktr4_u8 axis, uint
  * @retval other a driver call failed: the first failure's code.
  * @see KTR4_set_softlimit_data, KTR4_enable_softlimit
  */
-KTR4_API int32_t KTR4_CALL KTR4_config_softlimit(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 setting1,
-                                                 ktr4_u8 setting2);
+KTR4_API int32_t KTR4_CALL KTR4_config_softlimit(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 setting1, ktr4_u8 setting2);
 
 /**
  * @brief Reads back the soft limit settings.
@@ -1053,8 +1052,8 @@ KTR4_API int32_t KTR4_CALL KTR4_config_softlimit(ktr4_u8 card, ktr4_u8 axis, ktr
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_config_softlimit
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_config_softlimit(ktr4_u8 card, ktr4_u8 axis, uint8_t *setting1,
-                                                          uint8_t *setting2);
+KTR4_API int32_t KTR4_CALL KTR4_readback_config_softlimit(ktr4_u8 card, ktr4_u8 axis, uint8_t* setting1,
+                                                          uint8_t* setting2);
 
 /**
  * @brief Sets the two soft limit positions, in pulses.
@@ -1070,8 +1069,7 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_config_softlimit(ktr4_u8 card, ktr4_u8 
  * @retval other a driver call failed: the first failure's code.
  * @see KTR4_config_softlimit
  */
-KTR4_API int32_t KTR4_CALL KTR4_set_softlimit_data(ktr4_u8 card, ktr4_u8 axis, int32_t limit1,
-                                                   int32_t limit2);
+KTR4_API int32_t KTR4_CALL KTR4_set_softlimit_data(ktr4_u8 card, ktr4_u8 axis, int32_t limit1, int32_t limit2);
 
 /**
  * @brief Reads back the two soft limit positions.
@@ -1087,8 +1085,7 @@ KTR4_API int32_t KTR4_CALL KTR4_set_softlimit_data(ktr4_u8 card, ktr4_u8 axis, i
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_set_softlimit_data
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_softlimit_data(ktr4_u8 card, ktr4_u8 axis, int32_t *limit1,
-                                                        int32_t *limit2);
+KTR4_API int32_t KTR4_CALL KTR4_readback_softlimit_data(ktr4_u8 card, ktr4_u8 axis, int32_t* limit1, int32_t* limit2);
 
 /**
  * @brief Switches both soft limits on or off, keeping their settings.
@@ -1117,7 +1114,7 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_softlimit(ktr4_u8 card, ktr4_u8 axis, ktr
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_enable_softlimit(ktr4_u8 card, ktr4_u8 axis, uint8_t *enabled);
+KTR4_API int32_t KTR4_CALL KTR4_readback_enable_softlimit(ktr4_u8 card, ktr4_u8 axis, uint8_t* enabled);
 
 /**
  * @brief Reads whether the axis is beyond either soft limit.
@@ -1132,8 +1129,7 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_enable_softlimit(ktr4_u8 card, ktr4_u8 
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  */
-KTR4_API int32_t KTR4_CALL KTR4_read_softlimit_flag(ktr4_u8 card, ktr4_u8 axis, uint8_t *flag1,
-                                                    uint8_t *flag2);
+KTR4_API int32_t KTR4_CALL KTR4_read_softlimit_flag(ktr4_u8 card, ktr4_u8 axis, uint8_t* flag1, uint8_t* flag2);
 
 /**
  * @brief Reads whether the axis is stopped, or whether its continuous buffer is full.
@@ -1160,8 +1156,7 @@ KTR4_API int32_t KTR4_CALL KTR4_read_softlimit_flag(ktr4_u8 card, ktr4_u8 axis, 
  * return stopped ? 0 : 1;
  * @endcode
  */
-KTR4_API int32_t KTR4_CALL KTR4_read_motion_status(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 kind,
-                                                   uint8_t *status);
+KTR4_API int32_t KTR4_CALL KTR4_read_motion_status(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 kind, uint8_t* status);
 
 /**
  * @brief Reads the present level of one of the axis's input or output points.
@@ -1182,8 +1177,7 @@ KTR4_API int32_t KTR4_CALL KTR4_read_motion_status(ktr4_u8 card, ktr4_u8 axis, k
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_write_output_point
  */
-KTR4_API int32_t KTR4_CALL KTR4_read_point_status(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 point,
-                                                  uint8_t *state);
+KTR4_API int32_t KTR4_CALL KTR4_read_point_status(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 point, uint8_t* state);
 
 /**
  * @brief Switches one of the card's general output points on or off.
@@ -1560,8 +1554,8 @@ KTR4_API int32_t KTR4_CALL KTR4_position_change(ktr4_u8 card, ktr4_u8 axis, int3
  * @endcode
  * @see KTR4_velocity_change, KTR4_dec_stop, KTR4_fix_speed_range
  */
-KTR4_API int32_t KTR4_CALL KTR4_T_velocity_move(ktr4_u8 card, ktr4_u8 axis, int32_t start_speed,
-                                                int32_t max_speed, double t_acc);
+KTR4_API int32_t KTR4_CALL KTR4_T_velocity_move(ktr4_u8 card, ktr4_u8 axis, int32_t start_speed, int32_t max_speed,
+                                                double t_acc);
 
 /**
  * @brief Runs one axis at a constant speed, after an S-curve acceleration, until it is stopped.
@@ -1587,8 +1581,8 @@ KTR4_API int32_t KTR4_CALL KTR4_T_velocity_move(ktr4_u8 card, ktr4_u8 axis, int3
  * @retval other a driver call failed: the first failure's code.
  * @see KTR4_T_velocity_move
  */
-KTR4_API int32_t KTR4_CALL KTR4_S_velocity_move(ktr4_u8 card, ktr4_u8 axis, int32_t start_speed,
-                                                int32_t max_speed, double t_acc, int32_t sv);
+KTR4_API int32_t KTR4_CALL KTR4_S_velocity_move(ktr4_u8 card, ktr4_u8 axis, int32_t start_speed, int32_t max_speed,
+                                                double t_acc, int32_t sv);
 
 /**
  * @brief Changes the speed (and, by its sign, the direction) of an axis in a velocity move, with a
@@ -1793,7 +1787,7 @@ KTR4_API int32_t KTR4_CALL KTR4_config_pulser_mode(ktr4_u8 card, ktr4_u8 axis, k
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_config_pulser_mode
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_pulser_mode(ktr4_u8 card, ktr4_u8 axis, uint8_t *mode, uint8_t *option);
+KTR4_API int32_t KTR4_CALL KTR4_readback_pulser_mode(ktr4_u8 card, ktr4_u8 axis, uint8_t* mode, uint8_t* option);
 
 /**
  * @brief Reads the axis's pulser counter (pulses turned on the hand wheel).
@@ -1807,7 +1801,7 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_pulser_mode(ktr4_u8 card, ktr4_u8 axis,
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  */
-KTR4_API int32_t KTR4_CALL KTR4_read_pulser_counter(ktr4_u8 card, ktr4_u8 axis, int32_t *count);
+KTR4_API int32_t KTR4_CALL KTR4_read_pulser_counter(ktr4_u8 card, ktr4_u8 axis, int32_t* count);
 
 /**
  * @brief Sets the axis's pulser counter; a follower of it takes the new value as its reference.
@@ -1933,7 +1927,7 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_pulser_motion(ktr4_u8 card, ktr4_u8 axis,
  * @retval other a driver call failed: the first failure's code.
  * @see KTR4_link_IRQ_process, KTR4_disable_IRQ, KTR4_EVENT
  */
-KTR4_API int32_t KTR4_CALL KTR4_enable_IRQ(ktr4_u8 card, KTR4_EVENT *event);
+KTR4_API int32_t KTR4_CALL KTR4_enable_IRQ(ktr4_u8 card, KTR4_EVENT* event);
 
 /**
  * @brief Disables the card's interrupt and ends its interrupt service.
@@ -2019,8 +2013,8 @@ KTR4_API int32_t KTR4_CALL KTR4_link_IRQ_process(ktr4_u8 card, KTR4_IRQ_CALLBACK
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  */
-KTR4_API int32_t KTR4_CALL KTR4_read_INT_status(ktr4_u8 card, ktr4_u8 axis, uint8_t *field, uint32_t *event_word,
-                                                uint32_t *last_word);
+KTR4_API int32_t KTR4_CALL KTR4_read_INT_status(ktr4_u8 card, ktr4_u8 axis, uint8_t* field, uint32_t* event_word,
+                                                uint32_t* last_word);
 
 /** @} */
 
@@ -2049,8 +2043,8 @@ KTR4_API int32_t KTR4_CALL KTR4_read_INT_status(ktr4_u8 card, ktr4_u8 axis, uint
  * @retval other a driver call failed: the first failure's code.
  * @see KTR4_readback_backlash_comp
  */
-KTR4_API int32_t KTR4_CALL KTR4_backlash_comp(ktr4_u8 card, ktr4_u8 axis, ktr4_u16 amount,
-                                              ktr4_u8 mode_variant_flag, uint32_t correction_speed);
+KTR4_API int32_t KTR4_CALL KTR4_backlash_comp(ktr4_u8 card, ktr4_u8 axis, ktr4_u16 amount, ktr4_u8 mode_variant_flag,
+                                              uint32_t correction_speed);
 
 /**
  * @brief Reads back the backlash compensation.
@@ -2067,8 +2061,8 @@ KTR4_API int32_t KTR4_CALL KTR4_backlash_comp(ktr4_u8 card, ktr4_u8 axis, ktr4_u
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_backlash_comp
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_backlash_comp(ktr4_u8 card, ktr4_u8 axis, uint16_t *amount,
-                                                       uint8_t *mode_variant_flag, uint32_t *correction_speed);
+KTR4_API int32_t KTR4_CALL KTR4_readback_backlash_comp(ktr4_u8 card, ktr4_u8 axis, uint16_t* amount,
+                                                       uint8_t* mode_variant_flag, uint32_t* correction_speed);
 
 /**
  * @brief Sets the card's two vibration suppression times for the axis.
@@ -2098,8 +2092,8 @@ KTR4_API int32_t KTR4_CALL KTR4_suppress_vibration(ktr4_u8 card, ktr4_u8 axis, k
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_suppress_vibration(ktr4_u8 card, ktr4_u8 axis, uint16_t *first,
-                                                            uint16_t *second);
+KTR4_API int32_t KTR4_CALL KTR4_readback_suppress_vibration(ktr4_u8 card, ktr4_u8 axis, uint16_t* first,
+                                                            uint16_t* second);
 
 /**
  * @brief Switches the axis's continuous mode: moves queue behind the running one instead of needing
@@ -2134,7 +2128,7 @@ KTR4_API int32_t KTR4_CALL KTR4_set_continuous_flag(ktr4_u8 card, ktr4_u8 axis, 
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  */
-KTR4_API int32_t KTR4_CALL KTR4_check_continuous_buffer(ktr4_u8 card, ktr4_u8 axis, uint8_t *full);
+KTR4_API int32_t KTR4_CALL KTR4_check_continuous_buffer(ktr4_u8 card, ktr4_u8 axis, uint8_t* full);
 
 /**
  * @brief Outputs a pulse on the card's CSTA line: a synchronised start of the axes waiting for it.
@@ -2214,7 +2208,7 @@ KTR4_API int32_t KTR4_CALL KTR4_emg_stop(ktr4_u8 card);
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  */
-KTR4_API int32_t KTR4_CALL KTR4_read_speed(ktr4_u8 card, ktr4_u8 axis, double *speed);
+KTR4_API int32_t KTR4_CALL KTR4_read_speed(ktr4_u8 card, ktr4_u8 axis, double* speed);
 
 /** @} */
 
@@ -2261,9 +2255,8 @@ KTR4_API int32_t KTR4_CALL KTR4_read_speed(ktr4_u8 card, ktr4_u8 axis, double *s
  * @retval KTR4_ERR_RANGE a group selector, speed or time out of range; nothing written.
  * @retval other a driver call failed: the first failure's code.
  */
-KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE2(ktr4_u8 card, ktr4_u8 pair, int32_t d1, int32_t d2,
-                                                   ktr4_u8 mode, int32_t start_speed, int32_t max_speed,
-                                                   double t_acc, double t_dec);
+KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE2(ktr4_u8 card, ktr4_u8 pair, int32_t d1, int32_t d2, ktr4_u8 mode,
+                                                   int32_t start_speed, int32_t max_speed, double t_acc, double t_dec);
 
 /**
  * @brief Moves two axes together along a straight line with an S-curve profile.
@@ -2297,9 +2290,9 @@ KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE2(ktr4_u8 card, ktr4_u8 pair, i
  * @retval KTR4_ERR_RANGE a group selector, speed or time out of range; nothing written.
  * @retval other a driver call failed: the first failure's code.
  */
-KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE2(ktr4_u8 card, ktr4_u8 pair, int32_t d1, int32_t d2,
-                                                   ktr4_u8 mode, int32_t start_speed, int32_t max_speed,
-                                                   double t_acc, double t_dec, int32_t sv_acc, int32_t sv_dec);
+KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE2(ktr4_u8 card, ktr4_u8 pair, int32_t d1, int32_t d2, ktr4_u8 mode,
+                                                   int32_t start_speed, int32_t max_speed, double t_acc, double t_dec,
+                                                   int32_t sv_acc, int32_t sv_dec);
 
 /**
  * @brief KTR4_T_curve_move_LINE2 on axes 0 (X) and 1 (Y).
@@ -2339,9 +2332,8 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE2(ktr4_u8 card, ktr4_u8 pair, i
  * return x == 3000 && y == 4000 ? 0 : 1;
  * @endcode
  */
-KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_XY(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode,
-                                                int32_t start_speed, int32_t max_speed, double t_acc,
-                                                double t_dec);
+KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_XY(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode, int32_t start_speed,
+                                                int32_t max_speed, double t_acc, double t_dec);
 
 /**
  * @brief KTR4_T_curve_move_LINE2 on axes 2 (Z) and 3 (A).
@@ -2370,9 +2362,8 @@ KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_XY(ktr4_u8 card, int32_t d1, int32_
  * @retval KTR4_ERR_RANGE a group selector, speed or time out of range; nothing written.
  * @retval other a driver call failed: the first failure's code.
  */
-KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_ZA(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode,
-                                                int32_t start_speed, int32_t max_speed, double t_acc,
-                                                double t_dec);
+KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_ZA(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode, int32_t start_speed,
+                                                int32_t max_speed, double t_acc, double t_dec);
 
 /**
  * @brief KTR4_S_curve_move_LINE2 on axes 0 (X) and 1 (Y).
@@ -2404,9 +2395,9 @@ KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_ZA(ktr4_u8 card, int32_t d1, int32_
  * @retval KTR4_ERR_RANGE a group selector, speed or time out of range; nothing written.
  * @retval other a driver call failed: the first failure's code.
  */
-KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_XY(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode,
-                                                int32_t start_speed, int32_t max_speed, double t_acc,
-                                                double t_dec, int32_t sv_acc, int32_t sv_dec);
+KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_XY(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode, int32_t start_speed,
+                                                int32_t max_speed, double t_acc, double t_dec, int32_t sv_acc,
+                                                int32_t sv_dec);
 
 /**
  * @brief KTR4_S_curve_move_LINE2 on axes 2 (Z) and 3 (A).
@@ -2438,9 +2429,9 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_XY(ktr4_u8 card, int32_t d1, int32_
  * @retval KTR4_ERR_RANGE a group selector, speed or time out of range; nothing written.
  * @retval other a driver call failed: the first failure's code.
  */
-KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_ZA(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode,
-                                                int32_t start_speed, int32_t max_speed, double t_acc,
-                                                double t_dec, int32_t sv_acc, int32_t sv_dec);
+KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_ZA(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode, int32_t start_speed,
+                                                int32_t max_speed, double t_acc, double t_dec, int32_t sv_acc,
+                                                int32_t sv_dec);
 
 /**
  * @brief Moves three axes together along a straight line with a T-curve profile.
@@ -2472,9 +2463,9 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_ZA(ktr4_u8 card, int32_t d1, int32_
  * @retval KTR4_ERR_RANGE a group selector, speed or time out of range; nothing written.
  * @retval other a driver call failed: the first failure's code.
  */
-KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE3(ktr4_u8 card, ktr4_u8 triple, int32_t d1, int32_t d2,
-                                                   int32_t d3, ktr4_u8 mode, int32_t start_speed,
-                                                   int32_t max_speed, double t_acc, double t_dec);
+KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE3(ktr4_u8 card, ktr4_u8 triple, int32_t d1, int32_t d2, int32_t d3,
+                                                   ktr4_u8 mode, int32_t start_speed, int32_t max_speed, double t_acc,
+                                                   double t_dec);
 
 /**
  * @brief Moves three axes together along a straight line with an S-curve profile.
@@ -2509,10 +2500,9 @@ KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE3(ktr4_u8 card, ktr4_u8 triple,
  * @retval KTR4_ERR_RANGE a group selector, speed or time out of range; nothing written.
  * @retval other a driver call failed: the first failure's code.
  */
-KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE3(ktr4_u8 card, ktr4_u8 triple, int32_t d1, int32_t d2,
-                                                   int32_t d3, ktr4_u8 mode, int32_t start_speed,
-                                                   int32_t max_speed, double t_acc, double t_dec, int32_t sv_acc,
-                                                   int32_t sv_dec);
+KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE3(ktr4_u8 card, ktr4_u8 triple, int32_t d1, int32_t d2, int32_t d3,
+                                                   ktr4_u8 mode, int32_t start_speed, int32_t max_speed, double t_acc,
+                                                   double t_dec, int32_t sv_acc, int32_t sv_dec);
 
 /**
  * @brief Moves all four axes together along a straight line with a T-curve profile.
@@ -2544,8 +2534,8 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE3(ktr4_u8 card, ktr4_u8 triple,
  * @retval other a driver call failed: the first failure's code.
  */
 KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE4(ktr4_u8 card, int32_t d1, int32_t d2, int32_t d3, int32_t d4,
-                                                   ktr4_u8 mode, int32_t start_speed, int32_t max_speed,
-                                                   double t_acc, double t_dec);
+                                                   ktr4_u8 mode, int32_t start_speed, int32_t max_speed, double t_acc,
+                                                   double t_dec);
 
 /**
  * @brief Moves all four axes together along a straight line with an S-curve profile.
@@ -2580,8 +2570,8 @@ KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE4(ktr4_u8 card, int32_t d1, int
  * @retval other a driver call failed: the first failure's code.
  */
 KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE4(ktr4_u8 card, int32_t d1, int32_t d2, int32_t d3, int32_t d4,
-                                                   ktr4_u8 mode, int32_t start_speed, int32_t max_speed,
-                                                   double t_acc, double t_dec, int32_t sv_acc, int32_t sv_dec);
+                                                   ktr4_u8 mode, int32_t start_speed, int32_t max_speed, double t_acc,
+                                                   double t_dec, int32_t sv_acc, int32_t sv_dec);
 
 /**
  * @brief Moves a pair of axes along a circular arc given by its centre and end point.
@@ -2736,8 +2726,8 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_ZA(ktr4_u8 card, int32_t cx, int
  * @retval KTR4_ERR_RANGE pair or speed out of range; nothing written.
  * @retval other a driver call failed: the first failure's code.
  */
-KTR4_API int32_t KTR4_CALL KTR4_ARC2_3P_move(ktr4_u8 card, ktr4_u8 pair, int32_t x1, int32_t y1, int32_t x2,
-                                             int32_t y2, ktr4_u8 mode, int32_t speed);
+KTR4_API int32_t KTR4_CALL KTR4_ARC2_3P_move(ktr4_u8 card, ktr4_u8 pair, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                                             ktr4_u8 mode, int32_t speed);
 
 /**
  * @brief KTR4_ARC2_3P_move on axes 0 (X) and 1 (Y).
@@ -2837,8 +2827,8 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC_3P_move_ZA(ktr4_u8 card, int32_t x1, int32_t
  * return x == 0 && y == 0 ? 0 : 1;   // back at the start
  * @endcode
  */
-KTR4_API int32_t KTR4_CALL KTR4_CIR2_3P_move(ktr4_u8 card, ktr4_u8 pair, int32_t x1, int32_t y1, int32_t x2,
-                                             int32_t y2, ktr4_u8 mode, int32_t speed);
+KTR4_API int32_t KTR4_CALL KTR4_CIR2_3P_move(ktr4_u8 card, ktr4_u8 pair, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
+                                             ktr4_u8 mode, int32_t speed);
 
 /**
  * @brief Makes where a stopped axis stands the reference of its next relative move.

@@ -76,16 +76,16 @@ extern "C" {
 #if defined(_WIN32) && !defined(_WIN64)
 #pragma pack(push, 1)
 typedef struct ktr4io_interrupt_record {
-  uint32_t event_slot; /* address of the HANDLE slot */
-  uint8_t zero;
-  uint8_t enable; /* 1 enable, 0 disable */
+    uint32_t event_slot; /* address of the HANDLE slot */
+    uint8_t zero;
+    uint8_t enable; /* 1 enable, 0 disable */
 } ktr4io_interrupt_record;
 #pragma pack(pop)
 #else
 typedef struct ktr4io_interrupt_record {
-  void *event_slot; /* points at a KTR4_EVENT */
-  uint8_t zero;
-  uint8_t enable; /* 1 enable, 0 disable */
+    void* event_slot; /* points at a KTR4_EVENT */
+    uint8_t zero;
+    uint8_t enable; /* 1 enable, 0 disable */
 } ktr4io_interrupt_record;
 #endif
 
@@ -102,7 +102,7 @@ typedef struct ktr4io_interrupt_record {
  * @retval 0 the cards are reported (0 cards is a success).
  * @retval other failure: KTR4_initial returns the code and registers no card.
  */
-int32_t KTR4_CALL ktr4io_find_cards(uint16_t device_type, uint32_t handles[16], uint8_t *count);
+int32_t KTR4_CALL ktr4io_find_cards(uint16_t device_type, uint32_t handles[16], uint8_t* count);
 
 /**
  * @brief Ordinal 2: fills the card's information record.
@@ -113,7 +113,7 @@ int32_t KTR4_CALL ktr4io_find_cards(uint16_t device_type, uint32_t handles[16], 
  * @retval 0 the record is filled.
  * @retval other failure; KTR4_info returns it and leaves its caller's word untouched.
  */
-int32_t KTR4_CALL ktr4io_card_info(uint32_t handle, void *record);
+int32_t KTR4_CALL ktr4io_card_info(uint32_t handle, void* record);
 
 /**
  * @brief Ordinal 3: opens (record byte 0 = 1) or closes (byte 0 = 0) the card.
@@ -127,7 +127,7 @@ int32_t KTR4_CALL ktr4io_card_info(uint32_t handle, void *record);
  * @retval 0 done.
  * @retval other failure, passed to the caller of KTR4_initial or KTR4_close.
  */
-int32_t KTR4_CALL ktr4io_open_card(uint32_t handle, void *open_record);
+int32_t KTR4_CALL ktr4io_open_card(uint32_t handle, void* open_record);
 
 /**
  * @brief Ordinal 4: enables or disables the card's interrupt.
@@ -140,7 +140,7 @@ int32_t KTR4_CALL ktr4io_open_card(uint32_t handle, void *open_record);
  * @retval 0 done.
  * @retval other failure, passed to the caller of KTR4_enable_IRQ or KTR4_disable_IRQ.
  */
-int32_t KTR4_CALL ktr4io_set_interrupt(uint32_t handle, void *interrupt_record);
+int32_t KTR4_CALL ktr4io_set_interrupt(uint32_t handle, void* interrupt_record);
 
 /**
  * @brief Ordinal 5: hands over the card's pending interrupt status and clears it.
@@ -154,7 +154,7 @@ int32_t KTR4_CALL ktr4io_set_interrupt(uint32_t handle, void *interrupt_record);
  * @retval 0 the block is filled.
  * @retval other failure; nothing is written.
  */
-int32_t KTR4_CALL ktr4io_read_interrupt_status(uint32_t handle, void *status_block);
+int32_t KTR4_CALL ktr4io_read_interrupt_status(uint32_t handle, void* status_block);
 
 /**
  * @brief Ordinal 6: resets the card's interrupt (clears what is pending).
@@ -179,7 +179,7 @@ int32_t KTR4_CALL ktr4io_reset_interrupt(uint32_t handle, uint32_t card);
  * @retval 0 done.
  * @retval other failure (for example an offset the card does not have).
  */
-int32_t KTR4_CALL ktr4io_read_port16(uint32_t handle, uint16_t offset, uint16_t *word);
+int32_t KTR4_CALL ktr4io_read_port16(uint32_t handle, uint16_t offset, uint16_t* word);
 
 /**
  * @brief Ordinal 22: writes a 16-bit word to a port of the card; offset 0 takes commands.
@@ -208,7 +208,7 @@ int32_t KTR4_CALL ktr4io_write_port16(uint32_t handle, uint16_t offset, uint16_t
  * @retval 0 done.
  * @retval other failure (for example an axis or code the card does not have).
  */
-int32_t KTR4_CALL ktr4io_read_register(uint32_t handle, uint16_t axis, uint16_t code, uint32_t *value);
+int32_t KTR4_CALL ktr4io_read_register(uint32_t handle, uint16_t axis, uint16_t code, uint32_t* value);
 
 /**
  * @brief Ordinal 51: writes one 32-bit register of an axis by its write code.

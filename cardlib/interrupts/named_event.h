@@ -13,13 +13,14 @@ namespace ktr4 {
 
 // The name of a card's event: the card number as a raw byte, then "KTR4". Card 0's name is
 // therefore empty.
-inline void card_event_name(uint8_t card, char name[6]) {
-  name[0] = static_cast<char>(card);
-  name[1] = 'K';
-  name[2] = 'T';
-  name[3] = 'R';
-  name[4] = '4';
-  name[5] = '\0';
+inline void card_event_name(uint8_t card, char name[6])
+{
+    name[0] = static_cast<char>(card);
+    name[1] = 'K';
+    name[2] = 'T';
+    name[3] = 'R';
+    name[4] = '4';
+    name[5] = '\0';
 }
 
 // Opens the event of that name, or creates it if there is none; an empty name always

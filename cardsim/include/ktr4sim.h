@@ -53,16 +53,17 @@ extern "C" {
 
 /** One driver call as the simulator saw it (ktr4sim_trace_get). */
 typedef struct ktr4sim_call {
-  uint32_t operation; /* driver operation: 1, 2, 3, 4, 5, 6, 12, 22, 50 or 51 */
-  uint32_t handle;    /* card handle (op 1: 0) */
-  uint32_t a;         /* op 1: device type; 12/22: port offset; 50/51: axis; 3: open flag; 6: card */
-  uint32_t b;         /* op 50/51: register code */
-  uint32_t value;     /* op 1: count; 12/22: word; 50: value read; 51: value written */
-  int32_t result;     /* what the operation returned */
+    uint32_t operation; /* driver operation: 1, 2, 3, 4, 5, 6, 12, 22, 50 or 51 */
+    uint32_t handle; /* card handle (op 1: 0) */
+    uint32_t a; /* op 1: device type; 12/22: port offset; 50/51: axis; 3: open flag; 6: card */
+    uint32_t b; /* op 50/51: register code */
+    uint32_t value; /* op 1: count; 12/22: word; 50: value read; 51: value written */
+    int32_t result; /* what the operation returned */
 } ktr4sim_call;
 
 /**
- * @brief Back to the power-on state: cards from KTR4SIM_CARDS, registers 0, every axis stopped, no failure armed, trace empty and recording.
+ * @brief Back to the power-on state: cards from KTR4SIM_CARDS, registers 0, every axis stopped, no failure armed, trace
+ * empty and recording.
  */
 void ktr4sim_reset(void);
 
@@ -72,7 +73,7 @@ void ktr4sim_reset(void);
  * @param switches Card number switch settings 0..15, one per slot.
  * @param count Number of cards; more than 16 count as 16.
  */
-void ktr4sim_set_cards(const uint8_t *switches, uint32_t count);
+void ktr4sim_set_cards(const uint8_t* switches, uint32_t count);
 
 /**
  * @brief The handle the driver gives the card in a slot.
@@ -128,7 +129,7 @@ int32_t ktr4sim_set_register(uint32_t slot, uint32_t axis, uint32_t read_code, u
  * @retval KTR4SIM_ERR_AXIS axis above 3.
  * @retval KTR4SIM_ERR_CODE no such register.
  */
-int32_t ktr4sim_get_register(uint32_t slot, uint32_t axis, uint32_t read_code, uint32_t *value);
+int32_t ktr4sim_get_register(uint32_t slot, uint32_t axis, uint32_t read_code, uint32_t* value);
 
 /**
  * @brief Sets an axis's status port word.
@@ -158,12 +159,15 @@ int32_t ktr4sim_set_status(uint32_t slot, uint32_t axis, uint32_t port, uint16_t
  * @retval KTR4SIM_ERR_AXIS axis above 3.
  * @retval KTR4SIM_ERR_CODE no such port.
  */
-int32_t ktr4sim_get_status(uint32_t slot, uint32_t axis, uint32_t port, uint16_t *word);
+int32_t ktr4sim_get_status(uint32_t slot, uint32_t axis, uint32_t port, uint16_t* word);
 
 /**
  * @brief Raises an interrupt for an axis, as the card would.
  *
- * The card keeps a pending status block (the layout of ktr4io.h) that ktr4io_read_interrupt_status hands over and clears and ktr4io_reset_interrupt clears. Raising sets the axis's 2-bit field to 1, ORs cause into its cause word and event_word into its event status and last words, then signals the card's event. When a move ends on an axis whose event factor has bit 0 set, the card does this by itself with cause 0x0010 and event word 0x0001.
+ * The card keeps a pending status block (the layout of ktr4io.h) that ktr4io_read_interrupt_status hands over and
+ * clears and ktr4io_reset_interrupt clears. Raising sets the axis's 2-bit field to 1, ORs cause into its cause word and
+ * event_word into its event status and last words, then signals the card's event. When a move ends on an axis whose
+ * event factor has bit 0 set, the card does this by itself with cause 0x0010 and event word 0x0001.
  *
  * @param slot Card slot, 0 = the first card reported.
  * @param axis Axis 0..3.
@@ -188,7 +192,8 @@ int32_t ktr4sim_interrupt_enabled(uint32_t slot);
 /**
  * @brief Makes a driver operation fail, for tests of failure handling.
  *
- * After skip further calls that succeed, the next count calls fail. Calls still fail after their arguments have been recorded, and a failing read delivers nothing.
+ * After skip further calls that succeed, the next count calls fail. Calls still fail after their arguments have been
+ * recorded, and a failing read delivers nothing.
  *
  * @param operation Driver operation by ordinal: 1, 2, 3, 4, 5, 6, 12, 22, 50 or 51.
  * @param code The failure code to return.
@@ -238,7 +243,7 @@ uint32_t ktr4sim_trace_capacity(void);
  * @retval 0 done.
  * @retval KTR4SIM_ERR_CODE index past the end.
  */
-int32_t ktr4sim_trace_get(uint32_t index, ktr4sim_call *call);
+int32_t ktr4sim_trace_get(uint32_t index, ktr4sim_call* call);
 
 /** Ticks of the card's 19 660 800 Hz reference clock per second: the simulator's unit of time. */
 #define KTR4SIM_TICKS_PER_SECOND 19660800u
@@ -287,7 +292,8 @@ void ktr4sim_set_motion(int32_t on);
 /**
  * @brief Gives an axis a HOME sensor at a position, or removes it.
  *
- * An origin return (KTR4_start_homing) stops when the command position reaches position; without a sensor it runs until it is stopped.
+ * An origin return (KTR4_start_homing) stops when the command position reaches position; without a sensor it runs until
+ * it is stopped.
  *
  * @param slot Card slot, 0 = the first card reported.
  * @param axis Axis 0..3.
@@ -302,7 +308,8 @@ int32_t ktr4sim_set_home(uint32_t slot, uint32_t axis, int32_t present, int32_t 
 /**
  * @brief Turns the axis's pulser (hand wheel) by some pulses.
  *
- * They count in its pulser counter and, while the axis is in pulser motion (KTR4_run_pulser_Vmove, KTR4_run_pulser_Pmove), move it at once; a pulser position move stays between its start and its end.
+ * They count in its pulser counter and, while the axis is in pulser motion (KTR4_run_pulser_Vmove,
+ * KTR4_run_pulser_Pmove), move it at once; a pulser position move stays between its start and its end.
  *
  * @param slot Card slot, 0 = the first card reported.
  * @param axis Axis 0..3.

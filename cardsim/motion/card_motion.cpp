@@ -30,420 +30,495 @@ constexpr uint32_t kTarget = read_code(kTargetCode), kStart = read_code(kStartSp
 // The operating registers a start takes over from their pre-registers.
 constexpr uint32_t kOperatingRegisters = kSCurveDecelerationCode - kTargetCode + 1;
 
-uint32_t operation_code(MotionHost& host, uint32_t axis) { return host.reg(axis, kMode) & kOperationCodeMask; }
-
-int32_t as_signed(uint32_t value) { return static_cast<int32_t>(value); }
-
-int lowest_axis(uint8_t axes) {
-  for (int a = 0; a < 4; ++a)
-    if (axes & (1u << a)) return a;
-  return -1;
+uint32_t operation_code(MotionHost& host, uint32_t axis)
+{
+    return host.reg(axis, kMode) & kOperationCodeMask;
 }
 
-uint32_t clamp_u(uint32_t value, uint32_t lo, uint32_t hi) { return std::min(std::max(value, lo), hi); }
+int32_t as_signed(uint32_t value)
+{
+    return static_cast<int32_t>(value);
+}
+
+int lowest_axis(uint8_t axes)
+{
+    for (int a = 0; a < 4; ++a)
+        if (axes & (1u << a))
+            return a;
+    return -1;
+}
+
+uint32_t clamp_u(uint32_t value, uint32_t lo, uint32_t hi)
+{
+    return std::min(std::max(value, lo), hi);
+}
 
 }  // namespace
 
-void CardMotion::reset(Tick now) {
-  now_ = now;
-  for (auto& job : jobs_) job.reset();
-  owner_.fill(-1);
-  pre_written_.fill(false);
-  queued_.fill(0);
-  home_.fill(std::nullopt);
-  last_end_.fill(-1);
+void CardMotion::reset(Tick now)
+{
+    now_ = now;
+    for (auto& job : jobs_)
+        job.reset();
+    owner_.fill(-1);
+    pre_written_.fill(false);
+    queued_.fill(0);
+    home_.fill(std::nullopt);
+    last_end_.fill(-1);
 }
 
-Profile CardMotion::profile_of(MotionHost& host, uint32_t axis) {
-  Profile p;
-  // A shortened profile's operating speed is not clamped by the library; the card takes 24 bits.
-  p.fl = clamp_u(host.reg(axis, kStart), 1, 0xFFFFFF);
-  p.fh = clamp_u(host.reg(axis, kOperating), 1, 0xFFFFFF);
-  p.ur = clamp_u(host.reg(axis, kAccRate), 0, 65535);
-  p.dr = clamp_u(host.reg(axis, kDecRate), 0, 65535);
-  p.mg = clamp_u(host.reg(axis, kMagnification), 0, 4095);
-  p.dp = host.reg(axis, kRampDown) & 0xFFFFFF;
-  p.s_acc = host.reg(axis, kSAcc) & 0xFFFF;
-  p.s_dec = host.reg(axis, kSDec) & 0xFFFF;
-  const uint32_t mode = host.reg(axis, kMode);
-  p.s_curve = (mode & kSCurveBit) != 0;
-  p.manual_dp = (mode & kManualRampDownBit) != 0;
-  return p;
+Profile CardMotion::profile_of(MotionHost& host, uint32_t axis)
+{
+    Profile p;
+    // A shortened profile's operating speed is not clamped by the library; the card takes 24 bits.
+    p.fl = clamp_u(host.reg(axis, kStart), 1, 0xFFFFFF);
+    p.fh = clamp_u(host.reg(axis, kOperating), 1, 0xFFFFFF);
+    p.ur = clamp_u(host.reg(axis, kAccRate), 0, 65535);
+    p.dr = clamp_u(host.reg(axis, kDecRate), 0, 65535);
+    p.mg = clamp_u(host.reg(axis, kMagnification), 0, 4095);
+    p.dp = host.reg(axis, kRampDown) & 0xFFFFFF;
+    p.s_acc = host.reg(axis, kSAcc) & 0xFFFF;
+    p.s_dec = host.reg(axis, kSDec) & 0xFFFF;
+    const uint32_t mode = host.reg(axis, kMode);
+    p.s_curve = (mode & kSCurveBit) != 0;
+    p.manual_dp = (mode & kManualRampDownBit) != 0;
+    return p;
 }
 
-int64_t CardMotion::offset(const Job& job, int axis) const {
-  const int64_t p = job.runner.pulses();
-  switch (job.kind) {
-    case Kind::Line: return job.line.offset(axis, p);
+int64_t CardMotion::offset(const Job& job, int axis) const
+{
+    const int64_t p = job.runner.pulses();
+    switch (job.kind) {
+    case Kind::Line:
+        return job.line.offset(axis, p);
     case Kind::Arc: {
-      int64_t x = 0, y = 0;
-      job.arc.point(p, &x, &y);
-      return axis == job.arc_x ? x : y;
+        int64_t x = 0, y = 0;
+        job.arc.point(p, &x, &y);
+        return axis == job.arc_x ? x : y;
     }
-    case Kind::Pulser: return job.pulser_moved;
-    default: return job.direction * p;
-  }
-}
-
-uint32_t CardMotion::move_kind(uint32_t axis) const {
-  if (owner_[axis] < 0) return KTR4SIM_MOVE_NONE;
-  switch (jobs_[static_cast<size_t>(owner_[axis])]->kind) {
-    case Kind::Single: return KTR4SIM_MOVE_POSITION;
-    case Kind::Velocity: return KTR4SIM_MOVE_VELOCITY;
-    case Kind::Home: return KTR4SIM_MOVE_HOME;
-    case Kind::Line: return KTR4SIM_MOVE_LINE;
-    case Kind::Arc: return KTR4SIM_MOVE_ARC;
-    case Kind::Pulser: return KTR4SIM_MOVE_PULSER;
-  }
-  return KTR4SIM_MOVE_NONE;
-}
-
-bool CardMotion::running(const Job& job) {
-  return job.kind == Kind::Pulser ? !job.pulser_end.has_value() : job.runner.running();
-}
-
-Tick CardMotion::end_tick(const Job& job) {
-  return job.kind == Kind::Pulser ? job.pulser_end.value_or(0) : job.runner.end_tick();
-}
-
-void CardMotion::start_pulser(MotionHost& host, uint8_t axes, Tick at) {
-  release_axes(host, axes);
-  for (uint32_t a = 0; a < 4; ++a) {
-    if (!(axes & (1u << a))) continue;
-    const uint32_t op = operation_code(host, a);
-    Job job;
-    job.kind = Kind::Pulser;
-    job.axes = static_cast<uint8_t>(1u << a);
-    if (op == kPulserPositionCode || op == kPulserPositionVariantCode) {
-      job.pulser_amount = as_signed(host.reg(a, kTarget));
-      if (*job.pulser_amount == 0) job.pulser_end = at;
-    } else if (op != kPulserVelocityCode) {
-      continue;
+    case Kind::Pulser:
+        return job.pulser_moved;
+    default:
+        return job.direction * p;
     }
-    begin(host, std::move(job), at);
-  }
 }
 
-void CardMotion::pulser_input(MotionHost& host, uint32_t axis, int32_t pulses) {
-  host.reg(axis, kPulserCounter) += static_cast<uint32_t>(pulses);
-  if (owner_[axis] < 0) return;
-  Job& job = *jobs_[static_cast<size_t>(owner_[axis])];
-  if (job.kind != Kind::Pulser || job.pulser_end) return;
-  int64_t moved = job.pulser_moved + pulses;
-  if (job.pulser_amount) {
-    // A pulser move keeps between its start and its end and is over on reaching the end.
-    const int64_t amount = *job.pulser_amount;
-    moved = std::clamp<int64_t>(moved, std::min<int64_t>(0, amount), std::max<int64_t>(0, amount));
-    if (moved == amount) job.pulser_end = now_;
-  }
-  job.pulser_moved = moved;
-  apply(host, job);
-  advance_to(host, now_);
-}
-
-void CardMotion::apply(MotionHost& host, Job& job) {
-  for (int a = 0; a < 4; ++a) {
-    if (!(job.axes & (1u << a))) continue;
-    const auto axis = static_cast<uint32_t>(a);
-    const int64_t now = offset(job, a);
-    const auto delta = static_cast<uint32_t>(static_cast<uint64_t>(now - job.applied[static_cast<size_t>(a)]));
-    job.applied[static_cast<size_t>(a)] = now;
-    host.reg(axis, kCommand) += delta;  // wraps like the card's 32-bit counter
-    host.reg(axis, kFeedback) += delta;
-    double v = job.runner.speed();
-    if (job.kind == Kind::Line && job.line.span > 0)
-      v = v * static_cast<double>(std::llabs(job.line.distance[static_cast<size_t>(a)])) /
-          static_cast<double>(job.line.span);
-    if (job.kind == Kind::Arc) {
-      double sx = 0, sy = 0;
-      job.arc.speed_share(job.runner.pulses(), &sx, &sy);
-      v *= a == job.arc_x ? sx : sy;
+uint32_t CardMotion::move_kind(uint32_t axis) const
+{
+    if (owner_[axis] < 0)
+        return KTR4SIM_MOVE_NONE;
+    switch (jobs_[static_cast<size_t>(owner_[axis])]->kind) {
+    case Kind::Single:
+        return KTR4SIM_MOVE_POSITION;
+    case Kind::Velocity:
+        return KTR4SIM_MOVE_VELOCITY;
+    case Kind::Home:
+        return KTR4SIM_MOVE_HOME;
+    case Kind::Line:
+        return KTR4SIM_MOVE_LINE;
+    case Kind::Arc:
+        return KTR4SIM_MOVE_ARC;
+    case Kind::Pulser:
+        return KTR4SIM_MOVE_PULSER;
     }
-    host.reg(axis, kSpeed) = static_cast<uint32_t>(std::clamp(std::lround(v), 0L, 65535L));
-  }
+    return KTR4SIM_MOVE_NONE;
 }
 
-void CardMotion::release_axes(MotionHost& host, uint8_t axes) {
-  for (int a = 0; a < 4; ++a) {
-    if (!(axes & (1u << a)) || owner_[static_cast<size_t>(a)] < 0) continue;
-    const int slot = owner_[static_cast<size_t>(a)];
-    Job& job = *jobs_[static_cast<size_t>(slot)];
-    job.runner.stop();
-    job.pulser_end = now_;
+bool CardMotion::running(const Job& job)
+{
+    return job.kind == Kind::Pulser ? !job.pulser_end.has_value() : job.runner.running();
+}
+
+Tick CardMotion::end_tick(const Job& job)
+{
+    return job.kind == Kind::Pulser ? job.pulser_end.value_or(0) : job.runner.end_tick();
+}
+
+void CardMotion::start_pulser(MotionHost& host, uint8_t axes, Tick at)
+{
+    release_axes(host, axes);
+    for (uint32_t a = 0; a < 4; ++a) {
+        if (!(axes & (1u << a)))
+            continue;
+        const uint32_t op = operation_code(host, a);
+        Job job;
+        job.kind = Kind::Pulser;
+        job.axes = static_cast<uint8_t>(1u << a);
+        if (op == kPulserPositionCode || op == kPulserPositionVariantCode) {
+            job.pulser_amount = as_signed(host.reg(a, kTarget));
+            if (*job.pulser_amount == 0)
+                job.pulser_end = at;
+        } else if (op != kPulserVelocityCode) {
+            continue;
+        }
+        begin(host, std::move(job), at);
+    }
+}
+
+void CardMotion::pulser_input(MotionHost& host, uint32_t axis, int32_t pulses)
+{
+    host.reg(axis, kPulserCounter) += static_cast<uint32_t>(pulses);
+    if (owner_[axis] < 0)
+        return;
+    Job& job = *jobs_[static_cast<size_t>(owner_[axis])];
+    if (job.kind != Kind::Pulser || job.pulser_end)
+        return;
+    int64_t moved = job.pulser_moved + pulses;
+    if (job.pulser_amount) {
+        // A pulser move keeps between its start and its end and is over on reaching the end.
+        const int64_t amount = *job.pulser_amount;
+        moved = std::clamp<int64_t>(moved, std::min<int64_t>(0, amount), std::max<int64_t>(0, amount));
+        if (moved == amount)
+            job.pulser_end = now_;
+    }
+    job.pulser_moved = moved;
     apply(host, job);
-    for (int b = 0; b < 4; ++b)
-      if (job.axes & (1u << b)) owner_[static_cast<size_t>(b)] = -1;
-    jobs_[static_cast<size_t>(slot)].reset();
-  }
+    advance_to(host, now_);
 }
 
-void CardMotion::begin(MotionHost& host, Job&& job, Tick at) {
-  (void)at;
-  const int slot = lowest_axis(job.axes);
-  if (slot < 0) return;
-  for (int a = 0; a < 4; ++a) {
-    if (!(job.axes & (1u << a))) continue;
-    owner_[static_cast<size_t>(a)] = slot;
-    host.main_status(static_cast<uint32_t>(a)) &=
-        static_cast<uint16_t>(~(kStatusStopped | kStatusSoftLimitPlus | kStatusSoftLimitMinus));
-  }
-  // One-axis runs stop at an enabled soft limit and, when homing, at the HOME sensor.
-  if (job.kind == Kind::Single || job.kind == Kind::Velocity || job.kind == Kind::Home) {
-    const auto axis = static_cast<uint32_t>(slot);
-    const int64_t here = as_signed(host.reg(axis, kCommand));
-    const uint32_t config = host.reg(axis, kSoftLimitConfig);
-    std::optional<int64_t> room;
-    if (job.direction > 0 && (config & kSoftLimitPlusEnabledBits) == kSoftLimitPlusEnabledBits)
-      room = std::max<int64_t>(0, as_signed(host.reg(axis, kSoftLimitPlus)) - here);
-    if (job.direction < 0 && (config & kSoftLimitMinusEnabledBits) == kSoftLimitMinusEnabledBits)
-      room = std::max<int64_t>(0, here - as_signed(host.reg(axis, kSoftLimitMinus)));
-    job.soft_limit = room.has_value();
-    if (job.kind == Kind::Home && home_[axis]) {
-      const int64_t to_home = job.direction * (static_cast<int64_t>(*home_[axis]) - here);
-      if (to_home >= 0 && (!room || to_home < *room)) {
-        room = to_home;
-        job.soft_limit = false;
-      }
+void CardMotion::apply(MotionHost& host, Job& job)
+{
+    for (int a = 0; a < 4; ++a) {
+        if (!(job.axes & (1u << a)))
+            continue;
+        const auto axis = static_cast<uint32_t>(a);
+        const int64_t now = offset(job, a);
+        const auto delta = static_cast<uint32_t>(static_cast<uint64_t>(now - job.applied[static_cast<size_t>(a)]));
+        job.applied[static_cast<size_t>(a)] = now;
+        host.reg(axis, kCommand) += delta;  // wraps like the card's 32-bit counter
+        host.reg(axis, kFeedback) += delta;
+        double v = job.runner.speed();
+        if (job.kind == Kind::Line && job.line.span > 0)
+            v = v * static_cast<double>(std::llabs(job.line.distance[static_cast<size_t>(a)]))
+                / static_cast<double>(job.line.span);
+        if (job.kind == Kind::Arc) {
+            double sx = 0, sy = 0;
+            job.arc.speed_share(job.runner.pulses(), &sx, &sy);
+            v *= a == job.arc_x ? sx : sy;
+        }
+        host.reg(axis, kSpeed) = static_cast<uint32_t>(std::clamp(std::lround(v), 0L, 65535L));
     }
-    if (room) job.runner.set_limit(*room);
-  }
-  jobs_[static_cast<size_t>(slot)] = std::move(job);
 }
 
-void CardMotion::start_axis_job(MotionHost& host, uint32_t axis, uint32_t op, Tick at) {
-  Job job;
-  job.axes = static_cast<uint8_t>(1u << axis);
-  const Profile profile = profile_of(host, axis);
-  const int32_t target = as_signed(host.reg(axis, kTarget));
-  switch (op) {
+void CardMotion::release_axes(MotionHost& host, uint8_t axes)
+{
+    for (int a = 0; a < 4; ++a) {
+        if (!(axes & (1u << a)) || owner_[static_cast<size_t>(a)] < 0)
+            continue;
+        const int slot = owner_[static_cast<size_t>(a)];
+        Job& job = *jobs_[static_cast<size_t>(slot)];
+        job.runner.stop();
+        job.pulser_end = now_;
+        apply(host, job);
+        for (int b = 0; b < 4; ++b)
+            if (job.axes & (1u << b))
+                owner_[static_cast<size_t>(b)] = -1;
+        jobs_[static_cast<size_t>(slot)].reset();
+    }
+}
+
+void CardMotion::begin(MotionHost& host, Job&& job, Tick at)
+{
+    (void)at;
+    const int slot = lowest_axis(job.axes);
+    if (slot < 0)
+        return;
+    for (int a = 0; a < 4; ++a) {
+        if (!(job.axes & (1u << a)))
+            continue;
+        owner_[static_cast<size_t>(a)] = slot;
+        host.main_status(static_cast<uint32_t>(a)) &=
+            static_cast<uint16_t>(~(kStatusStopped | kStatusSoftLimitPlus | kStatusSoftLimitMinus));
+    }
+    // One-axis runs stop at an enabled soft limit and, when homing, at the HOME sensor.
+    if (job.kind == Kind::Single || job.kind == Kind::Velocity || job.kind == Kind::Home) {
+        const auto axis = static_cast<uint32_t>(slot);
+        const int64_t here = as_signed(host.reg(axis, kCommand));
+        const uint32_t config = host.reg(axis, kSoftLimitConfig);
+        std::optional<int64_t> room;
+        if (job.direction > 0 && (config & kSoftLimitPlusEnabledBits) == kSoftLimitPlusEnabledBits)
+            room = std::max<int64_t>(0, as_signed(host.reg(axis, kSoftLimitPlus)) - here);
+        if (job.direction < 0 && (config & kSoftLimitMinusEnabledBits) == kSoftLimitMinusEnabledBits)
+            room = std::max<int64_t>(0, here - as_signed(host.reg(axis, kSoftLimitMinus)));
+        job.soft_limit = room.has_value();
+        if (job.kind == Kind::Home && home_[axis]) {
+            const int64_t to_home = job.direction * (static_cast<int64_t>(*home_[axis]) - here);
+            if (to_home >= 0 && (!room || to_home < *room)) {
+                room = to_home;
+                job.soft_limit = false;
+            }
+        }
+        if (room)
+            job.runner.set_limit(*room);
+    }
+    jobs_[static_cast<size_t>(slot)] = std::move(job);
+}
+
+void CardMotion::start_axis_job(MotionHost& host, uint32_t axis, uint32_t op, Tick at)
+{
+    Job job;
+    job.axes = static_cast<uint8_t>(1u << axis);
+    const Profile profile = profile_of(host, axis);
+    const int32_t target = as_signed(host.reg(axis, kTarget));
+    switch (op) {
     case kPositionCode:
     case kPositionVariantCode:
-      job.kind = Kind::Single;
-      job.direction = target < 0 ? -1 : 1;
-      job.runner.start_position(at, profile, std::llabs(static_cast<int64_t>(target)));
-      break;
+        job.kind = Kind::Single;
+        job.direction = target < 0 ? -1 : 1;
+        job.runner.start_position(at, profile, std::llabs(static_cast<int64_t>(target)));
+        break;
     case kVelocityPlusCode:
     case kVelocityMinusCode:
-      job.kind = Kind::Velocity;
-      job.direction = op == kVelocityMinusCode ? -1 : 1;
-      job.runner.start_velocity(at, profile);
-      break;
+        job.kind = Kind::Velocity;
+        job.direction = op == kVelocityMinusCode ? -1 : 1;
+        job.runner.start_velocity(at, profile);
+        break;
     case kHomeReturnPlusCode:
     case kHomeReturnMinusCode:  // origin return: run until the HOME sensor
-      job.kind = Kind::Home;
-      job.direction = op == kHomeReturnMinusCode ? -1 : 1;
-      job.runner.start_velocity(at, profile);
-      break;
+        job.kind = Kind::Home;
+        job.direction = op == kHomeReturnMinusCode ? -1 : 1;
+        job.runner.start_velocity(at, profile);
+        break;
     case kHomeSearchPlusCode:
     case kHomeSearchMinusCode:  // origin search: at most the target amount
-      job.kind = Kind::Home;
-      job.direction = op == kHomeSearchMinusCode ? -1 : 1;
-      job.runner.start_position(at, profile, std::llabs(static_cast<int64_t>(target)));
-      break;
-    default:
-      return;  // an operation this card model does not run
-  }
-  begin(host, std::move(job), at);
-}
-
-void CardMotion::start_line(MotionHost& host, uint8_t axes, Tick at) {
-  std::array<int64_t, 4> distance{};
-  int master = lowest_axis(axes);
-  for (int a = 0; a < 4; ++a) {
-    if (!(axes & (1u << a))) continue;
-    distance[static_cast<size_t>(a)] = as_signed(host.reg(static_cast<uint32_t>(a), kTarget));
-    if (std::llabs(distance[static_cast<size_t>(a)]) > std::llabs(distance[static_cast<size_t>(master)])) master = a;
-  }
-  Job job;
-  job.kind = Kind::Line;
-  job.axes = axes;
-  job.line = LinePath::of(distance);
-  // The longest axis paces the line with its own registers.
-  job.runner.start_position(at, profile_of(host, static_cast<uint32_t>(master)), job.line.span);
-  begin(host, std::move(job), at);
-}
-
-void CardMotion::start_arc(MotionHost& host, uint8_t axes, Tick at) {
-  const int x = lowest_axis(axes);
-  const int y = lowest_axis(static_cast<uint8_t>(axes & ~(1u << x)));
-  if (y < 0) return;
-  const auto ux = static_cast<uint32_t>(x), uy = static_cast<uint32_t>(y);
-  Job job;
-  job.kind = Kind::Arc;
-  job.axes = static_cast<uint8_t>((1u << x) | (1u << y));
-  job.arc_x = x;
-  job.arc_y = y;
-  job.arc = ArcPath::of(as_signed(host.reg(ux, kCentre)), as_signed(host.reg(uy, kCentre)),
-                        as_signed(host.reg(ux, kTarget)), as_signed(host.reg(uy, kTarget)),
-                        operation_code(host, ux) == kArcReverseCode);
-  // An arc runs at the constant speed of its start and operating speed registers.
-  Profile profile = profile_of(host, ux);
-  profile.fl = profile.fh;
-  profile.manual_dp = true;
-  profile.dp = 0;
-  job.runner.start_position(at, profile, job.arc.length);
-  begin(host, std::move(job), at);
-}
-
-void CardMotion::start(MotionHost& host, uint8_t axes, Tick at) {
-  release_axes(host, axes);
-  const int first = lowest_axis(axes);
-  if (first < 0) return;
-  const uint32_t op = operation_code(host, static_cast<uint32_t>(first));
-  if (op == kInterpolationCode || op == kInterpolationVariantCode) {
-    start_line(host, axes, at);
-  } else if (op == kArcCode || op == kArcReverseCode) {
-    start_arc(host, axes, at);
-  } else {
-    for (int a = 0; a < 4; ++a)
-      if (axes & (1u << a))
-        start_axis_job(host, static_cast<uint32_t>(a), operation_code(host, static_cast<uint32_t>(a)), at);
-  }
-}
-
-void CardMotion::end(MotionHost& host, int slot) {
-  Job& job = *jobs_[static_cast<size_t>(slot)];
-  apply(host, job);
-  const EndReason reason = job.runner.end_reason();
-  for (int a = 0; a < 4; ++a) {
-    if (!(job.axes & (1u << a))) continue;
-    const auto axis = static_cast<uint32_t>(a);
-    owner_[static_cast<size_t>(a)] = -1;
-    last_end_[axis] = end_tick(job);
-    uint16_t& status = host.main_status(axis);
-    status |= kStatusStopped;
-    if (reason == EndReason::Limit && job.soft_limit)
-      status |= job.direction > 0 ? kStatusSoftLimitPlus : kStatusSoftLimitMinus;
-    host.reg(axis, kSpeed) = 0;
-    if (host.reg(axis, kEventFactor) & kEventMoveEnd) {
-      host.reg(axis, kEventFlags) |= kEventMoveEnd;
-      host.move_ended(axis);
-    }
-  }
-  jobs_[static_cast<size_t>(slot)].reset();
-}
-
-void CardMotion::advance_to(MotionHost& host, Tick t) {
-  t = std::max(t, now_);
-  for (;;) {
-    int first = -1;
-    for (size_t s = 0; s < jobs_.size(); ++s) {
-      if (!jobs_[s]) continue;
-      Job& job = *jobs_[s];
-      if (job.kind != Kind::Pulser) job.runner.advance_to(t);
-      apply(host, job);
-      if (!running(job) && (first < 0 || end_tick(job) < end_tick(*jobs_[static_cast<size_t>(first)])))
-        first = static_cast<int>(s);
-    }
-    if (first < 0) break;
-    const Tick at = end_tick(*jobs_[static_cast<size_t>(first)]);
-    end(host, first);
-    // A move queued in the pre-registers starts on the tick its axes come free.
-    for (uint32_t a = 0; a < 4; ++a) {
-      const uint8_t bits = queued_[a];
-      if (bits == 0) continue;
-      bool free = true;
-      for (uint32_t b = 0; b < 4; ++b)
-        if ((bits & (1u << b)) && owner_[b] >= 0) free = false;
-      if (!free) continue;
-      for (uint32_t b = 0; b < 4; ++b) {
-        if (!(bits & (1u << b))) continue;
-        queued_[b] = 0;
-        for (uint32_t i = 0; i < kOperatingRegisters; ++i) host.reg(b, kTarget + i) = host.reg(b, kPreBase + i);
-        pre_written_[b] = false;
-        host.main_status(b) &= static_cast<uint16_t>(~kStatusBufferFull);
-      }
-      start(host, bits, at);
-    }
-  }
-  now_ = t;
-}
-
-void CardMotion::on_command(MotionHost& host, uint16_t word) {
-  const auto axes = static_cast<uint8_t>((word >> 8) & 0x0F);
-  const uint32_t code = word & 0xFF;
-  switch (code) {
-    case kStartCommand: {
-      bool queued_move = false, busy = false;
-      for (uint32_t a = 0; a < 4; ++a) {
-        if (!(axes & (1u << a))) continue;
-        queued_move = queued_move || pre_written_[a];
-        busy = busy || owner_[a] >= 0;
-      }
-      if (queued_move && busy) {
-        for (uint32_t a = 0; a < 4; ++a) {
-          if (!(axes & (1u << a))) continue;
-          queued_[a] = axes;
-          host.main_status(a) |= kStatusBufferFull;
-        }
+        job.kind = Kind::Home;
+        job.direction = op == kHomeSearchMinusCode ? -1 : 1;
+        job.runner.start_position(at, profile, std::llabs(static_cast<int64_t>(target)));
         break;
-      }
-      for (uint32_t a = 0; a < 4; ++a) {
-        if (!(axes & (1u << a)) || !pre_written_[a]) continue;
-        for (uint32_t i = 0; i < kOperatingRegisters; ++i) host.reg(a, kTarget + i) = host.reg(a, kPreBase + i);
-        pre_written_[a] = false;
-      }
-      start(host, axes, now_);
-      break;
+    default:
+        return;  // an operation this card model does not run
+    }
+    begin(host, std::move(job), at);
+}
+
+void CardMotion::start_line(MotionHost& host, uint8_t axes, Tick at)
+{
+    std::array<int64_t, 4> distance {};
+    int master = lowest_axis(axes);
+    for (int a = 0; a < 4; ++a) {
+        if (!(axes & (1u << a)))
+            continue;
+        distance[static_cast<size_t>(a)] = as_signed(host.reg(static_cast<uint32_t>(a), kTarget));
+        if (std::llabs(distance[static_cast<size_t>(a)]) > std::llabs(distance[static_cast<size_t>(master)]))
+            master = a;
+    }
+    Job job;
+    job.kind = Kind::Line;
+    job.axes = axes;
+    job.line = LinePath::of(distance);
+    // The longest axis paces the line with its own registers.
+    job.runner.start_position(at, profile_of(host, static_cast<uint32_t>(master)), job.line.span);
+    begin(host, std::move(job), at);
+}
+
+void CardMotion::start_arc(MotionHost& host, uint8_t axes, Tick at)
+{
+    const int x = lowest_axis(axes);
+    const int y = lowest_axis(static_cast<uint8_t>(axes & ~(1u << x)));
+    if (y < 0)
+        return;
+    const auto ux = static_cast<uint32_t>(x), uy = static_cast<uint32_t>(y);
+    Job job;
+    job.kind = Kind::Arc;
+    job.axes = static_cast<uint8_t>((1u << x) | (1u << y));
+    job.arc_x = x;
+    job.arc_y = y;
+    job.arc = ArcPath::of(as_signed(host.reg(ux, kCentre)), as_signed(host.reg(uy, kCentre)),
+                          as_signed(host.reg(ux, kTarget)), as_signed(host.reg(uy, kTarget)),
+                          operation_code(host, ux) == kArcReverseCode);
+    // An arc runs at the constant speed of its start and operating speed registers.
+    Profile profile = profile_of(host, ux);
+    profile.fl = profile.fh;
+    profile.manual_dp = true;
+    profile.dp = 0;
+    job.runner.start_position(at, profile, job.arc.length);
+    begin(host, std::move(job), at);
+}
+
+void CardMotion::start(MotionHost& host, uint8_t axes, Tick at)
+{
+    release_axes(host, axes);
+    const int first = lowest_axis(axes);
+    if (first < 0)
+        return;
+    const uint32_t op = operation_code(host, static_cast<uint32_t>(first));
+    if (op == kInterpolationCode || op == kInterpolationVariantCode) {
+        start_line(host, axes, at);
+    } else if (op == kArcCode || op == kArcReverseCode) {
+        start_arc(host, axes, at);
+    } else {
+        for (int a = 0; a < 4; ++a)
+            if (axes & (1u << a))
+                start_axis_job(host, static_cast<uint32_t>(a), operation_code(host, static_cast<uint32_t>(a)), at);
+    }
+}
+
+void CardMotion::end(MotionHost& host, int slot)
+{
+    Job& job = *jobs_[static_cast<size_t>(slot)];
+    apply(host, job);
+    const EndReason reason = job.runner.end_reason();
+    for (int a = 0; a < 4; ++a) {
+        if (!(job.axes & (1u << a)))
+            continue;
+        const auto axis = static_cast<uint32_t>(a);
+        owner_[static_cast<size_t>(a)] = -1;
+        last_end_[axis] = end_tick(job);
+        uint16_t& status = host.main_status(axis);
+        status |= kStatusStopped;
+        if (reason == EndReason::Limit && job.soft_limit)
+            status |= job.direction > 0 ? kStatusSoftLimitPlus : kStatusSoftLimitMinus;
+        host.reg(axis, kSpeed) = 0;
+        if (host.reg(axis, kEventFactor) & kEventMoveEnd) {
+            host.reg(axis, kEventFlags) |= kEventMoveEnd;
+            host.move_ended(axis);
+        }
+    }
+    jobs_[static_cast<size_t>(slot)].reset();
+}
+
+void CardMotion::advance_to(MotionHost& host, Tick t)
+{
+    t = std::max(t, now_);
+    for (;;) {
+        int first = -1;
+        for (size_t s = 0; s < jobs_.size(); ++s) {
+            if (!jobs_[s])
+                continue;
+            Job& job = *jobs_[s];
+            if (job.kind != Kind::Pulser)
+                job.runner.advance_to(t);
+            apply(host, job);
+            if (!running(job) && (first < 0 || end_tick(job) < end_tick(*jobs_[static_cast<size_t>(first)])))
+                first = static_cast<int>(s);
+        }
+        if (first < 0)
+            break;
+        const Tick at = end_tick(*jobs_[static_cast<size_t>(first)]);
+        end(host, first);
+        // A move queued in the pre-registers starts on the tick its axes come free.
+        for (uint32_t a = 0; a < 4; ++a) {
+            const uint8_t bits = queued_[a];
+            if (bits == 0)
+                continue;
+            bool free = true;
+            for (uint32_t b = 0; b < 4; ++b)
+                if ((bits & (1u << b)) && owner_[b] >= 0)
+                    free = false;
+            if (!free)
+                continue;
+            for (uint32_t b = 0; b < 4; ++b) {
+                if (!(bits & (1u << b)))
+                    continue;
+                queued_[b] = 0;
+                for (uint32_t i = 0; i < kOperatingRegisters; ++i)
+                    host.reg(b, kTarget + i) = host.reg(b, kPreBase + i);
+                pre_written_[b] = false;
+                host.main_status(b) &= static_cast<uint16_t>(~kStatusBufferFull);
+            }
+            start(host, bits, at);
+        }
+    }
+    now_ = t;
+}
+
+void CardMotion::on_command(MotionHost& host, uint16_t word)
+{
+    const auto axes = static_cast<uint8_t>((word >> 8) & 0x0F);
+    const uint32_t code = word & 0xFF;
+    switch (code) {
+    case kStartCommand: {
+        bool queued_move = false, busy = false;
+        for (uint32_t a = 0; a < 4; ++a) {
+            if (!(axes & (1u << a)))
+                continue;
+            queued_move = queued_move || pre_written_[a];
+            busy = busy || owner_[a] >= 0;
+        }
+        if (queued_move && busy) {
+            for (uint32_t a = 0; a < 4; ++a) {
+                if (!(axes & (1u << a)))
+                    continue;
+                queued_[a] = axes;
+                host.main_status(a) |= kStatusBufferFull;
+            }
+            break;
+        }
+        for (uint32_t a = 0; a < 4; ++a) {
+            if (!(axes & (1u << a)) || !pre_written_[a])
+                continue;
+            for (uint32_t i = 0; i < kOperatingRegisters; ++i)
+                host.reg(a, kTarget + i) = host.reg(a, kPreBase + i);
+            pre_written_[a] = false;
+        }
+        start(host, axes, now_);
+        break;
     }
     case kPulserStartCommand:
-      start_pulser(host, axes, now_);
-      break;
+        start_pulser(host, axes, now_);
+        break;
     case kDecelerationStopCommand:  // the deceleration rate now in the register
-      for (uint32_t a = 0; a < 4; ++a) {
-        if (!(axes & (1u << a)) || owner_[a] < 0) continue;
-        Job& job = *jobs_[static_cast<size_t>(owner_[a])];
-        if (job.kind == Kind::Pulser) {
-          job.pulser_end = now_;
-          continue;
+        for (uint32_t a = 0; a < 4; ++a) {
+            if (!(axes & (1u << a)) || owner_[a] < 0)
+                continue;
+            Job& job = *jobs_[static_cast<size_t>(owner_[a])];
+            if (job.kind == Kind::Pulser) {
+                job.pulser_end = now_;
+                continue;
+            }
+            job.runner.decelerate_stop(clamp_u(host.reg(a, kDecRate), 0, 65535), host.reg(a, kSDec) & 0xFFFF);
         }
-        job.runner.decelerate_stop(clamp_u(host.reg(a, kDecRate), 0, 65535), host.reg(a, kSDec) & 0xFFFF);
-      }
-      break;
+        break;
     case kImmediateStopCommand:
     case kEmergencyStopCommand:
-      for (uint32_t a = 0; a < 4; ++a) {
-        if (!(axes & (1u << a))) continue;
-        if (queued_[a] != 0) {
-          queued_[a] = 0;
-          host.main_status(a) &= static_cast<uint16_t>(~kStatusBufferFull);
+        for (uint32_t a = 0; a < 4; ++a) {
+            if (!(axes & (1u << a)))
+                continue;
+            if (queued_[a] != 0) {
+                queued_[a] = 0;
+                host.main_status(a) &= static_cast<uint16_t>(~kStatusBufferFull);
+            }
+            if (owner_[a] < 0)
+                continue;
+            Job& job = *jobs_[static_cast<size_t>(owner_[a])];
+            if (job.kind == Kind::Pulser)
+                job.pulser_end = now_;
+            else
+                job.runner.stop();
         }
-        if (owner_[a] < 0) continue;
-        Job& job = *jobs_[static_cast<size_t>(owner_[a])];
-        if (job.kind == Kind::Pulser) job.pulser_end = now_;
-        else job.runner.stop();
-      }
-      break;
+        break;
     default:
-      break;
-  }
-  advance_to(host, now_);
+        break;
+    }
+    advance_to(host, now_);
 }
 
-void CardMotion::on_register_write(MotionHost& host, uint32_t axis, uint32_t write_code, uint32_t value) {
-  if (write_code >= kTargetCode - kPreRegisterOffset && write_code <= kSCurveDecelerationCode - kPreRegisterOffset) {
-    pre_written_[axis] = true;
-    return;
-  }
-  if (owner_[axis] < 0) return;
-  Job& job = *jobs_[static_cast<size_t>(owner_[axis])];
-  if (write_code == kOperatingSpeedCode && job.kind == Kind::Velocity) {
-    // A velocity change: the new operating speed with the rates and magnification just written.
-    const int direction = (host.reg(axis, kMode) & kVelocityMinusCode) ? -1 : 1;  // the minus bit
-    if (direction != job.direction) {
-      start(host, static_cast<uint8_t>(1u << axis), now_);  // reverses from the start speed
-    } else {
-      job.runner.change_speed(clamp_u(value, 1, 0xFFFFFF), clamp_u(host.reg(axis, kAccRate), 0, 65535),
-                              clamp_u(host.reg(axis, kDecRate), 0, 65535),
-                              clamp_u(host.reg(axis, kMagnification), 0, 4095));
+void CardMotion::on_register_write(MotionHost& host, uint32_t axis, uint32_t write_code, uint32_t value)
+{
+    if (write_code >= kTargetCode - kPreRegisterOffset && write_code <= kSCurveDecelerationCode - kPreRegisterOffset) {
+        pre_written_[axis] = true;
+        return;
     }
-  } else if (write_code == kTargetCode && job.kind == Kind::Single) {
-    // A new end for the running move, counted from where it started.
-    const int64_t distance = as_signed(value);
-    const bool same_way = distance == 0 || (distance < 0 ? -1 : 1) == job.direction;
-    job.runner.set_target(same_way ? std::llabs(distance) : 0);
-  }
-  advance_to(host, now_);
+    if (owner_[axis] < 0)
+        return;
+    Job& job = *jobs_[static_cast<size_t>(owner_[axis])];
+    if (write_code == kOperatingSpeedCode && job.kind == Kind::Velocity) {
+        // A velocity change: the new operating speed with the rates and magnification just written.
+        const int direction = (host.reg(axis, kMode) & kVelocityMinusCode) ? -1 : 1;  // the minus bit
+        if (direction != job.direction) {
+            start(host, static_cast<uint8_t>(1u << axis), now_);  // reverses from the start speed
+        } else {
+            job.runner.change_speed(clamp_u(value, 1, 0xFFFFFF), clamp_u(host.reg(axis, kAccRate), 0, 65535),
+                                    clamp_u(host.reg(axis, kDecRate), 0, 65535),
+                                    clamp_u(host.reg(axis, kMagnification), 0, 4095));
+        }
+    } else if (write_code == kTargetCode && job.kind == Kind::Single) {
+        // A new end for the running move, counted from where it started.
+        const int64_t distance = as_signed(value);
+        const bool same_way = distance == 0 || (distance < 0 ? -1 : 1) == job.direction;
+        job.runner.set_target(same_way ? std::llabs(distance) : 0);
+    }
+    advance_to(host, now_);
 }
 
 }  // namespace ktr4sim::motion

@@ -18,38 +18,38 @@ namespace ktr4sim {
 class Simulator;
 
 class ScopePublisher {
- public:
-  // Creates the segment and starts publishing; check ok(). An object already under the
-  // segment's name is never taken over: the publisher then stays off and says so on stderr.
-  explicit ScopePublisher(Simulator& simulator);
-  // Stops the thread and removes the segment.
-  ~ScopePublisher();
-  ScopePublisher(const ScopePublisher&) = delete;
-  ScopePublisher& operator=(const ScopePublisher&) = delete;
+public:
+    // Creates the segment and starts publishing; check ok(). An object already under the
+    // segment's name is never taken over: the publisher then stays off and says so on stderr.
+    explicit ScopePublisher(Simulator& simulator);
+    // Stops the thread and removes the segment.
+    ~ScopePublisher();
+    ScopePublisher(const ScopePublisher&) = delete;
+    ScopePublisher& operator=(const ScopePublisher&) = delete;
 
-  bool ok() const { return fd_ >= 0; }
+    bool ok() const { return fd_ >= 0; }
 
-  // The state of every card, taken under the simulator's lock (wall clock: brought up to now).
-  static void snapshot(Simulator& simulator, ktr4sim_scope_state& state);
+    // The state of every card, taken under the simulator's lock (wall clock: brought up to now).
+    static void snapshot(Simulator& simulator, ktr4sim_scope_state& state);
 
- private:
-  void run();
-  void publish_once();
-  void keep_whole();
+private:
+    void run();
+    void publish_once();
+    void keep_whole();
 
-  Simulator& simulator_;
-  std::string name_;
-  // The segment is written through its descriptor, never mapped: a mapping faults (SIGBUS) when
-  // someone truncates the object, and that must not stop a machine program. Its contents are
-  // kept here, in memory of our own.
-  int fd_ = -1;
-  std::unique_ptr<ktr4sim_scope_segment> image_;
-  bool resize_reported_ = false;
-  uint64_t published_ = 0;
-  std::mutex stop_mutex_;  // the publisher's own; readers in other processes never see it
-  std::condition_variable stop_signal_;
-  bool stop_ = false;
-  std::thread thread_;
+    Simulator& simulator_;
+    std::string name_;
+    // The segment is written through its descriptor, never mapped: a mapping faults (SIGBUS) when
+    // someone truncates the object, and that must not stop a machine program. Its contents are
+    // kept here, in memory of our own.
+    int fd_ = -1;
+    std::unique_ptr<ktr4sim_scope_segment> image_;
+    bool resize_reported_ = false;
+    uint64_t published_ = 0;
+    std::mutex stop_mutex_;  // the publisher's own; readers in other processes never see it
+    std::condition_variable stop_signal_;
+    bool stop_ = false;
+    std::thread thread_;
 };
 
 }  // namespace ktr4sim

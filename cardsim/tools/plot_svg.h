@@ -10,16 +10,16 @@ namespace ktr4plot {
 
 // One moment of a run: time in seconds, and the position and speed of each plotted axis.
 struct Sample {
-  double t = 0;
-  int32_t pos[4] = {};
-  double speed[4] = {};
+    double t = 0;
+    int32_t pos[4] = {};
+    double speed[4] = {};
 };
 
 // A run to draw: the axes plotted (up to four), in the order of the samples' values.
 struct Run {
-  std::string title;
-  std::vector<uint8_t> axes;
-  std::vector<Sample> samples;
+    std::string title;
+    std::vector<uint8_t> axes;
+    std::vector<Sample> samples;
 };
 
 // Writes the picture of the run to `path`; false when the file cannot be written.

@@ -13,24 +13,24 @@
 namespace ktr4scope {
 
 class CsvRecorder {
- public:
-  // Starts a new file (header row written); false when it cannot be created.
-  bool start(const std::string& path, uint32_t card);
-  // One row for the recorded card (nothing when not recording or the card is not present).
-  void write(const ktr4sim_scope_state& state);
-  // Flushes and closes; false when anything could not be written.
-  bool stop();
+public:
+    // Starts a new file (header row written); false when it cannot be created.
+    bool start(const std::string& path, uint32_t card);
+    // One row for the recorded card (nothing when not recording or the card is not present).
+    void write(const ktr4sim_scope_state& state);
+    // Flushes and closes; false when anything could not be written.
+    bool stop();
 
-  bool recording() const { return out_.is_open(); }
-  uint64_t rows() const { return rows_; }
-  const std::string& path() const { return path_; }
+    bool recording() const { return out_.is_open(); }
+    uint64_t rows() const { return rows_; }
+    const std::string& path() const { return path_; }
 
- private:
-  std::ofstream out_;
-  std::string path_;
-  uint32_t card_ = 0;
-  uint64_t rows_ = 0;
-  uint64_t first_tick_ = 0;
+private:
+    std::ofstream out_;
+    std::string path_;
+    uint32_t card_ = 0;
+    uint64_t rows_ = 0;
+    uint64_t first_tick_ = 0;
 };
 
 }  // namespace ktr4scope

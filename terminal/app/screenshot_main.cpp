@@ -90,8 +90,9 @@ bool saveTabPages(Form1& form, QTabWidget& tabs, const QString& outputDir, const
 // socat's two linked ptys under dir: the window opens "tessa", the peer "device".
 bool startPtys(QProcess& socat, const QString& dir)
 {
-    socat.start(QStringLiteral("socat"), {QStringLiteral("pty,raw,echo=0,link=") + dir + QStringLiteral("/tessa"),
-                                          QStringLiteral("pty,raw,echo=0,link=") + dir + QStringLiteral("/device")});
+    socat.start(QStringLiteral("socat"),
+                {QStringLiteral("pty,raw,echo=0,link=") + dir + QStringLiteral("/tessa"),
+                 QStringLiteral("pty,raw,echo=0,link=") + dir + QStringLiteral("/device")});
     if (!socat.waitForStarted(5000))
         return false;
     return QTest::qWaitFor([&] { return QFileInfo::exists(dir + QStringLiteral("/device")); }, 5000);
@@ -133,15 +134,15 @@ bool saveExtras(Form1& form, ShotDialogs& dialogs, const QString& outputDir)
     QProcess modbusSocat;
     if (!startPtys(modbusSocat, modbusDir.path()))
         return false;
-    modbus_t* ctx = modbus_new_rtu((modbusDir.path() + QStringLiteral("/device")).toLocal8Bit().constData(), 115200,
-                                   'N', 8, 1);
+    modbus_t* ctx =
+        modbus_new_rtu((modbusDir.path() + QStringLiteral("/device")).toLocal8Bit().constData(), 115200, 'N', 8, 1);
     modbus_mapping_t* map = modbus_mapping_new(0, 0, 0x400, 0);
     if (!ctx || !map || modbus_set_slave(ctx, 1) != 0 || modbus_connect(ctx) != 0)
         return false;
     modbus_set_indication_timeout(ctx, 0, 100000);
     map->tab_registers[0x201] = 0xABCD;
     map->tab_registers[0x202] = 0x0042;
-    std::atomic<bool> stop{false};
+    std::atomic<bool> stop {false};
     std::thread slave([&] {
         std::uint8_t query[MODBUS_RTU_MAX_ADU_LENGTH];
         while (!stop) {

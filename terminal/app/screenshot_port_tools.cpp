@@ -54,8 +54,9 @@ bool savePortToolPictures(Form1& form, const QString& outputDir)
 {
     QTemporaryDir dir;
     QProcess socat;
-    socat.start(QStringLiteral("socat"), {QStringLiteral("pty,raw,echo=0,link=") + dir.filePath(QStringLiteral("tessa")),
-                                          QStringLiteral("pty,raw,echo=0,link=") + dir.filePath(QStringLiteral("device"))});
+    socat.start(QStringLiteral("socat"),
+                {QStringLiteral("pty,raw,echo=0,link=") + dir.filePath(QStringLiteral("tessa")),
+                 QStringLiteral("pty,raw,echo=0,link=") + dir.filePath(QStringLiteral("device"))});
     if (!socat.waitForStarted(5000)
         || !QTest::qWaitFor([&] { return QFileInfo::exists(dir.filePath(QStringLiteral("device"))); }, 5000)) {
         std::fprintf(stderr, "socat did not start: no pictures of control lines and find\n");

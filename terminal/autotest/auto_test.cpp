@@ -71,7 +71,8 @@ bool AutoTest::tick()
     // waits: the hexadecimal view would stay empty and no HMI device could ever be found.
     const bool hmi = window_.deviceRow() == kDeviceRowHmi;
     // A port that never opened cannot have answered, whatever the views still hold.
-    if (probeSent_ && window_.connectSucceeded() && countsAsAnswer(window_.deviceRow(), hmi ? window_.takeWaitingText() : window_.hexViewText())) {
+    if (probeSent_ && window_.connectSucceeded()
+        && countsAsAnswer(window_.deviceRow(), hmi ? window_.takeWaitingText() : window_.hexViewText())) {
         const int port = window_.portInText1();
         if (isPortNumberInTables(port))
             answered_[static_cast<std::size_t>(port)] = 1;

@@ -28,20 +28,20 @@ QString autoTestSummary(const QString& deviceTypeText, const PortTable& answered
 class AutoTestWindow {
 public:
     virtual ~AutoTestWindow() = default;
-    virtual bool connected() const = 0;           // Command2 visible
-    virtual void disconnect() = 0;                // as Command2 does
-    virtual void connectTo(int portNumber) = 0;   // Text1 = number, then as Command1 does
+    virtual bool connected() const = 0;  // Command2 visible
+    virtual void disconnect() = 0;  // as Command2 does
+    virtual void connectTo(int portNumber) = 0;  // Text1 = number, then as Command1 does
     virtual int portInText1() const = 0;
     virtual bool connectSucceeded() const = 0;
     virtual int deviceRow() const = 0;
     virtual QString deviceTypeText() const = 0;
     virtual void writeString(const QString& text) = 0;
-    virtual void sendChecksumFrame() = 0;         // as Command3 does
+    virtual void sendChecksumFrame() = 0;  // as Command3 does
     virtual QString hexViewText() const = 0;
     // The bytes still waiting in the port, read as characters (one per byte) and taken away.
     virtual QString takeWaitingText() = 0;
     virtual void clearHexView() = 0;
-    virtual void clearReceiveDisplay() = 0;       // both views and both logs, as Command14 does
+    virtual void clearReceiveDisplay() = 0;  // both views and both logs, as Command14 does
     virtual std::int16_t availability(int portNumber) const = 0;
 };
 
@@ -60,7 +60,11 @@ public:
     // One step; returns true when the scan ended with this tick (summary() is then final).
     bool tick();
     // Ends a running scan where it stands.
-    void stop() { running_ = false; state_ = Disconnect; }
+    void stop()
+    {
+        running_ = false;
+        state_ = Disconnect;
+    }
 
     bool running() const { return running_; }
     std::int16_t scanPort() const { return scanPort_; }
@@ -70,7 +74,7 @@ public:
 
 private:
     AutoTestWindow& window_;
-    PortTable answered_{};
+    PortTable answered_ {};
     std::int16_t scanPort_ = 1;
     State state_ = Disconnect;
     bool probeSent_ = false;  // this probe's connect succeeded and its request went out

@@ -18,7 +18,8 @@ ChecksumFrameResult buildChecksumFrame(const std::array<QString, kChecksumBoxCou
         }
     }
 
-    int n = static_cast<int>(std::count_if(boxes.begin(), boxes.end(), [](const QString& box) { return !box.isEmpty(); }));
+    int n =
+        static_cast<int>(std::count_if(boxes.begin(), boxes.end(), [](const QString& box) { return !box.isEmpty(); }));
     if (withChecksum)
         ++n;
 

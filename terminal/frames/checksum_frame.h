@@ -10,8 +10,8 @@ inline constexpr int kChecksumBoxCount = 10;
 
 // Result of building the "Output" frame from the ten byte boxes.
 struct ChecksumFrameResult {
-    QByteArray frame;     // the bytes to send when badBox < 0
-    int badBox = -1;      // index of the first box that is not a hexadecimal byte, or -1
+    QByteArray frame;  // the bytes to send when badBox < 0
+    int badBox = -1;  // index of the first box that is not a hexadecimal byte, or -1
 };
 
 // As many bytes as there are non-empty boxes (plus one for the checksum), taken from box 0

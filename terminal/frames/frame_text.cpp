@@ -1,6 +1,5 @@
 #include "frames/frame_text.h"
 
-
 namespace tessa {
 
 QByteArray characterFrame(QStringView text)
@@ -40,7 +39,7 @@ std::optional<std::uint8_t> parseHexByte(QStringView text)
 {
     const QStringView digits = text.trimmed();
     if (digits.isEmpty())
-        return std::uint8_t{0};
+        return std::uint8_t {0};
     unsigned value = 0;
     for (QChar c : digits) {
         const char16_t u = c.unicode();

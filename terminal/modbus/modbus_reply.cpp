@@ -24,7 +24,10 @@ constexpr std::uint8_t kExceptionBit = 0x80;
 QString differenceFromRequest(const ModbusRequest& request, QByteArrayView frame)
 {
     switch (request.function) {
-    case 0x01: case 0x02: case 0x03: case 0x04: {
+    case 0x01:
+    case 0x02:
+    case 0x03:
+    case 0x04: {
         const int count = byteAt(frame, 2);
         const bool registers = request.function >= 0x03;
         const int wanted = registers ? 2 * request.value : (request.value + 7) / 8;
@@ -32,17 +35,26 @@ QString differenceFromRequest(const ModbusRequest& request, QByteArrayView frame
             return {};
         if (registers && count % 2 != 0)
             return QStringLiteral("byte count %1 is odd; %2 registers were asked for (byte count %3)")
-                .arg(count).arg(request.value).arg(wanted);
+                .arg(count)
+                .arg(request.value)
+                .arg(wanted);
         return registers ? QStringLiteral("%1 registers were asked for (byte count %2), the reply has byte count %3")
-                               .arg(request.value).arg(wanted).arg(count)
+                               .arg(request.value)
+                               .arg(wanted)
+                               .arg(count)
                          : QStringLiteral("%1 bits were asked for (byte count %2), the reply has byte count %3")
-                               .arg(request.value).arg(wanted).arg(count);
+                               .arg(request.value)
+                               .arg(wanted)
+                               .arg(count);
     }
-    case 0x05: case 0x06: case 0x0F: case 0x10: {
+    case 0x05:
+    case 0x06:
+    case 0x0F:
+    case 0x10: {
         const std::uint16_t address = wordAt(frame, 2);
         const std::uint16_t value = wordAt(frame, 4);
-        const QString what = request.function == 0x06 || request.function == 0x05 ? QStringLiteral("value")
-                                                                                   : QStringLiteral("count");
+        const QString what =
+            request.function == 0x06 || request.function == 0x05 ? QStringLiteral("value") : QStringLiteral("count");
         QStringList differs;
         if (address != request.address)
             differs << QStringLiteral("address %1 instead of %2").arg(address).arg(request.address);
@@ -74,17 +86,28 @@ std::optional<ModbusRequest> parseModbusRequest(QByteArrayView frame)
 QString modbusExceptionName(std::uint8_t code)
 {
     switch (code) {
-    case 0x01: return QStringLiteral("illegal function");
-    case 0x02: return QStringLiteral("illegal data address");
-    case 0x03: return QStringLiteral("illegal data value");
-    case 0x04: return QStringLiteral("slave device failure");
-    case 0x05: return QStringLiteral("acknowledge");
-    case 0x06: return QStringLiteral("slave device busy");
-    case 0x07: return QStringLiteral("negative acknowledge");
-    case 0x08: return QStringLiteral("memory parity error");
-    case 0x0A: return QStringLiteral("gateway path unavailable");
-    case 0x0B: return QStringLiteral("gateway target device failed to respond");
-    default: return QString();
+    case 0x01:
+        return QStringLiteral("illegal function");
+    case 0x02:
+        return QStringLiteral("illegal data address");
+    case 0x03:
+        return QStringLiteral("illegal data value");
+    case 0x04:
+        return QStringLiteral("slave device failure");
+    case 0x05:
+        return QStringLiteral("acknowledge");
+    case 0x06:
+        return QStringLiteral("slave device busy");
+    case 0x07:
+        return QStringLiteral("negative acknowledge");
+    case 0x08:
+        return QStringLiteral("memory parity error");
+    case 0x0A:
+        return QStringLiteral("gateway path unavailable");
+    case 0x0B:
+        return QStringLiteral("gateway target device failed to respond");
+    default:
+        return QString();
     }
 }
 
@@ -96,11 +119,17 @@ std::optional<qsizetype> expectedModbusReplyLength(const ModbusRequest& request,
     if (function & kExceptionBit)
         return 5;  // slave, function, code, CRC
     switch (request.function) {
-    case 0x01: case 0x02: case 0x03: case 0x04:
+    case 0x01:
+    case 0x02:
+    case 0x03:
+    case 0x04:
         if (received.size() < 3)
             return std::nullopt;
-        return 5 + qsizetype{byteAt(received, 2)};  // slave, function, count, data, CRC
-    case 0x05: case 0x06: case 0x0F: case 0x10:
+        return 5 + qsizetype {byteAt(received, 2)};  // slave, function, count, data, CRC
+    case 0x05:
+    case 0x06:
+    case 0x0F:
+    case 0x10:
         return 8;  // slave, function, address, value or count, CRC
     default:
         return std::nullopt;
@@ -148,12 +177,14 @@ ModbusReply decodeModbusReply(const ModbusRequest& request, QByteArrayView recei
         return reply;
     }
     switch (reply.function) {
-    case 0x03: case 0x04:
+    case 0x03:
+    case 0x04:
         reply.kind = ModbusReply::Kind::Registers;
         for (qsizetype i = 3; i + 1 < body; i += 2)
             reply.registers.append(wordAt(frame, i));
         return reply;
-    case 0x06: case 0x10:
+    case 0x06:
+    case 0x10:
         reply.kind = ModbusReply::Kind::WriteEcho;
         reply.echoAddress = wordAt(frame, 2);
         reply.echoValue = wordAt(frame, 4);

@@ -41,19 +41,22 @@ QString modbusReplyText(const ModbusReply& reply)
     case Kind::NoReply:
         return QStringLiteral("No reply in %1 ms").arg(reply.replyWindowMs);
     case Kind::Incomplete:
-        lines << (reply.expectedLength > 0
-                      ? QStringLiteral("Incomplete reply: %1 of %2 bytes").arg(reply.bytes.size()).arg(reply.expectedLength)
-                      : QStringLiteral("Incomplete reply: %1 bytes").arg(reply.bytes.size()));
+        lines << (reply.expectedLength > 0 ? QStringLiteral("Incomplete reply: %1 of %2 bytes")
+                                                 .arg(reply.bytes.size())
+                                                 .arg(reply.expectedLength)
+                                           : QStringLiteral("Incomplete reply: %1 bytes").arg(reply.bytes.size()));
         lines << QString::fromLatin1(reply.bytes.toHex(' ').toUpper());
         break;
     case Kind::CrcBad:
-        lines << QStringLiteral("CRC bad: received %1, expected %2").arg(crcBytes(reply.receivedCrc), crcBytes(reply.expectedCrc));
+        lines << QStringLiteral("CRC bad: received %1, expected %2")
+                     .arg(crcBytes(reply.receivedCrc), crcBytes(reply.expectedCrc));
         lines << QString::fromLatin1(reply.bytes.toHex(' ').toUpper());
         break;
     case Kind::Unexpected:
-        lines << head(reply) + QStringLiteral(": not a reply to slave %1, function %2")
-                                   .arg(reply.request.slave)
-                                   .arg(hex2(reply.request.function));
+        lines << head(reply)
+                + QStringLiteral(": not a reply to slave %1, function %2")
+                      .arg(reply.request.slave)
+                      .arg(hex2(reply.request.function));
         break;
     case Kind::Mismatch:
         lines << head(reply) + QStringLiteral(": does not match the request");
@@ -69,12 +72,17 @@ QString modbusReplyText(const ModbusReply& reply)
         break;
     case Kind::WriteEcho:
         lines << head(reply)
-                + (reply.function == 0x06 ? QStringLiteral(": wrote %1 to register %2").arg(wordText(reply.echoValue), wordText(reply.echoAddress))
-                                          : QStringLiteral(": wrote %1 registers from %2").arg(reply.echoValue).arg(wordText(reply.echoAddress)));
+                + (reply.function == 0x06 ? QStringLiteral(": wrote %1 to register %2")
+                                                .arg(wordText(reply.echoValue), wordText(reply.echoAddress))
+                                          : QStringLiteral(": wrote %1 registers from %2")
+                                                .arg(reply.echoValue)
+                                                .arg(wordText(reply.echoAddress)));
         break;
     case Kind::Exception: {
         const QString name = modbusExceptionName(reply.exceptionCode);
-        lines << head(reply) + QStringLiteral(": exception %1 %2").arg(hex2(reply.exceptionCode), name.isEmpty() ? QStringLiteral("(unknown)") : name);
+        lines << head(reply)
+                + QStringLiteral(": exception %1 %2")
+                      .arg(hex2(reply.exceptionCode), name.isEmpty() ? QStringLiteral("(unknown)") : name);
         break;
     }
     case Kind::Other:

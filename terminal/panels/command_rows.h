@@ -27,7 +27,7 @@ QString commandRowLine(const QString& command, const QString& id);
 
 // Prefixes written before the value of the encoder and "sabs" lines.
 QByteArray encoderPrefix();  // c99=
-QByteArray sabsPrefix();     // c41=
+QByteArray sabsPrefix();  // c41=
 
 inline constexpr double kIdLowest = 0;
 inline constexpr double kIdHighest = 63;

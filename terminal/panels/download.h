@@ -9,7 +9,7 @@ namespace tessa {
 
 inline constexpr qint64 kDownloadLimitBytes = 10000;
 
-QByteArray programAnnouncement();    // c73 CR LF
+QByteArray programAnnouncement();  // c73 CR LF
 QByteArray parameterAnnouncement();  // c83 CR LF
 
 // A file read for download. Reading stops after one byte past the limit, so a file of any
@@ -18,7 +18,7 @@ struct DownloadFile {
     enum class Status { Ok, TooLarge, Unreadable };
     Status status = Status::Unreadable;
     QByteArray bytes;  // the whole file when Ok (possibly empty)
-    QString error;     // why it could not be read
+    QString error;  // why it could not be read
 };
 DownloadFile readDownloadFile(const QString& path);
 

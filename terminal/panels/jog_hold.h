@@ -31,7 +31,7 @@ private:
     bool pressed_ = false;
     bool holdSent_ = false;
     std::uint8_t direction_ = 0x00;  // kept between presses
-    Clock::time_point pressedAt_{};
+    Clock::time_point pressedAt_ {};
 };
 
 }  // namespace tessa

@@ -9,7 +9,7 @@ namespace tessa {
 
 const std::array<QString, kModbusBoxCount>& modbusDesignTexts()
 {
-    static const std::array<QString, kModbusBoxCount> texts{
+    static const std::array<QString, kModbusBoxCount> texts {
         // panel 0
         u"01"_s, u"10"_s, u"01"_s, u"04"_s, u"00"_s, u"02"_s, u"04"_s, u"00"_s, u"00"_s, u"06"_s, u"40"_s, u"00"_s,
         u"00"_s,
@@ -29,12 +29,15 @@ QList<ModbusField> modbusPanelFields(int panel)
 {
     if (panel == 0 || panel == 1) {
         const int f = kWritePanelFirst[panel];
-        return {{"ID", f, f},           {"Write", f + 1, f + 1},  {"Address", f + 2, f + 3}, {"Register", f + 4, f + 5},
+        return {{"ID", f, f},          {"Write", f + 1, f + 1}, {"Address", f + 2, f + 3}, {"Register", f + 4, f + 5},
                 {"Len", f + 6, f + 6}, {"Data", f + 7, f + 10}, {"CRC", f + 11, f + 12}};
     }
     if (panel == 2 || panel == 3) {
         const int f = kReadPanelFirst[panel - 2];
-        return {{"ID", f, f}, {"Read", f + 1, f + 1}, {"Address", f + 2, f + 3}, {"Register", f + 4, f + 5},
+        return {{"ID", f, f},
+                {"Read", f + 1, f + 1},
+                {"Address", f + 2, f + 3},
+                {"Register", f + 4, f + 5},
                 {"CRC", f + 6, f + 7}};
     }
     return {{"ID", kFixedIdBox, kFixedCrcHighBox}};
@@ -55,7 +58,8 @@ std::optional<long long> parseDecimalCount(QStringView text)
 namespace {
 
 // Appends the byte of each element; stops at the first box that holds no byte.
-bool appendBytes(ModbusBuild& build, const std::array<QString, kModbusBoxCount>& texts, std::initializer_list<int> elements)
+bool appendBytes(ModbusBuild& build, const std::array<QString, kModbusBoxCount>& texts,
+                 std::initializer_list<int> elements)
 {
     for (int e : elements) {
         const std::optional<std::uint8_t> value = parseHexByte(texts[e]);

@@ -74,7 +74,7 @@ QString modbusBoxName(int element);
 // What the register-count coupling does to one write panel for its register-count text.
 struct CouplingStep {
     std::optional<QString> registerCount;  // new text of the register-count low box
-    std::optional<QString> byteCount;      // new text of the byte-count box
+    std::optional<QString> byteCount;  // new text of the byte-count box
     std::optional<bool> firstDataVisible;  // show or hide the first two data boxes
 };
 // An empty or non-numeric register count changes nothing (the operator is still typing; the

@@ -17,6 +17,6 @@ inline constexpr int kJogReleaseGapMs = 50;
 
 QByteArray jogStepFrame(std::uint8_t direction);  // E3 d ED, the click
 QByteArray jogHoldFrame(std::uint8_t direction);  // D8 d ED, held 200 ms
-QByteArray jogReleaseFrame();                     // E6 00 ED, twice at release
+QByteArray jogReleaseFrame();  // E6 00 ED, twice at release
 
 }  // namespace tessa

@@ -39,7 +39,8 @@ CheckedRecord checkEditorFields(const EditorFields& fields, int lineNumber)
     }
     const QString record = buildRecord(fields);
     if (!isSendable(record)) {
-        checked.reason = u"\"%1\" is not hexadecimal data (two hexadecimal digits and a space per byte)."_s.arg(fields.data);
+        checked.reason =
+            u"\"%1\" is not hexadecimal data (two hexadecimal digits and a space per byte)."_s.arg(fields.data);
         checked.problem = u"Line %1: %2 Nothing was changed."_s.arg(lineNumber).arg(checked.reason);
         checked.title = kHintTitle;
         return checked;

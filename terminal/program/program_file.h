@@ -15,7 +15,7 @@ namespace tessa {
 struct CheckedRecord {
     std::optional<QString> record;
     QString problem;  // the editor's message: the line, what is wrong, that nothing changed
-    QString reason;   // what is wrong, alone (a file load names the record itself)
+    QString reason;  // what is wrong, alone (a file load names the record itself)
     QString title;
 };
 
@@ -31,11 +31,11 @@ inline constexpr int kRefusedRecordsNamed = 10;
 // A program file taken apart into the records the editor would have added one by one,
 // without going through it: refused records are counted, and only the first few described.
 struct ProgramFileLoad {
-    QStringList records;       // at most kProgramMaxLines, stored as the editor stores them
-    QStringList refused;       // the first kRefusedRecordsNamed refusals
-    qsizetype refusedMore = 0; // refusals beyond those
-    bool full = false;         // the file held more records than the list takes; the rest not read
-    bool cut = false;          // the file was longer than kMaxProgramFileBytes
+    QStringList records;  // at most kProgramMaxLines, stored as the editor stores them
+    QStringList refused;  // the first kRefusedRecordsNamed refusals
+    qsizetype refusedMore = 0;  // refusals beyond those
+    bool full = false;  // the file held more records than the list takes; the rest not read
+    bool cut = false;  // the file was longer than kMaxProgramFileBytes
     // The messages of the load in the order they are shown (empty: nothing to say).
     QStringList messages() const;
 };

@@ -20,8 +20,8 @@ struct ProgramRecord {
     Kind kind = Kind::Data;
     bool hex = false;
     bool crLf = true;
-    QString data;          // data text, at most kDataTextShown characters
-    long long delayMs = 0; // a delay record's value as written
+    QString data;  // data text, at most kDataTextShown characters
+    long long delayMs = 0;  // a delay record's value as written
 
     // The record's string form (the file and list format) and back.
     static ProgramRecord fromText(QStringView text);

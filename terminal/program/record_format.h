@@ -22,17 +22,17 @@ inline constexpr int kMaxDelayMs = 9999;
 
 // Fields of the editor that a record is built from or loaded into.
 struct EditorFields {
-    bool delay = false;    // Option3 (1)
-    QString delayText;     // Text5
-    bool hex = false;      // Option2 (0)
-    bool crLf = true;      // Check2
-    QString data;          // Text3
+    bool delay = false;  // Option3 (1)
+    QString delayText;  // Text5
+    bool hex = false;  // Option2 (0)
+    bool crLf = true;  // Check2
+    QString data;  // Text3
 };
 
 QString buildRecord(const EditorFields& fields);
 
 bool isDelayRecord(QStringView record);
-bool hasCrLf(QStringView record);   // characters 4-5 are "DA"
+bool hasCrLf(QStringView record);  // characters 4-5 are "DA"
 bool isHexRecord(QStringView record);  // characters 1-3 are "(H)"
 // Characters 6..105.
 QString recordData(QStringView record);

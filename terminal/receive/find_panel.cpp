@@ -117,9 +117,10 @@ void FindPanel::search()
     if (searchingBytes()) {
         const std::optional<QByteArray> bytes = parseHexBytes(text_->text());
         badHex_ = !bytes && !text_->text().trimmed().isEmpty();
-        spans_ = bytes ? findBytes(logs.hexLog(), *bytes) : FoundSpans{};
+        spans_ = bytes ? findBytes(logs.hexLog(), *bytes) : FoundSpans {};
     } else {
-        spans_ = findText(logs.charLog(), text_->text(), matchCase_->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive);
+        spans_ =
+            findText(logs.charLog(), text_->text(), matchCase_->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive);
     }
     view_->setFoundSpans(spans_);
     showStatus();

@@ -57,7 +57,7 @@ private:
     // Formats the next piece of the intake; schedules the one after it.
     void takePiece();
 
-    QByteArray intake_;            // read from the port, not yet formatted from intakeDone_ on
+    QByteArray intake_;  // read from the port, not yet formatted from intakeDone_ on
     qsizetype intakeDone_ = 0;
     bool pieceScheduled_ = false;
 

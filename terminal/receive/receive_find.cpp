@@ -25,7 +25,8 @@ FoundSpans findText(QStringView log, QStringView text, Qt::CaseSensitivity sensi
     FoundSpans spans;
     if (text.isEmpty())
         return spans;
-    for (qsizetype at = log.indexOf(text, 0, sensitivity); at >= 0; at = log.indexOf(text, at + text.size(), sensitivity))
+    for (qsizetype at = log.indexOf(text, 0, sensitivity); at >= 0;
+         at = log.indexOf(text, at + text.size(), sensitivity))
         spans.emplace_back(at, at + text.size());
     return spans;
 }

@@ -49,7 +49,8 @@ public:
             QProxyStyle::drawComplexControl(control, option, painter, widget);
             return;
         }
-        const QRect area = painter->hasClipping() ? painter->clipBoundingRect().toAlignedRect() & option->rect : option->rect;
+        const QRect area =
+            painter->hasClipping() ? painter->clipBoundingRect().toAlignedRect() & option->rect : option->rect;
         for (int top = area.top(); top <= area.bottom(); top += kBandRows) {
             painter->save();
             const QRect band(area.left(), top, area.width(), std::min(kBandRows, area.bottom() + 1 - top));
@@ -246,8 +247,9 @@ void ReceiveView::scrollContentsBy(int, int dy)
 
 std::pair<qsizetype, qsizetype> ReceiveView::rowSpan(int row, QStringView text) const
 {
-    const auto line = static_cast<std::size_t>(std::upper_bound(firstRows_.begin(), firstRows_.end(), row) - firstRows_.begin() - 1);
-    const qsizetype start = lineStarts_[line] + qsizetype{row - firstRows_[line]} * columns_;
+    const auto line =
+        static_cast<std::size_t>(std::upper_bound(firstRows_.begin(), firstRows_.end(), row) - firstRows_.begin() - 1);
+    const qsizetype start = lineStarts_[line] + qsizetype {row - firstRows_[line]} * columns_;
     return {start, std::min(lineEnd(line, text), start + columns_)};
 }
 
@@ -284,7 +286,8 @@ void ReceiveView::paintEvent(QPaintEvent* event)
     // Only the rows that meet the area to paint.
     const QRect area = event->rect();
     const int first = firstVisibleRow();
-    const int last = std::min({rowCount_, first + visibleRows() + 1, first + (area.bottom() - kMargin) / lineHeight_ + 1});
+    const int last =
+        std::min({rowCount_, first + visibleRows() + 1, first + (area.bottom() - kMargin) / lineHeight_ + 1});
     for (int row = std::max(first, first + (area.top() - kMargin) / lineHeight_); row < last; ++row) {
         const auto [start, end] = rowSpan(row, text);
         const int top = kMargin + (row - first) * lineHeight_;
@@ -299,7 +302,8 @@ void ReceiveView::paintEvent(QPaintEvent* event)
         drawCharacters(painter, QPointF(kMargin, top + ascent_), text.sliced(start, end - start));
         if (from < to) {
             painter.setPen(palette().highlightedText().color());
-            drawCharacters(painter, QPointF(kMargin + (from - start) * charWidth_, top + ascent_), text.sliced(from, to - from));
+            drawCharacters(painter, QPointF(kMargin + (from - start) * charWidth_, top + ascent_),
+                           text.sliced(from, to - from));
         }
     }
 }

@@ -120,7 +120,7 @@ private:
     static constexpr char16_t kLastPrintable = 0x7E;
     QRawFont rawFont_;
     std::vector<quint32> glyphs_;  // of kFirstPrintable..kLastPrintable; empty: draw as text
-    QList<quint32> rowGlyphs_;     // one row's, kept for the next
+    QList<quint32> rowGlyphs_;  // one row's, kept for the next
     QList<QPointF> rowPositions_;
 
     bool followsTail_ = true;

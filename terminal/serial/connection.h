@@ -35,7 +35,7 @@ public:
 
 private:
     SerialPort* port_;
-    std::array<std::int16_t, kPortTableSize> availability_{};
+    std::array<std::int16_t, kPortTableSize> availability_ {};
     bool connectSucceeded_ = false;
 };
 

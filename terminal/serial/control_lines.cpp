@@ -12,7 +12,7 @@ namespace tessa {
 namespace {
 
 constexpr QSerialPort::PinoutSignals kInputLines = QSerialPort::ClearToSendSignal | QSerialPort::DataSetReadySignal
-                                                   | QSerialPort::DataCarrierDetectSignal | QSerialPort::RingIndicatorSignal;
+    | QSerialPort::DataCarrierDetectSignal | QSerialPort::RingIndicatorSignal;
 
 }  // namespace
 

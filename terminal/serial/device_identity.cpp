@@ -30,7 +30,7 @@ DeviceIdentity identifyDevice(const QString& path)
 {
     DeviceIdentity id;
     const QByteArray encoded = QFile::encodeName(path);
-    struct stat link {};
+    struct stat link { };
     if (::lstat(encoded.constData(), &link) != 0)
         return id;
     id.isLink = S_ISLNK(link.st_mode);
@@ -38,7 +38,7 @@ DeviceIdentity identifyDevice(const QString& path)
         id.linkInode = link.st_ino;
         id.linkChangeNs = changeNs(link);
     }
-    struct stat node {};
+    struct stat node { };
     if (::stat(encoded.constData(), &node) != 0)
         return id;  // a dangling link: nothing there
     id.present = true;

@@ -22,7 +22,7 @@ SerialPort::OpenFailure classifyOpenFailure(const QString& path)
     // QSerialPort reports a lock held by another program, an exclusive line (EBUSY) and a
     // refused permission (EACCES) alike; the path itself tells them apart.
     const QByteArray encoded = QFile::encodeName(path);
-    struct stat node {};
+    struct stat node { };
     if (path.isEmpty() || ::stat(encoded.constData(), &node) != 0)
         return SerialPort::OpenFailure::Missing;
     if (::access(encoded.constData(), R_OK | W_OK) != 0 && errno == EACCES)

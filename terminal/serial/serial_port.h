@@ -72,11 +72,11 @@ public:
     // Why the last open failed.
     enum class OpenFailure {
         None,
-        BadSettings,       // the settings string is malformed
-        Missing,           // no device at the path
+        BadSettings,  // the settings string is malformed
+        Missing,  // no device at the path
         PermissionDenied,  // the device is there but this user may not open it
-        Busy,              // the device is there and held by another program
-        SettingsRefused,   // opened, but the device refused the settings string's line outright
+        Busy,  // the device is there and held by another program
+        SettingsRefused,  // opened, but the device refused the settings string's line outright
     };
 
     // Opens the device of the current port number. On failure returns false and leaves the

@@ -9,8 +9,8 @@ namespace tessa {
 
 const QStringList& baudRateTexts()
 {
-    static const QStringList texts{u"1200"_s, u"2400"_s, u"4800"_s, u"9600"_s,
-                                   u"19200"_s, u"38400"_s, u"56000"_s, u"115200"_s};
+    static const QStringList texts {u"1200"_s,  u"2400"_s,  u"4800"_s,  u"9600"_s,
+                                    u"19200"_s, u"38400"_s, u"56000"_s, u"115200"_s};
     return texts;
 }
 

@@ -21,10 +21,10 @@ const QStringList& panelSettingKeys();
 
 // What start-up takes from the store.
 struct StartupSettings {
-    bool narrow = false;            // "Width_type" is 0
-    bool restoreFields = false;     // "REL1" is stored and is not "1"
+    bool narrow = false;  // "Width_type" is 0
+    bool restoreFields = false;  // "REL1" is stored and is not "1"
     // The rest is read only when restoreFields is set.
-    QString comPort;                // "COM PORT", default "1"
+    QString comPort;  // "COM PORT", default "1"
     int baudIndex = kDefaultBaudIndex;
     QList<QPair<QString, QString>> panelValues;  // key, stored text
 };

@@ -44,7 +44,7 @@ double TrafficCounters::sample(qint64 nowMs)
 QString TrafficCounters::text(qint64 sent, qint64 received, double rate)
 {
     return u"TX %1  RX %2  RX %3"_s.arg(amount(static_cast<double>(sent), u"B"_s),
-                                       amount(static_cast<double>(received), u"B"_s), amount(rate, u"B/s"_s));
+                                        amount(static_cast<double>(received), u"B"_s), amount(rate, u"B/s"_s));
 }
 
 }  // namespace tessa

@@ -35,7 +35,7 @@ private:
         qint64 ms = 0;
         qint64 received = 0;
     };
-    std::array<Sample, kSamples> samples_{};
+    std::array<Sample, kSamples> samples_ {};
     int sampleCount_ = 0;
     int next_ = 0;
 };

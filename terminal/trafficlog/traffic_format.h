@@ -13,7 +13,7 @@ enum class TrafficDirection { Tx, Rx, Note };
 // When a chunk passed the port: wall-clock time for the reader, a monotonic clock for the
 // gap between chunks (the wall clock may jump; the gap must not).
 struct TrafficTime {
-    std::int64_t wallMs = 0;       // milliseconds since the Unix epoch
+    std::int64_t wallMs = 0;  // milliseconds since the Unix epoch
     std::int64_t monotonicUs = 0;  // microseconds on a steady clock
     static TrafficTime now();
 };

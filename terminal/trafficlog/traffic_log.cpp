@@ -117,7 +117,7 @@ void TrafficLog::record(TrafficDirection direction, QByteArrayView bytes, Traffi
     std::lock_guard lock(mutex_);
     if (stopping_)
         return;
-    queue_.push_back(TrafficChunk{direction, time, bytes.toByteArray()});
+    queue_.push_back(TrafficChunk {direction, time, bytes.toByteArray()});
     const bool wasBelow = queuedBytes_ < kEarlyWriteBytes;
     queuedBytes_ += bytes.size();
     if (wasBelow && queuedBytes_ >= kEarlyWriteBytes)
@@ -133,11 +133,10 @@ void TrafficLog::waitForWork(std::unique_lock<std::mutex>& lock)
     if (stopping_ || queuedBytes_ >= kEarlyWriteBytes)
         return;
     lock.unlock();
-    pollfd wake{wakeRead_, POLLIN, 0};
+    pollfd wake {wakeRead_, POLLIN, 0};
     if (::poll(&wake, 1, kFlushIntervalMs) > 0) {
         char drain[64];
-        while (::read(wakeRead_, drain, sizeof drain) > 0) {
-        }
+        while (::read(wakeRead_, drain, sizeof drain) > 0) { }
     }
     lock.lock();
 }
@@ -205,8 +204,8 @@ bool TrafficLog::fileStillThere(QString& reason)
 {
     // Writing on into a removed file or folder succeeds and loses everything: check the path
     // still names the file we hold open.
-    struct stat atPath {};
-    struct stat held {};
+    struct stat atPath { };
+    struct stat held { };
     if (::stat(QFile::encodeName(path_).constData(), &atPath) == 0 && ::fstat(fd_, &held) == 0
         && atPath.st_dev == held.st_dev && atPath.st_ino == held.st_ino)
         return true;

@@ -64,9 +64,9 @@ private:
     int wakeRead_ = -1;  // a pipe that ends the writer's wait early
     int wakeWrite_ = -1;
     std::thread writer_;
-    std::atomic<bool> running_{false};
-    std::atomic<std::int64_t> fileSize_{0};
-    std::atomic<bool> failurePending_{false};
+    std::atomic<bool> running_ {false};
+    std::atomic<std::int64_t> fileSize_ {0};
+    std::atomic<bool> failurePending_ {false};
     QTimer failureCheck_;
 
     mutable std::mutex mutex_;

@@ -26,7 +26,7 @@ private:
     SerialPort& port_;
     ReceiveView& hexView_;
     Dialogs& dialogs_;
-    std::array<QLineEdit*, 10> Text2{};
+    std::array<QLineEdit*, 10> Text2 {};
     QCheckBox* Check1 = nullptr;
 };
 

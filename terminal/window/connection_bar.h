@@ -72,7 +72,7 @@ private:
     QLineEdit* Text1 = nullptr;
     QLabel* Label5 = nullptr;
     QComboBox* Combo1 = nullptr;
-    std::array<QRadioButton*, 2> Option1{};
+    std::array<QRadioButton*, 2> Option1 {};
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     QLabel* Label8 = nullptr;

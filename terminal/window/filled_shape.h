@@ -22,7 +22,7 @@ protected:
 
 private:
     Kind kind_;
-    QColor fillColor_{0xC0, 0xC0, 0xC0};
+    QColor fillColor_ {0xC0, 0xC0, 0xC0};
 };
 
 }  // namespace tessa

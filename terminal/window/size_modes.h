@@ -16,8 +16,10 @@ struct SizeMode {
 };
 
 // Receive views to the right of the tab control.
-inline constexpr SizeMode kWideMode{16425, 7410, 9840, 840, 12120, 840, 13680, 840, 9000, 1320, 7215, 5100, false, "1"};
+inline constexpr SizeMode kWideMode {16425, 7410, 9840, 840,  12120, 840,   13680,
+                                     840,   9000, 1320, 7215, 5100,  false, "1"};
 // Receive views below the tab control.
-inline constexpr SizeMode kNarrowMode{9150, 12365, 240, 7000, 2520, 7000, 4080, 7000, 240, 7500, 8655, 4100, true, "0"};
+inline constexpr SizeMode kNarrowMode {9150, 12365, 240,  7000, 2520, 7000, 4080,
+                                       7000, 240,   7500, 8655, 4100, true, "0"};
 
 }  // namespace tessa

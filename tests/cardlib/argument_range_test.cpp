@@ -14,10 +14,10 @@ namespace {
 
 // An export with its time arguments set to `a` and `d` (the second where it has one).
 struct TimedExport {
-  const char* name;
-  std::function<int32_t(double a, double d)> call;
-  bool running = false;   // changes and stops need a running axis
-  bool one_time = false;  // takes one time only (`a`)
+    const char* name;
+    std::function<int32_t(double a, double d)> call;
+    bool running = false;  // changes and stops need a running axis
+    bool one_time = false;  // takes one time only (`a`)
 };
 
 // clang-format off
@@ -52,56 +52,61 @@ const TimedExport kTimed[] = {
 // clang-format on
 
 class ArgumentRange : public ktr4test::OneCardTest {
- protected:
-  void axes_running(bool running) {
-    for (uint32_t a = 0; a < 4; ++a) set_status(0, a, KTR4SIM_MAIN_STATUS, running ? 0 : 0x0008);
-    ktr4sim_trace_clear();
-  }
+protected:
+    void axes_running(bool running)
+    {
+        for (uint32_t a = 0; a < 4; ++a)
+            set_status(0, a, KTR4SIM_MAIN_STATUS, running ? 0 : 0x0008);
+        ktr4sim_trace_clear();
+    }
 };
 
-TEST_F(ArgumentRange, TimesThatCannotBeMeantAreRefusedBeforeAnythingIsSent) {
-  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
-  for (const TimedExport& e : kTimed) {
-    SCOPED_TRACE(e.name);
-    for (double bad : {nan, inf, -inf, -0.1, -1e-300}) {
-      SCOPED_TRACE(bad);
-      for (const auto& [a, d] : {std::pair(bad, 0.1), std::pair(0.1, bad)}) {
-        if (e.one_time && a == 0.1) continue;
+TEST_F(ArgumentRange, TimesThatCannotBeMeantAreRefusedBeforeAnythingIsSent)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    for (const TimedExport& e : kTimed) {
+        SCOPED_TRACE(e.name);
+        for (double bad : {nan, inf, -inf, -0.1, -1e-300}) {
+            SCOPED_TRACE(bad);
+            for (const auto& [a, d] : {std::pair(bad, 0.1), std::pair(0.1, bad)}) {
+                if (e.one_time && a == 0.1)
+                    continue;
+                axes_running(e.running);
+                EXPECT_EQ(e.call(a, d), KTR4_ERR_RANGE);
+                EXPECT_TRUE(trace().empty());
+            }
+        }
         axes_running(e.running);
-        EXPECT_EQ(e.call(a, d), KTR4_ERR_RANGE);
-        EXPECT_TRUE(trace().empty());
-      }
+        EXPECT_EQ(e.call(0.0, 0.0), KTR4_OK);  // no ramp at all
+        EXPECT_FALSE(trace().empty());
     }
-    axes_running(e.running);
-    EXPECT_EQ(e.call(0.0, 0.0), KTR4_OK);  // no ramp at all
-    EXPECT_FALSE(trace().empty());
-  }
 }
 
-TEST_F(ArgumentRange, SpeedsOutsideTheirRangeAreRefusedBeforeAnythingIsSent) {
-  const std::function<int32_t()> refused[] = {
-      [] { return KTR4_T_curve_position_move(0, 1, 1000, 0, 100, 0, 0.1, 0.1); },  // would creep for ever
-      [] { return KTR4_S_curve_position_move(0, 1, 1000, 1, 100, 0, 0.1, 0.1, 0, 0); },
-      [] { return KTR4_T_curve_move_LINE2(0, 0, 100, 200, 0, 100, 0, 0.1, 0.1); },
-      [] { return KTR4_ARC2_center_move(0, 0, 100, 0, 200, 0, 0, 0, 0); },
-      [] { return KTR4_T_curve_position_move(0, 1, 1000, 0, 6553501, 10000, 0.1, 0.1); },
-      [] { return KTR4_S_curve_move_LINE4(0, 1, 2, 3, 4, 0, -6553501, 10000, 0.1, 0.1, 0, 0); },
-      [] { return KTR4_start_homing(0, 1, 6553501, 10000, 0.1, 0); },
-      [] { return KTR4_start_homing(0, 1, 100, 6553501, 0.1, 0); },
-      [] { return KTR4_T_velocity_move(0, 1, 6553501, 10000, 0.1); },
-  };
-  for (size_t i = 0; i < std::size(refused); ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(refused[i](), KTR4_ERR_RANGE);
-    EXPECT_TRUE(register_writes().empty());
-    EXPECT_TRUE(commands().empty());
-  }
-  axes_running(true);
-  EXPECT_EQ(KTR4_OnLine_T_curve_change(0, 1, 2000, 0, 100, 0, 0.1, 0.1), KTR4_ERR_RANGE);
-  EXPECT_TRUE(trace().empty());
-  // The limit itself is accepted.
-  axes_running(false);
-  EXPECT_EQ(KTR4_T_curve_position_move(0, 1, 1000, 0, 6553500, 6553500, 0.1, 0.1), KTR4_OK);
+TEST_F(ArgumentRange, SpeedsOutsideTheirRangeAreRefusedBeforeAnythingIsSent)
+{
+    const std::function<int32_t()> refused[] = {
+        [] { return KTR4_T_curve_position_move(0, 1, 1000, 0, 100, 0, 0.1, 0.1); },  // would creep for ever
+        [] { return KTR4_S_curve_position_move(0, 1, 1000, 1, 100, 0, 0.1, 0.1, 0, 0); },
+        [] { return KTR4_T_curve_move_LINE2(0, 0, 100, 200, 0, 100, 0, 0.1, 0.1); },
+        [] { return KTR4_ARC2_center_move(0, 0, 100, 0, 200, 0, 0, 0, 0); },
+        [] { return KTR4_T_curve_position_move(0, 1, 1000, 0, 6553501, 10000, 0.1, 0.1); },
+        [] { return KTR4_S_curve_move_LINE4(0, 1, 2, 3, 4, 0, -6553501, 10000, 0.1, 0.1, 0, 0); },
+        [] { return KTR4_start_homing(0, 1, 6553501, 10000, 0.1, 0); },
+        [] { return KTR4_start_homing(0, 1, 100, 6553501, 0.1, 0); },
+        [] { return KTR4_T_velocity_move(0, 1, 6553501, 10000, 0.1); },
+    };
+    for (size_t i = 0; i < std::size(refused); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(refused[i](), KTR4_ERR_RANGE);
+        EXPECT_TRUE(register_writes().empty());
+        EXPECT_TRUE(commands().empty());
+    }
+    axes_running(true);
+    EXPECT_EQ(KTR4_OnLine_T_curve_change(0, 1, 2000, 0, 100, 0, 0.1, 0.1), KTR4_ERR_RANGE);
+    EXPECT_TRUE(trace().empty());
+    // The limit itself is accepted.
+    axes_running(false);
+    EXPECT_EQ(KTR4_T_curve_position_move(0, 1, 1000, 0, 6553500, 6553500, 0.1, 0.1), KTR4_OK);
 }
 
 }  // namespace

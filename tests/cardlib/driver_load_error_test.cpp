@@ -10,39 +10,43 @@
 
 namespace {
 
-std::string load_error() {
-  char text[512];
-  EXPECT_EQ(KTR4_driver_load_error(text, sizeof text), KTR4_OK);
-  return text;
+std::string load_error()
+{
+    char text[512];
+    EXPECT_EQ(KTR4_driver_load_error(text, sizeof text), KTR4_OK);
+    return text;
 }
 
-TEST(DriverLoadError, AMissingFileIsNamedWithTheSystemsReasonUntilALoadSucceeds) {
-  EXPECT_EQ(load_error(), "");  // nothing tried yet
-  setenv("KTR4IO_LIBRARY", "/nonexistent/libnothing.so", 1);
-  ASSERT_EQ(KTR4_initial(), KTR4_ERR_DRIVER_LOAD);
-  const std::string reason = load_error();
-  const std::string file = "/nonexistent/libnothing.so";
-  EXPECT_NE(reason.find(file), std::string::npos) << reason;
-  EXPECT_GT(reason.size(), file.size() + 2) << "the system's reason is missing: " << reason;  // in the system's language
+TEST(DriverLoadError, AMissingFileIsNamedWithTheSystemsReasonUntilALoadSucceeds)
+{
+    EXPECT_EQ(load_error(), "");  // nothing tried yet
+    setenv("KTR4IO_LIBRARY", "/nonexistent/libnothing.so", 1);
+    ASSERT_EQ(KTR4_initial(), KTR4_ERR_DRIVER_LOAD);
+    const std::string reason = load_error();
+    const std::string file = "/nonexistent/libnothing.so";
+    EXPECT_NE(reason.find(file), std::string::npos) << reason;
+    EXPECT_GT(reason.size(), file.size() + 2)
+        << "the system's reason is missing: " << reason;  // in the system's language
 
-  char cut[8] = "xxxxxxx";
-  EXPECT_EQ(KTR4_driver_load_error(cut, sizeof cut), KTR4_ERR_RANGE);
-  EXPECT_EQ(std::string(cut), reason.substr(0, 7));
-  EXPECT_EQ(KTR4_driver_load_error(nullptr, 10), KTR4_ERR_RANGE);
-  EXPECT_EQ(KTR4_driver_load_error(cut, 0), KTR4_ERR_RANGE);
+    char cut[8] = "xxxxxxx";
+    EXPECT_EQ(KTR4_driver_load_error(cut, sizeof cut), KTR4_ERR_RANGE);
+    EXPECT_EQ(std::string(cut), reason.substr(0, 7));
+    EXPECT_EQ(KTR4_driver_load_error(nullptr, 10), KTR4_ERR_RANGE);
+    EXPECT_EQ(KTR4_driver_load_error(cut, 0), KTR4_ERR_RANGE);
 
-  unsetenv("KTR4IO_LIBRARY");
-  ktr4sim_reset();
-  ASSERT_EQ(KTR4_initial(), KTR4_OK);
-  EXPECT_EQ(load_error(), "");
+    unsetenv("KTR4IO_LIBRARY");
+    ktr4sim_reset();
+    ASSERT_EQ(KTR4_initial(), KTR4_OK);
+    EXPECT_EQ(load_error(), "");
 }
 
-TEST(DriverLoadError, ADriverLackingAnOperationIsNamedWithTheOperation) {
-  setenv("KTR4IO_LIBRARY", INCOMPLETE_DRIVER, 1);
-  ASSERT_EQ(KTR4_initial(), KTR4_ERR_DRIVER_OPERATION);
-  const std::string reason = load_error();
-  EXPECT_NE(reason.find(INCOMPLETE_DRIVER), std::string::npos) << reason;
-  EXPECT_NE(reason.find("ktr4io_write_register"), std::string::npos) << reason;
+TEST(DriverLoadError, ADriverLackingAnOperationIsNamedWithTheOperation)
+{
+    setenv("KTR4IO_LIBRARY", INCOMPLETE_DRIVER, 1);
+    ASSERT_EQ(KTR4_initial(), KTR4_ERR_DRIVER_OPERATION);
+    const std::string reason = load_error();
+    EXPECT_NE(reason.find(INCOMPLETE_DRIVER), std::string::npos) << reason;
+    EXPECT_NE(reason.find("ktr4io_write_register"), std::string::npos) << reason;
 }
 
 }  // namespace

@@ -24,34 +24,41 @@ constexpr int32_t kInjected = 4242;
 
 // The caller's variables, filled with a pattern no export writes, compared byte for byte.
 struct Out {
-  Out() { std::memset(static_cast<void*>(this), 0xA5, sizeof *this); }
-  bool untouched() const {
-    const Out pristine;
-    return std::memcmp(this, &pristine, sizeof *this) == 0;
-  }
-  uint8_t b[5];
-  uint16_t h[2];
-  int32_t i[2];
-  uint32_t u[2];
-  double d;
-  KTR4_EVENT event;
+    Out() { std::memset(static_cast<void*>(this), 0xA5, sizeof *this); }
+    bool untouched() const
+    {
+        const Out pristine;
+        return std::memcmp(this, &pristine, sizeof *this) == 0;
+    }
+    uint8_t b[5];
+    uint16_t h[2];
+    int32_t i[2];
+    uint32_t u[2];
+    double d;
+    KTR4_EVENT event;
 };
 
 enum Setup : uint8_t { kStoppedAxes, kRunningAxes, kSavedFile, kInterruptEnabled };
 
 struct Export {
-  const char* name;
-  std::function<int32_t(Out&)> call;
-  Setup setup = kStoppedAxes;
-  uint16_t stop_command = 0;  // a command word the export sends even after a failure
+    const char* name;
+    std::function<int32_t(Out&)> call;
+    Setup setup = kStoppedAxes;
+    uint16_t stop_command = 0;  // a command word the export sends even after a failure
 };
 
-std::string config_path() { return "/tmp/ktr4-sweep-" + std::to_string(::getpid()) + ".cfg"; }
+std::string config_path()
+{
+    return "/tmp/ktr4-sweep-" + std::to_string(::getpid()) + ".cfg";
+}
 
-void KTR4_CALL no_callback(uint8_t) {}
+void KTR4_CALL no_callback(uint8_t) { }
 
 // An arc that runs a line instead reports 308 when the line succeeded.
-int32_t line_instead(int32_t rc) { return rc == KTR4_ERR_ARC_GEOMETRY ? KTR4_OK : rc; }
+int32_t line_instead(int32_t rc)
+{
+    return rc == KTR4_ERR_ARC_GEOMETRY ? KTR4_OK : rc;
+}
 
 // clang-format off
 const Export kExports[] = {
@@ -181,84 +188,95 @@ const Export kExports[] = {
 // clang-format on
 
 class FailureSweep : public ktr4test::SimCardTest {
- protected:
-  void TearDown() override {
-    ktr4sim_clear_failures();
-    KTR4_close();  // joins the service threads the table started
-    std::remove(config_path().c_str());
-    SimCardTest::TearDown();
-  }
+protected:
+    void TearDown() override
+    {
+        ktr4sim_clear_failures();
+        KTR4_close();  // joins the service threads the table started
+        std::remove(config_path().c_str());
+        SimCardTest::TearDown();
+    }
 
-  // One card, every axis stopped (or running) and its stop bookkeeping armed, trace empty.
-  void prepare(const Export& e) {
-    ktr4sim_reset();
-    ktr4sim_set_motion(0);
-    start({0});
-    for (uint8_t axis = 0; axis < 4; ++axis) {
-      ktr4::axis_state(0, axis).end.bookkeeping_armed = 1;
-      if (e.setup == kRunningAxes) set_status(0, axis, KTR4SIM_MAIN_STATUS, 0);
+    // One card, every axis stopped (or running) and its stop bookkeeping armed, trace empty.
+    void prepare(const Export& e)
+    {
+        ktr4sim_reset();
+        ktr4sim_set_motion(0);
+        start({0});
+        for (uint8_t axis = 0; axis < 4; ++axis) {
+            ktr4::axis_state(0, axis).end.bookkeeping_armed = 1;
+            if (e.setup == kRunningAxes)
+                set_status(0, axis, KTR4SIM_MAIN_STATUS, 0);
+        }
+        if (e.setup == kSavedFile) {
+            ASSERT_EQ(KTR4_save_config2_file(0, config_path().c_str()), KTR4_OK);
+        }
+        KTR4_EVENT event;
+        if (e.setup == kInterruptEnabled) {
+            ASSERT_EQ(KTR4_enable_IRQ(0, &event), KTR4_OK);
+        }
+        ktr4sim_trace_clear();
     }
-    if (e.setup == kSavedFile) {
-      ASSERT_EQ(KTR4_save_config2_file(0, config_path().c_str()), KTR4_OK);
-    }
-    KTR4_EVENT event;
-    if (e.setup == kInterruptEnabled) {
-      ASSERT_EQ(KTR4_enable_IRQ(0, &event), KTR4_OK);
-    }
-    ktr4sim_trace_clear();
-  }
 
-  static bool sent(uint16_t command) {
-    for (const auto& call : calls_of(22))
-      if (call.a == 0 && call.value == command) return true;
-    return false;
-  }
+    static bool sent(uint16_t command)
+    {
+        for (const auto& call : calls_of(22))
+            if (call.a == 0 && call.value == command)
+                return true;
+        return false;
+    }
 };
 
-TEST_F(FailureSweep, EveryDriverCallOfEveryExportFailingIsReportedAndHandsOutNothing) {
-  size_t injected = 0;
-  for (const Export& e : kExports) {
-    SCOPED_TRACE(e.name);
-    prepare(e);
-    Out clean;
-    ASSERT_EQ(e.call(clean), KTR4_OK);
-    const auto calls = trace();
-    for (size_t k = 0; k < calls.size(); ++k) {
-      uint32_t earlier = 0;
-      for (size_t j = 0; j < k; ++j) earlier += calls[j].operation == calls[k].operation ? 1u : 0u;
-      SCOPED_TRACE("driver call " + std::to_string(k) + " (operation " + std::to_string(calls[k].operation) + ")");
-      prepare(e);
-      ktr4sim_fail(calls[k].operation, kInjected, earlier, 1);
-      Out out;
-      EXPECT_EQ(e.call(out), kInjected);
-      EXPECT_TRUE(out.untouched());
-      if (e.stop_command != 0) {
-        EXPECT_TRUE(sent(e.stop_command));
-      }
-      ktr4sim_clear_failures();
-      ++injected;
+TEST_F(FailureSweep, EveryDriverCallOfEveryExportFailingIsReportedAndHandsOutNothing)
+{
+    size_t injected = 0;
+    for (const Export& e : kExports) {
+        SCOPED_TRACE(e.name);
+        prepare(e);
+        Out clean;
+        ASSERT_EQ(e.call(clean), KTR4_OK);
+        const auto calls = trace();
+        for (size_t k = 0; k < calls.size(); ++k) {
+            uint32_t earlier = 0;
+            for (size_t j = 0; j < k; ++j)
+                earlier += calls[j].operation == calls[k].operation ? 1u : 0u;
+            SCOPED_TRACE("driver call " + std::to_string(k) + " (operation " + std::to_string(calls[k].operation)
+                         + ")");
+            prepare(e);
+            ktr4sim_fail(calls[k].operation, kInjected, earlier, 1);
+            Out out;
+            EXPECT_EQ(e.call(out), kInjected);
+            EXPECT_TRUE(out.untouched());
+            if (e.stop_command != 0) {
+                EXPECT_TRUE(sent(e.stop_command));
+            }
+            ktr4sim_clear_failures();
+            ++injected;
+        }
     }
-  }
-  EXPECT_GT(injected, 500u);
+    EXPECT_GT(injected, 500u);
 }
 
-TEST_F(FailureSweep, TheTableNamesEveryExportOfTheHeader) {
-  std::ifstream header(KTR4_HEADER);
-  ASSERT_TRUE(header.good());
-  std::stringstream text;
-  text << header.rdbuf();
-  const std::string source = text.str();
-  std::set<std::string> tabled;
-  for (const Export& e : kExports) tabled.insert(std::string(e.name).substr(0, std::string(e.name).find(' ')));
-  const std::regex declaration(R"(KTR4_CALL\s+(KTR4_\w+)\s*\()");
-  size_t declared = 0;
-  for (std::sregex_iterator it(source.begin(), source.end(), declaration), end; it != end; ++it) {
-    const std::string name = (*it)[1];
-    if (name == "KTR4_error_text" || name == "KTR4_driver_load_error") continue;  // no card, no driver call
-    ++declared;
-    EXPECT_TRUE(tabled.count(name)) << name;
-  }
-  EXPECT_GT(declared, 110u);
+TEST_F(FailureSweep, TheTableNamesEveryExportOfTheHeader)
+{
+    std::ifstream header(KTR4_HEADER);
+    ASSERT_TRUE(header.good());
+    std::stringstream text;
+    text << header.rdbuf();
+    const std::string source = text.str();
+    std::set<std::string> tabled;
+    for (const Export& e : kExports)
+        tabled.insert(std::string(e.name).substr(0, std::string(e.name).find(' ')));
+    const std::regex declaration(R"(KTR4_CALL\s+(KTR4_\w+)\s*\()");
+    size_t declared = 0;
+    for (std::sregex_iterator it(source.begin(), source.end(), declaration), end; it != end; ++it) {
+        const std::string name = (*it)[1];
+        if (name == "KTR4_error_text" || name == "KTR4_driver_load_error")
+            continue;  // no card, no driver call
+        ++declared;
+        EXPECT_TRUE(tabled.count(name)) << name;
+    }
+    EXPECT_GT(declared, 110u);
 }
 
 }  // namespace

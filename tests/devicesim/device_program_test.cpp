@@ -37,7 +37,7 @@ public:
         int out[2];
         if (::pipe2(out, O_CLOEXEC) != 0)
             return;
-        std::vector<std::string> args{TESSA_DEVICE_PROGRAM, "--link", link_, "--quiet"};
+        std::vector<std::string> args {TESSA_DEVICE_PROGRAM, "--link", link_, "--quiet"};
         args.insert(args.end(), extra.begin(), extra.end());
         std::vector<char*> argv;  // made before the fork: tests start devices from several threads
         argv.reserve(args.size() + 1);
@@ -54,7 +54,7 @@ public:
         // The first line names the path to open: the program is ready then.
         std::string line;
         char c;
-        pollfd in{out[0], POLLIN, 0};
+        pollfd in {out[0], POLLIN, 0};
         while (::poll(&in, 1, 5000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n')
             line += c;
         ::close(out[0]);
@@ -109,12 +109,15 @@ public:
             ::close(fd_);
     }
     bool open() const { return fd_ >= 0; }
-    void send(const std::string& bytes) { ASSERT_EQ(::write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
+    void send(const std::string& bytes)
+    {
+        ASSERT_EQ(::write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
     // Everything that arrives within the given time.
     std::string receiveFor(int milliseconds)
     {
         std::string got;
-        pollfd in{fd_, POLLIN, 0};
+        pollfd in {fd_, POLLIN, 0};
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
         while (std::chrono::steady_clock::now() < end) {
             if (::poll(&in, 1, 10) > 0) {
@@ -130,9 +133,10 @@ public:
     std::string receive(const std::string& until)
     {
         std::string got;
-        pollfd in{fd_, POLLIN, 0};
+        pollfd in {fd_, POLLIN, 0};
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (std::chrono::steady_clock::now() < end && (got.size() < until.size() || got.compare(got.size() - until.size(), until.size(), until) != 0)) {
+        while (std::chrono::steady_clock::now() < end
+               && (got.size() < until.size() || got.compare(got.size() - until.size(), until.size(), until) != 0)) {
             if (::poll(&in, 1, 100) > 0) {
                 char buffer[256];
                 const ssize_t n = ::read(fd_, buffer, sizeof buffer);
@@ -227,7 +231,7 @@ std::string talkToSlave(int id)
 TEST(DeviceProgram, EverySlaveAddressAnswersALibmodbusMaster)
 {
     // Several devices at a time: starting a process is most of the cost.
-    std::atomic<int> next{1};
+    std::atomic<int> next {1};
     std::mutex lock;
     std::string failures;
     std::vector<std::thread> workers;
@@ -260,8 +264,8 @@ TEST(DeviceProgram, OtherSlavesRequestsHoldingCrAndLfGetNoAnswerAtAll)
         ASSERT_GT(modbus_send_raw_request(master.get(), writeOne, sizeof writeOne), 0);
         ASSERT_GT(modbus_send_raw_request(master.get(), writeTwo, sizeof writeTwo), 0);
         ASSERT_GT(modbus_send_raw_request(master.get(), read, sizeof read), 0);
-        pollfd in{fd, POLLIN, 0};
-        EXPECT_EQ(::poll(&in, 1, 300), 0) << int{other} << ": bytes came back";
+        pollfd in {fd, POLLIN, 0};
+        EXPECT_EQ(::poll(&in, 1, 300), 0) << int {other} << ": bytes came back";
     }
     std::uint16_t words[4] = {1, 1, 1, 1};
     ASSERT_EQ(modbus_read_registers(master.get(), 0x0A, 4, words), 4) << modbus_strerror(errno);
@@ -294,9 +298,10 @@ TEST(DeviceProgram, RequestsBackToBackAreEachAnswered)
                           "\x01\x03\x02\x00\x00\x01\x85\xB2"
                           "\x01\x06\x00\x0D\x0A\x0D\xDF\x6C",
                           24));
-    EXPECT_EQ(line.receiveFor(500), std::string("\x01\x03\x02\x00\x64\xB9\xAF"
-                                                "\x01\x06\x00\x0D\x0A\x0D\xDF\x6C",
-                                                15));
+    EXPECT_EQ(line.receiveFor(500),
+              std::string("\x01\x03\x02\x00\x64\xB9\xAF"
+                          "\x01\x06\x00\x0D\x0A\x0D\xDF\x6C",
+                          15));
 }
 
 TEST(DeviceProgram, KeepsAnsweringAfterRandomBytes)
@@ -309,14 +314,17 @@ TEST(DeviceProgram, KeepsAnsweringAfterRandomBytes)
         DeviceProgram device({"--downloads", downloads});
         RawLine line(device.link());
         std::mt19937 random(20261207);
-        const std::string words[] = {"c73\r\n", "c83\r\n", "ver\r\n", "REL=9223372036854775807,5\r\n", "0930",
-                                     std::string("\x01\x03\x02\x00\x00\x01\x85\xB2", 8), "\r", "\n"};
+        const std::string words[] = {"c73\r\n", "c83\r\n",
+                                     "ver\r\n", "REL=9223372036854775807,5\r\n",
+                                     "0930",    std::string("\x01\x03\x02\x00\x00\x01\x85\xB2", 8),
+                                     "\r",      "\n"};
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
         while (std::chrono::steady_clock::now() < end) {
             std::string chunk;
             const std::size_t size = random() % 512 + 1;
             while (chunk.size() < size)
-                chunk += random() % 4 == 0 ? words[random() % std::size(words)] : std::string(1, static_cast<char>(random()));
+                chunk += random() % 4 == 0 ? words[random() % std::size(words)]
+                                           : std::string(1, static_cast<char>(random()));
             line.send(chunk);
             line.receiveFor(static_cast<int>(random() % 3));
         }

@@ -22,12 +22,23 @@ TEST(DeviceRandomInput, StaysBoundedAndAnswersAfterAQuietLine)
     options.downloadDir = folder;
     SimulatedDevice device(options);
 
-    const std::vector<Bytes> words{
-        bytesOf("c73\r\n"), bytesOf("c83\r\n"), bytesOf("c43\r\n"), bytesOf("c45\r\n"), bytesOf("ver\r\n"),
-        bytesOf("REL=9223372036854775807,5\r\n"), bytesOf("REL=-9223372036854775807,5\r\n"), bytesOf("c41=8300000\r\n"),
-        bytesOf("0930"), bytesOf("\r"), bytesOf("\n"), Bytes{0xD8, 0x00, 0xED}, Bytes{0xE6, 0x00, 0xED},
-        withCrc({0x01, 0x10, 0x00, 0x00, 0x00, 0x01, 0x02, 0x0D, 0x0A}), withCrc({0x0D, 0x03, 0x00, 0x00, 0x00, 0x7D}),
-        Bytes{0x01, 0x10, 0x00, 0x00, 0x00, 0x7B, 0xF6}, Bytes(5000, 'x')};
+    const std::vector<Bytes> words {bytesOf("c73\r\n"),
+                                    bytesOf("c83\r\n"),
+                                    bytesOf("c43\r\n"),
+                                    bytesOf("c45\r\n"),
+                                    bytesOf("ver\r\n"),
+                                    bytesOf("REL=9223372036854775807,5\r\n"),
+                                    bytesOf("REL=-9223372036854775807,5\r\n"),
+                                    bytesOf("c41=8300000\r\n"),
+                                    bytesOf("0930"),
+                                    bytesOf("\r"),
+                                    bytesOf("\n"),
+                                    Bytes {0xD8, 0x00, 0xED},
+                                    Bytes {0xE6, 0x00, 0xED},
+                                    withCrc({0x01, 0x10, 0x00, 0x00, 0x00, 0x01, 0x02, 0x0D, 0x0A}),
+                                    withCrc({0x0D, 0x03, 0x00, 0x00, 0x00, 0x7D}),
+                                    Bytes {0x01, 0x10, 0x00, 0x00, 0x00, 0x7B, 0xF6},
+                                    Bytes(5000, 'x')};
     std::mt19937 random(20261207);
     Millis now = 0;
     for (int round = 0; round < 120; ++round) {

@@ -159,7 +159,7 @@ TEST(DeviceModbus, SilenceForBadCrcOtherSlavesBroadcastsAndCutOffRequests)
 
 TEST(DeviceModbus, SlavesTenAndThirteenAnswerBackToBackAndOtherSlavesRequestsGetNothing)
 {
-    for (const std::uint8_t id : {std::uint8_t{10}, std::uint8_t{13}}) {
+    for (const std::uint8_t id : {std::uint8_t {10}, std::uint8_t {13}}) {
         DeviceOptions options;
         options.slaveId = id;
         SimulatedDevice device(options);
@@ -175,8 +175,8 @@ TEST(DeviceModbus, SlavesTenAndThirteenAnswerBackToBackAndOtherSlavesRequestsGet
         Bytes expected = write;
         const Bytes readAnswer = withCrc({id, 0x03, 0x02, 0x0A, 0x0D});
         expected.insert(expected.end(), readAnswer.begin(), readAnswer.end());
-        EXPECT_EQ(afterGap(device, all), expected) << int{id};
-        EXPECT_EQ(device.modbus().reg(0x0A), 0) << int{id};
+        EXPECT_EQ(afterGap(device, all), expected) << int {id};
+        EXPECT_EQ(device.modbus().reg(0x0A), 0) << int {id};
     }
 }
 
@@ -187,19 +187,19 @@ TEST(DeviceProbes, HmiProbeAndChecksumFrames)
     EXPECT_EQ(hmi.substr(0, 2), "TT");
     EXPECT_EQ(hmi.substr(hmi.size() - 2), "\r\n");
     // The terminal's checksum frame: its last byte the sum of the others gets ACK and the sum.
-    EXPECT_EQ(afterGap(device, {0x11, 0x22, 0x33}, 100), (Bytes{0x06, 0x33}));
-    EXPECT_EQ(afterGap(device, {0x80, 0x90, 0x10}, 200), (Bytes{0x06, 0x10}));  // modulo 256
-    EXPECT_EQ(afterGap(device, {0x11, 0x22}, 300), (Bytes{0x15, 0x11}));
-    EXPECT_EQ(afterGap(device, {0x05}, 400), (Bytes{0x15, 0x00}));
+    EXPECT_EQ(afterGap(device, {0x11, 0x22, 0x33}, 100), (Bytes {0x06, 0x33}));
+    EXPECT_EQ(afterGap(device, {0x80, 0x90, 0x10}, 200), (Bytes {0x06, 0x10}));  // modulo 256
+    EXPECT_EQ(afterGap(device, {0x11, 0x22}, 300), (Bytes {0x15, 0x11}));
+    EXPECT_EQ(afterGap(device, {0x05}, 400), (Bytes {0x15, 0x00}));
 }
 
 namespace {
 
 // A folder of the test's own, removed at the end.
 struct TempFolder {
-    std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                 ("tessa-device-test-" + std::to_string(::getpid()) + "-" +
-                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::path path = std::filesystem::temp_directory_path()
+        / ("tessa-device-test-" + std::to_string(::getpid()) + "-"
+           + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     TempFolder() { std::filesystem::create_directories(path); }
     ~TempFolder() { std::filesystem::remove_all(path); }
 };
@@ -232,7 +232,7 @@ TEST(DeviceDownloads, FilesAreKeptInArrivalOrderAndReadBack)
     options.downloadDir = folder.path;
     SimulatedDevice device(options);
 
-    const Bytes program{0x00, 'N', '1', 0xFF, '\r', '\n', 0x0D};
+    const Bytes program {0x00, 'N', '1', 0xFF, '\r', '\n', 0x0D};
     EXPECT_EQ(say(device, "c73", 0), "READY PROGRAM\r\n");
     EXPECT_TRUE(device.receive(Bytes(program.begin(), program.begin() + 3), 900).empty());
     EXPECT_TRUE(device.receive(Bytes(program.begin() + 3, program.end()), 1000).empty());
@@ -307,7 +307,7 @@ TEST(DeviceDownloads, AStopAfterACancelledDownloadIsACommandNotAFile)
     EXPECT_TRUE(device.poll(1010).empty());  // the file dialog was cancelled: nothing comes
     EXPECT_EQ(say(device, "c45", 1500), "STOP POS=0\r\n");
     EXPECT_EQ(say(device, "rby", 1500), "BUSY=0\r\n");
-    EXPECT_EQ(say(device, "c56", 1500), DeviceState{}.program + "END\r\n");
+    EXPECT_EQ(say(device, "c56", 1500), DeviceState {}.program + "END\r\n");
 }
 
 TEST(DeviceDownloads, TheAnnouncementsLineEndInTheNextReadIsNotPartOfTheFile)

@@ -12,7 +12,7 @@ using Kind = Message::Kind;
 
 namespace {
 
-const Bytes kJogStep{0xE3, 0x80, 0xED};
+const Bytes kJogStep {0xE3, 0x80, 0xED};
 
 // Every message complete at time now, oldest first.
 std::vector<Message> takeAll(StreamSplitter& splitter, Millis now)
@@ -102,8 +102,8 @@ TEST(StreamSplitter, ABadCrcDropsTheRequestAndEverythingUpToThe35CharacterSilenc
 TEST(StreamSplitter, TheSilenceBetweenFramesFollowsTheBaudRate)
 {
     EXPECT_EQ(frameGapAt(115200), 2);  // fixed 1.75 ms above 19200 baud
-    EXPECT_EQ(frameGapAt(19200), 3);   // 2.005 ms
-    EXPECT_EQ(frameGapAt(9600), 5);    // 4.01 ms
+    EXPECT_EQ(frameGapAt(19200), 3);  // 2.005 ms
+    EXPECT_EQ(frameGapAt(9600), 5);  // 4.01 ms
     EXPECT_EQ(frameGapAt(1200), 33);
     StreamSplitter::Timing timing;
     timing.frameGap = frameGapAt(9600);
@@ -129,7 +129,7 @@ TEST(StreamSplitter, AnUnfinishedRequestIsGivenUpAtASilenceUnlessWhatFollowsFini
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].bytes, request);
     // A request of 0x10 whose byte count promises more than ever comes: given up at the quiet gap.
-    const Bytes longPromise{0x01, 0x10, 0x00, 0x00, 0x00, 0x40, 0x80, 0x00};
+    const Bytes longPromise {0x01, 0x10, 0x00, 0x00, 0x00, 0x40, 0x80, 0x00};
     splitter.feed(longPromise, 100);
     splitter.feed(request, 110);
     EXPECT_TRUE(takeAll(splitter, 110).empty());
@@ -196,7 +196,7 @@ TEST(StreamSplitter, BytesOfNoShapeAreOneBurstAfterTheQuietGap)
     auto messages = takeAll(splitter, 30);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, Kind::Burst);
-    EXPECT_EQ(messages[0].bytes, (Bytes{0x11, 0x22}));
+    EXPECT_EQ(messages[0].bytes, (Bytes {0x11, 0x22}));
     // Text without a line end, such as the HMI probe, is a burst too.
     splitter.feed(bytesOf("0930"), 100);
     messages = takeAll(splitter, 130);
@@ -216,7 +216,8 @@ TEST(StreamSplitter, AnAnnouncedDownloadTakesEveryByteUntilTheLineIsQuiet)
     splitter.expectDownload(0);
     EXPECT_TRUE(splitter.downloadExpected());
     // Bytes that look like commands, jog frames and Modbus requests are all file content.
-    const Bytes file = join({bytesOf("ver\r\n"), kJogStep, withCrc({0x01, 0x03, 0x00, 0x00, 0x00, 0x01}), {0x00, 0xFF}});
+    const Bytes file =
+        join({bytesOf("ver\r\n"), kJogStep, withCrc({0x01, 0x03, 0x00, 0x00, 0x00, 0x01}), {0x00, 0xFF}});
     splitter.feed(Bytes(file.begin(), file.begin() + 4), 900);
     splitter.feed(Bytes(file.begin() + 4, file.end()), 1200);
     EXPECT_TRUE(takeAll(splitter, 2199).empty());
@@ -277,4 +278,3 @@ TEST(StreamSplitter, ADownloadPastTheLongestFileIsCountedNotHeld)
     EXPECT_EQ(messages[0].bytes.size(), StreamSplitter::kLongestDownload);
     EXPECT_EQ(messages[0].bytes.size() + messages[0].bytesOverLimit, 409600u);
 }
-

@@ -14,56 +14,59 @@
 
 namespace {
 
-ktr4sim_scope_state numbered(uint64_t n) {
-  ktr4sim_scope_state s{};
-  s.sample = n;
-  s.tick = n * 1000;
-  s.card_count = 1;
-  for (uint32_t a = 0; a < 4; ++a) {
-    s.cards[0].axes[a].command_position = static_cast<int32_t>(n * (a + 1));
-    s.cards[0].axes[a].feedback_position = static_cast<int32_t>(n * (a + 1));
-  }
-  return s;
+ktr4sim_scope_state numbered(uint64_t n)
+{
+    ktr4sim_scope_state s {};
+    s.sample = n;
+    s.tick = n * 1000;
+    s.card_count = 1;
+    for (uint32_t a = 0; a < 4; ++a) {
+        s.cards[0].axes[a].command_position = static_cast<int32_t>(n * (a + 1));
+        s.cards[0].axes[a].feedback_position = static_cast<int32_t>(n * (a + 1));
+    }
+    return s;
 }
 
-TEST(ScopeFeedThread, TakesEveryPublicationWholeAndInOrder) {
-  scopetest::TestSegment segment;
-  ASSERT_TRUE(segment.ok);
+TEST(ScopeFeedThread, TakesEveryPublicationWholeAndInOrder)
+{
+    scopetest::TestSegment segment;
+    ASSERT_TRUE(segment.ok);
 
-  ktr4scope::ScopeFeed feed(1000);
-  ASSERT_TRUE(feed.attach(getpid()));
-  EXPECT_EQ(feed.pid(), getpid());
-  const std::string csv = std::filesystem::temp_directory_path() / ("ktr4scope-feed-" + std::to_string(getpid()) + ".csv");
-  ASSERT_TRUE(feed.recorder().start(csv, 0));
+    ktr4scope::ScopeFeed feed(1000);
+    ASSERT_TRUE(feed.attach(getpid()));
+    EXPECT_EQ(feed.pid(), getpid());
+    const std::string csv =
+        std::filesystem::temp_directory_path() / ("ktr4scope-feed-" + std::to_string(getpid()) + ".csv");
+    ASSERT_TRUE(feed.recorder().start(csv, 0));
 
-  constexpr uint64_t kCount = 150;
-  std::thread publisher([&] {
-    for (uint64_t n = 1; n <= kCount; ++n) {
-      segment.publish(numbered(n));
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    constexpr uint64_t kCount = 150;
+    std::thread publisher([&] {
+        for (uint64_t n = 1; n <= kCount; ++n) {
+            segment.publish(numbered(n));
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    // The window thread is slow on purpose: batches of publications wait for it.
+    while (feed.history().empty() || feed.history().newest().sample < kCount) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(120));
+        feed.poll();
     }
-  });
-  // The window thread is slow on purpose: batches of publications wait for it.
-  while (feed.history().empty() || feed.history().newest().sample < kCount) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(120));
-    feed.poll();
-  }
-  publisher.join();
-  const ktr4scope::SampleHistory& history = feed.history();
-  for (size_t i = 0; i < history.size(); ++i) {
-    const ktr4sim_scope_state& s = history.at(i);
-    EXPECT_EQ(s.cards[0].axes[3].command_position, static_cast<int32_t>(s.sample * 4));
-    if (i > 0) {
-      EXPECT_GT(s.sample, history.at(i - 1).sample);
+    publisher.join();
+    const ktr4scope::SampleHistory& history = feed.history();
+    for (size_t i = 0; i < history.size(); ++i) {
+        const ktr4sim_scope_state& s = history.at(i);
+        EXPECT_EQ(s.cards[0].axes[3].command_position, static_cast<int32_t>(s.sample * 4));
+        if (i > 0) {
+            EXPECT_GT(s.sample, history.at(i - 1).sample);
+        }
     }
-  }
-  // A 2 ms reader against 10 ms publications: at most a stray one lost on a very busy machine.
-  EXPECT_LE(history.missed(), 3u);
-  EXPECT_EQ(feed.recorder().rows(), history.size());
-  EXPECT_TRUE(feed.recorder().stop());
-  feed.detach();
-  EXPECT_FALSE(feed.attached());
-  std::filesystem::remove(csv);
+    // A 2 ms reader against 10 ms publications: at most a stray one lost on a very busy machine.
+    EXPECT_LE(history.missed(), 3u);
+    EXPECT_EQ(feed.recorder().rows(), history.size());
+    EXPECT_TRUE(feed.recorder().stop());
+    feed.detach();
+    EXPECT_FALSE(feed.attached());
+    std::filesystem::remove(csv);
 }
 
 }  // namespace

@@ -11,106 +11,110 @@
 #include "test_segment.h"
 
 class ScopeWindowTest : public QObject {
-  Q_OBJECT
+    Q_OBJECT
 
- private slots:
-  void plotsTheCommandedEndPositions() {
-    QProcess tour;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("KTR4SIM_SCOPE", "1");
-    tour.setProcessEnvironment(env);
-    tour.start(KTR4_SCOPE_TOUR, {"--scale", "0.25"});
-    QVERIFY(tour.waitForStarted());
-
-    ktr4scope::ScopeWindow window;
-    window.set_follow(false);
-    window.show();
-    QTRY_VERIFY_WITH_TIMEOUT(window.attach(tour.processId()), 5000);
-    bool saw_arc = false;
-    QTRY_VERIFY_WITH_TIMEOUT(
-        [&] {
-          const auto& h = window.feed().history();
-          if (!h.empty() && h.newest().cards[0].axes[0].move_kind == KTR4SIM_MOVE_ARC) saw_arc = true;
-          return tour.state() == QProcess::NotRunning;
-        }(),
-        30000);
-    QCOMPARE(tour.exitCode(), 0);
-    // The tour's last publication, made as it ended, stays readable.
-    QTRY_VERIFY_WITH_TIMEOUT(!window.feed().history().empty() &&
-                                 window.feed().history().newest().cards[0].axes[0].move_kind == KTR4SIM_MOVE_NONE &&
-                                 !window.feed().publisher_alive(),
-                             3000);
-    QTest::qWait(100);
-    window.redraw();
-    QVERIFY(saw_arc);
-
-    const QString out = QString::fromLocal8Bit(tour.readAllStandardOutput());
-    const QRegularExpression end_line("end axis (\\d) commanded (-?\\d+)");
-    int ends = 0;
-    int32_t commanded[4] = {};
-    for (auto it = end_line.globalMatch(out); it.hasNext(); ++ends) {
-      const auto m = it.next();
-      commanded[m.captured(1).toInt()] = m.captured(2).toInt();
-    }
-    QCOMPARE(ends, 4);
-    QCOMPARE(commanded[0], 1250);  // 5000 × 0.25: the tour's own arithmetic, checked once
-    for (int a = 0; a < 4; ++a) {
-      const QList<QPointF> pos = window.position_series(a)->points();
-      const QList<QPointF> spd = window.speed_series(a)->points();
-      QVERIFY(!pos.isEmpty());
-      QCOMPARE(pos.last().y(), double(commanded[a]));
-      QCOMPARE(spd.last().y(), 0.0);
-      QVERIFY(pos.size() <= int(window.feed().history().capacity()));
-    }
-    const QPointF path_end = window.xy_series()->points().last();
-    QCOMPARE(path_end, QPointF(commanded[0], commanded[1]));
-  }
-
-  void pauseFreezesThePlot() {
-    ktr4scope::ScopeWindow window;
-    window.set_follow(false);
-    QProcess tour;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("KTR4SIM_SCOPE", "1");
-    tour.setProcessEnvironment(env);
-    tour.start(KTR4_SCOPE_TOUR, {"--loop"});
-    QVERIFY(tour.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(window.attach(tour.processId()), 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(window.position_series(0)->count() > 20, 5000);
-    auto* pause = window.findChild<QPushButton*>("pauseButton");
-    QVERIFY(pause);
-    pause->click();
-    const QList<QPointF> frozen = window.position_series(0)->points();
-    QTest::qWait(300);
-    QCOMPARE(window.position_series(0)->points(), frozen);
-    pause->click();
-    QTRY_VERIFY(window.position_series(0)->points() != frozen);
-    tour.kill();
-    tour.waitForFinished();
-    ktr4scope::find_segments();  // the killed tour could not remove its segment: clean it as the scope does
-  }
-
-  // What another program of the same user could write into a segment under this process's name.
-  void aCraftedSegmentNeitherCrashesNorHangsTheWindow() {
-    scopetest::TestSegment segment;
-    QVERIFY(segment.ok);
-    for (uint64_t n = 1; n <= 10; ++n) {
-      ktr4sim_scope_state s{};
-      s.sample = n;
-      s.card_count = 0xFFFFFFFFu;
-      segment.publish(s);
-    }
+private slots:
+    void plotsTheCommandedEndPositions()
     {
-      ktr4scope::ScopeWindow window;
-      window.set_follow(false);
-      window.show();
-      QVERIFY(window.attach(getpid()));
-      QTest::qWait(200);
-      QCOMPARE(window.findChild<QComboBox*>("cardBox")->count(), 0);
-      QVERIFY(segment.plant(24, UINT64_MAX));  // the newest publication's number
-      QTest::qWait(200);
-    }  // the window's reader thread ends with it
-  }
+        QProcess tour;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("KTR4SIM_SCOPE", "1");
+        tour.setProcessEnvironment(env);
+        tour.start(KTR4_SCOPE_TOUR, {"--scale", "0.25"});
+        QVERIFY(tour.waitForStarted());
+
+        ktr4scope::ScopeWindow window;
+        window.set_follow(false);
+        window.show();
+        QTRY_VERIFY_WITH_TIMEOUT(window.attach(tour.processId()), 5000);
+        bool saw_arc = false;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                const auto& h = window.feed().history();
+                if (!h.empty() && h.newest().cards[0].axes[0].move_kind == KTR4SIM_MOVE_ARC)
+                    saw_arc = true;
+                return tour.state() == QProcess::NotRunning;
+            }(),
+            30000);
+        QCOMPARE(tour.exitCode(), 0);
+        // The tour's last publication, made as it ended, stays readable.
+        QTRY_VERIFY_WITH_TIMEOUT(!window.feed().history().empty()
+                                     && window.feed().history().newest().cards[0].axes[0].move_kind == KTR4SIM_MOVE_NONE
+                                     && !window.feed().publisher_alive(),
+                                 3000);
+        QTest::qWait(100);
+        window.redraw();
+        QVERIFY(saw_arc);
+
+        const QString out = QString::fromLocal8Bit(tour.readAllStandardOutput());
+        const QRegularExpression end_line("end axis (\\d) commanded (-?\\d+)");
+        int ends = 0;
+        int32_t commanded[4] = {};
+        for (auto it = end_line.globalMatch(out); it.hasNext(); ++ends) {
+            const auto m = it.next();
+            commanded[m.captured(1).toInt()] = m.captured(2).toInt();
+        }
+        QCOMPARE(ends, 4);
+        QCOMPARE(commanded[0], 1250);  // 5000 × 0.25: the tour's own arithmetic, checked once
+        for (int a = 0; a < 4; ++a) {
+            const QList<QPointF> pos = window.position_series(a)->points();
+            const QList<QPointF> spd = window.speed_series(a)->points();
+            QVERIFY(!pos.isEmpty());
+            QCOMPARE(pos.last().y(), double(commanded[a]));
+            QCOMPARE(spd.last().y(), 0.0);
+            QVERIFY(pos.size() <= int(window.feed().history().capacity()));
+        }
+        const QPointF path_end = window.xy_series()->points().last();
+        QCOMPARE(path_end, QPointF(commanded[0], commanded[1]));
+    }
+
+    void pauseFreezesThePlot()
+    {
+        ktr4scope::ScopeWindow window;
+        window.set_follow(false);
+        QProcess tour;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("KTR4SIM_SCOPE", "1");
+        tour.setProcessEnvironment(env);
+        tour.start(KTR4_SCOPE_TOUR, {"--loop"});
+        QVERIFY(tour.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(window.attach(tour.processId()), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(window.position_series(0)->count() > 20, 5000);
+        auto* pause = window.findChild<QPushButton*>("pauseButton");
+        QVERIFY(pause);
+        pause->click();
+        const QList<QPointF> frozen = window.position_series(0)->points();
+        QTest::qWait(300);
+        QCOMPARE(window.position_series(0)->points(), frozen);
+        pause->click();
+        QTRY_VERIFY(window.position_series(0)->points() != frozen);
+        tour.kill();
+        tour.waitForFinished();
+        ktr4scope::find_segments();  // the killed tour could not remove its segment: clean it as the scope does
+    }
+
+    // What another program of the same user could write into a segment under this process's name.
+    void aCraftedSegmentNeitherCrashesNorHangsTheWindow()
+    {
+        scopetest::TestSegment segment;
+        QVERIFY(segment.ok);
+        for (uint64_t n = 1; n <= 10; ++n) {
+            ktr4sim_scope_state s {};
+            s.sample = n;
+            s.card_count = 0xFFFFFFFFu;
+            segment.publish(s);
+        }
+        {
+            ktr4scope::ScopeWindow window;
+            window.set_follow(false);
+            window.show();
+            QVERIFY(window.attach(getpid()));
+            QTest::qWait(200);
+            QCOMPARE(window.findChild<QComboBox*>("cardBox")->count(), 0);
+            QVERIFY(segment.plant(24, UINT64_MAX));  // the newest publication's number
+            QTest::qWait(200);
+        }  // the window's reader thread ends with it
+    }
 };
 
 QTEST_MAIN(ScopeWindowTest)

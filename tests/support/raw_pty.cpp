@@ -10,7 +10,7 @@ namespace orvane::testing {
 int openRawLine(const std::string& path, bool nonBlocking)
 {
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | (nonBlocking ? O_NONBLOCK : 0));
-    termios tio{};
+    termios tio {};
     if (fd >= 0 && ::tcgetattr(fd, &tio) == 0) {
         ::cfmakeraw(&tio);
         ::tcsetattr(fd, TCSANOW, &tio);

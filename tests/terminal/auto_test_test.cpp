@@ -16,16 +16,16 @@ namespace {
 // A window whose ports open or not and answer or not as the test says.
 class ScriptedWindow : public AutoTestWindow {
 public:
-    std::map<int, bool> opens;         // port -> open succeeds (missing: fails)
-    std::map<int, QString> replies;    // port -> hex view text after a send
-    std::map<int, QString> waiting;    // port -> characters left waiting in the port after a send
-    PortTable available{};
+    std::map<int, bool> opens;  // port -> open succeeds (missing: fails)
+    std::map<int, QString> replies;  // port -> hex view text after a send
+    std::map<int, QString> waiting;  // port -> characters left waiting in the port after a send
+    PortTable available {};
     int row = 2;
     QString rowText = QStringLiteral("Dorva Encoder/Creel");
     bool isConnected = false;
     int port = 0;
     std::int16_t succeeded = 0;
-    QString hexView;     // the box: shows the whole receive log at each refresh
+    QString hexView;  // the box: shows the whole receive log at each refresh
     QString receiveLog;
     QString waitingText;
     QStringList log;
@@ -108,7 +108,7 @@ TEST(AutoTestAnswers, DeviceTypeRules)
 
 TEST(AutoTestSummary, ListsAnsweringPortsOrSaysNoneFound)
 {
-    PortTable answered{};
+    PortTable answered {};
     EXPECT_EQ(autoTestSummary(QStringLiteral("Dorva HMI"), answered),
               QStringLiteral("Finished Autotest!!!\n\rDorva HMI\n\rCould not found!!!"));
     answered[7] = 1;
@@ -150,8 +150,7 @@ TEST(AutoTestScan, FailedPortsAreSkippedNextTimeButPortOneIsAlwaysProbed)
     test.start();
     // Port 1 (the start), then 5 and 9 only.
     EXPECT_EQ(runToEnd(test), 12);
-    EXPECT_EQ(window.log.filter(QStringLiteral("connect ")),
-              QStringList({"connect 1", "connect 5", "connect 9"}));
+    EXPECT_EQ(window.log.filter(QStringLiteral("connect ")), QStringList({"connect 1", "connect 5", "connect 9"}));
 }
 
 TEST(AutoTestScan, HmiGetsTheStringAndNeedsTT)
@@ -237,7 +236,7 @@ TEST(AutoTestScan, APortThatNeverOpenedIsNeverCounted)
         test.start();
         for (int i = 0; i < 2; ++i)
             test.tick();  // disconnect, connect (fails)
-        test.tick();      // send: nothing goes out
+        test.tick();  // send: nothing goes out
         if (!clearWorks)
             window.hexView = QStringLiteral("4F 4B ");
         EXPECT_TRUE(test.tick());

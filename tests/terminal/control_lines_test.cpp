@@ -58,7 +58,7 @@ public:
 class ControlLinesTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
-    SettingsStore settings{dir.filePath(QStringLiteral("settings.ini"))};
+    SettingsStore settings {dir.filePath(QStringLiteral("settings.ini"))};
     StubPort port;
 };
 
@@ -99,7 +99,8 @@ TEST_F(ControlLinesTest, InputLinesArePolledOnlyWhileOpenAndChangesReportedOnce)
     ASSERT_EQ(changes.size(), 1);
     EXPECT_EQ(lines.inputs(), QSerialPort::PinoutSignals(QSerialPort::ClearToSendSignal));
 
-    port.inputs = QSerialPort::ClearToSendSignal | QSerialPort::RingIndicatorSignal | QSerialPort::DataCarrierDetectSignal;
+    port.inputs =
+        QSerialPort::ClearToSendSignal | QSerialPort::RingIndicatorSignal | QSerialPort::DataCarrierDetectSignal;
     ASSERT_TRUE(waitFor([&] { return changes.size() == 2; }, 1000));
     EXPECT_EQ(lines.inputs(), port.inputs);
     // The outputs are not inputs: RTS going off changes no lamp.

@@ -75,7 +75,7 @@ private:
 
     void startDevice()
     {
-        device = std::make_unique<DeviceProcess>(QStringLiteral(TESSA_DEVICE_PROGRAM), QStringList{});
+        device = std::make_unique<DeviceProcess>(QStringLiteral(TESSA_DEVICE_PROGRAM), QStringList {});
         QVERIFY2(device->ready(), qPrintable(device->problem()));
     }
 
@@ -301,7 +301,8 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         QTemporaryDir dir;
-        const QString over = tessa::testing::writeFile(dir.filePath(QStringLiteral("over.txt")), QByteArray(10001, 'x'));
+        const QString over =
+            tessa::testing::writeFile(dir.filePath(QStringLiteral("over.txt")), QByteArray(10001, 'x'));
         {
             ScriptedDialogs& dialog = freshDialogs();  // no path given: the dialog is cancelled
             button("Command56")->click();
@@ -311,12 +312,13 @@ private slots:
             ScriptedDialogs& answers = freshDialogs();
             answers.paths << over;
             button("Command17")->click();
-            QCOMPARE(answers.texts, QStringList{QStringLiteral("Filesize too large over 10000Bytes")});
+            QCOMPARE(answers.texts, QStringList {QStringLiteral("Filesize too large over 10000Bytes")});
         }
         typeLine(QStringLiteral("ver"));
         QVERIFY2(characterViewShows(QStringLiteral("VER tessa-device")), qPrintable(seen()));
         typeLine(QStringLiteral("c57"));  // the stored parameters are still the ones it had
-        QVERIFY2(characterViewShows(QRegularExpression(QStringLiteral("P01=1000\\s+P02=200\\s+P03=1600"))), qPrintable(seen()));
+        QVERIFY2(characterViewShows(QRegularExpression(QStringLiteral("P01=1000\\s+P02=200\\s+P03=1600"))),
+                 qPrintable(seen()));
         QVERIFY2(!seen().contains(QStringLiteral("READY")), qPrintable(seen()));
         QVERIFY2(!deviceLog().contains(QStringLiteral("file   <-")), qPrintable(deviceLog()));
         QVERIFY(button("Command24")->isEnabled());
@@ -379,7 +381,7 @@ private slots:
         menu->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(answers.texts.size(), 3, 40000);
         QVERIFY2(answers.texts[2].endsWith(QStringLiteral("Could not found!!!")), qPrintable(answers.texts[2]));
-        const QStringList request{"01", "03", "02", "00", "00", "01", "85", "B2"};
+        const QStringList request {"01", "03", "02", "00", "00", "01", "85", "B2"};
         for (int i = 0; i < request.size(); ++i)
             element<QLineEdit>("Text2", i)->setText(request[i]);
         menu->trigger();

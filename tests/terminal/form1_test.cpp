@@ -49,7 +49,6 @@ const QString kNotConnected = QStringLiteral("通訊埠尚未連線唷!");
 const QString kPortBusy = QStringLiteral("通訊埠已被其他程式佔用!");
 const QString kPortLost = QStringLiteral("通訊埠連線已中斷!");
 
-
 QColor labelTextColor(QLabel* label)
 {
     return label->palette().color(QPalette::Active, QPalette::WindowText);
@@ -81,13 +80,20 @@ private slots:
     void firstStartIsWideNotConnectedAndPolling()
     {
         form = makeForm();
-        tessa::testing::verifyDesigned(*form, {
-            {"", "width", px(16425, form.get())}, {"", "height", py(7410, form.get())},
-            {"Combo1", "currentText", "115200"}, {"Combo1", "currentIndex", -1},
-            {"Timer1", "active", true}, {"Timer12", "active", false}, {"Timer4", "active", false},
-            {"Command1", "hidden", false}, {"Command2", "hidden", true}, {"Label8", "text", "未連線"},
-            {"ComPortShape", "fillColor", QColor(0xC0, 0xC0, 0xC0)},
-        });
+        tessa::testing::verifyDesigned(*form,
+                                       {
+                                           {"", "width", px(16425, form.get())},
+                                           {"", "height", py(7410, form.get())},
+                                           {"Combo1", "currentText", "115200"},
+                                           {"Combo1", "currentIndex", -1},
+                                           {"Timer1", "active", true},
+                                           {"Timer12", "active", false},
+                                           {"Timer4", "active", false},
+                                           {"Command1", "hidden", false},
+                                           {"Command2", "hidden", true},
+                                           {"Label8", "text", "未連線"},
+                                           {"ComPortShape", "fillColor", QColor(0xC0, 0xC0, 0xC0)},
+                                       });
         QCOMPARE(child<tessa::ReceiveView>("Text6")->y(), child<tessa::ReceiveView>("Text4")->y());
         QCOMPARE(form->portAvailability(1), 1);
         QCOMPARE(form->portAvailability(20), 1);
@@ -146,25 +152,37 @@ private slots:
         store.write(QStringLiteral("Width_type"), QStringLiteral("0"));
         form = makeForm();
         Form1* f = form.get();
-        tessa::testing::verifyDesigned(*form, {
-            {"", "width", px(9150, f)}, {"", "height", py(12365, f)}, {"Line1", "hidden", false},
-            {"mnu_screen_narrow", "checked", true}, {"mu_screen_w", "checked", false},
-            {"Text6", "geometry", QRect(px(240, f), py(7500, f), px(8655, f), py(4100, f))},
-            {"Text4", "geometry", QRect(px(240, f), py(7500, f), px(8655, f), py(4100, f))},
-            {"Label3", "pos", QPoint(px(240, f), py(7000, f))}, {"Command16", "pos", QPoint(px(2520, f), py(7000, f))},
-            {"Command14", "pos", QPoint(px(4080, f), py(7000, f))},
-        });
+        tessa::testing::verifyDesigned(
+            *form,
+            {
+                {"", "width", px(9150, f)},
+                {"", "height", py(12365, f)},
+                {"Line1", "hidden", false},
+                {"mnu_screen_narrow", "checked", true},
+                {"mu_screen_w", "checked", false},
+                {"Text6", "geometry", QRect(px(240, f), py(7500, f), px(8655, f), py(4100, f))},
+                {"Text4", "geometry", QRect(px(240, f), py(7500, f), px(8655, f), py(4100, f))},
+                {"Label3", "pos", QPoint(px(240, f), py(7000, f))},
+                {"Command16", "pos", QPoint(px(2520, f), py(7000, f))},
+                {"Command14", "pos", QPoint(px(4080, f), py(7000, f))},
+            });
 
         child<QAction>("mu_screen_w")->trigger();
         QCOMPARE(store.read(QStringLiteral("Width_type"), QString()), QStringLiteral("1"));
-        tessa::testing::verifyDesigned(*form, {
-            {"", "width", px(16425, f)}, {"", "height", py(7410, f)}, {"Line1", "hidden", true},
-            {"mu_screen_w", "checked", true}, {"mnu_screen_narrow", "checked", false},
-            {"Text6", "geometry", QRect(px(9000, f), py(1320, f), px(7215, f), py(5100, f))},
-            {"Text4", "geometry", QRect(px(9000, f), py(1320, f), px(7215, f), py(5100, f))},
-            {"Label3", "pos", QPoint(px(9840, f), py(840, f))}, {"Command16", "pos", QPoint(px(12120, f), py(840, f))},
-            {"Command14", "pos", QPoint(px(13680, f), py(840, f))},
-        });
+        tessa::testing::verifyDesigned(
+            *form,
+            {
+                {"", "width", px(16425, f)},
+                {"", "height", py(7410, f)},
+                {"Line1", "hidden", true},
+                {"mu_screen_w", "checked", true},
+                {"mnu_screen_narrow", "checked", false},
+                {"Text6", "geometry", QRect(px(9000, f), py(1320, f), px(7215, f), py(5100, f))},
+                {"Text4", "geometry", QRect(px(9000, f), py(1320, f), px(7215, f), py(5100, f))},
+                {"Label3", "pos", QPoint(px(9840, f), py(840, f))},
+                {"Command16", "pos", QPoint(px(12120, f), py(840, f))},
+                {"Command14", "pos", QPoint(px(13680, f), py(840, f))},
+            });
 
         child<QAction>("mnu_screen_narrow")->trigger();
         QCOMPARE(store.read(QStringLiteral("Width_type"), QString()), QStringLiteral("0"));
@@ -246,8 +264,8 @@ private slots:
         child<QLineEdit>("Text1")->setText(QStringLiteral("4"));
         ScriptedDialogs& answers = freshDialogs();
         QTest::mouseClick(Command1(), Qt::LeftButton);
-        QCOMPARE(answers.texts, QStringList{kPortBusy});
-        QCOMPARE(answers.titles, QStringList{QStringLiteral("提示")});
+        QCOMPARE(answers.texts, QStringList {kPortBusy});
+        QCOMPARE(answers.titles, QStringList {QStringLiteral("提示")});
         QVERIFY(!form->comm1().isOpen());
         QVERIFY(!Command1()->isHidden());
         QVERIFY(Command2()->isHidden());
@@ -268,7 +286,8 @@ private slots:
         QCOMPARE(answers.texts.value(0), QStringLiteral("找不到通訊埠 COM6 的裝置 (/nonexistent/tessa-device)!"));
         QCOMPARE(form->portAvailability(6), 0);
 
-        for (const QString& number : {QStringLiteral("0"), QStringLiteral("22"), QStringLiteral("99999999"), QString()}) {
+        for (const QString& number :
+             {QStringLiteral("0"), QStringLiteral("22"), QStringLiteral("99999999"), QString()}) {
             text1->setText(number);
             QTest::mouseClick(Command1(), Qt::LeftButton);
             QVERIFY2(answers.texts.last().contains(QStringLiteral("1 到 21")), qPrintable(answers.texts.last()));
@@ -378,8 +397,8 @@ private slots:
         auto* text7 = child<QLineEdit>("Text7");
         ScriptedDialogs& answers = freshDialogs();
         QTest::mouseClick(text7, Qt::LeftButton);
-        QCOMPARE(answers.texts, QStringList{kNotConnected});
-        QCOMPARE(answers.titles, QStringList{QStringLiteral("提示")});
+        QCOMPARE(answers.texts, QStringList {kNotConnected});
+        QCOMPARE(answers.titles, QStringList {QStringLiteral("提示")});
         QTRY_COMPARE(form->focusWidget(), static_cast<QWidget*>(Command1()));
 
         // A line entered by keyboard is refused and stays; nothing enters the history.
@@ -539,15 +558,17 @@ private slots:
         QCOMPARE(child<tessa::FilledShape>("ComPortShape")->fillColor(), QColor(0xC0, 0xC0, 0xC0));
         QVERIFY(!child<QTimer>("Timer12")->isActive());
 
-        rusage before{};
+        rusage before {};
         getrusage(RUSAGE_SELF, &before);
         QTest::qWait(1000);
         QCOMPARE(answers.texts.size(), 1);
 #ifndef ORVANE_SANITIZED  // a sanitizer's own work would count as the window's
-        rusage after{};
+        rusage after {};
         getrusage(RUSAGE_SELF, &after);
-        const double cpu = (after.ru_utime.tv_sec - before.ru_utime.tv_sec) + (after.ru_stime.tv_sec - before.ru_stime.tv_sec)
-            + ((after.ru_utime.tv_usec - before.ru_utime.tv_usec) + (after.ru_stime.tv_usec - before.ru_stime.tv_usec)) / 1e6;
+        const double cpu = (after.ru_utime.tv_sec - before.ru_utime.tv_sec)
+            + (after.ru_stime.tv_sec - before.ru_stime.tv_sec)
+            + ((after.ru_utime.tv_usec - before.ru_utime.tv_usec) + (after.ru_stime.tv_usec - before.ru_stime.tv_usec))
+                / 1e6;
         QVERIFY2(cpu < 0.5, qPrintable(QStringLiteral("%1 s of CPU in 1 s idle").arg(cpu)));
 #endif
     }
@@ -558,7 +579,7 @@ private slots:
         auto* command3 = child<QPushButton>("Command3");
         ScriptedDialogs& answers = freshDialogs();
         command3->click();  // not connected
-        QCOMPARE(answers.texts, QStringList{kNotConnected});
+        QCOMPARE(answers.texts, QStringList {kNotConnected});
 
         connectToPty();
         FarEnd far(pty->farPath());
@@ -622,7 +643,8 @@ private slots:
         connectToPty();
         QVERIFY(form->close());
         QVERIFY(!form->comm1().isOpen());
-        QVERIFY(tessa::SettingsStore().read(QStringLiteral("Width_type"), QStringLiteral("absent")) == QStringLiteral("absent"));
+        QVERIFY(tessa::SettingsStore().read(QStringLiteral("Width_type"), QStringLiteral("absent"))
+                == QStringLiteral("absent"));
     }
 
     void withoutAScriptTheWindowShowsRealDialogs()

@@ -151,7 +151,7 @@ TEST(ChecksumFrame, AllTenBoxesWithChecksumGiveElevenBytes)
 
 TEST(ChecksumFrame, SumWrapsAndEmptyBoxesInsideReadAsZero)
 {
-    std::array<QString, kChecksumBoxCount> boxes{"FF", "", "02"};
+    std::array<QString, kChecksumBoxCount> boxes {"FF", "", "02"};
     // Two filled boxes: the frame takes boxes 0 and 1, box 1 being empty reads as 0.
     EXPECT_EQ(buildChecksumFrame(boxes, false).frame, bytesOf({0xFF, 0x00}));
     // With the checksum the third byte (box 2) is replaced by the sum FF + 00 + 02.
@@ -160,7 +160,7 @@ TEST(ChecksumFrame, SumWrapsAndEmptyBoxesInsideReadAsZero)
 
 TEST(ChecksumFrame, RefusesBoxesThatAreNotAByte)
 {
-    std::array<QString, kChecksumBoxCount> boxes{"11", "22", "zz"};
+    std::array<QString, kChecksumBoxCount> boxes {"11", "22", "zz"};
     ChecksumFrameResult r = buildChecksumFrame(boxes, false);
     EXPECT_EQ(r.badBox, 2);
     EXPECT_TRUE(r.frame.isEmpty());
@@ -176,7 +176,7 @@ TEST(ChecksumFrame, RefusesBoxesThatAreNotAByte)
 TEST(CommandHistory, EightLinesThenShift)
 {
     // Each line moves rows 1..7 up one before it is written into row 7.
-    QStringList expected{"", "", "", "", "", "", "", "", "", ""};
+    QStringList expected {"", "", "", "", "", "", "", "", "", ""};
     QStringList check(kHistoryRows);
     for (QChar c : QStringLiteral("abcdefgh")) {
         for (int i = 0; i < 7; ++i)
@@ -186,14 +186,14 @@ TEST(CommandHistory, EightLinesThenShift)
         EXPECT_EQ(check, expected);
     }
     pushHistory(check, "i");
-    EXPECT_EQ(check, (QStringList{"b", "c", "d", "e", "f", "g", "h", "i", "", ""}));
+    EXPECT_EQ(check, (QStringList {"b", "c", "d", "e", "f", "g", "h", "i", "", ""}));
 }
 
 TEST(CommandHistory, RowsEightAndNineAreKept)
 {
-    QStringList rows{"0", "1", "2", "3", "4", "5", "6", "7", "eight", "nine"};
+    QStringList rows {"0", "1", "2", "3", "4", "5", "6", "7", "eight", "nine"};
     pushHistory(rows, "new");
-    EXPECT_EQ(rows, (QStringList{"1", "2", "3", "4", "5", "6", "7", "new", "eight", "nine"}));
+    EXPECT_EQ(rows, (QStringList {"1", "2", "3", "4", "5", "6", "7", "new", "eight", "nine"}));
 }
 
 TEST(RandomFrame, SizeAndRange)

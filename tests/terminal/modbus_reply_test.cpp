@@ -20,7 +20,6 @@ constexpr int kExceptionBase = ModbusSlave::kExceptionBase;
 
 namespace {
 
-
 QByteArray withCrc(QByteArray frame)
 {
     const std::uint16_t crc = modbusCrc16(frame);
@@ -40,7 +39,8 @@ protected:
         ASSERT_TRUE(port.open(QIODevice::ReadWrite));
         port.setBaudRate(115200);
         QObject::connect(&port, &QSerialPort::readyRead, [this] { watch.bytesReceived(port.readAll()); });
-        QObject::connect(&watch, &ModbusReplyWatch::replyDecoded, [this](const ModbusReply& r) { replies.push_back(r); });
+        QObject::connect(&watch, &ModbusReplyWatch::replyDecoded,
+                         [this](const ModbusReply& r) { replies.push_back(r); });
     }
 
     ModbusReply ask(const char* hexWithoutCrc)
@@ -53,11 +53,11 @@ protected:
         while (replies.size() == before && !deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         EXPECT_EQ(replies.size(), before + 1);
-        return replies.empty() ? ModbusReply{} : replies.back();
+        return replies.empty() ? ModbusReply {} : replies.back();
     }
 
     tessa::testing::PtyPair pty;
-    ModbusSlave slave{pty.farPath()};
+    ModbusSlave slave {pty.farPath()};
     QSerialPort port;
     ModbusReplyWatch watch;
     std::vector<ModbusReply> replies;
@@ -70,7 +70,7 @@ TEST_F(ModbusReplyTest, ReadRepliesGiveEachRegisterInDecimalAndHex)
     const ModbusReply holding = ask("010302000003");
     ASSERT_EQ(holding.kind, ModbusReply::Kind::Registers) << modbusReplyText(holding).toStdString();
     EXPECT_EQ(std::tuple(holding.slave, holding.function), std::tuple(1, 0x03));
-    EXPECT_EQ(holding.registers, (QList<std::uint16_t>{0x1234, 0xABCD, 0x0042}));
+    EXPECT_EQ(holding.registers, (QList<std::uint16_t> {0x1234, 0xABCD, 0x0042}));
     ASSERT_TRUE(holding.roundTripMs);
     EXPECT_GT(*holding.roundTripMs, 0.0);
     EXPECT_LT(*holding.roundTripMs, watch.replyWindowMs());
@@ -84,7 +84,7 @@ TEST_F(ModbusReplyTest, ReadRepliesGiveEachRegisterInDecimalAndHex)
 
     const ModbusReply input = ask("010401000002");
     ASSERT_EQ(input.kind, ModbusReply::Kind::Registers);
-    EXPECT_EQ(std::tuple(input.function, input.registers), std::tuple(0x04, (QList<std::uint16_t>{0xFFFF, 0x0007})));
+    EXPECT_EQ(std::tuple(input.function, input.registers), std::tuple(0x04, (QList<std::uint16_t> {0xFFFF, 0x0007})));
     EXPECT_TRUE(modbusReplyText(input).contains(u"256 (0x0100) = 65535 (0xFFFF)"));
 }
 
@@ -93,7 +93,8 @@ TEST_F(ModbusReplyTest, WriteRepliesEchoTheWrite)
     const ModbusReply single = ask("01060205BEEF");
     ASSERT_EQ(single.kind, ModbusReply::Kind::WriteEcho) << modbusReplyText(single).toStdString();
     EXPECT_EQ(std::tuple(single.echoAddress, single.echoValue), std::tuple(0x0205, 0xBEEF));
-    EXPECT_TRUE(modbusReplyText(single).startsWith(u"Slave 1, function 06: wrote 48879 (0xBEEF) to register 517 (0x0205)\n"))
+    EXPECT_TRUE(
+        modbusReplyText(single).startsWith(u"Slave 1, function 06: wrote 48879 (0xBEEF) to register 517 (0x0205)\n"))
         << modbusReplyText(single).toStdString();
     EXPECT_EQ(slave.registerValue(0x205), 0xBEEF);
 
@@ -117,13 +118,19 @@ TEST_F(ModbusReplyTest, ExceptionsAreNamed)
     EXPECT_TRUE(modbusReplyText(unknown).startsWith(u"Slave 1, function 41: exception 01 illegal function\n"));
 
     const std::pair<int, const char*> named[] = {
-        {0x01, "illegal function"}, {0x02, "illegal data address"}, {0x03, "illegal data value"},
-        {0x04, "slave device failure"}, {0x05, "acknowledge"}, {0x06, "slave device busy"},
-        {0x08, "memory parity error"}, {0x0A, "gateway path unavailable"},
+        {0x01, "illegal function"},
+        {0x02, "illegal data address"},
+        {0x03, "illegal data value"},
+        {0x04, "slave device failure"},
+        {0x05, "acknowledge"},
+        {0x06, "slave device busy"},
+        {0x08, "memory parity error"},
+        {0x0A, "gateway path unavailable"},
         {0x0B, "gateway target device failed to respond"},
     };
     for (const auto& [code, name] : named) {
-        const QByteArray request = "0103" + QByteArray::number(kExceptionBase + code, 16).rightJustified(4, '0') + "0001";
+        const QByteArray request =
+            "0103" + QByteArray::number(kExceptionBase + code, 16).rightJustified(4, '0') + "0001";
         const ModbusReply reply = ask(request.constData());
         ASSERT_EQ(reply.kind, ModbusReply::Kind::Exception) << code;
         EXPECT_EQ(reply.exceptionCode, code);
@@ -160,7 +167,7 @@ TEST_F(ModbusReplyTest, SilenceAndShortRepliesWithinTheWindow)
     EXPECT_EQ(modbusReplyText(none), u"No reply in 200 ms");
 
     // Only the start of a read reply: what came is shown against the length it announced.
-    const ModbusRequest read{1, 0x03, 0x200, 2};
+    const ModbusRequest read {1, 0x03, 0x200, 2};
     const ModbusReply shortReply = decodeModbusReply(read, QByteArray::fromHex("010304123401"));
     EXPECT_EQ(shortReply.kind, ModbusReply::Kind::Incomplete);
     EXPECT_TRUE(modbusReplyText(shortReply).startsWith(u"Incomplete reply: 6 of 9 bytes\n01 03 04 12 34 01"));
@@ -173,9 +180,9 @@ TEST_F(ModbusReplyTest, SilenceAndShortRepliesWithinTheWindow)
 // not matching, never as a good reply.
 TEST(ModbusReplyJudging, RepliesThatDoNotAnswerTheRequestAreMismatches)
 {
-    const ModbusRequest readTwo{1, 0x03, 0x20, 2};
-    const ModbusRequest writeOne{1, 0x06, 0x205, 0xBEEF};
-    const ModbusRequest writeTwo{1, 0x10, 0x210, 2};
+    const ModbusRequest readTwo {1, 0x03, 0x20, 2};
+    const ModbusRequest writeOne {1, 0x06, 0x205, 0xBEEF};
+    const ModbusRequest writeTwo {1, 0x10, 0x210, 2};
     const struct {
         ModbusRequest request;
         const char* reply;  // without CRC

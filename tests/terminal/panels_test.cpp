@@ -34,7 +34,9 @@ TEST(ModbusPanels, DesignDefaultsBuildTheKnownFrames)
     const auto& texts = modbusDesignTexts();
     const ModbusBuild write0 = buildWriteFrame(texts, 0);
     EXPECT_EQ(write0.problem, ModbusBuild::Problem::None);
-    EXPECT_EQ(withCrc(write0.frame), hex("011001040002040000064" "0FD9C"));
+    EXPECT_EQ(withCrc(write0.frame),
+              hex("011001040002040000064"
+                  "0FD9C"));
     const ModbusBuild read2 = buildReadFrame(texts, 0);
     EXPECT_EQ(withCrc(read2.frame), hex("01030200000185B2"));
     const ModbusBuild read3 = buildReadFrame(texts, 1);
@@ -42,7 +44,9 @@ TEST(ModbusPanels, DesignDefaultsBuildTheKnownFrames)
     // Panel 1: one register, byte count 2, the third and fourth data boxes.
     EXPECT_EQ(buildWriteFrame(texts, 1).frame, hex("011001060001020000"));
     const ModbusBuild ascii = buildFixedFrame(QStringLiteral("01"), FixedFrame::AsciiMode);
-    EXPECT_EQ(withCrc(ascii.frame), hex("0110003A00010200" "00A30A"));
+    EXPECT_EQ(withCrc(ascii.frame),
+              hex("0110003A00010200"
+                  "00A30A"));
     EXPECT_EQ(buildFixedFrame(QStringLiteral("7"), FixedFrame::Save).frame, hex("071003030001020000"));
 }
 
@@ -65,7 +69,8 @@ TEST(ModbusPanels, BadBoxesAreNamedAndBuildNothing)
     ModbusBuild b = buildWriteFrame(texts, 0);
     EXPECT_EQ(std::tuple(b.problem, b.badElement), std::tuple(ModbusBuild::Problem::ByteCountNotTwoOrFour, 6));
     EXPECT_TRUE(b.frame.isEmpty());
-    EXPECT_TRUE(modbusRefusal(b, texts[6]).startsWith(QStringLiteral("The \"Len\" box of panel 1 (from the top) holds \"3\"")));
+    EXPECT_TRUE(
+        modbusRefusal(b, texts[6]).startsWith(QStringLiteral("The \"Len\" box of panel 1 (from the top) holds \"3\"")));
     texts[6] = QString();  // an emptied count box is not a count
     EXPECT_EQ(buildWriteFrame(texts, 0).problem, ModbusBuild::Problem::ByteCountNotTwoOrFour);
 
@@ -73,7 +78,8 @@ TEST(ModbusPanels, BadBoxesAreNamedAndBuildNothing)
     texts[18] = QString();  // an emptied register count
     b = buildWriteFrame(texts, 1);
     EXPECT_EQ(std::tuple(b.problem, b.badElement), std::tuple(ModbusBuild::Problem::RegisterCountNotANumber, 18));
-    EXPECT_TRUE(modbusRefusal(b, texts[18]).startsWith(QStringLiteral("The \"Register\" box 2 of panel 2 (from the top)")));
+    EXPECT_TRUE(
+        modbusRefusal(b, texts[18]).startsWith(QStringLiteral("The \"Register\" box 2 of panel 2 (from the top)")));
 
     texts = modbusDesignTexts();
     texts[22] = QStringLiteral("100");  // above FF
@@ -128,7 +134,7 @@ TEST(ModbusPanels, SettingKeysSkipTheFunctionCode)
     ASSERT_EQ(keys3.size(), 5);
     EXPECT_EQ(keys3[1], std::make_pair(QStringLiteral("Modbus4_2"), 36));
     EXPECT_EQ(keys3[4], std::make_pair(QStringLiteral("Modbus4_5"), 39));
-    EXPECT_EQ(modbusKeysOfPanel(4), (QList<std::pair<QString, int>>{{QStringLiteral("Modbus5"), 42}}));
+    EXPECT_EQ(modbusKeysOfPanel(4), (QList<std::pair<QString, int>> {{QStringLiteral("Modbus5"), 42}}));
     EXPECT_EQ(modbusSettingKeys().size(), 8 + 8 + 5 + 5 + 1);
 }
 
@@ -197,7 +203,7 @@ TEST(MotionButtons, CommandsAndJogFrames)
 TEST(MotionButtons, JogHoldIsDueAfter200MsOncePerPressAndEndsOnRelease)
 {
     using namespace std::chrono_literals;
-    const JogHold::Clock::time_point t0{};
+    const JogHold::Clock::time_point t0 {};
     JogHold jog;
     EXPECT_FALSE(jog.msUntilHold(t0).has_value());
     jog.press(kJogMinus, t0);

@@ -26,7 +26,6 @@
 #include <QTest>
 #include <QTimer>
 
-
 #include <atomic>
 #include <cerrno>
 #include <memory>
@@ -44,7 +43,6 @@ const QString kNotConnected = QStringLiteral("通訊埠尚未連線唷!");
 const QColor kGrey(0xC0, 0xC0, 0xC0);
 const QColor kGreen(0x00, 0xFF, 0x00);
 
-
 QByteArray hex(const char* text)
 {
     return QByteArray::fromHex(text);
@@ -54,7 +52,6 @@ QString stored(const char* key)
 {
     return tessa::SettingsStore().read(QString::fromLatin1(key), QStringLiteral("<absent>"));
 }
-
 
 }  // namespace
 
@@ -256,12 +253,20 @@ private slots:
         form = makeForm();
         // Absent keys restore as "1"; the byte counts Text26(6) and (19) follow the (unsaved)
         // register counts, not the stored text.
-        tessa::testing::verifyDesigned(*form, {
-            {"Text8", "text", "ABS=5"}, {"Text9", "text", "9"}, {"Text10", "text", "1"}, {"Text25", "text", "-40"},
-            {"Text16", "text", "1"}, {"Text26(28)", "text", "0C"}, {"Text26(42)", "text", "11"},
-            {"Text26(0)", "text", "1"}, {"Text26(6)", "text", "04"}, {"Text26(19)", "text", "02"},
-            {"Text26(1)", "text", "10"},
-        });
+        tessa::testing::verifyDesigned(*form,
+                                       {
+                                           {"Text8", "text", "ABS=5"},
+                                           {"Text9", "text", "9"},
+                                           {"Text10", "text", "1"},
+                                           {"Text25", "text", "-40"},
+                                           {"Text16", "text", "1"},
+                                           {"Text26(28)", "text", "0C"},
+                                           {"Text26(42)", "text", "11"},
+                                           {"Text26(0)", "text", "1"},
+                                           {"Text26(6)", "text", "04"},
+                                           {"Text26(19)", "text", "02"},
+                                           {"Text26(1)", "text", "10"},
+                                       });
     }
 
     void commandRowsAndLines()
@@ -408,7 +413,7 @@ private slots:
         QTest::qWait(50);
         QVERIFY(answers.texts.isEmpty());
         button("Command41")->click();
-        QCOMPARE(answers.texts, QStringList{kNotConnected});
+        QCOMPARE(answers.texts, QStringList {kNotConnected});
         button("Command2")->click();
         button("Command38")->click();
         QCOMPARE(answers.texts.size(), 2);
@@ -419,7 +424,7 @@ private slots:
         showForm();
         ScriptedDialogs& answers = freshDialogs();
         button("Command26")->click();
-        QCOMPARE(answers.texts, QStringList{kNotConnected});
+        QCOMPARE(answers.texts, QStringList {kNotConnected});
         connectToPty();
         FarEnd far(pty->farPath());
 
@@ -438,7 +443,7 @@ private slots:
         QCOMPARE(far.read(5), QByteArray("c57\r\n"));
         button("Command21")->click();
         QCOMPARE(far.read(5), QByteArray("c77\r\n"));
-        for (const auto& [name, line] : {std::pair{"Command18", "c44\r\n"}, std::pair{"Command19", "c43\r\n"}}) {
+        for (const auto& [name, line] : {std::pair {"Command18", "c44\r\n"}, std::pair {"Command19", "c43\r\n"}}) {
             button("Command16")->click();
             QVERIFY(hexViewShown());
             button(name)->click();
@@ -570,7 +575,7 @@ private slots:
         // The tick with the port closed writes nothing and ends the hold.
         QTRY_VERIFY_WITH_TIMEOUT(!timer11->isActive(), 5000);
         QTest::mouseRelease(jogPlus, Qt::LeftButton);
-        QTRY_COMPARE(answers.texts, QStringList{kNotConnected});
+        QTRY_COMPARE(answers.texts, QStringList {kNotConnected});
         QTRY_COMPARE(form->focusWidget(), static_cast<QWidget*>(button("Command1")));
         QVERIFY(!form->comm1().isOpen());
     }
@@ -594,7 +599,7 @@ private slots:
             dialog.paths << full;
             button("Command17")->click();
             QCOMPARE(dialog.shown, 1);
-            QCOMPARE(dialog.filters, QStringList{QStringLiteral("Txt file (*.txt)")});
+            QCOMPARE(dialog.filters, QStringList {QStringLiteral("Txt file (*.txt)")});
         }
         QCOMPARE(far.read(10005), hex("6337330D0A") + content);
         QVERIFY(far.readFor(200).isEmpty());
@@ -608,8 +613,8 @@ private slots:
             ScriptedDialogs& answers = freshDialogs();
             answers.paths << over;
             button("Command17")->click();
-            QCOMPARE(answers.texts, QStringList{QStringLiteral("Filesize too large over 10000Bytes")});
-            QCOMPARE(answers.icons, QList<QMessageBox::Icon>{QMessageBox::NoIcon});
+            QCOMPARE(answers.texts, QStringList {QStringLiteral("Filesize too large over 10000Bytes")});
+            QCOMPARE(answers.icons, QList<QMessageBox::Icon> {QMessageBox::NoIcon});
         }
         {
             ScriptedDialogs& dialog = freshDialogs();
@@ -651,11 +656,12 @@ private slots:
         showForm();
         ScriptedDialogs& answers = freshDialogs();
         button("Command56")->click();
-        QCOMPARE(answers.texts, QStringList{kNotConnected});
+        QCOMPARE(answers.texts, QStringList {kNotConnected});
         connectToPty();
         FarEnd far(pty->farPath());
         QTemporaryDir dir;
-        const QString path = tessa::testing::writeFile(dir.filePath(QStringLiteral("param.txt")), hex("00FF0D0A1AFF00"));
+        const QString path =
+            tessa::testing::writeFile(dir.filePath(QStringLiteral("param.txt")), hex("00FF0D0A1AFF00"));
         button("Command24")->setEnabled(false);
         {
             ScriptedDialogs& dialog = freshDialogs();

@@ -84,7 +84,7 @@ private:
 
     termios lineSettings()
     {
-        termios tio{};
+        termios tio {};
         if (::tcgetattr(static_cast<int>(form->comm1().handle()), &tio) != 0)
             qFatal("tcgetattr failed");
         return tio;
@@ -126,7 +126,7 @@ private slots:
 
     void trafficLogRecordsWhatIsSentAndReceived()
     {
-        PtyPair pty{PtyPair::Start::Later};
+        PtyPair pty {PtyPair::Start::Later};
         QVERIFY(pty.plugIn());
         showForm();
         connectTo(pty.nearPath());
@@ -144,7 +144,7 @@ private slots:
         // Logged chunks carry their arrival time: the port takes them as they come.
         QVERIFY(form->comm1().takesOnArrival());
         QCOMPARE(answerer.shown, 1);
-        QCOMPARE(answerer.filters, QStringList{QStringLiteral("Traffic log (*.txt)")});
+        QCOMPARE(answerer.filters, QStringList {QStringLiteral("Traffic log (*.txt)")});
         QVERIFY(item->isChecked());
         QCOMPARE(item->text(), QStringLiteral("Stop &traffic log"));
         auto* status = child<QLabel>("TrafficLogStatus");
@@ -158,9 +158,9 @@ private slots:
         QVERIFY(fileBytes(path).contains("\tTX\t"));
         QVERIFY(fileBytes(path).contains("68 65 6C 6C 6F"));
         // The status bar follows the file as it grows.
-        QTRY_COMPARE_WITH_TIMEOUT(status->text(),
-                                  QStringLiteral("Traffic log: traffic.txt ") + tessa::trafficSizeText(QFile(path).size()),
-                                  3000);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            status->text(), QStringLiteral("Traffic log: traffic.txt ") + tessa::trafficSizeText(QFile(path).size()),
+            3000);
         QVERIFY(QFile(path).size() > tessa::trafficHeaderLine().size());
 
         item->trigger();
@@ -182,7 +182,7 @@ private slots:
 
     void trafficLogThatCannotWriteStopsWithOneMessage()
     {
-        PtyPair pty{PtyPair::Start::Later};
+        PtyPair pty {PtyPair::Start::Later};
         QVERIFY(pty.plugIn());
         showForm();
         connectTo(pty.nearPath());
@@ -197,7 +197,8 @@ private slots:
         QVERIFY(QDir(dir.filePath(QStringLiteral("sub"))).removeRecursively());
         sendLine(QStringLiteral("lost"));
         QTRY_COMPARE_WITH_TIMEOUT(answerer.texts.size(), 1, 5000);
-        QVERIFY2(answerer.texts[0].startsWith(QStringLiteral("The traffic log stopped: ")), qPrintable(answerer.texts[0]));
+        QVERIFY2(answerer.texts[0].startsWith(QStringLiteral("The traffic log stopped: ")),
+                 qPrintable(answerer.texts[0]));
         QVERIFY2(answerer.texts[0].count(QStringLiteral("stopped")) == 1, qPrintable(answerer.texts[0]));
         QVERIFY(!item->isChecked());
         QCOMPARE(item->text(), QStringLiteral("&Traffic log..."));
@@ -217,7 +218,7 @@ private slots:
 
     void lineSettingsReachThePortAtConnectAndAtOnce()
     {
-        PtyPair pty{PtyPair::Start::Later};
+        PtyPair pty {PtyPair::Start::Later};
         QVERIFY(pty.plugIn());
         showForm();
         auto* caption = element<QRadioButton>("Option1", 0);
@@ -283,7 +284,7 @@ private slots:
 
     void reconnectsWhenThePortReturnsOnlyWhenAskedTo()
     {
-        PtyPair pty{PtyPair::Start::Later};
+        PtyPair pty {PtyPair::Start::Later};
         QVERIFY(pty.plugIn());
         showForm();
         auto* item = child<QAction>("mnu_port_reconnect");
@@ -296,7 +297,7 @@ private slots:
 
         // Off: the loss is reported once and the port stays closed when the device returns.
         pty.stop();
-        QTRY_COMPARE_WITH_TIMEOUT(answerer.texts, QStringList{kPortLost}, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(answerer.texts, QStringList {kPortLost}, 5000);
         QVERIFY(!connect->isHidden());
         QVERIFY(pty.plugIn());
         QTest::qWait(1500);
@@ -325,11 +326,12 @@ private slots:
         QVERIFY(!disconnect->isHidden());
         QVERIFY2(form->statusBar()->currentMessage() == QStringLiteral("Reconnected to ") + pty.nearPath(),
                  qPrintable(form->statusBar()->currentMessage()));
-        QCOMPARE(answerer.texts, QStringList{kPortLost});
+        QCOMPARE(answerer.texts, QStringList {kPortLost});
         const QByteArray lost = "\tNOTE\t0\t\t" + pty.nearPath().toUtf8() + " was lost";
         const QByteArray back = "\tNOTE\t0\t\tReconnected to " + pty.nearPath().toUtf8() + "\n";
         QTRY_VERIFY_WITH_TIMEOUT(fileBytes(logPath).contains(back), 5000);
-        QVERIFY(fileBytes(logPath).indexOf(lost) >= 0 && fileBytes(logPath).indexOf(lost) < fileBytes(logPath).indexOf(back));
+        QVERIFY(fileBytes(logPath).indexOf(lost) >= 0
+                && fileBytes(logPath).indexOf(lost) < fileBytes(logPath).indexOf(back));
         FarEnd device(pty.farPath());
         QVERIFY(device.isOpen());
         sendLine(QStringLiteral("back"));
@@ -345,7 +347,7 @@ private slots:
     // device coming back; the link made again by the device's program is.
     void reconnectsOnlyToTheSameDevice()
     {
-        PtyPair pty{PtyPair::Start::Later};
+        PtyPair pty {PtyPair::Start::Later};
         QVERIFY(pty.plugIn());
         showForm();
         child<QAction>("mnu_port_reconnect")->trigger();
@@ -374,8 +376,9 @@ private slots:
         const auto closeTheirs = qScopeGuard([theirs] { ::close(theirs); });
         QVERIFY(QFileInfo::exists(pty.nearPath()));
         // Retries find the link again and refuse what is behind it (a loaded machine may take a while).
-        QTRY_VERIFY2_WITH_TIMEOUT(form->statusBar()->currentMessage().startsWith(QStringLiteral("Another device is at")),
-                                  qPrintable(form->statusBar()->currentMessage()), 10000);
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            form->statusBar()->currentMessage().startsWith(QStringLiteral("Another device is at")),
+            qPrintable(form->statusBar()->currentMessage()), 10000);
         QTest::qWait(1000);
         QVERIFY(!form->comm1().isOpen());
 
@@ -391,7 +394,7 @@ private slots:
 
     void portPickerListsPortsAsTheyComeAndGo()
     {
-        PtyPair pty{PtyPair::Start::Later};
+        PtyPair pty {PtyPair::Start::Later};
         tessa::SettingsStore().setPortPath(7, pty.nearPath());
         showForm();
         bool listedAtFirst = true;
@@ -420,7 +423,7 @@ private slots:
 
     void modbusReplyIsDecodedOnTheModbusPage()
     {
-        PtyPair pty{PtyPair::Start::Later};
+        PtyPair pty {PtyPair::Start::Later};
         QVERIFY(pty.plugIn());
         ModbusSlave slave(pty.farPath());
         QVERIFY(slave.ready());
@@ -466,7 +469,7 @@ private slots:
     // reply that came before a request is no reply to it.
     void modbusRepliesAreTakenAsTheyArriveAndBelongOnlyToTheirRequest()
     {
-        PtyPair pty{PtyPair::Start::Later};
+        PtyPair pty {PtyPair::Start::Later};
         QVERIFY(pty.plugIn());
         tessa::testing::QuickSlave slave(pty.farPath());
         QVERIFY(slave.ready());
@@ -489,7 +492,7 @@ private slots:
         child<QPushButton>("Command35")->click();  // A: 0x200, one
         QTRY_COMPARE_WITH_TIMEOUT(text->toPlainText(), QStringLiteral("No reply in 200 ms"), 5000);
         slave.setSilent(false);
-        slave.send(tessa::testing::QuickSlave::readReply(0x200, 1, [](int) { return std::uint16_t{0xAAAA}; }));
+        slave.send(tessa::testing::QuickSlave::readReply(0x200, 1, [](int) { return std::uint16_t {0xAAAA}; }));
         QThread::msleep(5);
         text->clear();
         child<QPushButton>("Command37")->click();  // B
@@ -503,7 +506,7 @@ private slots:
     // Decoded text is never cut sideways, in either size mode: it wraps in the box.
     void modbusReplyReadsWholeInBothSizeModes()
     {
-        PtyPair pty{PtyPair::Start::Later};
+        PtyPair pty {PtyPair::Start::Later};
         QVERIFY(pty.plugIn());
         ModbusSlave slave(pty.farPath());
         QVERIFY(slave.ready());
@@ -520,7 +523,8 @@ private slots:
                 QTRY_VERIFY_WITH_TIMEOUT(text->toPlainText().contains(QStringLiteral("Round trip")), 5000);
                 QVERIFY(text->isVisible());
                 for (QTextBlock block = text->document()->begin(); block.isValid(); block = block.next())
-                    QVERIFY2(block.layout()->boundingRect().width() <= text->viewport()->width(), qPrintable(block.text()));
+                    QVERIFY2(block.layout()->boundingRect().width() <= text->viewport()->width(),
+                             qPrintable(block.text()));
                 // Every line can be brought into sight.
                 text->verticalScrollBar()->setValue(text->verticalScrollBar()->maximum());
                 const QTextBlock last = text->document()->lastBlock();

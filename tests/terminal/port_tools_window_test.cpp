@@ -86,11 +86,11 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(text6->toPlainText().endsWith(QStringLiteral("ok  \n")), 5000);
         findIn(text6, QStringLiteral("ok"));
         QCOMPARE(findStatus(), QStringLiteral("3 matches"));
-        QCOMPARE(text6->foundSpans().size(), std::size_t{3});
+        QCOMPARE(text6->foundSpans().size(), std::size_t {3});
         auto* next = child<QPushButton>("FindNext");
         auto* previous = child<QPushButton>("FindPrevious");
-        const QStringList expected{QStringLiteral("1 of 3"), QStringLiteral("2 of 3"), QStringLiteral("3 of 3"),
-                                   QStringLiteral("1 of 3")};
+        const QStringList expected {QStringLiteral("1 of 3"), QStringLiteral("2 of 3"), QStringLiteral("3 of 3"),
+                                    QStringLiteral("1 of 3")};
         for (const QString& status : expected) {
             next->click();
             QCOMPARE(findStatus(), status);
@@ -193,7 +193,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>("SendFileStatus")->text(), QStringLiteral("Sent 3000 bytes"), 5000);
         QCOMPARE(child<QProgressBar>("SendFileProgress")->value(), 1000);
         // The bytes went through the port's own send, which the counters and the traffic log see.
-        QTRY_VERIFY_WITH_TIMEOUT(child<QPushButton>("ByteCounters")->text().startsWith(QStringLiteral("TX 3.0 kB")), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(child<QPushButton>("ByteCounters")->text().startsWith(QStringLiteral("TX 3.0 kB")),
+                                 5000);
 
         child<QSpinBox>("SendFileChunk")->setValue(16);
         child<QSpinBox>("SendFileDelay")->setValue(50);

@@ -32,8 +32,10 @@ void runEventsFor(int ms)
 struct Events {
     explicit Events(PortWatcher& watcher)
     {
-        QObject::connect(&watcher, &PortWatcher::appeared, [this](const QString& p) { log << QStringLiteral("+") + p; });
-        QObject::connect(&watcher, &PortWatcher::vanished, [this](const QString& p) { log << QStringLiteral("-") + p; });
+        QObject::connect(&watcher, &PortWatcher::appeared,
+                         [this](const QString& p) { log << QStringLiteral("+") + p; });
+        QObject::connect(&watcher, &PortWatcher::vanished,
+                         [this](const QString& p) { log << QStringLiteral("-") + p; });
     }
     QStringList log;
 };
@@ -42,7 +44,7 @@ struct Events {
 
 TEST(PortWatcher, ReportsAWatchedPathComingAndGoing)
 {
-    PtyPair pty{PtyPair::Start::Later};
+    PtyPair pty {PtyPair::Start::Later};
     PortWatcher watcher;
     watcher.setIntervalMs(50);
     watcher.addPath(pty.nearPath());
@@ -52,7 +54,7 @@ TEST(PortWatcher, ReportsAWatchedPathComingAndGoing)
 
     ASSERT_TRUE(pty.plugIn());
     ASSERT_TRUE(waitFor([&] { return events.log.size() == 1; }));
-    EXPECT_EQ(events.log, QStringList{QStringLiteral("+") + pty.nearPath()});
+    EXPECT_EQ(events.log, QStringList {QStringLiteral("+") + pty.nearPath()});
     EXPECT_TRUE(watcher.ports().contains(pty.nearPath()));
 
     pty.stop();
@@ -83,10 +85,10 @@ protected:
         QObject::connect(&policy, &ReconnectPolicy::reconnected, [this](const QString& p) { reconnectedTo << p; });
     }
 
-    PtyPair pty{PtyPair::Start::Later};
+    PtyPair pty {PtyPair::Start::Later};
     SerialPort port;
     PortWatcher watcher;
-    ReconnectPolicy policy{watcher, [this] { return port.open(); }};
+    ReconnectPolicy policy {watcher, [this] { return port.open(); }};
     QStringList reconnectedTo;
 };
 
@@ -102,7 +104,7 @@ TEST_F(ReconnectTest, WhenOnThePortReopensAtTheSamePathAndCarriesBytes)
 
     ASSERT_TRUE(pty.plugIn());
     ASSERT_TRUE(waitFor([&] { return !reconnectedTo.isEmpty(); }));
-    EXPECT_EQ(reconnectedTo, QStringList{pty.nearPath()});
+    EXPECT_EQ(reconnectedTo, QStringList {pty.nearPath()});
     EXPECT_TRUE(port.isOpen());
     EXPECT_FALSE(policy.isAwaiting());
 
@@ -110,7 +112,10 @@ TEST_F(ReconnectTest, WhenOnThePortReopensAtTheSamePathAndCarriesBytes)
     ASSERT_TRUE(device.isOpen());
     ASSERT_TRUE(device.write("back"));
     QByteArray got;
-    EXPECT_TRUE(waitFor([&] { got += port.readAll(); return got == "back"; })) << got.constData();
+    EXPECT_TRUE(waitFor([&] {
+        got += port.readAll();
+        return got == "back";
+    })) << got.constData();
     ASSERT_TRUE(port.write(QByteArrayView("again")));
     EXPECT_EQ(device.read(5), "again");
 }
@@ -141,7 +146,7 @@ TEST_F(ReconnectTest, WhenOffOrCancelledThePortStaysClosed)
 // acknowledged shows no appearance to wait for, yet is reopened.
 TEST(ReconnectPolicy, ADeviceAlreadyBackWhenTheLossIsHandledIsReopened)
 {
-    PtyPair pty{PtyPair::Start::Later};
+    PtyPair pty {PtyPair::Start::Later};
     ASSERT_TRUE(pty.plugIn());
     SerialPort port;
     port.setPortResolver([&](int) { return pty.nearPath(); });
@@ -151,7 +156,7 @@ TEST(ReconnectPolicy, ADeviceAlreadyBackWhenTheLossIsHandledIsReopened)
     PortWatcher watcher;
     watcher.setIntervalMs(50);
     watcher.start();
-    ReconnectPolicy policy{watcher, [&] { return port.open(); }};
+    ReconnectPolicy policy {watcher, [&] { return port.open(); }};
     policy.setEnabled(true);
     QStringList reconnectedTo;
     QObject::connect(&policy, &ReconnectPolicy::reconnected, [&](const QString& p) { reconnectedTo << p; });
@@ -164,7 +169,7 @@ TEST(ReconnectPolicy, ADeviceAlreadyBackWhenTheLossIsHandledIsReopened)
     runEventsFor(200);
     policy.portLost(pty.nearPath());
     ASSERT_TRUE(waitFor([&] { return !reconnectedTo.isEmpty(); }));
-    EXPECT_EQ(reconnectedTo, QStringList{pty.nearPath()});
+    EXPECT_EQ(reconnectedTo, QStringList {pty.nearPath()});
     EXPECT_TRUE(port.isOpen());
 }
 

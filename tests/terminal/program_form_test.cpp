@@ -155,10 +155,14 @@ private slots:
 
     void editorStartsWithItsDefaultChoices()
     {
-        tessa::testing::verifyDesigned(*form, {
-            {"Option3(0)", "checked", true}, {"Option2(1)", "checked", true}, {"Check2", "checked", true},
-            {"Check3", "checked", false}, {"Text5", "text", "1"},
-        });
+        tessa::testing::verifyDesigned(*form,
+                                       {
+                                           {"Option3(0)", "checked", true},
+                                           {"Option2(1)", "checked", true},
+                                           {"Check2", "checked", true},
+                                           {"Check3", "checked", false},
+                                           {"Text5", "text", "1"},
+                                       });
     }
 
     void addShowsAndStoresEachShape()
@@ -201,7 +205,7 @@ private slots:
         QTest::qWait(150);
         QVERIFY(answers.texts.isEmpty());
         QTest::mouseClick(element<QRadioButton>("Option2", 0), Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(answers.texts, QStringList{"Must data blank!!"}, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(answers.texts, QStringList {"Must data blank!!"}, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(element<QRadioButton>("Option2", 1)->isChecked(), 5000);
         Text3()->clear();
         QTRY_VERIFY_WITH_TIMEOUT(!child<QTimer>("Timer10")->isActive(), 5000);
@@ -215,8 +219,8 @@ private slots:
     {
         ScriptedDialogs& answers = freshDialogs();
         addData(QString(), false, true);
-        QCOMPARE(answers.texts, QStringList{"資料空白!"});
-        QCOMPARE(answers.titles, QStringList{"提示"});
+        QCOMPARE(answers.texts, QStringList {"資料空白!"});
+        QCOMPARE(answers.titles, QStringList {"提示"});
         for (int i = 0; i < 1000; ++i)
             addDelay(QString::number(i));
         QCOMPARE(List1()->count(), 1000);
@@ -240,21 +244,23 @@ private slots:
         List1()->setCurrentRow(0);
         click("Command10");  // replace with the same bad text
         QVERIFY2(answers.texts.last().startsWith(QStringLiteral("Line 1:")), qPrintable(answers.texts.last()));
-        QCOMPARE(records(), QStringList{"(C)  a"});
+        QCOMPARE(records(), QStringList {"(C)  a"});
         addDelay(QStringLiteral("10000"));
         QCOMPARE(List1()->count(), 1);
         addDelay(QStringLiteral("-1"));
         QCOMPARE(List1()->count(), 1);
         QCOMPARE(answers.texts.size(), 4);
-        QVERIFY2(answers.texts.last().contains(QStringLiteral("is not 0 to 9999 ms")), qPrintable(answers.texts.last()));
+        QVERIFY2(answers.texts.last().contains(QStringLiteral("is not 0 to 9999 ms")),
+                 qPrintable(answers.texts.last()));
         // Zero and non-numbers are kept as the value the replay uses: no pause.
         addDelay(QStringLiteral("abc"));
         addDelay(QStringLiteral("0"));
         addDelay(QStringLiteral(" 0042"));
         // A typed "0250" is stored as the number it waits, as a rebuild would make it.
         addDelay(QStringLiteral("0250"));
-        QCOMPARE(lines().mid(1),
-                 QStringList({"002 SYSTEM DELAY 0", "003 SYSTEM DELAY 0", "004 SYSTEM DELAY 42", "005 SYSTEM DELAY 250"}));
+        QCOMPARE(
+            lines().mid(1),
+            QStringList({"002 SYSTEM DELAY 0", "003 SYSTEM DELAY 0", "004 SYSTEM DELAY 42", "005 SYSTEM DELAY 250"}));
         QCOMPARE(records().last(), QStringLiteral("SYSTEM DELAY 250"));
     }
 
@@ -312,7 +318,7 @@ private slots:
         ScriptedDialogs& answers = freshDialogs();
         addData(QStringLiteral("a"), false, false);
         click("Command6");
-        QCOMPARE(answers.texts, QStringList{"通訊埠尚未連線唷!"});
+        QCOMPARE(answers.texts, QStringList {"通訊埠尚未連線唷!"});
         connectToPty();
         FarEnd far(pty->farPath());
         form->findChild<QAction*>(QStringLiteral("mnu_new_file"))->trigger();
@@ -371,12 +377,11 @@ private slots:
         if (::mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs", 0, "size=16k") != 0)
             QSKIP("no tmpfs can be mounted here");
         const auto unmount = qScopeGuard([&dir] { ::umount2(QFile::encodeName(dir.path()).constData(), MNT_DETACH); });
-        const int filler = ::open(QFile::encodeName(dir.filePath(QStringLiteral("filler"))).constData(),
-                                  O_WRONLY | O_CREAT, 0644);
+        const int filler =
+            ::open(QFile::encodeName(dir.filePath(QStringLiteral("filler"))).constData(), O_WRONLY | O_CREAT, 0644);
         QVERIFY(filler >= 0);
         const QByteArray block(1024, 'x');
-        while (::write(filler, block.constData(), static_cast<size_t>(block.size())) > 0) {
-        }
+        while (::write(filler, block.constData(), static_cast<size_t>(block.size())) > 0) { }
         ::close(filler);
         addData(QStringLiteral("ver"), false, true);
         ScriptedDialogs& answers = freshDialogs();
@@ -393,7 +398,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("prog.txt"));
         ScriptedDialogs& answers = freshDialogs();
         form->findChild<QAction*>(QStringLiteral("mnu_save"))->trigger();
-        QCOMPARE(answers.texts, QStringList{"No Data"});
+        QCOMPARE(answers.texts, QStringList {"No Data"});
 
         addData(QStringLiteral("ver"), false, true);
         addDelay(QStringLiteral("500"));
@@ -436,7 +441,7 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("\"(C)  z\"\r\n"));
         file.close();
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"prog.txt"});  // no temporary left
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList {"prog.txt"});  // no temporary left
 
         // Characters beyond the one-byte code page become "?" in the file: the message says so.
         form->findChild<QAction*>(QStringLiteral("mnu_new_file"))->trigger();
@@ -463,7 +468,8 @@ private slots:
         answers.paths << target;
         click("Command9");
         QTRY_VERIFY_WITH_TIMEOUT(!answers.texts.isEmpty(), 5000);
-        QVERIFY2(answers.texts.last().startsWith(QStringLiteral("Could not save")), qPrintable(answers.texts.join(u'|')));
+        QVERIFY2(answers.texts.last().startsWith(QStringLiteral("Could not save")),
+                 qPrintable(answers.texts.join(u'|')));
         QVERIFY(!answers.texts.contains(QStringLiteral("Save finished")));
         QVERIFY(!QFileInfo::exists(target));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());  // no temporary left behind
@@ -482,7 +488,8 @@ private slots:
         QCOMPARE(List1()->count(), 0);
         QVERIFY(answers.texts.isEmpty());
 
-        answers.paths << write(QStringLiteral("bad.txt"), "\"(C)  a\"\r\n\"(H)DA0Z \"\r\n\"(C)DA\"\r\n\"SYSTEM DELAY 12345\"");
+        answers.paths << write(QStringLiteral("bad.txt"),
+                               "\"(C)  a\"\r\n\"(H)DA0Z \"\r\n\"(C)DA\"\r\n\"SYSTEM DELAY 12345\"");
         click("Command12");
         QCOMPARE(lines(), QStringList({"001 a", "002 SYSTEM DELAY 1234"}));
         QCOMPARE(answers.texts.size(), 1);
@@ -618,7 +625,8 @@ private slots:
         QVERIFY(!form->autoTest().running());
         QTest::qWait(200);
         QVERIFY(answers.texts.isEmpty());
-        QCOMPARE(form->findChild<QLabel*>(QStringLiteral("AutoTestProgress"))->text(), QStringLiteral("Auto test stopped."));
+        QCOMPARE(form->findChild<QLabel*>(QStringLiteral("AutoTestProgress"))->text(),
+                 QStringLiteral("Auto test stopped."));
 
         child<QPushButton>("Command4")->click();
         QTRY_COMPARE_WITH_TIMEOUT(answers.texts.size(), 1, 20000);

@@ -33,7 +33,8 @@ TEST(ProgramRecordValue, TextFormRoundTripsEveryShape)
     const QList<Case> cases = {
         {"(H)DA01 03 ", {.kind = ProgramRecord::Kind::Data, .hex = true, .crLf = true, .data = "01 03 ", .delayMs = 0}},
         {"(C)  ver", {.kind = ProgramRecord::Kind::Data, .hex = false, .crLf = false, .data = "ver", .delayMs = 0}},
-        {"SYSTEM DELAY 250", {.kind = ProgramRecord::Kind::Delay, .hex = false, .crLf = true, .data = {}, .delayMs = 250}},
+        {"SYSTEM DELAY 250",
+         {.kind = ProgramRecord::Kind::Delay, .hex = false, .crLf = true, .data = {}, .delayMs = 250}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ProgramRecord::fromText(c.text), c.record) << c.text.toStdString();

@@ -79,8 +79,8 @@ TEST(ProgramRecords, BytesOnTheLine)
 
 TEST(ProgramFile, ReadsWhatItWritesIncludingQuotesAndCommas)
 {
-    const QStringList records{"(C)DAver", "SYSTEM DELAY 500", "(C)  say \"hi\", then go", "(H)  01 02 ",
-                              QStringLiteral("(C)  \u00e9 ")};
+    const QStringList records {"(C)DAver", "SYSTEM DELAY 500", "(C)  say \"hi\", then go", "(H)  01 02 ",
+                               QStringLiteral("(C)  \u00e9 ")};
     EXPECT_EQ(programFileFields(programFileBytes(records)), records);
 }
 
@@ -88,10 +88,10 @@ TEST(ProgramFile, ToleratesLooseFiles)
 {
     EXPECT_TRUE(programFileFields({}).isEmpty());
     EXPECT_TRUE(programFileFields("\r\n\r\n  \n").isEmpty());
-    EXPECT_EQ(programFileFields("\"(C)  a\""), QStringList({"(C)  a"}));                // no final CR LF
+    EXPECT_EQ(programFileFields("\"(C)  a\""), QStringList({"(C)  a"}));  // no final CR LF
     EXPECT_EQ(programFileFields("\"(C)  a\"\n\"(C)  b\"\r"), QStringList({"(C)  a", "(C)  b"}));
-    EXPECT_EQ(programFileFields(" abc , def \r\n"), QStringList({"abc", "def"}));       // unquoted: commas
-    EXPECT_EQ(programFileFields("\"(C)  open\r\n"), QStringList({"(C)  open"}));         // no closing quote
+    EXPECT_EQ(programFileFields(" abc , def \r\n"), QStringList({"abc", "def"}));  // unquoted: commas
+    EXPECT_EQ(programFileFields("\"(C)  open\r\n"), QStringList({"(C)  open"}));  // no closing quote
     EXPECT_EQ(programFileFields("\"\r\n"), QStringList({""}));
     const QByteArray binary("\x00\x01\xff\"\x7f\r\r\n\x00", 9);
     EXPECT_EQ(programFileFields(binary).size(), 2);
@@ -108,7 +108,8 @@ TEST(ProgramFileLoad, RecordsAsTheEditorStoresThemAndRefusalsCounted)
     EXPECT_TRUE(load.refused[0].startsWith(QStringLiteral("Record 2 of the file: \"0Z \" is not hexadecimal")))
         << load.refused[0].toStdString();
     for (const QString& refusal : load.refused)
-        EXPECT_FALSE(refusal.contains(QStringLiteral("Nothing was changed")) || refusal.contains(QStringLiteral("Line ")))
+        EXPECT_FALSE(refusal.contains(QStringLiteral("Nothing was changed"))
+                     || refusal.contains(QStringLiteral("Line ")))
             << refusal.toStdString();
     EXPECT_EQ(load.refused[1], QStringLiteral("Record 3 of the file: 資料空白!"));
     EXPECT_TRUE(load.refused[2].contains(QStringLiteral("\"-5\" is not 0 to 9999 ms")));
@@ -147,7 +148,7 @@ TEST(ProgramFileLoad, SaysWhenTheFileWasCutAt16MiB)
     ASSERT_TRUE(longer.open(QIODevice::ReadOnly));
     const ProgramFileLoad cut = readProgramFile(longer);
     EXPECT_TRUE(cut.cut);
-    EXPECT_EQ(cut.records, QStringList{"(C)  first"});
+    EXPECT_EQ(cut.records, QStringList {"(C)  first"});
     ASSERT_FALSE(cut.messages().isEmpty());
     EXPECT_TRUE(cut.messages()[0].contains(QStringLiteral("only its first 16 MiB were read")));
 

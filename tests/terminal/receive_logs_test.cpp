@@ -100,8 +100,8 @@ TEST(ReceiveLogs, ReadThatFitsExactlyOrFollowsAHexLineBreakAtTheLimit)
 {
     ReceiveLogs logs;
     EXPECT_FALSE(logs.appendRead(QByteArray(ReceiveLogs::kHexLogLimit / 3 - 1, 'a')));  // 39996
-    EXPECT_FALSE(logs.appendRead(QByteArray(1, 'b')));                                  // 39999
-    logs.appendHexLineBreak();                                                         // 40001
+    EXPECT_FALSE(logs.appendRead(QByteArray(1, 'b')));  // 39999
+    logs.appendHexLineBreak();  // 40001
     // Even an empty read finds the log past the limit and starts again.
     EXPECT_TRUE(logs.appendRead(QByteArray()));
     EXPECT_TRUE(logs.hexLog().isEmpty());

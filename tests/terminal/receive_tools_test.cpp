@@ -17,9 +17,9 @@ using Spans = FoundSpans;
 
 TEST(ReceiveFind, TextMatchesDoNotOverlapAndFollowCase)
 {
-    EXPECT_EQ(findText(u"aaaa", u"aa", Qt::CaseSensitive), (Spans{{0, 2}, {2, 4}}));
-    EXPECT_EQ(findText(u"OK ok Ok", u"ok", Qt::CaseInsensitive), (Spans{{0, 2}, {3, 5}, {6, 8}}));
-    EXPECT_EQ(findText(u"OK ok Ok", u"ok", Qt::CaseSensitive), (Spans{{3, 5}}));
+    EXPECT_EQ(findText(u"aaaa", u"aa", Qt::CaseSensitive), (Spans {{0, 2}, {2, 4}}));
+    EXPECT_EQ(findText(u"OK ok Ok", u"ok", Qt::CaseInsensitive), (Spans {{0, 2}, {3, 5}, {6, 8}}));
+    EXPECT_EQ(findText(u"OK ok Ok", u"ok", Qt::CaseSensitive), (Spans {{3, 5}}));
     EXPECT_TRUE(findText(u"abc", u"", Qt::CaseSensitive).empty());
 }
 
@@ -31,8 +31,8 @@ TEST(ReceiveFind, HexTypedBytes)
     };
     const Case cases[] = {
         {u"0D 0A", QByteArray("\r\n")}, {u"0d0a", QByteArray("\r\n")}, {u" 41  42 ", QByteArray("AB")},
-        {u"FF", QByteArray("\xFF")},    {u"4", std::nullopt},           {u"4 1", std::nullopt},
-        {u"4G", std::nullopt},          {u"", std::nullopt},            {u"   ", std::nullopt},
+        {u"FF", QByteArray("\xFF")},    {u"4", std::nullopt},          {u"4 1", std::nullopt},
+        {u"4G", std::nullopt},          {u"", std::nullopt},           {u"   ", std::nullopt},
     };
     for (const Case& c : cases)
         EXPECT_EQ(parseHexBytes(QStringView(c.typed)), c.bytes) << QString::fromUtf16(c.typed).toStdString();
@@ -44,24 +44,29 @@ TEST(ReceiveFind, BytesAreFoundOnGroupsAndAcrossLineBreaks)
     logs.appendRead(bytesOf({0x41, 0x0D, 0x0A, 0x41, 0x14, 0x41}));
     ASSERT_EQ(logs.hexLog(), QStringLiteral("41 0D 0A \r\n41 14 41 "));
     // "0A 41" spans the line break; "14 41" must not match the digits "41 4" across groups.
-    EXPECT_EQ(findBytes(logs.hexLog(), QByteArray("\n\x41")), (Spans{{6, 13}}));
-    EXPECT_EQ(findBytes(logs.hexLog(), QByteArray("\x14\x41")), (Spans{{14, 19}}));
-    EXPECT_EQ(findBytes(logs.hexLog(), QByteArray("A")), (Spans{{0, 2}, {11, 13}, {17, 19}}));
+    EXPECT_EQ(findBytes(logs.hexLog(), QByteArray("\n\x41")), (Spans {{6, 13}}));
+    EXPECT_EQ(findBytes(logs.hexLog(), QByteArray("\x14\x41")), (Spans {{14, 19}}));
+    EXPECT_EQ(findBytes(logs.hexLog(), QByteArray("A")), (Spans {{0, 2}, {11, 13}, {17, 19}}));
     EXPECT_TRUE(findBytes(logs.hexLog(), QByteArray("\x44")).empty());
 }
 
 TEST(ReceiveFind, StepsGoRoundBothWays)
 {
-    const Spans spans{{2, 4}, {10, 12}, {20, 22}};
+    const Spans spans {{2, 4}, {10, 12}, {20, 22}};
     struct Case {
         std::optional<qsizetype> from;
         bool forward;
         std::size_t to;
     };
     const Case cases[] = {
-        {std::nullopt, true, 0}, {2, true, 1}, {20, true, 0},  // past the last: the first
-        {std::nullopt, false, 2}, {10, false, 0}, {2, false, 2},  // before the first: the last
-        {5, true, 1}, {5, false, 0},  // from a place that is no match (the log restarted)
+        {std::nullopt, true, 0},
+        {2, true, 1},
+        {20, true, 0},  // past the last: the first
+        {std::nullopt, false, 2},
+        {10, false, 0},
+        {2, false, 2},  // before the first: the last
+        {5, true, 1},
+        {5, false, 0},  // from a place that is no match (the log restarted)
     };
     for (const Case& c : cases)
         EXPECT_EQ(stepFound(spans, c.from, c.forward), c.to) << (c.from ? *c.from : -1) << " " << c.forward;
@@ -98,7 +103,8 @@ TEST(ArrivalStamps, EachChunkStartsAStampedLineOnlyWhileOn)
     stamps.chunkArrived(2, t0 + 30);
     stamps.readTaken(3);  // the last byte of the first chunk, then the second chunk
     stamps.append(logs, "hij");
-    EXPECT_TRUE(logs.charLog().endsWith(QStringLiteral("efgh\r\n") + ArrivalStamps::stampText(t0 + 30) + QStringLiteral("ij")));
+    EXPECT_TRUE(
+        logs.charLog().endsWith(QStringLiteral("efgh\r\n") + ArrivalStamps::stampText(t0 + 30) + QStringLiteral("ij")));
 }
 
 TEST(TrafficCounters, CountAndRateOverTheLastSamples)

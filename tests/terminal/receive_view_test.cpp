@@ -91,7 +91,8 @@ private slots:
         hex->resize(150, 200);
         QVERIFY(hex->columns() < columns);
         QCOMPARE(hex->columns() % 3, 0);
-        QCOMPARE(hex->rowCount(), static_cast<int>((3 * (5 * bytesPerRow + 2) + hex->columns() - 1) / hex->columns()) + 1);
+        QCOMPARE(hex->rowCount(),
+                 static_cast<int>((3 * (5 * bytesPerRow + 2) + hex->columns() - 1) / hex->columns()) + 1);
     }
 
     void followsTheTailUnlessScrolledBack()
@@ -154,7 +155,8 @@ private slots:
         }
         QCOMPARE(bar()->value(), bar()->maximum());
         QVERIFY(bar()->maximum() > 0);
-        const QImage onScreen = view->screen()->grabWindow(view->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage onScreen =
+            view->screen()->grabWindow(view->winId()).toImage().convertToFormat(QImage::Format_RGB32);
         const QImage repainted = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(onScreen.size(), repainted.size());
         QVERIFY(onScreen == repainted);
@@ -166,7 +168,7 @@ private slots:
         lines(50);
         view->refresh();
         QCOMPARE(view->toPlainText().count(u'\n'), 50);  // its text is up to date
-        QCOMPARE(view->rowCount(), 0);                    // but it has not been laid out
+        QCOMPARE(view->rowCount(), 0);  // but it has not been laid out
         view->show();
         QCOMPARE(view->rowCount(), 51);
         QCOMPARE(bar()->value(), bar()->maximum());
@@ -181,7 +183,8 @@ private slots:
         const int middle = 4 + metrics.lineSpacing() / 2;
         QTest::mousePress(view->viewport(), Qt::LeftButton, {}, QPoint(4, middle));
         QTest::mouseMove(view->viewport(), QPoint(4 + 5 * width, middle + metrics.lineSpacing()));
-        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, QPoint(4 + 5 * width, middle + metrics.lineSpacing()));
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {},
+                            QPoint(4 + 5 * width, middle + metrics.lineSpacing()));
         QCOMPARE(view->selectedText(), QStringLiteral("hello world  \nsecon"));
         QTest::keyClick(view.get(), Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("hello world  \nsecon"));

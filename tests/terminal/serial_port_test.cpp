@@ -31,7 +31,7 @@ using tessa::testing::waitFor;
 
 double processCpuSeconds()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
         + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
@@ -370,21 +370,30 @@ TEST_F(SerialPortTest, ReportsEveryChunkSentAndTaken)
     QByteArray sent;
     QByteArray received;
     int sentChunks = 0;
-    QObject::connect(&port, &SerialPort::sent, [&](QByteArrayView bytes) { sent += bytes.toByteArray(); ++sentChunks; });
+    QObject::connect(&port, &SerialPort::sent, [&](QByteArrayView bytes) {
+        sent += bytes.toByteArray();
+        ++sentChunks;
+    });
     QObject::connect(&port, &SerialPort::received, [&](QByteArrayView bytes) { received += bytes.toByteArray(); });
     ASSERT_TRUE(port.open()) << port.errorString().toStdString();
 
     EXPECT_TRUE(port.write(QByteArrayView("\x01\x03\x00", 3)));
     EXPECT_TRUE(port.write(QStringView(u"ab")));
     EXPECT_EQ(sentChunks, 2);
-    EXPECT_EQ(sent, QByteArray("\x01\x03\x00" "ab", 5));
+    EXPECT_EQ(sent,
+              QByteArray("\x01\x03\x00"
+                         "ab",
+                         5));
     EXPECT_EQ(far.read(5), sent);
 
     ASSERT_TRUE(far.write(QByteArray("one,")));
     ASSERT_TRUE(waitFor([&] { return port.bytesWaiting() >= 4; }));
     ASSERT_TRUE(far.write(QByteArray("two")));
     QByteArray read;
-    ASSERT_TRUE(waitFor([&] { read += port.readAll(); return read.size() >= 7; }));
+    ASSERT_TRUE(waitFor([&] {
+        read += port.readAll();
+        return read.size() >= 7;
+    }));
     EXPECT_EQ(read, "one,two");
     EXPECT_EQ(received, "one,two") << "each byte once, though the first chunk was looked at twice";
 
@@ -401,7 +410,7 @@ TEST_F(SerialPortTest, LineFramingAppliesAtEveryOpenAndARefusalIsKept)
     options.flowControl = LineSettings::FlowControl::RtsCts;
     port.setLineFraming(options);
     ASSERT_TRUE(port.open()) << port.errorString().toStdString();
-    termios tio{};
+    termios tio {};
     ASSERT_EQ(::tcgetattr(static_cast<int>(port.handle()), &tio), 0);
     EXPECT_TRUE(tio.c_cflag & CSTOPB);
     EXPECT_TRUE(tio.c_cflag & CRTSCTS);

@@ -16,7 +16,7 @@ class StartupSettingsTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     QString file = dir.path() + QStringLiteral("/settings.ini");
-    SettingsStore store{file};
+    SettingsStore store {file};
 };
 
 }  // namespace
@@ -34,8 +34,8 @@ TEST_F(StartupSettingsTest, WidthTypeZeroIsNarrowAnythingElseWide)
     const struct {
         const char* stored;
         bool narrow;
-    } cases[] = {{"0", true}, {" 0 ", true}, {"00", true}, {"1", false}, {"2", false}, {"-1", false},
-                 {"abc", false}, {"", false}, {"0x", false}, {"99999", false}};
+    } cases[] = {{"0", true},   {" 0 ", true},  {"00", true}, {"1", false},  {"2", false},
+                 {"-1", false}, {"abc", false}, {"", false},  {"0x", false}, {"99999", false}};
     for (const auto& c : cases) {
         store.write(QStringLiteral("Width_type"), QString::fromLatin1(c.stored));
         EXPECT_EQ(readStartupSettings(store).narrow, c.narrow) << c.stored;
@@ -93,8 +93,8 @@ TEST(PanelSettingKeys, ListsTheFortySevenPanelKeys)
     QStringList keys = panelSettingKeys();
     EXPECT_EQ(keys.size(), 8 + 8 + 2 + 8 + 8 + 5 + 5 + 1);
     EXPECT_EQ(keys.removeDuplicates(), 0);
-    for (const char* key : {"REL1", "REL8", "RELID1", "RELID8", "Renc", "sabs", "Modbus1_1", "Modbus1_3",
-                            "Modbus1_9", "Modbus2_1", "Modbus2_9", "Modbus3_1", "Modbus3_5", "Modbus4_5", "Modbus5"})
+    for (const char* key : {"REL1", "REL8", "RELID1", "RELID8", "Renc", "sabs", "Modbus1_1", "Modbus1_3", "Modbus1_9",
+                            "Modbus2_1", "Modbus2_9", "Modbus3_1", "Modbus3_5", "Modbus4_5", "Modbus5"})
         EXPECT_TRUE(keys.contains(QString::fromLatin1(key))) << key;
     EXPECT_FALSE(keys.contains(QStringLiteral("Modbus1_2")));
     EXPECT_FALSE(keys.contains(QStringLiteral("Modbus2_2")));

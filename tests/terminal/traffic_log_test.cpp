@@ -168,8 +168,8 @@ TEST(TrafficLog, StreamFromAPtyIsLoggedOnceAndInOrder)
     const QByteArray sent = pattern(11520 * seconds, 7);
     const int farFd = ::open(QFile::encodeName(pty.farPath()).constData(), O_RDWR | O_NOCTTY);
     ASSERT_GE(farFd, 0);
-    std::atomic<bool> writeFailed{false};
-    std::atomic<bool> deviceDone{false};
+    std::atomic<bool> writeFailed {false};
+    std::atomic<bool> deviceDone {false};
     std::thread device([&] {
         auto next = std::chrono::steady_clock::now();
         for (qsizetype at = 0; at < sent.size();) {
@@ -202,8 +202,8 @@ TEST(TrafficLog, StreamFromAPtyIsLoggedOnceAndInOrder)
     EXPECT_FALSE(writeFailed);
     EXPECT_TRUE(waitFor([&] { return received.size() >= sent.size(); }));
     if (seconds > 2)
-        std::printf("%d s at 115200: %lld bytes received, %lld sent\n", seconds, static_cast<long long>(received.size()),
-                    static_cast<long long>(transmitted.size()));
+        std::printf("%d s at 115200: %lld bytes received, %lld sent\n", seconds,
+                    static_cast<long long>(received.size()), static_cast<long long>(transmitted.size()));
     ::close(farFd);
     log.stop();
 
@@ -243,7 +243,8 @@ TEST(TrafficLog, FullDiskRefusesToStartWithTheReason)
     TrafficLog log;
     EXPECT_FALSE(log.start(QStringLiteral("/dev/full")));
     EXPECT_FALSE(log.isRunning());
-    EXPECT_TRUE(log.errorString().contains(QStringLiteral("No space left on device"))) << log.errorString().toStdString();
+    EXPECT_TRUE(log.errorString().contains(QStringLiteral("No space left on device")))
+        << log.errorString().toStdString();
 }
 
 TEST(TrafficLog, FileThatCannotGrowStopsTheLogAndKeepsWholeLines)
@@ -254,7 +255,7 @@ TEST(TrafficLog, FileThatCannotGrowStopsTheLogAndKeepsWholeLines)
     TrafficLog log;
     FailureMessages failures(log);
     ASSERT_TRUE(log.start(path));
-    rlimit saved{};
+    rlimit saved {};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit limited = saved;

@@ -22,9 +22,9 @@ int32_t correct_arc_centre(int32_t ex, int32_t ey, int32_t cx, int32_t cy, int32
 inline constexpr uint32_t kMaxCentreCorrections = 65'536;
 
 struct ThreePointCentre {
-  bool degenerate = false;  // the two bisectors have equal slopes: no single circle
-  int32_t cx = 0, cy = 0;   // valid when not degenerate
-  uint32_t direction = 0;   // 1 counter-clockwise or collinear (z ≥ 0), 0 clockwise
+    bool degenerate = false;  // the two bisectors have equal slopes: no single circle
+    int32_t cx = 0, cy = 0;  // valid when not degenerate
+    uint32_t direction = 0;  // 1 counter-clockwise or collinear (z ≥ 0), 0 clockwise
 };
 
 // Centre of the circle through (0, 0), (x1, y1) and (x2, y2). A vertical bisector's slope

@@ -13,15 +13,15 @@
 namespace ktr4::motion {
 
 enum class GroupCurve : uint8_t {
-  kT,        // T-curve interpolation: the card may find the ramping-down point itself
-  kS,        // S-curve interpolation
-  kOnLineT,  // on-line change: always the manual ramping-down point unless Tdec = 0
+    kT,  // T-curve interpolation: the card may find the ramping-down point itself
+    kS,  // S-curve interpolation
+    kOnLineT,  // on-line change: always the manual ramping-down point unless Tdec = 0
 };
 
 struct GroupAxis {
-  int32_t target = 0;  // target amount of pulses after the bookkeeping
-  uint32_t operation_mode = 0x01000041u;
-  uint8_t mode_variant = 0;
+    int32_t target = 0;  // target amount of pulses after the bookkeeping
+    uint32_t operation_mode = 0x01000041u;
+    uint8_t mode_variant = 0;
 };
 
 // `mg` is the group's magnification (from the first axis); `correction_speed` the first

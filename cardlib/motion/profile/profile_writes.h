@@ -18,8 +18,8 @@ inline constexpr uint8_t kTCurveBurst[] = {kTargetCode,           kStartSpeedCod
                                            kRampDownPointCode,    kOperationModeCode,    kCorrectionSpeedCode};
 // Single-axis S-curve: the operation mode before DP, then the two S-curve ranges.
 inline constexpr uint8_t kSCurveBurst[] = {
-    kTargetCode,        kStartSpeedCode,    kOperatingSpeedCode,     kAccelerationRateCode,   kDecelerationRateCode,
-    kMagnificationCode, kOperationModeCode, kRampDownPointCode,      kSCurveAccelerationCode, kSCurveDecelerationCode,
+    kTargetCode,         kStartSpeedCode,    kOperatingSpeedCode, kAccelerationRateCode,   kDecelerationRateCode,
+    kMagnificationCode,  kOperationModeCode, kRampDownPointCode,  kSCurveAccelerationCode, kSCurveDecelerationCode,
     kCorrectionSpeedCode};
 // Interpolation axis (the correction speeds follow for the whole group): DP before the mode.
 inline constexpr uint8_t kTInterpolationBurst[] = {kTargetCode,           kStartSpeedCode,       kOperatingSpeedCode,
@@ -33,10 +33,10 @@ inline constexpr uint8_t kArcBurst[] = {kTargetCode,        kStartSpeedCode,    
                                         kMagnificationCode, kOperationModeCode, kArcCentreCode};
 // Homing: FL, FH, UR, DR, MG, operation mode, correction speed; an origin search writes its
 // amount first.
-inline constexpr uint8_t kHomingBurst[] = {kStartSpeedCode,    kOperatingSpeedCode, kAccelerationRateCode,
-                                           kDecelerationRateCode, kMagnificationCode, kOperationModeCode,
+inline constexpr uint8_t kHomingBurst[] = {kStartSpeedCode,       kOperatingSpeedCode, kAccelerationRateCode,
+                                           kDecelerationRateCode, kMagnificationCode,  kOperationModeCode,
                                            kCorrectionSpeedCode};
-inline constexpr uint8_t kHomingSearchBurst[] = {kTargetCode,           kStartSpeedCode,    kOperatingSpeedCode,
+inline constexpr uint8_t kHomingSearchBurst[] = {kTargetCode,           kStartSpeedCode,       kOperatingSpeedCode,
                                                  kAccelerationRateCode, kDecelerationRateCode, kMagnificationCode,
                                                  kOperationModeCode,    kCorrectionSpeedCode};
 

@@ -18,7 +18,10 @@ uint32_t s_rate(double time, uint32_t from, uint32_t to, uint32_t range);
 
 // Position, interpolation and on-line-change moves: a time of exactly 0 always gives the
 // fastest rate, equal speeds included.
-inline uint32_t with_zero_time_rule(uint32_t rate, double time) { return time == 0.0 ? 1u : rate; }
+inline uint32_t with_zero_time_rule(uint32_t rate, double time)
+{
+    return time == 0.0 ? 1u : rate;
+}
 
 // Deceleration rate of a decelerating stop from operating speed register `speed` down to 0.
 uint32_t dec_stop_rate(double time, uint32_t speed, uint32_t s_dec, bool s_curve);

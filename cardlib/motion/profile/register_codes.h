@@ -7,8 +7,9 @@
 
 namespace ktr4::motion {
 
-inline uint8_t profile_code(uint8_t operating_code, bool continuous) {
-  return continuous ? static_cast<uint8_t>(operating_code - kPreRegisterOffset) : operating_code;
+inline uint8_t profile_code(uint8_t operating_code, bool continuous)
+{
+    return continuous ? static_cast<uint8_t>(operating_code - kPreRegisterOffset) : operating_code;
 }
 
 }  // namespace ktr4::motion

@@ -30,7 +30,6 @@
 #include <QTabWidget>
 #include <QTimer>
 
-
 using namespace Qt::StringLiterals;
 
 namespace tessa {
@@ -116,7 +115,6 @@ void AutoSendPage::createControls()
     Command12 = button(u"載入"_s, u"Command12"_s, 6600, 3720);
     Check3 = named(new QCheckBox(u"迴圈"_s, page), u"Check3"_s);
     setGeometryTwips(Check3, 7560, 3760, 900, 345);
-
 
     const auto timer = [this](const QString& name, int intervalMs) {
         auto* t = named(new QTimer(this), name);
@@ -229,18 +227,20 @@ std::optional<QString> AutoSendPage::editorRecord(int lineNumber)
 void AutoSendPage::showProgramInList1()
 {
     const auto lineOf = [this](int row) { return program_->data(program_->index(row)).toString(); };
-    connect(program_, &QAbstractItemModel::rowsInserted, List1, [this, lineOf](const QModelIndex&, int first, int last) {
-        for (int row = first; row <= last; ++row)
-            List1->insertItem(row, lineOf(row));
-    });
+    connect(program_, &QAbstractItemModel::rowsInserted, List1,
+            [this, lineOf](const QModelIndex&, int first, int last) {
+                for (int row = first; row <= last; ++row)
+                    List1->insertItem(row, lineOf(row));
+            });
     connect(program_, &QAbstractItemModel::rowsRemoved, List1, [this](const QModelIndex&, int first, int last) {
         for (int row = last; row >= first; --row)
             delete List1->takeItem(row);
     });
-    connect(program_, &QAbstractItemModel::dataChanged, List1, [this, lineOf](const QModelIndex& from, const QModelIndex& to) {
-        for (int row = from.row(); row <= to.row(); ++row)
-            List1->item(row)->setText(lineOf(row));
-    });
+    connect(program_, &QAbstractItemModel::dataChanged, List1,
+            [this, lineOf](const QModelIndex& from, const QModelIndex& to) {
+                for (int row = from.row(); row <= to.row(); ++row)
+                    List1->item(row)->setText(lineOf(row));
+            });
     connect(program_, &QAbstractItemModel::modelReset, List1, [this, lineOf] {
         List1->clear();
         QStringList lines;
@@ -454,7 +454,8 @@ void AutoSendPage::mnu_save_Click()
     // refusal went unseen and an empty file replaced the old one as "Save finished".
     QSaveFile file(name);
     const QByteArray bytes = program_->fileBytes();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size()
+        || !file.commit()) {
         showMessage(u"Could not save \"%1\": %2. The file was not changed."_s.arg(
                         name, saveFailureReason(name, bytes.size(), file.errorString())),
                     kHint);

@@ -70,8 +70,8 @@ private:
     std::int16_t modeChangeIndex_ = 0;
     QListWidget* List1 = nullptr;
     QGroupBox* Frame1 = nullptr;
-    std::array<QRadioButton*, 2> Option3{};
-    std::array<QRadioButton*, 2> Option2{};
+    std::array<QRadioButton*, 2> Option3 {};
+    std::array<QRadioButton*, 2> Option2 {};
     QButtonGroup* option2Group_ = nullptr;
     QLineEdit* Text3 = nullptr;
     QLineEdit* Text5 = nullptr;

@@ -25,10 +25,9 @@ namespace {
 // Frame control arrays, by field caption: Frame6 "ID" ... Frame12 "CRC".
 QString frameName(const char* caption)
 {
-    static const QHash<QString, QString> names{{u"ID"_s, u"Frame6"_s},       {u"Write"_s, u"Frame7"_s},
-                                               {u"Read"_s, u"Frame7"_s},     {u"Address"_s, u"Frame8"_s},
-                                               {u"Register"_s, u"Frame9"_s}, {u"Len"_s, u"Frame10"_s},
-                                               {u"Data"_s, u"Frame11"_s},    {u"CRC"_s, u"Frame12"_s}};
+    static const QHash<QString, QString> names {
+        {u"ID"_s, u"Frame6"_s},       {u"Write"_s, u"Frame7"_s}, {u"Read"_s, u"Frame7"_s},  {u"Address"_s, u"Frame8"_s},
+        {u"Register"_s, u"Frame9"_s}, {u"Len"_s, u"Frame10"_s},  {u"Data"_s, u"Frame11"_s}, {u"CRC"_s, u"Frame12"_s}};
     return names.value(QString::fromLatin1(caption));
 }
 

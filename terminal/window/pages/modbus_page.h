@@ -22,7 +22,6 @@ struct ModbusBuild;
 class ModbusPage : public QWidget {
     Q_OBJECT
 public:
-
     explicit ModbusPage(const PageServices& services);
 
     // The boxes whose values are stored, by settings key.
@@ -53,7 +52,7 @@ private:
 
     PageServices services_;
     LastCrcText lastCrc_;
-    std::array<QLineEdit*, 45> Text26{};
+    std::array<QLineEdit*, 45> Text26 {};
     ModbusReplyWatch replyWatch_;
     ModbusReplyArea* replyArea_ = nullptr;
 };

@@ -34,9 +34,9 @@ private:
     void sendValueLine(const QByteArray& prefix, QLineEdit* box, const QString& key);
 
     PageServices services_;
-    std::array<QLineEdit*, 8> commandBoxes_{};
-    std::array<QLineEdit*, 8> idBoxes_{};
-    std::array<FilledShape*, 8> Shape1{};
+    std::array<QLineEdit*, 8> commandBoxes_ {};
+    std::array<QLineEdit*, 8> idBoxes_ {};
+    std::array<FilledShape*, 8> Shape1 {};
     QLineEdit* Text16 = nullptr;
     QLineEdit* Text25 = nullptr;
 };

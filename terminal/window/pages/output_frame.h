@@ -23,7 +23,7 @@ private:
     void sendOutputPattern(const QByteArray& prefix);
 
     PageServices services_;
-    std::array<QCheckBox*, 4> outputChecks_{};
+    std::array<QCheckBox*, 4> outputChecks_ {};
 };
 
 }  // namespace tessa

@@ -23,7 +23,7 @@ struct Lamp {
     QSerialPort::PinoutSignal line;
 };
 
-constexpr std::array<Lamp, 4> kLamps{{
+constexpr std::array<Lamp, 4> kLamps {{
     {"CTS", "ControlLinesCts", QSerialPort::ClearToSendSignal},
     {"DSR", "ControlLinesDsr", QSerialPort::DataSetReadySignal},
     {"DCD", "ControlLinesDcd", QSerialPort::DataCarrierDetectSignal},
@@ -107,9 +107,9 @@ void ControlLinesPanel::showState()
     rts_->setEnabled(state != ControlLines::State::Unavailable);
     dtr_->setEnabled(state != ControlLines::State::Unavailable);
     break_->setEnabled(state != ControlLines::State::Closed && !lines_.breaking());
-    note_->setText(state == ControlLines::State::Unavailable ? unavailableText()
-                   : state == ControlLines::State::Closed    ? u"Not connected: RTS and DTR are set at connect."_s
-                                                             : QString());
+    note_->setText(state == ControlLines::State::Unavailable  ? unavailableText()
+                       : state == ControlLines::State::Closed ? u"Not connected: RTS and DTR are set at connect."_s
+                                                              : QString());
     note_->setVisible(!live);
     showOutputs();
     showInputs(lines_.inputs());

@@ -31,8 +31,7 @@ LineSettingsControl::LineSettingsControl(QWidget* window, Dialogs& dialogs, QMen
     showCaption();
 
     // Reported once the connect that opened the port has finished, not from inside it.
-    connect(
-        &port_, &SerialPort::opened, this, &LineSettingsControl::reportRefusalAtOpen, Qt::QueuedConnection);
+    connect(&port_, &SerialPort::opened, this, &LineSettingsControl::reportRefusalAtOpen, Qt::QueuedConnection);
 }
 
 void LineSettingsControl::menuTriggered()

@@ -32,7 +32,6 @@ class TrafficLogControl;
 class PortMenu : public QObject {
     Q_OBJECT
 public:
-
     // statusBar is asked for the window's status bar only when something is to be shown in it
     // (the window grows by its height then).
     PortMenu(QWidget* window, Dialogs& dialogs, QMenu& portMenu, Connection& connection, ConnectionBar& connectionBar,

@@ -54,9 +54,8 @@ ReconnectControl::ReconnectControl(ConnectionBar& connectionBar, QMenu& portMenu
         watcher_.stop();
         say(u"Reconnected to %1"_s.arg(path));
     });
-    connect(&policy_, &ReconnectPolicy::otherDevice, this, [this](const QString& path) {
-        say(u"Another device is at %1; waiting for the lost one"_s.arg(path));
-    });
+    connect(&policy_, &ReconnectPolicy::otherDevice, this,
+            [this](const QString& path) { say(u"Another device is at %1; waiting for the lost one"_s.arg(path)); });
     connect(&policy_, &ReconnectPolicy::reconnectFailed, this, [this](const QString& path) {
         say(u"%1 is back but could not be opened; waiting for it to return again"_s.arg(path));
     });

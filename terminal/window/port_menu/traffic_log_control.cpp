@@ -37,7 +37,8 @@ TrafficLogControl::TrafficLogControl(QWidget* window, Dialogs& dialogs, QMenu& p
     dialog_->setFilter(u"Traffic log (*.txt)|*.txt"_s);
 
     // record() only queues a copy; the port's signals come on the window's thread.
-    connect(&port_, &SerialPort::sent, this, [this](QByteArrayView bytes) { log_.record(TrafficDirection::Tx, bytes); });
+    connect(&port_, &SerialPort::sent, this,
+            [this](QByteArrayView bytes) { log_.record(TrafficDirection::Tx, bytes); });
     connect(&port_, &SerialPort::received, this,
             [this](QByteArrayView bytes) { log_.record(TrafficDirection::Rx, bytes); });
     connect(&log_, &TrafficLog::failed, this, &TrafficLogControl::onFailed);

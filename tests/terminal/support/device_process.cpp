@@ -18,8 +18,8 @@ DeviceProcess::DeviceProcess(const QString& program, const QStringList& extraArg
         linkDir_.filePath(QStringLiteral("tessa-device-") + QUuid::createUuid().toString(QUuid::Id128).left(12));
     process_.setProgram(program);
     // --exit-with-parent: a test that crashes leaves no device behind.
-    process_.setArguments(QStringList{QStringLiteral("--link"), link, QStringLiteral("--downloads"), downloads_.path(),
-                                      QStringLiteral("--exit-with-parent")}
+    process_.setArguments(QStringList {QStringLiteral("--link"), link, QStringLiteral("--downloads"), downloads_.path(),
+                                       QStringLiteral("--exit-with-parent")}
                           + extraArguments);
     process_.start();
     if (!process_.waitForStarted(10000)) {
@@ -33,7 +33,7 @@ DeviceProcess::DeviceProcess(const QString& program, const QStringList& extraArg
         problem_ = QStringLiteral("%1 printed no path (%2); it said: %3")
                        .arg(program,
                             process_.state() == QProcess::Running ? QStringLiteral("still running")
-                                                                   : QStringLiteral("it ended"),
+                                                                  : QStringLiteral("it ended"),
                             log());
         return;
     }

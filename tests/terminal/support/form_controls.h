@@ -11,8 +11,7 @@
 namespace tessa::testing {
 
 // The control of that name; a missing control ends the test run, naming it.
-template <typename T>
-T* control(const QObject& form, const QString& name)
+template <typename T> T* control(const QObject& form, const QString& name)
 {
     T* found = form.findChild<T*>(name);
     if (!found)
@@ -21,8 +20,7 @@ T* control(const QObject& form, const QString& name)
 }
 
 // Element index of a control array (members share a name and carry "index").
-template <typename T>
-T* controlElement(const QObject& form, const QString& name, int index)
+template <typename T> T* controlElement(const QObject& form, const QString& name, int index)
 {
     for (T* found : form.findChildren<T*>(name))
         if (found->property("index").toInt() == index)

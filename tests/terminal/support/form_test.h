@@ -68,9 +68,9 @@ inline void verifyDesigned(QObject& form, std::initializer_list<Designed> table)
         else if (!name.isEmpty())
             object = control<QObject>(form, name);
         const QVariant actual = designedValue(object, QString::fromLatin1(row.property));
-        QVERIFY2(actual == row.value, qPrintable(QStringLiteral("%1.%2 is %3, designed %4")
-                                                     .arg(name, QString::fromLatin1(row.property), describe(actual),
-                                                          describe(row.value))));
+        QVERIFY2(actual == row.value,
+                 qPrintable(QStringLiteral("%1.%2 is %3, designed %4")
+                                .arg(name, QString::fromLatin1(row.property), describe(actual), describe(row.value))));
     }
 }
 
@@ -89,18 +89,9 @@ protected:
     std::unique_ptr<PtyPair> pty;
     ScriptedDialogs* dialogs_ = nullptr;  // the window's
 
-    template <typename T>
-    T* child(const QString& name)
-    {
-        return control<T>(*form, name);
-    }
-    template <typename T>
-    T* child(const char* name)
-    {
-        return control<T>(*form, QString::fromLatin1(name));
-    }
-    template <typename T>
-    T* element(const char* name, int index)
+    template <typename T> T* child(const QString& name) { return control<T>(*form, name); }
+    template <typename T> T* child(const char* name) { return control<T>(*form, QString::fromLatin1(name)); }
+    template <typename T> T* element(const char* name, int index)
     {
         return controlElement<T>(*form, QString::fromLatin1(name), index);
     }

@@ -65,13 +65,13 @@ public:
     bool ready() const { return ready_; }
     // Read only after the slave has answered (the answer count orders it).
     std::uint16_t registerValue(int address) const { return map_->tab_registers[address]; }
-    std::atomic<int> answered{0};
+    std::atomic<int> answered {0};
 
 private:
     modbus_t* ctx_ = nullptr;
     modbus_mapping_t* map_ = nullptr;
     std::thread thread_;
-    std::atomic<bool> stop_{false};
+    std::atomic<bool> stop_ {false};
     bool ready_ = false;
 };
 

@@ -21,7 +21,8 @@ PtyPair::PtyPair(Start start)
     near_ = dir_.path() + QStringLiteral("/near") + token;
     far_ = dir_.path() + QStringLiteral("/far") + token;
     socat_.setProgram(QStringLiteral("socat"));
-    socat_.setArguments({QStringLiteral("pty,raw,echo=0,link=") + near_, QStringLiteral("pty,raw,echo=0,link=") + far_});
+    socat_.setArguments(
+        {QStringLiteral("pty,raw,echo=0,link=") + near_, QStringLiteral("pty,raw,echo=0,link=") + far_});
     socat_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     if (start == Start::Now)
         plugIn();
@@ -91,7 +92,7 @@ bool FarEnd::write(const QByteArray& bytes)
             return false;
         } else {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            pollfd p{fd_, POLLOUT, 0};
+            pollfd p {fd_, POLLOUT, 0};
             ::poll(&p, 1, 5);
         }
     }
@@ -111,7 +112,7 @@ QByteArray FarEnd::read(qsizetype count, int timeoutMs)
     char buffer[4096];
     while (got.size() < count && !deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        pollfd p{fd_, POLLIN, 0};
+        pollfd p {fd_, POLLIN, 0};
         if (::poll(&p, 1, 5) <= 0)
             continue;
         const ssize_t n = ::read(fd_, buffer, sizeof buffer);

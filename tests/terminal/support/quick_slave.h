@@ -29,7 +29,7 @@ public:
         fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         if (fd_ < 0)
             return;
-        termios tio{};
+        termios tio {};
         if (::tcgetattr(fd_, &tio) == 0) {
             ::cfmakeraw(&tio);
             ::tcsetattr(fd_, TCSANOW, &tio);
@@ -55,12 +55,12 @@ public:
     {
         [[maybe_unused]] const ssize_t n = ::write(fd_, bytes.constData(), static_cast<size_t>(bytes.size()));
     }
-    std::atomic<int> requests{0};
+    std::atomic<int> requests {0};
 
     // A read reply for count registers from address (without CRC the caller adds none).
     static QByteArray readReply(int address, int count, std::uint16_t (*value)(int) = valueAt)
     {
-        QByteArray frame{"\x01\x03", 2};
+        QByteArray frame {"\x01\x03", 2};
         frame.append(static_cast<char>(2 * count));
         for (int i = 0; i < count; ++i) {
             const std::uint16_t v = value(address + i);
@@ -75,7 +75,7 @@ private:
     {
         QByteArray request;
         while (!stop_) {
-            pollfd line{fd_, POLLIN, 0};
+            pollfd line {fd_, POLLIN, 0};
             if (::poll(&line, 1, 20) <= 0)
                 continue;
             char chunk[64];
@@ -98,8 +98,8 @@ private:
 
     int fd_ = -1;
     std::thread thread_;
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> silent_{false};
+    std::atomic<bool> stop_ {false};
+    std::atomic<bool> silent_ {false};
 };
 
 }  // namespace tessa::testing

@@ -8,8 +8,7 @@
 
 namespace tessa::testing {
 
-template <typename TestClass>
-int runWindowTest(int argc, char* argv[])
+template <typename TestClass> int runWindowTest(int argc, char* argv[])
 {
     QTemporaryDir configHome;
     qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
@@ -22,8 +21,8 @@ int runWindowTest(int argc, char* argv[])
 
 }  // namespace tessa::testing
 
-#define TESSA_WINDOW_TEST_MAIN(TestClass)                                  \
-    int main(int argc, char* argv[])                                       \
-    {                                                                      \
-        return tessa::testing::runWindowTest<TestClass>(argc, argv);       \
+#define TESSA_WINDOW_TEST_MAIN(TestClass)                                                                              \
+    int main(int argc, char* argv[])                                                                                   \
+    {                                                                                                                  \
+        return tessa::testing::runWindowTest<TestClass>(argc, argv);                                                   \
     }
