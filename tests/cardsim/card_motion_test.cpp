@@ -26,12 +26,6 @@ protected:
         EXPECT_EQ(ktr4sim_get_register(0, axis, read_code, &v), 0);
         return v;
     }
-    static uint16_t main_status(uint32_t axis)
-    {
-        uint16_t w = 0;
-        EXPECT_EQ(ktr4sim_get_status(0, axis, KTR4SIM_MAIN_STATUS, &w), 0);
-        return w;
-    }
     // Register writes and commands straight to the driver, as the library issues them.
     static void write(uint16_t axis, uint16_t code, int64_t value)
     {
@@ -179,26 +173,10 @@ TEST_F(CardMotion, APositionChangeMovesTheEndOfTheRunningMove)
     EXPECT_EQ(position(3), 30000);
 }
 
-// Programs a linear interpolation on the axes of `axes` with one shared profile.
-void program_line(const std::array<int32_t, 4>& dist, uint16_t axes, uint32_t fh)
-{
-    for (uint16_t a = 0; a < 4; ++a) {
-        if (!(axes & (1u << a)))
-            continue;
-        const auto h = ktr4sim_handle(0);
-        ASSERT_EQ(ktr4io_write_register(h, a, 0x90, static_cast<uint32_t>(dist[a])), 0);
-        ASSERT_EQ(ktr4io_write_register(h, a, 0x91, 500), 0);
-        ASSERT_EQ(ktr4io_write_register(h, a, 0x92, fh), 0);
-        ASSERT_EQ(ktr4io_write_register(h, a, 0x93, 20), 0);
-        ASSERT_EQ(ktr4io_write_register(h, a, 0x94, 20), 0);
-        ASSERT_EQ(ktr4io_write_register(h, a, 0x95, 299), 0);
-        ASSERT_EQ(ktr4io_write_register(h, a, 0x96, 0), 0);
-        ASSERT_EQ(ktr4io_write_register(h, a, 0x97, 0x01000061), 0);
-    }
-}
-
 TEST_F(CardMotion, LinearInterpolationEndsEveryAxisOnTheSameTickAndStaysOnTheLine)
 {
+    const std::pair<uint16_t, int64_t> kLineProfile[] = {{0x91, 500}, {0x92, 30000}, {0x93, 20},        {0x94, 20},
+                                                         {0x95, 299}, {0x96, 0},     {0x97, 0x01000061}};
     std::mt19937 rng(61);
     for (int i = 0; i < 500; ++i) {
         const uint16_t axes = static_cast<uint16_t>(rng() % 15 + 1);
@@ -209,7 +187,14 @@ TEST_F(CardMotion, LinearInterpolationEndsEveryAxisOnTheSameTickAndStaysOnTheLin
             span = std::max(span, std::abs(dist[static_cast<size_t>(a)]));
             start[static_cast<size_t>(a)] = position(static_cast<uint8_t>(a));
         }
-        program_line(dist, axes, 30000);
+        // A linear interpolation with one shared profile, written as the library writes it.
+        for (uint16_t a = 0; a < 4; ++a) {
+            if (!(axes & (1u << a)))
+                continue;
+            write(a, 0x90, dist[a]);
+            for (const auto& [code, value] : kLineProfile)
+                write(a, code, value);
+        }
         command(axes, 0x53);
         for (int k = 0; k < 10000; ++k) {
             bool all = true;

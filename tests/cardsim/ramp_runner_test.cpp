@@ -166,13 +166,8 @@ TEST(Runner, AFullTCurveTakesTheTimeItsRegistersGive)
 
 TEST(Runner, ManualRampDownPointStartsTheDecelerationThere)
 {
-    Profile p;
-    p.mg = 299;
-    p.fl = 1000;
-    p.fh = 20000;
-    p.ur = p.dr = 9;
-    p.manual_dp = true;
-    p.dp = 30000;  // far more than the 9 500 pulses the ramp needs: it arrives early and creeps
+    // dp is far more than the 9 500 pulses the ramp needs: it arrives early and creeps.
+    const Profile p {.fl = 1000, .fh = 20000, .ur = 9, .dr = 9, .mg = 299, .dp = 30000, .manual_dp = true};
     Runner runner;
     runner.start_position(0, p, 100000);
     // The last tick at full speed is the first with at most dp pulses left.
@@ -202,13 +197,7 @@ TEST(Runner, ManualRampDownPointStartsTheDecelerationThere)
 
 TEST(Runner, ATooLateRampDownPointStillStopsOnTheTarget)
 {
-    Profile p;
-    p.mg = 299;
-    p.fl = 100;
-    p.fh = 30000;
-    p.ur = p.dr = 50;
-    p.manual_dp = true;
-    p.dp = 10;
+    const Profile p {.fl = 100, .fh = 30000, .ur = 50, .dr = 50, .mg = 299, .dp = 10, .manual_dp = true};
     Runner runner;
     runner.start_position(0, p, 80000);
     runner.advance_to(kFarFuture);
@@ -218,12 +207,7 @@ TEST(Runner, ATooLateRampDownPointStillStopsOnTheTarget)
 
 TEST(Runner, VelocityRunsChangeSpeedAndStopOnRequest)
 {
-    Profile p;
-    p.mg = 299;
-    p.fl = 500;
-    p.fh = 5000;
-    p.ur = 10;
-    p.dr = 20;
+    const Profile p {.fl = 500, .fh = 5000, .ur = 10, .dr = 20, .mg = 299};
     Runner runner;
     runner.start_velocity(0, p);
     runner.advance_to(44 * 4500 + 1);  // the ramp takes 4 × 11 ticks per unit
@@ -246,9 +230,7 @@ TEST(Runner, VelocityRunsChangeSpeedAndStopOnRequest)
 
 TEST(Runner, AnImmediateStopHoldsTheCountAndALimitStopsOnItsPulse)
 {
-    Profile p;
-    p.mg = 299;
-    p.fl = p.fh = 3000;
+    const Profile p {.fl = 3000, .fh = 3000, .mg = 299};
     Runner runner;
     runner.start_velocity(0, p);
     runner.advance_to(19660800);  // one second at 3000 pps
@@ -268,9 +250,7 @@ TEST(Runner, AnImmediateStopHoldsTheCountAndALimitStopsOnItsPulse)
 
 TEST(Runner, AnEndlessRunSurvivesTheFarEndOfTheClock)
 {
-    Profile p;
-    p.mg = 0;
-    p.fl = p.fh = 0xFFFFFF;
+    const Profile p {.fl = 0xFFFFFF, .fh = 0xFFFFFF, .mg = 0};
     Runner runner;
     runner.start_velocity(0, p);
     runner.advance_to(Tick {1} << 61);
@@ -280,11 +260,7 @@ TEST(Runner, AnEndlessRunSurvivesTheFarEndOfTheClock)
 
 TEST(Runner, ANewTargetExtendsOrCutsTheRunningMove)
 {
-    Profile p;
-    p.mg = 299;
-    p.fl = 100;
-    p.fh = 10000;
-    p.ur = p.dr = 5;
+    const Profile p {.fl = 100, .fh = 10000, .ur = 5, .dr = 5, .mg = 299};
     Runner longer;
     longer.start_position(0, p, 5000);
     longer.advance_to(19660800 / 10);

@@ -190,24 +190,19 @@ TEST(StreamSplitter, ALineWithoutEndIsCutAtTheLongestLineAndHeldBytesStayBounded
 TEST(StreamSplitter, BytesOfNoShapeAreOneBurstAfterTheQuietGap)
 {
     StreamSplitter splitter;
-    splitter.feed({0x11, 0x22}, 0);
-    EXPECT_TRUE(takeAll(splitter, 29).empty());
-    EXPECT_EQ(splitter.deadline(), 30);
-    auto messages = takeAll(splitter, 30);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].kind, Kind::Burst);
-    EXPECT_EQ(messages[0].bytes, (Bytes {0x11, 0x22}));
-    // Text without a line end, such as the HMI probe, is a burst too.
-    splitter.feed(bytesOf("0930"), 100);
-    messages = takeAll(splitter, 130);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].kind, Kind::Burst);
-    EXPECT_EQ(textOf(messages[0].bytes), "0930");
-    // A jog start whose third byte is not ED has no shape either.
-    splitter.feed({0xE3, 0x00, 0x00}, 200);
-    messages = takeAll(splitter, 230);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].kind, Kind::Burst);
+    Millis now = 0;
+    // Bytes of no shape, text without a line end such as the HMI probe, a jog start whose third
+    // byte is not ED.
+    for (const Bytes& bytes : {Bytes {0x11, 0x22}, bytesOf("0930"), Bytes {0xE3, 0x00, 0x00}}) {
+        splitter.feed(bytes, now);
+        EXPECT_TRUE(takeAll(splitter, now + 29).empty());
+        EXPECT_EQ(splitter.deadline(), now + 30);
+        const auto messages = takeAll(splitter, now + 30);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].kind, Kind::Burst);
+        EXPECT_EQ(messages[0].bytes, bytes);
+        now += 100;
+    }
 }
 
 TEST(StreamSplitter, AnAnnouncedDownloadTakesEveryByteUntilTheLineIsQuiet)
@@ -229,22 +224,6 @@ TEST(StreamSplitter, AnAnnouncedDownloadTakesEveryByteUntilTheLineIsQuiet)
     EXPECT_FALSE(splitter.downloadExpected());
     splitter.feed(bytesOf("ver\r\n"), 2300);
     EXPECT_EQ(takeAll(splitter, 2300).at(0).kind, Kind::Line);
-}
-
-TEST(StreamSplitter, AStopAfterACancelledFileDialogIsACommandAndEndsTheDownload)
-{
-    StreamSplitter splitter;
-    splitter.expectDownload(0);
-    EXPECT_EQ(splitter.deadline(), 60000);  // an operator may browse for the file
-    EXPECT_TRUE(takeAll(splitter, 1000).empty());
-    EXPECT_TRUE(splitter.downloadExpected());
-    splitter.feed(bytesOf("c45\r\nrby\r\n"), 1100);
-    const auto messages = takeAll(splitter, 1100);
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0].kind, Kind::Line);
-    EXPECT_EQ(textOf(messages[0].bytes), "c45");
-    EXPECT_EQ(textOf(messages[1].bytes), "rby");
-    EXPECT_FALSE(splitter.downloadExpected());
 }
 
 TEST(StreamSplitter, AFileChosenLateIsStillTheFileAndADownloadNobodySendsEnds)

@@ -189,20 +189,23 @@ bool wait_for_file(const std::string& path)
     return std::filesystem::exists(path);
 }
 
-TEST(ScopePublisherProcess, NormalEndRemovesTheSegment)
+// The file appears before the publisher has sized and stamped it: tries every 10 ms.
+bool open_when_ready(ktr4scope::SegmentReader& reader, pid_t pid, int tries = 500)
 {
-    Child tour = spawn_tour({"--scale", "0.02", "--hold", "0.3"}, true);
-    ASSERT_TRUE(wait_for_file(shm_file(tour.pid)));
-    const int status = tour.wait();
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_FALSE(std::filesystem::exists(shm_file(tour.pid)));
+    bool opened = false;
+    for (int i = 0; i < tries && !(opened = reader.open(pid)); ++i)
+        std::this_thread::sleep_for(10ms);
+    return opened;
 }
 
-TEST(ScopePublisherProcess, AKilledProgramsSegmentIsRecognisedAndRemoved)
+TEST(ScopePublisherProcess, AKilledProgramsSegmentIsReadableByItsUserOnlyAndIsRecognisedAndRemoved)
 {
     Child tour = spawn_tour({"--loop"}, true);
     ASSERT_TRUE(wait_for_file(shm_file(tour.pid)));
+    struct stat info { };
+    ASSERT_EQ(stat(shm_file(tour.pid).c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(info.st_uid, geteuid());
     kill(tour.pid, SIGKILL);
     tour.wait();
     ASSERT_TRUE(std::filesystem::exists(shm_file(tour.pid)));  // nobody could remove it
@@ -227,11 +230,7 @@ TEST(ScopePublisherProcess, RecordedTourEndsWhereItWasCommanded)
     Child tour = spawn_tour({"--scale", "0.1"}, true);
     ASSERT_TRUE(wait_for_file(shm_file(tour.pid)));
     ktr4scope::SegmentReader reader;
-    // The file appears before the publisher has sized and stamped it.
-    bool opened = false;
-    for (int i = 0; i < 500 && !(opened = reader.open(tour.pid)); ++i)
-        std::this_thread::sleep_for(10ms);
-    ASSERT_TRUE(opened);
+    ASSERT_TRUE(open_when_ready(reader, tour.pid));
     std::vector<ktr4sim_scope_state> recording;
     ktr4sim_scope_state s;
     bool ended = false;
@@ -266,12 +265,6 @@ TEST(ScopePublisherProcess, RecordedTourEndsWhereItWasCommanded)
         EXPECT_TRUE(last.axes[a].main_status & 0x0008) << "axis " << a;
         EXPECT_EQ(last.axes[a].move_kind, KTR4SIM_MOVE_NONE);
     }
-    ktr4scope::SampleHistory ring(16);
-    for (const auto& r : recording)
-        ring.add(r);
-    EXPECT_EQ(ring.size(), 16u);
-    EXPECT_EQ(ring.newest().sample, recording.back().sample);
-    EXPECT_EQ(ring.at(0).sample, recording[recording.size() - 16].sample);
 }
 
 // Someone else's object under the tour's segment name: the tour runs without a scope, says so
@@ -295,9 +288,7 @@ TEST(ScopePublisherProcess, AnObjectUnderTheSegmentNameIsNeverTakenOver)
             EXPECT_EQ(chown(shm_file(pid).c_str(), c.owner, c.owner), 0);
         });
         ktr4scope::SegmentReader reader;
-        bool opened = false;
-        for (int i = 0; i < 100 && !(opened = reader.open(tour.pid)); ++i)
-            std::this_thread::sleep_for(10ms);
+        const bool opened = open_when_ready(reader, tour.pid, 100);
         const int status = tour.wait();
         ASSERT_TRUE(WIFEXITED(status)) << c.what;
         EXPECT_EQ(WEXITSTATUS(status), 0) << c.what;
@@ -316,19 +307,6 @@ TEST(ScopePublisherProcess, AnObjectUnderTheSegmentNameIsNeverTakenOver)
     std::filesystem::remove(errors);
 }
 
-TEST(ScopePublisherProcess, TheSegmentIsReadableByItsUserOnly)
-{
-    Child tour = spawn_tour({"--loop"}, true);
-    ASSERT_TRUE(wait_for_file(shm_file(tour.pid)));
-    struct stat info { };
-    ASSERT_EQ(stat(shm_file(tour.pid).c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
-    EXPECT_EQ(info.st_uid, geteuid());
-    kill(tour.pid, SIGKILL);
-    tour.wait();
-    std::filesystem::remove(shm_file(tour.pid));
-}
-
 // Whoever may write the segment truncates it while the tour publishes: the tour goes on, and its
 // readers get the whole segment back.
 TEST(ScopePublisherProcess, ATruncatedSegmentDoesNotStopTheProgram)
@@ -337,10 +315,7 @@ TEST(ScopePublisherProcess, ATruncatedSegmentDoesNotStopTheProgram)
         std::filesystem::temp_directory_path() / ("ktr4scope-errors-" + std::to_string(getpid()));
     Child tour = spawn_tour({"--loop"}, true, errors);
     ktr4scope::SegmentReader reader;
-    bool opened = false;
-    for (int i = 0; i < 500 && !(opened = reader.open(tour.pid)); ++i)
-        std::this_thread::sleep_for(10ms);
-    ASSERT_TRUE(opened);
+    ASSERT_TRUE(open_when_ready(reader, tour.pid));
     uint64_t before = 0;
     ASSERT_TRUE(read_until(reader, [&](const ktr4sim_scope_state& s) { return (before = s.sample) > 0; }));
     for (const off_t size : {0L, 4096L, 100000L}) {

@@ -17,7 +17,6 @@
 #include <functional>
 #include <iostream>
 #include <limits>
-#include <memory>
 #include <random>
 #include <thread>
 #include <vector>
@@ -31,6 +30,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace ktr4sim::scope;
+using scopetest::consistent;
+using scopetest::numbered_state;
 
 TEST(ScopeSegmentLayout, FieldsSitWhereTheHeaderSays)
 {
@@ -48,61 +49,16 @@ TEST(ScopeSegmentLayout, FieldsSitWhereTheHeaderSays)
     EXPECT_EQ(segment_name(4711), "/ktr4sim-scope-4711");
 }
 
-// Every field of state n is derived from n, so a copy mixing two states is caught.
-ktr4sim_scope_state numbered_state(uint64_t n)
-{
-    ktr4sim_scope_state s {};
-    s.sample = n;
-    s.tick = n * 196608;
-    s.monotonic_ns = static_cast<int64_t>(n) * 10000000;
-    s.card_count = 16;
-    for (uint32_t c = 0; c < 16; ++c) {
-        s.cards[c].switch_number = static_cast<uint32_t>((n + c) % 16);
-        for (uint32_t a = 0; a < 4; ++a) {
-            ktr4sim_scope_axis& axis = s.cards[c].axes[a];
-            axis.command_position = static_cast<int32_t>(n * 7 + a);
-            axis.feedback_position = -static_cast<int32_t>(n);
-            axis.speed = static_cast<double>(n % 1000) * 0.5;
-            axis.speed_register = static_cast<uint32_t>(n ^ 0xA5A5u);
-            axis.operation_mode = static_cast<uint32_t>(n + 3);
-            axis.main_status = static_cast<uint16_t>(n);
-            axis.sub_status = static_cast<uint16_t>(~n);
-            axis.move_kind = static_cast<uint16_t>(n % 7);
-            axis.sensors = static_cast<uint16_t>(n & 1);
-        }
-    }
-    return s;
-}
-
-bool consistent(const ktr4sim_scope_state& s)
-{
-    const ktr4sim_scope_state expected = numbered_state(s.sample);
-    return std::memcmp(&s, &expected, sizeof s) == 0;
-}
-
-// An anonymous file written and read as a segment.
-struct MemorySegment {
-    MemorySegment()
-        : image(std::make_unique<ktr4sim_scope_segment>())
-    {
-        fd = memfd_create("ktr4scope-test", MFD_CLOEXEC);
-        init_segment(*image, 1);
-        EXPECT_TRUE(fd >= 0 && ftruncate(fd, sizeof(ktr4sim_scope_segment)) == 0 && write_segment(fd, *image));
-    }
-    ~MemorySegment() { close(fd); }
-    std::unique_ptr<ktr4sim_scope_segment> image;
-    int fd = -1;
-};
-
 TEST(ScopeSeqlock, ReaderThreadNeverSeesATornState)
 {
-    MemorySegment segment;
-    publish(segment.fd, *segment.image, numbered_state(1));
+    scopetest::TestSegment segment;
+    ASSERT_TRUE(segment.ok);
+    segment.publish(numbered_state(1));
     std::atomic<bool> done {false};
     const uint64_t kWrites = 50000;
     std::thread writer([&] {
         for (uint64_t n = 2; n <= kWrites; ++n)
-            publish(segment.fd, *segment.image, numbered_state(n));
+            segment.publish(numbered_state(n));
         done = true;
     });
     uint64_t reads = 0, torn = 0, last = 0, backwards = 0;
@@ -128,10 +84,11 @@ TEST(ScopeSeqlock, ReaderThreadNeverSeesATornState)
 
 TEST(ScopeSeqlock, ReadFailsWhileTheWriterIsInside)
 {
-    MemorySegment segment;
+    scopetest::TestSegment segment;
+    ASSERT_TRUE(segment.ok);
     ktr4sim_scope_state s;
     EXPECT_FALSE(read(segment.fd, s));  // nothing published yet
-    publish(segment.fd, *segment.image, numbered_state(5));
+    segment.publish(numbered_state(5));
     const uint32_t odd = segment.image->ring[5].sequence + 1;  // as the writer leaves it mid-copy
     ASSERT_TRUE(write_at(segment.fd, &odd, sizeof odd, slot_offset(5)));
     EXPECT_EQ(try_read(segment.fd, 5, s), Copy::kBusy);
@@ -144,7 +101,8 @@ TEST(ScopeSeqlock, ReadFailsWhileTheWriterIsInside)
 
 TEST(ScopeSeqlock, ALateReaderGetsWhatTheRingStillHolds)
 {
-    MemorySegment segment;
+    scopetest::TestSegment segment;
+    ASSERT_TRUE(segment.ok);
     std::vector<uint64_t> got;
     ktr4sim_scope_state s;
     auto take = [&](const ktr4sim_scope_state& state) {
@@ -152,7 +110,7 @@ TEST(ScopeSeqlock, ALateReaderGetsWhatTheRingStillHolds)
         got.push_back(state.sample);
     };
     for (uint64_t n = 1; n <= 10; ++n)
-        publish(segment.fd, *segment.image, numbered_state(n));
+        segment.publish(numbered_state(n));
     EXPECT_EQ(read_since(segment.fd, 0, s, take), 10u);
     ASSERT_EQ(got.size(), 10u);
     EXPECT_EQ(got.front(), 1u);
@@ -160,7 +118,7 @@ TEST(ScopeSeqlock, ALateReaderGetsWhatTheRingStillHolds)
     EXPECT_EQ(read_since(segment.fd, 10, s, take), 10u);  // nothing new
     EXPECT_TRUE(got.empty());
     for (uint64_t n = 11; n <= 100; ++n)
-        publish(segment.fd, *segment.image, numbered_state(n));
+        segment.publish(numbered_state(n));
     EXPECT_EQ(read_since(segment.fd, 10, s, take), 100u);
     ASSERT_EQ(got.size(), KTR4SIM_SCOPE_SLOTS);
     EXPECT_EQ(got.front(), 100 - KTR4SIM_SCOPE_SLOTS + 1);
@@ -188,7 +146,7 @@ pid_t dead_pid()
     return child;
 }
 
-TEST_F(ScopeSegmentDirectory, ListsLiveProcessesAndRemovesSegmentsOfDeadOnes)
+TEST_F(ScopeSegmentDirectory, ListsLiveProcessesAndRemovesSegmentsOfDeadOnesUnlessAskedNotTo)
 {
     const pid_t gone = dead_pid();
     ASSERT_FALSE(ktr4scope::process_alive(gone));
@@ -196,6 +154,8 @@ TEST_F(ScopeSegmentDirectory, ListsLiveProcessesAndRemovesSegmentsOfDeadOnes)
     touch("ktr4sim-scope-" + std::to_string(gone));
     touch("ktr4sim-scope-12ab");
     touch("something-else");
+    EXPECT_EQ(ktr4scope::find_segments(dir_.string(), false).size(), 1u);  // asked to leave stale ones
+    EXPECT_TRUE(fs::exists(dir_ / ("ktr4sim-scope-" + std::to_string(gone))));
     const auto found = ktr4scope::find_segments(dir_.string());
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].pid, getpid());
@@ -218,14 +178,6 @@ TEST_F(ScopeSegmentDirectory, SegmentsOfAnotherUserAreNeitherListedNorRemoved)
     fs::create_symlink(dir_ / ("ktr4sim-scope-" + std::to_string(getpid())),
                        dir_ / ("ktr4sim-scope-" + std::to_string(getppid())));
     EXPECT_TRUE(ktr4scope::find_segments(dir_.string()).empty());
-    EXPECT_TRUE(fs::exists(dir_ / ("ktr4sim-scope-" + std::to_string(gone))));
-}
-
-TEST_F(ScopeSegmentDirectory, LeavesStaleSegmentsWhenAskedTo)
-{
-    const pid_t gone = dead_pid();
-    touch("ktr4sim-scope-" + std::to_string(gone));
-    EXPECT_TRUE(ktr4scope::find_segments(dir_.string(), false).empty());
     EXPECT_TRUE(fs::exists(dir_ / ("ktr4sim-scope-" + std::to_string(gone))));
 }
 

@@ -6,6 +6,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -44,5 +45,37 @@ struct TestSegment {
     int fd = -1;
     bool ok = false;
 };
+
+// Every field of state n is derived from n, so a copy mixing two states is caught.
+inline ktr4sim_scope_state numbered_state(uint64_t n)
+{
+    ktr4sim_scope_state s {};
+    s.sample = n;
+    s.tick = n * 196608;
+    s.monotonic_ns = static_cast<int64_t>(n) * 10000000;
+    s.card_count = 16;
+    for (uint32_t c = 0; c < 16; ++c) {
+        s.cards[c].switch_number = static_cast<uint32_t>((n + c) % 16);
+        for (uint32_t a = 0; a < 4; ++a) {
+            ktr4sim_scope_axis& axis = s.cards[c].axes[a];
+            axis.command_position = static_cast<int32_t>(n * 7 + a);
+            axis.feedback_position = -static_cast<int32_t>(n);
+            axis.speed = static_cast<double>(n % 1000) * 0.5;
+            axis.speed_register = static_cast<uint32_t>(n ^ 0xA5A5u);
+            axis.operation_mode = static_cast<uint32_t>(n + 3);
+            axis.main_status = static_cast<uint16_t>(n);
+            axis.sub_status = static_cast<uint16_t>(~n);
+            axis.move_kind = static_cast<uint16_t>(n % 7);
+            axis.sensors = static_cast<uint16_t>(n & 1);
+        }
+    }
+    return s;
+}
+
+inline bool consistent(const ktr4sim_scope_state& s)
+{
+    const ktr4sim_scope_state expected = numbered_state(s.sample);
+    return std::memcmp(&s, &expected, sizeof s) == 0;
+}
 
 }  // namespace scopetest

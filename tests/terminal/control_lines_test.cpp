@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -202,10 +201,3 @@ TEST(ControlLinesOnRealLine, OutputsReadBackFromTheLine)
 }
 
 }  // namespace
-
-int main(int argc, char* argv[])
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

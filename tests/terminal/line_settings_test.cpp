@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QSerialPort>
 #include <QTemporaryDir>
 
@@ -101,11 +100,4 @@ TEST(LineSettings, ALineThatKeepsItsOwnFramingIsReportedNotTrusted)
     EXPECT_EQ(applyLineSettings(port, {.parity = Parity::Odd, .dataBits = 7}).message,
               QStringLiteral("The port %1 did not take 7 data bits, parity o").arg(pty.nearPath()));
     EXPECT_EQ(lineSettingsInEffect(port), LineSettings {});
-}
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

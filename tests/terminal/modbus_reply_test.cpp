@@ -1,6 +1,7 @@
 #include "frames/crc16.h"
 #include "modbus/modbus_reply_text.h"
 #include "modbus/modbus_reply_watch.h"
+#include "support/form_controls.h"
 #include "support/modbus_slave.h"
 #include "support/pty_pair.h"
 
@@ -16,17 +17,10 @@
 
 using namespace tessa;
 using tessa::testing::ModbusSlave;
+using tessa::testing::withCrc;
 constexpr int kExceptionBase = ModbusSlave::kExceptionBase;
 
 namespace {
-
-QByteArray withCrc(QByteArray frame)
-{
-    const std::uint16_t crc = modbusCrc16(frame);
-    frame.append(static_cast<char>(crc & 0xFF));
-    frame.append(static_cast<char>(crc >> 8));
-    return frame;
-}
 
 // The terminal's side: a port on the near end, the watch fed from it as a window would.
 class ModbusReplyTest : public ::testing::Test {
@@ -208,11 +202,4 @@ TEST(ModbusReplyJudging, RepliesThatDoNotAnswerTheRequestAreMismatches)
               ModbusReply::Kind::Registers);
     EXPECT_EQ(decodeModbusReply(writeTwo, withCrc(QByteArray::fromHex("011002100002"))).kind,
               ModbusReply::Kind::WriteEcho);
-}
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -277,11 +276,4 @@ TEST(TrafficLog, FileThatCannotGrowStopsTheLogAndKeepsWholeLines)
     EXPECT_GT(kept.size(), 1000);
     EXPECT_EQ(kept, sent.left(kept.size()));
     EXPECT_EQ(log.fileSize(), QFileInfo(path).size());
-}
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }
