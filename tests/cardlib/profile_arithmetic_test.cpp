@@ -10,7 +10,6 @@
 
 #include "frame/card_table.h"
 #include "motion/profile/arithmetic.h"
-#include "motion/profile/axis_bit.h"
 #include "frame/end_position.h"
 #include "motion/profile/magnification.h"
 #include "motion/profile/position_profile.h"
@@ -156,16 +155,6 @@ TEST(ProfileArithmetic, RampDownPointClamp)
     EXPECT_EQ(clamp_ramp_down_point(0x1000000), 0xFFFFFFu);
     EXPECT_EQ(clamp_ramp_down_point(-1), 0xFFFFFFu);  // a shortened speed below FL
     EXPECT_EQ(clamp_ramp_down_point(INT32_MIN), 0xFFFFFFu);
-}
-
-TEST(ProfileArithmetic, AxisBit)
-{
-    EXPECT_EQ(axis_bit(0), 1);
-    EXPECT_EQ(axis_bit(1), 2);
-    EXPECT_EQ(axis_bit(2), 4);
-    EXPECT_EQ(axis_bit(3), 8);
-    EXPECT_EQ(axis_bit(4), 1);
-    EXPECT_EQ(axis_bit(255), 1);
 }
 
 // The reference move: start 1000 pps, maximum 10 000 pps, Tacc 0.1 s.
