@@ -145,7 +145,6 @@ TEST_F(ConfigFile, MissingFileIs309WithNothingWritten)
     EXPECT_EQ(KTR4_load_config_from_file(0, nullptr), KTR4_ERR_FILE);
     EXPECT_EQ(KTR4_save_config2_file(0, nullptr), KTR4_ERR_FILE);
     EXPECT_TRUE(trace().empty());
-    EXPECT_EQ(KTR4_load_config_from_file(16, path("absent.cfg").c_str()), KTR4_ERR_CARD);
 }
 
 TEST_F(ConfigFile, AShortFileChangesNothingAndALongerOneLoadsItsFirstRecord)

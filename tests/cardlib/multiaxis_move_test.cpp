@@ -184,11 +184,6 @@ TEST_F(MultiAxis, SelectorsGroupsAndWrappers)
     // Absolute: axes 2 and 3 were at 5 and 7.
     EXPECT_EQ(written(2, 0x90), static_cast<uint32_t>(-2));
     EXPECT_EQ(written(3, 0x90), static_cast<uint32_t>(-3));
-
-    // A failing start command is what the wrapper returns and records.
-    ktr4sim_fail(22, 77, 0, 1);
-    EXPECT_EQ(KTR4_T_curve_move_XY(0, 1, 1, 0, 100, 1000, 0.1, 0.1), 77);
-    EXPECT_EQ(ktr4::last_result(), 77);
 }
 
 TEST_F(MultiAxis, FailedReadsRefuseTheMove)

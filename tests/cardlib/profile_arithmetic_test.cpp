@@ -55,16 +55,6 @@ TEST(ProfileArithmetic, MagnificationEdgeCases)
     EXPECT_EQ(speed_magnification(INT32_MIN), 2u);
 }
 
-TEST(ProfileArithmetic, MagnificationForMoveHonoursAFixedRangeOnlyWhenAsked)
-{
-    ktr4::AxisState axis;
-    axis.profile.fixed_magnification = 777;
-    EXPECT_EQ(magnification_for_move(axis, 10000, true), 1965u);  // not fixed
-    axis.profile.speed_range_fixed = 1;
-    EXPECT_EQ(magnification_for_move(axis, 10000, true), 777u);
-    EXPECT_EQ(magnification_for_move(axis, 10000, false), 1965u);
-}
-
 TEST(ProfileArithmetic, SpeedRegisterScalesByMagnificationAndClamps)
 {
     EXPECT_EQ(speed_register(1000, 299), 1000u);
@@ -335,27 +325,6 @@ TEST(EndPositionBookkeeping, AbsoluteMovesTakeTheDistanceFromTheCommandedEnd)
     EXPECT_EQ(book_absolute_move(axis.end, 40), 0);
     axis.end.commanded_end = INT32_MIN;
     EXPECT_EQ(book_absolute_move(axis.end, INT32_MAX), -1);  // wraps
-}
-
-TEST(EndPositionBookkeeping, ChangeOfTheRunningTarget)
-{
-    // A move from 1000 by 500 ends at 1500: start point 1000.
-    TargetChange relative = change_running_target(1500, 500, 800, false);
-    EXPECT_EQ(std::tuple(relative.commanded_end, relative.target), std::tuple(1800, 800));
-    TargetChange absolute = change_running_target(1500, 500, 400, true);
-    EXPECT_EQ(absolute.commanded_end, 400);
-    EXPECT_EQ(absolute.target, -600);  // behind the start point
-}
-
-TEST(PositionProfile, ReferenceTCurveMoveRegisters)
-{
-    const PositionMove move {1000, 10000, 0.1, 0.3, 0, 0};
-    AxisContext axis;
-    axis.magnification = speed_magnification(10000);
-    const ProfileRegisters r = t_curve_position_profile(move, axis, -1000);  // direction does not matter
-    EXPECT_EQ(std::tuple(r.target, r.mg, r.fl, r.fh, r.ur, r.dr), std::tuple(-1000, 1965u, 6553u, 40200u, 7u, 24u));
-    EXPECT_EQ(std::tuple(r.dp, r.operation_mode), std::tuple(610u, 0x05002041u));
-    EXPECT_EQ(r.correction, 6553u);  // 1000 pps at MG 1965
 }
 
 }  // namespace
