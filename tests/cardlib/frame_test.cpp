@@ -92,21 +92,6 @@ TEST_F(Frame, AFailedInitialLeavesTheFollowerTimerOfTheCardsStillRegisteredRunni
     EXPECT_FALSE(ktr4::follower_timer_running());
 }
 
-TEST_F(Frame, DriverFailuresDuringDiscoveryAreReturnedAsTheyAre)
-{
-    start({1});
-    ktr4::axis_state(0, 0).profile.continuous = 5;
-
-    ktr4sim_fail(1, 4242, 0, 1);
-    EXPECT_EQ(KTR4_initial(), 4242);
-    uint16_t info = 0;
-    EXPECT_EQ(KTR4_info(1, &info), KTR4_ERR_NOT_INITIALISED);
-
-    ktr4sim_fail(12, 77, 0, 1);
-    EXPECT_EQ(KTR4_initial(), 77);
-    EXPECT_EQ(ktr4::axis_state(0, 0).profile.continuous, 5);  // tables not reset on either failure
-}
-
 TEST_F(Frame, InitialResetsEveryAxisFieldOfAllSixteenCards)
 {
     start({0});
@@ -233,17 +218,6 @@ TEST_F(Frame, CloseReleasesOpenCardsOnceAndThenReachesNoCard)
     ktr4sim_trace_clear();
     EXPECT_EQ(KTR4_close(), KTR4_OK);
     EXPECT_EQ(trace().size(), 0u);  // nothing left open; every export then finds no card (FreshProcess)
-}
-
-TEST_F(Frame, WriteCommandTakesAnyAxisBitSet)
-{
-    start({0});
-    std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
-    EXPECT_EQ(ktr4::write_command(0, 0x0F, 0x05), KTR4_OK);
-    EXPECT_EQ(ktr4::write_command(0, 0xFF, 0x07), KTR4_OK);
-    EXPECT_EQ(commands(), (std::vector<uint32_t> {0x0F05, 0xFF07}));
-    EXPECT_EQ(ktr4::write_command(16, 1, 5), KTR4_ERR_CARD);
-    EXPECT_EQ(ktr4::write_command(3, 1, 5), KTR4_ERR_NOT_INITIALISED);
 }
 
 TEST_F(Frame, AFailedWriteIsTracedWithTheValueItCarried)

@@ -1,5 +1,5 @@
 // The profile arithmetic as plain functions of values: magnification, speed registers,
-// S-curve ranges, rates, ramping-down points, shortened profiles and the bookkeeping.
+// S-curve ranges, rates, ramping-down points and shortened profiles.
 // Expected values are worked by hand from the formulas (derivations in the comments).
 #include <gtest/gtest.h>
 
@@ -10,7 +10,6 @@
 
 #include "frame/card_table.h"
 #include "motion/profile/arithmetic.h"
-#include "frame/end_position.h"
 #include "motion/profile/magnification.h"
 #include "motion/profile/position_profile.h"
 #include "motion/profile/ramp_down.h"
@@ -291,40 +290,6 @@ TEST(RampDownT, ZeroLengthMoveFromTheLowestSpeedWritesAtLeastOne)
     in.fl = 1;
     const RampDown r = ramp_down_T(in, 0);  // 0.9 × sqrt(1) truncates to 0
     EXPECT_EQ(std::tuple(r.kind, r.fh), std::tuple(RampCase::kTriangle, 1u));
-}
-
-TEST(EndPositionBookkeeping, RelativeMovesCountFromTheCommandedEnd)
-{
-    ktr4::AxisState axis;
-    axis.end.commanded_end = 100;
-    axis.end.lost_pulses = 7;
-    axis.end.correction_pending = 1;
-    EXPECT_EQ(book_relative_move(axis.end, 50), 50);  // correction not enabled: lost pulses ignored
-    EXPECT_EQ(std::tuple(axis.end.commanded_end, axis.end.correction_pending), std::tuple(150, 1));
-    axis.end.correction_enable = 1;
-    EXPECT_EQ(book_relative_move(axis.end, 50), 57);  // after an arc: added back once
-    EXPECT_EQ(std::tuple(axis.end.commanded_end, axis.end.correction_pending), std::tuple(207, 0));
-    EXPECT_EQ(axis.end.correction_enable, 0);
-    EXPECT_EQ(book_relative_move(axis.end, 0), 0);
-    EXPECT_EQ(axis.end.commanded_end, 207);
-    axis.end.commanded_end = INT32_MAX;
-    EXPECT_EQ(book_relative_move(axis.end, 1), 1);
-    EXPECT_EQ(axis.end.commanded_end, INT32_MIN);  // wraps
-}
-
-TEST(EndPositionBookkeeping, AbsoluteMovesTakeTheDistanceFromTheCommandedEnd)
-{
-    ktr4::AxisState axis;
-    axis.end.commanded_end = 100;
-    axis.end.correction_pending = 1;
-    axis.end.correction_enable = 1;
-    axis.end.lost_pulses = 7;
-    EXPECT_EQ(book_absolute_move(axis.end, 40), -60);
-    EXPECT_EQ(std::tuple(axis.end.commanded_end, axis.end.correction_pending), std::tuple(40, 0));
-    EXPECT_EQ(axis.end.correction_enable, 1);
-    EXPECT_EQ(book_absolute_move(axis.end, 40), 0);
-    axis.end.commanded_end = INT32_MIN;
-    EXPECT_EQ(book_absolute_move(axis.end, INT32_MAX), -1);  // wraps
 }
 
 }  // namespace
