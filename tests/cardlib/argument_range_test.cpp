@@ -94,6 +94,9 @@ TEST_F(ArgumentRange, SpeedsOutsideTheirRangeAreRefusedBeforeAnythingIsSent)
         [] { return KTR4_start_homing(0, 1, 6553501, 10000, 0.1, 0); },
         [] { return KTR4_start_homing(0, 1, 100, 6553501, 0.1, 0); },
         [] { return KTR4_T_velocity_move(0, 1, 6553501, 10000, 0.1); },
+        [] { return KTR4_T_velocity_move(0, 1, 0, -6553501, 0.1); },
+        [] { return KTR4_S_velocity_move(0, 1, 6553501, 100, 0.1, 0); },
+        [] { return KTR4_velocity_change(0, 1, -6553501, 0.1); },
     };
     for (size_t i = 0; i < std::size(refused); ++i) {
         SCOPED_TRACE(i);

@@ -32,14 +32,6 @@ TEST_F(AuxMotion, BacklashAmountModeAndTableFields)
     EXPECT_EQ(ktr4::axis_state(0, 1).profile.correction_speed, 2500u);
 }
 
-TEST_F(AuxMotion, BacklashReturnsTheFirstFailure)
-{
-    ktr4sim_fail(51, 91, 1, 1);  // the 0x9E write
-    EXPECT_EQ(KTR4_backlash_comp(0, 0, 10, 0, 1), 91);
-    ktr4sim_fail(51, 92, 0, 1);  // the 0xA1 write
-    EXPECT_EQ(KTR4_backlash_comp(0, 0, 10, 0, 1), 92);
-}
-
 TEST_F(AuxMotion, VibrationSuppressionPacksTwoHalves)
 {
     EXPECT_EQ(KTR4_suppress_vibration(0, 2, 0x1234, 0x5678), KTR4_OK);
@@ -68,7 +60,6 @@ TEST_F(AuxMotion, SynchronisationCommandsGoToAllFourAxes)
     EXPECT_EQ(KTR4_wait_CSTA_signal(0), KTR4_OK);
     EXPECT_EQ(KTR4_trigger_CSTP_pulse(0), KTR4_OK);
     EXPECT_EQ(commands(), (std::vector<uint32_t> {0x0F06, 0x0F2A, 0x0F07}));
-    EXPECT_EQ(KTR4_trigger_CSTA_pulse(2), KTR4_ERR_NOT_INITIALISED);
 }
 
 TEST_F(AuxMotion, EmergencyStopIsOneCommandThenBookkeepingPerAxis)
@@ -82,13 +73,6 @@ TEST_F(AuxMotion, EmergencyStopIsOneCommandThenBookkeepingPerAxis)
     EXPECT_EQ(ktr4::axis_state(0, 1).end.lost_pulses, 180);
     for (uint8_t axis = 0; axis < 4; ++axis)
         EXPECT_EQ(ktr4::axis_state(0, axis).end.bookkeeping_armed, 1);
-}
-
-TEST_F(AuxMotion, EmergencyStopOnACardNotInitialisedSendsNothing)
-{
-    EXPECT_EQ(KTR4_emg_stop(1), KTR4_ERR_NOT_INITIALISED);
-    EXPECT_EQ(KTR4_emg_stop(16), KTR4_ERR_CARD);
-    EXPECT_TRUE(trace().empty());
 }
 
 TEST_F(AuxMotion, ReadSpeedInvertsTheSpeedConversion)

@@ -83,15 +83,19 @@ protected:
     }
     // A value per register and axis that carries the bytes text-mode I/O would mangle.
     static uint32_t sample(int reg, uint32_t axis) { return 0x0A0D1A00u + static_cast<uint32_t>(reg * 4) + axis; }
+    static void fill_samples()
+    {
+        for (int r = 0; r < 12; ++r)
+            for (uint32_t axis = 0; axis < 4; ++axis)
+                set_reg(0, axis, kReadCodes[r], sample(r, axis));
+    }
 
     fs::path dir_;
 };
 
 TEST_F(ConfigFile, SaveWritesTheTwelveRegistersThenTheTableFieldsLittleEndian)
 {
-    for (int r = 0; r < 12; ++r)
-        for (uint32_t axis = 0; axis < 4; ++axis)
-            set_reg(0, axis, kReadCodes[r], sample(r, axis));
+    fill_samples();
     for (uint8_t axis = 0; axis < 4; ++axis) {
         ktr4::axis_state(0, axis).profile.correction_speed = 0x00001A0Du + axis;
         ktr4::axis_state(0, axis).profile.mode_variant = static_cast<uint8_t>(axis == 2 ? 0x1A : 0);
@@ -117,9 +121,7 @@ TEST_F(ConfigFile, SaveWritesTheTwelveRegistersThenTheTableFieldsLittleEndian)
 
 TEST_F(ConfigFile, RoundTripIntoAnotherCardRestoresEverything)
 {
-    for (int r = 0; r < 12; ++r)
-        for (uint32_t axis = 0; axis < 4; ++axis)
-            set_reg(0, axis, kReadCodes[r], sample(r, axis));
+    fill_samples();
     ASSERT_EQ(KTR4_backlash_comp(0, 1, 0x0D0, 1, 0x0A0A0A0Au), KTR4_OK);
     const std::string file = path("roundtrip.cfg");
     ASSERT_EQ(KTR4_save_config2_file(0, file.c_str()), KTR4_OK);
@@ -143,7 +145,6 @@ TEST_F(ConfigFile, MissingFileIs309WithNothingWritten)
     EXPECT_EQ(KTR4_load_config_from_file(0, nullptr), KTR4_ERR_FILE);
     EXPECT_EQ(KTR4_save_config2_file(0, nullptr), KTR4_ERR_FILE);
     EXPECT_TRUE(trace().empty());
-    EXPECT_EQ(KTR4_load_config_from_file(16, path("absent.cfg").c_str()), KTR4_ERR_CARD);
 }
 
 TEST_F(ConfigFile, AShortFileChangesNothingAndALongerOneLoadsItsFirstRecord)
@@ -169,14 +170,11 @@ TEST_F(ConfigFile, AShortFileChangesNothingAndALongerOneLoadsItsFirstRecord)
     }
 }
 
-TEST_F(ConfigFile, ADirectoryCannotBeOpenedAsAConfiguration)
+TEST_F(ConfigFile, ACardNotInitialisedGets100SavesNoFileAndLoadsOnlyTheTableFields)
 {
-    EXPECT_EQ(KTR4_load_config_from_file(0, dir_.string().c_str()), KTR4_ERR_FILE);
-    EXPECT_TRUE(trace().empty());
-}
+    EXPECT_EQ(KTR4_save_config2_file(5, path("never.cfg").c_str()), KTR4_ERR_NOT_INITIALISED);
+    EXPECT_FALSE(fs::exists(path("never.cfg")));
 
-TEST_F(ConfigFile, LoadOnACardNotInitialisedReturns100ButTakesTheTableFields)
-{
     std::vector<unsigned char> record(212, 0);
     record[192] = 0x34;
     record[193] = 0x12;
@@ -187,31 +185,6 @@ TEST_F(ConfigFile, LoadOnACardNotInitialisedReturns100ButTakesTheTableFields)
     EXPECT_TRUE(trace().empty());
     EXPECT_EQ(ktr4::axis_state(7, 0).profile.correction_speed, 0x1234u);
     EXPECT_EQ(ktr4::axis_state(7, 3).profile.mode_variant, 1);
-}
-
-TEST_F(ConfigFile, LoadReturnsTheFirstFailedWrite)
-{
-    const std::string file = path("ok.cfg");
-    write_bytes(file, std::vector<unsigned char>(212, 0));
-    ktr4sim_fail(51, 44, 0, 1);
-    EXPECT_EQ(KTR4_load_config_from_file(0, file.c_str()), 44);
-    ktr4sim_fail(51, 45, 47, 1);
-    EXPECT_EQ(KTR4_load_config_from_file(0, file.c_str()), 45);
-}
-
-TEST_F(ConfigFile, SaveOnACardNotInitialisedCreatesNoFile)
-{
-    const std::string file = path("never.cfg");
-    EXPECT_EQ(KTR4_save_config2_file(5, file.c_str()), KTR4_ERR_NOT_INITIALISED);
-    EXPECT_FALSE(fs::exists(file));
-}
-
-TEST_F(ConfigFile, SaveReplacesAnOlderLongerFileWhole)
-{
-    const std::string file = path("old.cfg");
-    write_bytes(file, std::vector<unsigned char>(1000, 0xEE));
-    ASSERT_EQ(KTR4_save_config2_file(0, file.c_str()), KTR4_OK);
-    EXPECT_EQ(fs::file_size(file), 212u);
 }
 
 TEST_F(ConfigFile, FailedSaveReports309AndLeavesNoPartialFile)
@@ -228,10 +201,10 @@ TEST_F(ConfigFile, FailedSaveReports309AndLeavesNoPartialFile)
     EXPECT_EQ(temporaries(), 0);
 }
 
-TEST_F(ConfigFile, ASaveWithAFailedReadKeepsTheOldFileAndReturnsTheFirstFailure)
+TEST_F(ConfigFile, ASaveWithAFailedReadKeepsTheOldFileAndASaveThatSucceedsReplacesItWhole)
 {
     const std::string file = path("kept.cfg");
-    const std::vector<unsigned char> old(212, 0xEE);
+    const std::vector<unsigned char> old(1000, 0xEE);
     write_bytes(file, old);
     ktr4sim_fail(50, 71, 20, 1);  // the 21st read fails, later ones succeed
     EXPECT_EQ(KTR4_save_config2_file(0, file.c_str()), 71);
@@ -241,7 +214,7 @@ TEST_F(ConfigFile, ASaveWithAFailedReadKeepsTheOldFileAndReturnsTheFirstFailure)
     EXPECT_EQ(KTR4_save_config2_file(0, file.c_str()), 72);
     EXPECT_EQ(bytes_of(file), old);
     EXPECT_EQ(KTR4_save_config2_file(0, file.c_str()), KTR4_OK);
-    EXPECT_NE(bytes_of(file), old);
+    EXPECT_EQ(fs::file_size(file), 212u);
 }
 
 TEST_F(ConfigFile, ALinkedTargetIsSavedIntoItsFileWhichKeepsItsPermissions)
@@ -352,7 +325,7 @@ TEST_F(ConfigFile, ASourceThatIsNotARegularFileIs309WithoutWaiting)
     const std::string fifo = path("nobody-writes.fifo");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     for (const std::string& source : {std::string("/dev/zero"), std::string("/dev/urandom"), std::string("/dev/null"),
-                                      std::string("/proc/self/status"), fifo}) {
+                                      std::string("/proc/self/status"), fifo, dir_.string()}) {
         ktr4sim_trace_clear();
         std::atomic<bool> returned {false};
         // Should the load wait for a writer after all, one comes after 10 s with a whole record,

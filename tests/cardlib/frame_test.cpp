@@ -29,7 +29,7 @@ TEST_F(Frame, CardsAreRegisteredUnderTheirSwitchNumberNotTheirDriverOrder)
     start({3, 0, 15});
     ktr4sim_set_info_word(0, 0x0303);
     ktr4sim_set_info_word(1, 0x0000);
-    ktr4sim_set_info_word(2, 0x1515);
+    ktr4sim_set_info_word(2, 0xBEEF);  // bytes four and five of the card's record
 
     uint16_t info = 0xFFFF;
     EXPECT_EQ(KTR4_info(3, &info), KTR4_OK);
@@ -37,7 +37,7 @@ TEST_F(Frame, CardsAreRegisteredUnderTheirSwitchNumberNotTheirDriverOrder)
     EXPECT_EQ(KTR4_info(0, &info), KTR4_OK);
     EXPECT_EQ(info, 0x0000);
     EXPECT_EQ(KTR4_info(15, &info), KTR4_OK);
-    EXPECT_EQ(info, 0x1515);
+    EXPECT_EQ(info, 0xBEEF);
     EXPECT_EQ(KTR4_info(1, &info), KTR4_ERR_NOT_INITIALISED);
     for (uint32_t slot = 0; slot < 3; ++slot)
         EXPECT_EQ(ktr4sim_is_open(slot), 1);
@@ -90,21 +90,6 @@ TEST_F(Frame, AFailedInitialLeavesTheFollowerTimerOfTheCardsStillRegisteredRunni
     ktr4::stop_follower_timer();
     EXPECT_EQ(KTR4_initial(), KTR4_ERR_DUPLICATE_CARD);
     EXPECT_FALSE(ktr4::follower_timer_running());
-}
-
-TEST_F(Frame, DriverFailuresDuringDiscoveryAreReturnedAsTheyAre)
-{
-    start({1});
-    ktr4::axis_state(0, 0).profile.continuous = 5;
-
-    ktr4sim_fail(1, 4242, 0, 1);
-    EXPECT_EQ(KTR4_initial(), 4242);
-    uint16_t info = 0;
-    EXPECT_EQ(KTR4_info(1, &info), KTR4_ERR_NOT_INITIALISED);
-
-    ktr4sim_fail(12, 77, 0, 1);
-    EXPECT_EQ(KTR4_initial(), 77);
-    EXPECT_EQ(ktr4::axis_state(0, 0).profile.continuous, 5);  // tables not reset on either failure
 }
 
 TEST_F(Frame, InitialResetsEveryAxisFieldOfAllSixteenCards)
@@ -162,20 +147,6 @@ TEST_F(Frame, ValidationOrderIsCardThenAxisThenInitialisation)
     EXPECT_EQ(trace().size(), 0u);
     // A validation error is returned, not stored.
     EXPECT_EQ(ktr4::last_result(), 0);
-}
-
-TEST_F(Frame, InfoReturnsTheWordAtBytesFourAndFiveAndLeavesItOnFailure)
-{
-    start({0});
-    ktr4sim_set_info_word(0, 0xBEEF);
-    uint16_t info = 0;
-    EXPECT_EQ(KTR4_info(0, &info), KTR4_OK);
-    EXPECT_EQ(info, 0xBEEF);
-
-    ktr4sim_fail(2, 555, 0, 1);
-    info = 0x1234;
-    EXPECT_EQ(KTR4_info(0, &info), 555);
-    EXPECT_EQ(info, 0x1234);
 }
 
 TEST_F(Frame, InitCardPutsTheCardIntoItsDefaultStateInOrder)
@@ -246,43 +217,7 @@ TEST_F(Frame, CloseReleasesOpenCardsOnceAndThenReachesNoCard)
 
     ktr4sim_trace_clear();
     EXPECT_EQ(KTR4_close(), KTR4_OK);
-    EXPECT_EQ(trace().size(), 0u);  // nothing left open
-
-    // Every export that needs a card answers as for a card never found, and calls nothing.
-    int32_t position = 0;
-    uint16_t info = 0;
-    KTR4_EVENT event;
-    EXPECT_EQ(KTR4_read_current_position(1, 0, &position), KTR4_ERR_NOT_INITIALISED);
-    EXPECT_EQ(KTR4_T_curve_position_move(0, 0, 5000, 0, 100, 10000, 0.1, 0.1), KTR4_ERR_NOT_INITIALISED);
-    EXPECT_EQ(KTR4_T_velocity_move(1, 2, 100, 10000, 0.1), KTR4_ERR_NOT_INITIALISED);
-    EXPECT_EQ(KTR4_emg_stop(0), KTR4_ERR_NOT_INITIALISED);
-    EXPECT_EQ(KTR4_info(1, &info), KTR4_ERR_NOT_INITIALISED);
-    EXPECT_EQ(KTR4_enable_IRQ(0, &event), KTR4_ERR_NOT_INITIALISED);
-    EXPECT_EQ(KTR4_init_card(0), KTR4_ERR_NOT_INITIALISED);
-    EXPECT_EQ(trace().size(), 0u);
-    EXPECT_EQ(ktr4sim_is_moving(0, 0), 0);
-}
-
-TEST_F(Frame, WriteCommandTakesAnyAxisBitSet)
-{
-    start({0});
-    std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
-    EXPECT_EQ(ktr4::write_command(0, 0x0F, 0x05), KTR4_OK);
-    EXPECT_EQ(ktr4::write_command(0, 0xFF, 0x07), KTR4_OK);
-    EXPECT_EQ(commands(), (std::vector<uint32_t> {0x0F05, 0xFF07}));
-    EXPECT_EQ(ktr4::write_command(16, 1, 5), KTR4_ERR_CARD);
-    EXPECT_EQ(ktr4::write_command(3, 1, 5), KTR4_ERR_NOT_INITIALISED);
-}
-
-TEST_F(Frame, AFailedStatusReadLeavesTheWordAlone)
-{
-    start({0});
-    ktr4sim_fail(12, 99, 0, 1);
-    uint16_t word = 0xABCD;
-    EXPECT_EQ(ktr4::read_main_status(0, 2, &word), 99);
-    EXPECT_EQ(word, 0xABCD);
-    EXPECT_EQ(ktr4::last_result(), 99);
-    EXPECT_EQ(calls_of(12).back().a, 16u);  // axis 2's main status port
+    EXPECT_EQ(trace().size(), 0u);  // nothing left open; every export then finds no card (FreshProcess)
 }
 
 TEST_F(Frame, AFailedWriteIsTracedWithTheValueItCarried)
@@ -309,64 +244,46 @@ TEST_F(Frame, ReadModifyWriteSkipsTheWriteWhenTheReadFails)
 
 class Bookkeeping : public ktr4test::SimCardTest { };
 
-TEST_F(Bookkeeping, FirstStopOnlyArmsTheBookkeeping)
+// A stop is booked when the bookkeeping is armed and the axis stands: the pulses it fell short
+// of its commanded end are lost, and that end becomes where it stopped. Armed afterwards always.
+TEST_F(Bookkeeping, AStopIsBookedOnlyWhenArmedAndStoppedWithAPositionRead)
 {
+    struct Case {
+        const char* what;
+        uint8_t armed;
+        bool moving, read_fails;
+        int32_t end, position;
+        int32_t rc, end_after, lost_after;
+        uint8_t pending_after;
+        size_t driver_calls;
+    };
+    const Case cases[] = {
+        {"not armed: only arms", 0, false, false, 1000, -250, KTR4_OK, 1000, 0, 0, 0},
+        {"armed and stopped", 1, false, false, 1000, -250, KTR4_OK, -250, 1250, 1, 2},
+        {"still moving", 1, true, false, 1000, -250, KTR4_OK, 1000, 0, 0, 1},
+        {"position unreadable", 1, false, true, 1000, -250, 31, 1000, 0, 0, 2},
+        {"lost pulses wrap like the card's counters", 1, false, false, INT32_MAX, INT32_MIN, KTR4_OK, INT32_MIN, -1, 1,
+         2},
+    };
     start({0});
     std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
-    EXPECT_EQ(ktr4::note_axis_stop(0, 1), KTR4_OK);
-    EXPECT_TRUE(trace().empty());
-    EXPECT_EQ(ktr4::axis_state(0, 1).end.bookkeeping_armed, 1);
-    EXPECT_EQ(ktr4::axis_state(0, 1).end.correction_pending, 0);
-}
-
-TEST_F(Bookkeeping, ArmedAndStoppedRecordsTheLostPulses)
-{
-    start({0});
-    std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
-    auto& state = ktr4::axis_state(0, 1);
-    state.end.bookkeeping_armed = 1;
-    state.end.commanded_end = 1000;
-    set_reg(0, 1, 0xE3, static_cast<uint32_t>(-250));
-    EXPECT_EQ(ktr4::note_axis_stop(0, 1), KTR4_OK);
-    EXPECT_EQ(std::tuple(state.end.lost_pulses, state.end.commanded_end), std::tuple(1250, -250));
-    EXPECT_EQ(state.end.correction_pending, 1);
-}
-
-TEST_F(Bookkeeping, AxisStillMovingKeepsTheOldEndPosition)
-{
-    start({0});
-    std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
-    auto& state = ktr4::axis_state(0, 0);
-    state.end.bookkeeping_armed = 1;
-    state.end.commanded_end = 1000;
-    set_status(0, 0, KTR4SIM_MAIN_STATUS, 0);  // not stopped
-    EXPECT_EQ(ktr4::note_axis_stop(0, 0), KTR4_OK);
-    EXPECT_EQ(std::tuple(state.end.commanded_end, state.end.correction_pending), std::tuple(1000, 0));
-    EXPECT_TRUE(register_reads().empty());
-}
-
-TEST_F(Bookkeeping, FailedPositionReadRecordsNothingAndReportsTheFailure)
-{
-    start({0});
-    std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
-    auto& state = ktr4::axis_state(0, 3);
-    state.end.bookkeeping_armed = 1;
-    state.end.commanded_end = 1000;
-    ktr4sim_fail(50, 31, 0, 1);
-    EXPECT_EQ(ktr4::note_axis_stop(0, 3), 31);
-    EXPECT_EQ(std::tuple(state.end.commanded_end, state.end.correction_pending), std::tuple(1000, 0));
-}
-
-TEST_F(Bookkeeping, LostPulsesWrapLikeTheCardsCounters)
-{
-    start({0});
-    std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
-    auto& state = ktr4::axis_state(0, 0);
-    state.end.bookkeeping_armed = 1;
-    state.end.commanded_end = INT32_MAX;
-    set_reg(0, 0, 0xE3, static_cast<uint32_t>(INT32_MIN));
-    EXPECT_EQ(ktr4::note_axis_stop(0, 0), KTR4_OK);
-    EXPECT_EQ(state.end.lost_pulses, -1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto& state = ktr4::axis_state(0, 1);
+        state.end = {};
+        state.end.bookkeeping_armed = c.armed;
+        state.end.commanded_end = c.end;
+        set_status(0, 1, KTR4SIM_MAIN_STATUS, c.moving ? 0 : 0x0008);
+        set_reg(0, 1, 0xE3, static_cast<uint32_t>(c.position));
+        ktr4sim_trace_clear();
+        if (c.read_fails)
+            ktr4sim_fail(50, 31, 0, 1);
+        EXPECT_EQ(ktr4::note_axis_stop(0, 1), c.rc);
+        EXPECT_EQ(std::tuple(state.end.commanded_end, state.end.lost_pulses), std::tuple(c.end_after, c.lost_after));
+        EXPECT_EQ(std::tuple(state.end.correction_pending, state.end.bookkeeping_armed),
+                  std::tuple(c.pending_after, 1));
+        EXPECT_EQ(trace().size(), c.driver_calls);  // the status word, then the position
+    }
 }
 
 TEST_F(Bookkeeping, ImmediateStopStopsTheAxisAndArmsIt)

@@ -150,9 +150,7 @@ TEST_F(PositionMove, ModeByteAndNumberSlotsUseTheLowByteOnly)
 
 TEST_F(PositionMove, ValidationComesFirstAndWrappersRecordTheirResult)
 {
-    EXPECT_EQ(KTR4_T_curve_position_move(16, 4, 0, 0, 0, 0, 0, 0), KTR4_ERR_CARD);
     EXPECT_EQ(KTR4_S_curve_position_move(1, 4, 0, 0, 0, 0, 0, 0, 0, 0), KTR4_ERR_AXIS);
-    EXPECT_EQ(KTR4_position_change(1, 0, 0, 0), KTR4_ERR_NOT_INITIALISED);
     EXPECT_EQ(KTR4_TA_position_move(1, 0, 0, 0, 0, 0, 0), KTR4_ERR_NOT_INITIALISED);
     EXPECT_EQ(ktr4::last_result(), KTR4_ERR_NOT_INITIALISED);
     EXPECT_TRUE(trace().empty());

@@ -1,5 +1,5 @@
 // The profile arithmetic as plain functions of values: magnification, speed registers,
-// S-curve ranges, rates, ramping-down points, shortened profiles and the bookkeeping.
+// S-curve ranges, rates, ramping-down points and shortened profiles.
 // Expected values are worked by hand from the formulas (derivations in the comments).
 #include <gtest/gtest.h>
 
@@ -10,8 +10,6 @@
 
 #include "frame/card_table.h"
 #include "motion/profile/arithmetic.h"
-#include "motion/profile/axis_bit.h"
-#include "frame/end_position.h"
 #include "motion/profile/magnification.h"
 #include "motion/profile/position_profile.h"
 #include "motion/profile/ramp_down.h"
@@ -54,16 +52,6 @@ TEST(ProfileArithmetic, MagnificationEdgeCases)
     EXPECT_EQ(speed_magnification(10000000), 2u);  // 1 − 1 = 0, lower clamp
     EXPECT_EQ(speed_magnification(19660501), 2u);  // 0 − 1 is below the range, not above
     EXPECT_EQ(speed_magnification(INT32_MIN), 2u);
-}
-
-TEST(ProfileArithmetic, MagnificationForMoveHonoursAFixedRangeOnlyWhenAsked)
-{
-    ktr4::AxisState axis;
-    axis.profile.fixed_magnification = 777;
-    EXPECT_EQ(magnification_for_move(axis, 10000, true), 1965u);  // not fixed
-    axis.profile.speed_range_fixed = 1;
-    EXPECT_EQ(magnification_for_move(axis, 10000, true), 777u);
-    EXPECT_EQ(magnification_for_move(axis, 10000, false), 1965u);
 }
 
 TEST(ProfileArithmetic, SpeedRegisterScalesByMagnificationAndClamps)
@@ -156,16 +144,6 @@ TEST(ProfileArithmetic, RampDownPointClamp)
     EXPECT_EQ(clamp_ramp_down_point(0x1000000), 0xFFFFFFu);
     EXPECT_EQ(clamp_ramp_down_point(-1), 0xFFFFFFu);  // a shortened speed below FL
     EXPECT_EQ(clamp_ramp_down_point(INT32_MIN), 0xFFFFFFu);
-}
-
-TEST(ProfileArithmetic, AxisBit)
-{
-    EXPECT_EQ(axis_bit(0), 1);
-    EXPECT_EQ(axis_bit(1), 2);
-    EXPECT_EQ(axis_bit(2), 4);
-    EXPECT_EQ(axis_bit(3), 8);
-    EXPECT_EQ(axis_bit(4), 1);
-    EXPECT_EQ(axis_bit(255), 1);
 }
 
 // The reference move: start 1000 pps, maximum 10 000 pps, Tacc 0.1 s.
@@ -312,61 +290,6 @@ TEST(RampDownT, ZeroLengthMoveFromTheLowestSpeedWritesAtLeastOne)
     in.fl = 1;
     const RampDown r = ramp_down_T(in, 0);  // 0.9 × sqrt(1) truncates to 0
     EXPECT_EQ(std::tuple(r.kind, r.fh), std::tuple(RampCase::kTriangle, 1u));
-}
-
-TEST(EndPositionBookkeeping, RelativeMovesCountFromTheCommandedEnd)
-{
-    ktr4::AxisState axis;
-    axis.end.commanded_end = 100;
-    axis.end.lost_pulses = 7;
-    axis.end.correction_pending = 1;
-    EXPECT_EQ(book_relative_move(axis.end, 50), 50);  // correction not enabled: lost pulses ignored
-    EXPECT_EQ(std::tuple(axis.end.commanded_end, axis.end.correction_pending), std::tuple(150, 1));
-    axis.end.correction_enable = 1;
-    EXPECT_EQ(book_relative_move(axis.end, 50), 57);  // after an arc: added back once
-    EXPECT_EQ(std::tuple(axis.end.commanded_end, axis.end.correction_pending), std::tuple(207, 0));
-    EXPECT_EQ(axis.end.correction_enable, 0);
-    EXPECT_EQ(book_relative_move(axis.end, 0), 0);
-    EXPECT_EQ(axis.end.commanded_end, 207);
-    axis.end.commanded_end = INT32_MAX;
-    EXPECT_EQ(book_relative_move(axis.end, 1), 1);
-    EXPECT_EQ(axis.end.commanded_end, INT32_MIN);  // wraps
-}
-
-TEST(EndPositionBookkeeping, AbsoluteMovesTakeTheDistanceFromTheCommandedEnd)
-{
-    ktr4::AxisState axis;
-    axis.end.commanded_end = 100;
-    axis.end.correction_pending = 1;
-    axis.end.correction_enable = 1;
-    axis.end.lost_pulses = 7;
-    EXPECT_EQ(book_absolute_move(axis.end, 40), -60);
-    EXPECT_EQ(std::tuple(axis.end.commanded_end, axis.end.correction_pending), std::tuple(40, 0));
-    EXPECT_EQ(axis.end.correction_enable, 1);
-    EXPECT_EQ(book_absolute_move(axis.end, 40), 0);
-    axis.end.commanded_end = INT32_MIN;
-    EXPECT_EQ(book_absolute_move(axis.end, INT32_MAX), -1);  // wraps
-}
-
-TEST(EndPositionBookkeeping, ChangeOfTheRunningTarget)
-{
-    // A move from 1000 by 500 ends at 1500: start point 1000.
-    TargetChange relative = change_running_target(1500, 500, 800, false);
-    EXPECT_EQ(std::tuple(relative.commanded_end, relative.target), std::tuple(1800, 800));
-    TargetChange absolute = change_running_target(1500, 500, 400, true);
-    EXPECT_EQ(absolute.commanded_end, 400);
-    EXPECT_EQ(absolute.target, -600);  // behind the start point
-}
-
-TEST(PositionProfile, ReferenceTCurveMoveRegisters)
-{
-    const PositionMove move {1000, 10000, 0.1, 0.3, 0, 0};
-    AxisContext axis;
-    axis.magnification = speed_magnification(10000);
-    const ProfileRegisters r = t_curve_position_profile(move, axis, -1000);  // direction does not matter
-    EXPECT_EQ(std::tuple(r.target, r.mg, r.fl, r.fh, r.ur, r.dr), std::tuple(-1000, 1965u, 6553u, 40200u, 7u, 24u));
-    EXPECT_EQ(std::tuple(r.dp, r.operation_mode), std::tuple(610u, 0x05002041u));
-    EXPECT_EQ(r.correction, 6553u);  // 1000 pps at MG 1965
 }
 
 }  // namespace

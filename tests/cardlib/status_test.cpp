@@ -43,16 +43,6 @@ TEST_F(Status, SetCurrentPositionKeepsTheCommandedEndEvenWhenTheWriteFails)
     EXPECT_EQ(ktr4::axis_state(0, 2).end.commanded_end, 900);
 }
 
-TEST_F(Status, ReadersPassDriverFailuresOn)
-{
-    ktr4sim_fail(50, 4711, 0, 1);
-    int32_t value = 0;
-    EXPECT_EQ(KTR4_read_current_position(0, 0, &value), 4711);
-    EXPECT_EQ(ktr4::last_result(), 4711);
-    EXPECT_EQ(KTR4_read_current_position(0, 0, &value), KTR4_OK);
-    EXPECT_EQ(ktr4::last_result(), 0);  // cleared on entry, then the successful read
-}
-
 TEST_F(Status, SoftLimitDataReportsAFirstFailureDespiteALaterSuccess)
 {
     int32_t plus = 0, minus = 0;
@@ -234,12 +224,6 @@ TEST_F(Status, OutputPointsAddressTheirAxisAndCommand)
     for (uint32_t point : {12u, 200u})
         EXPECT_EQ(KTR4_write_output_point(0, 0, point, 1), KTR4_ERR_RANGE);
     EXPECT_TRUE(trace().empty());
-}
-
-TEST_F(Status, CommandFailureIsReturned)
-{
-    ktr4sim_fail(22, 2020, 0, 1);
-    EXPECT_EQ(KTR4_write_output_point(0, 0, 1, 1), 2020);
 }
 
 }  // namespace
