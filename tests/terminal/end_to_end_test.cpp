@@ -1,49 +1,29 @@
 // The whole terminal window against the simulated device program (tessa-device) on a real
 // pseudo-terminal: what the user types or clicks goes out, the device answers as a device
 // would, and the answer shows in the receive views. Nothing here plays the device's part.
-#include "receive/receive_view.h"
-#include "window/form1.h"
-
-#include "autotest/auto_test.h"
-#include "frames/crc16.h"
 #include "program/program_model.h"
-#include "serial/port_number.h"
-#include "serial/serial_port.h"
-#include "settings/settings_store.h"
-#include "support/scripted_dialogs.h"
+#include "receive/receive_view.h"
+#include "support/device_process.h"
 #include "support/form_test.h"
 #include "support/window_test_main.h"
-#include "support/device_process.h"
-#include "window/filled_shape.h"
 
 #include <QAction>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QTabWidget>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 
-#include <memory>
 #include <optional>
 
 using tessa::testing::DeviceProcess;
+using tessa::testing::mapPort;
 using tessa::testing::ScriptedDialogs;
-
 using tessa::testing::withCrc;
 
 namespace {
 
-const QColor kLampGreen(0x00, 0xFF, 0x00);
 // Long enough for a loaded machine; a healthy round trip takes a few milliseconds.
 constexpr int kAnswerTimeoutMs = 5000;
 
@@ -54,11 +34,6 @@ QString asHexView(const QByteArray& bytes)
     for (char b : bytes)
         text += QStringLiteral("%1 ").arg(static_cast<quint8>(b), 2, 16, QChar(u'0')).toUpper();
     return text;
-}
-
-void setPortVariable(int number, const QString& path)
-{
-    qputenv(tessa::portEnvironmentVariable(number).toLatin1().constData(), path.toLocal8Bit());
 }
 
 }  // namespace
@@ -77,21 +52,6 @@ private:
     {
         device = std::make_unique<DeviceProcess>(QStringLiteral(TESSA_DEVICE_PROGRAM), QStringList {});
         QVERIFY2(device->ready(), qPrintable(device->problem()));
-    }
-
-    // The device on port number 7, connected with the connect button.
-    void connectToDevice()
-    {
-        startDevice();
-        if (QTest::currentTestFailed())
-            return;
-        showForm();
-        if (QTest::currentTestFailed())
-            return;
-        setPortVariable(7, device->path());
-        child<QLineEdit>("Text1")->setText(QStringLiteral("7"));
-        QTest::mouseClick(button("Command1"), Qt::LeftButton);
-        QVERIFY2(form->comm1().isOpen(), qPrintable(form->comm1().devicePath()));
     }
 
     // Typed into the command line and sent with Enter, as a user does.
@@ -149,7 +109,18 @@ private:
     }
 
 private slots:
-    void init() { forgetSettingsAndPorts(); }
+    // Every test but the port scan starts with the device on port number 7, connected.
+    void init()
+    {
+        forgetSettingsAndPorts();
+        if (qstrcmp(QTest::currentTestFunction(), "autoTestFindsTheDeviceAlone") == 0)
+            return;
+        startDevice();
+        if (QTest::currentTestFailed())
+            return;
+        showForm();
+        connectTo(device->path(), 7);
+    }
 
     void cleanup()
     {
@@ -159,30 +130,17 @@ private slots:
         device.reset();
     }
 
-    void typedLineIsAnsweredInTheCharacterView()
+    void typedLineVersionJogAndPositionButtonsAreAnswered()
     {
-        connectToDevice();
-        if (QTest::currentTestFailed())
-            return;
-        QVERIFY(button("Command1")->isHidden());
-        QVERIFY(!button("Command2")->isHidden());
-        QCOMPARE(child<tessa::FilledShape>("ComPortShape")->fillColor(), kLampGreen);
-        QCOMPARE(child<QLabel>("Label8")->text(), QStringLiteral("連線中..."));
-
+        const auto answers = [&] {
+            return characterView()->toPlainText().count(QStringLiteral("VER tessa-device 1.00"));
+        };
         typeLine(QStringLiteral("ver"));
         QVERIFY(!characterView()->isHidden());
-        QVERIFY2(characterViewShows(QStringLiteral("VER tessa-device 1.00")), qPrintable(seen()));
-        // Exactly one answer to one line.
-        QCOMPARE(characterView()->toPlainText().count(QStringLiteral("VER tessa-device")), 1);
-    }
-
-    void versionJogAndPositionButtons()
-    {
-        connectToDevice();
-        if (QTest::currentTestFailed())
-            return;
+        QVERIFY2(QTest::qWaitFor([&] { return answers() > 0; }, kAnswerTimeoutMs), qPrintable(seen()));
+        QCOMPARE(answers(), 1);  // exactly one answer to one line
         button("Command41")->click();
-        QVERIFY2(characterViewShows(QStringLiteral("VER tessa-device 1.00")), qPrintable(seen()));
+        QVERIFY2(QTest::qWaitFor([&] { return answers() == 2; }, kAnswerTimeoutMs), qPrintable(seen()));
 
         // Before the jog the axis stands at 0, so "POS=10" can only come from the step.
         button("Command26")->click();
@@ -194,9 +152,6 @@ private slots:
 
     void modbusRoundTrips()
     {
-        connectToDevice();
-        if (QTest::currentTestFailed())
-            return;
         child<QTabWidget>("SSTab1")->setCurrentIndex(3);
 
         // Panel 0 with its design values writes 0000 0640 to registers 0104 and 0105.
@@ -221,9 +176,6 @@ private slots:
 
     void programWithDelayReplaysInOrderAndWaits()
     {
-        connectToDevice();
-        if (QTest::currentTestFailed())
-            return;
         // The receive poll's own 100 ms step would blur both arrival times by as much.
         child<QTimer>("Timer1")->setInterval(10);
         child<QTabWidget>("SSTab1")->setCurrentIndex(0);
@@ -259,9 +211,6 @@ private slots:
 
     void programDownloadArrivesWhole()
     {
-        connectToDevice();
-        if (QTest::currentTestFailed())
-            return;
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         QByteArray content(10000, '\0');
@@ -274,63 +223,17 @@ private slots:
         content[9999] = '\xFF';
         content[4999] = '\x00';
         const QString path = tessa::testing::writeFile(dir.filePath(QStringLiteral("program.txt")), content);
-        {
-            ScriptedDialogs& dialog = freshDialogs();
-            dialog.paths << path;
-            button("Command17")->click();
-            QCOMPARE(dialog.shown, 1);
-        }
+        QCOMPARE(clickWithFile("Command17", path).shown, 1);
         QVERIFY2(characterViewShows(QStringLiteral("PROGRAM 10000 BYTES")), qPrintable(seen()));
         QFile kept(QDir(device->downloadDir()).filePath(QStringLiteral("program-001.txt")));
         QVERIFY2(kept.open(QIODevice::ReadOnly), qPrintable(kept.fileName()));
-        const QByteArray received = kept.readAll();
-        QCOMPARE(received.size(), content.size());
-        qsizetype firstDifference = 0;
-        while (firstDifference < content.size() && received[firstDifference] == content[firstDifference])
-            ++firstDifference;
-        QVERIFY2(firstDifference == content.size(),
-                 qPrintable(QStringLiteral("the kept file differs from byte %1 on").arg(firstDifference)));
-        QVERIFY(button("Command24")->isEnabled() && button("Command25")->isEnabled());
-    }
-
-    void aCancelledOrRefusedDownloadSendsNothing()
-    {
-        // Nothing may go out: a device that had the announcement takes the next line the
-        // operator types as the file.
-        connectToDevice();
-        if (QTest::currentTestFailed())
-            return;
-        QTemporaryDir dir;
-        const QString over =
-            tessa::testing::writeFile(dir.filePath(QStringLiteral("over.txt")), QByteArray(10001, 'x'));
-        {
-            ScriptedDialogs& dialog = freshDialogs();  // no path given: the dialog is cancelled
-            button("Command56")->click();
-            QCOMPARE(dialog.shown, 1);
-        }
-        {
-            ScriptedDialogs& answers = freshDialogs();
-            answers.paths << over;
-            button("Command17")->click();
-            QCOMPARE(answers.texts, QStringList {QStringLiteral("Filesize too large over 10000Bytes")});
-        }
-        typeLine(QStringLiteral("ver"));
-        QVERIFY2(characterViewShows(QStringLiteral("VER tessa-device")), qPrintable(seen()));
-        typeLine(QStringLiteral("c57"));  // the stored parameters are still the ones it had
-        QVERIFY2(characterViewShows(QRegularExpression(QStringLiteral("P01=1000\\s+P02=200\\s+P03=1600"))),
-                 qPrintable(seen()));
-        QVERIFY2(!seen().contains(QStringLiteral("READY")), qPrintable(seen()));
-        QVERIFY2(!deviceLog().contains(QStringLiteral("file   <-")), qPrintable(deviceLog()));
-        QVERIFY(button("Command24")->isEnabled());
+        QCOMPARE(kept.readAll(), content);
     }
 
     void programReplayAnnouncesAndSendsAFile()
     {
         // The announcement and the file leave in one replay tick, so the device may well read
         // them together; the file still has to be taken as the file.
-        connectToDevice();
-        if (QTest::currentTestFailed())
-            return;
         child<QTabWidget>("SSTab1")->setCurrentIndex(0);
         addDataRecord(QStringLiteral("c73"));
         addDataRecord(QStringLiteral("N001 ABS=0"));
@@ -350,9 +253,8 @@ private slots:
             return;
         QTemporaryDir nowhere;
         QVERIFY(nowhere.isValid());
-        for (int n = 1; n <= tessa::kAutoTestLastPort; ++n)
-            setPortVariable(n, nowhere.filePath(QStringLiteral("none%1").arg(n)));
-        setPortVariable(5, device->path());
+        tessa::testing::mapEveryPortNowhere(nowhere);
+        mapPort(5, device->path());
         showForm();
         if (QTest::currentTestFailed())
             return;

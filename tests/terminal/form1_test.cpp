@@ -1,53 +1,32 @@
 // Drives the window as a user would: clicks, keys, timers, message boxes, against real
 // pseudo-terminal pairs.
 #include "receive/receive_view.h"
-#include "window/form1.h"
-
-#include "serial/serial_port.h"
-#include "settings/settings_store.h"
 #include "support/bytes_of.h"
-#include "support/scripted_dialogs.h"
 #include "support/form_test.h"
 #include "support/window_test_main.h"
-#include "support/pty_pair.h"
-#include "window/filled_shape.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDialog>
-#include <QDeadlineTimer>
 #include <QFileDialog>
-#include <QFrame>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QSpinBox>
-#include <QTabWidget>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 
-#include <memory>
 #include <sys/resource.h>
 
 using tessa::testing::bytesOf;
 using tessa::testing::FarEnd;
+using tessa::testing::kNotConnected;
 using tessa::testing::PtyPair;
 using tessa::testing::ScriptedDialogs;
+using tessa::testing::stored;
 
 namespace {
-
-const QString kNotConnected = QStringLiteral("通訊埠尚未連線唷!");
-const QString kPortBusy = QStringLiteral("通訊埠已被其他程式佔用!");
-const QString kPortLost = QStringLiteral("通訊埠連線已中斷!");
 
 QColor labelTextColor(QLabel* label)
 {
@@ -80,20 +59,12 @@ private slots:
     void firstStartIsWideNotConnectedAndPolling()
     {
         form = makeForm();
-        tessa::testing::verifyDesigned(*form,
-                                       {
-                                           {"", "width", px(16425, form.get())},
-                                           {"", "height", py(7410, form.get())},
-                                           {"Combo1", "currentText", "115200"},
-                                           {"Combo1", "currentIndex", -1},
-                                           {"Timer1", "active", true},
-                                           {"Timer12", "active", false},
-                                           {"Timer4", "active", false},
-                                           {"Command1", "hidden", false},
-                                           {"Command2", "hidden", true},
-                                           {"Label8", "text", "未連線"},
-                                           {"ComPortShape", "fillColor", QColor(0xC0, 0xC0, 0xC0)},
-                                       });
+        verifyNotConnected();
+        QCOMPARE(form->size(), QSize(px(16425, form.get()), py(7410, form.get())));
+        QCOMPARE(child<QComboBox>("Combo1")->currentText(), QStringLiteral("115200"));
+        QCOMPARE(child<QComboBox>("Combo1")->currentIndex(), -1);
+        QVERIFY(child<QTimer>("Timer1")->isActive());
+        QVERIFY(!child<QTimer>("Timer4")->isActive());
         QCOMPARE(child<tessa::ReceiveView>("Text6")->y(), child<tessa::ReceiveView>("Text4")->y());
         QCOMPARE(form->portAvailability(1), 1);
         QCOMPARE(form->portAvailability(20), 1);
@@ -101,26 +72,19 @@ private slots:
         QVERIFY(form->restoredPanelValues().isEmpty());
     }
 
-    void storedFieldsStayUnreadWithoutRel1()
+    // The port number and the baud rate stay unread until REL1 holds something other than "1".
+    void storedFieldsAreRestoredOnlyWithRel1()
     {
         tessa::SettingsStore store;
         store.write(QStringLiteral("COM PORT"), QStringLiteral("5"));
         store.write(QStringLiteral("BAUD RATE"), QStringLiteral("2"));
         form = makeForm();
         QCOMPARE(child<QLineEdit>("Text1")->text(), QStringLiteral("1"));
-        QCOMPARE(child<QComboBox>("Combo1")->currentText(), QStringLiteral("115200"));
         QCOMPARE(child<QComboBox>("Combo1")->currentIndex(), -1);
-
         store.write(QStringLiteral("REL1"), QStringLiteral("1"));
         form = makeForm();
         QCOMPARE(child<QLineEdit>("Text1")->text(), QStringLiteral("1"));
-    }
 
-    void storedFieldsAreRestoredWithRel1()
-    {
-        tessa::SettingsStore store;
-        store.write(QStringLiteral("COM PORT"), QStringLiteral("5"));
-        store.write(QStringLiteral("BAUD RATE"), QStringLiteral("2"));
         store.write(QStringLiteral("REL1"), QStringLiteral("REL=1600"));
         form = makeForm();
         QCOMPARE(child<QLineEdit>("Text1")->text(), QStringLiteral("5"));
@@ -146,47 +110,39 @@ private slots:
         QCOMPARE(child<QComboBox>("Combo1")->currentIndex(), 3);
     }
 
+    // Width_type "0" starts narrow; each size item rearranges the window and is stored.
     void narrowModeIsRestoredAndRoundTrips()
     {
-        tessa::SettingsStore store;
-        store.write(QStringLiteral("Width_type"), QStringLiteral("0"));
+        tessa::SettingsStore().write(QStringLiteral("Width_type"), QStringLiteral("0"));
         form = makeForm();
         Form1* f = form.get();
-        tessa::testing::verifyDesigned(
-            *form,
-            {
-                {"", "width", px(9150, f)},
-                {"", "height", py(12365, f)},
-                {"Line1", "hidden", false},
-                {"mnu_screen_narrow", "checked", true},
-                {"mu_screen_w", "checked", false},
-                {"Text6", "geometry", QRect(px(240, f), py(7500, f), px(8655, f), py(4100, f))},
-                {"Text4", "geometry", QRect(px(240, f), py(7500, f), px(8655, f), py(4100, f))},
-                {"Label3", "pos", QPoint(px(240, f), py(7000, f))},
-                {"Command16", "pos", QPoint(px(2520, f), py(7000, f))},
-                {"Command14", "pos", QPoint(px(4080, f), py(7000, f))},
-            });
-
-        child<QAction>("mu_screen_w")->trigger();
-        QCOMPARE(store.read(QStringLiteral("Width_type"), QString()), QStringLiteral("1"));
-        tessa::testing::verifyDesigned(
-            *form,
-            {
-                {"", "width", px(16425, f)},
-                {"", "height", py(7410, f)},
-                {"Line1", "hidden", true},
-                {"mu_screen_w", "checked", true},
-                {"mnu_screen_narrow", "checked", false},
-                {"Text6", "geometry", QRect(px(9000, f), py(1320, f), px(7215, f), py(5100, f))},
-                {"Text4", "geometry", QRect(px(9000, f), py(1320, f), px(7215, f), py(5100, f))},
-                {"Label3", "pos", QPoint(px(9840, f), py(840, f))},
-                {"Command16", "pos", QPoint(px(12120, f), py(840, f))},
-                {"Command14", "pos", QPoint(px(13680, f), py(840, f))},
-            });
-
-        child<QAction>("mnu_screen_narrow")->trigger();
-        QCOMPARE(store.read(QStringLiteral("Width_type"), QString()), QStringLiteral("0"));
-        QCOMPARE(f->width(), px(9150, f));
+        // In twips: the window's size, the receive views' place and size, and the row of their
+        // caption and buttons (its top, then the left of Label3, Command16 and Command14).
+        const struct {
+            const char* item;
+            int width, height;
+            QRect views;
+            int row, label3, command16, command14;
+        } modes[] = {{"mnu_screen_narrow", 9150, 12365, {240, 7500, 8655, 4100}, 7000, 240, 2520, 4080},
+                     {"mu_screen_w", 16425, 7410, {9000, 1320, 7215, 5100}, 840, 9840, 12120, 13680},
+                     {"mnu_screen_narrow", 9150, 12365, {240, 7500, 8655, 4100}, 7000, 240, 2520, 4080}};
+        for (const auto& mode : modes) {
+            if (&mode != &modes[0])
+                child<QAction>(mode.item)->trigger();
+            const bool narrow = mode.width == 9150;
+            QCOMPARE(stored("Width_type"), narrow ? QStringLiteral("0") : QStringLiteral("1"));
+            QCOMPARE(f->size(), QSize(px(mode.width, f), py(mode.height, f)));
+            QCOMPARE(child<QWidget>("Line1")->isHidden(), !narrow);
+            QCOMPARE(child<QAction>("mnu_screen_narrow")->isChecked(), narrow);
+            QCOMPARE(child<QAction>("mu_screen_w")->isChecked(), !narrow);
+            const QRect views(px(mode.views.x(), f), py(mode.views.y(), f), px(mode.views.width(), f),
+                              py(mode.views.height(), f));
+            QCOMPARE(child<QWidget>("Text6")->geometry(), views);
+            QCOMPARE(child<QWidget>("Text4")->geometry(), views);
+            QCOMPARE(child<QWidget>("Label3")->pos(), QPoint(px(mode.label3, f), py(mode.row, f)));
+            QCOMPARE(child<QWidget>("Command16")->pos(), QPoint(px(mode.command16, f), py(mode.row, f)));
+            QCOMPARE(child<QWidget>("Command14")->pos(), QPoint(px(mode.command14, f), py(mode.row, f)));
+        }
     }
 
     void remainRowsCannotStaySelected()
@@ -208,11 +164,11 @@ private slots:
         QTest::keyClicks(combo1, QStringLiteral("42"));
         QTest::keyClick(combo1, Qt::Key_Backspace);
         QCOMPARE(combo1->currentText(), QStringLiteral("115200"));
-        QVERIFY(!tessa::SettingsStore().contains(QStringLiteral("BAUD RATE")));
+        QCOMPARE(stored("BAUD RATE"), QStringLiteral("<absent>"));
         combo1->setCurrentIndex(4);
         QTest::keyClick(combo1, Qt::Key_Down);
         QCOMPARE(combo1->currentText(), QStringLiteral("38400"));
-        QCOMPARE(tessa::SettingsStore().read(QStringLiteral("BAUD RATE"), QString()), QStringLiteral("5"));
+        QCOMPARE(stored("BAUD RATE"), QStringLiteral("5"));
     }
 
     void connectAndDisconnectShowTheirStates()
@@ -240,50 +196,36 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(label8->text(), QStringLiteral("連線中..."), 5000);
 
         QTest::mouseClick(Command2(), Qt::LeftButton);
-        QVERIFY(!form->comm1().isOpen());
-        QVERIFY(!Command1()->isHidden());
-        QVERIFY(Command2()->isHidden());
-        QCOMPARE(child<tessa::FilledShape>("ComPortShape")->fillColor(), QColor(0xC0, 0xC0, 0xC0));
-        QCOMPARE(label8->text(), QStringLiteral("未連線"));
+        verifyNotConnected();
         QCOMPARE(labelTextColor(label8), QColor(0x80, 0x80, 0x80));
-        QVERIFY(!child<QTimer>("Timer12")->isActive());
 
         // The port is free again for someone else.
         QSerialPort other(pty->nearPath());
         QVERIFY(other.open(QIODevice::ReadWrite));
     }
 
-    void busyPortShowsTheBusyMessage()
+    void busyMissingAndOutOfTableNumbersAreRefused()
     {
         form = makeForm();
         pty = std::make_unique<PtyPair>();
         QVERIFY(pty->ready());
         QSerialPort other(pty->nearPath());
         QVERIFY(other.open(QIODevice::ReadWrite));
-        qputenv("TESSA_COM4", pty->nearPath().toLocal8Bit());
-        child<QLineEdit>("Text1")->setText(QStringLiteral("4"));
+        tessa::testing::mapPort(4, pty->nearPath());
+        auto* text1 = child<QLineEdit>("Text1");
+        text1->setText(QStringLiteral("4"));
         ScriptedDialogs& answers = freshDialogs();
         QTest::mouseClick(Command1(), Qt::LeftButton);
-        QCOMPARE(answers.texts, QStringList {kPortBusy});
+        QCOMPARE(answers.texts, QStringList {QStringLiteral("通訊埠已被其他程式佔用!")});
         QCOMPARE(answers.titles, QStringList {QStringLiteral("提示")});
-        QVERIFY(!form->comm1().isOpen());
-        QVERIFY(!Command1()->isHidden());
-        QVERIFY(Command2()->isHidden());
-        QCOMPARE(child<QLabel>("Label8")->text(), QStringLiteral("未連線"));
+        verifyNotConnected();
         QCOMPARE(form->portAvailability(4), 0);
-        QVERIFY(!child<QTimer>("Timer12")->isActive());
-    }
 
-    void missingPortAndOutOfTableNumbersAreRefused()
-    {
-        form = makeForm();
+        // Not "in use by another program": there is no device at all.
         qputenv("TESSA_COM6", "/nonexistent/tessa-device");
-        auto* text1 = child<QLineEdit>("Text1");
-        ScriptedDialogs& answers = freshDialogs();
         text1->setText(QStringLiteral("6"));
         QTest::mouseClick(Command1(), Qt::LeftButton);
-        // Not "in use by another program": there is no device at all.
-        QCOMPARE(answers.texts.value(0), QStringLiteral("找不到通訊埠 COM6 的裝置 (/nonexistent/tessa-device)!"));
+        QCOMPARE(answers.texts.value(1), QStringLiteral("找不到通訊埠 COM6 的裝置 (/nonexistent/tessa-device)!"));
         QCOMPARE(form->portAvailability(6), 0);
 
         for (const QString& number :
@@ -294,7 +236,7 @@ private slots:
             QVERIFY(!form->comm1().isOpen());
             QVERIFY(!Command1()->isHidden());
         }
-        QCOMPARE(answers.texts.size(), 5);
+        QCOMPARE(answers.texts.size(), 6);
         QCOMPARE(form->portAvailability(21), 0);
     }
 
@@ -316,14 +258,12 @@ private slots:
 
         QTest::keyClick(text1, Qt::Key_3);
         QCOMPARE(text1->text(), QStringLiteral("33"));
-        QVERIFY(!form->comm1().isOpen());
-        QVERIFY(!Command1()->isHidden());
-        QCOMPARE(child<QLabel>("Label8")->text(), QStringLiteral("未連線"));
+        verifyNotConnected();
         QCOMPARE(labelTextColor(child<QLabel>("Label8")), QColor(0x80, 0x80, 0x80));
-        QCOMPARE(tessa::SettingsStore().read(QStringLiteral("COM PORT"), QString()), QStringLiteral("33"));
+        QCOMPARE(stored("COM PORT"), QStringLiteral("33"));
 
         QTest::keyClick(text1, Qt::Key_Backspace);
-        QCOMPARE(tessa::SettingsStore().read(QStringLiteral("COM PORT"), QString()), QStringLiteral("3"));
+        QCOMPARE(stored("COM PORT"), QStringLiteral("3"));
     }
 
     void commandLineSendsVerByteForByte()
@@ -550,13 +490,8 @@ private slots:
         ScriptedDialogs& answers = freshDialogs();
         pty->stop();
         QTRY_COMPARE_WITH_TIMEOUT(answers.texts.size(), 1, 10000);
-        QCOMPARE(answers.texts.first(), kPortLost);
-        QVERIFY(!form->comm1().isOpen());
-        QVERIFY(!Command1()->isHidden());
-        QVERIFY(Command2()->isHidden());
-        QCOMPARE(child<QLabel>("Label8")->text(), QStringLiteral("未連線"));
-        QCOMPARE(child<tessa::FilledShape>("ComPortShape")->fillColor(), QColor(0xC0, 0xC0, 0xC0));
-        QVERIFY(!child<QTimer>("Timer12")->isActive());
+        QCOMPARE(answers.texts.first(), tessa::testing::kPortLost);
+        verifyNotConnected();
 
         rusage before {};
         getrusage(RUSAGE_SELF, &before);
@@ -643,8 +578,7 @@ private slots:
         connectToPty();
         QVERIFY(form->close());
         QVERIFY(!form->comm1().isOpen());
-        QVERIFY(tessa::SettingsStore().read(QStringLiteral("Width_type"), QStringLiteral("absent"))
-                == QStringLiteral("absent"));
+        QCOMPARE(stored("Width_type"), QStringLiteral("<absent>"));
     }
 
     void withoutAScriptTheWindowShowsRealDialogs()

@@ -1,65 +1,41 @@
 // The Port menu's traffic log, line settings and reconnect, the port picker's live list and the
 // decoded Modbus reply, driven through the window's own controls against real ptys, files and
 // a libmodbus slave.
-#include "window/form1.h"
-
-#include "serial/serial_port.h"
-#include "settings/settings_store.h"
-#include "support/scripted_dialogs.h"
 #include "support/form_test.h"
 #include "support/modbus_slave.h"
 #include "support/quick_slave.h"
-
-#include "support/pty_pair.h"
 #include "support/window_test_main.h"
 #include "trafficlog/traffic_format.h"
 #include "window/pages/modbus_reply_area.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QDialog>
 #include <QDir>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
-#include <QStatusBar>
-#include <QTabWidget>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 #include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QScrollBar>
+#include <QSpinBox>
+#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QThread>
 
-#include <functional>
-#include <memory>
-
-#include <termios.h>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <termios.h>
 #include <unistd.h>
 #include <vector>
 
 using tessa::testing::FarEnd;
+using tessa::testing::kPortLost;
 using tessa::testing::ModbusSlave;
 using tessa::testing::PtyPair;
 using tessa::testing::ScriptedDialogs;
+using tessa::testing::stored;
 
 namespace {
-
-const QString kPortLost = QStringLiteral("通訊埠連線已中斷!");
-
-QString stored(const char* key)
-{
-    return tessa::SettingsStore().read(QString::fromLatin1(key), QStringLiteral("<absent>"));
-}
 
 QByteArray fileBytes(const QString& path)
 {
@@ -73,15 +49,6 @@ class PortMenuWindowTest : public tessa::testing::FormTest {
     Q_OBJECT
 
 private:
-    // Port 3 connected to path through the Connect button.
-    void connectTo(const QString& path)
-    {
-        qputenv("TESSA_COM3", path.toLocal8Bit());
-        child<QLineEdit>("Text1")->setText(QStringLiteral("3"));
-        child<QPushButton>("Command1")->click();
-        QVERIFY(form->comm1().isOpen());
-    }
-
     termios lineSettings()
     {
         termios tio {};
@@ -108,29 +75,16 @@ private:
         child<QAction>("mnu_line_settings")->trigger();
     }
 
-    void sendLine(const QString& text)
-    {
-        auto* line = child<QLineEdit>("Text7");
-        line->setText(text);
-        QTest::keyClick(line, Qt::Key_Return);
-    }
-
 private slots:
-    void init()
-    {
-        tessa::SettingsStore().clearAll();
-        qunsetenv("TESSA_COM3");
-    }
+    void init() { forgetSettingsAndPorts(); }
 
-    void cleanup() { form.reset(); }
+    void cleanup() { closeFormAndPty(); }
 
     void trafficLogRecordsWhatIsSentAndReceived()
     {
-        PtyPair pty {PtyPair::Start::Later};
-        QVERIFY(pty.plugIn());
         showForm();
-        connectTo(pty.nearPath());
-        FarEnd device(pty.farPath());
+        connectToPty();
+        FarEnd device(pty->farPath());
         QVERIFY(device.isOpen());
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("traffic.txt"));
@@ -182,10 +136,8 @@ private slots:
 
     void trafficLogThatCannotWriteStopsWithOneMessage()
     {
-        PtyPair pty {PtyPair::Start::Later};
-        QVERIFY(pty.plugIn());
         showForm();
-        connectTo(pty.nearPath());
+        connectToPty();
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
         ScriptedDialogs& answerer = freshDialogs();
@@ -284,22 +236,20 @@ private slots:
 
     void reconnectsWhenThePortReturnsOnlyWhenAskedTo()
     {
-        PtyPair pty {PtyPair::Start::Later};
-        QVERIFY(pty.plugIn());
         showForm();
         auto* item = child<QAction>("mnu_port_reconnect");
         QVERIFY(item->isCheckable());
         QVERIFY(!item->isChecked());
-        connectTo(pty.nearPath());
+        connectToPty();
         auto* connect = child<QPushButton>("Command1");
         auto* disconnect = child<QPushButton>("Command2");
         ScriptedDialogs& answerer = freshDialogs();
 
         // Off: the loss is reported once and the port stays closed when the device returns.
-        pty.stop();
+        pty->stop();
         QTRY_COMPARE_WITH_TIMEOUT(answerer.texts, QStringList {kPortLost}, 5000);
         QVERIFY(!connect->isHidden());
-        QVERIFY(pty.plugIn());
+        QVERIFY(pty->plugIn());
         QTest::qWait(1500);
         QVERIFY(!form->comm1().isOpen());
         QVERIFY(disconnect->isHidden());
@@ -316,23 +266,23 @@ private slots:
         const QString logPath = dir.filePath(QStringLiteral("traffic.txt"));
         answerer.paths << logPath;
         child<QAction>("mnu_traffic_log")->trigger();
-        pty.stop();
+        pty->stop();
         QTRY_VERIFY_WITH_TIMEOUT(!connect->isHidden(), 5000);
         QVERIFY(!form->comm1().isOpen());
         QTest::qWait(300);
-        QVERIFY(pty.plugIn());
+        QVERIFY(pty->plugIn());
         QTRY_VERIFY_WITH_TIMEOUT(form->comm1().isOpen(), 10000);
         QVERIFY(connect->isHidden());
         QVERIFY(!disconnect->isHidden());
-        QVERIFY2(form->statusBar()->currentMessage() == QStringLiteral("Reconnected to ") + pty.nearPath(),
+        QVERIFY2(form->statusBar()->currentMessage() == QStringLiteral("Reconnected to ") + pty->nearPath(),
                  qPrintable(form->statusBar()->currentMessage()));
         QCOMPARE(answerer.texts, QStringList {kPortLost});
-        const QByteArray lost = "\tNOTE\t0\t\t" + pty.nearPath().toUtf8() + " was lost";
-        const QByteArray back = "\tNOTE\t0\t\tReconnected to " + pty.nearPath().toUtf8() + "\n";
+        const QByteArray lost = "\tNOTE\t0\t\t" + pty->nearPath().toUtf8() + " was lost";
+        const QByteArray back = "\tNOTE\t0\t\tReconnected to " + pty->nearPath().toUtf8() + "\n";
         QTRY_VERIFY_WITH_TIMEOUT(fileBytes(logPath).contains(back), 5000);
         QVERIFY(fileBytes(logPath).indexOf(lost) >= 0
                 && fileBytes(logPath).indexOf(lost) < fileBytes(logPath).indexOf(back));
-        FarEnd device(pty.farPath());
+        FarEnd device(pty->farPath());
         QVERIFY(device.isOpen());
         sendLine(QStringLiteral("back"));
         QVERIFY(device.read(4).startsWith("back"));
@@ -347,13 +297,11 @@ private slots:
     // device coming back; the link made again by the device's program is.
     void reconnectsOnlyToTheSameDevice()
     {
-        PtyPair pty {PtyPair::Start::Later};
-        QVERIFY(pty.plugIn());
         showForm();
         child<QAction>("mnu_port_reconnect")->trigger();
-        connectTo(pty.nearPath());
-        const QByteArray number = QFile::encodeName(QFileInfo(pty.nearPath()).canonicalFilePath());
-        pty.kill();
+        connectToPty();
+        const QByteArray number = QFile::encodeName(QFileInfo(pty->nearPath()).canonicalFilePath());
+        pty->kill();
         QTRY_VERIFY_WITH_TIMEOUT(!form->comm1().isOpen(), 5000);
         // Another program opens ptys until it holds the number the stale link names.
         std::vector<int> others;
@@ -374,7 +322,7 @@ private slots:
         if (theirs < 0)
             QSKIP("another program took the pty number first");
         const auto closeTheirs = qScopeGuard([theirs] { ::close(theirs); });
-        QVERIFY(QFileInfo::exists(pty.nearPath()));
+        QVERIFY(QFileInfo::exists(pty->nearPath()));
         // Retries find the link again and refuse what is behind it (a loaded machine may take a while).
         QTRY_VERIFY2_WITH_TIMEOUT(
             form->statusBar()->currentMessage().startsWith(QStringLiteral("Another device is at")),
@@ -383,11 +331,11 @@ private slots:
         QVERIFY(!form->comm1().isOpen());
 
         // The device's program makes its links again: that is the device back.
-        QFile::remove(pty.nearPath());
-        QFile::remove(pty.farPath());
-        QVERIFY(pty.plugIn());
+        QFile::remove(pty->nearPath());
+        QFile::remove(pty->farPath());
+        QVERIFY(pty->plugIn());
         QTRY_VERIFY_WITH_TIMEOUT(form->comm1().isOpen(), 10000);
-        FarEnd device(pty.farPath());
+        FarEnd device(pty->farPath());
         sendLine(QStringLiteral("ours"));
         QVERIFY(device.read(4).startsWith("ours"));
     }
@@ -455,12 +403,7 @@ private slots:
         // A slave that does not answer: "no reply" once the window (stored) has passed.
         window->setValue(300);
         QCOMPARE(stored("MODBUS REPLY WINDOW MS"), QStringLiteral("300"));
-        QLineEdit* id = nullptr;
-        for (QLineEdit* box : form->findChildren<QLineEdit*>(QStringLiteral("Text26")))
-            if (box->property("index").toInt() == 26)
-                id = box;
-        QVERIFY(id);
-        id->setText(QStringLiteral("05"));
+        element<QLineEdit>("Text26", 26)->setText(QStringLiteral("05"));
         child<QPushButton>("Command35")->click();
         QTRY_COMPARE_WITH_TIMEOUT(text->toPlainText(), QStringLiteral("No reply in 300 ms"), 5000);
     }

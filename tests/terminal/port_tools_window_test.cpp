@@ -1,7 +1,5 @@
 // Control lines, find, arrival times, byte counters and send-file, reached through the window
 // (Port menu, Ctrl+F, status bar) against real ptys and files.
-#include "receive/arrival_stamps.h"
-#include "receive/find_panel.h"
 #include "receive/receive_view.h"
 #include "support/form_test.h"
 #include "support/window_test_main.h"
@@ -10,15 +8,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSpinBox>
-#include <QTemporaryDir>
-#include <QTest>
 
 using tessa::ReceiveView;
 using tessa::testing::FarEnd;
@@ -27,13 +20,6 @@ class PortToolsWindowTest : public tessa::testing::FormTest {
     Q_OBJECT
 
     ReceiveView* view(const char* name) { return child<ReceiveView>(name); }
-
-    void sendLine(const QString& text)
-    {
-        auto* line = child<QLineEdit>("Text7");
-        line->setText(text);
-        QTest::keyClick(line, Qt::Key_Return);
-    }
 
     // Ctrl+F in the view, then the text typed into the find panel.
     void findIn(ReceiveView* where, const QString& text)
@@ -150,7 +136,7 @@ private slots:
         QVERIFY2(stamped.match(lines[2]).hasMatch(), qPrintable(lines[2]));
         QVERIFY(lines[1] <= lines[2]);
         QCOMPARE(view("Text4")->toPlainText(), QStringLiteral("70 6C 61 69 6E 66 69 72 73 74 73 65 63 6F 6E 64 "));
-        QCOMPARE(tessa::SettingsStore().read(QStringLiteral("RECEIVE TIMESTAMPS"), {}), QStringLiteral("1"));
+        QCOMPARE(tessa::testing::stored("RECEIVE TIMESTAMPS"), QStringLiteral("1"));
     }
 
     void countersCountBothWaysAndStartAgainOnClickAndConnect()
@@ -206,7 +192,7 @@ private slots:
         QVERIFY(!part.isEmpty());
         QVERIFY(part.size() < content.size());
         QVERIFY(content.startsWith(part));
-        QCOMPARE(tessa::SettingsStore().read(QStringLiteral("SEND FILE CHUNK BYTES"), {}), QStringLiteral("16"));
+        QCOMPARE(tessa::testing::stored("SEND FILE CHUNK BYTES"), QStringLiteral("16"));
     }
 };
 

@@ -1,49 +1,31 @@
 // The program tab and the port auto test, driven through the window: editor, replay on real
 // pseudo-terminals, program files through the file dialog, and a scan over mapped COM numbers.
-#include "window/form1.h"
-#include "window/common_dialog.h"
-
-#include "autotest/auto_test.h"
 #include "program/program_model.h"
+#include "raw_pty.h"
 #include "receive/receive_view.h"
-#include "serial/serial_port.h"
-#include "settings/settings_store.h"
 #include "support/bytes_of.h"
-#include "support/scripted_dialogs.h"
 #include "support/form_test.h"
 #include "support/window_test_main.h"
-#include "support/pty_pair.h"
-#include "raw_pty.h"
 
 #include <QAction>
 #include <QCheckBox>
-#include <QComboBox>
-#include <QFile>
-#include <QFileInfo>
-#include <QGroupBox>
-#include <QTabWidget>
 #include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
+#include <QFileInfo>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSocketNotifier>
 #include <QStatusBar>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-
-#include <QScopeGuard>
 
 #include <fcntl.h>
-#include <sys/mount.h>
 #include <memory>
+#include <sys/mount.h>
 #include <unistd.h>
 
 using tessa::testing::bytesOf;
 using tessa::testing::FarEnd;
+using tessa::testing::kNotConnected;
+using tessa::testing::mapEveryPortNowhere;
 using tessa::testing::PtyPair;
 using tessa::testing::ScriptedDialogs;
 
@@ -123,14 +105,6 @@ private:
         click("Command5");
     }
 
-    // Port numbers 1 to 20 lead to paths in dir that do not exist.
-    static void mapEveryPortNowhere(const QTemporaryDir& dir)
-    {
-        for (int n = 1; n <= 20; ++n)
-            qputenv(QStringLiteral("TESSA_COM%1").arg(n).toLatin1().constData(),
-                    dir.filePath(QStringLiteral("none%1").arg(n)).toLocal8Bit());
-    }
-
     // Every control of the window's client area lies inside what the window shows of it.
     void verifyEveryControlVisible()
     {
@@ -152,18 +126,6 @@ private slots:
         form = makeForm();
     }
     void cleanup() { closeFormAndPty(); }
-
-    void editorStartsWithItsDefaultChoices()
-    {
-        tessa::testing::verifyDesigned(*form,
-                                       {
-                                           {"Option3(0)", "checked", true},
-                                           {"Option2(1)", "checked", true},
-                                           {"Check2", "checked", true},
-                                           {"Check3", "checked", false},
-                                           {"Text5", "text", "1"},
-                                       });
-    }
 
     void addShowsAndStoresEachShape()
     {
@@ -313,12 +275,12 @@ private slots:
         QVERIFY(form->programModel().records().isEmpty());
     }
 
-    void replaySendsLinesAndHonoursDelays()
+    void replaySendsLinesHonoursDelaysAndStops()
     {
         ScriptedDialogs& answers = freshDialogs();
         addData(QStringLiteral("a"), false, false);
         click("Command6");
-        QCOMPARE(answers.texts, QStringList {"通訊埠尚未連線唷!"});
+        QCOMPARE(answers.texts, QStringList {kNotConnected});
         connectToPty();
         FarEnd far(pty->farPath());
         form->findChild<QAction*>(QStringLiteral("mnu_new_file"))->trigger();
@@ -339,12 +301,9 @@ private slots:
         QVERIFY(far.readFor(300).isEmpty());
         QVERIFY(!child<QTimer>("Timer13")->isActive());
         QCOMPARE(answers.texts.size(), 2);
-    }
 
-    void stopEndsTheReplayDuringADelayAndInALoop()
-    {
-        connectToPty();
-        FarEnd far(pty->farPath());
+        // Stop during a delay, and in a loop.
+        form->findChild<QAction*>(QStringLiteral("mnu_new_file"))->trigger();
         addData(QStringLiteral("ver"), false, false);
         addDelay(QStringLiteral("300"));
         addData(QStringLiteral("test"), false, false);
@@ -527,8 +486,8 @@ private slots:
         PtyPair answering;
         PtyPair silent;
         QVERIFY(answering.ready() && silent.ready());
-        qputenv("TESSA_COM4", answering.nearPath().toLocal8Bit());
-        qputenv("TESSA_COM6", silent.nearPath().toLocal8Bit());
+        tessa::testing::mapPort(4, answering.nearPath());
+        tessa::testing::mapPort(6, silent.nearPath());
         Responder device(answering.farPath());
         FarEnd quiet(silent.farPath());
         QVERIFY(device.isOpen() && quiet.isOpen());
@@ -555,7 +514,7 @@ private slots:
         // COM9 gets an answering device, but it failed before: the next scan passes it over.
         PtyPair late;
         QVERIFY(late.ready());
-        qputenv("TESSA_COM9", late.nearPath().toLocal8Bit());
+        tessa::testing::mapPort(9, late.nearPath());
         Responder lateDevice(late.farPath());
         child<QPushButton>("Command4")->click();
         QTRY_COMPARE_WITH_TIMEOUT(answers.texts.size(), 2, 30000);

@@ -5,7 +5,6 @@
 
 #include <QSettings>
 #include <QTemporaryDir>
-#include <tuple>
 
 using namespace tessa;
 
@@ -21,14 +20,6 @@ protected:
 
 }  // namespace
 
-TEST_F(StartupSettingsTest, EmptyStoreGivesWideModeAndNoRestore)
-{
-    const StartupSettings s = readStartupSettings(store);
-    EXPECT_FALSE(s.narrow);
-    EXPECT_FALSE(s.restoreFields);
-    EXPECT_TRUE(s.panelValues.isEmpty());
-}
-
 TEST_F(StartupSettingsTest, WidthTypeZeroIsNarrowAnythingElseWide)
 {
     const struct {
@@ -42,22 +33,6 @@ TEST_F(StartupSettingsTest, WidthTypeZeroIsNarrowAnythingElseWide)
     }
 }
 
-TEST_F(StartupSettingsTest, FieldsAreRestoredOnlyWhenRel1IsStoredAndNotOne)
-{
-    store.write(QStringLiteral("COM PORT"), QStringLiteral("5"));
-    store.write(QStringLiteral("BAUD RATE"), QStringLiteral("2"));
-    EXPECT_FALSE(readStartupSettings(store).restoreFields);
-
-    store.write(QStringLiteral("REL1"), QStringLiteral("1"));
-    EXPECT_FALSE(readStartupSettings(store).restoreFields);
-
-    store.write(QStringLiteral("REL1"), QStringLiteral("REL=1600"));
-    const StartupSettings s = readStartupSettings(store);
-    EXPECT_TRUE(s.restoreFields);
-    EXPECT_EQ(std::tuple(s.comPort, s.baudIndex), std::tuple("5", 2));
-    EXPECT_EQ(baudRateTexts()[s.baudIndex], "4800");
-}
-
 TEST_F(StartupSettingsTest, BadBaudIndexTakesTheDefault)
 {
     store.write(QStringLiteral("REL1"), QStringLiteral("x"));
@@ -69,23 +44,6 @@ TEST_F(StartupSettingsTest, BadBaudIndexTakesTheDefault)
     EXPECT_EQ(readStartupSettings(store).baudIndex, 7);
     store.write(QStringLiteral("BAUD RATE"), QStringLiteral("0"));
     EXPECT_EQ(readStartupSettings(store).baudIndex, 0);
-}
-
-TEST_F(StartupSettingsTest, AbsentKeysDefaultWhenRestoring)
-{
-    store.write(QStringLiteral("REL1"), QStringLiteral("ABS=200"));
-    store.write(QStringLiteral("Modbus3_2"), QStringLiteral("0A"));
-    const StartupSettings s = readStartupSettings(store);
-    EXPECT_EQ(std::tuple(s.comPort, s.baudIndex), std::tuple("1", kDefaultBaudIndex));
-    ASSERT_EQ(s.panelValues.size(), panelSettingKeys().size());
-    for (const auto& [key, value] : s.panelValues) {
-        if (key == "REL1")
-            EXPECT_EQ(value, "ABS=200");
-        else if (key == "Modbus3_2")
-            EXPECT_EQ(value, "0A");
-        else
-            EXPECT_EQ(value, "1") << key.toStdString();
-    }
 }
 
 TEST(PanelSettingKeys, ListsTheFortySevenPanelKeys)

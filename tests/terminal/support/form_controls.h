@@ -28,6 +28,12 @@ template <typename T> T* controlElement(const QObject& form, const QString& name
     qFatal("control %s(%d) not found", qPrintable(name), index);
 }
 
+// Bytes written as hexadecimal digits.
+inline QByteArray hex(const char* text)
+{
+    return QByteArray::fromHex(text);
+}
+
 // The frame followed by its CRC-16/MODBUS, low byte first.
 inline QByteArray withCrc(const QByteArray& frame)
 {

@@ -1,77 +1,53 @@
-// Base of the window tests' classes: the window under test, its controls found by name, the
-// pty pair it is connected to, and its designed values checked from a table.
+// Base of the window tests' classes: the window under test, its controls found by name and the
+// pty pair it is connected to.
 #pragma once
 
+#include "autotest/auto_test.h"
 #include "serial/port_number.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
 #include "support/form_controls.h"
 #include "support/pty_pair.h"
 #include "support/scripted_dialogs.h"
+#include "window/filled_shape.h"
 #include "window/form1.h"
 
-#include <QAbstractItemView>
 #include <QComboBox>
-#include <QDebug>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QObject>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
-#include <QVariant>
-#include <initializer_list>
+#include <QTimer>
 #include <memory>
 
 namespace tessa::testing {
 
-// One designed value: the control ("Name", "Name(index)" for an array member, "" for the
-// window), a Qt property or "hidden" or "item<N>" (a combo box's, list's or tab's text), the value.
-struct Designed {
-    const char* control;
-    const char* property;
-    QVariant value;
-};
+// The window's messages the tests meet most.
+inline const QString kNotConnected = QStringLiteral("通訊埠尚未連線唷!");
+inline const QString kPortLost = QStringLiteral("通訊埠連線已中斷!");
 
-inline QVariant designedValue(QObject* object, const QString& property)
+// A stored setting, "<absent>" when there is none.
+inline QString stored(const char* key)
 {
-    if (property == u"hidden")
-        return qobject_cast<QWidget*>(object)->isHidden();
-    if (property.startsWith(u"item")) {
-        const int n = property.mid(4).toInt();
-        if (auto* combo = qobject_cast<QComboBox*>(object))
-            return combo->itemText(n);
-        if (auto* list = qobject_cast<QListWidget*>(object))
-            return list->item(n)->text();
-        if (auto* tabs = qobject_cast<QTabWidget*>(object))
-            return tabs->tabText(n);
-    }
-    return object->property(property.toLatin1().constData());
+    return SettingsStore().read(QString::fromLatin1(key), QStringLiteral("<absent>"));
 }
 
-inline QString describe(const QVariant& value)
+// This port number leads to path.
+inline void mapPort(int port, const QString& path)
 {
-    QString out;
-    QDebug(&out) << value;
-    return out;
+    qputenv(portEnvironmentVariable(port).toLatin1().constData(), path.toLocal8Bit());
 }
 
-// Checks every row; a failure names the control, the property and both values.
-inline void verifyDesigned(QObject& form, std::initializer_list<Designed> table)
+// Every port number the auto test scans leads to a path in dir that does not exist.
+inline void mapEveryPortNowhere(const QTemporaryDir& dir)
 {
-    for (const Designed& row : table) {
-        const QString name = QString::fromLatin1(row.control);
-        QObject* object = &form;
-        if (const qsizetype open = name.indexOf(u'('); open > 0)
-            object = controlElement<QObject>(form, name.left(open), name.mid(open + 1).chopped(1).toInt());
-        else if (!name.isEmpty())
-            object = control<QObject>(form, name);
-        const QVariant actual = designedValue(object, QString::fromLatin1(row.property));
-        QVERIFY2(actual == row.value,
-                 qPrintable(QStringLiteral("%1.%2 is %3, designed %4")
-                                .arg(name, QString::fromLatin1(row.property), describe(actual), describe(row.value))));
-    }
+    for (int n = 1; n <= kAutoTestLastPort; ++n)
+        mapPort(n, dir.filePath(QStringLiteral("none%1").arg(n)));
 }
 
 // A file of this content at path, for the file dialogs to pick; its path.
@@ -111,6 +87,17 @@ protected:
         return *dialogs_;
     }
 
+    // The button clicked with its file dialog answered by path (cancelled when there is none);
+    // the dialogs it met.
+    ScriptedDialogs& clickWithFile(const char* name, const QString& path = {})
+    {
+        ScriptedDialogs& answers = freshDialogs();
+        if (!path.isEmpty())
+            answers.paths << path;
+        button(name)->click();
+        return answers;
+    }
+
     void showForm()
     {
         form = makeForm();
@@ -118,23 +105,48 @@ protected:
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
 
+    // Connected with the connect button to path, as this port number.
+    void connectTo(const QString& path, int port = 3)
+    {
+        mapPort(port, path);
+        child<QLineEdit>("Text1")->setText(QString::number(port));
+        button("Command1")->click();
+        QVERIFY2(form->comm1().isOpen(), qPrintable(path));
+    }
+
     // Connected to this port number, the near end of a fresh pty pair.
     void connectToPty(int port = 3)
     {
         pty = std::make_unique<PtyPair>();
         QVERIFY(pty->ready());
-        qputenv(tessa::portEnvironmentVariable(port).toLatin1().constData(), pty->nearPath().toLocal8Bit());
-        child<QLineEdit>("Text1")->setText(QString::number(port));
-        button("Command1")->click();
-        QVERIFY(form->comm1().isOpen());
+        connectTo(pty->nearPath(), port);
+    }
+
+    // The connect bar as it stands while no port is open.
+    void verifyNotConnected()
+    {
+        QVERIFY(!form->comm1().isOpen());
+        QVERIFY(!button("Command1")->isHidden());
+        QVERIFY(button("Command2")->isHidden());
+        QCOMPARE(child<QLabel>("Label8")->text(), QStringLiteral("未連線"));
+        QCOMPARE(child<FilledShape>("ComPortShape")->fillColor(), QColor(0xC0, 0xC0, 0xC0));
+        QVERIFY(!child<QTimer>("Timer12")->isActive());
+    }
+
+    // Typed into the command line and sent with Enter.
+    void sendLine(const QString& text)
+    {
+        auto* line = child<QLineEdit>("Text7");
+        line->setText(text);
+        QTest::keyClick(line, Qt::Key_Return);
     }
 
     // A fresh start: no stored settings, no mapped port numbers.
     static void forgetSettingsAndPorts()
     {
-        tessa::SettingsStore().clearAll();
+        SettingsStore().clearAll();
         for (int n = 1; n <= 21; ++n)
-            qunsetenv(tessa::portEnvironmentVariable(n).toLatin1().constData());
+            qunsetenv(portEnvironmentVariable(n).toLatin1().constData());
     }
 
     void closeFormAndPty()
