@@ -73,12 +73,4 @@ std::optional<QByteArray> hexTextFrame(QStringView text)
     return frame;
 }
 
-std::uint8_t additiveChecksum(QByteArrayView bytes)
-{
-    unsigned sum = 0;
-    for (char c : bytes)
-        sum += static_cast<std::uint8_t>(c);
-    return static_cast<std::uint8_t>(sum & 0xFF);
-}
-
 }  // namespace tessa

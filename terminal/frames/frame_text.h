@@ -31,7 +31,4 @@ std::optional<std::uint8_t> parseHexByte(QStringView text);
 // not a hexadecimal byte.
 std::optional<QByteArray> hexTextFrame(QStringView text);
 
-// Sum of all bytes modulo 256.
-std::uint8_t additiveChecksum(QByteArrayView bytes);
-
 }  // namespace tessa

@@ -98,13 +98,6 @@ TEST(HexText, ParseHexByteLimits)
     EXPECT_FALSE(parseHexByte(u"&H1").has_value());
 }
 
-TEST(AdditiveChecksum, SumModulo256)
-{
-    EXPECT_EQ(additiveChecksum(bytesOf({0x11, 0x22})), 0x33);
-    EXPECT_EQ(additiveChecksum(bytesOf({0xFF, 0x02})), 0x01);
-    EXPECT_EQ(additiveChecksum(QByteArray()), 0x00);
-}
-
 TEST(ChecksumFrame, AllTenBoxesWithChecksumGiveElevenBytes)
 {
     std::array<QString, kChecksumBoxCount> boxes;
