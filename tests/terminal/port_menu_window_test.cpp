@@ -369,7 +369,7 @@ private slots:
         QCOMPARE(typed, QStringLiteral("/dev/typed-by-hand"));
     }
 
-    void modbusReplyIsDecodedOnTheModbusPage()
+    void modbusReplyIsDecodedOnTheModbusPageAndWrapsInBothSizeModes()
     {
         PtyPair pty {PtyPair::Start::Later};
         QVERIFY(pty.plugIn());
@@ -399,6 +399,27 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(text->toPlainText().contains(QStringLiteral("514 (0x0202) = 66 (0x0042)")), 5000);
         QVERIFY(text->toPlainText().contains(QStringLiteral("513 (0x0201) = 43981 (0xABCD)")));
         QCOMPARE(slave.answered.load(), 2);
+
+        // Decoded text is never cut sideways, in either size mode: it wraps in the box.
+        for (const char* mode : {"mnu_screen_narrow", "mu_screen_w"}) {
+            child<QAction>(mode)->trigger();
+            // A read of two registers (four lines) and a write of two (its long echo line).
+            for (const char* send : {"Command37", "Command31"}) {
+                text->clear();
+                child<QPushButton>(send)->click();
+                QTRY_VERIFY_WITH_TIMEOUT(text->toPlainText().contains(QStringLiteral("Round trip")), 5000);
+                QVERIFY(text->isVisible());
+                for (QTextBlock block = text->document()->begin(); block.isValid(); block = block.next())
+                    QVERIFY2(block.layout()->boundingRect().width() <= text->viewport()->width(),
+                             qPrintable(block.text()));
+                // Every line can be brought into sight.
+                text->verticalScrollBar()->setValue(text->verticalScrollBar()->maximum());
+                const QTextBlock last = text->document()->lastBlock();
+                QVERIFY2(last.text().startsWith(QStringLiteral("Round trip")), qPrintable(last.text()));
+                const QTextBlock atFoot = text->cursorForPosition(QPoint(4, text->viewport()->height() - 4)).block();
+                QVERIFY2(atFoot == last, qPrintable(atFoot.text()));
+            }
+        }
 
         // A slave that does not answer: "no reply" once the window (stored) has passed.
         window->setValue(300);
@@ -444,38 +465,6 @@ private slots:
                                                                "513 (0x0201) = 4609 (0x1201)\n")),
                  qPrintable(text->toPlainText()));
         QCOMPARE(slave.requests.load(), 3);
-    }
-
-    // Decoded text is never cut sideways, in either size mode: it wraps in the box.
-    void modbusReplyReadsWholeInBothSizeModes()
-    {
-        PtyPair pty {PtyPair::Start::Later};
-        QVERIFY(pty.plugIn());
-        ModbusSlave slave(pty.farPath());
-        QVERIFY(slave.ready());
-        showForm();
-        child<QTabWidget>("SSTab1")->setCurrentIndex(3);
-        auto* text = child<QPlainTextEdit>("ModbusReplyText");
-        connectTo(pty.nearPath());
-        for (const char* mode : {"mnu_screen_narrow", "mu_screen_w"}) {
-            child<QAction>(mode)->trigger();
-            // A read of two registers (four lines) and a write of two (its long echo line).
-            for (const char* send : {"Command37", "Command31"}) {
-                text->clear();
-                child<QPushButton>(send)->click();
-                QTRY_VERIFY_WITH_TIMEOUT(text->toPlainText().contains(QStringLiteral("Round trip")), 5000);
-                QVERIFY(text->isVisible());
-                for (QTextBlock block = text->document()->begin(); block.isValid(); block = block.next())
-                    QVERIFY2(block.layout()->boundingRect().width() <= text->viewport()->width(),
-                             qPrintable(block.text()));
-                // Every line can be brought into sight.
-                text->verticalScrollBar()->setValue(text->verticalScrollBar()->maximum());
-                const QTextBlock last = text->document()->lastBlock();
-                QVERIFY2(last.text().startsWith(QStringLiteral("Round trip")), qPrintable(last.text()));
-                const QTextBlock atFoot = text->cursorForPosition(QPoint(4, text->viewport()->height() - 4)).block();
-                QVERIFY2(atFoot == last, qPrintable(atFoot.text()));
-            }
-        }
     }
 };
 
