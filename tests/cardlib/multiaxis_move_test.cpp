@@ -17,7 +17,6 @@ using ktr4test::RegisterWrite;
 
 constexpr uint16_t kStopped = 0x0008;
 constexpr uint16_t kRunning = 0x0000;
-constexpr uint16_t kBufferFull = 0x4000;
 
 class MultiAxis : public ktr4test::OneCardTest {
 protected:

@@ -14,7 +14,6 @@ namespace {
 using ktr4test::RegisterWrite;
 
 constexpr uint16_t kStopped = 0x0008;
-constexpr uint16_t kBufferFull = 0x4000;
 
 class PositionMove : public ktr4test::OneCardTest {
 protected:
