@@ -124,6 +124,254 @@ typedef void(KTR4_CALL* KTR4_IRQ_CALLBACK)(uint8_t card);
 /** @} */
 
 /**
+ * @defgroup cardcodes The card's codes
+ * The numbers the card takes and reports, by name: pulse output and input modes, home modes,
+ * comparator codes, soft-limit settings, pin settings, point numbers and the bits of the event,
+ * error and status words. Each function that takes or returns one of them lists its table;
+ * man 7 ktr4-card holds them all, with when each bit is set and how it is cleared.
+ * @{
+ */
+
+/** Pulse output mode 0 (KTR4_set_pulse_outmode): pulse and direction, pulses active low, direction high for +. */
+#define KTR4_PULSE_OUT_DIR_LOW_PLUS_HIGH 0
+/** Pulse output mode 1: pulse and direction, pulses active high, direction high for +. */
+#define KTR4_PULSE_OUT_DIR_HIGH_PLUS_HIGH 1
+/** Pulse output mode 2: pulse and direction, pulses active low, direction low for +. */
+#define KTR4_PULSE_OUT_DIR_LOW_PLUS_LOW 2
+/** Pulse output mode 3: pulse and direction, pulses active high, direction low for +. */
+#define KTR4_PULSE_OUT_DIR_HIGH_PLUS_LOW 3
+/** Pulse output mode 4: two pulse lines (CW for +, CCW for -), active low. */
+#define KTR4_PULSE_OUT_CW_CCW_LOW 4
+/** Pulse output mode 5: two pulse lines, active high (KTR4_init_card's setting). */
+#define KTR4_PULSE_OUT_CW_CCW_HIGH 5
+
+/** Pulse input mode 0 (KTR4_set_pulse_inmode): A/B phase, counted once per cycle. */
+#define KTR4_PULSE_IN_AB_X1 0
+/** Pulse input mode 1: A/B phase, counted twice per cycle. */
+#define KTR4_PULSE_IN_AB_X2 1
+/** Pulse input mode 2: A/B phase, counted four times per cycle (KTR4_init_card's setting). */
+#define KTR4_PULSE_IN_AB_X4 2
+/** Pulse input mode 3: two count lines, up and down. */
+#define KTR4_PULSE_IN_UP_DOWN 3
+/** Pulse input option 0: the feedback counter counts up with + motion. */
+#define KTR4_PULSE_IN_NORMAL 0
+/** Pulse input option 1: the feedback counter counts the other way. */
+#define KTR4_PULSE_IN_REVERSED 1
+
+/** Home mode 0 (KTR4_config_home_mode): run at the maximum speed until HOME turns on; stop at once there. */
+#define KTR4_HOME_ORG 0
+/** Home mode 1: run at the maximum speed until HOME turns on; decelerate to a stop past it. */
+#define KTR4_HOME_ORG_DECEL 1
+/** Home mode 2: HOME at the maximum speed, slow to the start speed, stop at once on the (count+1)-th EZ pulse. */
+#define KTR4_HOME_ORG_EZ 2
+/** Home mode 3: HOME at the maximum speed, back at the start speed, stop at once where HOME turns off. */
+#define KTR4_HOME_ORG_BACK 3
+/** Home mode 4: as mode 3, then forward again at the start speed, stop at once where HOME turns on. */
+#define KTR4_HOME_ORG_BACK_FWD 4
+/** Home mode 5: HOME at the maximum speed, back at the start speed, stop on the (count+1)-th EZ pulse after HOME turns off. */
+#define KTR4_HOME_ORG_BACK_EZ 5
+/** Home mode 6: into the EL switch of the search direction, back at the start speed, stop at once where EL turns off. */
+#define KTR4_HOME_EL_BACK 6
+/** Home mode 7: as mode 6, then stop on the (count+1)-th EZ pulse after EL turns off. */
+#define KTR4_HOME_EL_BACK_EZ 7
+/** Home mode 8: at the start speed, stop at once on the (count+1)-th EZ pulse (no HOME). */
+#define KTR4_HOME_EZ 8
+/** Home mode 9: as mode 4, then stop on the (count+1)-th EZ pulse after HOME turned on. */
+#define KTR4_HOME_ORG_BACK_FWD_EZ 9
+/** Home mode 10: into the EL switch, back at the start speed, stop at once where HOME turns on. */
+#define KTR4_HOME_EL_BACK_ORG 10
+/** Home mode 11: as mode 10, then stop on the (count+1)-th EZ pulse after HOME turned on. */
+#define KTR4_HOME_EL_BACK_ORG_EZ 11
+/** Home mode 12: at the start speed (no acceleration) until HOME turns on; stop at once there. */
+#define KTR4_HOME_ORG_SLOW 12
+/** Direction of KTR4_start_homing and KTR4_start_origin_search_homing: search in the + direction. */
+#define KTR4_HOME_DIR_PLUS 0
+/** Direction of the homing starts: search in the - direction. */
+#define KTR4_HOME_DIR_MINUS 1
+
+/** Comparator source (KTR4_config_comparator_out code1): the command position counter. */
+#define KTR4_CMP_SRC_COMMAND 0
+/** Comparator source: the feedback (encoder) counter. */
+#define KTR4_CMP_SRC_FEEDBACK 1
+/** Comparator source: the deviation, command position minus feedback counter. */
+#define KTR4_CMP_SRC_DEVIATION 2
+/** Comparator source: the manual pulser counter. */
+#define KTR4_CMP_SRC_PULSER 3
+/** Comparator condition (code2): off. */
+#define KTR4_CMP_OFF 0
+/** Comparator condition: the value reaches or passes the data, either direction. */
+#define KTR4_CMP_EQUAL 1
+/** Comparator condition: the value reaches or passes the data while counting up. */
+#define KTR4_CMP_EQUAL_UP 2
+/** Comparator condition: the value reaches or passes the data while counting down. */
+#define KTR4_CMP_EQUAL_DOWN 3
+/** Comparator condition: the value is greater than the data. */
+#define KTR4_CMP_GREATER 4
+/** Comparator condition: the value is less than the data. */
+#define KTR4_CMP_LESS 5
+/** Comparator action (code3): the flag, the CMP output and the event only. */
+#define KTR4_CMP_ACT_FLAG 0
+/** Comparator action: as KTR4_CMP_ACT_FLAG, and the axis stops at once. */
+#define KTR4_CMP_ACT_STOP 1
+/** Comparator action: as KTR4_CMP_ACT_FLAG, and the axis decelerates to a stop. */
+#define KTR4_CMP_ACT_DECEL_STOP 2
+/** CMP output mode (KTR4_config_CMP_OUT): on while the compare flag is set (KTR4_init_card's setting). */
+#define KTR4_CMP_OUT_LEVEL 0
+/** CMP output mode: a 1 ms pulse each time the comparator's condition becomes true. */
+#define KTR4_CMP_OUT_PULSE 1
+/** CMP output mode: not driven by the comparator (stays off). */
+#define KTR4_CMP_OUT_OFF 2
+
+/** Soft-limit setting 1 (KTR4_config_softlimit): compare the command position counter. */
+#define KTR4_SOFTLIMIT_COMMAND 0
+/** Soft-limit setting 1: compare the feedback counter. */
+#define KTR4_SOFTLIMIT_FEEDBACK 1
+/** Soft-limit setting 2: stop at once on the limit (also what KTR4_enable_softlimit leaves). */
+#define KTR4_SOFTLIMIT_STOP 0
+/** Soft-limit setting 2: decelerate to a stop from the limit (the axis ends past it). */
+#define KTR4_SOFTLIMIT_DECEL_STOP 1
+/** Soft-limit setting 2: set the flag, the error bit and the event only; the move goes on. */
+#define KTR4_SOFTLIMIT_FLAG 2
+
+/** EL mode (KTR4_config_EL_MODE): an end-limit switch stops the axis at once (KTR4_init_card's setting). */
+#define KTR4_EL_STOP 0
+/** EL mode: an end-limit switch decelerates the axis to a stop. */
+#define KTR4_EL_DECEL_STOP 1
+/** Pin logic (HOME, EZ, SD, ALM, INP, LTC, PCS): the sensor is on when its input is active (KTR4_init_card's setting). */
+#define KTR4_LOGIC_NORMAL 0
+/** Pin logic: inverted; the card sees the sensor on wherever it is really off. */
+#define KTR4_LOGIC_INVERTED 1
+/** ALM stop option (KTR4_config_ALM_PIN option9): an alarm stops the axis at once (KTR4_init_card's setting). */
+#define KTR4_ALM_STOP 0
+/** ALM stop option: an alarm decelerates the axis to a stop. */
+#define KTR4_ALM_DECEL_STOP 1
+/** SD stop option (KTR4_config_SD_PIN opt5): SD slows the axis to its start speed and the move goes on. */
+#define KTR4_SD_SLOW 0
+/** SD stop option: SD decelerates the axis to a stop and ends the move. */
+#define KTR4_SD_STOP 1
+/** SD latch option (KTR4_config_SD_PIN opt4): slowed only while SD is on. */
+#define KTR4_SD_WHILE_ON 0
+/** SD latch option: once SD turned on, slowed until the move ends. */
+#define KTR4_SD_LATCHED 1
+/** LTC option (KTR4_config_LTC_PIN option15): LTC latches the command position counter. */
+#define KTR4_LTC_COMMAND 0
+/** LTC option: LTC latches the feedback counter. */
+#define KTR4_LTC_FEEDBACK 1
+/** TTL I/O mode (KTR4_config_TTL_IO_MODE): the lines of axes 1 and 2 are all inputs. */
+#define KTR4_TTL_ALL_IN 0
+/** TTL I/O mode: axis 1's four lines are outputs (points 4-7), axis 2's inputs. */
+#define KTR4_TTL_1_OUT 1
+/** TTL I/O mode: axis 2's four lines are outputs (points 8-11), axis 1's inputs. */
+#define KTR4_TTL_2_OUT 2
+/** TTL I/O mode: all eight lines are outputs. */
+#define KTR4_TTL_ALL_OUT 3
+
+/** Input point (KTR4_read_point_status): SD, slow-down. */
+#define KTR4_POINT_SD 0
+/** Input point: PCS, position-change start. */
+#define KTR4_POINT_PCS 1
+/** Input point: INP, in position. */
+#define KTR4_POINT_INP 2
+/** Input point: ALM, alarm. */
+#define KTR4_POINT_ALM 3
+/** Input point: HOME sensor. */
+#define KTR4_POINT_HOME 4
+/** Input point: EZ, the encoder's index pulse. */
+#define KTR4_POINT_EZ 5
+/** Input point: state of the SVON (servo-on) output. */
+#define KTR4_POINT_SVON 6
+/** Input point: LTC, latch. */
+#define KTR4_POINT_LTC 7
+/** Input point: state of the ARST (alarm reset) output. */
+#define KTR4_POINT_ARST 8
+/** Input point: state of the OUT2 general output. */
+#define KTR4_POINT_OUT2 9
+/** Input point: EMG, the emergency-stop input. */
+#define KTR4_POINT_EMG 10
+/** Input point: state of the ERC (error-counter clear) output. */
+#define KTR4_POINT_ERC 11
+/** Input point: EL+, the + end-limit switch. */
+#define KTR4_POINT_EL_PLUS 12
+/** Input point: EL-, the - end-limit switch. */
+#define KTR4_POINT_EL_MINUS 13
+/** Input point: state of the CMP (comparator) output. */
+#define KTR4_POINT_CMP 14
+/** Input point: the manual pulser's phase A. */
+#define KTR4_POINT_PULSER_A 15
+/** Input point: the manual pulser's phase B. */
+#define KTR4_POINT_PULSER_B 16
+/** Input point: the first TTL input (axis 1's lines, 17-20; axis 2's, 21-24). */
+#define KTR4_POINT_TTL_IN_0 17
+/** Output point (KTR4_write_output_point): SVON, servo on. */
+#define KTR4_OUT_SVON 0
+/** Output point: ARST, alarm reset to the drive. */
+#define KTR4_OUT_ARST 1
+/** Output point: OUT2, a general output. */
+#define KTR4_OUT_OUT2 2
+/** Output point: ERC, error-counter clear, by hand. */
+#define KTR4_OUT_ERC 3
+/** Output point: the first TTL output (axis 1's lines, 4-7; axis 2's, 8-11). */
+#define KTR4_OUT_TTL_0 4
+
+/** Event bit (event factor, event flag, interrupt source): a move ended, for any reason. */
+#define KTR4_EVENT_END 0x00000001u
+/** Event bit: a continuous move took the buffered move (the buffer has room for the next). */
+#define KTR4_EVENT_NEXT 0x00000002u
+/** Event bit: acceleration to the maximum speed finished. */
+#define KTR4_EVENT_ACCEL_END 0x00000010u
+/** Event bit: deceleration began. */
+#define KTR4_EVENT_DECEL_START 0x00000020u
+/** Event bit: the comparator's condition became true. */
+#define KTR4_EVENT_COMPARE 0x00000040u
+/** Event bit: LTC latched a counter. */
+#define KTR4_EVENT_LATCH 0x00000080u
+/** Event bit: SD turned on during a move. */
+#define KTR4_EVENT_SD 0x00000100u
+/** Event bit: HOME turned on during a move. */
+#define KTR4_EVENT_HOME 0x00000200u
+/** Event bit: an EZ pulse was counted during an origin return. */
+#define KTR4_EVENT_EZ 0x00001000u
+/** Event bit: INP turned on after a move. */
+#define KTR4_EVENT_INP 0x00004000u
+/** Event bit: an origin return ended on its final signal. */
+#define KTR4_EVENT_HOME_DONE 0x00010000u
+/** Every event bit above. */
+#define KTR4_EVENT_ALL 0x000153F3u
+
+/** Error flag bit (KTR4_read_error_flag): stopped (or flagged) by the + soft limit. */
+#define KTR4_ERROR_SOFT_PLUS 0x00000001u
+/** Error flag bit: stopped (or flagged) by the - soft limit. */
+#define KTR4_ERROR_SOFT_MINUS 0x00000002u
+/** Error flag bit: stopped by the EL+ switch. */
+#define KTR4_ERROR_EL_PLUS 0x00000004u
+/** Error flag bit: stopped by the EL- switch. */
+#define KTR4_ERROR_EL_MINUS 0x00000008u
+/** Error flag bit: stopped by the alarm input ALM. */
+#define KTR4_ERROR_ALARM 0x00000010u
+/** Error flag bit: stopped by the comparator (action KTR4_CMP_ACT_STOP or KTR4_CMP_ACT_DECEL_STOP). */
+#define KTR4_ERROR_COMPARE_STOP 0x00000020u
+/** Error flag bit: an origin return or search ended without finding its signal. */
+#define KTR4_ERROR_HOME_NOT_FOUND 0x00000040u
+
+/** Main status bit: the axis is stopped (KTR4_read_motion_status kind 0). */
+#define KTR4_STATUS_STOPPED 0x0008u
+/** Main status bit: the + soft limit was reached (KTR4_read_softlimit_flag flag_plus). */
+#define KTR4_STATUS_SOFT_PLUS 0x0100u
+/** Main status bit: the - soft limit was reached. */
+#define KTR4_STATUS_SOFT_MINUS 0x0200u
+/** Main status bit: the compare flag (KTR4_read_compare_flag). */
+#define KTR4_STATUS_COMPARE 0x1000u
+/** Main status bit: the continuous buffer is full (KTR4_read_motion_status kind 1). */
+#define KTR4_STATUS_BUFFER_FULL 0x4000u
+
+/** Interrupt status field bit (KTR4_read_INT_status field): an event interrupt is pending. */
+#define KTR4_INT_EVENT 1
+/** Interrupt status field bit: an error interrupt is pending. */
+#define KTR4_INT_ERROR 2
+
+/** @} */
+
+/**
  * @defgroup frame Starting, ending and the card
  * Call KTR4_initial once at the start, KTR4_init_card for each card whose settings you want at
  * their defaults, and KTR4_close at the end. KTR4_error_text turns any result code into a text;
