@@ -19,7 +19,7 @@ with ktr4.Library() as ktr:
     axis = ktr.card(ktr.cards[0]).axis(0)
 
     print("homing axis 0 (negative direction, 500 -> 5000 pps)")
-    axis.home(5000, start_speed=500, accel=0.1, direction=ktr4.HomeDirection.NEGATIVE)
+    axis.home(5000, start_speed=500, accel=0.1, direction=ktr4.HomeDirection.MINUS)
     home = axis.wait_until_stopped(timeout=10)
     print(f"home found at {home}")
     if home != HOME_AT:

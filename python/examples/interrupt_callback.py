@@ -18,7 +18,7 @@ with ktr4.Library() as ktr:
     card = ktr.card(ktr.cards[0])
     axis = card.axis(0)
     card.on_interrupt(lambda interrupted: ends.put(interrupted.axis(0).position))
-    axis.interrupt_when_stopped()
+    axis.interrupt_on(ktr4.Event.END)
 
     for target in (1000, -500, 2500):
         axis.move_to(target, 8000, start_speed=100, accel=0.05)

@@ -21,12 +21,17 @@ Every function's docstring is the reference text of the C function it calls."""
 
 import importlib
 
-from . import api
-from .card import Axis, Card, HomeDirection, Library, StopMode
-from .errors import AxisMovingError, CardNotFoundError, DriverError, Error, OutOfRangeError, ResultCode, error_text
+from . import api, codes
+from .card import Axis, Card, Comparator, HomeSetting, Library, SoftLimits, StopMode
+from .codes import *  # noqa: F401,F403 (the card's codes: HomeMode, Event, ...)
+from .errors import (AxisMovingError, CardNotFoundError, ConfigFileError, ConfigFileNotFoundError,
+                     ConfigIsADirectoryError, ConfigPermissionError, DriverError, Error, LibraryClosedError,
+                     OutOfRangeError, ResultCode, error_text)
 
-__all__ = ["api", "sim", "Library", "Card", "Axis", "StopMode", "HomeDirection", "Error", "CardNotFoundError",
-           "OutOfRangeError", "AxisMovingError", "DriverError", "ResultCode", "error_text"]
+__all__ = ["api", "sim", "Library", "Card", "Axis", "StopMode", "SoftLimits", "Comparator", "HomeSetting",
+           "Error", "CardNotFoundError", "LibraryClosedError", "OutOfRangeError", "AxisMovingError", "DriverError",
+           "ConfigFileError", "ConfigFileNotFoundError", "ConfigIsADirectoryError", "ConfigPermissionError",
+           "ResultCode", "error_text", *codes.__all__]
 
 
 def __getattr__(name):

@@ -32,11 +32,14 @@ current = WallClock()
 
 
 def wait_for(condition, timeout):
-    """Looks at condition() until it holds or `timeout` seconds of the clock passed; its last answer."""
-    deadline = current.now() + timeout
+    """Looks at condition() until it holds or `timeout` seconds of the clock passed (None: no
+    limit); its last answer. A NaN would never compare as passed: it is refused."""
+    if timeout is not None and not timeout >= 0:
+        raise ValueError(f"timeout must be 0 or more seconds, not {timeout!r}")
+    deadline = None if timeout is None else current.now() + timeout
     while True:
         if condition():
             return True
-        if current.now() >= deadline:
+        if deadline is not None and current.now() >= deadline:
             return False
         current.sleep(current.step)

@@ -11,7 +11,7 @@ import threading
 from . import _header
 from ._library import IRQ_CALLBACK, lib
 from ._wrap import make_function
-from .errors import check
+from .errors import LibraryClosedError, check
 
 # Callback objects the library may still call. A replaced callback can be running on its
 # service thread; only KTR4_close joins those threads, so every object lives until then.
@@ -47,22 +47,45 @@ def _serving(target):
     return serve
 
 
-__all__ = []
+class _State:
+    open = False  # between a successful KTR4_initial and KTR4_close
+
+
+def is_open():
+    """Whether the library is open: initial() succeeded and close() was not called since."""
+    return _State.open
+
+
+def _require_open(label):
+    if not _State.open:
+        raise LibraryClosedError(label)
+
+
+# Calls that need no open library (or open and close it).
+_UNGUARDED = {"KTR4_initial", "KTR4_close", "KTR4_error_text", "KTR4_driver_load_error"}
+
+__all__ = ["is_open"]
 for _c_name, _result, _params in _header.FUNCTIONS:
     _name = _c_name[len("KTR4_"):].lower()
     globals()[_name] = make_function(getattr(lib, _c_name), _c_name, _name, _result, _params,
                                      _header.DOCS.get(_c_name, ""),
                                      check=check if _result == "int32_t" else None, make_callback=_make_callback,
-                                     module=__name__)
+                                     module=__name__, guard=None if _c_name in _UNGUARDED else _require_open)
     __all__.append(_name)
 
-_close = close  # noqa: F821 (made above)
+_initial, _close = initial, close  # noqa: F821 (made above)
+
+
+def initial():  # noqa: F811
+    _initial()
+    _State.open = True
 
 
 def close():  # noqa: F811
+    _State.open = False
     _close()
     _release_callbacks()  # KTR4_close has joined every service thread
 
 
-close.__doc__ = _close.__doc__
-close.__signature__ = _close.__signature__
+for _made, _c in ((initial, _initial), (close, _close)):
+    _made.__doc__, _made.__signature__ = _c.__doc__, _c.__signature__

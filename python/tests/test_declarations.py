@@ -1,7 +1,11 @@
 """The package's declarations, enums and docstrings against the headers of the source tree."""
 
 import ctypes
+import inspect
 import os
+import pydoc
+import re
+import typing
 
 import header
 import reference
@@ -55,7 +59,35 @@ def test_docstrings_are_the_reference_texts():
     texts = reference.texts(KTR4_H, functions, REFERENCE_DIR)
     assert _header.DOCS == texts
     move = texts["KTR4_T_curve_position_move"]
-    assert move and move in ktr4.Axis.move_by.__doc__ and move in ktr4.api.t_curve_position_move.__doc__
+    assert move and move in ktr4.api.t_curve_position_move.__doc__
+
+
+def _public_methods():
+    for cls in (ktr4.Library, ktr4.Card, ktr4.Axis):
+        for name, member in vars(cls).items():
+            if not name.startswith("_"):
+                yield f"{cls.__name__}.{name}", member
+
+
+def test_the_objects_document_python_parameters_not_the_c_reference():
+    text = pydoc.render_doc(ktr4.Axis.move_by, renderer=pydoc.plaintext)
+    for part in ("distance: pulses", "speed: highest speed, 1..6 553 500 pps", "accel: acceleration time",
+                 "seconds", "Raises:", "AxisMovingError"):
+        assert part in text
+    c_words = re.compile(r"\b(int32_t|uint8_t|ktr4_u8|double|t_acc|max_speed|Result codes|@param)\b")
+    for name, member in _public_methods():
+        doc = (member.fget if isinstance(member, property) else member).__doc__
+        assert doc and not c_words.search(doc), name
+
+
+def test_the_public_api_has_type_hints():
+    for name, member in _public_methods():
+        function = member.fget if isinstance(member, property) else member
+        if not callable(function):
+            continue
+        hints = typing.get_type_hints(function)
+        parameters = [p for p in inspect.signature(function).parameters if p not in ("self", "exc")]
+        assert "return" in hints and all(p in hints for p in parameters), name
 
 
 def test_a_reference_comment_becomes_the_docstring(tmp_path):

@@ -1,5 +1,6 @@
 """Writes ktr4/_header.py: the declarations, constants and reference texts of ktr4.h and
-ktr4sim.h as Python data, from which the package builds its ctypes functions and docstrings.
+ktr4sim.h as Python data, from which the package builds its ctypes functions and docstrings;
+and beside it ktr4/codes.py, the card's codes as enum classes (tools/codes.py).
 
 Usage: generate.py KTR4_H KTR4SIM_H OUTPUT REFERENCE_DIR
 REFERENCE_DIR holds ktr4_reference.py, the parser the manual pages are made with: the
@@ -10,6 +11,7 @@ import pprint
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import codes  # noqa: E402
 import header  # noqa: E402
 import reference  # noqa: E402
 
@@ -29,7 +31,8 @@ def function_table(functions):
 def main(argv):
     ktr4_h, sim_h, output, reference_dir = argv[1:5]
     with open(ktr4_h, encoding="utf-8") as f:
-        functions, defines, _ = header.parse(f.read())
+        ktr4_text = f.read()
+    functions, defines, _ = header.parse(ktr4_text)
     with open(sim_h, encoding="utf-8") as f:
         sim_functions, sim_defines, sim_structs = header.parse(f.read())
     # The kinds of move live beside the scope's segment layout, in ktr4sim_scope.h.
@@ -55,10 +58,17 @@ def main(argv):
     text = ['"""Generated from ktr4.h and ktr4sim.h when the package was built; do not edit."""\n']
     for name, value in data.items():
         text.append(f"{name} = {pprint.pformat(value, width=110, sort_dicts=False)}\n")
-    os.makedirs(os.path.dirname(os.path.abspath(output)), exist_ok=True)
-    with open(output + ".tmp", "w", encoding="utf-8") as f:
-        f.write("\n".join(text))
-    os.replace(output + ".tmp", output)
+    folder = os.path.dirname(os.path.abspath(output))
+    os.makedirs(folder, exist_ok=True)
+    _write(output, "\n".join(text))
+    _write(os.path.join(folder, "codes.py"),
+           codes.source([(d.name, d.value) for d in defines], header.define_docs(ktr4_text)))
+
+
+def _write(path, text):
+    with open(path + ".tmp", "w", encoding="utf-8") as f:
+        f.write(text)
+    os.replace(path + ".tmp", path)
 
 
 if __name__ == "__main__":

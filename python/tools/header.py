@@ -81,6 +81,14 @@ def parse(text):
     return functions, defines, structs
 
 
+_DEFINE_DOC = re.compile(r"/\*\*(?P<doc>(?:(?!\*/).)*)\*/\s*#define\s+(?P<name>KTR4[A-Z0-9_]*)\s", re.S)
+
+
+def define_docs(text):
+    """{constant name: its one-comment reference text} for the #defines that have one."""
+    return {m["name"]: " ".join(m["doc"].replace("*", " ").split()) for m in _DEFINE_DOC.finditer(text)}
+
+
 def python_name(c_name):
     """KTR4_T_curve_position_move -> t_curve_position_move, ktr4sim_set_home -> set_home."""
     return re.sub(r"^(KTR4_|ktr4sim_)", "", c_name).lower()
