@@ -7,30 +7,34 @@ Runs on the simulated card; exit status 0 when the loaded configuration is the s
 import os
 import sys
 import tempfile
+from typing import List, Tuple
 
 import ktr4
 from ktr4 import api
 
 
-def settings(card):
-    return [(api.readback_sd_pin(card.number, axis), api.readback_softlimit_data(card.number, axis),
-             api.readback_el_mode(card.number, axis)) for axis in range(4)]
+def settings(card: ktr4.Card) -> List[Tuple[object, ktr4.SoftLimits, ktr4.ElMode]]:
+    return [(api.readback_sd_pin(card.number, axis.number), axis.soft_limits, axis.el_mode) for axis in card.axes]
 
 
 with ktr4.Library() as ktr, tempfile.TemporaryDirectory() as folder:
     card = ktr.card(ktr.cards[0])
-    for axis in range(4):
-        api.config_sd_pin(card.number, axis, 1, 0, 1, axis % 2)
-        api.set_softlimit_data(card.number, axis, -10000 * (axis + 1), 10000 * (axis + 1))
-        api.config_el_mode(card.number, axis, 1)
+    for axis in card.axes:
+        # SD on: normal logic, a decelerating stop, slowed only while on (axes 0, 2) or latched.
+        latch = ktr4.SdLatch.LATCHED if axis.number % 2 else ktr4.SdLatch.WHILE_ON
+        api.config_sd_pin(card.number, axis.number, 1, ktr4.Logic.NORMAL, ktr4.SdStop.STOP, latch)
+        # By name: the - limit below the + limit (the card's first soft-limit register is +).
+        reach = 10000 * (axis.number + 1)
+        axis.soft_limits = ktr4.SoftLimits(minus=-reach, plus=reach)
+        axis.el_mode = ktr4.ElMode.DECEL_STOP
     saved = settings(card)
     path = os.path.join(folder, "machine.ktr4")
     card.save_config(path)
     print(f"saved to {path} ({os.path.getsize(path)} bytes)")
 
-    for axis in range(4):  # the machine is set up differently ...
-        api.set_softlimit_data(card.number, axis, 0, 0)
-        api.config_el_mode(card.number, axis, 0)
+    for axis in card.axes:  # the machine is set up differently ...
+        axis.soft_limits = ktr4.SoftLimits(minus=-1, plus=1, enabled=False)
+        axis.el_mode = ktr4.ElMode.STOP
     card.load_config(path)  # ... and the file brings the saved setup back
     loaded = settings(card)
     print(f"axis 3 after loading: {loaded[3]}")
