@@ -13,7 +13,7 @@ import ktr4
 HOME_AT, MOVE = -3000, 8000
 
 ktr4.sim.use_virtual_clock(True)
-ktr4.sim.set_home(0, 0, 1, HOME_AT)  # slot 0, axis 0: a HOME sensor 3000 pulses on the negative side
+ktr4.sim.set_home(0, 0, 1, HOME_AT)  # card 0, axis 0: a HOME sensor 3000 pulses on the negative side
 
 with ktr4.Library() as ktr:
     axis = ktr.card(ktr.cards[0]).axis(0)

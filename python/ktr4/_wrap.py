@@ -49,13 +49,14 @@ def _camel(name):
 
 
 def make_function(fn, c_name, py_name, result, params, doc, *, module, check=None, structs=None,
-                  make_callback=None, guard=None):
+                  make_callback=None, guard=None, convert=None):
     """A Python function calling `fn`, the ctypes function of `c_name`.
 
     check(code, c_name) is applied to an int32_t result when given; otherwise the result is
     returned (before the outputs, if any). make_callback(callable or None) gives the ctypes
     callback object for a callback argument and keeps it alive while the library may call it.
-    guard(label), when given, runs before each call and may refuse it by raising."""
+    guard(label), when given, runs before each call and may refuse it by raising. convert maps
+    a parameter name to a function that turns its Python value into the C value first."""
     # A text the library writes into the caller's buffer: (char *text, uint32_t size).
     text_at = next((i for i, p in enumerate(params) if p[0] == "char" and p[2] and not p[3]), None)
     size_name = params[text_at + 1][1] if text_at is not None else None
@@ -94,6 +95,8 @@ def make_function(fn, c_name, py_name, result, params, doc, *, module, check=Non
         bound = signature.bind(*args, **kwargs).arguments
         if guard is not None:
             guard(label)
+        for name, to_c in (convert or {}).items():
+            bound[name] = to_c(bound[name])
         text_size = 1024
         code, out_values = call_once(bound, text_size)
         # A text cut to the buffer (KTR4_ERR_RANGE with a full buffer): again with a larger one.

@@ -1,6 +1,7 @@
 """Writes ktr4/_header.py: the declarations, constants and reference texts of ktr4.h and
 ktr4sim.h as Python data, from which the package builds its ctypes functions and docstrings;
-and beside it ktr4/codes.py, the card's codes as enum classes (tools/codes.py).
+and beside it ktr4/codes.py, the card's codes as enum classes (tools/codes.py), and the type
+stubs of the generated functions, api.pyi and _simapi.pyi (tools/stubs.py).
 
 Usage: generate.py KTR4_H KTR4SIM_H OUTPUT REFERENCE_DIR
 REFERENCE_DIR holds ktr4_reference.py, the parser the manual pages are made with: the
@@ -14,6 +15,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import codes  # noqa: E402
 import header  # noqa: E402
 import reference  # noqa: E402
+import stubs  # noqa: E402
 
 
 def function_table(functions):
@@ -54,6 +56,9 @@ def main(argv):
         "SIM_DEFINES": [(d.name, d.value) for d in sim_defines],
         "SIM_STRUCTS": [(s.name, tuple(s.fields)) for s in sim_structs],
         "SIM_DOCS": sim_docs,
+        "SIM_ANSWERS": sorted(stubs.SIM_ANSWERS),
+        "SIM_FLAGS": sorted(stubs.SIM_FLAGS),
+        "SIM_BY_HAND": sorted(stubs.SIM_BY_HAND),
     }
     text = ['"""Generated from ktr4.h and ktr4sim.h when the package was built; do not edit."""\n']
     for name, value in data.items():
@@ -63,6 +68,9 @@ def main(argv):
     _write(output, "\n".join(text))
     _write(os.path.join(folder, "codes.py"),
            codes.source([(d.name, d.value) for d in defines], header.define_docs(ktr4_text)))
+    _write(os.path.join(folder, "api.pyi"), stubs.api_stub(data["FUNCTIONS"]))
+    _write(os.path.join(folder, "_simapi.pyi"),
+           stubs.sim_stub(data["SIM_FUNCTIONS"], data["SIM_STRUCTS"], data["SIM_DEFINES"]))
 
 
 def _write(path, text):
