@@ -17,7 +17,8 @@ packages=(
   ccache
   libmodbus-dev
   lintian desktop-file-utils file zip unzip
-  python3 python3-pytest man-db groff-base
+  python3 python3-pytest python3-mypy python3-build python3-venv python3-pip python3-setuptools python3-wheel
+  man-db groff-base
 )
 
 if [ "${ORVANE_PACKAGES_READY:-0}" != 1 ]; then

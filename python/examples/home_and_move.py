@@ -9,11 +9,12 @@ Exit status 0 when the axis homed and ended the move where asked."""
 import sys
 
 import ktr4
+from ktr4 import sim
 
 HOME_AT, MOVE = -3000, 8000
 
-ktr4.sim.use_virtual_clock(True)
-ktr4.sim.set_home(0, 0, 1, HOME_AT)  # card 0, axis 0: a HOME sensor 3000 pulses on the negative side
+sim.use_virtual_clock(True)
+sim.set_home(0, 0, 1, HOME_AT)  # card 0, axis 0: a HOME sensor 3000 pulses on the negative side
 
 with ktr4.Library() as ktr:
     axis = ktr.card(ktr.cards[0]).axis(0)

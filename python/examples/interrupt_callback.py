@@ -10,9 +10,10 @@ import queue
 import sys
 
 import ktr4
+from ktr4 import sim
 
-ktr4.sim.use_virtual_clock(True)
-ends = queue.Queue()
+sim.use_virtual_clock(True)
+ends: "queue.Queue[int]" = queue.Queue()
 
 with ktr4.Library() as ktr:
     card = ktr.card(ktr.cards[0])

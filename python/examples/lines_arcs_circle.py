@@ -5,14 +5,15 @@ clockwise arc and a full circle through two points. Checks where the axes end ea
 Runs on the simulated card on its virtual clock; exit status 0 when every path ended right."""
 
 import sys
+from typing import List
 
 import ktr4
-from ktr4 import api
+from ktr4 import api, sim
 
-ktr4.sim.use_virtual_clock(True)
+sim.use_virtual_clock(True)
 
 
-def expect(card, positions, what):
+def expect(card: ktr4.Card, positions: List[int], what: str) -> None:
     card.wait_until_stopped(timeout=20)
     where = [axis.position for axis in card.axes]
     print(f"{what}: axes at {where}")

@@ -10,7 +10,7 @@ import sys
 import time
 
 import ktr4
-from ktr4 import api
+from ktr4 import api, sim
 
 with ktr4.Library() as ktr:
     card = ktr.card(ktr.cards[0])
@@ -18,7 +18,7 @@ with ktr4.Library() as ktr:
     api.set_pulser_map(card.number, follower.number, 0, 0)  # follow axis 0's pulser, same direction
     api.enable_pulser_motion(card.number, follower.number, 1, 2)
     for _ in range(5):
-        ktr4.sim.pulser_input(card.number, 0, 100)  # axis 0: 100 pulses turned on the pulser
+        sim.pulser_input(card.number, 0, 100)  # axis 0: 100 pulses turned on the pulser
     deadline = time.monotonic() + 5
     while follower.position != 1000 and time.monotonic() < deadline:
         time.sleep(0.05)  # the follower samples every 20 ms

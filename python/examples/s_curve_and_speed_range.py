@@ -8,9 +8,9 @@ Runs on the simulated card on its virtual clock; exit status 0 when every move e
 import sys
 
 import ktr4
-from ktr4 import api
+from ktr4 import api, sim
 
-ktr4.sim.use_virtual_clock(True)
+sim.use_virtual_clock(True)
 
 with ktr4.Library() as ktr:
     card = ktr.card(ktr.cards[0])

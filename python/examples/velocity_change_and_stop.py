@@ -7,12 +7,13 @@ Runs on the simulated card on its virtual clock; exit status 0 when the speeds w
 import sys
 
 import ktr4
+from ktr4 import sim
 
-ktr4.sim.use_virtual_clock(True)
+sim.use_virtual_clock(True)
 
 
-def run_for(seconds):
-    ktr4.sim.advance(round(seconds * ktr4.sim.TICKS_PER_SECOND))
+def run_for(seconds: float) -> None:
+    sim.advance(round(seconds * sim.TICKS_PER_SECOND))
 
 
 with ktr4.Library() as ktr:

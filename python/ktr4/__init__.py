@@ -20,21 +20,22 @@ A binding over the card's C library libktr4.so.1 through ctypes:
 Every function's docstring is the reference text of the C function it calls."""
 
 import importlib
+import types
 
 from . import api, codes
 from .card import Axis, Card, Comparator, HomeSetting, Library, SoftLimits, StopMode
 from .codes import *  # noqa: F401,F403 (the card's codes: HomeMode, Event, ...)
 from .errors import (AxisMovingError, CardNotFoundError, ConfigFileError, ConfigFileNotFoundError,
                      ConfigIsADirectoryError, ConfigPermissionError, DriverError, Error, LibraryClosedError,
-                     OutOfRangeError, ResultCode, error_text)
+                     OutOfRangeError, error_text)
 
 __all__ = ["api", "sim", "Library", "Card", "Axis", "StopMode", "SoftLimits", "Comparator", "HomeSetting",
            "Error", "CardNotFoundError", "LibraryClosedError", "OutOfRangeError", "AxisMovingError", "DriverError",
            "ConfigFileError", "ConfigFileNotFoundError", "ConfigIsADirectoryError", "ConfigPermissionError",
-           "ResultCode", "error_text", *codes.__all__]
+           "error_text", *codes.__all__]
 
 
-def __getattr__(name):
+def __getattr__(name: str) -> types.ModuleType:
     # The simulated card's controls load its driver library only when a program asks for them.
     if name == "sim":
         return importlib.import_module(".sim", __name__)

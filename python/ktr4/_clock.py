@@ -3,35 +3,36 @@ ktr4.sim.use_virtual_clock(True) switched it on (then waiting moves the card's t
 program runs at virtual-clock speed)."""
 
 import time
+from typing import Callable, Optional, Union
 
 
 class WallClock:
     step = 0.005  # seconds between two looks at a card while waiting
 
-    def now(self):
+    def now(self) -> float:
         return time.monotonic()
 
-    def sleep(self, seconds):
+    def sleep(self, seconds: float) -> None:
         time.sleep(seconds)
 
 
 class VirtualClock:
     step = 0.001
 
-    def __init__(self, sim_now, sim_advance, ticks_per_second):
+    def __init__(self, sim_now: Callable[[], int], sim_advance: Callable[[int], None], ticks_per_second: int) -> None:
         self._now, self._advance, self._rate = sim_now, sim_advance, ticks_per_second
 
-    def now(self):
+    def now(self) -> float:
         return self._now() / self._rate
 
-    def sleep(self, seconds):
+    def sleep(self, seconds: float) -> None:
         self._advance(max(1, round(seconds * self._rate)))
 
 
-current = WallClock()
+current: Union[WallClock, VirtualClock] = WallClock()
 
 
-def wait_for(condition, timeout):
+def wait_for(condition: Callable[[], bool], timeout: Optional[float]) -> bool:
     """Looks at condition() until it holds or `timeout` seconds of the clock passed (None: no
     limit); its last answer. A NaN would never compare as passed: it is refused."""
     if timeout is not None and not timeout >= 0:

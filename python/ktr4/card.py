@@ -52,14 +52,14 @@ class Comparator(NamedTuple):
 
 class HomeSetting(NamedTuple):
     """Home mode and EZ count of an origin return (Axis.home_mode): with the modes that count
-    the index pulse EZ, the axis stops on the (count+1)-th one (count 0..15)."""
+    the index pulse EZ, the axis stops on the (ez_count+1)-th one (ez_count 0..15)."""
     mode: HomeMode
-    count: int = 0
+    ez_count: int = 0
 
 
 def _pair(axes: Iterable[int]) -> int:
     try:
-        return _PAIRS[tuple(axes)]
+        return _PAIRS[tuple(axes)]  # type: ignore[index]
     except KeyError:
         raise ValueError(f"axes must be an interpolation pair, one of {sorted(_PAIRS)}; not {tuple(axes)}") from None
 
@@ -239,7 +239,7 @@ class Card:
         if len(axes) == 2:
             getattr(api, f"{curve}_curve_move_line2")(number, _pair(axes), *moves, *profile)
         elif len(axes) == 3 and axes in _TRIPLES:
-            getattr(api, f"{curve}_curve_move_line3")(number, _TRIPLES[axes], *moves, *profile)
+            getattr(api, f"{curve}_curve_move_line3")(number, _TRIPLES[axes], *moves, *profile)  # type: ignore[index]
         elif axes == (0, 1, 2, 3):
             getattr(api, f"{curve}_curve_move_line4")(number, *moves, *profile)
         else:
@@ -324,8 +324,8 @@ class Card:
             api.disable_irq(number)
             return
         api.enable_irq(number)
-        library = self.library
-        api.link_irq_process(number, lambda which: callback(Card(library, which)))
+        library, target = self.library, callback
+        api.link_irq_process(number, lambda which: target(Card(library, which)))
 
     def save_config(self, path: PathArg) -> None:
         """Saves the card's configuration (every axis) to the file `path` (str or os.PathLike).
@@ -477,14 +477,14 @@ class Axis:
             api.emg_stop(card)
 
     def home(self, speed: float, *, start_speed: float = 0, accel: float = 0.1,
-             direction: HomeDirection = HomeDirection.MINUS, mode: HomeMode = HomeMode.ORG, count: int = 0) -> None:
+             direction: HomeDirection = HomeDirection.MINUS, mode: HomeMode = HomeMode.ORG, ez_count: int = 0) -> None:
         """Starts an origin return: sets the home mode (as home_mode does) and runs.
 
         Args:
             speed: search speed, 1..6 553 500 pps; start_speed 0..6 553 500 pps; accel seconds.
             direction: HomeDirection.PLUS or MINUS, where the search starts.
             mode: a HomeMode (which signals, where it stops; man 7 ktr4-card).
-            count: EZ pulses, 0..15: modes that count the index stop on the (count+1)-th.
+            ez_count: EZ pulses, 0..15: modes that count the index stop on the (ez_count+1)-th.
 
         Raises:
             TypeError, ValueError: an argument of the wrong type or outside its range.
@@ -494,7 +494,7 @@ class Axis:
         card, axis = self._at("home")
         top, start = _args.speed(speed, "speed", 1), _args.speed(start_speed, "start_speed", 0)
         up, way = _args.seconds(accel, "accel"), _args.code(direction, HomeDirection, "direction")
-        self.home_mode = HomeSetting(_args.code(mode, HomeMode, "mode"), count)
+        self.home_mode = HomeSetting(_args.code(mode, HomeMode, "mode"), ez_count)
         api.start_homing(card, axis, start, top, up, int(way))
 
     @property
@@ -508,12 +508,12 @@ class Axis:
     @home_mode.setter
     def home_mode(self, setting: Optional[HomeSetting]) -> None:
         where = self._at("home_mode")
-        if isinstance(setting, HomeSetting):
-            mode, count = setting
-        else:
-            mode, count = setting, 0
-        chosen = HomeSetting(_args.code(mode, HomeMode, "mode"), _args.integer(count, "count", 0, 15, " EZ pulses"))
-        api.config_home_mode(*where, int(chosen.mode), chosen.count)
+        given: object = setting
+        if not isinstance(given, HomeSetting):
+            given = HomeSetting(given, 0)  # type: ignore[arg-type] # a bare mode, checked below
+        chosen = HomeSetting(_args.code(given.mode, HomeMode, "mode"),
+                             _args.integer(given.ez_count, "ez_count", 0, 15, " EZ pulses"))
+        api.config_home_mode(*where, int(chosen.mode), chosen.ez_count)
         _home_settings[where] = chosen
 
     @property

@@ -3,28 +3,25 @@
 from __future__ import annotations
 
 import ctypes
-import enum
 import errno
 import os
 import re
 from typing import Optional, Union
 
-from . import _header
-from ._library import lib
+from typing import Dict, Type
 
-# KTR4_OK, KTR4_ERR_CARD, ... as ResultCode.OK, ResultCode.ERR_CARD, ...
-ResultCode = enum.IntEnum("ResultCode", [(name[len("KTR4_"):], value) for name, value in _header.DEFINES
-                                         if name == "KTR4_OK" or name.startswith("KTR4_ERR_")])
-ResultCode.__doc__ = "The library's result codes (ktr4.h); drivers add codes of their own."
+from ._library import lib
+from .codes import ResultCode  # KTR4_OK, KTR4_ERR_CARD, ... as ResultCode.OK, ResultCode.ERR_CARD, ...
 
 
 def error_text(code: int) -> str:
     """The library's own English text for a result code (KTR4_error_text); "unknown" texts for
     codes it does not know."""
-    return lib.KTR4_error_text(code).decode("utf-8", "replace")
+    text: bytes = lib.KTR4_error_text(code)
+    return text.decode("utf-8", "replace")
 
 
-def _driver_load_error():
+def _driver_load_error() -> str:
     text = ctypes.create_string_buffer(4096)
     lib.KTR4_driver_load_error(text, len(text))  # a longer reason is cut, still worth showing
     return text.value.decode("utf-8", "replace")
@@ -114,7 +111,7 @@ class ConfigFileError(Error, OSError):
 
     def __new__(cls, code: int, function: str, filename: str, number: Optional[int],
                 reason: str) -> "ConfigFileError":
-        return OSError.__new__(cls, number, reason, filename)  # type: ignore[return-value]
+        return OSError.__new__(cls, number, reason, filename)  # type: ignore[call-arg]
 
     def __init__(self, code: int, function: str, filename: str, number: Optional[int], reason: str) -> None:
         OSError.__init__(self, number, reason, filename)
@@ -145,7 +142,7 @@ def file_error(error: Error, path: Union[str, bytes, os.PathLike[str], os.PathLi
         return error
     name = os.fsdecode(path)
     folder = os.path.dirname(os.path.abspath(name))
-    found: Optional[type] = None
+    found: Optional[Type[ConfigFileError]] = None
     if error.code == ResultCode.ERR_FILE:
         if os.path.isdir(name):
             found = ConfigIsADirectoryError
@@ -154,7 +151,7 @@ def file_error(error: Error, path: Union[str, bytes, os.PathLike[str], os.PathLi
         elif (writing and not os.access(folder, os.W_OK)) or (os.path.exists(name) and not os.access(
                 name, os.W_OK if writing else os.R_OK)):
             found = ConfigPermissionError
-    numbers = {ConfigIsADirectoryError: errno.EISDIR, ConfigFileNotFoundError: errno.ENOENT,
+    numbers: Dict[Type[ConfigFileError], int] = {ConfigIsADirectoryError: errno.EISDIR, ConfigFileNotFoundError: errno.ENOENT,
                ConfigPermissionError: errno.EACCES}
     if found is not None:
         number = numbers[found]
@@ -162,7 +159,7 @@ def file_error(error: Error, path: Union[str, bytes, os.PathLike[str], os.PathLi
     return ConfigFileError(error.code, error.function, name, None, error.text)
 
 
-_FAMILIES = {
+_FAMILIES: Dict[int, Type[Error]] = {
     ResultCode.ERR_NOT_INITIALISED: CardNotFoundError,
     ResultCode.ERR_CARD: CardNotFoundError,
     ResultCode.ERR_AXIS: OutOfRangeError,

@@ -9,10 +9,11 @@ else libktr4sim.so beside libktr4.so.1. With the virtual clock on (use_virtual_c
 the binding's own waits (Axis.wait_until_stopped) move the card's time on instead of
 sleeping, so a program runs as fast as the computer can simulate it."""
 
+import ctypes as _ctypes
 from typing import List as _List
 from typing import Sequence as _Sequence
 
-from . import _clock
+from . import _args, _clock
 from . import _simapi as _driver
 from ._simapi import *  # noqa: F401,F403 (the generated controls and constants)
 from ._simapi import Call
@@ -24,8 +25,8 @@ __all__ = [*_generated, "set_cards", "use_virtual_clock", "reset", "trace"]
 def set_cards(switches: _Sequence[int]) -> None:
     """Presents one simulated card per card number switch setting (0..15 each, at most 16
     cards), in slot order, each in its power-on state; call it before the library is opened."""
-    numbers = [_driver._args.integer(s, f"switches[{i}]", 0, 15) for i, s in enumerate(switches)]
-    values = (_driver.ctypes.c_uint8 * len(numbers))(*numbers)
+    numbers = [_args.integer(s, f"switches[{i}]", 0, 15) for i, s in enumerate(switches)]
+    values = (_ctypes.c_uint8 * len(numbers))(*numbers)
     _driver.lib.ktr4sim_set_cards(values, len(numbers))
 
 
@@ -33,7 +34,7 @@ def use_virtual_clock(on: bool) -> None:
     """Virtual clock on: the card's time stands still until advance() (or a wait of the binding)
     moves it. Off: wall-clock time."""
     _driver.lib.ktr4sim_use_virtual_clock(1 if on else 0)
-    _clock.current = (_clock.VirtualClock(_driver.now, _driver.advance, _driver.TICKS_PER_SECOND) if on  # type: ignore[attr-defined]
+    _clock.current = (_clock.VirtualClock(_driver.now, _driver.advance, _driver.TICKS_PER_SECOND) if on
                       else _clock.WallClock())
 
 
@@ -45,7 +46,7 @@ def reset() -> None:
 
 def trace() -> _List[Call]:
     """Every driver call recorded since the trace was cleared, as Call records."""
-    return [_driver.trace_get(i) for i in range(_driver.trace_size())]  # type: ignore[attr-defined]
+    return [_driver.trace_get(i) for i in range(_driver.trace_size())]
 
 
 # ---- Controls of the simulated machine's signals go below, one block per signal, each

@@ -43,7 +43,7 @@ def test_float_and_other_real_speeds_move_the_axis(card):
     (lambda a: a.stop(time=-1), ValueError, ["time", "seconds", "0"]),
     (lambda a: a.change_speed(1000, time=math.inf), ValueError, ["time", "seconds"]),
     (lambda a: a.home(5000, mode=13), ValueError, ["mode", "HomeMode", "ORG_SLOW"]),
-    (lambda a: a.home(5000, count=16), ValueError, ["count", "0..15"]),
+    (lambda a: a.home(5000, ez_count=16), ValueError, ["ez_count", "0..15"]),
     (lambda a: a.card.line((0, 1), (1.5, 2), 1000), ValueError, ["distances", "whole", "pulses"]),
     (lambda a: a.card.arc((0, 1), center=(0, 10), end=(0, 20), speed=True), TypeError, ["speed", "bool"]),
 ])

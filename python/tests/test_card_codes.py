@@ -70,14 +70,14 @@ def test_comparator_and_el_mode_and_home_logic_read_back_as_enums(card):
 def test_home_mode_is_what_the_program_set(card):
     axis = card.axis(0)
     assert axis.home_mode is None  # the card has no readback
-    axis.home_mode = ktr4.HomeSetting(ktr4.HomeMode.ORG_EZ, count=3)
+    axis.home_mode = ktr4.HomeSetting(ktr4.HomeMode.ORG_EZ, ez_count=3)
     assert axis.home_mode == (ktr4.HomeMode.ORG_EZ, 3)
     assert sim.get_register(0, 0, HOME_WORD) & 0xFF == 3 * 16 + ktr4.HomeMode.ORG_EZ
     sim.set_home(0, 0, 1, -2500)
     axis.home(5000, direction=ktr4.HomeDirection.MINUS, mode=ktr4.HomeMode.ORG)
     assert axis.wait_until_stopped(timeout=5) == -2500 and axis.home_mode == (ktr4.HomeMode.ORG, 0)
-    with pytest.raises(ValueError, match="count"):
-        axis.home_mode = ktr4.HomeSetting(ktr4.HomeMode.ORG_EZ, count=16)
+    with pytest.raises(ValueError, match="ez_count"):
+        axis.home_mode = ktr4.HomeSetting(ktr4.HomeMode.ORG_EZ, ez_count=16)
 
 
 def test_points_flags_and_events_are_named(card):

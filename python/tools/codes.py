@@ -4,6 +4,8 @@ C constant without its group's prefix: KTR4_HOME_ORG_EZ is HomeMode.ORG_EZ."""
 
 # (class, base, prefix, the names it takes after the prefix or None for all, what it is)
 GROUPS = [
+    ("ResultCode", "IntEnum", ("KTR4_OK", "KTR4_ERR_"), None,
+     "The library's result codes (drivers add codes of their own); a non-zero one raises ktr4.Error."),
     ("PulseOutMode", "IntEnum", "KTR4_PULSE_OUT_", None, "Pulse output mode (Axis.pulse_out_mode)."),
     ("PulseInMode", "IntEnum", "KTR4_PULSE_IN_", {"AB_X1", "AB_X2", "AB_X4", "UP_DOWN"},
      "Pulse input (encoder) mode of the feedback counter."),
@@ -38,15 +40,16 @@ GROUPS = [
 ]
 
 
-# Groups whose members keep more of the C name, where the rest would not be a name (TTL_1_OUT).
-KEEP = {"TtlMode": "KTR4_"}
+# Groups whose members keep more of the C name: where the rest would not be a name (TTL_1_OUT),
+# and the result codes, which keep ERR_ (ResultCode.ERR_CARD).
+KEEP = {"TtlMode": "KTR4_", "ResultCode": "KTR4_"}
 
 
 def group_of(name):
     """(class, member) of a constant, or None when no group takes it."""
     for cls, _, prefix, names, _ in GROUPS:
         if name.startswith(prefix):
-            rest = name[len(prefix):]
+            rest = name[len(prefix if isinstance(prefix, str) else next(p for p in prefix if name.startswith(p))):]
             if names is None or rest in names:
                 return cls, name[len(KEEP[cls]):] if cls in KEEP else rest
     return None

@@ -80,7 +80,7 @@ _HEAD = ['"""Generated from the headers when the package was built: the types of
 def api_stub(functions):
     lines, names = _stub(functions, "KTR4_", checked=True)
     body = _HEAD + ["", "", "def is_open() -> bool: ..."] + lines
-    body += ["", "", "__all__: List[str]", ""]
+    body += [""]
     return "\n".join(body)
 
 
@@ -96,6 +96,9 @@ def sim_stub(functions, structs, defines):
         body += [f"    {d[0][len(prefix):]} = {d[1]}" for d in defines if d[0].startswith(prefix)]
     body += [""] + [f"{d[0][len('KTR4SIM_'):]}: int" for d in defines if not d[0].startswith(("KTR4SIM_ERR_",
                                                                                             "KTR4SIM_MOVE_"))]
-    body += ["", "", "def card_numbers() -> List[int]: ..."]
-    body += lines + ["", "", "__all__: List[str]", ""]
+    body += ["", "lib: ctypes.CDLL", "", "", "def card_numbers() -> List[int]: ...", "", "",
+             "def slot_of(card: int) -> int: ..."]
+    exported = ["Call", "ErrorCode", "MoveKind", "card_numbers"]
+    exported += [d[0][len("KTR4SIM_"):] for d in defines if not d[0].startswith(("KTR4SIM_ERR_", "KTR4SIM_MOVE_"))]
+    body += lines + ["", "", f"__all__ = {exported + names!r}", ""]
     return "\n".join(body)
