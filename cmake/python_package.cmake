@@ -22,4 +22,5 @@ and types, cards and axes as objects (moves, jogs, stops, lines and arcs,
 homing, interrupts delivered to a Python function, configuration files),
 result codes as exceptions with the library's texts, and the simulated
 card's controls for tests. Examples of the card's main tasks are in
-/usr/share/doc/python3-ktr4/examples.")
+/usr/share/doc/python3-ktr4/examples; its README tells how other Python
+interpreters (venvs, pyenv) get the same binding as a wheel.")

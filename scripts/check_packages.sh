@@ -3,8 +3,9 @@
 # lintian (no errors), desktop-file-validate, install and purge into a private root (nothing
 # left behind), the example machine programs shipped in libktr4-dev built against the
 # packages unpacked into a staging folder (once through find_package(ktr4), once through
-# pkg-config) and run, a program run with only libktr4-1 and libktr4sim1 unpacked (no -dev),
-# and the zip's contents, ordinals and import library.
+# pkg-config) and run, the Python examples through python3-ktr4 and through the wheel in a
+# fresh venv, a program run with only libktr4-1 and libktr4sim1 unpacked (no -dev), and the
+# zip's contents, ordinals and import library.
 # Usage: scripts/check_packages.sh [build-dir] [output-dir]
 # The packages come from the test build (default build/, built here if it is not yet): they
 # install under /usr whatever prefix the tree has. Packages, staging folder and example
@@ -128,6 +129,9 @@ echo "== examples through pkg-config"
 rm -rf "$work/example-pc" && cp -r "$examples" "$work/example-pc"
 PKG_CONFIG_SYSROOT_DIR="$stage" PKG_CONFIG_LIBDIR="$libdir/pkgconfig" make -s -C "$work/example-pc" >/dev/null
 run_examples "$work/example-pc"
+
+# ---- the Python examples through python3-ktr4 and through the wheel in a fresh venv
+"$here/python/check_installed.sh" "$stage" "$libdir" "$build" "$work"
 
 # ---- a program on the runtime packages alone: libktr4-1 and libktr4sim1, no -dev
 echo "== a program with only libktr4-1 and libktr4sim1"

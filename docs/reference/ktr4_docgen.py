@@ -223,6 +223,16 @@ def overview_page(version, reference):
                    "ktr4sim_fail, ...). Its axes have no HOME sensor until ktr4sim_set_home gives them one, so "
                    "an origin return without one runs until it is stopped. Its own failure codes are 1001..1004 "
                    "(see RESULT CODES).")
+    L += [".SH PYTHON"]
+    L += man_lines("The package python3-ktr4 gives Python programs the same library (import ktr4; help(ktr4)), "
+                   "for Debian's interpreter /usr/bin/python3 only. Another interpreter (a virtual environment, "
+                   "pyenv, a Python built by hand) does not look in Debian's dist-packages, so there import ktr4 "
+                   "fails with ModuleNotFoundError. Give it the binding as a pure-Python wheel, built offline "
+                   "from a build tree with Debian's python3-build: python3 -m build --no-isolation --wheel "
+                   "build/python, then python -m pip install --no-index ktr4-*.whl. The wheel finds "
+                   "libktr4.so.1 through the system's loader like any library. "
+                   "/usr/share/doc/python3-ktr4/README.md says more; examples are in "
+                   "/usr/share/doc/python3-ktr4/examples.")
     L += [".SH ENVIRONMENT"]
     env = [("KTR4IO_LIBRARY", "The driver library to load (POSIX); default libktr4sim.so beside libktr4."),
            ("KTR4SIM_CARDS", "Simulated card: the cards present, a comma-separated list of card number switch "

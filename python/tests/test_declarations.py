@@ -99,7 +99,8 @@ def test_a_reference_comment_becomes_the_docstring(tmp_path):
     functions, _, _ = header.parse(path.read_text())
     text = reference.texts(str(path), functions, REFERENCE_DIR)["KTR4_where"]
     for part in ("Reads where the axis is.", "Any time, moving or not.", "card: Card number 0..15.",
-                 "position (returned): Command position in pulses.", "KTR4_ERR_CARD: The card number is above 15."):
+                 "position (returned): Command position in pulses.",
+                 "ktr4.CardNotFoundError (KTR4_ERR_CARD): The card number is above 15."):
         assert part in text
 
 

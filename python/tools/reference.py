@@ -8,6 +8,12 @@ import textwrap
 
 _WIDTH = 88
 
+# The exception each result code raises (ktr4/errors.py).
+_EXCEPTIONS = {"KTR4_ERR_NOT_INITIALISED": "ktr4.CardNotFoundError", "KTR4_ERR_CARD": "ktr4.CardNotFoundError",
+               "KTR4_ERR_AXIS": "ktr4.OutOfRangeError", "KTR4_ERR_RANGE": "ktr4.OutOfRangeError",
+               "KTR4_ERR_MOVING": "ktr4.AxisMovingError", "KTR4_ERR_DRIVER_LOAD": "ktr4.DriverError",
+               "KTR4_ERR_DRIVER_OPERATION": "ktr4.DriverError"}
+
 
 def _load_parser(reference_dir):
     path = os.path.join(reference_dir, "ktr4_reference.py")
@@ -42,9 +48,13 @@ def render(function):
             output = "*" in p.ctype and not p.ctype.startswith("const")
             lines.append(_entry(f"{p.name} (returned)" if output else p.name, p.doc))
         parts.append("\n".join(lines))
-    if function.retvals:
-        parts.append("\n".join(["Result codes (other than KTR4_OK raise ktr4.Error):"] +
-                               [_entry(code, when) for code, when in function.retvals]))
+    raised = [(code, when) for code, when in function.retvals if code not in ("KTR4_OK", "0")]
+    if raised and function.name.startswith("KTR4_"):
+        parts.append("\n".join(["Raises (the result code is the exception's `code`):"] +
+                               [_entry(f"{_EXCEPTIONS.get(code, 'ktr4.Error')} ({code})" if code != "other" else
+                                       "ktr4.DriverError (a driver's own code)", when) for code, when in raised]))
+    elif function.retvals:
+        parts.append("\n".join(["Returns:"] + [_entry(code, when) for code, when in function.retvals]))
     parts.extend(_wrap(f"Note: {note}") for note in function.notes)
     if function.example:
         parts.append("Example (C):\n" + textwrap.indent(function.example.rstrip(), "    "))
