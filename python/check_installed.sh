@@ -2,7 +2,8 @@
 # Runs the Python examples as users meet them: once through the files of python3-ktr4 under
 # Debian's /usr/bin/python3, once through the wheel (built from the build tree offline with
 # Debian's python3-build) installed with pip --no-index into a fresh virtual environment.
-# Both find libktr4.so.1 through the loader, in LIB_DIR.
+# Both find libktr4.so.1 through the loader, in LIB_DIR. Then Debian's mypy --strict checks the
+# examples against the wheel as installed.
 # Usage: python/check_installed.sh STAGE LIB_DIR BUILD_DIR WORK_DIR
 #   STAGE: a folder python3-ktr4 (and the library packages) were unpacked into.
 set -euo pipefail
@@ -40,3 +41,7 @@ venv_python="$work/venv/bin/python"
   || fail "the venv's ktr4 is not the wheel's, or not on $libdir/libktr4.so.1"
 echo "${wheel##*/}: $(stat -c %s "$wheel") bytes, installed into $work/venv"
 run_examples "through the wheel" "$venv_python"
+# The wheel carries its types (py.typed, the stubs): the examples pass mypy --strict against it.
+(cd "$work" && /usr/bin/python3 -m mypy --strict --no-incremental --python-executable "$venv_python" \
+  "$examples"/*.py >"$work/mypy.log" 2>&1) || { cat "$work/mypy.log" >&2; fail "mypy --strict on the examples"; }
+echo "the examples pass mypy --strict against the installed wheel"

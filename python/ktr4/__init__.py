@@ -10,14 +10,20 @@ A binding over the card's C library libktr4.so.1 through ctypes:
         print(axis.wait_until_stopped(timeout=5))
 
 - ktr4.Library, ktr4.Card, ktr4.Axis: the card as objects (moves, jogs, stops, lines and arcs,
-  homing, interrupts delivered to a Python callable, configuration files).
+  homing, soft limits, comparator, interrupts delivered to a Python callable, configuration
+  files), with Python arguments: pulses, pulses per second (pps) and seconds.
+- The card's codes as enums named as in ktr4.h without the prefix: HomeMode.ORG_EZ is
+  KTR4_HOME_ORG_EZ, Event.END is KTR4_EVENT_END (see ktr4.codes).
 - ktr4.api: every export of ktr4.h as a function of the same name in lower case without the
   KTR4_ prefix (api.t_curve_position_move), for everything the objects do not cover.
 - ktr4.Error and its subclasses: a non-zero result code raises, carrying `code` and the
-  library's own `text` for it.
+  library's own `text` for it; a wrong argument raises TypeError or ValueError naming it.
 - ktr4.sim: the simulated card's controls (ktr4sim.h), for tests and trials without a card.
 
-Every function's docstring is the reference text of the C function it calls."""
+The objects' docstrings describe their Python parameters; those of ktr4.api are the
+reference texts of the C functions. This package serves the interpreter it is installed for
+(python3-ktr4: Debian's /usr/bin/python3); others install the wheel (see
+/usr/share/doc/python3-ktr4/README.md)."""
 
 import importlib
 import types

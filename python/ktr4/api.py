@@ -4,7 +4,9 @@ names and order; output pointers become the return value (one value, or a named 
 several, e.g. api.readback_sd_pin(0, 0).state); a non-zero result raises ktr4.Error.
 
 Integer arguments are passed as the C slots take them: the library looks only at the low byte
-(cards, axes, modes) or low 16 bits of a slot, so card 0x105 is card 5, as in C."""
+(cards, axes, modes) or low 16 bits of a slot, so card 0x105 is card 5, as in C. They take any
+real number whose value is whole (5000.0); another value raises ValueError or TypeError naming
+the C parameter. Calls while the library is closed raise LibraryClosedError."""
 
 import threading
 
