@@ -10,11 +10,10 @@ import tempfile
 from typing import List, Tuple
 
 import ktr4
-from ktr4 import api
 
 
-def settings(card: ktr4.Card) -> List[Tuple[object, ktr4.SoftLimits, ktr4.ElMode]]:
-    return [(api.readback_sd_pin(card.number, axis.number), axis.soft_limits, axis.el_mode) for axis in card.axes]
+def settings(card: ktr4.Card) -> List[Tuple[ktr4.SlowDown, ktr4.SoftLimits, ktr4.ElMode]]:
+    return [(axis.slow_down, axis.soft_limits, axis.el_mode) for axis in card.axes]
 
 
 with ktr4.Library() as ktr, tempfile.TemporaryDirectory() as folder:
@@ -22,7 +21,7 @@ with ktr4.Library() as ktr, tempfile.TemporaryDirectory() as folder:
     for axis in card.axes:
         # SD on: normal logic, a decelerating stop, slowed only while on (axes 0, 2) or latched.
         latch = ktr4.SdLatch.LATCHED if axis.number % 2 else ktr4.SdLatch.WHILE_ON
-        api.config_sd_pin(card.number, axis.number, 1, ktr4.Logic.NORMAL, ktr4.SdStop.STOP, latch)
+        axis.slow_down = ktr4.SlowDown(enabled=True, stop=ktr4.SdStop.STOP, latch=latch)
         # By name: the - limit below the + limit (the card's first soft-limit register is +).
         reach = 10000 * (axis.number + 1)
         axis.soft_limits = ktr4.SoftLimits(minus=-reach, plus=reach)

@@ -29,13 +29,14 @@ import importlib
 import types
 
 from . import api, codes
-from .card import Axis, Card, Comparator, HomeSetting, Library, SoftLimits, StopMode
+from .card import Alarm, Axis, Card, Comparator, HomeSetting, Latch, Library, SlowDown, SoftLimits, StopMode
 from .codes import *  # noqa: F401,F403 (the card's codes: HomeMode, Event, ...)
 from .errors import (AxisMovingError, CardNotFoundError, ConfigFileError, ConfigFileNotFoundError,
                      ConfigIsADirectoryError, ConfigPermissionError, DriverError, Error, LibraryClosedError,
                      OutOfRangeError, error_text)
 
 __all__ = ["api", "sim", "Library", "Card", "Axis", "StopMode", "SoftLimits", "Comparator", "HomeSetting",
+           "SlowDown", "Alarm", "Latch",
            "Error", "CardNotFoundError", "LibraryClosedError", "OutOfRangeError", "AxisMovingError", "DriverError",
            "ConfigFileError", "ConfigFileNotFoundError", "ConfigIsADirectoryError", "ConfigPermissionError",
            "error_text", *codes.__all__]

@@ -13,8 +13,9 @@ from typing import Callable, Dict, Iterable, List, NamedTuple, Optional, Sequenc
 
 from . import _args, _clock, api
 from ._args import MAX_SPEED, PathArg
-from .codes import (CompareAction, CompareCondition, CompareSource, ElMode, ErrorFlag, Event, HomeDirection, HomeMode,
-                    Logic, Output, Point, SoftLimitAction, SoftLimitSource)
+from .codes import (AlarmStop, CompareAction, CompareCondition, CompareSource, ElMode, ErrorFlag, Event, HomeDirection,
+                    HomeMode, LatchSource, Logic, Output, Point, SdLatch, SdStop, SoftLimitAction, SoftLimitSource,
+                    TtlMode)
 from .errors import CardNotFoundError, Error, LibraryClosedError, file_error
 
 _PAIRS = {(0, 1): 0, (0, 2): 1, (0, 3): 2, (1, 2): 3, (1, 3): 4, (2, 3): 5}
@@ -55,6 +56,35 @@ class HomeSetting(NamedTuple):
     the index pulse EZ, the axis stops on the (ez_count+1)-th one (ez_count 0..15)."""
     mode: HomeMode
     ez_count: int = 0
+
+
+class SlowDown(NamedTuple):
+    """The slow-down input SD (Axis.slow_down): `enabled` (taken at the next move's start),
+    its `logic`, whether it slows to the start speed or stops the move (`stop`), and whether
+    the axis stays slow only while SD is on or until the move ends (`latch`)."""
+    enabled: bool = False
+    logic: Logic = Logic.NORMAL
+    stop: SdStop = SdStop.SLOW
+    latch: SdLatch = SdLatch.WHILE_ON
+
+
+class Alarm(NamedTuple):
+    """The alarm input ALM (Axis.alarm): its `logic`, and whether an alarm stops the axis at
+    once or decelerating (`stop`)."""
+    logic: Logic = Logic.NORMAL
+    stop: AlarmStop = AlarmStop.STOP
+
+
+class Latch(NamedTuple):
+    """The latch input LTC (Axis.latch): which counter it latches (`source`), and its `logic`."""
+    source: LatchSource = LatchSource.COMMAND
+    logic: Logic = Logic.NORMAL
+
+
+def _setting(value: object, kind: type, name: str) -> None:
+    if not isinstance(value, kind):
+        raise TypeError(f"{name} must be a ktr4.{kind.__name__} (fields by name), not {type(value).__name__} "
+                        f"({value!r})")
 
 
 def _pair(axes: Iterable[int]) -> int:
@@ -327,6 +357,16 @@ class Card:
         library, target = self.library, callback
         api.link_irq_process(number, lambda which: target(Card(library, which)))
 
+    @property
+    def ttl_mode(self) -> TtlMode:
+        """Which of the TTL lines of axes 1 and 2 are outputs, as a TtlMode
+        (KTR4_config_TTL_IO_MODE, KTR4_readback_TTL_IO_MODE)."""
+        return _maybe(TtlMode, api.readback_ttl_io_mode(self._open("ttl_mode")))  # type: ignore[return-value]
+
+    @ttl_mode.setter
+    def ttl_mode(self, mode: TtlMode) -> None:
+        api.config_ttl_io_mode(self._open("ttl_mode"), int(_args.code(mode, TtlMode, "ttl_mode")))
+
     def save_config(self, path: PathArg) -> None:
         """Saves the card's configuration (every axis) to the file `path` (str or os.PathLike).
 
@@ -597,6 +637,59 @@ class Axis:
     def home_logic(self, logic: Logic) -> None:
         api.set_home_pin_logic(*self._at("home_logic"), int(_args.code(logic, Logic, "home_logic")))
 
+    @property
+    def ez_logic(self) -> Logic:
+        """Logic of the index input EZ: Logic.NORMAL or INVERTED (KTR4_set_EZ_pin_logic)."""
+        return _maybe(Logic, api.readback_ez_pin_logic(*self._at("ez_logic")))  # type: ignore[return-value]
+
+    @ez_logic.setter
+    def ez_logic(self, logic: Logic) -> None:
+        api.set_ez_pin_logic(*self._at("ez_logic"), int(_args.code(logic, Logic, "ez_logic")))
+
+    @property
+    def slow_down(self) -> SlowDown:
+        """The slow-down input's settings, as a SlowDown; set it to one (fields by name)
+        (KTR4_config_SD_PIN, KTR4_readback_SD_PIN)."""
+        enable, logic, stop, latch, _ = api.readback_sd_pin(*self._at("slow_down"))
+        return SlowDown(bool(enable), _maybe(Logic, logic), _maybe(SdStop, stop),  # type: ignore[arg-type]
+                        _maybe(SdLatch, latch))  # type: ignore[arg-type]
+
+    @slow_down.setter
+    def slow_down(self, setting: SlowDown) -> None:
+        where = self._at("slow_down")
+        _setting(setting, SlowDown, "slow_down")
+        api.config_sd_pin(*where, int(bool(setting.enabled)), int(_args.code(setting.logic, Logic, "logic")),
+                          int(_args.code(setting.stop, SdStop, "stop")), int(_args.code(setting.latch, SdLatch, "latch")))
+
+    @property
+    def alarm(self) -> Alarm:
+        """The alarm input's settings, as an Alarm; set it to one (fields by name)
+        (KTR4_config_ALM_PIN, KTR4_readback_ALM_PIN)."""
+        stop, logic, _ = api.readback_alm_pin(*self._at("alarm"))
+        return Alarm(_maybe(Logic, logic), _maybe(AlarmStop, stop))  # type: ignore[arg-type]
+
+    @alarm.setter
+    def alarm(self, setting: Alarm) -> None:
+        where = self._at("alarm")
+        _setting(setting, Alarm, "alarm")
+        api.config_alm_pin(*where, int(_args.code(setting.stop, AlarmStop, "stop")),
+                           int(_args.code(setting.logic, Logic, "logic")))
+
+    @property
+    def latch(self) -> Latch:
+        """The latch input's settings, as a Latch; set it to one (fields by name)
+        (KTR4_config_LTC_PIN, KTR4_readback_LTC_PIN). The latched count:
+        ktr4.api.read_fbcounter_latch_value."""
+        source, logic, _ = api.readback_ltc_pin(*self._at("latch"))
+        return Latch(_maybe(LatchSource, source), _maybe(Logic, logic))  # type: ignore[arg-type]
+
+    @latch.setter
+    def latch(self, setting: Latch) -> None:
+        where = self._at("latch")
+        _setting(setting, Latch, "latch")
+        api.config_ltc_pin(*where, int(_args.code(setting.source, LatchSource, "source")),
+                           int(_args.code(setting.logic, Logic, "logic")))
+
     def read_point(self, point: int) -> bool:
         """Whether input point `point` (a ktr4.Point, or 0..24: 17..24 are the TTL inputs) is on
         (KTR4_read_point_status)."""
@@ -674,4 +767,4 @@ class Axis:
         return self.position
 
 
-__all__ = ["Library", "Card", "Axis", "StopMode", "SoftLimits", "Comparator", "HomeSetting"]
+__all__ = ["Library", "Card", "Axis", "StopMode", "SoftLimits", "Comparator", "HomeSetting", "SlowDown", "Alarm", "Latch"]

@@ -93,3 +93,22 @@ def test_points_flags_and_events_are_named(card):
         axis.read_point(25)
     with pytest.raises(ValueError, match="point"):
         axis.write_output(12, True)
+
+
+def test_pin_settings_go_to_the_c_options_the_datasheet_names(card):
+    axis = card.axis(2)
+    axis.slow_down = ktr4.SlowDown(enabled=True, logic=ktr4.Logic.INVERTED, stop=ktr4.SdStop.STOP,
+                                   latch=ktr4.SdLatch.WHILE_ON)
+    assert api.readback_sd_pin(0, 2)[:4] == (1, 1, 1, 0)  # enable, opt6 logic, opt5 stop, opt4 latch
+    assert axis.slow_down == (True, ktr4.Logic.INVERTED, ktr4.SdStop.STOP, ktr4.SdLatch.WHILE_ON)
+    axis.alarm = ktr4.Alarm(logic=ktr4.Logic.NORMAL, stop=ktr4.AlarmStop.DECEL_STOP)
+    assert api.readback_alm_pin(0, 2)[:2] == (1, 0)  # option9 stop, option8 logic
+    assert axis.alarm == (ktr4.Logic.NORMAL, ktr4.AlarmStop.DECEL_STOP)
+    axis.latch = ktr4.Latch(source=ktr4.LatchSource.FEEDBACK, logic=ktr4.Logic.INVERTED)
+    assert api.readback_ltc_pin(0, 2)[:2] == (1, 1)  # option15 source, option23 logic
+    assert axis.latch == (ktr4.LatchSource.FEEDBACK, ktr4.Logic.INVERTED)
+    axis.ez_logic = ktr4.Logic.INVERTED
+    card.ttl_mode = ktr4.TtlMode.TTL_2_OUT
+    assert axis.ez_logic is ktr4.Logic.INVERTED and card.ttl_mode is ktr4.TtlMode.TTL_2_OUT
+    with pytest.raises(TypeError, match="SlowDown"):
+        axis.slow_down = (True, 1, 1, 0)
