@@ -38,8 +38,16 @@ try:
     declare(lib, _header.SIM_FUNCTIONS, _STRUCTS)
 except (OSError, AttributeError) as error:
     raise ImportError(f"ktr4.sim: the driver {_driver_path()} is not the simulated card ({error})") from error
-Call = _STRUCTS["ktr4sim_call"]
-Call.__name__ = Call.__qualname__ = "Call"
+
+def _camel(name):
+    return "".join(part[:1].upper() + part[1:] for part in name.split("_"))
+
+
+# Each struct by its name without ktr4sim_, capitalised: ktr4sim_call is Call.
+for _c_struct, _made in _STRUCTS.items():
+    _made.__name__ = _made.__qualname__ = _camel(_c_struct[len("ktr4sim_"):])
+    _made.__module__ = "ktr4.sim"
+    globals()[_made.__name__] = _made
 
 
 def _prefixed(prefix):
@@ -50,7 +58,7 @@ ErrorCode = enum.IntEnum("ErrorCode", _prefixed("KTR4SIM_ERR_"), module=__name__
 ErrorCode.__doc__ = "Failure codes the simulated driver returns on its own."
 MoveKind = enum.IntEnum("MoveKind", _prefixed("KTR4SIM_MOVE_"), module=__name__)
 MoveKind.__doc__ = "What kind of move drives an axis."
-__all__ = ["Call", "ErrorCode", "MoveKind", "card_numbers"]
+__all__ = [made.__name__ for made in _STRUCTS.values()] + ["ErrorCode", "MoveKind", "card_numbers"]
 
 # The other constants (status ports, ticks per second, ...) by their names without KTR4SIM_.
 for _name, _value in _prefixed("KTR4SIM_"):

@@ -49,5 +49,8 @@ def trace() -> _List[Call]:
     return [_driver.trace_get(i) for i in range(_driver.trace_size())]
 
 
-# ---- Controls of the simulated machine's signals go below, one block per signal, each
-# taking the card number first (slot_of turns it into the simulator's slot).
+# ---- Controls of the simulated machine's signals go below, one block per signal.
+# Every ktr4sim_ function of ktr4sim.h already has a generated wrapper here (taking the card
+# number where the C function takes a slot); a hand-written one that replaces it takes the
+# card number first (_driver.slot_of gives the slot), calls _driver.lib, is added to
+# __all__, and its C name goes into SIM_BY_HAND in python/tools/stubs.py.

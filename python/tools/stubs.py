@@ -41,7 +41,7 @@ def _output_type(ctype):
     if ctype == "char":
         return "str"
     if ctype.startswith("ktr4sim_"):
-        return "Call"
+        return camel(ctype[len("ktr4sim_"):])  # a struct: ktr4sim_call is Call
     return "float" if ctype == "double" else "int"
 
 
@@ -89,8 +89,8 @@ def sim_stub(functions, structs, defines):
                          flags=SIM_FLAGS, answers=SIM_ANSWERS)
     body = _HEAD[:2] + ["import ctypes", "import enum"] + _HEAD[2:]
     for name, fields in structs:
-        if name == "ktr4sim_call":
-            body += ["", "", "class Call(ctypes.Structure):"] + [f"    {field}: int" for _, field in fields]
+        body += ["", "", f"class {camel(name[len('ktr4sim_'):])}(ctypes.Structure):"]
+        body += [f"    {field}: {'float' if ctype == 'double' else 'int'}" for ctype, field in fields]
     for cls, prefix in (("ErrorCode", "KTR4SIM_ERR_"), ("MoveKind", "KTR4SIM_MOVE_")):
         body += ["", "", f"class {cls}(enum.IntEnum):"]
         body += [f"    {d[0][len(prefix):]} = {d[1]}" for d in defines if d[0].startswith(prefix)]
@@ -98,7 +98,7 @@ def sim_stub(functions, structs, defines):
                                                                                             "KTR4SIM_MOVE_"))]
     body += ["", "lib: ctypes.CDLL", "", "", "def card_numbers() -> List[int]: ...", "", "",
              "def slot_of(card: int) -> int: ..."]
-    exported = ["Call", "ErrorCode", "MoveKind", "card_numbers"]
+    exported = [camel(name[len("ktr4sim_"):]) for name, _ in structs] + ["ErrorCode", "MoveKind", "card_numbers"]
     exported += [d[0][len("KTR4SIM_"):] for d in defines if not d[0].startswith(("KTR4SIM_ERR_", "KTR4SIM_MOVE_"))]
     body += lines + ["", "", f"__all__ = {exported + names!r}", ""]
     return "\n".join(body)
