@@ -14,7 +14,7 @@ from typing import Callable, Dict, Iterable, List, NamedTuple, Optional, Sequenc
 from . import _args, _clock, api
 from ._args import MAX_SPEED, PathArg
 from .codes import (AlarmStop, CompareAction, CompareCondition, CompareSource, ElMode, ErrorFlag, Event, HomeDirection,
-                    HomeMode, LatchSource, Logic, Output, Point, SdLatch, SdStop, SoftLimitAction, SoftLimitSource,
+                    HomeMode, LatchSource, Logic, SdLatch, SdStop, SoftLimitAction, SoftLimitSource,
                     TtlMode)
 from .errors import CardNotFoundError, Error, LibraryClosedError, file_error
 
