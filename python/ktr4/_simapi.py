@@ -113,7 +113,8 @@ def _generate():
         doc = _header.SIM_DOCS.get(c_name, "").replace("slot: Card slot, 0 = the first card reported.",
                                                        "card: Card number (number switch) of the simulated card.")
         fn = make_function(getattr(lib, c_name), c_name, name, result, by_card, doc, check=check if checked else None,
-                           structs=_STRUCTS, module="ktr4.sim", convert={"card": slot_of} if by_card != params else None)
+                           structs=_STRUCTS, module="ktr4.sim",
+                           convert={"card": slot_of} if by_card != params else None)
         globals()[name] = _as_flag(fn, c_name) if c_name in flags else fn
         __all__.append(name)
 

@@ -229,7 +229,8 @@ class Card:
         """The card's 16-bit information word, as the driver reports it (KTR4_info)."""
         return int(api.info(self._open("info")))
 
-    def _profile(self, speed: object, start_speed: object, accel: object, decel: object) -> Tuple[int, int, float, float]:
+    def _profile(self, speed: object, start_speed: object, accel: object,
+                 decel: object) -> Tuple[int, int, float, float]:
         accel_s = _args.seconds(accel, "accel")
         return (_args.speed(start_speed, "start_speed", 0), _args.speed(speed, "speed", 1),
                 accel_s, accel_s if decel is None else _args.seconds(decel, "decel"))
@@ -570,8 +571,8 @@ class Axis:
         plus, minus = api.readback_softlimit_data(card, axis)
         source, action = api.readback_config_softlimit(card, axis)
         enabled = api.readback_enable_softlimit(card, axis)
-        return SoftLimits(minus, plus, _maybe(SoftLimitSource, source), _maybe(SoftLimitAction, action),  # type: ignore[arg-type]
-                          bool(enabled))
+        return SoftLimits(minus, plus, _maybe(SoftLimitSource, source),  # type: ignore[arg-type]
+                          _maybe(SoftLimitAction, action), bool(enabled))  # type: ignore[arg-type]
 
     @soft_limits.setter
     def soft_limits(self, limits: SoftLimits) -> None:
@@ -658,8 +659,9 @@ class Axis:
     def slow_down(self, setting: SlowDown) -> None:
         where = self._at("slow_down")
         _setting(setting, SlowDown, "slow_down")
-        api.config_sd_pin(*where, int(bool(setting.enabled)), int(_args.code(setting.logic, Logic, "logic")),
-                          int(_args.code(setting.stop, SdStop, "stop")), int(_args.code(setting.latch, SdLatch, "latch")))
+        logic = _args.code(setting.logic, Logic, "logic")
+        stop, latch = _args.code(setting.stop, SdStop, "stop"), _args.code(setting.latch, SdLatch, "latch")
+        api.config_sd_pin(*where, int(bool(setting.enabled)), int(logic), int(stop), int(latch))
 
     @property
     def alarm(self) -> Alarm:
@@ -767,4 +769,5 @@ class Axis:
         return self.position
 
 
-__all__ = ["Library", "Card", "Axis", "StopMode", "SoftLimits", "Comparator", "HomeSetting", "SlowDown", "Alarm", "Latch"]
+__all__ = ["Library", "Card", "Axis", "StopMode", "SoftLimits", "Comparator", "HomeSetting", "SlowDown", "Alarm",
+           "Latch"]

@@ -151,8 +151,9 @@ def file_error(error: Error, path: Union[str, bytes, os.PathLike[str], os.PathLi
         elif (writing and not os.access(folder, os.W_OK)) or (os.path.exists(name) and not os.access(
                 name, os.W_OK if writing else os.R_OK)):
             found = ConfigPermissionError
-    numbers: Dict[Type[ConfigFileError], int] = {ConfigIsADirectoryError: errno.EISDIR, ConfigFileNotFoundError: errno.ENOENT,
-               ConfigPermissionError: errno.EACCES}
+    numbers: Dict[Type[ConfigFileError], int] = {ConfigIsADirectoryError: errno.EISDIR,
+                                                 ConfigFileNotFoundError: errno.ENOENT,
+                                                 ConfigPermissionError: errno.EACCES}
     if found is not None:
         number = numbers[found]
         return found(error.code, error.function, name, number, os.strerror(number))
