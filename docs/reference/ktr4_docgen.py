@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Generates the ktr4 reference from the headers' reference comments.
 
-  ktr4_docgen.py man  OUTDIR VERSION HEADER...   man3/<function>.3 for every function, man7/ktr4.7
-  ktr4_docgen.py html OUTDIR VERSION HEADER...   index.html: every function, type and constant
+  ktr4_docgen.py man  OUTDIR VERSION HEADER...   man3/<function>.3 for every function, man7/ktr4.7,
+                                                 man7/ktr4-card.7 (from ktr4_card.txt)
+  ktr4_docgen.py html OUTDIR VERSION HEADER...   index.html: every function, type and constant;
+                                                 ktr4-card.html
   ktr4_docgen.py examples OUTDIR HEADER...       <function>.c: each @code example as a program
 
 Why a generator of our own and not Doxygen: Doxygen's man output is one page per group or
@@ -347,9 +349,9 @@ def card_man_page(version):
     L = ['.TH %s 7 "" "ktr4 %s" "ktr4 reference"' % (name, version), ".SH NAME",
          "%s \\- %s" % (man_escape(name), man_escape(brief)), ".SH SYNOPSIS", ".nf", ".B #include <ktr4.h>", ".fi"]
     for level, title, paragraphs in sections:
-        if title == "SEE ALSO":
+        if title == "See also":
             continue
-        L.append((".SH %s" if level == 1 else ".SS %s") % man_escape(title))
+        L.append(".SH %s" % man_escape(title.upper()) if level == 1 else ".SS %s" % man_escape(title))
         for para in paragraphs:
             L += man_paragraph(para)
     see = ["ktr4 (7)", "ktr4sim (7)", "KTR4_config_home_mode (3)", "KTR4_config_comparator_out (3)",
@@ -430,10 +432,10 @@ def write_card_html(outdir, version, reference):
          '<h2>Contents</h2><ul>']
     for i, (level, title, _) in enumerate(sections):
         if level == 1:
-            P.append('<li><a href="#s%d">%s</a></li>' % (i, h(title.title())))
+            P.append('<li><a href="#s%d">%s</a></li>' % (i, h(title)))
     P.append("</ul>")
     for i, (level, title, paragraphs) in enumerate(sections):
-        P.append('<h%d id="s%d">%s</h%d>' % (level + 1, i, h(title.title()), level + 1))
+        P.append('<h%d id="s%d">%s</h%d>' % (level + 1, i, h(title), level + 1))
         for para in paragraphs:
             P.append(html_paragraph(para, names).replace('href="#', 'href="index.html#'))
     P.append("</body></html>")
