@@ -692,8 +692,8 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_pulse_inmode(ktr4_u8 card, ktr4_u8 axis
  *   off (bit 4) |
  * | latch | KTR4_SD_LATCHED (1) | once SD turned on, slowed until the move ends |
  *
- * Each direction of travel has its SD input: SD+ acts on moves in the + direction, SD- on moves in the
- * - direction. SD turning on during a move records KTR4_EVENT_SD. Its present state is point
+ * Each direction of travel has its SD input: SD+ acts on moves in the + direction, SD- on moves in
+ * the - direction. SD turning on during a move records KTR4_EVENT_SD. Its present state is point
  * KTR4_POINT_SD of KTR4_read_point_status (pin input status bit 15).
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
@@ -726,8 +726,8 @@ KTR4_API int32_t KTR4_CALL KTR4_config_SD_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u
  *   off (bit 4) |
  * | latch | KTR4_SD_LATCHED (1) | once SD turned on, slowed until the move ends |
  *
- * Each direction of travel has its SD input: SD+ acts on moves in the + direction, SD- on moves in the
- * - direction. SD turning on during a move records KTR4_EVENT_SD. Its present state is point
+ * Each direction of travel has its SD input: SD+ acts on moves in the + direction, SD- on moves in
+ * the - direction. SD turning on during a move records KTR4_EVENT_SD. Its present state is point
  * KTR4_POINT_SD of KTR4_read_point_status (pin input status bit 15).
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
@@ -1387,7 +1387,8 @@ KTR4_API int32_t KTR4_CALL KTR4_read_current_position(ktr4_u8 card, ktr4_u8 axis
  *   next relative move.
  *
  * Use it to declare the present place as a known position, for example 0 after homing. Do it on a
- * stopped axis: on a moving one the counter jumps and the running move's end moves with it.
+ * stopped axis: on a moving one the counter jumps and the running move's end moves with it. It
+ * re-labels the counter only: the sensors (HOME, EZ, EL, SD) stay where they are on the machine.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
@@ -1431,11 +1432,14 @@ KTR4_API int32_t KTR4_CALL KTR4_read_FB_counter(ktr4_u8 card, ktr4_u8 axis, int3
 KTR4_API int32_t KTR4_CALL KTR4_set_FB_counter(ktr4_u8 card, ktr4_u8 axis, int32_t count);
 
 /**
- * @brief Reads the feedback count the card latched at the last LTC signal.
+ * @brief Reads the counter value the card latched when LTC last turned on.
+ *
+ * The counter is the one KTR4_config_LTC_PIN chose: KTR4_LTC_FEEDBACK the feedback counter,
+ * KTR4_LTC_COMMAND the command position counter. Each latch records KTR4_EVENT_LATCH.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param value Out: the latched count.
+ * @param value Out: the latched counter value, pulses.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
