@@ -98,40 +98,40 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_pulse_outmode(ktr4_u8 card_slot, ktr4_u
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_set_pulse_inmode(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 mode_slot,
-                                                 ktr4_u8 option_slot)
+                                                 ktr4_u8 direction_slot)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
-    const uint32_t mode = low_byte(mode_slot), option = low_byte(option_slot);
-    if (mode > 3 || option > 1)
+    const uint32_t mode = low_byte(mode_slot), direction = low_byte(direction_slot);
+    if (mode > 3 || direction > 1)
         return KTR4_ERR_RANGE;
     return modify_register(card, axis, kWord2Code,
-                           [&](uint32_t word) { return (word & ~0x700000u) | (mode << 20) | (option << 22); });
+                           [&](uint32_t word) { return (word & ~0x700000u) | (mode << 20) | (direction << 22); });
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_readback_pulse_inmode(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* mode,
-                                                      uint8_t* option)
+                                                      uint8_t* direction)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
     const uint32_t word = read_word(card, axis, kWord2Code);
     if (int32_t rc = last_result())
         return rc;
     *mode = static_cast<uint8_t>((word >> 20) & 0x3u);
-    *option = bit_of(word, 22);
+    *direction = bit_of(word, 22);
     return KTR4_OK;
 }
 
-KTR4_API int32_t KTR4_CALL KTR4_config_SD_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 enable, ktr4_u8 opt6,
-                                              ktr4_u8 opt5, ktr4_u8 opt4)
+KTR4_API int32_t KTR4_CALL KTR4_config_SD_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 enable, ktr4_u8 logic,
+                                              ktr4_u8 stop, ktr4_u8 latch)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
     set_shadow_bit(card, axis, kShadowSd, flag(enable));
     return modify_register(card, axis, kWord1Code, [&](uint32_t word) {
-        return set_bit(set_bit(set_bit(word, 6, flag(opt6)), 5, flag(opt5)), 4, flag(opt4));
+        return set_bit(set_bit(set_bit(word, 6, flag(logic)), 5, flag(stop)), 4, flag(latch));
     });
 }
 
-KTR4_API int32_t KTR4_CALL KTR4_readback_SD_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* enable, uint8_t* opt6,
-                                                uint8_t* opt5, uint8_t* opt4, uint8_t* state)
+KTR4_API int32_t KTR4_CALL KTR4_readback_SD_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* enable, uint8_t* logic,
+                                                uint8_t* stop, uint8_t* latch, uint8_t* state)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
     const uint32_t word = read_word(card, axis, kWord1Code);
@@ -139,21 +139,21 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_SD_PIN(ktr4_u8 card_slot, ktr4_u8 axis_
     if (int32_t rc = last_result())
         return rc;
     *enable = shadow_bit(card, axis, kShadowSd);
-    *opt6 = bit_of(word, 6);
-    *opt5 = bit_of(word, 5);
-    *opt4 = bit_of(word, 4);
+    *logic = bit_of(word, 6);
+    *stop = bit_of(word, 5);
+    *latch = bit_of(word, 4);
     *state = bit_of(pins, 15);
     return KTR4_OK;
 }
 
-KTR4_API int32_t KTR4_CALL KTR4_config_PCS_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 enable, ktr4_u8 option)
+KTR4_API int32_t KTR4_CALL KTR4_config_PCS_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 enable, ktr4_u8 logic)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
     set_shadow_bit(card, axis, kShadowPcs, flag(enable));
-    return modify_register(card, axis, kWord1Code, [&](uint32_t word) { return set_bit(word, 24, flag(option)); });
+    return modify_register(card, axis, kWord1Code, [&](uint32_t word) { return set_bit(word, 24, flag(logic)); });
 }
 
-KTR4_API int32_t KTR4_CALL KTR4_readback_PCS_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* enable, uint8_t* option,
+KTR4_API int32_t KTR4_CALL KTR4_readback_PCS_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* enable, uint8_t* logic,
                                                  uint8_t* state)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
@@ -162,19 +162,19 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_PCS_PIN(ktr4_u8 card_slot, ktr4_u8 axis
     if (int32_t rc = last_result())
         return rc;
     *enable = shadow_bit(card, axis, kShadowPcs);
-    *option = bit_of(word, 24);
+    *logic = bit_of(word, 24);
     *state = bit_of(pins, 8);
     return KTR4_OK;
 }
 
-KTR4_API int32_t KTR4_CALL KTR4_config_INP_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 enable, ktr4_u8 option)
+KTR4_API int32_t KTR4_CALL KTR4_config_INP_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 enable, ktr4_u8 logic)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
     set_shadow_bit(card, axis, kShadowInp, flag(enable));
-    return modify_register(card, axis, kWord1Code, [&](uint32_t word) { return set_bit(word, 22, flag(option)); });
+    return modify_register(card, axis, kWord1Code, [&](uint32_t word) { return set_bit(word, 22, flag(logic)); });
 }
 
-KTR4_API int32_t KTR4_CALL KTR4_readback_INP_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* enable, uint8_t* option,
+KTR4_API int32_t KTR4_CALL KTR4_readback_INP_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* enable, uint8_t* logic,
                                                  uint8_t* state)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
@@ -183,73 +183,74 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_INP_PIN(ktr4_u8 card_slot, ktr4_u8 axis
     if (int32_t rc = last_result())
         return rc;
     *enable = shadow_bit(card, axis, kShadowInp);
-    *option = bit_of(word, 22);
+    *logic = bit_of(word, 22);
     *state = bit_of(pins, 16);
     return KTR4_OK;
 }
 
-KTR4_API int32_t KTR4_CALL KTR4_config_ERC_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 option_a, ktr4_u8 option_b,
-                                               ktr4_u8 width_slot, ktr4_u8 code_slot)
+KTR4_API int32_t KTR4_CALL KTR4_config_ERC_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 at_home_end,
+                                               ktr4_u8 active_high, ktr4_u8 width_slot, ktr4_u8 off_time_slot)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
-    const uint32_t width = low_byte(width_slot), code = low_byte(code_slot);
-    if (width > 7 || code > 3)
+    const uint32_t width = low_byte(width_slot), off_time = low_byte(off_time_slot);
+    if (width > 7 || off_time > 3)
         return KTR4_ERR_RANGE;
-    const bool a = flag(option_a);
+    const bool a = flag(at_home_end);
     const uint32_t field_width = a ? width : 7u;
     return modify_register(card, axis, kWord1Code, [&](uint32_t word) {
-        word = set_bit(set_bit(word, 11, a), 15, flag(option_b));
+        word = set_bit(set_bit(word, 11, a), 15, flag(active_high));
         word = (word & ~0x7000u) | (field_width << 12);
-        return (word & ~0x30000u) | (kErcFieldOfCode[code] << 16);
+        return (word & ~0x30000u) | (kErcFieldOfCode[off_time] << 16);
     });
 }
 
-KTR4_API int32_t KTR4_CALL KTR4_readback_ERC_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* option_a,
-                                                 uint8_t* option_b, uint8_t* width, uint8_t* code, uint8_t* state)
+KTR4_API int32_t KTR4_CALL KTR4_readback_ERC_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* at_home_end,
+                                                 uint8_t* active_high, uint8_t* width, uint8_t* off_time,
+                                                 uint8_t* state)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
     const uint32_t word = read_word(card, axis, kWord1Code);
     const uint32_t pins = read_pin_inputs(card, axis);
     if (int32_t rc = last_result())
         return rc;
-    *option_a = bit_of(word, 11);
-    *option_b = bit_of(word, 15);
+    *at_home_end = bit_of(word, 11);
+    *active_high = bit_of(word, 15);
     *width = static_cast<uint8_t>((word >> 12) & 0x7u);
-    *code = static_cast<uint8_t>((word >> 16) & 0x3u);
+    *off_time = static_cast<uint8_t>((word >> 16) & 0x3u);
     *state = bit_of(pins, 9);
     return KTR4_OK;
 }
 
-KTR4_API int32_t KTR4_CALL KTR4_config_ALM_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 option9, ktr4_u8 option8)
+KTR4_API int32_t KTR4_CALL KTR4_config_ALM_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 stop, ktr4_u8 logic)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
     return modify_register(card, axis, kWord1Code,
-                           [&](uint32_t word) { return set_bit(set_bit(word, 9, flag(option9)), 8, flag(option8)); });
+                           [&](uint32_t word) { return set_bit(set_bit(word, 9, flag(stop)), 8, flag(logic)); });
 }
 
-KTR4_API int32_t KTR4_CALL KTR4_readback_ALM_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* option9,
-                                                 uint8_t* option8, uint8_t* state)
+KTR4_API int32_t KTR4_CALL KTR4_readback_ALM_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* stop, uint8_t* logic,
+                                                 uint8_t* state)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
     const uint32_t word = read_word(card, axis, kWord1Code);
     const uint16_t sub = read_sub(card, axis);
     if (int32_t rc = last_result())
         return rc;
-    *option9 = bit_of(word, 9);
-    *option8 = bit_of(word, 8);
+    *stop = bit_of(word, 9);
+    *logic = bit_of(word, 8);
     *state = bit_of(sub, 11);
     return KTR4_OK;
 }
 
-KTR4_API int32_t KTR4_CALL KTR4_config_LTC_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 option15, ktr4_u8 option23)
+KTR4_API int32_t KTR4_CALL KTR4_config_LTC_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 counter, ktr4_u8 logic)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
-    modify_register(card, axis, kLatchWordCode, [&](uint32_t word) { return set_bit(word, 15, !flag(option15)); });
-    return modify_register(card, axis, kWord1Code, [&](uint32_t word) { return set_bit(word, 23, flag(option23)); });
+    modify_register(card, axis, kLatchWordCode, [&](uint32_t word) { return set_bit(word, 15, !flag(counter)); });
+    return modify_register(card, axis, kWord1Code, [&](uint32_t word) { return set_bit(word, 23, flag(logic)); });
 }
 
-KTR4_API int32_t KTR4_CALL KTR4_readback_LTC_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* option15,
-                                                 uint8_t* option23, uint8_t* state)
+KTR4_API int32_t KTR4_CALL KTR4_readback_LTC_PIN(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* counter, uint8_t* logic,
+                                                 uint8_t* state)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
     const uint32_t latch = read_word(card, axis, kLatchWordCode);
@@ -257,8 +258,8 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_LTC_PIN(ktr4_u8 card_slot, ktr4_u8 axis
     const uint32_t pins = read_pin_inputs(card, axis);
     if (int32_t rc = last_result())
         return rc;
-    *option15 = static_cast<uint8_t>(bit_of(latch, 15) ^ 1u);
-    *option23 = bit_of(word, 23);
+    *counter = static_cast<uint8_t>(bit_of(latch, 15) ^ 1u);
+    *logic = bit_of(word, 23);
     *state = bit_of(pins, 14);
     return KTR4_OK;
 }

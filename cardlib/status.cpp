@@ -67,29 +67,29 @@ KTR4_API int32_t KTR4_CALL KTR4_read_FBcounter_latch_value(ktr4_u8 card_slot, kt
     return read_signed(card, axis, kFeedbackLatchReadCode, value);
 }
 
-KTR4_API int32_t KTR4_CALL KTR4_config_comparator_out(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 code1_slot,
-                                                      ktr4_u8 code2_slot, ktr4_u8 code3_slot)
+KTR4_API int32_t KTR4_CALL KTR4_config_comparator_out(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 source_slot,
+                                                      ktr4_u8 condition_slot, ktr4_u8 action_slot)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
-    const uint8_t code1 = low_byte(code1_slot), code2 = low_byte(code2_slot), code3 = low_byte(code3_slot);
-    if (code1 >= 4 || code2 > 5)
+    const uint8_t source = low_byte(source_slot), condition = low_byte(condition_slot), action = low_byte(action_slot);
+    if (source >= 4 || condition > 5)
         return KTR4_ERR_RANGE;
-    if (code3 > 2)
+    if (action > 2)
         return KTR4_ERR_RANGE;
-    const uint32_t field = code1 + code2 * 8u + code3 * 64u;
+    const uint32_t field = source + condition * 8u + action * 64u;
     return modify_register(card, axis, kLatchWordCode, [&](uint32_t word) { return (word & ~0xFFu) | field; });
 }
 
-KTR4_API int32_t KTR4_CALL KTR4_readback_comparator_out(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* code1,
-                                                        uint8_t* code2, uint8_t* code3)
+KTR4_API int32_t KTR4_CALL KTR4_readback_comparator_out(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* source,
+                                                        uint8_t* condition, uint8_t* action)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
     uint32_t word = 0;
     if (int32_t rc = read_register(card, axis, read_code(kLatchWordCode), &word))
         return rc;
-    *code1 = static_cast<uint8_t>(word & 0x7u);
-    *code2 = static_cast<uint8_t>((word >> 3) & 0x7u);
-    *code3 = static_cast<uint8_t>((word >> 6) & 0x3u);
+    *source = static_cast<uint8_t>(word & 0x7u);
+    *condition = static_cast<uint8_t>((word >> 3) & 0x7u);
+    *action = static_cast<uint8_t>((word >> 6) & 0x3u);
     return KTR4_OK;
 }
 
@@ -129,48 +129,49 @@ KTR4_API int32_t KTR4_CALL KTR4_read_error_flag(ktr4_u8 card_slot, ktr4_u8 axis_
     return read_register(card, axis, kErrorFlagsReadCode, flags);
 }
 
-KTR4_API int32_t KTR4_CALL KTR4_config_softlimit(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 setting1_slot,
-                                                 ktr4_u8 setting2_slot)
+KTR4_API int32_t KTR4_CALL KTR4_config_softlimit(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 source_slot,
+                                                 ktr4_u8 action_slot)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
-    const uint32_t setting1 = low_byte(setting1_slot), setting2 = low_byte(setting2_slot);
-    if (setting1 >= 2 || setting2 >= 3)
+    const uint32_t source = low_byte(source_slot), action = low_byte(action_slot);
+    if (source >= 2 || action >= 3)
         return KTR4_ERR_RANGE;
+    // Both limits' bytes take the same settings.
     return modify_register(card, axis, kSoftLimitConfigCode, [&](uint32_t word) {
-        return (word & ~0x7F7Fu) + setting1 + (setting1 << 8) + (setting2 << 5) + (setting2 << 13)
-            + kSoftLimitEnabledBits;
+        return (word & ~0x7F7Fu) + source + (source << 8) + (action << 5) + (action << 13) + kSoftLimitEnabledBits;
     });
 }
 
-KTR4_API int32_t KTR4_CALL KTR4_readback_config_softlimit(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* setting1,
-                                                          uint8_t* setting2)
+KTR4_API int32_t KTR4_CALL KTR4_readback_config_softlimit(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* source,
+                                                          uint8_t* action)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
     uint32_t word = 0;
     if (int32_t rc = read_register(card, axis, read_code(kSoftLimitConfigCode), &word))
         return rc;
-    *setting1 = static_cast<uint8_t>(word & 0x3u);
-    *setting2 = static_cast<uint8_t>((word >> 5) & 0x3u);
+    *source = static_cast<uint8_t>(word & 0x3u);
+    *action = static_cast<uint8_t>((word >> 5) & 0x3u);
     return KTR4_OK;
 }
 
-KTR4_API int32_t KTR4_CALL KTR4_set_softlimit_data(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t limit1, int32_t limit2)
+KTR4_API int32_t KTR4_CALL KTR4_set_softlimit_data(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t limit_plus,
+                                                   int32_t limit_minus)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
-    write_register(card, axis, kSoftLimitPlusCode, static_cast<uint32_t>(limit1));
-    return write_register(card, axis, kSoftLimitMinusCode, static_cast<uint32_t>(limit2));
+    write_register(card, axis, kSoftLimitPlusCode, static_cast<uint32_t>(limit_plus));
+    return write_register(card, axis, kSoftLimitMinusCode, static_cast<uint32_t>(limit_minus));
 }
 
-KTR4_API int32_t KTR4_CALL KTR4_readback_softlimit_data(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t* limit1,
-                                                        int32_t* limit2)
+KTR4_API int32_t KTR4_CALL KTR4_readback_softlimit_data(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t* limit_plus,
+                                                        int32_t* limit_minus)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
     int32_t plus = 0, minus = 0;
     read_signed(card, axis, read_code(kSoftLimitPlusCode), &plus);
     if (int32_t rc = read_signed(card, axis, read_code(kSoftLimitMinusCode), &minus))
         return rc;
-    *limit1 = plus;
-    *limit2 = minus;
+    *limit_plus = plus;
+    *limit_minus = minus;
     return KTR4_OK;
 }
 
@@ -195,15 +196,15 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_enable_softlimit(ktr4_u8 card_slot, ktr
     return KTR4_OK;
 }
 
-KTR4_API int32_t KTR4_CALL KTR4_read_softlimit_flag(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* flag1,
-                                                    uint8_t* flag2)
+KTR4_API int32_t KTR4_CALL KTR4_read_softlimit_flag(ktr4_u8 card_slot, ktr4_u8 axis_slot, uint8_t* flag_plus,
+                                                    uint8_t* flag_minus)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
     uint16_t word = 0;
     if (int32_t rc = read_main_status(card, axis, &word))
         return rc;
-    *flag1 = bit_of(word, 8);
-    *flag2 = bit_of(word, 9);
+    *flag_plus = bit_of(word, 8);
+    *flag_minus = bit_of(word, 9);
     return KTR4_OK;
 }
 

@@ -3,6 +3,7 @@
 // they change. With the simulated driver the card moves in real time.
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 #include "ktr4.h"
@@ -45,10 +46,30 @@ void check(const char* call, int32_t rc)
         std::printf("  %s returned %d\n", call, rc);
 }
 
+constexpr const char* kUsage =
+    "Usage: ktr4_demo [-h | --help]\n"
+    "Initialises the first KTR4 card the driver reports (by default the simulated card) and runs\n"
+    "a T-curve move, an S-curve move back, a velocity move with a speed change and a decelerating\n"
+    "stop, and a move stopped at once on axis 0, printing position, speed and status as they change.\n"
+    "\n"
+    "  -h, --help  print this text and exit\n"
+    "\n"
+    "Environment: KTR4IO_LIBRARY (the driver library), KTR4SIM_CARDS (the simulated cards).\n"
+    "Exit status: 0 done, 1 KTR4_initial failed, 2 a bad argument.\n";
+
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    if (argc > 1) {
+        const bool help = std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0;
+        if (help && argc == 2) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        std::fprintf(stderr, "ktr4_demo: unknown argument %s\n%s", help ? argv[2] : argv[1], kUsage);
+        return 2;
+    }
     const int32_t rc = KTR4_initial();
     if (rc != KTR4_OK) {
         std::fprintf(stderr, "KTR4_initial failed with code %d\n", rc);

@@ -29,14 +29,14 @@ static int ok(const char* call, int32_t rc)
 /* The settings this program saves and checks. */
 struct settings {
     int32_t out_mode;
-    int32_t limit_minus, limit_plus;
+    int32_t limit_plus, limit_minus; /* the + soft limit first, as KTR4_set_softlimit_data takes them */
     int32_t backlash;
 };
 
 static int apply(const struct settings* s)
 {
     return ok("KTR4_set_pulse_outmode", KTR4_set_pulse_outmode(CARD, 0, (ktr4_u8)s->out_mode))
-        && ok("KTR4_set_softlimit_data", KTR4_set_softlimit_data(CARD, 1, s->limit_minus, s->limit_plus))
+        && ok("KTR4_set_softlimit_data", KTR4_set_softlimit_data(CARD, 1, s->limit_plus, s->limit_minus))
         && ok("KTR4_backlash_comp", KTR4_backlash_comp(CARD, 2, (ktr4_u16)s->backlash, 0, 1000));
 }
 
@@ -46,7 +46,7 @@ static int read_back(struct settings* s)
     uint16_t amount = 0;
     uint32_t speed = 0;
     if (!ok("KTR4_readback_pulse_outmode", KTR4_readback_pulse_outmode(CARD, 0, &mode))
-        || !ok("KTR4_readback_softlimit_data", KTR4_readback_softlimit_data(CARD, 1, &s->limit_minus, &s->limit_plus))
+        || !ok("KTR4_readback_softlimit_data", KTR4_readback_softlimit_data(CARD, 1, &s->limit_plus, &s->limit_minus))
         || !ok("KTR4_readback_backlash_comp", KTR4_readback_backlash_comp(CARD, 2, &amount, &variant, &speed)))
         return 0;
     s->out_mode = mode;
@@ -56,7 +56,7 @@ static int read_back(struct settings* s)
 
 static int run(const char* path)
 {
-    const struct settings machine = {4, -50000, 120000, 25}, other = {0, -1, 1, 0};
+    const struct settings machine = {4, 120000, -50000, 25}, other = {0, 1, -1, 0};
     struct settings loaded;
     if (!apply(&machine) || !ok("KTR4_save_config2_file", KTR4_save_config2_file(CARD, path)))
         return 0;

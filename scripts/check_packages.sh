@@ -155,7 +155,7 @@ echo "runtime packages alone: runtime_check and home_and_move pass"
 echo "== Windows zip"
 zip=$("$here/scripts/package_windows.sh")
 contents=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
-[ "$contents" = "README.txt ktr4.def ktr4.dll ktr4.h ktr4io.h libktr4.dll.a reference/ reference/index.html " ] || fail "zip holds: $contents"
+[ "$contents" = "README.txt ktr4.def ktr4.dll ktr4.h ktr4io.h libktr4.dll.a reference/ reference/index.html reference/ktr4-card.html " ] || fail "zip holds: $contents"
 unpacked="$work/windows-zip"
 rm -rf "$unpacked" && mkdir -p "$unpacked"
 unzip -q "$zip" -d "$unpacked"

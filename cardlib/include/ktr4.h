@@ -189,7 +189,7 @@ typedef void(KTR4_CALL* KTR4_IRQ_CALLBACK)(uint8_t card);
 /** Direction of the homing starts: search in the - direction. */
 #define KTR4_HOME_DIR_MINUS 1
 
-/** Comparator source (KTR4_config_comparator_out code1): the command position counter. */
+/** Comparator source (KTR4_config_comparator_out source): the command position counter. */
 #define KTR4_CMP_SRC_COMMAND 0
 /** Comparator source: the feedback (encoder) counter. */
 #define KTR4_CMP_SRC_FEEDBACK 1
@@ -197,7 +197,7 @@ typedef void(KTR4_CALL* KTR4_IRQ_CALLBACK)(uint8_t card);
 #define KTR4_CMP_SRC_DEVIATION 2
 /** Comparator source: the manual pulser counter. */
 #define KTR4_CMP_SRC_PULSER 3
-/** Comparator condition (code2): off. */
+/** Comparator condition (KTR4_config_comparator_out condition): off. */
 #define KTR4_CMP_OFF 0
 /** Comparator condition: the value reaches or passes the data, either direction. */
 #define KTR4_CMP_EQUAL 1
@@ -209,7 +209,7 @@ typedef void(KTR4_CALL* KTR4_IRQ_CALLBACK)(uint8_t card);
 #define KTR4_CMP_GREATER 4
 /** Comparator condition: the value is less than the data. */
 #define KTR4_CMP_LESS 5
-/** Comparator action (code3): the flag, the CMP output and the event only. */
+/** Comparator action (KTR4_config_comparator_out action): the flag, the CMP output and the event only. */
 #define KTR4_CMP_ACT_FLAG 0
 /** Comparator action: as KTR4_CMP_ACT_FLAG, and the axis stops at once. */
 #define KTR4_CMP_ACT_STOP 1
@@ -222,15 +222,15 @@ typedef void(KTR4_CALL* KTR4_IRQ_CALLBACK)(uint8_t card);
 /** CMP output mode: not driven by the comparator (stays off). */
 #define KTR4_CMP_OUT_OFF 2
 
-/** Soft-limit setting 1 (KTR4_config_softlimit): compare the command position counter. */
+/** Soft-limit source (KTR4_config_softlimit source): compare the command position counter. */
 #define KTR4_SOFTLIMIT_COMMAND 0
-/** Soft-limit setting 1: compare the feedback counter. */
+/** Soft-limit source: compare the feedback counter. */
 #define KTR4_SOFTLIMIT_FEEDBACK 1
-/** Soft-limit setting 2: stop at once on the limit (also what KTR4_enable_softlimit leaves). */
+/** Soft-limit action (KTR4_config_softlimit action): stop at once on the limit. */
 #define KTR4_SOFTLIMIT_STOP 0
-/** Soft-limit setting 2: decelerate to a stop from the limit (the axis ends past it). */
+/** Soft-limit action: decelerate to a stop from the limit (the axis ends past it). */
 #define KTR4_SOFTLIMIT_DECEL_STOP 1
-/** Soft-limit setting 2: set the flag, the error bit and the event only; the move goes on. */
+/** Soft-limit action: set the flag, the error bit and the event only; the move goes on. */
 #define KTR4_SOFTLIMIT_FLAG 2
 
 /** EL mode (KTR4_config_EL_MODE): an end-limit switch stops the axis at once (KTR4_init_card's setting). */
@@ -241,22 +241,44 @@ typedef void(KTR4_CALL* KTR4_IRQ_CALLBACK)(uint8_t card);
 #define KTR4_LOGIC_NORMAL 0
 /** Pin logic: inverted; the card sees the sensor on wherever it is really off. */
 #define KTR4_LOGIC_INVERTED 1
-/** ALM stop option (KTR4_config_ALM_PIN option9): an alarm stops the axis at once (KTR4_init_card's setting). */
+/** ALM stop option (KTR4_config_ALM_PIN stop): an alarm stops the axis at once (KTR4_init_card's setting). */
 #define KTR4_ALM_STOP 0
 /** ALM stop option: an alarm decelerates the axis to a stop. */
 #define KTR4_ALM_DECEL_STOP 1
-/** SD stop option (KTR4_config_SD_PIN opt5): SD slows the axis to its start speed and the move goes on. */
+/** SD stop option (KTR4_config_SD_PIN stop): SD slows the axis to its start speed and the move goes on. */
 #define KTR4_SD_SLOW 0
 /** SD stop option: SD decelerates the axis to a stop and ends the move. */
 #define KTR4_SD_STOP 1
-/** SD latch option (KTR4_config_SD_PIN opt4): slowed only while SD is on. */
+/** SD latch option (KTR4_config_SD_PIN latch): slowed only while SD is on. */
 #define KTR4_SD_WHILE_ON 0
 /** SD latch option: once SD turned on, slowed until the move ends. */
 #define KTR4_SD_LATCHED 1
-/** LTC option (KTR4_config_LTC_PIN option15): LTC latches the command position counter. */
+/** LTC option (KTR4_config_LTC_PIN counter): LTC latches the command position counter. */
 #define KTR4_LTC_COMMAND 0
 /** LTC option: LTC latches the feedback counter. */
 #define KTR4_LTC_FEEDBACK 1
+/** ERC pulse width (KTR4_config_ERC_PIN width): 12 microseconds. */
+#define KTR4_ERC_WIDTH_12US 0
+/** ERC pulse width: 102 microseconds. */
+#define KTR4_ERC_WIDTH_102US 1
+/** ERC pulse width: 409 microseconds. */
+#define KTR4_ERC_WIDTH_409US 2
+/** ERC pulse width: 1.6 ms. */
+#define KTR4_ERC_WIDTH_1600US 3
+/** ERC pulse width: 13 ms. */
+#define KTR4_ERC_WIDTH_13MS 4
+/** ERC pulse width: 52 ms. */
+#define KTR4_ERC_WIDTH_52MS 5
+/** ERC pulse width: 104 ms. */
+#define KTR4_ERC_WIDTH_104MS 6
+/** ERC pulse width: a level, held until the next move starts (KTR4_init_card's setting). */
+#define KTR4_ERC_WIDTH_LEVEL 7
+/** ERC off time (KTR4_config_ERC_PIN off_time): none; the card's field 0. */
+#define KTR4_ERC_OFF_0US 0
+/** ERC off time: 12 microseconds; the card's field 1. */
+#define KTR4_ERC_OFF_12US 1
+/** ERC off time: 1.6 ms; the card's field 2 (argument 2 writes field 0, as KTR4_ERC_OFF_0US). */
+#define KTR4_ERC_OFF_1600US 3
 /** TTL I/O mode (KTR4_config_TTL_IO_MODE): the lines of axes 1 and 2 are all inputs. */
 #define KTR4_TTL_ALL_IN 0
 /** TTL I/O mode: axis 1's four lines are outputs (points 4-7), axis 2's inputs. */
@@ -537,18 +559,29 @@ KTR4_API int32_t KTR4_CALL KTR4_driver_load_error(char* text, uint32_t size);
  * @defgroup pins Pulse I/O and pin configuration
  * How pulses leave the card and encoder pulses enter it, and the options of the sensor inputs (SD,
  * PCS, INP, ALM, LTC, EL, HOME, EZ) and outputs (ERC, CMP). Each setter has a readback. Flag
- * arguments: 0 clears, any other value sets (low byte). The options are the card's own signal
- * settings; the library places them and checks only the stated ranges. None of them needs a stopped
- * axis; the SD, PCS and INP enables take effect at the next move start.
+ * arguments: 0 clears, any other value sets (low byte). Each function's page has the table of its
+ * codes (KTR4_PULSE_OUT_..., KTR4_LOGIC_..., ...); ktr4-card(7) has them all. None of them needs a
+ * stopped axis; the SD, PCS and INP enables take effect at the next move start.
  * @{
  */
 /**
  * @brief Configures the axis's pulse output mode (how pulses and direction leave the card).
  *
+ * | mode | name | output |
+ * | 0 | KTR4_PULSE_OUT_DIR_LOW_PLUS_HIGH | pulse and direction; pulses active low; direction high for + |
+ * | 1 | KTR4_PULSE_OUT_DIR_HIGH_PLUS_HIGH | pulse and direction; pulses active high; direction high for + |
+ * | 2 | KTR4_PULSE_OUT_DIR_LOW_PLUS_LOW | pulse and direction; pulses active low; direction low for + |
+ * | 3 | KTR4_PULSE_OUT_DIR_HIGH_PLUS_LOW | pulse and direction; pulses active high; direction low for + |
+ * | 4 | KTR4_PULSE_OUT_CW_CCW_LOW | two pulse lines (CW for +, CCW for -), active low |
+ * | 5 | KTR4_PULSE_OUT_CW_CCW_HIGH | two pulse lines, active high; written as the card's field code 7
+ *   (KTR4_init_card's setting) |
+ *
+ * The field is bits 0-2 of configuration word 1. Field codes 5 and 6, which only a configuration file
+ * can set, read back as 5 and act as 7.
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param mode Output mode 0..5, the card's pulse/direction signal forms (0..4 as numbered by the
- *   card, 5 selects the card's code 7); above 5 gives KTR4_ERR_RANGE.
+ * @param mode Output mode 0..5, a KTR4_PULSE_OUT_ code of the table; above 5 gives KTR4_ERR_RANGE.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -563,10 +596,22 @@ KTR4_API int32_t KTR4_CALL KTR4_set_pulse_outmode(ktr4_u8 card, ktr4_u8 axis, kt
  * @brief Reads back the configuration of the axis's pulse output mode (how pulses and direction
  *   leave the card).
  *
+ * | mode | name | output |
+ * | 0 | KTR4_PULSE_OUT_DIR_LOW_PLUS_HIGH | pulse and direction; pulses active low; direction high for + |
+ * | 1 | KTR4_PULSE_OUT_DIR_HIGH_PLUS_HIGH | pulse and direction; pulses active high; direction high for + |
+ * | 2 | KTR4_PULSE_OUT_DIR_LOW_PLUS_LOW | pulse and direction; pulses active low; direction low for + |
+ * | 3 | KTR4_PULSE_OUT_DIR_HIGH_PLUS_LOW | pulse and direction; pulses active high; direction low for + |
+ * | 4 | KTR4_PULSE_OUT_CW_CCW_LOW | two pulse lines (CW for +, CCW for -), active low |
+ * | 5 | KTR4_PULSE_OUT_CW_CCW_HIGH | two pulse lines, active high; written as the card's field code 7
+ *   (KTR4_init_card's setting) |
+ *
+ * The field is bits 0-2 of configuration word 1. Field codes 5 and 6, which only a configuration file
+ * can set, read back as 5 and act as 7.
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param mode Out: 0..5; a card code above 5 (left by KTR4_init_card or a configuration file) reads
- *   as 5.
+ * @param mode Out: 0..5, a KTR4_PULSE_OUT_ code; a field code above 5 (left by KTR4_init_card or a
+ *   configuration file) reads as 5.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -579,27 +624,52 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_pulse_outmode(ktr4_u8 card, ktr4_u8 axi
 /**
  * @brief Configures the axis's encoder (feedback) input mode.
  *
+ * | mode | name | decoding |
+ * | 0 | KTR4_PULSE_IN_AB_X1 | A/B phase, counted once per cycle |
+ * | 1 | KTR4_PULSE_IN_AB_X2 | A/B phase, counted twice per cycle |
+ * | 2 | KTR4_PULSE_IN_AB_X4 | A/B phase, counted four times per cycle (KTR4_init_card's setting) |
+ * | 3 | KTR4_PULSE_IN_UP_DOWN | two count lines, one counting up, one down |
+ *
+ * | direction | name | counting |
+ * | 0 | KTR4_PULSE_IN_NORMAL | the feedback counter counts up with + motion |
+ * | 1 | KTR4_PULSE_IN_REVERSED | the feedback counter counts the other way |
+ *
+ * The mode is bits 20-21 of configuration word 2, the direction bit 22.
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param mode Input mode 0..3 as numbered by the card; above 3 gives KTR4_ERR_RANGE.
- * @param option Input option 0 or 1; above 1 gives KTR4_ERR_RANGE.
+ * @param mode Input mode 0..3, a KTR4_PULSE_IN_ code of the table; above 3 gives KTR4_ERR_RANGE.
+ * @param direction KTR4_PULSE_IN_NORMAL (0) or KTR4_PULSE_IN_REVERSED (1); above 1 gives
+ *   KTR4_ERR_RANGE.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
- * @retval KTR4_ERR_RANGE mode above 3 or option above 1; nothing written.
+ * @retval KTR4_ERR_RANGE mode above 3 or direction above 1; nothing written.
  * @retval other a driver call failed: the first failure's code.
  * @see KTR4_readback_pulse_inmode
  */
-KTR4_API int32_t KTR4_CALL KTR4_set_pulse_inmode(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 mode, ktr4_u8 option);
+KTR4_API int32_t KTR4_CALL KTR4_set_pulse_inmode(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 mode, ktr4_u8 direction);
 
 /**
  * @brief Reads back the configuration of the axis's encoder (feedback) input mode.
  *
+ * | mode | name | decoding |
+ * | 0 | KTR4_PULSE_IN_AB_X1 | A/B phase, counted once per cycle |
+ * | 1 | KTR4_PULSE_IN_AB_X2 | A/B phase, counted twice per cycle |
+ * | 2 | KTR4_PULSE_IN_AB_X4 | A/B phase, counted four times per cycle (KTR4_init_card's setting) |
+ * | 3 | KTR4_PULSE_IN_UP_DOWN | two count lines, one counting up, one down |
+ *
+ * | direction | name | counting |
+ * | 0 | KTR4_PULSE_IN_NORMAL | the feedback counter counts up with + motion |
+ * | 1 | KTR4_PULSE_IN_REVERSED | the feedback counter counts the other way |
+ *
+ * The mode is bits 20-21 of configuration word 2, the direction bit 22.
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param mode Out: 0..3.
- * @param option Out: 0 or 1.
+ * @param mode Out: 0..3, a KTR4_PULSE_IN_ mode.
+ * @param direction Out: KTR4_PULSE_IN_NORMAL (0) or KTR4_PULSE_IN_REVERSED (1).
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -607,19 +677,32 @@ KTR4_API int32_t KTR4_CALL KTR4_set_pulse_inmode(ktr4_u8 card, ktr4_u8 axis, ktr
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_set_pulse_inmode
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_pulse_inmode(ktr4_u8 card, ktr4_u8 axis, uint8_t* mode, uint8_t* option);
+KTR4_API int32_t KTR4_CALL KTR4_readback_pulse_inmode(ktr4_u8 card, ktr4_u8 axis, uint8_t* mode, uint8_t* direction);
 
 /**
  * @brief Configures the SD (slow-down) input of the axis.
+ *
+ * | argument | value | effect |
+ * | enable | 0, 1 | moves ignore SD, or obey it (operation-mode bit 8, taken at the next move start) |
+ * | logic | KTR4_LOGIC_NORMAL (0) | SD is on inside its zone (configuration word 1 bit 6) |
+ * | logic | KTR4_LOGIC_INVERTED (1) | SD is on outside its zone |
+ * | stop | KTR4_SD_SLOW (0) | SD slows the axis to its start speed and the move goes on (bit 5) |
+ * | stop | KTR4_SD_STOP (1) | SD decelerates the axis to a stop: the move ends, with no error bit |
+ * | latch | KTR4_SD_WHILE_ON (0) | slowed only while SD is on, back to the operating speed after it turns
+ *   off (bit 4) |
+ * | latch | KTR4_SD_LATCHED (1) | once SD turned on, slowed until the move ends |
+ *
+ * Each direction of travel has its SD input: SD+ acts on moves in the + direction, SD- on moves in
+ * the - direction. SD turning on during a move records KTR4_EVENT_SD. Its present state is point
+ * KTR4_POINT_SD of KTR4_read_point_status (pin input status bit 15).
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
  * @param enable Whether moves obey the SD input: 0 clears, any other value sets (low byte counts).
  *   Takes effect at the next move start.
- * @param opt6 SD option bit 6 of the card's pin configuration: 0 clears, any other value sets (low
- *   byte counts).
- * @param opt5 SD option bit 5: 0 clears, any other value sets (low byte counts).
- * @param opt4 SD option bit 4: 0 clears, any other value sets (low byte counts).
+ * @param logic KTR4_LOGIC_NORMAL (0) or KTR4_LOGIC_INVERTED (any other value; low byte counts).
+ * @param stop KTR4_SD_SLOW (0) or KTR4_SD_STOP (any other value; low byte counts).
+ * @param latch KTR4_SD_WHILE_ON (0) or KTR4_SD_LATCHED (any other value; low byte counts).
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -627,19 +710,33 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_pulse_inmode(ktr4_u8 card, ktr4_u8 axis
  * @retval other a driver call failed: the first failure's code.
  * @see KTR4_readback_SD_PIN
  */
-KTR4_API int32_t KTR4_CALL KTR4_config_SD_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 enable, ktr4_u8 opt6, ktr4_u8 opt5,
-                                              ktr4_u8 opt4);
+KTR4_API int32_t KTR4_CALL KTR4_config_SD_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 enable, ktr4_u8 logic, ktr4_u8 stop,
+                                              ktr4_u8 latch);
 
 /**
  * @brief Reads back the configuration of the SD (slow-down) input of the axis.
  *
+ * | argument | value | effect |
+ * | enable | 0, 1 | moves ignore SD, or obey it (operation-mode bit 8, taken at the next move start) |
+ * | logic | KTR4_LOGIC_NORMAL (0) | SD is on inside its zone (configuration word 1 bit 6) |
+ * | logic | KTR4_LOGIC_INVERTED (1) | SD is on outside its zone |
+ * | stop | KTR4_SD_SLOW (0) | SD slows the axis to its start speed and the move goes on (bit 5) |
+ * | stop | KTR4_SD_STOP (1) | SD decelerates the axis to a stop: the move ends, with no error bit |
+ * | latch | KTR4_SD_WHILE_ON (0) | slowed only while SD is on, back to the operating speed after it turns
+ *   off (bit 4) |
+ * | latch | KTR4_SD_LATCHED (1) | once SD turned on, slowed until the move ends |
+ *
+ * Each direction of travel has its SD input: SD+ acts on moves in the + direction, SD- on moves in
+ * the - direction. SD turning on during a move records KTR4_EVENT_SD. Its present state is point
+ * KTR4_POINT_SD of KTR4_read_point_status (pin input status bit 15).
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
  * @param enable Out: 0 or 1, as last set by KTR4_config_SD_PIN (kept by the library).
- * @param opt6 Out: 0 or 1.
- * @param opt5 Out: 0 or 1.
- * @param opt4 Out: 0 or 1.
- * @param state Out: the present level of the SD input, 0 or 1.
+ * @param logic Out: KTR4_LOGIC_NORMAL (0) or KTR4_LOGIC_INVERTED (1).
+ * @param stop Out: KTR4_SD_SLOW (0) or KTR4_SD_STOP (1).
+ * @param latch Out: KTR4_SD_WHILE_ON (0) or KTR4_SD_LATCHED (1).
+ * @param state Out: the present state of the SD input (after its logic), 0 off or 1 on.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -647,17 +744,26 @@ KTR4_API int32_t KTR4_CALL KTR4_config_SD_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_config_SD_PIN
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_SD_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t* enable, uint8_t* opt6,
-                                                uint8_t* opt5, uint8_t* opt4, uint8_t* state);
+KTR4_API int32_t KTR4_CALL KTR4_readback_SD_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t* enable, uint8_t* logic,
+                                                uint8_t* stop, uint8_t* latch, uint8_t* state);
 
 /**
- * @brief Configures the PCS (position-control start) input of the axis.
+ * @brief Configures the PCS (position-change start) input of the axis.
+ *
+ * | argument | value | effect |
+ * | enable | 0 | a position move counts its amount from its start (operation-mode bit 14 clear) |
+ * | enable | 1 | a position move runs as a velocity move until PCS turns on; its amount counts from there |
+ * | logic | KTR4_LOGIC_NORMAL (0) | PCS is on when its input is active (configuration word 1 bit 24) |
+ * | logic | KTR4_LOGIC_INVERTED (1) | inverted |
+ *
+ * The enable is taken at the next move start. Present state: point KTR4_POINT_PCS of
+ * KTR4_read_point_status (pin input status bit 8).
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
  * @param enable Whether moves obey PCS: 0 clears, any other value sets (low byte counts). Takes
  *   effect at the next move start.
- * @param option PCS option: 0 clears, any other value sets (low byte counts).
+ * @param logic KTR4_LOGIC_NORMAL (0) or KTR4_LOGIC_INVERTED (any other value; low byte counts).
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -665,16 +771,25 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_SD_PIN(ktr4_u8 card, ktr4_u8 axis, uint
  * @retval other a driver call failed: the first failure's code.
  * @see KTR4_readback_PCS_PIN
  */
-KTR4_API int32_t KTR4_CALL KTR4_config_PCS_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 enable, ktr4_u8 option);
+KTR4_API int32_t KTR4_CALL KTR4_config_PCS_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 enable, ktr4_u8 logic);
 
 /**
- * @brief Reads back the configuration of the PCS (position-control start) input of the axis.
+ * @brief Reads back the configuration of the PCS (position-change start) input of the axis.
+ *
+ * | argument | value | effect |
+ * | enable | 0 | a position move counts its amount from its start (operation-mode bit 14 clear) |
+ * | enable | 1 | a position move runs as a velocity move until PCS turns on; its amount counts from there |
+ * | logic | KTR4_LOGIC_NORMAL (0) | PCS is on when its input is active (configuration word 1 bit 24) |
+ * | logic | KTR4_LOGIC_INVERTED (1) | inverted |
+ *
+ * The enable is taken at the next move start. Present state: point KTR4_POINT_PCS of
+ * KTR4_read_point_status (pin input status bit 8).
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
  * @param enable Out: 0 or 1, as last set (kept by the library).
- * @param option Out: 0 or 1.
- * @param state Out: present level of PCS, 0 or 1.
+ * @param logic Out: KTR4_LOGIC_NORMAL (0) or KTR4_LOGIC_INVERTED (1).
+ * @param state Out: present state of PCS (after its logic), 0 off or 1 on.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -682,17 +797,26 @@ KTR4_API int32_t KTR4_CALL KTR4_config_PCS_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_config_PCS_PIN
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_PCS_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t* enable, uint8_t* option,
+KTR4_API int32_t KTR4_CALL KTR4_readback_PCS_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t* enable, uint8_t* logic,
                                                  uint8_t* state);
 
 /**
  * @brief Configures the INP (in-position) input of the axis.
  *
+ * | argument | value | effect |
+ * | enable | 0 | a move ends with its last pulse (operation-mode bit 9 clear) |
+ * | enable | 1 | a move ends (stopped bit, KTR4_EVENT_END) only when INP is on after its last pulse |
+ * | logic | KTR4_LOGIC_NORMAL (0) | INP is on when its input is active (configuration word 1 bit 22) |
+ * | logic | KTR4_LOGIC_INVERTED (1) | inverted |
+ *
+ * The enable is taken at the next move start. INP turning on after a move records KTR4_EVENT_INP.
+ * Present state: point KTR4_POINT_INP of KTR4_read_point_status (pin input status bit 16).
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
  * @param enable Whether the card uses the INP input: 0 clears, any other value sets (low byte
  *   counts). Takes effect at the next move start.
- * @param option INP option: 0 clears, any other value sets (low byte counts).
+ * @param logic KTR4_LOGIC_NORMAL (0) or KTR4_LOGIC_INVERTED (any other value; low byte counts).
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -700,16 +824,25 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_PCS_PIN(ktr4_u8 card, ktr4_u8 axis, uin
  * @retval other a driver call failed: the first failure's code.
  * @see KTR4_readback_INP_PIN
  */
-KTR4_API int32_t KTR4_CALL KTR4_config_INP_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 enable, ktr4_u8 option);
+KTR4_API int32_t KTR4_CALL KTR4_config_INP_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 enable, ktr4_u8 logic);
 
 /**
  * @brief Reads back the configuration of the INP (in-position) input of the axis.
  *
+ * | argument | value | effect |
+ * | enable | 0 | a move ends with its last pulse (operation-mode bit 9 clear) |
+ * | enable | 1 | a move ends (stopped bit, KTR4_EVENT_END) only when INP is on after its last pulse |
+ * | logic | KTR4_LOGIC_NORMAL (0) | INP is on when its input is active (configuration word 1 bit 22) |
+ * | logic | KTR4_LOGIC_INVERTED (1) | inverted |
+ *
+ * The enable is taken at the next move start. INP turning on after a move records KTR4_EVENT_INP.
+ * Present state: point KTR4_POINT_INP of KTR4_read_point_status (pin input status bit 16).
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
  * @param enable Out: 0 or 1, as last set (kept by the library).
- * @param option Out: 0 or 1.
- * @param state Out: present level of INP, 0 or 1.
+ * @param logic Out: KTR4_LOGIC_NORMAL (0) or KTR4_LOGIC_INVERTED (1).
+ * @param state Out: present state of INP (after its logic), 0 off or 1 on.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -717,42 +850,94 @@ KTR4_API int32_t KTR4_CALL KTR4_config_INP_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_config_INP_PIN
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_INP_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t* enable, uint8_t* option,
+KTR4_API int32_t KTR4_CALL KTR4_readback_INP_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t* enable, uint8_t* logic,
                                                  uint8_t* state);
 
 /**
  * @brief Configures the ERC (deviation counter clear) output of the axis.
  *
+ * | argument | value | effect |
+ * | at_home_end | 0 | no ERC pulse at the end of an origin return; the width field is written as
+ *   KTR4_ERC_WIDTH_LEVEL (configuration word 1 bit 11 clear) |
+ * | at_home_end | 1 | an ERC pulse when an origin return ends on its final signal |
+ * | active_high | 0, 1 | ERC is active low, or active high (bit 15) |
+ *
+ * | width | name | ERC pulse width (bits 12-14) |
+ * | 0 | KTR4_ERC_WIDTH_12US | 12 microseconds |
+ * | 1 | KTR4_ERC_WIDTH_102US | 102 microseconds |
+ * | 2 | KTR4_ERC_WIDTH_409US | 409 microseconds |
+ * | 3 | KTR4_ERC_WIDTH_1600US | 1.6 ms |
+ * | 4 | KTR4_ERC_WIDTH_13MS | 13 ms |
+ * | 5 | KTR4_ERC_WIDTH_52MS | 52 ms |
+ * | 6 | KTR4_ERC_WIDTH_104MS | 104 ms |
+ * | 7 | KTR4_ERC_WIDTH_LEVEL | a level, held until the next move starts (KTR4_init_card's setting) |
+ *
+ * | off_time | name | time ERC stays off after a pulse (the card's field, bits 16-17) |
+ * | 0 | KTR4_ERC_OFF_0US | none (field 0) |
+ * | 1 | KTR4_ERC_OFF_12US | 12 microseconds (field 1) |
+ * | 2 | (none) | none: writes field 0, as KTR4_ERC_OFF_0US |
+ * | 3 | KTR4_ERC_OFF_1600US | 1.6 ms (field 2) |
+ *
+ * Field 3, 104 ms, is KTR4_init_card's setting; no argument writes it. Output point KTR4_OUT_ERC
+ * switches ERC by hand; its present state is point KTR4_POINT_ERC (pin input status bit 9).
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param option_a ERC option A: 0 clears, any other value sets (low byte counts). With 0 the pulse
- *   width is forced to code 7.
- * @param option_b ERC option B: 0 clears, any other value sets (low byte counts).
- * @param width Pulse width code 0..7 (used only when option_a is not 0); above 7 gives
- *   KTR4_ERR_RANGE.
- * @param code When ERC is output, code 0..3: 0 and 2 select the card's field 0, 1 field 1, 3 field
+ * @param at_home_end ERC pulse at the end of an origin return: 0 clears, any other value sets (low
+ *   byte counts). With 0 the width field is written as KTR4_ERC_WIDTH_LEVEL.
+ * @param active_high 0 active low, any other value active high (low byte counts).
+ * @param width Pulse width 0..7, a KTR4_ERC_WIDTH_ code (used only when at_home_end is not 0); above
+ *   7 gives KTR4_ERR_RANGE.
+ * @param off_time Off time 0..3 of the table: 0 and 2 write the card's field 0, 1 field 1, 3 field
  *   2; above 3 gives KTR4_ERR_RANGE.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
- * @retval KTR4_ERR_RANGE width above 7 or code above 3; nothing written.
+ * @retval KTR4_ERR_RANGE width above 7 or off_time above 3; nothing written.
  * @retval other a driver call failed: the first failure's code.
  * @see KTR4_readback_ERC_PIN
  */
-KTR4_API int32_t KTR4_CALL KTR4_config_ERC_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 option_a, ktr4_u8 option_b,
-                                               ktr4_u8 width, ktr4_u8 code);
+KTR4_API int32_t KTR4_CALL KTR4_config_ERC_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 at_home_end, ktr4_u8 active_high,
+                                               ktr4_u8 width, ktr4_u8 off_time);
 
 /**
  * @brief Reads back the configuration of the ERC (deviation counter clear) output of the axis.
  *
+ * | argument | value | effect |
+ * | at_home_end | 0 | no ERC pulse at the end of an origin return; the width field is written as
+ *   KTR4_ERC_WIDTH_LEVEL (configuration word 1 bit 11 clear) |
+ * | at_home_end | 1 | an ERC pulse when an origin return ends on its final signal |
+ * | active_high | 0, 1 | ERC is active low, or active high (bit 15) |
+ *
+ * | width | name | ERC pulse width (bits 12-14) |
+ * | 0 | KTR4_ERC_WIDTH_12US | 12 microseconds |
+ * | 1 | KTR4_ERC_WIDTH_102US | 102 microseconds |
+ * | 2 | KTR4_ERC_WIDTH_409US | 409 microseconds |
+ * | 3 | KTR4_ERC_WIDTH_1600US | 1.6 ms |
+ * | 4 | KTR4_ERC_WIDTH_13MS | 13 ms |
+ * | 5 | KTR4_ERC_WIDTH_52MS | 52 ms |
+ * | 6 | KTR4_ERC_WIDTH_104MS | 104 ms |
+ * | 7 | KTR4_ERC_WIDTH_LEVEL | a level, held until the next move starts (KTR4_init_card's setting) |
+ *
+ * | off_time | name | time ERC stays off after a pulse (the card's field, bits 16-17) |
+ * | 0 | KTR4_ERC_OFF_0US | none (field 0) |
+ * | 1 | KTR4_ERC_OFF_12US | 12 microseconds (field 1) |
+ * | 2 | (none) | none: writes field 0, as KTR4_ERC_OFF_0US |
+ * | 3 | KTR4_ERC_OFF_1600US | 1.6 ms (field 2) |
+ *
+ * Field 3, 104 ms, is KTR4_init_card's setting; no argument writes it. Output point KTR4_OUT_ERC
+ * switches ERC by hand; its present state is point KTR4_POINT_ERC (pin input status bit 9).
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param option_a Out: 0 or 1.
- * @param option_b Out: 0 or 1.
- * @param width Out: 0..7.
- * @param code Out: the card's field 0..2 (code 3 reads back as 2, code 2 as 0).
- * @param state Out: present level of ERC, 0 or 1.
+ * @param at_home_end Out: 0 or 1.
+ * @param active_high Out: 0 or 1.
+ * @param width Out: 0..7, a KTR4_ERC_WIDTH_ code.
+ * @param off_time Out: the card's field 0..3: 0 none (KTR4_ERC_OFF_0US, also what argument 2
+ *   writes), 1 12 microseconds (KTR4_ERC_OFF_12US), 2 1.6 ms (written by KTR4_ERC_OFF_1600US), 3 104 ms
+ *   (KTR4_init_card's setting).
+ * @param state Out: present state of ERC, 0 off or 1 on.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -760,17 +945,27 @@ KTR4_API int32_t KTR4_CALL KTR4_config_ERC_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_config_ERC_PIN
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_ERC_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t* option_a, uint8_t* option_b,
-                                                 uint8_t* width, uint8_t* code, uint8_t* state);
+KTR4_API int32_t KTR4_CALL KTR4_readback_ERC_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t* at_home_end, uint8_t* active_high,
+                                                 uint8_t* width, uint8_t* off_time, uint8_t* state);
 
 /**
  * @brief Configures the ALM (servo alarm) input of the axis.
  *
+ * | argument | value | effect |
+ * | stop | KTR4_ALM_STOP (0) | an alarm stops the axis at once (configuration word 1 bit 9; KTR4_init_card's
+ *   setting) |
+ * | stop | KTR4_ALM_DECEL_STOP (1) | an alarm decelerates the axis to a stop |
+ * | logic | KTR4_LOGIC_NORMAL (0) | ALM is on when its input is active (bit 8) |
+ * | logic | KTR4_LOGIC_INVERTED (1) | inverted |
+ *
+ * ALM turning on stops a moving axis and sets KTR4_ERROR_ALARM in its error flag; a move started
+ * while ALM is on ends at once with that bit. Present state: point KTR4_POINT_ALM of
+ * KTR4_read_point_status (sub-status bit 11). Output point KTR4_OUT_ARST resets the drive's alarm.
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param option9 ALM option bit 9 of the pin configuration: 0 clears, any other value sets (low
- *   byte counts).
- * @param option8 ALM option bit 8: 0 clears, any other value sets (low byte counts).
+ * @param stop KTR4_ALM_STOP (0) or KTR4_ALM_DECEL_STOP (any other value; low byte counts).
+ * @param logic KTR4_LOGIC_NORMAL (0) or KTR4_LOGIC_INVERTED (any other value; low byte counts).
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -778,16 +973,27 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_ERC_PIN(ktr4_u8 card, ktr4_u8 axis, uin
  * @retval other a driver call failed: the first failure's code.
  * @see KTR4_readback_ALM_PIN
  */
-KTR4_API int32_t KTR4_CALL KTR4_config_ALM_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 option9, ktr4_u8 option8);
+KTR4_API int32_t KTR4_CALL KTR4_config_ALM_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 stop, ktr4_u8 logic);
 
 /**
  * @brief Reads back the configuration of the ALM (servo alarm) input of the axis.
  *
+ * | argument | value | effect |
+ * | stop | KTR4_ALM_STOP (0) | an alarm stops the axis at once (configuration word 1 bit 9; KTR4_init_card's
+ *   setting) |
+ * | stop | KTR4_ALM_DECEL_STOP (1) | an alarm decelerates the axis to a stop |
+ * | logic | KTR4_LOGIC_NORMAL (0) | ALM is on when its input is active (bit 8) |
+ * | logic | KTR4_LOGIC_INVERTED (1) | inverted |
+ *
+ * ALM turning on stops a moving axis and sets KTR4_ERROR_ALARM in its error flag; a move started
+ * while ALM is on ends at once with that bit. Present state: point KTR4_POINT_ALM of
+ * KTR4_read_point_status (sub-status bit 11). Output point KTR4_OUT_ARST resets the drive's alarm.
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param option9 Out: 0 or 1.
- * @param option8 Out: 0 or 1.
- * @param state Out: present level of ALM, 0 or 1.
+ * @param stop Out: KTR4_ALM_STOP (0) or KTR4_ALM_DECEL_STOP (1).
+ * @param logic Out: KTR4_LOGIC_NORMAL (0) or KTR4_LOGIC_INVERTED (1).
+ * @param state Out: present state of ALM (after its logic), 0 off or 1 on.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -795,17 +1001,26 @@ KTR4_API int32_t KTR4_CALL KTR4_config_ALM_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_config_ALM_PIN
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_ALM_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t* option9, uint8_t* option8,
+KTR4_API int32_t KTR4_CALL KTR4_readback_ALM_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t* stop, uint8_t* logic,
                                                  uint8_t* state);
 
 /**
  * @brief Configures the LTC (latch) input of the axis.
  *
+ * | argument | value | effect |
+ * | counter | KTR4_LTC_COMMAND (0) | LTC latches the command position counter (latch word bit 15 set) |
+ * | counter | KTR4_LTC_FEEDBACK (1) | LTC latches the feedback counter (latch word bit 15 clear) |
+ * | logic | KTR4_LOGIC_NORMAL (0) | LTC is on when its input is active (configuration word 1 bit 23) |
+ * | logic | KTR4_LOGIC_INVERTED (1) | inverted |
+ *
+ * The counter is latched when LTC turns on; KTR4_read_FBcounter_latch_value reads it, and
+ * KTR4_EVENT_LATCH is recorded. Present state: point KTR4_POINT_LTC of KTR4_read_point_status (pin
+ * input status bit 14).
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param option15 LTC option of the latch word: 0 clears, any other value sets (low byte counts).
- * @param option23 LTC option bit 23 of the pin configuration: 0 clears, any other value sets (low
- *   byte counts).
+ * @param counter KTR4_LTC_COMMAND (0) or KTR4_LTC_FEEDBACK (any other value; low byte counts).
+ * @param logic KTR4_LOGIC_NORMAL (0) or KTR4_LOGIC_INVERTED (any other value; low byte counts).
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -813,16 +1028,26 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_ALM_PIN(ktr4_u8 card, ktr4_u8 axis, uin
  * @retval other a driver call failed: the first failure's code.
  * @see KTR4_readback_LTC_PIN
  */
-KTR4_API int32_t KTR4_CALL KTR4_config_LTC_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 option15, ktr4_u8 option23);
+KTR4_API int32_t KTR4_CALL KTR4_config_LTC_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 counter, ktr4_u8 logic);
 
 /**
  * @brief Reads back the configuration of the LTC (latch) input of the axis.
  *
+ * | argument | value | effect |
+ * | counter | KTR4_LTC_COMMAND (0) | LTC latches the command position counter (latch word bit 15 set) |
+ * | counter | KTR4_LTC_FEEDBACK (1) | LTC latches the feedback counter (latch word bit 15 clear) |
+ * | logic | KTR4_LOGIC_NORMAL (0) | LTC is on when its input is active (configuration word 1 bit 23) |
+ * | logic | KTR4_LOGIC_INVERTED (1) | inverted |
+ *
+ * The counter is latched when LTC turns on; KTR4_read_FBcounter_latch_value reads it, and
+ * KTR4_EVENT_LATCH is recorded. Present state: point KTR4_POINT_LTC of KTR4_read_point_status (pin
+ * input status bit 14).
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param option15 Out: 0 or 1.
- * @param option23 Out: 0 or 1.
- * @param state Out: present level of LTC, 0 or 1.
+ * @param counter Out: KTR4_LTC_COMMAND (0) or KTR4_LTC_FEEDBACK (1).
+ * @param logic Out: KTR4_LOGIC_NORMAL (0) or KTR4_LOGIC_INVERTED (1).
+ * @param state Out: present state of LTC (after its logic), 0 off or 1 on.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -830,15 +1055,24 @@ KTR4_API int32_t KTR4_CALL KTR4_config_LTC_PIN(ktr4_u8 card, ktr4_u8 axis, ktr4_
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_config_LTC_PIN
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_LTC_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t* option15, uint8_t* option23,
+KTR4_API int32_t KTR4_CALL KTR4_readback_LTC_PIN(ktr4_u8 card, ktr4_u8 axis, uint8_t* counter, uint8_t* logic,
                                                  uint8_t* state);
 
 /**
  * @brief Configures the CMP (comparator) output of the axis.
  *
+ * | mode | name | CMP output |
+ * | 0 | KTR4_CMP_OUT_LEVEL | on while the compare flag is set (KTR4_init_card's setting) |
+ * | 1 | KTR4_CMP_OUT_PULSE | a 1 ms pulse each time the comparator's condition becomes true |
+ * | 2 | KTR4_CMP_OUT_OFF | not driven by the comparator: stays off |
+ *
+ * The mode is written as mode + 1 to bits 14-15 of configuration word 2; a field of 0 (only a
+ * configuration file sets it) reads back as 255 and acts as KTR4_CMP_OUT_OFF. Present state: point
+ * KTR4_POINT_CMP of KTR4_read_point_status (sub-status bit 7, inverted).
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param mode Output mode 0..2 as numbered by the card; above 2 gives KTR4_ERR_RANGE.
+ * @param mode Output mode 0..2, a KTR4_CMP_OUT_ code of the table; above 2 gives KTR4_ERR_RANGE.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -852,10 +1086,20 @@ KTR4_API int32_t KTR4_CALL KTR4_config_CMP_OUT(ktr4_u8 card, ktr4_u8 axis, ktr4_
 /**
  * @brief Reads back the configuration of the CMP (comparator) output of the axis.
  *
+ * | mode | name | CMP output |
+ * | 0 | KTR4_CMP_OUT_LEVEL | on while the compare flag is set (KTR4_init_card's setting) |
+ * | 1 | KTR4_CMP_OUT_PULSE | a 1 ms pulse each time the comparator's condition becomes true |
+ * | 2 | KTR4_CMP_OUT_OFF | not driven by the comparator: stays off |
+ *
+ * The mode is written as mode + 1 to bits 14-15 of configuration word 2; a field of 0 (only a
+ * configuration file sets it) reads back as 255 and acts as KTR4_CMP_OUT_OFF. Present state: point
+ * KTR4_POINT_CMP of KTR4_read_point_status (sub-status bit 7, inverted).
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param mode Out: 0..2 (255 when the card's field is 0, which only a configuration file can set).
- * @param state Out: present level of CMP, 0 or 1.
+ * @param mode Out: 0..2, a KTR4_CMP_OUT_ code (255 when the card's field is 0, which only a
+ *   configuration file can set).
+ * @param state Out: present state of CMP, 0 off or 1 on.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -868,9 +1112,19 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_CMP_OUT(ktr4_u8 card, ktr4_u8 axis, uin
 /**
  * @brief Configures how the axis stops at its EL (end limit) inputs.
  *
+ * | mode | name | an EL switch turning on |
+ * | 0 | KTR4_EL_STOP | stops the axis at once (configuration word 1 bit 3 clear; KTR4_init_card's setting) |
+ * | 1 | KTR4_EL_DECEL_STOP | decelerates the axis to a stop (the axis ends past the switch) |
+ *
+ * A move in the + direction stops when EL+ turns on, or at once if EL+ is on already, and sets
+ * KTR4_ERROR_EL_PLUS in the error flag; EL- likewise for the - direction with KTR4_ERROR_EL_MINUS.
+ * Motion away from an active switch is allowed. Home modes that run into EL (KTR4_HOME_EL_BACK and
+ * the modes built on it) stop at it as this mode says, without an error. Present state: points
+ * KTR4_POINT_EL_PLUS and KTR4_POINT_EL_MINUS of KTR4_read_point_status.
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param mode 0 or non-zero (low byte): the card's two EL stop modes.
+ * @param mode KTR4_EL_STOP (0) or KTR4_EL_DECEL_STOP (any other value; low byte counts).
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -883,9 +1137,19 @@ KTR4_API int32_t KTR4_CALL KTR4_config_EL_MODE(ktr4_u8 card, ktr4_u8 axis, ktr4_
 /**
  * @brief Reads back the configuration of how the axis stops at its EL (end limit) inputs.
  *
+ * | mode | name | an EL switch turning on |
+ * | 0 | KTR4_EL_STOP | stops the axis at once (configuration word 1 bit 3 clear; KTR4_init_card's setting) |
+ * | 1 | KTR4_EL_DECEL_STOP | decelerates the axis to a stop (the axis ends past the switch) |
+ *
+ * A move in the + direction stops when EL+ turns on, or at once if EL+ is on already, and sets
+ * KTR4_ERROR_EL_PLUS in the error flag; EL- likewise for the - direction with KTR4_ERROR_EL_MINUS.
+ * Motion away from an active switch is allowed. Home modes that run into EL (KTR4_HOME_EL_BACK and
+ * the modes built on it) stop at it as this mode says, without an error. Present state: points
+ * KTR4_POINT_EL_PLUS and KTR4_POINT_EL_MINUS of KTR4_read_point_status.
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param mode Out: 0 or 1.
+ * @param mode Out: KTR4_EL_STOP (0) or KTR4_EL_DECEL_STOP (1).
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -898,9 +1162,16 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_EL_MODE(ktr4_u8 card, ktr4_u8 axis, uin
 /**
  * @brief Configures the active level of the HOME input.
  *
+ * | logic | name | the card sees HOME |
+ * | 0 | KTR4_LOGIC_NORMAL | on where the sensor is on (KTR4_init_card's setting) |
+ * | 1 | KTR4_LOGIC_INVERTED | on everywhere except the sensor's zone, so a wrong setting makes a homing
+ *   that searches HOME stop at once |
+ *
+ * The logic is configuration word 1 bit 7; the present state is point KTR4_POINT_HOME of KTR4_read_point_status.
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param logic 0 or non-zero (low byte): the card's two logic levels.
+ * @param logic KTR4_LOGIC_NORMAL (0) or KTR4_LOGIC_INVERTED (any other value; low byte counts).
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -913,9 +1184,16 @@ KTR4_API int32_t KTR4_CALL KTR4_set_HOME_pin_logic(ktr4_u8 card, ktr4_u8 axis, k
 /**
  * @brief Reads back the configuration of the active level of the HOME input.
  *
+ * | logic | name | the card sees HOME |
+ * | 0 | KTR4_LOGIC_NORMAL | on where the sensor is on (KTR4_init_card's setting) |
+ * | 1 | KTR4_LOGIC_INVERTED | on everywhere except the sensor's zone, so a wrong setting makes a homing
+ *   that searches HOME stop at once |
+ *
+ * The logic is configuration word 1 bit 7; the present state is point KTR4_POINT_HOME of KTR4_read_point_status.
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param logic Out: 0 or 1.
+ * @param logic Out: KTR4_LOGIC_NORMAL (0) or KTR4_LOGIC_INVERTED (1).
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -928,9 +1206,16 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_HOME_pin_logic(ktr4_u8 card, ktr4_u8 ax
 /**
  * @brief Configures the active level of the EZ (encoder index) input.
  *
+ * | logic | name | the card sees EZ |
+ * | 0 | KTR4_LOGIC_NORMAL | on where the sensor is on (KTR4_init_card's setting) |
+ * | 1 | KTR4_LOGIC_INVERTED | on everywhere except the sensor's zone, so a wrong setting makes a homing
+ *   that searches EZ stop at once |
+ *
+ * The logic is configuration word 2 bit 23; the present state is point KTR4_POINT_EZ of KTR4_read_point_status.
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param logic 0 or non-zero (low byte): the card's two logic levels.
+ * @param logic KTR4_LOGIC_NORMAL (0) or KTR4_LOGIC_INVERTED (any other value; low byte counts).
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -943,9 +1228,16 @@ KTR4_API int32_t KTR4_CALL KTR4_set_EZ_pin_logic(ktr4_u8 card, ktr4_u8 axis, ktr
 /**
  * @brief Reads back the configuration of the active level of the EZ (encoder index) input.
  *
+ * | logic | name | the card sees EZ |
+ * | 0 | KTR4_LOGIC_NORMAL | on where the sensor is on (KTR4_init_card's setting) |
+ * | 1 | KTR4_LOGIC_INVERTED | on everywhere except the sensor's zone, so a wrong setting makes a homing
+ *   that searches EZ stop at once |
+ *
+ * The logic is configuration word 2 bit 23; the present state is point KTR4_POINT_EZ of KTR4_read_point_status.
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param logic Out: 0 or 1.
+ * @param logic Out: KTR4_LOGIC_NORMAL (0) or KTR4_LOGIC_INVERTED (1).
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -958,11 +1250,19 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_EZ_pin_logic(ktr4_u8 card, ktr4_u8 axis
 /**
  * @brief Chooses which of the card's TTL lines are inputs and which are outputs.
  *
- * The TTL lines are routed through axes 1, 2 and 3: mode bit 0 switches the lines of axis 1, bit 1
- * those of axis 2 (0 = the default routing, 1 = the alternative one). KTR4_init_card sets mode 0.
+ * Mode bit 0 makes the four lines of axis 1 outputs, bit 1 those of axis 2:
+ *
+ * | mode | name | axis 1's four lines | axis 2's four lines |
+ * | 0 | KTR4_TTL_ALL_IN | inputs (points 17-20) | inputs (points 21-24) |
+ * | 1 | KTR4_TTL_1_OUT | outputs (output points 4-7) | inputs (points 21-24) |
+ * | 2 | KTR4_TTL_2_OUT | inputs (points 17-20) | outputs (output points 8-11) |
+ * | 3 | KTR4_TTL_ALL_OUT | outputs (output points 4-7) | outputs (output points 8-11) |
+ *
+ * Inputs are read with KTR4_read_point_status, outputs switched with KTR4_write_output_point, from
+ * any axis argument. KTR4_init_card sets KTR4_TTL_ALL_IN.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
- * @param mode 0..3; above 3 gives KTR4_ERR_RANGE.
+ * @param mode 0..3, a KTR4_TTL_ code of the table; above 3 gives KTR4_ERR_RANGE.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
@@ -975,8 +1275,17 @@ KTR4_API int32_t KTR4_CALL KTR4_config_TTL_IO_MODE(ktr4_u8 card, ktr4_u8 mode);
 /**
  * @brief Reads back the TTL I/O mode.
  *
+ * | mode | name | axis 1's four lines | axis 2's four lines |
+ * | 0 | KTR4_TTL_ALL_IN | inputs (points 17-20) | inputs (points 21-24) |
+ * | 1 | KTR4_TTL_1_OUT | outputs (output points 4-7) | inputs (points 21-24) |
+ * | 2 | KTR4_TTL_2_OUT | inputs (points 17-20) | outputs (output points 8-11) |
+ * | 3 | KTR4_TTL_ALL_OUT | outputs (output points 4-7) | outputs (output points 8-11) |
+ *
+ * Inputs are read with KTR4_read_point_status, outputs switched with KTR4_write_output_point, from
+ * any axis argument. KTR4_init_card sets KTR4_TTL_ALL_IN.
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
- * @param mode Out: 0..3 as set by KTR4_config_TTL_IO_MODE.
+ * @param mode Out: 0..3, a KTR4_TTL_ code, as set by KTR4_config_TTL_IO_MODE.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
@@ -1078,7 +1387,8 @@ KTR4_API int32_t KTR4_CALL KTR4_read_current_position(ktr4_u8 card, ktr4_u8 axis
  *   next relative move.
  *
  * Use it to declare the present place as a known position, for example 0 after homing. Do it on a
- * stopped axis: on a moving one the counter jumps and the running move's end moves with it.
+ * stopped axis: on a moving one the counter jumps and the running move's end moves with it. It
+ * re-labels the counter only: the sensors (HOME, EZ, EL, SD) stay where they are on the machine.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
@@ -1122,11 +1432,14 @@ KTR4_API int32_t KTR4_CALL KTR4_read_FB_counter(ktr4_u8 card, ktr4_u8 axis, int3
 KTR4_API int32_t KTR4_CALL KTR4_set_FB_counter(ktr4_u8 card, ktr4_u8 axis, int32_t count);
 
 /**
- * @brief Reads the feedback count the card latched at the last LTC signal.
+ * @brief Reads the counter value the card latched when LTC last turned on.
+ *
+ * The counter is the one KTR4_config_LTC_PIN chose: KTR4_LTC_FEEDBACK the feedback counter,
+ * KTR4_LTC_COMMAND the command position counter. Each latch records KTR4_EVENT_LATCH.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param value Out: the latched count.
+ * @param value Out: the latched counter value, pulses.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -1138,13 +1451,38 @@ KTR4_API int32_t KTR4_CALL KTR4_read_FBcounter_latch_value(ktr4_u8 card, ktr4_u8
 /**
  * @brief Configures the axis's software comparator: what it compares and what it does on a match.
  *
- * The three codes are the card's comparator settings; the library only checks their ranges.
+ * | source | name | what is compared |
+ * | 0 | KTR4_CMP_SRC_COMMAND | the command position counter |
+ * | 1 | KTR4_CMP_SRC_FEEDBACK | the feedback (encoder) counter |
+ * | 2 | KTR4_CMP_SRC_DEVIATION | the deviation: command position minus feedback counter |
+ * | 3 | KTR4_CMP_SRC_PULSER | the manual pulser counter |
+ *
+ * | condition | name | becomes true when |
+ * | 0 | KTR4_CMP_OFF | never: the comparator is off |
+ * | 1 | KTR4_CMP_EQUAL | the value reaches or passes the data, in either direction |
+ * | 2 | KTR4_CMP_EQUAL_UP | the value reaches or passes the data while counting up |
+ * | 3 | KTR4_CMP_EQUAL_DOWN | the value reaches or passes the data while counting down |
+ * | 4 | KTR4_CMP_GREATER | the value turns greater than the data |
+ * | 5 | KTR4_CMP_LESS | the value turns less than the data |
+ *
+ * | action | name | when the condition becomes true |
+ * | 0 | KTR4_CMP_ACT_FLAG | the compare flag, the CMP output and KTR4_EVENT_COMPARE only |
+ * | 1 | KTR4_CMP_ACT_STOP | as KTR4_CMP_ACT_FLAG, and the axis stops at once with KTR4_ERROR_COMPARE_STOP |
+ * | 2 | KTR4_CMP_ACT_DECEL_STOP | as KTR4_CMP_ACT_FLAG, and the axis decelerates to a stop with
+ *   KTR4_ERROR_COMPARE_STOP |
+ *
+ * A counter that jumps over the data within one step has passed it. KTR4_CMP_GREATER and
+ * KTR4_CMP_LESS also become true at once when they already hold as the comparator is configured or
+ * its data written. The compare flag (KTR4_read_compare_flag, main status bit 12 KTR4_STATUS_COMPARE)
+ * is set when the condition becomes true and stays set until the comparator's data or configuration is
+ * written again; KTR4_EVENT_COMPARE is recorded each time. The three codes are written as source +
+ * 8 x condition + 64 x action to bits 0-7 of the latch/comparator word.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param code1 First code 0..3 (above gives KTR4_ERR_RANGE).
- * @param code2 Second code 0..5 (above gives KTR4_ERR_RANGE).
- * @param code3 Third code 0..2 (above gives KTR4_ERR_RANGE).
+ * @param source What is compared, 0..3, a KTR4_CMP_SRC_ code (above gives KTR4_ERR_RANGE).
+ * @param condition When it matches, 0..5, a KTR4_CMP_ condition (above gives KTR4_ERR_RANGE).
+ * @param action What a match does, 0..2, a KTR4_CMP_ACT_ code (above gives KTR4_ERR_RANGE).
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -1153,17 +1491,44 @@ KTR4_API int32_t KTR4_CALL KTR4_read_FBcounter_latch_value(ktr4_u8 card, ktr4_u8
  * @retval other a driver call failed: the first failure's code.
  * @see KTR4_set_comparator_data, KTR4_read_compare_flag
  */
-KTR4_API int32_t KTR4_CALL KTR4_config_comparator_out(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 code1, ktr4_u8 code2,
-                                                      ktr4_u8 code3);
+KTR4_API int32_t KTR4_CALL KTR4_config_comparator_out(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 source, ktr4_u8 condition,
+                                                      ktr4_u8 action);
 
 /**
  * @brief Reads back the comparator codes.
  *
+ * | source | name | what is compared |
+ * | 0 | KTR4_CMP_SRC_COMMAND | the command position counter |
+ * | 1 | KTR4_CMP_SRC_FEEDBACK | the feedback (encoder) counter |
+ * | 2 | KTR4_CMP_SRC_DEVIATION | the deviation: command position minus feedback counter |
+ * | 3 | KTR4_CMP_SRC_PULSER | the manual pulser counter |
+ *
+ * | condition | name | becomes true when |
+ * | 0 | KTR4_CMP_OFF | never: the comparator is off |
+ * | 1 | KTR4_CMP_EQUAL | the value reaches or passes the data, in either direction |
+ * | 2 | KTR4_CMP_EQUAL_UP | the value reaches or passes the data while counting up |
+ * | 3 | KTR4_CMP_EQUAL_DOWN | the value reaches or passes the data while counting down |
+ * | 4 | KTR4_CMP_GREATER | the value turns greater than the data |
+ * | 5 | KTR4_CMP_LESS | the value turns less than the data |
+ *
+ * | action | name | when the condition becomes true |
+ * | 0 | KTR4_CMP_ACT_FLAG | the compare flag, the CMP output and KTR4_EVENT_COMPARE only |
+ * | 1 | KTR4_CMP_ACT_STOP | as KTR4_CMP_ACT_FLAG, and the axis stops at once with KTR4_ERROR_COMPARE_STOP |
+ * | 2 | KTR4_CMP_ACT_DECEL_STOP | as KTR4_CMP_ACT_FLAG, and the axis decelerates to a stop with
+ *   KTR4_ERROR_COMPARE_STOP |
+ *
+ * A counter that jumps over the data within one step has passed it. KTR4_CMP_GREATER and
+ * KTR4_CMP_LESS also become true at once when they already hold as the comparator is configured or
+ * its data written. The compare flag (KTR4_read_compare_flag, main status bit 12 KTR4_STATUS_COMPARE)
+ * is set when the condition becomes true and stays set until the comparator's data or configuration is
+ * written again; KTR4_EVENT_COMPARE is recorded each time. The three codes are written as source +
+ * 8 x condition + 64 x action to bits 0-7 of the latch/comparator word.
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param code1 Out: 0..3.
- * @param code2 Out: 0..5 (6, 7 only if a configuration file set them).
- * @param code3 Out: 0..3.
+ * @param source Out: 0..3, a KTR4_CMP_SRC_ code (4..7 only if a configuration file set them).
+ * @param condition Out: 0..5, a KTR4_CMP_ condition (6, 7 only if a configuration file set them).
+ * @param action Out: 0..2, a KTR4_CMP_ACT_ code (3 only if a configuration file set it).
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -1171,11 +1536,14 @@ KTR4_API int32_t KTR4_CALL KTR4_config_comparator_out(ktr4_u8 card, ktr4_u8 axis
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_config_comparator_out
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_comparator_out(ktr4_u8 card, ktr4_u8 axis, uint8_t* code1, uint8_t* code2,
-                                                        uint8_t* code3);
+KTR4_API int32_t KTR4_CALL KTR4_readback_comparator_out(ktr4_u8 card, ktr4_u8 axis, uint8_t* source, uint8_t* condition,
+                                                        uint8_t* action);
 
 /**
  * @brief Sets the value the comparator compares with, in pulses.
+ *
+ * Writing it clears the compare flag; a KTR4_CMP_GREATER or KTR4_CMP_LESS condition that holds
+ * already becomes true again at once (see KTR4_config_comparator_out).
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
@@ -1204,11 +1572,15 @@ KTR4_API int32_t KTR4_CALL KTR4_set_comparator_data(ktr4_u8 card, ktr4_u8 axis, 
 KTR4_API int32_t KTR4_CALL KTR4_readback_comparator_data(ktr4_u8 card, ktr4_u8 axis, int32_t* data);
 
 /**
- * @brief Reads whether the comparator condition is met now.
+ * @brief Reads the compare flag: whether the comparator's condition became true.
+ *
+ * | flag | main status bit | set | cleared |
+ * | 1 | 12, KTR4_STATUS_COMPARE | when the condition of KTR4_config_comparator_out becomes true | when
+ *   the comparator's data (KTR4_set_comparator_data) or configuration is written again |
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param flag Out: 1 met, 0 not.
+ * @param flag Out: 1 set, 0 clear.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -1220,12 +1592,27 @@ KTR4_API int32_t KTR4_CALL KTR4_read_compare_flag(ktr4_u8 card, ktr4_u8 axis, ui
 /**
  * @brief Chooses which card events the axis records in its event flags (and may interrupt on).
  *
- * Bits the card does not have are dropped: factor AND 0x00055BF3 is written. On the simulated card
- * bit 0 is the end of a move: it then sets event flag bit 0 and interrupts.
+ * | bit | name | set when |
+ * | 0 | KTR4_EVENT_END | a move ended, for any reason |
+ * | 1 | KTR4_EVENT_NEXT | a continuous move took the buffered move (the buffer has room for the next) |
+ * | 4 | KTR4_EVENT_ACCEL_END | acceleration to the operating speed finished |
+ * | 5 | KTR4_EVENT_DECEL_START | deceleration began |
+ * | 6 | KTR4_EVENT_COMPARE | the comparator's condition became true |
+ * | 7 | KTR4_EVENT_LATCH | LTC latched a counter |
+ * | 8 | KTR4_EVENT_SD | SD turned on during a move |
+ * | 9 | KTR4_EVENT_HOME | HOME turned on during a move |
+ * | 12 | KTR4_EVENT_EZ | an EZ pulse was counted during an origin return |
+ * | 14 | KTR4_EVENT_INP | INP turned on after a move |
+ * | 16 | KTR4_EVENT_HOME_DONE | an origin return ended on its final signal |
+ *
+ * An event is recorded in the event flag word (KTR4_read_event_flag) and raises an event interrupt
+ * only when its bit is set here. factor AND 0x00055BF3 is written: bits 11 and 18 pass that mask but
+ * are reserved (no event sets them); KTR4_EVENT_ALL is every event. KTR4_set_INT_mask(card, axis, 0)
+ * writes factor 0.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param factor Event factor bits.
+ * @param factor Event factor: KTR4_EVENT_ bits ORed together.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -1236,11 +1623,27 @@ KTR4_API int32_t KTR4_CALL KTR4_read_compare_flag(ktr4_u8 card, ktr4_u8 axis, ui
 KTR4_API int32_t KTR4_CALL KTR4_set_event_factor(ktr4_u8 card, ktr4_u8 axis, uint32_t factor);
 
 /**
- * @brief Reads the axis's event flag word (events the event factor selected).
+ * @brief Reads the axis's event flag word (events the event factor selected), and clears it.
+ *
+ * | bit | name | set when |
+ * | 0 | KTR4_EVENT_END | a move ended, for any reason |
+ * | 1 | KTR4_EVENT_NEXT | a continuous move took the buffered move (the buffer has room for the next) |
+ * | 4 | KTR4_EVENT_ACCEL_END | acceleration to the operating speed finished |
+ * | 5 | KTR4_EVENT_DECEL_START | deceleration began |
+ * | 6 | KTR4_EVENT_COMPARE | the comparator's condition became true |
+ * | 7 | KTR4_EVENT_LATCH | LTC latched a counter |
+ * | 8 | KTR4_EVENT_SD | SD turned on during a move |
+ * | 9 | KTR4_EVENT_HOME | HOME turned on during a move |
+ * | 12 | KTR4_EVENT_EZ | an EZ pulse was counted during an origin return |
+ * | 14 | KTR4_EVENT_INP | INP turned on after a move |
+ * | 16 | KTR4_EVENT_HOME_DONE | an origin return ended on its final signal |
+ *
+ * Only events whose bit is set in the event factor (KTR4_set_event_factor) are recorded. Reading the
+ * word clears it.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param flags Out: the card's event flag word.
+ * @param flags Out: the event flag word, KTR4_EVENT_ bits of the events since the last read.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -1250,11 +1653,23 @@ KTR4_API int32_t KTR4_CALL KTR4_set_event_factor(ktr4_u8 card, ktr4_u8 axis, uin
 KTR4_API int32_t KTR4_CALL KTR4_read_event_flag(ktr4_u8 card, ktr4_u8 axis, uint32_t* flags);
 
 /**
- * @brief Reads the axis's error flag word (the card's error conditions of the axis).
+ * @brief Reads the axis's error flag word: why the axis last stopped short.
+ *
+ * | bit | name | set when the axis |
+ * | 0 | KTR4_ERROR_SOFT_PLUS | stopped at the + soft limit, or passed it with KTR4_SOFTLIMIT_FLAG |
+ * | 1 | KTR4_ERROR_SOFT_MINUS | stopped at the - soft limit, or passed it with KTR4_SOFTLIMIT_FLAG |
+ * | 2 | KTR4_ERROR_EL_PLUS | was stopped by the EL+ switch |
+ * | 3 | KTR4_ERROR_EL_MINUS | was stopped by the EL- switch |
+ * | 4 | KTR4_ERROR_ALARM | was stopped by the ALM input, or started a move while ALM was on |
+ * | 5 | KTR4_ERROR_COMPARE_STOP | was stopped by the comparator (KTR4_CMP_ACT_STOP, KTR4_CMP_ACT_DECEL_STOP) |
+ * | 6 | KTR4_ERROR_HOME_NOT_FOUND | ended an origin search's amount without finding HOME |
+ *
+ * The bits are set by the stop and cleared when the axis next starts a move; reading does not clear
+ * them. Each newly set bit raises an error interrupt (see KTR4_read_INT_status).
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param flags Out: the card's error flag word.
+ * @param flags Out: the error flag word, KTR4_ERROR_ bits; 0 when the last move ended normally.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -1266,16 +1681,31 @@ KTR4_API int32_t KTR4_CALL KTR4_read_error_flag(ktr4_u8 card, ktr4_u8 axis, uint
 /**
  * @brief Configures the two soft limits of the axis and switches them on.
  *
- * Soft limits stop the axis when its command position passes the limit positions of
- * KTR4_set_softlimit_data. Both limits take the same settings. Switching them off and on again with
- * KTR4_enable_softlimit keeps these settings.
+ * | source | name | compared with the limits |
+ * | 0 | KTR4_SOFTLIMIT_COMMAND | the command position counter |
+ * | 1 | KTR4_SOFTLIMIT_FEEDBACK | the feedback counter |
+ *
+ * | action | name | on reaching a limit |
+ * | 0 | KTR4_SOFTLIMIT_STOP | stop at once on the limit (also what KTR4_enable_softlimit leaves) |
+ * | 1 | KTR4_SOFTLIMIT_DECEL_STOP | decelerate to a stop from the limit (the axis ends past it) |
+ * | 2 | KTR4_SOFTLIMIT_FLAG | set the flag, the error bit and the event only: the move goes on |
+ *
+ * The + limit (KTR4_set_softlimit_data limit_plus) acts on + motion when the value is at or above it,
+ * the - limit on - motion at or below limit_minus. A move toward a limit already reached ends at once
+ * (KTR4_SOFTLIMIT_STOP, KTR4_SOFTLIMIT_DECEL_STOP). A limit reached sets main status bit 8
+ * (KTR4_STATUS_SOFT_PLUS) or 9 (KTR4_STATUS_SOFT_MINUS), read with KTR4_read_softlimit_flag and
+ * cleared at the next start of the axis, and error bit KTR4_ERROR_SOFT_PLUS or KTR4_ERROR_SOFT_MINUS;
+ * the stop records KTR4_EVENT_END as any stop does. Both limits take the same settings, written to
+ * the soft-limit configuration word (the + limit's byte and the - limit's byte).
+ *
+ * Switching them off and on again with KTR4_enable_softlimit keeps these settings.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param setting1 First setting, 0 or 1 (the card's soft limit option); above 1 gives
- *   KTR4_ERR_RANGE.
- * @param setting2 Second setting, 0..2 (the card's soft limit option); above 2 gives
- *   KTR4_ERR_RANGE.
+ * @param source What is compared, KTR4_SOFTLIMIT_COMMAND (0) or KTR4_SOFTLIMIT_FEEDBACK (1); above 1
+ *   gives KTR4_ERR_RANGE.
+ * @param action What a limit does, 0..2: KTR4_SOFTLIMIT_STOP, KTR4_SOFTLIMIT_DECEL_STOP or
+ *   KTR4_SOFTLIMIT_FLAG; above 2 gives KTR4_ERR_RANGE.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -1284,15 +1714,33 @@ KTR4_API int32_t KTR4_CALL KTR4_read_error_flag(ktr4_u8 card, ktr4_u8 axis, uint
  * @retval other a driver call failed: the first failure's code.
  * @see KTR4_set_softlimit_data, KTR4_enable_softlimit
  */
-KTR4_API int32_t KTR4_CALL KTR4_config_softlimit(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 setting1, ktr4_u8 setting2);
+KTR4_API int32_t KTR4_CALL KTR4_config_softlimit(ktr4_u8 card, ktr4_u8 axis, ktr4_u8 source, ktr4_u8 action);
 
 /**
  * @brief Reads back the soft limit settings.
  *
+ * | source | name | compared with the limits |
+ * | 0 | KTR4_SOFTLIMIT_COMMAND | the command position counter |
+ * | 1 | KTR4_SOFTLIMIT_FEEDBACK | the feedback counter |
+ *
+ * | action | name | on reaching a limit |
+ * | 0 | KTR4_SOFTLIMIT_STOP | stop at once on the limit (also what KTR4_enable_softlimit leaves) |
+ * | 1 | KTR4_SOFTLIMIT_DECEL_STOP | decelerate to a stop from the limit (the axis ends past it) |
+ * | 2 | KTR4_SOFTLIMIT_FLAG | set the flag, the error bit and the event only: the move goes on |
+ *
+ * The + limit (KTR4_set_softlimit_data limit_plus) acts on + motion when the value is at or above it,
+ * the - limit on - motion at or below limit_minus. A move toward a limit already reached ends at once
+ * (KTR4_SOFTLIMIT_STOP, KTR4_SOFTLIMIT_DECEL_STOP). A limit reached sets main status bit 8
+ * (KTR4_STATUS_SOFT_PLUS) or 9 (KTR4_STATUS_SOFT_MINUS), read with KTR4_read_softlimit_flag and
+ * cleared at the next start of the axis, and error bit KTR4_ERROR_SOFT_PLUS or KTR4_ERROR_SOFT_MINUS;
+ * the stop records KTR4_EVENT_END as any stop does. Both limits take the same settings, written to
+ * the soft-limit configuration word (the + limit's byte and the - limit's byte).
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param setting1 Out: 0..3 (0 or 1 as configured).
- * @param setting2 Out: 0..3 (0..2 as configured).
+ * @param source Out: 0..3 (KTR4_SOFTLIMIT_COMMAND or KTR4_SOFTLIMIT_FEEDBACK as configured).
+ * @param action Out: 0..3 (KTR4_SOFTLIMIT_STOP, KTR4_SOFTLIMIT_DECEL_STOP or KTR4_SOFTLIMIT_FLAG as
+ *   configured).
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -1300,16 +1748,18 @@ KTR4_API int32_t KTR4_CALL KTR4_config_softlimit(ktr4_u8 card, ktr4_u8 axis, ktr
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_config_softlimit
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_config_softlimit(ktr4_u8 card, ktr4_u8 axis, uint8_t* setting1,
-                                                          uint8_t* setting2);
+KTR4_API int32_t KTR4_CALL KTR4_readback_config_softlimit(ktr4_u8 card, ktr4_u8 axis, uint8_t* source, uint8_t* action);
 
 /**
- * @brief Sets the two soft limit positions, in pulses.
+ * @brief Sets the two soft limit positions, in pulses: the + limit first, then the - limit.
+ *
+ * limit_plus stops + motion at or above it, limit_minus stops - motion at or below it, as the
+ * settings of KTR4_config_softlimit say; so limit_minus < limit_plus on a usual machine.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param limit1 First soft limit position.
- * @param limit2 Second soft limit position.
+ * @param limit_plus The + soft limit position, pulses (any 32-bit value).
+ * @param limit_minus The - soft limit position, pulses (any 32-bit value).
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -1317,15 +1767,15 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_config_softlimit(ktr4_u8 card, ktr4_u8 
  * @retval other a driver call failed: the first failure's code.
  * @see KTR4_config_softlimit
  */
-KTR4_API int32_t KTR4_CALL KTR4_set_softlimit_data(ktr4_u8 card, ktr4_u8 axis, int32_t limit1, int32_t limit2);
+KTR4_API int32_t KTR4_CALL KTR4_set_softlimit_data(ktr4_u8 card, ktr4_u8 axis, int32_t limit_plus, int32_t limit_minus);
 
 /**
  * @brief Reads back the two soft limit positions.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param limit1 Out: first position.
- * @param limit2 Out: second position.
+ * @param limit_plus Out: the + soft limit position.
+ * @param limit_minus Out: the - soft limit position.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -1333,10 +1783,14 @@ KTR4_API int32_t KTR4_CALL KTR4_set_softlimit_data(ktr4_u8 card, ktr4_u8 axis, i
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  * @see KTR4_set_softlimit_data
  */
-KTR4_API int32_t KTR4_CALL KTR4_readback_softlimit_data(ktr4_u8 card, ktr4_u8 axis, int32_t* limit1, int32_t* limit2);
+KTR4_API int32_t KTR4_CALL KTR4_readback_softlimit_data(ktr4_u8 card, ktr4_u8 axis, int32_t* limit_plus,
+                                                        int32_t* limit_minus);
 
 /**
  * @brief Switches both soft limits on or off, keeping their settings.
+ *
+ * The settings of KTR4_config_softlimit stay; where none were configured (field 0) the limits act
+ * as KTR4_SOFTLIMIT_COMMAND with KTR4_SOFTLIMIT_STOP.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
@@ -1365,19 +1819,26 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_softlimit(ktr4_u8 card, ktr4_u8 axis, ktr
 KTR4_API int32_t KTR4_CALL KTR4_readback_enable_softlimit(ktr4_u8 card, ktr4_u8 axis, uint8_t* enabled);
 
 /**
- * @brief Reads whether the axis is beyond either soft limit.
+ * @brief Reads whether the axis reached either soft limit.
+ *
+ * | flag | main status bit | set |
+ * | flag_plus | 8, KTR4_STATUS_SOFT_PLUS | when the + limit stopped or flagged the axis |
+ * | flag_minus | 9, KTR4_STATUS_SOFT_MINUS | when the - limit stopped or flagged the axis |
+ *
+ * Both are cleared at the next start of the axis.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param flag1 Out: 1 beyond the first limit, else 0.
- * @param flag2 Out: 1 beyond the second limit, else 0.
+ * @param flag_plus Out: 1 the + limit was reached, else 0.
+ * @param flag_minus Out: 1 the - limit was reached, else 0.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
  * @retval KTR4_ERR_NOT_INITIALISED no such card found, or the library was closed.
  * @retval other a driver call failed: the first failure's code; outputs untouched.
  */
-KTR4_API int32_t KTR4_CALL KTR4_read_softlimit_flag(ktr4_u8 card, ktr4_u8 axis, uint8_t* flag1, uint8_t* flag2);
+KTR4_API int32_t KTR4_CALL KTR4_read_softlimit_flag(ktr4_u8 card, ktr4_u8 axis, uint8_t* flag_plus,
+                                                    uint8_t* flag_minus);
 
 /**
  * @brief Reads whether the axis is stopped, or whether its continuous buffer is full.
@@ -1385,6 +1846,14 @@ KTR4_API int32_t KTR4_CALL KTR4_read_softlimit_flag(ktr4_u8 card, ktr4_u8 axis, 
  * Kind 0 is how a program waits for a move, a homing or a stop to end: status becomes 1 when the
  * axis stands still. Kind 1 tells, in continuous mode, whether the next move would be refused with
  * KTR4_ERR_BUFFER_FULL.
+ *
+ * | kind | main status bit | status 1 when |
+ * | 0 | 3, KTR4_STATUS_STOPPED | the axis is stopped |
+ * | 1 | 14, KTR4_STATUS_BUFFER_FULL | the continuous buffer holds a move not yet taken |
+ *
+ * The other main status bits are 8 (KTR4_STATUS_SOFT_PLUS) and 9 (KTR4_STATUS_SOFT_MINUS), read with
+ * KTR4_read_softlimit_flag, and 12 (KTR4_STATUS_COMPARE), read with KTR4_read_compare_flag; the
+ * rest are reserved.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
@@ -1409,14 +1878,35 @@ KTR4_API int32_t KTR4_CALL KTR4_read_motion_status(ktr4_u8 card, ktr4_u8 axis, k
 /**
  * @brief Reads the present level of one of the axis's input or output points.
  *
- * Points: 0 SD, 1 PCS, 2 INP, 3 ALM, 7 LTC, 11 ERC, 14 the CMP output; 4..6, 8..10, 12, 13, 15 and
- * 16 the card's other sensor inputs in its own numbering (4, 12 and 13 reported inverted); 17..20
- * the general inputs of axis 1 and 21..24 those of axis 2, whatever the axis argument.
+ * | point | name | what it reads |
+ * | 0 | KTR4_POINT_SD | SD, slow-down input (pin input status bit 15) |
+ * | 1 | KTR4_POINT_PCS | PCS, position-change start input (pin input status bit 8) |
+ * | 2 | KTR4_POINT_INP | INP, in-position input (pin input status bit 16) |
+ * | 3 | KTR4_POINT_ALM | ALM, alarm input (sub-status bit 11) |
+ * | 4 | KTR4_POINT_HOME | HOME sensor (sub-status bit 2, inverted) |
+ * | 5 | KTR4_POINT_EZ | EZ, the encoder's index pulse (sub-status bit 12) |
+ * | 6 | KTR4_POINT_SVON | state of the SVON (servo-on) output (sub-status bit 13) |
+ * | 7 | KTR4_POINT_LTC | LTC, latch input (pin input status bit 14) |
+ * | 8 | KTR4_POINT_ARST | state of the ARST (alarm reset) output (sub-status bit 14) |
+ * | 9 | KTR4_POINT_OUT2 | state of the OUT2 general output (pin input status bit 7) |
+ * | 10 | KTR4_POINT_EMG | EMG, the emergency-stop input (pin input status bit 10) |
+ * | 11 | KTR4_POINT_ERC | state of the ERC output (pin input status bit 9) |
+ * | 12 | KTR4_POINT_EL_PLUS | EL+, the + end-limit switch (sub-status bit 1, inverted) |
+ * | 13 | KTR4_POINT_EL_MINUS | EL-, the - end-limit switch (sub-status bit 0, inverted) |
+ * | 14 | KTR4_POINT_CMP | state of the CMP output (sub-status bit 7, inverted) |
+ * | 15 | KTR4_POINT_PULSER_A | the manual pulser's phase A (pin input status bit 5) |
+ * | 16 | KTR4_POINT_PULSER_B | the manual pulser's phase B (pin input status bit 6) |
+ * | 17-20 | KTR4_POINT_TTL_IN_0 + 0..3 | TTL inputs 0-3: axis 1's lines (its sub-status bits 3-6) |
+ * | 21-24 | KTR4_POINT_TTL_IN_0 + 4..7 | TTL inputs 4-7: axis 2's lines (its sub-status bits 3-6) |
+ *
+ * Inputs read after their pin logic (KTR4_LOGIC_INVERTED turns them over). Points 17-24 read the
+ * lines of axes 1 and 2 whatever the axis argument; they are inputs only in the KTR4_TTL_ modes that
+ * leave them so (KTR4_config_TTL_IO_MODE).
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param point 0..24; above 24 gives KTR4_ERR_RANGE.
- * @param state Out: 0 or 1.
+ * @param point 0..24, a KTR4_POINT_ number of the table; above 24 gives KTR4_ERR_RANGE.
+ * @param state Out: 0 off or 1 on.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -1430,12 +1920,20 @@ KTR4_API int32_t KTR4_CALL KTR4_read_point_status(ktr4_u8 card, ktr4_u8 axis, kt
 /**
  * @brief Switches one of the card's general output points on or off.
  *
+ * | point | name | output |
+ * | 0 | KTR4_OUT_SVON | SVON, servo on (read back as KTR4_POINT_SVON) |
+ * | 1 | KTR4_OUT_ARST | ARST, alarm reset to the drive (read back as KTR4_POINT_ARST) |
+ * | 2 | KTR4_OUT_OUT2 | OUT2, a general output (read back as KTR4_POINT_OUT2) |
+ * | 3 | KTR4_OUT_ERC | ERC, error-counter clear, by hand (read back as KTR4_POINT_ERC) |
+ * | 4-7 | KTR4_OUT_TTL_0 + 0..3 | TTL outputs 0-3: axis 1's lines, in KTR4_TTL_1_OUT and KTR4_TTL_ALL_OUT |
+ * | 8-11 | KTR4_OUT_TTL_0 + 4..7 | TTL outputs 4-7: axis 2's lines, in KTR4_TTL_2_OUT and KTR4_TTL_ALL_OUT |
+ *
  * Points 0..3 belong to the given axis; points 4..7 are always the outputs of axis 1 and 8..11
  * those of axis 2, whatever the axis argument.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param point 0..11; above 11 gives KTR4_ERR_RANGE.
+ * @param point 0..11, a KTR4_OUT_ number of the table; above 11 gives KTR4_ERR_RANGE.
  * @param on 0 clears, any other value sets (low byte counts).
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
@@ -1900,14 +2398,51 @@ KTR4_API int32_t KTR4_CALL KTR4_dec_stop(ktr4_u8 card, ktr4_u8 axis, double t_de
  * @brief Chooses how the card finds the axis's origin (home mode) and how many EZ pulses it counts.
  *
  * The home mode selects one of the card's origin-return sequences 0..12, which differ in the
- * signals that end them (HOME, the encoder index EZ, EL). The count is the number of EZ pulses
- * counted in the modes that use EZ. KTR4_init_card sets mode 0, count 0.
- * KTR4_start_origin_search_homing sets the mode to 0.
+ * signals that end them (HOME, the encoder index EZ, EL):
+ *
+ * | mode | name | sequence; where the axis stops |
+ * | 0 | KTR4_HOME_ORG | at the maximum speed until HOME turns on; stops at once there |
+ * | 1 | KTR4_HOME_ORG_DECEL | at the maximum speed until HOME turns on; decelerates from there to a
+ *   stop past it |
+ * | 2 | KTR4_HOME_ORG_EZ | at the maximum speed until HOME turns on, slows to the start speed and counts
+ *   EZ; stops at once on the (count+1)-th EZ |
+ * | 3 | KTR4_HOME_ORG_BACK | at the maximum speed until HOME turns on (decelerating stop), back at the
+ *   start speed; stops at once where HOME turns off |
+ * | 4 | KTR4_HOME_ORG_BACK_FWD | as 3, then forward again at the start speed; stops at once on HOME
+ *   turning on |
+ * | 5 | KTR4_HOME_ORG_BACK_EZ | as 3, counting EZ after HOME turns off; stops at once on the (count+1)-th
+ *   EZ, on the way back |
+ * | 6 | KTR4_HOME_EL_BACK | at the maximum speed into the EL switch of the search direction (stopping as
+ *   the EL mode says, no error), back at the start speed; stops at once where EL turns off |
+ * | 7 | KTR4_HOME_EL_BACK_EZ | as 6, counting EZ after EL turns off; stops at once on the (count+1)-th
+ *   EZ, on the way back |
+ * | 8 | KTR4_HOME_EZ | at the start speed, counting EZ (no HOME); stops at once on the (count+1)-th EZ |
+ * | 9 | KTR4_HOME_ORG_BACK_FWD_EZ | as 4, counting EZ after HOME turned on; stops at once on the
+ *   (count+1)-th EZ |
+ * | 10 | KTR4_HOME_EL_BACK_ORG | as 6, back at the start speed until HOME turns on; stops at once there,
+ *   on the way back |
+ * | 11 | KTR4_HOME_EL_BACK_ORG_EZ | as 10, counting EZ after HOME turned on; stops at once on the
+ *   (count+1)-th EZ, on the way back |
+ * | 12 | KTR4_HOME_ORG_SLOW | at the start speed (no acceleration) until HOME turns on; stops at once
+ *   there |
+ *
+ * Modes 0-2, 4, 8, 9 and 12 end moving in the search direction, modes 3, 5-7, 10 and 11 moving the
+ * opposite way.
+ * "At once" ends exactly where the signal turned on or off. The count c (0..15) matters only in the
+ * modes that use EZ: the axis stops on the (c+1)-th EZ pulse counted after the signal the sequence
+ * names. If the axis is on HOME already when a mode that searches HOME first starts, the card first
+ * leaves HOME in the opposite direction at the start speed, then searches as above. An EL switch met
+ * in a mode that does not use EL (0-5, 8, 9, 12) stops the axis as an EL stop, with its error bit
+ * (KTR4_ERROR_EL_PLUS or KTR4_ERROR_EL_MINUS). The mode is bits 0-3 of configuration word 3, the
+ * count bits 4-7.
+ *
+ * KTR4_init_card sets mode 0, count 0. KTR4_start_origin_search_homing sets the mode to 0.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param mode Home mode 0..12; above 12 gives KTR4_ERR_RANGE.
- * @param count EZ count 0..15; above 15 gives KTR4_ERR_RANGE.
+ * @param mode Home mode 0..12, a KTR4_HOME_ mode of the table; above 12 gives KTR4_ERR_RANGE.
+ * @param count EZ count 0..15: the axis stops on the (count+1)-th EZ pulse in the modes that use EZ;
+ *   above 15 gives KTR4_ERR_RANGE.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -1925,6 +2460,14 @@ KTR4_API int32_t KTR4_CALL KTR4_config_home_mode(ktr4_u8 card, ktr4_u8 axis, ktr
  * zeroed: set it with KTR4_set_current_position once the axis has stopped. The call returns at
  * once; wait with KTR4_read_motion_status.
  *
+ * | direction | name | search |
+ * | 0 | KTR4_HOME_DIR_PLUS | in the + direction (operation 0x10) |
+ * | any other | KTR4_HOME_DIR_MINUS (1) | in the - direction (operation 0x18) |
+ *
+ * An origin return that ends on its final signal records KTR4_EVENT_HOME_DONE and, with ERC's
+ * at_home_end set (KTR4_config_ERC_PIN), outputs an ERC pulse. One stopped by EL, ALM or a soft
+ * limit sets the matching KTR4_ERROR_ bit (KTR4_read_error_flag).
+ *
  * On the simulated card an axis has no HOME sensor by default, so an origin return runs until it is
  * stopped: give it one with ktr4sim_set_home.
  *
@@ -1935,7 +2478,8 @@ KTR4_API int32_t KTR4_CALL KTR4_config_home_mode(ktr4_u8 card, ktr4_u8 axis, ktr
  * @param max_speed Search speed in pps; magnitude used, at most 6 553 500 (KTR4_ERR_RANGE above).
  * @param accel_time Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param direction 0 positive (counting up), any other value negative (low byte).
+ * @param direction KTR4_HOME_DIR_PLUS (0, counting up) or KTR4_HOME_DIR_MINUS (any other value;
+ *   low byte counts).
  * @retval KTR4_OK the origin return has started.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -1966,8 +2510,15 @@ KTR4_API int32_t KTR4_CALL KTR4_start_homing(ktr4_u8 card, ktr4_u8 axis, int32_t
 /**
  * @brief Starts an origin search over at most amount pulses, with the home mode set to 0.
  *
- * As KTR4_start_homing, but the card searches at most amount pulses; it leaves the home mode at 0,
- * so a later KTR4_start_homing needs KTR4_config_home_mode again.
+ * As KTR4_start_homing in mode KTR4_HOME_ORG, but the card searches at most amount pulses; it
+ * leaves the home mode at 0, so a later KTR4_start_homing needs KTR4_config_home_mode again.
+ *
+ * | direction | name | search |
+ * | 0 | KTR4_HOME_DIR_PLUS | in the + direction (operation 0x15) |
+ * | any other | KTR4_HOME_DIR_MINUS (1) | in the - direction (operation 0x1D) |
+ *
+ * A search that ends its amount without HOME turning on stops there with KTR4_ERROR_HOME_NOT_FOUND
+ * in the error flag (KTR4_read_error_flag); one that finds HOME records KTR4_EVENT_HOME_DONE.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
@@ -1976,7 +2527,8 @@ KTR4_API int32_t KTR4_CALL KTR4_start_homing(ktr4_u8 card, ktr4_u8 axis, int32_t
  * @param max_speed Search speed in pps; magnitude used, at most 6 553 500 (KTR4_ERR_RANGE above).
  * @param accel_time Acceleration time in seconds; 0.0 accelerates at the card's fastest rate; NaN,
  *   infinite or negative gives KTR4_ERR_RANGE before anything is written.
- * @param direction 0 positive (counting up), any other value negative (low byte).
+ * @param direction KTR4_HOME_DIR_PLUS (0, counting up) or KTR4_HOME_DIR_MINUS (any other value;
+ *   low byte counts).
  * @param amount Largest distance of the search, pulses.
  * @retval KTR4_OK the search has started.
  * @retval KTR4_ERR_CARD card above 15.
@@ -2009,7 +2561,8 @@ KTR4_API int32_t KTR4_CALL KTR4_start_origin_search_homing(ktr4_u8 card, ktr4_u8
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param mode Input mode 0..3 as numbered by the card; above 3 gives KTR4_ERR_RANGE.
+ * @param mode Pulser input mode 0..3, written with the option as mode + 4 x option to bits 24-26 of
+ *   configuration word 2; above 3 gives KTR4_ERR_RANGE.
  * @param option 0 or 1; above 1 gives KTR4_ERR_RANGE.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
@@ -2196,8 +2749,8 @@ KTR4_API int32_t KTR4_CALL KTR4_disable_IRQ(ktr4_u8 card);
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param mask 1 pass them on, 0 not (0 also clears the axis's event factor); above 1 gives
- *   KTR4_ERR_RANGE.
+ * @param mask 1 pass them on, 0 not (0 also writes event factor 0: the axis records no events);
+ *   above 1 gives KTR4_ERR_RANGE.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -2211,13 +2764,29 @@ KTR4_API int32_t KTR4_CALL KTR4_set_INT_mask(ktr4_u8 card, ktr4_u8 axis, ktr4_u8
 /**
  * @brief Chooses which of the axis's events call the callback, and which events the card reports.
  *
- * An axis fires when its mask is 1 and either the card flags a stop interrupt for it, or an event
- * whose bit is in source occurred.
+ * An axis fires when its mask is 1 and either an error bit of its error flag was newly set (an error
+ * interrupt), or an event whose bit is in both factor and source occurred (an event interrupt).
+ *
+ * | bit | name | source bit: an event interrupt when |
+ * | 0 | KTR4_EVENT_END | a move ended, for any reason |
+ * | 1 | KTR4_EVENT_NEXT | a continuous move took the buffered move |
+ * | 4 | KTR4_EVENT_ACCEL_END | acceleration to the operating speed finished |
+ * | 5 | KTR4_EVENT_DECEL_START | deceleration began |
+ * | 6 | KTR4_EVENT_COMPARE | the comparator's condition became true |
+ * | 7 | KTR4_EVENT_LATCH | LTC latched a counter |
+ * | 8 | KTR4_EVENT_SD | SD turned on during a move |
+ * | 9 | KTR4_EVENT_HOME | HOME turned on during a move |
+ * | 12 | KTR4_EVENT_EZ | an EZ pulse was counted during an origin return |
+ * | 14 | KTR4_EVENT_INP | INP turned on after a move |
+ * | 16 | KTR4_EVENT_HOME_DONE | an origin return ended on its final signal |
+ *
+ * Bits 10, 13, 15 and 17 pass the source mask but no event uses them. Error interrupts are not
+ * filtered by source.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param source Event bits that fire the callback (AND 0x0003F7F3 is kept).
- * @param factor Event factor written to the card, as KTR4_set_event_factor.
+ * @param source KTR4_EVENT_ bits that fire the callback (AND 0x0003F7F3 is kept).
+ * @param factor Event factor written to the card, KTR4_EVENT_ bits, as KTR4_set_event_factor.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -2250,11 +2819,19 @@ KTR4_API int32_t KTR4_CALL KTR4_link_IRQ_process(ktr4_u8 card, KTR4_IRQ_CALLBACK
 /**
  * @brief Reads (and thereby clears) the card's pending interrupt status for one axis.
  *
+ * | output | bits | meaning |
+ * | field | KTR4_INT_EVENT (1) | an event interrupt is pending (cause word bit 4, 0x10) |
+ * | field | KTR4_INT_ERROR (2) | an error interrupt is pending (cause word bit 5, 0x20) |
+ * | event_word | KTR4_EVENT_ bits | the events since the last read |
+ * | last_word | KTR4_ERROR_ bits | the axis's error flag word (as KTR4_read_error_flag) |
+ *
+ * Reading clears the card's interrupt status block.
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param axis Axis 0..3 (low byte of the slot).
- * @param field Out: the axis's 2-bit interrupt field.
- * @param event_word Out: the axis's event status word.
- * @param last_word Out: the axis's further status word.
+ * @param field Out: the axis's 2-bit interrupt field, KTR4_INT_EVENT and KTR4_INT_ERROR bits.
+ * @param event_word Out: the axis's event status word, KTR4_EVENT_ bits.
+ * @param last_word Out: the axis's error flag word, KTR4_ERROR_ bits.
  * @retval KTR4_OK done.
  * @retval KTR4_ERR_CARD card above 15.
  * @retval KTR4_ERR_AXIS axis above 3.
@@ -3253,6 +3830,39 @@ KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change_LINE4(ktr4_u8 card, int32_
                                                             int32_t d4, ktr4_u8 mode, int32_t start_speed,
                                                             int32_t max_speed, double t_acc, double t_dec);
 
+/** @} */
+
+/**
+ * @defgroup paths Continuous paths
+ * A path of lines and arcs runs without stopping at its joints when its axes are in continuous
+ * mode (KTR4_set_continuous_flag on every axis of the group): each segment given while one runs
+ * waits in the card's buffer and starts the moment the running one ends. The example program
+ * continuous_path.c (in /usr/share/doc/libktr4-dev/examples) runs a rounded rectangle this way.
+ *
+ * How speed behaves at a joint: a segment starts at its own start speed, and its deceleration
+ * ends at that same start speed. A line with start speed FL, speed F, t_acc and t_dec climbs from
+ * FL to F, and at its end comes down to FL again; with t_dec 0.0 it has no deceleration and ends
+ * at F. An arc runs at its one constant speed from start to end. So:
+ * - ramp up in the first segment only: a low start speed, the path speed, t_acc as wanted and
+ *   t_dec 0.0;
+ * - keep the speed through the middle joints: every later line gets the path speed as start
+ *   speed and speed, with t_dec 0.0; arcs get the path speed;
+ * - ramp down at the end in a segment of its own: only a segment whose start speed is low can
+ *   slow down to it, and it starts at that speed. The joint into it is a step down to its start
+ *   speed, after which it climbs back at the card's fastest rate (t_acc 0.0; within about 30 ms
+ *   over a whole speed range) and then ramps down over t_dec. Keep that line short (the length of
+ *   the ramp) and its start speed one the machine can take as a step.
+ * - fix a speed range that covers the path speed on every axis of the group
+ *   (KTR4_fix_speed_range): queued segments share the running one's range.
+ *
+ * Which axis to poll: every axis of a group carries the same buffer-full flag (main status bit 14,
+ * KTR4_check_continuous_buffer or KTR4_read_motion_status kind 1), set when a segment is queued and
+ * cleared when the card takes it; polling the group's first axis is enough, and the library itself
+ * checks every axis of the group before it writes a segment (KTR4_ERR_BUFFER_FULL while one is
+ * full). The path has ended when every axis of the group reads stopped (KTR4_read_motion_status
+ * kind 0). Clear the continuous flags when the path is done, or the next move queues too.
+ * @{
+ */
 /** @} */
 
 #ifdef __cplusplus

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Generates the ktr4 reference from the headers' reference comments.
 
-  ktr4_docgen.py man  OUTDIR VERSION HEADER...   man3/<function>.3 for every function, man7/ktr4.7
-  ktr4_docgen.py html OUTDIR VERSION HEADER...   index.html: every function, type and constant
+  ktr4_docgen.py man  OUTDIR VERSION HEADER...   man3/<function>.3 for every function, man7/ktr4.7,
+                                                 man7/ktr4-card.7 (from ktr4_card.txt)
+  ktr4_docgen.py html OUTDIR VERSION HEADER...   index.html: every function, type and constant;
+                                                 ktr4-card.html
   ktr4_docgen.py examples OUTDIR HEADER...       <function>.c: each @code example as a program
 
 Why a generator of our own and not Doxygen: Doxygen's man output is one page per group or
@@ -78,8 +80,52 @@ def man_lines(text):
     return out
 
 
+def table_rows(paragraph):
+    """The rows of a table paragraph (its first line starts with "|"), each a list of cells, or
+    None. A row starts with "|" and ends with "|"; it may go on over several lines, so a long row
+    keeps within the header's line length."""
+    lines = paragraph.split("\n")
+    if not lines[0].lstrip().startswith("|"):
+        return None
+    rows, pending = [], ""
+    for line in lines:
+        pending = (pending + " " + line.strip()).strip()
+        if pending.endswith("|") and len(pending) > 1:
+            rows.append([c.strip() for c in pending[1:-1].split("|")])
+            pending = ""
+    if pending:
+        rows.append([c.strip() for c in pending.strip("|").split("|")])
+    width = max(len(r) for r in rows)
+    return [r + [""] * (width - len(r)) for r in rows]
+
+
+def man_table(rows):
+    """A tbl table: the first row is the header; the first two columns (a code and its name) stay
+    on one line, the others wrap."""
+    width = len(rows[0])
+    wraps = [j >= 2 or (width == 2 and j == 1) for j in range(width)]
+    layout = " ".join("lx" if w else "l" for w in wraps)
+    # Left-adjusted: narrow wrapped columns cannot be justified.
+    out = [".ad l", ".TS", "tab(@);", layout.replace("l", "lb"), layout + "."]
+
+    def cell(text, wrap):
+        escaped = "\n".join(man_lines(text)) if text else "\\&"
+        return "T{\n%s\nT}" % escaped if wrap else escaped.replace("@", "\\(at")
+
+    for i, row in enumerate(rows):
+        out.append("@".join(cell(c, wraps[j]) for j, c in enumerate(row)))
+        if i == 0:
+            out.append("_")
+    out += [".TE", ".ad"]
+    return out
+
+
 def man_paragraph(paragraph):
-    """A paragraph: its "- " lines (continued by indented lines) become a bulleted list."""
+    """A paragraph: its "- " lines (continued by indented lines) become a bulleted list, a
+    paragraph of "|" rows a table."""
+    rows = table_rows(paragraph)
+    if rows:
+        return [".PP"] + man_table(rows)
     out, prose, item = [], [], None
 
     def flush():
@@ -131,6 +177,16 @@ def see_also(names, exclude):
     return out
 
 
+def card_codes(reference):
+    return {d.name for d in reference.defines if d.group == "cardcodes"}
+
+
+def names_card_code(f, reference):
+    """Whether a function's text names one of the card's codes (group "cardcodes")."""
+    text = " ".join(f.details + [p.doc for p in f.params] + [f.brief])
+    return any(re.search(r"\b%s\b" % n, text) for n in card_codes(reference))
+
+
 def man_page(f, version, reference):
     group = {g.id: g for g in reference.groups}.get(f.group)
     lines = ['.TH %s 3 "" "ktr4 %s" "ktr4 reference"' % (f.name, version),
@@ -160,9 +216,10 @@ def man_page(f, version, reference):
         lines += [".EE", ".in"]
     if group is not None:
         lines += [".SH TOPIC"] + man_lines("%s: see ktr4(7)." % group.title)
-    names = see_also(f.see + ["ktr4"], f.name)
+    extra = ["ktr4-card"] if group is not None and names_card_code(f, reference) else []
+    names = see_also(f.see + ["ktr4"] + extra, f.name)
     lines += [".SH SEE ALSO"]
-    refs = ["%s (%d)" % (n, 7 if n == "ktr4" else 3) for n in names]
+    refs = ["%s (%d)" % (n, 7 if n in ("ktr4", "ktr4-card") else 3) for n in names]
     lines += [".BR %s%s" % (r, "," if i < len(refs) - 1 else "") for i, r in enumerate(refs)]
     return "\n".join(lines) + "\n"
 
@@ -252,7 +309,64 @@ def overview_page(version, reference):
             L += [".TP", ".BR %s (3)" % f.name] + man_lines(f.brief)
     L += [".SH EXAMPLES"] + man_lines(EXAMPLE_NOTE)
     L += man_lines("More complete programs are installed in /usr/share/doc/libktr4-dev/examples.")
-    L += [".SH SEE ALSO", ".BR KTR4_initial (3),", ".BR KTR4_error_text (3),", ".BR ktr4-plot (1)"]
+    L += [".SH THE CARD'S CODES"]
+    L += man_lines("The modes, pin settings, point numbers and the bits of the event, error and status words that "
+                   "the card takes and reports have names in <ktr4.h> (KTR4_HOME_ORG_EZ, KTR4_CMP_EQUAL, "
+                   "KTR4_ERROR_EL_PLUS, ...). Each function's page has the table of its codes; ktr4-card(7) has "
+                   "them all, with when each bit is set and how it is cleared.")
+    L += [".SH SEE ALSO", ".BR ktr4-card (7),", ".BR KTR4_initial (3),", ".BR KTR4_error_text (3),",
+          ".BR ktr4-plot (1)"]
+    return "\n".join(L) + "\n"
+
+
+CARD_PAGE = os.path.join(HERE, "ktr4_card.txt")
+
+
+def read_card_page(path=CARD_PAGE):
+    """ktr4_card.txt: (name, brief, [(level, title, [paragraph, ...]), ...]); level 1 is a
+    section ("== "), 2 a subsection ("=== ")."""
+    name = brief = ""
+    sections = []
+    paragraph = []
+
+    def flush():
+        if paragraph and sections:
+            sections[-1][2].append("\n".join(paragraph))
+        paragraph.clear()
+
+    with open(path, encoding="utf-8") as f:
+        for line in f.read().split("\n"):
+            if line.startswith("#"):
+                continue
+            if line.startswith("NAME "):
+                name = line[5:].strip()
+            elif line.startswith("BRIEF "):
+                brief = line[6:].strip()
+            elif line.startswith("=== ") or line.startswith("== "):
+                flush()
+                level = 2 if line.startswith("=== ") else 1
+                sections.append((level, line.split(" ", 1)[1].strip(), []))
+            elif not line.strip():
+                flush()
+            else:
+                paragraph.append(line.rstrip())
+    flush()
+    return name, brief, sections
+
+
+def card_man_page(version):
+    name, brief, sections = read_card_page()
+    L = ['.TH %s 7 "" "ktr4 %s" "ktr4 reference"' % (name, version), ".SH NAME",
+         "%s \\- %s" % (man_escape(name), man_escape(brief)), ".SH SYNOPSIS", ".nf", ".B #include <ktr4.h>", ".fi"]
+    for level, title, paragraphs in sections:
+        if title == "See also":
+            continue
+        L.append(".SH %s" % man_escape(title.upper()) if level == 1 else ".SS %s" % man_escape(title))
+        for para in paragraphs:
+            L += man_paragraph(para)
+    see = ["ktr4 (7)", "ktr4sim (7)", "KTR4_config_home_mode (3)", "KTR4_config_comparator_out (3)",
+           "KTR4_read_error_flag (3)"]
+    L += [".SH SEE ALSO"] + [".BR %s%s" % (r, "," if i < len(see) - 1 else "") for i, r in enumerate(see)]
     return "\n".join(L) + "\n"
 
 
@@ -261,6 +375,7 @@ def write_man(outdir, version, reference):
     installs them (no name or time stamp in the gzip header, so builds are reproducible)."""
     pages = [("man3", f.name + ".3", man_page(f, version, reference)) for f in reference.functions]
     pages.append(("man7", "ktr4.7", overview_page(version, reference)))
+    pages.append(("man7", "ktr4-card.7", card_man_page(version)))
     for section, name, text in pages:
         for folder in (os.path.join(outdir, section), os.path.join(outdir, "gz", section)):
             os.makedirs(folder, exist_ok=True)
@@ -287,6 +402,11 @@ def html_text(text, names):
 
 
 def html_paragraph(para, names):
+    rows = table_rows(para)
+    if rows:
+        head = "".join("<th>%s</th>" % html_text(c, names) for c in rows[0])
+        body = "".join("<tr>%s</tr>" % "".join("<td>%s</td>" % html_text(c, names) for c in r) for r in rows[1:])
+        return "<table><tr>%s</tr>%s</table>" % (head, body)
     out, items = [], []
     for line in para.split("\n"):
         if line.startswith("- "):
@@ -304,19 +424,47 @@ def html_paragraph(para, names):
     return "\n".join(out).replace("</p>\n<p>", " ")
 
 
+CSS = ('<style>body{font-family:sans-serif;max-width:60em;margin:auto;padding:1em;line-height:1.4}'
+       'pre{background:#f4f4f4;padding:.6em;overflow-x:auto}code,pre{font-family:monospace}'
+       'h3{border-top:1px solid #ccc;padding-top:.8em}dt{font-family:monospace;font-weight:bold}'
+       'table{border-collapse:collapse;margin:.5em 0}td,th{border:1px solid #ccc;padding:.2em .5em;vertical-align:top}'
+       '.decl{font-family:monospace;background:#eef;padding:.4em}</style>')
+
+
+def write_card_html(outdir, version, reference):
+    """ktr4-card.html: the card page; names link to their entries in index.html."""
+    name, brief, sections = read_card_page()
+    names = {d.name for d in reference.defines} | {f.name for f in reference.functions}
+    P = ['<!DOCTYPE html>', '<html lang="en"><head><meta charset="utf-8">',
+         '<title>%s: %s</title>' % (h(name), h(brief)), CSS + '</head><body>',
+         '<h1>%s(7): %s</h1>' % (h(name), h(brief)),
+         '<p>ktr4 %s. <a href="index.html">The C reference</a> has every function and constant.</p>' % h(version),
+         '<h2>Contents</h2><ul>']
+    for i, (level, title, _) in enumerate(sections):
+        if level == 1:
+            P.append('<li><a href="#s%d">%s</a></li>' % (i, h(title)))
+    P.append("</ul>")
+    for i, (level, title, paragraphs) in enumerate(sections):
+        P.append('<h%d id="s%d">%s</h%d>' % (level + 1, i, h(title), level + 1))
+        for para in paragraphs:
+            P.append(html_paragraph(para, names).replace('href="#', 'href="index.html#'))
+    P.append("</body></html>")
+    os.makedirs(outdir, exist_ok=True)
+    with open(os.path.join(outdir, "ktr4-card.html"), "w", encoding="utf-8") as out:
+        out.write("\n".join(P) + "\n")
+
+
 def write_html(outdir, version, reference):
     names = {f.name for f in reference.functions} | {d.name for d in reference.defines} | {t.name for t in reference.types}
     P = ['<!DOCTYPE html>', '<html lang="en"><head><meta charset="utf-8">',
          '<title>ktr4 %s C reference</title>' % h(version),
-         '<style>body{font-family:sans-serif;max-width:60em;margin:auto;padding:1em;line-height:1.4}'
-         'pre{background:#f4f4f4;padding:.6em;overflow-x:auto}code,pre{font-family:monospace}'
-         'h3{border-top:1px solid #ccc;padding-top:.8em}dt{font-family:monospace;font-weight:bold}'
-         'table{border-collapse:collapse}td,th{border:1px solid #ccc;padding:.2em .5em;vertical-align:top}'
-         '.decl{font-family:monospace;background:#eef;padding:.4em}</style></head><body>',
+         CSS + '</head><body>',
          '<h1>ktr4 %s: C reference</h1>' % h(version),
          '<p>Every function, type and constant of <code>ktr4.h</code>, <code>ktr4io.h</code> (driver writers) and '
          '<code>ktr4sim.h</code> (the simulated card), generated from the headers. Each function also has a manual '
-         'page (<code>man 3 NAME</code>); <code>man 7 ktr4</code> is the overview.</p>', '<h2>Contents</h2><ul>']
+         'page (<code>man 3 NAME</code>); <code>man 7 ktr4</code> is the overview. <a href="ktr4-card.html">The '
+         'card\'s codes</a> (<code>man 7 ktr4-card</code>) define every mode, pin setting, point number and flag '
+         'bit in one place.</p>', '<h2>Contents</h2><ul>']
     for g in reference.groups:
         P.append('<li><a href="#group-%s">%s</a> <small>(%s)</small></li>' % (g.id, h(g.title), h(g.header)))
     P.append('<li><a href="#index">Alphabetical index</a></li></ul>')
@@ -359,6 +507,7 @@ def write_html(outdir, version, reference):
     os.makedirs(outdir, exist_ok=True)
     with open(os.path.join(outdir, "index.html"), "w", encoding="utf-8") as out:
         out.write("\n".join(P) + "\n")
+    write_card_html(outdir, version, reference)
 
 
 # ---------------------------------------------------------------------------- examples

@@ -105,5 +105,5 @@ def test_a_reference_comment_becomes_the_docstring(tmp_path):
 
 
 def test_readbacks_are_python_values():
-    assert ktr4.api.readback_sd_pin.readback._fields == ("enable", "opt6", "opt5", "opt4", "state")
+    assert ktr4.api.readback_sd_pin.readback._fields == ("enable", "logic", "stop", "latch", "state")
     assert ktr4.api.read_speed.__signature__.parameters.keys() == {"card", "axis"}

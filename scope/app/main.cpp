@@ -8,6 +8,8 @@
 // then quits.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QStringList>
 #include <QTimer>
 #include <cstdio>
 
@@ -15,10 +17,9 @@
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription("Live scope of the simulated KTR4 card");
-    parser.addHelpOption();
+    const QCommandLineOption help_option = parser.addHelpOption();
     const QCommandLineOption pid_option("pid", "Attach to this process.", "PID");
     const QCommandLineOption no_follow_option("no-follow", "Stay with the program when it ends.");
     const QCommandLineOption record_option("record-dir", "Folder for recordings.", "DIR");
@@ -26,6 +27,19 @@ int main(int argc, char** argv)
     const QCommandLineOption arc_option("arc-seconds", "How long the arc runs before the screenshot.", "S", "1");
     const QCommandLineOption quit_option("quit-after", "Quit after this many seconds.", "SECONDS");
     parser.addOptions({pid_option, no_follow_option, record_option, shot_option, arc_option, quit_option});
+
+    // --help and a bad option are answered without a display: the window's application, which
+    // needs one, is made only for a run.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (!parser.parse(arguments) || parser.isSet(help_option) || parser.isSet(QStringLiteral("help-all"))) {
+        QCoreApplication console(argc, argv);
+        parser.process(console);  // prints the help or the error and exits
+        return 2;
+    }
+
+    QApplication app(argc, argv);
     parser.process(app);
 
     ktr4scope::ScopeWindow window;

@@ -146,7 +146,7 @@ TEST_F(Pins, LatchAndWordOneBitsOfTheSingleBitMembers)
 {
     set_reg(0, 2, 0xE0, 0x00008000u);
     EXPECT_EQ(KTR4_config_LTC_PIN(0, 2, 1, 1), KTR4_OK);
-    EXPECT_EQ(reg(0, 2, 0xE0), 0u);  // bit 15 = NOT option15
+    EXPECT_EQ(reg(0, 2, 0xE0), 0u);  // bit 15 = NOT counter: KTR4_LTC_FEEDBACK clears it
     EXPECT_EQ(KTR4_config_ALM_PIN(0, 2, 1, 0), KTR4_OK);
     EXPECT_EQ(KTR4_config_EL_MODE(0, 2, 1), KTR4_OK);
     EXPECT_EQ(KTR4_set_HOME_pin_logic(0, 2, 1), KTR4_OK);
