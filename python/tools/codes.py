@@ -27,6 +27,8 @@ GROUPS = [
     ("ElMode", "IntEnum", "KTR4_EL_", None, "How an end-limit switch (EL) stops the axis (Axis.el_mode)."),
     ("Logic", "IntEnum", "KTR4_LOGIC_", None, "Logic of a sensor input (Axis.home_logic, Axis.ez_logic)."),
     ("AlarmStop", "IntEnum", "KTR4_ALM_", None, "How the alarm input (ALM) stops the axis."),
+    ("ErcWidth", "IntEnum", "KTR4_ERC_WIDTH_", None, "Width of the ERC (error-counter clear) pulse."),
+    ("ErcOffTime", "IntEnum", "KTR4_ERC_OFF_", None, "Time the ERC output stays off after its pulse."),
     ("SdStop", "IntEnum", "KTR4_SD_", {"SLOW", "STOP"}, "What the slow-down input (SD) does."),
     ("SdLatch", "IntEnum", "KTR4_SD_", {"WHILE_ON", "LATCHED"}, "How long SD keeps the axis slow."),
     ("LatchSource", "IntEnum", "KTR4_LTC_", None, "Which counter the latch input (LTC) latches."),
@@ -42,8 +44,8 @@ GROUPS = [
 
 
 # Groups whose members keep more of the C name: where the rest would not be a name (TTL_1_OUT),
-# and the result codes, which keep ERR_ (ResultCode.ERR_CARD).
-KEEP = {"TtlMode": "KTR4_", "ResultCode": "KTR4_"}
+# the result codes, which keep ERR_ (ResultCode.ERR_CARD), and the ERC times (ErcWidth.WIDTH_12US).
+KEEP = {"TtlMode": "KTR4_", "ResultCode": "KTR4_", "ErcWidth": "KTR4_ERC_", "ErcOffTime": "KTR4_ERC_"}
 
 
 def group_of(name):
