@@ -51,6 +51,7 @@ const std::vector<std::string>& homeModeNames()
 {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> list;
+        list.reserve(kHomeModes.size());
         for (const auto& entry : kHomeModes)
             list.emplace_back(entry.first);
         return list;
