@@ -33,12 +33,12 @@ TEST(Extent, ArcsReachTheirQuartersNotOnlyTheirEnds)
 
 TEST(Extent, SoftLimitsOfTheWholeProgramAreCheckedBeforeItRuns)
 {
-    const Machine m = test::router();  // X -1..400, Y -1..300, Z -80..1
+    const Machine m = test::router();  // X -1..400, Y -1..300, Z -80..10
     EXPECT_TRUE(softLimitViolations(interpret("G0 X400 Y300 Z-80", m), m, {}).empty());
-    const auto v = softLimitViolations(interpret("G0 X10 Y10\nG2 X10 Y10 I-10.5 F100\nG0 Z2\nM2", m), m, {});
+    const auto v = softLimitViolations(interpret("G0 X10 Y10\nG2 X10 Y10 I-10.5 F100\nG0 Z12\nM2", m), m, {});
     ASSERT_EQ(v.size(), 2u);
     EXPECT_EQ(v[0], "line 2: X reaches -11.0000, below axis.X.soft_limit_min -1.0000");
-    EXPECT_EQ(v[1], "line 3: Z reaches 2.0000, above axis.Z.soft_limit_max 1.0000");
+    EXPECT_EQ(v[1], "line 3: Z reaches 12.0000, above axis.Z.soft_limit_max 10.0000");
 }
 
 }  // namespace
