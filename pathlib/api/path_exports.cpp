@@ -1,6 +1,8 @@
 // The C surface: objects behind opaque pointers, every C++ exception turned into a result code
 // and a filled-in error, so nothing throws across the C boundary.
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <fstream>
 #include <new>
 #include <sstream>
@@ -9,6 +11,8 @@
 #include "gcode/program_error.h"
 #include "ktr4path.h"
 #include "machine/machine.h"
+#include "planner/extent.h"
+#include "planner/planner.h"
 
 struct ktr4path_machine {
     ktr4path::Machine machine;
@@ -16,6 +20,11 @@ struct ktr4path_machine {
 
 struct ktr4path_program {
     ktr4path::Program program;
+};
+
+struct ktr4path_plan {
+    std::vector<ktr4path::PlannedBlock> blocks;
+    double seconds = 0;
 };
 
 namespace {
@@ -151,6 +160,82 @@ KTR4PATH_API int32_t ktr4path_write_dry_run(const ktr4path_program* program, int
 KTR4PATH_API void ktr4path_free_program(ktr4path_program* program)
 {
     delete program;
+}
+
+KTR4PATH_API int32_t ktr4path_check_soft_limits(const ktr4path_machine* machine, const ktr4path_program* program,
+                                                ktr4path_error* error)
+{
+    if (!machine || !program) {
+        report(error, 0, 0, "machine and program must not be NULL");
+        return KTR4PATH_ERR_ARGUMENT;
+    }
+    const auto& moves = program->program.moves;
+    const ktr4path::Position start = moves.empty() ? ktr4path::Position {} : moves.front().start;
+    const auto violations = ktr4path::softLimitViolations(program->program, machine->machine, start);
+    if (violations.empty()) {
+        report(error, 0, 0, "");
+        return KTR4PATH_OK;
+    }
+    // "line N: ..." gives the line.
+    report(error, std::atoi(violations.front().c_str() + 5), 0, violations.front().c_str());
+    return KTR4PATH_ERR_SOFT_LIMIT;
+}
+
+KTR4PATH_API int32_t ktr4path_plan_program(const ktr4path_machine* machine, const ktr4path_program* program,
+                                           uint32_t lookahead, ktr4path_plan** plan)
+{
+    if (!machine || !program || !plan)
+        return KTR4PATH_ERR_ARGUMENT;
+    auto made = std::make_unique<ktr4path_plan>();
+    made->blocks =
+        ktr4path::plan(ktr4path::toSegments(program->program, machine->machine), machine->machine, lookahead);
+    for (const auto& block : made->blocks)
+        made->seconds += block.duration();
+    for (const auto& move : program->program.moves)
+        made->seconds += move.kind == ktr4path::MoveKind::Dwell ? move.seconds : 0.0;
+    *plan = made.release();
+    return KTR4PATH_OK;
+}
+
+KTR4PATH_API int32_t ktr4path_plan_block_count(const ktr4path_plan* plan, uint32_t* count)
+{
+    if (!plan || !count)
+        return KTR4PATH_ERR_ARGUMENT;
+    *count = static_cast<uint32_t>(plan->blocks.size());
+    return KTR4PATH_OK;
+}
+
+KTR4PATH_API int32_t ktr4path_plan_block(const ktr4path_plan* plan, uint32_t index, ktr4path_block* block)
+{
+    if (!plan || !block || index >= plan->blocks.size())
+        return KTR4PATH_ERR_ARGUMENT;
+    const ktr4path::PlannedBlock& b = plan->blocks[index];
+    *block = ktr4path_block {};
+    block->line = b.segment.line;
+    block->kind = static_cast<int32_t>(b.segment.kind);
+    std::copy(b.segment.start.begin(), b.segment.start.end(), block->start);
+    std::copy(b.segment.end.begin(), b.segment.end.end(), block->end);
+    block->length = b.segment.length;
+    block->entry_speed = b.entrySpeed * 60;
+    block->peak_speed = b.peakSpeed * 60;
+    block->exit_speed = b.exitSpeed * 60;
+    block->max_speed = b.segment.maxSpeed * 60;
+    block->accel = b.segment.accel;
+    block->seconds = b.duration();
+    return KTR4PATH_OK;
+}
+
+KTR4PATH_API int32_t ktr4path_plan_seconds(const ktr4path_plan* plan, double* seconds)
+{
+    if (!plan || !seconds)
+        return KTR4PATH_ERR_ARGUMENT;
+    *seconds = plan->seconds;
+    return KTR4PATH_OK;
+}
+
+KTR4PATH_API void ktr4path_free_plan(ktr4path_plan* plan)
+{
+    delete plan;
 }
 
 KTR4PATH_API const char* ktr4path_error_text(int32_t code)

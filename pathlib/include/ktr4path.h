@@ -34,21 +34,27 @@ extern "C" {
  * @{
  */
 
+/* Result codes 2001 and up, apart from ktr4's codes and from its drivers' (the simulated card's
+ * are 1001 and up), so a card's code passed through never reads as one of these. */
 /** Done. */
 #define KTR4PATH_OK 0
 /** An argument is NULL or out of range; nothing was done. */
-#define KTR4PATH_ERR_ARGUMENT 1001
+#define KTR4PATH_ERR_ARGUMENT 2001
 /** The machine file cannot be read or holds a value out of range (the error says which). */
-#define KTR4PATH_ERR_MACHINE 1002
+#define KTR4PATH_ERR_MACHINE 2002
 /** The part program has an error (the error gives its line and column); nothing was read. */
-#define KTR4PATH_ERR_PROGRAM 1003
+#define KTR4PATH_ERR_PROGRAM 2003
 /** A file could not be read or written. */
-#define KTR4PATH_ERR_FILE 1004
+#define KTR4PATH_ERR_FILE 2004
+/** The program leaves a soft limit of the machine (the error names the line, axis and limit). */
+#define KTR4PATH_ERR_SOFT_LIMIT 2005
 
 /** A machine description, from ktr4path_load_machine. */
 typedef struct ktr4path_machine ktr4path_machine;
 /** A part program read into canonical moves, from ktr4path_read_program. */
 typedef struct ktr4path_program ktr4path_program;
+/** A program planned for a machine, from ktr4path_plan_program. */
+typedef struct ktr4path_plan ktr4path_plan;
 
 /** What went wrong: line and column from 1 (0 when the fault has no place), and a sentence. */
 typedef struct ktr4path_error {
@@ -269,6 +275,118 @@ KTR4PATH_API int32_t ktr4path_write_dry_run(const ktr4path_program* program, int
  * @param program The program, or NULL (nothing is done).
  */
 KTR4PATH_API void ktr4path_free_program(ktr4path_program* program);
+
+/**
+ * @brief Checks that the whole program, arcs included, stays within the machine's soft limits.
+ *
+ * Arcs are checked at every quarter of the circle they pass, not only at their ends.
+ *
+ * @param machine The machine.
+ * @param program The program, read against that machine.
+ * @param error Out (may be NULL): the first limit left, e.g. "line 2: X reaches -11.0000, below
+ *   axis.X.soft_limit_min -1.0000" (line set, column 0).
+ * @retval KTR4PATH_OK within every limit.
+ * @retval KTR4PATH_ERR_ARGUMENT machine or program is NULL.
+ * @retval KTR4PATH_ERR_SOFT_LIMIT a limit is left.
+ */
+KTR4PATH_API int32_t ktr4path_check_soft_limits(const ktr4path_machine* machine, const ktr4path_program* program,
+                                                ktr4path_error* error);
+
+/** @} */
+
+/**
+ * @defgroup pathplan Planning
+ * The planner turns a program into straight blocks (arcs become chords within the machine's
+ * chord_tolerance) and gives each the speeds at its start, top and end: it keeps speed through a
+ * joint as far as the corner tolerance (junction deviation) and every axis's start speed (the
+ * speed step the axis takes at once) allow, looks ahead over at least 128 blocks, and can always
+ * stop at the end of what it has looked at. Dwells, outputs and stops come to rest. Speeds here
+ * are units per minute like F, accelerations units per second squared.
+ * @{
+ */
+
+/** One planned block. */
+typedef struct ktr4path_block {
+    int32_t line; /**< program line it comes from */
+    int32_t kind; /**< KTR4PATH_STRAIGHT_TRAVERSE, _STRAIGHT_FEED or _ARC_FEED (a chord) */
+    double start[4]; /**< X, Y, Z, A at its start */
+    double end[4]; /**< at its end */
+    double length; /**< along X, Y, Z (A alone: degrees) */
+    double entry_speed; /**< units per minute at the start */
+    double peak_speed; /**< the highest speed inside */
+    double exit_speed; /**< at the end: the next block's entry_speed */
+    double max_speed; /**< the feed (or rapid) capped by every axis's max_feed along the block */
+    double accel; /**< units/s² along the block, capped by every axis's max_accel */
+    double seconds; /**< time the block takes */
+} ktr4path_block;
+
+/**
+ * @brief Plans a program for a machine.
+ *
+ * @param machine The machine.
+ * @param program The program, read against that machine.
+ * @param lookahead Blocks of look-ahead; below 128 counts as 128.
+ * @param plan Out: the plan; release it with ktr4path_free_plan. Untouched on failure.
+ * @retval KTR4PATH_OK planned.
+ * @retval KTR4PATH_ERR_ARGUMENT machine, program or plan is NULL.
+ * @par Example
+ * @code
+ * ktr4path_plan* plan = NULL;
+ * double seconds = 0;
+ * if (ktr4path_plan_program(machine, program, 256, &plan) == KTR4PATH_OK) {
+ *     ktr4path_plan_seconds(plan, &seconds);
+ *     printf("%.1f s\n", seconds);
+ *     ktr4path_free_plan(plan);
+ * }
+ * @endcode
+ */
+KTR4PATH_API int32_t ktr4path_plan_program(const ktr4path_machine* machine, const ktr4path_program* program,
+                                           uint32_t lookahead, ktr4path_plan** plan);
+
+/**
+ * @brief Tells how many blocks a plan holds.
+ *
+ * @param plan The plan.
+ * @param count Out: the number of blocks.
+ * @retval KTR4PATH_OK done.
+ * @retval KTR4PATH_ERR_ARGUMENT plan or count is NULL.
+ */
+KTR4PATH_API int32_t ktr4path_plan_block_count(const ktr4path_plan* plan, uint32_t* count);
+
+/**
+ * @brief Gives one block of a plan.
+ *
+ * @param plan The plan.
+ * @param index 0 .. count - 1.
+ * @param block Out: the block.
+ * @retval KTR4PATH_OK done.
+ * @retval KTR4PATH_ERR_ARGUMENT plan or block is NULL, or index is not below the count.
+ */
+KTR4PATH_API int32_t ktr4path_plan_block(const ktr4path_plan* plan, uint32_t index, ktr4path_block* block);
+
+/**
+ * @brief Tells how long the planned program takes: its blocks and its dwells.
+ *
+ * @param plan The plan.
+ * @param seconds Out: seconds.
+ * @retval KTR4PATH_OK done.
+ * @retval KTR4PATH_ERR_ARGUMENT plan or seconds is NULL.
+ */
+KTR4PATH_API int32_t ktr4path_plan_seconds(const ktr4path_plan* plan, double* seconds);
+
+/**
+ * @brief Releases a plan.
+ *
+ * @param plan The plan, or NULL (nothing is done).
+ */
+KTR4PATH_API void ktr4path_free_plan(ktr4path_plan* plan);
+
+/** @} */
+
+/**
+ * @defgroup patherrors Result texts
+ * @{
+ */
 
 /**
  * @brief Gives a constant English text for a result code of this library.

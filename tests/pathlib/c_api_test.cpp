@@ -94,4 +94,48 @@ TEST(PathCApi, ProgramMovesAndErrors)
     ktr4path_free_machine(machine);
 }
 
+TEST(PathCApi, SoftLimitsAndPlan)
+{
+    ktr4path_machine* machine = router();
+    ktr4path_program* program = nullptr;
+    ktr4path_error error {};
+    ASSERT_EQ(ktr4path_read_program(machine, "G1 X100 F6000\nG4 P0.5\nG0 X0\n", nullptr, &program, &error),
+              KTR4PATH_OK);
+    EXPECT_EQ(ktr4path_check_soft_limits(machine, program, &error), KTR4PATH_OK);
+    ktr4path_plan* plan = nullptr;
+    ASSERT_EQ(ktr4path_plan_program(machine, program, 0, &plan), KTR4PATH_OK);
+    uint32_t count = 0;
+    ASSERT_EQ(ktr4path_plan_block_count(plan, &count), KTR4PATH_OK);
+    ASSERT_EQ(count, 2u);
+    ktr4path_block block {};
+    ASSERT_EQ(ktr4path_plan_block(plan, 0, &block), KTR4PATH_OK);
+    // 100 mm at 6000 mm/min with 1500 mm/s²: 1 1/15 s, from rest to rest.
+    EXPECT_EQ(block.kind, KTR4PATH_STRAIGHT_FEED);
+    EXPECT_DOUBLE_EQ(block.length, 100);
+    EXPECT_DOUBLE_EQ(block.entry_speed, 0);
+    EXPECT_DOUBLE_EQ(block.peak_speed, 6000);
+    EXPECT_DOUBLE_EQ(block.exit_speed, 0);
+    EXPECT_NEAR(block.seconds, 1.0 + 1.0 / 15, 1e-12);
+    ASSERT_EQ(ktr4path_plan_block(plan, 1, &block), KTR4PATH_OK);
+    EXPECT_EQ(block.kind, KTR4PATH_STRAIGHT_TRAVERSE);
+    EXPECT_DOUBLE_EQ(block.max_speed, 12000);  // the X axis's max_feed
+    double seconds = 0;
+    ASSERT_EQ(ktr4path_plan_seconds(plan, &seconds), KTR4PATH_OK);
+    // The feed (1 1/15 s), the dwell (0.5 s) and the traverse back at 200 mm/s: 2/15 s up and
+    // 2/15 s down over 40/3 mm each, 220/3 mm at speed in 11/30 s.
+    EXPECT_NEAR(seconds, 1.0 + 1.0 / 15 + 0.5 + 4.0 / 15 + 11.0 / 30, 1e-12);
+    EXPECT_EQ(ktr4path_plan_block(plan, 2, &block), KTR4PATH_ERR_ARGUMENT);
+    ktr4path_free_plan(plan);
+    ktr4path_free_program(program);
+
+    ASSERT_EQ(ktr4path_read_program(machine, "G0 X10 Y10\nG2 X10 Y10 I-10.5 F100\n", nullptr, &program, &error),
+              KTR4PATH_OK);
+    EXPECT_EQ(ktr4path_check_soft_limits(machine, program, &error), KTR4PATH_ERR_SOFT_LIMIT);
+    EXPECT_EQ(error.line, 2);
+    EXPECT_STREQ(error.text, "line 2: X reaches -11.0000, below axis.X.soft_limit_min -1.0000");
+    EXPECT_EQ(ktr4path_plan_program(machine, nullptr, 0, &plan), KTR4PATH_ERR_ARGUMENT);
+    ktr4path_free_program(program);
+    ktr4path_free_machine(machine);
+}
+
 }  // namespace
