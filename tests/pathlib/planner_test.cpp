@@ -211,5 +211,62 @@ TEST(Planner, GoldenLineCornerAndCircle)
     EXPECT_GT(slowest, 0);
 }
 
+TEST(Planner, RotaryAndMixedMovesKeepEachAxisLimit)
+{
+    const Machine machine = test::router();  // A: 36000 deg/min, 3600 deg/s²; X: 12000 mm/min
+    // A alone: the feed is in degrees per minute along A.
+    auto segments = toSegments(interpret("G1 A90 F3600", machine), machine);
+    ASSERT_EQ(segments.size(), 1u);
+    EXPECT_DOUBLE_EQ(segments[0].length, 90);
+    EXPECT_DOUBLE_EQ(segments[0].maxSpeed, 60);
+    EXPECT_DOUBLE_EQ(segments[0].accel, 3600);
+    // 10 mm of X with 3600 degrees of A: the feed is along X, and A (360 degrees per mm) holds
+    // it to 600 / 360 mm/s and 3600 / 360 mm/s².
+    segments = toSegments(interpret("G1 X10 A3600 F600", machine), machine);
+    ASSERT_EQ(segments.size(), 1u);
+    EXPECT_DOUBLE_EQ(segments[0].length, 10);
+    EXPECT_DOUBLE_EQ(segments[0].maxSpeed, 600.0 / 360);
+    EXPECT_DOUBLE_EQ(segments[0].accel, 10);
+    // A traverse runs at the slowest axis's share: X and Z together, Z at 3000 mm/min.
+    segments = toSegments(interpret("G0 X30 Z-40", machine), machine);
+    EXPECT_DOUBLE_EQ(segments[0].maxSpeed, 50.0 / 40 * 50);
+}
+
+TEST(Planner, DwellsOutputsAndStopsComeToRest)
+{
+    const Machine machine = test::router();
+    for (const char* between : {"G4 P1", "M3", "M0"}) {
+        SCOPED_TRACE(between);
+        const auto blocks =
+            plan(toSegments(interpret(std::string("G1 X10 F600\n") + between + "\nX20", machine), machine), machine);
+        ASSERT_EQ(blocks.size(), 2u);
+        EXPECT_EQ(blocks[0].exitSpeed, 0);
+        EXPECT_TRUE(blocks[1].segment.stopBefore);
+    }
+    // Without one the straight joint keeps the feed.
+    const auto blocks = plan(toSegments(interpret("G1 X10 F600\nX20", machine), machine), machine);
+    EXPECT_DOUBLE_EQ(blocks[0].exitSpeed, 10);
+}
+
+TEST(Planner, StreamingReleasesTheOldestBeyondTheLookahead)
+{
+    const Machine machine = test::router();
+    const std::vector<Segment> segments = toSegments(randomProgram(40, 400), machine);
+    ASSERT_GT(segments.size(), Planner::kMinLookahead + 10);
+    Planner planner(machine, 0);  // below the minimum: 128
+    for (size_t k = 0; k < Planner::kMinLookahead + 10; ++k)
+        planner.add(segments[k]);
+    EXPECT_EQ(planner.waiting(), Planner::kMinLookahead);
+    const std::vector<PlannedBlock> first = planner.take();
+    ASSERT_EQ(first.size(), 10u);
+    EXPECT_TRUE(planner.take().empty());
+    planner.finish();
+    EXPECT_EQ(planner.waiting(), 0u);
+    const std::vector<PlannedBlock> rest = planner.take();
+    ASSERT_EQ(rest.size(), Planner::kMinLookahead);
+    EXPECT_EQ(first.back().exitSpeed, rest.front().entrySpeed);
+    EXPECT_EQ(rest.back().exitSpeed, 0);
+}
+
 }  // namespace
 }  // namespace ktr4path
