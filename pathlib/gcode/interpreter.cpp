@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <map>
-#include <optional>
 #include <sstream>
 
 #include "gcode/block_reader.h"
