@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -214,6 +215,34 @@ TEST(Interpreter, JsonNamesEveryField)
               "  {\"line\": 4, \"kind\": \"PROGRAM_END\"}\n"
               "]\n");
     EXPECT_EQ(formatJson(Program {}), "[]\n");
+}
+
+// Lines of random G-code-like characters: each is read or refused with a place on that line;
+// nothing else escapes.
+TEST(Interpreter, RandomLinesAreReadOrRefusedAtAPlaceOnTheLine)
+{
+    const Machine m = test::router();
+    const std::string alphabet = "GMXYZAIJKRFPNST0123456789.-+ ();%#\t";
+    std::mt19937 random(11);
+    int refused = 0, read = 0;
+    for (int k = 0; k < 3000; ++k) {
+        std::string line = "G1 F100 ";
+        const int size = static_cast<int>(random() % 24);
+        for (int c = 0; c < size; ++c)
+            line += alphabet[random() % alphabet.size()];
+        try {
+            interpret("G0 X0 Y0\n" + line + "\n", m);
+            ++read;
+        } catch (const ProgramError& e) {
+            ++refused;
+            EXPECT_EQ(e.line(), 2) << line;
+            EXPECT_GE(e.column(), 1) << line;
+            EXPECT_LE(e.column(), static_cast<int>(line.size()) + 1) << line;
+        }
+    }
+    // Both outcomes occur, so the check above saw refusals.
+    EXPECT_GT(refused, 100);
+    EXPECT_GT(read, 10);
 }
 
 // A real program, once in mm and once in inches: every move ends on the same pulse.
