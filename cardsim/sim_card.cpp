@@ -27,6 +27,7 @@ SimCard::SimCard(uint8_t switch_setting, uint32_t handle)
     , handle_(handle)
 {
     main_status_.fill(kStoppedFlag);
+    sub_status_.fill(kInputsOffSubStatus);
 }
 
 bool SimCard::readable(uint32_t read_code)

@@ -11,6 +11,8 @@
 namespace ktr4sim {
 
 inline constexpr uint16_t kStoppedFlag = 0x0008;
+// Sub-status at power-on: every input off (EL-, EL+, HOME and CMP are shown inverted).
+inline constexpr uint16_t kInputsOffSubStatus = 0x0087;
 
 class SimCard : private motion::MotionHost {
 public:
