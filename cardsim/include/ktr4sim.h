@@ -677,10 +677,9 @@ int32_t ktr4sim_set_feedback(uint32_t slot, uint32_t axis, double ratio);
  * FILE* file = fopen("machine.toml", "w");
  * if (file == NULL)
  *     return 1;
- * fputs("[card.0.axis.0]
-el_plus = 1000
-el_minus = 2000
-", file);
+ * const char* lines[] = {"[card.0.axis.0]", "el_plus = 1000", "el_minus = 2000"};
+ * for (int i = 0; i < 3; ++i)
+ *     fprintf(file, "%s%c", lines[i], 10);  // one a line
  * fclose(file);
  * int32_t rc = ktr4sim_load_machine("machine.toml", why, sizeof why);
  * remove("machine.toml");

@@ -61,6 +61,8 @@ def pages(mandir, html_file, ordinals, headers):
             problems.append("%s: not in the HTML reference" % name)
     if not os.path.exists(os.path.join(mandir, "man7", "ktr4.7")):
         problems.append("ktr4(7): no overview page")
+    if not os.path.exists(os.path.join(mandir, "man7", "ktr4sim.7")):
+        problems.append("ktr4sim(7): no page of the simulated machine")
     return problems
 
 

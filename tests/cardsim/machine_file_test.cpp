@@ -100,6 +100,31 @@ TEST_F(MachineFile, TheExampleIsAcceptedAndActsByCardNumber)
     EXPECT_EQ(point(2, KTR4_POINT_ALM), 0);
 }
 
+TEST_F(MachineFile, TheManualPagesExampleLoadsAndHomesWhereThePageSays)
+{
+    // The example between "# machine.toml" and the end of its block in ktr4sim(7), unescaped.
+    std::ifstream page(KTR4SIM_PAGE);
+    ASSERT_TRUE(page.good());
+    std::string line, text;
+    bool inside = false;
+    while (std::getline(page, line)) {
+        if (line == "# machine.toml")
+            inside = true;
+        else if (inside && line == ".EE")
+            break;
+        if (!inside)
+            continue;
+        for (size_t at = line.find("\\-"); at != std::string::npos; at = line.find("\\-"))
+            line.erase(at, 1);
+        text += line + "\n";
+    }
+    ASSERT_NE(text, "");
+    const auto [rc, message] = load(file("page.toml", text));
+    ASSERT_EQ(rc, 0) << message;
+    ASSERT_EQ(KTR4_config_home_mode(0, 0, KTR4_HOME_ORG_EZ, 0), KTR4_OK);
+    EXPECT_EQ(homes_at(0), 5050);
+}
+
 TEST_F(MachineFile, RefusalsNameTheLineAndTheKey)
 {
     struct Case {
