@@ -108,3 +108,40 @@ def reset():
 def trace():
     """Every driver call recorded since the trace was cleared, as Call records."""
     return [trace_get(i) for i in range(trace_size())]  # noqa: F821
+
+
+# ---------------------------------------------------------------------------------------------
+# The simulated machine (sensors, switches, alarm, INP, LTC, encoder; man 7 ktr4sim). The
+# signal controls (set_home_sensor, set_index, set_limits, set_slowdown, raise_alarm,
+# clear_alarm, set_inp_settle, set_latch_at, latch_now, set_feedback, unload_machine) are
+# generated from ktr4sim.h above; these add what a generated function cannot say.
+
+from .errors import DriverError  # noqa: E402
+
+MINUS = dict(_header.SIM_DEFINES)["KTR4SIM_MINUS"]
+PLUS = dict(_header.SIM_DEFINES)["KTR4SIM_PLUS"]
+BOTH = dict(_header.SIM_DEFINES)["KTR4SIM_BOTH"]
+
+
+class MachineFileError(DriverError):
+    """ktr4sim_load_machine refused the file; `message` names the file, the line and the key.
+    Nothing of the file was applied."""
+
+    def __init__(self, code, message):
+        self.message = message
+        super().__init__(code, "ktr4sim_load_machine")
+
+    def __str__(self):
+        return f"{super().__str__()}: {self.message}"
+
+
+def load_machine(path):
+    """Loads a machine file (TOML, man 7 ktr4sim): the machine around every card's axes, by card
+    number. Raises MachineFileError, with the line and key in its message, for a refused file."""
+    message = ctypes.create_string_buffer(4096)
+    code = _lib.ktr4sim_load_machine(os.fsencode(path), message, len(message))
+    if code != 0:
+        raise MachineFileError(code, message.value.decode("utf-8", "replace"))
+
+
+__all__ += ["MINUS", "PLUS", "BOTH", "MachineFileError", "load_machine"]
