@@ -70,12 +70,12 @@ Inputs inputs_at(const AxisMachine& machine, const PinLogic& logic, int64_t m, i
     return in;
 }
 
-std::optional<int64_t> next_input_edge(const AxisMachine& machine, int64_t m, int dir)
+std::optional<int64_t> next_input_edge(const AxisMachine& machine, int64_t m, int dir, bool with_index)
 {
     std::optional<int64_t> best;
     if (machine.home)
         interval_edges(best, machine.home->first, machine.home->last(), m, dir);
-    if (machine.index) {
+    if (machine.index && with_index) {
         const int64_t pitch = machine.index->pitch;
         const int64_t r = floor_mod(m - machine.index->first, pitch);
         // The next mark ahead, and leaving the mark the axis stands on.

@@ -49,8 +49,9 @@ struct Inputs {
 Inputs inputs_at(const AxisMachine& machine, const PinLogic& logic, int64_t m, int dir);
 
 // Pulses (>= 1) from m in direction dir to the next machine position where any input of the
-// machine may change; none when nothing lies ahead.
-std::optional<int64_t> next_input_edge(const AxisMachine& machine, int64_t m, int dir);
+// machine may change; none when nothing lies ahead. The index marks only when asked for: only
+// an origin return counts them, and a long move would otherwise stop at every revolution.
+std::optional<int64_t> next_input_edge(const AxisMachine& machine, int64_t m, int dir, bool with_index);
 
 // Pulses (>= 1, never beyond the truth) until a value now at `value`, changing by `rate` per
 // pulse, may reach or pass `data`; none when it moves away or not at all.

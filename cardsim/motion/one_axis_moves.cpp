@@ -334,7 +334,7 @@ void CardMotion::arm_watch(MotionHost& host, Job& job)
         return;
     const auto axis = static_cast<uint32_t>(lowest(job.axes));
     const int dir = job.direction;
-    std::optional<int64_t> best = next_input_edge(machine_[axis], travel_[axis], dir);
+    std::optional<int64_t> best = next_input_edge(machine_[axis], travel_[axis], dir, job.kind == Kind::Home);
     auto take = [&](std::optional<int64_t> pulses) {
         if (pulses && (!best || *pulses < *best))
             best = pulses;
