@@ -14,7 +14,7 @@ inline constexpr uint16_t kStoppedFlag = 0x0008;
 // Sub-status at power-on: every input off (EL-, EL+, HOME and CMP are shown inverted).
 inline constexpr uint16_t kInputsOffSubStatus = 0x0087;
 
-class SimCard : private motion::MotionHost {
+class SimCard final : private motion::MotionHost {
 public:
     SimCard(uint8_t switch_setting, uint32_t handle);
 

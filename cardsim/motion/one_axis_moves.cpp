@@ -266,20 +266,18 @@ void CardMotion::look_homing(MotionHost& host, Job& job, const Inputs& was, cons
     case HomeStep::Back: {
         const bool el_seen = job.search_dir > 0 ? was.el_plus : was.el_minus;
         const bool el_off = el_seen && !(job.search_dir > 0 ? in.el_plus : in.el_minus);
-        if (mode == 3 && home_off)
-            done_at_once();
-        else if ((mode == 4 || mode == 9) && home_off)
+        // Back at FL: modes 3, 4, 5, 9 until HOME turns off, 6 and 7 until EL turns off, 10 and
+        // 11 until HOME turns on; then done, forward again (4, 9) or counting EZ (5, 7, 11).
+        const bool to_home_off = mode == 3 || mode == 4 || mode == 5 || mode == 9;
+        const bool signal = to_home_off ? home_off : (mode == 6 || mode == 7) ? el_off : home_on;
+        if (!signal)
+            break;
+        if (mode == 4 || mode == 9)
             stop_then(HomeNext::Forward);
-        else if (mode == 5 && home_off)
+        else if (mode == 5 || mode == 7 || mode == 11)
             job.step = HomeStep::Count;
-        else if (mode == 6 && el_off)
+        else
             done_at_once();
-        else if (mode == 7 && el_off)
-            job.step = HomeStep::Count;
-        else if (mode == 10 && home_on)
-            done_at_once();
-        else if (mode == 11 && home_on)
-            job.step = HomeStep::Count;
         break;
     }
     case HomeStep::Forward:
