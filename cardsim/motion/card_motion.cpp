@@ -187,6 +187,14 @@ void CardMotion::pulser_input(MotionHost& host, uint32_t axis, int32_t pulses)
 
 void CardMotion::apply(MotionHost& host, Job& job)
 {
+    // The run's acceleration ends and deceleration starts since the last look are card events.
+    uint32_t events = 0;
+    if (job.runner.accel_ends() > job.accel_ends)
+        events |= kEventAccelEnd;
+    if (job.runner.decel_starts() > job.decel_starts)
+        events |= kEventDecelStart;
+    job.accel_ends = job.runner.accel_ends();
+    job.decel_starts = job.runner.decel_starts();
     for (int a = 0; a < 4; ++a) {
         if (!(job.axes & (1u << a)))
             continue;
@@ -220,6 +228,8 @@ void CardMotion::apply(MotionHost& host, Job& job)
         host.reg(axis, kSpeed) = static_cast<uint32_t>(std::clamp(std::lround(v), 0L, 65535L));
         if (moved != 0)
             compare(host, axis, false, job.kind == Kind::Pulser ? now_ : job.runner.now());
+        if (events != 0)
+            post_event(host, axis, events);
     }
 }
 

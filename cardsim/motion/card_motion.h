@@ -35,6 +35,8 @@ inline constexpr uint16_t kStatusBufferFull = 0x4000;
 // Event factor and event flag bits.
 inline constexpr uint32_t kEventMoveEnd = 0x0001;
 inline constexpr uint32_t kEventNext = 0x0002;
+inline constexpr uint32_t kEventAccelEnd = 0x0010;
+inline constexpr uint32_t kEventDecelStart = 0x0020;
 inline constexpr uint32_t kEventCompare = 0x0040;
 inline constexpr uint32_t kEventLatch = 0x0080;
 inline constexpr uint32_t kEventSlowDown = 0x0100;
@@ -116,6 +118,8 @@ private:
         HomeNext next = HomeNext::None;
         uint32_t ez_counted = 0;
         bool stopping = false, home_done = false;
+        // Runner events already told (acceleration ends, deceleration starts).
+        uint32_t accel_ends = 0, decel_starts = 0;
         // Pulser motion: the axis takes the pulser's pulses, up to `amount` when one is set.
         int64_t pulser_moved = 0;
         std::optional<int64_t> pulser_amount;

@@ -65,6 +65,7 @@ void CardMotion::restart_runner(MotionHost& host, Job& job, Tick at, int dir, bo
     const auto axis = static_cast<uint32_t>(lowest(job.axes));
     apply(host, job);  // the counters where the last run ended
     job.applied[axis] = 0;
+    job.accel_ends = job.decel_starts = 0;
     job.direction = dir;
     job.origin = travel_[axis];
     Profile profile = profile_of(host, axis);

@@ -36,6 +36,7 @@ void Runner::start_position(Tick t0, const Profile& profile, int64_t distance)
     target_ = std::max<int64_t>(distance, 0);
     limit_ = INT64_MAX;
     watch_ = INT64_MAX;
+    accel_ends_ = decel_starts_ = 0;
     stop_after_decel_ = false;
     base_ = 0;
     now_ = t0;
@@ -54,6 +55,7 @@ void Runner::start_velocity(Tick t0, const Profile& profile)
     target_ = -1;
     limit_ = INT64_MAX;
     watch_ = INT64_MAX;
+    accel_ends_ = decel_starts_ = 0;
     stop_after_decel_ = false;
     base_ = 0;
     now_ = t0;
@@ -73,6 +75,7 @@ void Runner::enter(Phase phase, Tick at, double speed)
             return;
         }
         ramp_ = plan_ramp(speed, profile_.fl, shape_for(profile_, false));
+        ++decel_starts_;
     } else {
         ramp_ = Ramp {};
     }
@@ -89,6 +92,7 @@ void Runner::next_piece(Tick at)
     switch (phase_) {
     case Phase::Accel:
         phase_ = Phase::Cruise;
+        ++accel_ends_;
         begin_segment(at, {kForever, cruise_, 0, 0});
         break;
     case Phase::Decel:

@@ -44,6 +44,9 @@ public:
     }
     // Whether the last advance_to paused at the watch (which is then cleared).
     bool watch_hit() const { return watch_hit_; }
+    // How often this run reached its operating speed, and began a deceleration (card events).
+    uint32_t accel_ends() const { return accel_ends_; }
+    uint32_t decel_starts() const { return decel_starts_; }
 
     void advance_to(Tick t);
 
@@ -86,6 +89,7 @@ private:
     int64_t limit_ = INT64_MAX;
     int64_t watch_ = INT64_MAX;
     bool watch_hit_ = false;
+    uint32_t accel_ends_ = 0, decel_starts_ = 0;
     bool stop_after_decel_ = false;
     Tick now_ = 0;
     Tick end_tick_ = 0;

@@ -386,6 +386,21 @@ TEST_F(Machine, InpTurnsOnAfterItsSettleTimeAndAnEnabledInpHoldsTheEnd)
     EXPECT_EQ(event_flag(3), KTR4_EVENT_INP | KTR4_EVENT_END);
 }
 
+TEST_F(Machine, RampEventsAndTheNextEventOfAContinuousMove)
+{
+    ASSERT_EQ(KTR4_set_event_factor(0, 2, KTR4_EVENT_ACCEL_END | KTR4_EVENT_DECEL_START | KTR4_EVENT_NEXT), KTR4_OK);
+    ASSERT_EQ(KTR4_TR_position_move(0, 2, 10000, 500, 10000, 0.1, 0.1), KTR4_OK);
+    ktr4sim_advance(kSecond / 2);
+    EXPECT_EQ(event_flag(2), KTR4_EVENT_ACCEL_END);
+    ASSERT_TRUE(run_until_stopped(2));
+    EXPECT_EQ(event_flag(2), KTR4_EVENT_DECEL_START);
+    ASSERT_EQ(KTR4_set_continuous_flag(0, 2, 1), KTR4_OK);
+    ASSERT_EQ(KTR4_TR_position_move(0, 2, 1000, 500, 10000, 0.1, 0.1), KTR4_OK);
+    ASSERT_EQ(KTR4_TR_position_move(0, 2, 1000, 500, 10000, 0.1, 0.1), KTR4_OK);
+    ASSERT_TRUE(run_until_stopped(2));
+    EXPECT_TRUE(event_flag(2) & KTR4_EVENT_NEXT);
+}
+
 TEST_F(Machine, ErrorFlagStaysThroughReadsAndClearsAtTheNextStart)
 {
     ASSERT_EQ(ktr4sim_set_limits(0, 0, KTR4SIM_PLUS, 0, 300), 0);
