@@ -67,6 +67,37 @@ void Move50000Sampled(benchmark::State& state)
 }
 BENCHMARK(Move50000Sampled);
 
+// A 2 000 000-pulse velocity move on an axis with every signal of the machine (an index mark
+// every 1000 pulses, switches far away) until it is stopped: its cost should not grow with the
+// revolutions it passes, like a move of the bare card.
+void LongMoveThroughTheMachine(benchmark::State& state)
+{
+    setup();
+    ktr4sim_set_home_sensor(0, 1, 1, -5000, 200);
+    ktr4sim_set_index(0, 1, 1, 0, 1000);
+    ktr4sim_set_limits(0, 1, KTR4SIM_BOTH, -100000000, 100000000);
+    ktr4sim_set_slowdown(0, 1, KTR4SIM_BOTH, -90000000, 90000000);
+    ktr4sim_set_inp_settle(0, 1, 1, 1000);
+    KTR4_config_comparator_out(0, 1, KTR4_CMP_SRC_COMMAND, KTR4_CMP_EQUAL, KTR4_CMP_ACT_FLAG);
+    int32_t way = 1;  // back and forth, so that the switches stay far
+    for (auto _ : state) {
+        KTR4_set_comparator_data(0, 1, way * 1000000);
+        if (KTR4_T_velocity_move(0, 1, 1000, way * 100000, 0.1) != KTR4_OK)
+            std::abort();
+        ktr4sim_advance(20ull * KTR4SIM_TICKS_PER_SECOND);
+        KTR4_imd_stop(0, 1);
+        ktr4sim_advance(KTR4SIM_TICKS_PER_SECOND / 100);
+        uint8_t flag = 0;
+        KTR4_read_compare_flag(0, 1, &flag);
+        if (!flag)
+            std::abort();
+        KTR4_set_current_position(0, 1, 0);
+        way = -way;
+    }
+    ktr4sim_unload_machine();
+}
+BENCHMARK(LongMoveThroughTheMachine);
+
 }  // namespace
 
 BENCHMARK_MAIN();

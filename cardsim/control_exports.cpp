@@ -1,4 +1,5 @@
 // The ktr4sim_* control interface for tests and tools.
+#include <cstdio>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -194,5 +195,152 @@ KTR4SIM_EXPORT int32_t ktr4sim_pulser_input(uint32_t slot, uint32_t axis, int32_
     return with_slot(slot, [&](SimCard& card) -> int32_t {
         card.pulser_input(axis, pulses);
         return 0;
+    });
+}
+
+// The machine around the axes.
+
+namespace {
+
+template <typename Body> int32_t with_axis(uint32_t slot, uint32_t axis, Body body)
+{
+    if (axis > 3)
+        return KTR4SIM_ERR_AXIS;
+    return with_slot(slot, [&](SimCard& card) -> int32_t { return body(card, card.machine(axis)); });
+}
+
+// Which sides of a pair of switches: KTR4SIM_MINUS, KTR4SIM_PLUS or both; a side not named goes.
+int32_t set_sides(uint32_t which, int32_t minus, int32_t plus, std::optional<int64_t>& minus_at,
+                  std::optional<int64_t>& plus_at)
+{
+    if (which > KTR4SIM_BOTH || (which == KTR4SIM_BOTH && minus >= plus))
+        return KTR4SIM_ERR_VALUE;
+    minus_at = (which & KTR4SIM_MINUS) ? std::optional<int64_t>(minus) : std::nullopt;
+    plus_at = (which & KTR4SIM_PLUS) ? std::optional<int64_t>(plus) : std::nullopt;
+    return 0;
+}
+
+}  // namespace
+
+KTR4SIM_EXPORT int32_t ktr4sim_set_home_sensor(uint32_t slot, uint32_t axis, int32_t present, int32_t position,
+                                               uint32_t width)
+{
+    return with_axis(slot, axis, [&](SimCard&, ktr4sim::motion::AxisMachine& m) -> int32_t {
+        if (present == 0) {
+            m.home.reset();
+            return 0;
+        }
+        if (width == 0 || width > INT32_MAX)
+            return KTR4SIM_ERR_VALUE;
+        m.home = ktr4sim::motion::Zone {position, width};
+        return 0;
+    });
+}
+
+KTR4SIM_EXPORT int32_t ktr4sim_set_index(uint32_t slot, uint32_t axis, int32_t present, int32_t first, uint32_t pitch)
+{
+    return with_axis(slot, axis, [&](SimCard&, ktr4sim::motion::AxisMachine& m) -> int32_t {
+        if (present == 0) {
+            m.index.reset();
+            return 0;
+        }
+        if (pitch == 0 || pitch > INT32_MAX)
+            return KTR4SIM_ERR_VALUE;
+        m.index = ktr4sim::motion::IndexMark {first, pitch};
+        return 0;
+    });
+}
+
+KTR4SIM_EXPORT int32_t ktr4sim_set_limits(uint32_t slot, uint32_t axis, uint32_t which, int32_t minus, int32_t plus)
+{
+    return with_axis(slot, axis, [&](SimCard&, ktr4sim::motion::AxisMachine& m) {
+        return set_sides(which, minus, plus, m.el_minus, m.el_plus);
+    });
+}
+
+KTR4SIM_EXPORT int32_t ktr4sim_set_slowdown(uint32_t slot, uint32_t axis, uint32_t which, int32_t minus, int32_t plus)
+{
+    return with_axis(slot, axis, [&](SimCard&, ktr4sim::motion::AxisMachine& m) {
+        return set_sides(which, minus, plus, m.sd_minus, m.sd_plus);
+    });
+}
+
+KTR4SIM_EXPORT int32_t ktr4sim_raise_alarm(uint32_t slot, uint32_t axis)
+{
+    return with_axis(slot, axis, [&](SimCard& card, ktr4sim::motion::AxisMachine& m) -> int32_t {
+        m.alarm = true;
+        card.alarm_changed(axis);
+        return 0;
+    });
+}
+
+KTR4SIM_EXPORT int32_t ktr4sim_clear_alarm(uint32_t slot, uint32_t axis)
+{
+    return with_axis(slot, axis, [&](SimCard& card, ktr4sim::motion::AxisMachine& m) -> int32_t {
+        m.alarm = false;
+        card.alarm_changed(axis);  // with inverted ALM logic, clearing is what stops the axis
+        return 0;
+    });
+}
+
+KTR4SIM_EXPORT int32_t ktr4sim_set_inp_settle(uint32_t slot, uint32_t axis, int32_t present, uint32_t settle_us)
+{
+    return with_axis(slot, axis, [&](SimCard&, ktr4sim::motion::AxisMachine& m) -> int32_t {
+        if (present == 0) {
+            m.inp_settle.reset();
+            return 0;
+        }
+        if (settle_us > 60'000'000u)
+            return KTR4SIM_ERR_VALUE;
+        m.inp_settle = static_cast<ktr4sim::motion::Tick>(settle_us) * ktr4sim::motion::kReferenceHz / 1'000'000;
+        return 0;
+    });
+}
+
+KTR4SIM_EXPORT int32_t ktr4sim_set_latch_at(uint32_t slot, uint32_t axis, int32_t present, int32_t position)
+{
+    return with_axis(slot, axis, [&](SimCard&, ktr4sim::motion::AxisMachine& m) -> int32_t {
+        m.latch_at = present != 0 ? std::optional<int64_t>(position) : std::nullopt;
+        return 0;
+    });
+}
+
+KTR4SIM_EXPORT int32_t ktr4sim_latch_now(uint32_t slot, uint32_t axis)
+{
+    return with_axis(slot, axis, [&](SimCard& card, ktr4sim::motion::AxisMachine&) -> int32_t {
+        card.latch_now(axis);
+        return 0;
+    });
+}
+
+KTR4SIM_EXPORT int32_t ktr4sim_set_feedback(uint32_t slot, uint32_t axis, double ratio)
+{
+    return with_axis(slot, axis, [&](SimCard&, ktr4sim::motion::AxisMachine& m) -> int32_t {
+        if (!(ratio > 0 && ratio <= 1000))
+            return KTR4SIM_ERR_VALUE;
+        m.feedback_ratio = ratio;
+        return 0;
+    });
+}
+
+KTR4SIM_EXPORT int32_t ktr4sim_load_machine(const char* path, char* message, uint32_t size)
+{
+    std::string why;
+    const bool loaded = path != nullptr && locked([&](Simulator& sim) {
+                            sim.sync();
+                            return sim.load_machine(path, &why);
+                        });
+    if (path == nullptr)
+        why = "no file named";
+    if (message != nullptr && size > 0)
+        std::snprintf(message, size, "%s", loaded ? "" : why.c_str());
+    return loaded ? 0 : KTR4SIM_ERR_MACHINE;
+}
+
+KTR4SIM_EXPORT void ktr4sim_unload_machine(void)
+{
+    locked([](Simulator& sim) {
+        sim.sync();
+        sim.unload_machine();
     });
 }

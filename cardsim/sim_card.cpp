@@ -27,6 +27,7 @@ SimCard::SimCard(uint8_t switch_setting, uint32_t handle)
     , handle_(handle)
 {
     main_status_.fill(kStoppedFlag);
+    sub_status_.fill(kInputsOffSubStatus);
 }
 
 bool SimCard::readable(uint32_t read_code)
@@ -36,9 +37,47 @@ bool SimCard::readable(uint32_t read_code)
         || (read_code >= ktr4::kPinStatusReadCode && read_code <= ktr4::kCurrentSpeedReadCode);
 }
 
-int32_t SimCard::read_register(uint16_t axis, uint16_t read_code, uint32_t* value) const
+int32_t SimCard::read_register(uint16_t axis, uint16_t read_code, uint32_t* value)
 {
-    return peek(axis, read_code, value);
+    const int32_t rc = peek(axis, read_code, value);
+    if (rc == 0 && read_code == ktr4::kEventFlagsReadCode && motion_enabled_)
+        registers_[axis][read_code] = 0;
+    return rc;
+}
+
+motion::InputOverlay SimCard::overlay(uint32_t axis) const
+{
+    if (!motion_enabled_)
+        return {};
+    // The motion reads registers through its host, which here only reads.
+    auto& self = const_cast<SimCard&>(*this);
+    return self.motion_.overlay(self, axis);
+}
+
+void SimCard::output_command(uint8_t axes, uint8_t code)
+{
+    // Point 0 SVON (sub-status bit 13), 1 ARST (sub-status bit 14), 2 OUT2 (pin bit 7), 3 ERC (pin bit 9).
+    for (uint32_t point = 0; point < 4; ++point) {
+        const ktr4::OutputCommands commands = ktr4::kOwnOutputCommands[point];
+        if (code != commands.on && code != commands.off)
+            continue;
+        const bool on = code == commands.on;
+        for (uint32_t axis = 0; axis < 4; ++axis) {
+            if (!(axes & (1u << axis)))
+                continue;
+            if (point < 2) {
+                const auto bit = static_cast<uint16_t>(1u << (point == 0 ? 13 : 14));
+                sub_status_[axis] = static_cast<uint16_t>(on ? sub_status_[axis] | bit : sub_status_[axis] & ~bit);
+            } else {
+                const uint32_t bit = 1u << (point == 2 ? 7 : 9);
+                uint32_t& pins = registers_[axis][ktr4::kPinStatusReadCode];
+                pins = on ? pins | bit : pins & ~bit;
+            }
+            // Alarm reset: the drive's alarm clears.
+            if (point == 1 && on && motion_.machine(axis).alarm)
+                motion_.machine(axis).alarm = false;
+        }
+    }
 }
 
 int32_t SimCard::write_register(uint16_t axis, uint16_t write_code, uint32_t value)
@@ -55,7 +94,8 @@ int32_t SimCard::write_register(uint16_t axis, uint16_t write_code, uint32_t val
 
 uint16_t SimCard::sub_status_word(uint32_t axis) const
 {
-    uint16_t word = sub_status_[axis];
+    const motion::InputOverlay machine = overlay(axis);
+    auto word = static_cast<uint16_t>((sub_status_[axis] & ~machine.sub_mask) | machine.sub_bits);
     if (axis == 0) {
         // The card number switch shows, inverted, in bits 3-6.
         const auto inverted = static_cast<uint16_t>((~switch_setting_ & 0x0F) << 3);
@@ -86,8 +126,10 @@ int32_t SimCard::write_port(uint16_t offset, uint16_t word)
     // Offset 0 takes command words.
     if (offset != 0)
         return KTR4SIM_ERR_CODE;
-    if (motion_enabled_)
+    if (motion_enabled_) {
+        output_command(static_cast<uint8_t>((word >> 8) & 0x0F), static_cast<uint8_t>(word & 0xFF));
         motion_.on_command(*this, word);
+    }
     return 0;
 }
 
@@ -115,7 +157,7 @@ void SimCard::reset_interrupt()
     pending_.fill(0);
 }
 
-bool SimCard::raise_interrupt(uint32_t axis, uint16_t cause, uint32_t event_word)
+void SimCard::record_interrupt(uint32_t axis, uint16_t cause, uint32_t event_word, uint32_t last_word, uint8_t field)
 {
     auto or_u16 = [&](size_t at, uint16_t value) {
         pending_[at] |= static_cast<unsigned char>(value);
@@ -125,10 +167,27 @@ bool SimCard::raise_interrupt(uint32_t axis, uint16_t cause, uint32_t event_word
         for (int i = 0; i < 4; ++i)
             pending_[at + i] |= static_cast<unsigned char>(value >> (8 * i));
     };
-    pending_[0] |= static_cast<unsigned char>(1u << (2 * axis));
+    pending_[0] |= static_cast<unsigned char>(field << (2 * axis));
     or_u16(2 + 2 * axis, cause);
     or_u32(12 + 4 * axis, event_word);
-    or_u32(28 + 4 * axis, event_word);
+    or_u32(28 + 4 * axis, last_word);
+}
+
+bool SimCard::raise_interrupt(uint32_t axis, uint16_t cause, uint32_t event_word)
+{
+    record_interrupt(axis, cause, event_word, event_word, 1);
+    return signal_interrupt();
+}
+
+void SimCard::interrupt(uint32_t axis, uint16_t cause, uint32_t events)
+{
+    const bool error = (cause & motion::kCauseError) != 0;
+    record_interrupt(axis, cause, events, registers_[axis][ktr4::kErrorFlagsReadCode], error ? 2 : 1);
+    signal_interrupt();
+}
+
+bool SimCard::signal_interrupt()
+{
     if (!interrupt_enabled_ || interrupt_slot_ == nullptr)
         return false;
 #if !defined(_WIN32)
@@ -161,6 +220,10 @@ int32_t SimCard::peek(uint32_t axis, uint32_t read_code, uint32_t* value) const
     if (!readable(read_code))
         return KTR4SIM_ERR_CODE;
     *value = registers_[axis][read_code];
+    if (read_code == ktr4::kPinStatusReadCode) {
+        const motion::InputOverlay machine = overlay(axis);
+        *value = (*value & ~machine.pin_mask) | machine.pin_bits;
+    }
     return 0;
 }
 

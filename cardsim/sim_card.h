@@ -11,8 +11,10 @@
 namespace ktr4sim {
 
 inline constexpr uint16_t kStoppedFlag = 0x0008;
+// Sub-status at power-on: every input off (EL-, EL+, HOME and CMP are shown inverted).
+inline constexpr uint16_t kInputsOffSubStatus = 0x0087;
 
-class SimCard : private motion::MotionHost {
+class SimCard final : private motion::MotionHost {
 public:
     SimCard(uint8_t switch_setting, uint32_t handle);
 
@@ -24,7 +26,8 @@ public:
     void set_info_word(uint16_t word) { info_word_ = word; }
 
     // Driver-facing access; each returns 0 or a KTR4SIM_ERR_* code.
-    int32_t read_register(uint16_t axis, uint16_t read_code, uint32_t* value) const;
+    // Reading the event flag word clears it.
+    int32_t read_register(uint16_t axis, uint16_t read_code, uint32_t* value);
     int32_t write_register(uint16_t axis, uint16_t write_code, uint32_t value);
     int32_t read_port(uint16_t offset, uint16_t* word) const;
     int32_t write_port(uint16_t offset, uint16_t word);
@@ -56,6 +59,14 @@ public:
             registers_[axis][ktr4::read_code(ktr4::kPulserCounterCode)] += static_cast<uint32_t>(pulses);
     }
     void set_home(uint32_t axis, std::optional<int32_t> position) { motion_.set_home(axis, position); }
+    // The machine around an axis (sensors, switches, alarm, encoder); changes take effect at once.
+    motion::AxisMachine& machine(uint32_t axis) { return motion_.machine(axis); }
+    void alarm_changed(uint32_t axis)
+    {
+        if (motion_enabled_)
+            motion_.alarm_changed(*this, axis);
+    }
+    void latch_now(uint32_t axis) { motion_.latch_now(*this, axis); }
     bool moving(uint32_t axis) const { return motion_.moving(axis); }
     uint32_t move_kind(uint32_t axis) const { return motion_.move_kind(axis); }
     std::optional<int32_t> home(uint32_t axis) const { return motion_.home(axis); }
@@ -64,9 +75,16 @@ public:
 private:
     uint32_t& reg(uint32_t axis, uint32_t read_code) override { return registers_[axis][read_code]; }
     uint16_t& main_status(uint32_t axis) override { return main_status_[axis]; }
-    // An event interrupt (cause bit 4) whose event status word names the move end, so an
-    // application passes it on by including that bit in its interrupt source.
-    void move_ended(uint32_t axis) override { raise_interrupt(axis, 0x0010, motion::kEventMoveEnd); }
+    // The card's own interrupts: an event interrupt carries its events in the event status word
+    // (an application passes them on through its interrupt source), an error interrupt none;
+    // the last word shows the axis's error flag.
+    void interrupt(uint32_t axis, uint16_t cause, uint32_t events) override;
+    void record_interrupt(uint32_t axis, uint16_t cause, uint32_t event_word, uint32_t last_word, uint8_t field);
+    bool signal_interrupt();
+    // The status words as the machine shows them: stored bits overlaid by its inputs.
+    motion::InputOverlay overlay(uint32_t axis) const;
+    // Output point commands (SVON, ARST, OUT2, ERC) set the bits that read them back.
+    void output_command(uint8_t axes, uint8_t code);
 
     static bool readable(uint32_t read_code);
     uint16_t sub_status_word(uint32_t axis) const;

@@ -1,5 +1,6 @@
 #include "simulator.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -57,6 +58,15 @@ void Simulator::reset()
     virtual_now_ = 0;
     motion_on_ = true;
     epoch_ = std::chrono::steady_clock::now();
+    machine_ = {};
+    if (const char* path = std::getenv("KTR4SIM_MACHINE"); path != nullptr && *path != '\0') {
+        std::string message;
+        // A refused file leaves the cards without a machine rather than with part of one.
+        if (auto machine = read_machine_file(path, &message))
+            machine_ = std::move(*machine);
+        else
+            std::fprintf(stderr, "ktr4sim: machine file refused, the cards start without one: %s\n", message.c_str());
+    }
     set_cards(cards_from_environment());
     failures_.clear();
     trace_.clear();
@@ -75,6 +85,32 @@ void Simulator::set_cards(const std::vector<uint8_t>& switches)
         card.restart_motion(start);
         card.set_motion_enabled(motion_on_);
     }
+    apply_machine();
+}
+
+void Simulator::apply_machine()
+{
+    for (SimCard& card : cards_) {
+        const auto found = machine_.cards.find(card.switch_setting());
+        for (uint32_t axis = 0; axis < 4; ++axis)
+            card.machine(axis) = found == machine_.cards.end() ? motion::AxisMachine {} : found->second[axis];
+    }
+}
+
+bool Simulator::load_machine(const std::string& path, std::string* message)
+{
+    auto machine = read_machine_file(path, message);
+    if (!machine)
+        return false;
+    machine_ = std::move(*machine);
+    apply_machine();
+    return true;
+}
+
+void Simulator::unload_machine()
+{
+    machine_ = {};
+    apply_machine();
 }
 
 motion::Tick Simulator::now() const

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ktr4sim.h"
+#include "machine/machine_file.h"
 #include "motion/recorder.h"
 #include "sim_card.h"
 
@@ -26,6 +27,11 @@ public:
     const std::vector<SimCard>& cards() const { return cards_; }
     SimCard* card_by_handle(uint32_t handle);
     SimCard* card_by_slot(uint32_t slot);
+
+    // The machine file's machine replaces every axis's machine, by card number; a refused file
+    // changes nothing and says why in *message. Unloading leaves every axis without signals.
+    bool load_machine(const std::string& path, std::string* message);
+    void unload_machine();
 
     // An armed failure for this call of `operation`, if any; counts the call.
     std::optional<int32_t> take_failure(uint32_t operation);
@@ -71,6 +77,9 @@ private:
     motion::Tick virtual_now_ = 0;
     std::chrono::steady_clock::time_point epoch_ = std::chrono::steady_clock::now();
     std::unique_ptr<RunRecorder> recorder_;
+    MachineDescription machine_;
+
+    void apply_machine();
 };
 
 // Switch settings from KTR4SIM_CARDS (default: one card with switch 0).

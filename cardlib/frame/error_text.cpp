@@ -38,6 +38,8 @@ constexpr CodeText kTexts[] = {
     {1002, "simulated card driver: axis number above 3"},
     {1003, "simulated card driver: the card has no such register or port"},
     {1004, "simulated card driver: the card's interrupt is not enabled"},
+    {1005, "simulated card driver: a value out of its range or contradicting another"},
+    {1006, "simulated card driver: the machine file was refused"},
 };
 
 }  // namespace

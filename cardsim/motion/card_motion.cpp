@@ -7,28 +7,14 @@
 
 #include "ktr4sim.h"
 #include "ktr4sim_scope.h"
+#include "motion/card_registers.h"
 #include "register_map.h"
 
 namespace ktr4sim::motion {
 
 namespace {
 
-using namespace ktr4;  // the card's register map, shared with the library
-
-// Read codes of the registers the motion looks at.
-constexpr uint32_t kTarget = read_code(kTargetCode), kStart = read_code(kStartSpeedCode),
-                   kOperating = read_code(kOperatingSpeedCode), kAccRate = read_code(kAccelerationRateCode),
-                   kDecRate = read_code(kDecelerationRateCode), kMagnification = read_code(kMagnificationCode),
-                   kRampDown = read_code(kRampDownPointCode), kMode = read_code(kOperationModeCode),
-                   kCentre = read_code(kArcCentreCode), kSAcc = read_code(kSCurveAccelerationCode),
-                   kSDec = read_code(kSCurveDecelerationCode), kSoftLimitConfig = read_code(kSoftLimitConfigCode),
-                   kCommand = read_code(kCommandPositionCode), kFeedback = read_code(kFeedbackPositionCode),
-                   kSoftLimitPlus = read_code(kSoftLimitPlusCode), kSoftLimitMinus = read_code(kSoftLimitMinusCode),
-                   kEventFactor = read_code(kEventFactorCode), kEventFlags = kEventFlagsReadCode,
-                   kSpeed = kCurrentSpeedReadCode, kPulserCounter = read_code(kPulserCounterCode),
-                   kPreBase = read_code(kTargetCode - kPreRegisterOffset);
-// The operating registers a start takes over from their pre-registers.
-constexpr uint32_t kOperatingRegisters = kSCurveDecelerationCode - kTargetCode + 1;
+using namespace registers;
 
 uint32_t operation_code(MotionHost& host, uint32_t axis)
 {
@@ -63,8 +49,30 @@ void CardMotion::reset(Tick now)
     owner_.fill(-1);
     pre_written_.fill(false);
     queued_.fill(0);
-    home_.fill(std::nullopt);
     last_end_.fill(-1);
+    machine_.fill(AxisMachine {});
+    travel_.fill(0);
+    feedback_rest_.fill(0);
+    compared_.fill(0);
+    compare_holds_.fill(false);
+    cmp_pulse_end_.fill(0);
+    inp_due_.fill(std::nullopt);
+    end_waits_for_inp_.fill(false);
+}
+
+void CardMotion::set_home(uint32_t axis, std::optional<int32_t> position)
+{
+    if (position)
+        machine_[axis].home = Zone {*position, 1};
+    else
+        machine_[axis].home.reset();
+}
+
+std::optional<int32_t> CardMotion::home(uint32_t axis) const
+{
+    if (!machine_[axis].home)
+        return std::nullopt;
+    return static_cast<int32_t>(machine_[axis].home->first);
 }
 
 Profile CardMotion::profile_of(MotionHost& host, uint32_t axis)
@@ -158,6 +166,7 @@ void CardMotion::start_pulser(MotionHost& host, uint8_t axes, Tick at)
 void CardMotion::pulser_input(MotionHost& host, uint32_t axis, int32_t pulses)
 {
     host.reg(axis, kPulserCounter) += static_cast<uint32_t>(pulses);
+    compare(host, axis, false, now_);
     if (owner_[axis] < 0)
         return;
     Job& job = *jobs_[static_cast<size_t>(owner_[axis])];
@@ -178,15 +187,35 @@ void CardMotion::pulser_input(MotionHost& host, uint32_t axis, int32_t pulses)
 
 void CardMotion::apply(MotionHost& host, Job& job)
 {
+    // The run's acceleration ends and deceleration starts since the last look are card events.
+    uint32_t events = 0;
+    if (job.runner.accel_ends() > job.accel_ends)
+        events |= kEventAccelEnd;
+    if (job.runner.decel_starts() > job.decel_starts)
+        events |= kEventDecelStart;
+    job.accel_ends = job.runner.accel_ends();
+    job.decel_starts = job.runner.decel_starts();
     for (int a = 0; a < 4; ++a) {
         if (!(job.axes & (1u << a)))
             continue;
         const auto axis = static_cast<uint32_t>(a);
         const int64_t now = offset(job, a);
-        const auto delta = static_cast<uint32_t>(static_cast<uint64_t>(now - job.applied[static_cast<size_t>(a)]));
+        const int64_t moved = now - job.applied[static_cast<size_t>(a)];
+        const auto delta = static_cast<uint32_t>(static_cast<uint64_t>(moved));
         job.applied[static_cast<size_t>(a)] = now;
         host.reg(axis, kCommand) += delta;  // wraps like the card's 32-bit counter
-        host.reg(axis, kFeedback) += delta;
+        travel_[axis] += moved;
+        const bool reversed = (host.reg(axis, kWord2) & (1u << 22)) != 0;
+        const double ratio = machine_[axis].feedback_ratio;
+        if (ratio == 1.0) {
+            host.reg(axis, kFeedback) += reversed ? 0u - delta : delta;
+        } else {
+            // The encoder's counts follow the travel at its ratio; the fraction carries over.
+            const double counts = static_cast<double>(moved) * ratio * (reversed ? -1 : 1) + feedback_rest_[axis];
+            const double whole_counts = std::floor(counts);
+            feedback_rest_[axis] = counts - whole_counts;
+            host.reg(axis, kFeedback) += static_cast<uint32_t>(static_cast<int64_t>(whole_counts));
+        }
         double v = job.runner.speed();
         if (job.kind == Kind::Line && job.line.span > 0)
             v = v * static_cast<double>(std::llabs(job.line.distance[static_cast<size_t>(a)]))
@@ -197,6 +226,10 @@ void CardMotion::apply(MotionHost& host, Job& job)
             v *= a == job.arc_x ? sx : sy;
         }
         host.reg(axis, kSpeed) = static_cast<uint32_t>(std::clamp(std::lround(v), 0L, 65535L));
+        if (moved != 0)
+            compare(host, axis, false, job.kind == Kind::Pulser ? now_ : job.runner.now());
+        if (events != 0)
+            post_event(host, axis, events);
     }
 }
 
@@ -226,32 +259,18 @@ void CardMotion::begin(MotionHost& host, Job&& job, Tick at)
     for (int a = 0; a < 4; ++a) {
         if (!(job.axes & (1u << a)))
             continue;
+        const auto axis = static_cast<uint32_t>(a);
         owner_[static_cast<size_t>(a)] = slot;
-        host.main_status(static_cast<uint32_t>(a)) &=
+        host.main_status(axis) &=
             static_cast<uint16_t>(~(kStatusStopped | kStatusSoftLimitPlus | kStatusSoftLimitMinus));
-    }
-    // One-axis runs stop at an enabled soft limit and, when homing, at the HOME sensor.
-    if (job.kind == Kind::Single || job.kind == Kind::Velocity || job.kind == Kind::Home) {
-        const auto axis = static_cast<uint32_t>(slot);
-        const int64_t here = as_signed(host.reg(axis, kCommand));
-        const uint32_t config = host.reg(axis, kSoftLimitConfig);
-        std::optional<int64_t> room;
-        if (job.direction > 0 && (config & kSoftLimitPlusEnabledBits) == kSoftLimitPlusEnabledBits)
-            room = std::max<int64_t>(0, as_signed(host.reg(axis, kSoftLimitPlus)) - here);
-        if (job.direction < 0 && (config & kSoftLimitMinusEnabledBits) == kSoftLimitMinusEnabledBits)
-            room = std::max<int64_t>(0, here - as_signed(host.reg(axis, kSoftLimitMinus)));
-        job.soft_limit = room.has_value();
-        if (job.kind == Kind::Home && home_[axis]) {
-            const int64_t to_home = job.direction * (static_cast<int64_t>(*home_[axis]) - here);
-            if (to_home >= 0 && (!room || to_home < *room)) {
-                room = to_home;
-                job.soft_limit = false;
-            }
-        }
-        if (room)
-            job.runner.set_limit(*room);
+        // A start clears the error flag, and an axis that waited for INP is over it.
+        host.reg(axis, kErrorFlags) = 0;
+        end_waits_for_inp_[axis] = false;
+        inp_due_[axis].reset();
     }
     jobs_[static_cast<size_t>(slot)] = std::move(job);
+    if (one_axis(*jobs_[static_cast<size_t>(slot)]))
+        first_look(host, *jobs_[static_cast<size_t>(slot)]);
 }
 
 void CardMotion::start_axis_job(MotionHost& host, uint32_t axis, uint32_t op, Tick at)
@@ -274,17 +293,19 @@ void CardMotion::start_axis_job(MotionHost& host, uint32_t axis, uint32_t op, Ti
         job.runner.start_velocity(at, profile);
         break;
     case kHomeReturnPlusCode:
-    case kHomeReturnMinusCode:  // origin return: run until the HOME sensor
-        job.kind = Kind::Home;
-        job.direction = op == kHomeReturnMinusCode ? -1 : 1;
-        job.runner.start_velocity(at, profile);
-        break;
+    case kHomeReturnMinusCode:  // origin return in the home mode of configuration word 3
     case kHomeSearchPlusCode:
-    case kHomeSearchMinusCode:  // origin search: at most the target amount
+    case kHomeSearchMinusCode: {  // origin search: mode 0 over at most the target amount
         job.kind = Kind::Home;
-        job.direction = op == kHomeSearchMinusCode ? -1 : 1;
-        job.runner.start_position(at, profile, std::llabs(static_cast<int64_t>(target)));
+        job.origin_search = op == kHomeSearchPlusCode || op == kHomeSearchMinusCode;
+        job.direction = op == kHomeReturnMinusCode || op == kHomeSearchMinusCode ? -1 : 1;
+        job.search_dir = job.direction;
+        const uint32_t word3 = host.reg(axis, kWord3);
+        job.home_mode = job.origin_search || (word3 & 0xF) > 12 ? 0 : word3 & 0xF;
+        job.home_count = (word3 >> 4) & 0xF;
+        job.runner.start_velocity(at, profile);  // first_look sets the first step's run
         break;
+    }
     default:
         return;  // an operation this card model does not run
     }
@@ -363,18 +384,55 @@ void CardMotion::end(MotionHost& host, int slot)
             continue;
         const auto axis = static_cast<uint32_t>(a);
         owner_[static_cast<size_t>(a)] = -1;
-        last_end_[axis] = end_tick(job);
-        uint16_t& status = host.main_status(axis);
-        status |= kStatusStopped;
-        if (reason == EndReason::Limit && job.soft_limit)
-            status |= job.direction > 0 ? kStatusSoftLimitPlus : kStatusSoftLimitMinus;
+        const Tick at = end_tick(job);
+        last_end_[axis] = at;
         host.reg(axis, kSpeed) = 0;
-        if (host.reg(axis, kEventFactor) & kEventMoveEnd) {
-            host.reg(axis, kEventFlags) |= kEventMoveEnd;
-            host.move_ended(axis);
+        if (job.kind == Kind::Home && !job.failed) {
+            if (job.home_done)
+                post_event(host, axis, kEventHomeDone);
+            else if (job.origin_search && reason == EndReason::Target)
+                post_error(host, axis, kErrorHomeNotFound);
         }
+        // INP turns on its settle time after the last pulse; with INP enabled the move is
+        // over only then.
+        const Tick settle = machine_[axis].inp_settle.value_or(0);
+        const bool inp_enabled = one_axis(job) && (job.mode_word & kInpEnableBit) != 0;
+        end_waits_for_inp_[axis] = false;
+        if (settle > 0) {
+            inp_due_[axis] = at + settle;
+            end_waits_for_inp_[axis] = inp_enabled;
+        }
+        if (!end_waits_for_inp_[axis])
+            finish_axis(host, axis);
+        if (settle == 0 && machine_[axis].inp_settle)
+            post_event(host, axis, kEventInPosition);
     }
     jobs_[static_cast<size_t>(slot)].reset();
+}
+
+void CardMotion::finish_axis(MotionHost& host, uint32_t axis)
+{
+    host.main_status(axis) |= kStatusStopped;
+    post_event(host, axis, kEventMoveEnd);
+}
+
+void CardMotion::post_event(MotionHost& host, uint32_t axis, uint32_t events)
+{
+    // Only the events the factor asks for are recorded and raise an interrupt.
+    const uint32_t asked = events & host.reg(axis, kEventFactor);
+    if (asked == 0)
+        return;
+    host.reg(axis, kEventFlags) |= asked;
+    host.interrupt(axis, kCauseEvent, asked);
+}
+
+void CardMotion::post_error(MotionHost& host, uint32_t axis, uint32_t errors)
+{
+    uint32_t& flags = host.reg(axis, kErrorFlags);
+    const uint32_t fresh = errors & ~flags;
+    flags |= errors;
+    if (fresh != 0)
+        host.interrupt(axis, kCauseError, 0);
 }
 
 void CardMotion::advance_to(MotionHost& host, Tick t)
@@ -386,9 +444,13 @@ void CardMotion::advance_to(MotionHost& host, Tick t)
             if (!jobs_[s])
                 continue;
             Job& job = *jobs_[s];
-            if (job.kind != Kind::Pulser)
-                job.runner.advance_to(t);
-            apply(host, job);
+            if (one_axis(job)) {
+                run_one_axis(host, job, t);
+            } else {
+                if (job.kind != Kind::Pulser)
+                    job.runner.advance_to(t);
+                apply(host, job);
+            }
             if (!running(job) && (first < 0 || end_tick(job) < end_tick(*jobs_[static_cast<size_t>(first)])))
                 first = static_cast<int>(s);
         }
@@ -415,9 +477,21 @@ void CardMotion::advance_to(MotionHost& host, Tick t)
                     host.reg(b, kTarget + i) = host.reg(b, kPreBase + i);
                 pre_written_[b] = false;
                 host.main_status(b) &= static_cast<uint16_t>(~kStatusBufferFull);
+                post_event(host, b, kEventNext);
             }
             start(host, bits, at);
         }
+    }
+    for (uint32_t a = 0; a < 4; ++a) {
+        if (!inp_due_[a] || *inp_due_[a] > t)
+            continue;
+        inp_due_[a].reset();
+        if (end_waits_for_inp_[a]) {
+            end_waits_for_inp_[a] = false;
+            finish_axis(host, a);
+        }
+        if (machine_[a].inp_settle)
+            post_event(host, a, kEventInPosition);
     }
     now_ = t;
 }
@@ -466,6 +540,8 @@ void CardMotion::on_command(MotionHost& host, uint16_t word)
                 job.pulser_end = now_;
                 continue;
             }
+            job.next = HomeNext::None;
+            job.stopping = true;
             job.runner.decelerate_stop(clamp_u(host.reg(a, kDecRate), 0, 65535), host.reg(a, kSDec) & 0xFFFF);
         }
         break;
@@ -481,10 +557,13 @@ void CardMotion::on_command(MotionHost& host, uint16_t word)
             if (owner_[a] < 0)
                 continue;
             Job& job = *jobs_[static_cast<size_t>(owner_[a])];
-            if (job.kind == Kind::Pulser)
+            if (job.kind == Kind::Pulser) {
                 job.pulser_end = now_;
-            else
+            } else {
+                job.next = HomeNext::None;
+                job.stopping = true;
                 job.runner.stop();
+            }
         }
         break;
     default:
@@ -498,6 +577,15 @@ void CardMotion::on_register_write(MotionHost& host, uint32_t axis, uint32_t wri
     if (write_code >= kTargetCode - kPreRegisterOffset && write_code <= kSCurveDecelerationCode - kPreRegisterOffset) {
         pre_written_[axis] = true;
         return;
+    }
+    if (write_code == kLatchWordCode || write_code == kComparatorDataCode) {
+        // A new comparison: the flag is cleared and > or < is looked at anew.
+        host.main_status(axis) &= static_cast<uint16_t>(~kStatusCompare);
+        compare_holds_[axis] = false;
+        compare(host, axis, true, now_);
+    } else if (write_code == kCommandPositionCode || write_code == kFeedbackPositionCode
+               || write_code == kPulserCounterCode) {
+        compare(host, axis, true, now_);  // a counter set is not a counter passing the data
     }
     if (owner_[axis] < 0)
         return;
@@ -517,6 +605,11 @@ void CardMotion::on_register_write(MotionHost& host, uint32_t axis, uint32_t wri
         const int64_t distance = as_signed(value);
         const bool same_way = distance == 0 || (distance < 0 ? -1 : 1) == job.direction;
         job.runner.set_target(same_way ? std::llabs(distance) : 0);
+    }
+    if (one_axis(job) && job.runner.running()) {
+        // Limits, counters or the comparator may have moved: look again from here.
+        check_soft_limits(host, job);
+        arm_watch(host, job);
     }
     advance_to(host, now_);
 }

@@ -35,6 +35,8 @@ void Runner::start_position(Tick t0, const Profile& profile, int64_t distance)
     set_scale();
     target_ = std::max<int64_t>(distance, 0);
     limit_ = INT64_MAX;
+    watch_ = INT64_MAX;
+    accel_ends_ = decel_starts_ = 0;
     stop_after_decel_ = false;
     base_ = 0;
     now_ = t0;
@@ -52,6 +54,8 @@ void Runner::start_velocity(Tick t0, const Profile& profile)
     set_scale();
     target_ = -1;
     limit_ = INT64_MAX;
+    watch_ = INT64_MAX;
+    accel_ends_ = decel_starts_ = 0;
     stop_after_decel_ = false;
     base_ = 0;
     now_ = t0;
@@ -71,6 +75,7 @@ void Runner::enter(Phase phase, Tick at, double speed)
             return;
         }
         ramp_ = plan_ramp(speed, profile_.fl, shape_for(profile_, false));
+        ++decel_starts_;
     } else {
         ramp_ = Ramp {};
     }
@@ -87,6 +92,7 @@ void Runner::next_piece(Tick at)
     switch (phase_) {
     case Phase::Accel:
         phase_ = Phase::Cruise;
+        ++accel_ends_;
         begin_segment(at, {kForever, cruise_, 0, 0});
         break;
     case Phase::Decel:
@@ -133,7 +139,7 @@ bool Runner::event_at(Tick dt) const
 {
     const double p = pulses_at(dt);
     const int64_t out = whole(p);
-    if (out >= limit_)
+    if (out >= limit_ || out >= watch_)
         return true;
     if (target_ < 0)
         return false;
@@ -148,12 +154,14 @@ bool Runner::event_at(Tick dt) const
 
 void Runner::advance_to(Tick t)
 {
+    watch_hit_ = false;
     while (running()) {
         const Tick horizon = std::min(segment_.ticks, t - segment_start_);
         if (horizon < 0)
             break;
         if (event_at(horizon)) {
-            Tick lo = -1, hi = horizon;  // event_at(lo) false (or lo < 0), event_at(hi) true
+            // event_at(lo) false (or lo before now), event_at(hi) true
+            Tick lo = std::max<Tick>(-1, now_ - segment_start_ - 1), hi = horizon;
             while (hi - lo > 1) {
                 const Tick mid = lo + (hi - lo) / 2;
                 if (event_at(mid))
@@ -164,6 +172,13 @@ void Runner::advance_to(Tick t)
             const Tick at = segment_start_ + hi;
             const double p = pulses_at(hi);
             const int64_t out = whole(p);
+            if (out >= watch_) {
+                // The caller looks first; a target or limit on the same pulse follows.
+                watch_ = INT64_MAX;
+                watch_hit_ = true;
+                now_ = std::max(now_, at);
+                return;
+            }
             if (target_ >= 0 && out >= target_ && target_ <= limit_) {
                 finish(at, EndReason::Target);
             } else if (out >= limit_) {

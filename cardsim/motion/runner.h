@@ -35,6 +35,18 @@ public:
     void stop();
     // Stops at once when this many pulses have gone out (soft limits, sensors).
     void set_limit(int64_t pulses) { limit_ = pulses; }
+    // Pauses advance_to on the tick this many pulses have gone out, so that the caller can look
+    // at the position there (sensors, comparators) before going on; INT64_MAX: no watch.
+    void set_watch(int64_t pulses)
+    {
+        watch_ = pulses;
+        watch_hit_ = false;
+    }
+    // Whether the last advance_to paused at the watch (which is then cleared).
+    bool watch_hit() const { return watch_hit_; }
+    // How often this run reached its operating speed, and began a deceleration (card events).
+    uint32_t accel_ends() const { return accel_ends_; }
+    uint32_t decel_starts() const { return decel_starts_; }
 
     void advance_to(Tick t);
 
@@ -75,6 +87,9 @@ private:
     double cruise_ = 0;  // speed the current accel phase heads for
     int64_t target_ = -1;  // < 0: velocity run
     int64_t limit_ = INT64_MAX;
+    int64_t watch_ = INT64_MAX;
+    bool watch_hit_ = false;
+    uint32_t accel_ends_ = 0, decel_starts_ = 0;
     bool stop_after_decel_ = false;
     Tick now_ = 0;
     Tick end_tick_ = 0;

@@ -149,6 +149,8 @@ def pages(mandir, html_file, ordinals, headers):
     if not os.path.exists(os.path.join(mandir, "man7", "ktr4.7")):
         problems.append("ktr4(7): no overview page")
         return problems
+    if not os.path.exists(os.path.join(mandir, "man7", "ktr4sim.7")):
+        problems.append("ktr4sim(7): no page of the simulated machine")
     problems += card_code_problems(mandir, reference)
     card_html = os.path.join(os.path.dirname(html_file), "ktr4-card.html")
     if not os.path.exists(card_html):

@@ -296,7 +296,9 @@ def overview_page(version, reference):
                              "settings (\"0,3\"; \"\" or \"none\" for no card); default one card, number 0."),
            ("KTR4SIM_SCOPE", "Simulated card: when set, the live state is published for ktr4-scope(1) to show."),
            ("KTR4SIM_RECORD", "Simulated card: KTR4SIM_RECORD=file records the run to that file; ktr4-plot FILE "
-                              "draws it, so you can plot your own program's motion.")]
+                              "draws it, so you can plot your own program's motion."),
+           ("KTR4SIM_MACHINE", "Simulated card: KTR4SIM_MACHINE=file gives its axes a machine (HOME, index, EL, SD, "
+                               "ALM, INP, LTC, encoder) described in that file; see ktr4sim(7).")]
     for name, text in env:
         L += [".TP", ".B %s" % name] + man_lines(text)
     L += [".SH FUNCTIONS"]
@@ -376,6 +378,9 @@ def write_man(outdir, version, reference):
     pages = [("man3", f.name + ".3", man_page(f, version, reference)) for f in reference.functions]
     pages.append(("man7", "ktr4.7", overview_page(version, reference)))
     pages.append(("man7", "ktr4-card.7", card_man_page(version)))
+    # The simulated machine's page is written by hand; only the version is filled in.
+    with open(os.path.join(HERE, "ktr4sim.7"), encoding="utf-8") as f:
+        pages.append(("man7", "ktr4sim.7", f.read().replace("@VERSION@", version)))
     for section, name, text in pages:
         for folder in (os.path.join(outdir, section), os.path.join(outdir, "gz", section)):
             os.makedirs(folder, exist_ok=True)

@@ -10,6 +10,7 @@ the binding's own waits (Axis.wait_until_stopped) move the card's time on instea
 sleeping, so a program runs as fast as the computer can simulate it."""
 
 import ctypes as _ctypes
+import os as _os
 from typing import List as _List
 from typing import Sequence as _Sequence
 
@@ -18,6 +19,7 @@ from . import _simapi as _driver
 from ._simapi import *  # noqa: F401,F403 (the generated controls and constants)
 from ._simapi import Call
 from ._simapi import __all__ as _generated
+from .errors import DriverError as _DriverError
 
 __all__ = [*_generated, "set_cards", "use_virtual_clock", "reset", "trace"]
 
@@ -54,3 +56,32 @@ def trace() -> _List[Call]:
 # number where the C function takes a slot); a hand-written one that replaces it takes the
 # card number first (_driver.slot_of gives the slot), calls _driver.lib, is added to
 # __all__, and its C name goes into SIM_BY_HAND in python/tools/stubs.py.
+#
+# The simulated machine (sensors, switches, alarm, INP, LTC, encoder; man 7 ktr4sim): the
+# signal controls (set_home_sensor, set_index, set_limits, set_slowdown, raise_alarm,
+# clear_alarm, set_inp_settle, set_latch_at, latch_now, set_feedback, unload_machine) are the
+# generated ones; a machine file's refusal needs its message, so load_machine is by hand.
+
+
+class MachineFileError(_DriverError):
+    """ktr4sim_load_machine refused the file; `message` names the file, the line and the key.
+    Nothing of the file was applied."""
+
+    def __init__(self, code: int, message: str) -> None:
+        self.message = message
+        super().__init__(code, "ktr4sim_load_machine")
+
+    def __str__(self) -> str:
+        return f"{super().__str__()}: {self.message}"
+
+
+def load_machine(path: "_os.PathLike[str] | str") -> None:
+    """Loads a machine file (TOML, man 7 ktr4sim): the machine around every card's axes, by card
+    number. Raises MachineFileError, with the line and key in its message, for a refused file."""
+    message = _ctypes.create_string_buffer(4096)
+    code = _driver.lib.ktr4sim_load_machine(_os.fsencode(path), message, len(message))
+    if code != 0:
+        raise MachineFileError(code, message.value.decode("utf-8", "replace"))
+
+
+__all__ += ["MachineFileError", "load_machine"]

@@ -10,7 +10,7 @@ SIM_ANSWERS = {"ktr4sim_handle", "ktr4sim_trace_size", "ktr4sim_trace_capacity",
 # ... and those whose 1 or 0 is a yes or no (anything else a failure code).
 SIM_FLAGS = {"ktr4sim_is_open", "ktr4sim_interrupt_enabled", "ktr4sim_is_moving"}
 # Written by hand in ktr4/sim.py (Python arguments a generated wrapper cannot give).
-SIM_BY_HAND = {"ktr4sim_set_cards", "ktr4sim_use_virtual_clock", "ktr4sim_reset"}
+SIM_BY_HAND = {"ktr4sim_set_cards", "ktr4sim_use_virtual_clock", "ktr4sim_reset", "ktr4sim_load_machine"}
 
 _INTS = {"int32_t", "uint32_t", "int64_t", "uint64_t", "uint16_t", "uint8_t", "ktr4_u8", "ktr4_u16", "KTR4_EVENT"}
 
