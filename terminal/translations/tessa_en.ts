@@ -1150,7 +1150,7 @@ Guide: %5</translation>
     </message>
     <message>
         <source>儲存程式/參數</source>
-        <translation>Save program/parameters</translation>
+        <translation>Store prog/params</translation>
     </message>
     <message>
         <source>傳送程式</source>
