@@ -11,6 +11,7 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins qt6-charts-dev libqt6opengl6-dev
+  qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools
   socat xvfb xauth fonts-noto-cjk
   g++-mingw-w64-i686
   clang libclang-rt-14-dev clang-format clang-tidy

@@ -8,6 +8,7 @@
 // (tessa_control_lines.png, tessa_find.png; see screenshot_port_tools.h).
 // Uses a throw-away settings store so that the user's settings are not changed.
 #include "app/screenshot_port_tools.h"
+#include "i18n/language.h"
 #include "window/dialogs.h"
 #include "window/form1.h"
 
@@ -179,7 +180,19 @@ int main(int argc, char* argv[])
     QTemporaryDir configHome;
     qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
     QApplication app(argc, argv);
-    const QString outputDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    // Usage: tessa_screenshot [--lang en|zh] [output-dir]; the pictures of the guide are made in both.
+    QString outputDir = QDir::currentPath();
+    const QStringList arguments = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == QStringLiteral("--lang"))
+            ++i;
+        else if (!arguments[i].startsWith(QStringLiteral("--")))
+            outputDir = arguments[i];
+    }
+    if (!tessa::installLanguage(app, tessa::chooseLanguage(arguments, QString(), QString()))) {
+        std::fprintf(stderr, "the English translation could not be loaded\n");
+        return 1;
+    }
     QDir().mkpath(outputDir);
 
     auto dialogs = std::make_unique<ShotDialogs>();

@@ -1,8 +1,11 @@
 #include "program/program_file.h"
 
+#include "i18n/translated.h"
+
 #include "frames/frame_text.h"
 #include "program/program_model.h"
 
+#include <QCoreApplication>
 #include <QIODevice>
 
 #include <algorithm>
@@ -27,9 +30,13 @@ CheckedRecord checkEditorFields(const EditorFields& fields, int lineNumber)
         // The record keeps the value the replay will wait, so the list shows what happens.
         const long long ms = leadingNumber(fields.delayText);
         if (ms < 0 || ms > kMaxDelayMs) {
-            checked.reason = u"the delay \"%1\" is not 0 to %2 ms."_s.arg(fields.delayText).arg(kMaxDelayMs);
-            checked.problem = u"Line %1: %2 Nothing was changed."_s.arg(lineNumber).arg(checked.reason);
-            checked.title = kHintTitle;
+            checked.reason = QCoreApplication::translate("tessa", "the delay \"%1\" is not 0 to %2 ms.")
+                                 .arg(fields.delayText)
+                                 .arg(kMaxDelayMs);
+            checked.problem = QCoreApplication::translate("tessa", "Line %1: %2 Nothing was changed.")
+                                  .arg(lineNumber)
+                                  .arg(checked.reason);
+            checked.title = translated(kHintTitle);
             return checked;
         }
         EditorFields normalised = fields;
@@ -39,10 +46,13 @@ CheckedRecord checkEditorFields(const EditorFields& fields, int lineNumber)
     }
     const QString record = buildRecord(fields);
     if (!isSendable(record)) {
-        checked.reason =
-            u"\"%1\" is not hexadecimal data (two hexadecimal digits and a space per byte)."_s.arg(fields.data);
-        checked.problem = u"Line %1: %2 Nothing was changed."_s.arg(lineNumber).arg(checked.reason);
-        checked.title = kHintTitle;
+        checked.reason = QCoreApplication::translate(
+                             "tessa", "\"%1\" is not hexadecimal data (two hexadecimal digits and a space per byte).")
+                             .arg(fields.data);
+        checked.problem = QCoreApplication::translate("tessa", "Line %1: %2 Nothing was changed.")
+                              .arg(lineNumber)
+                              .arg(checked.reason);
+        checked.title = translated(kHintTitle);
         return checked;
     }
     checked.record = record;
@@ -53,14 +63,16 @@ QStringList ProgramFileLoad::messages() const
 {
     QStringList out;
     if (cut)
-        out << u"The file is longer than %1 MiB; only its first %1 MiB were read."_s.arg(kMaxProgramFileBytes >> 20);
+        out << QCoreApplication::translate("tessa", "The file is longer than %1 MiB; only its first %1 MiB were read.")
+                   .arg(kMaxProgramFileBytes >> 20);
     if (full)
-        out << kProgramFullText + u"\nOnly the first 1000 records were loaded."_s;
+        out << translated(kProgramFullText)
+                + QCoreApplication::translate("tessa", "\nOnly the first 1000 records were loaded.");
     if (!refused.isEmpty()) {
         QStringList shown = refused;
         if (refusedMore > 0)
-            shown << u"... and %1 more."_s.arg(refusedMore);
-        out << u"These records were not loaded:\n"_s + shown.join(u'\n');
+            shown << QCoreApplication::translate("tessa", "... and %1 more.").arg(refusedMore);
+        out << QCoreApplication::translate("tessa", "These records were not loaded:\n") + shown.join(u'\n');
     }
     return out;
 }
@@ -73,11 +85,12 @@ ProgramFileLoad parseProgramFile(const QByteArray& bytes, bool cut)
     // Only the first refusals are described; the others cost a count.
     const auto refuse = [&load, &recordNumber](const std::function<QString()>& problem) {
         if (load.refused.size() < kRefusedRecordsNamed)
-            load.refused << u"Record %1 of the file: %2"_s.arg(recordNumber).arg(problem());
+            load.refused
+                << QCoreApplication::translate("tessa", "Record %1 of the file: %2").arg(recordNumber).arg(problem());
         else
             ++load.refusedMore;
     };
-    const auto dataEmpty = [] { return kDataEmptyText; };
+    const auto dataEmpty = [] { return translated(kDataEmptyText); };
     forEachProgramFileField(bytes, [&](QByteArrayView field) {
         ++recordNumber;
         if (load.records.size() >= kProgramMaxLines) {

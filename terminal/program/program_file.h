@@ -45,10 +45,10 @@ ProgramFileLoad parseProgramFile(const QByteArray& bytes, bool cut = false);
 // Reads at most kMaxProgramFileBytes from the open file and parses them.
 ProgramFileLoad readProgramFile(QIODevice& file);
 
-// The "超過1000行!" box's title and text of a full list.
-inline const QString kProgramFullText = QStringLiteral("超過1000行!");
-inline const QString kProgramFullTitle = QStringLiteral("警告");
-inline const QString kDataEmptyText = QStringLiteral("資料空白!");
-inline const QString kHintTitle = QStringLiteral("提示");
+// The "超過1000行!" box's title and text of a full list; translation keys (i18n/translated.h).
+inline const QString kProgramFullText = QString::fromUtf8(QT_TRANSLATE_NOOP("tessa", "超過1000行!"));
+inline const QString kProgramFullTitle = QString::fromUtf8(QT_TRANSLATE_NOOP("tessa", "警告"));
+inline const QString kDataEmptyText = QString::fromUtf8(QT_TRANSLATE_NOOP("tessa", "資料空白!"));
+inline const QString kHintTitle = QString::fromUtf8(QT_TRANSLATE_NOOP("tessa", "提示"));
 
 }  // namespace tessa

@@ -28,12 +28,12 @@ FindPanel::FindPanel(ReceiveDisplay& display, SettingsStore& settings, QWidget* 
     text_->setObjectName(u"FindText"_s);
     text_->setClearButtonEnabled(true);
     grid->addWidget(text_, 0, 0, 1, 3);
-    matchCase_ = new QCheckBox(u"Match case"_s, this);
+    matchCase_ = new QCheckBox(tr("Match case"), this);
     matchCase_->setObjectName(u"FindMatchCase"_s);
     matchCase_->setChecked(settings_.read(kFindMatchCaseKey, u"0"_s) == u"1");
-    previous_ = new QPushButton(u"Previous"_s, this);
+    previous_ = new QPushButton(tr("Previous"), this);
     previous_->setObjectName(u"FindPrevious"_s);
-    next_ = new QPushButton(u"Next"_s, this);
+    next_ = new QPushButton(tr("Next"), this);
     next_->setObjectName(u"FindNext"_s);
     next_->setDefault(true);
     grid->addWidget(matchCase_, 1, 0);
@@ -84,8 +84,8 @@ void FindPanel::open()
         generation_ = display_.logs().generation();
     }
     const bool bytes = searchingBytes();
-    setWindowTitle(bytes ? u"Find bytes (hex)"_s : u"Find text"_s);
-    text_->setPlaceholderText(bytes ? u"hex bytes, e.g. 0D 0A"_s : u"text"_s);
+    setWindowTitle(bytes ? tr("Find bytes (hex)") : tr("Find text"));
+    text_->setPlaceholderText(bytes ? tr("hex bytes, e.g. 0D 0A") : tr("text"));
     matchCase_->setVisible(!bytes);
     text_->setText(settings_.read(bytes ? kFindBytesKey : kFindTextKey, QString()));
     show();
@@ -144,17 +144,17 @@ void FindPanel::showStatus()
 {
     QString text;
     if (badHex_) {
-        text = u"Type bytes as hex digit pairs, e.g. 0D 0A"_s;
+        text = tr("Type bytes as hex digit pairs, e.g. 0D 0A");
     } else if (spans_.empty()) {
-        text = text_->text().isEmpty() ? QString() : u"No match"_s;
+        text = text_->text().isEmpty() ? QString() : tr("No match");
     } else {
         const auto at = std::find_if(spans_.begin(), spans_.end(),
                                      [this](const auto& span) { return current_ && span.first == *current_; });
-        text = at == spans_.end() ? (spans_.size() == 1 ? u"1 match"_s : u"%1 matches"_s.arg(spans_.size()))
-                                  : u"%1 of %2"_s.arg(at - spans_.begin() + 1).arg(spans_.size());
+        text = at == spans_.end() ? (spans_.size() == 1 ? tr("1 match") : tr("%1 matches").arg(spans_.size()))
+                                  : tr("%1 of %2").arg(at - spans_.begin() + 1).arg(spans_.size());
     }
     if (startedAgain_)
-        text = u"The receive log started again. "_s + text;
+        text = tr("The receive log started again. ") + text;
     status_->setText(text);
 }
 

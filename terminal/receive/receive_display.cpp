@@ -4,6 +4,7 @@
 #include "receive/receive_view.h"
 #include "serial/serial_port.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QTimer>
 #include <QWidget>
@@ -78,7 +79,7 @@ void ReceiveDisplay::showCharacterView()
     hexView_->hide();
     characterView_->show();
     if (caption_)
-        caption_->setText(u"接收資料(字元)"_s);
+        caption_->setText(QCoreApplication::translate("tessa", "接收資料(字元)"));
 }
 
 void ReceiveDisplay::showHexView()
@@ -86,7 +87,7 @@ void ReceiveDisplay::showHexView()
     hexView_->show();
     characterView_->hide();
     if (caption_)
-        caption_->setText(u"接收資料(16進制)"_s);
+        caption_->setText(QCoreApplication::translate("tessa", "接收資料(16進制)"));
 }
 
 bool ReceiveDisplay::hexViewShown() const

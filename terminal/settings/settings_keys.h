@@ -69,4 +69,7 @@ inline constexpr QLatin1StringView kFindTextKey {"FIND TEXT"};
 inline constexpr QLatin1StringView kFindBytesKey {"FIND HEX BYTES"};
 inline constexpr QLatin1StringView kFindMatchCaseKey {"FIND MATCH CASE"};
 
+// Help > Language: "zh" or "en", applied at the next start.
+inline constexpr QLatin1StringView kLanguageKey {"LANGUAGE"};
+
 }  // namespace tessa

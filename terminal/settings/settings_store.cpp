@@ -30,6 +30,11 @@ SettingsStore::SettingsStore(const QString& iniFile)
 
 SettingsStore::~SettingsStore() = default;
 
+QString SettingsStore::fileName() const
+{
+    return settings_->fileName();
+}
+
 QString SettingsStore::read(const QString& key, const QString& defaultValue) const
 {
     return settings_->value(recordKey(key), defaultValue).toString();

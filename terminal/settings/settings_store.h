@@ -33,6 +33,9 @@ public:
     QString portPath(int number) const;
     void setPortPath(int number, const QString& devicePath);
 
+    // The file the values are kept in (shown in Help > About).
+    QString fileName() const;
+
     // Removes every value (tests start from an empty store).
     void clearAll();
 

@@ -43,7 +43,7 @@ void AutoTestRunner::Command4_Click()
     autoTest_->start();
     Timer4->start();
     stopAction_.setEnabled(true);
-    showProgress(u"Auto test: starting at COM1"_s);
+    showProgress(tr("Auto test: starting at COM1"));
 }
 
 void AutoTestRunner::Timer4_Timer()
@@ -59,15 +59,17 @@ void AutoTestRunner::Timer4_Timer()
         if (autoTest_->answered()[static_cast<std::size_t>(port)] == 1)
             found << u"COM%1"_s.arg(port);
     if (!finished) {
-        showProgress(u"Auto test: probing COM%1 of %2 - found: %3"_s.arg(autoTest_->scanPort())
+        showProgress(tr("Auto test: probing COM%1 of %2 - found: %3")
+                         .arg(autoTest_->scanPort())
                          .arg(kAutoTestLastPort)
-                         .arg(found.isEmpty() ? u"none yet"_s : found.join(u", "_s)));
+                         .arg(found.isEmpty() ? tr("none yet") : found.join(u", "_s)));
         return;
     }
     Timer4->stop();
     stopAction_.setEnabled(false);
-    showProgress(u"Auto test finished after COM%1 - found: %2"_s.arg(probing).arg(
-        found.isEmpty() ? u"none"_s : found.join(u", "_s)));
+    showProgress(tr("Auto test finished after COM%1 - found: %2")
+                     .arg(probing)
+                     .arg(found.isEmpty() ? tr("none") : found.join(u", "_s)));
     dialogs_.hint(&messageParent_, autoTest_->summary(), QString());
 }
 
@@ -78,7 +80,7 @@ void AutoTestRunner::mnu_autotest_stop_Click()
     Timer4->stop();
     autoTest_->stop();
     stopAction_.setEnabled(false);
-    showProgress(u"Auto test stopped."_s);
+    showProgress(tr("Auto test stopped."));
 }
 
 void AutoTestRunner::showProgress(const QString& text)
@@ -87,7 +89,7 @@ void AutoTestRunner::showProgress(const QString& text)
     if (!progress_) {
         QStatusBar* bar = statusBar_();
         progress_ = named(new QLabel(bar), u"AutoTestProgress"_s);
-        stopButton_ = named(new QPushButton(u"Stop"_s, bar), u"AutoTestStop"_s);
+        stopButton_ = named(new QPushButton(tr("Stop"), bar), u"AutoTestStop"_s);
         bar->addWidget(progress_, 1);
         bar->addPermanentWidget(stopButton_);
         statusBar_();  // measured again with its widgets

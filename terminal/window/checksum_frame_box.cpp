@@ -24,7 +24,7 @@ ChecksumFrameBox::ChecksumFrameBox(SerialPort& port, ReceiveView& hexView, Dialo
 {
     setObjectName(u"Frame3"_s);
     setGeometryTwips(this, 9000, 1320, 7215, 1500);
-    auto* output = named(new QPushButton(u"Output"_s, this), u"Command3"_s);
+    auto* output = named(new QPushButton(tr("Output"), this), u"Command3"_s);
     setGeometryTwips(output, 120, 960, 1000, 405);
     for (int k = 0; k < static_cast<int>(Text2.size()); ++k) {
         Text2[k] = element(new QLineEdit(this), u"Text2"_s, k);
@@ -32,9 +32,11 @@ ChecksumFrameBox::ChecksumFrameBox(SerialPort& port, ReceiveView& hexView, Dialo
     }
     Text2[0]->setText(u"11"_s);
     Text2[1]->setText(u"22"_s);
-    auto* label = element(new QLabel(u"Out String(16H)"_s, this), u"Label2"_s, 0);
+    auto* label = element(new QLabel(tr("Out String(16H)"), this), u"Label2"_s, 0);
     setGeometryTwips(label, 120, 240, 2000, 240);
-    Check1 = named(new QCheckBox(u"chk sum"_s, this), u"Check1"_s);
+    Check1 = named(new QCheckBox(tr("chk sum"), this), u"Check1"_s);
+    output->setToolTip(tr("傳送左邊的位元組"));
+    Check1->setToolTip(tr("加上加總檢查碼"));
     setGeometryTwips(Check1, 1300, 960, 1400, 405);
     hide();
     connect(output, &QPushButton::clicked, this, &ChecksumFrameBox::Command3_Click);
@@ -43,7 +45,7 @@ ChecksumFrameBox::ChecksumFrameBox(SerialPort& port, ReceiveView& hexView, Dialo
 void ChecksumFrameBox::Command3_Click()
 {
     if (!port_.isOpen()) {
-        dialogs_.hint(window(), kNotConnectedText, kHintTitle);
+        dialogs_.hint(window(), translated(kNotConnectedText), hintTitle());
         return;
     }
     std::array<QString, kChecksumBoxCount> boxes;
@@ -51,11 +53,11 @@ void ChecksumFrameBox::Command3_Click()
         boxes[k] = Text2[k]->text();
     const ChecksumFrameResult built = buildChecksumFrame(boxes, Check1->isChecked());
     if (built.badBox >= 0) {
-        dialogs_.hint(
-            window(),
-            u"Text2(%1) holds \"%2\", which is not a hexadecimal byte (00 to FF). Nothing was sent."_s.arg(built.badBox)
-                .arg(boxes[built.badBox]),
-            kHintTitle);
+        dialogs_.hint(window(),
+                      tr("Text2(%1) holds \"%2\", which is not a hexadecimal byte (00 to FF). Nothing was sent.")
+                          .arg(built.badBox)
+                          .arg(boxes[built.badBox]),
+                      hintTitle());
         Text2[built.badBox]->setFocus();
         return;
     }

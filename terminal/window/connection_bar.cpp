@@ -29,10 +29,10 @@ const QColor kLampGreen(0x00, 0xFF, 0x00);
 const QColor kTextGrey(0x80, 0x80, 0x80);
 const QColor kTextGreen(0x00, 0xC0, 0x00);
 
-const QString kPortBusy = u"通訊埠已被其他程式佔用!"_s;
-const QString kPortLost = u"通訊埠連線已中斷!"_s;
-const QString kConnectedCaption = u"連線中..."_s;
-const QString kNotConnectedCaption = u"未連線"_s;
+const char* const kPortBusy = QT_TRANSLATE_NOOP("tessa::ConnectionBar", "通訊埠已被其他程式佔用!");
+const char* const kPortLost = QT_TRANSLATE_NOOP("tessa::ConnectionBar", "通訊埠連線已中斷!");
+const char* const kConnectedCaption = QT_TRANSLATE_NOOP("tessa::ConnectionBar", "連線中...");
+const char* const kNotConnectedCaption = QT_TRANSLATE_NOOP("tessa::ConnectionBar", "未連線");
 
 void setTextColor(QLabel* label, const QColor& color)
 {
@@ -48,13 +48,15 @@ QString openFailureText(const SerialPort& port)
     const QString path = port.devicePath();
     switch (port.openFailure()) {
     case SerialPort::OpenFailure::Missing:
-        return u"找不到通訊埠 COM%1 的裝置 (%2)!"_s.arg(port.portNumber()).arg(path);
+        return ConnectionBar::tr("找不到通訊埠 COM%1 的裝置 (%2)!").arg(port.portNumber()).arg(path);
     case SerialPort::OpenFailure::PermissionDenied:
-        return u"沒有開啟通訊埠 COM%1 (%2) 的權限!"_s.arg(port.portNumber()).arg(path);
+        return ConnectionBar::tr("沒有開啟通訊埠 COM%1 (%2) 的權限!").arg(port.portNumber()).arg(path);
     case SerialPort::OpenFailure::SettingsRefused:
-        return u"通訊埠 COM%1 (%2) 不接受線路設定: %3"_s.arg(port.portNumber()).arg(path, port.errorString());
+        return ConnectionBar::tr("通訊埠 COM%1 (%2) 不接受線路設定: %3")
+            .arg(port.portNumber())
+            .arg(path, port.errorString());
     default:
-        return kPortBusy;
+        return ConnectionBar::tr(kPortBusy);
     }
 }
 
@@ -87,30 +89,38 @@ ConnectionBar::ConnectionBar(Connection& connection, SettingsStore& settings, QW
 
 void ConnectionBar::createControls(QWidget& form)
 {
-    Label1 = named(new QLabel(u"連接埠"_s, &form), u"Label1"_s);
+    Label1 = named(new QLabel(tr("連接埠"), &form), u"Label1"_s);
     setGeometryTwips(Label1, 120, 180, 600, 300);
+    Label1->setToolTip(tr("通訊埠號碼 (1 到 21)"));
     Text1 = named(new QLineEdit(u"1"_s, &form), u"Text1"_s);
     setGeometryTwips(Text1, 720, 120, 500, 345);
-    Label5 = named(new QLabel(u"鮑率"_s, &form), u"Label5"_s);
+    Text1->setToolTip(tr("通訊埠號碼 (1 到 21)"));
+    Label5 = named(new QLabel(tr("鮑率"), &form), u"Label5"_s);
     setGeometryTwips(Label5, 1320, 180, 500, 300);
+    Label5->setToolTip(tr("傳輸速率 (每秒位元數)"));
     Combo1 = dropDownList(&form, u"Combo1"_s, baudRateTexts(), u"115200"_s);
     setGeometryTwips(Combo1, 1800, 120, 1300, 345);
+    Combo1->setToolTip(tr("傳輸速率 (每秒位元數)"));
 
     Option1[0] = element(new QRadioButton(u"n,8,1"_s, &form), u"Option1"_s, 0);
     setGeometryTwips(Option1[0], 3200, 120, 1000, 345);
+    Option1[0]->setToolTip(tr("無同位元, 8 個資料位元, 1 個停止位元"));
     Option1[1] = element(new QRadioButton(u"o,8,1"_s, &form), u"Option1"_s, 1);
     setGeometryTwips(Option1[1], 3200, 480, 1000, 345);
     Option1[0]->setChecked(true);
     Option1[1]->hide();
 
-    Command1 = named(new QPushButton(u"連線"_s, &form), u"Command1"_s);
+    Command1 = named(new QPushButton(tr("連線"), &form), u"Command1"_s);
     setGeometryTwips(Command1, 4300, 90, 1200, 405);
-    Command2 = named(new QPushButton(u"中斷連線"_s, &form), u"Command2"_s);
+    Command1->setToolTip(tr("開啟通訊埠並連線"));
+    Command2 = named(new QPushButton(tr("中斷連線"), &form), u"Command2"_s);
     setGeometryTwips(Command2, 4300, 90, 1200, 405);
+    Command2->setToolTip(tr("關閉通訊埠"));
     Command2->hide();
 
-    Label8 = named(new QLabel(u"未連線"_s, &form), u"Label8"_s);
+    Label8 = named(new QLabel(tr("未連線"), &form), u"Label8"_s);
     setGeometryTwips(Label8, 5600, 180, 1100, 300);
+    Label8->setToolTip(tr("連線狀態"));
     setTextColor(Label8, kTextGrey);
     ComPortShape = element(new FilledShape(FilledShape::Kind::Rectangle, &form), u"ComPortShape"_s, 0);
     setGeometryTwips(ComPortShape, 6750, 150, 300, 300);
@@ -188,7 +198,7 @@ void ConnectionBar::Command1_Click()
     Timer12->start();
     Label8->setEnabled(true);
     setTextColor(Label8, kTextGreen);
-    Label8->setText(kConnectedCaption);
+    Label8->setText(tr(kConnectedCaption));
 }
 
 void ConnectionBar::connectFailed(bool numberInTables)
@@ -197,13 +207,14 @@ void ConnectionBar::connectFailed(bool numberInTables)
     if (quietFailures_())
         return;
     if (numberInTables)
-        dialogs_.hint(&form_, openFailureText(connection_.port()), kHintTitle);
+        dialogs_.hint(&form_, openFailureText(connection_.port()), hintTitle());
     else
         dialogs_.hint(&form_,
-                      u"連接埠 \"%1\" 無法使用: 請輸入 %2 到 %3 之間的號碼!"_s.arg(Text1->text())
+                      tr("連接埠 \"%1\" 無法使用: 請輸入 %2 到 %3 之間的號碼!")
+                          .arg(Text1->text())
                           .arg(kLowestPortNumber)
                           .arg(kHighestPortNumber),
-                      kHintTitle);
+                      hintTitle());
 }
 
 void ConnectionBar::showNotConnectedState()
@@ -214,7 +225,7 @@ void ConnectionBar::showNotConnectedState()
     Timer12->stop();
     // A blink may have left the caption disabled; the grey caption should read plainly.
     Label8->setEnabled(true);
-    Label8->setText(kNotConnectedCaption);
+    Label8->setText(tr(kNotConnectedCaption));
     setTextColor(Label8, kTextGrey);
 }
 
@@ -238,7 +249,7 @@ void ConnectionBar::Comm1_Lost()
     // A modal box would hold everything that follows the loss (the reconnect) until OK.
     if (lossToldElsewhere_ && lossToldElsewhere_())
         return;
-    dialogs_.hint(&form_, kPortLost, kHintTitle);
+    dialogs_.hint(&form_, tr(kPortLost), hintTitle());
 }
 
 void ConnectionBar::Timer12_Timer()
@@ -249,7 +260,7 @@ void ConnectionBar::Timer12_Timer()
     } else {
         Label8->setEnabled(true);
         setTextColor(Label8, kTextGreen);
-        Label8->setText(kConnectedCaption);
+        Label8->setText(tr(kConnectedCaption));
     }
 }
 

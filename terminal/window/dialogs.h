@@ -1,5 +1,6 @@
 #pragma once
 
+#include "i18n/translated.h"
 #include "program/program_file.h"
 
 #include <QMessageBox>
@@ -59,6 +60,12 @@ private:
 };
 
 // The message for a send while not connected (under the title kHintTitle).
-inline const QString kNotConnectedText = QStringLiteral("通訊埠尚未連線唷!");
+inline const QString kNotConnectedText = QString::fromUtf8(QT_TRANSLATE_NOOP("tessa", "通訊埠尚未連線唷!"));
+
+// The hint boxes' title in the active language.
+inline QString hintTitle()
+{
+    return translated(kHintTitle);
+}
 
 }  // namespace tessa

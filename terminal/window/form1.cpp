@@ -16,6 +16,7 @@
 #include "window/connection_bar.h"
 #include "window/control_names.h"
 #include "window/event_hook.h"
+#include "window/help_menu.h"
 #include "window/motion_command_bar.h"
 #include "window/pages/auto_send_page.h"
 #include "window/pages/modbus_page.h"
@@ -95,6 +96,7 @@ Form1::Form1(std::unique_ptr<tessa::Dialogs> dialogs, QWidget* parent)
                                     [this] { return shownStatusBar(); });
     // Find in the receive views (Ctrl+F).
     new tessa::FindPanel(*receive_, settings_, this);
+    new tessa::HelpMenu(*this, settings_, *dialogs_);
 }
 
 Form1::~Form1()
@@ -149,8 +151,9 @@ void Form1::createControls()
     connectionBar_ = new tessa::ConnectionBar(*connection_, settings_, *form, *dialogs_,
                                               [this] { return autoTestRunner_ && autoTestRunner_->running(); });
 
-    Command4 = named(new QPushButton(u"Auto test"_s, form), u"Command4"_s);
+    Command4 = named(new QPushButton(tr("Auto test"), form), u"Command4"_s);
     setGeometryTwips(Command4, 4300, 480, 1200, 345);
+    Command4->setToolTip(tr("尋找有裝置回應的通訊埠"));
     Command4->hide();
     Combo2 = tessa::dropDownList(form, u"Combo2"_s,
                                  {u"Remain\t"_s, u"Remain"_s, u"Dorva Encoder/Creel"_s, u"Dorva Rotatory"_s,
@@ -161,15 +164,19 @@ void Form1::createControls()
     Command15 = named(new QPushButton(u"Command15"_s, form), u"Command15"_s);
     setGeometryTwips(Command15, 1800, 480, 1300, 345);
     Command15->hide();
-    Command13 = named(new QPushButton(u"離開"_s, form), u"Command13"_s);
+    Command13 = named(new QPushButton(tr("離開"), form), u"Command13"_s);
     setGeometryTwips(Command13, 7800, 90, 1000, 405);
+    Command13->setToolTip(tr("結束程式"));
 
     SSTab1 = named(new QTabWidget(form), u"SSTab1"_s);
     setGeometryTwips(SSTab1, 120, 840, 8700, 6000);
 
-    Label3 = named(new QLabel(u"接收資料(字元)"_s, form), u"Label3"_s);
-    Command16 = named(new QPushButton(u"切換"_s, form), u"Command16"_s);
-    Command14 = named(new QPushButton(u"清除畫面"_s, form), u"Command14"_s);
+    Label3 = named(new QLabel(tr("接收資料(字元)"), form), u"Label3"_s);
+    Label3->setToolTip(tr("目前顯示的接收資料格式"));
+    Command16 = named(new QPushButton(tr("切換"), form), u"Command16"_s);
+    Command16->setToolTip(tr("在字元與16進制顯示之間切換"));
+    Command14 = named(new QPushButton(tr("清除畫面"), form), u"Command14"_s);
+    Command14->setToolTip(tr("清除接收資料"));
     receive_ = std::make_unique<tessa::ReceiveDisplay>(form, Label3);
     Text6 = receive_->characterView();
     Text4 = receive_->hexView();
@@ -189,10 +196,14 @@ void Form1::createControls()
     testEditPage_ = new tessa::TestEditPage(*services_);
     otherTestsPage_ = new tessa::OtherTestsPage(*services_);
     modbusPage_ = new tessa::ModbusPage(*services_);
-    SSTab1->addTab(autoSendPage_, u"自動傳送"_s);
-    SSTab1->addTab(testEditPage_, u"測試編輯"_s);
-    SSTab1->addTab(otherTestsPage_, u"其他測試"_s);
-    SSTab1->addTab(modbusPage_, u"ModBus測試"_s);
+    SSTab1->addTab(autoSendPage_, tr("自動傳送"));
+    SSTab1->setTabToolTip(0, tr("編號的傳送/延遲程式, 傳送一次或迴圈"));
+    SSTab1->addTab(testEditPage_, tr("測試編輯"));
+    SSTab1->setTabToolTip(1, tr("輸入命令並查看裝置的回應"));
+    SSTab1->addTab(otherTestsPage_, tr("其他測試"));
+    SSTab1->setTabToolTip(2, tr("命令列, 編碼器, 狀態查詢與輸出"));
+    SSTab1->addTab(modbusPage_, tr("ModBus測試"));
+    SSTab1->setTabToolTip(3, tr("Modbus RTU 請求與解碼的回應"));
 
     // The design layout is the wide one.
     const tessa::SizeMode& wide = tessa::kWideMode;
@@ -211,28 +222,39 @@ void Form1::createControls()
 
 void Form1::createMenus()
 {
-    QMenu* file = named(menuBar()->addMenu(u"&File"_s), u"mnu_file"_s);
-    mnu_new_file = named(file->addAction(u"&Open new"_s), u"mnu_new_file"_s);
+    QMenu* file = named(menuBar()->addMenu(tr("&File")), u"mnu_file"_s);
+    mnu_new_file = named(file->addAction(tr("&Open new")), u"mnu_new_file"_s);
     mnu_new_file->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    mnu_open = named(file->addAction(u"Open &old file"_s), u"mnu_open"_s);
+    mnu_open = named(file->addAction(tr("Open &old file")), u"mnu_open"_s);
     mnu_open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    mnu_save = named(file->addAction(u"&Save File"_s), u"mnu_save"_s);
+    mnu_save = named(file->addAction(tr("&Save File")), u"mnu_save"_s);
     mnu_save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
 
-    QMenu* screen = named(menuBar()->addMenu(u"Screen"_s), u"mnu_screen"_s);
-    mu_screen_w = named(screen->addAction(u"Width"_s), u"mu_screen_w"_s);
+    QMenu* screen = named(menuBar()->addMenu(tr("Screen")), u"mnu_screen"_s);
+    mu_screen_w = named(screen->addAction(tr("Width")), u"mu_screen_w"_s);
     mu_screen_w->setCheckable(true);
     mu_screen_w->setChecked(true);
-    mnu_screen_narrow = named(screen->addAction(u"Narrow"_s), u"mnu_screen_narrow"_s);
+    mnu_screen_narrow = named(screen->addAction(tr("Narrow")), u"mnu_screen_narrow"_s);
     mnu_screen_narrow->setCheckable(true);
 
     // Maps port numbers to devices where there are no COM names.
-    mnu_port = named(menuBar()->addMenu(u"&Port"_s), u"mnu_port"_s);
-    mnu_port_map = named(mnu_port->addAction(u"Serial &ports..."_s), u"mnu_port_map"_s);
+    mnu_port = named(menuBar()->addMenu(tr("&Port")), u"mnu_port"_s);
+    mnu_port_map = named(mnu_port->addAction(tr("Serial &ports...")), u"mnu_port_map"_s);
     // The auto test has no visible button; the Port menu reaches it, and shows its progress.
     mnu_port->addSeparator();
-    mnu_autotest = named(mnu_port->addAction(u"&Auto test"_s), u"mnu_autotest"_s);
-    mnu_autotest_stop = named(mnu_port->addAction(u"S&top auto test"_s), u"mnu_autotest_stop"_s);
+    mnu_autotest = named(mnu_port->addAction(tr("&Auto test")), u"mnu_autotest"_s);
+    mnu_autotest_stop = named(mnu_port->addAction(tr("S&top auto test")), u"mnu_autotest_stop"_s);
+
+    mnu_new_file->setToolTip(tr("清空程式列表"));
+    mnu_open->setToolTip(tr("從檔案載入程式"));
+    mnu_save->setToolTip(tr("將程式存成檔案"));
+    mu_screen_w->setToolTip(tr("寬的視窗: 接收資料在右邊"));
+    mnu_screen_narrow->setToolTip(tr("窄的視窗: 接收資料在下面"));
+    mnu_port_map->setToolTip(tr("選擇每個通訊埠號碼開啟的裝置"));
+    mnu_autotest->setToolTip(tr("尋找有裝置回應的通訊埠"));
+    mnu_autotest_stop->setToolTip(tr("停止自動測試"));
+    for (QMenu* menu : {file, screen, mnu_port})
+        menu->setToolTipsVisible(true);
 }
 
 void Form1::wireEvents()

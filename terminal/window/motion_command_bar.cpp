@@ -5,6 +5,7 @@
 #include "window/pages/device_commands.h"
 #include "window/send_guard.h"
 #include "window/twips.h"
+#include "window/tooltips.h"
 
 #include <QPushButton>
 
@@ -22,11 +23,17 @@ MotionCommandBar::MotionCommandBar(const PageServices& services, QWidget& form)
         setGeometryTwips(b, left, 90, 1300, 405);
         connect(b, &QPushButton::clicked, this, handler);
     };
-    button("Command30", u"讀取參數"_s, 9000, &MotionCommandBar::Command30_Click);
-    button("Command26", u"讀取位置"_s, 10400, &MotionCommandBar::Command26_Click);
-    button("Command23", u"讀取轉速"_s, 11800, &MotionCommandBar::Command23_Click);
-    button("Command22", u"讀取程式"_s, 13200, &MotionCommandBar::Command22_Click);
-    button("Command56", u"傳送參數"_s, 14600, &MotionCommandBar::Command56_Click);
+    button("Command30", tr("讀取參數"), 9000, &MotionCommandBar::Command30_Click);
+    button("Command26", tr("讀取位置"), 10400, &MotionCommandBar::Command26_Click);
+    button("Command23", tr("讀取轉速"), 11800, &MotionCommandBar::Command23_Click);
+    button("Command22", tr("讀取程式"), 13200, &MotionCommandBar::Command22_Click);
+    button("Command56", tr("傳送參數"), 14600, &MotionCommandBar::Command56_Click);
+    setToolTips(form,
+                {{"Command30", tr("要求裝置送出它的參數")},
+                 {"Command26", tr("要求裝置送出它的位置")},
+                 {"Command23", tr("要求裝置送出它的轉速")},
+                 {"Command22", tr("要求裝置送出它的程式")},
+                 {"Command56", tr("選擇參數檔並下載到裝置")}});
 }
 
 void MotionCommandBar::Command30_Click()

@@ -30,7 +30,7 @@ bool SendGuard::showsConnected() const
 
 void SendGuard::refuse()
 {
-    dialogs_.hint(&window_, kNotConnectedText, kHintTitle);
+    dialogs_.hint(&window_, translated(kNotConnectedText), hintTitle());
     connectButton_.setFocus();
 }
 

@@ -35,10 +35,6 @@ using namespace Qt::StringLiterals;
 namespace tessa {
 namespace {
 
-const QString kHint = u"提示"_s;
-const QString kWarning = u"警告"_s;
-const QString& kOver1000 = kProgramFullText;
-const QString& kDataEmpty = kDataEmptyText;
 const QString kTxtFilter = u"Txt file | *.txt"_s;
 
 bool isHexKey(const QString& text)
@@ -69,13 +65,16 @@ void AutoSendPage::createControls()
     setGeometryTwips(List1, 120, 120, 5400, 3600);
     showProgramInList1();
 
-    Frame1 = named(new QGroupBox(u"編輯"_s, page), u"Frame1"_s);
+    Frame1 = named(new QGroupBox(tr("編輯"), page), u"Frame1"_s);
     setGeometryTwips(Frame1, 5640, 120, 2900, 2500);
+    Frame1->setToolTip(tr("編輯一行程式: 資料或延遲"));
     auto* option3Group = new QButtonGroup(Frame1);
-    Option3[0] = element(new QRadioButton(u"資料"_s, Frame1), u"Option3"_s, 0);
+    Option3[0] = element(new QRadioButton(tr("資料"), Frame1), u"Option3"_s, 0);
     setGeometryTwips(Option3[0], 120, 300, 900, 300);
-    Option3[1] = element(new QRadioButton(u"系統延遲"_s, Frame1), u"Option3"_s, 1);
+    Option3[0]->setToolTip(tr("這一行傳送資料"));
+    Option3[1] = element(new QRadioButton(tr("系統延遲"), Frame1), u"Option3"_s, 1);
     setGeometryTwips(Option3[1], 120, 1020, 1300, 300);
+    Option3[1]->setToolTip(tr("這一行等待 (毫秒)"));
     option3Group->addButton(Option3[0], 0);
     option3Group->addButton(Option3[1], 1);
     Option3[0]->setChecked(true);
@@ -89,15 +88,18 @@ void AutoSendPage::createControls()
     Label6 = named(new QLabel(u"ms"_s, Frame1), u"Label6"_s);
     setGeometryTwips(Label6, 2320, 1040, 400, 300);
     option2Group_ = new QButtonGroup(Frame1);
-    Option2[0] = element(new QRadioButton(u"16進制"_s, Frame1), u"Option2"_s, 0);
+    Option2[0] = element(new QRadioButton(tr("16進制"), Frame1), u"Option2"_s, 0);
     setGeometryTwips(Option2[0], 120, 1500, 1200, 300);
-    Option2[1] = element(new QRadioButton(u"字元"_s, Frame1), u"Option2"_s, 1);
+    Option2[0]->setToolTip(tr("資料為16進制位元組 (例如 0D 0A)"));
+    Option2[1] = element(new QRadioButton(tr("字元"), Frame1), u"Option2"_s, 1);
     setGeometryTwips(Option2[1], 1400, 1500, 1200, 300);
+    Option2[1]->setToolTip(tr("資料為字元"));
     option2Group_->addButton(Option2[0], 0);
     option2Group_->addButton(Option2[1], 1);
     Option2[1]->setChecked(true);
     Check2 = named(new QCheckBox(u"0xD+0xA"_s, Frame1), u"Check2"_s);
     setGeometryTwips(Check2, 120, 1950, 1600, 300);
+    Check2->setToolTip(tr("資料後加上 CR LF"));
     Check2->setChecked(true);
 
     const auto button = [page](const QString& caption, const QString& name, int left, int top) {
@@ -105,16 +107,25 @@ void AutoSendPage::createControls()
         setGeometryTwips(b, left, top, 900, 405);
         return b;
     };
-    Command5 = button(u"增加"_s, u"Command5"_s, 5640, 2760);
-    Command8 = button(u"插入"_s, u"Command8"_s, 6600, 2760);
-    Command7 = button(u"刪除"_s, u"Command7"_s, 7560, 2760);
-    Command10 = button(u"取代"_s, u"Command10"_s, 5640, 3240);
-    Command6 = button(u"傳送"_s, u"Command6"_s, 6600, 3240);
-    Command11 = button(u"停止"_s, u"Command11"_s, 7560, 3240);
-    Command9 = button(u"儲存"_s, u"Command9"_s, 5640, 3720);
-    Command12 = button(u"載入"_s, u"Command12"_s, 6600, 3720);
-    Check3 = named(new QCheckBox(u"迴圈"_s, page), u"Check3"_s);
+    Command5 = button(tr("增加"), u"Command5"_s, 5640, 2760);
+    Command5->setToolTip(tr("在程式最後加上這一行"));
+    Command8 = button(tr("插入"), u"Command8"_s, 6600, 2760);
+    Command8->setToolTip(tr("在選取的行之前插入這一行"));
+    Command7 = button(tr("刪除"), u"Command7"_s, 7560, 2760);
+    Command7->setToolTip(tr("刪除選取的行"));
+    Command10 = button(tr("取代"), u"Command10"_s, 5640, 3240);
+    Command10->setToolTip(tr("以編輯的內容取代選取的行"));
+    Command6 = button(tr("傳送"), u"Command6"_s, 6600, 3240);
+    Command6->setToolTip(tr("從第1行開始傳送程式一次 (勾選迴圈則重複)"));
+    Command11 = button(tr("停止"), u"Command11"_s, 7560, 3240);
+    Command11->setToolTip(tr("停止傳送程式"));
+    Command9 = button(tr("儲存"), u"Command9"_s, 5640, 3720);
+    Command9->setToolTip(tr("將程式存成檔案"));
+    Command12 = button(tr("載入"), u"Command12"_s, 6600, 3720);
+    Command12->setToolTip(tr("從檔案載入程式"));
+    Check3 = named(new QCheckBox(tr("迴圈"), page), u"Check3"_s);
     setGeometryTwips(Check3, 7560, 3760, 900, 345);
+    Check3->setToolTip(tr("傳送完最後一行後從第1行重新開始"));
 
     const auto timer = [this](const QString& name, int intervalMs) {
         auto* t = named(new QTimer(this), name);
@@ -260,12 +271,12 @@ void AutoSendPage::showLastRecordInEditor()
 void AutoSendPage::Command5_Click()
 {
     if (program_->isFull()) {
-        showMessage(kOver1000, kWarning);
+        showMessage(translated(kProgramFullText), translated(kProgramFullTitle));
         return;
     }
     const int n = program_->size() + 1;
     if (!Option3[1]->isChecked() && Text3->text().isEmpty()) {
-        showMessage(kDataEmpty, kHint);
+        showMessage(translated(kDataEmptyText), translated(kHintTitle));
         return;
     }
     const std::optional<QString> rec = editorRecord(n);
@@ -279,7 +290,7 @@ void AutoSendPage::Command5_Click()
 void AutoSendPage::Command8_Click()
 {
     if (program_->isFull()) {
-        showMessage(u"Over 1000 lines"_s, QString());
+        showMessage(tr("Over 1000 lines"), QString());
         return;
     }
     const int p = List1->currentRow() >= 0 ? List1->currentRow() : program_->size();
@@ -329,11 +340,11 @@ void AutoSendPage::List1_MouseDown()
 void AutoSendPage::Command6_Click()
 {
     if (!services_.guard.showsConnected()) {
-        showMessage(kNotConnectedText, kHint);
+        showMessage(translated(kNotConnectedText), translated(kHintTitle));
         return;
     }
     if (program_->size() == 0) {
-        showMessage(u"No Data!!"_s, QString());
+        showMessage(tr("No Data!!"), QString());
         return;
     }
     Timer13->start();
@@ -388,7 +399,7 @@ void AutoSendPage::Timer9_Timer()
     Timer9->stop();
     if (Text3->text().isEmpty())
         return;
-    showMessage(u"Must data blank!!"_s, QString());
+    showMessage(tr("Must data blank!!"), QString());
     Timer10->start();
     (modeChangeIndex_ != 0 ? Option2[0] : Option2[1])->setChecked(true);
 }
@@ -432,7 +443,7 @@ void AutoSendPage::mnu_new_file_Click()
 void AutoSendPage::mnu_save_Click()
 {
     if (program_->size() == 0) {
-        showMessage(u"No Data"_s, QString());
+        showMessage(tr("No Data"), QString());
         return;
     }
     services_.dialog.setFileName(QString());
@@ -444,7 +455,7 @@ void AutoSendPage::mnu_save_Click()
         return;
     if (FileExists(name)) {
         if (services_.dialogs.message(&services_.window, QMessageBox::NoIcon, QString(),
-                                      u"File already exist,overwrite it?"_s, QMessageBox::Yes | QMessageBox::No,
+                                      tr("File already exist,overwrite it?"), QMessageBox::Yes | QMessageBox::No,
                                       QMessageBox::No)
             != QMessageBox::Yes)
             return;
@@ -456,19 +467,19 @@ void AutoSendPage::mnu_save_Click()
     const QByteArray bytes = program_->fileBytes();
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size()
         || !file.commit()) {
-        showMessage(u"Could not save \"%1\": %2. The file was not changed."_s.arg(
-                        name, saveFailureReason(name, bytes.size(), file.errorString())),
-                    kHint);
+        showMessage(tr("Could not save \"%1\": %2. The file was not changed.")
+                        .arg(name, saveFailureReason(name, bytes.size(), file.errorString())),
+                    translated(kHintTitle));
         return;
     }
     // The file holds one byte per character; what does not fit is written as "?", and said.
     const qsizetype replaced = program_->charactersBeyondLatin1();
     if (replaced == 0) {
-        showMessage(u"Save finished"_s, QString());
+        showMessage(tr("Save finished"), QString());
         return;
     }
-    showMessage(u"Save finished\n%1 beyond the one-byte code page (Latin-1) written as \"?\"."_s.arg(
-                    replaced == 1 ? u"1 character was"_s : u"%1 characters were"_s.arg(replaced)),
+    showMessage(tr("Save finished\n%1 beyond the one-byte code page (Latin-1) written as \"?\".")
+                    .arg(replaced == 1 ? tr("1 character was") : tr("%1 characters were").arg(replaced)),
                 QString());
 }
 
@@ -481,7 +492,7 @@ void AutoSendPage::mnu_open_Click()
     const QString name = services_.dialog.fileName();
     QFile file(name);
     if (name.isEmpty() || !file.open(QIODevice::ReadOnly)) {
-        showMessage(u"Could not open \"%1\": %2"_s.arg(name, file.errorString()), kHint);
+        showMessage(tr("Could not open \"%1\": %2").arg(name, file.errorString()), translated(kHintTitle));
         return;
     }
     // Parsed off the widgets: a hostile file costs a pass over its bytes, not a widget
@@ -504,7 +515,9 @@ void AutoSendPage::mnu_open_Click()
     // One message for all refused records instead of one box each.
     const QStringList messages = load.messages();
     for (const QString& message : messages)
-        showMessage(message, message.startsWith(kProgramFullText) ? kWarning : kHint);
+        showMessage(message,
+                    message.startsWith(translated(kProgramFullText)) ? translated(kProgramFullTitle)
+                                                                     : translated(kHintTitle));
 }
 
 }  // namespace tessa

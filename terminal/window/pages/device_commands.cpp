@@ -9,6 +9,7 @@
 #include "window/send_guard.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
 
@@ -35,8 +36,10 @@ void runDownload(const PageServices& services, DownloadKind kind, const std::fun
         return;
     const DownloadFile file = readDownloadFile(name);
     if (file.status == DownloadFile::Status::Unreadable) {
-        services.dialogs.hint(&services.window, u"Cannot read \"%1\": %2. Nothing was sent."_s.arg(name, file.error),
-                              QApplication::applicationName());
+        services.dialogs.hint(
+            &services.window,
+            QCoreApplication::translate("tessa", "Cannot read \"%1\": %2. Nothing was sent.").arg(name, file.error),
+            QApplication::applicationName());
         return;
     }
     if (file.status == DownloadFile::Status::TooLarge) {

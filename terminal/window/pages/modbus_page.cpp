@@ -11,6 +11,7 @@
 #include "window/pages/modbus_reply_area.h"
 #include "window/send_guard.h"
 #include "window/twips.h"
+#include "window/tooltips.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -81,18 +82,32 @@ void ModbusPage::createControls()
         int left, top, width;
         void (ModbusPage::*handler)();
     } buttons[] = {
-        {"Command31", u"↑  Send ModBus Data  ↑"_s, 120, 860, 3000, &ModbusPage::Command31_Click},
-        {"Command33", u"↑  Send ModBus Data  ↑"_s, 120, 2120, 3000, &ModbusPage::Command33_Click},
-        {"Command35", u"← Send ModBus Data"_s, 5300, 2790, 2400, &ModbusPage::Command35_Click},
-        {"Command37", u"← Send ModBus Data"_s, 5300, 3590, 2400, &ModbusPage::Command37_Click},
-        {"Command52", u"ASCII Mode"_s, 1200, 4450, 1600, &ModbusPage::Command52_Click},
-        {"Command57", u"SAVE"_s, 2900, 4450, 1200, &ModbusPage::Command57_Click},
+        {"Command31", tr("↑  Send ModBus Data  ↑"), 120, 860, 3000, &ModbusPage::Command31_Click},
+        {"Command33", tr("↑  Send ModBus Data  ↑"), 120, 2120, 3000, &ModbusPage::Command33_Click},
+        {"Command35", tr("← Send ModBus Data"), 5300, 2790, 2400, &ModbusPage::Command35_Click},
+        {"Command37", tr("← Send ModBus Data"), 5300, 3590, 2400, &ModbusPage::Command37_Click},
+        {"Command52", tr("ASCII Mode"), 1200, 4450, 1600, &ModbusPage::Command52_Click},
+        {"Command57", tr("SAVE"), 2900, 4450, 1200, &ModbusPage::Command57_Click},
     };
     for (const auto& design : buttons) {
         auto* b = named(new QPushButton(design.caption, this), QString::fromLatin1(design.name));
         setGeometryTwips(b, design.left, design.top, design.width, 405);
         connect(b, &QPushButton::clicked, this, design.handler);
     }
+    setToolTips(*this,
+                {{"Command31", tr("傳送這個面板的 Modbus RTU 寫入請求 (CRC 自動計算)")},
+                 {"Command33", tr("傳送這個面板的 Modbus RTU 寫入請求 (CRC 自動計算)")},
+                 {"Command35", tr("傳送左邊面板的 Modbus RTU 讀取請求 (CRC 自動計算)")},
+                 {"Command37", tr("傳送左邊面板的 Modbus RTU 讀取請求 (CRC 自動計算)")},
+                 {"Command52", tr("傳送切換到 ASCII 模式的固定請求給左邊的 ID")},
+                 {"Command57", tr("傳送儲存設定的固定請求給左邊的 ID")}});
+    const QHash<QString, QString> frameTips {
+        {u"Frame6"_s, tr("從站位址 (16進制)")},        {u"Frame7"_s, tr("功能碼 (16進制)")},
+        {u"Frame8"_s, tr("起始暫存器位址 (16進制)")},  {u"Frame9"_s, tr("暫存器數量 (16進制)")},
+        {u"Frame10"_s, tr("資料的位元組數 (16進制)")}, {u"Frame11"_s, tr("寫入的資料 (16進制)")},
+        {u"Frame12"_s, tr("CRC, 傳送時自動計算")}};
+    for (QGroupBox* frame : findChildren<QGroupBox*>())
+        frame->setToolTip(frameTips.value(frame->objectName()));
     // Right of the ASCII Mode and SAVE buttons, down to the page's foot: no panel is there.
     replyArea_ = new ModbusReplyArea(this);
     setGeometryTwips(replyArea_, 4250, 4300, 4300, 1200);
@@ -169,7 +184,7 @@ void ModbusPage::sendBuilt(const ModbusBuild& build, int crcLowBox, int crcHighB
 {
     if (build.problem != ModbusBuild::Problem::None) {
         // A refused panel sends nothing at all, not even a CRC left from an earlier send.
-        services_.dialogs.hint(&services_.window, modbusRefusal(build, Text26[build.badElement]->text()), kHintTitle);
+        services_.dialogs.hint(&services_.window, modbusRefusal(build, Text26[build.badElement]->text()), hintTitle());
         Text26[build.badElement]->setFocus();
         return;
     }

@@ -16,14 +16,14 @@ ModbusReplyArea::ModbusReplyArea(QWidget* parent)
     : QFrame(parent)
 {
     setObjectName(u"ModbusReplyArea"_s);
-    caption_ = new QLabel(u"Reply within"_s, this);
+    caption_ = new QLabel(tr("Reply within"), this);
     caption_->setObjectName(u"ModbusReplyCaption"_s);
     window_ = new QSpinBox(this);
     window_->setObjectName(u"ModbusReplyWindow"_s);
     window_->setRange(50, 60000);
     window_->setSingleStep(100);
     window_->setSuffix(u" ms"_s);
-    window_->setToolTip(u"How long after a Modbus request its reply is awaited"_s);
+    window_->setToolTip(tr("How long after a Modbus request its reply is awaited"));
     text_ = new QPlainTextEdit(this);
     text_->setObjectName(u"ModbusReplyText"_s);
     text_->setReadOnly(true);
@@ -33,7 +33,7 @@ ModbusReplyArea::ModbusReplyArea(QWidget* parent)
     text_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     text_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     text_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    text_->setPlaceholderText(u"Decoded reply to the last request"_s);
+    text_->setPlaceholderText(tr("Decoded reply to the last request"));
 
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -14,6 +14,7 @@
 #include "window/pages/status_query_frame.h"
 #include "window/send_guard.h"
 #include "window/twips.h"
+#include "window/tooltips.h"
 
 #include <QFile>
 #include <QLabel>
@@ -75,18 +76,19 @@ void OtherTestsPage::createControls()
     for (int row = 1; row <= kCommandRowCount; ++row) {
         const CommandRow& r = commandRow(row);
         const int top = 120 + (row - 1) * 420;
-        connect(button(this, r.button, u"Send →"_s, 120, top, 900), &QPushButton::clicked, this,
+        connect(button(this, r.button, tr("Send →"), 120, top, 900), &QPushButton::clicked, this,
                 [this, row] { commandRow_Click(row); });
         commandBoxes_[row - 1] = box(this, r.commandBox, u"REL=1600"_s, 1080, top, 2400);
-        auto* label = element(new QLabel(u"ID:"_s, this), u"Label2"_s, row);
+        auto* label = element(new QLabel(tr("ID:"), this), u"Label2"_s, row);
         setGeometryTwips(label, 3560, top + 40, 340, 300);
+        label->setToolTip(tr("裝置 ID, 跟命令一起傳送"));
         idBoxes_[row - 1] = box(this, r.idBox, QString::number(row - 1), 3900, top, 600);
         idBoxes_[row - 1]->setProperty("lastValidText", QString::number(row - 1));
         limitOnKeyUp(idBoxes_[row - 1], kIdLowest, kIdHighest);
         Shape1[row - 1] = element(new FilledShape(FilledShape::Kind::Circle, this), u"Shape1"_s, row - 1);
         setGeometryTwips(Shape1[row - 1], 4600, top + 50, 240, 240);
     }
-    connect(button(this, "Command29", u"讀取Encoder"_s, 120, 3600, 1500), &QPushButton::clicked, this,
+    connect(button(this, "Command29", tr("讀取Encoder"), 120, 3600, 1500), &QPushButton::clicked, this,
             &OtherTestsPage::Command29_Click);
     Text16 = box(this, "Text16", u"0"_s, 1700, 3600, 1200);
     connect(button(this, "Command55", u"sabs"_s, 3000, 3600, 900), &QPushButton::clicked, this,
@@ -94,13 +96,19 @@ void OtherTestsPage::createControls()
     Text25 = box(this, "Text25", u"0"_s, 4000, 3600, 1400);
     Text25->setProperty("lastValidText", u"0"_s);
     limitOnKeyUp(Text25, kSabsLowest, kSabsHighest);
-    connect(button(this, "Command40", u"Test"_s, 120, 4100, 900), &QPushButton::clicked, this,
+    connect(button(this, "Command40", tr("Test"), 120, 4100, 900), &QPushButton::clicked, this,
             &OtherTestsPage::Command40_Click);
-    auto* save = button(this, "Command28", u"儲存接收訊息 .TXT (C碟)"_s, 1200, 4100, 3000);
-    save->setToolTip(u"Saves to %1"_s.arg(receivedTextPath()));
+    auto* save = button(this, "Command28", tr("儲存接收訊息 .TXT (C碟)"), 1200, 4100, 3000);
+    save->setToolTip(tr("Saves to %1").arg(receivedTextPath()));
     connect(save, &QPushButton::clicked, this, &OtherTestsPage::Command28_Click);
     new StatusQueryFrame(services_, this);
     new OutputFrame(services_, this);
+    for (int row = 1; row <= kCommandRowCount; ++row)
+        setToolTips(*this, {{commandRow(row).button, tr("傳送右邊的命令與 ID (以 CR LF 結尾)")}});
+    setToolTips(*this,
+                {{"Command29", tr("傳送右邊的編碼器值")},
+                 {"Command55", tr("傳送 sabs 命令與右邊的值")},
+                 {"Command40", tr("傳送 test 查詢")}});
 }
 
 QHash<QString, QLineEdit*> OtherTestsPage::storedBoxes() const
@@ -166,9 +174,9 @@ void OtherTestsPage::Command28_Click()
     file.close();
     QStatusBar* bar = services_.statusBar();
     if (written)
-        bar->showMessage(u"Received text saved to %1"_s.arg(path), 10000);
+        bar->showMessage(tr("Received text saved to %1").arg(path), 10000);
     else
-        bar->showMessage(u"Could not save the received text to %1: %2"_s.arg(path, file.errorString()), 10000);
+        bar->showMessage(tr("Could not save the received text to %1: %2").arg(path, file.errorString()), 10000);
 }
 
 }  // namespace tessa

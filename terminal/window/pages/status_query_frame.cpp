@@ -6,6 +6,7 @@
 #include "window/control_names.h"
 #include "window/send_guard.h"
 #include "window/twips.h"
+#include "window/tooltips.h"
 
 #include <QPushButton>
 
@@ -14,7 +15,7 @@ using namespace Qt::StringLiterals;
 namespace tessa {
 
 StatusQueryFrame::StatusQueryFrame(const PageServices& services, QWidget* page)
-    : QGroupBox(u"狀態查詢"_s, page)
+    : QGroupBox(tr("狀態查詢"), page)
     , services_(services)
 {
     setObjectName(u"Frame5"_s);
@@ -25,12 +26,20 @@ StatusQueryFrame::StatusQueryFrame(const PageServices& services, QWidget* page)
         setGeometryTwips(b, left, top, 1560, 405);
         connect(b, &QPushButton::clicked, this, handler);
     };
-    button("Command42", u"Special I/O"_s, 120, 300, &StatusQueryFrame::Command42_Click);
-    button("Command43", u"Output"_s, 1800, 300, &StatusQueryFrame::Command43_Click);
-    button("Command39", u"Input"_s, 120, 780, &StatusQueryFrame::Command39_Click);
-    button("Command44", u"Busy"_s, 1800, 780, &StatusQueryFrame::Command44_Click);
-    button("Command38", u"Sensor"_s, 120, 1260, &StatusQueryFrame::Command38_Click);
-    button("Command41", u"Version"_s, 1800, 1260, &StatusQueryFrame::Command41_Click);
+    button("Command42", tr("Special I/O"), 120, 300, &StatusQueryFrame::Command42_Click);
+    button("Command43", tr("Output"), 1800, 300, &StatusQueryFrame::Command43_Click);
+    button("Command39", tr("Input"), 120, 780, &StatusQueryFrame::Command39_Click);
+    button("Command44", tr("Busy"), 1800, 780, &StatusQueryFrame::Command44_Click);
+    button("Command38", tr("Sensor"), 120, 1260, &StatusQueryFrame::Command38_Click);
+    button("Command41", tr("Version"), 1800, 1260, &StatusQueryFrame::Command41_Click);
+    setToolTip(tr("查詢裝置的狀態"));
+    setToolTips(*this,
+                {{"Command42", tr("查詢裝置的 %1 狀態").arg(tr("Special I/O"))},
+                 {"Command43", tr("查詢裝置的 %1 狀態").arg(tr("Output"))},
+                 {"Command39", tr("查詢裝置的 %1 狀態").arg(tr("Input"))},
+                 {"Command44", tr("查詢裝置的 %1 狀態").arg(tr("Busy"))},
+                 {"Command38", tr("查詢裝置的 %1 狀態").arg(tr("Sensor"))},
+                 {"Command41", tr("查詢裝置的版本")}});
 }
 
 void StatusQueryFrame::sendQueryWord(const PageServices& services, const char* word)

@@ -11,6 +11,7 @@
 #include "window/pages/device_commands.h"
 #include "window/send_guard.h"
 #include "window/twips.h"
+#include "window/tooltips.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -55,13 +56,22 @@ void TestEditPage::createControls()
         connect(b, &QPushButton::clicked, this, handler);
         return b;
     };
-    button("Command18", u"Home"_s, 5280, 600, 1400, &TestEditPage::Command18_Click);
-    button("Command19", u"Start"_s, 5280, 1050, 1400, &TestEditPage::Command19_Click);
-    button("Command20", u"Stop"_s, 5280, 1500, 1400, &TestEditPage::Command20_Click);
-    Command24 = button("Command24", u"Jog+"_s, 5280, 1950, 1400, &TestEditPage::Command24_Click);
-    Command25 = button("Command25", u"Jog-"_s, 5280, 2400, 1400, &TestEditPage::Command25_Click);
-    button("Command21", u"儲存程式/參數"_s, 120, 3400, 2000, &TestEditPage::Command21_Click);
-    button("Command17", u"傳送程式"_s, 2300, 3400, 1500, &TestEditPage::Command17_Click);
+    button("Command18", tr("Home"), 5280, 600, 1400, &TestEditPage::Command18_Click);
+    button("Command19", tr("Start"), 5280, 1050, 1400, &TestEditPage::Command19_Click);
+    button("Command20", tr("Stop"), 5280, 1500, 1400, &TestEditPage::Command20_Click);
+    Command24 = button("Command24", tr("Jog+"), 5280, 1950, 1400, &TestEditPage::Command24_Click);
+    Command25 = button("Command25", tr("Jog-"), 5280, 2400, 1400, &TestEditPage::Command25_Click);
+    button("Command21", tr("儲存程式/參數"), 120, 3400, 2000, &TestEditPage::Command21_Click);
+    button("Command17", tr("傳送程式"), 2300, 3400, 1500, &TestEditPage::Command17_Click);
+    setToolTips(*this,
+                {{"Check4", tr("命令後加上 CR LF")},
+                 {"Command18", tr("送出回原點命令")},
+                 {"Command19", tr("送出啟動命令")},
+                 {"Command20", tr("送出停止命令")},
+                 {"Command24", tr("點一下走一步; 按住則正向寸動到放開為止")},
+                 {"Command25", tr("點一下走一步; 按住則反向寸動到放開為止")},
+                 {"Command21", tr("要求裝置儲存它的程式與參數")},
+                 {"Command17", tr("選擇程式檔並下載到裝置")}});
 
     Timer11 = named(new QTimer(this), u"Timer11"_s);
     Timer11->setInterval(kJogHoldMs);

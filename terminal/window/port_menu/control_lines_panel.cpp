@@ -37,7 +37,7 @@ const QString kLampStyle = u"QLabel { border: 1px solid gray; border-radius: 3px
 
 QString ControlLinesPanel::unavailableText()
 {
-    return u"This port has no modem lines (a pseudo-terminal?): RTS, DTR, CTS, DSR, DCD and RI do not exist on it."_s;
+    return tr("This port has no modem lines (a pseudo-terminal?): RTS, DTR, CTS, DSR, DCD and RI do not exist on it.");
 }
 
 ControlLinesPanel::ControlLinesPanel(ControlLines& lines, QWidget* parent)
@@ -45,7 +45,7 @@ ControlLinesPanel::ControlLinesPanel(ControlLines& lines, QWidget* parent)
     , lines_(lines)
 {
     setObjectName(u"ControlLinesPanel"_s);
-    setWindowTitle(u"Control lines"_s);
+    setWindowTitle(tr("Control lines"));
     setModal(false);
 
     auto* grid = new QGridLayout(this);
@@ -61,7 +61,7 @@ ControlLinesPanel::ControlLinesPanel(ControlLines& lines, QWidget* parent)
     breakMs_->setRange(1, ControlLines::kMaxBreakMs);
     breakMs_->setSuffix(u" ms"_s);
     breakMs_->setValue(lines_.breakMs());
-    break_ = new QPushButton(u"Send break"_s, this);
+    break_ = new QPushButton(tr("Send break"), this);
     break_->setObjectName(u"ControlLinesBreak"_s);
     grid->addWidget(breakMs_, 1, 0);
     grid->addWidget(break_, 1, 1);
@@ -90,7 +90,7 @@ ControlLinesPanel::ControlLinesPanel(ControlLines& lines, QWidget* parent)
     connect(breakMs_, &QSpinBox::valueChanged, this, [this](int ms) { lines_.setBreakMs(ms); });
     connect(break_, &QPushButton::clicked, this, [this] { lines_.sendBreak(); });
     connect(&lines_, &ControlLines::breakChanged, this, [this](bool on) {
-        break_->setText(on ? u"Break..."_s : u"Send break"_s);
+        break_->setText(on ? tr("Break...") : tr("Send break"));
         break_->setEnabled(!on && lines_.state() != ControlLines::State::Closed);
     });
     connect(&lines_, &ControlLines::stateChanged, this, &ControlLinesPanel::showState);
@@ -108,7 +108,7 @@ void ControlLinesPanel::showState()
     dtr_->setEnabled(state != ControlLines::State::Unavailable);
     break_->setEnabled(state != ControlLines::State::Closed && !lines_.breaking());
     note_->setText(state == ControlLines::State::Unavailable  ? unavailableText()
-                       : state == ControlLines::State::Closed ? u"Not connected: RTS and DTR are set at connect."_s
+                       : state == ControlLines::State::Closed ? tr("Not connected: RTS and DTR are set at connect.")
                                                               : QString());
     note_->setVisible(!live);
     showOutputs();

@@ -22,7 +22,7 @@ LineSettingsControl::LineSettingsControl(QWidget* window, Dialogs& dialogs, QMen
     , settings_(settings)
     , options_(loadLineFraming(settings))
 {
-    action_ = portMenu.addAction(u"&Line settings..."_s);
+    action_ = portMenu.addAction(tr("&Line settings..."));
     action_->setObjectName(u"mnu_line_settings"_s);
     connect(action_, &QAction::triggered, this, &LineSettingsControl::menuTriggered);
 
@@ -88,8 +88,8 @@ void LineSettingsControl::reportRefusal(const QString& refusal)
     if (refusal.isEmpty() || !port_.isOpen())
         return;
     reported_ << port_.devicePath() + u'\n' + refusal;
-    dialogs_.message(window_, QMessageBox::Warning, u"Line settings"_s,
-                     u"%1. The line runs with %2."_s.arg(refusal, lineFramingCaption(options_)), QMessageBox::Ok,
+    dialogs_.message(window_, QMessageBox::Warning, tr("Line settings"),
+                     tr("%1. The line runs with %2.").arg(refusal, lineFramingCaption(options_)), QMessageBox::Ok,
                      QMessageBox::NoButton, u"LineRefusalMessage"_s);
 }
 

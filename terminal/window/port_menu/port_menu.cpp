@@ -52,14 +52,14 @@ PortMenu::PortMenu(QWidget* window, Dialogs& dialogs, QMenu& portMenu, Connectio
     connect(&port, &SerialPort::aboutToClose, controlLines_, &ControlLines::portClosed);
     connect(&port, &SerialPort::lost, controlLines_, &ControlLines::portClosed);
     controlLinesPanel_ = new ControlLinesPanel(*controlLines_, window);
-    QAction* linesItem = portMenu.addAction(u"Control &lines..."_s);
+    QAction* linesItem = portMenu.addAction(tr("Control &lines..."));
     linesItem->setObjectName(u"mnu_control_lines"_s);
     connect(linesItem, &QAction::triggered, controlLinesPanel_, [panel = controlLinesPanel_] {
         panel->show();
         panel->raise();
     });
     sendFilePanel_ = new SendFilePanel(port, settings, dialogs, window);
-    QAction* sendFileItem = portMenu.addAction(u"Send &file..."_s);
+    QAction* sendFileItem = portMenu.addAction(tr("Send &file..."));
     sendFileItem->setObjectName(u"mnu_send_file"_s);
     connect(sendFileItem, &QAction::triggered, sendFilePanel_, [panel = sendFilePanel_] {
         panel->show();
@@ -73,7 +73,7 @@ PortMenu::PortMenu(QWidget* window, Dialogs& dialogs, QMenu& portMenu, Connectio
         if (stamps_.enabled())
             stamps_.chunkArrived(bytes.size(), QDateTime::currentMSecsSinceEpoch());
     });
-    QAction* stampsItem = portMenu.addAction(u"Time&stamps on received chunks"_s);
+    QAction* stampsItem = portMenu.addAction(tr("Time&stamps on received chunks"));
     stampsItem->setObjectName(u"mnu_receive_timestamps"_s);
     stampsItem->setCheckable(true);
     connect(stampsItem, &QAction::toggled, this, [this](bool on) {

@@ -30,7 +30,7 @@ ReconnectControl::ReconnectControl(ConnectionBar& connectionBar, QMenu& portMenu
     , statusBar_(std::move(statusBar))
     , policy_(watcher_, [this] { return reopen(); })
 {
-    action_ = portMenu.addAction(u"&Reconnect when the port returns"_s);
+    action_ = portMenu.addAction(tr("&Reconnect when the port returns"));
     action_->setObjectName(u"mnu_port_reconnect"_s);
     action_->setCheckable(true);
     const bool on = settings_.read(kReconnectKey, u"0"_s) == u"1";
@@ -52,12 +52,12 @@ ReconnectControl::ReconnectControl(ConnectionBar& connectionBar, QMenu& portMenu
     connect(&port_, &SerialPort::lost, this, &ReconnectControl::onLost);
     connect(&policy_, &ReconnectPolicy::reconnected, this, [this](const QString& path) {
         watcher_.stop();
-        say(u"Reconnected to %1"_s.arg(path));
+        say(tr("Reconnected to %1").arg(path));
     });
     connect(&policy_, &ReconnectPolicy::otherDevice, this,
-            [this](const QString& path) { say(u"Another device is at %1; waiting for the lost one"_s.arg(path)); });
+            [this](const QString& path) { say(tr("Another device is at %1; waiting for the lost one").arg(path)); });
     connect(&policy_, &ReconnectPolicy::reconnectFailed, this, [this](const QString& path) {
-        say(u"%1 is back but could not be opened; waiting for it to return again"_s.arg(path));
+        say(tr("%1 is back but could not be opened; waiting for it to return again").arg(path));
     });
 }
 
@@ -78,7 +78,7 @@ void ReconnectControl::onLost()
     policy_.portLost(openPath_);
     if (!watcher_.isActive())
         watcher_.start();
-    say(u"%1 was lost; it is connected again when it returns"_s.arg(openPath_));
+    say(tr("%1 was lost; it is connected again when it returns").arg(openPath_));
 }
 
 bool ReconnectControl::reopen()

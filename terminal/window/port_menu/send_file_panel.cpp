@@ -36,7 +36,7 @@ SendFilePanel::SendFilePanel(SerialPort& port, SettingsStore& settings, Dialogs&
     , dialogs_(dialogs)
 {
     setObjectName(u"SendFilePanel"_s);
-    setWindowTitle(u"Send file"_s);
+    setWindowTitle(tr("Send file"));
     setModal(false);
     sender_ = new FileSender([this](QByteArrayView bytes) { return port_.write(bytes); },
                              [this] { return port_.isOpen() ? port_.bytesToWrite() : 0; }, this);
@@ -49,7 +49,7 @@ SendFilePanel::SendFilePanel(SerialPort& port, SettingsStore& settings, Dialogs&
     browse->setObjectName(u"SendFileBrowse"_s);
     pathRow->addWidget(path_);
     pathRow->addWidget(browse);
-    form->addRow(u"File"_s, pathRow);
+    form->addRow(tr("File"), pathRow);
 
     const auto numberBox = [&](const QString& name, int lowest, int highest, const QString& suffix,
                                QLatin1StringView key, int fallback, const QString& label) {
@@ -61,10 +61,10 @@ SendFilePanel::SendFilePanel(SerialPort& port, SettingsStore& settings, Dialogs&
         form->addRow(label, box);
         return box;
     };
-    chunk_ = numberBox(u"SendFileChunk"_s, 1, FileSender::kMaxChunkBytes, u" bytes"_s, kSendFileChunkKey,
-                       kDefaultChunkBytes, u"Chunk"_s);
+    chunk_ = numberBox(u"SendFileChunk"_s, 1, FileSender::kMaxChunkBytes, tr(" bytes"), kSendFileChunkKey,
+                       kDefaultChunkBytes, tr("Chunk"));
     delay_ = numberBox(u"SendFileDelay"_s, 0, FileSender::kMaxDelayMs, u" ms"_s, kSendFileDelayKey, kDefaultDelayMs,
-                       u"Delay between chunks"_s);
+                       tr("Delay between chunks"));
 
     progress_ = new QProgressBar(this);
     progress_->setObjectName(u"SendFileProgress"_s);
@@ -72,9 +72,9 @@ SendFilePanel::SendFilePanel(SerialPort& port, SettingsStore& settings, Dialogs&
     progress_->setValue(0);
     form->addRow(progress_);
     auto* buttons = new QHBoxLayout;
-    send_ = new QPushButton(u"Send"_s, this);
+    send_ = new QPushButton(tr("Send"), this);
     send_->setObjectName(u"SendFileSend"_s);
-    cancel_ = new QPushButton(u"Cancel"_s, this);
+    cancel_ = new QPushButton(tr("Cancel"), this);
     cancel_->setObjectName(u"SendFileCancel"_s);
     cancel_->setEnabled(false);
     buttons->addWidget(send_);
@@ -94,7 +94,7 @@ SendFilePanel::SendFilePanel(SerialPort& port, SettingsStore& settings, Dialogs&
             [this](int ms) { settings_.write(kSendFileDelayKey, QString::number(ms)); });
     connect(sender_, &FileSender::progress, this, [this](qint64 sent, qint64 total) {
         progress_->setValue(total > 0 ? static_cast<int>(sent * 1000 / total) : 1000);
-        status_->setText(u"%1 of %2 bytes"_s.arg(sent).arg(total));
+        status_->setText(tr("%1 of %2 bytes").arg(sent).arg(total));
     });
     connect(sender_, &FileSender::finished, this, [this](bool, const QString& message) {
         showRunning(false);
@@ -107,7 +107,7 @@ SendFilePanel::SendFilePanel(SerialPort& port, SettingsStore& settings, Dialogs&
 
 void SendFilePanel::browse()
 {
-    const std::optional<QString> path = dialogs_.openFileName(this, QString(), path_->text(), u"Send file"_s);
+    const std::optional<QString> path = dialogs_.openFileName(this, QString(), path_->text(), tr("Send file"));
     if (path && !path->isEmpty())
         path_->setText(*path);
 }
@@ -115,12 +115,12 @@ void SendFilePanel::browse()
 void SendFilePanel::send()
 {
     if (!port_.isOpen()) {
-        status_->setText(u"Not connected"_s);
+        status_->setText(tr("Not connected"));
         return;
     }
     settings_.write(kSendFilePathKey, path_->text());
     if (!sender_->start(path_->text(), chunk_->value(), delay_->value())) {
-        status_->setText(u"Cannot send %1: %2"_s.arg(path_->text(), sender_->errorString()));
+        status_->setText(tr("Cannot send %1: %2").arg(path_->text(), sender_->errorString()));
         return;
     }
     showRunning(true);

@@ -26,7 +26,7 @@ TrafficCountersControl::TrafficCountersControl(QObject* parent, QMenu& portMenu,
     connect(&port, &SerialPort::received, this, [this](QByteArrayView bytes) { counters_.addReceived(bytes.size()); });
     connect(&port, &SerialPort::opened, this, &TrafficCountersControl::reset);
 
-    action_ = portMenu.addAction(u"Byte &counters in the status bar"_s);
+    action_ = portMenu.addAction(tr("Byte &counters in the status bar"));
     action_->setObjectName(u"mnu_byte_counters"_s);
     action_->setCheckable(true);
     connect(action_, &QAction::toggled, this, &TrafficCountersControl::setShown);
@@ -50,7 +50,8 @@ void TrafficCountersControl::setShown(bool shown)
         label_ = new QPushButton(statusBar_());
         label_->setObjectName(u"ByteCounters"_s);
         label_->setFlat(true);
-        label_->setToolTip(u"Bytes sent and received since connect, and the receive rate. Click to start from zero."_s);
+        label_->setToolTip(
+            tr("Bytes sent and received since connect, and the receive rate. Click to start from zero."));
         connect(label_, &QPushButton::clicked, this, &TrafficCountersControl::reset);
         statusBar_()->addPermanentWidget(label_);
         statusBar_();  // measured again with the counters in it

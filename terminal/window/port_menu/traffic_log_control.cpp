@@ -15,8 +15,8 @@ using namespace Qt::StringLiterals;
 namespace tessa {
 
 namespace {
-const QString kStartText = u"&Traffic log..."_s;
-const QString kStopText = u"Stop &traffic log"_s;
+const char* const kStartText = QT_TRANSLATE_NOOP("tessa::TrafficLogControl", "&Traffic log...");
+const char* const kStopText = QT_TRANSLATE_NOOP("tessa::TrafficLogControl", "Stop &traffic log");
 }  // namespace
 
 TrafficLogControl::TrafficLogControl(QWidget* window, Dialogs& dialogs, QMenu& portMenu, SerialPort& port,
@@ -27,14 +27,14 @@ TrafficLogControl::TrafficLogControl(QWidget* window, Dialogs& dialogs, QMenu& p
     , port_(port)
     , statusBar_(std::move(statusBar))
 {
-    action_ = portMenu.addAction(kStartText);
+    action_ = portMenu.addAction(tr(kStartText));
     action_->setObjectName(u"mnu_traffic_log"_s);
     action_->setCheckable(true);
     connect(action_, &QAction::triggered, this, &TrafficLogControl::menuTriggered);
 
     dialog_ = new CommonDialog(dialogs_, this);
     dialog_->setObjectName(u"TrafficLogDialog"_s);
-    dialog_->setFilter(u"Traffic log (*.txt)|*.txt"_s);
+    dialog_->setFilter(tr("Traffic log (*.txt)|*.txt"));
 
     // record() only queues a copy; the port's signals come on the window's thread.
     connect(&port_, &SerialPort::sent, this,
@@ -63,8 +63,8 @@ void TrafficLogControl::start()
         return;
     const QString path = dialog_->fileName();
     if (!log_.start(path)) {
-        dialogs_.message(window_, QMessageBox::Warning, u"Traffic log"_s,
-                         u"The traffic log could not start: %1"_s.arg(log_.errorString()));
+        dialogs_.message(window_, QMessageBox::Warning, tr("Traffic log"),
+                         tr("The traffic log could not start: %1").arg(log_.errorString()));
     }
 }
 
@@ -85,7 +85,7 @@ void TrafficLogControl::showState()
     // Logged chunks carry their arrival time.
     port_.wantArrivals(this, running);
     action_->setChecked(running);
-    action_->setText(running ? kStopText : kStartText);
+    action_->setText(tr(running ? kStopText : kStartText));
     if (running) {
         if (!status_) {
             status_ = new QLabel(window_);
@@ -108,7 +108,7 @@ void TrafficLogControl::showSize()
 {
     if (!status_ || !log_.isRunning())
         return;
-    status_->setText(u"Traffic log: %1 %2"_s.arg(QFileInfo(log_.path()).fileName(), trafficSizeText(log_.fileSize())));
+    status_->setText(tr("Traffic log: %1 %2").arg(QFileInfo(log_.path()).fileName(), trafficSizeText(log_.fileSize())));
     status_->setToolTip(log_.path());
 }
 
@@ -116,7 +116,7 @@ void TrafficLogControl::onFailed(const QString& message)
 {
     // The log has stopped itself; the item and the status bar follow before the message.
     showState();
-    dialogs_.message(window_, QMessageBox::Warning, u"Traffic log"_s, u"The traffic log stopped: %1"_s.arg(message));
+    dialogs_.message(window_, QMessageBox::Warning, tr("Traffic log"), tr("The traffic log stopped: %1").arg(message));
 }
 
 }  // namespace tessa
