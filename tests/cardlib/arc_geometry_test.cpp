@@ -81,6 +81,21 @@ TEST(CentreCorrection, SquaresAndSumsAreExactOverTheWholeRange)
     EXPECT_TRUE(rc == KTR4_OK || rc == kArcCentreStillShort || rc == KTR4_ERR_ARC_GEOMETRY);
 }
 
+TEST(CentreCorrection, CoordinatesFarApartAreNotWrapped)
+{
+    // Centre 2e9 pulses one way, end 2e9 the other: 4e9 apart, which a 32-bit difference
+    // would wrap to 0.29e9 and take for an end well inside the circle.
+    int32_t cx = 0, cy = 0;
+    EXPECT_EQ(correct_arc_centre(-2'000'000'000, 0, 2'000'000'000, 0, &cx, &cy), kArcCentreStillShort);
+    EXPECT_EQ(std::tuple(cx, cy), std::tuple(1'999'999'999, 0));
+    // The same shape at every scale needs the centre in the middle: just short of it, still short.
+    for (int32_t s : {2'000, 2'000'000, 1'100'000'000, 2'000'000'000}) {
+        SCOPED_TRACE(s);
+        EXPECT_EQ(correct_arc_centre(-s, 0, 2 - s / 2, 0, &cx, &cy), kArcCentreStillShort);
+        EXPECT_EQ(correct_arc_centre(-s, 0, -s / 2, 0, &cx, &cy), KTR4_OK);
+    }
+}
+
 TEST(ThreePointCentre, ReferenceCentresAndDirections)
 {
     ThreePointCentre c = three_point_centre(100, 100, 200, 0);

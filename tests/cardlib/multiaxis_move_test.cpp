@@ -226,6 +226,21 @@ TEST_F(MultiAxis, ALargeArcIsCorrectedAsItsSmallCopyIs)
     }
 }
 
+TEST_F(MultiAxis, AnArcWhoseCentreCannotBeCorrectedWritesNothingAtAnyScale)
+{
+    // Centre s pulses one way, end s the other: the end lies 2s from the centre, so the centre
+    // would have to move s/2 pulses, far beyond the correction's reach, at every scale (near
+    // 2e9 the difference of the coordinates no longer fits 32 bits).
+    for (int32_t s : {2'000'000, 20'000'000, 200'000'000, 1'100'000'000, 1'500'000'000, 2'000'000'000}) {
+        SCOPED_TRACE(s);
+        ktr4sim_trace_clear();
+        EXPECT_EQ(KTR4_ARC_center_move_XY(0, s, 0, -s, 0, 0, 6553500, 0), KTR4_ERR_RANGE);
+        EXPECT_TRUE(register_writes().empty());
+        EXPECT_TRUE(commands().empty());
+        EXPECT_EQ(axis(0).end.commanded_end, 0);
+    }
+}
+
 TEST_F(MultiAxis, CentreCorrectionIsWrittenToTheCard)
 {
     set_reg(0, 0, 0xE1, 0x3005);

@@ -10,8 +10,9 @@ namespace ktr4::motion {
 // Internal result of a correction step that moved the centre but is not done yet.
 inline constexpr int32_t kArcCentreStillShort = 310;
 
-// One correction step for an arc from (0, 0) to (ex, ey) about (cx, cy). Squares and their
-// sums are exact (64 bits), so a large arc is corrected as its scaled-down copy is.
+// One correction step for an arc from (0, 0) to (ex, ey) about (cx, cy). Differences, squares
+// and their sums are exact over the whole 32-bit range (no wrap), so a large arc is corrected
+// as its scaled-down copy is.
 // 0: the (possibly moved) centre is at least as far from the start as from the end;
 // 310: the centre was moved one pulse and is still short; 308: the step would put the
 // centre on the end point's y coordinate above it, nothing is written to the outputs.
