@@ -2827,9 +2827,13 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE4(ktr4_u8 card, int32_t d1, int
  * The arc starts where the pair's last moves were commanded to end. The end point must not lie
  * farther from the centre than the start point; if it does, the centre is moved one pulse at a time
  * toward the end point until it does, at most 65 536 pulses (a centre that needs more gives
- * KTR4_ERR_RANGE and nothing moves). That check is computed without overflow, so a large arc is
- * corrected exactly as the same arc scaled down; the card's centre and end registers hold
- * coordinates within 2 147 483 647 pulses of the start point, which bounds every arc.
+ * KTR4_ERR_RANGE and nothing moves). The end point must then lie on the circle through the start
+ * point: its distance from the centre may be at most 1 pulse shorter than the start point's. An end
+ * farther inside the circle is refused with KTR4_ERR_RANGE and nothing moves (the card would run
+ * round the circle and then have to jump to it). Both checks are exact: the coordinate differences
+ * are taken in full (never wrapped to 32 bits) and the distances compared without rounding or
+ * overflow, so a large arc is treated exactly as the same arc scaled down; the card's centre and end
+ * registers hold coordinates within 2 147 483 647 pulses of the start point, which bounds every arc.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param pair Axis pair 0..5 as for KTR4_T_curve_move_LINE2 (first axis = x); above 5 gives
@@ -2853,8 +2857,9 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE4(ktr4_u8 card, int32_t d1, int
  *   is written.
  * @retval KTR4_ERR_ARC_GEOMETRY the centre could not be corrected without meeting the end point: a
  *   straight line to the end point was run instead.
- * @retval KTR4_ERR_RANGE pair or speed out of range, or the centre correction did not converge;
- *   nothing written.
+ * @retval KTR4_ERR_RANGE pair or speed out of range, the centre correction did not converge, or
+ *   the end point lies more than 1 pulse inside the circle through the start point; nothing
+ *   written, nothing moves.
  * @retval other a driver call failed: the first failure's code.
  */
 KTR4_API int32_t KTR4_CALL KTR4_ARC2_center_move(ktr4_u8 card, ktr4_u8 pair, int32_t cx, int32_t cy, int32_t ex,
@@ -2866,9 +2871,13 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC2_center_move(ktr4_u8 card, ktr4_u8 pair, int
  * The arc starts where the pair's last moves were commanded to end. The end point must not lie
  * farther from the centre than the start point; if it does, the centre is moved one pulse at a time
  * toward the end point until it does, at most 65 536 pulses (a centre that needs more gives
- * KTR4_ERR_RANGE and nothing moves). That check is computed without overflow, so a large arc is
- * corrected exactly as the same arc scaled down; the card's centre and end registers hold
- * coordinates within 2 147 483 647 pulses of the start point, which bounds every arc.
+ * KTR4_ERR_RANGE and nothing moves). The end point must then lie on the circle through the start
+ * point: its distance from the centre may be at most 1 pulse shorter than the start point's. An end
+ * farther inside the circle is refused with KTR4_ERR_RANGE and nothing moves (the card would run
+ * round the circle and then have to jump to it). Both checks are exact: the coordinate differences
+ * are taken in full (never wrapped to 32 bits) and the distances compared without rounding or
+ * overflow, so a large arc is treated exactly as the same arc scaled down; the card's centre and end
+ * registers hold coordinates within 2 147 483 647 pulses of the start point, which bounds every arc.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param cx Centre, first (x) axis: relative to the start point (mode 0) or a position (absolute),
@@ -2890,8 +2899,9 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC2_center_move(ktr4_u8 card, ktr4_u8 pair, int
  *   is written.
  * @retval KTR4_ERR_ARC_GEOMETRY the centre could not be corrected without meeting the end point: a
  *   straight line to the end point was run instead.
- * @retval KTR4_ERR_RANGE pair or speed out of range, or the centre correction did not converge;
- *   nothing written.
+ * @retval KTR4_ERR_RANGE pair or speed out of range, the centre correction did not converge, or
+ *   the end point lies more than 1 pulse inside the circle through the start point; nothing
+ *   written, nothing moves.
  * @retval other a driver call failed: the first failure's code.
  * @par Example
  * @code
@@ -2914,9 +2924,13 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_XY(ktr4_u8 card, int32_t cx, int
  * The arc starts where the pair's last moves were commanded to end. The end point must not lie
  * farther from the centre than the start point; if it does, the centre is moved one pulse at a time
  * toward the end point until it does, at most 65 536 pulses (a centre that needs more gives
- * KTR4_ERR_RANGE and nothing moves). That check is computed without overflow, so a large arc is
- * corrected exactly as the same arc scaled down; the card's centre and end registers hold
- * coordinates within 2 147 483 647 pulses of the start point, which bounds every arc.
+ * KTR4_ERR_RANGE and nothing moves). The end point must then lie on the circle through the start
+ * point: its distance from the centre may be at most 1 pulse shorter than the start point's. An end
+ * farther inside the circle is refused with KTR4_ERR_RANGE and nothing moves (the card would run
+ * round the circle and then have to jump to it). Both checks are exact: the coordinate differences
+ * are taken in full (never wrapped to 32 bits) and the distances compared without rounding or
+ * overflow, so a large arc is treated exactly as the same arc scaled down; the card's centre and end
+ * registers hold coordinates within 2 147 483 647 pulses of the start point, which bounds every arc.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param cx Centre, first (x) axis: relative to the start point (mode 0) or a position (absolute),
@@ -2938,8 +2952,9 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_XY(ktr4_u8 card, int32_t cx, int
  *   is written.
  * @retval KTR4_ERR_ARC_GEOMETRY the centre could not be corrected without meeting the end point: a
  *   straight line to the end point was run instead.
- * @retval KTR4_ERR_RANGE pair or speed out of range, or the centre correction did not converge;
- *   nothing written.
+ * @retval KTR4_ERR_RANGE pair or speed out of range, the centre correction did not converge, or
+ *   the end point lies more than 1 pulse inside the circle through the start point; nothing
+ *   written, nothing moves.
  * @retval other a driver call failed: the first failure's code.
  */
 KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_ZA(ktr4_u8 card, int32_t cx, int32_t cy, int32_t ex, int32_t ey,
@@ -2950,7 +2965,10 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_ZA(ktr4_u8 card, int32_t cx, int
  *   the end (x2, y2).
  *
  * The arc runs from the start point through (x1, y1) to (x2, y2); its centre and direction follow
- * from the three points.
+ * from the three points. The centre, in whole pulses, then goes through the checks of
+ * KTR4_ARC2_center_move: when the end point lies more than 1 pulse inside the circle about it
+ * through the start point (the points nearly on one line, or a centre the correction moved far),
+ * the arc is refused with KTR4_ERR_RANGE and nothing moves.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param pair Axis pair 0..5 as for KTR4_T_curve_move_LINE2; above 5 gives KTR4_ERR_RANGE (checked
@@ -2971,7 +2989,9 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_ZA(ktr4_u8 card, int32_t cx, int
  *   is written.
  * @retval KTR4_ERR_ARC_GEOMETRY the three points lie on one line: a straight line to the end point
  *   was run instead (the axes do reach the end point).
- * @retval KTR4_ERR_RANGE pair or speed out of range; nothing written.
+ * @retval KTR4_ERR_RANGE pair or speed out of range, the centre correction did not converge, or
+ *   the end point lies more than 1 pulse inside the circle through the start point; nothing
+ *   written, nothing moves.
  * @retval other a driver call failed: the first failure's code.
  */
 KTR4_API int32_t KTR4_CALL KTR4_ARC2_3P_move(ktr4_u8 card, ktr4_u8 pair, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
@@ -2981,7 +3001,10 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC2_3P_move(ktr4_u8 card, ktr4_u8 pair, int32_t
  * @brief KTR4_ARC2_3P_move on axes 0 (X) and 1 (Y).
  *
  * The arc runs from the start point through (x1, y1) to (x2, y2); its centre and direction follow
- * from the three points.
+ * from the three points. The centre, in whole pulses, then goes through the checks of
+ * KTR4_ARC2_center_move: when the end point lies more than 1 pulse inside the circle about it
+ * through the start point (the points nearly on one line, or a centre the correction moved far),
+ * the arc is refused with KTR4_ERR_RANGE and nothing moves.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param x1 A point on the arc, x (relative to the start point, or a position in absolute mode).
@@ -3000,7 +3023,9 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC2_3P_move(ktr4_u8 card, ktr4_u8 pair, int32_t
  *   is written.
  * @retval KTR4_ERR_ARC_GEOMETRY the three points lie on one line: a straight line to the end point
  *   was run instead (the axes do reach the end point).
- * @retval KTR4_ERR_RANGE pair or speed out of range; nothing written.
+ * @retval KTR4_ERR_RANGE pair or speed out of range, the centre correction did not converge, or
+ *   the end point lies more than 1 pulse inside the circle through the start point; nothing
+ *   written, nothing moves.
  * @retval other a driver call failed: the first failure's code.
  */
 KTR4_API int32_t KTR4_CALL KTR4_ARC_3P_move_XY(ktr4_u8 card, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
@@ -3010,7 +3035,10 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC_3P_move_XY(ktr4_u8 card, int32_t x1, int32_t
  * @brief KTR4_ARC2_3P_move on axes 2 (Z) and 3 (A).
  *
  * The arc runs from the start point through (x1, y1) to (x2, y2); its centre and direction follow
- * from the three points.
+ * from the three points. The centre, in whole pulses, then goes through the checks of
+ * KTR4_ARC2_center_move: when the end point lies more than 1 pulse inside the circle about it
+ * through the start point (the points nearly on one line, or a centre the correction moved far),
+ * the arc is refused with KTR4_ERR_RANGE and nothing moves.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param x1 A point on the arc, x (relative to the start point, or a position in absolute mode).
@@ -3029,7 +3057,9 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC_3P_move_XY(ktr4_u8 card, int32_t x1, int32_t
  *   is written.
  * @retval KTR4_ERR_ARC_GEOMETRY the three points lie on one line: a straight line to the end point
  *   was run instead (the axes do reach the end point).
- * @retval KTR4_ERR_RANGE pair or speed out of range; nothing written.
+ * @retval KTR4_ERR_RANGE pair or speed out of range, the centre correction did not converge, or
+ *   the end point lies more than 1 pulse inside the circle through the start point; nothing
+ *   written, nothing moves.
  * @retval other a driver call failed: the first failure's code.
  */
 KTR4_API int32_t KTR4_CALL KTR4_ARC_3P_move_ZA(ktr4_u8 card, int32_t x1, int32_t y1, int32_t x2, int32_t y2,

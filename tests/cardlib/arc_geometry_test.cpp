@@ -96,6 +96,27 @@ TEST(CentreCorrection, CoordinatesFarApartAreNotWrapped)
     }
 }
 
+TEST(EndOnTheCircle, RadiiWithinOnePulseDecidedExactly)
+{
+    // Centre (0, 100): ends 99 and 101 pulses from it are on the circle, 98 and 102 are not.
+    EXPECT_TRUE(end_on_start_circle(0, 1, 0, 100));
+    EXPECT_FALSE(end_on_start_circle(0, 2, 0, 100));
+    EXPECT_TRUE(end_on_start_circle(0, 201, 0, 100));
+    EXPECT_FALSE(end_on_start_circle(0, 202, 0, 100));
+    EXPECT_FALSE(end_on_start_circle(-300, 2, -1000, 1));
+    // Radius 2^31 about (INT32_MIN, 0): 2^31 ± 1 is on it, 2^31 + 2 and 2^32 − 1 are not.
+    EXPECT_TRUE(end_on_start_circle(1, 0, INT32_MIN, 0));
+    EXPECT_TRUE(end_on_start_circle(-1, 0, INT32_MIN, 0));
+    EXPECT_FALSE(end_on_start_circle(2, 0, INT32_MIN, 0));
+    EXPECT_FALSE(end_on_start_circle(INT32_MAX, 0, INT32_MIN, 0));
+    // A 3-4-5 circle of radius 5·2^27 exactly, and 2.4 pulses inside it.
+    EXPECT_TRUE(end_on_start_circle(0, 1 << 30, 3 << 27, 1 << 29));
+    EXPECT_FALSE(end_on_start_circle(0, (1 << 30) - 3, 3 << 27, 1 << 29));
+    // The largest distances there are: radius 2^31.5 about (INT32_MIN, INT32_MIN).
+    EXPECT_TRUE(end_on_start_circle(0, 0, INT32_MIN, INT32_MIN));
+    EXPECT_FALSE(end_on_start_circle(INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN));
+}
+
 TEST(ThreePointCentre, ReferenceCentresAndDirections)
 {
     ThreePointCentre c = three_point_centre(100, 100, 200, 0);

@@ -1,5 +1,7 @@
 #include "arc_geometry.h"
 
+#include <utility>
+
 #include "ktr4.h"
 #include "motion/profile/arithmetic.h"
 
@@ -21,6 +23,11 @@ Wide plus(Wide a, Wide b)
 {
     const uint64_t lo = a.lo + b.lo;
     return {a.hi + b.hi + (lo < a.lo ? 1u : 0u), lo};
+}
+
+Wide minus(Wide a, Wide b)  // a >= b
+{
+    return {a.hi - b.hi - (a.lo < b.lo ? 1u : 0u), a.lo - b.lo};
 }
 
 Wide product(uint64_t a, uint64_t b)
@@ -62,6 +69,23 @@ bool start_at_least_as_far(int32_t ex, int32_t ey, int32_t cx, int32_t cy)
 }
 
 }  // namespace
+
+bool end_on_start_circle(int32_t ex, int32_t ey, int32_t cx, int32_t cy)
+{
+    Wide big = start_distance2(cx, cy), small = end_distance2(ex, ey, cx, cy);
+    if (big < small)
+        std::swap(big, small);
+    // √big − √small ≤ T  ⟺  d = big − small − T² ≤ 2T·√small  ⟺  d ≤ 0 or d² ≤ 4T²·small.
+    const uint64_t t2 = uint64_t {kArcEndTolerance} * kArcEndTolerance;
+    const Wide reach = plus(small, {0, t2});
+    if (!(reach < big))
+        return true;
+    const Wide d = minus(big, reach);
+    if (d.hi != 0)
+        return false;  // d² ≥ 2^128, beyond 4T²·small (small < 2^65)
+    const Wide bound = plus(product(small.lo, 4 * t2), {small.hi * 4 * t2, 0});
+    return !(bound < product(d.lo, d.lo));
+}
 
 uint64_t square_sum(int32_t a, int32_t b)
 {

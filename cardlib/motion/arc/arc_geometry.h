@@ -22,6 +22,13 @@ int32_t correct_arc_centre(int32_t ex, int32_t ey, int32_t cx, int32_t cy, int32
 // correction is 302.
 inline constexpr uint32_t kMaxCentreCorrections = 65'536;
 
+// Whether the end point (ex, ey) lies on the circle about (cx, cy) through the start (0, 0):
+// the two radii differ by at most kArcEndTolerance pulses, decided exactly (no rounding, no
+// wrap). An end off that circle would leave the card no path to it.
+bool end_on_start_circle(int32_t ex, int32_t ey, int32_t cx, int32_t cy);
+
+inline constexpr uint32_t kArcEndTolerance = 1;  // pulses
+
 struct ThreePointCentre {
     bool degenerate = false;  // the two bisectors have equal slopes: no single circle
     int32_t cx = 0, cy = 0;  // valid when not degenerate
