@@ -2166,6 +2166,11 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_pulser_motion(ktr4_u8 card, ktr4_u8 axis,
  * (KTR4_link_IRQ_process). The event is the library's: do not close it. Card 0's event is replaced
  * (and the old one closed) at each call, so take the new one every time.
  *
+ * Calling it again while a callback is linked keeps the link: the service thread moves to the
+ * event handed out now and the callback goes on being called for every interrupt, with no need to
+ * link it again (the interrupt is already enabled at the driver, which is not called again). Only
+ * KTR4_disable_IRQ (or KTR4_close) ends the callbacks.
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param event Out: the card's event (see KTR4_EVENT); NULL or -1 when the system could not create
  *   one.
@@ -2234,7 +2239,8 @@ KTR4_API int32_t KTR4_CALL KTR4_set_INT_source(ktr4_u8 card, ktr4_u8 axis, uint3
  * Starts the card's service thread, which waits for the card's event, reads the interrupt status
  * and calls callback once per interrupt (not once per axis) with the card number. Linking again
  * replaces the callback. The callback runs on the service thread without the library's lock held,
- * so it may call exports.
+ * so it may call exports. The link lasts until KTR4_disable_IRQ or KTR4_close: a further
+ * KTR4_enable_IRQ (for instance to take card 0's new event) keeps it and the calls go on.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param callback Your function; called with the card number.
