@@ -185,7 +185,10 @@ bool resolve_links(const char* path, std::string& resolved)
     while (!rest.empty()) {
         const std::string part = rest.front();
         rest.pop_front();
-        const std::string next = done.empty() ? part : done.back() == '/' ? done + part : done + "/" + part;
+        std::string next = done;
+        if (!next.empty() && next.back() != '/')
+            next += '/';
+        next += part;
         struct stat info { };
         if (lstat(next.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
             done = next;
