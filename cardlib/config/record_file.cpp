@@ -10,6 +10,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <dirent.h>
 #include <fcntl.h>
@@ -145,6 +146,12 @@ bool may_follow(const std::string& folder, const struct stat& link)
     return !open_to_all || link.st_uid == geteuid() || link.st_uid == dir.st_uid;
 }
 
+bool ends_in_slash(const char* path)
+{
+    const size_t length = std::strlen(path);
+    return length > 0 && path[length - 1] == '/';
+}
+
 void push_parts(const std::string& path, std::deque<std::string>& parts)
 {
     std::deque<std::string> found;
@@ -167,6 +174,10 @@ bool resolve_links(const char* path, std::string& resolved)
 {
     if (path == nullptr)
         return false;
+    // A trailing slash asks for a directory: the system says "Not a directory" of a file so
+    // named, and a record is never a directory. Likewise a last link whose target ends in one.
+    if (ends_in_slash(path))
+        return false;
     std::deque<std::string> rest;
     push_parts(path, rest);
     std::string done = path[0] == '/' ? "/" : "";  // holds no link
@@ -174,7 +185,10 @@ bool resolve_links(const char* path, std::string& resolved)
     while (!rest.empty()) {
         const std::string part = rest.front();
         rest.pop_front();
-        const std::string next = done.empty() ? part : done.back() == '/' ? done + part : done + "/" + part;
+        std::string next = done;
+        if (!next.empty() && next.back() != '/')
+            next += '/';
+        next += part;
         struct stat info { };
         if (lstat(next.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
             done = next;
@@ -186,7 +200,10 @@ bool resolve_links(const char* path, std::string& resolved)
         const ssize_t length = readlink(next.c_str(), target, sizeof target);
         if (length <= 0 || static_cast<size_t>(length) >= sizeof target)
             return false;
-        push_parts(std::string(target, static_cast<size_t>(length)), rest);
+        const std::string target_path(target, static_cast<size_t>(length));
+        if (rest.empty() && ends_in_slash(target_path.c_str()))
+            return false;
+        push_parts(target_path, rest);
         if (target[0] == '/')
             done = "/";
     }

@@ -2719,6 +2719,11 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_pulser_motion(ktr4_u8 card, ktr4_u8 axis,
  * (KTR4_link_IRQ_process). The event is the library's: do not close it. Card 0's event is replaced
  * (and the old one closed) at each call, so take the new one every time.
  *
+ * Calling it again while a callback is linked keeps the link: the service thread moves to the
+ * event handed out now and the callback goes on being called for every interrupt, with no need to
+ * link it again (the interrupt is already enabled at the driver, which is not called again). Only
+ * KTR4_disable_IRQ (or KTR4_close) ends the callbacks.
+ *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param event Out: the card's event (see KTR4_EVENT); NULL or -1 when the system could not create
  *   one.
@@ -2803,7 +2808,8 @@ KTR4_API int32_t KTR4_CALL KTR4_set_INT_source(ktr4_u8 card, ktr4_u8 axis, uint3
  * Starts the card's service thread, which waits for the card's event, reads the interrupt status
  * and calls callback once per interrupt (not once per axis) with the card number. Linking again
  * replaces the callback. The callback runs on the service thread without the library's lock held,
- * so it may call exports.
+ * so it may call exports. The link lasts until KTR4_disable_IRQ or KTR4_close: a further
+ * KTR4_enable_IRQ (for instance to take card 0's new event) keeps it and the calls go on.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param callback Your function; called with the card number.
@@ -3404,9 +3410,13 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE4(ktr4_u8 card, int32_t d1, int
  * The arc starts where the pair's last moves were commanded to end. The end point must not lie
  * farther from the centre than the start point; if it does, the centre is moved one pulse at a time
  * toward the end point until it does, at most 65 536 pulses (a centre that needs more gives
- * KTR4_ERR_RANGE and nothing moves). That check is computed without overflow, so a large arc is
- * corrected exactly as the same arc scaled down; the card's centre and end registers hold
- * coordinates within 2 147 483 647 pulses of the start point, which bounds every arc.
+ * KTR4_ERR_RANGE and nothing moves). The end point must then lie on the circle through the start
+ * point: its distance from the centre may be at most 1 pulse shorter than the start point's. An end
+ * farther inside the circle is refused with KTR4_ERR_RANGE and nothing moves (the card would run
+ * round the circle and then have to jump to it). Both checks are exact: the coordinate differences
+ * are taken in full (never wrapped to 32 bits) and the distances compared without rounding or
+ * overflow, so a large arc is treated exactly as the same arc scaled down; the card's centre and end
+ * registers hold coordinates within 2 147 483 647 pulses of the start point, which bounds every arc.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param pair Axis pair 0..5 as for KTR4_T_curve_move_LINE2 (first axis = x); above 5 gives
@@ -3430,8 +3440,9 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE4(ktr4_u8 card, int32_t d1, int
  *   is written.
  * @retval KTR4_ERR_ARC_GEOMETRY the centre could not be corrected without meeting the end point: a
  *   straight line to the end point was run instead.
- * @retval KTR4_ERR_RANGE pair or speed out of range, or the centre correction did not converge;
- *   nothing written.
+ * @retval KTR4_ERR_RANGE pair or speed out of range, the centre correction did not converge, or
+ *   the end point lies more than 1 pulse inside the circle through the start point; nothing
+ *   written, nothing moves.
  * @retval other a driver call failed: the first failure's code.
  */
 KTR4_API int32_t KTR4_CALL KTR4_ARC2_center_move(ktr4_u8 card, ktr4_u8 pair, int32_t cx, int32_t cy, int32_t ex,
@@ -3443,9 +3454,13 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC2_center_move(ktr4_u8 card, ktr4_u8 pair, int
  * The arc starts where the pair's last moves were commanded to end. The end point must not lie
  * farther from the centre than the start point; if it does, the centre is moved one pulse at a time
  * toward the end point until it does, at most 65 536 pulses (a centre that needs more gives
- * KTR4_ERR_RANGE and nothing moves). That check is computed without overflow, so a large arc is
- * corrected exactly as the same arc scaled down; the card's centre and end registers hold
- * coordinates within 2 147 483 647 pulses of the start point, which bounds every arc.
+ * KTR4_ERR_RANGE and nothing moves). The end point must then lie on the circle through the start
+ * point: its distance from the centre may be at most 1 pulse shorter than the start point's. An end
+ * farther inside the circle is refused with KTR4_ERR_RANGE and nothing moves (the card would run
+ * round the circle and then have to jump to it). Both checks are exact: the coordinate differences
+ * are taken in full (never wrapped to 32 bits) and the distances compared without rounding or
+ * overflow, so a large arc is treated exactly as the same arc scaled down; the card's centre and end
+ * registers hold coordinates within 2 147 483 647 pulses of the start point, which bounds every arc.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param cx Centre, first (x) axis: relative to the start point (mode 0) or a position (absolute),
@@ -3467,8 +3482,9 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC2_center_move(ktr4_u8 card, ktr4_u8 pair, int
  *   is written.
  * @retval KTR4_ERR_ARC_GEOMETRY the centre could not be corrected without meeting the end point: a
  *   straight line to the end point was run instead.
- * @retval KTR4_ERR_RANGE pair or speed out of range, or the centre correction did not converge;
- *   nothing written.
+ * @retval KTR4_ERR_RANGE pair or speed out of range, the centre correction did not converge, or
+ *   the end point lies more than 1 pulse inside the circle through the start point; nothing
+ *   written, nothing moves.
  * @retval other a driver call failed: the first failure's code.
  * @par Example
  * @code
@@ -3491,9 +3507,13 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_XY(ktr4_u8 card, int32_t cx, int
  * The arc starts where the pair's last moves were commanded to end. The end point must not lie
  * farther from the centre than the start point; if it does, the centre is moved one pulse at a time
  * toward the end point until it does, at most 65 536 pulses (a centre that needs more gives
- * KTR4_ERR_RANGE and nothing moves). That check is computed without overflow, so a large arc is
- * corrected exactly as the same arc scaled down; the card's centre and end registers hold
- * coordinates within 2 147 483 647 pulses of the start point, which bounds every arc.
+ * KTR4_ERR_RANGE and nothing moves). The end point must then lie on the circle through the start
+ * point: its distance from the centre may be at most 1 pulse shorter than the start point's. An end
+ * farther inside the circle is refused with KTR4_ERR_RANGE and nothing moves (the card would run
+ * round the circle and then have to jump to it). Both checks are exact: the coordinate differences
+ * are taken in full (never wrapped to 32 bits) and the distances compared without rounding or
+ * overflow, so a large arc is treated exactly as the same arc scaled down; the card's centre and end
+ * registers hold coordinates within 2 147 483 647 pulses of the start point, which bounds every arc.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param cx Centre, first (x) axis: relative to the start point (mode 0) or a position (absolute),
@@ -3515,8 +3535,9 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_XY(ktr4_u8 card, int32_t cx, int
  *   is written.
  * @retval KTR4_ERR_ARC_GEOMETRY the centre could not be corrected without meeting the end point: a
  *   straight line to the end point was run instead.
- * @retval KTR4_ERR_RANGE pair or speed out of range, or the centre correction did not converge;
- *   nothing written.
+ * @retval KTR4_ERR_RANGE pair or speed out of range, the centre correction did not converge, or
+ *   the end point lies more than 1 pulse inside the circle through the start point; nothing
+ *   written, nothing moves.
  * @retval other a driver call failed: the first failure's code.
  */
 KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_ZA(ktr4_u8 card, int32_t cx, int32_t cy, int32_t ex, int32_t ey,
@@ -3527,7 +3548,10 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_ZA(ktr4_u8 card, int32_t cx, int
  *   the end (x2, y2).
  *
  * The arc runs from the start point through (x1, y1) to (x2, y2); its centre and direction follow
- * from the three points.
+ * from the three points. The centre, in whole pulses, then goes through the checks of
+ * KTR4_ARC2_center_move: when the end point lies more than 1 pulse inside the circle about it
+ * through the start point (the points nearly on one line, or a centre the correction moved far),
+ * the arc is refused with KTR4_ERR_RANGE and nothing moves.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param pair Axis pair 0..5 as for KTR4_T_curve_move_LINE2; above 5 gives KTR4_ERR_RANGE (checked
@@ -3548,7 +3572,9 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_ZA(ktr4_u8 card, int32_t cx, int
  *   is written.
  * @retval KTR4_ERR_ARC_GEOMETRY the three points lie on one line: a straight line to the end point
  *   was run instead (the axes do reach the end point).
- * @retval KTR4_ERR_RANGE pair or speed out of range; nothing written.
+ * @retval KTR4_ERR_RANGE pair or speed out of range, the centre correction did not converge, or
+ *   the end point lies more than 1 pulse inside the circle through the start point; nothing
+ *   written, nothing moves.
  * @retval other a driver call failed: the first failure's code.
  */
 KTR4_API int32_t KTR4_CALL KTR4_ARC2_3P_move(ktr4_u8 card, ktr4_u8 pair, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
@@ -3558,7 +3584,10 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC2_3P_move(ktr4_u8 card, ktr4_u8 pair, int32_t
  * @brief KTR4_ARC2_3P_move on axes 0 (X) and 1 (Y).
  *
  * The arc runs from the start point through (x1, y1) to (x2, y2); its centre and direction follow
- * from the three points.
+ * from the three points. The centre, in whole pulses, then goes through the checks of
+ * KTR4_ARC2_center_move: when the end point lies more than 1 pulse inside the circle about it
+ * through the start point (the points nearly on one line, or a centre the correction moved far),
+ * the arc is refused with KTR4_ERR_RANGE and nothing moves.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param x1 A point on the arc, x (relative to the start point, or a position in absolute mode).
@@ -3577,7 +3606,9 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC2_3P_move(ktr4_u8 card, ktr4_u8 pair, int32_t
  *   is written.
  * @retval KTR4_ERR_ARC_GEOMETRY the three points lie on one line: a straight line to the end point
  *   was run instead (the axes do reach the end point).
- * @retval KTR4_ERR_RANGE pair or speed out of range; nothing written.
+ * @retval KTR4_ERR_RANGE pair or speed out of range, the centre correction did not converge, or
+ *   the end point lies more than 1 pulse inside the circle through the start point; nothing
+ *   written, nothing moves.
  * @retval other a driver call failed: the first failure's code.
  */
 KTR4_API int32_t KTR4_CALL KTR4_ARC_3P_move_XY(ktr4_u8 card, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
@@ -3587,7 +3618,10 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC_3P_move_XY(ktr4_u8 card, int32_t x1, int32_t
  * @brief KTR4_ARC2_3P_move on axes 2 (Z) and 3 (A).
  *
  * The arc runs from the start point through (x1, y1) to (x2, y2); its centre and direction follow
- * from the three points.
+ * from the three points. The centre, in whole pulses, then goes through the checks of
+ * KTR4_ARC2_center_move: when the end point lies more than 1 pulse inside the circle about it
+ * through the start point (the points nearly on one line, or a centre the correction moved far),
+ * the arc is refused with KTR4_ERR_RANGE and nothing moves.
  *
  * @param card Card number 0..15 (its number switch; low byte of the slot).
  * @param x1 A point on the arc, x (relative to the start point, or a position in absolute mode).
@@ -3606,7 +3640,9 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC_3P_move_XY(ktr4_u8 card, int32_t x1, int32_t
  *   is written.
  * @retval KTR4_ERR_ARC_GEOMETRY the three points lie on one line: a straight line to the end point
  *   was run instead (the axes do reach the end point).
- * @retval KTR4_ERR_RANGE pair or speed out of range; nothing written.
+ * @retval KTR4_ERR_RANGE pair or speed out of range, the centre correction did not converge, or
+ *   the end point lies more than 1 pulse inside the circle through the start point; nothing
+ *   written, nothing moves.
  * @retval other a driver call failed: the first failure's code.
  */
 KTR4_API int32_t KTR4_CALL KTR4_ARC_3P_move_ZA(ktr4_u8 card, int32_t x1, int32_t y1, int32_t x2, int32_t y2,

@@ -44,6 +44,9 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_IRQ(ktr4_u8 card_slot, KTR4_EVENT* event)
     // The driver may read the slot from another thread at any time (see ktr4io.h).
     std::atomic_ref<KTR4_EVENT>(state.event).store(fresh, std::memory_order_release);
 
+    // A linked service keeps serving: the driver already signals through the event slot, which
+    // now holds the fresh event, and the thread moves to it below. (Stopping it here silenced
+    // the callback until the application linked it again, and nothing told it so.)
     if (state.service.running == 0) {
         ktr4io_interrupt_record record = interrupt_record(&state.event, true);
         if (int32_t rc = recorded(driver().set_interrupt(state.handle, &record))) {
@@ -53,8 +56,6 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_IRQ(ktr4_u8 card_slot, KTR4_EVENT* event)
                 release_event(fresh);
             return rc;
         }
-    } else {
-        state.service.running = 0;  // a linked thread stops serving until the next link
     }
     *event = fresh;
     ++state.event_generation;

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -85,6 +86,11 @@ ScopePublisher::ScopePublisher(Simulator& simulator)
         return;
     }
     fd_ = fd;
+    struct stat info { };
+    if (fstat(fd_, &info) == 0) {
+        device_ = info.st_dev;
+        inode_ = info.st_ino;
+    }
     thread_ = std::thread([this] { run(); });
 }
 
@@ -100,8 +106,23 @@ ScopePublisher::~ScopePublisher()
     }
     if (fd_ >= 0) {
         close(fd_);
-        shm_unlink(name_.c_str());
+        if (still_ours())
+            shm_unlink(name_.c_str());
     }
+}
+
+// Whether the object now under the segment's name is the one this publisher created: someone
+// may have removed ours and put another object (their own, perhaps another user's) there.
+bool ScopePublisher::still_ours() const
+{
+    const int fd = shm_open(name_.c_str(), O_RDONLY | O_NONBLOCK, 0);
+    if (fd < 0)
+        return false;
+    struct stat info { };
+    const bool same =
+        fstat(fd, &info) == 0 && info.st_dev == device_ && info.st_ino == inode_ && info.st_uid == geteuid();
+    close(fd);
+    return same;
 }
 
 void ScopePublisher::snapshot(Simulator& simulator, ktr4sim_scope_state& state)
@@ -173,18 +194,31 @@ void ScopePublisher::publish_once()
     scope::publish(fd_, *image_, state);  // a full /dev/shm refuses it: readers see the last whole one
 }
 
-// Someone who could write the segment (our user, root) truncated or grew it: readers would find
-// it short or stale. It gets its size and contents back.
+// Someone who could write the segment (our user, root) truncated or grew it, or overwrote its
+// header: readers would find it short, stale or not a segment at all, for the rest of the
+// program. It gets its size, contents and header back.
 void ScopePublisher::keep_whole()
 {
     struct stat info { };
-    if (fstat(fd_, &info) != 0 || info.st_size == static_cast<off_t>(sizeof(ktr4sim_scope_segment)))
+    if (fstat(fd_, &info) != 0)
         return;
-    if (ftruncate(fd_, sizeof(ktr4sim_scope_segment)) == 0)
-        scope::write_segment(fd_, *image_);
-    if (!resize_reported_)
-        std::fprintf(stderr, "ktr4sim: scope segment %s was resized by another process: restored\n", name_.c_str());
-    resize_reported_ = true;
+    if (info.st_size != static_cast<off_t>(sizeof(ktr4sim_scope_segment))) {
+        if (ftruncate(fd_, sizeof(ktr4sim_scope_segment)) == 0)
+            scope::write_segment(fd_, *image_);
+        if (!resize_reported_)
+            std::fprintf(stderr, "ktr4sim: scope segment %s was resized by another process: restored\n", name_.c_str());
+        resize_reported_ = true;
+        return;
+    }
+    // The header but `latest` never changes after creation; `latest` the publication rewrites.
+    scope::Header found {};
+    const auto* mine = reinterpret_cast<const unsigned char*>(image_.get());
+    if (scope::read_header(fd_, found) && std::memcmp(&found, mine, offsetof(scope::Header, latest)) == 0)
+        return;
+    scope::write_at(fd_, mine, sizeof(scope::Header), 0);
+    if (!header_reported_)
+        std::fprintf(stderr, "ktr4sim: scope segment %s had its header overwritten: restored\n", name_.c_str());
+    header_reported_ = true;
 }
 
 namespace {

@@ -3,6 +3,8 @@
 // protocol in ktr4sim_scope.h). It exists only when KTR4SIM_SCOPE is set as the simulator loads.
 #pragma once
 
+#include <sys/types.h>
+
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -22,7 +24,8 @@ public:
     // Creates the segment and starts publishing; check ok(). An object already under the
     // segment's name is never taken over: the publisher then stays off and says so on stderr.
     explicit ScopePublisher(Simulator& simulator);
-    // Stops the thread and removes the segment.
+    // Stops the thread and removes the segment, when the object under its name is still the one
+    // it created.
     ~ScopePublisher();
     ScopePublisher(const ScopePublisher&) = delete;
     ScopePublisher& operator=(const ScopePublisher&) = delete;
@@ -36,6 +39,7 @@ private:
     void run();
     void publish_once();
     void keep_whole();
+    bool still_ours() const;
 
     Simulator& simulator_;
     std::string name_;
@@ -45,6 +49,9 @@ private:
     int fd_ = -1;
     std::unique_ptr<ktr4sim_scope_segment> image_;
     bool resize_reported_ = false;
+    bool header_reported_ = false;
+    dev_t device_ = 0;  // of the object created, to know it again at exit
+    ino_t inode_ = 0;
     uint64_t published_ = 0;
     std::mutex stop_mutex_;  // the publisher's own; readers in other processes never see it
     std::condition_variable stop_signal_;

@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include "files/regular_file.h"
+
 namespace tessa {
 
 QByteArray programAnnouncement()
@@ -17,11 +19,9 @@ QByteArray parameterAnnouncement()
 DownloadFile readDownloadFile(const QString& path)
 {
     DownloadFile result;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = file.errorString();
+    QFile file;
+    if (!openRegularFile(file, path, result.error))
         return result;
-    }
     QByteArray bytes;
     while (bytes.size() <= kDownloadLimitBytes) {
         const QByteArray part = file.read(kDownloadLimitBytes + 1 - bytes.size());

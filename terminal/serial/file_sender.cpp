@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "files/regular_file.h"
+
 using namespace Qt::StringLiterals;
 
 namespace tessa {
@@ -22,11 +24,8 @@ bool FileSender::start(const QString& path, int chunkBytes, int delayMs)
         error_ = u"A file is being sent"_s;
         return false;
     }
-    file_.setFileName(path);
-    if (!file_.open(QIODevice::ReadOnly)) {
-        error_ = file_.errorString();
+    if (!openRegularFile(file_, path, error_))
         return false;
-    }
     chunkBytes_ = std::clamp(chunkBytes, 1, kMaxChunkBytes);
     delayMs_ = std::clamp(delayMs, 0, kMaxDelayMs);
     sent_ = 0;

@@ -81,6 +81,42 @@ TEST(CentreCorrection, SquaresAndSumsAreExactOverTheWholeRange)
     EXPECT_TRUE(rc == KTR4_OK || rc == kArcCentreStillShort || rc == KTR4_ERR_ARC_GEOMETRY);
 }
 
+TEST(CentreCorrection, CoordinatesFarApartAreNotWrapped)
+{
+    // Centre 2e9 pulses one way, end 2e9 the other: 4e9 apart, which a 32-bit difference
+    // would wrap to 0.29e9 and take for an end well inside the circle.
+    int32_t cx = 0, cy = 0;
+    EXPECT_EQ(correct_arc_centre(-2'000'000'000, 0, 2'000'000'000, 0, &cx, &cy), kArcCentreStillShort);
+    EXPECT_EQ(std::tuple(cx, cy), std::tuple(1'999'999'999, 0));
+    // The same shape at every scale needs the centre in the middle: just short of it, still short.
+    for (int32_t s : {2'000, 2'000'000, 1'100'000'000, 2'000'000'000}) {
+        SCOPED_TRACE(s);
+        EXPECT_EQ(correct_arc_centre(-s, 0, 2 - s / 2, 0, &cx, &cy), kArcCentreStillShort);
+        EXPECT_EQ(correct_arc_centre(-s, 0, -s / 2, 0, &cx, &cy), KTR4_OK);
+    }
+}
+
+TEST(EndOnTheCircle, RadiiWithinOnePulseDecidedExactly)
+{
+    // Centre (0, 100): ends 99 and 101 pulses from it are on the circle, 98 and 102 are not.
+    EXPECT_TRUE(end_on_start_circle(0, 1, 0, 100));
+    EXPECT_FALSE(end_on_start_circle(0, 2, 0, 100));
+    EXPECT_TRUE(end_on_start_circle(0, 201, 0, 100));
+    EXPECT_FALSE(end_on_start_circle(0, 202, 0, 100));
+    EXPECT_FALSE(end_on_start_circle(-300, 2, -1000, 1));
+    // Radius 2^31 about (INT32_MIN, 0): 2^31 ± 1 is on it, 2^31 + 2 and 2^32 − 1 are not.
+    EXPECT_TRUE(end_on_start_circle(1, 0, INT32_MIN, 0));
+    EXPECT_TRUE(end_on_start_circle(-1, 0, INT32_MIN, 0));
+    EXPECT_FALSE(end_on_start_circle(2, 0, INT32_MIN, 0));
+    EXPECT_FALSE(end_on_start_circle(INT32_MAX, 0, INT32_MIN, 0));
+    // A 3-4-5 circle of radius 5·2^27 exactly, and 2.4 pulses inside it.
+    EXPECT_TRUE(end_on_start_circle(0, 1 << 30, 3 << 27, 1 << 29));
+    EXPECT_FALSE(end_on_start_circle(0, (1 << 30) - 3, 3 << 27, 1 << 29));
+    // The largest distances there are: radius 2^31.5 about (INT32_MIN, INT32_MIN).
+    EXPECT_TRUE(end_on_start_circle(0, 0, INT32_MIN, INT32_MIN));
+    EXPECT_FALSE(end_on_start_circle(INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN));
+}
+
 TEST(ThreePointCentre, ReferenceCentresAndDirections)
 {
     ThreePointCentre c = three_point_centre(100, 100, 200, 0);

@@ -147,6 +147,23 @@ TEST_F(ConfigFile, MissingFileIs309WithNothingWritten)
     EXPECT_TRUE(trace().empty());
 }
 
+TEST_F(ConfigFile, APathEndingInASlashNamesAFolderAndIs309)
+{
+    ASSERT_EQ(KTR4_save_config2_file(0, path("valid.cfg").c_str()), KTR4_OK);
+    const std::vector<unsigned char> saved = bytes_of(path("valid.cfg"));
+    fs::create_symlink(path("valid.cfg") + "/", path("slashed.lnk"));
+    ktr4sim_trace_clear();
+    // The system says "Not a directory" of these: nothing is loaded and no file is created.
+    for (const std::string& source : {path("valid.cfg") + "/", path("valid.cfg") + "//", path("slashed.lnk")}) {
+        EXPECT_EQ(KTR4_load_config_from_file(0, source.c_str()), KTR4_ERR_FILE) << source;
+        EXPECT_EQ(KTR4_save_config2_file(0, source.c_str()), KTR4_ERR_FILE) << source;
+    }
+    EXPECT_EQ(KTR4_save_config2_file(0, (path("new.cfg") + "/").c_str()), KTR4_ERR_FILE);
+    EXPECT_FALSE(fs::exists(path("new.cfg")));
+    EXPECT_EQ(bytes_of(path("valid.cfg")), saved);
+    EXPECT_TRUE(register_writes().empty());
+}
+
 TEST_F(ConfigFile, AShortFileChangesNothingAndALongerOneLoadsItsFirstRecord)
 {
     for (size_t size : {0u, 1u, 211u}) {

@@ -214,25 +214,33 @@ TEST_F(Interrupts, LinkingTwiceStartsOneThreadAndReplacesTheCallback)
     EXPECT_EQ(thread_count(), baseline_threads_ + 1);
 }
 
-TEST_F(Interrupts, EnablingAgainWhileLinkedStopsServiceWithoutTheDriver)
+TEST_F(Interrupts, EnablingAgainWhileLinkedKeepsTheCallbackWithoutTheDriver)
 {
-    link_all_axes();
-    drain();  // the thread now waits for the card's event
-    ktr4sim_trace_clear();
-    KTR4_EVENT event;
-    ASSERT_EQ(KTR4_enable_IRQ(3, &event), KTR4_OK);
-    EXPECT_TRUE(calls_of(4).empty());
-    EXPECT_EQ(ktr4::card_state(3).service.running, 0);
-
-    // The wake it was already waiting for is still served; then it waits to be linked again.
-    ASSERT_EQ(ktr4sim_raise_interrupt(0, 0, 0x20, 0), 0);
-    ASSERT_TRUE(eventually([] { return g_callbacks == 1; }));
-    ASSERT_EQ(ktr4sim_raise_interrupt(0, 0, 0x20, 0), 0);  // waits for the next link
-
-    // Linking with the flag at 0 starts a further thread; the pending wake is served once.
-    ASSERT_EQ(KTR4_link_IRQ_process(3, count_callback), KTR4_OK);
-    ASSERT_TRUE(eventually([] { return g_callbacks == 2; }));
-    EXPECT_TRUE(eventually([&] { return thread_count() == baseline_threads_ + 2; }));
+    // Card 3 keeps its named event across the enable, card 0 gets a new one each time: the
+    // linked callback goes on being called for every interrupt either way.
+    for (uint8_t card : {3, 0}) {
+        SCOPED_TRACE(int(card));
+        start({card});
+        g_callbacks = 0;
+        for (uint32_t axis = 0; axis < 3; ++axis)
+            ASSERT_EQ(KTR4_set_INT_mask(card, axis, 1), KTR4_OK);
+        KTR4_EVENT event;
+        ASSERT_EQ(KTR4_enable_IRQ(card, &event), KTR4_OK);
+        ASSERT_EQ(KTR4_link_IRQ_process(card, count_callback), KTR4_OK);
+        ASSERT_TRUE(eventually([&] { return thread_count() == baseline_threads_ + 1; }));
+        ktr4sim_trace_clear();
+        ASSERT_EQ(KTR4_enable_IRQ(card, &event), KTR4_OK);
+        EXPECT_TRUE(calls_of(4).empty());  // the driver already has the event slot
+        EXPECT_EQ(ktr4::card_state(card).service.running, 1);
+        for (int i = 1; i <= 20; ++i) {
+            ASSERT_EQ(ktr4sim_raise_interrupt(0, 0, 0x20, 0), 0);
+            ASSERT_TRUE(eventually([&] { return g_callbacks == i; })) << i << " of 20";
+        }
+        EXPECT_EQ(thread_count(), baseline_threads_ + 1);  // still the one thread
+        EXPECT_EQ(KTR4_disable_IRQ(card), KTR4_OK);
+        EXPECT_TRUE(eventually([&] { return thread_count() == baseline_threads_; }));
+    }
+    start({3});
 }
 
 TEST_F(Interrupts, DisableSwitchesOffAndWakesTheThreadToEnd)
@@ -254,12 +262,12 @@ TEST_F(Interrupts, DisableSwitchesOffAndWakesTheThreadToEnd)
     EXPECT_EQ(g_callbacks, 0);
 }
 
-TEST_F(Interrupts, AThreadWaitingToBeLinkedAgainEndsWhenInterruptsAreDisabled)
+TEST_F(Interrupts, AThreadLinkedAcrossAReEnableEndsWhenInterruptsAreDisabled)
 {
     link_all_axes();
     drain();
     KTR4_EVENT event;
-    ASSERT_EQ(KTR4_enable_IRQ(3, &event), KTR4_OK);  // running 0: the thread parks after its wake
+    ASSERT_EQ(KTR4_enable_IRQ(3, &event), KTR4_OK);  // the link is kept: the thread serves on
     drain();
     EXPECT_EQ(KTR4_disable_IRQ(3), KTR4_OK);
     EXPECT_TRUE(eventually([&] { return thread_count() == baseline_threads_; }));
@@ -298,11 +306,11 @@ TEST_F(Interrupts, ManyEnableLinkDisableCyclesLeaveNoThreadOrDescriptorBehind)
 
 TEST_F(Interrupts, CloseEndsAndJoinsEveryServiceThread)
 {
+    start({3, 0});
     link_all_axes();
-    drain();
     KTR4_EVENT event;
-    ASSERT_EQ(KTR4_enable_IRQ(3, &event), KTR4_OK);  // the first thread parks
-    ASSERT_EQ(KTR4_link_IRQ_process(3, count_callback), KTR4_OK);  // and a second one serves
+    ASSERT_EQ(KTR4_enable_IRQ(0, &event), KTR4_OK);
+    ASSERT_EQ(KTR4_link_IRQ_process(0, count_callback), KTR4_OK);  // a thread for each card
     ASSERT_TRUE(eventually([&] { return thread_count() == baseline_threads_ + 2; }));
     start({3});  // a new discovery switches interrupts off without ending the threads
     ASSERT_EQ(KTR4_close(), KTR4_OK);

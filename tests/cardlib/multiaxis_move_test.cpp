@@ -226,6 +226,29 @@ TEST_F(MultiAxis, ALargeArcIsCorrectedAsItsSmallCopyIs)
     }
 }
 
+TEST_F(MultiAxis, AnArcRefusedForItsCentreOrEndWritesNothingAtAnyScale)
+{
+    // Centre s pulses one way, end s the other: the end lies 2s from the centre, so the centre
+    // would have to move s/2 pulses, far beyond the correction's reach, at every scale (near
+    // 2e9 the difference of the coordinates no longer fits 32 bits).
+    for (int32_t s : {2'000'000, 20'000'000, 200'000'000, 1'100'000'000, 1'500'000'000, 2'000'000'000}) {
+        SCOPED_TRACE(s);
+        ktr4sim_trace_clear();
+        EXPECT_EQ(KTR4_ARC_center_move_XY(0, s, 0, -s, 0, 0, 6553500, 0), KTR4_ERR_RANGE);
+        EXPECT_TRUE(register_writes().empty());
+        EXPECT_TRUE(commands().empty());
+        EXPECT_EQ(axis(0).end.commanded_end, 0);
+    }
+    // An end 300 pulses inside the circle through the start: the card could only jump to it.
+    ktr4sim_trace_clear();
+    EXPECT_EQ(KTR4_ARC_center_move_XY(0, -1000, 1, -300, 2, 0, 1000, 0), KTR4_ERR_RANGE);
+    EXPECT_TRUE(register_writes().empty());
+    EXPECT_TRUE(commands().empty());
+    // One pulse inside is the tolerance: centre (0, 100), end (0, 199) 99 pulses from it.
+    EXPECT_EQ(KTR4_ARC_center_move_ZA(0, 0, 100, 0, 199, 0, 1000, 0), KTR4_OK);
+    EXPECT_EQ(written(3, 0x98), 100u);
+}
+
 TEST_F(MultiAxis, CentreCorrectionIsWrittenToTheCard)
 {
     set_reg(0, 0, 0xE1, 0x3005);

@@ -13,6 +13,7 @@
 #include "ktr4io.h"
 #include "ktr4sim.h"
 #include "sim_fixture.h"
+#include "speed_watch.h"
 
 namespace {
 
@@ -71,9 +72,10 @@ TEST_F(CardMotion, RandomPositionMovesEndOnTheirCommandedPositionWithinTheirSpee
         const uint32_t fh = reg(1, 0xD2);
         const double seconds = std::abs(dist) / static_cast<double>(top) + tacc + tdec + 0.01;
         const uint64_t step = static_cast<uint64_t>(seconds * kSecond / 25) + 1;
+        ktr4test::SpeedWatch watch;
         for (int k = 0; k < 2000 && !stopped(1); ++k) {
             ASSERT_LE(reg(1, 0xF5), fh) << "case " << i;
-            ktr4sim_advance(step);
+            ASSERT_TRUE(watch.advance(step)) << "case " << i;
         }
         ASSERT_TRUE(stopped(1)) << "case " << i;
         ASSERT_EQ(position(1), expected) << "case " << i;
@@ -196,6 +198,7 @@ TEST_F(CardMotion, LinearInterpolationEndsEveryAxisOnTheSameTickAndStaysOnTheLin
                 write(a, code, value);
         }
         command(axes, 0x53);
+        ktr4test::SpeedWatch watch;
         for (int k = 0; k < 10000; ++k) {
             bool all = true;
             for (uint8_t a = 0; a < 4; ++a)
@@ -214,7 +217,7 @@ TEST_F(CardMotion, LinearInterpolationEndsEveryAxisOnTheSameTickAndStaysOnTheLin
                 ASSERT_LE(std::fabs(position(static_cast<uint8_t>(a)) - start[static_cast<size_t>(a)] - ideal), 1.0)
                     << "case " << i;
             }
-            ktr4sim_advance(kSecond / 20);
+            ASSERT_TRUE(watch.advance(kSecond / 20)) << "case " << i;
         }
         int64_t end = -1;
         for (uint8_t a = 0; a < 4; ++a) {
@@ -255,11 +258,12 @@ TEST_F(CardMotion, ArcsStayOnTheirCircleAndEndOnTheirEndPoint)
         // When y is the lower axis the card mirrors the arc; circle and end point stay the same.
         command(static_cast<uint16_t>((1u << x) | (1u << y)), 0x53);
         int steps = 0;
+        ktr4test::SpeedWatch watch;
         while (!stopped(static_cast<uint8_t>(x)) && steps++ < 1000) {
             const double dx = position(static_cast<uint8_t>(x)) - x0 - cx,
                          dy = position(static_cast<uint8_t>(y)) - y0 - cy;
             ASSERT_LE(std::fabs(std::hypot(dx, dy) - r), 1.0) << "case " << i;
-            ktr4sim_advance(kSecond / 50);
+            ASSERT_TRUE(watch.advance(kSecond / 50)) << "case " << i;
         }
         ASSERT_TRUE(stopped(static_cast<uint8_t>(y)));
         EXPECT_LE(std::abs(position(static_cast<uint8_t>(x)) - x0 - ex), 1) << "case " << i;

@@ -13,6 +13,7 @@
 #include "ktr4.h"
 #include "ktr4sim.h"
 #include "sim_fixture.h"
+#include "speed_watch.h"
 
 namespace {
 
@@ -37,8 +38,9 @@ TEST_F(LibraryMotion, LinesThroughTheExportsEndTogetherOnTheirCommandedEnds)
         if (kind == 2)
             rc = KTR4_T_curve_move_LINE4(0, d[0], d[1], d[2], d[3], 0, 500, top, 0.1, 0.05);
         ASSERT_EQ(rc, KTR4_OK) << "case " << i;
+        ktr4test::SpeedWatch watch;
         for (int k = 0; k < 4000 && !all_stopped(); ++k)
-            ktr4sim_advance(kSecond / 20);
+            ASSERT_TRUE(watch.advance(kSecond / 20)) << "case " << i;
         ASSERT_TRUE(all_stopped()) << "case " << i;
         uint64_t end = 0;
         bool first = true;
@@ -89,8 +91,9 @@ TEST_F(LibraryMotion, ThreePointArcsStayOnTheirCircleAndEndOnTheirEndPoint)
         const double r_end = std::hypot(ktr4::axis_state(0, 0).end.commanded_end - centre_x,
                                         ktr4::axis_state(0, 1).end.commanded_end - centre_y);
         const double low = std::min(r_start, r_end) - 1.0, high = std::max(r_start, r_end) + 1.0;
+        ktr4test::SpeedWatch watch;
         for (int k = 0; k < 20000 && !all_stopped(); ++k) {
-            ktr4sim_advance(kSecond / 50);
+            ASSERT_TRUE(watch.advance(kSecond / 50)) << "case " << i;
             const double r = std::hypot(position(0) - centre_x, position(1) - centre_y);
             ASSERT_GE(r, low) << "case " << i;
             ASSERT_LE(r, high) << "case " << i;
@@ -100,6 +103,51 @@ TEST_F(LibraryMotion, ThreePointArcsStayOnTheirCircleAndEndOnTheirEndPoint)
         EXPECT_EQ(position(1), ktr4::axis_state(0, 1).end.commanded_end) << "case " << i;
     }
     EXPECT_GT(ran, 20);
+}
+
+TEST_F(LibraryMotion, CentreArcsRunOnlyToEndsOnTheirCircleAndNeverJump)
+{
+    // Ends on, near and off the circle through the start: one off it could only be reached by a
+    // jump after running round.
+    std::mt19937 rng(88);
+    int ran = 0, refused = 0;
+    for (int i = 0; i < 40; ++i) {
+        const int32_t cx = static_cast<int32_t>(rng() % 1201) - 600, cy = static_cast<int32_t>(rng() % 1201) - 600;
+        const double r = std::hypot(cx, cy), a = (rng() % 6283) / 1000.0;
+        const int32_t off = i % 2 ? 0 : static_cast<int32_t>(rng() % 41) - 20;  // pulses off the circle
+        const auto ex = static_cast<int32_t>(std::lround(cx + (r + off) * std::cos(a)));
+        const auto ey = static_cast<int32_t>(std::lround(cy + (r + off) * std::sin(a)));
+        const int32_t sx = position(0), sy = position(1);
+        const int32_t rc = KTR4_ARC_center_move_XY(0, cx, cy, ex, ey, 0, 1000, i % 3);
+        if (rc == KTR4_ERR_RANGE) {
+            ++refused;
+            EXPECT_TRUE(all_stopped()) << "case " << i;
+            EXPECT_EQ(position(0), sx) << "case " << i;
+            EXPECT_EQ(position(1), sy) << "case " << i;
+            continue;
+        }
+        if (rc == KTR4_ERR_ARC_GEOMETRY) {  // the correction met the end point: a line runs
+            for (int k = 0; k < 4000 && !all_stopped(); ++k)
+                ktr4sim_advance(kSecond / 10);
+            continue;
+        }
+        ASSERT_EQ(rc, KTR4_OK) << "case " << i;
+        ++ran;
+        ktr4test::SpeedWatch watch;
+        for (int k = 0; k < 20000 && !all_stopped(); ++k)
+            ASSERT_TRUE(watch.advance(kSecond / 1000)) << "case " << i;
+        ASSERT_TRUE(all_stopped()) << "case " << i;
+        EXPECT_EQ(position(0), sx + ex) << "case " << i;
+        EXPECT_EQ(position(1), sy + ey) << "case " << i;
+    }
+    EXPECT_GT(ran, 15);
+    EXPECT_GT(refused, 5);
+    // The probe's arc: its end 300 pulses inside the circle, at 1 pulse per millisecond.
+    const int32_t sx = position(0), sy = position(1);
+    EXPECT_EQ(KTR4_ARC_center_move_XY(0, -1000, 1, -300, 2, 0, 1000, 0), KTR4_ERR_RANGE);
+    EXPECT_TRUE(all_stopped());
+    EXPECT_EQ(position(0), sx);
+    EXPECT_EQ(position(1), sy);
 }
 
 std::atomic<int> g_move_ends {0};

@@ -77,6 +77,23 @@ TEST_F(ScopePublisher, PublishesTheProcessSegment)
     EXPECT_TRUE(read_until(reader_, [&](const ktr4sim_scope_state& s) { return s.sample > first + 3; }));
 }
 
+TEST_F(ScopePublisher, AZeroedHeaderIsWrittenAgainByTheNextPublications)
+{
+    // Someone with write access zeroes the header: the segment is no scope segment until the
+    // publisher writes its header again, which it does within a few publications.
+    const int fd = open(shm_file(getpid()).c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    const ktr4sim::scope::Header zero {};
+    ASSERT_EQ(pwrite(fd, &zero, sizeof zero, 0), static_cast<ssize_t>(sizeof zero));
+    close(fd);
+    const auto until = Clock::now() + 5s;
+    ktr4scope::SegmentReader fresh;
+    while (!fresh.open(getpid()) && Clock::now() < until)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_TRUE(fresh.is_open());
+    EXPECT_TRUE(read_until(fresh, [](const ktr4sim_scope_state& state) { return state.sample > 0; }));
+}
+
 TEST_F(ScopePublisher, MovesTheWallClockModelWhileTheProgramMakesNoCall)
 {
     ASSERT_EQ(KTR4_initial(), KTR4_OK);
@@ -305,6 +322,28 @@ TEST(ScopePublisherProcess, AnObjectUnderTheSegmentNameIsNeverTakenOver)
         std::filesystem::remove(shm_file(tour.pid));
     }
     std::filesystem::remove(errors);
+}
+
+// Someone removes the tour's segment while it runs and puts an object of their own under the
+// name: at its exit the tour removes only the object it created, never what now has its name.
+TEST(ScopePublisherProcess, AtExitOnlyTheObjectItCreatedIsRemoved)
+{
+    Child tour = spawn_tour({"--scale", "0.02", "--hold", "1"}, true);
+    ktr4scope::SegmentReader reader;
+    ASSERT_TRUE(open_when_ready(reader, tour.pid, 100));
+    reader.close();
+    const std::string name = shm_file(tour.pid);
+    ASSERT_TRUE(std::filesystem::remove(name));
+    const std::string planted(5000, 'P');
+    std::ofstream(name, std::ios::binary) << planted;
+    if (geteuid() == 0) {
+        EXPECT_EQ(chown(name.c_str(), 65534, 65534), 0);  // another user's, where that can be had
+    }
+    const int status = tour.wait();
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(contents(name) == planted);
+    std::filesystem::remove(name);
 }
 
 // Whoever may write the segment truncates it while the tour publishes: the tour goes on, and its

@@ -3,6 +3,7 @@
 // the open-file dialog.
 #include "receive/receive_view.h"
 #include "support/form_test.h"
+#include "support/idle_fifo.h"
 #include "support/window_test_main.h"
 
 #include <QCheckBox>
@@ -554,6 +555,23 @@ private slots:
         QCOMPARE(far.read(5), QByteArray("c73\r\n"));
         QVERIFY(far.readFor(200).isEmpty());
         QVERIFY(button("Command24")->isEnabled() && button("Command25")->isEnabled());
+    }
+
+    void aDownloadOfAFifoIsRefusedWithoutWaitingAndSendsNothing()
+    {
+        showForm();
+        connectToPty();
+        FarEnd far(pty->farPath());
+        QTemporaryDir dir;
+        tessa::testing::IdleFifo fifo(dir.filePath(QStringLiteral("x.txt")));
+        QVERIFY(fifo.made());
+        ScriptedDialogs& answers = freshDialogs();
+        answers.paths << dir.filePath(QStringLiteral("x.txt"));
+        QVERIFY(fifo.returnsWithoutAWriter([&] { button("Command17")->click(); }));
+        QCOMPARE(answers.texts.size(), 1);
+        QVERIFY2(answers.texts[0].contains(QStringLiteral("Not a regular file (a FIFO). Nothing was sent.")),
+                 qPrintable(answers.texts[0]));
+        QVERIFY(far.readFor(300).isEmpty());
     }
 
     void parameterDownloadLeavesTheJogButtonsAndAnUnreadableFileSendsNothing()

@@ -2,6 +2,7 @@
 // (Port menu, Ctrl+F, status bar) against real ptys and files.
 #include "receive/receive_view.h"
 #include "support/form_test.h"
+#include "support/idle_fifo.h"
 #include "support/window_test_main.h"
 #include "window/port_menu/control_lines_panel.h"
 
@@ -158,6 +159,21 @@ private slots:
         button("Command1")->click();
         QVERIFY(form->comm1().isOpen());
         QTRY_VERIFY_WITH_TIMEOUT(counters->text().startsWith(QStringLiteral("TX 0 B  RX 0 B")), 5000);
+    }
+
+    void sendingAFifoIsRefusedWithoutWaitingForAWriter()
+    {
+        QTemporaryDir dir;
+        tessa::testing::IdleFifo fifo(dir.filePath(QStringLiteral("x.txt")));
+        QVERIFY(fifo.made());
+        child<QAction>("mnu_send_file")->trigger();
+        child<QLineEdit>("SendFilePath")->setText(dir.filePath(QStringLiteral("x.txt")));
+        FarEnd device(pty->farPath());
+        QVERIFY(fifo.returnsWithoutAWriter([&] { button("SendFileSend")->click(); }));
+        QVERIFY2(child<QLabel>("SendFileStatus")->text().endsWith(QStringLiteral(": Not a regular file (a FIFO)")),
+                 qPrintable(child<QLabel>("SendFileStatus")->text()));
+        QVERIFY(button("SendFileSend")->isEnabled());
+        QVERIFY(device.readFor(300).isEmpty());
     }
 
     void sendFileSendsItAsItIsAndCancels()

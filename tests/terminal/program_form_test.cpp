@@ -5,6 +5,7 @@
 #include "receive/receive_view.h"
 #include "support/bytes_of.h"
 #include "support/form_test.h"
+#include "support/idle_fifo.h"
 #include "support/window_test_main.h"
 
 #include <QAction>
@@ -16,6 +17,7 @@
 #include <QScopeGuard>
 #include <QSocketNotifier>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <memory>
@@ -349,6 +351,26 @@ private slots:
         QCOMPARE(answers.texts.size(), 1);
         QVERIFY2(answers.texts[0].contains(QStringLiteral("the disk is full")), qPrintable(answers.texts[0]));
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("prog.txt"))));
+    }
+
+    void openingAFifoIsRefusedWithoutWaitingForAWriter()
+    {
+        QTemporaryDir dir;
+        tessa::testing::IdleFifo fifo(dir.filePath(QStringLiteral("x.txt")));
+        QVERIFY(fifo.made());
+        addData(QStringLiteral("ver"), false, true);
+        const QStringList before = lines();
+        ScriptedDialogs& answers = freshDialogs();
+        answers.paths << dir.filePath(QStringLiteral("x.txt"));
+        QVERIFY(fifo.returnsWithoutAWriter([&] { form->findChild<QAction*>(QStringLiteral("mnu_open"))->trigger(); }));
+        QCOMPARE(answers.texts.size(), 1);
+        QVERIFY2(answers.texts[0].contains(QStringLiteral("Not a regular file (a FIFO)")),
+                 qPrintable(answers.texts[0]));
+        QCOMPARE(lines(), before);
+        // The window goes on serving its events.
+        bool served = false;
+        QTimer::singleShot(0, form.get(), [&] { served = true; });
+        QTRY_VERIFY(served);
     }
 
     void saveAndLoadRoundTrip()

@@ -92,8 +92,9 @@ int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32
         return KTR4_ERR_ARC_GEOMETRY;
     }
 
-    // A centre that never settles refuses the arc before anything is booked or written.
-    if (centre.result != KTR4_OK)
+    // A centre that never settles refuses the arc before anything is booked or written, and so
+    // does an end the circle through the start misses: the card could only jump to it.
+    if (centre.result != KTR4_OK || !end_on_start_circle(ex_rel, ey_rel, centre.cx, centre.cy))
         return KTR4_ERR_RANGE;
     book_plain_move(xs.end, ex, absolute);
     book_plain_move(ys.end, ey, absolute);

@@ -10,8 +10,9 @@ namespace ktr4::motion {
 // Internal result of a correction step that moved the centre but is not done yet.
 inline constexpr int32_t kArcCentreStillShort = 310;
 
-// One correction step for an arc from (0, 0) to (ex, ey) about (cx, cy). Squares and their
-// sums are exact (64 bits), so a large arc is corrected as its scaled-down copy is.
+// One correction step for an arc from (0, 0) to (ex, ey) about (cx, cy). Differences, squares
+// and their sums are exact over the whole 32-bit range (no wrap), so a large arc is corrected
+// as its scaled-down copy is.
 // 0: the (possibly moved) centre is at least as far from the start as from the end;
 // 310: the centre was moved one pulse and is still short; 308: the step would put the
 // centre on the end point's y coordinate above it, nothing is written to the outputs.
@@ -20,6 +21,13 @@ int32_t correct_arc_centre(int32_t ex, int32_t ey, int32_t cx, int32_t cy, int32
 // The largest number of 310 steps a centre correction may take (one pulse each); a larger
 // correction is 302.
 inline constexpr uint32_t kMaxCentreCorrections = 65'536;
+
+// Whether the end point (ex, ey) lies on the circle about (cx, cy) through the start (0, 0):
+// the two radii differ by at most kArcEndTolerance pulses, decided exactly (no rounding, no
+// wrap). An end off that circle would leave the card no path to it.
+bool end_on_start_circle(int32_t ex, int32_t ey, int32_t cx, int32_t cy);
+
+inline constexpr uint32_t kArcEndTolerance = 1;  // pulses
 
 struct ThreePointCentre {
     bool degenerate = false;  // the two bisectors have equal slopes: no single circle

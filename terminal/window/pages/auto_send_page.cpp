@@ -1,5 +1,6 @@
 #include "window/pages/auto_send_page.h"
 
+#include "files/regular_file.h"
 #include "frames/frame_text.h"
 #include "program/program_file.h"
 #include "program/program_model.h"
@@ -490,9 +491,10 @@ void AutoSendPage::mnu_open_Click()
     if (!services_.dialog.showOpen(&services_.window))
         return;
     const QString name = services_.dialog.fileName();
-    QFile file(name);
-    if (name.isEmpty() || !file.open(QIODevice::ReadOnly)) {
-        showMessage(tr("Could not open \"%1\": %2").arg(name, file.errorString()), translated(kHintTitle));
+    QFile file;
+    QString error;
+    if (name.isEmpty() || !openRegularFile(file, name, error)) {
+        showMessage(tr("Could not open \"%1\": %2").arg(name, error), translated(kHintTitle));
         return;
     }
     // Parsed off the widgets: a hostile file costs a pass over its bytes, not a widget
