@@ -194,6 +194,32 @@ private slots:
         QVERIFY(content.startsWith(part));
         QCOMPARE(tessa::testing::stored("SEND FILE CHUNK BYTES"), QStringLiteral("16"));
     }
+
+    // A port pulled during the send: the status says the port was lost, and after how many
+    // bytes (those that reached the device), not that the user cancelled.
+    void sendFileSaysThatThePortWasLost()
+    {
+        QTemporaryDir dir;
+        const QString path =
+            tessa::testing::writeFile(dir.filePath(QStringLiteral("image.bin")), QByteArray(3000, 'x'));
+        child<QAction>("mnu_send_file")->trigger();
+        child<QLineEdit>("SendFilePath")->setText(path);
+        child<QSpinBox>("SendFileChunk")->setValue(16);
+        child<QSpinBox>("SendFileDelay")->setValue(20);
+        FarEnd device(pty->farPath());
+        button("SendFileSend")->click();
+        const QByteArray part = device.read(160);
+        QCOMPARE(part.size(), 160);
+        pty->stop();
+        auto* status = child<QLabel>("SendFileStatus");
+        QTRY_VERIFY_WITH_TIMEOUT(status->text().startsWith(QStringLiteral("The port was lost after ")), 5000);
+        const QRegularExpressionMatch said =
+            QRegularExpression(QStringLiteral("^The port was lost after (\\d+) of 3000 bytes$")).match(status->text());
+        QVERIFY2(said.hasMatch(), qPrintable(status->text()));
+        const int sent = said.captured(1).toInt();
+        QVERIFY2(sent >= 160 && sent < 3000 && sent % 16 == 0, qPrintable(status->text()));
+        QVERIFY(button("SendFileSend")->isEnabled());
+    }
 };
 
 TESSA_WINDOW_TEST_MAIN(PortToolsWindowTest)
