@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSocketNotifier>
 #include <QStatusBar>
@@ -328,6 +329,39 @@ private slots:
         far.readFor(50);  // a line already in the pty
         QVERIFY(far.readFor(300).isEmpty());
         QVERIFY(!child<QTimer>("Timer13")->isActive());
+    }
+
+    // A looping program stops where the port was lost, says at which line, and sends nothing
+    // once the port is back until it is started again.
+    void loopStopsAtAPortLossAndStaysStopped()
+    {
+        connectToPty();
+        addData(QStringLiteral("A"), false, false);
+        addDelay(QStringLiteral("40"));
+        addData(QStringLiteral("B"), false, false);
+        addDelay(QStringLiteral("40"));
+        child<QCheckBox>("Check3")->setChecked(true);
+        {
+            FarEnd far(pty->farPath());
+            click("Command6");
+            QCOMPARE(far.read(4), QByteArray("ABAB"));
+        }
+        pty->stop();
+        QTRY_VERIFY_WITH_TIMEOUT(!form->comm1().isOpen(), 5000);
+        QVERIFY(!child<QTimer>("Timer13")->isActive());
+        QVERIFY(!child<QTimer>("Timer14")->isActive());
+        const QString said = form->findChild<QStatusBar*>()->currentMessage();
+        const QRegularExpressionMatch line =
+            QRegularExpression(QStringLiteral("^通訊埠連線已中斷，程式在第 ([1-4]) 行停止$")).match(said);
+        QVERIFY2(line.hasMatch(), qPrintable(said));
+
+        QVERIFY(pty->plugIn());
+        FarEnd far(pty->farPath());
+        connectTo(pty->nearPath());
+        QVERIFY(far.readFor(400).isEmpty());
+        click("Command6");
+        QCOMPARE(far.read(2), QByteArray("AB"));
+        click("Command11");
     }
 
     void saveOnAFullDiskSaysTheDiskIsFull()
