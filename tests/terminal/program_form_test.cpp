@@ -486,8 +486,10 @@ private slots:
         click("Command12");
         QCOMPARE(lines(), QStringList({"001 a", "002 SYSTEM DELAY 1234"}));
         QCOMPARE(answers.texts.size(), 1);
-        QVERIFY2(answers.texts[0].contains(QStringLiteral("Record 2 of the file"))
-                     && answers.texts[0].contains(QStringLiteral("Record 3 of the file: 資料空白!")),
+        QVERIFY2(answers.texts[0].contains(QStringLiteral("File line 2: not loaded"))
+                     && answers.texts[0].contains(QStringLiteral("File line 3: not loaded: no data."))
+                     && answers.texts[0].contains(QStringLiteral(
+                         "File line 4: \"SYSTEM DELAY 12345\" loaded as program line 2 \"SYSTEM DELAY 1234\".")),
                  qPrintable(answers.texts[0]));
 
         QByteArray garbage;
@@ -508,7 +510,7 @@ private slots:
         QCOMPARE(List1()->count(), 1000);
         QCOMPARE(List1()->item(999)->text(), QStringLiteral("1000 999"));
         QCOMPARE(answers.texts.size(), before + 1);
-        QVERIFY(answers.texts.last().startsWith(QStringLiteral("超過1000行!")));
+        QCOMPARE(answers.texts.last(), QStringLiteral("超過1000行!\n只載入了前1000行。"));
         QCOMPARE(answers.titles.last(), QStringLiteral("警告"));
     }
 
