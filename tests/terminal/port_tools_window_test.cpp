@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -112,6 +114,47 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(findStatus().startsWith(QStringLiteral("The receive log started again")), 5000);
         next->click();
         QCOMPARE(findStatus(), QStringLiteral("1 of 1"));
+    }
+
+    // Find, Find next and Find previous are in the menu bar and in both views' context menu,
+    // their shortcuts shown, and they work from either.
+    void findIsInTheMenuAndTheContextMenu()
+    {
+        const struct {
+            const char* name;
+            QKeySequence keys;
+        } expected[] = {{"mnu_find", QKeySequence::Find},
+                        {"mnu_find_next", QKeySequence(Qt::Key_F3)},
+                        {"mnu_find_previous", QKeySequence(Qt::SHIFT | Qt::Key_F3)}};
+        QList<QAction*> actions;
+        for (const auto& e : expected) {
+            auto* action = child<QAction>(e.name);
+            QCOMPARE(action->shortcut(), e.keys);
+            actions << action;
+            bool inMenuBar = false;
+            for (QObject* holder : action->associatedObjects())
+                if (auto* menu = qobject_cast<QMenu*>(holder))
+                    inMenuBar = inMenuBar || form->menuBar()->actions().contains(menu->menuAction());
+            QVERIFY2(inMenuBar, e.name);
+        }
+        for (const char* name : {"Text6", "Text4"}) {
+            std::unique_ptr<QMenu> menu(view(name)->createContextMenu());
+            for (QAction* action : actions)
+                QVERIFY2(menu->actions().contains(action), name);
+        }
+
+        FarEnd device(pty->farPath());
+        QVERIFY(device.write("one mark, two mark"));
+        QTRY_VERIFY_WITH_TIMEOUT(view("Text6")->toPlainText().endsWith(QStringLiteral("two mark")), 5000);
+        actions[0]->trigger();
+        QTRY_VERIFY(child<QLineEdit>("FindText")->isVisible());
+        QTest::keyClicks(child<QLineEdit>("FindText"), QStringLiteral("mark"));
+        actions[1]->trigger();
+        QCOMPARE(findStatus(), QStringLiteral("1 of 2"));
+        actions[1]->trigger();
+        QCOMPARE(findStatus(), QStringLiteral("2 of 2"));
+        actions[2]->trigger();
+        QCOMPARE(findStatus(), QStringLiteral("1 of 2"));
     }
 
     void timestampsStartEachChunkOnlyWhenChosen()
