@@ -116,6 +116,20 @@ private slots:
         QCOMPARE(findStatus(), QStringLiteral("1 of 1"));
     }
 
+    // On a pty the break button says it does nothing there; the panel closes with its own button.
+    void controlLinesPanelHintsAtBreakAndCloses()
+    {
+        child<QAction>("mnu_control_lines")->trigger();
+        auto* panel = child<tessa::ControlLinesPanel>("ControlLinesPanel");
+        QVERIFY(panel->isVisible());
+        auto* note = child<QLabel>("ControlLinesBreakNote");
+        QVERIFY(note->isVisible());
+        QVERIFY2(note->text().contains(QStringLiteral("does nothing on a pseudo-terminal")), qPrintable(note->text()));
+        QCOMPARE(button("ControlLinesBreak")->toolTip(), note->text());
+        button("ControlLinesClose")->click();
+        QVERIFY(!panel->isVisible());
+    }
+
     // Find, Find next and Find previous are in the menu bar and in both views' context menu,
     // their shortcuts shown, and they work from either.
     void findIsInTheMenuAndTheContextMenu()

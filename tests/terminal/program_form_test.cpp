@@ -331,6 +331,19 @@ private slots:
         QVERIFY(!child<QTimer>("Timer13")->isActive());
     }
 
+    // Each program button says what it does, in the captions' language.
+    void programButtonsHaveToolTips()
+    {
+        for (const char* name :
+             {"Command5", "Command8", "Command7", "Command10", "Command6", "Command11", "Command9", "Command12"}) {
+            const QString tip = child<QPushButton>(name)->toolTip();
+            QVERIFY2(!tip.isEmpty() && tip.contains(QRegularExpression(QStringLiteral("[\\x{4E00}-\\x{9FFF}]")))
+                         && !tip.contains(QRegularExpression(QStringLiteral("[A-Za-z]{3}"))),
+                     name);
+        }
+        QVERIFY(!child<QCheckBox>("Check3")->toolTip().isEmpty());
+    }
+
     // A looping program stops where the port was lost, says at which line, and sends nothing
     // once the port is back until it is started again.
     void loopStopsAtAPortLossAndStaysStopped()

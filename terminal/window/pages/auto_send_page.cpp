@@ -115,6 +115,16 @@ void AutoSendPage::createControls()
     Command9 = button(u"儲存"_s, u"Command9"_s, 5640, 3720);
     Command12 = button(u"載入"_s, u"Command12"_s, 6600, 3720);
     Check3 = named(new QCheckBox(u"迴圈"_s, page), u"Check3"_s);
+    // What each button does, in the captions' language.
+    Command5->setToolTip(u"把編輯區的內容加到程式最後一行之後"_s);
+    Command8->setToolTip(u"把編輯區的內容插入到所選行之前"_s);
+    Command7->setToolTip(u"刪除所選的行"_s);
+    Command10->setToolTip(u"以編輯區的內容取代所選的行"_s);
+    Command6->setToolTip(u"從第一行起依序傳送程式（勾選迴圈時反覆傳送）"_s);
+    Command11->setToolTip(u"停止傳送，不再送出任何一行"_s);
+    Command9->setToolTip(u"把程式儲存成檔案"_s);
+    Command12->setToolTip(u"從檔案載入程式，取代目前的程式"_s);
+    Check3->setToolTip(u"勾選時，傳送到最後一行後從第一行再開始，直到按停止"_s);
     setGeometryTwips(Check3, 7560, 3760, 900, 345);
 
     const auto timer = [this](const QString& name, int intervalMs) {
