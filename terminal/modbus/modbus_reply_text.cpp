@@ -94,4 +94,11 @@ QString modbusReplyText(const ModbusReply& reply)
     return lines.join(u'\n');
 }
 
+QString modbusVerdictLine(const ModbusReply& reply)
+{
+    ModbusReply withoutRoundTrip = reply;
+    withoutRoundTrip.roundTripMs.reset();
+    return modbusReplyText(withoutRoundTrip).replace(u'\n', QStringLiteral("; "));
+}
+
 }  // namespace tessa

@@ -15,4 +15,8 @@ namespace tessa {
 // expected C4 0B", "No reply in 1000 ms".
 QString modbusReplyText(const ModbusReply& reply);
 
+// The same verdict on one line, without the round trip: its lines joined by "; ", e.g.
+// "Slave 1, function 03: 1 registers; 512 (0x0200) = 4660 (0x1234)".
+QString modbusVerdictLine(const ModbusReply& reply);
+
 }  // namespace tessa

@@ -20,6 +20,26 @@ namespace {
 // What the editor reads of a record: its kind, "DA" and 100 characters of data from 6, the
 // delay digits from 13. Longer fields are cut here, so a huge line costs no huge copy.
 constexpr qsizetype kRecordCharactersRead = 5 + kDataTextShown;
+// Characters of a file's line quoted in the load's message; a longer one is elided.
+constexpr qsizetype kQuotedCharacters = 60;
+
+QString quoted(QByteArrayView text)
+{
+    if (text.size() <= kQuotedCharacters)
+        return u'"' + QString::fromLatin1(text) + u'"';
+    return u'"' + QString::fromLatin1(text.first(kQuotedCharacters)) + u"...\""_s;
+}
+
+// What the load made of a field it took: empty when it was stored as written.
+QString changeOf(QByteArrayView field, const QString& record, int programLine)
+{
+    if (field.size() <= kRecordCharactersRead && QString::fromLatin1(field) == record)
+        return {};
+    const QString loaded = u"loaded as program line %1 %2."_s.arg(programLine).arg(quoted(record.toLatin1()));
+    if (!isDelayRecord(record) && field.size() > kRecordCharactersRead)
+        return u"data of %1 characters cut to %2, "_s.arg(field.size() - 5).arg(kDataTextShown) + loaded;
+    return quoted(field) + u' ' + loaded;
+}
 
 }  // namespace
 
@@ -66,13 +86,15 @@ QStringList ProgramFileLoad::messages() const
         out << QCoreApplication::translate("tessa", "The file is longer than %1 MiB; only its first %1 MiB were read.")
                    .arg(kMaxProgramFileBytes >> 20);
     if (full)
-        out << translated(kProgramFullText)
-                + QCoreApplication::translate("tessa", "\nOnly the first 1000 records were loaded.");
-    if (!refused.isEmpty()) {
-        QStringList shown = refused;
-        if (refusedMore > 0)
-            shown << QCoreApplication::translate("tessa", "... and %1 more.").arg(refusedMore);
-        out << QCoreApplication::translate("tessa", "These records were not loaded:\n") + shown.join(u'\n');
+        out << translated(kProgramFullText) + u'\n' + translated(kProgramFullLoadedText);
+    if (!reported.isEmpty()) {
+        QStringList shown = reported;
+        if (reportedMore > 0)
+            shown << u"... and %1 more."_s.arg(reportedMore);
+        const qsizetype count = reported.size() + reportedMore;
+        out << (count == 1 ? u"1 line of the file was not loaded as written:\n"_s
+                           : u"%1 lines of the file were not loaded as written:\n"_s.arg(count))
+                + shown.join(u'\n');
     }
     return out;
 }
@@ -81,18 +103,20 @@ ProgramFileLoad parseProgramFile(const QByteArray& bytes, bool cut)
 {
     ProgramFileLoad load;
     load.cut = cut;
-    qsizetype recordNumber = 0;
-    // Only the first refusals are described; the others cost a count.
-    const auto refuse = [&load, &recordNumber](const std::function<QString()>& problem) {
-        if (load.refused.size() < kRefusedRecordsNamed)
-            load.refused
-                << QCoreApplication::translate("tessa", "Record %1 of the file: %2").arg(recordNumber).arg(problem());
+    qsizetype fileLine = 0;
+    // Only the first lines are described; the others cost a count.
+    const auto report = [&load, &fileLine](const std::function<QString()>& what) {
+        if (load.reported.size() < kReportedLinesNamed)
+            load.reported << u"File line %1: %2"_s.arg(fileLine).arg(what());
         else
-            ++load.refusedMore;
+            ++load.reportedMore;
     };
-    const auto dataEmpty = [] { return translated(kDataEmptyText); };
-    forEachProgramFileField(bytes, [&](QByteArrayView field) {
-        ++recordNumber;
+    const auto refuse = [&report](const std::function<QString()>& problem) {
+        report([&] { return u"not loaded: "_s + problem(); });
+    };
+    const auto noData = [] { return u"no data."_s; };
+    forEachProgramFileField(bytes, [&](QByteArrayView field, qsizetype line) {
+        fileLine = line;
         if (load.records.size() >= kProgramMaxLines) {
             load.full = true;
             return false;
@@ -100,7 +124,7 @@ ProgramFileLoad parseProgramFile(const QByteArray& bytes, bool cut)
         // Too short for data (which starts at character 6) or a delay: refused as empty data,
         // with no text made of it.
         if (field.size() <= 5) {
-            refuse(dataEmpty);
+            refuse(noData);
             return true;
         }
         const QString text = QString::fromLatin1(field.first(std::min(field.size(), kRecordCharactersRead)));
@@ -111,10 +135,14 @@ ProgramFileLoad parseProgramFile(const QByteArray& bytes, bool cut)
             return true;
         }
         const CheckedRecord checked = checkEditorFields(ProgramRecord::fromText(text).fields(), lineNumber);
-        if (checked.record)
-            load.records << *checked.record;
-        else
+        if (!checked.record) {
             refuse([&] { return checked.reason; });
+            return true;
+        }
+        load.records << *checked.record;
+        const QString change = changeOf(field, *checked.record, lineNumber);
+        if (!change.isEmpty())
+            report([&] { return change; });
         return true;
     });
     return load;

@@ -169,16 +169,19 @@ bool lineFields(QByteArrayView line, const std::function<bool(QByteArrayView)>& 
 
 }  // namespace
 
-void forEachProgramFileField(QByteArrayView bytes, const std::function<bool(QByteArrayView)>& take)
+void forEachProgramFileField(QByteArrayView bytes, const std::function<bool(QByteArrayView, qsizetype)>& take)
 {
     const char* const begin = bytes.data();
     const char* const end = begin + bytes.size();
     const char* line = begin;
+    qsizetype lineNumber = 0;
     while (line < end) {
+        ++lineNumber;
         const char* lineEnd = line;
         while (lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n')
             ++lineEnd;
-        if (!lineFields(QByteArrayView(line, lineEnd - line), take))
+        if (!lineFields(QByteArrayView(line, lineEnd - line),
+                        [&take, lineNumber](QByteArrayView field) { return take(field, lineNumber); }))
             return;
         if (lineEnd < end && *lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n')
             ++lineEnd;
@@ -189,7 +192,7 @@ void forEachProgramFileField(QByteArrayView bytes, const std::function<bool(QByt
 QStringList programFileFields(const QByteArray& bytes)
 {
     QStringList fields;
-    forEachProgramFileField(bytes, [&fields](QByteArrayView field) {
+    forEachProgramFileField(bytes, [&fields](QByteArrayView field, qsizetype) {
         fields << QString::fromLatin1(field);
         return true;
     });

@@ -71,8 +71,8 @@ QByteArray programFileBytes(const QStringList& records);
 // spaces. A quoted field without its closing quote runs to the next quote or the line end.
 // Empty lines hold no field; CR LF, LF or CR end a line, and a missing last line end is fine.
 QStringList programFileFields(const QByteArray& bytes);
-// The same fields, handed over in place (one character per byte) one at a time until take
-// returns false.
-void forEachProgramFileField(QByteArrayView bytes, const std::function<bool(QByteArrayView)>& take);
+// The same fields, handed over in place (one character per byte) one at a time with the number
+// of the file's line they are on (from 1), until take returns false.
+void forEachProgramFileField(QByteArrayView bytes, const std::function<bool(QByteArrayView, qsizetype)>& take);
 
 }  // namespace tessa

@@ -10,7 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
+#include <QAction>
 
 using namespace Qt::StringLiterals;
 
@@ -52,9 +52,23 @@ FindPanel::FindPanel(ReceiveDisplay& display, SettingsStore& settings, QWidget* 
     connect(next_, &QPushButton::clicked, this, [this] { step(true); });
     connect(previous_, &QPushButton::clicked, this, [this] { step(false); });
 
+    // Actions of the window (its menu and the views' context menu); the panel owns them.
+    const auto action = [this](const QString& name, const QString& text, const QKeySequence& keys) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(name);
+        a->setShortcut(keys);
+        return a;
+    };
+    findAction_ = action(u"mnu_find"_s, u"&Find..."_s, QKeySequence::Find);
+    nextAction_ = action(u"mnu_find_next"_s, u"Find &next"_s, QKeySequence(Qt::Key_F3));
+    previousAction_ = action(u"mnu_find_previous"_s, u"Find &previous"_s, QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    connect(findAction_, &QAction::triggered, this, &FindPanel::open);
+    connect(nextAction_, &QAction::triggered, this, &FindPanel::findNext);
+    connect(previousAction_, &QAction::triggered, this, &FindPanel::findPrevious);
+    addActions(actions());  // the keys work in the panel too
+
     for (ReceiveView* view : {display_.characterView(), display_.hexView()}) {
-        auto* shortcut = new QShortcut(QKeySequence::Find, view, nullptr, nullptr, Qt::WidgetShortcut);
-        connect(shortcut, &QShortcut::activated, this, &FindPanel::open);
+        view->setExtraActions(actions());
         // A refresh brings new bytes (or a log that started again): the matches follow.
         connect(view, &ReceiveView::textChanged, this, [this, view] {
             if (view == view_ && isVisible())

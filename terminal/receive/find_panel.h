@@ -6,6 +6,7 @@
 
 #include <optional>
 
+class QAction;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -17,7 +18,8 @@ class ReceiveDisplay;
 class ReceiveView;
 class SettingsStore;
 
-// Find in the receive view in sight, opened with Ctrl+F in either view: text in the character
+// Find in the receive view in sight, opened with Find (Ctrl+F; Find next F3, Find previous
+// Shift+F3: actions the window puts in its menu and the views in their context menu): text in the character
 // view, a byte sequence typed as hex in the hexadecimal one. All matches in the log are painted,
 // Next and Previous go round. While bytes keep arriving the log only grows, so the current
 // match stays where it is; when the log starts again (at its limit, or cleared) the count starts
@@ -31,6 +33,8 @@ public:
     void open();
     void findNext() { step(true); }
     void findPrevious() { step(false); }
+    // Find (opens the panel), Find next, Find previous, with their shortcuts.
+    QList<QAction*> actions() const { return {findAction_, nextAction_, previousAction_}; }
     std::size_t matchCount() const { return spans_.size(); }
 
 private:
@@ -48,6 +52,9 @@ private:
     QPushButton* next_ = nullptr;
     QPushButton* previous_ = nullptr;
     QLabel* status_ = nullptr;
+    QAction* findAction_ = nullptr;
+    QAction* nextAction_ = nullptr;
+    QAction* previousAction_ = nullptr;
 
     ReceiveView* view_ = nullptr;  // the view searched
     FoundSpans spans_;

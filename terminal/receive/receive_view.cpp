@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
+
+#include <memory>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QScrollBar>
@@ -498,17 +500,29 @@ void ReceiveView::mouseDoubleClickEvent(QMouseEvent* event)
     setSelection(from, to);
 }
 
-void ReceiveView::contextMenuEvent(QContextMenuEvent* event)
+QMenu* ReceiveView::createContextMenu()
 {
-    QMenu menu(this);
-    QAction* copyAction = menu.addAction(tr("&Copy"));
+    auto* menu = new QMenu(this);
+    QAction* copyAction = menu->addAction(tr("&Copy"));
     copyAction->setShortcut(QKeySequence::Copy);
     copyAction->setEnabled(anchor_ != caret_);
     connect(copyAction, &QAction::triggered, this, &ReceiveView::copy);
-    QAction* selectAllAction = menu.addAction(tr("Select All"));
+    QAction* selectAllAction = menu->addAction(tr("Select All"));
     selectAllAction->setShortcut(QKeySequence::SelectAll);
     connect(selectAllAction, &QAction::triggered, this, &ReceiveView::selectAll);
-    menu.exec(event->globalPos());
+    if (!extraActions_.isEmpty()) {
+        menu->addSeparator();
+        menu->addActions(extraActions_);
+    }
+    return menu;
+}
+
+void ReceiveView::contextMenuEvent(QContextMenuEvent* event)
+{
+    // Find acts on the view in sight, which is this one.
+    setFocus(Qt::PopupFocusReason);
+    const std::unique_ptr<QMenu> menu(createContextMenu());
+    menu->exec(event->globalPos());
 }
 
 }  // namespace tessa

@@ -56,6 +56,11 @@ public:
     void selectAll();
     void copy() const;
 
+    // Actions offered after Copy and Select All in the context menu (the window's Find ones).
+    void setExtraActions(const QList<QAction*>& actions) { extraActions_ = actions; }
+    // The context menu as the right button opens it; the caller owns it.
+    QMenu* createContextMenu();
+
     // Spans [first, second) of the shown text painted as found (sorted, not overlapping); the
     // list is kept until the next call.
     void setFoundSpans(std::vector<std::pair<qsizetype, qsizetype>> spans);
@@ -80,6 +85,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    QList<QAction*> extraActions_;
     // The shown text: the log's first shownLength_ characters, or the own text.
     QStringView shown() const;
     // Brings rows and scroll bar up to date with the shown text (only what is new since the

@@ -41,6 +41,12 @@ void FileSender::cancel()
         finish(false, u"Cancelled after %1 of %2 bytes"_s.arg(sent_).arg(total_));
 }
 
+void FileSender::portLost()
+{
+    if (running())
+        finish(false, u"The port was lost after %1 of %2 bytes"_s.arg(sent_).arg(total_));
+}
+
 void FileSender::sendChunk()
 {
     if (!running())

@@ -28,6 +28,8 @@ public:
     // Starts sending; false (with errorString()) when the file cannot be read or a send runs.
     bool start(const QString& path, int chunkBytes, int delayMs);
     void cancel();
+    // The port went away while sending: ends the send, saying so and after how many bytes.
+    void portLost();
     bool running() const { return file_.isOpen(); }
     qint64 sentBytes() const { return sent_; }
     qint64 totalBytes() const { return total_; }

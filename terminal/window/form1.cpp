@@ -94,8 +94,13 @@ Form1::Form1(std::unique_ptr<tessa::Dialogs> dialogs, QWidget* parent)
     Form_Load();
     portMenu_ = new tessa::PortMenu(this, *dialogs_, *mnu_port, *connection_, *connectionBar_, settings_, *receive_,
                                     [this] { return shownStatusBar(); });
-    // Find in the receive views (Ctrl+F).
-    new tessa::FindPanel(*receive_, settings_, this);
+    // The history takes every chunk as the port reports it, whichever way it was read.
+    connect(&connection_->port(), &tessa::SerialPort::received, this,
+            [this](QByteArrayView bytes) { receiveHistory_.append(bytes); });
+    // Find in the receive views (Ctrl+F), from the Find menu and the views' context menu.
+    auto* findPanel = new tessa::FindPanel(*receive_, settings_, this);
+    QMenu* find = named(menuBar()->addMenu(tr("F&ind")), u"mnu_find_menu"_s);
+    find->addActions(findPanel->actions());
     new tessa::HelpMenu(*this, settings_, *dialogs_);
 }
 

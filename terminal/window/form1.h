@@ -1,5 +1,6 @@
 #pragma once
 
+#include "receive/receive_history.h"
 #include "settings/settings_store.h"
 #include "window/dialogs.h"
 
@@ -61,6 +62,8 @@ public:
     // Window-level state other parts of the program and the tests use.
     tessa::SerialPort& comm1();
     tessa::ReceiveLogs& receiveLogs();
+    // Every byte received in the session (the last 64 MiB at least), beside the views' logs.
+    const tessa::ReceiveHistory& receiveHistory() const { return receiveHistory_; }
     tessa::SettingsStore& settingsStore() { return settings_; }
     std::int16_t portAvailability(int portNumber) const;
     std::int16_t connectSucceeded() const;
@@ -108,6 +111,7 @@ private:
     tessa::Connection* connection_ = nullptr;
     tessa::ConnectionBar* connectionBar_ = nullptr;
     std::unique_ptr<tessa::ReceiveDisplay> receive_;
+    tessa::ReceiveHistory receiveHistory_;
     std::unique_ptr<tessa::SendGuard> guard_;
     std::unique_ptr<tessa::PageServices> services_;
     tessa::ChecksumFrameBox* Frame3 = nullptr;

@@ -4,11 +4,15 @@
 #include "support/form_test.h"
 #include "support/modbus_slave.h"
 #include "support/quick_slave.h"
+#include "support/scripted_slave.h"
 #include "support/window_test_main.h"
 #include "trafficlog/traffic_format.h"
+#include "modbus/modbus_exchange.h"
 #include "window/pages/modbus_reply_area.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
@@ -26,6 +30,7 @@
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
+#include <random>
 #include <vector>
 
 using tessa::testing::FarEnd;
@@ -73,6 +78,25 @@ private:
             dialog.accept();
         };
         child<QAction>("mnu_line_settings")->trigger();
+    }
+
+    // The lines of the Modbus history as its dialog shows them (heading first), and whether its
+    // copy button put them on the clipboard.
+    QStringList modbusHistoryLines(bool* copied = nullptr)
+    {
+        QString shown;
+        dialogs_->dialogAnswers << [&](QDialog& dialog) {
+            QCOMPARE(dialog.objectName(), QStringLiteral("ModbusHistoryDialog"));
+            shown = dialog.findChild<QPlainTextEdit*>(QStringLiteral("ModbusHistoryText"))->toPlainText();
+            if (copied) {
+                QGuiApplication::clipboard()->clear();
+                dialog.findChild<QPushButton*>(QStringLiteral("ModbusHistoryCopy"))->click();
+                *copied = QGuiApplication::clipboard()->text() == shown;
+            }
+            dialog.reject();
+        };
+        button("ModbusHistoryButton")->click();
+        return shown.split(u'\n');
     }
 
 private slots:
@@ -465,6 +489,94 @@ private slots:
                                                                "513 (0x0201) = 4609 (0x1201)\n")),
                  qPrintable(text->toPlainText()));
         QCOMPARE(slave.requests.load(), 3);
+    }
+
+    // Twenty double clicks against a slave that answers in 0 to 30 ms, some replies cut short
+    // or of the wrong length: one request on the line at a time, and each of the 40 gets one
+    // verdict, the right one, in the history.
+    void rapidModbusClicksGetOneRightVerdictEach()
+    {
+        PtyPair pty {PtyPair::Start::Later};
+        QVERIFY(pty.plugIn());
+        enum class Kind { Good, CutShort, WrongLength };
+        const auto kindOf = [](int n) {
+            return n % 5 == 2 ? Kind::CutShort : n % 5 == 4 ? Kind::WrongLength : Kind::Good;
+        };
+        QList<QByteArray> answers;  // by request number, written on the slave's thread only
+        std::mt19937 random(38);
+        tessa::testing::ScriptedSlave slave(pty.farPath(), [&](int n, const QByteArray& request) {
+            const int address = (static_cast<quint8>(request[2]) << 8) | static_cast<quint8>(request[3]);
+            const int count = (static_cast<quint8>(request[4]) << 8) | static_cast<quint8>(request[5]);
+            QByteArray reply = tessa::testing::QuickSlave::readReply(address, count);
+            if (kindOf(n) == Kind::CutShort)
+                reply.chop(1);
+            else if (kindOf(n) == Kind::WrongLength)
+                reply = tessa::testing::QuickSlave::readReply(address, count + 1);
+            answers << reply;
+            return tessa::testing::ScriptedSlave::Answer {static_cast<int>(random() % 31), reply};
+        });
+        QVERIFY(slave.ready());
+        showForm();
+        child<QTabWidget>("SSTab1")->setCurrentIndex(3);
+        child<QSpinBox>("ModbusReplyWindow")->setValue(150);
+        connectTo(pty.nearPath());
+
+        auto* queueState = child<QLabel>("ModbusQueueState");
+        for (int i = 0; i < 20; ++i) {
+            button("Command35")->click();
+            button("Command35")->click();
+            QCOMPARE(queueState->text(), QStringLiteral("1 waiting their turn"));
+            // The next double click once this one is done with, a moment later or at once.
+            QTRY_COMPARE_WITH_TIMEOUT(modbusHistoryLines().size(), 1 + 2 * (i + 1), 5000);
+            QCOMPARE(queueState->text(), QString());
+            QTest::qWait(i % 4 * 10);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(slave.heard.load(), 40, 30000);
+        QStringList lines;
+        QTRY_COMPARE_WITH_TIMEOUT((lines = modbusHistoryLines()).size(), 41, 10000);
+        QTest::qWait(400);  // longer than a reply window: no verdict comes late
+        bool copied = false;
+        lines = modbusHistoryLines(&copied);
+        QCOMPARE(lines.size(), 41);
+        QVERIFY(copied);
+        QCOMPARE(lines.takeFirst(), QStringLiteral("Time\tRequest\tReply\tVerdict\tRound trip"));
+        QCOMPARE(slave.overlapping.load(), 0);
+        const QList<QByteArray> requests = slave.requests();
+        for (int n = 0; n < 40; ++n) {
+            const QStringList fields = lines[n].split(u'\t');
+            QCOMPARE(fields.size(), 5);
+            QCOMPARE(fields[1], QString::fromLatin1(requests[n].toHex(' ').toUpper()));
+            QCOMPARE(fields[2], QString::fromLatin1(answers[n].toHex(' ').toUpper()));
+            const QString& verdict = fields[3];
+            switch (kindOf(n)) {
+            case Kind::Good:
+                QVERIFY2(verdict.startsWith(QStringLiteral("Slave 1, function 03: 1 registers; ")),
+                         qPrintable(lines[n]));
+                QVERIFY(fields[4].endsWith(QStringLiteral(" ms")));
+                break;
+            case Kind::CutShort:
+                QVERIFY2(verdict.startsWith(QStringLiteral("Incomplete reply: 6 of 7 bytes")), qPrintable(lines[n]));
+                break;
+            case Kind::WrongLength:
+                QVERIFY2(verdict.contains(QStringLiteral("does not match the request")), qPrintable(lines[n]));
+                break;
+            }
+        }
+
+        // Clicks far faster than any reply: those beyond the queue's room are refused, said so,
+        // and never sent; each one sent gets its verdict.
+        const int sentBefore = slave.heard;
+        for (int i = 0; i < tessa::ModbusExchange::kMaxQueued + 4; ++i)
+            button("Command35")->click();
+        QCOMPARE(
+            queueState->text(),
+            QStringLiteral("Not sent: %1 requests already wait their turn").arg(tessa::ModbusExchange::kMaxQueued));
+        const int sent = 1 + tessa::ModbusExchange::kMaxQueued;
+        QTRY_COMPARE_WITH_TIMEOUT(modbusHistoryLines().size(), 41 + sent, 30000);
+        QTest::qWait(400);
+        QCOMPARE(slave.heard - sentBefore, sent);
+        QCOMPARE(modbusHistoryLines().size(), 41 + sent);
+        QCOMPARE(slave.overlapping.load(), 0);
     }
 };
 

@@ -9,6 +9,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -115,6 +117,61 @@ private slots:
         QCOMPARE(findStatus(), QStringLiteral("1 of 1"));
     }
 
+    // On a pty the break button says it does nothing there; the panel closes with its own button.
+    void controlLinesPanelHintsAtBreakAndCloses()
+    {
+        child<QAction>("mnu_control_lines")->trigger();
+        auto* panel = child<tessa::ControlLinesPanel>("ControlLinesPanel");
+        QVERIFY(panel->isVisible());
+        auto* note = child<QLabel>("ControlLinesBreakNote");
+        QVERIFY(note->isVisible());
+        QVERIFY2(note->text().contains(QStringLiteral("does nothing on a pseudo-terminal")), qPrintable(note->text()));
+        QCOMPARE(button("ControlLinesBreak")->toolTip(), note->text());
+        button("ControlLinesClose")->click();
+        QVERIFY(!panel->isVisible());
+    }
+
+    // Find, Find next and Find previous are in the menu bar and in both views' context menu,
+    // their shortcuts shown, and they work from either.
+    void findIsInTheMenuAndTheContextMenu()
+    {
+        const struct {
+            const char* name;
+            QKeySequence keys;
+        } expected[] = {{"mnu_find", QKeySequence::Find},
+                        {"mnu_find_next", QKeySequence(Qt::Key_F3)},
+                        {"mnu_find_previous", QKeySequence(Qt::SHIFT | Qt::Key_F3)}};
+        QList<QAction*> actions;
+        for (const auto& e : expected) {
+            auto* action = child<QAction>(e.name);
+            QCOMPARE(action->shortcut(), e.keys);
+            actions << action;
+            bool inMenuBar = false;
+            for (QObject* holder : action->associatedObjects())
+                if (auto* menu = qobject_cast<QMenu*>(holder))
+                    inMenuBar = inMenuBar || form->menuBar()->actions().contains(menu->menuAction());
+            QVERIFY2(inMenuBar, e.name);
+        }
+        for (const char* name : {"Text6", "Text4"}) {
+            std::unique_ptr<QMenu> menu(view(name)->createContextMenu());
+            for (QAction* action : actions)
+                QVERIFY2(menu->actions().contains(action), name);
+        }
+
+        FarEnd device(pty->farPath());
+        QVERIFY(device.write("one mark, two mark"));
+        QTRY_VERIFY_WITH_TIMEOUT(view("Text6")->toPlainText().endsWith(QStringLiteral("two mark")), 5000);
+        actions[0]->trigger();
+        QTRY_VERIFY(child<QLineEdit>("FindText")->isVisible());
+        QTest::keyClicks(child<QLineEdit>("FindText"), QStringLiteral("mark"));
+        actions[1]->trigger();
+        QCOMPARE(findStatus(), QStringLiteral("1 of 2"));
+        actions[1]->trigger();
+        QCOMPARE(findStatus(), QStringLiteral("2 of 2"));
+        actions[2]->trigger();
+        QCOMPARE(findStatus(), QStringLiteral("1 of 2"));
+    }
+
     void timestampsStartEachChunkOnlyWhenChosen()
     {
         FarEnd device(pty->farPath());
@@ -209,6 +266,32 @@ private slots:
         QVERIFY(part.size() < content.size());
         QVERIFY(content.startsWith(part));
         QCOMPARE(tessa::testing::stored("SEND FILE CHUNK BYTES"), QStringLiteral("16"));
+    }
+
+    // A port pulled during the send: the status says the port was lost, and after how many
+    // bytes (those that reached the device), not that the user cancelled.
+    void sendFileSaysThatThePortWasLost()
+    {
+        QTemporaryDir dir;
+        const QString path =
+            tessa::testing::writeFile(dir.filePath(QStringLiteral("image.bin")), QByteArray(3000, 'x'));
+        child<QAction>("mnu_send_file")->trigger();
+        child<QLineEdit>("SendFilePath")->setText(path);
+        child<QSpinBox>("SendFileChunk")->setValue(16);
+        child<QSpinBox>("SendFileDelay")->setValue(20);
+        FarEnd device(pty->farPath());
+        button("SendFileSend")->click();
+        const QByteArray part = device.read(160);
+        QCOMPARE(part.size(), 160);
+        pty->stop();
+        auto* status = child<QLabel>("SendFileStatus");
+        QTRY_VERIFY_WITH_TIMEOUT(status->text().startsWith(QStringLiteral("The port was lost after ")), 5000);
+        const QRegularExpressionMatch said =
+            QRegularExpression(QStringLiteral("^The port was lost after (\\d+) of 3000 bytes$")).match(status->text());
+        QVERIFY2(said.hasMatch(), qPrintable(status->text()));
+        const int sent = said.captured(1).toInt();
+        QVERIFY2(sent >= 160 && sent < 3000 && sent % 16 == 0, qPrintable(status->text()));
+        QVERIFY(button("SendFileSend")->isEnabled());
     }
 };
 

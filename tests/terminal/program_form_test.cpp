@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSocketNotifier>
 #include <QStatusBar>
@@ -332,6 +333,52 @@ private slots:
         QVERIFY(!child<QTimer>("Timer13")->isActive());
     }
 
+    // Each program button says what it does, in the captions' language.
+    void programButtonsHaveToolTips()
+    {
+        for (const char* name :
+             {"Command5", "Command8", "Command7", "Command10", "Command6", "Command11", "Command9", "Command12"}) {
+            const QString tip = child<QPushButton>(name)->toolTip();
+            QVERIFY2(!tip.isEmpty() && tip.contains(QRegularExpression(QStringLiteral("[\\x{4E00}-\\x{9FFF}]")))
+                         && !tip.contains(QRegularExpression(QStringLiteral("[A-Za-z]{3}"))),
+                     name);
+        }
+        QVERIFY(!child<QCheckBox>("Check3")->toolTip().isEmpty());
+    }
+
+    // A looping program stops where the port was lost, says at which line, and sends nothing
+    // once the port is back until it is started again.
+    void loopStopsAtAPortLossAndStaysStopped()
+    {
+        connectToPty();
+        addData(QStringLiteral("A"), false, false);
+        addDelay(QStringLiteral("40"));
+        addData(QStringLiteral("B"), false, false);
+        addDelay(QStringLiteral("40"));
+        child<QCheckBox>("Check3")->setChecked(true);
+        {
+            FarEnd far(pty->farPath());
+            click("Command6");
+            QCOMPARE(far.read(4), QByteArray("ABAB"));
+        }
+        pty->stop();
+        QTRY_VERIFY_WITH_TIMEOUT(!form->comm1().isOpen(), 5000);
+        QVERIFY(!child<QTimer>("Timer13")->isActive());
+        QVERIFY(!child<QTimer>("Timer14")->isActive());
+        const QString said = form->findChild<QStatusBar*>()->currentMessage();
+        const QRegularExpressionMatch line =
+            QRegularExpression(QStringLiteral("^通訊埠連線已中斷，程式在第 ([1-4]) 行停止$")).match(said);
+        QVERIFY2(line.hasMatch(), qPrintable(said));
+
+        QVERIFY(pty->plugIn());
+        FarEnd far(pty->farPath());
+        connectTo(pty->nearPath());
+        QVERIFY(far.readFor(400).isEmpty());
+        click("Command6");
+        QCOMPARE(far.read(2), QByteArray("AB"));
+        click("Command11");
+    }
+
     void saveOnAFullDiskSaysTheDiskIsFull()
     {
         QTemporaryDir dir;
@@ -474,8 +521,10 @@ private slots:
         click("Command12");
         QCOMPARE(lines(), QStringList({"001 a", "002 SYSTEM DELAY 1234"}));
         QCOMPARE(answers.texts.size(), 1);
-        QVERIFY2(answers.texts[0].contains(QStringLiteral("Record 2 of the file"))
-                     && answers.texts[0].contains(QStringLiteral("Record 3 of the file: 資料空白!")),
+        QVERIFY2(answers.texts[0].contains(QStringLiteral("File line 2: not loaded"))
+                     && answers.texts[0].contains(QStringLiteral("File line 3: not loaded: no data."))
+                     && answers.texts[0].contains(QStringLiteral(
+                         "File line 4: \"SYSTEM DELAY 12345\" loaded as program line 2 \"SYSTEM DELAY 1234\".")),
                  qPrintable(answers.texts[0]));
 
         QByteArray garbage;
@@ -496,7 +545,7 @@ private slots:
         QCOMPARE(List1()->count(), 1000);
         QCOMPARE(List1()->item(999)->text(), QStringLiteral("1000 999"));
         QCOMPARE(answers.texts.size(), before + 1);
-        QVERIFY(answers.texts.last().startsWith(QStringLiteral("超過1000行!")));
+        QCOMPARE(answers.texts.last(), QStringLiteral("超過1000行!\n只載入了前1000行。"));
         QCOMPARE(answers.titles.last(), QStringLiteral("警告"));
     }
 

@@ -100,22 +100,48 @@ TEST(ProgramFile, ToleratesLooseFiles)
 TEST(ProgramFileLoad, RecordsAsTheEditorStoresThemAndRefusalsCounted)
 {
     const ProgramFileLoad load = parseProgramFile(
-        "\"(C)  a\"\r\n\"(H)DA0Z \"\r\n\"(C)DA\"\r\n\"SYSTEM DELAY 0250\"\r\n\"SYSTEM DELAY -5\"\r\n(C)  x,,(C)  y");
+        "\"(C)  a\"\r\n\"(H)DA0Z \"\r\n\"(C)DA\"\r\n\"SYSTEM DELAY 250\"\r\n\"SYSTEM DELAY -5\"\r\n(C)  x,,(C)  y");
     EXPECT_EQ(load.records, QStringList({"(C)  a", "SYSTEM DELAY 250", "(C)  x", "(C)  y"}));
-    ASSERT_EQ(load.refused.size(), 4);
-    // Each says what is wrong with its record, neither a list line nor "Nothing was changed"
-    // (the other records were loaded).
-    EXPECT_TRUE(load.refused[0].startsWith(QStringLiteral("Record 2 of the file: \"0Z \" is not hexadecimal")))
-        << load.refused[0].toStdString();
-    for (const QString& refusal : load.refused)
-        EXPECT_FALSE(refusal.contains(QStringLiteral("Nothing was changed"))
-                     || refusal.contains(QStringLiteral("Line ")))
-            << refusal.toStdString();
-    EXPECT_EQ(load.refused[1], QStringLiteral("Record 3 of the file: 資料空白!"));
-    EXPECT_TRUE(load.refused[2].contains(QStringLiteral("\"-5\" is not 0 to 9999 ms")));
-    EXPECT_EQ(load.refused[3], QStringLiteral("Record 7 of the file: 資料空白!"));  // the empty field between commas
+    ASSERT_EQ(load.reported.size(), 4);
+    // Each names the file's line and says what is wrong, in English throughout.
+    EXPECT_TRUE(load.reported[0].startsWith(QStringLiteral("File line 2: not loaded: \"0Z \" is not hexadecimal")))
+        << load.reported[0].toStdString();
+    EXPECT_EQ(load.reported[1], QStringLiteral("File line 3: not loaded: no data."));
+    EXPECT_TRUE(
+        load.reported[2].startsWith(QStringLiteral("File line 5: not loaded: the delay \"-5\" is not 0 to 9999 ms")))
+        << load.reported[2].toStdString();
+    EXPECT_EQ(load.reported[3], QStringLiteral("File line 6: not loaded: no data."));  // the empty field between commas
     EXPECT_FALSE(load.full || load.cut);
     EXPECT_EQ(load.messages().size(), 1);
+}
+
+// Lines the format reads differently from how they are written load as before, and each is
+// named with its line and what became of it.
+TEST(ProgramFileLoad, LinesLoadedChangedAreNamedWithWhatBecameOfThem)
+{
+    const QByteArray longData = "\"(C)  " + QByteArray(5 * 1024 * 1024, 'z') + "\"";
+    const ProgramFileLoad load = parseProgramFile("\"SYSTEM DELAY 12x4\"\r\n\"SYSTEM DELAY\"\r\n"
+                                                  "\"SYSTEM DELAY 99999999999\"\r\n\"(Q)DAhello\"\r\n"
+                                                  "\"(C)  kept\"\r\nunquoted line\r\n"
+                                                  + longData + "\r\n");
+    ASSERT_EQ(load.records.size(), 7);
+    EXPECT_EQ(load.records.mid(0, 3), QStringList({"SYSTEM DELAY 12", "SYSTEM DELAY 0", "SYSTEM DELAY 9999"}));
+    EXPECT_EQ(load.records[6].size(), 5 + kDataTextShown);
+    const QStringList expected {
+        QStringLiteral("File line 1: \"SYSTEM DELAY 12x4\" loaded as program line 1 \"SYSTEM DELAY 12\"."),
+        QStringLiteral("File line 2: \"SYSTEM DELAY\" loaded as program line 2 \"SYSTEM DELAY 0\"."),
+        QStringLiteral("File line 3: \"SYSTEM DELAY 99999999999\" loaded as program line 3 \"SYSTEM DELAY 9999\"."),
+        QStringLiteral("File line 4: \"(Q)DAhello\" loaded as program line 4 \"%1\".").arg(load.records[3]),
+        QStringLiteral("File line 6: \"unquoted line\" loaded as program line 6 \"%1\".").arg(load.records[5]),
+    };
+    ASSERT_EQ(load.reported.size(), 6);
+    EXPECT_EQ(load.reported.mid(0, 5), expected);
+    EXPECT_TRUE(load.reported[5].startsWith(QStringLiteral("File line 7: data of 5242880 characters cut to 100, "
+                                                           "loaded as program line 7")))
+        << load.reported[5].left(200).toStdString();
+    EXPECT_LT(load.reported[5].size(), 400);
+    ASSERT_EQ(load.messages().size(), 1);
+    EXPECT_TRUE(load.messages()[0].startsWith(QStringLiteral("6 lines of the file were not loaded as written:\n")));
 }
 
 TEST(ProgramFileLoad, StopsAtTheLimitAndKeepsOnlyASummaryOfRefusals)
@@ -127,18 +153,18 @@ TEST(ProgramFileLoad, StopsAtTheLimitAndKeepsOnlyASummaryOfRefusals)
     EXPECT_EQ(load.records.size(), kProgramMaxLines);
     EXPECT_EQ(load.records.last(), QStringLiteral("(C)  999"));
     EXPECT_TRUE(load.full);
-    // Refusals before the limit: 1000, of which ten are named.
-    EXPECT_EQ(load.refused.size(), kRefusedRecordsNamed);
-    EXPECT_EQ(load.refusedMore, 1000 - kRefusedRecordsNamed);
+    // Refusals before the limit: 1000, of which the first are named.
+    EXPECT_EQ(load.reported.size(), kReportedLinesNamed);
+    EXPECT_EQ(load.reportedMore, 1000 - kReportedLinesNamed);
     const QStringList messages = load.messages();
     ASSERT_EQ(messages.size(), 2);
     EXPECT_TRUE(messages[0].startsWith(kProgramFullText));
-    EXPECT_TRUE(messages[1].endsWith(QStringLiteral("... and 990 more.")));
+    EXPECT_TRUE(messages[1].endsWith(QStringLiteral("... and %1 more.").arg(1000 - kReportedLinesNamed)));
 
     // A line of nothing but commas: every field refused, one summary.
     const ProgramFileLoad commas = parseProgramFile(QByteArray(200000, ','));
     EXPECT_TRUE(commas.records.isEmpty());
-    EXPECT_EQ(commas.refused.size() + commas.refusedMore, 200001);
+    EXPECT_EQ(commas.reported.size() + commas.reportedMore, 200001);
 }
 
 TEST(ProgramFileLoad, SaysWhenTheFileWasCutAt16MiB)

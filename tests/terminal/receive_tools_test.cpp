@@ -1,6 +1,7 @@
 // Find in the receive logs, arrival times in the character log and the byte counters.
 #include "receive/arrival_stamps.h"
 #include "receive/receive_find.h"
+#include "receive/receive_history.h"
 #include "receive/receive_logs.h"
 #include "trafficlog/traffic_counters.h"
 
@@ -71,6 +72,47 @@ TEST(ReceiveFind, StepsGoRoundBothWays)
     for (const Case& c : cases)
         EXPECT_EQ(stepFound(spans, c.from, c.forward), c.to) << (c.from ? *c.from : -1) << " " << c.forward;
     EXPECT_EQ(stepFound({}, 0, true), std::nullopt);
+}
+
+// The history numbers every byte of the session, keeps at least its capacity within one block
+// more, and finds a marker anywhere among the bytes kept, across block edges, both ways.
+TEST(ReceiveHistory, KeepsTheLastBytesWithinItsBoundAndFindsInThem)
+{
+    constexpr qint64 block = tessa::ReceiveHistory::kBlockBytes;
+    tessa::ReceiveHistory history(4 * block);
+    QByteArray chunk(4093, 'x');  // a prime size: chunks straddle the block edges
+    history.append("early MARK");
+    qint64 fed = 10;
+    // A marker across the first block edge.
+    while (fed + chunk.size() < block - 2) {
+        history.append(chunk);
+        fed += chunk.size();
+    }
+    history.append(QByteArray(block - 2 - fed, 'y'));
+    history.append("MARK");
+    fed = block + 2;
+    EXPECT_EQ(history.find("MARK", 0, true), 6);
+    EXPECT_EQ(history.find("MARK", 7, true), block - 2);
+    EXPECT_EQ(history.find("MARK", block + 2, false), block - 2);
+    EXPECT_EQ(history.find("MARK", block - 2, false), 6);
+    EXPECT_EQ(history.bytes(block - 3, 6), QByteArray("yMARK"));
+    EXPECT_FALSE(history.find("MARK", block - 1, true));
+
+    // 30 MiB more: the oldest bytes go, memory stays bounded, numbering goes on.
+    for (int i = 0; i < 30 * 256; ++i) {
+        history.append(chunk);
+        fed += chunk.size();
+        ASSERT_LE(history.memoryBytes(), 5 * block);
+    }
+    history.append("LATE MARK");
+    fed += 9;
+    EXPECT_EQ(history.totalBytes(), fed);
+    EXPECT_GE(fed - history.firstKept(), 4 * block);
+    EXPECT_EQ(history.find("MARK", 0, true), fed - 4) << "the early markers are no longer kept";
+    EXPECT_EQ(history.find("LATE", history.firstKept(), true), fed - 9);
+    EXPECT_EQ(history.find("x", fed, false), fed - 10);
+    EXPECT_EQ(history.bytes(fed - 4, 100), QByteArray("MARK"));
+    EXPECT_TRUE(history.bytes(0, 100).startsWith("xxxx")) << "bytes no longer kept are left out";
 }
 
 TEST(ArrivalStamps, EachChunkStartsAStampedLineOnlyWhileOn)

@@ -29,6 +29,7 @@
 #include <QRadioButton>
 #include <QSaveFile>
 #include <QTabWidget>
+#include <QStatusBar>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -162,6 +163,8 @@ void AutoSendPage::wireEvents()
     connect(Timer10, &QTimer::timeout, this, &AutoSendPage::Timer10_Timer);
     connect(Timer13, &QTimer::timeout, this, &AutoSendPage::Timer13_Timer);
     connect(Timer14, &QTimer::timeout, this, &AutoSendPage::Timer14_Timer);
+    connect(&services_.port, &SerialPort::lost, this, [this] { stopReplayWithPort(true); });
+    connect(&services_.port, &SerialPort::aboutToClose, this, [this] { stopReplayWithPort(false); });
 
     onEvents(Text3, [this](QEvent* e) {
         if (e->type() == QEvent::KeyPress)
@@ -360,10 +363,26 @@ void AutoSendPage::Command11_Click()
     Timer14->stop();
 }
 
+void AutoSendPage::stopReplayWithPort(bool lost)
+{
+    if (!Timer13->isActive() && !Timer14->isActive())
+        return;
+    Command11_Click();
+    const int line = replayPosition_ < program_->size() ? replayPosition_ + 1 : 1;
+    const QString text = lost ? u"通訊埠連線已中斷，程式在第 %1 行停止"_s : u"通訊埠已關閉，程式在第 %1 行停止"_s;
+    if (QStatusBar* bar = services_.statusBar())
+        bar->showMessage(text.arg(line));
+}
+
 void AutoSendPage::Timer13_Timer()
 {
     if (Timer14->isActive())
         return;
+    // Nothing is written to a port that is gone; the replay ends where it stood.
+    if (!services_.port.isOpen()) {
+        stopReplayWithPort(true);
+        return;
+    }
     const ReplayTick tick = replayTick(*program_, replayPosition_, Check3->isChecked());
     for (const QByteArray& bytes : tick.writes)
         services_.port.write(bytes);  // a closed port drops them, as every error inside a tick is passed over

@@ -62,6 +62,9 @@ private:
     void showProgramInList1();
     void showLastRecordInEditor();
     void showMessage(const QString& text, const QString& title);
+    // The port went away (lost) or was closed during a replay: the replay stops for good at
+    // the line due next, said in the status bar.
+    void stopReplayWithPort(bool lost);
 
     PageServices services_;
     ProgramModel* program_ = nullptr;  // owned as a child of the page

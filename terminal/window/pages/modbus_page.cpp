@@ -46,6 +46,7 @@ constexpr int kFrameHeight = 700;
 
 ModbusPage::ModbusPage(const PageServices& services)
     : services_(services)
+    , exchange_([this](const QByteArray& frame) { return writeRequest(frame); })
 {
     setObjectName(u"SSTab1Page3"_s);
     createControls();
@@ -126,17 +127,32 @@ void ModbusPage::watchReplies()
 {
     bool ok = false;
     const int stored = services_.settings.read(kReplyWindowMsKey, QString()).toInt(&ok);
-    replyWatch_.setReplyWindowMs(ok && stored > 0 ? stored : ModbusReplyWatch::kDefaultReplyWindowMs);
+    exchange_.setReplyWindowMs(ok && stored > 0 ? stored : ModbusReplyWatch::kDefaultReplyWindowMs);
     QSpinBox& windowBox = replyArea_->replyWindow();
-    windowBox.setValue(replyWatch_.replyWindowMs());
+    windowBox.setValue(exchange_.replyWindowMs());
     connect(&windowBox, &QSpinBox::valueChanged, this, [this](int ms) {
-        replyWatch_.setReplyWindowMs(ms);
+        exchange_.setReplyWindowMs(ms);
         services_.settings.write(kReplyWindowMsKey, QString::number(ms));
     });
-    connect(&services_.port, &SerialPort::received, &replyWatch_, &ModbusReplyWatch::bytesReceived);
-    connect(&replyWatch_, &ModbusReplyWatch::replyDecoded, replyArea_, &ModbusReplyArea::showReply);
-    connect(&replyWatch_, &ModbusReplyWatch::replyDecoded, this,
-            [this] { services_.port.wantArrivals(&replyWatch_, replyWatch_.isWaiting()); });
+    connect(&services_.port, &SerialPort::received, &exchange_, &ModbusExchange::bytesReceived);
+    connect(&services_.port, &SerialPort::lost, &exchange_, &ModbusExchange::dropQueued);
+    connect(&services_.port, &SerialPort::aboutToClose, &exchange_, &ModbusExchange::dropQueued);
+    connect(&exchange_, &ModbusExchange::replyDecoded, replyArea_, &ModbusReplyArea::showReply);
+    // A reply is timed from its bytes' arrival; they are taken as they come until it is judged.
+    connect(&exchange_, &ModbusExchange::stateChanged, this, [this] {
+        services_.port.wantArrivals(&exchange_, exchange_.isWaiting());
+        replyArea_->showQueue(exchange_.queued());
+    });
+    replyArea_->setHistory(&exchange_.history(), services_.dialogs);
+}
+
+std::optional<qint64> ModbusPage::writeRequest(const QByteArray& frame)
+{
+    if (!services_.port.write(frame))
+        return std::nullopt;
+    const qint64 arrivedBefore = services_.port.arrivedBeforeLastWrite();
+    services_.receive.logs().appendHexLineBreak();
+    return arrivedBefore;
 }
 
 QHash<QString, QLineEdit*> ModbusPage::storedBoxes() const
@@ -194,16 +210,12 @@ void ModbusPage::sendBuilt(const ModbusBuild& build, int crcLowBox, int crcHighB
     QByteArray crcBytes;
     crcBytes.append(crcBoxByte(Text26[crcLowBox]));
     crcBytes.append(crcBoxByte(Text26[crcHighBox]));
-    services_.port.write(build.frame);
-    services_.port.write(crcBytes);
-    replyWatch_.requestSent(build.frame + crcBytes, services_.port.arrivedBeforeLastWrite());
-    // A reply is timed from its bytes' arrival; they are taken as they come until it is judged.
-    services_.port.wantArrivals(&replyWatch_, replyWatch_.isWaiting());
+    if (exchange_.submit(build.frame + crcBytes) == ModbusExchange::Outcome::Refused)
+        replyArea_->showRefusal(ModbusExchange::kMaxQueued);
     if (characterView)
         services_.receive.showCharacterView();
     else
         services_.receive.showHexView();
-    services_.receive.logs().appendHexLineBreak();
     for (const auto& [key, e] : modbusKeysOfPanel(panel))
         services_.settings.write(key, Text26[e]->text());
 }

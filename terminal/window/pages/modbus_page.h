@@ -1,7 +1,7 @@
 #pragma once
 
 #include "frames/crc16.h"
-#include "modbus/modbus_reply_watch.h"
+#include "modbus/modbus_exchange.h"
 #include "window/pages/page_services.h"
 
 #include <QHash>
@@ -40,8 +40,12 @@ public:
 private:
     void createControls();
     void wireEvents();
-    // The reply to each request is decoded into the reply area within the stored reply window.
+    // The reply to each request is decoded into the reply area within the stored reply window;
+    // requests take turns on the line.
     void watchReplies();
+    // The frame on the line, with a line break in the hex log before its reply; the bytes
+    // that had arrived before it left, nullopt when the port is closed.
+    std::optional<qint64> writeRequest(const QByteArray& frame);
     std::array<QString, 45> texts() const;
     void writePanel(int panel);
     void readPanel(int readPanel);
@@ -53,7 +57,7 @@ private:
     PageServices services_;
     LastCrcText lastCrc_;
     std::array<QLineEdit*, 45> Text26 {};
-    ModbusReplyWatch replyWatch_;
+    ModbusExchange exchange_;
     ModbusReplyArea* replyArea_ = nullptr;
 };
 

@@ -84,6 +84,14 @@ ControlLinesPanel::ControlLinesPanel(ControlLines& lines, QWidget* parent)
     note_->setObjectName(u"ControlLinesNote"_s);
     note_->setWordWrap(true);
     grid->addWidget(note_, 3, 0, 1, 2);
+    breakNote_ = new QLabel(u"Send break does nothing on a pseudo-terminal: it has no line to hold in break."_s, this);
+    breakNote_->setObjectName(u"ControlLinesBreakNote"_s);
+    breakNote_->setWordWrap(true);
+    grid->addWidget(breakNote_, 4, 0, 1, 2);
+    auto* close = new QPushButton(u"Close"_s, this);
+    close->setObjectName(u"ControlLinesClose"_s);
+    grid->addWidget(close, 5, 1);
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
 
     connect(rts_, &QCheckBox::toggled, this, [this](bool on) { lines_.setRequestToSend(on); });
     connect(dtr_, &QCheckBox::toggled, this, [this](bool on) { lines_.setDataTerminalReady(on); });
@@ -111,6 +119,10 @@ void ControlLinesPanel::showState()
                        : state == ControlLines::State::Closed ? tr("Not connected: RTS and DTR are set at connect.")
                                                               : QString());
     note_->setVisible(!live);
+    // A pseudo-terminal takes the break request and does nothing with it.
+    const bool noLines = state == ControlLines::State::Unavailable;
+    breakNote_->setVisible(noLines);
+    break_->setToolTip(noLines ? breakNote_->text() : u"Holds the transmit line in break for the time beside it"_s);
     showOutputs();
     showInputs(lines_.inputs());
 }

@@ -34,6 +34,7 @@ private:
     QList<QLabel*> lamps_;
     QWidget* lampRow_ = nullptr;
     QLabel* note_ = nullptr;
+    QLabel* breakNote_ = nullptr;
 };
 
 }  // namespace tessa

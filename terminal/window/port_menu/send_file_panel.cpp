@@ -100,9 +100,9 @@ SendFilePanel::SendFilePanel(SerialPort& port, SettingsStore& settings, Dialogs&
         showRunning(false);
         status_->setText(message);
     });
-    // A port that closes ends the send at the next chunk (the write is refused).
+    // A port closed by the user ends the send as a cancel does; a lost one says so.
     connect(&port_, &SerialPort::aboutToClose, sender_, &FileSender::cancel);
-    connect(&port_, &SerialPort::lost, sender_, &FileSender::cancel);
+    connect(&port_, &SerialPort::lost, sender_, &FileSender::portLost);
 }
 
 void SendFilePanel::browse()
