@@ -15,7 +15,7 @@ packages=(
   g++-mingw-w64-i686
   clang libclang-rt-14-dev clang-format clang-tidy
   ccache
-  libmodbus-dev
+  libmodbus-dev liblua5.4-dev
   lintian desktop-file-utils file zip unzip
   python3 python3-pytest man-db groff-base
 )
