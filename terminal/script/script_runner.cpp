@@ -235,7 +235,8 @@ struct ScriptApi {
         emit r.stepFinished(result);
         if (!result.passed) {
             r.stepFailed_ = true;
-            return luaL_error(L, "step \"%s\" failed: %s", qPrintable(result.name), qPrintable(result.message));
+            lua_pushfstring(L, "step \"%s\" failed", result.name.toUtf8().constData());
+            return lua_error(L);
         }
         return 0;
     }
