@@ -26,6 +26,7 @@
 #include "window/port_map_dialog.h"
 #include "window/send_guard.h"
 #include "window/size_modes.h"
+#include "window/tools_menu/tools_menu.h"
 #include "window/twips.h"
 
 #include <QAction>
@@ -95,6 +96,8 @@ Form1::Form1(std::unique_ptr<tessa::Dialogs> dialogs, QWidget* parent)
                                     [this] { return shownStatusBar(); });
     // Find in the receive views (Ctrl+F).
     new tessa::FindPanel(*receive_, settings_, this);
+    // Answers and scripts (Tools menu).
+    new tessa::ToolsMenu(this, *menuBar(), connection_->port(), settings_, *dialogs_);
 }
 
 Form1::~Form1()
