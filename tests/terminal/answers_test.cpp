@@ -95,6 +95,7 @@ TEST(AnswerEngine, MatchesAcrossRandomChunkSplits)
 
     // Where each expected match ends in the stream.
     std::vector<qsizetype> ends;
+    ends.reserve(expected.size());
     for (const auto& [r, match] : expected)
         ends.push_back(stream.indexOf(match, ends.empty() ? 0 : ends.back()) + match.size());
 
