@@ -16,7 +16,7 @@ packages=(
   g++-mingw-w64-i686
   clang libclang-rt-14-dev clang-format clang-tidy
   ccache
-  libmodbus-dev libtomlplusplus-dev
+  libmodbus-dev libtomlplusplus-dev liblua5.4-dev
   lintian desktop-file-utils file zip unzip
   python3 python3-pytest python3-mypy python3-build python3-venv python3-pip python3-setuptools python3-wheel
   man-db groff-base

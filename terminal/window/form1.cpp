@@ -27,6 +27,7 @@
 #include "window/port_map_dialog.h"
 #include "window/send_guard.h"
 #include "window/size_modes.h"
+#include "window/tools_menu/tools_menu.h"
 #include "window/twips.h"
 
 #include <QAction>
@@ -101,6 +102,8 @@ Form1::Form1(std::unique_ptr<tessa::Dialogs> dialogs, QWidget* parent)
     auto* findPanel = new tessa::FindPanel(*receive_, settings_, this);
     QMenu* find = named(menuBar()->addMenu(tr("F&ind")), u"mnu_find_menu"_s);
     find->addActions(findPanel->actions());
+    // Answers and scripts (Tools menu).
+    new tessa::ToolsMenu(this, *menuBar(), connection_->port(), settings_, *dialogs_);
     new tessa::HelpMenu(*this, settings_, *dialogs_);
 }
 

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "modbus/modbus_reply.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+namespace tessa {
+
+// Collects the bytes that answer one Modbus request until the reply is whole (its length is
+// known from its first bytes), then decodes them. The caller owns the reply window.
+//
+// Example:
+//   ModbusExchange exchange(request);
+//   ... on every received chunk: if (exchange.add(chunk)) reply = exchange.finish();
+//   ... when the window ends first:  reply = exchange.finish();  (no reply, or cut short)
+class ModbusExchange {
+public:
+    explicit ModbusExchange(const ModbusRequest& request)
+        : request_(request)
+    {
+    }
+
+    // Adds received bytes; true once the reply is whole. Bytes beyond it are not part of it.
+    bool add(QByteArrayView bytes)
+    {
+        received_.append(bytes);
+        return complete();
+    }
+    bool complete() const
+    {
+        const auto length = expectedModbusReplyLength(request_, received_);
+        return length && received_.size() >= *length;
+    }
+    // The reply decoded from what came (nothing: NoReply).
+    ModbusReply finish() const { return decodeModbusReply(request_, received_); }
+    const ModbusRequest& request() const { return request_; }
+
+private:
+    ModbusRequest request_;
+    QByteArray received_;
+};
+
+}  // namespace tessa

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "answers/answer_engine.h"
+
+#include <QObject>
+
+class QAction;
+class QLabel;
+class QMenuBar;
+class QPlainTextEdit;
+class QPushButton;
+class QWidget;
+
+namespace tessa {
+
+class Dialogs;
+class ScriptRunner;
+class SerialPort;
+class SettingsStore;
+
+// The Tools menu: "Answers..." (the answer rules, kept in the settings and applied to every
+// chunk the port receives) and "Run script..." (a Lua script on the open port, its output in a
+// pane of its own with a Stop button). Everything is made and wired here; the window only
+// makes the menu.
+class ToolsMenu : public QObject {
+    Q_OBJECT
+public:
+    ToolsMenu(QWidget* window, QMenuBar& menuBar, SerialPort& port, SettingsStore& settings, Dialogs& dialogs);
+    ~ToolsMenu() override;
+
+    AnswerEngine& answers() { return answers_; }
+    ScriptRunner& scripts() { return *script_; }
+    // Opens the answers dialog and applies what it holds when accepted.
+    void editAnswers();
+    // Asks for a script file and runs it.
+    void chooseAndRunScript();
+    // Runs the script in path; the pane shows its output.
+    void runScript(const QString& path);
+
+private:
+    void applyRules(const QList<AnswerRule>& rules, int actionsPerSecond);
+
+    QWidget* window_;
+    SerialPort& port_;
+    SettingsStore& settings_;
+    Dialogs& dialogs_;
+    AnswerEngine answers_;
+    ScriptRunner* script_ = nullptr;
+    QWidget* pane_ = nullptr;
+    QPlainTextEdit* output_ = nullptr;
+    QPushButton* stop_ = nullptr;
+    QLabel* status_ = nullptr;
+    QString lastScript_;
+};
+
+}  // namespace tessa
