@@ -147,6 +147,10 @@
         <source>停止自動測試</source>
         <translation>Stops the auto test</translation>
     </message>
+    <message>
+        <source>F&amp;ind</source>
+        <translation>F&amp;ind</translation>
+    </message>
 </context>
 <context>
     <name>tessa</name>
@@ -165,26 +169,6 @@
     <message>
         <source>The file is longer than %1 MiB; only its first %1 MiB were read.</source>
         <translation>The file is longer than %1 MiB; only its first %1 MiB were read.</translation>
-    </message>
-    <message>
-        <source>
-Only the first 1000 records were loaded.</source>
-        <translation>
-Only the first 1000 records were loaded.</translation>
-    </message>
-    <message>
-        <source>... and %1 more.</source>
-        <translation>... and %1 more.</translation>
-    </message>
-    <message>
-        <source>These records were not loaded:
-</source>
-        <translation>These records were not loaded:
-</translation>
-    </message>
-    <message>
-        <source>Record %1 of the file: %2</source>
-        <translation>Record %1 of the file: %2</translation>
     </message>
     <message>
         <source>超過1000行!</source>
@@ -217,6 +201,10 @@ Only the first 1000 records were loaded.</translation>
     <message>
         <source>Cannot read &quot;%1&quot;: %2. Nothing was sent.</source>
         <translation>Cannot read &quot;%1&quot;: %2. Nothing was sent.</translation>
+    </message>
+    <message>
+        <source>只載入了前1000行。</source>
+        <translation>Only the first 1000 lines were loaded.</translation>
     </message>
 </context>
 <context>
@@ -382,6 +370,14 @@ Only the first 1000 records were loaded.</translation>
     <message>
         <source>傳送完最後一行後從第1行重新開始</source>
         <translation>Starts again from line 1 after the last line</translation>
+    </message>
+    <message>
+        <source>通訊埠連線已中斷，程式在第 %1 行停止</source>
+        <translation>The port connection was lost; the program stopped at line %1</translation>
+    </message>
+    <message>
+        <source>通訊埠已關閉，程式在第 %1 行停止</source>
+        <translation>The port was closed; the program stopped at line %1</translation>
     </message>
 </context>
 <context>
@@ -822,6 +818,14 @@ Guide: %5</translation>
     <message>
         <source>Decoded reply to the last request</source>
         <translation>Decoded reply to the last request</translation>
+    </message>
+    <message>
+        <source>History...</source>
+        <translation>History...</translation>
+    </message>
+    <message>
+        <source>The last requests: time, request, reply, verdict and round trip, to copy</source>
+        <translation>The last requests: time, request, reply, verdict and round trip, to copy</translation>
     </message>
 </context>
 <context>

@@ -369,7 +369,7 @@ void AutoSendPage::stopReplayWithPort(bool lost)
         return;
     Command11_Click();
     const int line = replayPosition_ < program_->size() ? replayPosition_ + 1 : 1;
-    const QString text = lost ? u"通訊埠連線已中斷，程式在第 %1 行停止"_s : u"通訊埠已關閉，程式在第 %1 行停止"_s;
+    const QString text = lost ? tr("通訊埠連線已中斷，程式在第 %1 行停止") : tr("通訊埠已關閉，程式在第 %1 行停止");
     if (QStatusBar* bar = services_.statusBar())
         bar->showMessage(text.arg(line));
 }
