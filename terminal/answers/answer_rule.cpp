@@ -5,26 +5,26 @@
 
 namespace tessa {
 
-std::optional<QByteArray> frameBytes(const FrameSpec& spec, QString* error)
+std::optional<QByteArray> frameBytes(const FrameSpec& wanted, QString* error)
 {
     QByteArray bytes;
-    if (spec.hex) {
-        const auto parsed = hexTextFrame(spec.data.trimmed());
+    if (wanted.hex) {
+        const auto parsed = hexTextFrame(wanted.data.trimmed());
         if (!parsed) {
             if (error)
-                *error = QStringLiteral("\"%1\" is not hexadecimal bytes (\"01 03 0A\")").arg(spec.data);
+                *error = QStringLiteral("\"%1\" is not hexadecimal bytes (\"01 03 0A\")").arg(wanted.data);
             return std::nullopt;
         }
         bytes = *parsed;
     } else
-        bytes = characterFrame(spec.data, spec.crLf);
-    if (spec.checksum) {
+        bytes = characterFrame(wanted.data, wanted.crLf);
+    if (wanted.checksum) {
         unsigned sum = 0;
         for (const char b : bytes)
             sum += static_cast<std::uint8_t>(b);
         bytes.append(static_cast<char>(sum & 0xFF));
     }
-    if (spec.crc) {
+    if (wanted.crc) {
         const std::uint16_t crc = modbusCrc16(bytes);
         bytes.append(static_cast<char>(crc & 0xFF));
         bytes.append(static_cast<char>(crc >> 8));

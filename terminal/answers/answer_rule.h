@@ -23,9 +23,9 @@ struct FrameSpec {
     bool operator==(const FrameSpec&) const = default;
 };
 
-// The bytes of spec; nullopt with the reason in error when the hexadecimal text is not pairs
+// The bytes of wanted; nullopt with the reason in error when the hexadecimal text is not pairs
 // 00..FF. Example: {hex=true, data="01 03 00 00 00 01", crc=true} gives 01 03 00 00 00 01 84 0A.
-std::optional<QByteArray> frameBytes(const FrameSpec& spec, QString* error = nullptr);
+std::optional<QByteArray> frameBytes(const FrameSpec& wanted, QString* error = nullptr);
 
 // "When this arrives, do that."
 struct AnswerRule {

@@ -119,13 +119,13 @@ struct ScriptApi {
 
     static int sendHex(lua_State* L)
     {
-        FrameSpec spec;
-        spec.hex = true;
-        spec.data = QString::fromLatin1(luaL_checkstring(L, 1));
-        spec.checksum = optionFlag(L, 2, "checksum");
-        spec.crc = optionFlag(L, 2, "crc");
+        FrameSpec wanted;
+        wanted.hex = true;
+        wanted.data = QString::fromLatin1(luaL_checkstring(L, 1));
+        wanted.checksum = optionFlag(L, 2, "checksum");
+        wanted.crc = optionFlag(L, 2, "crc");
         QString error;
-        const auto bytes = frameBytes(spec, &error);
+        const auto bytes = frameBytes(wanted, &error);
         if (!bytes)
             luaL_error(L, "send_hex: %s", qPrintable(error));
         write(L, *bytes);
