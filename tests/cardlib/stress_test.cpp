@@ -39,8 +39,10 @@ TEST(Stress, ApplicationThreadsFollowerAndInterruptsTogether)
     ASSERT_EQ(KTR4_initial(), KTR4_OK);
     ASSERT_EQ(KTR4_set_pulser_Map(0, 0, 1, 0), KTR4_OK);
     ASSERT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 2), KTR4_OK);
+    // Axes 0 and 1 carry the raised interrupts; the application's axes 2 and 3 are masked, since
+    // their moves into the flag-only soft limits make the card raise error interrupts of its own.
     for (uint32_t axis = 0; axis < 4; ++axis)
-        ASSERT_EQ(KTR4_set_INT_mask(0, axis, 1), KTR4_OK);
+        ASSERT_EQ(KTR4_set_INT_mask(0, axis, axis < 2 ? 1 : 0), KTR4_OK);
     KTR4_EVENT event;
     ASSERT_EQ(KTR4_enable_IRQ(0, &event), KTR4_OK);
     ASSERT_EQ(KTR4_link_IRQ_process(0, on_interrupt), KTR4_OK);
@@ -68,10 +70,10 @@ TEST(Stress, ApplicationThreadsFollowerAndInterruptsTogether)
     const auto until = std::chrono::steady_clock::now() + run_time();
     for (int32_t count = 0; std::chrono::steady_clock::now() < until; ++count) {
         ktr4sim_set_register(0, 1, 0xE6, static_cast<uint32_t>(count));
-        ASSERT_EQ(ktr4sim_raise_interrupt(0, static_cast<uint32_t>(count % 4), 0x20, 0), 0);
+        ASSERT_EQ(ktr4sim_raise_interrupt(0, static_cast<uint32_t>(count % 2), 0x20, 0), 0);
         ++raised;
         ASSERT_TRUE(ktr4test::eventually([&] { return g_callbacks == raised; }, std::chrono::seconds(30)))
-            << raised << " raised";
+            << raised << " raised, " << g_callbacks << " served";
     }
     stop = true;
     first.join();
