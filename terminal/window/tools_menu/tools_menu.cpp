@@ -40,6 +40,7 @@ ToolsMenu::ToolsMenu(QWidget* window, QMenuBar& menuBar, SerialPort& port, Setti
     : QObject(window)
     , window_(window)
     , port_(port)
+    , portAlive_(&port)
     , settings_(settings)
     , dialogs_(dialogs)
     , answers_({.send = [this](const QByteArray& bytes) { port_.write(bytes); },
@@ -73,6 +74,8 @@ ToolsMenu::ToolsMenu(QWidget* window, QMenuBar& menuBar, SerialPort& port, Setti
 
 ToolsMenu::~ToolsMenu()
 {
+    if (!portAlive_)
+        return;
     port_.wantArrivals(this, false);
     port_.wantArrivals(script_, false);
 }

@@ -3,6 +3,7 @@
 #include "answers/answer_engine.h"
 
 #include <QObject>
+#include <QPointer>
 
 class QAction;
 class QLabel;
@@ -42,6 +43,8 @@ private:
 
     QWidget* window_;
     SerialPort& port_;
+    // The window may delete the port first when it closes; the wishes left with it go with it.
+    QPointer<SerialPort> portAlive_;
     SettingsStore& settings_;
     Dialogs& dialogs_;
     AnswerEngine answers_;
