@@ -65,6 +65,22 @@ QString printable(QByteArrayView bytes)
 struct ScriptApi {
     static ScriptRunner& runner(lua_State* L) { return **static_cast<ScriptRunner**>(lua_getextraspace(L)); }
 
+    // Lua raises errors and yields with longjmp, which skips C++ destructors: a message goes onto
+    // the Lua stack in a statement or scope of its own, and lua_error or a yield runs with no C++
+    // object alive in the function's frame.
+    static void pushText(lua_State* L, const QString& text)
+    {
+        const QByteArray utf8 = text.toUtf8();
+        lua_pushlstring(L, utf8.constData(), static_cast<size_t>(utf8.size()));
+    }
+    // The message with the script's position in front, as luaL_error gives it.
+    static void pushError(lua_State* L, const QString& text)
+    {
+        luaL_where(L, 1);
+        pushText(L, text);
+        lua_concat(L, 2);
+    }
+
     // Nothing of the script runs once it is being stopped.
     static void checkRunning(lua_State* L)
     {
@@ -73,19 +89,20 @@ struct ScriptApi {
             luaL_error(L, "script stopped");
     }
 
-    static void write(lua_State* L, QByteArrayView bytes)
+    static bool sent(lua_State* L, QByteArrayView bytes)
     {
-        checkRunning(L);
         auto& r = runner(L);
-        if (!r.line_.write || !r.line_.write(bytes))
-            luaL_error(L, "send failed: the port is not open");
+        return r.line_.write && r.line_.write(bytes);
     }
+    static int sendFailed(lua_State* L) { return luaL_error(L, "send failed: the port is not open"); }
 
     static int send(lua_State* L)
     {
         size_t size = 0;
         const char* data = luaL_checklstring(L, 1, &size);
-        write(L, QByteArrayView(data, static_cast<qsizetype>(size)));
+        checkRunning(L);
+        if (!sent(L, QByteArrayView(data, static_cast<qsizetype>(size))))
+            return sendFailed(L);
         return 0;
     }
 
@@ -93,7 +110,10 @@ struct ScriptApi {
     {
         size_t size = 0;
         const char* data = luaL_checklstring(L, 1, &size);
-        write(L, QByteArray(data, static_cast<qsizetype>(size)) + "\r\n");
+        checkRunning(L);
+        const bool ok = sent(L, QByteArray(data, static_cast<qsizetype>(size)) + "\r\n");
+        if (!ok)
+            return sendFailed(L);
         return 0;
     }
 
@@ -119,16 +139,26 @@ struct ScriptApi {
 
     static int sendHex(lua_State* L)
     {
-        FrameSpec wanted;
-        wanted.hex = true;
-        wanted.data = QString::fromLatin1(luaL_checkstring(L, 1));
-        wanted.checksum = optionFlag(L, 2, "checksum");
-        wanted.crc = optionFlag(L, 2, "crc");
-        QString error;
-        const auto bytes = frameBytes(wanted, &error);
-        if (!bytes)
-            luaL_error(L, "send_hex: %s", qPrintable(error));
-        write(L, *bytes);
+        const char* hex = luaL_checkstring(L, 1);
+        const bool checksum = optionFlag(L, 2, "checksum");
+        const bool crc = optionFlag(L, 2, "crc");
+        checkRunning(L);
+        bool ok = false;
+        {
+            FrameSpec wanted;
+            wanted.hex = true;
+            wanted.data = QString::fromLatin1(hex);
+            wanted.checksum = checksum;
+            wanted.crc = crc;
+            QString error;
+            const auto bytes = frameBytes(wanted, &error);
+            if (!bytes)
+                pushError(L, QStringLiteral("send_hex: ") + error);
+            else if (!(ok = sent(L, *bytes)))
+                pushError(L, QStringLiteral("send failed: the port is not open"));
+        }
+        if (!ok)
+            return lua_error(L);
         return 0;
     }
 
@@ -148,7 +178,8 @@ struct ScriptApi {
         auto& r = runner(L);
         if (r.waitFailed_) {
             r.waitFailed_ = false;
-            return luaL_error(L, "%s", qPrintable(r.waitFailure_));
+            pushError(L, r.waitFailure_);
+            return lua_error(L);
         }
         lua_pushlstring(L, r.match_.constData(), static_cast<size_t>(r.match_.size()));
         return 1;
@@ -157,15 +188,23 @@ struct ScriptApi {
     static int expectForm(lua_State* L, BytePattern::Form form)
     {
         checkRunning(L);
-        const QString source = QString::fromLatin1(luaL_checkstring(L, 1));
+        const char* source = luaL_checkstring(L, 1);
         const lua_Integer timeout = luaL_optinteger(L, 2, ScriptRunner::kDefaultExpectTimeoutMs);
         luaL_argcheck(L, timeout >= 0 && timeout <= 24 * 3600 * 1000, 2, "0 to 86400000 ms");
-        QString error;
-        auto pattern = BytePattern::parse(source, form, &error);
-        if (!pattern)
-            return luaL_error(L, "expect: pattern \"%s\": %s", qPrintable(source), qPrintable(error));
         auto& r = runner(L);
-        r.matcher_.emplace(std::move(*pattern));
+        bool parsed = false;
+        {
+            QString error;
+            auto pattern = BytePattern::parse(QString::fromLatin1(source), form, &error);
+            if (pattern) {
+                r.matcher_.emplace(std::move(*pattern));
+                parsed = true;
+            } else {
+                pushError(L, QStringLiteral("expect: pattern \"%1\": %2").arg(QString::fromLatin1(source), error));
+            }
+        }
+        if (!parsed)
+            return lua_error(L);
         r.matcherFed_ = 0;
         r.expectTimeoutMs_ = static_cast<int>(timeout);
         if (r.tryExpect())
@@ -209,11 +248,14 @@ struct ScriptApi {
     static int stepBegin(lua_State* L)
     {
         checkRunning(L);
+        const char* name = luaL_checkstring(L, 1);
         auto& r = runner(L);
-        if (!r.stepName_.isEmpty())
-            return luaL_error(L, "step \"%s\" begun inside step \"%s\"", luaL_checkstring(L, 1),
-                              qPrintable(r.stepName_));
-        r.stepName_ = QString::fromUtf8(luaL_checkstring(L, 1));
+        if (!r.stepName_.isEmpty()) {
+            pushError(L,
+                      QStringLiteral("step \"%1\" begun inside step \"%2\"").arg(QString::fromUtf8(name), r.stepName_));
+            return lua_error(L);
+        }
+        r.stepName_ = QString::fromUtf8(name);
         r.stepClock_.start();
         emit r.output(QStringLiteral("step %1").arg(r.stepName_));
         return 0;
@@ -222,22 +264,27 @@ struct ScriptApi {
     static int stepEnd(lua_State* L)
     {
         auto& r = runner(L);
-        StepResult result;
-        result.name = r.stepName_;
-        result.passed = lua_toboolean(L, 1);
-        result.seconds = static_cast<double>(r.stepClock_.nsecsElapsed()) / 1e9;
-        if (!result.passed)
-            result.message = QString::fromUtf8(luaL_tolstring(L, 2, nullptr));
-        r.stepName_.clear();
-        r.outcome_.steps.append(result);
-        emit r.output(result.passed ? QStringLiteral("  passed %1").arg(result.name)
-                                    : QStringLiteral("  FAILED %1: %2").arg(result.name, result.message));
-        emit r.stepFinished(result);
-        if (!result.passed) {
-            r.stepFailed_ = true;
-            lua_pushfstring(L, "step \"%s\" failed", result.name.toUtf8().constData());
-            return lua_error(L);
+        const bool passed = lua_toboolean(L, 1);
+        const char* why = passed ? nullptr : luaL_tolstring(L, 2, nullptr);
+        {
+            StepResult result;
+            result.name = r.stepName_;
+            result.passed = passed;
+            result.seconds = static_cast<double>(r.stepClock_.nsecsElapsed()) / 1e9;
+            if (!passed)
+                result.message = QString::fromUtf8(why);
+            r.stepName_.clear();
+            r.outcome_.steps.append(result);
+            emit r.output(passed ? QStringLiteral("  passed %1").arg(result.name)
+                                 : QStringLiteral("  FAILED %1: %2").arg(result.name, result.message));
+            emit r.stepFinished(result);
+            if (!passed) {
+                r.stepFailed_ = true;
+                pushText(L, QStringLiteral("step \"%1\" failed").arg(result.name));
+            }
         }
+        if (!passed)
+            return lua_error(L);
         return 0;
     }
 
@@ -276,7 +323,10 @@ struct ScriptApi {
         // Bytes that came before the request answer nothing it asks.
         r.pending_.clear();
         r.matcher_.reset();
-        write(L, modbusRequestFrame(request));
+        checkRunning(L);
+        const bool ok = sent(L, modbusRequestFrame(request));
+        if (!ok)
+            return sendFailed(L);
         r.exchange_.emplace(request);
         r.modbusTimeoutMs_ = timeout;
         r.modbusClock_.start();
@@ -376,7 +426,8 @@ struct ScriptApi {
             r.stuck_ = true;
             r.stopReason_ =
                 QStringLiteral("the script computed for %1 ms inside a library call without a pause").arg(ms);
-            luaL_error(L, "%s", qPrintable(r.stopReason_));
+            pushError(L, r.stopReason_);
+            lua_error(L);
         }
     }
 };
