@@ -1,5 +1,6 @@
 // Axis services beside the moves: backlash compensation, vibration suppression, the
 // continuous flag, CSTA/CSTP synchronisation, immediate and emergency stops, present speed.
+#include "auxmotion.h"
 #include "frame/card_table.h"
 #include "frame/export_call.h"
 #include "frame/register_access.h"
@@ -12,6 +13,17 @@ namespace {
 constexpr uint8_t kAllAxes = 0x0F;
 
 }  // namespace
+
+namespace ktr4 {
+
+int32_t immediate_stop(uint8_t card, uint8_t axis)
+{
+    write_command(card, static_cast<uint8_t>(1u << axis), kImmediateStopCommand);
+    note_axis_stop(card, axis);
+    return last_result();
+}
+
+}  // namespace ktr4
 
 extern "C" {
 
@@ -102,10 +114,7 @@ KTR4_API int32_t KTR4_CALL KTR4_trigger_CSTP_pulse(ktr4_u8 card_slot)
 KTR4_API int32_t KTR4_CALL KTR4_imd_stop(ktr4_u8 card_slot, ktr4_u8 axis_slot)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
-    write_command(card, static_cast<uint8_t>(1u << axis), kImmediateStopCommand);
-    const int32_t rc = note_axis_stop(card, axis);
-    axis_state(card, axis).end.bookkeeping_armed = 1;
-    return rc;
+    return immediate_stop(card, axis);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_emg_stop(ktr4_u8 card_slot)
@@ -113,12 +122,9 @@ KTR4_API int32_t KTR4_CALL KTR4_emg_stop(ktr4_u8 card_slot)
     KTR4_CARD_EXPORT(card_slot);
     // One command word stops all four axes at once; the bookkeeping follows axis by axis.
     write_command(card, kAllAxes, kEmergencyStopCommand);
-    int32_t rc = KTR4_OK;
-    for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) {
-        rc = note_axis_stop(card, axis);
-        axis_state(card, axis).end.bookkeeping_armed = 1;
-    }
-    return rc;
+    for (uint8_t axis = 0; axis < kAxesPerCard; ++axis)
+        note_axis_stop(card, axis);
+    return last_result();
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_read_speed(ktr4_u8 card_slot, ktr4_u8 axis_slot, double* speed)

@@ -6,6 +6,7 @@
 #include "frame/register_access.h"
 #include "frame/register_map.h"
 #include "ktr4.h"
+#include "pins.h"
 
 using namespace ktr4;
 
@@ -70,6 +71,22 @@ uint32_t ttl_lines(uint32_t word, bool routed)
 constexpr uint32_t kErcFieldOfCode[4] = {0, 1, 0, 2};
 
 }  // namespace
+
+namespace ktr4 {
+
+int32_t configure_ttl_io(uint8_t card, uint8_t mode)
+{
+    if (mode > 3)
+        return KTR4_ERR_RANGE;
+    // The lines are switched through axis 3's output commands.
+    const OutputCommands line1 = kSharedOutputCommands[0], line2 = kSharedOutputCommands[1];
+    write_command(card, 0x08, (mode & 1) ? line1.on : line1.off);
+    write_command(card, 0x08, (mode & 2) ? line2.on : line2.off);
+    modify_register(card, 1, kWord2Code, [&](uint32_t word) { return ttl_lines(word, mode & 1); });
+    return modify_register(card, 2, kWord2Code, [&](uint32_t word) { return ttl_lines(word, mode & 2); });
+}
+
+}  // namespace ktr4
 
 extern "C" {
 
@@ -338,15 +355,7 @@ KTR4_API int32_t KTR4_CALL KTR4_readback_EZ_pin_logic(ktr4_u8 card_slot, ktr4_u8
 KTR4_API int32_t KTR4_CALL KTR4_config_TTL_IO_MODE(ktr4_u8 card_slot, ktr4_u8 mode_slot)
 {
     KTR4_CARD_EXPORT(card_slot);
-    const uint8_t mode = low_byte(mode_slot);
-    if (mode > 3)
-        return KTR4_ERR_RANGE;
-    // The lines are switched through axis 3's output commands.
-    const OutputCommands line1 = kSharedOutputCommands[0], line2 = kSharedOutputCommands[1];
-    write_command(card, 0x08, (mode & 1) ? line1.on : line1.off);
-    write_command(card, 0x08, (mode & 2) ? line2.on : line2.off);
-    modify_register(card, 1, kWord2Code, [&](uint32_t word) { return ttl_lines(word, mode & 1); });
-    return modify_register(card, 2, kWord2Code, [&](uint32_t word) { return ttl_lines(word, mode & 2); });
+    return configure_ttl_io(card, low_byte(mode_slot));
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_readback_TTL_IO_MODE(ktr4_u8 card_slot, uint8_t* mode)

@@ -43,7 +43,7 @@ int32_t synchronise_follower(uint8_t card, uint8_t axis, uint8_t source, int32_t
     int32_t count = 0, position = 0;
     if (int32_t rc = read_pulser_counter(card, source, &count))
         return rc;
-    if (int32_t rc = KTR4_read_current_position(card, axis, &position))
+    if (int32_t rc = read_command_position(card, axis, &position))
         return rc;
     state.pulser.follow_source = source;
     state.pulser.follower.direction = direction;
@@ -59,7 +59,7 @@ int32_t synchronise_follower(uint8_t card, uint8_t axis, uint8_t source, int32_t
 int32_t require_stopped(uint8_t card, uint8_t axis)
 {
     uint8_t stopped = 0;
-    if (int32_t rc = KTR4_read_motion_status(card, axis, 0, &stopped))
+    if (int32_t rc = read_motion_flag(card, axis, MotionFlag::kStopped, &stopped))
         return rc;
     return stopped ? KTR4_OK : KTR4_ERR_MOVING;
 }

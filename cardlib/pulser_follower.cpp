@@ -13,6 +13,8 @@
 #include "frame/register_access.h"
 #include "frame/register_map.h"
 #include "ktr4.h"
+#include "motion/online/online_change.h"
+#include "motion/position/position_move.h"
 
 namespace ktr4 {
 namespace {
@@ -51,8 +53,13 @@ void follow(uint8_t card, uint8_t axis)
     // The follower picks its own speed range for every sample.
     const uint32_t fixed = state.profile.speed_range_fixed;
     state.profile.speed_range_fixed = 0;
-    if (KTR4_OnLine_T_curve_change(card, axis, memory.target, 1, speed, speed, 0.0, 0.0) != KTR4_OK)
-        KTR4_T_curve_position_move(card, axis, memory.target, 1, speed, speed, 0.0, 0.0);
+    if (motion::online_change(card, axis, memory.target, true, speed, speed, 0.0, 0.0) != KTR4_OK) {
+        // A stopped follower starts a move instead, on a record of its own: the change's
+        // failure must not keep the move from starting.
+        last_result() = 0;
+        motion::position_move(card, axis, memory.target, true, motion::PositionMove {speed, speed, 0.0, 0.0, 0, 0},
+                              motion::Curve::kT);
+    }
     state.profile.speed_range_fixed = fixed;
     if (speed != 0)
         memory.last_speed = static_cast<uint32_t>(speed);
@@ -115,7 +122,7 @@ int32_t follower_speed(const int32_t history[5])
 
 void run_follower_procedure()
 {
-    std::lock_guard<std::recursive_mutex> lock(library_mutex());
+    std::lock_guard<std::mutex> lock(library_mutex());
     last_result() = 0;
     for (uint8_t card = 0; card < kCardCount; ++card) {
         if (!card_initialised(card))

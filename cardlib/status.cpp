@@ -4,6 +4,7 @@
 #include "frame/export_call.h"
 #include "frame/register_access.h"
 #include "ktr4.h"
+#include "status.h"
 
 using namespace ktr4;
 
@@ -33,12 +34,33 @@ constexpr uint32_t kSoftLimitEnableField = 0x1C1Cu;  // bits 2-4 of each limit's
 
 }  // namespace
 
+namespace ktr4 {
+
+int32_t write_output_point(uint8_t card, uint8_t axis, uint8_t point, bool on)
+{
+    // Points 0-3 on the axis itself; 4-7 on axis 1 and 8-11 on axis 2 share one code set.
+    if (point >= 12)
+        return KTR4_ERR_RANGE;
+    uint8_t axis_bits = 0;
+    OutputCommands output {};
+    if (point < 4) {
+        axis_bits = static_cast<uint8_t>(1u << axis);
+        output = kOwnOutputCommands[point];
+    } else {
+        axis_bits = point < 8 ? 0x02 : 0x04;
+        output = kSharedOutputCommands[point % 4];
+    }
+    return write_command(card, axis_bits, on ? output.on : output.off);
+}
+
+}  // namespace ktr4
+
 extern "C" {
 
 KTR4_API int32_t KTR4_CALL KTR4_read_current_position(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t* position)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
-    return read_signed(card, axis, read_code(kCommandPositionCode), position);
+    return read_command_position(card, axis, position);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_set_current_position(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t position)
@@ -214,9 +236,9 @@ KTR4_API int32_t KTR4_CALL KTR4_read_motion_status(ktr4_u8 card_slot, ktr4_u8 ax
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
     switch (low_byte(kind_slot)) {
     case 0:
-        return read_main_status_bit(card, axis, 3, status);
+        return read_motion_flag(card, axis, MotionFlag::kStopped, status);
     case 1:
-        return read_main_status_bit(card, axis, 14, status);
+        return read_motion_flag(card, axis, MotionFlag::kBufferFull, status);
     default:
         return KTR4_ERR_RANGE;
     }
@@ -266,21 +288,7 @@ KTR4_API int32_t KTR4_CALL KTR4_write_output_point(ktr4_u8 card_slot, ktr4_u8 ax
                                                    ktr4_u8 on_slot)
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
-    const uint8_t point = low_byte(point_slot);
-    const bool on = low_byte(on_slot) != 0;
-    // Points 0-3 on the axis itself; 4-7 on axis 1 and 8-11 on axis 2 share one code set.
-    if (point >= 12)
-        return KTR4_ERR_RANGE;
-    uint8_t axis_bits = 0;
-    OutputCommands output {};
-    if (point < 4) {
-        axis_bits = static_cast<uint8_t>(1u << axis);
-        output = kOwnOutputCommands[point];
-    } else {
-        axis_bits = point < 8 ? 0x02 : 0x04;
-        output = kSharedOutputCommands[point % 4];
-    }
-    return write_command(card, axis_bits, on ? output.on : output.off);
+    return write_output_point(card, axis, low_byte(point_slot), low_byte(on_slot) != 0);
 }
 
 }  // extern "C"

@@ -96,10 +96,8 @@ struct AxisState {
 struct CardTable {
     CardState cards[kCardCount];
     AxisState axes[kCardCount * kAxesPerCard];
-    // The first failure of the export in progress (0 while everything succeeded), counting
-    // the driver calls of the exports it calls.
+    // The first failure of the export in progress (0 while everything succeeded).
     int32_t last_result = 0;
-    uint32_t export_depth = 0;  // exports in progress on the thread holding the library lock
 };
 
 CardTable& card_table();
@@ -118,7 +116,7 @@ inline int32_t& last_result()
 }
 // Records a result and returns the export's first failure so far (0 if none): an export
 // reports the first thing that went wrong, never a later success over an earlier failure.
-// The register access layer and the exports that forward to another export record their
+// The register access layer and the exports that forward to another operation record their
 // results this way.
 inline int32_t recorded(int32_t result)
 {

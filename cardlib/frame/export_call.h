@@ -1,5 +1,6 @@
-// What every export does first: take the library lock, start its own first-failure record
-// (last_result), and check the card and axis numbers in the fixed order.
+// What every export does first: take the library lock, start its first-failure record
+// (last_result), and check the card and axis numbers in the fixed order. Exports are shells
+// over internal operations and never call one another, so the lock is taken once per call.
 #pragma once
 
 #include <cstdint>
@@ -10,33 +11,24 @@
 
 namespace ktr4 {
 
-// One process-wide recursive lock: exports call each other, and the follower timer and
-// interrupt service threads take it too.
-std::recursive_mutex& library_mutex();
+// One process-wide lock, taken by each export and by the follower timer and interrupt
+// service threads. Not recursive: nothing inside the library takes it again.
+std::mutex& library_mutex();
 
-// An export called by another export keeps its own record; when it returns, its first
-// failure becomes the caller's unless the caller had failed before. After the outermost
+// An export's hold on the library: the lock, and a cleared first-failure record. After the
 // export, last_result holds its first failure.
 class ExportCall {
 public:
     ExportCall()
         : lock_(library_mutex())
-        , outer_(card_table().export_depth++ == 0 ? 0 : last_result())
     {
         last_result() = 0;
-    }
-    ~ExportCall()
-    {
-        --card_table().export_depth;
-        if (outer_ != 0)
-            last_result() = outer_;
     }
     ExportCall(const ExportCall&) = delete;
     ExportCall& operator=(const ExportCall&) = delete;
 
 private:
-    std::lock_guard<std::recursive_mutex> lock_;
-    const int32_t outer_;
+    std::lock_guard<std::mutex> lock_;
 };
 
 // Card and axis numbers travel in 32-bit slots of which only the low byte counts.

@@ -63,27 +63,48 @@ int32_t read_sub_status(uint8_t card, uint8_t axis, uint16_t* word)
     return read_status_port(card, axis, static_cast<uint16_t>(axis * 8 + 2), word);
 }
 
+int32_t read_motion_flag(uint8_t card, uint8_t axis, MotionFlag flag, uint8_t* value)
+{
+    if (int32_t rc = check_card_axis(card, axis))
+        return rc;
+    uint16_t word = 0;
+    const int32_t rc = driver().read_port16(card_state(card).handle, static_cast<uint16_t>(axis * 8), &word);
+    recorded(rc);
+    if (rc == KTR4_OK)
+        *value = bit_of(word, static_cast<unsigned>(flag));
+    return rc;
+}
+
+int32_t read_command_position(uint8_t card, uint8_t axis, int32_t* position)
+{
+    uint32_t value = 0;
+    int32_t own = 0;
+    read_register(card, axis, read_code(kCommandPositionCode), &value, &own);
+    if (own == KTR4_OK)
+        *position = static_cast<int32_t>(value);
+    return own;
+}
+
 int32_t note_axis_stop(uint8_t card, uint8_t axis)
 {
     if (int32_t rc = check_card_axis(card, axis))
         return rc;
     AxisState& state = axis_state(card, axis);
+    int32_t rc = KTR4_OK;
     if (state.end.bookkeeping_armed == 1) {
         uint8_t stopped = 0;
-        KTR4_read_motion_status(card, axis, 0, &stopped);
+        rc = read_motion_flag(card, axis, MotionFlag::kStopped, &stopped);
         if (stopped) {
             int32_t position = 0;
             // A failed read leaves no position to book: keep the old bookkeeping rather than
             // record an undefined stop point.
-            if (KTR4_read_current_position(card, axis, &position) != KTR4_OK) {
-                state.end.bookkeeping_armed = 1;
-                return last_result();
-            }
-            book_stop(state.end, position);
+            rc = read_command_position(card, axis, &position);
+            if (rc == KTR4_OK)
+                book_stop(state.end, position);
         }
     }
     state.end.bookkeeping_armed = 1;
-    return last_result();
+    return rc;
 }
 
 }  // namespace ktr4

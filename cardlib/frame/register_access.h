@@ -30,9 +30,20 @@ template <typename Edit> int32_t modify_register(uint8_t card, uint8_t axis, uin
     return write_register(card, axis, write_code, edit(word));
 }
 
+// The main status flags the moves decide on.
+enum class MotionFlag : uint8_t {
+    kStopped = 3,  // the axis stands
+    kBufferFull = 14,  // the continuous (pre-register) buffer is full
+};
+
+// These two are recorded like every access, but return their read's own result: the caller
+// decides on this read alone, whatever failed before it in the same export.
+int32_t read_motion_flag(uint8_t card, uint8_t axis, MotionFlag flag, uint8_t* value);
+int32_t read_command_position(uint8_t card, uint8_t axis, int32_t* position);
+
 // Brings the stop bookkeeping of an axis up to date before it is programmed again: once
 // armed, a stopped axis's lost pulses and commanded end position are taken from where it
-// really stopped.
+// really stopped. Returns the first failure of its own reads (both recorded).
 int32_t note_axis_stop(uint8_t card, uint8_t axis);
 
 }  // namespace ktr4

@@ -38,7 +38,7 @@ extern "C" {
  * byte counts (card 0x105 is card 5; card 0x110 is card 0x10 and so gives KTR4_ERR_CARD);
  * 16-bit quantities likewise use the low 16 bits of their slot.
  *
- * Threads: every export runs under one process-wide recursive lock, so calls from several
+ * Threads: every export runs under one process-wide lock, so calls from several
  * threads are serialised by the library itself; moves return at once and run on the card.
  * @{
  */

@@ -6,6 +6,7 @@
 #include "frame/driver_binding.h"
 #include "frame/export_call.h"
 #include "frame/register_access.h"
+#include "interrupt_control.h"
 #include "interrupt_status.h"
 #include "ktr4.h"
 #include "ktr4io.h"
@@ -30,6 +31,26 @@ ktr4io_interrupt_record interrupt_record(KTR4_EVENT* slot, bool enable)
 }
 
 }  // namespace
+
+namespace ktr4 {
+
+int32_t disable_interrupts(uint8_t card)
+{
+    CardState& state = card_state(card);
+    // Everything is switched off even when a driver call fails; the first failure is returned.
+    state.interrupt_off = 1;
+    recorded(driver().reset_interrupt(state.handle, card));
+    if (state.service.running == 1) {
+        ktr4io_interrupt_record record = interrupt_record(nullptr, false);
+        recorded(driver().set_interrupt(state.handle, &record));
+    }
+    state.service.running = 0;
+    notify_service_threads();
+    end_card_service_threads(card);  // a thread waiting for the card's event ends now
+    return last_result();
+}
+
+}  // namespace ktr4
 
 extern "C" {
 
@@ -73,18 +94,7 @@ KTR4_API int32_t KTR4_CALL KTR4_enable_IRQ(ktr4_u8 card_slot, KTR4_EVENT* event)
 KTR4_API int32_t KTR4_CALL KTR4_disable_IRQ(ktr4_u8 card_slot)
 {
     KTR4_CARD_EXPORT(card_slot);
-    CardState& state = card_state(card);
-    // Everything is switched off even when a driver call fails; the first failure is returned.
-    state.interrupt_off = 1;
-    recorded(driver().reset_interrupt(state.handle, card));
-    if (state.service.running == 1) {
-        ktr4io_interrupt_record record = interrupt_record(nullptr, false);
-        recorded(driver().set_interrupt(state.handle, &record));
-    }
-    state.service.running = 0;
-    notify_service_threads();
-    end_card_service_threads(card);  // a thread waiting for the card's event ends now
-    return last_result();
+    return disable_interrupts(card);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_set_INT_mask(ktr4_u8 card_slot, ktr4_u8 axis_slot, ktr4_u8 mask_slot)

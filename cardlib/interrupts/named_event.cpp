@@ -213,7 +213,7 @@ void signal_event(KTR4_EVENT event)
 
 void release_card_events()
 {
-    std::lock_guard<std::recursive_mutex> lock(library_mutex());
+    std::lock_guard<std::mutex> lock(library_mutex());
     for (uint8_t card = 0; card < kCardCount; ++card) {
         // The driver may read the slot at any time (see ktr4io.h).
         release_event(

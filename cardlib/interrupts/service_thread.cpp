@@ -1,6 +1,7 @@
 #include "service_thread.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -35,12 +36,12 @@ struct ServiceThread {
     std::thread thread;
 };
 
-std::condition_variable_any& service_changed()
+std::condition_variable& service_changed()
 {
     // Never destroyed: a service thread may still wait on it while the process exits, and
     // destroying a condition variable with waiters blocks the exit.
-    alignas(std::condition_variable_any) static unsigned char storage[sizeof(std::condition_variable_any)];
-    static std::condition_variable_any* changed = new (storage) std::condition_variable_any;
+    alignas(std::condition_variable) static unsigned char storage[sizeof(std::condition_variable)];
+    static std::condition_variable* changed = new (storage) std::condition_variable;
     return *changed;
 }
 
@@ -66,7 +67,7 @@ void join_finished_threads()
     }
 }
 
-void serve_card(ServiceThread& self, std::unique_lock<std::recursive_mutex>& lock)
+void serve_card(ServiceThread& self, std::unique_lock<std::mutex>& lock)
 {
     CardState& state = card_state(self.card);
     for (;;) {
@@ -129,7 +130,7 @@ void serve(ServiceThread* self)
     t_service_thread = true;
     raise_own_thread_priority();
     {
-        std::unique_lock<std::recursive_mutex> lock(library_mutex());
+        std::unique_lock<std::mutex> lock(library_mutex());
         serve_card(*self, lock);
         self->exiting = true;
     }
@@ -192,7 +193,7 @@ void end_service_threads()
 {
     std::vector<std::unique_ptr<ServiceThread>> ending;
     {
-        std::lock_guard<std::recursive_mutex> lock(library_mutex());
+        std::lock_guard<std::mutex> lock(library_mutex());
         auto& threads = service_threads();
         for (auto& thread : threads) {
             thread->stop = true;

@@ -225,7 +225,7 @@ TEST_F(Frame, AFailedWriteIsTracedWithTheValueItCarried)
     start({0});
     ktr4sim_fail(51, 21, 0, 1);
     ktr4sim_fail(22, 22, 0, 1);
-    std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
+    std::lock_guard<std::mutex> lock(ktr4::library_mutex());
     EXPECT_EQ(ktr4::write_register(0, 1, 0x9B, 0x1234), 21);
     ktr4::last_result() = 0;  // as the next export would start
     EXPECT_EQ(ktr4::write_command(0, 0x02, 0x4A), 22);
@@ -266,7 +266,7 @@ TEST_F(Bookkeeping, AStopIsBookedOnlyWhenArmedAndStoppedWithAPositionRead)
          2},
     };
     start({0});
-    std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
+    std::lock_guard<std::mutex> lock(ktr4::library_mutex());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         auto& state = ktr4::axis_state(0, 1);

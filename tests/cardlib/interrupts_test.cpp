@@ -176,7 +176,7 @@ TEST_F(Interrupts, CallbackGetsTheCardNumberOncePerWake)
     link_all_axes();
     {
         // Two axes interrupt before the service thread can look: one callback.
-        std::lock_guard<std::recursive_mutex> hold(ktr4::library_mutex());
+        std::lock_guard<std::mutex> hold(ktr4::library_mutex());
         ASSERT_EQ(ktr4sim_raise_interrupt(0, 0, 0x20, 0), 0);
         ASSERT_EQ(ktr4sim_raise_interrupt(0, 1, 0x20, 0), 0);
     }

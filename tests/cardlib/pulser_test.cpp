@@ -282,7 +282,7 @@ TEST_F(Follower, TheTimerFollowsOnItsOwnAndStopsAtClose)
     set_reg(0, 1, 0xE6, 1040);
     int32_t target = 0;
     ktr4test::eventually([&] {
-        std::lock_guard<std::recursive_mutex> lock(ktr4::library_mutex());
+        std::lock_guard<std::mutex> lock(ktr4::library_mutex());
         return (target = ktr4::axis_state(0, 0).pulser.follower.target) == 240;
     });
     EXPECT_EQ(target, 240);

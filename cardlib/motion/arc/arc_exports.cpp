@@ -8,6 +8,7 @@
 #include "ktr4.h"
 #include "motion/linear/axis_groups.h"
 #include "motion/linear/group_admission.h"
+#include "motion/linear/line_move.h"
 #include "motion/profile/arithmetic.h"
 #include "motion/profile/axis_bit.h"
 #include "motion/profile/magnification.h"
@@ -59,6 +60,12 @@ ArcCentre corrected_centre(int32_t ex, int32_t ey, int32_t cx, int32_t cy)
     }
 }
 
+// The T-curve line at the arc's speed that runs where the arc cannot.
+int32_t line_instead(uint8_t card, uint8_t selector, int32_t ex, int32_t ey, uint8_t mode, int32_t speed)
+{
+    return line2(card, selector, ex, ey, mode, PositionMove {speed, speed, 0.0, 0.0, 0, 0}, GroupCurve::kT);
+}
+
 int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32_t cx, int32_t cy, int32_t ex,
                     int32_t ey, uint8_t mode, int32_t speed, uint32_t direction)
 {
@@ -87,7 +94,7 @@ int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32
     if (centre.result == KTR4_ERR_ARC_GEOMETRY) {
         // The line replaces the arc and books itself from where the pair stands; 308 says that
         // the line ran.
-        if (int32_t rc = recorded(KTR4_T_curve_move_LINE2(card, selector, ex, ey, mode, speed, speed, 0.0, 0.0)))
+        if (int32_t rc = recorded(line_instead(card, selector, ex, ey, mode, speed)))
             return rc;
         return KTR4_ERR_ARC_GEOMETRY;
     }
@@ -131,6 +138,26 @@ int32_t centre_move(uint8_t card, uint8_t selector, const AxisGroup& pair, int32
     return rc;
 }
 
+// An arc about a centre on the pair named by its selector (0-5, else 302); the card is valid.
+int32_t selected_centre_move(uint8_t card, uint8_t selector, int32_t cx, int32_t cy, int32_t ex, int32_t ey,
+                             uint8_t mode, int32_t speed, uint32_t direction)
+{
+    AxisGroup pair;
+    if (!pair_group(selector, pair))
+        return KTR4_ERR_RANGE;
+    return centre_move(card, selector, pair, cx, cy, ex, ey, mode, speed, direction);
+}
+
+// The body of the centre-arc shells.
+int32_t checked_centre_move(ktr4_u8 card_slot, uint8_t selector, int32_t cx, int32_t cy, int32_t ex, int32_t ey,
+                            uint8_t mode, int32_t speed, uint32_t direction)
+{
+    const uint8_t card = low_byte(card_slot);
+    if (int32_t rc = check_card(card))
+        return rc;
+    return selected_centre_move(card, selector, cx, cy, ex, ey, mode, speed, direction);
+}
+
 enum class ThreePoint : uint8_t { kArc, kCircle };
 
 int32_t three_point_move(uint8_t card_slot_byte, uint8_t selector, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
@@ -150,16 +177,16 @@ int32_t three_point_move(uint8_t card_slot_byte, uint8_t selector, int32_t x1, i
     if (kind == ThreePoint::kArc) {
         if (c.degenerate) {
             // Three points on a line: the line to the end point runs instead, and 308 says so.
-            if (int32_t rc = recorded(KTR4_T_curve_move_LINE2(card, selector, x2, y2, 0, speed, speed, 0.0, 0.0)))
+            if (int32_t rc = recorded(line_instead(card, selector, x2, y2, 0, speed)))
                 return rc;
             return KTR4_ERR_ARC_GEOMETRY;
         }
-        return KTR4_ARC2_center_move(card, selector, c.cx, c.cy, x2, y2, 0, speed, c.direction);
+        return selected_centre_move(card, selector, c.cx, c.cy, x2, y2, 0, speed, c.direction);
     }
     // Three points on a line lie on no circle: nothing moves.
     if (c.degenerate)
         return KTR4_ERR_CIRCLE_GEOMETRY;
-    return KTR4_ARC2_center_move(card, selector, c.cx, c.cy, 0, 0, 0, speed, c.direction);
+    return selected_centre_move(card, selector, c.cx, c.cy, 0, 0, 0, speed, c.direction);
 }
 
 }  // namespace
@@ -170,26 +197,22 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC2_center_move(ktr4_u8 card_slot, ktr4_u8 pair
                                                  int32_t ex, int32_t ey, ktr4_u8 mode, int32_t speed,
                                                  uint32_t direction)
 {
-    KTR4_CARD_EXPORT(card_slot);
-    const uint8_t selector = low_byte(pair_slot);
-    AxisGroup pair;
-    if (!pair_group(selector, pair))
-        return KTR4_ERR_RANGE;
-    return centre_move(card, selector, pair, cx, cy, ex, ey, low_byte(mode), speed, direction);
+    ExportCall call;
+    return checked_centre_move(card_slot, low_byte(pair_slot), cx, cy, ex, ey, low_byte(mode), speed, direction);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_XY(ktr4_u8 card, int32_t cx, int32_t cy, int32_t ex, int32_t ey,
                                                    ktr4_u8 mode, int32_t speed, uint32_t direction)
 {
     ExportCall call;
-    return recorded(KTR4_ARC2_center_move(card, 0, cx, cy, ex, ey, mode, speed, direction));
+    return recorded(checked_centre_move(card, 0, cx, cy, ex, ey, low_byte(mode), speed, direction));
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_ARC_center_move_ZA(ktr4_u8 card, int32_t cx, int32_t cy, int32_t ex, int32_t ey,
                                                    ktr4_u8 mode, int32_t speed, uint32_t direction)
 {
     ExportCall call;
-    return recorded(KTR4_ARC2_center_move(card, 5, cx, cy, ex, ey, mode, speed, direction));
+    return recorded(checked_centre_move(card, 5, cx, cy, ex, ey, low_byte(mode), speed, direction));
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_ARC2_3P_move(ktr4_u8 card, ktr4_u8 pair, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
@@ -203,14 +226,14 @@ KTR4_API int32_t KTR4_CALL KTR4_ARC_3P_move_XY(ktr4_u8 card, int32_t x1, int32_t
                                                ktr4_u8 mode, int32_t speed)
 {
     ExportCall call;
-    return recorded(KTR4_ARC2_3P_move(card, 0, x1, y1, x2, y2, mode, speed));
+    return recorded(three_point_move(low_byte(card), 0, x1, y1, x2, y2, low_byte(mode), speed, ThreePoint::kArc));
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_ARC_3P_move_ZA(ktr4_u8 card, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                                                ktr4_u8 mode, int32_t speed)
 {
     ExportCall call;
-    return recorded(KTR4_ARC2_3P_move(card, 5, x1, y1, x2, y2, mode, speed));
+    return recorded(three_point_move(low_byte(card), 5, x1, y1, x2, y2, low_byte(mode), speed, ThreePoint::kArc));
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_CIR2_3P_move(ktr4_u8 card, ktr4_u8 pair, int32_t x1, int32_t y1, int32_t x2, int32_t y2,
@@ -224,12 +247,12 @@ KTR4_API int32_t KTR4_CALL KTR4_correct_current_POS(ktr4_u8 card_slot, ktr4_u8 a
 {
     KTR4_AXIS_EXPORT(card_slot, axis_slot);
     uint8_t stopped = 0;
-    const int32_t status = KTR4_read_motion_status(card, axis, 0, &stopped);
+    const int32_t status = read_motion_flag(card, axis, MotionFlag::kStopped, &stopped);
     // A failed status read tells nothing about the axis: nothing is changed.
     if (status != KTR4_OK || !stopped)
         return status;
     int32_t position = 0;
-    const int32_t rc = KTR4_read_current_position(card, axis, &position);
+    const int32_t rc = read_command_position(card, axis, &position);
     // A failed position read has no position to take.
     if (rc == KTR4_OK)
         book_position(axis_state(card, axis).end, position);

@@ -12,6 +12,7 @@
 #include "axis_groups.h"
 #include "group_admission.h"
 #include "group_profile.h"
+#include "line_move.h"
 
 using namespace ktr4;
 using namespace ktr4::motion;
@@ -56,16 +57,6 @@ int32_t line_move(uint8_t card, const AxisGroup& group, const int32_t* positions
     return write_command(card, group.bits(), kStartCommand);
 }
 
-int32_t line2(uint8_t card, uint8_t pair, int32_t d1, int32_t d2, uint8_t mode, const PositionMove& move,
-              GroupCurve curve)
-{
-    AxisGroup group;
-    if (!pair_group(pair, group))
-        return KTR4_ERR_RANGE;
-    const int32_t positions[] = {d1, d2};
-    return line_move(card, group, positions, mode != 0, move, curve);
-}
-
 int32_t line3(uint8_t card, uint8_t triple, int32_t d1, int32_t d2, int32_t d3, uint8_t mode, const PositionMove& move,
               GroupCurve curve)
 {
@@ -78,38 +69,68 @@ int32_t line3(uint8_t card, uint8_t triple, int32_t d1, int32_t d2, int32_t d3, 
 
 }  // namespace
 
+namespace ktr4::motion {
+
+int32_t line2(uint8_t card, uint8_t pair, int32_t d1, int32_t d2, uint8_t mode, const PositionMove& move,
+              GroupCurve curve)
+{
+    AxisGroup group;
+    if (!pair_group(pair, group))
+        return KTR4_ERR_RANGE;
+    const int32_t positions[] = {d1, d2};
+    return line_move(card, group, positions, mode != 0, move, curve);
+}
+
+}  // namespace ktr4::motion
+
+namespace {
+
+// The body of the two-axis line shells.
+int32_t checked_line2(ktr4_u8 card_slot, uint8_t pair, int32_t d1, int32_t d2, uint8_t mode, const PositionMove& move,
+                      GroupCurve curve)
+{
+    const uint8_t card = low_byte(card_slot);
+    if (int32_t rc = check_card(card))
+        return rc;
+    return line2(card, pair, d1, d2, mode, move, curve);
+}
+
+}  // namespace
+
 extern "C" {
 
 KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE2(ktr4_u8 card_slot, ktr4_u8 pair, int32_t d1, int32_t d2,
                                                    ktr4_u8 mode, int32_t start_speed, int32_t max_speed, double t_acc,
                                                    double t_dec)
 {
-    KTR4_CARD_EXPORT(card_slot);
+    ExportCall call;
     const PositionMove move {start_speed, max_speed, t_acc, t_dec, 0, 0};
-    return line2(card, low_byte(pair), d1, d2, low_byte(mode), move, GroupCurve::kT);
+    return checked_line2(card_slot, low_byte(pair), d1, d2, low_byte(mode), move, GroupCurve::kT);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_LINE2(ktr4_u8 card_slot, ktr4_u8 pair, int32_t d1, int32_t d2,
                                                    ktr4_u8 mode, int32_t start_speed, int32_t max_speed, double t_acc,
                                                    double t_dec, int32_t sv_acc, int32_t sv_dec)
 {
-    KTR4_CARD_EXPORT(card_slot);
+    ExportCall call;
     const PositionMove move {start_speed, max_speed, t_acc, t_dec, sv_acc, sv_dec};
-    return line2(card, low_byte(pair), d1, d2, low_byte(mode), move, GroupCurve::kS);
+    return checked_line2(card_slot, low_byte(pair), d1, d2, low_byte(mode), move, GroupCurve::kS);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_XY(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode, int32_t start_speed,
                                                 int32_t max_speed, double t_acc, double t_dec)
 {
     ExportCall call;
-    return recorded(KTR4_T_curve_move_LINE2(card, 0, d1, d2, mode, start_speed, max_speed, t_acc, t_dec));
+    const PositionMove move {start_speed, max_speed, t_acc, t_dec, 0, 0};
+    return recorded(checked_line2(card, 0, d1, d2, low_byte(mode), move, GroupCurve::kT));
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_ZA(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode, int32_t start_speed,
                                                 int32_t max_speed, double t_acc, double t_dec)
 {
     ExportCall call;
-    return recorded(KTR4_T_curve_move_LINE2(card, 5, d1, d2, mode, start_speed, max_speed, t_acc, t_dec));
+    const PositionMove move {start_speed, max_speed, t_acc, t_dec, 0, 0};
+    return recorded(checked_line2(card, 5, d1, d2, low_byte(mode), move, GroupCurve::kT));
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_XY(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode, int32_t start_speed,
@@ -117,8 +138,8 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_XY(ktr4_u8 card, int32_t d1, int32_
                                                 int32_t sv_dec)
 {
     ExportCall call;
-    return recorded(
-        KTR4_S_curve_move_LINE2(card, 0, d1, d2, mode, start_speed, max_speed, t_acc, t_dec, sv_acc, sv_dec));
+    const PositionMove move {start_speed, max_speed, t_acc, t_dec, sv_acc, sv_dec};
+    return recorded(checked_line2(card, 0, d1, d2, low_byte(mode), move, GroupCurve::kS));
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_ZA(ktr4_u8 card, int32_t d1, int32_t d2, ktr4_u8 mode, int32_t start_speed,
@@ -126,8 +147,8 @@ KTR4_API int32_t KTR4_CALL KTR4_S_curve_move_ZA(ktr4_u8 card, int32_t d1, int32_
                                                 int32_t sv_dec)
 {
     ExportCall call;
-    return recorded(
-        KTR4_S_curve_move_LINE2(card, 5, d1, d2, mode, start_speed, max_speed, t_acc, t_dec, sv_acc, sv_dec));
+    const PositionMove move {start_speed, max_speed, t_acc, t_dec, sv_acc, sv_dec};
+    return recorded(checked_line2(card, 5, d1, d2, low_byte(mode), move, GroupCurve::kS));
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_T_curve_move_LINE3(ktr4_u8 card_slot, ktr4_u8 triple, int32_t d1, int32_t d2,

@@ -5,6 +5,7 @@
 #include "frame/export_call.h"
 #include "frame/register_access.h"
 #include "ktr4.h"
+#include "online_change.h"
 #include "motion/linear/axis_groups.h"
 #include "motion/linear/group_profile.h"
 #include "motion/profile/arithmetic.h"
@@ -84,13 +85,11 @@ int32_t change_group(uint8_t card, const AxisGroup& group, const int32_t* positi
 
 }  // namespace
 
-extern "C" {
+namespace ktr4::motion {
 
-KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t dist, ktr4_u8 mode,
-                                                      int32_t start_speed, int32_t max_speed, double t_acc,
-                                                      double t_dec)
+int32_t online_change(uint8_t card, uint8_t axis, int32_t dist, bool absolute, int32_t start_speed, int32_t max_speed,
+                      double t_acc, double t_dec)
 {
-    KTR4_AXIS_EXPORT(card_slot, axis_slot);
     if (!position_move_arguments_valid(start_speed, max_speed, t_acc, t_dec))
         return KTR4_ERR_RANGE;
     if (int32_t rc = require_running(card, axis))
@@ -111,7 +110,7 @@ KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change(ktr4_u8 card_slot, ktr4_u8
     uint32_t running = 0;
     if (int32_t rc = read_register(card, axis, kReadTargetCode, &running))
         return rc;
-    const int32_t target = book_running_change(state.end, static_cast<int32_t>(running), dist, low_byte(mode) != 0);
+    const int32_t target = book_running_change(state.end, static_cast<int32_t>(running), dist, absolute);
 
     const uint32_t distance = magnitude(target);
     const RampDown ramp = shape_ramp_T(in, ramp_case_T_manual(in, distance), distance);
@@ -124,6 +123,18 @@ KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change(ktr4_u8 card_slot, ktr4_u8
     r.mg = in.mg, r.fh = ramp.fh, r.fl = in.fl, r.ur = in.ur, r.dr = in.dr, r.dp = ramp.dp;
     r.operation_mode = state.profile.operation_mode;
     return write_change(card, axis, r);
+}
+
+}  // namespace ktr4::motion
+
+extern "C" {
+
+KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t dist, ktr4_u8 mode,
+                                                      int32_t start_speed, int32_t max_speed, double t_acc,
+                                                      double t_dec)
+{
+    KTR4_AXIS_EXPORT(card_slot, axis_slot);
+    return online_change(card, axis, dist, low_byte(mode) != 0, start_speed, max_speed, t_acc, t_dec);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_OnLine_T_curve_change_LINE2(ktr4_u8 card_slot, ktr4_u8 pair, int32_t d1, int32_t d2,

@@ -12,13 +12,12 @@
 #include "motion/profile/position_profile.h"
 #include "motion/profile/profile_writes.h"
 #include "motion/profile/register_codes.h"
+#include "position_move.h"
 
 using namespace ktr4;
 using namespace ktr4::motion;
 
-namespace {
-
-enum class Curve : uint8_t { kT, kS };
+namespace ktr4::motion {
 
 int32_t position_move(uint8_t card, uint8_t axis, int32_t dist, bool absolute, const PositionMove& move, Curve curve)
 {
@@ -53,6 +52,20 @@ int32_t position_move(uint8_t card, uint8_t axis, int32_t dist, bool absolute, c
     return write_command(card, axis_bit(axis), kStartCommand);
 }
 
+}  // namespace ktr4::motion
+
+namespace {
+
+// The body of the position-move shells.
+int32_t checked_position_move(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t dist, bool absolute,
+                              const PositionMove& move, Curve curve)
+{
+    const uint8_t card = low_byte(card_slot), axis = low_byte(axis_slot);
+    if (int32_t rc = check_card_axis(card, axis))
+        return rc;
+    return position_move(card, axis, dist, absolute, move, curve);
+}
+
 }  // namespace
 
 extern "C" {
@@ -61,32 +74,34 @@ KTR4_API int32_t KTR4_CALL KTR4_T_curve_position_move(ktr4_u8 card_slot, ktr4_u8
                                                       int32_t start_speed, int32_t max_speed, double t_acc,
                                                       double t_dec)
 {
-    KTR4_AXIS_EXPORT(card_slot, axis_slot);
+    ExportCall call;
     const PositionMove move {start_speed, max_speed, t_acc, t_dec, 0, 0};
-    return position_move(card, axis, dist, low_byte(mode) != 0, move, Curve::kT);
+    return checked_position_move(card_slot, axis_slot, dist, low_byte(mode) != 0, move, Curve::kT);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_TR_position_move(ktr4_u8 card, ktr4_u8 axis, int32_t dist, int32_t start_speed,
                                                  int32_t max_speed, double t_acc, double t_dec)
 {
     ExportCall call;
-    return recorded(KTR4_T_curve_position_move(card, axis, dist, 0, start_speed, max_speed, t_acc, t_dec));
+    const PositionMove move {start_speed, max_speed, t_acc, t_dec, 0, 0};
+    return recorded(checked_position_move(card, axis, dist, false, move, Curve::kT));
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_TA_position_move(ktr4_u8 card, ktr4_u8 axis, int32_t dist, int32_t start_speed,
                                                  int32_t max_speed, double t_acc, double t_dec)
 {
     ExportCall call;
-    return recorded(KTR4_T_curve_position_move(card, axis, dist, 1, start_speed, max_speed, t_acc, t_dec));
+    const PositionMove move {start_speed, max_speed, t_acc, t_dec, 0, 0};
+    return recorded(checked_position_move(card, axis, dist, true, move, Curve::kT));
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_S_curve_position_move(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t dist, ktr4_u8 mode,
                                                       int32_t start_speed, int32_t max_speed, double t_acc,
                                                       double t_dec, int32_t sv_acc, int32_t sv_dec)
 {
-    KTR4_AXIS_EXPORT(card_slot, axis_slot);
+    ExportCall call;
     const PositionMove move {start_speed, max_speed, t_acc, t_dec, sv_acc, sv_dec};
-    return position_move(card, axis, dist, low_byte(mode) != 0, move, Curve::kS);
+    return checked_position_move(card_slot, axis_slot, dist, low_byte(mode) != 0, move, Curve::kS);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_SR_position_move(ktr4_u8 card, ktr4_u8 axis, int32_t dist, int32_t start_speed,
@@ -94,8 +109,8 @@ KTR4_API int32_t KTR4_CALL KTR4_SR_position_move(ktr4_u8 card, ktr4_u8 axis, int
                                                  int32_t sv_dec)
 {
     ExportCall call;
-    return recorded(
-        KTR4_S_curve_position_move(card, axis, dist, 0, start_speed, max_speed, t_acc, t_dec, sv_acc, sv_dec));
+    const PositionMove move {start_speed, max_speed, t_acc, t_dec, sv_acc, sv_dec};
+    return recorded(checked_position_move(card, axis, dist, false, move, Curve::kS));
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_SA_position_move(ktr4_u8 card, ktr4_u8 axis, int32_t dist, int32_t start_speed,
@@ -103,8 +118,8 @@ KTR4_API int32_t KTR4_CALL KTR4_SA_position_move(ktr4_u8 card, ktr4_u8 axis, int
                                                  int32_t sv_dec)
 {
     ExportCall call;
-    return recorded(
-        KTR4_S_curve_position_move(card, axis, dist, 1, start_speed, max_speed, t_acc, t_dec, sv_acc, sv_dec));
+    const PositionMove move {start_speed, max_speed, t_acc, t_dec, sv_acc, sv_dec};
+    return recorded(checked_position_move(card, axis, dist, true, move, Curve::kS));
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_position_change(ktr4_u8 card_slot, ktr4_u8 axis_slot, int32_t new_dist, ktr4_u8 mode)
@@ -116,7 +131,7 @@ KTR4_API int32_t KTR4_CALL KTR4_position_change(ktr4_u8 card_slot, ktr4_u8 axis_
     // Without a status or the running target nothing is known to change: a failed read
     // returns its code and leaves card and bookkeeping alone.
     uint8_t stopped = 0;
-    if (int32_t rc = KTR4_read_motion_status(card, axis, 0, &stopped))
+    if (int32_t rc = read_motion_flag(card, axis, MotionFlag::kStopped, &stopped))
         return rc;
     if (stopped)
         return KTR4_ERR_CHANGE_REFUSED;

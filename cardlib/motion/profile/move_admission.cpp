@@ -1,6 +1,7 @@
 #include "move_admission.h"
 
 #include "frame/card_table.h"
+#include "frame/register_access.h"
 #include "ktr4.h"
 
 namespace ktr4::motion {
@@ -9,7 +10,7 @@ int32_t admit_position_move(uint8_t card, uint8_t axis)
 {
     const bool continuous = axis_state(card, axis).profile.continuous != 0;
     uint8_t flag = 0;
-    if (int32_t rc = KTR4_read_motion_status(card, axis, continuous ? 1 : 0, &flag))
+    if (int32_t rc = read_motion_flag(card, axis, continuous ? MotionFlag::kBufferFull : MotionFlag::kStopped, &flag))
         return rc;
     if (continuous)
         return flag ? KTR4_ERR_BUFFER_FULL : KTR4_OK;

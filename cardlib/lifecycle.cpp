@@ -1,17 +1,21 @@
-// Discovery and release of cards: KTR4_initial, KTR4_init_card, KTR4_close, KTR4_info.
-#include <cstring>
-
-#include "card_table.h"
-#include "driver_binding.h"
+// The library's lifecycle: discovery and release of cards (KTR4_initial, KTR4_close) and a
+// card's start-up state (KTR4_init_card). Above the frame: it starts and ends the follower
+// timer and the interrupt service, and sets a card up through the operations of other units.
+#include "auxmotion.h"
+#include "frame/card_table.h"
+#include "frame/driver_binding.h"
+#include "frame/export_call.h"
+#include "frame/priority.h"
+#include "frame/register_access.h"
+#include "frame/register_map.h"
+#include "interrupts/interrupt_control.h"
 #include "interrupts/named_event.h"
 #include "interrupts/service_thread.h"
-#include "export_call.h"
 #include "ktr4.h"
 #include "ktr4io.h"
-#include "priority.h"
+#include "pins.h"
 #include "pulser_follower.h"
-#include "register_access.h"
-#include "register_map.h"
+#include "status.h"
 
 using namespace ktr4;
 
@@ -25,7 +29,6 @@ uint8_t card_number_from_switch_word(uint16_t word)
 
 int32_t find_and_register_cards()
 {
-    ExportCall call;
     CardTable& table = card_table();
     for (CardState& card : table.cards) {
         card.handle = kNoCard;
@@ -74,13 +77,13 @@ int32_t find_and_register_cards()
 
 int32_t release_cards()
 {
-    ExportCall call;
     CardTable& table = card_table();
     // Every card is released even when an earlier one failed; the first failure is returned.
     for (uint8_t number = 0; number < kCardCount; ++number) {
         CardState& card = table.cards[number];
+        // A failed discovery may leave a card that was never found with its service on.
         if (card.interrupt_off == 0)
-            recorded(KTR4_disable_IRQ(number));
+            recorded(card_initialised(number) ? disable_interrupts(number) : KTR4_ERR_NOT_INITIALISED);
         if (card.open.open_flag) {
             card.open.open_flag = 0;
             recorded(driver().open_card(card.handle, &card.open));
@@ -92,24 +95,13 @@ int32_t release_cards()
     return last_result();
 }
 
-}  // namespace
-
-extern "C" {
-
-KTR4_API int32_t KTR4_CALL KTR4_initial(void)
+// The state KTR4_init_card gives every axis: outputs off, the configuration words and the
+// environment at their start values, the axes stopped, counters zero, TTL lines unrouted.
+int32_t set_up_card(uint8_t card)
 {
-    // A running follower timer keeps running: a failed discovery leaves the cards it had
-    // already registered in use, and a successful one starts the timer only if none runs.
-    return find_and_register_cards();
-}
-
-KTR4_API int32_t KTR4_CALL KTR4_init_card(ktr4_u8 card_slot)
-{
-    KTR4_CARD_EXPORT(card_slot);
-
     for (uint8_t point = 0; point < 4; ++point)
         for (uint8_t axis = 0; axis < kAxesPerCard; ++axis)
-            KTR4_write_output_point(card, axis, point, 0);
+            write_output_point(card, axis, point, false);
     for (uint8_t axis = 0; axis < kAxesPerCard; ++axis)
         write_register(card, axis, kCorrectionSpeedCode, 0x00000100u);
     for (uint8_t axis = 0; axis < kAxesPerCard; ++axis)
@@ -121,30 +113,43 @@ KTR4_API int32_t KTR4_CALL KTR4_init_card(ktr4_u8 card_slot)
     for (uint8_t axis = 0; axis < kAxesPerCard; ++axis)
         write_register(card, axis, kEnvironmentCode, 0);
     for (uint8_t axis = 0; axis < kAxesPerCard; ++axis)
-        KTR4_imd_stop(card, axis);
+        immediate_stop(card, axis);
     for (uint8_t code : {kCommandPositionCode, kFeedbackPositionCode, kInitCounterCode, kPulserCounterCode})
         for (uint8_t axis = 0; axis < kAxesPerCard; ++axis)
             write_register(card, axis, code, 0);
-    return recorded(KTR4_config_TTL_IO_MODE(card, 0));
+    return recorded(configure_ttl_io(card, 0));
+}
+
+}  // namespace
+
+extern "C" {
+
+KTR4_API int32_t KTR4_CALL KTR4_initial(void)
+{
+    // A running follower timer keeps running: a failed discovery leaves the cards it had
+    // already registered in use, and a successful one starts the timer only if none runs.
+    ExportCall call;
+    return find_and_register_cards();
+}
+
+KTR4_API int32_t KTR4_CALL KTR4_init_card(ktr4_u8 card_slot)
+{
+    KTR4_CARD_EXPORT(card_slot);
+    return set_up_card(card);
 }
 
 KTR4_API int32_t KTR4_CALL KTR4_close(void)
 {
-    const int32_t rc = release_cards();
+    int32_t rc = KTR4_OK;
+    {
+        ExportCall call;
+        rc = release_cards();
+    }
+    // These join threads that take the library lock, so they run without it.
     stop_follower_timer();
     end_service_threads();  // joined before close returns, unless close is called from a callback
     release_card_events();  // and every descriptor the library opened is closed
     return rc;
-}
-
-KTR4_API int32_t KTR4_CALL KTR4_info(ktr4_u8 card_slot, uint16_t* info)
-{
-    KTR4_CARD_EXPORT(card_slot);
-    unsigned char record[KTR4IO_INFO_RECORD_SIZE] = {};
-    if (int32_t rc = recorded(driver().card_info(card_state(card).handle, record)))
-        return rc;
-    *info = static_cast<uint16_t>(record[4] | (record[5] << 8));
-    return KTR4_OK;
 }
 
 }  // extern "C"
