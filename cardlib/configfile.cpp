@@ -108,17 +108,22 @@ KTR4_API int32_t KTR4_CALL KTR4_load_config_from_file(ktr4_u8 card_slot, const c
     }
 
     ExportCall call;
+    // A card that is not initialised takes no register (the result is then 100), but its axes'
+    // settings kept in the library are loaded all the same.
+    const int32_t checked = check_card(card);
     size_t offset = 0;
     for (uint8_t code : kRegisters) {
         for (uint8_t axis = 0; axis < kAxesPerCard; ++axis, offset += 4) {
-            // A card that is not initialised fails every write with 100, which is then the result.
-            last_result() = write_register(card, axis, code, get_u32(record + offset));
+            if (checked == KTR4_OK)
+                write_register(card, axis, code, get_u32(record + offset));
         }
     }
     for (uint8_t axis = 0; axis < kAxesPerCard; ++axis) {
         axis_state(card, axis).profile.correction_speed = get_u32(record + kCorrectionSpeedOffset + 4 * axis);
         axis_state(card, axis).profile.mode_variant = record[kModeVariantOffset + axis];
     }
+    if (checked != KTR4_OK)
+        return recorded(checked);
     return last_result();
 }
 

@@ -1,7 +1,8 @@
 // The register access layer: every other unit reaches the card only through these.
-// Each validates card (300), axis (301) and handle (100), makes exactly one driver call,
-// records its result (see recorded) and returns the export's first failure so far. A read
-// stores into *value or *word only when it succeeded.
+// Each makes exactly one driver call, records its result (see recorded) and returns the
+// export's first failure so far. A read stores into *value or *word only when it succeeded.
+// Card and axis are the caller's to have checked: the export validates them once, before
+// any access.
 #pragma once
 
 #include <cstdint>
