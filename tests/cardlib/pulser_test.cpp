@@ -265,6 +265,18 @@ TEST_F(Follower, AFixedSpeedRangeIsSetAsideForTheSampleAndRestored)
     EXPECT_NE(last_write(0x95).value, ktr4::axis_state(0, 0).profile.fixed_magnification);
 }
 
+TEST_F(Follower, AChangeThatFailedOnTheCardDoesNotKeepTheReplacingMoveFromStarting)
+{
+    ASSERT_EQ(KTR4_set_pulser_Map(0, 0, 1, 0), KTR4_OK);
+    ASSERT_EQ(KTR4_enable_pulser_motion(0, 0, 1, 10), KTR4_OK);
+    ktr4sim_trace_clear();
+    ktr4sim_fail(12, 77, 0, 1);  // the change's status read
+    sample(1003);
+    // The move that replaces the change keeps a record of its own: written and started.
+    EXPECT_EQ(ktr4::axis_state(0, 0).end.commanded_end, 230);
+    EXPECT_EQ(commands(), std::vector<uint32_t> {0x0153});
+}
+
 TEST_F(Follower, UnenabledOrUnmappedAxesStayStill)
 {
     sample(5000);
