@@ -5,6 +5,7 @@
 #include "panels/command_rows.h"
 #include "program/program_model.h"
 #include "receive/find_panel.h"
+#include "receive/history_window.h"
 #include "receive/receive_display.h"
 #include "serial/connection.h"
 #include "serial/serial_port.h"
@@ -102,6 +103,7 @@ Form1::Form1(std::unique_ptr<tessa::Dialogs> dialogs, QWidget* parent)
     auto* findPanel = new tessa::FindPanel(*receive_, settings_, this);
     QMenu* find = named(menuBar()->addMenu(tr("F&ind")), u"mnu_find_menu"_s);
     find->addActions(findPanel->actions());
+    tessa::addReceiveHistory(*find, *receive_, findPanel->actions(), receiveHistory_, *this);
     // Answers and scripts (Tools menu).
     new tessa::ToolsMenu(this, *menuBar(), connection_->port(), settings_, *dialogs_);
     new tessa::HelpMenu(*this, settings_, *dialogs_);
