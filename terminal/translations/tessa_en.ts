@@ -685,6 +685,89 @@ Guide: %5</translation>
     </message>
 </context>
 <context>
+    <name>tessa::HistoryWindow</name>
+    <message>
+        <source>Receive history</source>
+        <translation>Receive history</translation>
+    </message>
+    <message>
+        <source>Follow</source>
+        <translation>Follow</translation>
+    </message>
+    <message>
+        <source>On: shows the newest bytes as they come. Off: the view holds still and counts the bytes that come meanwhile</source>
+        <translation>On: shows the newest bytes as they come. Off: the view holds still and counts the bytes that come meanwhile</translation>
+    </message>
+    <message>
+        <source>text to find</source>
+        <translation>text to find</translation>
+    </message>
+    <message>
+        <source>Text (or hex bytes) to find among all the bytes kept</source>
+        <translation>Text (or hex bytes) to find among all the bytes kept</translation>
+    </message>
+    <message>
+        <source>Hex</source>
+        <translation>Hex</translation>
+    </message>
+    <message>
+        <source>Find bytes typed as hex digit pairs, e.g. 0D 0A</source>
+        <translation>Find bytes typed as hex digit pairs, e.g. 0D 0A</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>Previous</translation>
+    </message>
+    <message>
+        <source>Finds the match before the current one (Shift+F3)</source>
+        <translation>Finds the match before the current one (Shift+F3)</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <source>Finds the match after the current one (F3)</source>
+        <translation>Finds the match after the current one (F3)</translation>
+    </message>
+    <message>
+        <source>Type bytes as hex digit pairs, e.g. 0D 0A</source>
+        <translation>Type bytes as hex digit pairs, e.g. 0D 0A</translation>
+    </message>
+    <message>
+        <source>Not among the %1 bytes kept</source>
+        <translation>Not among the %1 bytes kept</translation>
+    </message>
+    <message>
+        <source>Found at byte %1 (%2 bytes before the newest)</source>
+        <translation>Found at byte %1 (%2 bytes before the newest)</translation>
+    </message>
+    <message>
+        <source>Went round to the oldest byte. </source>
+        <translation>Went round to the oldest byte. </translation>
+    </message>
+    <message>
+        <source>Went round to the newest byte. </source>
+        <translation>Went round to the newest byte. </translation>
+    </message>
+    <message>
+        <source>Paused: %1 new bytes not shown</source>
+        <translation>Paused: %1 new bytes not shown</translation>
+    </message>
+    <message>
+        <source>%1 bytes kept of %2 received</source>
+        <translation>%1 bytes kept of %2 received</translation>
+    </message>
+    <message>
+        <source>Receive &amp;history...</source>
+        <translation>Receive &amp;history...</translation>
+    </message>
+    <message>
+        <source>Every byte received in this session, with Find; holds still while you look</source>
+        <translation>Every byte received in this session, with Find; holds still while you look</translation>
+    </message>
+</context>
+<context>
     <name>tessa::LineSettingsControl</name>
     <message>
         <source>&amp;Line settings...</source>
