@@ -33,7 +33,11 @@ int HistoryView::visibleRows() const
 void HistoryView::refresh()
 {
     const int rows = visibleRows();
+    const qint64 oldTop = top_;
     top_ = pager_.topRow(rows);
+    // Repaint only when the rows in sight changed: a held view costs nothing while bytes come.
+    const bool newRowsInSight = pager_.endRow() != endRow_ && endRow_ <= top_ + rows + 1;
+    endRow_ = pager_.endRow();
     const qint64 span = std::max<qint64>(0, pager_.endRow() - pager_.firstRow() - rows);
     settingBar_ = true;
     QScrollBar* bar = verticalScrollBar();
@@ -46,7 +50,9 @@ void HistoryView::refresh()
     horizontalScrollBar()->setRange(0, std::max(0, width - viewport()->width()));
     horizontalScrollBar()->setPageStep(viewport()->width());
     settingBar_ = false;
-    viewport()->update();
+    if (top_ != oldTop || newRowsInSight || repaintAll_)
+        viewport()->update();
+    repaintAll_ = false;
 }
 
 void HistoryView::scrollBarMoved(int value)
@@ -101,9 +107,16 @@ void HistoryView::paintEvent(QPaintEvent*)
     }
 }
 
+void HistoryView::repaintRows()
+{
+    repaintAll_ = true;
+    refresh();
+}
+
 void HistoryView::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
+    repaintAll_ = true;
     refresh();
 }
 

@@ -17,6 +17,8 @@ public:
 
     // Brings the scroll bar and the rows in sight up to date with the history and the pager.
     void refresh();
+    // The same, painting the rows in sight again in any case (a new find match).
+    void repaintRows();
     // Whole rows that fit the viewport (at least 1).
     int visibleRows() const;
     // The top row painted at the last refresh.
@@ -37,6 +39,8 @@ private:
 
     HistoryPager& pager_;
     qint64 top_ = 0;
+    qint64 endRow_ = -1;  // at the last refresh
+    bool repaintAll_ = true;
     bool settingBar_ = false;
 };
 

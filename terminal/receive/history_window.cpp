@@ -158,7 +158,8 @@ void HistoryWindow::find(bool forward)
     if (pager_.wentRound())
         text = (forward ? tr("Went round to the oldest byte. ") : tr("Went round to the newest byte. ")) + text;
     findStatus_->setText(text);
-    refresh();
+    view_->repaintRows();
+    showState();
 }
 
 void HistoryWindow::showState()
