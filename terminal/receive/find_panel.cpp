@@ -53,15 +53,18 @@ FindPanel::FindPanel(ReceiveDisplay& display, SettingsStore& settings, QWidget* 
     connect(previous_, &QPushButton::clicked, this, [this] { step(false); });
 
     // Actions of the window (its menu and the views' context menu); the panel owns them.
-    const auto action = [this](const QString& name, const QString& text, const QKeySequence& keys) {
+    const auto action = [this](const QString& name, const QString& text, const QKeySequence& keys, const QString& tip) {
         auto* a = new QAction(text, this);
         a->setObjectName(name);
         a->setShortcut(keys);
+        a->setToolTip(tip);
         return a;
     };
-    findAction_ = action(u"mnu_find"_s, u"&Find..."_s, QKeySequence::Find);
-    nextAction_ = action(u"mnu_find_next"_s, u"Find &next"_s, QKeySequence(Qt::Key_F3));
-    previousAction_ = action(u"mnu_find_previous"_s, u"Find &previous"_s, QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    findAction_ = action(u"mnu_find"_s, tr("&Find..."), QKeySequence::Find,
+                         tr("Finds text (or hex bytes) in the receive view in sight"));
+    nextAction_ = action(u"mnu_find_next"_s, tr("Find &next"), QKeySequence(Qt::Key_F3), tr("Goes to the next match"));
+    previousAction_ = action(u"mnu_find_previous"_s, tr("Find &previous"), QKeySequence(Qt::SHIFT | Qt::Key_F3),
+                             tr("Goes to the match before"));
     connect(findAction_, &QAction::triggered, this, &FindPanel::open);
     connect(nextAction_, &QAction::triggered, this, &FindPanel::findNext);
     connect(previousAction_, &QAction::triggered, this, &FindPanel::findPrevious);

@@ -7,6 +7,11 @@
 
 namespace tessa {
 
+const char* luaRelease()
+{
+    return LUA_RELEASE;
+}
+
 void* LuaSandbox::allocate(void* self, void* block, std::size_t oldSize, std::size_t newSize)
 {
     auto* sandbox = static_cast<LuaSandbox*>(self);

@@ -14,6 +14,9 @@ namespace tessa {
 // Example:
 //   LuaSandbox sandbox(16 * 1024 * 1024);
 //   luaL_dostring(sandbox.state(), "x = string.rep('a', 1 << 30)");  // fails: over the cap
+// The Lua release the scripts run on, as its header names it: "Lua 5.4.6" (for the About box).
+const char* luaRelease();
+
 class LuaSandbox {
 public:
     static constexpr std::size_t kDefaultMemoryLimit = 64 * 1024 * 1024;

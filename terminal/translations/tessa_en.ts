@@ -535,6 +535,50 @@
         <source>Not connected: RTS and DTR are set at connect.</source>
         <translation>Not connected: RTS and DTR are set at connect.</translation>
     </message>
+    <message>
+        <source>Clear to send: lit while the device holds CTS on</source>
+        <translation>Clear to send: lit while the device holds CTS on</translation>
+    </message>
+    <message>
+        <source>Data set ready: lit while the device holds DSR on</source>
+        <translation>Data set ready: lit while the device holds DSR on</translation>
+    </message>
+    <message>
+        <source>Data carrier detect: lit while the device holds DCD on</source>
+        <translation>Data carrier detect: lit while the device holds DCD on</translation>
+    </message>
+    <message>
+        <source>Ring indicator: lit while the device holds RI on</source>
+        <translation>Ring indicator: lit while the device holds RI on</translation>
+    </message>
+    <message>
+        <source>Request to send: sets the RTS output line on or off</source>
+        <translation>Request to send: sets the RTS output line on or off</translation>
+    </message>
+    <message>
+        <source>Data terminal ready: sets the DTR output line on or off</source>
+        <translation>Data terminal ready: sets the DTR output line on or off</translation>
+    </message>
+    <message>
+        <source>How long Send break holds the transmit line in break</source>
+        <translation>How long Send break holds the transmit line in break</translation>
+    </message>
+    <message>
+        <source>Send break does nothing on a pseudo-terminal: it has no line to hold in break.</source>
+        <translation>Send break does nothing on a pseudo-terminal: it has no line to hold in break.</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Closes this panel; the lines stay as they are</source>
+        <translation>Closes this panel; the lines stay as they are</translation>
+    </message>
+    <message>
+        <source>Holds the transmit line in break for the time beside it</source>
+        <translation>Holds the transmit line in break for the time beside it</translation>
+    </message>
 </context>
 <context>
     <name>tessa::FindPanel</name>
@@ -590,6 +634,30 @@
         <source>The receive log started again. </source>
         <translation>The receive log started again. </translation>
     </message>
+    <message>
+        <source>&amp;Find...</source>
+        <translation>&amp;Find...</translation>
+    </message>
+    <message>
+        <source>Finds text (or hex bytes) in the receive view in sight</source>
+        <translation>Finds text (or hex bytes) in the receive view in sight</translation>
+    </message>
+    <message>
+        <source>Find &amp;next</source>
+        <translation>Find &amp;next</translation>
+    </message>
+    <message>
+        <source>Goes to the next match</source>
+        <translation>Goes to the next match</translation>
+    </message>
+    <message>
+        <source>Find &amp;previous</source>
+        <translation>Find &amp;previous</translation>
+    </message>
+    <message>
+        <source>Goes to the match before</source>
+        <translation>Goes to the match before</translation>
+    </message>
 </context>
 <context>
     <name>tessa::HelpMenu</name>
@@ -600,10 +668,6 @@
     <message>
         <source>Double-click	Resends a line of the command history (page 測試編輯)</source>
         <translation>Double-click	Resends a line of the command history (page Test edit)</translation>
-    </message>
-    <message>
-        <source>Ctrl+F	Find in the receive view that has the focus</source>
-        <translation>Ctrl+F	Find in the receive view that has the focus</translation>
     </message>
     <message>
         <source>&amp;Help</source>
@@ -654,16 +718,6 @@
         <translation>About tessa</translation>
     </message>
     <message>
-        <source>tessa %1, a test terminal for devices on a serial line.
-Qt %2 (built with %3).
-Settings: %4
-Guide: %5</source>
-        <translation>tessa %1, a test terminal for devices on a serial line.
-Qt %2 (built with %3).
-Settings: %4
-Guide: %5</translation>
-    </message>
-    <message>
         <source>Language</source>
         <translation>Language</translation>
     </message>
@@ -683,6 +737,99 @@ Guide: %5</translation>
         <source>The version, the Qt version and where the settings are kept</source>
         <translation>The version, the Qt version and where the settings are kept</translation>
     </message>
+    <message>
+        <source>tessa %1, a test terminal for devices on a serial line.
+Qt %2 (built with %3), %4 for the test scripts; Modbus RTU frames are tessa&apos;s own.
+Settings: %5
+Guide: %6</source>
+        <translation>tessa %1, a test terminal for devices on a serial line.
+Qt %2 (built with %3), %4 for the test scripts; Modbus RTU frames are tessa&apos;s own.
+Settings: %5
+Guide: %6</translation>
+    </message>
+</context>
+<context>
+    <name>tessa::HistoryWindow</name>
+    <message>
+        <source>Receive history</source>
+        <translation>Receive history</translation>
+    </message>
+    <message>
+        <source>Follow</source>
+        <translation>Follow</translation>
+    </message>
+    <message>
+        <source>On: shows the newest bytes as they come. Off: the view holds still and counts the bytes that come meanwhile</source>
+        <translation>On: shows the newest bytes as they come. Off: the view holds still and counts the bytes that come meanwhile</translation>
+    </message>
+    <message>
+        <source>text to find</source>
+        <translation>text to find</translation>
+    </message>
+    <message>
+        <source>Text (or hex bytes) to find among all the bytes kept</source>
+        <translation>Text (or hex bytes) to find among all the bytes kept</translation>
+    </message>
+    <message>
+        <source>Hex</source>
+        <translation>Hex</translation>
+    </message>
+    <message>
+        <source>Find bytes typed as hex digit pairs, e.g. 0D 0A</source>
+        <translation>Find bytes typed as hex digit pairs, e.g. 0D 0A</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>Previous</translation>
+    </message>
+    <message>
+        <source>Finds the match before the current one (Shift+F3)</source>
+        <translation>Finds the match before the current one (Shift+F3)</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <source>Finds the match after the current one (F3)</source>
+        <translation>Finds the match after the current one (F3)</translation>
+    </message>
+    <message>
+        <source>Type bytes as hex digit pairs, e.g. 0D 0A</source>
+        <translation>Type bytes as hex digit pairs, e.g. 0D 0A</translation>
+    </message>
+    <message>
+        <source>Not among the %1 bytes kept</source>
+        <translation>Not among the %1 bytes kept</translation>
+    </message>
+    <message>
+        <source>Found at byte %1 (%2 bytes before the newest)</source>
+        <translation>Found at byte %1 (%2 bytes before the newest)</translation>
+    </message>
+    <message>
+        <source>Went round to the oldest byte. </source>
+        <translation>Went round to the oldest byte. </translation>
+    </message>
+    <message>
+        <source>Went round to the newest byte. </source>
+        <translation>Went round to the newest byte. </translation>
+    </message>
+    <message>
+        <source>Paused: %1 new bytes not shown</source>
+        <translation>Paused: %1 new bytes not shown</translation>
+    </message>
+    <message>
+        <source>%1 bytes kept of %2 received</source>
+        <translation>%1 bytes kept of %2 received</translation>
+    </message>
+    <message>
+        <source>Receive &amp;history...</source>
+        <translation>Receive &amp;history...</translation>
+    </message>
+    <message>
+        <source>Every byte received in this session, with Find; holds still while you look</source>
+        <translation>Every byte received in this session, with Find; holds still while you look</translation>
+    </message>
 </context>
 <context>
     <name>tessa::LineSettingsControl</name>
@@ -697,6 +844,10 @@ Guide: %5</translation>
     <message>
         <source>%1. The line runs with %2.</source>
         <translation>%1. The line runs with %2.</translation>
+    </message>
+    <message>
+        <source>Data bits, parity, stop bits and flow control of the port (kept for the next start)</source>
+        <translation>Data bits, parity, stop bits and flow control of the port (kept for the next start)</translation>
     </message>
 </context>
 <context>
@@ -1002,6 +1153,18 @@ Guide: %5</translation>
         <source>Time&amp;stamps on received chunks</source>
         <translation>Time&amp;stamps on received chunks</translation>
     </message>
+    <message>
+        <source>Sets RTS and DTR, sends a break and shows CTS, DSR, DCD and RI</source>
+        <translation>Sets RTS and DTR, sends a break and shows CTS, DSR, DCD and RI</translation>
+    </message>
+    <message>
+        <source>Sends a file&apos;s bytes as they are, in chunks with a delay between them</source>
+        <translation>Sends a file&apos;s bytes as they are, in chunks with a delay between them</translation>
+    </message>
+    <message>
+        <source>Marks each received chunk with its arrival time in the receive views</source>
+        <translation>Marks each received chunk with its arrival time in the receive views</translation>
+    </message>
 </context>
 <context>
     <name>tessa::ReceiveView</name>
@@ -1035,6 +1198,10 @@ Guide: %5</translation>
     <message>
         <source>%1 was lost; it is connected again when it returns</source>
         <translation>%1 was lost; it is connected again when it returns</translation>
+    </message>
+    <message>
+        <source>Opens the port again by itself when the same device comes back after a loss</source>
+        <translation>Opens the port again by itself when the same device comes back after a loss</translation>
     </message>
 </context>
 <context>
@@ -1078,6 +1245,30 @@ Guide: %5</translation>
     <message>
         <source>Cannot send %1: %2</source>
         <translation>Cannot send %1: %2</translation>
+    </message>
+    <message>
+        <source>The file whose bytes are sent, as they are</source>
+        <translation>The file whose bytes are sent, as they are</translation>
+    </message>
+    <message>
+        <source>Chooses the file to send</source>
+        <translation>Chooses the file to send</translation>
+    </message>
+    <message>
+        <source>Bytes written to the port at a time</source>
+        <translation>Bytes written to the port at a time</translation>
+    </message>
+    <message>
+        <source>Wait after each chunk has left, before the next one</source>
+        <translation>Wait after each chunk has left, before the next one</translation>
+    </message>
+    <message>
+        <source>Sends the whole file once, from its first byte</source>
+        <translation>Sends the whole file once, from its first byte</translation>
+    </message>
+    <message>
+        <source>Stops sending; says how many bytes have left</source>
+        <translation>Stops sending; says how many bytes have left</translation>
     </message>
 </context>
 <context>
@@ -1203,6 +1394,10 @@ Guide: %5</translation>
         <source>Bytes sent and received since connect, and the receive rate. Click to start from zero.</source>
         <translation>Bytes sent and received since connect, and the receive rate. Click to start from zero.</translation>
     </message>
+    <message>
+        <source>Shows the bytes sent and received, and their rates, in the status bar</source>
+        <translation>Shows the bytes sent and received, and their rates, in the status bar</translation>
+    </message>
 </context>
 <context>
     <name>tessa::TrafficLog</name>
@@ -1252,6 +1447,10 @@ Guide: %5</translation>
     <message>
         <source>The traffic log stopped: %1</source>
         <translation>The traffic log stopped: %1</translation>
+    </message>
+    <message>
+        <source>Writes every byte sent and received, with time stamps, to a text file</source>
+        <translation>Writes every byte sent and received, with time stamps, to a text file</translation>
     </message>
 </context>
 </TS>

@@ -5,6 +5,7 @@
 #include "panels/command_rows.h"
 #include "program/program_model.h"
 #include "receive/find_panel.h"
+#include "receive/history_window.h"
 #include "receive/receive_display.h"
 #include "serial/connection.h"
 #include "serial/serial_port.h"
@@ -102,6 +103,8 @@ Form1::Form1(std::unique_ptr<tessa::Dialogs> dialogs, QWidget* parent)
     auto* findPanel = new tessa::FindPanel(*receive_, settings_, this);
     QMenu* find = named(menuBar()->addMenu(tr("F&ind")), u"mnu_find_menu"_s);
     find->addActions(findPanel->actions());
+    find->setToolTipsVisible(true);
+    tessa::addReceiveHistory(*find, *receive_, findPanel->actions(), receiveHistory_, *this);
     // Answers and scripts (Tools menu).
     new tessa::ToolsMenu(this, *menuBar(), connection_->port(), settings_, *dialogs_);
     new tessa::HelpMenu(*this, settings_, *dialogs_);
@@ -177,7 +180,7 @@ void Form1::createControls()
     Command13->setToolTip(tr("結束程式"));
 
     SSTab1 = named(new QTabWidget(form), u"SSTab1"_s);
-    setGeometryTwips(SSTab1, 120, 840, 8700, 6000);
+    setGeometryTwips(SSTab1, tessa::kTabLeft, tessa::kTabTop, tessa::kTabWidth, tessa::kTabHeight);
 
     Label3 = named(new QLabel(tr("接收資料(字元)"), form), u"Label3"_s);
     Label3->setToolTip(tr("目前顯示的接收資料格式"));
@@ -343,6 +346,7 @@ void Form1::Command13_Click()
 
 void Form1::applySizeMode(const tessa::SizeMode& mode)
 {
+    sizeMode_ = &mode;
     resize(tessa::twipsToPixelsX(mode.windowWidth, this),
            tessa::twipsToPixelsY(mode.windowHeight, this) + statusBarAllowance_);
     Label3->move(tessa::twipsToPixelsX(mode.label3Left, this), tessa::twipsToPixelsY(mode.label3Top, this));
@@ -352,6 +356,21 @@ void Form1::applySizeMode(const tessa::SizeMode& mode)
         setGeometryTwips(view, mode.viewsLeft, mode.viewsTop, mode.viewsWidth, mode.viewsHeight);
     Line1->setVisible(mode.line1Visible);
     settings_.write(tessa::kWidthTypeKey, QString::fromLatin1(mode.widthType));
+}
+
+void Form1::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (!SSTab1 || !modbusPage_)
+        return;
+    // Room beyond the designed size goes to the tab control (and the Modbus reply area in it).
+    const tessa::SizeMode& mode = sizeMode_ ? *sizeMode_ : tessa::kWideMode;
+    const QSize designed(tessa::twipsToPixelsX(mode.windowWidth, this),
+                         tessa::twipsToPixelsY(mode.windowHeight, this) + statusBarAllowance_);
+    const QSize extra = tessa::tabGrowth(mode, size(), designed);
+    setGeometryTwips(SSTab1, tessa::kTabLeft, tessa::kTabTop, tessa::kTabWidth, tessa::kTabHeight);
+    SSTab1->resize(SSTab1->size() + extra);
+    modbusPage_->setGrowth(extra);
 }
 
 void Form1::mu_screen_w_Click()

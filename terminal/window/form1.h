@@ -89,6 +89,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     class AutoTestView;
@@ -106,6 +107,7 @@ private:
     tessa::SettingsStore settings_;
     QList<QPair<QString, QString>> restoredPanelValues_;
     int statusBarAllowance_ = 0;
+    const tessa::SizeMode* sizeMode_ = nullptr;  // the one applied last (wide at start)
 
     // Units, each owning its controls.
     tessa::Connection* connection_ = nullptr;

@@ -1,6 +1,7 @@
 #include "window/help_menu.h"
 
 #include "i18n/language.h"
+#include "script/lua_sandbox.h"
 #include "settings/settings_keys.h"
 #include "settings/settings_store.h"
 #include "window/dialogs.h"
@@ -56,8 +57,7 @@ QStringList shortcutLines(const QMainWindow& window)
         if (action->menu())
             collectShortcuts(*action->menu(), lines);
     lines << HelpMenu::tr("Enter\tSends the command line (page 測試編輯) or the typed characters")
-          << HelpMenu::tr("Double-click\tResends a line of the command history (page 測試編輯)")
-          << HelpMenu::tr("Ctrl+F\tFind in the receive view that has the focus");
+          << HelpMenu::tr("Double-click\tResends a line of the command history (page 測試編輯)");
     return lines;
 }
 
@@ -131,11 +131,12 @@ void HelpMenu::showAbout()
 {
     dialogs_.message(&window_, QMessageBox::Information, tr("About tessa"),
                      tr("tessa %1, a test terminal for devices on a serial line.\n"
-                        "Qt %2 (built with %3).\n"
-                        "Settings: %4\n"
-                        "Guide: %5")
+                        "Qt %2 (built with %3), %4 for the test scripts; Modbus RTU frames are tessa's own.\n"
+                        "Settings: %5\n"
+                        "Guide: %6")
                          .arg(QString::fromUtf8(TESSA_VERSION), QString::fromLatin1(qVersion()),
-                              QString::fromLatin1(QT_VERSION_STR), settings_.fileName(),
+                              QString::fromLatin1(QT_VERSION_STR), QString::fromLatin1(luaRelease()),
+                              settings_.fileName(),
                               guidePath(QCoreApplication::applicationDirPath(), QString::fromUtf8(TESSA_BUILD_GUIDE))),
                      QMessageBox::Ok, QMessageBox::NoButton, u"AboutMessage"_s);
 }

@@ -7,7 +7,9 @@
 #include "window/help_menu.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QAction>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -161,14 +163,50 @@ private slots:
         QCOMPARE(child<QAction>("mnu_help_guide")->shortcut(), QKeySequence(Qt::Key_F1));
         child<QAction>("mnu_help_shortcuts")->trigger();
         QCOMPARE(dialogs_->texts.size(), 1);
-        for (const char* line : {"F1</b></td><td>Guide", "Ctrl+N</b></td><td>Open new", "Ctrl+S</b></td><td>Save File"})
+        for (const char* line : {"F1</b></td><td>Guide", "Ctrl+N</b></td><td>Open new", "Ctrl+S</b></td><td>Save File",
+                                 "Ctrl+H</b></td><td>Receive history...", "Shift+F3</b></td><td>Find previous"})
             QVERIFY2(dialogs_->texts.first().contains(QString::fromLatin1(line)), line);
+        // Each key once, the Find menu's Ctrl+F too.
+        QCOMPARE(dialogs_->texts.first().count(u"<b>Ctrl+F</b>"_s), 1);
         child<QAction>("mnu_help_about")->trigger();
         QCOMPARE(dialogs_->texts.size(), 2);
         const QString about = dialogs_->texts.last();
         QVERIFY(about.contains(QString::fromLatin1(qVersion())));
+        QVERIFY2(about.contains(u"Lua 5.4"_s), qPrintable(about));
+        QVERIFY(about.contains(QRegularExpression(u"^tessa \\d+\\.\\d+"_s)));
         QVERIFY(about.contains(form->settingsStore().fileName()));
         QVERIFY(form->settingsStore().fileName().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
+    }
+
+    // Every Port menu item and every captioned control of the control lines and send file
+    // panels says what it does in a tool tip of its own (not just its caption again).
+    void portMenuItemsAndPanelControlsHaveToolTips()
+    {
+        form = makeForm();
+        const auto ownTip = [](const QString& tip, const QString& caption) {
+            return !tip.isEmpty() && tip != QString(caption).remove(u'&');
+        };
+        int items = 0;
+        for (QAction* action : child<QMenu>("mnu_port")->actions())
+            if (!action->isSeparator() && !action->menu()) {
+                ++items;
+                QVERIFY2(ownTip(action->toolTip(), action->text()), qPrintable(action->text()));
+            }
+        QVERIFY(items >= 10);
+        for (const char* name : {"ControlLinesPanel", "SendFilePanel"}) {
+            auto* panel = form->findChild<QDialog*>(QString::fromLatin1(name));
+            QVERIFY2(panel, name);
+            int controls = 0;
+            for (QAbstractButton* control : panel->findChildren<QAbstractButton*>()) {
+                ++controls;
+                QVERIFY2(ownTip(control->toolTip(), control->text()), qPrintable(control->objectName()));
+            }
+            for (QWidget* control : panel->findChildren<QAbstractSpinBox*>())
+                QVERIFY2(!control->toolTip().isEmpty(), qPrintable(control->objectName()));
+            QVERIFY(controls >= 3);
+        }
+        for (const char* lamp : {"ControlLinesCts", "ControlLinesDsr", "ControlLinesDcd", "ControlLinesRi"})
+            QVERIFY2(!child<QLabel>(lamp)->toolTip().isEmpty(), lamp);
     }
 
     // The installed guide is found beside the program's bin/ folder, before the build tree's.

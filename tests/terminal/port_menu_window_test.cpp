@@ -453,6 +453,50 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(text->toPlainText(), QStringLiteral("No reply in 300 ms"), 5000);
     }
 
+    // A larger window gives the Modbus reply area the room: taller beside the receive views
+    // (wide), wider above them (narrow); at the designed size everything is where it was.
+    void modbusReplyAreaGrowsWithTheWindowAndLeavesTheDesignAlone()
+    {
+        showForm();
+        auto* tabs = child<QTabWidget>("SSTab1");
+        tabs->setCurrentIndex(3);
+        QWidget* page = tabs->widget(3);
+        auto* area = child<tessa::ModbusReplyArea>("ModbusReplyArea");
+        auto* text4 = child<QWidget>("Text4");
+        const QStringList captions {child<QLabel>("ModbusReplyCaption")->text(),
+                                    child<QPushButton>("ModbusHistoryButton")->text()};
+        for (const char* mode : {"mu_screen_w", "mnu_screen_narrow"}) {
+            child<QAction>(mode)->trigger();
+            const bool wide = QByteArray(mode) == "mu_screen_w";
+            const QSize designed = form->size();
+            const QRect designedArea = area->geometry();
+            const QRect designedTabs = tabs->geometry();
+            const QRect views = text4->geometry();
+
+            form->resize(designed + QSize(150, 200));
+            const QSize growth = wide ? QSize(0, 200) : QSize(150, 0);
+            QTRY_COMPARE(area->size(), designedArea.size() + growth);
+            QCOMPARE(area->pos(), designedArea.topLeft());
+            QCOMPARE(tabs->size(), designedTabs.size() + growth);
+            QCOMPARE(text4->geometry(), views);
+            QVERIFY2(!tabs->geometry().intersects(views), mode);
+            QVERIFY(page->rect().contains(area->geometry()));
+            for (QWidget* control : page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+                if (control != area)
+                    QVERIFY2(!control->geometry().intersects(area->geometry()), qPrintable(control->objectName()));
+            QCOMPARE(QStringList({child<QLabel>("ModbusReplyCaption")->text(),
+                                  child<QPushButton>("ModbusHistoryButton")->text()}),
+                     captions);
+
+            // Smaller than designed: nothing shrinks below the design; back at it: as designed.
+            form->resize(designed - QSize(40, 40));
+            QTRY_COMPARE(area->geometry(), designedArea);
+            form->resize(designed);
+            QTRY_COMPARE(area->geometry(), designedArea);
+            QCOMPARE(tabs->geometry(), designedTabs);
+        }
+    }
+
     // Replies are taken as they arrive, not on the 100 ms receive poll (stopped here), and a
     // reply that came before a request is no reply to it.
     void modbusRepliesAreTakenAsTheyArriveAndBelongOnlyToTheirRequest()

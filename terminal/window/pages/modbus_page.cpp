@@ -111,7 +111,13 @@ void ModbusPage::createControls()
         frame->setToolTip(frameTips.value(frame->objectName()));
     // Right of the ASCII Mode and SAVE buttons, down to the page's foot: no panel is there.
     replyArea_ = new ModbusReplyArea(this);
+    setGrowth(QSize());
+}
+
+void ModbusPage::setGrowth(QSize extra)
+{
     setGeometryTwips(replyArea_, 4250, 4300, 4300, 1200);
+    replyArea_->resize(replyArea_->size() + extra);
 }
 
 void ModbusPage::wireEvents()

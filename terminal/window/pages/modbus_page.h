@@ -36,6 +36,9 @@ public:
 
     // Keeps each write panel's byte count and shown data boxes in step with its register count.
     void Text26_Change();
+    // The page is extra pixels larger than designed (a larger window): the reply area takes
+    // them, from its designed place and size; the panels stay where they are.
+    void setGrowth(QSize extra);
 
 private:
     void createControls();

@@ -35,6 +35,20 @@ const QString kLampStyle = u"QLabel { border: 1px solid gray; border-radius: 3px
 
 }  // namespace
 
+QString ControlLinesPanel::lampTip(QSerialPort::PinoutSignal line)
+{
+    switch (line) {
+    case QSerialPort::ClearToSendSignal:
+        return tr("Clear to send: lit while the device holds CTS on");
+    case QSerialPort::DataSetReadySignal:
+        return tr("Data set ready: lit while the device holds DSR on");
+    case QSerialPort::DataCarrierDetectSignal:
+        return tr("Data carrier detect: lit while the device holds DCD on");
+    default:
+        return tr("Ring indicator: lit while the device holds RI on");
+    }
+}
+
 QString ControlLinesPanel::unavailableText()
 {
     return tr("This port has no modem lines (a pseudo-terminal?): RTS, DTR, CTS, DSR, DCD and RI do not exist on it.");
@@ -51,8 +65,10 @@ ControlLinesPanel::ControlLinesPanel(ControlLines& lines, QWidget* parent)
     auto* grid = new QGridLayout(this);
     rts_ = new QCheckBox(u"RTS"_s, this);
     rts_->setObjectName(u"ControlLinesRts"_s);
+    rts_->setToolTip(tr("Request to send: sets the RTS output line on or off"));
     dtr_ = new QCheckBox(u"DTR"_s, this);
     dtr_->setObjectName(u"ControlLinesDtr"_s);
+    dtr_->setToolTip(tr("Data terminal ready: sets the DTR output line on or off"));
     grid->addWidget(rts_, 0, 0);
     grid->addWidget(dtr_, 0, 1);
 
@@ -61,6 +77,7 @@ ControlLinesPanel::ControlLinesPanel(ControlLines& lines, QWidget* parent)
     breakMs_->setRange(1, ControlLines::kMaxBreakMs);
     breakMs_->setSuffix(u" ms"_s);
     breakMs_->setValue(lines_.breakMs());
+    breakMs_->setToolTip(tr("How long Send break holds the transmit line in break"));
     break_ = new QPushButton(tr("Send break"), this);
     break_->setObjectName(u"ControlLinesBreak"_s);
     grid->addWidget(breakMs_, 1, 0);
@@ -75,6 +92,7 @@ ControlLinesPanel::ControlLinesPanel(ControlLines& lines, QWidget* parent)
         label->setAlignment(Qt::AlignCenter);
         label->setStyleSheet(kLampStyle);
         label->setProperty("lit", false);
+        label->setToolTip(lampTip(lamp.line));
         row->addWidget(label);
         lamps_.append(label);
     }
@@ -84,12 +102,13 @@ ControlLinesPanel::ControlLinesPanel(ControlLines& lines, QWidget* parent)
     note_->setObjectName(u"ControlLinesNote"_s);
     note_->setWordWrap(true);
     grid->addWidget(note_, 3, 0, 1, 2);
-    breakNote_ = new QLabel(u"Send break does nothing on a pseudo-terminal: it has no line to hold in break."_s, this);
+    breakNote_ = new QLabel(tr("Send break does nothing on a pseudo-terminal: it has no line to hold in break."), this);
     breakNote_->setObjectName(u"ControlLinesBreakNote"_s);
     breakNote_->setWordWrap(true);
     grid->addWidget(breakNote_, 4, 0, 1, 2);
-    auto* close = new QPushButton(u"Close"_s, this);
+    auto* close = new QPushButton(tr("Close"), this);
     close->setObjectName(u"ControlLinesClose"_s);
+    close->setToolTip(tr("Closes this panel; the lines stay as they are"));
     grid->addWidget(close, 5, 1);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
 
@@ -122,7 +141,7 @@ void ControlLinesPanel::showState()
     // A pseudo-terminal takes the break request and does nothing with it.
     const bool noLines = state == ControlLines::State::Unavailable;
     breakNote_->setVisible(noLines);
-    break_->setToolTip(noLines ? breakNote_->text() : u"Holds the transmit line in break for the time beside it"_s);
+    break_->setToolTip(noLines ? breakNote_->text() : tr("Holds the transmit line in break for the time beside it"));
     showOutputs();
     showInputs(lines_.inputs());
 }

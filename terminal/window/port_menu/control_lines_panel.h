@@ -20,6 +20,8 @@ public:
     ControlLinesPanel(ControlLines& lines, QWidget* parent = nullptr);
 
     static QString unavailableText();
+    // The tool tip of a lamp: what the input line is and when it is lit.
+    static QString lampTip(QSerialPort::PinoutSignal line);
 
 private:
     void showState();

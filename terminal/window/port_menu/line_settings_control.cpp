@@ -24,6 +24,7 @@ LineSettingsControl::LineSettingsControl(QWidget* window, Dialogs& dialogs, QMen
 {
     action_ = portMenu.addAction(tr("&Line settings..."));
     action_->setObjectName(u"mnu_line_settings"_s);
+    action_->setToolTip(tr("Data bits, parity, stop bits and flow control of the port (kept for the next start)"));
     connect(action_, &QAction::triggered, this, &LineSettingsControl::menuTriggered);
 
     caption_ = &caption;

@@ -54,6 +54,7 @@ PortMenu::PortMenu(QWidget* window, Dialogs& dialogs, QMenu& portMenu, Connectio
     controlLinesPanel_ = new ControlLinesPanel(*controlLines_, window);
     QAction* linesItem = portMenu.addAction(tr("Control &lines..."));
     linesItem->setObjectName(u"mnu_control_lines"_s);
+    linesItem->setToolTip(tr("Sets RTS and DTR, sends a break and shows CTS, DSR, DCD and RI"));
     connect(linesItem, &QAction::triggered, controlLinesPanel_, [panel = controlLinesPanel_] {
         panel->show();
         panel->raise();
@@ -61,6 +62,7 @@ PortMenu::PortMenu(QWidget* window, Dialogs& dialogs, QMenu& portMenu, Connectio
     sendFilePanel_ = new SendFilePanel(port, settings, dialogs, window);
     QAction* sendFileItem = portMenu.addAction(tr("Send &file..."));
     sendFileItem->setObjectName(u"mnu_send_file"_s);
+    sendFileItem->setToolTip(tr("Sends a file's bytes as they are, in chunks with a delay between them"));
     connect(sendFileItem, &QAction::triggered, sendFilePanel_, [panel = sendFilePanel_] {
         panel->show();
         panel->raise();
@@ -75,6 +77,7 @@ PortMenu::PortMenu(QWidget* window, Dialogs& dialogs, QMenu& portMenu, Connectio
     });
     QAction* stampsItem = portMenu.addAction(tr("Time&stamps on received chunks"));
     stampsItem->setObjectName(u"mnu_receive_timestamps"_s);
+    stampsItem->setToolTip(tr("Marks each received chunk with its arrival time in the receive views"));
     stampsItem->setCheckable(true);
     connect(stampsItem, &QAction::toggled, this, [this](bool on) {
         stamps_.setEnabled(on);

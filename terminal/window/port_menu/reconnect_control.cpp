@@ -32,6 +32,7 @@ ReconnectControl::ReconnectControl(ConnectionBar& connectionBar, QMenu& portMenu
 {
     action_ = portMenu.addAction(tr("&Reconnect when the port returns"));
     action_->setObjectName(u"mnu_port_reconnect"_s);
+    action_->setToolTip(tr("Opens the port again by itself when the same device comes back after a loss"));
     action_->setCheckable(true);
     const bool on = settings_.read(kReconnectKey, u"0"_s) == u"1";
     action_->setChecked(on);

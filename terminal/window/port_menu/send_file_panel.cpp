@@ -45,26 +45,29 @@ SendFilePanel::SendFilePanel(SerialPort& port, SettingsStore& settings, Dialogs&
     auto* pathRow = new QHBoxLayout;
     path_ = new QLineEdit(settings_.read(kSendFilePathKey, QString()), this);
     path_->setObjectName(u"SendFilePath"_s);
+    path_->setToolTip(tr("The file whose bytes are sent, as they are"));
     auto* browse = new QPushButton(u"..."_s, this);
     browse->setObjectName(u"SendFileBrowse"_s);
+    browse->setToolTip(tr("Chooses the file to send"));
     pathRow->addWidget(path_);
     pathRow->addWidget(browse);
     form->addRow(tr("File"), pathRow);
 
     const auto numberBox = [&](const QString& name, int lowest, int highest, const QString& suffix,
-                               QLatin1StringView key, int fallback, const QString& label) {
+                               QLatin1StringView key, int fallback, const QString& label, const QString& tip) {
         auto* box = new QSpinBox(this);
         box->setObjectName(name);
         box->setRange(lowest, highest);
         box->setSuffix(suffix);
         box->setValue(storedNumber(settings_, key, fallback));
+        box->setToolTip(tip);
         form->addRow(label, box);
         return box;
     };
     chunk_ = numberBox(u"SendFileChunk"_s, 1, FileSender::kMaxChunkBytes, tr(" bytes"), kSendFileChunkKey,
-                       kDefaultChunkBytes, tr("Chunk"));
+                       kDefaultChunkBytes, tr("Chunk"), tr("Bytes written to the port at a time"));
     delay_ = numberBox(u"SendFileDelay"_s, 0, FileSender::kMaxDelayMs, u" ms"_s, kSendFileDelayKey, kDefaultDelayMs,
-                       tr("Delay between chunks"));
+                       tr("Delay between chunks"), tr("Wait after each chunk has left, before the next one"));
 
     progress_ = new QProgressBar(this);
     progress_->setObjectName(u"SendFileProgress"_s);
@@ -74,8 +77,10 @@ SendFilePanel::SendFilePanel(SerialPort& port, SettingsStore& settings, Dialogs&
     auto* buttons = new QHBoxLayout;
     send_ = new QPushButton(tr("Send"), this);
     send_->setObjectName(u"SendFileSend"_s);
+    send_->setToolTip(tr("Sends the whole file once, from its first byte"));
     cancel_ = new QPushButton(tr("Cancel"), this);
     cancel_->setObjectName(u"SendFileCancel"_s);
+    cancel_->setToolTip(tr("Stops sending; says how many bytes have left"));
     cancel_->setEnabled(false);
     buttons->addWidget(send_);
     buttons->addWidget(cancel_);

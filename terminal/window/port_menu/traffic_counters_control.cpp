@@ -28,6 +28,7 @@ TrafficCountersControl::TrafficCountersControl(QObject* parent, QMenu& portMenu,
 
     action_ = portMenu.addAction(tr("Byte &counters in the status bar"));
     action_->setObjectName(u"mnu_byte_counters"_s);
+    action_->setToolTip(tr("Shows the bytes sent and received, and their rates, in the status bar"));
     action_->setCheckable(true);
     connect(action_, &QAction::toggled, this, &TrafficCountersControl::setShown);
     sampleTimer_.setInterval(kSampleMs);

@@ -28,6 +28,7 @@ TrafficLogControl::TrafficLogControl(QWidget* window, Dialogs& dialogs, QMenu& p
     , statusBar_(std::move(statusBar))
 {
     action_ = portMenu.addAction(tr(kStartText));
+    action_->setToolTip(tr("Writes every byte sent and received, with time stamps, to a text file"));
     action_->setObjectName(u"mnu_traffic_log"_s);
     action_->setCheckable(true);
     connect(action_, &QAction::triggered, this, &TrafficLogControl::menuTriggered);
