@@ -58,10 +58,10 @@ PortMenu::PortMenu(QWidget* window, Dialogs& dialogs, QMenu& portMenu, Connectio
         panel->show();
         panel->raise();
     });
-    sendFilePanel_ = new SendFilePanel(port, settings, dialogs, window);
+    auto* sendFilePanel = new SendFilePanel(port, settings, dialogs, window);
     QAction* sendFileItem = portMenu.addAction(tr("Send &file..."));
     sendFileItem->setObjectName(u"mnu_send_file"_s);
-    connect(sendFileItem, &QAction::triggered, sendFilePanel_, [panel = sendFilePanel_] {
+    connect(sendFileItem, &QAction::triggered, sendFilePanel, [panel = sendFilePanel] {
         panel->show();
         panel->raise();
     });
