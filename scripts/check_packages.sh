@@ -12,8 +12,9 @@
 # builds go to the output folder (default build-pkg/).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-"$here/build"}
-work=${2:-"$here/build-pkg"}
+# Absolute: dpkg --root and the example builds below run from other folders.
+build=$(realpath -m -- "${1:-"$here/build"}")
+work=$(realpath -m -- "${2:-"$here/build-pkg"}")
 out="$work/packages"
 stage="$work/stage"
 fail() { echo "check_packages: $*" >&2; exit 1; }

@@ -14,7 +14,7 @@ packages=(
   qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools
   socat xvfb xauth fonts-noto-cjk
   g++-mingw-w64-i686
-  clang libclang-rt-14-dev clang-format clang-tidy
+  clang libclang-rt-14-dev clang-format clang-tidy lld
   ccache
   libmodbus-dev libtomlplusplus-dev liblua5.4-dev
   lintian desktop-file-utils file zip unzip

@@ -5,19 +5,18 @@
 #include <cstring>
 
 #include "ktr4sim.h"
+#include "register_map.h"
 #include "sim_card.h"
 
 namespace ktr4sim {
 
 namespace {
-constexpr uint32_t kMagnification = 0xD5, kCommand = 0xE3, kSpeed = 0xF5;
-
 // The library's conversion of the current speed register: speed × (M + 1) / 300.
 double speed_of(const SimCard& card, uint32_t axis)
 {
     uint32_t speed = 0, magnification = 0;
-    card.peek(axis, kSpeed, &speed);
-    card.peek(axis, kMagnification, &magnification);
+    card.peek(axis, ktr4::kCurrentSpeedReadCode, &speed);
+    card.peek(axis, ktr4::kReadMagnificationCode, &magnification);
     return static_cast<double>(speed & 0xFFFFu) * 300.0 / (static_cast<double>(magnification & 0xFFFu) + 1.0);
 }
 
@@ -101,7 +100,7 @@ void RunRecorder::take(const SimCard& card, uint64_t sample)
     row.sample = sample;
     for (uint32_t axis = 0; axis < 4; ++axis) {
         uint32_t position = 0;
-        card.peek(axis, kCommand, &position);
+        card.peek(axis, ktr4::read_code(ktr4::kCommandPositionCode), &position);
         row.position[axis] = static_cast<int32_t>(position);
         row.speed[axis] = speed_of(card, axis);
     }

@@ -1,37 +1,14 @@
 #include "files/regular_file.h"
 
-#include <QFileInfo>
-
-#ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#endif
 
 using namespace Qt::StringLiterals;
 
 namespace tessa {
-
-#ifdef Q_OS_WIN
-
-bool openRegularFile(QFile& file, const QString& path, QString& error)
-{
-    // Windows has no FIFO under a file name; a folder or a device is still refused.
-    if (!QFileInfo(path).isFile() && QFileInfo::exists(path)) {
-        error = u"Not a regular file"_s;
-        return false;
-    }
-    file.setFileName(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
-}
-
-#else
 
 namespace {
 
@@ -75,7 +52,5 @@ bool openRegularFile(QFile& file, const QString& path, QString& error)
     }
     return true;
 }
-
-#endif
 
 }  // namespace tessa

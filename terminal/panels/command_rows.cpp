@@ -56,10 +56,6 @@ QString limitedText(const QString& text, double lowest, double highest, const QS
 
 QString receivedTextPath()
 {
-#ifdef Q_OS_WIN
-    if (QDir(u"C:/"_s).exists())
-        return u"C:/tessa.txt"_s;
-#endif
     return QDir::home().filePath(u"tessa.txt"_s);
 }
 

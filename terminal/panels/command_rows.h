@@ -43,8 +43,8 @@ QString limitedText(const QString& text, double lowest, double highest, const QS
 // Whether text counts as a number for the limit (optional sign, digits, optional fraction).
 bool isDecimalText(QStringView text);
 
-// Where "tessa.txt" goes: the root of drive C where there is one, otherwise the user's home
-// folder. The file name stays "tessa.txt".
+// Where "tessa.txt" goes: the user's home folder (there is no drive C to put it in the root
+// of). The file name stays "tessa.txt".
 QString receivedTextPath();
 // The file's bytes: the character view's text with CR LF line ends, then CR LF.
 QByteArray receivedTextBytes(const QString& viewText);

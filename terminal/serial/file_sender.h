@@ -31,7 +31,6 @@ public:
     // The port went away while sending: ends the send, saying so and after how many bytes.
     void portLost();
     bool running() const { return file_.isOpen(); }
-    qint64 sentBytes() const { return sent_; }
     qint64 totalBytes() const { return total_; }
     QString errorString() const { return error_; }
 

@@ -64,7 +64,6 @@ public:
     tessa::ReceiveLogs& receiveLogs();
     // Every byte received in the session (the last 64 MiB at least), beside the views' logs.
     const tessa::ReceiveHistory& receiveHistory() const { return receiveHistory_; }
-    tessa::SettingsStore& settingsStore() { return settings_; }
     std::int16_t portAvailability(int portNumber) const;
     std::int16_t connectSucceeded() const;
     // Panel values read at start (only when "REL1" asked for a restore).

@@ -59,11 +59,11 @@ PortMenu::PortMenu(QWidget* window, Dialogs& dialogs, QMenu& portMenu, Connectio
         panel->show();
         panel->raise();
     });
-    sendFilePanel_ = new SendFilePanel(port, settings, dialogs, window);
+    auto* sendFilePanel = new SendFilePanel(port, settings, dialogs, window);
     QAction* sendFileItem = portMenu.addAction(tr("Send &file..."));
     sendFileItem->setObjectName(u"mnu_send_file"_s);
     sendFileItem->setToolTip(tr("Sends a file's bytes as they are, in chunks with a delay between them"));
-    connect(sendFileItem, &QAction::triggered, sendFilePanel_, [panel = sendFilePanel_] {
+    connect(sendFileItem, &QAction::triggered, sendFilePanel, [panel = sendFilePanel] {
         panel->show();
         panel->raise();
     });

@@ -20,7 +20,6 @@ class Dialogs;
 class LineSettingsControl;
 class ReceiveDisplay;
 class ReconnectControl;
-class SendFilePanel;
 class SerialPort;
 class SettingsStore;
 class TrafficCountersControl;
@@ -40,7 +39,6 @@ public:
 
     ControlLines& controlLines() { return *controlLines_; }
     ControlLinesPanel& controlLinesPanel() { return *controlLinesPanel_; }
-    SendFilePanel& sendFilePanel() { return *sendFilePanel_; }
 
 private:
     SettingsStore& settings_;
@@ -50,7 +48,6 @@ private:
     ReconnectControl* reconnect_ = nullptr;
     ControlLines* controlLines_ = nullptr;
     ControlLinesPanel* controlLinesPanel_ = nullptr;
-    SendFilePanel* sendFilePanel_ = nullptr;
     TrafficCountersControl* counters_ = nullptr;
     ArrivalStamps stamps_;
 };
