@@ -520,7 +520,7 @@ RunProgress Executor::progress() const
         double pps = 0;
         if (KTR4_read_current_position(static_cast<ktr4_u8>(card_), static_cast<ktr4_u8>(axis.axis), &pulses)
             == KTR4_OK)
-            p.position[i] = pulses / axis.pulsesPerUnit * axis.direction;
+            p.position[i] = pulses / axis.pulsesPerUnit * axis.direction + 0.0;  // never -0
         if (KTR4_read_speed(static_cast<ktr4_u8>(card_), static_cast<ktr4_u8>(axis.axis), &pps) == KTR4_OK && i != kA)
             sum += (pps / axis.pulsesPerUnit) * (pps / axis.pulsesPerUnit);
     }

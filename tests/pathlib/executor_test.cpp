@@ -25,7 +25,7 @@ protected:
     void SetUp() override
     {
         ktr4sim_reset();
-        ASSERT_GE(KTR4_initial(), 0);
+        ASSERT_EQ(KTR4_initial(), KTR4_OK);
         ASSERT_EQ(KTR4_init_card(0), KTR4_OK);
         ktr4sim_use_virtual_clock(1);
         machine_ = loadMachineFile(PATHLIB_TEST_MACHINES "/xyz_table.toml");

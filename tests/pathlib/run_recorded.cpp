@@ -39,7 +39,7 @@ int main(int argc, char** argv)
     std::vector<Action> actions;
     for (int i = 3; i + 1 < argc; i += 2)
         actions.push_back(Action {std::atof(argv[i]), argv[i + 1]});
-    if (KTR4_initial() < 0 || KTR4_init_card(0) != KTR4_OK) {
+    if (KTR4_initial() != KTR4_OK || KTR4_init_card(0) != KTR4_OK) {
         std::fprintf(stderr, "no card\n");
         return 2;
     }
