@@ -128,17 +128,28 @@ void appendCardMoves(const PlannedBlock& block, const Machine& machine, const Mo
     // The exit is never above the block's speed; the entry may be, after the feed was lowered:
     // the block then steps down to its speed first.
     const double v1 = block.exitSpeed;
-    const double vc = std::max(std::min(block.peakSpeed, s.maxSpeed), v1);
+    double vc = std::max(std::min(block.peakSpeed, s.maxSpeed), v1);
     const double most = stairStep(s, machine, shape);
+    const double shortest = shape.minStairSeconds;
 
+    // A rise too short for a move of its own is a step up at once (it is below the stair step).
+    if (vc > v0 && (vc - v0) / a < shortest && vc - v0 <= most && vc > v1 + 1e-9)
+        vc = std::max(v0, v1);
     // Each stair is held for step / a, so the speed falls no faster than a on average; down to
     // the exit the exit itself is the last stair (the next block starts there), down to a stop
-    // the last step is from the lowest stair to rest.
-    const std::vector<double> first = stairsDown(v0, vc, most);
+    // the last step is from the lowest stair to rest. A drop within one step that would make a
+    // stair shorter than the shortest move is taken at once at the block's end.
+    const auto dropTo = [&](double from, double to) {
+        if (from - to <= most && (from - to) / a < shortest)
+            return std::vector<double> {};
+        std::vector<double> stairs = stairsDown(from, to, most);
+        if (to > 1e-9 && from - to > 1e-9)
+            stairs.push_back(to);
+        return stairs;
+    };
+    const std::vector<double> first = dropTo(v0, vc);
     const double firstSeconds = first.empty() ? 0 : (v0 - vc) / static_cast<double>(first.size() + 1) / a;
-    std::vector<double> last = stairsDown(vc, v1, most);
-    if (v1 > 1e-9 && vc - v1 > 1e-9)
-        last.push_back(v1);
+    const std::vector<double> last = dropTo(vc, v1);
     const double lastSeconds =
         last.empty() ? 0 : (vc - v1) / static_cast<double>(last.size() + (v1 > 1e-9 ? 0 : 1)) / a;
     double down = 0;
@@ -147,20 +158,28 @@ void appendCardMoves(const PlannedBlock& block, const Machine& machine, const Mo
     for (double v : last)
         down += v * lastSeconds;
     const double up = vc > v0 ? (vc * vc - v0 * v0) / (2 * a) : 0.0;
+    double cruise = s.length - up - down;
     // Rounding, or an entry faster than the block can brake from (a lowered override): the
-    // stairs are shortened to fit.
+    // stairs are shortened to fit. A cruise too short for a move of its own: the stairs are
+    // stretched over it (braking more gently), or the rise's last piece runs on over it.
     double squeeze = 1;
-    if (up + down > s.length)
+    if (cruise < 0 || (cruise < vc * shortest && down > 0)) {
         squeeze = std::max(0.0, s.length - up) / std::max(down, 1e-12);
+        cruise = 0;
+    }
+    const bool cruiseWithRise = cruise < vc * shortest && up > 0 && down == 0;
 
-    Pieces pieces(block, machine, out);
+    struct Piece {
+        double along, from, to;
+    };
+    std::vector<Piece> plan;
     double along = 0;
     const auto hold = [&](double speed, double length, double seconds) {
         const auto m = static_cast<int>(std::ceil(seconds / shape.maxSeconds - 1e-9));
         const double start = along;
         for (int j = 1; j <= m; ++j) {
             along = start + length * j / m;
-            pieces.add(along, speed, speed);
+            plan.push_back(Piece {along, speed, speed});
         }
     };
     for (double v : first)
@@ -171,18 +190,25 @@ void appendCardMoves(const PlannedBlock& block, const Machine& machine, const Mo
         for (int j = 1; j <= m; ++j) {
             const double to = v0 + (vc - v0) * j / m;
             along += (to * to - from * from) / (2 * a);
-            pieces.add(along, from, to);
+            plan.push_back(Piece {along, from, to});
             from = to;
         }
+        if (cruiseWithRise) {
+            plan.back().along = s.length;
+            along = s.length;
+        }
     }
-    const double cruise = std::max(0.0, s.length - up - down * squeeze);
-    if (cruise > 0)
+    if (cruise > 0 && !cruiseWithRise)
         hold(vc, cruise, cruise / vc);
     for (double v : last)
         hold(v, v * lastSeconds * squeeze, lastSeconds);
-    // Whatever rounding left goes with the last piece: the block ends exactly on its end.
-    const double end = last.empty() ? vc : last.back();
-    pieces.add(s.length, end, end);
+    // The last piece ends exactly on the block's end, whatever rounding left.
+    if (plan.empty())
+        plan.push_back(Piece {s.length, vc, vc});
+    plan.back().along = s.length;
+    Pieces pieces(block, machine, out);
+    for (const Piece& p : plan)
+        pieces.add(p.along, p.from, p.to);
 }
 
 }  // namespace ktr4path
