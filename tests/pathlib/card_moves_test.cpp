@@ -56,7 +56,7 @@ TEST(CardMoves, SeededRandomPathsBecomeMovesTheCardCanRunWithinTheLimits)
                 }
             }
         }
-        // Speed steps between moves: down by at most the stair step, never up; and from any
+        // Speed steps between moves: by at most the stair step either way; and from any
         // joint to any later one the speed falls by no more than accel x time plus one step.
         // The largest step on an XY path of this machine: 2 mm/s start speeds at 45 degrees.
         const double most = 2.0 * std::sqrt(2.0) + 1e-6;
@@ -64,7 +64,7 @@ TEST(CardMoves, SeededRandomPathsBecomeMovesTheCardCanRunWithinTheLimits)
         std::vector<double> time {0}, speed {0};
         for (const CardMove& m : moves) {
             ASSERT_LE(speed.back() - m.startSpeed, most);
-            ASSERT_LE(m.startSpeed - speed.back(), 1e-6);
+            ASSERT_LE(m.startSpeed - speed.back(), most);  // a rise too short for a move of its own
             time.push_back(time.back() + seconds(m));
             speed.push_back(m.topSpeed);
             accel = std::max(accel, m.accel);
