@@ -6,6 +6,7 @@
 
 #include "ktr4.h"
 #include "ktr4path.h"
+#include "planner/extent.h"
 
 namespace ktr4path {
 namespace {
@@ -43,6 +44,7 @@ Executor::Executor(const Machine& machine, const Program& program, Options optio
     if (!options_.clock)
         options_.clock = steadySeconds;
     buildSteps(program);
+    leavesSoftLimits_ = !softLimitViolations(program, machine_, programStart_).empty();
 }
 
 Executor::Executor(const Machine& machine, const Program& program)
@@ -119,6 +121,9 @@ int32_t Executor::begin()
     std::lock_guard<std::mutex> lock(mutex_);
     if (state_ != RunState::Ready)
         return KTR4PATH_ERR_STATE;
+    // The whole program's extent, arcs included, before anything moves.
+    if (leavesSoftLimits_)
+        return KTR4PATH_ERR_SOFT_LIMIT;
     programAxes_.clear();
     int card = -1;
     for (int i = 0; i < kAxisCount; ++i) {

@@ -61,7 +61,8 @@ public:
     Executor(const Executor&) = delete;
     Executor& operator=(const Executor&) = delete;
 
-    // Checks that the machine's axes are on one card and stand where the program starts, puts
+    // Checks that the program stays within the machine's soft limits and that the machine's axes
+    // are on one card and stand where the program starts, puts
     // them in continuous mode with a speed range for their fastest feed, and starts the run.
     // Returns 0, a KTR4PATH_ code, or the card's code.
     int32_t begin();
@@ -114,6 +115,7 @@ private:
     std::vector<Segment> segments_;
     std::vector<Step> steps_;
     Position programStart_ {};
+    bool leavesSoftLimits_ = false;
     int card_ = 0;
     std::vector<int> programAxes_;  // present program axes in the order of their card axes
 

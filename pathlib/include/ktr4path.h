@@ -444,6 +444,8 @@ typedef struct ktr4path_progress {
  * @retval KTR4PATH_OK the run has started.
  * @retval KTR4PATH_ERR_ARGUMENT machine, program or run is NULL, or no thread could be made.
  * @retval KTR4PATH_ERR_MACHINE the machine's axes are on more than one card.
+ * @retval KTR4PATH_ERR_SOFT_LIMIT the program leaves a soft limit (ktr4path_check_soft_limits says
+ *   where); nothing moves.
  * @retval KTR4PATH_ERR_POSITION an axis moves or does not stand where the program starts.
  * @retval other a card call failed: ktr4's code (KTR4_ERR_NOT_INITIALISED without KTR4_initial).
  * @par Example

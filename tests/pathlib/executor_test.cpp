@@ -108,7 +108,7 @@ TEST_F(ExecutorOnCard, M0PausesUntilResumeAndProgressFollowsTheLines)
     EXPECT_EQ(p.line, 5);
 }
 
-TEST_F(ExecutorOnCard, BeginRefusesAxesOnTwoCardsAndACardThatIsNotAtTheProgramsStart)
+TEST_F(ExecutorOnCard, BeginRefusesTwoCardsASoftLimitAndACardThatIsNotAtTheProgramsStart)
 {
     const Program program = interpret("G1 X1 F600\n", machine_);
     {
@@ -116,6 +116,10 @@ TEST_F(ExecutorOnCard, BeginRefusesAxesOnTwoCardsAndACardThatIsNotAtTheProgramsS
         twoCards.axes[kZ].card = 1;
         Executor executor(twoCards, program, options());
         EXPECT_EQ(executor.begin(), KTR4PATH_ERR_MACHINE);
+    }
+    {
+        Executor executor(machine_, interpret("G1 X1 F600\nG3 X1 Y0 I0 J-101\n", machine_), options());
+        EXPECT_EQ(executor.begin(), KTR4PATH_ERR_SOFT_LIMIT);  // the circle passes Y-202
     }
     ASSERT_EQ(KTR4_set_current_position(0, 1, 5), KTR4_OK);
     Executor executor(machine_, program, options());
