@@ -29,6 +29,10 @@ using namespace ktr4path;
 
 const std::string kMachine = PATHLIB_TEST_MACHINES "/xyz_table.toml";
 
+// The record's clock starts as the simulator loads, the card's (ktr4sim_now) a moment before:
+// the times the helper prints may lie up to this much after the record's.
+constexpr double kClockSkew = 0.003;
+
 struct Recorded {
     ktr4plot::Run run;
     std::map<std::string, double> times;  // card seconds of each action, and of "end"
@@ -135,7 +139,7 @@ void expectWithinLimits(const Recorded& r, const std::string& program, double un
             const AxisConfig& axis = m.axes[i];
             const double top = axis.maxFeed / 60 * axis.pulsesPerUnit;
             ASSERT_LE(rows[k].speed[axis.axis], top * 1.01 + 2) << "t " << rows[k].t << " axis " << i;
-            if (rows[k].t > until || dt > 0.0015)
+            if (rows[k].t > until - kClockSkew || dt > 0.0015)
                 continue;
             const double change = std::abs(rows[k].speed[axis.axis] - rows[k - 1].speed[axis.axis]);
             const double allowed =
@@ -182,21 +186,24 @@ TEST(ExecutorRecording, HoldStopsOnThePathWithinTheBrakingDistanceAndResumeEndsE
     while (atHold < rows.size() && rows[atHold].t < r.times.at("hold"))
         ++atHold;
     ASSERT_LT(atHold, rows.size());
+    // Stopped: from this row on no axis moves until the resume.
     size_t stop = atHold;
-    while (stop < rows.size() && pathSpeed(rows[stop], m) > 0)
-        ++stop;
+    const double resume = r.times.at("resume") - kClockSkew;
+    for (size_t k = atHold; k < rows.size() && rows[k].t < resume; ++k)
+        if (pathSpeed(rows[k], m) > 0)
+            stop = k + 1;
     ASSERT_LT(stop, rows.size());
-    EXPECT_LT(rows[stop].t, r.times.at("resume"));
+    EXPECT_LT(rows[stop].t, resume);
     const double v = pathSpeed(rows[atHold], m);
     EXPECT_GT(v, 90.0);  // it was running at speed when held
     const double braking = v * v / (2 * m.axes[kX].maxAccel);
     // The moves the card already holds (the running one and the queued one, 50 ms each at most)
     // run out first.
     const double travelled = unitsOf(rows[stop], m)[kX] - unitsOf(rows[atHold], m)[kX];
-    EXPECT_LE(travelled, braking + 2 * 0.05 * v + 0.01);
+    EXPECT_LE(travelled, braking + 2 * 0.05 * v + v * kClockSkew);
     EXPECT_GE(travelled, braking * 0.9);
     // Standing still until the resume, then on to the end.
-    for (size_t k = stop; k < rows.size() && rows[k].t < r.times.at("resume"); ++k)
+    for (size_t k = stop; k < rows.size() && rows[k].t < resume; ++k)
         EXPECT_EQ(rows[k].pos[0], rows[stop].pos[0]);
     EXPECT_EQ(rows.back().pos[0], 150000);
     EXPECT_EQ(rows.back().pos[1], 20000);  // Y is reversed: Y-20 is +20 000 pulses
@@ -229,15 +236,17 @@ TEST(ExecutorRecording, EmergencyStopMidArcStopsEveryAxisAtOnce)
     const double at = r.times.at("estop");
     expectWithinLimits(r, "circle.ngc", at);
     const auto& rows = r.run.samples;
+    // The sample at the stop's own millisecond may have been taken just before it.
     size_t k = 0;
-    while (k < rows.size() && rows[k].t < at)
+    while (k < rows.size() && rows[k].t < at + 0.0005)
         ++k;
-    ASSERT_LT(k + 1, rows.size());
+    ASSERT_GT(k, 5u);
+    ASSERT_LT(k, rows.size());
     // Mid-arc: both X and Y were moving.
-    EXPECT_GT(rows[k - 1].speed[0], 1000);
-    EXPECT_GT(rows[k - 1].speed[1], 1000);
+    EXPECT_GT(rows[k - 5].speed[0], 1000);
+    EXPECT_GT(rows[k - 5].speed[1], 1000);
     // From the stop on, no axis moves.
-    for (size_t j = k + 1; j < rows.size(); ++j)
+    for (size_t j = k; j < rows.size(); ++j)
         for (int a = 0; a < 4; ++a) {
             EXPECT_EQ(rows[j].speed[a], 0) << "t " << rows[j].t;
             EXPECT_EQ(rows[j].pos[a], rows[k].pos[a]) << "t " << rows[j].t;
