@@ -4,7 +4,10 @@
 #            for its driver by default (package libktr4sim1)
 #   dev      headers, libktr4.so link, CMake package, pkg-config files, the example programs
 #            (package libktr4-dev)
-#   tools    ktr4-plot, ktr4-scope and ktr4_demo with their manual pages (package ktr4-tools)
+#   tools    ktr4-plot, ktr4-scope, ktr4_demo and ktr4-run with their manual pages (package ktr4-tools)
+#   path     libktr4path.so.1, the part-program library (package libktr4path1)
+#   pathdev  ktr4path.h, its link, pkg-config file, manual pages and example machine file
+#            (package libktr4path-dev)
 #   tessa    the terminal, tessa-device, desktop entry and icon (package tessa)
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
@@ -29,6 +32,12 @@ if(TARGET ktr4sim)
   target_include_directories(ktr4sim INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
 endif()
 
+# ---- ktr4path: the part-program library, a user of libktr4's public API
+install(TARGETS ktr4path LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT path NAMELINK_COMPONENT pathdev)
+install(FILES pathlib/include/ktr4path.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT pathdev)
+install(FILES pathlib/examples/router.toml
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/libktr4path-dev/examples COMPONENT pathdev)
+
 # ---- CMake package: find_package(ktr4) gives ktr4::ktr4 and ktr4::sim
 install(EXPORT ktr4Targets NAMESPACE ktr4:: DESTINATION ${KTR4_CMAKE_DIR} COMPONENT dev)
 configure_package_config_file(${ORVANE_PACKAGING_DIR}/ktr4Config.cmake.in
@@ -45,13 +54,17 @@ function(orvane_pkgconfig_template pc)
   set(CMAKE_INSTALL_PREFIX "@CMAKE_INSTALL_PREFIX@")
   configure_file(${ORVANE_PACKAGING_DIR}/${pc}.pc.in ${CMAKE_BINARY_DIR}/packaging/${pc}.pc.in @ONLY)
 endfunction()
-foreach(pc ktr4 ktr4sim)
+foreach(pc ktr4 ktr4sim ktr4path)
+  set(component dev)
+  if(pc STREQUAL "ktr4path")
+    set(component pathdev)
+  endif()
   orvane_pkgconfig_template(${pc})
   install(CODE "
     configure_file(\"${CMAKE_BINARY_DIR}/packaging/${pc}.pc.in\"
       \"${CMAKE_BINARY_DIR}/packaging/install/${pc}.pc\" @ONLY)
     file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig\" TYPE FILE
-      FILES \"${CMAKE_BINARY_DIR}/packaging/install/${pc}.pc\")" COMPONENT dev)
+      FILES \"${CMAKE_BINARY_DIR}/packaging/install/${pc}.pc\")" COMPONENT ${component})
 endforeach()
 
 # ---- the example machine programs, as sources to copy and build
@@ -62,7 +75,7 @@ install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/libktr4
 
 # ---- programs and their manual pages (gzipped, as Debian ships them)
 set(orvane_programs)
-foreach(pair "ktr4_plot:tools" "ktr4_scope:tools" "ktr4_demo:tools" "tessa_device_program:tessa" "tessa:tessa")
+foreach(pair "ktr4_plot:tools" "ktr4_scope:tools" "ktr4_demo:tools" "ktr4-run:tools" "tessa_device_program:tessa" "tessa:tessa")
   string(REPLACE ":" ";" pair "${pair}")
   list(GET pair 0 target)
   list(GET pair 1 component)

@@ -16,7 +16,7 @@ set(CPACK_STRIP_FILES ON)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL runtime sim dev tools)
+set(CPACK_COMPONENTS_ALL runtime sim dev tools path pathdev)
 if(TARGET tessa)
   list(APPEND CPACK_COMPONENTS_ALL tessa)
 endif()
@@ -63,6 +63,26 @@ the CMake package (find_package(ktr4) with the targets ktr4::ktr4 and
 ktr4::sim), pkg-config files (ktr4, ktr4sim) and example machine programs
 that run on the simulated card and check their outcome.")
 
+set(CPACK_DEBIAN_PATH_PACKAGE_NAME libktr4path1)
+set(CPACK_DEBIAN_PATH_PACKAGE_SECTION libs)
+set(CPACK_DEBIAN_PATH_PACKAGE_CONTROL_EXTRA ${ORVANE_PACKAGING_DIR}/triggers)
+set(CPACK_DEBIAN_PATH_PACKAGE_DEPENDS "libktr4-1 ${orvane_exact}")
+set(CPACK_COMPONENT_PATH_DESCRIPTION "part programs (G-code) on KTR4 motion-control cards
+ktr4path runs RS274/NGC part programs on KTR4 cards through ktr4's public
+API: a machine file (TOML) maps program axes to card axes with their scales
+and limits, the interpreter reads the program, a look-ahead planner keeps
+speed through joints within a corner tolerance, and a run feeds the card's
+continuous buffer with feed hold, resume, override, single block and
+emergency stop.")
+
+set(CPACK_DEBIAN_PATHDEV_PACKAGE_NAME libktr4path-dev)
+set(CPACK_DEBIAN_PATHDEV_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_PATHDEV_PACKAGE_DEPENDS "libktr4path1 ${orvane_exact}, libktr4-dev ${orvane_exact}")
+set(CPACK_COMPONENT_PATHDEV_DESCRIPTION "part programs on KTR4 cards - development files
+The header ktr4path.h, the pkg-config file ktr4path, the manual pages of
+every function (man 3 ktr4path_run_start, man 7 ktr4path) and an example
+machine file with every key.")
+
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME ktr4-tools)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION devel)
 # dpkg-shlibdeps takes this build's own libraries as private, so the packages holding them
@@ -74,7 +94,8 @@ ktr4-plot draws moves on the simulated card, and runs a program recorded
 with KTR4SIM_RECORD, as SVG pictures of position and speed against time.
 ktr4-scope watches programs running on the simulated card live (position,
 speed, status, X-Y path). ktr4_demo runs a few moves and prints what the card
-does.")
+does. ktr4-run runs part programs (G-code) on the card, or checks, dry-runs
+and plots them.")
 
 set(CPACK_DEBIAN_TESSA_PACKAGE_NAME tessa)
 set(CPACK_DEBIAN_TESSA_PACKAGE_SECTION comm)

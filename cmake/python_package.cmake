@@ -12,7 +12,7 @@ set(CPACK_DEBIAN_PYTHON_PACKAGE_SHLIBDEPS OFF)
 # ctypes loads libktr4.so.1, at least the version whose header the declarations come from;
 # py3compile comes with python3. ktr4.sim needs the simulated card's driver.
 set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "python3, libktr4-1 (>= ${PROJECT_VERSION})")
-set(CPACK_DEBIAN_PYTHON_PACKAGE_SUGGESTS libktr4sim1)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SUGGESTS "libktr4sim1, libktr4path1")
 set(CPACK_DEBIAN_PYTHON_PACKAGE_CONTROL_EXTRA
   ${CMAKE_SOURCE_DIR}/python/packaging/postinst ${CMAKE_SOURCE_DIR}/python/packaging/prerm)
 set(CPACK_COMPONENT_PYTHON_DESCRIPTION "KTR4 motion-control card library - Python 3 binding

@@ -29,7 +29,7 @@ rm -rf "$out" "$stage"
 cpack --config "$build/CPackConfig.cmake" -B "$out" >/dev/null
 debs=("$out"/*.deb)
 names=$(for deb in "${debs[@]}"; do dpkg-deb -f "$deb" Package; done | sort | tr '\n' ' ')
-[ "$names" = "ktr4-tools libktr4-1 libktr4-dev libktr4sim1 python3-ktr4 tessa " ] || fail "packages made: $names"
+[ "$names" = "ktr4-tools libktr4-1 libktr4-dev libktr4path-dev libktr4path1 libktr4sim1 python3-ktr4 tessa " ] || fail "packages made: $names"
 deb_of() { echo "$out/$1"_*.deb; }
 # A tree configured with another library folder would make packages outside Debian's layout.
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)

@@ -192,6 +192,31 @@ def warnings(mandir):
     return problems
 
 
+def path_pages(mandir, header, tool_page):
+    """The part-program library's pages: every function of its header documented and on a page,
+    the overview and the tool's page there, and groff and man without a warning on each."""
+    reference = ktr4_reference.parse_headers([header])
+    problems = ["%s: %s is not documented" % (header, n) for n in ktr4_reference.undocumented_functions(header, reference)]
+    wanted = [os.path.join(mandir, "man3", f.name + ".3") for f in reference.functions]
+    wanted += [os.path.join(mandir, "man7", "ktr4path.7"), tool_page]
+    env = dict(os.environ, MANWIDTH="80", LC_ALL="C.UTF-8")
+    for path in wanted:
+        if not os.path.exists(path):
+            problems.append("%s: no such page" % path)
+            continue
+        run = subprocess.run(["groff", "-k", "-t", "-man", "-ww", "-z", "-Tutf8", path], env=env,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+        if run.returncode != 0 or run.stderr.strip():
+            problems.append("groff %s: %s" % (path, run.stderr.strip() or "failed"))
+    for path in wanted[-2:]:
+        run = subprocess.run(["man", "--warnings", "-E", "UTF-8", "-l", path], env=env,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+        if run.returncode != 0 or run.stderr.strip():
+            problems.append("man %s: %s" % (path, run.stderr.strip() or "failed"))
+    print("%d pages checked" % len(wanted))
+    return problems
+
+
 def examples(workdir, cc, cflags, libs, headers):
     reference = ktr4_reference.parse_headers(headers)
     sources = ktr4_docgen.write_examples(workdir, reference)
@@ -225,6 +250,8 @@ def main(argv):
         problems = pages(argv[2], argv[3], argv[4], argv[5:])
     elif argv[1] == "warnings":
         problems = warnings(argv[2])
+    elif argv[1] == "path-pages":
+        problems = path_pages(argv[2], argv[3], argv[4])
     elif argv[1] == "examples":
         problems = examples(argv[2], argv[3], argv[4], argv[5], argv[6:])
     else:

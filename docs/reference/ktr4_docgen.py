@@ -6,6 +6,8 @@
   ktr4_docgen.py html OUTDIR VERSION HEADER...   index.html: every function, type and constant;
                                                  ktr4-card.html
   ktr4_docgen.py examples OUTDIR HEADER...       <function>.c: each @code example as a program
+  ktr4_docgen.py path-man OUTDIR VERSION HEADER  the part-program library ktr4path.h: man3 pages,
+                                                 man7/ktr4path.7
 
 Why a generator of our own and not Doxygen: Doxygen's man output is one page per group or
 file, and its per-function pages are only links to that page, while a C reference wants one
@@ -55,9 +57,16 @@ int main(void) {{
 }}
 """
 
-HEADERS_OF = {"ktr4.h": "ktr4", "ktr4io.h": "ktr4io", "ktr4sim.h": "ktr4sim"}
+HEADERS_OF = {"ktr4.h": "ktr4", "ktr4io.h": "ktr4io", "ktr4sim.h": "ktr4sim", "ktr4path.h": "ktr4path"}
+# The overview page (section 7) of each header's functions.
+OVERVIEW_OF = {"ktr4path.h": "ktr4path"}
+# ktr4path's examples are fragments of one program: they are shown, not run.
+PATH_EXAMPLE_NOTE = ("The example is a fragment: machine, program, plan and run are the objects that "
+                     "ktr4path_load_machine, ktr4path_read_program, ktr4path_plan_program and "
+                     "ktr4path_run_start make, as their pages show; <stdio.h> is included.")
 LINK_OF = {"ktr4.h": "Link with -lktr4 (pkg-config ktr4, or find_package(ktr4) and ktr4::ktr4).",
            "ktr4io.h": "Implemented by a driver library, not by ktr4; ktr4 loads it (see ktr4(7), DRIVER LOADING).",
+           "ktr4path.h": "Link with -lktr4path (pkg-config ktr4path); it uses libktr4's public API.",
            "ktr4sim.h": "Link with -lktr4sim (pkg-config ktr4sim, or find_package(ktr4) and ktr4::sim)."}
 
 
@@ -210,16 +219,18 @@ def man_page(f, version, reference):
         lines += [".SH NOTES"]
         for n in f.notes:
             lines += [".PP"] + man_lines(n)
+    overview = OVERVIEW_OF.get(f.header, "ktr4")
     if f.example:
-        lines += [".SH EXAMPLE"] + man_lines(EXAMPLE_NOTE) + [".PP", ".in +4n", ".EX"]
+        note = PATH_EXAMPLE_NOTE if overview == "ktr4path" else EXAMPLE_NOTE
+        lines += [".SH EXAMPLE"] + man_lines(note) + [".PP", ".in +4n", ".EX"]
         lines += man_lines(f.example.rstrip("\n"))
         lines += [".EE", ".in"]
     if group is not None:
-        lines += [".SH TOPIC"] + man_lines("%s: see ktr4(7)." % group.title)
+        lines += [".SH TOPIC"] + man_lines("%s: see %s(7)." % (group.title, overview))
     extra = ["ktr4-card"] if group is not None and names_card_code(f, reference) else []
-    names = see_also(f.see + ["ktr4"] + extra, f.name)
+    names = see_also(f.see + [overview] + extra, f.name)
     lines += [".SH SEE ALSO"]
-    refs = ["%s (%d)" % (n, 7 if n in ("ktr4", "ktr4-card") else 3) for n in names]
+    refs = ["%s (%d)" % (n, 7 if n in ("ktr4", "ktr4-card", "ktr4path") else 3) for n in names]
     lines += [".BR %s%s" % (r, "," if i < len(refs) - 1 else "") for i, r in enumerate(refs)]
     return "\n".join(lines) + "\n"
 
@@ -381,6 +392,10 @@ def write_man(outdir, version, reference):
     # The simulated machine's page is written by hand; only the version is filled in.
     with open(os.path.join(HERE, "ktr4sim.7"), encoding="utf-8") as f:
         pages.append(("man7", "ktr4sim.7", f.read().replace("@VERSION@", version)))
+    write_pages(outdir, pages)
+
+
+def write_pages(outdir, pages):
     for section, name, text in pages:
         for folder in (os.path.join(outdir, section), os.path.join(outdir, "gz", section)):
             os.makedirs(folder, exist_ok=True)
@@ -531,6 +546,37 @@ def write_examples(outdir, reference):
     return written
 
 
+def path_overview_page(version, reference):
+    """ktr4path(7): the part-program library's groups, its result codes and its tool."""
+    L = ['.TH ktr4path 7 "" "ktr4 %s" "ktr4 reference"' % version, ".SH NAME",
+         "ktr4path \\- part programs (RS274/NGC G\\-code) on KTR4 cards: machine file, interpreter, planner, runs",
+         ".SH SYNOPSIS", ".nf", ".B #include <ktr4path.h>", ".fi", ".PP"]
+    L += man_lines("cc prog.c $(pkg-config --cflags --libs ktr4path)")
+    L += [".SH DESCRIPTION"]
+    L += man_lines("ktr4path reads a machine description and a part program, plans the program's path and runs "
+                   "it on the card through libktr4's public API. Each function has a page of its own in section 3 "
+                   "(man 3 ktr4path_run_start); the command-line tool is ktr4-run(1).")
+    for g in reference.groups:
+        if g.header != "ktr4path.h":
+            continue
+        L += [".SS %s" % man_escape(g.title)]
+        for para in g.details:
+            L += man_paragraph(para)
+    L += [".SH RESULT CODES"]
+    L += man_lines("Every function returns one of these, or a code of libktr4 (and of its driver) passed through "
+                   "unchanged; ktr4path_error_text gives these as text, KTR4_error_text the card's.")
+    L += codes_table(reference)
+    see = ["ktr4-run (1)", "ktr4 (7)", "ktr4path_run_start (3)", "ktr4path_load_machine (3)"]
+    L += [".SH SEE ALSO"] + [".BR %s%s" % (r, "," if i < len(see) - 1 else "") for i, r in enumerate(see)]
+    return "\n".join(L) + "\n"
+
+
+def write_path_man(outdir, version, reference):
+    pages = [("man3", f.name + ".3", man_page(f, version, reference)) for f in reference.functions]
+    pages.append(("man7", "ktr4path.7", path_overview_page(version, reference)))
+    write_pages(outdir, pages)
+
+
 def main(argv):
     if len(argv) < 4:
         sys.exit(__doc__)
@@ -544,6 +590,8 @@ def main(argv):
         write_man(outdir, version, reference)
     elif what == "html":
         write_html(outdir, version, reference)
+    elif what == "path-man":
+        write_path_man(outdir, version, reference)
     else:
         sys.exit(__doc__)
 

@@ -109,14 +109,14 @@ class Reference:
     def codes(self) -> List[Define]:
         """The result codes: KTR4_OK, KTR4_ERR_* and the simulated driver's KTR4SIM_ERR_*."""
         return [d for d in self.defines
-                if d.name == "KTR4_OK" or "_ERR_" in d.name]
+                if d.name in ("KTR4_OK", "KTR4PATH_OK") or "_ERR_" in d.name]
 
     def to_json(self) -> str:
         return json.dumps(asdict(self), indent=2, ensure_ascii=False)
 
 
 _TAG = re.compile(r"^@(brief|param|retval|note|par|code|endcode|see|defgroup)\b\s*(.*)$")
-_MACROS = ("KTR4_API", "KTR4_CALL")
+_MACROS = ("KTR4_API", "KTR4PATH_API", "KTR4_CALL")
 
 
 class ParseError(Exception):
@@ -251,7 +251,8 @@ def parse_header(path: str, reference: Optional[Reference] = None) -> Reference:
     header = path.rsplit("/", 1)[-1]
     group = ""
     pos = 0
-    comment = re.compile(r"/\*\*(?!\*).*?\*/", re.S)
+    # Member comments (/**< ... */) stay with their struct.
+    comment = re.compile(r"/\*\*(?![*<]).*?\*/", re.S)
     while True:
         m = comment.search(text, pos)
         if not m:

@@ -7,25 +7,13 @@
 #include <new>
 #include <sstream>
 
+#include "api/objects.h"
 #include "gcode/interpreter.h"
 #include "gcode/program_error.h"
 #include "ktr4path.h"
 #include "machine/machine.h"
 #include "planner/extent.h"
 #include "planner/planner.h"
-
-struct ktr4path_machine {
-    ktr4path::Machine machine;
-};
-
-struct ktr4path_program {
-    ktr4path::Program program;
-};
-
-struct ktr4path_plan {
-    std::vector<ktr4path::PlannedBlock> blocks;
-    double seconds = 0;
-};
 
 namespace {
 
@@ -251,6 +239,12 @@ KTR4PATH_API const char* ktr4path_error_text(int32_t code)
         return "the part program has an error";
     case KTR4PATH_ERR_FILE:
         return "a file could not be read or written";
+    case KTR4PATH_ERR_SOFT_LIMIT:
+        return "the program leaves a soft limit of the machine";
+    case KTR4PATH_ERR_POSITION:
+        return "the card's axes do not stand where the program starts";
+    case KTR4PATH_ERR_STATE:
+        return "the run cannot do that now";
     default:
         return "unknown result code";
     }

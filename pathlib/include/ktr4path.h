@@ -49,6 +49,11 @@ extern "C" {
 /** The program leaves a soft limit of the machine (the error names the line, axis and limit). */
 #define KTR4PATH_ERR_SOFT_LIMIT 2005
 
+/** The card's axes do not stand where the program starts, or one of them moves. */
+#define KTR4PATH_ERR_POSITION 2006
+/** The run cannot do that now (it has been started already). */
+#define KTR4PATH_ERR_STATE 2007
+
 /** A machine description, from ktr4path_load_machine. */
 typedef struct ktr4path_machine ktr4path_machine;
 /** A part program read into canonical moves, from ktr4path_read_program. */
@@ -380,6 +385,178 @@ KTR4PATH_API int32_t ktr4path_plan_seconds(const ktr4path_plan* plan, double* se
  * @param plan The plan, or NULL (nothing is done).
  */
 KTR4PATH_API void ktr4path_free_plan(ktr4path_plan* plan);
+
+/** @} */
+
+/**
+ * @defgroup pathrun Running a program on the card
+ * A run hands a program to the card that the machine file names, through the public ktr4 API
+ * (KTR4_initial must have succeeded). The machine's axes must all be on one card and stand still
+ * where the program starts (read the card's positions and pass them to ktr4path_read_program).
+ * The run puts them in continuous mode with a speed range for the fastest axis, plans the program
+ * (as ktr4path_plan_program) and keeps the card's continuous buffer filled from a thread of its
+ * own that looks at the card every millisecond; on the card each planned block becomes line moves
+ * of at most 50 ms that rise from one move's top speed to the next and step down by at most every
+ * axis's start speed (a queued move starts at its own start speed), so the speed falls no faster
+ * than the axes' accelerations allow. Dwells, outputs (KTR4_write_output_point) and M0 follow
+ * the program.
+ *
+ * Feed hold, override and single block act at the end of the moves the card holds already (the
+ * running one and the queued one): a hold brakes to a stop on the path within the braking
+ * distance, an override plans again from there. The emergency stop stops every axis of the card
+ * at once (KTR4_emg_stop) and ends the run.
+ * @{
+ */
+
+/** Run states (ktr4path_progress.state). */
+#define KTR4PATH_RUN_READY 0
+#define KTR4PATH_RUN_RUNNING 1
+#define KTR4PATH_RUN_HOLDING 2
+#define KTR4PATH_RUN_HELD 3
+#define KTR4PATH_RUN_PAUSED 4
+#define KTR4PATH_RUN_DWELLING 5
+#define KTR4PATH_RUN_FINISHED 6
+#define KTR4PATH_RUN_STOPPED 7
+#define KTR4PATH_RUN_FAILED 8
+
+/** A program running on the card, from ktr4path_run_start. */
+typedef struct ktr4path_run ktr4path_run;
+
+/** Where a run is. */
+typedef struct ktr4path_progress {
+    int32_t state; /**< KTR4PATH_RUN_READY .. KTR4PATH_RUN_FAILED */
+    int32_t line; /**< program line of the move the card runs (or ran last) */
+    double position[4]; /**< X, Y, Z (mm), A (degrees) where the axes stand */
+    double feed; /**< speed along X, Y, Z now, units per minute */
+    double override_percent; /**< the feed override, 10..200 */
+    uint64_t moves_sent; /**< card moves handed to the card so far */
+    uint64_t underruns; /**< times the card ran out of moves in the middle of a path (it then
+                             goes on from rest) */
+    int32_t error; /**< KTR4PATH_RUN_FAILED: the failing card call's result code */
+} ktr4path_progress;
+
+/**
+ * @brief Starts running a program on the card.
+ *
+ * @param machine The machine; it must outlive the run.
+ * @param program The program, read against that machine; it must outlive the run.
+ * @param run Out: the run; release it with ktr4path_run_free. Untouched on failure.
+ * @retval KTR4PATH_OK the run has started.
+ * @retval KTR4PATH_ERR_ARGUMENT machine, program or run is NULL, or no thread could be made.
+ * @retval KTR4PATH_ERR_MACHINE the machine's axes are on more than one card.
+ * @retval KTR4PATH_ERR_SOFT_LIMIT the program leaves a soft limit (ktr4path_check_soft_limits says
+ *   where); nothing moves.
+ * @retval KTR4PATH_ERR_POSITION an axis moves or does not stand where the program starts.
+ * @retval other a card call failed: ktr4's code (KTR4_ERR_NOT_INITIALISED without KTR4_initial).
+ * @par Example
+ * @code
+ * ktr4path_run* run = NULL;
+ * int32_t state = 0;
+ * if (ktr4path_run_start(machine, program, &run) != KTR4PATH_OK) return 1;
+ * do ktr4path_run_wait(run, 100, &state);
+ * while (state != KTR4PATH_RUN_FINISHED && state != KTR4PATH_RUN_STOPPED && state != KTR4PATH_RUN_FAILED);
+ * ktr4path_run_free(run);
+ * @endcode
+ * @see ktr4path_run_progress, ktr4path_run_hold, ktr4path_run_free
+ */
+KTR4PATH_API int32_t ktr4path_run_start(const ktr4path_machine* machine, const ktr4path_program* program,
+                                        ktr4path_run** run);
+
+/**
+ * @brief Tells where a run is: its state, line, position and feed.
+ *
+ * @param run The run.
+ * @param progress Out: the progress.
+ * @retval KTR4PATH_OK done.
+ * @retval KTR4PATH_ERR_ARGUMENT run or progress is NULL.
+ * @par Example
+ * @code
+ * ktr4path_progress p;
+ * ktr4path_run_progress(run, &p);
+ * printf("line %d X%.3f F%.0f\n", p.line, p.position[0], p.feed);
+ * @endcode
+ */
+KTR4PATH_API int32_t ktr4path_run_progress(const ktr4path_run* run, ktr4path_progress* progress);
+
+/**
+ * @brief Feed hold: brakes to a stop on the path (state HOLDING, then HELD).
+ *
+ * The stop lies at the braking distance the axes' accelerations allow beyond the moves the card
+ * holds already. Only a running run holds; otherwise nothing is done.
+ *
+ * @param run The run.
+ * @retval KTR4PATH_OK done.
+ * @retval KTR4PATH_ERR_ARGUMENT run is NULL.
+ * @par Example
+ * @code
+ * ktr4path_run_hold(run);   // later: ktr4path_run_resume(run);
+ * @endcode
+ */
+KTR4PATH_API int32_t ktr4path_run_hold(ktr4path_run* run);
+
+/**
+ * @brief Goes on after a hold, after M0 or after a single block's line; otherwise does nothing.
+ *
+ * @param run The run.
+ * @retval KTR4PATH_OK done.
+ * @retval KTR4PATH_ERR_ARGUMENT run is NULL.
+ */
+KTR4PATH_API int32_t ktr4path_run_resume(ktr4path_run* run);
+
+/**
+ * @brief Sets the feed override: the programmed feeds of G1, G2 and G3 times percent / 100, within
+ *   every axis's max_feed (rapids keep their speed).
+ *
+ * @param run The run.
+ * @param percent 10..200.
+ * @retval KTR4PATH_OK set; it acts from the end of the moves the card holds.
+ * @retval KTR4PATH_ERR_ARGUMENT run is NULL or percent outside 10..200 (NaN too).
+ * @par Example
+ * @code
+ * ktr4path_run_set_override(run, 150.0);
+ * @endcode
+ */
+KTR4PATH_API int32_t ktr4path_run_set_override(ktr4path_run* run, double percent);
+
+/**
+ * @brief Single block: when on, the run stops at the end of each program line (state PAUSED)
+ *   until ktr4path_run_resume.
+ *
+ * @param run The run.
+ * @param on Non-zero on, 0 off.
+ * @retval KTR4PATH_OK done.
+ * @retval KTR4PATH_ERR_ARGUMENT run is NULL.
+ */
+KTR4PATH_API int32_t ktr4path_run_single_block(ktr4path_run* run, int32_t on);
+
+/**
+ * @brief Emergency stop: stops every axis of the card at once (KTR4_emg_stop) and ends the run
+ *   (state STOPPED).
+ *
+ * @param run The run.
+ * @retval KTR4PATH_OK the stop is commanded.
+ * @retval KTR4PATH_ERR_ARGUMENT run is NULL.
+ * @retval other KTR4_emg_stop failed: its code.
+ */
+KTR4PATH_API int32_t ktr4path_run_emergency_stop(ktr4path_run* run);
+
+/**
+ * @brief Waits until the run is over (FINISHED, STOPPED or FAILED) or the time is up.
+ *
+ * @param run The run.
+ * @param milliseconds The longest wait, ms.
+ * @param state Out (may be NULL): the run's state after the wait.
+ * @retval KTR4PATH_OK done (whether or not the run is over: see state).
+ * @retval KTR4PATH_ERR_ARGUMENT run is NULL.
+ */
+KTR4PATH_API int32_t ktr4path_run_wait(ktr4path_run* run, uint32_t milliseconds, int32_t* state);
+
+/**
+ * @brief Ends a run and releases it; a run still moving is stopped at once first.
+ *
+ * @param run The run, or NULL (nothing is done).
+ */
+KTR4PATH_API void ktr4path_run_free(ktr4path_run* run);
 
 /** @} */
 

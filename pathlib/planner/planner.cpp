@@ -79,7 +79,11 @@ void Planner::add(const Segment& segment)
     Waiting item;
     item.block.segment = segment;
     // With nothing waiting the machine stands (at the start, or after finish()).
-    item.maxEntry = window_.empty() ? 0.0 : junctionSpeed(window_.back().block.segment, segment, machine_);
+    item.maxEntry = window_.empty() ? startSpeed_ : junctionSpeed(window_.back().block.segment, segment, machine_);
+    // The first block's entry is where the machine is; neither pass changes it.
+    if (window_.empty())
+        item.block.entrySpeed = startSpeed_;
+    startSpeed_ = 0;
     window_.push_back(item);
     recalculate();
     while (window_.size() > lookahead_)

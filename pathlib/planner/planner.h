@@ -36,6 +36,9 @@ public:
 
     explicit Planner(const Machine& machine, size_t lookahead = 256);
 
+    // The machine moves at this speed (units/s) where the next segment added begins, instead of
+    // standing: the planner starts again from a running block (a hold, a new feed override).
+    void startFrom(double speed) { startSpeed_ = speed; }
     // Adds a segment; once more than the look-ahead wait, the oldest is released to take().
     void add(const Segment& segment);
     // The program has ended (or stops here): every waiting block is released, the last ending at 0.
@@ -55,7 +58,8 @@ private:
     const Machine& machine_;
     size_t lookahead_;
     std::deque<Waiting> window_;
-    size_t planned_ = 0;  // blocks before this index cannot be made faster
+    size_t planned_ = 0;
+    double startSpeed_ = 0;  // blocks before this index cannot be made faster
     std::vector<PlannedBlock> released_;
 };
 

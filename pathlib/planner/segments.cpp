@@ -35,6 +35,11 @@ bool describeSegment(Segment& segment, double feedPerMinute, const Machine& mach
         accel = std::min(accel, machine.axes[i].maxAccel / share);
     }
     segment.maxSpeed = speed;
+    segment.limitSpeed = feedPerMinute > 0 ? INFINITY : speed;
+    for (int i = 0; i < kAxisCount; ++i)
+        if (std::abs(segment.unit[i]) >= 1e-12 && machine.axes[i].present)
+            segment.limitSpeed =
+                std::min(segment.limitSpeed, machine.axes[i].maxFeed / 60.0 / std::abs(segment.unit[i]));
     segment.accel = accel;
     return true;
 }
@@ -88,6 +93,7 @@ void appendArcChords(const CanonicalMove& arc, const Machine& machine, std::vect
         chord.end = to;
         if (describeSegment(chord, arc.feed, machine)) {
             chord.maxSpeed = std::min(chord.maxSpeed, arcSpeed);
+            chord.limitSpeed = std::min(chord.limitSpeed, arcSpeed);
             out.push_back(chord);
             from = to;
         }

@@ -18,6 +18,7 @@ struct Segment {
     double length = 0;  // mm along X, Y, Z; degrees of A when only A moves
     std::array<double, 4> unit {};  // each axis's travel per unit of length
     double maxSpeed = 0;  // units/s: the feed (or rapid), capped by every axis's max_feed
+    double limitSpeed = 0;  // units/s: the axes' (and an arc's) cap alone, whatever the feed
     double accel = 0;  // units/s²: capped by every axis's max_accel
     bool stopBefore = false;  // a dwell, output or stop comes first: enter at speed 0
 };

@@ -1,18 +1,31 @@
-// ktr4-run: checks a part program against a machine and shows what it would do.
+// ktr4-run: runs a part program on the card a machine file names, or shows what it would do.
 //
 //   ktr4-run PROGRAM --machine MACHINE.toml [--dry-run [--json]] [--plot OUT.svg]
 //
+// Without --dry-run or --plot the program runs on the card (the simulated card unless
+// KTR4IO_LIBRARY names another driver), starting where the axes stand, with a progress bar on a
+// terminal (a plain line a second otherwise). Ctrl-C holds (brakes to a stop on the path) and
+// then ends the run; a second Ctrl-C stops every axis at once. M0 waits for Enter.
 // --dry-run prints the canonical moves (text, or JSON with --json) and the planned time;
 // --plot draws the planned path and its speed. Exit status: 0 done, 1 the machine file or the
-// program has an error or leaves a soft limit (said on standard error with its place), 2 the
-// command line is wrong.
+// program has an error or leaves a soft limit (said on standard error with its place) or the
+// card failed, 2 the command line is wrong, 3 the run was stopped by Ctrl-C (or end of input at
+// M0).
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
+#include "executor/executor.h"
 #include "gcode/interpreter.h"
+#include "ktr4.h"
 #include "gcode/program_error.h"
 #include "planner/extent.h"
 #include "planner/planner.h"
@@ -60,6 +73,125 @@ double plannedSeconds(const std::vector<PlannedBlock>& blocks, const Program& pr
     return seconds;
 }
 
+std::atomic<int> interrupts {0};
+
+extern "C" void onInterrupt(int)
+{
+    interrupts.fetch_add(1);
+}
+
+const char* stateName(RunState state)
+{
+    static const char* names[] = {"ready",    "running",  "holding", "held",  "paused",
+                                  "dwelling", "finished", "stopped", "failed"};
+    return names[static_cast<int>(state)];
+}
+
+// Opens the card library and gives where the machine's axes stand (units): the program's start.
+int32_t openCard(const Machine& machine, Position& start)
+{
+    if (int32_t rc = KTR4_initial(); rc != KTR4_OK)
+        return rc;
+    for (int i = 0; i < kAxisCount; ++i) {
+        const AxisConfig& axis = machine.axes[i];
+        if (!axis.present)
+            continue;
+        int32_t pulses = 0;
+        if (int32_t rc =
+                KTR4_read_current_position(static_cast<ktr4_u8>(axis.card), static_cast<ktr4_u8>(axis.axis), &pulses);
+            rc != KTR4_OK)
+            return rc;
+        start[i] = pulses / axis.pulsesPerUnit * axis.direction + 0.0;
+    }
+    return KTR4_OK;
+}
+
+void showProgress(const RunProgress& p, int lastLine, bool terminal)
+{
+    const double share = lastLine > 0 ? std::min(1.0, static_cast<double>(p.line) / lastLine) : 1.0;
+    if (terminal) {
+        char bar[31];
+        const int filled = static_cast<int>(share * 30);
+        for (int i = 0; i < 30; ++i)
+            bar[i] = i < filled ? '#' : '-';
+        bar[30] = '\0';
+        std::fprintf(stderr, "\r[%s] %3.0f%% line %d X%.3f Y%.3f Z%.3f F%.0f %s   ", bar, share * 100, p.line,
+                     p.position[kX], p.position[kY], p.position[kZ], p.feed, stateName(p.state));
+    } else {
+        std::fprintf(stderr, "ktr4-run: %3.0f%% line %d X%.3f Y%.3f Z%.3f F%.0f %s\n", share * 100, p.line,
+                     p.position[kX], p.position[kY], p.position[kZ], p.feed, stateName(p.state));
+    }
+}
+
+// Runs the program on the card: serves the executor every millisecond, shows the progress,
+// turns Ctrl-C into a hold and then an end. Returns the exit status.
+int runOnCard(const Machine& machine, const Program& program)
+{
+    int lastLine = 0;
+    for (const CanonicalMove& m : program.moves)
+        lastLine = std::max(lastLine, m.line);
+    Executor executor(machine, program);
+    if (int32_t rc = executor.begin(); rc != 0) {
+        std::fprintf(stderr, "ktr4-run: the run cannot start: %d (%s)\n", rc,
+                     rc >= 2000 ? "the axes must be on one card and stand still where the program starts"
+                                : KTR4_error_text(rc));
+        return 1;
+    }
+    std::signal(SIGINT, onInterrupt);
+    const bool terminal = isatty(STDERR_FILENO) != 0;
+    auto shown = std::chrono::steady_clock::now() - std::chrono::hours(1);
+    int seen = 0;
+    int status = 0;
+    for (;;) {
+        if (int32_t rc = executor.service(); rc != 0) {
+            std::fprintf(stderr, "\nktr4-run: the card failed: %d (%s)\n", rc, KTR4_error_text(rc));
+            status = 1;
+            break;
+        }
+        const int now = interrupts.load();
+        if (now != seen) {
+            seen = now;
+            if (now == 1) {
+                executor.hold();
+                std::fputs("\nktr4-run: holding (Ctrl-C again stops every axis at once)\n", stderr);
+            } else {
+                executor.emergencyStop();
+            }
+            status = 3;
+        }
+        const RunProgress p = executor.progress();
+        const auto tick = std::chrono::steady_clock::now();
+        if (tick - shown >= std::chrono::milliseconds(terminal ? 100 : 1000) || executor.over()) {
+            shown = tick;
+            showProgress(p, lastLine, terminal);
+        }
+        if (executor.over())
+            break;
+        if (p.state == RunState::Held && status == 3)
+            break;  // the hold asked for by Ctrl-C is done: end here, standing on the path
+        if (p.state == RunState::Paused) {
+            std::fprintf(stderr, "\nktr4-run: paused at line %d: press Enter to go on\n", p.line);
+            int c = 0;
+            while ((c = std::getchar()) != EOF && c != '\n') { }
+            if (c == EOF) {
+                status = 3;
+                break;
+            }
+            executor.resume();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    const RunProgress p = executor.progress();
+    if (terminal)
+        std::fputc('\n', stderr);
+    std::fprintf(stderr, "ktr4-run: %s at line %d, X%.4f Y%.4f Z%.4f A%.4f, %llu card moves\n", stateName(p.state),
+                 p.line, p.position[kX], p.position[kY], p.position[kZ], p.position[kA],
+                 static_cast<unsigned long long>(p.movesSent));
+    if (p.state == RunState::Failed)
+        return 1;
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -79,7 +211,14 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "ktr4-run: %s: cannot be read\n", options.program.c_str());
             return 1;
         }
-        program = interpret(text.str(), machine);
+        Position start {};
+        if (!options.dryRun && options.plot.empty()) {
+            if (int32_t rc = openCard(machine, start); rc != KTR4_OK) {
+                std::fprintf(stderr, "ktr4-run: the card cannot be opened: %d (%s)\n", rc, KTR4_error_text(rc));
+                return 1;
+            }
+        }
+        program = interpret(text.str(), machine, start);
     } catch (const MachineError& e) {
         std::fprintf(stderr, "ktr4-run: %s\n", e.what());
         return 1;
@@ -88,17 +227,14 @@ int main(int argc, char** argv)
                      e.reason().c_str());
         return 1;
     }
-    const auto violations = softLimitViolations(program, machine, {});
+    const auto violations =
+        softLimitViolations(program, machine, program.moves.empty() ? Position {} : program.moves.front().start);
     for (const std::string& v : violations)
         std::fprintf(stderr, "ktr4-run: %s: %s\n", options.program.c_str(), v.c_str());
     if (!violations.empty())
         return 1;
-    if (!options.dryRun && options.plot.empty()) {
-        std::fputs("ktr4-run: the program and the machine file are correct. Running on the card is not in this "
-                   "version: use --dry-run or --plot.\n",
-                   stderr);
-        return 2;
-    }
+    if (!options.dryRun && options.plot.empty())
+        return runOnCard(machine, program);
     const std::vector<PlannedBlock> blocks = plan(toSegments(program, machine), machine);
     if (options.dryRun) {
         const std::string moves = options.json ? formatJson(program) : formatText(program);

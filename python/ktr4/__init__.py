@@ -19,6 +19,8 @@ A binding over the card's C library libktr4.so.1 through ctypes:
 - ktr4.Error and its subclasses: a non-zero result code raises, carrying `code` and the
   library's own `text` for it; a wrong argument raises TypeError or ValueError naming it.
 - ktr4.sim: the simulated card's controls (ktr4sim.h), for tests and trials without a card.
+- ktr4.path (import ktr4.path): part programs (G-code) on the card through libktr4path.so.1:
+  machine files, programs, planning and runs with hold, resume, override and emergency stop.
 
 The objects' docstrings describe their Python parameters; those of ktr4.api are the
 reference texts of the C functions. This package serves the interpreter it is installed for

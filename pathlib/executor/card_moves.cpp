@@ -1,0 +1,214 @@
+#include "executor/card_moves.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ktr4path {
+namespace {
+
+std::array<int64_t, kAxisCount> pulsesAt(const Position& point, const Machine& machine)
+{
+    std::array<int64_t, kAxisCount> pulses {};
+    for (int i = 0; i < kAxisCount; ++i)
+        if (machine.axes[i].present)
+            pulses[i] = machine.axes[i].toPulses(point[i]);
+    return pulses;
+}
+
+// Collects the pieces of one block, each ending `along` units from the block's start.
+class Pieces {
+public:
+    Pieces(const PlannedBlock& block, const Machine& machine, std::vector<CardMove>& out)
+        : block_(block)
+        , machine_(machine)
+        , out_(out)
+        , previous_(pulsesAt(block.segment.start, machine))
+        , from_(block.segment.start)
+    {
+    }
+
+    void add(double along, double startSpeed, double topSpeed)
+    {
+        const Segment& s = block_.segment;
+        along = std::min(along, s.length);
+        if (along <= along_)
+            return;
+        CardMove move;
+        move.line = s.line;
+        move.start = from_;
+        if (along >= s.length) {
+            move.end = s.end;
+        } else {
+            for (int i = 0; i < kAxisCount; ++i)
+                move.end[i] = s.start[i] + s.unit[i] * along;
+        }
+        move.target = pulsesAt(move.end, machine_);
+        if (move.target == previous_) {
+            // Less than a pulse on every axis: the next piece takes this stretch along, or, at
+            // the block's end, the block's last move already ends on its end pulses.
+            if (along >= s.length && pushed_ > 0) {
+                out_.back().end = move.end;
+                out_.back().length += along - along_;
+                out_.back().endAlong = along;
+                along_ = along;
+            }
+            return;
+        }
+        move.startSpeed = startSpeed;
+        move.topSpeed = topSpeed;
+        move.accel = s.accel;
+        move.pulsesPerUnit = pathPulsesPerUnit(s.unit, machine_);
+        move.length = along - along_;
+        move.endAlong = along;
+        previous_ = move.target;
+        from_ = move.end;
+        along_ = along;
+        out_.push_back(move);
+        ++pushed_;
+    }
+
+private:
+    const PlannedBlock& block_;
+    const Machine& machine_;
+    std::vector<CardMove>& out_;
+    std::array<int64_t, kAxisCount> previous_;
+    Position from_;
+    double along_ = 0;
+    size_t pushed_ = 0;
+};
+
+}  // namespace
+
+double pathPulsesPerUnit(const std::array<double, kAxisCount>& unit, const Machine& machine)
+{
+    double sum = 0;
+    for (int i = 0; i < kAxisCount; ++i)
+        if (machine.axes[i].present) {
+            const double p = unit[i] * machine.axes[i].pulsesPerUnit;
+            sum += p * p;
+        }
+    return std::sqrt(sum);
+}
+
+double stairStep(const Segment& segment, const Machine& machine, const MoveShape& shape)
+{
+    double step = INFINITY;
+    for (int i = 0; i < kAxisCount; ++i) {
+        const double share = std::abs(segment.unit[i]);
+        if (share > 1e-12 && machine.axes[i].present)
+            step = std::min(step, machine.axes[i].startSpeed / 60.0 / share);
+    }
+    return std::max(step, segment.accel * shape.minStairSeconds);
+}
+
+namespace {
+
+// The stairs from `from` down to `to`: n equal steps no larger than `most`, the speeds after each
+// step but the last (the last step lands on `to`, which the caller runs at or stops from).
+std::vector<double> stairsDown(double from, double to, double most)
+{
+    std::vector<double> stairs;
+    if (from - to <= 1e-9)
+        return stairs;
+    const auto n = static_cast<int>(std::ceil((from - to) / most - 1e-9));
+    const double step = (from - to) / n;
+    for (int k = 1; k < n; ++k)
+        stairs.push_back(from - k * step);
+    return stairs;
+}
+
+}  // namespace
+
+void appendCardMoves(const PlannedBlock& block, const Machine& machine, const MoveShape& shape,
+                     std::vector<CardMove>& out)
+{
+    const Segment& s = block.segment;
+    const double a = s.accel;
+    const double v0 = block.entrySpeed;
+    // The exit is never above the block's speed; the entry may be, after the feed was lowered:
+    // the block then steps down to its speed first.
+    const double v1 = block.exitSpeed;
+    double vc = std::max(std::min(block.peakSpeed, s.maxSpeed), v1);
+    const double most = stairStep(s, machine, shape);
+    const double shortest = shape.minStairSeconds;
+
+    // A rise too short for a move of its own is a step up at once (it is below the stair step).
+    if (vc > v0 && (vc - v0) / a < shortest && vc - v0 <= most && vc > v1 + 1e-9)
+        vc = std::max(v0, v1);
+    // Each stair is held for step / a, so the speed falls no faster than a on average; down to
+    // the exit the exit itself is the last stair (the next block starts there), down to a stop
+    // the last step is from the lowest stair to rest. A drop within one step that would make a
+    // stair shorter than the shortest move is taken at once at the block's end.
+    const auto dropTo = [&](double from, double to) {
+        if (from - to <= most && (from - to) / a < shortest)
+            return std::vector<double> {};
+        std::vector<double> stairs = stairsDown(from, to, most);
+        if (to > 1e-9 && from - to > 1e-9)
+            stairs.push_back(to);
+        return stairs;
+    };
+    const std::vector<double> first = dropTo(v0, vc);
+    const double firstSeconds = first.empty() ? 0 : (v0 - vc) / static_cast<double>(first.size() + 1) / a;
+    const std::vector<double> last = dropTo(vc, v1);
+    const double lastSeconds =
+        last.empty() ? 0 : (vc - v1) / static_cast<double>(last.size() + (v1 > 1e-9 ? 0 : 1)) / a;
+    double down = 0;
+    for (double v : first)
+        down += v * firstSeconds;
+    for (double v : last)
+        down += v * lastSeconds;
+    const double up = vc > v0 ? (vc * vc - v0 * v0) / (2 * a) : 0.0;
+    double cruise = s.length - up - down;
+    // Rounding, or an entry faster than the block can brake from (a lowered override): the
+    // stairs are shortened to fit. A cruise too short for a move of its own: the stairs are
+    // stretched over it (braking more gently), or the rise's last piece runs on over it.
+    double squeeze = 1;
+    if (cruise < 0 || (cruise < vc * shortest && down > 0)) {
+        squeeze = std::max(0.0, s.length - up) / std::max(down, 1e-12);
+        cruise = 0;
+    }
+    const bool cruiseWithRise = cruise < vc * shortest && up > 0 && down == 0;
+
+    struct Piece {
+        double along, from, to;
+    };
+    std::vector<Piece> plan;
+    double along = 0;
+    const auto hold = [&](double speed, double length, double seconds) {
+        const auto m = static_cast<int>(std::ceil(seconds / shape.maxSeconds - 1e-9));
+        const double start = along;
+        for (int j = 1; j <= m; ++j) {
+            along = start + length * j / m;
+            plan.push_back(Piece {along, speed, speed});
+        }
+    };
+    for (double v : first)
+        hold(v, v * firstSeconds * squeeze, firstSeconds);
+    if (up > 0) {
+        const auto m = static_cast<int>(std::ceil((vc - v0) / a / shape.maxSeconds - 1e-9));
+        double from = v0;
+        for (int j = 1; j <= m; ++j) {
+            const double to = v0 + (vc - v0) * j / m;
+            along += (to * to - from * from) / (2 * a);
+            plan.push_back(Piece {along, from, to});
+            from = to;
+        }
+        if (cruiseWithRise) {
+            plan.back().along = s.length;
+            along = s.length;
+        }
+    }
+    if (cruise > 0 && !cruiseWithRise)
+        hold(vc, cruise, cruise / vc);
+    for (double v : last)
+        hold(v, v * lastSeconds * squeeze, lastSeconds);
+    // The last piece ends exactly on the block's end, whatever rounding left.
+    if (plan.empty())
+        plan.push_back(Piece {s.length, vc, vc});
+    plan.back().along = s.length;
+    Pieces pieces(block, machine, out);
+    for (const Piece& p : plan)
+        pieces.add(p.along, p.from, p.to);
+}
+
+}  // namespace ktr4path

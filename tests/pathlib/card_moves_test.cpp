@@ -1,0 +1,78 @@
+// Planned blocks as the card's moves: continuous speeds where the card can keep them, steps down
+// no larger than the axes take at once and no faster on average than their accelerations, moves
+// no longer than the hold's latency allows, and blocks ending exactly on their pulses.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "executor/card_moves.h"
+#include "machine/machine.h"
+#include "planner/planner.h"
+
+namespace {
+
+using namespace ktr4path;
+
+double seconds(const CardMove& m)
+{
+    return 2 * m.length / (m.startSpeed + m.topSpeed);
+}
+
+TEST(CardMoves, SeededRandomPathsBecomeMovesTheCardCanRunWithinTheLimits)
+{
+    const Machine machine = loadMachineFile(PATHLIB_TEST_MACHINES "/xyz_table.toml");
+    const MoveShape shape;
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> step(-20, 20), feed(300, 9000);
+    for (int path = 0; path < 20; ++path) {
+        std::vector<Segment> segments;
+        Position at {};
+        for (int k = 0; k < 60; ++k) {
+            Segment s;
+            s.start = at;
+            for (int i = 0; i < 2; ++i)
+                at[i] += (k % 7 == 0 ? 0.05 : 1.0) * step(rng);
+            s.end = at;
+            if (describeSegment(s, feed(rng), machine))
+                segments.push_back(s);
+        }
+        std::vector<CardMove> moves;
+        for (const PlannedBlock& block : plan(segments, machine)) {
+            const size_t first = moves.size();
+            appendCardMoves(block, machine, shape, moves);
+            ASSERT_GT(moves.size(), first);
+            double length = 0;
+            for (size_t k = first; k < moves.size(); ++k) {
+                EXPECT_LE(moves[k].topSpeed, block.segment.maxSpeed + 1e-9);
+                EXPECT_GE(moves[k].topSpeed, moves[k].startSpeed - 1e-9);
+                EXPECT_LE(seconds(moves[k]), shape.maxSeconds + 1e-9);
+                length += moves[k].length;
+            }
+            EXPECT_NEAR(length, block.segment.length, 1e-9);
+            for (int i = 0; i < kAxisCount; ++i) {
+                if (machine.axes[i].present) {
+                    ASSERT_EQ(moves.back().target[i], machine.axes[i].toPulses(block.segment.end[i]));
+                }
+            }
+        }
+        // Speed steps between moves: by at most the stair step either way; and from any
+        // joint to any later one the speed falls by no more than accel x time plus one step.
+        // The largest step on an XY path of this machine: 2 mm/s start speeds at 45 degrees.
+        const double most = 2.0 * std::sqrt(2.0) + 1e-6;
+        double accel = 0;
+        std::vector<double> time {0}, speed {0};
+        for (const CardMove& m : moves) {
+            ASSERT_LE(speed.back() - m.startSpeed, most);
+            ASSERT_LE(m.startSpeed - speed.back(), most);  // a rise too short for a move of its own
+            time.push_back(time.back() + seconds(m));
+            speed.push_back(m.topSpeed);
+            accel = std::max(accel, m.accel);
+        }
+        for (size_t i = 0; i < speed.size(); ++i)
+            for (size_t j = i + 1; j < speed.size() && time[j] - time[i] < 0.5; ++j)
+                ASSERT_GE(speed[j], speed[i] - accel * (time[j] - time[i]) - most) << path << " " << i << " " << j;
+    }
+}
+
+}  // namespace
