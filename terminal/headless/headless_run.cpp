@@ -247,7 +247,7 @@ void HeadlessRun::pollFinished(bool writeFailed)
     ScriptOutcome outcome;
     outcome.status = passed ? ScriptOutcome::Status::Passed : ScriptOutcome::Status::Failed;
     outcome.message = writeFailed ? QStringLiteral("the port refused a request; %1").arg(statistics.summary())
-                      : cutShort  ? QStringLiteral("stopped; %1").arg(statistics.summary())
+        : cutShort                ? QStringLiteral("stopped; %1").arg(statistics.summary())
                                   : statistics.summary();
     outcome.steps.append({QStringLiteral("poll"), passed, outcome.message,
                           static_cast<double>(started_.msecsTo(QDateTime::currentDateTime())) / 1000});
@@ -297,9 +297,9 @@ void HeadlessRun::end(int status, const ScriptOutcome& outcome)
         return;
     ended_ = true;
     if (!options_.junitFile.isEmpty()) {
-        const QString suite = options_.poll ? QStringLiteral("poll")
-                              : QFileInfo(options_.script.isEmpty() ? options_.program : options_.script)
-                                    .completeBaseName();
+        const QString suite = options_.poll
+            ? QStringLiteral("poll")
+            : QFileInfo(options_.script.isEmpty() ? options_.program : options_.script).completeBaseName();
         QString error;
         if (!writeJunitReport(options_.junitFile, junitReport(outcome, suite, started_), &error)) {
             say(QStringLiteral("tessa-run: JUnit report %1: %2").arg(options_.junitFile, error));

@@ -45,15 +45,14 @@ std::optional<RunOptions> parseRunOptions(const QStringList& arguments, QString*
     const QCommandLineOption interval("interval", "Poll period in ms, 0 as fast as replies come (default 0).", "ms",
                                       "0");
     const QCommandLineOption replyTimeout("reply-timeout", "Poll reply window in ms (default 1000).", "ms", "1000");
-    const QCommandLineOption expect("expect", "Register values a polled read must return (else a mismatch).",
-                                    "values");
+    const QCommandLineOption expect("expect", "Register values a polled read must return (else a mismatch).", "values");
     const QCommandLineOption format("format", "Polled values as int16, uint16, hex, int32 or float32 (default uint16).",
                                     "format", "uint16");
     const QCommandLineOption wordOrder("word-order", "high-first or low-first, for int32/float32 (default high-first).",
                                        "order", "high-first");
     const QCommandLineOption csv("csv", "The poll's CSV log file.", "file");
-    parser.addOptions({run, program, poll, loop, port, baud, parity, dataBits, stopBits, flow, log, junit, answers, rate,
-                       quiet, count, interval, replyTimeout, expect, format, wordOrder, csv});
+    parser.addOptions({run,   program, poll, loop,  port,  baud,     parity,       dataBits, stopBits, flow,      log,
+                       junit, answers, rate, quiet, count, interval, replyTimeout, expect,   format,   wordOrder, csv});
     parser.addHelpOption();
     if (usage)
         *usage = parser.helpText();
@@ -85,7 +84,8 @@ std::optional<RunOptions> parseRunOptions(const QStringList& arguments, QString*
         const auto period = boundedNumber(parser.value(interval), 0, 3600000);
         const auto window = boundedNumber(parser.value(replyTimeout), 1, 60000);
         if (!n || !period || !window)
-            return fail(QStringLiteral("--count takes 0 to 100000000, --interval 0 to 3600000, --reply-timeout 1 to 60000"));
+            return fail(
+                QStringLiteral("--count takes 0 to 100000000, --interval 0 to 3600000, --reply-timeout 1 to 60000"));
         settings.count = *n;
         settings.intervalMs = *period;
         settings.replyTimeoutMs = *window;

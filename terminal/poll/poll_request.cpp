@@ -12,15 +12,14 @@ std::optional<long> number(QStringView text)
 {
     const QStringView trimmed = text.trimmed();
     bool ok = false;
-    const long value = trimmed.startsWith(u"0x"_s, Qt::CaseInsensitive) ? trimmed.mid(2).toLong(&ok, 16)
-                                                                        : trimmed.toLong(&ok, 10);
+    const long value =
+        trimmed.startsWith(u"0x"_s, Qt::CaseInsensitive) ? trimmed.mid(2).toLong(&ok, 16) : trimmed.toLong(&ok, 10);
     if (!ok || (trimmed.startsWith(u"0x"_s, Qt::CaseInsensitive) && trimmed.size() == 2))
         return std::nullopt;
     return value;
 }
 
-template <typename T>
-std::optional<T> refuse(QString* error, const QString& reason)
+template <typename T> std::optional<T> refuse(QString* error, const QString& reason)
 {
     if (error)
         *error = reason;
@@ -46,8 +45,8 @@ std::optional<ModbusRequest> parsePollRequest(QStringView text, QString* error)
     if (address < 0 || address > 0xFFFF)
         return refuse<ModbusRequest>(error, u"register %1 is not 0..65535"_s.arg(address));
     if (function == 6 ? (last < 0 || last > 0xFFFF) : (last < 1 || last > 125))
-        return refuse<ModbusRequest>(error, function == 6 ? u"value %1 is not 0..65535"_s.arg(last)
-                                                          : u"count %1 is not 1..125"_s.arg(last));
+        return refuse<ModbusRequest>(
+            error, function == 6 ? u"value %1 is not 0..65535"_s.arg(last) : u"count %1 is not 1..125"_s.arg(last));
     return ModbusRequest {static_cast<std::uint8_t>(slave), static_cast<std::uint8_t>(function),
                           static_cast<std::uint16_t>(address), static_cast<std::uint16_t>(last)};
 }

@@ -24,8 +24,7 @@ const QString kFormat = u"tessa-session"_s;
 constexpr std::array kParityNames {"none", "even", "odd", "mark", "space"};
 constexpr std::array kFlowNames {"none", "rts-cts", "xon-xoff"};
 
-template <typename Names>
-int nameIndex(const Names& names, const QString& name)
+template <typename Names> int nameIndex(const Names& names, const QString& name)
 {
     for (size_t i = 0; i < names.size(); ++i)
         if (name == QLatin1StringView(names[i]))
@@ -33,8 +32,7 @@ int nameIndex(const Names& names, const QString& name)
     return -1;
 }
 
-template <typename Names>
-QString nameList(const Names& names)
+template <typename Names> QString nameList(const Names& names)
 {
     QStringList list;
     for (const char* name : names)
@@ -75,8 +73,7 @@ public:
         return true;
     }
 
-    bool number(const QJsonObject& parent, const QString& key, const QString& path, qint64 low, qint64 high,
-                auto& out)
+    bool number(const QJsonObject& parent, const QString& key, const QString& path, qint64 low, qint64 high, auto& out)
     {
         const QJsonValue value = parent.value(key);
         if (value.isUndefined())
@@ -172,8 +169,7 @@ public:
     }
 
 private:
-    template <typename Names, typename Enum>
-    static QString nameIndexText(const Names& names, Enum value)
+    template <typename Names, typename Enum> static QString nameIndexText(const Names& names, Enum value)
     {
         return QString::fromLatin1(names[static_cast<size_t>(value)]);
     }
@@ -228,10 +224,10 @@ std::optional<Session> parseSession(const QByteArray& json, QString* error)
     QJsonObject answers;
     QJsonObject panels;
     const bool ok = reader.number(root, u"port"_s, u"port"_s, 1, kHighestPortNumber, session.portNumber)
-                    && reader.object(root, u"line"_s, line) && reader.line(line, session.line)
-                    && reader.object(root, u"answers"_s, answers) && reader.answers(answers, session)
-                    && reader.text(root, u"script"_s, u"script"_s, session.lastScript)
-                    && reader.object(root, u"panels"_s, panels) && reader.panels(panels, session);
+        && reader.object(root, u"line"_s, line) && reader.line(line, session.line)
+        && reader.object(root, u"answers"_s, answers) && reader.answers(answers, session)
+        && reader.text(root, u"script"_s, u"script"_s, session.lastScript) && reader.object(root, u"panels"_s, panels)
+        && reader.panels(panels, session);
     if (!ok)
         return refuse(reader.error);
     session.kept = root;
@@ -256,13 +252,8 @@ QByteArray sessionJson(const Session& session)
     for (const auto& [key, text] : session.panelValues)
         panels.insert(key, text);
     const QJsonObject known {
-        {u"format"_s, kFormat},
-        {u"version"_s, kVersion},
-        {u"port"_s, session.portNumber},
-        {u"line"_s, line},
-        {u"answers"_s, answers},
-        {u"script"_s, session.lastScript},
-        {u"panels"_s, panels},
+        {u"format"_s, kFormat},  {u"version"_s, kVersion},          {u"port"_s, session.portNumber}, {u"line"_s, line},
+        {u"answers"_s, answers}, {u"script"_s, session.lastScript}, {u"panels"_s, panels},
     };
     return QJsonDocument(merged(session.kept, known)).toJson(QJsonDocument::Indented);
 }

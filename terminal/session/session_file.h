@@ -22,7 +22,7 @@ namespace tessa {
 //     "line": {"baud": 115200, "parity": "none", "dataBits": 8, "stopBits": "1", "flow": "none"},
 //     "answers": {"actionsPerSecond": 20, "rules": [ ...as answer_store.h stores them... ]},
 //     "script": "/home/bench/check.lua",
-//     "panels": {"COMMAND1": "1", "MODBUS1_1": "1", ...}
+//     "panels": {"Modbus1_1": "1", ...}
 //   }
 //
 // parity: none/even/odd/mark/space; stopBits: "1", "1.5" or "2"; flow: none/rts-cts/xon-xoff;

@@ -48,8 +48,8 @@ protected:
     }
     Finished poll(const QStringList& arguments)
     {
-        return runProgram(TESSA_RUN_PROGRAM,
-                          QStringList {"--port", pty.nearPath(), "--baud", "115200"} + arguments, dir.path());
+        return runProgram(TESSA_RUN_PROGRAM, QStringList {"--port", pty.nearPath(), "--baud", "115200"} + arguments,
+                          dir.path());
     }
 
     tessa::testing::PtyPair pty;
@@ -87,7 +87,8 @@ TEST_F(HeadlessPoll, BadVerdictsFailAndBadOptionsAreUnusable)
 {
     auto run = poll({"--poll", "1,3,0x302,1", "--count", "5", "--junit", "e.xml"});
     EXPECT_EQ(run.status, 1) << run.output.toStdString();
-    EXPECT_TRUE(run.output.contains("5 requests: 0 good, 0 mismatch, 5 exception, 0 no reply")) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains("5 requests: 0 good, 0 mismatch, 5 exception, 0 no reply"))
+        << run.output.toStdString();
     EXPECT_TRUE(readFile(dir.filePath("e.xml")).contains("<failure"));
 
     run = poll({"--poll", "1,3,0x200,2", "--count", "5", "--expect", "0x1234,0"});
@@ -100,10 +101,10 @@ TEST_F(HeadlessPoll, BadVerdictsFailAndBadOptionsAreUnusable)
     EXPECT_EQ(run.status, 1) << run.output.toStdString();
     EXPECT_TRUE(run.output.contains("0 exception, 3 no reply")) << run.output.toStdString();
 
-    for (const QStringList& bad : {QStringList {"--poll", "1,5,0,1"}, QStringList {"--poll", "1,3,0,126"},
-                                   QStringList {"--poll", "1,3,0,2", "--format", "decimal"},
-                                   QStringList {"--poll", "1,3,0,2", "--run", "x.lua"},
-                                   QStringList {"--poll", "1,3,0,2", "--csv", "/no/such/dir/p.csv"}}) {
+    for (const QStringList& bad :
+         {QStringList {"--poll", "1,5,0,1"}, QStringList {"--poll", "1,3,0,126"},
+          QStringList {"--poll", "1,3,0,2", "--format", "decimal"}, QStringList {"--poll", "1,3,0,2", "--run", "x.lua"},
+          QStringList {"--poll", "1,3,0,2", "--csv", "/no/such/dir/p.csv"}}) {
         run = poll(bad);
         EXPECT_EQ(run.status, 2) << bad.join(' ').toStdString() << "\n" << run.output.toStdString();
     }
@@ -117,14 +118,16 @@ TEST_F(HeadlessPoll, TessaRunsAScriptWithNoDisplay)
         bare.remove(QString::fromLatin1(name));
     QFile good(dir.filePath("good.lua"));
     ASSERT_TRUE(good.open(QIODevice::WriteOnly));
-    good.write(R"(step("read", function() local r = modbus.read(1, 0x200, 2) assert(r.verdict == "good" and r.values[2] == 0xABCD, r.text) end))");
+    good.write(
+        R"(step("read", function() local r = modbus.read(1, 0x200, 2) assert(r.verdict == "good" and r.values[2] == 0xABCD, r.text) end))");
     good.close();
     QFile bad(dir.filePath("bad.lua"));
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
     bad.write(R"(step("nothing", function() expect("never said", 200) end))");
     bad.close();
     const QStringList port {"--port", pty.nearPath(), "--baud", "115200"};
-    auto run = runProgram(TESSA_PROGRAM, QStringList {"--run", "good.lua", "--junit", "g.xml"} + port, dir.path(), bare);
+    auto run =
+        runProgram(TESSA_PROGRAM, QStringList {"--run", "good.lua", "--junit", "g.xml"} + port, dir.path(), bare);
     EXPECT_EQ(run.status, 0) << run.output.toStdString();
     EXPECT_TRUE(readFile(dir.filePath("g.xml")).contains("<testcase name=\"read\""));
     run = runProgram(TESSA_PROGRAM, QStringList {"--run", "bad.lua"} + port, dir.path(), bare);

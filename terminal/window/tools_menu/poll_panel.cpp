@@ -21,8 +21,7 @@ namespace tessa {
 
 namespace {
 
-template <typename W>
-W* named(W* widget, const QString& name, const QString& toolTip = {})
+template <typename W> W* named(W* widget, const QString& name, const QString& toolTip = {})
 {
     widget->setObjectName(name);
     if (!toolTip.isEmpty())
@@ -105,12 +104,9 @@ PollPanel::PollPanel(SerialPort& port, Dialogs& dialogs, QWidget* parent)
     buttons->addWidget(start_);
     buttons->addWidget(stop_);
     auto* counters = new QGridLayout;
-    const std::pair<QString, QLabel*> rows[] = {{tr("Good"), good_},
-                                                {tr("Mismatch"), mismatch_},
-                                                {tr("Exception"), exception_},
-                                                {tr("No reply"), noReply_},
-                                                {tr("Round trip (ms)"), roundTrip_},
-                                                {tr("Last values"), values_}};
+    const std::pair<QString, QLabel*> rows[] = {
+        {tr("Good"), good_},        {tr("Mismatch"), mismatch_},         {tr("Exception"), exception_},
+        {tr("No reply"), noReply_}, {tr("Round trip (ms)"), roundTrip_}, {tr("Last values"), values_}};
     int row = 0;
     for (const auto& [caption, label] : rows) {
         counters->addWidget(new QLabel(caption, this), row, 0);
@@ -210,14 +206,14 @@ void PollPanel::showStatistics()
     mismatch_->setText(QString::number(s.count(ModbusVerdict::Mismatch)));
     exception_->setText(QString::number(s.count(ModbusVerdict::Exception)));
     noReply_->setText(QString::number(s.count(ModbusVerdict::NoReply)));
-    roundTrip_->setText(u"%1 / %2 / %3"_s.arg(millis(s.minRoundTripMs()), millis(s.medianRoundTripMs()),
-                                               millis(s.maxRoundTripMs())));
+    roundTrip_->setText(
+        u"%1 / %2 / %3"_s.arg(millis(s.minRoundTripMs()), millis(s.medianRoundTripMs()), millis(s.maxRoundTripMs())));
 }
 
 void PollPanel::chooseCsv()
 {
-    if (const auto path = dialogs_.saveFileName(this, tr("CSV file (*.csv);;All files (*)"), csvPath_->text(),
-                                                tr("Poll CSV log")))
+    if (const auto path =
+            dialogs_.saveFileName(this, tr("CSV file (*.csv);;All files (*)"), csvPath_->text(), tr("Poll CSV log")))
         csvPath_->setText(*path);
 }
 
