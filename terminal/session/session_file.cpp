@@ -1,6 +1,7 @@
 #include "session/session_file.h"
 
 #include "answers/answer_store.h"
+#include "poll/register_format.h"
 #include "serial/port_number.h"
 #include "settings/startup_settings.h"
 
@@ -168,6 +169,23 @@ public:
         return true;
     }
 
+    bool poll(const QJsonObject& object, PollPanelState& poll)
+    {
+        if (!text(object, u"request"_s, u"poll.request"_s, poll.request)
+            || !number(object, u"periodMs"_s, u"poll.periodMs"_s, 0, 3600000, poll.periodMs)
+            || !number(object, u"count"_s, u"poll.count"_s, 0, 100000000, poll.count)
+            || !text(object, u"expect"_s, u"poll.expect"_s, poll.expect)
+            || !text(object, u"format"_s, u"poll.format"_s, poll.format)
+            || !text(object, u"wordOrder"_s, u"poll.wordOrder"_s, poll.wordOrder)
+            || !text(object, u"csv"_s, u"poll.csv"_s, poll.csv))
+            return false;
+        if (!registerFormatFromName(poll.format))
+            return fail(u"poll.format"_s, u"not int16, uint16, hex, int32 or float32"_s);
+        if (!wordOrderFromName(poll.wordOrder))
+            return fail(u"poll.wordOrder"_s, u"not high-first or low-first"_s);
+        return true;
+    }
+
 private:
     template <typename Names, typename Enum> static QString nameIndexText(const Names& names, Enum value)
     {
@@ -223,11 +241,12 @@ std::optional<Session> parseSession(const QByteArray& json, QString* error)
     QJsonObject line;
     QJsonObject answers;
     QJsonObject panels;
+    QJsonObject poll;
     const bool ok = reader.number(root, u"port"_s, u"port"_s, 1, kHighestPortNumber, session.portNumber)
         && reader.object(root, u"line"_s, line) && reader.line(line, session.line)
         && reader.object(root, u"answers"_s, answers) && reader.answers(answers, session)
         && reader.text(root, u"script"_s, u"script"_s, session.lastScript) && reader.object(root, u"panels"_s, panels)
-        && reader.panels(panels, session);
+        && reader.panels(panels, session) && reader.object(root, u"poll"_s, poll) && reader.poll(poll, session.poll);
     if (!ok)
         return refuse(reader.error);
     session.kept = root;
@@ -251,9 +270,14 @@ QByteArray sessionJson(const Session& session)
     QJsonObject panels;
     for (const auto& [key, text] : session.panelValues)
         panels.insert(key, text);
+    const PollPanelState& p = session.poll;
+    const QJsonObject poll {
+        {u"request"_s, p.request}, {u"periodMs"_s, p.periodMs},   {u"count"_s, p.count}, {u"expect"_s, p.expect},
+        {u"format"_s, p.format},   {u"wordOrder"_s, p.wordOrder}, {u"csv"_s, p.csv},
+    };
     const QJsonObject known {
         {u"format"_s, kFormat},  {u"version"_s, kVersion},          {u"port"_s, session.portNumber}, {u"line"_s, line},
-        {u"answers"_s, answers}, {u"script"_s, session.lastScript}, {u"panels"_s, panels},
+        {u"answers"_s, answers}, {u"script"_s, session.lastScript}, {u"panels"_s, panels},           {u"poll"_s, poll},
     };
     return QJsonDocument(merged(session.kept, known)).toJson(QJsonDocument::Indented);
 }

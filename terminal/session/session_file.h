@@ -14,7 +14,8 @@
 namespace tessa {
 
 // A bench set-up in one file, so that it travels to the next bench: the port number and line
-// settings, the answer rules, the last script and the device panels' boxes. The file is JSON:
+// settings, the answer rules, the last script, the device panels' boxes and the Modbus polling
+// panel's boxes. The file is JSON:
 //
 //   {
 //     "format": "tessa-session", "version": 1,
@@ -22,13 +23,29 @@ namespace tessa {
 //     "line": {"baud": 115200, "parity": "none", "dataBits": 8, "stopBits": "1", "flow": "none"},
 //     "answers": {"actionsPerSecond": 20, "rules": [ ...as answer_store.h stores them... ]},
 //     "script": "/home/bench/check.lua",
-//     "panels": {"Modbus1_1": "1", ...}
+//     "panels": {"Modbus1_1": "1", ...},
+//     "poll": {"request": "1,3,0x0200,2", "periodMs": 100, "count": 100, "expect": "",
+//              "format": "uint16", "wordOrder": "high-first", "csv": ""}
 //   }
 //
 // parity: none/even/odd/mark/space; stopBits: "1", "1.5" or "2"; flow: none/rts-cts/xon-xoff;
 // baud: one of the window's rates (baudRateTexts()); port 1..kHighestPortNumber; panels: keys
-// of panelSettingKeys(). Keys this version does not know, at the top or inside "line",
-// "answers" and "panels", are kept and written back unchanged.
+// of panelSettingKeys(); poll: the Modbus polling panel's boxes as typed (periodMs 0..3600000,
+// count 0..100000000, format and wordOrder as register_format.h names them). Keys this version
+// does not know, at the top or inside "line", "answers", "panels" and "poll", are kept and
+// written back unchanged.
+struct PollPanelState {
+    QString request = QStringLiteral("1,3,0x0000,2");
+    int periodMs = 100;
+    qint64 count = 100;
+    QString expect;
+    QString format = QStringLiteral("uint16");
+    QString wordOrder = QStringLiteral("high-first");
+    QString csv;
+
+    bool operator==(const PollPanelState&) const = default;
+};
+
 struct Session {
     int portNumber = 1;
     LineSettings line;
@@ -36,6 +53,7 @@ struct Session {
     int answerActionsPerSecond = 20;  // 1..1000
     QString lastScript;  // a path; empty: none
     QList<QPair<QString, QString>> panelValues;  // key, text
+    PollPanelState poll;
     // The object the session was read from (empty for a new one): what is not known above.
     QJsonObject kept;
 };

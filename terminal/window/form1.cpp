@@ -29,6 +29,7 @@
 #include "window/send_guard.h"
 #include "window/size_modes.h"
 #include "window/session_menu.h"
+#include "window/tools_menu/poll_panel.h"
 #include "window/tools_menu/tools_menu.h"
 #include "window/twips.h"
 
@@ -133,6 +134,7 @@ tessa::Session Form1::currentSession() const
     session.answerRules = toolsMenu_->answers().rules();
     session.answerActionsPerSecond = toolsMenu_->answers().actionsPerSecond();
     session.lastScript = toolsMenu_->lastScript();
+    session.poll = toolsMenu_->pollPanel().state();
     QHash<QString, QLineEdit*> boxes = otherTestsPage_->storedBoxes();
     boxes.insert(modbusPage_->storedBoxes());
     for (const QString& key : tessa::panelSettingKeys())
@@ -149,6 +151,7 @@ void Form1::applySession(const tessa::Session& session)
     portMenu_->lineSettings().setOptions(session.line);
     toolsMenu_->setAnswers(session.answerRules, session.answerActionsPerSecond);
     toolsMenu_->setLastScript(session.lastScript);
+    toolsMenu_->pollPanel().setState(session.poll);
     restorePanelValues(session.panelValues);
 }
 

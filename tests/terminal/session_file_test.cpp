@@ -39,6 +39,13 @@ Session benchSession()
     s.answerActionsPerSecond = 55;
     s.lastScript = u"/bench/檢查.lua"_s;
     s.panelValues = {{panelSettingKeys().first(), u"12"_s}, {panelSettingKeys().last(), u"-3"_s}};
+    s.poll = {.request = u"2,4,0x100,2"_s,
+              .periodMs = 0,
+              .count = 5000,
+              .expect = u"0xFFFF 7"_s,
+              .format = u"float32"_s,
+              .wordOrder = u"low-first"_s,
+              .csv = u"/bench/poll.csv"_s};
     return s;
 }
 
@@ -74,6 +81,7 @@ TEST(SessionFile, RoundTripThroughAFile)
     EXPECT_EQ(back->answerActionsPerSecond, want.answerActionsPerSecond);
     EXPECT_EQ(back->lastScript, want.lastScript);
     EXPECT_EQ(back->panelValues, want.panelValues);
+    EXPECT_EQ(back->poll, want.poll);
 }
 
 // Keys a later version (or a person) added, at the top and inside known sections, are written
@@ -134,6 +142,9 @@ TEST(SessionFile, DamagedFilesAreRefusedWithTheReason)
         {withField(good, {}, u"answers"_s, badRule), "answers.rules: rule 1"},
         {withField(good, {}, u"script"_s, 3), "script"},
         {withField(good, u"panels"_s, panelSettingKeys()[2], 5), "panels."},
+        {withField(good, u"poll"_s, u"count"_s, -1), "poll.count"},
+        {withField(good, u"poll"_s, u"format"_s, u"bcd"_s), "poll.format"},
+        {withField(good, u"poll"_s, u"wordOrder"_s, u"middle"_s), "poll.wordOrder"},
     };
     for (const auto& [json, reason] : cases) {
         QString error;

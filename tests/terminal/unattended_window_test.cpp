@@ -37,6 +37,9 @@ class UnattendedWindowTest : public tessa::testing::FormTest {
         session.answerActionsPerSecond = 7;
         session.lastScript = QStringLiteral("/bench/check.lua");
         session.panelValues = {{tessa::panelSettingKeys().first(), QStringLiteral("321")}};
+        session.poll.request = QStringLiteral("1,4,0x100,2");
+        session.poll.format = QStringLiteral("hex");
+        session.poll.count = 42;
         return session;
     }
 
@@ -77,6 +80,9 @@ private slots:
         QCOMPARE(tessa::loadAnswerRules(tessa::SettingsStore()), benchSession().answerRules);
         QCOMPARE(tessa::loadAnswerRate(tessa::SettingsStore()), 7);
         QVERIFY(firstPanelBox());
+        QCOMPARE(child<QLineEdit>("PollRequest")->text(), QStringLiteral("1,4,0x100,2"));
+        QCOMPARE(child<QComboBox>("PollFormat")->currentText(), QStringLiteral("hex"));
+        QCOMPARE(child<QSpinBox>("PollCount")->value(), 42);
 
         // Saved from the File menu: what the window holds, and the key this version did not know.
         child<QLineEdit>("Text1")->setText(QStringLiteral("6"));
@@ -92,6 +98,7 @@ private slots:
         QCOMPARE(back->line, benchSession().line);
         QCOMPARE(back->answerRules, benchSession().answerRules);
         QCOMPARE(back->lastScript, benchSession().lastScript);
+        QCOMPARE(back->poll, benchSession().poll);
         QVERIFY(back->panelValues.contains({tessa::panelSettingKeys().first(), QStringLiteral("321")}));
         QCOMPARE(back->kept.value(QStringLiteral("future")).toString(), QStringLiteral("kept"));
 

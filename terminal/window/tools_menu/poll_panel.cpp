@@ -15,6 +15,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace tessa {
@@ -208,6 +210,30 @@ void PollPanel::showStatistics()
     noReply_->setText(QString::number(s.count(ModbusVerdict::NoReply)));
     roundTrip_->setText(
         u"%1 / %2 / %3"_s.arg(millis(s.minRoundTripMs()), millis(s.medianRoundTripMs()), millis(s.maxRoundTripMs())));
+}
+
+PollPanelState PollPanel::state() const
+{
+    return {.request = request_->text(),
+            .periodMs = period_->value(),
+            .count = count_->value(),
+            .expect = expect_->text(),
+            .format = format_->currentText(),
+            .wordOrder = wordOrder_->currentText(),
+            .csv = csvPath_->text()};
+}
+
+void PollPanel::setState(const PollPanelState& state)
+{
+    request_->setText(state.request);
+    period_->setValue(state.periodMs);
+    count_->setValue(static_cast<int>(std::min<qint64>(state.count, count_->maximum())));
+    expect_->setText(state.expect);
+    if (const int row = format_->findText(state.format); row >= 0)
+        format_->setCurrentIndex(row);
+    if (const int row = wordOrder_->findText(state.wordOrder); row >= 0)
+        wordOrder_->setCurrentIndex(row);
+    csvPath_->setText(state.csv);
 }
 
 void PollPanel::chooseCsv()

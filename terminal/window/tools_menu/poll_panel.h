@@ -1,5 +1,7 @@
 #pragma once
 
+#include "session/session_file.h"
+
 #include <QFile>
 #include <QPointer>
 #include <QWidget>
@@ -35,6 +37,10 @@ public:
     bool start();
     void stop();
     const ModbusPoller& poller() const { return *poller_; }
+    // The boxes as typed, for session files, and back (a format or word order it does not know
+    // leaves that box as it is).
+    PollPanelState state() const;
+    void setState(const PollPanelState& state);
 
 private:
     void showStatistics();

@@ -129,10 +129,16 @@ void ToolsMenu::setLastScript(const QString& path)
     settings_.write(kLastScriptKey, path);
 }
 
-PollPanel& ToolsMenu::openPollPanel()
+PollPanel& ToolsMenu::pollPanel()
 {
     if (!pollPanel_)
         pollPanel_ = new PollPanel(port_, dialogs_, window_);
+    return *pollPanel_;
+}
+
+PollPanel& ToolsMenu::openPollPanel()
+{
+    pollPanel();
     pollPanel_->show();
     pollPanel_->raise();
     return *pollPanel_;

@@ -48,7 +48,9 @@ public:
     void chooseAndRunScript();
     // Runs the script in path; the pane shows its output.
     void runScript(const QString& path);
-    // Shows the Modbus polling panel (made on first use) and returns it.
+    // The Modbus polling panel, made (hidden) on first use.
+    PollPanel& pollPanel();
+    // Shows the Modbus polling panel and returns it.
     PollPanel& openPollPanel();
 
 private:
