@@ -75,7 +75,8 @@ install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/libktr4
 
 # ---- programs and their manual pages (gzipped, as Debian ships them)
 set(orvane_programs)
-foreach(pair "ktr4_plot:tools" "ktr4_scope:tools" "ktr4_demo:tools" "ktr4-run:tools" "tessa_device_program:tessa" "tessa:tessa")
+foreach(pair "ktr4_plot:tools" "ktr4_scope:tools" "ktr4_demo:tools" "ktr4-run:tools" "tessa_device_program:tessa" "tessa:tessa"
+        "tessa_run:tessa")
   string(REPLACE ":" ";" pair "${pair}")
   list(GET pair 0 target)
   list(GET pair 1 component)
@@ -97,8 +98,10 @@ foreach(pair "ktr4_plot:tools" "ktr4_scope:tools" "ktr4_demo:tools" "ktr4-run:to
 endforeach()
 add_custom_target(orvane_man_pages ALL DEPENDS ${orvane_programs})
 
-# ---- desktop entry and icon of tessa
+# ---- desktop entry and icon of tessa, and the example script tessa-run(1) points to
 if(TARGET tessa)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/terminal/script/examples/
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tessa/examples COMPONENT tessa FILES_MATCHING PATTERN "*.lua")
   install(FILES ${ORVANE_PACKAGING_DIR}/tessa.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT tessa)
   install(FILES ${ORVANE_PACKAGING_DIR}/tessa.svg

@@ -105,7 +105,7 @@ void HeadlessRun::start()
                  QStringLiteral("script %1 is larger than %2 MB").arg(options_.script).arg(kMaxScriptBytes >> 20));
             return;
         }
-    } else {
+    } else if (!options_.poll) {
         QFile file(options_.program);
         if (!file.open(QIODevice::ReadOnly)) {
             fail(kUnusable, QStringLiteral("program %1: %2").arg(options_.program, file.errorString()));
@@ -159,6 +159,8 @@ void HeadlessRun::start()
             script_->stop(QStringLiteral("the port was lost"));
         if (program_)
             program_->stop();
+        if (poller_)
+            poller_->stop();
     });
     connect(&log_, &TrafficLog::failed, this,
             [this](const QString& message) { say(QStringLiteral("traffic log stopped: %1").arg(message)); });
@@ -172,6 +174,10 @@ void HeadlessRun::start()
                 [this](const QString& note) { log_.record(TrafficDirection::Note, note.toUtf8()); });
         connect(script_.get(), &ScriptRunner::finished, this, &HeadlessRun::scriptFinished);
         script_->start(source, QFileInfo(options_.script).fileName());
+        return;
+    }
+    if (options_.poll) {
+        startPoll();
         return;
     }
     program_ = std::make_unique<ProgramReplay>([this](QByteArrayView b) { return port_.write(b); });
@@ -198,6 +204,55 @@ void HeadlessRun::stop()
         script_->stop(QStringLiteral("stopped"));
     else if (program_ && program_->isRunning())
         program_->stop();
+    else if (poller_ && poller_->isRunning()) {
+        pollStopped_ = true;
+        poller_->stop();
+    }
+}
+
+void HeadlessRun::startPoll()
+{
+    if (!options_.csvFile.isEmpty()) {
+        csv_.setFileName(options_.csvFile);
+        if (!csv_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            fail(kUnusable, QStringLiteral("CSV log %1: %2").arg(options_.csvFile, csv_.errorString()));
+            return;
+        }
+    }
+    poller_ = std::make_unique<ModbusPoller>([this](QByteArrayView b) { return port_.write(b); });
+    if (csv_.isOpen())
+        poller_->setCsvLog(&csv_);
+    connect(&port_, &SerialPort::received, poller_.get(), [this](QByteArrayView b) { poller_->received(b); });
+    if (!options_.quiet)
+        connect(poller_.get(), &ModbusPoller::requestDone, this, [this](const PollRecord& record) {
+            if (record.verdict != ModbusVerdict::Good)
+                say(QStringLiteral("request %1: %2 (reply %3)")
+                        .arg(record.index)
+                        .arg(modbusVerdictName(record.verdict), QString::fromLatin1(record.reply.bytes.toHex(' '))));
+        });
+    connect(poller_.get(), &ModbusPoller::finished, this, &HeadlessRun::pollFinished);
+    if (!poller_->start(*options_.poll))
+        fail(kUnusable, QStringLiteral("the poll's settings are out of range"));
+}
+
+void HeadlessRun::pollFinished(bool writeFailed)
+{
+    if (csv_.isOpen())
+        csv_.close();
+    const PollStatistics& statistics = poller_->statistics();
+    const qint64 bad = statistics.total() - statistics.count(ModbusVerdict::Good);
+    // A poll of no count ends by being stopped; one with a count that is stopped did not finish.
+    const bool cutShort = pollStopped_ && options_.poll->count > 0;
+    const bool passed = !writeFailed && !cutShort && bad == 0 && statistics.total() > 0;
+    ScriptOutcome outcome;
+    outcome.status = passed ? ScriptOutcome::Status::Passed : ScriptOutcome::Status::Failed;
+    outcome.message = writeFailed ? QStringLiteral("the port refused a request; %1").arg(statistics.summary())
+        : cutShort                ? QStringLiteral("stopped; %1").arg(statistics.summary())
+                                  : statistics.summary();
+    outcome.steps.append({QStringLiteral("poll"), passed, outcome.message,
+                          static_cast<double>(started_.msecsTo(QDateTime::currentDateTime())) / 1000});
+    say(QStringLiteral("%1: %2").arg(passed ? QStringLiteral("PASSED") : QStringLiteral("FAILED"), outcome.message));
+    end(writeFailed ? kUnusable : passed ? kPassed : kFailed, outcome);
 }
 
 void HeadlessRun::fail(int status, const QString& message)
@@ -242,8 +297,9 @@ void HeadlessRun::end(int status, const ScriptOutcome& outcome)
         return;
     ended_ = true;
     if (!options_.junitFile.isEmpty()) {
-        const QString suite =
-            QFileInfo(options_.script.isEmpty() ? options_.program : options_.script).completeBaseName();
+        const QString suite = options_.poll
+            ? QStringLiteral("poll")
+            : QFileInfo(options_.script.isEmpty() ? options_.program : options_.script).completeBaseName();
         QString error;
         if (!writeJunitReport(options_.junitFile, junitReport(outcome, suite, started_), &error)) {
             say(QStringLiteral("tessa-run: JUnit report %1: %2").arg(options_.junitFile, error));

@@ -8,6 +8,7 @@
 #include "trafficlog/traffic_log.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QObject>
 #include <QTextStream>
 
@@ -15,8 +16,10 @@
 
 namespace tessa {
 
-// One headless run: opens the port, starts the traffic log and the answer rules, runs the script
-// or the program, writes the JUnit report, and says how it went with an exit status.
+// One headless run: opens the port, starts the traffic log and the answer rules, runs the script,
+// the program or a Modbus poll, writes the JUnit report, and says how it went with an exit
+// status. A poll passes when every request had a good reply (its one JUnit test case "poll"
+// carries the verdict counts and round trips); a poll of count 0 runs until stop().
 //
 // Example (tessa-run's main):
 //   HeadlessRun run(options, out);
@@ -47,6 +50,8 @@ private:
     void scriptFinished(const ScriptOutcome& outcome);
     void end(int status, const ScriptOutcome& outcome);
     bool loadAnswers(QString& error);
+    void startPoll();
+    void pollFinished(bool writeFailed);
 
     RunOptions options_;
     QTextStream& out_;
@@ -55,6 +60,9 @@ private:
     AnswerEngine answers_;
     std::unique_ptr<ScriptRunner> script_;
     std::unique_ptr<ProgramReplay> program_;
+    std::unique_ptr<ModbusPoller> poller_;
+    QFile csv_;
+    bool pollStopped_ = false;
     QDateTime started_;
     bool ended_ = false;
 };

@@ -1,5 +1,7 @@
 #include "headless/run_options.h"
 
+#include "poll/poll_request.h"
+
 #include <QCommandLineParser>
 
 namespace tessa {
@@ -37,8 +39,20 @@ std::optional<RunOptions> parseRunOptions(const QStringList& arguments, QString*
     const QCommandLineOption answers("answers", "Answer rules file (JSON, as tessa stores them).", "file");
     const QCommandLineOption rate("answer-rate", "Answer actions allowed per second (default 20).", "n", "20");
     const QCommandLineOption quiet({"q", "quiet"}, "Print only the summary.");
-    parser.addOptions(
-        {run, program, loop, port, baud, parity, dataBits, stopBits, flow, log, junit, answers, rate, quiet});
+    const QCommandLineOption poll("poll", "Poll a Modbus request: slave,function(3/4/6),register,count|value.",
+                                  "request");
+    const QCommandLineOption count("count", "Poll requests to send, 0 until stopped (default 100).", "n", "100");
+    const QCommandLineOption interval("interval", "Poll period in ms, 0 as fast as replies come (default 0).", "ms",
+                                      "0");
+    const QCommandLineOption replyTimeout("reply-timeout", "Poll reply window in ms (default 1000).", "ms", "1000");
+    const QCommandLineOption expect("expect", "Register values a polled read must return (else a mismatch).", "values");
+    const QCommandLineOption format("format", "Polled values as int16, uint16, hex, int32 or float32 (default uint16).",
+                                    "format", "uint16");
+    const QCommandLineOption wordOrder("word-order", "high-first or low-first, for int32/float32 (default high-first).",
+                                       "order", "high-first");
+    const QCommandLineOption csv("csv", "The poll's CSV log file.", "file");
+    parser.addOptions({run,   program, poll, loop,  port,  baud,     parity,       dataBits, stopBits, flow,      log,
+                       junit, answers, rate, quiet, count, interval, replyTimeout, expect,   format,   wordOrder, csv});
     parser.addHelpOption();
     if (usage)
         *usage = parser.helpText();
@@ -57,8 +71,39 @@ std::optional<RunOptions> parseRunOptions(const QStringList& arguments, QString*
     RunOptions options;
     options.script = parser.value(run);
     options.program = parser.value(program);
-    if (options.script.isEmpty() == options.program.isEmpty())
-        return fail(QStringLiteral("give either --run SCRIPT or --program FILE"));
+    if (int(!options.script.isEmpty()) + int(!options.program.isEmpty()) + int(parser.isSet(poll)) != 1)
+        return fail(QStringLiteral("give one of --run SCRIPT, --program FILE and --poll REQUEST"));
+    if (parser.isSet(poll)) {
+        QString why;
+        PollSettings settings;
+        const auto request = parsePollRequest(parser.value(poll), &why);
+        if (!request)
+            return fail(QStringLiteral("--poll: %1").arg(why));
+        settings.request = *request;
+        const auto n = boundedNumber(parser.value(count), 0, 100000000);
+        const auto period = boundedNumber(parser.value(interval), 0, 3600000);
+        const auto window = boundedNumber(parser.value(replyTimeout), 1, 60000);
+        if (!n || !period || !window)
+            return fail(
+                QStringLiteral("--count takes 0 to 100000000, --interval 0 to 3600000, --reply-timeout 1 to 60000"));
+        settings.count = *n;
+        settings.intervalMs = *period;
+        settings.replyTimeoutMs = *window;
+        if (parser.isSet(expect)) {
+            settings.expectedValues = parseRegisterValues(parser.value(expect), &why);
+            if (!settings.expectedValues)
+                return fail(QStringLiteral("--expect: %1").arg(why));
+        }
+        const auto shown = registerFormatFromName(parser.value(format));
+        const auto order = wordOrderFromName(parser.value(wordOrder));
+        if (!shown || !order)
+            return fail(QStringLiteral("--format takes int16, uint16, hex, int32 or float32; --word-order high-first "
+                                       "or low-first"));
+        settings.format = *shown;
+        settings.wordOrder = *order;
+        options.poll = settings;
+        options.csvFile = parser.value(csv);
+    }
     const auto loops = boundedNumber(parser.value(loop), 1, 1000000);
     if (!loops)
         return fail(QStringLiteral("--loop takes 1 to 1000000"));

@@ -1113,6 +1113,177 @@ Guide: %6</translation>
     </message>
 </context>
 <context>
+    <name>tessa::PollPanel</name>
+    <message>
+        <source>Modbus polling</source>
+        <translation>Modbus polling</translation>
+    </message>
+    <message>
+        <source>Slave, function (3, 4 or 6), register, and the count (3/4) or the value written (6); decimal or 0x hex</source>
+        <translation>Slave, function (3, 4 or 6), register, and the count (3/4) or the value written (6); decimal or 0x hex</translation>
+    </message>
+    <message>
+        <source>Milliseconds from one request to the next; 0: as fast as the replies come</source>
+        <translation>Milliseconds from one request to the next; 0: as fast as the replies come</translation>
+    </message>
+    <message>
+        <source>Requests to send; 0: until Stop</source>
+        <translation>Requests to send; 0: until Stop</translation>
+    </message>
+    <message>
+        <source>Register values a read must return, else it counts as a mismatch; empty: any values</source>
+        <translation>Register values a read must return, else it counts as a mismatch; empty: any values</translation>
+    </message>
+    <message>
+        <source>How the values read are shown and logged</source>
+        <translation>How the values read are shown and logged</translation>
+    </message>
+    <message>
+        <source>Which register of a pair holds the high half of an int32 or float32</source>
+        <translation>Which register of a pair holds the high half of an int32 or float32</translation>
+    </message>
+    <message>
+        <source>CSV log file: one line per request (time, request, reply, verdict, values); empty: none</source>
+        <translation>CSV log file: one line per request (time, request, reply, verdict, values); empty: none</translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <source>Choose the CSV log file</source>
+        <translation>Choose the CSV log file</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>Start polling on the open port</source>
+        <translation>Start polling on the open port</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>Stop polling at once</source>
+        <translation>Stop polling at once</translation>
+    </message>
+    <message>
+        <source>Replies that answer the request</source>
+        <translation>Replies that answer the request</translation>
+    </message>
+    <message>
+        <source>Replies that do not answer it: another slave or function, bad CRC, cut short, values not those expected</source>
+        <translation>Replies that do not answer it: another slave or function, bad CRC, cut short, values not those expected</translation>
+    </message>
+    <message>
+        <source>Modbus exception replies</source>
+        <translation>Modbus exception replies</translation>
+    </message>
+    <message>
+        <source>Requests with no reply in 1 s</source>
+        <translation>Requests with no reply in 1 s</translation>
+    </message>
+    <message>
+        <source>Round trip of the whole replies in ms: min / median / max</source>
+        <translation>Round trip of the whole replies in ms: min / median / max</translation>
+    </message>
+    <message>
+        <source>The values of the last reply</source>
+        <translation>The values of the last reply</translation>
+    </message>
+    <message>
+        <source>Request</source>
+        <translation>Request</translation>
+    </message>
+    <message>
+        <source>Period</source>
+        <translation>Period</translation>
+    </message>
+    <message>
+        <source>Count</source>
+        <translation>Count</translation>
+    </message>
+    <message>
+        <source>Expected values</source>
+        <translation>Expected values</translation>
+    </message>
+    <message>
+        <source>Values as</source>
+        <translation>Values as</translation>
+    </message>
+    <message>
+        <source>CSV log</source>
+        <translation>CSV log</translation>
+    </message>
+    <message>
+        <source>Good</source>
+        <translation>Good</translation>
+    </message>
+    <message>
+        <source>Mismatch</source>
+        <translation>Mismatch</translation>
+    </message>
+    <message>
+        <source>Exception</source>
+        <translation>Exception</translation>
+    </message>
+    <message>
+        <source>No reply</source>
+        <translation>No reply</translation>
+    </message>
+    <message>
+        <source>Round trip (ms)</source>
+        <translation>Round trip (ms)</translation>
+    </message>
+    <message>
+        <source>Last values</source>
+        <translation>Last values</translation>
+    </message>
+    <message>
+        <source>Request: %1</source>
+        <translation>Request: %1</translation>
+    </message>
+    <message>
+        <source>Expected values: %1</source>
+        <translation>Expected values: %1</translation>
+    </message>
+    <message>
+        <source>The port is not connected.</source>
+        <translation>The port is not connected.</translation>
+    </message>
+    <message>
+        <source>CSV log %1: %2</source>
+        <translation>CSV log %1: %2</translation>
+    </message>
+    <message>
+        <source>The poll&apos;s settings are out of range.</source>
+        <translation>The poll&apos;s settings are out of range.</translation>
+    </message>
+    <message>
+        <source>Polling %1</source>
+        <translation>Polling %1</translation>
+    </message>
+    <message>
+        <source>Stopped: the port refused a request.</source>
+        <translation>Stopped: the port refused a request.</translation>
+    </message>
+    <message>
+        <source>Finished.</source>
+        <translation>Finished.</translation>
+    </message>
+    <message>
+        <source>CSV file (*.csv);;All files (*)</source>
+        <translation>CSV file (*.csv);;All files (*)</translation>
+    </message>
+    <message>
+        <source>Poll CSV log</source>
+        <translation>Poll CSV log</translation>
+    </message>
+</context>
+<context>
     <name>tessa::PortMapDialog</name>
     <message>
         <source>Serial ports</source>
@@ -1279,6 +1450,49 @@ Guide: %6</translation>
     </message>
 </context>
 <context>
+    <name>tessa::SessionMenu</name>
+    <message>
+        <source>tessa session (*.tessa);;All files (*)</source>
+        <translation>tessa session (*.tessa);;All files (*)</translation>
+    </message>
+    <message>
+        <source>Open s&amp;ession...</source>
+        <translation>Open s&amp;ession...</translation>
+    </message>
+    <message>
+        <source>從工作階段檔案載入通訊埠、線路設定、自動回應、腳本與面板內容</source>
+        <translation>Load the port, line settings, answers, script and panel contents from a session file</translation>
+    </message>
+    <message>
+        <source>Save sess&amp;ion...</source>
+        <translation>Save sess&amp;ion...</translation>
+    </message>
+    <message>
+        <source>將通訊埠、線路設定、自動回應、腳本與面板內容存成一個工作階段檔案</source>
+        <translation>Save the port, line settings, answers, script and panel contents to one session file</translation>
+    </message>
+    <message>
+        <source>Open session</source>
+        <translation>Open session</translation>
+    </message>
+    <message>
+        <source>Save session</source>
+        <translation>Save session</translation>
+    </message>
+    <message>
+        <source>無法開啟工作階段檔案 %1，什麼都沒有改變：
+%2</source>
+        <translation>The session file %1 cannot be opened; nothing was changed:
+%2</translation>
+    </message>
+    <message>
+        <source>無法寫入工作階段檔案 %1：
+%2</source>
+        <translation>The session file %1 cannot be written:
+%2</translation>
+    </message>
+</context>
+<context>
     <name>tessa::StatusQueryFrame</name>
     <message>
         <source>狀態查詢</source>
@@ -1382,6 +1596,17 @@ Guide: %6</translation>
     <message>
         <source>選擇程式檔並下載到裝置</source>
         <translation>Picks a program file and downloads it to the device</translation>
+    </message>
+</context>
+<context>
+    <name>tessa::ToolsMenu</name>
+    <message>
+        <source>Modbus &amp;polling...</source>
+        <translation>Modbus &amp;polling...</translation>
+    </message>
+    <message>
+        <source>Send one Modbus request again and again and count the verdicts of the replies</source>
+        <translation>Send one Modbus request again and again and count the verdicts of the replies</translation>
     </message>
 </context>
 <context>

@@ -178,6 +178,11 @@ void ConnectionBar::restore(const QString& comPort, int baudIndex)
     Combo1->setCurrentIndex(baudIndex);
 }
 
+int ConnectionBar::baudIndex() const
+{
+    return Combo1->currentIndex();
+}
+
 void ConnectionBar::Command1_Click()
 {
     SerialPort& port = connection_.port();

@@ -39,6 +39,8 @@ public:
     void setPortNumberText(const QString& text);
     // The stored port number and baud rate, shown at start when they are restored.
     void restore(const QString& comPort, int baudIndex);
+    // The row of baudRateTexts() chosen.
+    int baudIndex() const;
     // The line setting's caption (Option1 index 0).
     QRadioButton& lineCaption() { return *Option1[0]; }
 

@@ -24,10 +24,13 @@
 #include "window/pages/other_tests_page.h"
 #include "window/pages/page_services.h"
 #include "window/pages/test_edit_page.h"
+#include "window/port_menu/line_settings_control.h"
 #include "window/port_menu/port_menu.h"
 #include "window/port_map_dialog.h"
 #include "window/send_guard.h"
 #include "window/size_modes.h"
+#include "window/session_menu.h"
+#include "window/tools_menu/poll_panel.h"
 #include "window/tools_menu/tools_menu.h"
 #include "window/twips.h"
 
@@ -106,8 +109,53 @@ Form1::Form1(std::unique_ptr<tessa::Dialogs> dialogs, QWidget* parent)
     find->setToolTipsVisible(true);
     tessa::addReceiveHistory(*find, *receive_, findPanel->actions(), receiveHistory_, *this);
     // Answers and scripts (Tools menu).
-    new tessa::ToolsMenu(this, *menuBar(), connection_->port(), settings_, *dialogs_);
+    toolsMenu_ = new tessa::ToolsMenu(this, *menuBar(), connection_->port(), settings_, *dialogs_,
+                                      [this](const QString& note) { portMenu_->note(note); });
+    sessionMenu_ = new tessa::SessionMenu(
+        this, *dialogs_, *mnu_file, [this] { return currentSession(); },
+        [this](const tessa::Session& session) { applySession(session); });
     new tessa::HelpMenu(*this, settings_, *dialogs_);
+}
+
+bool Form1::openSession(const QString& path)
+{
+    return sessionMenu_->open(path);
+}
+
+bool Form1::saveSession(const QString& path)
+{
+    return sessionMenu_->save(path);
+}
+
+tessa::Session Form1::currentSession() const
+{
+    tessa::Session session;
+    const int port = tessa::parsePortNumber(connectionBar_->portNumberText());
+    session.portNumber = port >= 1 && port <= tessa::kHighestPortNumber ? port : 1;
+    session.line = portMenu_->lineSettings().options();
+    session.line.baudRate = tessa::baudRateTexts().value(connectionBar_->baudIndex(), u"9600"_s).toInt();
+    session.answerRules = toolsMenu_->answers().rules();
+    session.answerActionsPerSecond = toolsMenu_->answers().actionsPerSecond();
+    session.lastScript = toolsMenu_->lastScript();
+    session.poll = toolsMenu_->pollPanel().state();
+    QHash<QString, QLineEdit*> boxes = otherTestsPage_->storedBoxes();
+    boxes.insert(modbusPage_->storedBoxes());
+    for (const QString& key : tessa::panelSettingKeys())
+        if (const QLineEdit* box = boxes.value(key))
+            session.panelValues.append({key, box->text()});
+    return session;
+}
+
+void Form1::applySession(const tessa::Session& session)
+{
+    // Everything here was checked when the file was read: nothing below can refuse.
+    connectionBar_->restore(QString::number(session.portNumber),
+                            static_cast<int>(tessa::baudRateTexts().indexOf(QString::number(session.line.baudRate))));
+    portMenu_->lineSettings().setOptions(session.line);
+    toolsMenu_->setAnswers(session.answerRules, session.answerActionsPerSecond);
+    toolsMenu_->setLastScript(session.lastScript);
+    toolsMenu_->pollPanel().setState(session.poll);
+    restorePanelValues(session.panelValues);
 }
 
 Form1::~Form1()
@@ -233,7 +281,7 @@ void Form1::createControls()
 
 void Form1::createMenus()
 {
-    QMenu* file = named(menuBar()->addMenu(tr("&File")), u"mnu_file"_s);
+    QMenu* file = mnu_file = named(menuBar()->addMenu(tr("&File")), u"mnu_file"_s);
     mnu_new_file = named(file->addAction(tr("&Open new")), u"mnu_new_file"_s);
     mnu_new_file->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     mnu_open = named(file->addAction(tr("Open &old file")), u"mnu_open"_s);
@@ -303,7 +351,7 @@ void Form1::Form_Load()
     if (stored.restoreFields) {
         connectionBar_->restore(stored.comPort, stored.baudIndex);
         restoredPanelValues_ = stored.panelValues;
-        restorePanelValues();
+        restorePanelValues(restoredPanelValues_);
     }
 
     Combo2->setCurrentIndex(0);  // Combo2_Click moves it on to "Dorva Encoder/Creel"
@@ -313,11 +361,11 @@ void Form1::Form_Load()
     SSTab1->setCurrentIndex(1);
 }
 
-void Form1::restorePanelValues()
+void Form1::restorePanelValues(const QList<QPair<QString, QString>>& values)
 {
     QHash<QString, QLineEdit*> boxes = otherTestsPage_->storedBoxes();
     boxes.insert(modbusPage_->storedBoxes());
-    for (const auto& [key, text] : restoredPanelValues_) {
+    for (const auto& [key, text] : values) {
         if (QLineEdit* target = boxes.value(key)) {
             target->setText(text);
             if (tessa::isDecimalText(text))

@@ -39,7 +39,10 @@ class ReceiveLogs;
 class ReceiveView;
 class SendGuard;
 class SerialPort;
+class SessionMenu;
 class TestEditPage;
+class ToolsMenu;
+struct Session;
 struct PageServices;
 struct SizeMode;
 }  // namespace tessa
@@ -71,6 +74,12 @@ public:
     const tessa::ProgramModel& programModel() const;
     const tessa::AutoTest& autoTest() const;
 
+    // Opens a session file (File > Open session...); false, after a message saying why, when it
+    // is refused, and then nothing has changed.
+    bool openSession(const QString& path);
+    // Saves the bench set-up to a session file (File > Save session...).
+    bool saveSession(const QString& path);
+
     // Start-up, run once by the constructor.
     void Form_Load();
     // Shutdown, run when the window is closed.
@@ -96,7 +105,9 @@ private:
     void createControls();
     void createMenus();
     void wireEvents();
-    void restorePanelValues();
+    void restorePanelValues(const QList<QPair<QString, QString>>& values);
+    tessa::Session currentSession() const;
+    void applySession(const tessa::Session& session);
     void applySizeMode(const tessa::SizeMode& mode);
     // The status bar, made on first use; the window grows by its height, so that no control
     // goes under it.
@@ -125,6 +136,8 @@ private:
     std::unique_ptr<AutoTestView> autoTestView_;
     tessa::AutoTestRunner* autoTestRunner_ = nullptr;
     tessa::PortMenu* portMenu_ = nullptr;
+    tessa::ToolsMenu* toolsMenu_ = nullptr;
+    tessa::SessionMenu* sessionMenu_ = nullptr;
 
     // Window-level controls.
     QPushButton* Command4 = nullptr;
@@ -141,6 +154,7 @@ private:
     QTimer* Timer1 = nullptr;
 
     // Menus.
+    QMenu* mnu_file = nullptr;
     QAction* mnu_new_file = nullptr;
     QAction* mnu_open = nullptr;
     QAction* mnu_save = nullptr;

@@ -40,7 +40,12 @@ void LineSettingsControl::menuTriggered()
     LineSettingsDialog dialog(options_, window_);
     if (dialogs_.run(dialog) != QDialog::Accepted)
         return;
-    options_ = dialog.options();
+    setOptions(dialog.options());
+}
+
+void LineSettingsControl::setOptions(const LineSettings& line)
+{
+    options_ = line;
     port_.setLineFraming(options_);
     reported_.clear();
     QString refusal;

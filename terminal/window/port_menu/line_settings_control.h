@@ -28,6 +28,9 @@ public:
                         QRadioButton& caption);
 
     LineSettings options() const { return options_; }
+    // Takes line as the choice, as the dialog does: kept in the store, laid over every open and
+    // applied at once to an open port (what that line refuses is said in a message).
+    void setOptions(const LineSettings& line);
 
 private:
     void menuTriggered();

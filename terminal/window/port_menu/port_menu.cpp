@@ -89,4 +89,9 @@ PortMenu::PortMenu(QWidget* window, Dialogs& dialogs, QMenu& portMenu, Connectio
 
 PortMenu::~PortMenu() = default;
 
+void PortMenu::note(const QString& text)
+{
+    trafficLog_->note(text);
+}
+
 }  // namespace tessa

@@ -39,6 +39,10 @@ public:
 
     ControlLines& controlLines() { return *controlLines_; }
     ControlLinesPanel& controlLinesPanel() { return *controlLinesPanel_; }
+    LineSettingsControl& lineSettings() { return *lineSettings_; }
+    // A line of the terminal's own (an answer rule's note) in the running traffic log; nothing
+    // when no log runs.
+    void note(const QString& text);
 
 private:
     SettingsStore& settings_;

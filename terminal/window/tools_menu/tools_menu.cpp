@@ -6,6 +6,7 @@
 #include "settings/settings_store.h"
 #include "window/dialogs.h"
 #include "window/tools_menu/answers_dialog.h"
+#include "window/tools_menu/poll_panel.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -36,22 +37,26 @@ std::int64_t steadyMs()
 
 }  // namespace
 
-ToolsMenu::ToolsMenu(QWidget* window, QMenuBar& menuBar, SerialPort& port, SettingsStore& settings, Dialogs& dialogs)
+ToolsMenu::ToolsMenu(QWidget* window, QMenuBar& menuBar, SerialPort& port, SettingsStore& settings, Dialogs& dialogs,
+                     std::function<void(const QString&)> logNote)
     : QObject(window)
     , window_(window)
     , port_(port)
     , portAlive_(&port)
     , settings_(settings)
     , dialogs_(dialogs)
+    , logNote_(std::move(logNote))
     , answers_({.send = [this](const QByteArray& bytes) { port_.write(bytes); },
                 .note =
                     [this](const QString& note) {
+                        logNote_(note);
                         if (output_)
                             output_->appendPlainText(u"answer: "_s + note);
                     },
                 .stopRun = [this] { script_->stop(u"stopped by an answer rule"_s); }})
 {
     script_ = new ScriptRunner({[this](QByteArrayView bytes) { return port_.write(bytes); }, &port_}, this);
+    connect(script_, &ScriptRunner::note, this, [this](const QString& text) { logNote_(text); });
     QMenu* tools = menuBar.addMenu(u"&Tools"_s);
     tools->setObjectName(u"mnu_tools"_s);
     QAction* answersItem = tools->addAction(u"&Answers..."_s);
@@ -60,6 +65,11 @@ ToolsMenu::ToolsMenu(QWidget* window, QMenuBar& menuBar, SerialPort& port, Setti
     runItem->setObjectName(u"mnu_run_script"_s);
     connect(answersItem, &QAction::triggered, this, &ToolsMenu::editAnswers);
     connect(runItem, &QAction::triggered, this, &ToolsMenu::chooseAndRunScript);
+    QAction* pollItem = tools->addAction(tr("Modbus &polling..."));
+    pollItem->setObjectName(u"mnu_modbus_polling"_s);
+    pollItem->setToolTip(tr("Send one Modbus request again and again and count the verdicts of the replies"));
+    tools->setToolTipsVisible(true);
+    connect(pollItem, &QAction::triggered, this, [this] { openPollPanel(); });
 
     // The one received route: the port's received signal, with arrival times while rules or a
     // script need them.
@@ -103,9 +113,35 @@ void ToolsMenu::editAnswers()
                          u"The rules were not changed:\n"_s + problems.join(u'\n'));
         return;
     }
+    setAnswers(rules, dialog.actionsPerSecond());
+}
+
+void ToolsMenu::setAnswers(const QList<AnswerRule>& rules, int actionsPerSecond)
+{
     saveAnswerRules(settings_, rules);
-    saveAnswerRate(settings_, dialog.actionsPerSecond());
-    applyRules(rules, dialog.actionsPerSecond());
+    saveAnswerRate(settings_, actionsPerSecond);
+    applyRules(rules, actionsPerSecond);
+}
+
+void ToolsMenu::setLastScript(const QString& path)
+{
+    lastScript_ = path;
+    settings_.write(kLastScriptKey, path);
+}
+
+PollPanel& ToolsMenu::pollPanel()
+{
+    if (!pollPanel_)
+        pollPanel_ = new PollPanel(port_, dialogs_, window_);
+    return *pollPanel_;
+}
+
+PollPanel& ToolsMenu::openPollPanel()
+{
+    pollPanel();
+    pollPanel_->show();
+    pollPanel_->raise();
+    return *pollPanel_;
 }
 
 void ToolsMenu::chooseAndRunScript()
@@ -147,8 +183,7 @@ void ToolsMenu::runScript(const QString& path)
     }
     pane_->show();
     pane_->raise();
-    lastScript_ = path;
-    settings_.write(kLastScriptKey, path);
+    setLastScript(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         output_->appendPlainText(u"%1: %2"_s.arg(path, file.errorString()));
