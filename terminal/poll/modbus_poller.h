@@ -1,6 +1,6 @@
 #pragma once
 
-#include "poll/modbus_exchange.h"
+#include "poll/modbus_reply_collector.h"
 #include "poll/modbus_verdict.h"
 #include "poll/register_format.h"
 
@@ -107,7 +107,7 @@ private:
     std::function<bool(QByteArrayView)> write_;
     PollSettings settings_;
     QByteArray frame_;
-    std::optional<ModbusExchange> exchange_;
+    std::optional<ModbusReplyCollector> exchange_;
     QElapsedTimer roundTrip_;
     QElapsedTimer sinceSent_;
     QDateTime sentAt_;

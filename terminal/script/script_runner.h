@@ -1,7 +1,7 @@
 #pragma once
 
 #include "answers/byte_pattern.h"
-#include "poll/modbus_exchange.h"
+#include "poll/modbus_reply_collector.h"
 #include "script/script_result.h"
 
 #include <QByteArray>
@@ -126,7 +126,7 @@ private:
     int expectTimeoutMs_ = 0;
     QByteArray match_;
     // modbus
-    std::optional<ModbusExchange> exchange_;
+    std::optional<ModbusReplyCollector> exchange_;
     int modbusTimeoutMs_ = 0;
     QElapsedTimer modbusClock_;
     ModbusReply modbusReply_;

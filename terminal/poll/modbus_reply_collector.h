@@ -11,12 +11,12 @@ namespace tessa {
 // known from its first bytes), then decodes them. The caller owns the reply window.
 //
 // Example:
-//   ModbusExchange exchange(request);
-//   ... on every received chunk: if (exchange.add(chunk)) reply = exchange.finish();
-//   ... when the window ends first:  reply = exchange.finish();  (no reply, or cut short)
-class ModbusExchange {
+//   ModbusReplyCollector collector(request);
+//   ... on every received chunk: if (collector.add(chunk)) reply = collector.finish();
+//   ... when the window ends first:  reply = collector.finish();  (no reply, or cut short)
+class ModbusReplyCollector {
 public:
-    explicit ModbusExchange(const ModbusRequest& request)
+    explicit ModbusReplyCollector(const ModbusRequest& request)
         : request_(request)
     {
     }
