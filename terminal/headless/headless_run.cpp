@@ -6,7 +6,6 @@
 #include "serial/port_number.h"
 #include "settings/settings_store.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
@@ -30,13 +29,6 @@ QString portPath(const QString& port)
     return devicePathForPort(number, &store);
 }
 
-std::int64_t steadyMs()
-{
-    static QElapsedTimer clock;
-    if (!clock.isValid())
-        clock.start();
-    return clock.elapsed();
-}
 
 }  // namespace
 
@@ -139,19 +131,19 @@ void HeadlessRun::start()
     }
     if (!port_.lineRefusal().isEmpty())
         say(QStringLiteral("port %1: %2").arg(path, port_.lineRefusal()));
-    // Every chunk at once, with its arrival time, for the log, the answers and the script.
-    port_.wantArrivals(this, true);
+    // Every chunk at once (there is no receive tick here), for the log, the answers and the script.
+    port_.deliverOnArrival(this, true);
     if (!options_.logFile.isEmpty() && !log_.start(options_.logFile)) {
         fail(kUnusable, QStringLiteral("log %1: %2").arg(options_.logFile, log_.errorString()));
         return;
     }
     connect(&port_, &SerialPort::sent, this,
             [this](QByteArrayView bytes) { log_.record(TrafficDirection::Tx, bytes); });
-    connect(&port_, &SerialPort::received, this, [this](QByteArrayView bytes) {
-        log_.record(TrafficDirection::Rx, bytes);
+    connect(&port_, &SerialPort::received, this, [this](const ReceivedChunk& chunk) {
+        log_.record(TrafficDirection::Rx, chunk.bytes, {chunk.wallMs, chunk.steadyUs});
         if (script_)
-            script_->received(bytes);
-        answers_.feed(bytes, steadyMs());
+            script_->received(chunk.bytes);
+        answers_.feed(chunk.bytes, chunk.steadyUs / 1000);
     });
     connect(&port_, &SerialPort::lost, this, [this] {
         log_.record(TrafficDirection::Note, "port lost");

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "receive/arrival_stamps.h"
 
 #include <QObject>
 
@@ -52,7 +51,6 @@ private:
     ControlLinesPanel* controlLinesPanel_ = nullptr;
     SendFilePanel* sendFilePanel_ = nullptr;
     TrafficCountersControl* counters_ = nullptr;
-    ArrivalStamps stamps_;
 };
 
 }  // namespace tessa
