@@ -83,7 +83,8 @@ bool AutoTest::tick()
     // The reply is judged as it came, not from the views: the receive poll never shows the
     // bytes of "Dorva HMI", and no HMI device could be found in an empty view. A port that
     // never opened cannot have answered.
-    if (probeSent_ && window_.connectSucceeded() && countsAsAnswer(window_.deviceRow(), judgedText(window_.deviceRow(), reply_))) {
+    if (probeSent_ && window_.connectSucceeded()
+        && countsAsAnswer(window_.deviceRow(), judgedText(window_.deviceRow(), reply_))) {
         const int port = window_.portInText1();
         if (isPortNumberInTables(port))
             answered_[static_cast<std::size_t>(port)] = 1;

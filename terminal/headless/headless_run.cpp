@@ -29,7 +29,6 @@ QString portPath(const QString& port)
     return devicePathForPort(number, &store);
 }
 
-
 }  // namespace
 
 HeadlessRun::HeadlessRun(RunOptions options, QTextStream& out, QObject* parent)

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -82,6 +83,15 @@ qint64 LineReader::queuedBytes() const
     return queuedBytes_;
 }
 
+qint64 LineReader::arrivedBytes() const
+{
+    const std::lock_guard lock(mutex_);
+    int inLine = 0;
+    if (descriptor_ < 0 || ::ioctl(descriptor_, FIONREAD, &inLine) != 0)
+        inLine = 0;
+    return queuedBytes_ + inLine;
+}
+
 void LineReader::run()
 {
     char buffer[65536];
@@ -107,17 +117,23 @@ void LineReader::run()
             continue;
         bool hungUp = (line & (POLLHUP | POLLERR | POLLNVAL)) && !(line & POLLIN);
         if (line & POLLIN) {
-            const ssize_t got = ::read(descriptor_, buffer, sizeof buffer);
-            if (got > 0) {
-                ReceivedChunk chunk = ReceivedChunk::stampedNow(QByteArray(buffer, got));
-                bool wakeNow = false;
-                {
-                    const std::lock_guard lock(mutex_);
+            // Read under the lock, so that arrivedBytes() never sees a chunk both in the line
+            // and in the queue, or in neither.
+            ssize_t got = 0;
+            int readError = 0;
+            bool wakeNow = false;
+            {
+                const std::lock_guard lock(mutex_);
+                got = ::read(descriptor_, buffer, sizeof buffer);
+                readError = errno;
+                if (got > 0) {
+                    queue_.push_back(ReceivedChunk::stampedNow(QByteArray(buffer, got)));
                     queuedBytes_ += got;
-                    queue_.push_back(std::move(chunk));
                     wakeNow = promptly_ && !wakePending_;
                     wakePending_ = wakePending_ || wakeNow;
                 }
+            }
+            if (got > 0) {
                 if (wakeNow)
                     wake_();
                 continue;
@@ -127,7 +143,7 @@ void LineReader::run()
             if (got == 0)
                 hungUp = (line & (POLLHUP | POLLERR | POLLNVAL)) != 0;
             else
-                hungUp = errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR;
+                hungUp = readError != EAGAIN && readError != EWOULDBLOCK && readError != EINTR;
         }
         if (hungUp) {
             lost_ = true;

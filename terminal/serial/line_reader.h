@@ -46,6 +46,9 @@ public:
     std::deque<ReceivedChunk> take();
     // Bytes queued and not yet taken.
     qint64 queuedBytes() const;
+    // Bytes that have arrived and are not yet taken: queued, or still in the line's (kernel's)
+    // buffer because the thread has not come round to reading them.
+    qint64 arrivedBytes() const;
     bool lost() const { return lost_; }
 
 private:

@@ -30,10 +30,6 @@ QString portEnvironmentVariable(int number)
 
 QString devicePathForPort(int number, const SettingsStore* store)
 {
-#ifdef Q_OS_WIN
-    Q_UNUSED(store);
-    return QStringLiteral("COM%1").arg(number);
-#else
     const QString fromEnvironment = qEnvironmentVariable(portEnvironmentVariable(number).toLatin1().constData());
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
@@ -43,7 +39,6 @@ QString devicePathForPort(int number, const SettingsStore* store)
             return stored;
     }
     return QStringLiteral("/dev/ttyS%1").arg(number - 1);
-#endif
 }
 
 }  // namespace tessa

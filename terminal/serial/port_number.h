@@ -18,8 +18,8 @@ int parsePortNumber(QStringView text);
 
 bool isPortNumberInTables(int number);
 
-// The device a port number names. On Windows "COM<N>". Elsewhere, first found of: the
-// environment variable TESSA_COM<N>, the store's "Ports/COM<N>", else /dev/ttyS<N-1>
+// The device a port number names, first found of: the environment variable TESSA_COM<N>, the
+// store's "Ports/COM<N>", else /dev/ttyS<N-1>
 // (the serial port that Linux numbers from 0 where Windows counts COM1 first).
 QString devicePathForPort(int number, const SettingsStore* store);
 

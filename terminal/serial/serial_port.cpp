@@ -93,7 +93,8 @@ bool SerialPort::open()
         openFailure_ = OpenFailure::BadSettings;
         return false;
     }
-    port_.setPortName(devicePath());
+    const QString path = devicePath();
+    port_.setPortName(path);
     // QSerialPort only writes: the reader thread reads a descriptor of its own, so that nothing
     // on the window's thread wakes per chunk.
     if (!port_.open(QIODevice::WriteOnly)) {
@@ -109,7 +110,7 @@ bool SerialPort::open()
         return false;
     }
     applyLineFramingNow();
-    if (!startReader()) {
+    if (!startReader(path)) {
         openFailure_ = classifyOpenFailure(devicePath());
         port_.close();
         return false;
@@ -120,14 +121,13 @@ bool SerialPort::open()
     return true;
 }
 
-bool SerialPort::startReader()
+bool SerialPort::startReader(const QString& path)
 {
     // QSerialPort's open made the line exclusive (TIOCEXCL); our own second open is let
     // through, then the line is exclusive again.
     const int writing = static_cast<int>(port_.handle());
     ::ioctl(writing, TIOCNXCL);
-    const int reading = ::open(QFile::encodeName(port_.portName()).constData(),
-                               O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int reading = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     const int openError = errno;
     ::ioctl(writing, TIOCEXCL);
     if (reading < 0) {
@@ -213,7 +213,7 @@ bool SerialPort::write(QByteArrayView bytes)
     if (!isOpen())
         return false;
     // Measured before the bytes leave, so that no answer to them can be among these.
-    arrivedBeforeLastWrite_ = reader_.queuedBytes();
+    arrivedBeforeLastWrite_ = reader_.arrivedBytes();
     if (port_.write(bytes.data(), bytes.size()) != bytes.size())
         return false;
     port_.flush();

@@ -90,8 +90,9 @@ public:
     bool deliversOnArrival() const { return !onArrivalWanters_.isEmpty(); }
     // Bytes read and not yet delivered (at most LineReader::kMostQueuedBytes and one read).
     qint64 undeliveredBytes() const { return reader_.queuedBytes(); }
-    // Bytes read but not yet delivered when the last write left: the first this many bytes
-    // delivered after it came before it (they answer nothing it asked).
+    // Bytes arrived but not yet delivered when the last write left (read by the reader, or
+    // still in the line for it): the first this many bytes delivered after it came before it
+    // (they answer nothing it asked).
     qint64 arrivedBeforeLastWrite() const { return arrivedBeforeLastWrite_; }
     // Both return false when the port is closed or the write failed.
     bool write(QByteArrayView bytes);
@@ -119,8 +120,8 @@ private:
     void onError(QSerialPort::SerialPortError error);
     // The reader queued a chunk for prompt delivery, or lost the line (on the window's thread).
     void onReaderWake();
-    // Opens the line once more for the reader; false (errorString_ set) when it cannot.
-    bool startReader();
+    // Opens the line at path once more for the reader; false (errorString_ set) when it cannot.
+    bool startReader(const QString& path);
     void beginLoss();
     void closeAfterLoss();
 

@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -228,6 +229,10 @@ qint64 wallMsNow()
 TEST_F(SerialPortTest, DeliversStampedChunksWhenAskedOrOnArrivalWhileWanted)
 {
     FarEnd far(pty.farPath());
+    // The device by its path under /dev, as a real line is named.
+    const QString device = QFileInfo(pty.nearPath()).canonicalFilePath();
+    ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/")));
+    port.setPortResolver([device](int) { return device; });
     ASSERT_TRUE(port.open());
     QList<ReceivedChunk> delivered;
     QObject::connect(&port, &SerialPort::received, [&](const ReceivedChunk& chunk) { delivered << chunk; });

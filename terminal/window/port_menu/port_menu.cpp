@@ -16,7 +16,6 @@
 #include "window/port_menu/traffic_log_control.h"
 
 #include <QAction>
-#include <QDateTime>
 #include <QMenu>
 #include <QStatusBar>
 

@@ -25,7 +25,6 @@ namespace {
 constexpr qint64 kMaxScriptBytes = 4 * 1024 * 1024;
 const QString kLastScriptKey = u"LAST SCRIPT"_s;  // the path of the last script run
 
-
 }  // namespace
 
 ToolsMenu::ToolsMenu(QWidget* window, QMenuBar& menuBar, SerialPort& port, SettingsStore& settings, Dialogs& dialogs)
