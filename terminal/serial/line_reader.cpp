@@ -26,7 +26,9 @@ bool LineReader::start(int descriptor)
     stop();
     wakeDescriptor_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wakeDescriptor_ < 0) {
+        const int error = errno;
         ::close(descriptor);
+        errno = error;
         return false;
     }
     descriptor_ = descriptor;

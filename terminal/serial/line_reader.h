@@ -32,7 +32,8 @@ public:
     LineReader& operator=(const LineReader&) = delete;
 
     // Starts reading descriptor (non-blocking, owned from now on: closed by stop()). False when
-    // the thread's wake-up descriptor cannot be made; descriptor is closed then too.
+    // the thread's wake-up descriptor cannot be made (errno says why); descriptor is closed
+    // then too.
     bool start(int descriptor);
     // Stops the thread and closes the descriptor; chunks still queued are dropped.
     void stop();

@@ -142,7 +142,7 @@ bool SerialPort::startReader(const QString& path)
     }
     reader_.setPromptly(deliversOnArrival());
     if (!reader_.start(reading)) {
-        errorString_ = tr("The line cannot be read");
+        errorString_ = QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
     return true;
