@@ -63,12 +63,35 @@ void LineReader::signal()
     [[maybe_unused]] const ssize_t written = ::write(wakeDescriptor_, &one, sizeof one);
 }
 
+ssize_t LineReader::readIntoQueue(int& readError)
+{
+    char buffer[65536];
+    const ssize_t got = ::read(descriptor_, buffer, sizeof buffer);
+    readError = errno;
+    if (got > 0) {
+        ReceivedChunk chunk = ReceivedChunk::stampedNow(QByteArray(buffer, got));
+        if (gathering_) {
+            chunk.wallMs = gatherStart_.wallMs;
+            chunk.steadyUs = gatherStart_.steadyUs;
+        }
+        queue_.push_back(std::move(chunk));
+        queuedBytes_ += got;
+    }
+    gathering_ = false;
+    return got;
+}
+
 std::deque<ReceivedChunk> LineReader::take()
 {
     std::deque<ReceivedChunk> taken;
     bool wasFull = false;
     {
         const std::lock_guard lock(mutex_);
+        // The bytes of a chunk still gathering belong to this take.
+        if (gathering_) {
+            int readError = 0;
+            readIntoQueue(readError);
+        }
         wasFull = queuedBytes_ >= kMostQueuedBytes;
         taken.swap(queue_);
         queuedBytes_ = 0;
@@ -96,7 +119,6 @@ qint64 LineReader::arrivedBytes() const
 
 void LineReader::run()
 {
-    char buffer[65536];
     while (!stopping_) {
         bool full = false;
         {
@@ -119,6 +141,19 @@ void LineReader::run()
             continue;
         bool hungUp = (line & (POLLHUP | POLLERR | POLLNVAL)) && !(line & POLLIN);
         if (line & POLLIN) {
+            if (!promptly_ && !(line & (POLLHUP | POLLERR))) {
+                {
+                    const std::lock_guard lock(mutex_);
+                    gathering_ = true;
+                    gatherStart_ = ReceivedChunk::stampedNow({});
+                }
+                // A stop, room again or a take ends the wait early.
+                pollfd wake {wakeDescriptor_, POLLIN, 0};
+                if (::poll(&wake, 1, kGatherMs) > 0) {
+                    std::uint64_t count = 0;
+                    [[maybe_unused]] const ssize_t got = ::read(wakeDescriptor_, &count, sizeof count);
+                }
+            }
             // Read under the lock, so that arrivedBytes() never sees a chunk both in the line
             // and in the queue, or in neither.
             ssize_t got = 0;
@@ -126,11 +161,12 @@ void LineReader::run()
             bool wakeNow = false;
             {
                 const std::lock_guard lock(mutex_);
-                got = ::read(descriptor_, buffer, sizeof buffer);
-                readError = errno;
+                const bool gathered = gathering_;
+                got = readIntoQueue(readError);
+                // Bytes a take() already read leave nothing here; that is no hang-up.
+                if (!gathered && got <= 0 && (line & (POLLHUP | POLLERR)) == 0)
+                    continue;
                 if (got > 0) {
-                    queue_.push_back(ReceivedChunk::stampedNow(QByteArray(buffer, got)));
-                    queuedBytes_ += got;
                     wakeNow = promptly_ && !wakePending_;
                     wakePending_ = wakePending_ || wakeNow;
                 }

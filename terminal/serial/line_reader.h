@@ -4,6 +4,8 @@
 
 #include <QtGlobal>
 
+#include <sys/types.h>
+
 #include <atomic>
 #include <deque>
 #include <functional>
@@ -23,6 +25,10 @@ namespace tessa {
 class LineReader {
 public:
     static constexpr qint64 kMostQueuedBytes = 1024 * 1024;
+    // While nobody needs chunks at once, the bytes that follow the first of a chunk within this
+    // time join it, stamped with the first one's arrival: a steady line then wakes the reader a
+    // few times per receive tick instead of once per line. take() ends a gathering at once.
+    static constexpr int kGatherMs = 50;
 
     // wake runs on the reader's thread: after a chunk is queued while promptly() is on and no
     // wake is pending since the last take(), and once when the line is lost.
@@ -55,6 +61,9 @@ public:
 private:
     void run();
     void signal();
+    // Reads what the line holds into the queue (under mutex_); returns read()'s result and
+    // leaves its errno in readError.
+    ssize_t readIntoQueue(int& readError);
 
     std::function<void()> wake_;
     std::thread thread_;
@@ -64,6 +73,8 @@ private:
     std::deque<ReceivedChunk> queue_;
     qint64 queuedBytes_ = 0;
     bool wakePending_ = false;
+    bool gathering_ = false;  // the first bytes of a chunk have come, at gatherStart_
+    ReceivedChunk gatherStart_;
     std::atomic<bool> promptly_ = false;
     std::atomic<bool> stopping_ = false;
     std::atomic<bool> lost_ = false;
