@@ -86,15 +86,18 @@ double throughPortOnce(const QString& logPath, bool withLog, qsizetype totalByte
             std::exit(1);
         QObject::connect(&port, &tessa::SerialPort::sent, &log,
                          [&log](QByteArrayView bytes) { log.record(tessa::TrafficDirection::Tx, bytes); });
-        QObject::connect(&port, &tessa::SerialPort::received, &log,
-                         [&log](QByteArrayView bytes) { log.record(tessa::TrafficDirection::Rx, bytes); });
+        QObject::connect(&port, &tessa::SerialPort::received, &log, [&log](const tessa::ReceivedChunk& chunk) {
+            log.record(tessa::TrafficDirection::Rx, chunk.bytes, {chunk.wallMs, chunk.steadyUs});
+        });
     }
+    qsizetype received = 0;
+    QObject::connect(&port, &tessa::SerialPort::received, &log,
+                     [&received](const tessa::ReceivedChunk& chunk) { received += chunk.bytes.size(); });
     QByteArray chunk(115, '\0');
     for (qsizetype i = 0; i < chunk.size(); ++i)
         chunk[i] = static_cast<char>(i * 37 + 11);
     const QByteArray answer(16, 'A');
     char drain[4096];
-    qsizetype received = 0;
     const double start = cpuNs(CLOCK_PROCESS_CPUTIME_ID);
     for (qsizetype i = 0; received < totalBytes; ++i) {
         qsizetype done = 0;
@@ -105,9 +108,9 @@ double throughPortOnce(const QString& logPath, bool withLog, qsizetype totalByte
             else if (errno != EAGAIN && errno != EINTR)
                 std::exit(1);
             else
-                received += port.readAll().size();
+                port.deliverReceived();
         }
-        received += port.readAll().size();
+        port.deliverReceived();
         if (i % 8 == 0) {
             port.write(QByteArrayView(answer));
             while (::read(master, drain, sizeof drain) > 0) { }

@@ -25,7 +25,7 @@ namespace tessa {
 // The engine only decides; what an action does is left to its Effects. Example:
 //   AnswerEngine engine({.send = [&](const QByteArray& b) { port.write(b); }});
 //   engine.setRules({rule});
-//   connect(&port, &SerialPort::received, [&](QByteArrayView b) { engine.feed(b, nowMs()); });
+//   connect(&port, &SerialPort::received, [&](const ReceivedChunk& c) { engine.feed(c.bytes, c.steadyUs / 1000); });
 class AnswerEngine {
 public:
     static constexpr int kDefaultActionsPerSecond = 20;

@@ -15,6 +15,18 @@ bool countsAsAnswer(int deviceRow, const QString& judgedText)
     return true;
 }
 
+QString judgedText(int deviceRow, QByteArrayView reply)
+{
+    if (deviceRow == kDeviceRowHmi)
+        return QString::fromLatin1(reply);
+    // As the hexadecimal view shows bytes: upper-case pairs, each followed by a space.
+    QString text;
+    text.reserve(reply.size() * 3);
+    for (const char byte : reply)
+        text += QString::asprintf("%02X ", static_cast<unsigned char>(byte));
+    return text;
+}
+
 QString autoTestSummary(const QString& deviceTypeText, const PortTable& answered)
 {
     const QString lineEnd = u"\n\r"_s;
@@ -55,6 +67,7 @@ bool AutoTest::tick()
         // probe's answer, as the "01 03" rule of "Dorva K5 Ring .." needs. Cleared also when
         // the connect failed, so earlier traffic is never judged as this port's answer.
         window_.clearReceiveDisplay();
+        reply_.clear();
         probeSent_ = window_.connectSucceeded();
         if (probeSent_) {
             if (window_.deviceRow() == kDeviceRowHmi)
@@ -67,17 +80,17 @@ bool AutoTest::tick()
     case Judge:
         break;
     }
-    // The receive poll never reads for "Dorva HMI", so its reply can only be judged where it
-    // waits: the hexadecimal view would stay empty and no HMI device could ever be found.
-    const bool hmi = window_.deviceRow() == kDeviceRowHmi;
-    // A port that never opened cannot have answered, whatever the views still hold.
+    // The reply is judged as it came, not from the views: the receive poll never shows the
+    // bytes of "Dorva HMI", and no HMI device could be found in an empty view. A port that
+    // never opened cannot have answered.
     if (probeSent_ && window_.connectSucceeded()
-        && countsAsAnswer(window_.deviceRow(), hmi ? window_.takeWaitingText() : window_.hexViewText())) {
+        && countsAsAnswer(window_.deviceRow(), judgedText(window_.deviceRow(), reply_))) {
         const int port = window_.portInText1();
         if (isPortNumberInTables(port))
             answered_[static_cast<std::size_t>(port)] = 1;
     }
     window_.clearHexView();
+    reply_.clear();
     do
         ++scanPort_;
     while (scanPort_ < kAutoTestLastPort + 1 && window_.availability(scanPort_) != 1);

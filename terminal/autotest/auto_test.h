@@ -2,6 +2,8 @@
 
 #include "serial/port_number.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -13,9 +15,11 @@ inline constexpr int kDeviceRowHmi = 4;
 inline constexpr int kDeviceRowK5Ring = 5;
 inline constexpr int kAutoTestLastPort = 20;
 
-// Whether the text judged counts as an answer for the device type in row: the hexadecimal
-// view, or for "Dorva HMI" the characters the receive poll left waiting in the port.
+// Whether the text judged counts as an answer for the device type in row: the reply as the
+// hexadecimal view shows it ("01 03 ..."), or for "Dorva HMI" as characters (one per byte).
 bool countsAsAnswer(int deviceRow, const QString& judgedText);
+// What countsAsAnswer judges of the reply bytes for the device type in row.
+QString judgedText(int deviceRow, QByteArrayView reply);
 
 using PortTable = std::array<std::int16_t, kPortTableSize>;
 
@@ -24,7 +28,7 @@ using PortTable = std::array<std::int16_t, kPortTableSize>;
 QString autoTestSummary(const QString& deviceTypeText, const PortTable& answered);
 
 // What a probe step does to the window: the connect and disconnect of the buttons, the sends,
-// the hexadecimal view.
+// the receive views.
 class AutoTestWindow {
 public:
     virtual ~AutoTestWindow() = default;
@@ -37,15 +41,14 @@ public:
     virtual QString deviceTypeText() const = 0;
     virtual void writeString(const QString& text) = 0;
     virtual void sendChecksumFrame() = 0;  // as Command3 does
-    virtual QString hexViewText() const = 0;
-    // The bytes still waiting in the port, read as characters (one per byte) and taken away.
-    virtual QString takeWaitingText() = 0;
     virtual void clearHexView() = 0;
     virtual void clearReceiveDisplay() = 0;  // both views and both logs, as Command14 does
     virtual std::int16_t availability(int portNumber) const = 0;
 };
 
-// The scan over COM1..COM20, one step per tick: disconnect, connect, send, judge.
+// The scan over COM1..COM20, one step per tick: disconnect, connect, send, judge. The reply
+// judged is every byte received between the send and the judgement (received()), the bytes
+// the receive poll takes into the views.
 class AutoTest {
 public:
     enum State : std::int16_t { Disconnect = 0, Connect = 10, Send = 20, Judge = 30 };
@@ -59,6 +62,12 @@ public:
     void start();
     // One step; returns true when the scan ended with this tick (summary() is then final).
     bool tick();
+    // Every chunk the port received; kept while a probe's reply is awaited.
+    void received(QByteArrayView bytes)
+    {
+        if (running_ && probeSent_ && state_ == Judge)
+            reply_.append(bytes);
+    }
     // Ends a running scan where it stands.
     void stop()
     {
@@ -78,6 +87,7 @@ private:
     std::int16_t scanPort_ = 1;
     State state_ = Disconnect;
     bool probeSent_ = false;  // this probe's connect succeeded and its request went out
+    QByteArray reply_;  // received since the probe went out
     bool running_ = false;
 };
 

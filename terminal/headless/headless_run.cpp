@@ -6,7 +6,6 @@
 #include "serial/port_number.h"
 #include "settings/settings_store.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
@@ -28,14 +27,6 @@ QString portPath(const QString& port)
         return {};
     const SettingsStore store;
     return devicePathForPort(number, &store);
-}
-
-std::int64_t steadyMs()
-{
-    static QElapsedTimer clock;
-    if (!clock.isValid())
-        clock.start();
-    return clock.elapsed();
 }
 
 }  // namespace
@@ -139,19 +130,19 @@ void HeadlessRun::start()
     }
     if (!port_.lineRefusal().isEmpty())
         say(QStringLiteral("port %1: %2").arg(path, port_.lineRefusal()));
-    // Every chunk at once, with its arrival time, for the log, the answers and the script.
-    port_.wantArrivals(this, true);
+    // Every chunk at once (there is no receive tick here), for the log, the answers and the script.
+    port_.deliverOnArrival(this, true);
     if (!options_.logFile.isEmpty() && !log_.start(options_.logFile)) {
         fail(kUnusable, QStringLiteral("log %1: %2").arg(options_.logFile, log_.errorString()));
         return;
     }
     connect(&port_, &SerialPort::sent, this,
             [this](QByteArrayView bytes) { log_.record(TrafficDirection::Tx, bytes); });
-    connect(&port_, &SerialPort::received, this, [this](QByteArrayView bytes) {
-        log_.record(TrafficDirection::Rx, bytes);
+    connect(&port_, &SerialPort::received, this, [this](const ReceivedChunk& chunk) {
+        log_.record(TrafficDirection::Rx, chunk.bytes, {chunk.wallMs, chunk.steadyUs});
         if (script_)
-            script_->received(bytes);
-        answers_.feed(bytes, steadyMs());
+            script_->received(chunk.bytes);
+        answers_.feed(chunk.bytes, chunk.steadyUs / 1000);
     });
     connect(&port_, &SerialPort::lost, this, [this] {
         log_.record(TrafficDirection::Note, "port lost");
@@ -222,7 +213,8 @@ void HeadlessRun::startPoll()
     poller_ = std::make_unique<ModbusPoller>([this](QByteArrayView b) { return port_.write(b); });
     if (csv_.isOpen())
         poller_->setCsvLog(&csv_);
-    connect(&port_, &SerialPort::received, poller_.get(), [this](QByteArrayView b) { poller_->received(b); });
+    connect(&port_, &SerialPort::received, poller_.get(),
+            [this](const ReceivedChunk& chunk) { poller_->received(chunk.bytes); });
     if (!options_.quiet)
         connect(poller_.get(), &ModbusPoller::requestDone, this, [this](const PollRecord& record) {
             if (record.verdict != ModbusVerdict::Good)

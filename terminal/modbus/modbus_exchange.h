@@ -20,7 +20,7 @@ namespace tessa {
 //
 //   ModbusExchange exchange([&](const QByteArray& f) -> std::optional<qint64> {
 //       return port.write(f) ? std::optional(port.arrivedBeforeLastWrite()) : std::nullopt; });
-//   connect(&port, &SerialPort::received, &exchange, &ModbusExchange::bytesReceived);
+//   connect(&port, &SerialPort::received, &exchange, [&](const ReceivedChunk& c) { exchange.bytesReceived(c.bytes); });
 //   exchange.submit(frameWithCrc);
 class ModbusExchange : public QObject {
     Q_OBJECT

@@ -75,7 +75,7 @@ QByteArray pollCsvLine(const PollRecord& record);
 //
 // Example:
 //   ModbusPoller poller([&](QByteArrayView b) { return port.write(b); });
-//   connect(&port, &SerialPort::received, &poller, &ModbusPoller::received);
+//   connect(&port, &SerialPort::received, &poller, [&](const ReceivedChunk& c) { poller.received(c.bytes); });
 //   poller.start({.request = {1, 3, 0x200, 2}, .count = 1000});
 //   ... finished(): poller.statistics().summary()
 class ModbusPoller : public QObject {

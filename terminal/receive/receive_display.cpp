@@ -1,8 +1,6 @@
 #include "receive/receive_display.h"
 
-#include "receive/arrival_stamps.h"
 #include "receive/receive_view.h"
-#include "serial/serial_port.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -30,22 +28,35 @@ ReceiveDisplay::~ReceiveDisplay()
     delete characterView_.data();
 }
 
-void ReceiveDisplay::poll(SerialPort& port, bool leaveBytesInPort)
+void ReceiveDisplay::chunkReceived(const ReceivedChunk& chunk)
 {
-    if (!port.isOpen())
+    if (chunk.bytes.isEmpty())
+        return;
+    waiting_.append(chunk.bytes);
+    waitingChunks_.push_back({chunk.bytes.size(), chunk.wallMs});
+    qsizetype dropped = 0;
+    while (waiting_.size() - dropped > kMostWaitingBytes && waitingChunks_.size() > 1) {
+        dropped += waitingChunks_.front().size;
+        waitingChunks_.pop_front();
+    }
+    if (dropped > 0)
+        waiting_.remove(0, dropped);
+}
+
+void ReceiveDisplay::tick(bool portOpen, bool hold)
+{
+    if (!portOpen)
         return;
     if (logs_.takeDisplayPending())
         refreshViews();
-    if (port.bytesWaiting() == 0 || leaveBytesInPort)
+    // While a flood's backlog is still being formatted, further chunks wait.
+    if (waiting_.isEmpty() || hold || backlogged())
         return;
-    // While a flood's backlog is still being formatted, further bytes wait in the port.
-    if (intake_.size() - intakeDone_ >= SerialPort::kReadBufferBytes)
-        return;
-    // Every byte read is formatted, also those that came after the count was taken.
-    const qsizetype before = intake_.size();
-    intake_.append(port.readAll());
-    if (stamps_)
-        stamps_->readTaken(intake_.size() - before);
+    intake_.append(waiting_);
+    waiting_.clear();
+    for (const Waiting& chunk : waitingChunks_)
+        stamps_.chunkTaken(chunk.size, chunk.wallMs);
+    waitingChunks_.clear();
     if (!pieceScheduled_)
         takePiece();
 }
@@ -56,7 +67,7 @@ void ReceiveDisplay::takePiece()
     const QByteArrayView rest = QByteArrayView(intake_).sliced(intakeDone_);
     const qsizetype end = ReceiveLogs::pieceEnd(rest, kPieceBytes);
     // A piece that started the logs again is shown at once, so the views never stand empty.
-    if (stamps_ ? stamps_->append(logs_, rest.first(end)) : logs_.appendRead(rest.first(end)))
+    if (stamps_.append(logs_, rest.first(end)))
         refreshViews();
     intakeDone_ += end;
     if (intakeDone_ == intake_.size()) {

@@ -14,7 +14,7 @@ namespace tessa {
 // of the session; the oldest blocks go first.
 //
 //   ReceiveHistory history;
-//   connect(&port, &SerialPort::received, [&](QByteArrayView b) { history.append(b); });
+//   connect(&port, &SerialPort::received, [&](const ReceivedChunk& c) { history.append(c.bytes); });
 //   if (auto at = history.find("MARK", history.firstKept(), true)) ... history.bytes(*at, 64);
 class ReceiveHistory {
 public:

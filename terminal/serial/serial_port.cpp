@@ -3,16 +3,17 @@
 #include "frames/frame_text.h"
 #include "serial/port_number.h"
 
-#include <algorithm>
 #include <utility>
 
 #include <QFile>
 
 #include <cerrno>
+#include <cstring>
 
-#include <poll.h>
+#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace tessa {
@@ -32,13 +33,17 @@ SerialPort::OpenFailure classifyOpenFailure(const QString& path)
 
 SerialPort::SerialPort(QObject* parent)
     : QObject(parent)
+    , reader_([this] { QMetaObject::invokeMethod(this, &SerialPort::onReaderWake, Qt::QueuedConnection); })
     , resolver_([](int number) { return devicePathForPort(number, nullptr); })
 {
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialPort::onError);
-    connect(&port_, &QSerialPort::readyRead, this, &SerialPort::onReadyRead);
 }
 
-SerialPort::~SerialPort() = default;
+SerialPort::~SerialPort()
+{
+    // The reader's wake refers to this; it ends before anything else goes.
+    reader_.stop();
+}
 
 void SerialPort::setPortResolver(PortResolver resolver)
 {
@@ -88,8 +93,11 @@ bool SerialPort::open()
         openFailure_ = OpenFailure::BadSettings;
         return false;
     }
-    port_.setPortName(devicePath());
-    if (!port_.open(QIODevice::ReadWrite)) {
+    const QString path = devicePath();
+    port_.setPortName(path);
+    // QSerialPort only writes: the reader thread reads a descriptor of its own, so that nothing
+    // on the window's thread wakes per chunk.
+    if (!port_.open(QIODevice::WriteOnly)) {
         errorString_ = port_.errorString();
         openFailure_ = classifyOpenFailure(devicePath());
         return false;
@@ -102,13 +110,41 @@ bool SerialPort::open()
         return false;
     }
     applyLineFramingNow();
+    if (!startReader(path)) {
+        openFailure_ = classifyOpenFailure(devicePath());
+        port_.close();
+        return false;
+    }
     losing_ = false;
-    buffer_.clear();
     arrivedBeforeLastWrite_ = 0;
-    fastLine_ = false;
-    takenSinceReadAll_ = 0;
-    applyReadMode();
     emit opened();
+    return true;
+}
+
+bool SerialPort::startReader(const QString& path)
+{
+    // QSerialPort's open made the line exclusive (TIOCEXCL); our own second open is let
+    // through, then the line is exclusive again.
+    const int writing = static_cast<int>(port_.handle());
+    ::ioctl(writing, TIOCNXCL);
+    const int reading = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int openError = errno;
+    ::ioctl(writing, TIOCEXCL);
+    if (reading < 0) {
+        errorString_ = QString::fromLocal8Bit(std::strerror(openError));
+        return false;
+    }
+    // A write-only open leaves the receiver as it was; the terminal reads.
+    termios line {};
+    if (::tcgetattr(reading, &line) == 0 && !(line.c_cflag & CREAD)) {
+        line.c_cflag |= CREAD;
+        ::tcsetattr(reading, TCSANOW, &line);
+    }
+    reader_.setPromptly(deliversOnArrival());
+    if (!reader_.start(reading)) {
+        errorString_ = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
     return true;
 }
 
@@ -119,7 +155,7 @@ void SerialPort::close()
     if (!losing_)
         emit aboutToClose();
     port_.flush();
-    buffer_.clear();
+    reader_.stop();
     port_.close();
 }
 
@@ -128,103 +164,48 @@ bool SerialPort::isOpen() const
     return port_.isOpen() && !losing_;
 }
 
-qint64 SerialPort::bytesWaiting()
-{
-    if (!isOpen())
-        return 0;
-    intake();
-    return buffer_.size() + port_.bytesAvailable();
-}
-
-QByteArray SerialPort::readAll()
-{
-    if (!isOpen())
-        return {};
-    intake();
-    QByteArray taken = std::exchange(buffer_, QByteArray());
-    // Room again: what QSerialPort held back meanwhile follows.
-    intake();
-    fastLine_ = takenSinceReadAll_ >= kFastLineBytes;
-    takenSinceReadAll_ = 0;
-    applyReadMode();
-    return taken;
-}
-
-qint64 SerialPort::bytesInLine() const
-{
-    int count = 0;
-    if (::ioctl(static_cast<int>(port_.handle()), FIONREAD, &count) != 0)
-        return 0;
-    return count;
-}
-
-void SerialPort::wantArrivals(const void* who, bool wanted)
-{
-    if (wanted && !arrivalWanters_.contains(who))
-        arrivalWanters_.append(who);
-    else if (!wanted)
-        arrivalWanters_.removeAll(who);
-    applyReadMode();
-}
-
-void SerialPort::applyReadMode()
-{
-    if (!port_.isOpen())
-        return;
-    // QSerialPort reads on every arrival until its buffer holds its limit, then waits until
-    // more than the buffer holds is asked of it. With a limit of one byte it thus reads the
-    // first byte and stops; intake takes that byte and then reads the line itself, so a steady
-    // line wakes nobody between polls. Setting the limit lets QSerialPort read again.
-    const qint64 limit = takesOnArrival() ? kReadBufferBytes : 1;
-    if (port_.readBufferSize() != limit)
-        port_.setReadBufferSize(limit);
-}
-
-void SerialPort::onReadyRead()
-{
-    if (takesOnArrival())
-        intake();
-}
-
-void SerialPort::intake()
+void SerialPort::deliverReceived()
 {
     if (!isOpen())
         return;
-    const qsizetype before = buffer_.size();
-    // What QSerialPort has read came first; the line's own buffer follows only once it is empty.
-    const qint64 held = std::min<qint64>(port_.bytesAvailable(), kReadBufferBytes - buffer_.size());
-    if (held > 0)
-        buffer_.append(port_.read(held));
-    if (!takesOnArrival() && port_.bytesAvailable() == 0)
-        readLine();
-    if (buffer_.size() == before)
-        return;
-    takenSinceReadAll_ += buffer_.size() - before;
-    emit received(QByteArrayView(buffer_).sliced(before));
-}
-
-void SerialPort::readLine()
-{
-    const int fd = static_cast<int>(port_.handle());
-    char chunk[16384];
-    while (buffer_.size() < kReadBufferBytes) {
-        const auto wanted = static_cast<std::size_t>(std::min<qint64>(sizeof chunk, kReadBufferBytes - buffer_.size()));
-        const ssize_t got = ::read(fd, chunk, wanted);
-        if (got > 0) {
-            buffer_.append(chunk, got);
-            continue;
-        }
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return;
-        // A raw line with nothing to read gives 0 too; a line hung up (a pty whose other side
-        // closed, an adapter pulled) says so in poll.
-        pollfd line {fd, POLLIN, 0};
-        if (got < 0 || (::poll(&line, 1, 0) == 1 && (line.revents & (POLLHUP | POLLERR | POLLNVAL))))
-            beginLoss();
+    // A subscriber that runs the event loop (a message box) must not deliver newer chunks
+    // before the older ones still in hand; they go once these are through.
+    if (delivering_) {
+        deliverAgain_ = true;
         return;
     }
+    delivering_ = true;
+    for (const ReceivedChunk& chunk : reader_.take()) {
+        if (!isOpen())
+            break;
+        emit received(chunk);
+    }
+    delivering_ = false;
+    if (std::exchange(deliverAgain_, false))
+        QMetaObject::invokeMethod(this, &SerialPort::deliverReceived, Qt::QueuedConnection);
+}
+
+void SerialPort::deliverOnArrival(const void* who, bool wanted)
+{
+    if (wanted && !onArrivalWanters_.contains(who))
+        onArrivalWanters_.append(who);
+    else if (!wanted)
+        onArrivalWanters_.removeAll(who);
+    reader_.setPromptly(deliversOnArrival());
+    // What waits already goes soon, not at the next tick.
+    if (deliversOnArrival())
+        QMetaObject::invokeMethod(this, &SerialPort::onReaderWake, Qt::QueuedConnection);
+}
+
+void SerialPort::onReaderWake()
+{
+    if (!port_.isOpen() || losing_)
+        return;
+    // What was read before the line went is delivered first.
+    if (reader_.lost() || deliversOnArrival())
+        deliverReceived();
+    if (reader_.lost())
+        beginLoss();
 }
 
 bool SerialPort::write(QByteArrayView bytes)
@@ -232,7 +213,7 @@ bool SerialPort::write(QByteArrayView bytes)
     if (!isOpen())
         return false;
     // Measured before the bytes leave, so that no answer to them can be among these.
-    arrivedBeforeLastWrite_ = port_.bytesAvailable() + bytesInLine();
+    arrivedBeforeLastWrite_ = reader_.arrivedBytes();
     if (port_.write(bytes.data(), bytes.size()) != bytes.size())
         return false;
     port_.flush();
@@ -298,7 +279,7 @@ void SerialPort::closeAfterLoss()
 {
     if (!losing_)
         return;
-    buffer_.clear();
+    reader_.stop();
     port_.close();
     losing_ = false;
     emit lost();

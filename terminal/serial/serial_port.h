@@ -8,8 +8,10 @@
 #include <QString>
 #include <QStringView>
 
+#include "chunk/received_chunk.h"
 #include "line/line_settings.h"
 #include "serial/control_lines_port.h"
+#include "serial/line_reader.h"
 
 #include <functional>
 #include <optional>
@@ -23,25 +25,14 @@ namespace tessa {
 // port and reports lost() once, instead of leaving a dead descriptor that wakes the event
 // loop for ever.
 //
-// Reading: bytes wait in our buffer until someone asks (bytesWaiting, readAll), as the receive
-// poll does, and every chunk taken is reported once by received(). While someone needs arrival
-// times (wantArrivals: a reply being awaited, a traffic log, timestamps), chunks are taken as
-// they arrive (QSerialPort's readyRead) and reported at once. Otherwise they are taken from the
-// line when asked, which wakes the program once per poll instead of once per chunk: a steady
-// line then costs a fraction of the CPU. A fast line (kFastLineBytes or more taken between two
-// readAll) is read on arrival too, so that a sender is not held back by the line's small buffer.
+// Reading has one road: a reader thread (LineReader) takes the bytes as they arrive, stamps each
+// chunk once and queues it; deliverReceived() hands every queued chunk, in order, to whoever
+// subscribes to received(). The window delivers on its receive tick; while someone needs the
+// chunks as they come (a reply awaited, answer rules, a script), deliverOnArrival has them
+// delivered at once. Either way it is the same queue and the same chunks.
 class SerialPort : public QObject, public ControlLinesPort {
     Q_OBJECT
 public:
-    // Bytes held in our own buffer at most. A poll takes all it holds; the bound only bites on
-    // a flood far beyond any serial line's speed (10 MB/s at one poll each 100 ms), where the
-    // sender waits in QSerialPort's and then the line's (kernel's) buffer, so memory and the
-    // work of one poll stay bounded.
-    static constexpr qint64 kReadBufferBytes = 1024 * 1024;
-    // Bytes between two readAll from which the line counts as fast (about 40 KB/s at one poll
-    // each 100 ms: above 115200 baud, below 921600).
-    static constexpr qint64 kFastLineBytes = 4096;
-
     using PortResolver = std::function<QString(int portNumber)>;
 
     explicit SerialPort(QObject* parent = nullptr);
@@ -87,20 +78,21 @@ public:
     bool isOpen() const override;
     QString errorString() const { return errorString_; }
     QString devicePath() const;
-    // The open line's descriptor (-1 when closed), to read its settings back.
+    // The open line's descriptor for writing (-1 when closed), to read its settings back.
     qintptr handle() const { return port_.isOpen() ? port_.handle() : -1; }
 
-    // who (any address, as a key) needs chunks reported as they arrive, or no longer does.
-    // Chunks are taken on arrival while anyone does; a port opened later follows the same wish.
-    void wantArrivals(const void* who, bool wanted);
-    // Whether chunks are taken on arrival now: wanted, or the line is fast.
-    bool takesOnArrival() const { return !arrivalWanters_.isEmpty() || fastLine_; }
-
-    // The bytes received and not yet read.
-    qint64 bytesWaiting();
-    QByteArray readAll();
-    // Bytes that had arrived but were not yet reported by received() when the last write left:
-    // the first this many bytes reported after it came before it (they answer nothing it asked).
+    // Hands every chunk read and not yet delivered to received(), oldest first. Nothing when
+    // the port is closed.
+    void deliverReceived();
+    // who (any address, as a key) needs chunks delivered as they arrive, or no longer does. Only
+    // when they are delivered changes, not which or how; a port opened later follows the wish.
+    void deliverOnArrival(const void* who, bool wanted);
+    bool deliversOnArrival() const { return !onArrivalWanters_.isEmpty(); }
+    // Bytes read and not yet delivered (at most LineReader::kMostQueuedBytes and one read).
+    qint64 undeliveredBytes() const { return reader_.queuedBytes(); }
+    // Bytes arrived but not yet delivered when the last write left (read by the reader, or
+    // still in the line for it): the first this many bytes delivered after it came before it
+    // (they answer nothing it asked).
     qint64 arrivedBeforeLastWrite() const { return arrivedBeforeLastWrite_; }
     // Both return false when the port is closed or the write failed.
     bool write(QByteArrayView bytes);
@@ -119,32 +111,26 @@ signals:
     // The port is open and about to be closed by close(): last bytes may still be written.
     void aboutToClose();
     void lost();
-    // Every chunk as it left (after a successful write) and as it arrived, in order; for a
-    // traffic log or a reply decoder. The view is valid during the call only.
+    // Every chunk as it left (after a successful write), the view valid during the call only;
+    // every chunk received, in order, as deliverReceived hands it on.
     void sent(QByteArrayView bytes);
-    void received(QByteArrayView bytes);
+    void received(const tessa::ReceivedChunk& chunk);
 
 private:
     void onError(QSerialPort::SerialPortError error);
+    // The reader queued a chunk for prompt delivery, or lost the line (on the window's thread).
+    void onReaderWake();
+    // Opens the line at path once more for the reader; false (errorString_ set) when it cannot.
+    bool startReader(const QString& path);
     void beginLoss();
     void closeAfterLoss();
-    // Moves what QSerialPort has read into buffer_ (up to its bound), when reading on request
-    // also what waits in the line, and reports it.
-    void intake();
-    void onReadyRead();
-    // Reads the line's descriptor into buffer_ up to its bound; a hung-up line begins a loss.
-    void readLine();
-    // Sets QSerialPort to read on every arrival, or to read one byte and then wait for us.
-    void applyReadMode();
-    // Bytes in the line's (kernel's) buffer not yet read by QSerialPort.
-    qint64 bytesInLine() const;
 
-    QSerialPort port_;
-    QByteArray buffer_;
+    QSerialPort port_;  // writes, line settings, control lines
+    LineReader reader_;
     qint64 arrivedBeforeLastWrite_ = 0;
-    QList<const void*> arrivalWanters_;
-    bool fastLine_ = false;
-    qint64 takenSinceReadAll_ = 0;
+    QList<const void*> onArrivalWanters_;
+    bool delivering_ = false;
+    bool deliverAgain_ = false;
     PortResolver resolver_;
     int portNumber_ = 0;
     QString settingsText_;

@@ -38,6 +38,11 @@ bool AutoTestRunner::running() const
     return Timer4->isActive();
 }
 
+void AutoTestRunner::received(QByteArrayView bytes)
+{
+    autoTest_->received(bytes);
+}
+
 void AutoTestRunner::Command4_Click()
 {
     autoTest_->start();

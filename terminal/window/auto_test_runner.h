@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QObject>
 #include <functional>
 #include <memory>
@@ -29,6 +30,8 @@ public:
 
     bool running() const;
     const AutoTest& autoTest() const { return *autoTest_; }
+    // Every chunk the port received (the probe's reply is judged from them).
+    void received(QByteArrayView bytes);
 
     void Command4_Click();
     void Timer4_Timer();

@@ -73,11 +73,6 @@ public:
     QString deviceTypeText() const override { return form_.Combo2->currentText(); }
     void writeString(const QString& text) override { form_.comm1().write(QStringView(text)); }
     void sendChecksumFrame() override { form_.Frame3->Command3_Click(); }
-    QString hexViewText() const override { return form_.Text4->toPlainText(); }
-    QString takeWaitingText() override
-    {
-        return form_.comm1().isOpen() ? QString::fromLatin1(form_.comm1().readAll()) : QString();
-    }
     void clearHexView() override { form_.Text4->clear(); }
     void clearReceiveDisplay() override { form_.Command14_Click(); }
     std::int16_t availability(int portNumber) const override { return form_.portAvailability(portNumber); }
@@ -99,9 +94,13 @@ Form1::Form1(std::unique_ptr<tessa::Dialogs> dialogs, QWidget* parent)
     Form_Load();
     portMenu_ = new tessa::PortMenu(this, *dialogs_, *mnu_port, *connection_, *connectionBar_, settings_, *receive_,
                                     [this] { return shownStatusBar(); });
-    // The history takes every chunk as the port reports it, whichever way it was read.
-    connect(&connection_->port(), &tessa::SerialPort::received, this,
-            [this](QByteArrayView bytes) { receiveHistory_.append(bytes); });
+    // The window's share of the one received route: each chunk the port delivers goes to the
+    // receive views (shown by Timer1), the history and the auto test's probe.
+    connect(&connection_->port(), &tessa::SerialPort::received, this, [this](const tessa::ReceivedChunk& chunk) {
+        receive_->chunkReceived(chunk);
+        receiveHistory_.append(chunk.bytes);
+        autoTestRunner_->received(chunk.bytes);
+    });
     // Find in the receive views (Ctrl+F), from the Find menu and the views' context menu.
     auto* findPanel = new tessa::FindPanel(*receive_, settings_, this);
     QMenu* find = named(menuBar()->addMenu(tr("F&ind")), u"mnu_find_menu"_s);
@@ -467,8 +466,12 @@ void Form1::mnu_port_map_Click()
 
 void Form1::Timer1_Timer()
 {
-    // "Dorva HMI" leaves its bytes in the port for the auto test's own judgement.
-    receive_->poll(comm1(), Combo2->currentIndex() == tessa::kDeviceRowHmi);
+    // The port's chunks go to every subscriber on this tick, unless a flood's backlog is still
+    // being formatted: then they wait in the port and the sender is held back.
+    if (!receive_->backlogged())
+        comm1().deliverReceived();
+    // "Dorva HMI" leaves its bytes unshown for the auto test's own judgement.
+    receive_->tick(comm1().isOpen(), Combo2->currentIndex() == tessa::kDeviceRowHmi);
 }
 
 void Form1::Command16_Click()

@@ -17,17 +17,16 @@ namespace {
 class ScriptedWindow : public AutoTestWindow {
 public:
     std::map<int, bool> opens;  // port -> open succeeds (missing: fails)
-    std::map<int, QString> replies;  // port -> hex view text after a send
-    std::map<int, QString> waiting;  // port -> characters left waiting in the port after a send
+    std::map<int, QByteArray> replies;  // port -> bytes the device sends back after a send
+    std::map<int, QByteArray> noise;  // port -> bytes that arrive right after the connect
     PortTable available {};
     int row = 2;
     QString rowText = QStringLiteral("Dorva Encoder/Creel");
     bool isConnected = false;
     int port = 0;
     std::int16_t succeeded = 0;
-    QString hexView;  // the box: shows the whole receive log at each refresh
-    QString receiveLog;
-    QString waitingText;
+    QString hexView = QStringLiteral("4F 4B ");  // the box, with earlier traffic
+    QByteArray pending;  // arrived, delivered to the test after the tick
     QStringList log;
 
     bool connected() const override { return isConnected; }
@@ -43,6 +42,8 @@ public:
         isConnected = opens.count(portNumber) && opens[portNumber];
         succeeded = isConnected ? 1 : 0;
         available[static_cast<std::size_t>(portNumber)] = succeeded;
+        if (isConnected && noise.count(portNumber))
+            pending += noise[portNumber];
     }
     int portInText1() const override { return port; }
     bool connectSucceeded() const override { return succeeded == 1; }
@@ -58,32 +59,34 @@ public:
         log << QStringLiteral("frame");
         answer();
     }
-    QString hexViewText() const override { return hexView; }
-    QString takeWaitingText() override { return std::exchange(waitingText, QString()); }
     void clearHexView() override { hexView.clear(); }
     void clearReceiveDisplay() override
     {
         log << QStringLiteral("clear");
-        receiveLog.clear();
         hexView.clear();
     }
     std::int16_t availability(int portNumber) const override { return available[static_cast<std::size_t>(portNumber)]; }
 
     void answer()
     {
-        if (replies.count(port)) {
-            receiveLog += replies[port];
-            hexView = receiveLog;
-        }
-        if (waiting.count(port))
-            waitingText = waiting[port];
+        if (replies.count(port))
+            pending += replies[port];
     }
 };
 
-int runToEnd(AutoTest& test)
+// One tick of the test, then what arrived meanwhile is delivered (as the receive poll does
+// between two of its ticks).
+bool step(AutoTest& test, ScriptedWindow& window)
+{
+    const bool ended = test.tick();
+    test.received(std::exchange(window.pending, QByteArray()));
+    return ended;
+}
+
+int runToEnd(AutoTest& test, ScriptedWindow& window)
 {
     int ticks = 0;
-    while (!test.tick()) {
+    while (!step(test, window)) {
         ++ticks;
         if (ticks > 1000)
             break;
@@ -104,6 +107,10 @@ TEST(AutoTestAnswers, DeviceTypeRules)
     EXPECT_TRUE(countsAsAnswer(kDeviceRowK5Ring, QStringLiteral("01 03 02 00 01 ")));
     EXPECT_FALSE(countsAsAnswer(kDeviceRowK5Ring, QStringLiteral("01 04 ")));
     EXPECT_FALSE(countsAsAnswer(kDeviceRowK5Ring, QString()));
+    // The reply's bytes as the hexadecimal view shows them, or for an HMI as characters.
+    EXPECT_EQ(judgedText(kDeviceRowK5Ring, QByteArray("\x01\x03\xAF", 3)), QStringLiteral("01 03 AF "));
+    EXPECT_EQ(judgedText(2, QByteArray()), QString());
+    EXPECT_EQ(judgedText(kDeviceRowHmi, QByteArray("TT\x01", 3)), QStringLiteral("TT\x01"));
 }
 
 TEST(AutoTestSummary, ListsAnsweringPortsOrSaysNoneFound)
@@ -124,11 +131,11 @@ TEST(AutoTestScan, FourTicksPerPortAndOnlyTheAnsweringPortIsListed)
     for (int p = 1; p <= 20; ++p)
         window.available[static_cast<std::size_t>(p)] = 1;
     window.opens = {{3, true}, {7, true}};
-    window.replies = {{7, QStringLiteral("4F 4B ")}};
+    window.replies = {{7, QByteArray("OK")}};
     window.isConnected = true;  // a connection the user had: closed first
     AutoTest test(window);
     test.start();
-    EXPECT_EQ(runToEnd(test), 80);
+    EXPECT_EQ(runToEnd(test, window), 80);
     EXPECT_FALSE(test.running());
     EXPECT_EQ(window.log.first(), QStringLiteral("disconnect"));
     EXPECT_EQ(window.log.count(QStringLiteral("frame")), 2);  // only the two ports that opened
@@ -145,11 +152,11 @@ TEST(AutoTestScan, FailedPortsAreSkippedNextTimeButPortOneIsAlwaysProbed)
     window.opens = {{5, true}, {9, true}};
     AutoTest test(window);
     test.start();
-    runToEnd(test);
+    runToEnd(test, window);
     window.log.clear();
     test.start();
     // Port 1 (the start), then 5 and 9 only.
-    EXPECT_EQ(runToEnd(test), 12);
+    EXPECT_EQ(runToEnd(test, window), 12);
     EXPECT_EQ(window.log.filter(QStringLiteral("connect ")), QStringList({"connect 1", "connect 5", "connect 9"}));
 }
 
@@ -161,12 +168,12 @@ TEST(AutoTestScan, HmiGetsTheStringAndNeedsTT)
     for (int p = 1; p <= 3; ++p)
         window.available[static_cast<std::size_t>(p)] = 1;
     window.opens = {{1, true}, {2, true}, {3, true}};
-    // The poll leaves an HMI's reply in the port: judged there, the hex view plays no part.
-    window.waiting = {{1, QStringLiteral("TT0930")}, {2, QStringLiteral("XTT")}};
-    window.replies = {{3, QStringLiteral("TT")}};
+    // An HMI's reply is judged as characters (the receive views never show it); COM3 opens
+    // but stays silent.
+    window.replies = {{1, QByteArray("TT0930")}, {2, QByteArray("XTT")}};
     AutoTest test(window);
     test.start();
-    runToEnd(test);
+    runToEnd(test, window);
     EXPECT_EQ(window.log.count(QStringLiteral("write 0930")), 3);
     EXPECT_EQ(window.log.count(QStringLiteral("frame")), 0);
     EXPECT_EQ(test.answered()[1], 1);
@@ -182,11 +189,13 @@ TEST(AutoTestScan, K5RingJudgesTheAnswerToThisProbeAlone)
     for (int p = 1; p <= 20; ++p)
         window.available[static_cast<std::size_t>(p)] = 1;
     window.opens = {{3, true}, {7, true}};
-    // COM3 answers something else first; its bytes must not stand before COM7's answer.
-    window.replies = {{3, QStringLiteral("15 11 ")}, {7, QStringLiteral("01 03 02 00 64 B9 AF ")}};
+    // COM3 answers something else first; its bytes must not stand before COM7's answer, nor
+    // must what COM7 sent before the probe went out.
+    window.replies = {{3, QByteArray("\x15\x11")}, {7, QByteArray("\x01\x03\x02\x00\x64\xB9\xAF", 7)}};
+    window.noise = {{7, QByteArray("\x15")}};
     AutoTest test(window);
     test.start();
-    runToEnd(test);
+    runToEnd(test, window);
     // Every probe clears before it sends (and before judging, also where the connect failed).
     const QStringList steps = window.log.filter(QRegularExpression(QStringLiteral("^(clear|frame)$")));
     EXPECT_EQ(steps.count(QStringLiteral("frame")), 2);
@@ -205,17 +214,17 @@ TEST(AutoTestScan, RestartClearsAnswersAndStopEndsTheScan)
     window.available[1] = 1;
     window.available[2] = 1;
     window.opens = {{1, true}, {2, true}};
-    window.replies = {{1, QStringLiteral("AA ")}};
+    window.replies = {{1, QByteArray("\xAA")}};
     AutoTest test(window);
     test.start();
     for (int i = 0; i < 4; ++i)
-        test.tick();
+        step(test, window);
     EXPECT_EQ(test.answered()[1], 1);
     EXPECT_EQ(test.scanPort(), 2);
     test.start();
     EXPECT_EQ(test.answered()[1], 0);
     EXPECT_EQ(test.scanPort(), 1);
-    test.tick();
+    step(test, window);
     test.stop();
     EXPECT_FALSE(test.running());
     const qsizetype before = window.log.size();
@@ -225,22 +234,20 @@ TEST(AutoTestScan, RestartClearsAnswersAndStopEndsTheScan)
 
 TEST(AutoTestScan, APortThatNeverOpenedIsNeverCounted)
 {
-    // Earlier traffic fills the views and COM1 leads nowhere: neither the old text nor a view
-    // that some other path fills again may make the failed port an answer.
-    for (const bool clearWorks : {true, false}) {
+    // Earlier traffic fills the views and COM1 leads nowhere: neither the old text nor bytes
+    // that still come in (from the port closed before) may make the failed port an answer.
+    for (const bool lateBytes : {false, true}) {
         ScriptedWindow window;
         window.available[1] = 1;
-        window.hexView = QStringLiteral("4F 4B ");
-        window.waitingText = QStringLiteral("TT");
         AutoTest test(window);
         test.start();
         for (int i = 0; i < 2; ++i)
-            test.tick();  // disconnect, connect (fails)
-        test.tick();  // send: nothing goes out
-        if (!clearWorks)
-            window.hexView = QStringLiteral("4F 4B ");
-        EXPECT_TRUE(test.tick());
-        EXPECT_EQ(test.answered()[1], 0) << clearWorks;
+            step(test, window);  // disconnect, connect (fails)
+        step(test, window);  // send: nothing goes out
+        if (lateBytes)
+            test.received("OK");
+        EXPECT_TRUE(step(test, window));
+        EXPECT_EQ(test.answered()[1], 0) << lateBytes;
         EXPECT_EQ(window.log.count(QStringLiteral("frame")), 0);
         EXPECT_EQ(test.summary(), QStringLiteral("Finished Autotest!!!\n\rDorva Encoder/Creel\n\rCould not found!!!"));
     }

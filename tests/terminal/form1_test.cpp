@@ -468,16 +468,16 @@ private slots:
         QVERIFY(form->receiveLogs().hexLog().size() <= tessa::ReceiveLogs::kHexLogLimit);
     }
 
-    void hmiDeviceTypeLeavesBytesInThePort()
+    void hmiDeviceTypeLeavesBytesUnshown()
     {
         form = makeForm();
         connectToPty();
         child<QComboBox>("Combo2")->setCurrentIndex(4);
         FarEnd far(pty->farPath());
         QVERIFY(far.write(QByteArray("TT01")));
-        QTRY_COMPARE_WITH_TIMEOUT(form->comm1().bytesWaiting(), 4, 5000);
+        // Delivered on a tick like every chunk (the history has them), but not shown.
+        QTRY_COMPARE_WITH_TIMEOUT(form->receiveHistory().totalBytes(), 4, 5000);
         QTest::qWait(350);  // a few poll ticks
-        QCOMPARE(form->comm1().bytesWaiting(), 4);
         QVERIFY(form->receiveLogs().hexLog().isEmpty());
         child<QComboBox>("Combo2")->setCurrentIndex(2);
         QTRY_COMPARE_WITH_TIMEOUT(form->receiveLogs().hexLog(), QStringLiteral("54 54 30 31 "), 5000);

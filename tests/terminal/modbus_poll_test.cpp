@@ -52,8 +52,9 @@ protected:
         port.setPortNumber(1);
         port.setSettings(QStringLiteral("115200,n,8,1"));
         ASSERT_TRUE(port.open()) << port.errorString().toStdString();
-        port.wantArrivals(this, true);
-        QObject::connect(&port, &SerialPort::received, &poller, [this](QByteArrayView b) { poller.received(b); });
+        port.deliverOnArrival(this, true);
+        QObject::connect(&port, &SerialPort::received, &poller,
+                         [this](const ReceivedChunk& chunk) { poller.received(chunk.bytes); });
         QObject::connect(&poller, &ModbusPoller::requestDone, [this](const PollRecord& r) { records.push_back(r); });
         QObject::connect(&poller, &ModbusPoller::finished, [this](bool) { done = true; });
     }

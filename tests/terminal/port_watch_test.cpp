@@ -111,8 +111,9 @@ TEST_F(ReconnectTest, WhenOnThePortReopensAtTheSamePathAndCarriesBytes)
     ASSERT_TRUE(device.isOpen());
     ASSERT_TRUE(device.write("back"));
     QByteArray got;
+    QObject::connect(&port, &SerialPort::received, [&](const ReceivedChunk& chunk) { got += chunk.bytes; });
     EXPECT_TRUE(waitFor([&] {
-        got += port.readAll();
+        port.deliverReceived();
         return got == "back";
     })) << got.constData();
     ASSERT_TRUE(port.write(QByteArrayView("again")));

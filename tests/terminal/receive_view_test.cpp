@@ -1,5 +1,6 @@
 // The fixed-pitch receive view on its own: what it shows of a log and when, how rows wrap and
 // scroll, that a hidden view waits to be laid out, and selecting and copying.
+#include "receive/receive_display.h"
 #include "receive/receive_view.h"
 
 #include <QApplication>
@@ -9,6 +10,8 @@
 #include <QScrollBar>
 #include <QtTest>
 
+using tessa::ReceivedChunk;
+using tessa::ReceiveDisplay;
 using tessa::ReceiveLogs;
 using tessa::ReceiveView;
 
@@ -172,6 +175,42 @@ private slots:
         view->show();
         QCOMPARE(view->rowCount(), 51);
         QCOMPARE(bar()->value(), bar()->maximum());
+    }
+
+    // The display takes each delivered chunk and formats, on a tick, all it took since the
+    // last one as one read: a CR LF split between two chunks of one tick reads as a line break,
+    // split between two ticks as two dots. Nothing happens while the port is closed; a held
+    // display keeps its chunks for a later tick; each chunk keeps its own stamp.
+    void displayFormatsTheChunksOfATickAsOneRead()
+    {
+        QWidget parent;
+        ReceiveDisplay display(&parent);
+        display.chunkReceived({"a\r", 1'700'000'000'000, 0});
+        display.chunkReceived({"\nb", 1'700'000'000'005, 0});
+        display.tick(false, false);
+        QVERIFY(display.logs().hexLog().isEmpty());
+        display.tick(true, true);
+        QVERIFY(display.logs().hexLog().isEmpty());
+        display.tick(true, false);
+        QCOMPARE(display.logs().charLog(), QStringLiteral("a  \r\nb"));
+        QCOMPARE(display.logs().hexLog(), QStringLiteral("61 0D 0A \r\n62 "));
+
+        display.clear();
+        display.chunkReceived({"\r", 0, 0});
+        display.tick(true, false);
+        display.chunkReceived({"\n", 0, 0});
+        display.tick(true, false);
+        QCOMPARE(display.logs().charLog(), QStringLiteral(".."));
+
+        display.clear();
+        display.setTimestamps(true);
+        const qint64 t = 1'700'000'000'123;
+        display.chunkReceived({"x", t, 0});
+        display.chunkReceived({"y", t + 9, 0});
+        display.tick(true, false);
+        QCOMPARE(display.logs().charLog(),
+                 tessa::ArrivalStamps::stampText(t) + u'x' + QStringLiteral("\r\n")
+                     + tessa::ArrivalStamps::stampText(t + 9) + u'y');
     }
 
     void selectsByMouseAndCopies()

@@ -27,8 +27,9 @@ public:
             port.setPortNumber(1);
             port.setSettings(QStringLiteral("115200,n,8,1"));
             opened = port.open();
-            port.wantArrivals(this, true);
-            QObject::connect(&port, &SerialPort::received, &runner, [this](QByteArrayView b) { runner.received(b); });
+            port.deliverOnArrival(this, true);
+            QObject::connect(&port, &SerialPort::received, &runner,
+                             [this](const ReceivedChunk& chunk) { runner.received(chunk.bytes); });
         }
         QObject::connect(&runner, &ScriptRunner::output, [this](const QString& line) { output << line; });
     }

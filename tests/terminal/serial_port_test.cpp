@@ -1,6 +1,7 @@
 #include "support/wait_for.h"
 #include "serial/connection.h"
 #include "serial/port_number.h"
+#include "serial/line_reader.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
 #include "support/pty_pair.h"
@@ -9,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -17,7 +19,6 @@
 #include <random>
 
 #include <sys/resource.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 using namespace tessa;
@@ -125,28 +126,41 @@ TEST_F(SerialPortTest, VanishedDeviceClosesAndReportsOnce)
 #endif
 }
 
-TEST_F(SerialPortTest, ReadBufferHoldsBackAFastSenderWithoutLosingBytes)
+// Nobody delivering, the reader stops at its bound: the sender waits in the line's buffer and
+// no byte is lost once delivery resumes.
+TEST_F(SerialPortTest, UndeliveredChunksHoldBackAFastSenderWithoutLosingBytes)
 {
     FarEnd far(pty.farPath());
     ASSERT_TRUE(port.open());
-    QByteArray sent(3 * SerialPort::kReadBufferBytes, '\0');
+    QByteArray got;
+    QObject::connect(&port, &SerialPort::received, [&](const ReceivedChunk& chunk) { got += chunk.bytes; });
+    QByteArray sent(3 * LineReader::kMostQueuedBytes, '\0');
     for (qsizetype i = 0; i < sent.size(); ++i)
         sent[i] = static_cast<char>(i % 251);
     qsizetype written = 0;
-    QByteArray got;
-    qint64 mostWaiting = 0;
+    // Fill until the line refuses more for a while: the reader has stopped at its bound.
+    QDeadlineTimer quiet(500);
+    ASSERT_TRUE(waitFor(
+        [&] {
+            const qsizetype now = far.writeSome(QByteArrayView(sent).sliced(written));
+            written += now;
+            if (now > 0)
+                quiet.setRemainingTime(500);
+            return quiet.hasExpired() || written == sent.size();
+        },
+        30000));
+    EXPECT_LT(written, sent.size()) << "the sender was never held back";
+    EXPECT_GE(port.undeliveredBytes(), LineReader::kMostQueuedBytes);
+    EXPECT_LE(port.undeliveredBytes(), LineReader::kMostQueuedBytes + 65536);
+    EXPECT_TRUE(got.isEmpty());
     ASSERT_TRUE(waitFor(
         [&] {
             if (written < sent.size())
                 written += far.writeSome(QByteArrayView(sent).sliced(written));
-            mostWaiting = qMax(mostWaiting, port.bytesWaiting());
-            // Reading lags behind writing so that the buffer fills up to its cap.
-            if (written == sent.size() || mostWaiting >= SerialPort::kReadBufferBytes)
-                got += port.readAll();
+            port.deliverReceived();
             return got.size() >= sent.size();
         },
         30000));
-    EXPECT_GE(mostWaiting, SerialPort::kReadBufferBytes);
     EXPECT_EQ(got, sent);
 }
 
@@ -202,93 +216,89 @@ void runEvents(int ms)
     loop.exec();
 }
 
-// Bytes in the line's (kernel's) buffer, not yet read by anybody.
-int bytesInLine(const SerialPort& port)
+qint64 wallMsNow()
 {
-    int count = 0;
-    return ::ioctl(static_cast<int>(port.handle()), FIONREAD, &count) == 0 ? count : -1;
-}
-
-bool waitForBytesInLine(const SerialPort& port, int count)
-{
-    const QDeadlineTimer deadline(5000);
-    while (bytesInLine(port) < count && !deadline.hasExpired())
-        ::usleep(1000);
-    return bytesInLine(port) >= count;
+    return ReceivedChunk::stampedNow({}).wallMs;
 }
 
 }  // namespace
 
-// Nobody wanting arrival times, bytes are taken and reported when asked (the receive poll);
-// while someone does, as they arrive, without asking. Bytes not yet reported when a write left
-// are counted as having come before it, in either way of reading.
-TEST_F(SerialPortTest, ReportsOnArrivalOnlyWhileWantedAndCountsBytesBeforeAWrite)
+// Chunks are read and stamped as they arrive and wait until delivered: at the receive tick,
+// or at once while someone wants them so. Bytes not yet delivered when a write left are
+// counted as having come before it.
+TEST_F(SerialPortTest, DeliversStampedChunksWhenAskedOrOnArrivalWhileWanted)
 {
     FarEnd far(pty.farPath());
+    // The device by its path under /dev, as a real line is named.
+    const QString device = QFileInfo(pty.nearPath()).canonicalFilePath();
+    ASSERT_TRUE(device.startsWith(QStringLiteral("/dev/")));
+    port.setPortResolver([device](int) { return device; });
     ASSERT_TRUE(port.open());
-    QByteArray reported;
-    QObject::connect(&port, &SerialPort::received, [&](QByteArrayView bytes) { reported += bytes.toByteArray(); });
-    ASSERT_TRUE(far.write(QByteArray("polled\r\n")));
+    QList<ReceivedChunk> delivered;
+    QObject::connect(&port, &SerialPort::received, [&](const ReceivedChunk& chunk) { delivered << chunk; });
+    const qint64 before = wallMsNow();
+    ASSERT_TRUE(far.write(QByteArray("ticked\r\n")));
+    ASSERT_TRUE(waitFor([&] { return port.undeliveredBytes() == 8; }));
+    const qint64 after = wallMsNow();
     runEvents(200);
-    EXPECT_TRUE(reported.isEmpty()) << "reported before anyone asked: " << reported.toStdString();
-    EXPECT_EQ(port.bytesWaiting(), 8);
-    EXPECT_EQ(reported, QByteArray("polled\r\n"));
-    EXPECT_EQ(port.readAll(), QByteArray("polled\r\n"));
+    EXPECT_TRUE(delivered.isEmpty()) << "delivered before anyone asked";
+    port.deliverReceived();
+    ASSERT_EQ(delivered.size(), 1);
+    EXPECT_EQ(delivered[0].bytes, QByteArray("ticked\r\n"));
+    // Stamped where it was read, not where it was delivered (200 ms later).
+    EXPECT_GE(delivered[0].wallMs, before);
+    EXPECT_LE(delivered[0].wallMs, after);
+    EXPECT_EQ(port.undeliveredBytes(), 0);
 
     int watcher = 0;
-    port.wantArrivals(&watcher, true);
-    EXPECT_TRUE(port.takesOnArrival());
-    reported.clear();
+    port.deliverOnArrival(&watcher, true);
+    delivered.clear();
     ASSERT_TRUE(far.write(QByteArray("early\r\n")));
-    ASSERT_TRUE(waitFor([&] { return reported.size() >= 7; }));
-    EXPECT_EQ(reported, QByteArray("early\r\n"));
-    EXPECT_EQ(port.bytesWaiting(), 7);
-    EXPECT_EQ(port.readAll(), QByteArray("early\r\n"));
+    ASSERT_TRUE(waitFor([&] { return !delivered.isEmpty(); }));
+    EXPECT_EQ(delivered[0].bytes, QByteArray("early\r\n"));
 
-    // Bytes still in the line when a write leaves (no event loop ran since they came).
-    for (const bool onArrival : {true, false}) {
-        port.wantArrivals(&watcher, onArrival);
-        ASSERT_TRUE(far.write(QByteArray("late")));
-        ASSERT_TRUE(waitForBytesInLine(port, 4));
-        reported.clear();
-        ASSERT_TRUE(port.write(QByteArrayView("q")));
-        EXPECT_EQ(port.arrivedBeforeLastWrite(), 4) << "on arrival: " << onArrival;
-        EXPECT_TRUE(reported.isEmpty());
-        ASSERT_TRUE(waitFor([&] { return port.bytesWaiting() >= 4; }));
-        EXPECT_EQ(port.readAll(), QByteArray("late"));
-        ASSERT_TRUE(port.write(QByteArrayView("r")));
-        EXPECT_EQ(port.arrivedBeforeLastWrite(), 0);
-    }
-    // Two wishes: arrivals are taken until the last one is withdrawn.
+    // Bytes read but not delivered when a write leaves (no event loop ran since they came).
+    port.deliverOnArrival(&watcher, false);
+    ASSERT_TRUE(far.write(QByteArray("late")));
+    ASSERT_TRUE(waitFor([&] { return port.undeliveredBytes() == 4; }));
+    ASSERT_TRUE(port.write(QByteArrayView("q")));
+    EXPECT_EQ(port.arrivedBeforeLastWrite(), 4);
+    port.deliverReceived();
+    ASSERT_TRUE(port.write(QByteArrayView("r")));
+    EXPECT_EQ(port.arrivedBeforeLastWrite(), 0);
+
+    // Two wishes: chunks are delivered on arrival until the last one is withdrawn; what waited
+    // goes as soon as the first wish comes.
+    ASSERT_TRUE(far.write(QByteArray("waited")));
+    ASSERT_TRUE(waitFor([&] { return port.undeliveredBytes() == 6; }));
+    delivered.clear();
     int other = 0;
-    port.wantArrivals(&watcher, true);
-    port.wantArrivals(&other, true);
-    port.wantArrivals(&watcher, false);
-    EXPECT_TRUE(port.takesOnArrival());
-    port.wantArrivals(&other, false);
-    EXPECT_FALSE(port.takesOnArrival());
-
-    // A fast line is read on arrival until a poll finds it slow again.
-    const QByteArray burst(2 * SerialPort::kFastLineBytes, 'f');
-    ASSERT_TRUE(far.write(burst));
-    ASSERT_TRUE(waitFor([&] { return port.bytesWaiting() >= burst.size(); }));
-    EXPECT_EQ(port.readAll(), burst);
-    EXPECT_TRUE(port.takesOnArrival());
-    EXPECT_TRUE(port.readAll().isEmpty());
-    EXPECT_FALSE(port.takesOnArrival());
+    port.deliverOnArrival(&watcher, true);
+    port.deliverOnArrival(&other, true);
+    ASSERT_TRUE(waitFor([&] { return !delivered.isEmpty(); }));
+    EXPECT_EQ(delivered[0].bytes, QByteArray("waited"));
+    port.deliverOnArrival(&watcher, false);
+    EXPECT_TRUE(port.deliversOnArrival());
+    port.deliverOnArrival(&other, false);
+    EXPECT_FALSE(port.deliversOnArrival());
 }
 
-// The way of reading changes while bytes wait both in QSerialPort and in the line: every byte
-// is read and reported once, in order, over many random changes and chunk sizes.
-TEST_F(SerialPortTest, ChangingTheWayOfReadingKeepsEveryByteInOrder)
+// Delivery asked for at random moments, on arrival or not, by a subscriber that itself runs the
+// event loop: every byte is delivered once, in order.
+TEST_F(SerialPortTest, EveryByteIsDeliveredOnceInOrderWhateverTheMomentOfDelivery)
 {
     FarEnd far(pty.farPath());
     ASSERT_TRUE(port.open());
-    QByteArray reported;
-    QObject::connect(&port, &SerialPort::received, [&](QByteArrayView bytes) { reported += bytes.toByteArray(); });
+    QByteArray delivered;
+    int nested = 0;
+    QObject::connect(&port, &SerialPort::received, [&](const ReceivedChunk& chunk) {
+        delivered += chunk.bytes;
+        // A subscriber showing a message box runs the event loop inside the delivery.
+        if (nested++ % 7 == 0)
+            QCoreApplication::processEvents();
+    });
     std::mt19937 random(20261207);
     QByteArray sent;
-    QByteArray read;
     int watcher = 0;
     for (int round = 0; round < 300; ++round) {
         QByteArray chunk(std::uniform_int_distribution<int>(1, 700)(random), '\0');
@@ -297,49 +307,48 @@ TEST_F(SerialPortTest, ChangingTheWayOfReadingKeepsEveryByteInOrder)
         ASSERT_TRUE(far.write(chunk));
         switch (std::uniform_int_distribution<int>(0, 3)(random)) {
         case 0:
-            port.wantArrivals(&watcher, true);
+            port.deliverOnArrival(&watcher, true);
             break;
         case 1:
-            port.wantArrivals(&watcher, false);
+            port.deliverOnArrival(&watcher, false);
             break;
         case 2:
             QCoreApplication::processEvents();
             break;
         default:
-            read += port.readAll();
+            port.deliverReceived();
             break;
         }
     }
     ASSERT_TRUE(waitFor([&] {
-        read += port.readAll();
-        return read.size() >= sent.size();
+        port.deliverReceived();
+        return delivered.size() >= sent.size();
     }));
-    EXPECT_EQ(read, sent);
-    EXPECT_EQ(reported, sent);
+    EXPECT_EQ(delivered, sent);
 }
 
-// A device lost while QSerialPort waits for us to read (one byte held) is noticed by the poll.
-TEST_F(SerialPortTest, LossIsNoticedByThePollWhileReadingWaits)
+// A device lost while nobody delivers is noticed by the reader; what it read before goes first.
+TEST_F(SerialPortTest, LossIsNoticedWithoutDeliveryAndWhatCameBeforeIsDeliveredFirst)
 {
-    QSignalSpy lost(&port, &SerialPort::lost);
+    QStringList events;
+    QObject::connect(&port, &SerialPort::received,
+                     [&](const ReceivedChunk& chunk) { events << QString::fromLatin1(chunk.bytes); });
+    QObject::connect(&port, &SerialPort::lost, [&] { events << QStringLiteral("lost"); });
     {
         FarEnd far(pty.farPath());
         ASSERT_TRUE(port.open());
         ASSERT_TRUE(far.write(QByteArray("xy")));
-        ASSERT_TRUE(waitFor([&] { return bytesInLine(port) == 1; })) << "QSerialPort took one byte and waits";
+        ASSERT_TRUE(waitFor([&] { return port.undeliveredBytes() == 2; }));
     }
     pty.stop();
-    runEvents(200);
-    ASSERT_TRUE(waitFor([&] {
-        port.bytesWaiting();
-        return lost.count() >= 1;
-    }));
+    ASSERT_TRUE(waitFor([&] { return events.contains(QStringLiteral("lost")); }));
+    EXPECT_EQ(events, QStringList({QStringLiteral("xy"), QStringLiteral("lost")}));
     EXPECT_FALSE(port.isOpen());
 }
 
-// Every chunk is reported once, as it left and as it was taken from the line: what a traffic
-// log or a reply decoder sees is exactly what passed the port.
-TEST_F(SerialPortTest, OpensAndReportsEveryChunkSentAndTakenUntilClosed)
+// Every chunk is reported once, as it left and as it was delivered: what a traffic log or a
+// reply decoder sees is exactly what passed the port.
+TEST_F(SerialPortTest, OpensAndReportsEveryChunkSentAndReceivedUntilClosed)
 {
     FarEnd far(pty.farPath());
     ASSERT_TRUE(far.isOpen());
@@ -350,7 +359,7 @@ TEST_F(SerialPortTest, OpensAndReportsEveryChunkSentAndTakenUntilClosed)
         sent += bytes.toByteArray();
         ++sentChunks;
     });
-    QObject::connect(&port, &SerialPort::received, [&](QByteArrayView bytes) { received += bytes.toByteArray(); });
+    QObject::connect(&port, &SerialPort::received, [&](const ReceivedChunk& chunk) { received += chunk.bytes; });
     ASSERT_TRUE(port.open()) << port.errorString().toStdString();
     EXPECT_TRUE(port.isOpen());
 
@@ -364,22 +373,24 @@ TEST_F(SerialPortTest, OpensAndReportsEveryChunkSentAndTakenUntilClosed)
     EXPECT_EQ(far.read(6), sent);
 
     ASSERT_TRUE(far.write(QByteArray("one,")));
-    ASSERT_TRUE(waitFor([&] { return port.bytesWaiting() >= 4; }));
+    ASSERT_TRUE(waitFor([&] { return port.undeliveredBytes() >= 4; }));
+    port.deliverReceived();
     ASSERT_TRUE(far.write(QByteArray("two")));
-    QByteArray read;
     ASSERT_TRUE(waitFor([&] {
-        read += port.readAll();
-        return read.size() >= 7;
+        port.deliverReceived();
+        return received.size() >= 7;
     }));
-    EXPECT_EQ(read, "one,two");
-    EXPECT_EQ(received, "one,two") << "each byte once, though the first chunk was looked at twice";
-    EXPECT_EQ(port.bytesWaiting(), 0);
+    EXPECT_EQ(received, "one,two");
 
+    // What is still undelivered at the close is dropped with the port, as bytes in its buffer are.
+    ASSERT_TRUE(far.write(QByteArray("gone")));
+    ASSERT_TRUE(waitFor([&] { return port.undeliveredBytes() >= 4; }));
     port.close();
     EXPECT_FALSE(port.isOpen());
+    port.deliverReceived();
+    EXPECT_EQ(received, "one,two");
+    EXPECT_EQ(port.undeliveredBytes(), 0);
     EXPECT_FALSE(port.write(QByteArrayView("x")));
-    EXPECT_EQ(port.bytesWaiting(), 0);
-    EXPECT_TRUE(port.readAll().isEmpty());
     EXPECT_EQ(sentChunks, 2) << "a refused write is not reported";
 }
 

@@ -140,13 +140,14 @@ void ModbusPage::watchReplies()
         exchange_.setReplyWindowMs(ms);
         services_.settings.write(kReplyWindowMsKey, QString::number(ms));
     });
-    connect(&services_.port, &SerialPort::received, &exchange_, &ModbusExchange::bytesReceived);
+    connect(&services_.port, &SerialPort::received, &exchange_,
+            [this](const ReceivedChunk& chunk) { exchange_.bytesReceived(chunk.bytes); });
     connect(&services_.port, &SerialPort::lost, &exchange_, &ModbusExchange::dropQueued);
     connect(&services_.port, &SerialPort::aboutToClose, &exchange_, &ModbusExchange::dropQueued);
     connect(&exchange_, &ModbusExchange::replyDecoded, replyArea_, &ModbusReplyArea::showReply);
-    // A reply is timed from its bytes' arrival; they are taken as they come until it is judged.
+    // A reply is judged as soon as it is complete: its chunks are delivered as they come until then.
     connect(&exchange_, &ModbusExchange::stateChanged, this, [this] {
-        services_.port.wantArrivals(&exchange_, exchange_.isWaiting());
+        services_.port.deliverOnArrival(&exchange_, exchange_.isWaiting());
         replyArea_->showQueue(exchange_.queued());
     });
     replyArea_->setHistory(&exchange_.history(), services_.dialogs);

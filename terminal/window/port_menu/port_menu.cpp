@@ -16,7 +16,6 @@
 #include "window/port_menu/traffic_log_control.h"
 
 #include <QAction>
-#include <QDateTime>
 #include <QMenu>
 #include <QStatusBar>
 
@@ -69,19 +68,13 @@ PortMenu::PortMenu(QWidget* window, Dialogs& dialogs, QMenu& portMenu, Connectio
     });
     counters_ = new TrafficCountersControl(this, portMenu, port, settings, statusBar);
 
-    // Arrival times are taken as the port reports each chunk, where the bytes arrive.
-    receive.setArrivalStamps(&stamps_);
-    connect(&port, &SerialPort::received, this, [this](QByteArrayView bytes) {
-        if (stamps_.enabled())
-            stamps_.chunkArrived(bytes.size(), QDateTime::currentMSecsSinceEpoch());
-    });
+    // Arrival times: the display shows the time the port stamped on each chunk as it read it.
     QAction* stampsItem = portMenu.addAction(tr("Time&stamps on received chunks"));
     stampsItem->setObjectName(u"mnu_receive_timestamps"_s);
     stampsItem->setToolTip(tr("Marks each received chunk with its arrival time in the receive views"));
     stampsItem->setCheckable(true);
-    connect(stampsItem, &QAction::toggled, this, [this](bool on) {
-        stamps_.setEnabled(on);
-        port_.wantArrivals(&stamps_, on);
+    connect(stampsItem, &QAction::toggled, this, [this, &receive](bool on) {
+        receive.setTimestamps(on);
         settings_.write(kTimestampsKey, on ? u"1"_s : u"0"_s);
     });
     stampsItem->setChecked(settings_.read(kTimestampsKey, u"0"_s) == u"1");

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "receive/arrival_stamps.h"
-
 #include <QObject>
 
 #include <functional>
@@ -53,7 +51,6 @@ private:
     ControlLines* controlLines_ = nullptr;
     ControlLinesPanel* controlLinesPanel_ = nullptr;
     TrafficCountersControl* counters_ = nullptr;
-    ArrivalStamps stamps_;
 };
 
 }  // namespace tessa

@@ -23,7 +23,8 @@ TrafficCountersControl::TrafficCountersControl(QObject* parent, QMenu& portMenu,
     counters_.reset(0);
     // One addition per chunk on the receive path; the text is made by the sample timer.
     connect(&port, &SerialPort::sent, this, [this](QByteArrayView bytes) { counters_.addSent(bytes.size()); });
-    connect(&port, &SerialPort::received, this, [this](QByteArrayView bytes) { counters_.addReceived(bytes.size()); });
+    connect(&port, &SerialPort::received, this,
+            [this](const ReceivedChunk& chunk) { counters_.addReceived(chunk.bytes.size()); });
     connect(&port, &SerialPort::opened, this, &TrafficCountersControl::reset);
 
     action_ = portMenu.addAction(tr("Byte &counters in the status bar"));

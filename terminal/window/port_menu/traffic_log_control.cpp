@@ -40,8 +40,9 @@ TrafficLogControl::TrafficLogControl(QWidget* window, Dialogs& dialogs, QMenu& p
     // record() only queues a copy; the port's signals come on the window's thread.
     connect(&port_, &SerialPort::sent, this,
             [this](QByteArrayView bytes) { log_.record(TrafficDirection::Tx, bytes); });
-    connect(&port_, &SerialPort::received, this,
-            [this](QByteArrayView bytes) { log_.record(TrafficDirection::Rx, bytes); });
+    connect(&port_, &SerialPort::received, this, [this](const ReceivedChunk& chunk) {
+        log_.record(TrafficDirection::Rx, chunk.bytes, {chunk.wallMs, chunk.steadyUs});
+    });
     connect(&log_, &TrafficLog::failed, this, &TrafficLogControl::onFailed);
 
     sizeTimer_.setInterval(kStatusIntervalMs);
@@ -77,14 +78,11 @@ void TrafficLogControl::note(const QString& text)
 void TrafficLogControl::stop()
 {
     log_.stop();
-    port_.wantArrivals(this, false);
 }
 
 void TrafficLogControl::showState()
 {
     const bool running = log_.isRunning();
-    // Logged chunks carry their arrival time.
-    port_.wantArrivals(this, running);
     action_->setChecked(running);
     action_->setText(tr(running ? kStopText : kStartText));
     if (running) {

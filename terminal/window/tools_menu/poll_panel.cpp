@@ -123,7 +123,8 @@ PollPanel::PollPanel(SerialPort& port, Dialogs& dialogs, QWidget* parent)
     connect(start_, &QPushButton::clicked, this, &PollPanel::start);
     connect(stop_, &QPushButton::clicked, this, &PollPanel::stop);
     connect(browse, &QPushButton::clicked, this, &PollPanel::chooseCsv);
-    connect(&port_, &SerialPort::received, this, [this](QByteArrayView bytes) { poller_->received(bytes); });
+    connect(&port_, &SerialPort::received, this,
+            [this](const ReceivedChunk& chunk) { poller_->received(chunk.bytes); });
     connect(&port_, &SerialPort::lost, this, &PollPanel::stop);
     connect(poller_, &ModbusPoller::requestDone, this, [this](const PollRecord& record) {
         values_->setText(record.values.join(u' '));
@@ -137,7 +138,7 @@ PollPanel::~PollPanel()
     poller_->disconnect(this);
     poller_->stop();
     if (portAlive_)
-        port_.wantArrivals(this, false);
+        port_.deliverOnArrival(this, false);
 }
 
 bool PollPanel::start()
@@ -171,7 +172,7 @@ bool PollPanel::start()
             return refuse(tr("CSV log %1: %2").arg(csvPath_->text(), csv_.errorString()));
         poller_->setCsvLog(&csv_);
     }
-    port_.wantArrivals(this, true);
+    port_.deliverOnArrival(this, true);
     if (!poller_->start(settings)) {
         finished(false);
         return refuse(tr("The poll's settings are out of range."));
@@ -194,7 +195,7 @@ void PollPanel::finished(bool writeFailed)
     if (csv_.isOpen())
         csv_.close();
     if (portAlive_)
-        port_.wantArrivals(this, false);
+        port_.deliverOnArrival(this, false);
     start_->setEnabled(true);
     stop_->setEnabled(false);
     showStatistics();

@@ -8,7 +8,6 @@
 #include "window/tools_menu/answers_dialog.h"
 #include "window/tools_menu/poll_panel.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -26,14 +25,6 @@ namespace {
 
 constexpr qint64 kMaxScriptBytes = 4 * 1024 * 1024;
 const QString kLastScriptKey = u"LAST SCRIPT"_s;  // the path of the last script run
-
-std::int64_t steadyMs()
-{
-    static QElapsedTimer clock;
-    if (!clock.isValid())
-        clock.start();
-    return clock.elapsed();
-}
 
 }  // namespace
 
@@ -71,11 +62,11 @@ ToolsMenu::ToolsMenu(QWidget* window, QMenuBar& menuBar, SerialPort& port, Setti
     tools->setToolTipsVisible(true);
     connect(pollItem, &QAction::triggered, this, [this] { openPollPanel(); });
 
-    // The one received route: the port's received signal, with arrival times while rules or a
-    // script need them.
-    connect(&port_, &SerialPort::received, this, [this](QByteArrayView bytes) {
-        answers_.feed(bytes, steadyMs());
-        script_->received(bytes);
+    // The one received route: the port's received signal, delivered as the chunks come while
+    // rules or a script wait for them.
+    connect(&port_, &SerialPort::received, this, [this](const ReceivedChunk& chunk) {
+        answers_.feed(chunk.bytes, chunk.steadyUs / 1000);
+        script_->received(chunk.bytes);
     });
     connect(&port_, &SerialPort::lost, this, [this] { script_->stop(u"the port was lost"_s); });
     applyRules(loadAnswerRules(settings_), loadAnswerRate(settings_));
@@ -86,8 +77,8 @@ ToolsMenu::~ToolsMenu()
 {
     if (!portAlive_)
         return;
-    port_.wantArrivals(this, false);
-    port_.wantArrivals(script_, false);
+    port_.deliverOnArrival(this, false);
+    port_.deliverOnArrival(script_, false);
 }
 
 void ToolsMenu::applyRules(const QList<AnswerRule>& rules, int actionsPerSecond)
@@ -97,7 +88,7 @@ void ToolsMenu::applyRules(const QList<AnswerRule>& rules, int actionsPerSecond)
     bool any = false;
     for (const auto& rule : rules)
         any = any || rule.enabled;
-    port_.wantArrivals(this, any);
+    port_.deliverOnArrival(this, any);
 }
 
 void ToolsMenu::editAnswers()
@@ -174,7 +165,7 @@ void ToolsMenu::runScript(const QString& path)
         connect(stop_, &QPushButton::clicked, this, [this] { script_->stop(u"stopped"_s); });
         connect(script_, &ScriptRunner::output, output_, &QPlainTextEdit::appendPlainText);
         connect(script_, &ScriptRunner::finished, this, [this](const ScriptOutcome& outcome) {
-            port_.wantArrivals(script_, false);
+            port_.deliverOnArrival(script_, false);
             stop_->setEnabled(false);
             static const QString names[] = {u"passed"_s, u"FAILED"_s, u"stopped"_s, u"could not be run"_s};
             status_->setText(names[static_cast<int>(outcome.status)]
@@ -193,7 +184,7 @@ void ToolsMenu::runScript(const QString& path)
     output_->appendPlainText(u"-- %1"_s.arg(QFileInfo(path).fileName()));
     status_->setText(u"running"_s);
     stop_->setEnabled(true);
-    port_.wantArrivals(script_, true);
+    port_.deliverOnArrival(script_, true);
     script_->start(source, QFileInfo(path).fileName());
 }
 
