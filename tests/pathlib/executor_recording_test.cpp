@@ -190,9 +190,9 @@ TEST(ExecutorRecording, AProgramWithArcsAndCornersKeepsEveryLimitAndEndsExactlyO
 
 // Text engraved as about 360 strokes of lines and arcs with Z lifts (written by
 // programs/make_engraving.py): every limit kept over the whole run, and the end exact in pulses.
-// Disabled while it fails: the card runs out of moves about a hundred times in this program (the
-// run then stops at once from the feed, some 20 000 pulses/s in one millisecond), and a stair on
-// a diagonal rapid steps X by more than its start speed. Enable it with the fix.
+// Disabled while it fails: on some diagonal rapids' slowdowns X's speed falls by up to 2806
+// pulses/s within one millisecond, above its start speed's 2000 plus what its acceleration
+// allows (16 times in the 394 s run). Enable it with the fix.
 TEST(ExecutorRecording, DISABLED_ATwoThousandLineEngravingKeepsEveryLimitAndEndsExactlyOnItsPulses)
 {
     const Recorded r = runRecorded("engraving.ngc");
