@@ -3,7 +3,8 @@
 # lintian (no errors), desktop-file-validate, install and purge into a private root (nothing
 # left behind), the example machine programs shipped in libktr4-dev built against the
 # packages unpacked into a staging folder (once through find_package(ktr4), once through
-# pkg-config) and run, the Python examples through python3-ktr4 and through the wheel in a
+# pkg-config) and run, a part program planned through libktr4path-dev (pkg-config ktr4path) on
+# the machine file it ships, the Python examples through python3-ktr4 and through the wheel in a
 # fresh venv, a program run with only libktr4-1 and libktr4sim1 unpacked (no -dev), and the
 # zip's contents, ordinals and import library.
 # Usage: scripts/check_packages.sh [build-dir] [output-dir]
@@ -130,6 +131,45 @@ echo "== examples through pkg-config"
 rm -rf "$work/example-pc" && cp -r "$examples" "$work/example-pc"
 PKG_CONFIG_SYSROOT_DIR="$stage" PKG_CONFIG_LIBDIR="$libdir/pkgconfig" make -s -C "$work/example-pc" >/dev/null
 run_examples "$work/example-pc"
+
+# ---- libktr4path-dev: a program built through `pkg-config ktr4path` plans a part program on
+# the example machine file the package ships, with the staged libraries alone (the staged
+# libktr4.so.1 is found through -rpath-link, as the system finds it in /usr/lib).
+echo "== a part program through pkg-config ktr4path"
+cat >"$work/path_check.c" <<'C'
+#include <stdio.h>
+#include "ktr4path.h"
+int main(int argc, char** argv)
+{
+    ktr4path_machine* machine = NULL;
+    ktr4path_program* program = NULL;
+    ktr4path_plan* plan = NULL;
+    ktr4path_error error;
+    uint32_t blocks = 0;
+    double seconds = 0;
+    if (argc != 2 || ktr4path_load_machine(argv[1], &machine, &error) != KTR4PATH_OK
+        || ktr4path_read_program(machine, "G21 G90\nG1 X10 Y10 F600\nG2 X20 Y0 R10\nM2\n", NULL, &program, &error)
+               != KTR4PATH_OK
+        || ktr4path_plan_program(machine, program, 256, &plan) != KTR4PATH_OK
+        || ktr4path_plan_block_count(plan, &blocks) != KTR4PATH_OK || ktr4path_plan_seconds(plan, &seconds) != KTR4PATH_OK)
+        return 1;
+    printf("%u blocks, %.3f s\n", blocks, seconds);
+    ktr4path_free_plan(plan);
+    ktr4path_free_program(program);
+    ktr4path_free_machine(machine);
+    return blocks > 2 && seconds > 2 ? 0 : 1;
+}
+C
+# shellcheck disable=SC2046 # pkg-config prints several words
+cc "$work/path_check.c" -o "$work/path_check" -Wl,-rpath-link,"$libdir" \
+  $(PKG_CONFIG_SYSROOT_DIR="$stage" PKG_CONFIG_LIBDIR="$libdir/pkgconfig" pkg-config --cflags --libs ktr4path) || fail "a program does not build through pkg-config ktr4path"
+path_out=$(LD_LIBRARY_PATH="$libdir" "$work/path_check" "$stage/usr/share/doc/libktr4path-dev/examples/router.toml") \
+  || fail "path_check failed on the staged packages: $path_out"
+ldd_out=$(LD_LIBRARY_PATH="$libdir" ldd "$work/path_check")
+grep -q "libktr4path.so.1 => $libdir/" <<<"$ldd_out" || fail "path_check does not use the staged libktr4path: $ldd_out"
+echo "libktr4path-dev: path_check plans $path_out"
+[ -f "$stage/usr/share/man/man3/ktr4path_run_start.3.gz" ] && [ -f "$stage/usr/share/man/man7/ktr4path.7.gz" ] \
+  || fail "libktr4path-dev lacks its manual pages"
 
 # ---- the Python examples through python3-ktr4 and through the wheel in a fresh venv
 "$here/python/check_installed.sh" "$stage" "$libdir" "$build" "$work"

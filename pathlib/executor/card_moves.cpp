@@ -202,6 +202,17 @@ void appendCardMoves(const PlannedBlock& block, const Machine& machine, const Mo
         hold(vc, cruise, cruise / vc);
     for (double v : last)
         hold(v, v * lastSeconds * squeeze, lastSeconds);
+    // A rise too short for a move of its own (the card would finish it, and the move queued
+    // after it, between two looks at its buffer) runs on into the cruise after it: the card's
+    // move climbs from its start speed to its top speed and holds it.
+    for (size_t k = 0; k + 1 < plan.size(); ++k) {
+        Piece& rise = plan[k];
+        const Piece& next = plan[k + 1];
+        if (rise.to > rise.from && (rise.to - rise.from) / a < shortest && next.from == rise.to && next.to == rise.to) {
+            plan[k + 1].from = rise.from;
+            plan.erase(plan.begin() + static_cast<std::ptrdiff_t>(k));
+        }
+    }
     // The last piece ends exactly on the block's end, whatever rounding left.
     if (plan.empty())
         plan.push_back(Piece {s.length, vc, vc});

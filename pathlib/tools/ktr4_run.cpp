@@ -25,8 +25,9 @@
 
 #include "executor/executor.h"
 #include "gcode/interpreter.h"
-#include "ktr4.h"
 #include "gcode/program_error.h"
+#include "ktr4.h"
+#include "ktr4path.h"
 #include "planner/extent.h"
 #include "planner/planner.h"
 #include "plot/path_plot.h"
@@ -123,6 +124,23 @@ void showProgress(const RunProgress& p, int lastLine, bool terminal)
     }
 }
 
+// Why Executor::begin refused, in the user's words. A run drives one card: a machine whose axes
+// are on several cards can be checked, dry-run and plotted, not run.
+std::string startFailure(int32_t rc, const Machine& machine)
+{
+    if (rc == KTR4PATH_ERR_MACHINE) {
+        std::string where;
+        for (int i = 0; i < kAxisCount; ++i)
+            if (machine.axes[i].present)
+                where += std::string(where.empty() ? "" : ", ") + "XYZA"[i] + " on card "
+                    + std::to_string(machine.axes[i].card);
+        return "a run drives one card; the machine has " + where;
+    }
+    if (rc == KTR4PATH_ERR_POSITION)
+        return "the axes must stand still where the program starts";
+    return KTR4_error_text(rc);
+}
+
 // Runs the program on the card: serves the executor every millisecond, shows the progress,
 // turns Ctrl-C into a hold and then an end. Returns the exit status.
 int runOnCard(const Machine& machine, const Program& program)
@@ -132,9 +150,7 @@ int runOnCard(const Machine& machine, const Program& program)
         lastLine = std::max(lastLine, m.line);
     Executor executor(machine, program);
     if (int32_t rc = executor.begin(); rc != 0) {
-        std::fprintf(stderr, "ktr4-run: the run cannot start: %d (%s)\n", rc,
-                     rc >= 2000 ? "the axes must be on one card and stand still where the program starts"
-                                : KTR4_error_text(rc));
+        std::fprintf(stderr, "ktr4-run: the run cannot start: %d (%s)\n", rc, startFailure(rc, machine).c_str());
         return 1;
     }
     std::signal(SIGINT, onInterrupt);

@@ -7,8 +7,10 @@
 #include <random>
 
 #include "executor/card_moves.h"
+#include "gcode/interpreter.h"
 #include "machine/machine.h"
 #include "planner/planner.h"
+#include "planner/segments.h"
 
 namespace {
 
@@ -73,6 +75,24 @@ TEST(CardMoves, SeededRandomPathsBecomeMovesTheCardCanRunWithinTheLimits)
             for (size_t j = i + 1; j < speed.size() && time[j] - time[i] < 0.5; ++j)
                 ASSERT_GE(speed[j], speed[i] - accel * (time[j] - time[i]) - most) << path << " " << i << " " << j;
     }
+}
+
+// Engraved letters: lines into small arcs at the feed, whose chords' joints dip the speed a
+// little. Each rise back is too short for a move of its own and runs on into the cruise after
+// it: a move the card finishes within a millisecond, with the one queued after it, would leave
+// its buffer empty before the executor looks again.
+TEST(CardMoves, NoMoveOfTangentStrokesEndsBeforeTheExecutorLooksAgain)
+{
+    const Machine machine = loadMachineFile(PATHLIB_TEST_MACHINES "/xyz_table.toml");
+    const char* strokes = "G21 G90 G17 G90.1\nG1 X17 Y-4 F1200\nG1 X19.5 Y-4\nG2 X19.5 Y-7 I19.5 J-5.5\n"
+                          "G1 X17 Y-7\nG1 X17 Y-2\nG3 X21 Y-2 I19 J-2\nG1 X21 Y2\nM2\n";
+    const std::vector<Segment> segments = toSegments(interpret(strokes, machine), machine);
+    ASSERT_GT(segments.size(), 40u);
+    std::vector<CardMove> moves;
+    for (const PlannedBlock& block : plan(segments, machine))
+        appendCardMoves(block, machine, MoveShape {}, moves);
+    for (size_t k = 0; k < moves.size(); ++k)
+        EXPECT_GE(seconds(moves[k]), 0.001) << "move " << k << " of line " << moves[k].line;
 }
 
 }  // namespace

@@ -27,5 +27,6 @@ grep -q "held at line 2" "$work/hold.err" || fail "not held on the line: $(tail 
 
 KTR4SIM_CARDS=0,1 "$run" "$programs/rounded_rectangle.ngc" --machine "$two_cards" >/dev/null 2>"$work/two.err"
 [ $? -eq 1 ] || fail "two cards status"
-grep -q "the run cannot start" "$work/two.err" || fail "two cards text: $(cat "$work/two.err")"
+grep -q "the run cannot start: 2002 (a run drives one card; the machine has X on card 0, Y on card 0, Z on card 0, A on card 1)" \
+  "$work/two.err" || fail "two cards text: $(cat "$work/two.err")"
 echo "ktr4-run on the card: all checks passed"

@@ -1,10 +1,14 @@
-// The scope window, offscreen, watching ktr4-scope-tour run on the simulated card: what it
-// plots at the end is where the tour commanded each axis to go.
+// The scope window, offscreen, watching ktr4-scope-tour and ktr4-run run on the simulated card:
+// what it plots at the end is where they commanded each axis to go.
 #include <QComboBox>
+#include <QFile>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
+#include <cmath>
 
 #include "scope_window.h"
 #include "segment_reader.h"
@@ -66,6 +70,55 @@ private slots:
         }
         const QPointF path_end = window.xy_series()->points().last();
         QCOMPARE(path_end, QPointF(commanded[0], commanded[1]));
+    }
+
+    // ktr4-run driving the simulated card with KTR4SIM_SCOPE set: the window draws the program's
+    // X-Y path while it runs, through its corner and round its arc, to its end in pulses.
+    void showsThePathOfARunningPartProgram()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QFile program(dir.filePath("part.ngc"));
+        QVERIFY(program.open(QIODevice::WriteOnly));
+        // A corner at X20 Y10, an arc round (30, 10) through its top at Y20, the end at X40 Y-5.
+        program.write("G21 G90\nG1 X20 Y10 F2400\nG2 X30 Y0 I10 J0\nG1 X40 Y-5\nM2\n");
+        program.close();
+        QProcess run;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("KTR4SIM_SCOPE", "1");
+        run.setProcessEnvironment(env);
+        run.start(KTR4_RUN, {program.fileName(), "--machine", KTR4_RUN_MACHINE});
+        QVERIFY(run.waitForStarted());
+
+        ktr4scope::ScopeWindow window;
+        window.set_follow(false);
+        window.show();
+        QTRY_VERIFY_WITH_TIMEOUT(window.attach(run.processId()), 5000);
+        bool drawn_while_running = false;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                if (run.state() != QProcess::NotRunning && window.xy_series()->count() > 10)
+                    drawn_while_running = true;
+                return run.state() == QProcess::NotRunning;
+            }(),
+            30000);
+        QCOMPARE(run.exitCode(), 0);
+        QVERIFY(drawn_while_running);
+        QTRY_VERIFY_WITH_TIMEOUT(!window.feed().publisher_alive(), 3000);
+        QTest::qWait(100);
+        window.redraw();
+        // The machine: 1000 pulses/mm on X and Y, Y reversed.
+        const QList<QPointF> path = window.xy_series()->points();
+        QVERIFY(!path.isEmpty());
+        QCOMPARE(path.last(), QPointF(40000, 5000));
+        const auto nearest = [&](QPointF to) {
+            double d = 1e300;
+            for (const QPointF& p : path)
+                d = std::min(d, std::hypot(p.x() - to.x(), p.y() - to.y()));
+            return d;
+        };
+        QVERIFY2(nearest(QPointF(20000, -10000)) < 1000, "the corner");
+        QVERIFY2(nearest(QPointF(30000, -20000)) < 1000, "the arc's top");
     }
 
     void pauseFreezesThePlot()
