@@ -27,58 +27,11 @@ FLAT_OUT="${FLAT_OUT:-60}"
 TESSA="$BUILD/bin/tessa"
 [ -x "$TESSA" ] || { echo "no $TESSA: build the target tessa first" >&2; exit 1; }
 
-need=()
-for tool in Xvfb:xvfb socat:socat xdotool:xdotool python3:python3; do
-  command -v "${tool%%:*}" >/dev/null || need+=("${tool##*:}")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
-  $SUDO apt-get install -y "${need[@]}"
-fi
+# shellcheck source=bench/peers/xvfb_session.sh
+source "$ROOT/bench/peers/xvfb_session.sh"
+need_tools Xvfb:xvfb socat:socat xdotool:xdotool python3:python3
+bench_session history-bench
 
-WORK="$(mktemp -d /tmp/history-bench.XXXXXX)"
-PIDS=()
-cleanup() {
-  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait "${PIDS[@]}" 2>/dev/null || true
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-DISPLAY_NUMBER=$(( 60 + RANDOM % 30 ))
-export DISPLAY=":$DISPLAY_NUMBER"
-Xvfb "$DISPLAY" -screen 0 2560x1600x24 -nolisten tcp >/dev/null 2>&1 & PIDS+=($!)
-sleep 1.5
-export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config" XDG_RUNTIME_DIR="$WORK/run"
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
-
-pty_pair() {  # <name>.dev is fed, <name>.tty is the terminal's port
-  socat "pty,raw,echo=0,link=$WORK/$1.dev" "pty,raw,echo=0,link=$WORK/$1.tty" >/dev/null 2>&1 & PIDS+=($!)
-  for _ in $(seq 50); do [ -e "$WORK/$1.tty" ] && [ -e "$WORK/$1.dev" ] && return; sleep 0.1; done
-  echo "no pty pair for $1" >&2; exit 1
-}
-
-holds_port() {
-  local target; target="$(readlink -f "$2")"
-  for fd in /proc/"$1"/fd/*; do [ "$(readlink "$fd" 2>/dev/null)" = "$target" ] && return 0; done
-  return 1
-}
-
-first_window() {  # pid [name]
-  local win=""
-  for _ in $(seq 100); do
-    if [ -n "${2:-}" ]; then
-      win="$(xdotool search --onlyvisible --pid "$1" --name "$2" 2>/dev/null | head -1 || true)"
-    else
-      win="$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -1 || true)"
-    fi
-    [ -n "$win" ] && break; sleep 0.2
-  done
-  [ -n "$win" ] || { echo "no window from process $1" >&2; exit 1; }
-  echo "$win"
-}
-
-declare -A PID_OF
 start_tessa() {  # name binary x y open-history
   pty_pair "$1"
   TESSA_COM1="$(readlink -f "$WORK/$1.tty")" QT_QPA_PLATFORM=xcb "$2" --lang en >"$WORK/$1.log" 2>&1 & PIDS+=($!)
@@ -96,14 +49,6 @@ start_tessa() {  # name binary x y open-history
   fi
 }
 
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-HZ=$(getconf CLK_TCK)
-summary() {  # label values... -> min median max
-  local label="$1"; shift
-  printf '%s\n' "$@" | sort -g | awk -v t="$label" -v all="$*" \
-    '{ v[NR] = $1 } END { printf "%-16s %9.2f %9.2f %9.2f   %s\n", t, v[1], v[int((NR + 1) / 2)], v[NR], all }'
-}
-
 # 1. CPU at 115200 baud, side by side.
 TERMINALS=(history history_window)
 start_tessa history "$TESSA" 0 0 0
@@ -112,16 +57,7 @@ if [ -n "${TESSA_BEFORE:-}" ]; then start_tessa before "$TESSA_BEFORE" 0 1100 0;
 DEVS=(); for t in "${TERMINALS[@]}"; do DEVS+=("$WORK/$t.dev"); done
 python3 "$ROOT/bench/peers/line_feeder.py" 115200 $(( RUNS * WINDOW + 10 )) "${DEVS[@]}" & FEEDER=$!; PIDS+=($FEEDER)
 sleep 3
-declare -A SHARES
-for _ in $(seq "$RUNS"); do
-  declare -A before=()
-  for t in "${TERMINALS[@]}"; do before[$t]=$(cpu_ticks "${PID_OF[$t]}"); done
-  start=$(date +%s.%N); sleep "$WINDOW"; end=$(date +%s.%N)
-  for t in "${TERMINALS[@]}"; do
-    SHARES[$t]+="$(awk -v a="${before[$t]}" -v b="$(cpu_ticks "${PID_OF[$t]}")" -v s="$start" -v e="$end" -v hz="$HZ" \
-      'BEGIN { printf "%.2f ", 100 * (b - a) / hz / (e - s) }')"
-  done
-done
+measure_shares "$RUNS" "$WINDOW"
 kill "$FEEDER" 2>/dev/null || true
 echo
 echo "CPU % of one core at 115200 baud ($RUNS runs of ${WINDOW} s, load $(cut -d' ' -f1-3 /proc/loadavg))"

@@ -29,66 +29,28 @@ RUNS="${3:-3}"
 TESSA="$BUILD/bin/tessa"
 [ -x "$TESSA" ] || { echo "no $TESSA: build the target tessa first" >&2; exit 1; }
 
-need=()
-for tool in cutecom:cutecom gtkterm:gtkterm picocom:picocom Xvfb:xvfb socat:socat xdotool:xdotool \
-            xwd:x11-apps xwdtopnm:netpbm gcc:gcc python3:python3 script:bsdutils; do
-  command -v "${tool%%:*}" >/dev/null || need+=("${tool##*:}")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
-  $SUDO apt-get install -y "${need[@]}"
-fi
-
-WORK="$(mktemp -d /tmp/peer-compare.XXXXXX)"
-PIDS=()
-cleanup() {
-  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  [ -n "${PID_OF[picocom]:-}" ] && kill "${PID_OF[picocom]}" 2>/dev/null || true
-  wait "${PIDS[@]}" 2>/dev/null || true
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
+# shellcheck source=bench/peers/xvfb_session.sh
+source "$ROOT/bench/peers/xvfb_session.sh"
+need_tools cutecom:cutecom gtkterm:gtkterm picocom:picocom Xvfb:xvfb socat:socat xdotool:xdotool \
+           xwd:x11-apps xwdtopnm:netpbm gcc:gcc python3:python3 script:bsdutils
+bench_session peer-compare
+# picocom runs under script, which is what PIDS holds; picocom itself is ended too.
+bench_extra_cleanup() { [ -n "${PID_OF[picocom]:-}" ] && kill "${PID_OF[picocom]}" 2>/dev/null || true; }
 
 gcc -shared -fPIC -O2 -o "$WORK/tiocm_pty_shim.so" "$ROOT/bench/peers/tiocm_pty_shim.c" -ldl
 gcc -shared -fPIC -O2 -o "$WORK/udev_pty_shim.so" "$ROOT/bench/peers/udev_pty_shim.c" -ldl
 
-DISPLAY_NUMBER=$(( 60 + RANDOM % 30 ))
-export DISPLAY=":$DISPLAY_NUMBER"
-Xvfb "$DISPLAY" -screen 0 2560x1600x24 -nolisten tcp >/dev/null 2>&1 & PIDS+=($!)
-sleep 1.5
-export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config" XDG_RUNTIME_DIR="$WORK/run"
-mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"; chmod 700 "$XDG_RUNTIME_DIR"
 # tessa runs with its byte counters shown in the status bar (they count in any case).
 mkdir -p "$XDG_CONFIG_HOME/Orvane"
 printf '[Record]\nBYTE%%20COUNTERS%%20SHOWN=1\n' >"$XDG_CONFIG_HOME/Orvane/Orvane_COM_TEST.conf"
 
-# A socat pty pair per terminal: <name>.dev is fed, <name>.tty is the terminal's port.
-pty_pair() {
-  socat "pty,raw,echo=0,link=$WORK/$1.dev" "pty,raw,echo=0,link=$WORK/$1.tty" >/dev/null 2>&1 & PIDS+=($!)
-  for _ in $(seq 50); do [ -e "$WORK/$1.tty" ] && [ -e "$WORK/$1.dev" ] && return; sleep 0.1; done
-  echo "no pty pair for $1" >&2; exit 1
-}
-
-# Whether process $1 has the pty $2 open.
-holds_port() {
-  local target; target="$(readlink -f "$2")"
-  for fd in /proc/"$1"/fd/*; do [ "$(readlink "$fd" 2>/dev/null)" = "$target" ] && return 0; done
-  return 1
-}
-
 # The first window process $1 shows, moved to x $2, y $3 so that no two windows overlap.
 place_window() {
-  local win=""
-  for _ in $(seq 100); do
-    win="$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -1 || true)"
-    [ -n "$win" ] && break; sleep 0.2
-  done
-  [ -n "$win" ] || { echo "no window from process $1" >&2; exit 1; }
+  local win; win="$(first_window "$1")"
   xdotool windowmove "$win" "$2" "$3"; sleep 0.5
   echo "$win"
 }
 
-declare -A PID_OF
 declare -A WINDOW_OF
 start_tessa() {  # name binary y
   pty_pair "$1"
@@ -128,8 +90,6 @@ start_picocom() {
   done
 }
 
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-
 TERMINALS=(tessa cutecom gtkterm picocom)
 start_tessa tessa "$TESSA" 0
 if [ -n "${TESSA_BEFORE:-}" ]; then start_tessa tessa_before "$TESSA_BEFORE" 560; TERMINALS=(tessa tessa_before cutecom gtkterm picocom); fi
@@ -146,17 +106,7 @@ DEVS=(); for t in "${TERMINALS[@]}"; do DEVS+=("$WORK/$t.dev"); done
 TOTAL=$(( RUNS * WINDOW + 10 ))
 python3 "$ROOT/bench/peers/line_feeder.py" 115200 "$TOTAL" "${DEVS[@]}" & FEEDER=$!; PIDS+=($FEEDER)
 sleep 3
-HZ=$(getconf CLK_TCK)
-declare -A SHARES
-for run in $(seq "$RUNS"); do
-  declare -A before=()
-  for t in "${TERMINALS[@]}"; do before[$t]=$(cpu_ticks "${PID_OF[$t]}"); done
-  start=$(date +%s.%N); sleep "$WINDOW"; end=$(date +%s.%N)
-  for t in "${TERMINALS[@]}"; do
-    SHARES[$t]+="$(awk -v a="${before[$t]}" -v b="$(cpu_ticks "${PID_OF[$t]}")" -v s="$start" -v e="$end" -v hz="$HZ" \
-      'BEGIN { printf "%.2f ", 100 * (b - a) / hz / (e - s) }')"
-  done
-done
+measure_shares "$RUNS" "$WINDOW"
 kill "$FEEDER" 2>/dev/null || true
 
 echo
