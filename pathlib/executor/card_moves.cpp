@@ -58,6 +58,7 @@ public:
         move.topSpeed = topSpeed;
         move.accel = s.accel;
         move.pulsesPerUnit = pathPulsesPerUnit(s.unit, machine_);
+        move.unit = s.unit;
         move.length = along - along_;
         move.endAlong = along;
         previous_ = move.target;
@@ -101,6 +102,23 @@ double stairStep(const Segment& segment, const Machine& machine, const MoveShape
     return std::max(step, segment.accel * shape.minStairSeconds);
 }
 
+double largestDropAtJoint(const Incoming& incoming, const Segment& segment, double entry, const Machine& machine)
+{
+    if (incoming.speed <= 0)
+        return INFINITY;
+    // Each axis allows the first move's speed w where |in·u_in - w·u| <= its start speed.
+    double lowest = 0;
+    for (int i = 0; i < kAxisCount; ++i) {
+        const double u = segment.unit[i];
+        if (!machine.axes[i].present || std::abs(u) < 1e-12)
+            continue;
+        const double before = incoming.speed * incoming.unit[i];
+        const double step = machine.axes[i].startSpeed / 60.0;
+        lowest = std::max(lowest, (u > 0 ? before - step : before + step) / u);
+    }
+    return std::max(0.0, entry - lowest);
+}
+
 namespace {
 
 // The stairs from `from` down to `to`: n equal steps no larger than `most`, the speeds after each
@@ -120,7 +138,7 @@ std::vector<double> stairsDown(double from, double to, double most)
 }  // namespace
 
 void appendCardMoves(const PlannedBlock& block, const Machine& machine, const MoveShape& shape,
-                     std::vector<CardMove>& out)
+                     const Incoming& incoming, std::vector<CardMove>& out)
 {
     const Segment& s = block.segment;
     const double a = s.accel;
@@ -138,7 +156,7 @@ void appendCardMoves(const PlannedBlock& block, const Machine& machine, const Mo
     // Each stair is held for step / a, so the speed falls no faster than a on average; down to
     // the exit the exit itself is the last stair (the next block starts there), down to a stop
     // the last step is from the lowest stair to rest. A drop within one step that would make a
-    // stair shorter than the shortest move is taken at once at the block's end.
+    // stair shorter than the shortest move is taken at once.
     const auto dropTo = [&](double from, double to) {
         if (from - to <= most && (from - to) / a < shortest)
             return std::vector<double> {};
@@ -147,25 +165,68 @@ void appendCardMoves(const PlannedBlock& block, const Machine& machine, const Mo
             stairs.push_back(to);
         return stairs;
     };
-    const std::vector<double> first = dropTo(v0, vc);
-    const double firstSeconds = first.empty() ? 0 : (v0 - vc) / static_cast<double>(first.size() + 1) / a;
-    const std::vector<double> last = dropTo(vc, v1);
-    const double lastSeconds =
-        last.empty() ? 0 : (vc - v1) / static_cast<double>(last.size() + (v1 > 1e-9 ? 0 : 1)) / a;
-    double down = 0;
-    for (double v : first)
-        down += v * firstSeconds;
-    for (double v : last)
-        down += v * lastSeconds;
+    struct Stair {
+        double speed, seconds;
+    };
+    const auto held = [](const std::vector<double>& speeds, double seconds) {
+        std::vector<Stair> stairs;
+        for (double v : speeds)
+            stairs.push_back(Stair {v, seconds});
+        return stairs;
+    };
+    const std::vector<double> firstSpeeds = dropTo(v0, vc);
+    std::vector<Stair> first =
+        held(firstSpeeds, firstSpeeds.empty() ? 0 : (v0 - vc) / static_cast<double>(firstSpeeds.size() + 1) / a);
+    const std::vector<double> lastSpeeds = dropTo(vc, v1);
+    std::vector<Stair> last =
+        held(lastSpeeds,
+             lastSpeeds.empty() ? 0 : (vc - v1) / static_cast<double>(lastSpeeds.size() + (v1 > 1e-9 ? 0 : 1)) / a);
+    // A drop to an exit above rest is never taken at the block's end: the joint's change of
+    // direction, unknown here, steps the axes there already. The exit is a stair of the shortest
+    // move.
+    if (last.empty() && v1 > 1e-9 && vc - v1 > 1e-9)
+        last.push_back(Stair {v1, shortest});
+    // And the exit stair covers a pulse at least, or it would vanish into the stair before it.
+    if (!last.empty() && v1 > 1e-9 && last.back().speed == v1) {
+        double pulses = 0;
+        for (int i = 0; i < kAxisCount; ++i)
+            if (machine.axes[i].present)
+                pulses = std::max(pulses, std::abs(s.unit[i]) * machine.axes[i].pulsesPerUnit);
+        if (pulses > 0)
+            last.back().seconds = std::max(last.back().seconds, 1.0 / (pulses * v1));
+    }
     const double up = vc > v0 ? (vc * vc - v0 * v0) / (2 * a) : 0.0;
-    double cruise = s.length - up - down;
+    double cruise = 0, squeeze = 1;
     // Rounding, or an entry faster than the block can brake from (a lowered override): the
     // stairs are shortened to fit. A cruise too short for a move of its own: the stairs are
     // stretched over it (braking more gently), or the rise's last piece runs on over it.
-    double squeeze = 1;
-    if (cruise < 0 || (cruise < vc * shortest && down > 0)) {
-        squeeze = std::max(0.0, s.length - up) / std::max(down, 1e-12);
-        cruise = 0;
+    const auto fit = [&] {
+        double down = 0;
+        for (const Stair& stair : first)
+            down += stair.speed * stair.seconds;
+        for (const Stair& stair : last)
+            down += stair.speed * stair.seconds;
+        cruise = s.length - up - down;
+        squeeze = 1;
+        if (cruise < 0 || (cruise < vc * shortest && down > 0)) {
+            squeeze = std::max(0.0, s.length - up) / std::max(down, 1e-12);
+            cruise = 0;
+        }
+        return down;
+    };
+    double down = fit();
+    // The joint's change of direction already steps the axes' speeds: a step down at the block's
+    // start (its first stair, or a drop taken at once) adds to it. When both together would step
+    // an axis by more than its start speed, the block starts with a stair of the shortest move
+    // only as far down as the joint allows.
+    if (up == 0) {
+        std::vector<Stair>* stairs = !first.empty() || vc < v0 ? &first : cruise <= 0 ? &last : nullptr;
+        const double startSpeed = stairs == nullptr ? v0 : !stairs->empty() ? stairs->front().speed : vc;
+        const double allowed = largestDropAtJoint(incoming, s, v0, machine);
+        if (stairs != nullptr && v0 - startSpeed > allowed + 1e-9) {
+            stairs->insert(stairs->begin(), Stair {v0 - allowed, shortest});
+            down = fit();
+        }
     }
     const bool cruiseWithRise = cruise < vc * shortest && up > 0 && down == 0;
 
@@ -182,8 +243,8 @@ void appendCardMoves(const PlannedBlock& block, const Machine& machine, const Mo
             plan.push_back(Piece {along, speed, speed});
         }
     };
-    for (double v : first)
-        hold(v, v * firstSeconds * squeeze, firstSeconds);
+    for (const Stair& stair : first)
+        hold(stair.speed, stair.speed * stair.seconds * squeeze, stair.seconds);
     if (up > 0) {
         const auto m = static_cast<int>(std::ceil((vc - v0) / a / shape.maxSeconds - 1e-9));
         double from = v0;
@@ -200,8 +261,8 @@ void appendCardMoves(const PlannedBlock& block, const Machine& machine, const Mo
     }
     if (cruise > 0 && !cruiseWithRise)
         hold(vc, cruise, cruise / vc);
-    for (double v : last)
-        hold(v, v * lastSeconds * squeeze, lastSeconds);
+    for (const Stair& stair : last)
+        hold(stair.speed, stair.speed * stair.seconds * squeeze, stair.seconds);
     // A rise too short for a move of its own (the card would finish it, and the move queued
     // after it, between two looks at its buffer) runs on into the cruise after it: the card's
     // move climbs from its start speed to its top speed and holds it.

@@ -27,6 +27,14 @@ struct CardMove {
     double length = 0;  // units along the path
     double endAlong = 0;  // units from the block's start to the move's end
     double pulsesPerUnit = 0;  // path pulses per unit along the move (pathPulsesPerUnit)
+    std::array<double, kAxisCount> unit {};  // direction of travel
+};
+
+// How the card moves as a block begins: the speed (units/s) and direction of the move before it.
+// A speed of 0 is a start from rest.
+struct Incoming {
+    double speed = 0;
+    std::array<double, kAxisCount> unit {};
 };
 
 struct MoveShape {
@@ -41,8 +49,15 @@ struct MoveShape {
 double stairStep(const Segment& segment, const Machine& machine, const MoveShape& shape);
 
 // Appends the card moves of one planned block (its segment may be part of a program segment).
+// `incoming` is the move the card runs before it: a step down at the block's start comes on top of
+// the step the joint's change of direction takes, and both together stay within each axis's start
+// speed.
 void appendCardMoves(const PlannedBlock& block, const Machine& machine, const MoveShape& shape,
-                     std::vector<CardMove>& out);
+                     const Incoming& incoming, std::vector<CardMove>& out);
+
+// The largest drop (units/s) below `entry` that the block's first move may start at, so that no
+// axis's speed steps at the joint by more than its start speed: unlimited from rest.
+double largestDropAtJoint(const Incoming& incoming, const Segment& segment, double entry, const Machine& machine);
 
 // Pulses along the card's path per unit along the segment's direction: the path speed the card
 // is given is the speed in units/s times this.

@@ -293,7 +293,7 @@ bool Executor::nextMove(Pending& out)
             const Source source = sources_.front();
             sources_.pop_front();
             std::vector<CardMove> moves;
-            appendCardMoves(block, machine_, options_.shape, moves);
+            appendCardMoves(block, machine_, options_.shape, Incoming {speed_, direction_}, moves);
             for (const CardMove& move : moves)
                 pending_.push_back(Pending {move, source.segment, source.along + move.endAlong});
             continue;
@@ -438,6 +438,7 @@ int32_t Executor::service()
         sentLines_.push_back(next.move.line);
         lastLine_ = next.move.line;
         speed_ = next.move.topSpeed;
+        direction_ = next.move.unit;
         cursor_ = next.segment;
         cursorAlong_ = next.along;
         if (cursorAlong_ >= segments_[cursor_].length - 1e-9) {

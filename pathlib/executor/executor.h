@@ -130,6 +130,7 @@ private:
     size_t cursor_ = 0;
     double cursorAlong_ = 0;
     double speed_ = 0;
+    std::array<double, kAxisCount> direction_ {};  // of the last move handed to the card
     size_t runEnd_ = 0;  // the run stops at (runEnd_, runEndAlong_): 0 along = the segment's start
     double runEndAlong_ = 0;
     size_t nextAdd_ = 0;

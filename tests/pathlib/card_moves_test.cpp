@@ -21,6 +21,27 @@ double seconds(const CardMove& m)
     return 2 * m.length / (m.startSpeed + m.topSpeed);
 }
 
+// The card runs the moves already made before the next block.
+Incoming incoming(const std::vector<CardMove>& moves)
+{
+    return moves.empty() ? Incoming {} : Incoming {moves.back().topSpeed, moves.back().unit};
+}
+
+// The largest step (units/s) of any axis's speed from one move's end to the next one's start
+// (the card starts a move at the lower of its start and top speeds), over the axes' start speeds.
+double worstStepOverStartSpeed(const std::vector<CardMove>& moves, const Machine& machine)
+{
+    double worst = 0;
+    for (size_t k = 1; k < moves.size(); ++k)
+        for (int i = 0; i < kAxisCount; ++i)
+            if (machine.axes[i].present) {
+                const double start = std::min(moves[k].startSpeed, moves[k].topSpeed);
+                const double step = moves[k - 1].topSpeed * moves[k - 1].unit[i] - start * moves[k].unit[i];
+                worst = std::max(worst, std::abs(step) / (machine.axes[i].startSpeed / 60.0));
+            }
+    return worst;
+}
+
 TEST(CardMoves, SeededRandomPathsBecomeMovesTheCardCanRunWithinTheLimits)
 {
     const Machine machine = loadMachineFile(PATHLIB_TEST_MACHINES "/xyz_table.toml");
@@ -42,7 +63,7 @@ TEST(CardMoves, SeededRandomPathsBecomeMovesTheCardCanRunWithinTheLimits)
         std::vector<CardMove> moves;
         for (const PlannedBlock& block : plan(segments, machine)) {
             const size_t first = moves.size();
-            appendCardMoves(block, machine, shape, moves);
+            appendCardMoves(block, machine, shape, incoming(moves), moves);
             ASSERT_GT(moves.size(), first);
             double length = 0;
             for (size_t k = first; k < moves.size(); ++k) {
@@ -71,6 +92,7 @@ TEST(CardMoves, SeededRandomPathsBecomeMovesTheCardCanRunWithinTheLimits)
             speed.push_back(m.topSpeed);
             accel = std::max(accel, m.accel);
         }
+        EXPECT_LE(worstStepOverStartSpeed(moves, machine), 1.0 + 1e-6) << path;
         for (size_t i = 0; i < speed.size(); ++i)
             for (size_t j = i + 1; j < speed.size() && time[j] - time[i] < 0.5; ++j)
                 ASSERT_GE(speed[j], speed[i] - accel * (time[j] - time[i]) - most) << path << " " << i << " " << j;
@@ -90,9 +112,25 @@ TEST(CardMoves, NoMoveOfTangentStrokesEndsBeforeTheExecutorLooksAgain)
     ASSERT_GT(segments.size(), 40u);
     std::vector<CardMove> moves;
     for (const PlannedBlock& block : plan(segments, machine))
-        appendCardMoves(block, machine, MoveShape {}, moves);
+        appendCardMoves(block, machine, MoveShape {}, incoming(moves), moves);
     for (size_t k = 0; k < moves.size(); ++k)
         EXPECT_GE(seconds(moves[k]), 0.001) << "move " << k << " of line " << moves[k].line;
+}
+
+// Three quarters of a small circle into a sharp corner at the feed (a letter of the engraving): its last chords brake
+// in stairs, and a chord whose first stair would fall at its joint steps the axes there by the joint's change of
+// direction as well. Together they stay within every axis's start speed.
+TEST(CardMoves, AStairAtAChordJointStaysWithinTheStartSpeedsWithTheJointsTurn)
+{
+    const Machine machine = loadMachineFile(PATHLIB_TEST_MACHINES "/xyz_table.toml");
+    const char* strokes = "G21 G90 G17 G90.1\nG1 X15.4142 Y-5.5858 F1200\n"
+                          "G3 X15.4142 Y-8.4142 I14 J-7\nG1 X15.4142 Y-7\nM2\n";
+    const std::vector<Segment> segments = toSegments(interpret(strokes, machine), machine);
+    ASSERT_GT(segments.size(), 5u);
+    std::vector<CardMove> moves;
+    for (const PlannedBlock& block : plan(segments, machine))
+        appendCardMoves(block, machine, MoveShape {}, incoming(moves), moves);
+    EXPECT_LE(worstStepOverStartSpeed(moves, machine), 1.0 + 1e-6);
 }
 
 }  // namespace

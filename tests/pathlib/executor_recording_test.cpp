@@ -190,10 +190,8 @@ TEST(ExecutorRecording, AProgramWithArcsAndCornersKeepsEveryLimitAndEndsExactlyO
 
 // Text engraved as about 360 strokes of lines and arcs with Z lifts (written by
 // programs/make_engraving.py): every limit kept over the whole run, and the end exact in pulses.
-// Disabled while it fails: on some diagonal rapids' slowdowns X's speed falls by up to 2806
-// pulses/s within one millisecond, above its start speed's 2000 plus what its acceleration
-// allows (16 times in the 394 s run). Enable it with the fix.
-TEST(ExecutorRecording, DISABLED_ATwoThousandLineEngravingKeepsEveryLimitAndEndsExactlyOnItsPulses)
+// Its small arcs brake in stairs into sharp corners, some of them at chord joints.
+TEST(ExecutorRecording, ATwoThousandLineEngravingKeepsEveryLimitAndEndsExactlyOnItsPulses)
 {
     const Recorded r = runRecorded("engraving.ngc");
     expectWithinLimits(r, "engraving.ngc");
