@@ -170,6 +170,7 @@ void appendCardMoves(const PlannedBlock& block, const Machine& machine, const Mo
     };
     const auto held = [](const std::vector<double>& speeds, double seconds) {
         std::vector<Stair> stairs;
+        stairs.reserve(speeds.size() + 1);
         for (double v : speeds)
             stairs.push_back(Stair {v, seconds});
         return stairs;
