@@ -102,24 +102,46 @@ double stairStep(const Segment& segment, const Machine& machine, const MoveShape
     return std::max(step, segment.accel * shape.minStairSeconds);
 }
 
-double largestDropAtJoint(const Incoming& incoming, const Segment& segment, double entry, const Machine& machine)
+namespace {
+
+// The step (units/s) an axis takes at once at a joint into the segment: its start speed, or its
+// share of the segment's stair step where that is larger (the shortest stair's floor).
+double jointStep(const Segment& segment, int axis, double stair, const Machine& machine)
+{
+    return std::max(machine.axes[axis].startSpeed / 60.0, std::abs(segment.unit[axis]) * stair);
+}
+
+// Whether every axis's speed steps by no more than its joint step from the incoming motion to
+// `speed` along the segment.
+bool stepsWithin(const Incoming& incoming, const Segment& segment, double speed, double stair, const Machine& machine)
+{
+    for (int i = 0; i < kAxisCount; ++i)
+        if (machine.axes[i].present
+            && std::abs(incoming.speed * incoming.unit[i] - speed * segment.unit[i])
+                > jointStep(segment, i, stair, machine) + 1e-9)
+            return false;
+    return true;
+}
+
+// The largest drop (units/s) below `entry` that the segment's first move may start at, so that
+// no axis's speed steps at the joint by more than its joint step: unlimited from rest.
+double largestDropAtJoint(const Incoming& incoming, const Segment& segment, double entry, double stair,
+                          const Machine& machine)
 {
     if (incoming.speed <= 0)
         return INFINITY;
-    // Each axis allows the first move's speed w where |in·u_in - w·u| <= its start speed.
+    // Each axis allows the first move's speed w where |in·u_in - w·u| <= its joint step.
     double lowest = 0;
     for (int i = 0; i < kAxisCount; ++i) {
         const double u = segment.unit[i];
         if (!machine.axes[i].present || std::abs(u) < 1e-12)
             continue;
         const double before = incoming.speed * incoming.unit[i];
-        const double step = machine.axes[i].startSpeed / 60.0;
+        const double step = jointStep(segment, i, stair, machine);
         lowest = std::max(lowest, (u > 0 ? before - step : before + step) / u);
     }
     return std::max(0.0, entry - lowest);
 }
-
-namespace {
 
 // The stairs from `from` down to `to`: n equal steps no larger than `most`, the speeds after each
 // step but the last (the last step lands on `to`, which the caller runs at or stops from).
@@ -138,7 +160,7 @@ std::vector<double> stairsDown(double from, double to, double most)
 }  // namespace
 
 void appendCardMoves(const PlannedBlock& block, const Machine& machine, const MoveShape& shape,
-                     const Incoming& incoming, std::vector<CardMove>& out)
+                     const Incoming& incoming, const Segment* next, std::vector<CardMove>& out)
 {
     const Segment& s = block.segment;
     const double a = s.accel;
@@ -182,10 +204,12 @@ void appendCardMoves(const PlannedBlock& block, const Machine& machine, const Mo
     std::vector<Stair> last =
         held(lastSpeeds,
              lastSpeeds.empty() ? 0 : (vc - v1) / static_cast<double>(lastSpeeds.size() + (v1 > 1e-9 ? 0 : 1)) / a);
-    // A drop to an exit above rest is never taken at the block's end: the joint's change of
-    // direction, unknown here, steps the axes there already. The exit is a stair of the shortest
-    // move.
-    if (last.empty() && v1 > 1e-9 && vc - v1 > 1e-9)
+    // A drop to an exit above rest taken at once at the block's end comes on top of the step the
+    // joint's change of direction takes: when both together would step an axis by more than its
+    // start speed (or the next direction is not known), the exit is a stair of the shortest move.
+    if (last.empty() && v1 > 1e-9 && vc - v1 > 1e-9
+        && (next == nullptr
+            || !stepsWithin(Incoming {vc, s.unit}, *next, v1, stairStep(*next, machine, shape), machine)))
         last.push_back(Stair {v1, shortest});
     // And the exit stair covers a pulse at least, or it would vanish into the stair before it.
     if (!last.empty() && v1 > 1e-9 && last.back().speed == v1) {
@@ -223,7 +247,7 @@ void appendCardMoves(const PlannedBlock& block, const Machine& machine, const Mo
     if (up == 0) {
         std::vector<Stair>* stairs = !first.empty() || vc < v0 ? &first : cruise <= 0 ? &last : nullptr;
         const double startSpeed = stairs == nullptr ? v0 : !stairs->empty() ? stairs->front().speed : vc;
-        const double allowed = largestDropAtJoint(incoming, s, v0, machine);
+        const double allowed = largestDropAtJoint(incoming, s, v0, most, machine);
         if (stairs != nullptr && v0 - startSpeed > allowed + 1e-9) {
             stairs->insert(stairs->begin(), Stair {v0 - allowed, shortest});
             down = fit();

@@ -51,13 +51,11 @@ double stairStep(const Segment& segment, const Machine& machine, const MoveShape
 // Appends the card moves of one planned block (its segment may be part of a program segment).
 // `incoming` is the move the card runs before it: a step down at the block's start comes on top of
 // the step the joint's change of direction takes, and both together stay within each axis's start
-// speed.
+// speed. `next` is the segment after the block (nullptr when not known): a drop to the exit too
+// small for a stair of its own is taken at once at the joint only when the joint's turn leaves
+// room for it, otherwise the exit is a stair of the shortest move.
 void appendCardMoves(const PlannedBlock& block, const Machine& machine, const MoveShape& shape,
-                     const Incoming& incoming, std::vector<CardMove>& out);
-
-// The largest drop (units/s) below `entry` that the block's first move may start at, so that no
-// axis's speed steps at the joint by more than its start speed: unlimited from rest.
-double largestDropAtJoint(const Incoming& incoming, const Segment& segment, double entry, const Machine& machine);
+                     const Incoming& incoming, const Segment* next, std::vector<CardMove>& out);
 
 // Pulses along the card's path per unit along the segment's direction: the path speed the card
 // is given is the speed in units/s times this.

@@ -287,13 +287,15 @@ void Executor::replan(bool toHold)
 bool Executor::nextMove(Pending& out)
 {
     while (pending_.empty()) {
-        if (!released_.empty()) {
+        // A block waits for the one after it (the joint's turn decides how its exit is taken).
+        if (released_.size() >= 2 || (!released_.empty() && planFinished_)) {
             const PlannedBlock block = released_.front();
             released_.pop_front();
             const Source source = sources_.front();
             sources_.pop_front();
             std::vector<CardMove> moves;
-            appendCardMoves(block, machine_, options_.shape, Incoming {speed_, direction_}, moves);
+            const Segment* next = released_.empty() ? nullptr : &released_.front().segment;
+            appendCardMoves(block, machine_, options_.shape, Incoming {speed_, direction_}, next, moves);
             for (const CardMove& move : moves)
                 pending_.push_back(Pending {move, source.segment, source.along + move.endAlong});
             continue;

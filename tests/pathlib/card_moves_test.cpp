@@ -27,6 +27,11 @@ Incoming incoming(const std::vector<CardMove>& moves)
     return moves.empty() ? Incoming {} : Incoming {moves.back().topSpeed, moves.back().unit};
 }
 
+const Segment* nextOf(const std::vector<PlannedBlock>& blocks, size_t b)
+{
+    return b + 1 < blocks.size() ? &blocks[b + 1].segment : nullptr;
+}
+
 // The largest step (units/s) of any axis's speed from one move's end to the next one's start
 // (the card starts a move at the lower of its start and top speeds), over the axes' start speeds.
 double worstStepOverStartSpeed(const std::vector<CardMove>& moves, const Machine& machine)
@@ -61,9 +66,11 @@ TEST(CardMoves, SeededRandomPathsBecomeMovesTheCardCanRunWithinTheLimits)
                 segments.push_back(s);
         }
         std::vector<CardMove> moves;
-        for (const PlannedBlock& block : plan(segments, machine)) {
+        const std::vector<PlannedBlock> blocks = plan(segments, machine);
+        for (size_t b = 0; b < blocks.size(); ++b) {
+            const PlannedBlock& block = blocks[b];
             const size_t first = moves.size();
-            appendCardMoves(block, machine, shape, incoming(moves), moves);
+            appendCardMoves(block, machine, shape, incoming(moves), nextOf(blocks, b), moves);
             ASSERT_GT(moves.size(), first);
             double length = 0;
             for (size_t k = first; k < moves.size(); ++k) {
@@ -111,8 +118,9 @@ TEST(CardMoves, NoMoveOfTangentStrokesEndsBeforeTheExecutorLooksAgain)
     const std::vector<Segment> segments = toSegments(interpret(strokes, machine), machine);
     ASSERT_GT(segments.size(), 40u);
     std::vector<CardMove> moves;
-    for (const PlannedBlock& block : plan(segments, machine))
-        appendCardMoves(block, machine, MoveShape {}, incoming(moves), moves);
+    const std::vector<PlannedBlock> blocks = plan(segments, machine);
+    for (size_t b = 0; b < blocks.size(); ++b)
+        appendCardMoves(blocks[b], machine, MoveShape {}, incoming(moves), nextOf(blocks, b), moves);
     for (size_t k = 0; k < moves.size(); ++k)
         EXPECT_GE(seconds(moves[k]), 0.001) << "move " << k << " of line " << moves[k].line;
 }
@@ -128,8 +136,9 @@ TEST(CardMoves, AStairAtAChordJointStaysWithinTheStartSpeedsWithTheJointsTurn)
     const std::vector<Segment> segments = toSegments(interpret(strokes, machine), machine);
     ASSERT_GT(segments.size(), 5u);
     std::vector<CardMove> moves;
-    for (const PlannedBlock& block : plan(segments, machine))
-        appendCardMoves(block, machine, MoveShape {}, incoming(moves), moves);
+    const std::vector<PlannedBlock> blocks = plan(segments, machine);
+    for (size_t b = 0; b < blocks.size(); ++b)
+        appendCardMoves(blocks[b], machine, MoveShape {}, incoming(moves), nextOf(blocks, b), moves);
     EXPECT_LE(worstStepOverStartSpeed(moves, machine), 1.0 + 1e-6);
 }
 
