@@ -1,12 +1,13 @@
 #include "serial/line_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <utility>
 
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <sys/eventfd.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace tessa {
@@ -108,13 +109,18 @@ qint64 LineReader::queuedBytes() const
     return queuedBytes_;
 }
 
+int LineReader::waitingInLine() const
+{
+    int inLine = 0;
+    if (descriptor_ < 0 || ::ioctl(descriptor_, FIONREAD, &inLine) != 0)
+        return 0;
+    return inLine;
+}
+
 qint64 LineReader::arrivedBytes() const
 {
     const std::lock_guard lock(mutex_);
-    int inLine = 0;
-    if (descriptor_ < 0 || ::ioctl(descriptor_, FIONREAD, &inLine) != 0)
-        inLine = 0;
-    return queuedBytes_ + inLine;
+    return queuedBytes_ + waitingInLine();
 }
 
 void LineReader::run()
@@ -141,17 +147,25 @@ void LineReader::run()
             continue;
         bool hungUp = (line & (POLLHUP | POLLERR | POLLNVAL)) && !(line & POLLIN);
         if (line & POLLIN) {
-            if (!promptly_ && !(line & (POLLHUP | POLLERR))) {
+            if (!promptly_ && !(line & (POLLHUP | POLLERR)) && waitingInLine() < kGatherEndBytes) {
                 {
                     const std::lock_guard lock(mutex_);
                     gathering_ = true;
                     gatherStart_ = ReceivedChunk::stampedNow({});
                 }
-                // A stop, room again or a take ends the wait early.
-                pollfd wake {wakeDescriptor_, POLLIN, 0};
-                if (::poll(&wake, 1, kGatherMs) > 0) {
-                    std::uint64_t count = 0;
-                    [[maybe_unused]] const ssize_t got = ::read(wakeDescriptor_, &count, sizeof count);
+                // A stop, room again or a take ends the wait early. So does a fast line: the
+                // kernel's line buffer is small (4 KiB on Linux), and a UART with no flow
+                // control cannot be held back, so a gathering that slept through 921600 baud
+                // would lose bytes. It looks at the line every slice instead.
+                for (int waited = 0; waited < kGatherMs; waited += kGatherSliceMs) {
+                    pollfd wake {wakeDescriptor_, POLLIN, 0};
+                    if (::poll(&wake, 1, std::min(kGatherSliceMs, kGatherMs - waited)) > 0) {
+                        std::uint64_t count = 0;
+                        [[maybe_unused]] const ssize_t got = ::read(wakeDescriptor_, &count, sizeof count);
+                        break;
+                    }
+                    if (waitingInLine() >= kGatherEndBytes)
+                        break;
                 }
             }
             // Read under the lock, so that arrivedBytes() never sees a chunk both in the line

@@ -29,6 +29,9 @@ public:
     // time join it, stamped with the first one's arrival: a steady line then wakes the reader a
     // few times per receive tick instead of once per line. take() ends a gathering at once.
     static constexpr int kGatherMs = 50;
+    // A gathering looks at the line every slice and ends once this many bytes wait there.
+    static constexpr int kGatherSliceMs = 20;
+    static constexpr int kGatherEndBytes = 1024;
 
     // wake runs on the reader's thread: after a chunk is queued while promptly() is on and no
     // wake is pending since the last take(), and once when the line is lost.
@@ -59,6 +62,8 @@ public:
     bool lost() const { return lost_; }
 
 private:
+    // Bytes in the line's (kernel's) buffer, not yet read.
+    int waitingInLine() const;
     void run();
     void signal();
     // Reads what the line holds into the queue (under mutex_); returns read()'s result and
