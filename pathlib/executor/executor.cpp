@@ -7,6 +7,7 @@
 #include "ktr4.h"
 #include "ktr4path.h"
 #include "planner/extent.h"
+#include "planner/straight_runs.h"
 
 namespace ktr4path {
 namespace {
@@ -239,6 +240,11 @@ Segment Executor::plannedSegment(size_t index, double from, double to) const
         s.end = end;
         s.length = to - from;
     }
+    return withOverride(s);
+}
+
+Segment Executor::withOverride(Segment s) const
+{
     if (s.kind != MoveKind::StraightTraverse)
         s.maxSpeed = std::min(s.maxSpeed * override_, s.limitSpeed);
     s.stopBefore = false;
@@ -296,8 +302,16 @@ bool Executor::nextMove(Pending& out)
             std::vector<CardMove> moves;
             const Segment* next = released_.empty() ? nullptr : &released_.front().segment;
             appendCardMoves(block, machine_, options_.shape, Incoming {speed_, direction_}, next, moves);
-            for (const CardMove& move : moves)
-                pending_.push_back(Pending {move, source.segment, source.along + move.endAlong});
+            for (CardMove& move : moves) {
+                if (source.end > source.segment + 1) {
+                    // A joined run: the cursor stays on the program's own segments.
+                    const PieceAt at = pieceAt(segments_, source.segment, source.end, move.endAlong);
+                    move.line = segments_[at.index].line;
+                    pending_.push_back(Pending {move, at.index, at.along});
+                } else {
+                    pending_.push_back(Pending {move, source.segment, source.along + move.endAlong});
+                }
+            }
             continue;
         }
         if (planFinished_)
@@ -305,11 +319,20 @@ bool Executor::nextMove(Pending& out)
         if (nextAdd_ <= runEnd_ && nextAdd_ < segments_.size()) {
             const double from = nextAdd_ == firstAdd_ ? firstAlong_ : 0.0;
             const double to = nextAdd_ == runEnd_ ? runEndAlong_ : segments_[nextAdd_].length;
-            if (to - from > 1e-9) {
+            // Whole segments that lie on one line join into one, except in single block (each
+            // line stops) and across the run's end.
+            const bool wholeRunEnd = runEndAlong_ >= segments_[runEnd_].length - 1e-9;
+            const size_t end = singleBlock_ || from > 0
+                ? nextAdd_ + 1
+                : straightRunEnd(segments_, nextAdd_, runEnd_ + (wholeRunEnd ? 1 : 0), machine_, override_);
+            if (end > nextAdd_ + 1) {
+                planner_->add(withOverride(joinedSegment(segments_, nextAdd_, end, machine_)));
+                sources_.push_back(Source {nextAdd_, 0.0, end});
+            } else if (to - from > 1e-9) {
                 planner_->add(plannedSegment(nextAdd_, from, to));
-                sources_.push_back(Source {nextAdd_, from});
+                sources_.push_back(Source {nextAdd_, from, nextAdd_ + 1});
             }
-            ++nextAdd_;
+            nextAdd_ = end;
         } else {
             planner_->finish();
             planFinished_ = true;

@@ -93,6 +93,7 @@ private:
     struct Source {
         size_t segment = 0;
         double along = 0;  // where the planned piece of the segment starts
+        size_t end = 0;  // segments [segment, end) joined into one straight run (end > segment + 1)
     };
     struct Pending {
         CardMove move;
@@ -105,6 +106,7 @@ private:
     void replan(bool toHold);
     bool nextMove(Pending& out);
     Segment plannedSegment(size_t index, double from, double to) const;
+    Segment withOverride(Segment s) const;
     int32_t sendMove(const CardMove& move);
     int32_t cardIdle(bool& idle) const;
     void runComplete();

@@ -111,7 +111,8 @@ typedef struct ktr4path_move {
  * @code
  * [path]                     # optional
  * corner_tolerance = 0.01    # mm a corner may be rounded by to keep speed, (0, 10]; default 0.01
- * chord_tolerance = 0.002    # mm an arc's chords may leave the arc by, (0, 1]; default 0.002
+ * chord_tolerance = 0.002    # mm an arc's chords, or a run's joined G1 lines, may leave the
+ *                            # programmed path by, (0, 1]; default 0.002
  *
  * [axis.X]                   # also [axis.Y], [axis.Z], [axis.A]; at least one
  * card = 0                   # card number 0..15
@@ -399,7 +400,10 @@ KTR4PATH_API void ktr4path_free_plan(ktr4path_plan* plan);
  * of at most 50 ms that rise from one move's top speed to the next and step down by at most every
  * axis's start speed (a queued move starts at its own start speed), so the speed falls no faster
  * than the axes' accelerations allow. Dwells, outputs (KTR4_write_output_point) and M0 follow
- * the program.
+ * the program. The card takes about 500 queued moves a second, so runs of short G1 lines at one
+ * feed that lie on one line within chord_tolerance (as CAM writes curves) go to the card as one
+ * move, as long as no axis turns off it by more than 0.4 of its start speed at the feed; in
+ * single block every line is a move of its own. Progress still names the program's own lines.
  *
  * Feed hold, override and single block act at the end of the moves the card holds already (the
  * running one and the queued one): a hold brakes to a stop on the path within the braking

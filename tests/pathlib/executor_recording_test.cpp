@@ -203,6 +203,36 @@ TEST(ExecutorRecording, ATwoThousandLineEngravingKeepsEveryLimitAndEndsExactlyOn
     EXPECT_NE(r.output.find("state=6 underruns=0"), std::string::npos) << r.output;
 }
 
+// A curve as CAM writes it: 2000 G1 chords of 0.1 mm, at the full feed of 6000 mm/min a chord
+// every 1 ms, as fast as the run's thread serves the card. Chords that lie on one line within the
+// chord tolerance go to the card as one move, so the card never runs out of moves and the feed
+// holds all the way round.
+TEST(ExecutorRecording, ACircleOfShortLinesRunsAtFullFeedWithTheCardNeverOutOfMoves)
+{
+    const Recorded r = runRecorded("chord_circle.ngc");
+    expectWithinLimits(r, "chord_circle.ngc");
+    EXPECT_NE(r.output.find("state=6 underruns=0"), std::string::npos) << r.output;
+    unsigned long long moves = 0;
+    const size_t at = r.output.find("moves=");
+    ASSERT_NE(at, std::string::npos);
+    moves = std::stoull(r.output.substr(at + 6));
+    EXPECT_LT(moves, 2000u / 3) << "chords joined into fewer card moves";
+    const Machine m = loadMachineFile(kMachine);
+    // Round the circle (X below zero only there), the feed never drops below 6000 mm/min.
+    size_t round = 0;
+    double slowest = INFINITY;
+    for (const auto& row : r.run.samples)
+        if (row.pos[0] < -1000) {
+            slowest = std::min(slowest, pathSpeed(row, m));
+            ++round;
+        }
+    EXPECT_GT(round, 500u);
+    EXPECT_GT(slowest, 99.9);
+    const auto& last = r.run.samples.back();
+    EXPECT_EQ(last.pos[0], 0);
+    EXPECT_EQ(last.pos[1], 0);
+}
+
 TEST(ExecutorRecording, HoldStopsOnThePathWithinTheBrakingDistanceAndResumeEndsExactly)
 {
     const Recorded r = runRecorded("long_line.ngc", {"0.6", "hold", "1.5", "resume"});
