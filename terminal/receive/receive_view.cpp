@@ -14,6 +14,7 @@
 #include <QProxyStyle>
 #include <QScrollBar>
 #include <QStyleOptionComplex>
+#include <QStyleOptionSlider>
 
 #include <algorithm>
 #include <cmath>
@@ -64,6 +65,67 @@ public:
     }
 };
 
+// A scroll bar that repaints only when it looks different. A view that follows a growing log
+// changes the range every receive tick; once the log is long, the handle is at its smallest and
+// at the bottom, and most changes move no pixel of it.
+class SteadyScrollBar : public QScrollBar {
+public:
+    SteadyScrollBar()
+        : QScrollBar(Qt::Vertical)
+    {
+    }
+
+protected:
+    void sliderChange(SliderChange change) override
+    {
+        if (change != SliderRangeChange && change != SliderValueChange) {
+            QScrollBar::sliderChange(change);
+            return;
+        }
+        // A view sets the range, then the value: the bar is looked at once both are set.
+        if (checkPending_)
+            return;
+        checkPending_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                checkPending_ = false;
+                if (!painted_ || look() != paintedLook_)
+                    update();
+            },
+            Qt::QueuedConnection);
+    }
+
+    void paintEvent(QPaintEvent* event) override
+    {
+        QScrollBar::paintEvent(event);
+        paintedLook_ = look();
+        painted_ = true;
+    }
+
+private:
+    // What the bar's pixels depend on besides its size, palette and state: the handle, and
+    // whether each end is reached (the arrows are drawn disabled there).
+    struct Look {
+        QRect handle;
+        bool atMinimum = false;
+        bool atMaximum = false;
+        bool operator==(const Look&) const = default;
+    };
+
+    Look look() const
+    {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return Look {style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this),
+                     value() == minimum(), value() == maximum()};
+    }
+
+    bool painted_ = false;
+    bool checkPending_ = false;
+    Look paintedLook_;
+};
+
 }  // namespace
 
 ReceiveView::ReceiveView(const ReceiveLogs& logs, ReceiveLogs::Log which, QWidget* parent)
@@ -82,6 +144,7 @@ ReceiveView::ReceiveView(const ReceiveLogs& logs, ReceiveLogs::Log which, QWidge
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
+    setVerticalScrollBar(new SteadyScrollBar);
     auto* scrollBarStyle = new BandedScrollBarStyle;
     scrollBarStyle->setParent(this);
     verticalScrollBar()->setStyle(scrollBarStyle);

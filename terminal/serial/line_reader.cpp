@@ -86,9 +86,12 @@ std::deque<ReceivedChunk> LineReader::take()
 {
     std::deque<ReceivedChunk> taken;
     bool wasFull = false;
+    bool wasGathering = false;
     {
         const std::lock_guard lock(mutex_);
-        // The bytes of a chunk still gathering belong to this take.
+        // The bytes of a chunk still gathering belong to this take; the reader stops waiting
+        // for them, so that the next bytes start a chunk of their own, stamped as they come.
+        wasGathering = gathering_;
         if (gathering_) {
             int readError = 0;
             readIntoQueue(readError);
@@ -98,9 +101,17 @@ std::deque<ReceivedChunk> LineReader::take()
         queuedBytes_ = 0;
         wakePending_ = false;
     }
-    if (wasFull && thread_.joinable())
+    if ((wasFull || wasGathering) && thread_.joinable())
         signal();
     return taken;
+}
+
+int LineReader::gatherSliceMs() const
+{
+    const int rate = lineRate_;
+    if (rate <= 0)
+        return kGatherSliceMs;
+    return static_cast<int>(std::clamp<qint64>(qint64 {kGatherEndBytes} * 1000 / rate, 1, kGatherMs));
 }
 
 qint64 LineReader::queuedBytes() const
@@ -156,10 +167,12 @@ void LineReader::run()
                 // A stop, room again or a take ends the wait early. So does a fast line: the
                 // kernel's line buffer is small (4 KiB on Linux), and a UART with no flow
                 // control cannot be held back, so a gathering that slept through 921600 baud
-                // would lose bytes. It looks at the line every slice instead.
-                for (int waited = 0; waited < kGatherMs; waited += kGatherSliceMs) {
+                // would lose bytes. It looks at the line every slice instead (at 115200 baud
+                // the slice is the whole gathering: one wake at its end).
+                const int slice = gatherSliceMs();
+                for (int waited = 0; waited < kGatherMs; waited += slice) {
                     pollfd wake {wakeDescriptor_, POLLIN, 0};
-                    if (::poll(&wake, 1, std::min(kGatherSliceMs, kGatherMs - waited)) > 0) {
+                    if (::poll(&wake, 1, std::min(slice, kGatherMs - waited)) > 0) {
                         std::uint64_t count = 0;
                         [[maybe_unused]] const ssize_t got = ::read(wakeDescriptor_, &count, sizeof count);
                         break;

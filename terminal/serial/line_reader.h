@@ -26,10 +26,14 @@ class LineReader {
 public:
     static constexpr qint64 kMostQueuedBytes = 1024 * 1024;
     // While nobody needs chunks at once, the bytes that follow the first of a chunk within this
-    // time join it, stamped with the first one's arrival: a steady line then wakes the reader a
-    // few times per receive tick instead of once per line. take() ends a gathering at once.
-    static constexpr int kGatherMs = 50;
-    // A gathering looks at the line every slice and ends once this many bytes wait there.
+    // time (the window's receive tick) join it, stamped with the first one's arrival: a steady
+    // line then wakes the reader about twice per receive tick instead of once per write. take()
+    // ends a gathering at once.
+    static constexpr int kGatherMs = 100;
+    // A gathering ends once this many bytes wait in the line: the kernel's line buffer is small
+    // (4 KiB on Linux) and a UART with no flow control cannot be held back. It looks at the line
+    // every slice: the time kGatherEndBytes take at the line's rate, or kGatherSliceMs when the
+    // rate is not known.
     static constexpr int kGatherSliceMs = 20;
     static constexpr int kGatherEndBytes = 1024;
 
@@ -47,6 +51,11 @@ public:
     // Stops the thread and closes the descriptor; chunks still queued are dropped.
     void stop();
     bool running() const { return thread_.joinable(); }
+
+    // Bytes a second the line can bring (0: not known), for the gathering's slice.
+    void setLineRate(int bytesPerSecond) { lineRate_ = bytesPerSecond; }
+    // Milliseconds between looks at the line while a chunk gathers.
+    int gatherSliceMs() const;
 
     // Whether each chunk wakes at once (else the chunks wait for take()).
     void setPromptly(bool on) { promptly_ = on; }
@@ -81,6 +90,7 @@ private:
     bool gathering_ = false;  // the first bytes of a chunk have come, at gatherStart_
     ReceivedChunk gatherStart_;
     std::atomic<bool> promptly_ = false;
+    std::atomic<int> lineRate_ = 0;
     std::atomic<bool> stopping_ = false;
     std::atomic<bool> lost_ = false;
 };

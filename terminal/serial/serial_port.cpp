@@ -110,6 +110,8 @@ bool SerialPort::open()
         return false;
     }
     applyLineFramingNow();
+    // A character is ten bits on an 8N1 line.
+    reader_.setLineRate(line->baudRate / 10);
     if (!startReader(path)) {
         openFailure_ = classifyOpenFailure(devicePath());
         port_.close();

@@ -209,6 +209,10 @@ private slots:
         QVERIFY(device.write(QByteArray(1500, 'r')));
         QTRY_VERIFY_WITH_TIMEOUT(counters->text().startsWith(QStringLiteral("TX 7 B  RX 1.5 kB  RX ")), 5000);
         QVERIFY2(!counters->text().endsWith(QStringLiteral("RX 0 B/s")), qPrintable(counters->text()));
+        // The button keeps a fixed size (the status bar is not laid out for every sample) and
+        // grows when a longer text needs it: all of it shows.
+        QCOMPARE(counters->minimumWidth(), counters->maximumWidth());
+        QVERIFY2(counters->width() >= counters->sizeHint().width(), qPrintable(counters->text()));
         counters->click();
         QCOMPARE(counters->text(), QStringLiteral("TX 0 B  RX 0 B  RX 0 B/s"));
         QVERIFY(device.write("abc"));

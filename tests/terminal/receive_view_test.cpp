@@ -233,6 +233,39 @@ private slots:
         QTest::keyClick(view.get(), Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(view->selectedText(), view->toPlainText());
     }
+
+    // A view following a long log repaints its scroll bar only when the handle moves: most
+    // receive ticks add rows that move no pixel of a small handle at the bottom.
+    void theScrollBarRepaintsOnlyWhenItsHandleMoves()
+    {
+        struct PaintCounter : QObject {
+            int paints = 0;
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                paints += event->type() == QEvent::Paint;
+                return false;
+            }
+        } counter;
+        lines(20000);
+        view->refresh();
+        QTRY_COMPARE(bar()->value(), bar()->maximum());
+        QTest::qWait(50);
+        bar()->installEventFilter(&counter);
+        for (int tick = 0; tick < 5; ++tick) {
+            lines(1);
+            view->refresh();
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(bar()->value(), bar()->maximum());
+        QCOMPARE(counter.paints, 0);
+        // Scrolled to the top, the handle moves and is painted there.
+        bar()->setValue(0);
+        QTRY_VERIFY(counter.paints > 0);
+        const int before = counter.paints;
+        // Back to the end: painted again, and each end's arrow state goes with it.
+        bar()->setValue(bar()->maximum());
+        QTRY_VERIFY(counter.paints > before);
+    }
 };
 
 QTEST_MAIN(ReceiveViewTest)

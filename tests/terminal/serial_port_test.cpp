@@ -18,7 +18,9 @@
 
 #include <random>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <termios.h>
 #include <unistd.h>
 
 using namespace tessa;
@@ -226,6 +228,40 @@ qint64 wallMsNow()
 // Chunks are read and stamped as they arrive and wait until delivered: at the receive tick,
 // or at once while someone wants them so. Bytes not yet delivered when a write left are
 // counted as having come before it.
+// The reader on its own, on a raw pty, with no event loop: while a chunk gathers its bytes wait
+// in the kernel, and still count as arrived (a request's reply watch relies on it), and a take
+// in the middle of the gathering brings them.
+TEST(LineReader, BytesStillGatheringCountAsArrivedAndComeWithTheNextTake)
+{
+    PtyPair pty;
+    ASSERT_TRUE(pty.ready()) << "socat did not make a pty pair";
+    FarEnd far(pty.farPath());
+    const int near = ::open(QFile::encodeName(pty.nearPath()).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(near, 0);
+    termios raw {};
+    ASSERT_EQ(::tcgetattr(near, &raw), 0);
+    ::cfmakeraw(&raw);
+    ASSERT_EQ(::tcsetattr(near, TCSANOW, &raw), 0);
+    LineReader reader([] {});
+    reader.setLineRate(11520);  // 115200 baud: one look at the end of a gathering
+    ASSERT_TRUE(reader.start(near));
+    // Seen mid-gathering at least once in a few tries (a busy machine may pass one by).
+    bool seenInKernel = false;
+    for (int attempt = 0; attempt < 20 && !seenInKernel; ++attempt) {
+        const QByteArray bytes = QByteArray("gathering ") + QByteArray::number(attempt);
+        ASSERT_TRUE(far.write(bytes));
+        ASSERT_TRUE(waitFor([&] { return reader.arrivedBytes() == bytes.size(); }));
+        seenInKernel = reader.queuedBytes() == 0;
+        QByteArray taken;
+        for (const ReceivedChunk& chunk : reader.take())
+            taken += chunk.bytes;
+        EXPECT_EQ(taken, bytes);
+        EXPECT_EQ(reader.arrivedBytes(), 0);
+    }
+    EXPECT_TRUE(seenInKernel);
+    reader.stop();
+}
+
 TEST_F(SerialPortTest, DeliversStampedChunksWhenAskedOrOnArrivalWhileWanted)
 {
     FarEnd far(pty.farPath());

@@ -42,7 +42,18 @@ void TrafficCountersControl::reset()
     counters_.reset(clock_.elapsed());
     rate_ = 0;
     if (label_)
-        label_->setText(TrafficCounters::text(0, 0, 0));
+        showText(TrafficCounters::text(0, 0, 0));
+}
+
+void TrafficCountersControl::showText(const QString& text)
+{
+    // New text on a button asks the status bar to lay itself out again, unless the button's
+    // size is fixed: it is, and it grows only when a longer text needs more room. The counts
+    // change every sample, and laying out the status bar each time cost more than the text.
+    const int needed = label_->fontMetrics().horizontalAdvance(text) + padding_;
+    if (needed > label_->width())
+        label_->setFixedWidth(needed + label_->fontMetrics().horizontalAdvance(u"00"_s));
+    label_->setText(text);
 }
 
 void TrafficCountersControl::setShown(bool shown)
@@ -55,6 +66,11 @@ void TrafficCountersControl::setShown(bool shown)
         label_->setToolTip(
             tr("Bytes sent and received since connect, and the receive rate. Click to start from zero."));
         connect(label_, &QPushButton::clicked, this, &TrafficCountersControl::reset);
+        const QString first = TrafficCounters::text(counters_.sent(), counters_.received(), rate_);
+        label_->setText(first);
+        const QSize hint = label_->sizeHint();
+        padding_ = hint.width() - label_->fontMetrics().horizontalAdvance(first);
+        label_->setFixedSize(hint);
         statusBar_()->addPermanentWidget(label_);
         statusBar_();  // measured again with the counters in it
     }
@@ -72,7 +88,7 @@ void TrafficCountersControl::showCounts()
 {
     rate_ = counters_.sample(clock_.elapsed());
     if (label_)
-        label_->setText(TrafficCounters::text(counters_.sent(), counters_.received(), rate_));
+        showText(TrafficCounters::text(counters_.sent(), counters_.received(), rate_));
 }
 
 }  // namespace tessa

@@ -35,6 +35,7 @@ public:
 private:
     void setShown(bool shown);
     void showCounts();
+    void showText(const QString& text);
 
     SettingsStore& settings_;
     std::function<QStatusBar*()> statusBar_;
@@ -44,6 +45,7 @@ private:
     double rate_ = 0;
     QAction* action_ = nullptr;
     QPushButton* label_ = nullptr;  // made on first use, so the window keeps its size until then
+    int padding_ = 0;  // the button's width beyond its text
 };
 
 }  // namespace tessa
