@@ -90,8 +90,11 @@ protected:
             this,
             [this] {
                 checkPending_ = false;
-                if (!painted_ || look() != paintedLook_)
+                const Look now = look();
+                if (!painted_ || now.atMinimum != paintedLook_.atMinimum || now.atMaximum != paintedLook_.atMaximum)
                     update();
+                else if (now.handle != paintedLook_.handle)
+                    update(now.handle.united(paintedLook_.handle));  // the groove is the same
             },
             Qt::QueuedConnection);
     }

@@ -111,7 +111,7 @@ int LineReader::gatherSliceMs() const
     const int rate = lineRate_;
     if (rate <= 0)
         return kGatherSliceMs;
-    return static_cast<int>(std::clamp<qint64>(qint64 {kGatherEndBytes} * 1000 / rate, 1, kGatherMs));
+    return static_cast<int>(std::clamp<qint64>(qint64 {kGatherSliceBytes} * 1000 / rate, 1, kGatherMs));
 }
 
 qint64 LineReader::queuedBytes() const

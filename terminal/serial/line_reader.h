@@ -30,12 +30,14 @@ public:
     // line then wakes the reader about twice per receive tick instead of once per write. take()
     // ends a gathering at once.
     static constexpr int kGatherMs = 100;
-    // A gathering ends once this many bytes wait in the line: the kernel's line buffer is small
+    // A gathering ends once kGatherEndBytes wait in the line: the kernel's line buffer is small
     // (4 KiB on Linux) and a UART with no flow control cannot be held back. It looks at the line
-    // every slice: the time kGatherEndBytes take at the line's rate, or kGatherSliceMs when the
-    // rate is not known.
+    // every slice: the time kGatherSliceBytes take at the line's rate (so at most 3 KiB wait at
+    // a look), or kGatherSliceMs when the rate is not known. At 115200 baud and below the slice
+    // is the whole gathering.
     static constexpr int kGatherSliceMs = 20;
     static constexpr int kGatherEndBytes = 1024;
+    static constexpr int kGatherSliceBytes = 2048;
 
     // wake runs on the reader's thread: after a chunk is queued while promptly() is on and no
     // wake is pending since the last take(), and once when the line is lost.

@@ -50,9 +50,14 @@ void TrafficCountersControl::showText(const QString& text)
     // New text on a button asks the status bar to lay itself out again, unless the button's
     // size is fixed: it is, and it grows only when a longer text needs more room. The counts
     // change every sample, and laying out the status bar each time cost more than the text.
-    const int needed = label_->fontMetrics().horizontalAdvance(text) + padding_;
-    if (needed > label_->width())
-        label_->setFixedWidth(needed + label_->fontMetrics().horizontalAdvance(u"00"_s));
+    // Texts no longer than one measured already are not measured again (digits are of one
+    // width, and two spare ones are allowed for).
+    if (text.size() > measuredLength_) {
+        measuredLength_ = text.size();
+        const int needed = label_->fontMetrics().horizontalAdvance(text) + padding_;
+        if (needed > label_->width())
+            label_->setFixedWidth(needed + label_->fontMetrics().horizontalAdvance(u"00"_s));
+    }
     label_->setText(text);
 }
 
@@ -71,6 +76,7 @@ void TrafficCountersControl::setShown(bool shown)
         const QSize hint = label_->sizeHint();
         padding_ = hint.width() - label_->fontMetrics().horizontalAdvance(first);
         label_->setFixedSize(hint);
+        measuredLength_ = first.size();
         statusBar_()->addPermanentWidget(label_);
         statusBar_();  // measured again with the counters in it
     }

@@ -46,6 +46,7 @@ private:
     QAction* action_ = nullptr;
     QPushButton* label_ = nullptr;  // made on first use, so the window keeps its size until then
     int padding_ = 0;  // the button's width beyond its text
+    qsizetype measuredLength_ = 0;  // the longest text its width was measured for
 };
 
 }  // namespace tessa
