@@ -9,8 +9,9 @@
 # text lines at 115200 baud. CPU time is taken from /proc/<pid>/stat (user + system, all
 # threads) over fixed windows, several runs; the table gives each terminal's share of one core
 # (min/median/max). TESSA_BEFORE=/path/to/older/tessa adds an older tessa build as a further
-# column. Then tessa alone is fed at 921600 baud and 25 screenshots (xwd) of its receive view
-# are checked for text in its bottom rows and for changing between shots.
+# column; TESSA_EXTRAS (below) chooses what tessa shows besides the text. Then tessa alone is
+# fed at 921600 baud and 25 screenshots (xwd) of its receive view are checked for text in its
+# bottom rows and for changing between shots.
 #
 # The peers need a little help to run on a pseudo-terminal, given by preloaded shims that act
 # for ptys only (major 136..143) and pass everything else through:
@@ -40,9 +41,15 @@ bench_extra_cleanup() { [ -n "${PID_OF[picocom]:-}" ] && kill "${PID_OF[picocom]
 gcc -shared -fPIC -O2 -o "$WORK/tiocm_pty_shim.so" "$ROOT/bench/peers/tiocm_pty_shim.c" -ldl
 gcc -shared -fPIC -O2 -o "$WORK/udev_pty_shim.so" "$ROOT/bench/peers/udev_pty_shim.c" -ldl
 
-# tessa runs with its byte counters shown in the status bar (they count in any case).
+# tessa runs with its byte counters shown in the status bar (they count in any case);
+# TESSA_EXTRAS=none hides them, TESSA_EXTRAS=timestamps also shows on-screen timestamps.
 mkdir -p "$XDG_CONFIG_HOME/Orvane"
-printf '[Record]\nBYTE%%20COUNTERS%%20SHOWN=1\n' >"$XDG_CONFIG_HOME/Orvane/Orvane_COM_TEST.conf"
+case "${TESSA_EXTRAS:-counters}" in
+  none) printf '[Record]\nBYTE%%20COUNTERS%%20SHOWN=0\n' ;;
+  counters) printf '[Record]\nBYTE%%20COUNTERS%%20SHOWN=1\n' ;;
+  timestamps) printf '[Record]\nBYTE%%20COUNTERS%%20SHOWN=1\nRECEIVE%%20TIMESTAMPS=1\n' ;;
+  *) echo "TESSA_EXTRAS: none, counters or timestamps" >&2; exit 2 ;;
+esac >"$XDG_CONFIG_HOME/Orvane/Orvane_COM_TEST.conf"
 
 # The first window process $1 shows, moved to x $2, y $3 so that no two windows overlap.
 place_window() {
@@ -110,7 +117,7 @@ measure_shares "$RUNS" "$WINDOW"
 kill "$FEEDER" 2>/dev/null || true
 
 echo
-echo "CPU share of one core at 115200 baud of text lines ($RUNS runs of ${WINDOW} s, load $(cut -d' ' -f1-3 /proc/loadavg))"
+echo "CPU share of one core at 115200 baud of text lines ($RUNS runs of ${WINDOW} s, tessa extras: ${TESSA_EXTRAS:-counters}, load $(cut -d' ' -f1-3 /proc/loadavg))"
 printf '%-14s %8s %8s %8s   %s\n' terminal min median max runs
 for t in "${TERMINALS[@]}"; do
   # shellcheck disable=SC2086

@@ -25,6 +25,9 @@ ModbusExchange::Outcome ModbusExchange::submit(const QByteArray& frame)
 
 bool ModbusExchange::send(const QByteArray& frame)
 {
+    // Taken before the write: a reply read while this thread is held up after the write must
+    // not seem to come before its request.
+    const qint64 sentUs = ReceivedChunk::stampedNow({}).steadyUs;
     const std::optional<qint64> arrivedBefore = writer_(frame);
     if (!arrivedBefore) {
         queue_.clear();
@@ -32,13 +35,13 @@ bool ModbusExchange::send(const QByteArray& frame)
     }
     awaited_ = frame;
     awaitedSentAt_ = QDateTime::currentDateTime();
-    watch_.requestSent(frame, *arrivedBefore);
+    watch_.requestSent(frame, *arrivedBefore, sentUs);
     return true;
 }
 
-void ModbusExchange::bytesReceived(QByteArrayView bytes)
+void ModbusExchange::bytesReceived(const ReceivedChunk& chunk)
 {
-    watch_.bytesReceived(bytes);
+    watch_.bytesReceived(chunk);
 }
 
 void ModbusExchange::dropQueued()

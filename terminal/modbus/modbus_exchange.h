@@ -20,7 +20,7 @@ namespace tessa {
 //
 //   ModbusExchange exchange([&](const QByteArray& f) -> std::optional<qint64> {
 //       return port.write(f) ? std::optional(port.arrivedBeforeLastWrite()) : std::nullopt; });
-//   connect(&port, &SerialPort::received, &exchange, [&](const ReceivedChunk& c) { exchange.bytesReceived(c.bytes); });
+//   connect(&port, &SerialPort::received, &exchange, [&](const ReceivedChunk& c) { exchange.bytesReceived(c); });
 //   exchange.submit(frameWithCrc);
 class ModbusExchange : public QObject {
     Q_OBJECT
@@ -44,7 +44,7 @@ public:
     Outcome submit(const QByteArray& frame);
 
     // Every chunk the port received.
-    void bytesReceived(QByteArrayView bytes);
+    void bytesReceived(const ReceivedChunk& chunk);
     // The line is gone: requests still waiting never leave (the one awaited is judged when its
     // window ends).
     void dropQueued();

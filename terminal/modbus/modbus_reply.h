@@ -48,7 +48,7 @@ struct ModbusReply {
     std::uint16_t receivedCrc = 0;  // CrcBad: as on the wire, low byte first
     std::uint16_t expectedCrc = 0;
     int replyWindowMs = 0;  // NoReply
-    std::optional<double> roundTripMs;  // request sent to last byte of the reply
+    std::optional<double> roundTripMs;  // request sent to the read of the reply's last bytes
 };
 
 // The standard name of a Modbus exception code ("illegal data address"); empty if unknown.

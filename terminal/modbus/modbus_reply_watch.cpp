@@ -17,7 +17,7 @@ void ModbusReplyWatch::setReplyWindowMs(int ms)
     windowMs_ = ms > 0 ? ms : kDefaultReplyWindowMs;
 }
 
-void ModbusReplyWatch::requestSent(QByteArrayView frame, qint64 arrivedBefore)
+void ModbusReplyWatch::requestSent(QByteArrayView frame, qint64 arrivedBefore, qint64 sentUs)
 {
     if (waiting_)
         finish();
@@ -27,21 +27,22 @@ void ModbusReplyWatch::requestSent(QByteArrayView frame, qint64 arrivedBefore)
         return;
     request_ = *request;
     received_.clear();
-    lastByteNs_ = 0;
+    lastChunkUs_ = 0;
     waiting_ = true;
-    sinceSent_.start();
+    sentUs_ = sentUs > 0 ? sentUs : ReceivedChunk::stampedNow({}).steadyUs;
     window_.start(windowMs_);
 }
 
-void ModbusReplyWatch::bytesReceived(QByteArrayView bytes)
+void ModbusReplyWatch::bytesReceived(const ReceivedChunk& chunk)
 {
+    QByteArrayView bytes = chunk.bytes;
     const qint64 before = std::min<qint64>(skip_, bytes.size());
     skip_ -= before;
     bytes = bytes.sliced(before);
     if (!waiting_ || bytes.isEmpty())
         return;
     received_.append(bytes);
-    lastByteNs_ = sinceSent_.nsecsElapsed();
+    lastChunkUs_ = std::max<qint64>(chunk.steadyUs - sentUs_, 0);
     const std::optional<qsizetype> length = expectedModbusReplyLength(request_, received_);
     if (length && received_.size() >= *length)
         finish();
@@ -56,7 +57,7 @@ void ModbusReplyWatch::finish()
     ModbusReply reply = decodeModbusReply(request_, received_);
     reply.replyWindowMs = windowMs_;
     if (!received_.isEmpty())
-        reply.roundTripMs = static_cast<double>(lastByteNs_) / 1e6;
+        reply.roundTripMs = static_cast<double>(lastChunkUs_) / 1e3;
     emit replyDecoded(reply);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "chunk/received_chunk.h"
 #include "modbus/modbus_reply.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -23,10 +23,13 @@ public:
 
     // Call right after the request went out. A reply still awaited is reported first, with
     // what arrived for it so far. arrivedBefore: bytes that had arrived before the request left
-    // but are still to be reported to bytesReceived; they answer nothing it asked.
-    void requestSent(QByteArrayView frame, qint64 arrivedBefore = 0);
-    // Every chunk the port received; ignored while no request is awaited.
-    void bytesReceived(QByteArrayView bytes);
+    // but are still to be reported to bytesReceived; they answer nothing it asked. sentUs: the
+    // steady clock (as chunks are stamped) just before the write; 0 takes it now.
+    void requestSent(QByteArrayView frame, qint64 arrivedBefore = 0, qint64 sentUs = 0);
+    // Every chunk the port received; ignored while no request is awaited. The round trip ends
+    // at the stamp of the chunk that completes the reply (where the line was read), so the way
+    // to the window's thread does not count.
+    void bytesReceived(const ReceivedChunk& chunk);
     bool isWaiting() const { return waiting_; }
 
 signals:
@@ -40,8 +43,8 @@ private:
     ModbusRequest request_;
     QByteArray received_;
     qint64 skip_ = 0;
-    QElapsedTimer sinceSent_;
-    qint64 lastByteNs_ = 0;
+    qint64 sentUs_ = 0;  // steady clock, as chunks are stamped
+    qint64 lastChunkUs_ = 0;
     QTimer window_;
 };
 

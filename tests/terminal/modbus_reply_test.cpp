@@ -12,6 +12,7 @@
 #include <QSerialPort>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <tuple>
 
@@ -32,7 +33,8 @@ protected:
         port.setPortName(pty.nearPath());
         ASSERT_TRUE(port.open(QIODevice::ReadWrite));
         port.setBaudRate(115200);
-        QObject::connect(&port, &QSerialPort::readyRead, [this] { watch.bytesReceived(port.readAll()); });
+        QObject::connect(&port, &QSerialPort::readyRead,
+                         [this] { watch.bytesReceived(tessa::ReceivedChunk::stampedNow(port.readAll())); });
         QObject::connect(&watch, &ModbusReplyWatch::replyDecoded,
                          [this](const ModbusReply& r) { replies.push_back(r); });
     }
@@ -172,6 +174,25 @@ TEST_F(ModbusReplyTest, SilenceAndShortRepliesWithinTheWindow)
 
 // A good frame of the right slave and function that does not answer what was asked is shown as
 // not matching, never as a good reply.
+// The round trip ends where the reply was read (its chunk's stamp), not where the window's
+// thread got round to it.
+TEST(ModbusReplyTiming, TheRoundTripEndsAtTheStampOfTheChunkThatCompletesTheReply)
+{
+    ModbusReplyWatch watch;
+    std::vector<ModbusReply> replies;
+    QObject::connect(&watch, &ModbusReplyWatch::replyDecoded, [&](const ModbusReply& r) { replies.push_back(r); });
+    const qint64 before = tessa::ReceivedChunk::stampedNow({}).steadyUs;
+    watch.requestSent(withCrc(QByteArray::fromHex("010300000001")));
+    tessa::ReceivedChunk reply = tessa::ReceivedChunk::stampedNow(withCrc(QByteArray::fromHex("0103020007")));
+    reply.steadyUs = before + 3000;  // read 3 ms after the request left
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));  // and handed on much later
+    watch.bytesReceived(reply);
+    ASSERT_EQ(replies.size(), 1u);
+    ASSERT_TRUE(replies[0].roundTripMs);
+    EXPECT_LE(*replies[0].roundTripMs, 3.0);
+    EXPECT_GE(*replies[0].roundTripMs, 0.0);
+}
+
 TEST(ModbusReplyJudging, RepliesThatDoNotAnswerTheRequestAreMismatches)
 {
     const ModbusRequest readTwo {1, 0x03, 0x20, 2};

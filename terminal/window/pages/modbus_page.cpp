@@ -141,7 +141,7 @@ void ModbusPage::watchReplies()
         services_.settings.write(kReplyWindowMsKey, QString::number(ms));
     });
     connect(&services_.port, &SerialPort::received, &exchange_,
-            [this](const ReceivedChunk& chunk) { exchange_.bytesReceived(chunk.bytes); });
+            [this](const ReceivedChunk& chunk) { exchange_.bytesReceived(chunk); });
     connect(&services_.port, &SerialPort::lost, &exchange_, &ModbusExchange::dropQueued);
     connect(&services_.port, &SerialPort::aboutToClose, &exchange_, &ModbusExchange::dropQueued);
     connect(&exchange_, &ModbusExchange::replyDecoded, replyArea_, &ModbusReplyArea::showReply);
