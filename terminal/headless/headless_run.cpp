@@ -214,7 +214,7 @@ void HeadlessRun::startPoll()
     if (csv_.isOpen())
         poller_->setCsvLog(&csv_);
     connect(&port_, &SerialPort::received, poller_.get(),
-            [this](const ReceivedChunk& chunk) { poller_->received(chunk.bytes); });
+            [this](const ReceivedChunk& chunk) { poller_->received(chunk); });
     if (!options_.quiet)
         connect(poller_.get(), &ModbusPoller::requestDone, this, [this](const PollRecord& record) {
             if (record.verdict != ModbusVerdict::Good)

@@ -156,7 +156,7 @@ void ModbusPoller::sendNext()
     exchange_.emplace(settings_.request);
     sentAt_ = QDateTime::currentDateTimeUtc();
     sinceSent_.start();
-    roundTrip_.start();
+    sentUs_ = ReceivedChunk::stampedNow({}).steadyUs;
     ++sent_;
     if (!write_(frame_)) {
         end(true);
@@ -165,13 +165,14 @@ void ModbusPoller::sendNext()
     replyTimer_.start(settings_.replyTimeoutMs);
 }
 
-void ModbusPoller::received(QByteArrayView bytes)
+void ModbusPoller::received(const ReceivedChunk& chunk)
 {
     // Bytes outside a reply window (late answers, noise) answer nothing asked.
-    if (!exchange_ || !exchange_->add(bytes))
+    if (!exchange_ || !exchange_->add(chunk.bytes))
         return;
     ModbusReply reply = exchange_->finish();
-    reply.roundTripMs = static_cast<double>(roundTrip_.nsecsElapsed()) / 1e6;
+    // To where the reply's last bytes were read, as the Modbus page times its replies.
+    reply.roundTripMs = static_cast<double>(std::max<qint64>(chunk.steadyUs - sentUs_, 0)) / 1e3;
     complete(reply);
 }
 

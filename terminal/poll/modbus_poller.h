@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chunk/received_chunk.h"
 #include "poll/modbus_reply_collector.h"
 #include "poll/modbus_verdict.h"
 #include "poll/register_format.h"
@@ -75,7 +76,7 @@ QByteArray pollCsvLine(const PollRecord& record);
 //
 // Example:
 //   ModbusPoller poller([&](QByteArrayView b) { return port.write(b); });
-//   connect(&port, &SerialPort::received, &poller, [&](const ReceivedChunk& c) { poller.received(c.bytes); });
+//   connect(&port, &SerialPort::received, &poller, [&](const ReceivedChunk& c) { poller.received(c); });
 //   poller.start({.request = {1, 3, 0x200, 2}, .count = 1000});
 //   ... finished(): poller.statistics().summary()
 class ModbusPoller : public QObject {
@@ -88,7 +89,7 @@ public:
     void stop();
     bool isRunning() const { return running_; }
     // Hands the poller every received chunk.
-    void received(QByteArrayView bytes);
+    void received(const ReceivedChunk& chunk);
     // Copies every record as a CSV line to device (open for writing) from now on; null: none.
     void setCsvLog(QIODevice* device);
 
@@ -108,7 +109,7 @@ private:
     PollSettings settings_;
     QByteArray frame_;
     std::optional<ModbusReplyCollector> exchange_;
-    QElapsedTimer roundTrip_;
+    qint64 sentUs_ = 0;  // steady clock, as chunks are stamped, just before the write
     QElapsedTimer sinceSent_;
     QDateTime sentAt_;
     QTimer replyTimer_;

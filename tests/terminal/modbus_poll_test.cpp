@@ -54,7 +54,7 @@ protected:
         ASSERT_TRUE(port.open()) << port.errorString().toStdString();
         port.deliverOnArrival(this, true);
         QObject::connect(&port, &SerialPort::received, &poller,
-                         [this](const ReceivedChunk& chunk) { poller.received(chunk.bytes); });
+                         [this](const ReceivedChunk& chunk) { poller.received(chunk); });
         QObject::connect(&poller, &ModbusPoller::requestDone, [this](const PollRecord& r) { records.push_back(r); });
         QObject::connect(&poller, &ModbusPoller::finished, [this](bool) { done = true; });
     }
