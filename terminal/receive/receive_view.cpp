@@ -90,11 +90,9 @@ protected:
             this,
             [this] {
                 checkPending_ = false;
-                const Look now = look();
-                if (!painted_ || now.atMinimum != paintedLook_.atMinimum || now.atMaximum != paintedLook_.atMaximum)
+                // The whole bar: styles may draw a handle's outline or shadow beyond its rect.
+                if (!painted_ || look() != paintedLook_)
                     update();
-                else if (now.handle != paintedLook_.handle)
-                    update(now.handle.united(paintedLook_.handle));  // the groove is the same
             },
             Qt::QueuedConnection);
     }

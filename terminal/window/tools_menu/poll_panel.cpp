@@ -123,8 +123,7 @@ PollPanel::PollPanel(SerialPort& port, Dialogs& dialogs, QWidget* parent)
     connect(start_, &QPushButton::clicked, this, &PollPanel::start);
     connect(stop_, &QPushButton::clicked, this, &PollPanel::stop);
     connect(browse, &QPushButton::clicked, this, &PollPanel::chooseCsv);
-    connect(&port_, &SerialPort::received, this,
-            [this](const ReceivedChunk& chunk) { poller_->received(chunk); });
+    connect(&port_, &SerialPort::received, this, [this](const ReceivedChunk& chunk) { poller_->received(chunk); });
     connect(&port_, &SerialPort::lost, this, &PollPanel::stop);
     connect(poller_, &ModbusPoller::requestDone, this, [this](const PollRecord& record) {
         values_->setText(record.values.join(u' '));
