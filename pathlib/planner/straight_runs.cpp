@@ -25,6 +25,28 @@ Projection project(const Position& p, const Position& origin, const std::array<d
     return Projection {along, std::sqrt(off)};
 }
 
+// The straight line from the start of segments[first] to the end of segments[end - 1].
+struct Line {
+    Position from {};
+    std::array<double, 3> unit {};  // along X, Y, Z (0 when the line has no length)
+    double length = 0;
+};
+
+Line lineOf(const std::vector<Segment>& segments, size_t first, size_t end)
+{
+    Line line {segments[first].start, {}, 0};
+    const Position& to = segments[end - 1].end;
+    for (int i = 0; i < 3; ++i) {
+        line.unit[i] = to[i] - line.from[i];
+        line.length += line.unit[i] * line.unit[i];
+    }
+    line.length = std::sqrt(line.length);
+    if (line.length > 0)
+        for (double& c : line.unit)
+            c /= line.length;
+    return line;
+}
+
 // A joined run's turns use at most this share of each axis's start speed at either end, so a
 // joint between two runs steps by at most twice that plus the program's own turn there.
 constexpr double kStepShare = 0.4;
@@ -40,19 +62,12 @@ bool joinable(const Segment& s)
 // then stay within the start speeds, and the feed holds through them.
 bool straight(const std::vector<Segment>& segments, size_t first, size_t end, const Machine& machine, double speed)
 {
-    const Position& from = segments[first].start;
-    const Position& to = segments[end - 1].end;
-    std::array<double, 3> u {};
-    double length = 0;
-    for (int i = 0; i < 3; ++i) {
-        u[i] = to[i] - from[i];
-        length += u[i] * u[i];
-    }
-    length = std::sqrt(length);
-    if (length <= 0)
+    const Line line = lineOf(segments, first, end);
+    if (line.length <= 0)
         return false;
-    for (double& c : u)
-        c /= length;
+    const Position& from = line.from;
+    const std::array<double, 3>& u = line.unit;
+    const double length = line.length;
     double before = 0;
     for (size_t m = first; m < end; ++m) {
         for (int i = 0; i < 3; ++i)
@@ -109,17 +124,10 @@ Segment joinedSegment(const std::vector<Segment>& segments, size_t first, size_t
 
 PieceAt pieceAt(const std::vector<Segment>& segments, size_t first, size_t end, double along)
 {
-    const Position& from = segments[first].start;
-    const Position& to = segments[end - 1].end;
-    std::array<double, 3> u {};
-    double length = 0;
-    for (int i = 0; i < 3; ++i) {
-        u[i] = to[i] - from[i];
-        length += u[i] * u[i];
-    }
-    length = std::sqrt(length);
-    for (double& c : u)
-        c /= length;
+    const Line line = lineOf(segments, first, end);
+    const Position& from = line.from;
+    const std::array<double, 3>& u = line.unit;
+    const double length = line.length;
     double before = 0;
     for (size_t m = first; m < end; ++m) {
         const double after = m + 1 == end ? length : project(segments[m].end, from, u).along;
