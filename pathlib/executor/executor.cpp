@@ -76,17 +76,7 @@ void Executor::buildSteps(const Program& program)
         case MoveKind::StraightFeed:
         case MoveKind::ArcFeed: {
             const size_t before = segments_.size();
-            if (move.kind == MoveKind::ArcFeed) {
-                appendArcChords(move, machine_, segments_);
-            } else {
-                Segment segment;
-                segment.line = move.line;
-                segment.kind = move.kind;
-                segment.start = move.start;
-                segment.end = move.end;
-                if (describeSegment(segment, move.kind == MoveKind::StraightFeed ? move.feed : 0.0, machine_))
-                    segments_.push_back(segment);
-            }
+            appendMoveSegments(move, machine_, segments_);
             if (segments_.size() == before)
                 continue;
             if (!steps_.empty() && steps_.back().kind == Step::Motion) {

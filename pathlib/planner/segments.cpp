@@ -100,6 +100,28 @@ void appendArcChords(const CanonicalMove& arc, const Machine& machine, std::vect
     }
 }
 
+void appendMoveSegments(const CanonicalMove& move, const Machine& machine, std::vector<Segment>& out)
+{
+    switch (move.kind) {
+    case MoveKind::StraightTraverse:
+    case MoveKind::StraightFeed: {
+        Segment segment;
+        segment.line = move.line;
+        segment.kind = move.kind;
+        segment.start = move.start;
+        segment.end = move.end;
+        if (describeSegment(segment, move.kind == MoveKind::StraightFeed ? move.feed : 0.0, machine))
+            out.push_back(segment);
+        break;
+    }
+    case MoveKind::ArcFeed:
+        appendArcChords(move, machine, out);
+        break;
+    default:
+        break;
+    }
+}
+
 std::vector<Segment> toSegments(const Program& program, const Machine& machine)
 {
     std::vector<Segment> out;
@@ -108,18 +130,9 @@ std::vector<Segment> toSegments(const Program& program, const Machine& machine)
         const size_t before = out.size();
         switch (move.kind) {
         case MoveKind::StraightTraverse:
-        case MoveKind::StraightFeed: {
-            Segment segment;
-            segment.line = move.line;
-            segment.kind = move.kind;
-            segment.start = move.start;
-            segment.end = move.end;
-            if (describeSegment(segment, move.kind == MoveKind::StraightFeed ? move.feed : 0.0, machine))
-                out.push_back(segment);
-            break;
-        }
+        case MoveKind::StraightFeed:
         case MoveKind::ArcFeed:
-            appendArcChords(move, machine, out);
+            appendMoveSegments(move, machine, out);
             break;
         case MoveKind::Dwell:
         case MoveKind::Output:

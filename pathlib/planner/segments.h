@@ -27,6 +27,10 @@ struct Segment {
 // rest (stopBefore); moves too short to matter (below a nanometre) are dropped.
 std::vector<Segment> toSegments(const Program& program, const Machine& machine);
 
+// The segments of one motion (a straight move, or an arc's chords), appended to out; none for a
+// move too short to matter or for a move that is not a motion.
+void appendMoveSegments(const CanonicalMove& move, const Machine& machine, std::vector<Segment>& out);
+
 // The chords of one arc, appended to out (exposed for the tests of the chord tolerance).
 void appendArcChords(const CanonicalMove& arc, const Machine& machine, std::vector<Segment>& out);
 
