@@ -4,6 +4,7 @@
 #include "serial/line_reader.h"
 #include "serial/serial_port.h"
 #include "settings/settings_store.h"
+#include "raw_pty.h"
 #include "support/pty_pair.h"
 
 #include <gtest/gtest.h>
@@ -18,9 +19,7 @@
 
 #include <random>
 
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <termios.h>
 #include <unistd.h>
 
 using namespace tessa;
@@ -236,12 +235,8 @@ TEST(LineReader, BytesStillGatheringCountAsArrivedAndComeWithTheNextTake)
     PtyPair pty;
     ASSERT_TRUE(pty.ready()) << "socat did not make a pty pair";
     FarEnd far(pty.farPath());
-    const int near = ::open(QFile::encodeName(pty.nearPath()).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    const int near = orvane::testing::openRawLine(QFile::encodeName(pty.nearPath()).toStdString(), true);
     ASSERT_GE(near, 0);
-    termios raw {};
-    ASSERT_EQ(::tcgetattr(near, &raw), 0);
-    ::cfmakeraw(&raw);
-    ASSERT_EQ(::tcsetattr(near, TCSANOW, &raw), 0);
     LineReader reader([] {});
     reader.setLineRate(11520);  // 115200 baud: one look at the end of a gathering
     ASSERT_TRUE(reader.start(near));

@@ -2,6 +2,7 @@
 // A Modbus slave at the far end of a line that answers a register read 1 ms after the request
 // (faster than any poll of the terminal could see), on a thread of its own; and that can be
 // told to stay silent, so that a test can send a late reply of its own at a moment it chooses.
+#include "raw_pty.h"
 #include "support/form_controls.h"
 
 #include <QByteArray>
@@ -12,9 +13,7 @@
 #include <chrono>
 #include <thread>
 
-#include <fcntl.h>
 #include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace tessa::testing {
@@ -26,14 +25,9 @@ public:
 
     explicit QuickSlave(const QString& path)
     {
-        fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        fd_ = orvane::testing::openRawLine(QFile::encodeName(path).toStdString(), true);
         if (fd_ < 0)
             return;
-        termios tio {};
-        if (::tcgetattr(fd_, &tio) == 0) {
-            ::cfmakeraw(&tio);
-            ::tcsetattr(fd_, TCSANOW, &tio);
-        }
         thread_ = std::thread([this] { serve(); });
     }
     ~QuickSlave()

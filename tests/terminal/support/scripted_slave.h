@@ -3,6 +3,7 @@
 // after a delay of its choosing, with bytes of its choosing (a good reply, one cut short, one
 // of the wrong length). It notes every request heard and whether it came while a reply of its
 // own was still due: two requests on the wire at once.
+#include "raw_pty.h"
 #include "support/form_controls.h"
 
 #include <QByteArray>
@@ -15,9 +16,7 @@
 #include <mutex>
 #include <thread>
 
-#include <fcntl.h>
 #include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace tessa::testing {
@@ -34,14 +33,9 @@ public:
     ScriptedSlave(const QString& path, Script script)
         : script_(std::move(script))
     {
-        fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        fd_ = orvane::testing::openRawLine(QFile::encodeName(path).toStdString(), true);
         if (fd_ < 0)
             return;
-        termios tio {};
-        if (::tcgetattr(fd_, &tio) == 0) {
-            ::cfmakeraw(&tio);
-            ::tcsetattr(fd_, TCSANOW, &tio);
-        }
         thread_ = std::thread([this] { serve(); });
     }
     ~ScriptedSlave()
