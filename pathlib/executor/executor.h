@@ -3,6 +3,8 @@
 // at the end of the moves already handed to the card (the running and the pending one): a feed
 // override or single block plans again from there, a hold plans a stop from there within the
 // braking distance the axes' accelerations allow. The emergency stop stops every axis at once.
+// Runs of G1 lines on one line within the chord tolerance are planned as one segment
+// (planner/straight_runs.h), except in single block; the cursor stays on the program's segments.
 //
 // service() does one pass and never waits, so a thread can call it every millisecond, and a
 // test can call it between steps of the simulated card's virtual clock. Every method may be
