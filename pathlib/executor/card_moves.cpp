@@ -271,7 +271,9 @@ void appendCardMoves(const PlannedBlock& block, const Machine& machine, const Mo
     for (const Stair& stair : first)
         hold(stair.speed, stair.speed * stair.seconds * squeeze, stair.seconds);
     if (up > 0) {
-        const auto m = static_cast<int>(std::ceil((vc - v0) / a / shape.maxSeconds - 1e-9));
+        // A short cruise rides on the last rise piece: the pieces leave room for it.
+        const double room = shape.maxSeconds - (cruiseWithRise ? cruise / vc : 0.0);
+        const auto m = static_cast<int>(std::ceil((vc - v0) / a / room - 1e-9));
         double from = v0;
         for (int j = 1; j <= m; ++j) {
             const double to = v0 + (vc - v0) * j / m;

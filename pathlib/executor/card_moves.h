@@ -38,7 +38,7 @@ struct Incoming {
 };
 
 struct MoveShape {
-    double maxSeconds = 0.05;  // no piece runs longer than this
+    double maxSeconds = 0.02;  // no piece runs longer: a hold or override waits for two of them
     // The shortest stair: when the axes' start speeds allow only tiny steps, the steps grow to
     // accel × this, so a slowdown never needs more than one move per this many seconds.
     double minStairSeconds = 0.002;

@@ -397,7 +397,7 @@ KTR4PATH_API void ktr4path_free_plan(ktr4path_plan* plan);
  * The run puts them in continuous mode with a speed range for the fastest axis, plans the program
  * (as ktr4path_plan_program) and keeps the card's continuous buffer filled from a thread of its
  * own that looks at the card every millisecond; on the card each planned block becomes line moves
- * of at most 50 ms that rise from one move's top speed to the next and step down by at most every
+ * of at most 20 ms that rise from one move's top speed to the next and step down by at most every
  * axis's start speed (a queued move starts at its own start speed), so the speed falls no faster
  * than the axes' accelerations allow. Dwells, outputs (KTR4_write_output_point) and M0 follow
  * the program. The card takes about 500 queued moves a second, so runs of short G1 lines at one
@@ -406,8 +406,8 @@ KTR4PATH_API void ktr4path_free_plan(ktr4path_plan* plan);
  * single block every line is a move of its own. Progress still names the program's own lines.
  *
  * Feed hold, override and single block act at the end of the moves the card holds already (the
- * running one and the queued one): a hold brakes to a stop on the path within the braking
- * distance, an override plans again from there. The emergency stop stops every axis of the card
+ * running one and the queued one, together at most 40 ms): a hold brakes to a stop on the path
+ * within the braking distance from there, an override plans again from there. The emergency stop stops every axis of the card
  * at once (KTR4_emg_stop) and ends the run.
  * @{
  */

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "executor/card_moves.h"
 #include "gcode/interpreter.h"
 #include "machine/machine.h"
 #include "planner/segments.h"
@@ -255,10 +256,10 @@ TEST(ExecutorRecording, HoldStopsOnThePathWithinTheBrakingDistanceAndResumeEndsE
     const double v = pathSpeed(rows[atHold], m);
     EXPECT_GT(v, 90.0);  // it was running at speed when held
     const double braking = v * v / (2 * m.axes[kX].maxAccel);
-    // The moves the card already holds (the running one and the queued one, 50 ms each at most)
-    // run out first.
+    // The moves the card already holds (the running one and the queued one, each at most
+    // MoveShape::maxSeconds) run out first.
     const double travelled = unitsOf(rows[stop], m)[kX] - unitsOf(rows[atHold], m)[kX];
-    EXPECT_LE(travelled, braking + 2 * 0.05 * v + v * kClockSkew);
+    EXPECT_LE(travelled, braking + 2 * MoveShape {}.maxSeconds * v + v * kClockSkew);
     EXPECT_GE(travelled, braking * 0.9);
     // Standing still until the resume, then on to the end.
     for (size_t k = stop; k < rows.size() && rows[k].t < resume; ++k)
