@@ -407,8 +407,8 @@ KTR4PATH_API void ktr4path_free_plan(ktr4path_plan* plan);
  *
  * Feed hold, override and single block act at the end of the moves the card holds already (the
  * running one and the queued one, together at most 40 ms): a hold brakes to a stop on the path
- * within the braking distance from there, an override plans again from there. The emergency stop stops every axis of the card
- * at once (KTR4_emg_stop) and ends the run.
+ * within the braking distance from there, an override plans again from there. The emergency
+ * stop stops every axis of the card at once (KTR4_emg_stop) and ends the run.
  * @{
  */
 
